@@ -1,0 +1,28 @@
+#pragma once
+// The subcommands of `ncc`. Each lives in a file of its own and registers
+// itself here, so the dispatcher needs no list of them.
+#include <QStringList>
+#include <functional>
+
+namespace ncc::app {
+
+// Exit statuses of the command line.
+constexpr int SalidaExito = 0;
+constexpr int SalidaFallo = 1;      // failed (and rolled back)
+constexpr int SalidaRechazo = 2;    // cancelled or refused
+constexpr int SalidaUso = 64;       // bad usage
+
+struct Comando {
+    const char* nombre;
+    const char* resumen;  // one line for `ncc ayuda`
+    std::function<int(const QStringList& argumentos)> ejecutar;
+};
+
+void registrar(const Comando& c);
+const QList<Comando>& comandos();
+
+struct Registro {
+    explicit Registro(const Comando& c) { registrar(c); }
+};
+
+}  // namespace ncc::app

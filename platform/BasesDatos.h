@@ -1,0 +1,35 @@
+#pragma once
+// Databases as wholes: SQLite files and PostgreSQL databases are copied,
+// dropped, renamed and tested for existence here.
+#include "platform/Conexion.h"
+#include <QString>
+
+namespace ncc::archivos {
+
+bool existe(const QString& ruta);
+void borrar(const QString& ruta);             // no error when absent
+void renombrar(const QString& de, const QString& a);
+// A consistent copy of a SQLite database (VACUUM INTO), even while other
+// connections hold the source open; an existing destination is replaced.
+void copiarBaseSQLite(const QString& origen, const QString& destino);
+// VACUUM INTO a new file: the compaction of a database.
+void compactarSQLite(const QString& origen, const QString& destino);
+// Flushes a file to disk (fsync) and its folder.
+void sincronizar(const QString& ruta);
+
+}  // namespace ncc::archivos
+
+namespace ncc::servidor {
+
+// `plantilla` is any connection string of the server (its credentials and
+// Data Source are used; the catalog is ignored).
+bool existe(const QString& plantilla, const QString& nombre);
+// Copies database `origen` into a new database `destino` (replaced if it
+// exists) with pg_dump piped into pg_restore: other sessions may stay
+// connected to the source, which CREATE DATABASE ... TEMPLATE forbids.
+void copiar(const QString& plantilla, const QString& origen, const QString& destino);
+void borrar(const QString& plantilla, const QString& nombre);  // drops, forcing out sessions
+void renombrar(const QString& plantilla, const QString& de, const QString& a);
+void crear(const QString& plantilla, const QString& nombre);
+
+}  // namespace ncc::servidor

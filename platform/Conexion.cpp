@@ -1,0 +1,232 @@
+#include "platform/Conexion.h"
+#include "platform/Error.h"
+#include "platform/Sentencias.h"
+#include <QAtomicInt>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QFileInfo>
+
+namespace ncc {
+
+namespace {
+
+QAtomicInt siguienteNombre = 0;
+
+// host[:port] of a server's Data Source; a socket folder is a host too.
+QPair<QString, int> hostYPuerto(const QString& origen) {
+    const int dos = origen.lastIndexOf(QLatin1Char(':'));
+    if (dos > 0) {
+        bool ok = false;
+        const int puerto = origen.mid(dos + 1).toInt(&ok);
+        if (ok) return {origen.left(dos), puerto};
+    }
+    return {origen, 5432};
+}
+
+long numeroDeError(const QSqlError& e) {
+    bool ok = false;
+    const long n = e.nativeErrorCode().toLong(&ok);
+    if (ok && n != 0) return n;
+    // ADO's generic "errors in command" for the server's alphanumeric SQLSTATEs.
+    return -2147217900L;
+}
+
+}  // namespace
+
+Conexion::Conexion(QObject* parent) : QObject(parent) {}
+
+Conexion::Conexion(const QString& cadena, QObject* parent) : QObject(parent), cadena_(cadena) {}
+
+Conexion::~Conexion() {
+    try { Close(); } catch (...) {}
+}
+
+QString Conexion::ConnectionString() const { return cadena_.texto(); }
+
+void Conexion::setConnectionString(const QString& cadena) {
+    if (abierta_)
+        throw Error(3705, QStringLiteral("Operación no permitida si el objeto está abierto"));
+    cadena_ = CadenaConexion(cadena);
+}
+
+QString Conexion::propiedad(const QString& nombre) const { return cadena_.valor(nombre); }
+
+void Conexion::fijarPropiedad(const QString& nombre, const QString& valor) {
+    if (abierta_)
+        throw Error(3705, QStringLiteral("Operación no permitida si el objeto está abierto"));
+    cadena_.fijar(nombre, valor);
+}
+
+QStringList Conexion::nombresPropiedades() const { return cadena_.nombres(); }
+
+Proveedor Conexion::proveedor() const { return Dialecto::desdeNombre(cadena_.valor(QStringLiteral("Provider"))); }
+
+QString Conexion::origenDatos() const {
+    if (esServidor()) return cadena_.valor(QStringLiteral("Initial Catalog"));
+    return cadena_.valor(QStringLiteral("Data Source"));
+}
+
+void Conexion::Open() {
+    if (abierta_) throw Error(3705, QStringLiteral("Operación no permitida si el objeto está abierto"));
+    const Proveedor p = proveedor();
+    nombreQt_ = QStringLiteral("ncc-%1").arg(siguienteNombre.fetchAndAddRelaxed(1));
+    QSqlError error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(Dialecto::driverQt(p), nombreQt_);
+        if (p == Proveedor::SQLite) {
+            const QString ruta = cadena_.valor(QStringLiteral("Data Source"));
+            if (ruta.isEmpty()) {
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(nombreQt_);
+                throw Error(-2147467259L, QStringLiteral("No se ha indicado el archivo de la base de datos (Data Source)"));
+            }
+            db.setDatabaseName(ruta);
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        } else {
+            const auto [host, puerto] = hostYPuerto(cadena_.valor(QStringLiteral("Data Source")));
+            db.setHostName(host);
+            db.setPort(puerto);
+            db.setDatabaseName(cadena_.valor(QStringLiteral("Initial Catalog")));
+            db.setUserName(cadena_.valor(QStringLiteral("User ID")));
+            db.setPassword(cadena_.valor(QStringLiteral("Password")));
+        }
+        if (!db.open()) error = db.lastError();
+        else if (p == Proveedor::PostgreSQL) {
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("SET client_min_messages TO WARNING"));
+        }
+    }
+    if (error.isValid()) {
+        QSqlDatabase::removeDatabase(nombreQt_);
+        nombreQt_.clear();
+        throw Error(numeroDeError(error), error.text().trimmed());
+    }
+    abierta_ = true;
+    enTransaccion_ = false;
+}
+
+void Conexion::Close() {
+    if (!abierta_) return;
+    preparadas_.clear();
+    ultima_.reset();
+    {
+        QSqlDatabase db = QSqlDatabase::database(nombreQt_, false);
+        if (enTransaccion_) db.rollback();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nombreQt_);
+    abierta_ = false;
+    enTransaccion_ = false;
+}
+
+int Conexion::State() const { return abierta_ ? 1 : 0; }
+
+void Conexion::comprobarAbierta() const {
+    if (!abierta_)
+        throw Error(errores::ConexionCerrada,
+                    QStringLiteral("La conexión no se puede usar para realizar esta operación. Está cerrada."));
+}
+
+void Conexion::lanzarError(const QSqlError& e, const QString& sql) const {
+    QString texto = e.databaseText().trimmed();
+    if (texto.isEmpty()) texto = e.text().trimmed();
+    Q_UNUSED(sql);
+    throw Error(numeroDeError(e), texto);
+}
+
+QSqlQuery& Conexion::preparada(const QString& sql) {
+    auto it = preparadas_.find(sql);
+    if (it != preparadas_.end()) return **it;
+    auto q = std::make_shared<QSqlQuery>(QSqlDatabase::database(nombreQt_, false));
+    q->setForwardOnly(true);
+    if (!q->prepare(sql)) lanzarError(q->lastError(), sql);
+    preparadas_.insert(sql, q);
+    return *q;
+}
+
+QSqlQuery& Conexion::ejecutar(const QString& sql, const QVariantList& valores) {
+    comprobarAbierta();
+    Sentencias::contar();
+    if (valores.isEmpty()) {
+        // Statements without values carry their ids in the text and are
+        // rarely repeated; DDL cannot be prepared on the server at all.
+        auto q = std::make_shared<QSqlQuery>(QSqlDatabase::database(nombreQt_, false));
+        q->setForwardOnly(true);
+        if (!q->exec(sql)) lanzarError(q->lastError(), sql);
+        ultima_ = q;
+        return *q;
+    }
+    QSqlQuery& q = preparada(sql);
+    for (int i = 0; i < valores.size(); ++i) {
+        const QVariant& v = valores[i];
+        // Booleans are stored as the back end's integer true.
+        if (v.typeId() == QMetaType::Bool) q.bindValue(i, v.toBool() ? verdadero() : 0);
+        else q.bindValue(i, v);
+    }
+    if (!q.exec()) {
+        const QSqlError e = q.lastError();
+        // A failed prepared statement on the server may be unusable later.
+        preparadas_.remove(sql);
+        lanzarError(e, sql);
+    }
+    return q;
+}
+
+int Conexion::Execute(const QString& sql, const QVariantList& valores) {
+    QSqlQuery& q = ejecutar(sql, valores);
+    const int n = q.numRowsAffected();
+    if (q.isSelect()) q.finish();
+    if (valores.isEmpty()) ultima_.reset();
+    return n;
+}
+
+Recordset Conexion::Abrir(const QString& sql, const QVariantList& valores) {
+    QSqlQuery& q = ejecutar(sql, valores);
+    const QSqlRecord r = q.record();
+    QStringList columnas;
+    for (int i = 0; i < r.count(); ++i) columnas << r.fieldName(i);
+    QVector<QVector<QVariant>> filas;
+    const int n = columnas.size();
+    while (q.next()) {
+        QVector<QVariant> fila(n);
+        for (int i = 0; i < n; ++i) fila[i] = q.value(i);
+        filas.append(std::move(fila));
+    }
+    q.finish();
+    if (valores.isEmpty()) ultima_.reset();
+    return Recordset(std::move(columnas), std::move(filas));
+}
+
+Recordset Conexion::Tablas() {
+    if (esServidor())
+        return Abrir(QStringLiteral(
+            "SELECT table_name AS TABLE_NAME, CASE table_type WHEN 'BASE TABLE' THEN 'TABLE' ELSE table_type END AS TABLE_TYPE "
+            "FROM information_schema.tables WHERE table_schema = current_schema() ORDER BY table_name"));
+    return Abrir(QStringLiteral(
+        "SELECT name AS TABLE_NAME, CASE type WHEN 'table' THEN 'TABLE' ELSE 'VIEW' END AS TABLE_TYPE "
+        "FROM sqlite_master WHERE type IN ('table','view') AND name NOT LIKE 'sqlite_%' ORDER BY name"));
+}
+
+void Conexion::BeginTrans() {
+    comprobarAbierta();
+    QSqlDatabase db = QSqlDatabase::database(nombreQt_, false);
+    if (!db.transaction()) lanzarError(db.lastError(), QStringLiteral("BEGIN"));
+    enTransaccion_ = true;
+}
+
+void Conexion::CommitTrans() {
+    comprobarAbierta();
+    QSqlDatabase db = QSqlDatabase::database(nombreQt_, false);
+    if (!db.commit()) lanzarError(db.lastError(), QStringLiteral("COMMIT"));
+    enTransaccion_ = false;
+}
+
+void Conexion::RollbackTrans() {
+    comprobarAbierta();
+    QSqlDatabase db = QSqlDatabase::database(nombreQt_, false);
+    enTransaccion_ = false;
+    if (!db.rollback()) lanzarError(db.lastError(), QStringLiteral("ROLLBACK"));
+}
+
+}  // namespace ncc

@@ -1,0 +1,87 @@
+#pragma once
+// A connection to one of the suite's databases, where the suite had ADO.
+// Built from a connection string (Provider, Data Source, Initial Catalog,
+// User ID, Password); its properties are read and set by name.
+#include "platform/CadenaConexion.h"
+#include "platform/Dialecto.h"
+#include "platform/Recordset.h"
+#include <QObject>
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariantList>
+#include <memory>
+
+namespace ncc {
+
+class Conexion : public QObject {
+    Q_OBJECT
+public:
+    explicit Conexion(QObject* parent = nullptr);
+    explicit Conexion(const QString& cadena, QObject* parent = nullptr);
+    ~Conexion() override;
+
+    QString ConnectionString() const;
+    void setConnectionString(const QString& cadena);  // only while closed
+
+    // Properties of the connection string, by name, case-insensitively.
+    QString propiedad(const QString& nombre) const;
+    void fijarPropiedad(const QString& nombre, const QString& valor);
+    QStringList nombresPropiedades() const;
+
+    Proveedor proveedor() const;
+    bool esServidor() const { return proveedor() == Proveedor::PostgreSQL; }
+    int verdadero() const { return Dialecto::verdadero(proveedor()); }
+
+    void Open();
+    void Close();
+    int State() const;  // 0 closed, 1 open
+
+    // Runs a statement with bound values ('?' placeholders); returns the
+    // number of rows it touched. Each distinct text is prepared once.
+    int Execute(const QString& sql, const QVariantList& valores = {});
+    Recordset Abrir(const QString& sql, const QVariantList& valores = {});
+    // The list of tables: TABLE_NAME and TABLE_TYPE ("TABLE").
+    Recordset Tablas();
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool enTransaccion() const { return enTransaccion_; }
+    int sentenciasPreparadas() const { return preparadas_.size(); }
+
+    // Folder of a SQLite file or host[:port] of a server, and the name of the
+    // database inside it (the file path on SQLite, the catalog on the server).
+    QString origenDatos() const;
+
+private:
+    QSqlQuery& preparada(const QString& sql);
+    QSqlQuery& ejecutar(const QString& sql, const QVariantList& valores);
+    [[noreturn]] void lanzarError(const class QSqlError& e, const QString& sql) const;
+    void comprobarAbierta() const;
+
+    CadenaConexion cadena_;
+    QString nombreQt_;
+    bool abierta_ = false;
+    bool enTransaccion_ = false;
+    QHash<QString, std::shared_ptr<QSqlQuery>> preparadas_;
+    std::shared_ptr<QSqlQuery> ultima_;  // the last unprepared statement
+};
+
+// Scope guard: rolls back unless committed.
+class Transaccion {
+public:
+    explicit Transaccion(Conexion& c) : c_(c) { c_.BeginTrans(); }
+    ~Transaccion() {
+        if (!hecha_) try { c_.RollbackTrans(); } catch (...) {}
+    }
+    void confirmar() { c_.CommitTrans(); hecha_ = true; }
+    Transaccion(const Transaccion&) = delete;
+    Transaccion& operator=(const Transaccion&) = delete;
+
+private:
+    Conexion& c_;
+    bool hecha_ = false;
+};
+
+}  // namespace ncc

@@ -1,0 +1,18 @@
+#pragma once
+// Counts every statement that reaches a database and, in tests, makes the
+// k-th one fail: the fault sweeps of the closing stand on this.
+#include <functional>
+
+namespace ncc {
+
+struct Sentencias {
+    static long contadas();
+    static void reiniciar();
+    // Makes statement number k (counted from 1 after the last reiniciar) fail
+    // with an injected error; 0 turns the fault off.
+    static void fallarEn(long k);
+    // Called by the connection before each statement; throws when due.
+    static void contar();
+};
+
+}  // namespace ncc

@@ -1,0 +1,64 @@
+#include "ContextoBD.h"
+#include "platform/BasesDatos.h"
+#include "platform/CadenaConexion.h"
+#include <QDir>
+#include <QRandomGenerator>
+#include <QtGlobal>
+
+namespace ncc::pruebas {
+
+QString plantillaServidor() {
+    const QString host = qEnvironmentVariable("NCC_PG_HOST");
+    const QString port = qEnvironmentVariable("NCC_PG_PORT", QStringLiteral("5432"));
+    CadenaConexion c;
+    c.fijar(QStringLiteral("Provider"), QStringLiteral("PostgreSQL"));
+    c.fijar(QStringLiteral("Data Source"), host + QLatin1Char(':') + port);
+    c.fijar(QStringLiteral("User ID"), qEnvironmentVariable("NCC_PG_USER", QStringLiteral("postgres")));
+    c.fijar(QStringLiteral("Password"), qEnvironmentVariable("NCC_PG_PASSWORD"));
+    return c.texto();
+}
+
+bool hayServidor() { return !qEnvironmentVariableIsEmpty("NCC_PG_HOST"); }
+
+ContextoBD::ContextoBD(Proveedor p) : proveedor_(p) {
+    if (esServidor()) {
+        if (!hayServidor())
+            ADD_FAILURE() << "No hay servidor PostgreSQL de pruebas: ejecute scripts/pruebas.sh";
+        prefijo_ = QStringLiteral("t%1_").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    }
+}
+
+ContextoBD::~ContextoBD() {
+    if (!esServidor() || !hayServidor()) return;
+    for (const auto& n : creadas_) {
+        try { servidor::borrar(plantillaServidor(), n); } catch (...) {}
+    }
+}
+
+QString ContextoBD::nombreReal(const QString& nombre) const {
+    if (esServidor()) return (prefijo_ + nombre).toLower();
+    return QDir(dir_.path()).filePath(nombre + QStringLiteral(".db"));
+}
+
+QString ContextoBD::cadena(const QString& nombre, bool crear) {
+    CadenaConexion c;
+    if (esServidor()) {
+        c = CadenaConexion(plantillaServidor());
+        const QString real = nombreReal(nombre);
+        if (crear && !creadas_.contains(real)) {
+            servidor::crear(plantillaServidor(), real);
+        }
+        if (!creadas_.contains(real)) creadas_ << real;
+        c.fijar(QStringLiteral("Initial Catalog"), real);
+    } else {
+        c.fijar(QStringLiteral("Provider"), QStringLiteral("SQLite"));
+        c.fijar(QStringLiteral("Data Source"), nombreReal(nombre));
+    }
+    return c.texto();
+}
+
+std::string NombreFondo::operator()(const testing::TestParamInfo<Proveedor>& i) const {
+    return i.param == Proveedor::SQLite ? "SQLite" : "PostgreSQL";
+}
+
+}  // namespace ncc::pruebas

@@ -1,0 +1,227 @@
+// The database layer, run identically on SQLite files and on PostgreSQL.
+#include "ContextoBD.h"
+#include "platform/BasesDatos.h"
+#include "platform/Conexion.h"
+#include "platform/Error.h"
+#include "platform/Sentencias.h"
+
+using namespace ncc;
+using ncc::pruebas::ContextoBD;
+
+TEST(CadenaConexion, NombresSinDistinguirMayusculasYTextoReconstruido) {
+    CadenaConexion c(QStringLiteral("Provider=SQLite;Data Source=/tmp/x/A1C1.db; User ID = pepe ;"));
+    EXPECT_EQ(c.valor(QStringLiteral("DATA SOURCE")), QStringLiteral("/tmp/x/A1C1.db"));
+    EXPECT_EQ(c.valor(QStringLiteral("user id")), QStringLiteral("pepe"));
+    EXPECT_TRUE(c.valor(QStringLiteral("Password")).isEmpty());
+    c.fijar(QStringLiteral("data source"), QStringLiteral("/otra/B1C1.db"));
+    c.fijar(QStringLiteral("Password"), QStringLiteral("s"));
+    EXPECT_EQ(c.texto(), QStringLiteral("Provider=SQLite;Data Source=/otra/B1C1.db;User ID=pepe;Password=s;"));
+    EXPECT_EQ(c.nombres(), (QStringList{"Provider", "Data Source", "User ID", "Password"}));
+}
+
+class ConexionFondo : public ::testing::TestWithParam<Proveedor> {
+protected:
+    void SetUp() override {
+        ctx = std::make_unique<ContextoBD>(GetParam());
+        con = std::make_unique<Conexion>(ctx->cadena(QStringLiteral("Capa")));
+        con->Open();
+        con->Execute(QStringLiteral("CREATE TABLE Alumno (IDAlumno INTEGER PRIMARY KEY, Nombre VARCHAR(50), "
+                                    "Apellido1 VARCHAR(50), Activo INTEGER, Nota REAL)"));
+    }
+    void insertar(int id, const QVariant& nombre, const QVariant& apellido, bool activo) {
+        con->Execute(QStringLiteral("INSERT INTO Alumno (IDAlumno, Nombre, Apellido1, Activo) VALUES (?, ?, ?, ?)"),
+                     {id, nombre, apellido, activo});
+    }
+    std::unique_ptr<ContextoBD> ctx;
+    std::unique_ptr<Conexion> con;
+};
+
+TEST_P(ConexionFondo, EstadoYPropiedades) {
+    EXPECT_EQ(con->State(), 1);
+    EXPECT_EQ(con->proveedor(), GetParam());
+    EXPECT_EQ(con->verdadero(), GetParam() == Proveedor::SQLite ? -1 : 1);
+    EXPECT_THROW(con->fijarPropiedad(QStringLiteral("Data Source"), QStringLiteral("x")), Error);
+    con->Close();
+    EXPECT_EQ(con->State(), 0);
+    EXPECT_THROW(con->Execute(QStringLiteral("SELECT 1")), Error);
+    con->Open();
+    EXPECT_EQ(con->State(), 1);
+}
+
+TEST_P(ConexionFondo, TextosNulosYBooleanosVanYVuelvenIntactos) {
+    insertar(1, QStringLiteral("Íñigo"), QStringLiteral("O'Donnell"), true);
+    insertar(2, QVariant(), QStringLiteral("Núñez; --'\"\\ü"), false);
+    Recordset r = con->Abrir(QStringLiteral("SELECT IDAlumno, Nombre, Apellido1, Activo, Nota FROM Alumno ORDER BY IDAlumno"));
+    ASSERT_FALSE(r.eof());
+    EXPECT_EQ(r.RecordCount(), 2);
+    EXPECT_EQ(r.texto(QStringLiteral("NOMBRE")), QStringLiteral("Íñigo"));
+    EXPECT_EQ(r.texto(QStringLiteral("apellido1")), QStringLiteral("O'Donnell"));
+    EXPECT_EQ(r.entero(QStringLiteral("Activo")), con->verdadero());
+    EXPECT_TRUE(r.esNulo(QStringLiteral("Nota")));
+    r.MoveNext();
+    EXPECT_TRUE(r.esNulo(QStringLiteral("Nombre")));
+    EXPECT_TRUE(r.texto(QStringLiteral("Nombre")).isEmpty());
+    EXPECT_EQ(r.texto(QStringLiteral("Apellido1")), QStringLiteral("Núñez; --'\"\\ü"));
+    EXPECT_EQ(r.entero(QStringLiteral("Activo")), 0);
+    r.MoveNext();
+    EXPECT_TRUE(r.eof());
+    EXPECT_THROW(r.campo(QStringLiteral("Nombre")), Error);
+    EXPECT_THROW(r.MoveNext(), Error);
+    // A parameter that matches with an apostrophe finds the row.
+    Recordset b = con->Abrir(QStringLiteral("SELECT IDAlumno FROM Alumno WHERE Apellido1 = ?"), {QStringLiteral("O'Donnell")});
+    ASSERT_FALSE(b.eof());
+    EXPECT_EQ(b.entero(QStringLiteral("IDAlumno")), 1);
+}
+
+TEST_P(ConexionFondo, RecordsetSigueValidoMientrasSeEjecutanOtrasSentencias) {
+    for (int i = 1; i <= 50; ++i) insertar(i, QStringLiteral("N%1").arg(i), QStringLiteral("A"), i % 2 == 0);
+    con->Execute(QStringLiteral("CREATE TABLE Copia (ID INTEGER, Nombre VARCHAR(50))"));
+    Recordset r = con->Abrir(QStringLiteral("SELECT IDAlumno, Nombre FROM Alumno ORDER BY IDAlumno"));
+    int leidos = 0;
+    while (!r.eof()) {
+        con->Execute(QStringLiteral("INSERT INTO Copia (ID, Nombre) VALUES (?, ?)"),
+                     {r.entero(QStringLiteral("IDAlumno")), r.texto(QStringLiteral("Nombre"))});
+        Recordset otro = con->Abrir(QStringLiteral("SELECT COUNT(*) AS n FROM Copia"));
+        EXPECT_EQ(otro.entero(QStringLiteral("n")), ++leidos);
+        r.MoveNext();
+    }
+    EXPECT_EQ(leidos, 50);
+    // One prepared statement per distinct text, reused for every row.
+    EXPECT_EQ(con->sentenciasPreparadas(), 2);
+}
+
+TEST_P(ConexionFondo, FiltrosDeRecordset) {
+    con->Execute(QStringLiteral("CREATE TABLE AA (CODACTIVIDAD INTEGER, CODTIPOALUMNO INTEGER, CODALUMNO INTEGER, Orden INTEGER)"));
+    int n = 0;
+    for (int act = 1; act <= 3; ++act)
+        for (int tipo = 1; tipo <= 2; ++tipo)
+            con->Execute(QStringLiteral("INSERT INTO AA VALUES (?, ?, ?, ?)"), {act, tipo, 10 + ++n, n});
+    Recordset r = con->Abrir(QStringLiteral("SELECT * FROM AA ORDER BY Orden"));
+    r.Filter(QStringLiteral("CODALUMNO=12"));
+    ASSERT_EQ(r.RecordCount(), 1);
+    EXPECT_EQ(r.entero(QStringLiteral("Orden")), 2);
+    r.Filter(QStringLiteral("CODACTIVIDAD=3 AND CODTIPOALUMNO=2"));
+    ASSERT_EQ(r.RecordCount(), 1);
+    EXPECT_EQ(r.entero(QStringLiteral("CODALUMNO")), 16);
+    r.Filter(QStringLiteral("Orden=1 OR Orden=2"));
+    EXPECT_EQ(r.RecordCount(), 2);
+    r.MoveNext();
+    EXPECT_EQ(r.entero(QStringLiteral("Orden")), 2);
+    r.Filter(QStringLiteral("CODALUMNO=99"));
+    EXPECT_TRUE(r.eof());
+    EXPECT_TRUE(r.bof());
+    r.Filter(QString());
+    EXPECT_EQ(r.RecordCount(), 6);
+    EXPECT_THROW(r.Filter(QStringLiteral("NoExiste=1")), Error);
+}
+
+TEST_P(ConexionFondo, ListaDeTablas) {
+    con->Execute(QStringLiteral("CREATE TABLE Familia (CodFamilia INTEGER)"));
+    Recordset t = con->Tablas();
+    QStringList nombres;
+    while (!t.eof()) {
+        EXPECT_EQ(t.texto(QStringLiteral("TABLE_TYPE")), QStringLiteral("TABLE"));
+        nombres << t.texto(QStringLiteral("TABLE_NAME")).toLower();
+        t.MoveNext();
+    }
+    EXPECT_EQ(nombres, (QStringList{"alumno", "familia"}));
+}
+
+TEST_P(ConexionFondo, TransaccionesYGuardaDeAmbito) {
+    con->BeginTrans();
+    insertar(1, QStringLiteral("a"), QStringLiteral("b"), true);
+    con->RollbackTrans();
+    {
+        Transaccion t(*con);
+        insertar(2, QStringLiteral("a"), QStringLiteral("b"), true);
+    }  // not confirmed: undone
+    {
+        Transaccion t(*con);
+        insertar(3, QStringLiteral("a"), QStringLiteral("b"), true);
+        t.confirmar();
+    }
+    Recordset r = con->Abrir(QStringLiteral("SELECT IDAlumno FROM Alumno"));
+    ASSERT_EQ(r.RecordCount(), 1);
+    EXPECT_EQ(r.entero(QStringLiteral("IDAlumno")), 3);
+}
+
+TEST_P(ConexionFondo, ErroresConNumeroYDescripcion) {
+    try {
+        con->Execute(QStringLiteral("SELEC mal"));
+        FAIL() << "se esperaba un error";
+    } catch (const Error& e) {
+        EXPECT_NE(e.numero(), 0);
+        EXPECT_FALSE(e.descripcion().isEmpty());
+    }
+    insertar(1, QStringLiteral("a"), QStringLiteral("b"), true);
+    EXPECT_THROW(insertar(1, QStringLiteral("a"), QStringLiteral("b"), true), Error);
+    // The connection remains usable after a failed statement.
+    insertar(2, QStringLiteral("a"), QStringLiteral("b"), true);
+    EXPECT_EQ(con->Abrir(QStringLiteral("SELECT COUNT(*) AS n FROM Alumno")).entero(QStringLiteral("n")), 2);
+}
+
+TEST_P(ConexionFondo, FalloProvocadoEnLaSentenciaK) {
+    Sentencias::reiniciar();
+    Sentencias::fallarEn(3);
+    insertar(1, QStringLiteral("a"), QStringLiteral("b"), true);
+    insertar(2, QStringLiteral("a"), QStringLiteral("b"), true);
+    EXPECT_THROW(insertar(3, QStringLiteral("a"), QStringLiteral("b"), true), Error);
+    insertar(4, QStringLiteral("a"), QStringLiteral("b"), true);
+    Sentencias::fallarEn(0);
+    EXPECT_EQ(Sentencias::contadas(), 4);
+    EXPECT_EQ(con->Abrir(QStringLiteral("SELECT COUNT(*) AS n FROM Alumno")).entero(QStringLiteral("n")), 3);
+}
+
+TEST_P(ConexionFondo, CopiaDeLaBaseConUnaConexionAbierta) {
+    insertar(1, QStringLiteral("Muñoz"), QStringLiteral("D'Alessandro"), true);
+    QString destino;
+    if (ctx->esServidor()) {
+        destino = ctx->nombreReal(QStringLiteral("CopiaCapa"));
+        ctx->cadena(QStringLiteral("CopiaCapa"), false);  // dropped with the context
+        servidor::copiar(pruebas::plantillaServidor(), ctx->nombreReal(QStringLiteral("Capa")), destino);
+        EXPECT_TRUE(servidor::existe(pruebas::plantillaServidor(), destino));
+    } else {
+        destino = ctx->nombreReal(QStringLiteral("CopiaCapa"));
+        archivos::copiarBaseSQLite(ctx->nombreReal(QStringLiteral("Capa")), destino);
+        // Copying over an existing file replaces it.
+        archivos::copiarBaseSQLite(ctx->nombreReal(QStringLiteral("Capa")), destino);
+        EXPECT_TRUE(archivos::existe(destino));
+    }
+    insertar(2, QStringLiteral("x"), QStringLiteral("y"), false);  // after the copy: not in it
+    Conexion copia(ctx->cadena(QStringLiteral("CopiaCapa"), false));
+    copia.Open();
+    Recordset r = copia.Abrir(QStringLiteral("SELECT Nombre, Apellido1 FROM Alumno"));
+    ASSERT_EQ(r.RecordCount(), 1);
+    EXPECT_EQ(r.texto(QStringLiteral("Nombre")), QStringLiteral("Muñoz"));
+    EXPECT_EQ(r.texto(QStringLiteral("Apellido1")), QStringLiteral("D'Alessandro"));
+    copia.Close();
+    EXPECT_EQ(con->State(), 1);
+}
+
+TEST_P(ConexionFondo, BorrarRenombrarYExistir) {
+    con->Close();
+    const QString viejo = ctx->nombreReal(QStringLiteral("Capa"));
+    const QString nuevo = ctx->nombreReal(QStringLiteral("Renombrada"));
+    if (ctx->esServidor()) {
+        const QString p = pruebas::plantillaServidor();
+        ctx->cadena(QStringLiteral("Renombrada"), false);
+        servidor::renombrar(p, viejo, nuevo);
+        EXPECT_FALSE(servidor::existe(p, viejo));
+        EXPECT_TRUE(servidor::existe(p, nuevo));
+        servidor::borrar(p, nuevo);
+        EXPECT_FALSE(servidor::existe(p, nuevo));
+        servidor::borrar(p, nuevo);  // dropping what is gone is no error
+        EXPECT_THROW(servidor::copiar(p, QStringLiteral("no_existe_nunca"), nuevo), Error);
+        EXPECT_FALSE(servidor::existe(p, nuevo));
+    } else {
+        archivos::renombrar(viejo, nuevo);
+        EXPECT_FALSE(archivos::existe(viejo));
+        EXPECT_TRUE(archivos::existe(nuevo));
+        archivos::borrar(nuevo);
+        EXPECT_FALSE(archivos::existe(nuevo));
+        archivos::borrar(nuevo);
+        EXPECT_THROW(archivos::copiarBaseSQLite(viejo, nuevo), Error);
+    }
+}
+
+NCC_AMBOS_FONDOS(ConexionFondo);
