@@ -1,0 +1,72 @@
+#pragma once
+// The working state of one closing run, shared by the run and by every
+// transfer step (students, history, purge, activities). The steps are free
+// functions over this state so that each lives in a unit of its own.
+#include "entry/Coleccion.h"
+#include "entry/cActividad.h"
+#include "entry/cAlumno.h"
+#include "entry/cConfiguracion.h"
+#include "entry/cCurso.h"
+#include "platform/Conexion.h"
+#include <QString>
+#include <QVector>
+#include <memory>
+
+namespace ncc::motor {
+
+// What a step reports while it works: the engine turns these into its
+// signals and its progress bar.
+class AvisosMotor {
+public:
+    virtual ~AvisosMotor() = default;
+    virtual void IniciarProgreso(long& lngValorMax, QString& strTexto) = 0;
+    virtual void AumentarProgreso() = 0;
+    virtual void CerrarProgreso() = 0;
+    // One step of the run's own progress bar.
+    virtual void AvanzarProgreso() = 0;
+};
+
+struct EstadoMotor {
+    cConfiguracion* conf = nullptr;  // the session settings
+    AvisosMotor* avisos = nullptr;
+
+    // Decisions of the wizard.
+    QString NuevoCursoEscolar;
+    bool ProcesarSecciones = false;
+    bool ProcesarActividades = false;
+    std::shared_ptr<Coleccion<cCurso>> ColSecciones = std::make_shared<Coleccion<cCurso>>();
+    std::shared_ptr<Coleccion<cActividad>> colActividades = std::make_shared<Coleccion<cActividad>>();
+
+    // The next school year's databases, opened by the databases step.
+    Conexion conNuevoCentro;
+    Conexion conNuevoBorradoCentro;
+
+    QString strSQL;
+
+    // Names of the databases of the run (file paths on SQLite, catalogs on
+    // the server) and the new school-year id.
+    QString strRutaCentro, strRutaBorradoCentro, strRutaAppEntrada, strRutaBorradoAppEntrada;
+    QString strNuevaCentro, strNuevaBorradoCentro;
+    QString strCopiaCentro, strCopiaBorradoCentro, strCopiaAppEntrada, strCopiaBorradoAppEntrada;
+    long lngIDNuevoCurso = 0;
+
+    // Students taken out of their sections, and the leavers for the purge.
+    Coleccion<cAlumno> colAlumnosRetirados;
+    QVector<qint32> IDsAlumnosBaja = QVector<qint32>(1);
+    QVector<qint32> CodFamiliasBaja = QVector<qint32>(1);
+    QVector<qint32> CodDireccionesBaja = QVector<qint32>(1);
+    QString strIDsAlumnosBaja;
+    bool HayBajas = false;
+    long IDsEvaluacion[2] = {0, 0};
+
+    // Set to stop a long statement that is being waited for.
+    bool Cancelar = false;
+
+    Conexion& conLocalCentro() const { return *conf->conLocalCentro(); }
+    Conexion& conLocalBorradoCentro() const { return *conf->conLocalBorradoCentro(); }
+    Conexion& conLocalAppEntrada() const { return *conf->conLocalAppEntrada(); }
+    Conexion& conLocalBorradoAppEntrada() const { return *conf->conLocalBorradoAppEntrada(); }
+    bool SQLServer() const { return conf->SQLServer(); }
+};
+
+}  // namespace ncc::motor
