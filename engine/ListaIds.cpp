@@ -1,0 +1,78 @@
+#include "engine/ListaIds.h"
+#include "platform/BucleMensajes.h"
+
+namespace ncc::motor {
+
+namespace {
+const QString marca = QStringLiteral("{ids}");
+
+QString conPieza(const QString& plantilla, const QString& pieza) {
+    QString s = plantilla;
+    return s.replace(marca, pieza);
+}
+}  // namespace
+
+ListaIds ListaIds::desdeTexto(const QString& texto) {
+    ListaIds l;
+    for (const QStringView parte : QStringView(texto).split(QLatin1Char(','))) {
+        const QStringView t = parte.trimmed();
+        if (t.isEmpty()) continue;
+        bool ok = false;
+        const qint64 id = t.toLongLong(&ok);
+        if (ok) l.agregar(id);
+    }
+    return l;
+}
+
+bool ListaIds::agregar(qint64 id) {
+    if (presentes_.contains(id)) return false;
+    presentes_.insert(id);
+    ids_.append(id);
+    return true;
+}
+
+ListaIds ListaIds::sin(const QSet<qint64>& otros) const {
+    ListaIds l;
+    for (qint64 id : ids_)
+        if (!otros.contains(id)) l.agregar(id);
+    return l;
+}
+
+QString ListaIds::texto() const { return texto(0, ids_.size()); }
+
+QString ListaIds::texto(int desde, int cuantos) const {
+    QString s;
+    const int hasta = qMin<int>(ids_.size(), desde + cuantos);
+    s.reserve(qMax(0, hasta - desde) * 8);
+    for (int i = desde; i < hasta; ++i) {
+        if (i > desde) s += QLatin1Char(',');
+        s += QString::number(ids_[i]);
+    }
+    return s;
+}
+
+void ejecutarPorPartes(Conexion& con, const QString& plantilla, const ListaIds& ids) {
+    for (int i = 0; i < ids.tamano(); i += IdsPorSentencia) {
+        con.Execute(conPieza(plantilla, ids.texto(i, IdsPorSentencia)));
+        ceder();
+    }
+}
+
+void leerPorPartes(Conexion& con, const QString& plantilla, const ListaIds& ids,
+                   const std::function<void(const Recordset&)>& porFila) {
+    for (int i = 0; i < ids.tamano(); i += IdsPorSentencia) {
+        Recordset rs = con.Abrir(conPieza(plantilla, ids.texto(i, IdsPorSentencia)));
+        ceder();
+        for (; !rs.eof(); rs.MoveNext()) porFila(rs);
+        rs.Close();
+    }
+}
+
+ListaIds leerIdsPorPartes(Conexion& con, const QString& plantilla, const ListaIds& ids,
+                          const QString& columna) {
+    ListaIds leidos;
+    leerPorPartes(con, plantilla, ids, [&](const Recordset& rs) { leidos.agregar(rs.entero(columna)); });
+    return leidos;
+}
+
+}  // namespace ncc::motor

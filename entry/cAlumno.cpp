@@ -1,0 +1,7 @@
+#include "entry/cAlumno.h"
+
+namespace ncc {
+
+cAlumno::cAlumno(QObject* parent) : QObject(parent) {}
+
+}  // namespace ncc

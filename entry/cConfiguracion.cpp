@@ -1,0 +1,33 @@
+#include "entry/cConfiguracion.h"
+#include "platform/Conexion.h"
+
+namespace ncc {
+
+static std::unique_ptr<cConfiguracion>& actual() {
+    static std::unique_ptr<cConfiguracion> c;
+    return c;
+}
+
+cConfiguracion* ConfiguracionActual() { return actual().get(); }
+
+void fijarConfiguracionActual(std::unique_ptr<cConfiguracion> c) { actual() = std::move(c); }
+
+bool& CierreParcial() {
+    static bool parcial = false;
+    return parcial;
+}
+
+QString& ArchivoAyuda() {
+    static QString ruta;
+    return ruta;
+}
+
+QString ObtenerRutaBD(const Conexion& con) {
+    if (con.esServidor()) return QString();
+    const QString origen = con.propiedad(QStringLiteral("Data Source"));
+    const qsizetype barra = origen.lastIndexOf(QLatin1Char('/'));
+    if (barra < 0) return QString();
+    return origen.left(barra);
+}
+
+}  // namespace ncc

@@ -1,0 +1,7 @@
+#include "entry/cPrecioActividad.h"
+
+namespace ncc {
+
+cPrecioActividad::cPrecioActividad(QObject* parent) : QObject(parent) {}
+
+}  // namespace ncc

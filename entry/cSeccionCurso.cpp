@@ -1,0 +1,7 @@
+#include "entry/cSeccionCurso.h"
+
+namespace ncc {
+
+cSeccionCurso::cSeccionCurso(QObject* parent) : QObject(parent) {}
+
+}  // namespace ncc

@@ -1,0 +1,294 @@
+// Form texts from the string table and the wizard's button sets, on real
+// widgets (offscreen).
+#include "entry/gui/cIInterface.h"
+#include "platform/MensajesGuion.h"
+#include "platform/Textos.h"
+#include <QCheckBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace ncc;
+
+static QString u(const char* t) { return QString::fromUtf8(t); }
+
+class Interfaz : public ::testing::Test {
+protected:
+    void SetUp() override { guion.alInesperada([](const QString& t) { ADD_FAILURE() << t.toStdString(); }); }
+
+    template <class W>
+    W* con(W* w, const QVariant& tag) {
+        w->setProperty("tag", tag);
+        return w;
+    }
+
+    MensajesGuion guion;
+    ServicioMensajesInstalado inst{guion};
+    cIInterface interfaz;
+    std::unique_ptr<QDialog> frm = std::make_unique<QDialog>();
+};
+
+TEST_F(Interfaz, EtiquetasBotonesMarcosYTituloSeCarganPorSuId) {
+    con(frm.get(), 1001);
+    auto* centro = con(new QLabel(u("Etiqueta de diseño"), frm.get()), 1120);
+    auto* actual = con(new QLabel(u("diseño"), frm.get()), u("1121"));
+    auto* conBlancos = con(new QLabel(u("diseño"), frm.get()), u(" 1122 "));
+    auto* sinTag = new QLabel(u("lblCentro"), frm.get());
+    auto* noNumerica = con(new QLabel(u("diseño"), frm.get()), u("lbl1120"));
+    auto* vacia = con(new QLabel(u("diseño"), frm.get()), u(""));
+    auto* marco = con(new QGroupBox(u("Frame1"), frm.get()), 2120);
+    auto* opcion = con(new QRadioButton(u("Option1"), marco), 2173);
+    auto* casilla = con(new QCheckBox(u("Check1"), marco), 2175);
+    auto* boton = con(new QPushButton(u("Command1"), frm.get()), 333.0);
+    auto* texto = con(new QLineEdit(u("txtCursoPromocion"), frm.get()), 1120);
+
+    interfaz.CargarTextos(frm.get());
+
+    EXPECT_EQ(frm->windowTitle(), u("Asistente para Cierre del Curso Escolar Actual"));
+    EXPECT_EQ(centro->text(), u("Centro:"));
+    EXPECT_EQ(actual->text(), u("Curso escolar actual:"));
+    EXPECT_EQ(conBlancos->text(), u("Curso escolar al que promocionan:"));
+    EXPECT_EQ(sinTag->text(), u("lblCentro"));
+    EXPECT_EQ(noNumerica->text(), u("diseño"));
+    EXPECT_EQ(vacia->text(), u("diseño"));
+    EXPECT_EQ(marco->title(), u("Opciones"));
+    EXPECT_EQ(opcion->text(), u("Promociona"));
+    EXPECT_EQ(casilla->text(), u("Baja"));
+    EXPECT_EQ(boton->text(), u("Siguiente >"));
+    EXPECT_EQ(texto->text(), u("txtCursoPromocion"));  // text boxes keep what they hold
+    EXPECT_TRUE(guion.mostrados().isEmpty());
+}
+
+TEST_F(Interfaz, UnIdQueFaltaDetieneElRecorridoConUnSoloMensaje) {
+    auto* antes = con(new QLabel(u("a"), frm.get()), 1120);
+    auto* falta = con(new QLabel(u("b"), frm.get()), 99999);
+    auto* despues = con(new QLabel(u("c"), frm.get()), 1121);
+    auto* otroQueFalta = con(new QPushButton(u("d"), frm.get()), 99998);
+
+    interfaz.CargarTextos(frm.get());
+
+    EXPECT_EQ(antes->text(), u("Centro:"));
+    EXPECT_EQ(falta->text(), u("b"));
+    EXPECT_EQ(despues->text(), u("c"));
+    EXPECT_EQ(otroQueFalta->text(), u("d"));
+    ASSERT_EQ(guion.mostrados().size(), 1);
+    const MensajeMostrado m = guion.ultimo();
+    EXPECT_TRUE(m.mensaje.texto.startsWith(u("Error 326: "))) << m.mensaje.texto.toStdString();
+    EXPECT_TRUE(m.mensaje.texto.contains(u("99999")));
+    EXPECT_EQ(m.mensaje.icono, Icono::Critico);
+    EXPECT_EQ(m.mensaje.titulo, Texto(TituloProducto));
+    EXPECT_TRUE(m.conPitido);
+    EXPECT_EQ(guion.pitidos(), 1);
+}
+
+TEST_F(Interfaz, ElTituloQueFaltaNoCargaNadaMas) {
+    con(frm.get(), 999);
+    frm->setWindowTitle(u("frmCierreCursoE"));
+    auto* l = con(new QLabel(u("a"), frm.get()), 1120);
+    interfaz.CargarTextos(frm.get());
+    EXPECT_EQ(frm->windowTitle(), u("frmCierreCursoE"));
+    EXPECT_EQ(l->text(), u("a"));
+    EXPECT_EQ(guion.mostrados().size(), 1);
+}
+
+TEST_F(Interfaz, MenusPorSuTextoYBarrasPorSuAyuda) {
+    auto* barraMenu = new QMenuBar(frm.get());
+    QMenu* menu = barraMenu->addMenu(u("331"));
+    QAction* item = menu->addAction(u("334"));
+    QAction* itemFijo = menu->addAction(u("Acerca de"));
+    auto* barra = new QToolBar(frm.get());
+    QAction* herramienta = barra->addAction(u("Guardar"));
+    herramienta->setToolTip(u("2150"));
+    QAction* herramientaFija = barra->addAction(u("Cargar"));
+    herramientaFija->setToolTip(u("Cargar datos"));
+    auto* suelto = new QToolButton(frm.get());
+    suelto->setText(u("..."));
+    suelto->setToolTip(u("2151"));
+
+    interfaz.CargarTextos(frm.get());
+
+    EXPECT_EQ(menu->title(), u("Ayuda"));
+    EXPECT_EQ(item->text(), u("Aceptar"));
+    EXPECT_EQ(itemFijo->text(), u("Acerca de"));
+    EXPECT_EQ(herramienta->toolTip(), u("Guardar datos alumnos"));
+    EXPECT_EQ(herramienta->text(), u("Guardar"));
+    EXPECT_EQ(herramientaFija->toolTip(), u("Cargar datos"));
+    EXPECT_EQ(suelto->toolTip(), u("Cargar datos alumnos"));
+    EXPECT_EQ(suelto->text(), u("..."));
+    // The toolbar's own button follows its action.
+    auto* botonBarra = qobject_cast<QToolButton*>(barra->widgetForAction(herramienta));
+    ASSERT_TRUE(botonBarra);
+    EXPECT_EQ(botonBarra->toolTip(), u("Guardar datos alumnos"));
+    EXPECT_TRUE(guion.mostrados().isEmpty());
+}
+
+TEST_F(Interfaz, PestanasYEncabezadosDeColumnaPorSusDatos) {
+    auto* pestanas = new QTabBar(frm.get());
+    pestanas->addTab(u("Tab1"));
+    pestanas->addTab(u("Tab2"));
+    pestanas->addTab(u("Tab3"));
+    pestanas->setTabData(0, 2173);
+    pestanas->setTabData(2, u("2175"));
+
+    auto* hojas = new QTabWidget(frm.get());
+    hojas->addTab(new QWidget, u("Hoja1"));
+    hojas->tabBar()->setTabData(0, 6030);
+
+    auto* tabla = new QTableWidget(2, 3, frm.get());
+    for (int c = 0; c < 3; ++c) tabla->setHorizontalHeaderItem(c, new QTableWidgetItem(u("Col%1").arg(c)));
+    tabla->horizontalHeaderItem(0)->setData(Qt::UserRole, 3170);
+    tabla->horizontalHeaderItem(2)->setData(Qt::UserRole, u("3172"));
+    tabla->setVerticalHeaderItem(0, new QTableWidgetItem(u("Fila")));
+    tabla->verticalHeaderItem(0)->setData(Qt::UserRole, 3171);
+
+    auto* arbol = new QTreeWidget(frm.get());
+    arbol->setColumnCount(2);
+    arbol->headerItem()->setText(0, u("A"));
+    arbol->headerItem()->setText(1, u("B"));
+    arbol->headerItem()->setData(1, Qt::UserRole, 13052);
+
+    interfaz.CargarTextos(frm.get());
+
+    EXPECT_EQ(pestanas->tabText(0), u("Promociona"));
+    EXPECT_EQ(pestanas->tabText(1), u("Tab2"));
+    EXPECT_EQ(pestanas->tabText(2), u("Baja"));
+    EXPECT_EQ(hojas->tabText(0), u("Histórico de la Aplicación"));
+    EXPECT_EQ(tabla->horizontalHeaderItem(0)->text(), u("Actividad"));
+    EXPECT_EQ(tabla->horizontalHeaderItem(1)->text(), u("Col1"));
+    EXPECT_EQ(tabla->horizontalHeaderItem(2)->text(), u("Fin"));
+    EXPECT_EQ(tabla->verticalHeaderItem(0)->text(), u("Fila"));  // only column headings
+    EXPECT_EQ(arbol->headerItem()->text(0), u("A"));
+    EXPECT_EQ(arbol->headerItem()->text(1), u("Nota"));
+    EXPECT_TRUE(guion.mostrados().isEmpty());
+}
+
+TEST_F(Interfaz, SeLlamaPorNombre) {
+    auto* l = con(new QLabel(u("a"), frm.get()), 1120);
+    ASSERT_TRUE(QMetaObject::invokeMethod(&interfaz, "CargarTextos", Q_ARG(QWidget*, frm.get())));
+    EXPECT_EQ(l->text(), u("Centro:"));
+}
+
+class BotonesAsistente : public Interfaz {
+protected:
+    void SetUp() override {
+        Interfaz::SetUp();
+        for (int i = 0; i < 3; ++i) botones.agregar(new QPushButton(u("Boton%1").arg(i), frm.get()));
+        botones.boton(1)->setEnabled(false);
+    }
+    QList<bool> habilitados() const {
+        QList<bool> l;
+        for (const auto& f : botones) l << f.boton->isEnabled();
+        return l;
+    }
+    QList<bool> guardados() const {
+        QList<bool> l;
+        for (const auto& f : botones) l << f.guardado;
+        return l;
+    }
+    ConjuntoBotones botones;
+};
+
+TEST_F(BotonesAsistente, DeshabilitarYRestaurarDevuelveLosEstadosDeAntes) {
+    interfaz.Activar(botones, 0);
+    EXPECT_EQ(habilitados(), (QList<bool>{false, false, false}));
+    EXPECT_EQ(guardados(), (QList<bool>{true, false, true}));
+    interfaz.Activar(botones, 2);
+    EXPECT_EQ(habilitados(), (QList<bool>{true, false, true}));
+    // Restoring saves nothing: a second restore gives the same.
+    botones.boton(0)->setEnabled(false);
+    interfaz.Activar(botones, 2);
+    EXPECT_EQ(habilitados(), (QList<bool>{true, false, true}));
+    EXPECT_TRUE(guion.mostrados().isEmpty());
+}
+
+TEST_F(BotonesAsistente, HabilitarTodosEInicializarLosGuardaHabilitados) {
+    interfaz.Activar(botones, 1, 1);
+    EXPECT_EQ(habilitados(), (QList<bool>{true, true, true}));
+    EXPECT_EQ(guardados(), (QList<bool>{true, true, true}));
+    interfaz.Activar(botones, 0);
+    interfaz.Activar(botones, 2);
+    EXPECT_EQ(habilitados(), (QList<bool>{true, true, true}));
+
+    // Without inicializar the states before the change are the saved ones.
+    botones.boton(2)->setEnabled(false);
+    interfaz.Activar(botones, 1);
+    EXPECT_EQ(guardados(), (QList<bool>{true, true, false}));
+}
+
+TEST_F(BotonesAsistente, UnaListaPoneCadaBotonYGuardaLosAnteriores) {
+    interfaz.Activar(botones, QList<bool>{false, true, false});
+    EXPECT_EQ(habilitados(), (QList<bool>{false, true, false}));
+    EXPECT_EQ(guardados(), (QList<bool>{true, false, true}));
+    interfaz.Activar(botones, QVariantList{-1, 0, true});
+    EXPECT_EQ(habilitados(), (QList<bool>{true, false, true}));
+    // The list with inicializar ends with the new states saved.
+    interfaz.Activar(botones, QList<bool>{true, true, false}, 0);
+    EXPECT_EQ(guardados(), (QList<bool>{true, true, false}));
+    EXPECT_TRUE(guion.mostrados().isEmpty());
+}
+
+TEST_F(BotonesAsistente, OtroEstadoNoHaceNadaPeroInicializarGuarda) {
+    for (const QVariant& v : {QVariant(3), QVariant(-1), QVariant(true), QVariant(0.5), QVariant(u("x")), QVariant()})
+        interfaz.Activar(botones, v);
+    EXPECT_EQ(habilitados(), (QList<bool>{true, false, true}));
+    EXPECT_EQ(guardados(), (QList<bool>{false, false, false}));
+    interfaz.Activar(botones, 7, u("sí"));
+    EXPECT_EQ(habilitados(), (QList<bool>{true, false, true}));
+    EXPECT_EQ(guardados(), (QList<bool>{true, false, true}));
+    // A numeric text counts as its number.
+    interfaz.Activar(botones, u("0"));
+    EXPECT_EQ(habilitados(), (QList<bool>{false, false, false}));
+    EXPECT_TRUE(guion.mostrados().isEmpty());
+}
+
+TEST_F(BotonesAsistente, UnaListaCortaDaElErrorEstandar) {
+    interfaz.Activar(botones, QList<bool>{false, false});
+    ASSERT_EQ(guion.mostrados().size(), 1);
+    EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(u("Error 9: ")));
+    EXPECT_TRUE(guion.ultimo().conPitido);
+}
+
+TEST_F(BotonesAsistente, UnBotonQueYaNoExisteDaElErrorEstandar) {
+    delete botones.boton(1);
+    interfaz.Activar(botones, 1);
+    ASSERT_EQ(guion.mostrados().size(), 1);
+    EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(u("Error 91: ")));
+}
+
+TEST_F(Interfaz, MasDe255FilasDesborda) {
+    ConjuntoBotones grande;
+    for (int i = 0; i < 255; ++i) grande.agregar(new QPushButton(frm.get()));
+    interfaz.Activar(grande, 0);
+    EXPECT_TRUE(guion.mostrados().isEmpty());
+    EXPECT_FALSE(grande.boton(254)->isEnabled());
+
+    grande.agregar(new QPushButton(frm.get()));
+    interfaz.Activar(grande, 1);
+    ASSERT_EQ(guion.mostrados().size(), 1);
+    EXPECT_EQ(guion.ultimo().mensaje.texto, u("Error 6: Desbordamiento"));
+    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
+    EXPECT_TRUE(guion.ultimo().conPitido);
+    EXPECT_FALSE(grande.boton(0)->isEnabled());  // nothing was switched
+}
+
+TEST(ConjuntoBotones, PonerEnUnaFilaAmpliaElConjunto) {
+    QPushButton a, b;
+    ConjuntoBotones c{&a};
+    c.poner(2, &b);
+    EXPECT_EQ(c.filas(), 3);
+    EXPECT_EQ(c.boton(0), &a);
+    EXPECT_EQ(c.boton(1), nullptr);
+    EXPECT_EQ(c.boton(2), &b);
+}

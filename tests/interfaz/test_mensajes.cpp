@@ -1,0 +1,260 @@
+// The message service and its three faces: the standard messages of the
+// suite, the scripted answers of the tests and the command line's terminal.
+// Also the clock and the per-user settings.
+#include "platform/Ajustes.h"
+#include "platform/Mensajes.h"
+#include "platform/MensajesGuion.h"
+#include "platform/MensajesTerminal.h"
+#include "platform/Reloj.h"
+#include "platform/Textos.h"
+#include <QCoreApplication>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <cstdio>
+
+using namespace ncc;
+
+static QString u(const char* t) { return QString::fromUtf8(t); }
+
+TEST(MensajesEstandar, ElErrorEstandarPitaYMuestraNumeroYDescripcion) {
+    MensajesGuion guion;
+    ServicioMensajesInstalado inst(guion);
+    mostrarError(13, u("No coinciden los tipos"));
+    ASSERT_EQ(guion.mostrados().size(), 1);
+    const MensajeMostrado m = guion.ultimo();
+    EXPECT_EQ(m.mensaje.texto, u("Error 13: No coinciden los tipos"));
+    EXPECT_EQ(m.mensaje.icono, Icono::Critico);
+    EXPECT_EQ(m.mensaje.botones, Botones::Aceptar);
+    EXPECT_EQ(m.mensaje.titulo, u("NORVA GESTIÓN ESCOLAR"));
+    EXPECT_TRUE(m.conPitido);
+    EXPECT_EQ(guion.pitidos(), 1);
+
+    mostrarError(Error(errores::TextoNoEncontrado, u("sin texto")));
+    EXPECT_EQ(guion.ultimo().mensaje.texto, u("Error 326: sin texto"));
+}
+
+TEST(MensajesEstandar, AvisosYPreguntasLlevanPitidoTituloYNoPorDefecto) {
+    MensajesGuion guion;
+    ServicioMensajesInstalado inst(guion);
+    guion.responder(Respuesta::Si).responder(Respuesta::No).responder(Respuesta::Si);
+
+    avisar(1181, Icono::Informacion);
+    EXPECT_TRUE(preguntar(2180));
+    EXPECT_FALSE(preguntarTexto(u("¿Seguro?")));
+    EXPECT_TRUE(preguntar(1183, Icono::Critico, Respuesta::Si));
+
+    ASSERT_EQ(guion.mostrados().size(), 4);
+    const auto& ms = guion.mostrados();
+    EXPECT_EQ(ms[0].mensaje.texto, Texto(1181));
+    EXPECT_EQ(ms[0].mensaje.icono, Icono::Informacion);
+    EXPECT_EQ(ms[0].mensaje.botones, Botones::Aceptar);
+    EXPECT_EQ(ms[1].mensaje.texto, Texto(2180));
+    EXPECT_EQ(ms[1].mensaje.icono, Icono::Pregunta);
+    EXPECT_EQ(ms[1].mensaje.botones, Botones::SiNo);
+    EXPECT_EQ(ms[1].mensaje.defecto, Respuesta::No);
+    EXPECT_EQ(ms[3].mensaje.icono, Icono::Critico);
+    EXPECT_EQ(ms[3].mensaje.defecto, Respuesta::Si);
+    for (const auto& m : ms) {
+        EXPECT_TRUE(m.conPitido);
+        EXPECT_EQ(m.mensaje.titulo, Texto(TituloProducto));
+    }
+    EXPECT_EQ(guion.pitidos(), 4);
+    EXPECT_TRUE(guion.sinPreguntasInesperadas());
+    EXPECT_EQ(guion.respuestasPendientes(), 0);
+}
+
+TEST(MensajesEstandar, InstalarYDesinstalarDevuelveElServicioAnterior) {
+    ServicioMensajes* original = &mensajes();
+    EXPECT_EQ(original, &mensajesTerminal());
+    MensajesGuion a, b;
+    {
+        ServicioMensajesInstalado ia(a);
+        EXPECT_EQ(&mensajes(), &a);
+        {
+            ServicioMensajesInstalado ib(b);
+            EXPECT_EQ(&mensajes(), &b);
+        }
+        EXPECT_EQ(&mensajes(), &a);
+    }
+    EXPECT_EQ(&mensajes(), original);
+}
+
+TEST(MensajesGuion, RespuestasPorTextoAntesQueLaColaYPreguntasInesperadas) {
+    MensajesGuion guion;
+    QStringList avisadas;
+    guion.alInesperada([&](const QString& t) { avisadas << t; });
+    guion.responderA(2194, Respuesta::Si).responder(Respuesta::Si);
+    ServicioMensajesInstalado inst(guion);
+
+    // The answer by text is given every time its question comes and does
+    // not use the queue.
+    EXPECT_TRUE(preguntar(2194));
+    EXPECT_TRUE(preguntar(2194));
+    EXPECT_EQ(guion.respuestasPendientes(), 1);
+    // A question built around an answered text still finds it.
+    EXPECT_TRUE(preguntarTexto(Texto(2194) + u(" (2)")));
+    EXPECT_TRUE(preguntar(2195));  // the queue
+    EXPECT_EQ(guion.respuestasPendientes(), 0);
+    EXPECT_TRUE(guion.sinPreguntasInesperadas());
+
+    // Nobody answered this one: recorded, reported and answered No.
+    EXPECT_FALSE(preguntar(2180));
+    EXPECT_FALSE(guion.sinPreguntasInesperadas());
+    EXPECT_EQ(guion.inesperadas(), QStringList{Texto(2180)});
+    EXPECT_EQ(avisadas, QStringList{Texto(2180)});
+
+    // Plain messages never take an answer.
+    guion.responder(Respuesta::Si);
+    avisarTexto(u("hecho"));
+    EXPECT_EQ(guion.respuestasPendientes(), 1);
+
+    // A message shown without a beep says so.
+    Mensaje sinPitido;
+    sinPitido.texto = u("sin pitido");
+    mensajes().mostrar(sinPitido);
+    EXPECT_FALSE(guion.ultimo().conPitido);
+    EXPECT_EQ(guion.textos().last(), u("sin pitido"));
+
+    guion.olvidarMostrados();
+    EXPECT_TRUE(guion.mostrados().isEmpty());
+    EXPECT_EQ(guion.pitidos(), 0);
+}
+
+// The terminal service on real files: a temporary file is not a terminal.
+class Terminal : public ::testing::Test {
+protected:
+    void SetUp() override {
+        salida = std::tmpfile();
+        entrada = std::tmpfile();
+        ASSERT_TRUE(salida && entrada);
+    }
+    void TearDown() override {
+        std::fclose(salida);
+        std::fclose(entrada);
+    }
+    void escribirEntrada(const char* t) {
+        std::fputs(t, entrada);
+        std::rewind(entrada);
+    }
+    QString leidoSalida() {
+        std::fflush(salida);
+        std::rewind(salida);
+        QByteArray b;
+        char trozo[512];
+        size_t n;
+        while ((n = std::fread(trozo, 1, sizeof trozo, salida)) > 0) b.append(trozo, qsizetype(n));
+        return QString::fromUtf8(b);
+    }
+    static Mensaje pregunta(const QString& t) {
+        Mensaje m;
+        m.texto = t;
+        m.icono = Icono::Pregunta;
+        m.botones = Botones::SiNo;
+        m.defecto = Respuesta::No;
+        return m;
+    }
+    std::FILE* salida = nullptr;
+    std::FILE* entrada = nullptr;
+};
+
+TEST_F(Terminal, MensajesConSuPalabraYSinPitidoFueraDeUnTerminal) {
+    MensajesTerminal t(salida, entrada);
+    ServicioMensajesInstalado inst(t);
+    mostrarError(13, u("No coinciden los tipos"));
+    avisar(2192, Icono::Exclamacion);
+    avisar(2182, Icono::Informacion);
+    avisarTexto(Texto(1183), Icono::Critico);
+    const QString s = leidoSalida();
+    EXPECT_FALSE(s.contains(QLatin1Char('\a')));
+    EXPECT_FALSE(s.contains(QLatin1Char('\r')));
+    EXPECT_TRUE(s.startsWith(u("Error 13: No coinciden los tipos\n"))) << s.toStdString();
+    EXPECT_TRUE(s.contains(u("Aviso: ") + Texto(2192) + u("\n")));
+    EXPECT_TRUE(s.contains(u("Información: Proceso realizado satisfactoriamene\n")));
+    EXPECT_TRUE(s.contains(u("Error: Se dispone a realizar")));
+}
+
+TEST_F(Terminal, ConSiRespondeSiATodoYLoEscribe) {
+    MensajesTerminal t(salida, entrada);
+    t.fijarSiATodo(true);
+    ServicioMensajesInstalado inst(t);
+    EXPECT_TRUE(preguntar(1185));
+    Mensaje m = pregunta(u("¿Aceptar?"));
+    m.botones = Botones::AceptarCancelar;
+    EXPECT_EQ(t.mostrar(m), Respuesta::Aceptar);
+    EXPECT_EQ(leidoSalida(), u("Pregunta: ") + Texto(1185) + u(" Sí\nPregunta: ¿Aceptar? Aceptar\n"));
+}
+
+TEST_F(Terminal, SinTerminalNiSiSeNiegaAResponder) {
+    MensajesTerminal t(salida, entrada);
+    ServicioMensajesInstalado inst(t);
+    EXPECT_FALSE(t.hayTerminal());
+    try {
+        preguntar(1185);
+        ADD_FAILURE() << "answered without a terminal";
+    } catch (const SinTerminal& e) {
+        EXPECT_EQ(e.numero(), SinTerminal::Numero);
+        EXPECT_EQ(e.pregunta(), Texto(1185));
+        EXPECT_TRUE(e.descripcion().contains(u("--si")));
+        EXPECT_TRUE(e.descripcion().contains(Texto(1185)));
+    }
+    // The question itself was shown, so that the log says what was asked.
+    EXPECT_TRUE(leidoSalida().contains(Texto(1185)));
+
+    // A plain message needs no answer and never refuses.
+    EXPECT_NO_THROW(avisar(2182, Icono::Informacion));
+}
+
+TEST_F(Terminal, DesdeDevNullTambienSeNiega) {
+    std::FILE* nulo = std::fopen("/dev/null", "r");
+    ASSERT_TRUE(nulo);
+    MensajesTerminal t(salida, nulo);
+    EXPECT_FALSE(t.hayTerminal());
+    EXPECT_THROW(t.mostrar(pregunta(u("¿Seguir?"))), SinTerminal);
+    std::fclose(nulo);
+}
+
+TEST_F(Terminal, EnUnTerminalLeeLaRespuesta) {
+    // Invalid answer, then "sí"; an empty line takes the default; "n";
+    // and the input ending answers No.
+    escribirEntrada("quizá\nsí\n\nn\n");
+    MensajesTerminal t(salida, entrada);
+    t.fijarEsTerminal(true);
+    EXPECT_EQ(t.mostrar(pregunta(u("¿Uno?"))), Respuesta::Si);
+    EXPECT_EQ(t.mostrar(pregunta(u("¿Dos?"))), Respuesta::No);
+    Mensaje siPorDefecto = pregunta(u("¿Tres?"));
+    siPorDefecto.defecto = Respuesta::Si;
+    EXPECT_EQ(t.mostrar(siPorDefecto), Respuesta::No);
+    EXPECT_EQ(t.mostrar(siPorDefecto), Respuesta::No);
+    const QString s = leidoSalida();
+    EXPECT_TRUE(s.startsWith(u("Pregunta: ¿Uno? [s/N] Respuesta no válida. [s/N] "))) << s.toStdString();
+    EXPECT_TRUE(s.contains(u("Pregunta: ¿Tres? [S/n] ")));
+}
+
+TEST(Reloj, HoyEsElDelSistemaSalvoQueSeFije) {
+    EXPECT_EQ(Reloj::hoy(), QDate::currentDate());
+    Reloj::fijarHoy(QDate(2025, 6, 30));
+    EXPECT_EQ(Reloj::hoy(), QDate(2025, 6, 30));
+    Reloj::fijarHoy(QDate());
+    EXPECT_EQ(Reloj::hoy(), QDate::currentDate());
+}
+
+TEST(Ajustes, CadaCentroGuardaLosSuyosBajoNorvaCentro2000) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+
+    EXPECT_EQ(Ajustes::leer(u("Colegio Uno"), u("CierreAlumnos"), u("Columna1"), 1500).toInt(), 1500);
+    Ajustes::escribir(u("Colegio Uno"), u("CierreAlumnos"), u("Columna1"), 2100);
+    Ajustes::escribir(u("Colegio Dos"), u("CierreAlumnos"), u("Columna1"), 900);
+    EXPECT_EQ(Ajustes::leer(u("Colegio Uno"), u("CierreAlumnos"), u("Columna1")).toInt(), 2100);
+    EXPECT_EQ(Ajustes::leer(u("Colegio Dos"), u("CierreAlumnos"), u("Columna1")).toInt(), 900);
+    EXPECT_FALSE(Ajustes::leer(u("Colegio Uno"), u("CierreActividades"), u("Columna1")).isValid());
+
+    const QString archivo = dir.path() + u("/") + QCoreApplication::organizationName() +
+                            u("/Colegio Uno/Norva Centro 2000/CierreCurso.conf");
+    EXPECT_TRUE(QFile::exists(archivo)) << archivo.toStdString();
+    QSettings directo(archivo, QSettings::IniFormat);
+    EXPECT_EQ(directo.value(u("CierreAlumnos/Columna1")).toInt(), 2100);
+}

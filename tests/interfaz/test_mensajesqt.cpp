@@ -1,0 +1,71 @@
+// The message boxes of the windows, answered from a timer while they wait.
+#include "platform/gui/MensajesQt.h"
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace ncc;
+
+static QString u(const char* t) { return QString::fromUtf8(t); }
+
+// Runs `responder` on the message box as soon as it is shown.
+static void alAparecer(std::function<void(QMessageBox&)> responder) {
+    auto* t = new QTimer;
+    t->setInterval(10);
+    QObject::connect(t, &QTimer::timeout, [t, responder] {
+        if (auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            t->stop();
+            t->deleteLater();
+            responder(*caja);
+        }
+    });
+    t->start();
+}
+
+TEST(MensajesQt, PreguntaConBotonesEnEspanolYNoPorDefecto) {
+    Mensaje m;
+    m.texto = u("Línea uno\r\nLínea dos");
+    m.icono = Icono::Pregunta;
+    m.botones = Botones::SiNo;
+    m.defecto = Respuesta::No;
+    m.titulo = u("NORVA GESTIÓN ESCOLAR");
+    QString si, no, defecto, titulo, texto;
+    QMessageBox::Icon icono = QMessageBox::NoIcon;
+    alAparecer([&](QMessageBox& caja) {
+        si = caja.button(QMessageBox::Yes)->text();
+        no = caja.button(QMessageBox::No)->text();
+        defecto = caja.defaultButton() ? caja.defaultButton()->text() : QString();
+        titulo = caja.windowTitle();
+        texto = caja.text();
+        icono = caja.icon();
+        caja.button(QMessageBox::Yes)->click();
+    });
+    MensajesQt qt;
+    EXPECT_EQ(qt.mostrar(m), Respuesta::Si);
+    EXPECT_EQ(si, u("Sí"));
+    EXPECT_EQ(no, u("No"));
+    EXPECT_EQ(defecto, u("No"));
+    EXPECT_EQ(titulo, m.titulo);
+    EXPECT_EQ(texto, u("Línea uno\nLínea dos"));
+    EXPECT_EQ(icono, QMessageBox::Question);
+}
+
+TEST(MensajesQt, ElAvisoCriticoSeCierraConAceptar) {
+    Mensaje m;
+    m.texto = u("Error 13: No coinciden los tipos");
+    m.icono = Icono::Critico;
+    QString aceptar;
+    QMessageBox::Icon icono = QMessageBox::NoIcon;
+    alAparecer([&](QMessageBox& caja) {
+        aceptar = caja.button(QMessageBox::Ok)->text();
+        icono = caja.icon();
+        caja.button(QMessageBox::Ok)->click();
+    });
+    MensajesQt qt;
+    EXPECT_EQ(qt.mostrar(m), Respuesta::Aceptar);
+    EXPECT_EQ(aceptar, u("Aceptar"));
+    EXPECT_EQ(icono, QMessageBox::Critical);
+}
