@@ -1,0 +1,512 @@
+#include "host/Plan.h"
+#include "entry/cAlumno.h"
+#include "entry/cAlumnoActividad.h"
+#include "entry/cPrecioActividad.h"
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QSet>
+#include <cmath>
+#include <limits>
+
+namespace ncc::host {
+
+ErrorPlan::ErrorPlan(Tipo tipo, QStringList problemas)
+    : Error(Numero, (tipo == Tipo::Formato ? QStringLiteral("El plan no es válido:\n  ")
+                                           : QStringLiteral("El plan no encaja con los datos del centro:\n  ")) +
+                        problemas.join(QStringLiteral("\n  "))),
+      tipo_(tipo),
+      problemas_(std::move(problemas)) {}
+
+// ---------------------------------------------------------------------------
+// Writing
+
+static QJsonObject seccionAJson(const cCurso& s) {
+    QJsonObject o;
+    o[QStringLiteral("IDSeccion")] = s.IDSeccion();
+    o[QStringLiteral("IDTipoEnsenanza")] = s.IDTipoEnsenanza();
+    o[QStringLiteral("IDCurso")] = s.IDCurso();
+    o[QStringLiteral("NumPlazas")] = s.NumPlazas();
+    o[QStringLiteral("NumPlazasOcupadas")] = s.NumPlazasOcupadas();
+    o[QStringLiteral("IDsPlazasOcupadas")] = s.IDsPlazasOcupadas();
+    o[QStringLiteral("PromocionDirecta")] = s.PromocionDirecta();
+    o[QStringLiteral("Visible")] = s.Visible();
+    o[QStringLiteral("Promocionada")] = s.Promocionada();
+    QJsonArray alumnos;
+    for (const auto& a : *s.Alumnos()) {
+        QJsonObject j;
+        j[QStringLiteral("IDAlumno")] = a->IDAlumno();
+        j[QStringLiteral("Nombre")] = a->Nombre();
+        j[QStringLiteral("Apellido1")] = a->Apellido1();
+        j[QStringLiteral("Apellido2")] = a->Apellido2();
+        j[QStringLiteral("IDTipoEnsenanza")] = a->IDTipoEnsenanza();
+        j[QStringLiteral("IDCurso")] = a->IDCurso();
+        j[QStringLiteral("IDSeccion")] = a->IDSeccion();
+        j[QStringLiteral("Orden")] = a->Orden();
+        j[QStringLiteral("Actividades")] = a->Actividades();
+        j[QStringLiteral("SinAsignar")] = a->SinAsignar();
+        j[QStringLiteral("Promociona")] = a->Promociona();
+        j[QStringLiteral("Repite")] = a->Repite();
+        j[QStringLiteral("Baja")] = a->Baja();
+        j[QStringLiteral("FechaBaja")] = a->FechaBaja();
+        j[QStringLiteral("NIDTipoEnsenanza")] = a->NIDTipoEnsenanza();
+        j[QStringLiteral("NIDCurso")] = a->NIDCurso();
+        j[QStringLiteral("NIDSeccion")] = a->NIDSeccion();
+        j[QStringLiteral("NTipoEnsenanza")] = a->NTipoEnsenanza();
+        j[QStringLiteral("NCurso")] = a->NCurso();
+        j[QStringLiteral("NSeccion")] = a->NSeccion();
+        alumnos.append(j);
+    }
+    o[QStringLiteral("Alumnos")] = alumnos;
+    return o;
+}
+
+static QJsonArray preciosAJson(const Coleccion<cPrecioActividad>& precios) {
+    QJsonArray a;
+    for (const auto& p : precios) {
+        QJsonObject j;
+        j[QStringLiteral("ID")] = p->ID();
+        j[QStringLiteral("Nombre")] = p->Nombre();
+        j[QStringLiteral("Euros")] = p->Euros();
+        j[QStringLiteral("Pesetas")] = p->Pesetas();
+        j[QStringLiteral("Visible")] = p->Visible();
+        a.append(j);
+    }
+    return a;
+}
+
+static QJsonObject actividadAJson(const cActividad& act) {
+    QJsonObject o;
+    o[QStringLiteral("IDActividad")] = act.IDActividad();
+    o[QStringLiteral("TipoActividad")] = act.TipoActividad();
+    o[QStringLiteral("FechaInicio")] = act.FechaInicio();
+    o[QStringLiteral("FechaFin")] = act.FechaFin();
+    o[QStringLiteral("Promocionada")] = act.Promocionada();
+    QJsonArray miembros;
+    for (const auto& m : *act.Alumnos()) {
+        QJsonObject j;
+        j[QStringLiteral("IDAlumno")] = m->IDAlumno();
+        j[QStringLiteral("Nombre")] = m->Nombre();
+        j[QStringLiteral("Apellido1")] = m->Apellido1();
+        j[QStringLiteral("Apellido2")] = m->Apellido2();
+        j[QStringLiteral("IDTipoAlumno")] = m->IDTipoAlumno();
+        j[QStringLiteral("TipoAlumno")] = m->TipoAlumno();
+        j[QStringLiteral("IDSeccionActual")] = m->IDSeccionActual();
+        j[QStringLiteral("TipoEnsenanza")] = m->TipoEnsenanza();
+        j[QStringLiteral("IDCurso")] = m->IDCurso();
+        j[QStringLiteral("Curso")] = m->Curso();
+        j[QStringLiteral("Seccion")] = m->Seccion();
+        j[QStringLiteral("Pasar")] = m->Pasar();
+        j[QStringLiteral("Euros")] = m->Euros();
+        j[QStringLiteral("Pesetas")] = m->Pesetas();
+        j[QStringLiteral("Visible")] = m->Visible();
+        miembros.append(j);
+    }
+    o[QStringLiteral("Alumnos")] = miembros;
+    o[QStringLiteral("TipoAlumnos")] = preciosAJson(*act.TipoAlumnos());
+    o[QStringLiteral("Cursos")] = preciosAJson(*act.Cursos());
+    return o;
+}
+
+QByteArray planAJson(const Plan& plan) {
+    QJsonObject raiz;
+    raiz[QStringLiteral("formato")] = QString::fromLatin1(FormatoPlan);
+    raiz[QStringLiteral("version")] = VersionPlan;
+    if (plan.cabecera.centro != 0) raiz[QStringLiteral("centro")] = plan.cabecera.centro;
+    if (!plan.cabecera.cursoEscolar.isEmpty())
+        raiz[QStringLiteral("cursoEscolar")] = plan.cabecera.cursoEscolar;
+    QJsonArray secciones;
+    for (const auto& s : *plan.arboles.secciones) secciones.append(seccionAJson(*s));
+    raiz[QStringLiteral("secciones")] = secciones;
+    QJsonArray actividades;
+    for (const auto& a : *plan.arboles.actividades) actividades.append(actividadAJson(*a));
+    raiz[QStringLiteral("actividades")] = actividades;
+    return QJsonDocument(raiz).toJson(QJsonDocument::Indented);
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+namespace {
+
+// Reads the fields of one JSON object, noting every problem under the path
+// of the object ("secciones[2].Alumnos[0]") instead of stopping at the first.
+class Lector {
+public:
+    Lector(const QJsonObject& o, QString ruta, QStringList& problemas)
+        : o_(o), ruta_(std::move(ruta)), problemas_(problemas) {}
+
+    // Every field not read by the time this is called is unknown.
+    void sinOtrosCampos() {
+        for (auto it = o_.begin(); it != o_.end(); ++it)
+            if (!leidos_.contains(it.key()))
+                problema(it.key(), QStringLiteral("campo desconocido"));
+    }
+
+    bool hay(const QString& campo) {
+        leidos_.insert(campo);
+        return o_.contains(campo);
+    }
+
+    // An integer within [min, max]; `obligatorio` notes a missing field.
+    std::optional<long long> entero(const QString& campo, long long min, long long max, bool obligatorio = false) {
+        if (!hay(campo)) {
+            if (obligatorio) problema(campo, QStringLiteral("falta (es obligatorio)"));
+            return std::nullopt;
+        }
+        const QJsonValue v = o_.value(campo);
+        if (!v.isDouble()) {
+            problema(campo, QStringLiteral("debe ser un número entero, no %1").arg(describir(v)));
+            return std::nullopt;
+        }
+        const double d = v.toDouble();
+        if (d != std::floor(d)) {
+            problema(campo, QStringLiteral("debe ser un número entero, no %1").arg(d));
+            return std::nullopt;
+        }
+        if (d < double(min) || d > double(max)) {
+            problema(campo, QStringLiteral("%1 está fuera de su intervalo (%2..%3)").arg(QString::number(d, 'f', 0))
+                                .arg(min)
+                                .arg(max));
+            return std::nullopt;
+        }
+        return static_cast<long long>(d);
+    }
+    template <class T>
+    std::optional<T> rango(const QString& campo, bool obligatorio = false) {
+        const auto v = entero(campo, std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), obligatorio);
+        if (!v) return std::nullopt;
+        return static_cast<T>(*v);
+    }
+
+    bool booleano(const QString& campo) {
+        if (!hay(campo)) return false;
+        const QJsonValue v = o_.value(campo);
+        if (!v.isBool()) {
+            problema(campo, QStringLiteral("debe ser true o false, no %1").arg(describir(v)));
+            return false;
+        }
+        return v.toBool();
+    }
+
+    QString texto(const QString& campo, const QString& defecto = {}) {
+        if (!hay(campo)) return defecto;
+        const QJsonValue v = o_.value(campo);
+        if (!v.isString()) {
+            problema(campo, QStringLiteral("debe ser un texto, no %1").arg(describir(v)));
+            return defecto;
+        }
+        return v.toString();
+    }
+
+    // The objects of an array field (absent: none).
+    QList<QJsonObject> objetos(const QString& campo) {
+        QList<QJsonObject> r;
+        if (!hay(campo)) return r;
+        const QJsonValue v = o_.value(campo);
+        if (!v.isArray()) {
+            problema(campo, QStringLiteral("debe ser una lista, no %1").arg(describir(v)));
+            return r;
+        }
+        const QJsonArray a = v.toArray();
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (!a.at(i).isObject()) {
+                problemas_ << QStringLiteral("%1[%2]: debe ser un objeto, no %3")
+                                  .arg(rutaDe(campo))
+                                  .arg(i)
+                                  .arg(describir(a.at(i)));
+                r << QJsonObject();  // keeps the positions of the others
+                continue;
+            }
+            r << a.at(i).toObject();
+        }
+        return r;
+    }
+
+    QString rutaDe(const QString& campo) const { return ruta_.isEmpty() ? campo : ruta_ + QLatin1Char('.') + campo; }
+    void problema(const QString& campo, const QString& texto) {
+        problemas_ << rutaDe(campo) + QStringLiteral(": ") + texto;
+    }
+    void problemaAqui(const QString& texto) {
+        problemas_ << (ruta_.isEmpty() ? QStringLiteral("plan") : ruta_) + QStringLiteral(": ") + texto;
+    }
+
+    static QString describir(const QJsonValue& v) {
+        switch (v.type()) {
+        case QJsonValue::Null: return QStringLiteral("null");
+        case QJsonValue::Bool: return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+        case QJsonValue::Double: return QString::number(v.toDouble());
+        case QJsonValue::String: return QLatin1Char('"') + v.toString() + QLatin1Char('"');
+        case QJsonValue::Array: return QStringLiteral("una lista");
+        case QJsonValue::Object: return QStringLiteral("un objeto");
+        case QJsonValue::Undefined: break;
+        }
+        return QStringLiteral("un valor indefinido");
+    }
+
+private:
+    const QJsonObject o_;
+    QString ruta_;
+    QStringList& problemas_;
+    QSet<QString> leidos_;
+};
+
+// A date as the student page enters it ("dd/mm/yyyy"); empty is allowed.
+bool esFechaPagina(const QString& t) {
+    return t.isEmpty() || QDate::fromString(t, QStringLiteral("dd/MM/yyyy")).isValid();
+}
+// A date of an activity: empty, "yyyy/mm/dd" (a promoted activity) or
+// "dd/mm/yyyy" (as the activity page loads it).
+bool esFechaActividad(const QString& t) {
+    return t.isEmpty() || QDate::fromString(t, QStringLiteral("yyyy/MM/dd")).isValid() ||
+           QDate::fromString(t, QStringLiteral("dd/MM/yyyy")).isValid();
+}
+
+std::shared_ptr<cAlumno> leerAlumno(Lector& l, int posicion) {
+    auto a = std::make_shared<cAlumno>();
+    if (auto v = l.rango<qint32>(QStringLiteral("IDAlumno"), true)) a->setIDAlumno(*v);
+    a->setNombre(l.texto(QStringLiteral("Nombre")));
+    a->setApellido1(l.texto(QStringLiteral("Apellido1")));
+    a->setApellido2(l.texto(QStringLiteral("Apellido2")));
+    if (auto v = l.rango<quint8>(QStringLiteral("IDTipoEnsenanza"))) a->setIDTipoEnsenanza(*v);
+    if (auto v = l.rango<quint8>(QStringLiteral("IDCurso"))) a->setIDCurso(*v);
+    if (auto v = l.rango<qint16>(QStringLiteral("IDSeccion"))) a->setIDSeccion(*v);
+    // Without an order the student keeps his place in the list: the rollback
+    // puts him back there.
+    if (l.hay(QStringLiteral("Orden"))) {
+        if (auto v = l.rango<quint8>(QStringLiteral("Orden"))) a->setOrden(*v);
+    } else {
+        a->setOrden(quint8(std::min(posicion, 255)));
+    }
+    const QString actividades = l.texto(QStringLiteral("Actividades"));
+    if (!actividades.isEmpty()) {
+        for (const QString& id : actividades.split(QLatin1Char(','))) {
+            bool ok = false;
+            const int n = id.toInt(&ok);
+            if (!ok || n < std::numeric_limits<qint16>::min() || n > std::numeric_limits<qint16>::max()) {
+                l.problema(QStringLiteral("Actividades"),
+                           QStringLiteral("\"%1\" no es una lista de ids de actividad separados por comas")
+                               .arg(actividades));
+                break;
+            }
+        }
+    }
+    a->setActividades(actividades);
+    a->setSinAsignar(l.booleano(QStringLiteral("SinAsignar")));
+    a->setPromociona(l.booleano(QStringLiteral("Promociona")));
+    a->setRepite(l.booleano(QStringLiteral("Repite")));
+    a->setBaja(l.booleano(QStringLiteral("Baja")));
+    const int decisiones = int(a->Promociona()) + int(a->Repite()) + int(a->Baja());
+    if (decisiones != 1)
+        l.problemaAqui(QStringLiteral("debe tener exactamente una de Promociona, Repite o Baja a true (tiene %1)")
+                           .arg(decisiones));
+    a->setFechaBaja(l.texto(QStringLiteral("FechaBaja")));
+    if (!esFechaPagina(a->FechaBaja()))
+        l.problema(QStringLiteral("FechaBaja"),
+                   QStringLiteral("\"%1\" no es una fecha dd/mm/aaaa").arg(a->FechaBaja()));
+    if (auto v = l.rango<quint8>(QStringLiteral("NIDTipoEnsenanza"))) a->setNIDTipoEnsenanza(*v);
+    if (auto v = l.rango<quint8>(QStringLiteral("NIDCurso"))) a->setNIDCurso(*v);
+    if (auto v = l.rango<qint16>(QStringLiteral("NIDSeccion"))) a->setNIDSeccion(*v);
+    a->setNTipoEnsenanza(l.texto(QStringLiteral("NTipoEnsenanza")));
+    a->setNCurso(l.texto(QStringLiteral("NCurso")));
+    a->setNSeccion(l.texto(QStringLiteral("NSeccion")));
+    l.sinOtrosCampos();
+    return a;
+}
+
+std::shared_ptr<cCurso> leerSeccion(Lector& l, const QString& ruta, QStringList& problemas) {
+    auto s = std::make_shared<cCurso>();
+    if (auto v = l.rango<qint16>(QStringLiteral("IDSeccion"), true)) s->setIDSeccion(*v);
+    if (auto v = l.rango<quint8>(QStringLiteral("IDTipoEnsenanza"))) s->setIDTipoEnsenanza(*v);
+    if (auto v = l.rango<quint8>(QStringLiteral("IDCurso"))) s->setIDCurso(*v);
+    if (auto v = l.rango<quint8>(QStringLiteral("NumPlazas"))) s->setNumPlazas(*v);
+    if (auto v = l.rango<quint8>(QStringLiteral("NumPlazasOcupadas"))) s->setNumPlazasOcupadas(*v);
+    s->setIDsPlazasOcupadas(l.texto(QStringLiteral("IDsPlazasOcupadas"), QStringLiteral(",")));
+    s->setPromocionDirecta(l.booleano(QStringLiteral("PromocionDirecta")));
+    s->setVisible(l.booleano(QStringLiteral("Visible")));
+    s->setPromocionada(l.booleano(QStringLiteral("Promocionada")));
+    const auto alumnos = l.objetos(QStringLiteral("Alumnos"));
+    for (int i = 0; i < alumnos.size(); ++i) {
+        const QString r = QStringLiteral("%1.Alumnos[%2]").arg(ruta).arg(i);
+        Lector la(alumnos.at(i), r, problemas);
+        auto a = leerAlumno(la, i + 1);
+        const QString clave = Coleccion<cAlumno>::clave(a->IDAlumno());
+        if (s->Alumnos()->contiene(clave)) {
+            problemas << QStringLiteral("%1: el alumno %2 ya figura en la sección").arg(r).arg(a->IDAlumno());
+            continue;
+        }
+        s->Alumnos()->Add(a, clave);
+    }
+    l.sinOtrosCampos();
+    return s;
+}
+
+std::shared_ptr<cPrecioActividad> leerPrecio(Lector& l) {
+    auto p = std::make_shared<cPrecioActividad>();
+    if (auto v = l.rango<qint16>(QStringLiteral("ID"), true)) p->setID(*v);
+    p->setNombre(l.texto(QStringLiteral("Nombre")));
+    p->setEuros(l.texto(QStringLiteral("Euros")));
+    p->setPesetas(l.texto(QStringLiteral("Pesetas")));
+    p->setVisible(l.booleano(QStringLiteral("Visible")));
+    l.sinOtrosCampos();
+    return p;
+}
+
+void leerPrecios(Lector& l, const QString& campo, const QString& ruta, Coleccion<cPrecioActividad>& destino,
+                 QStringList& problemas, bool porTipo) {
+    const auto filas = l.objetos(campo);
+    for (int i = 0; i < filas.size(); ++i) {
+        const QString r = QStringLiteral("%1.%2[%3]").arg(ruta, campo).arg(i);
+        Lector lp(filas.at(i), r, problemas);
+        auto p = leerPrecio(lp);
+        // A student-type id is held as a byte wherever else it appears.
+        if (porTipo && (p->ID() < 0 || p->ID() > 255)) {
+            problemas << QStringLiteral("%1.ID: %2 está fuera de su intervalo (0..255)").arg(r).arg(p->ID());
+            continue;
+        }
+        const QString clave = Coleccion<cPrecioActividad>::clave(p->ID());
+        if (destino.contiene(clave)) {
+            problemas << QStringLiteral("%1: el precio de %2 ya figura en %3").arg(r).arg(p->ID()).arg(campo);
+            continue;
+        }
+        destino.Add(p, clave);
+    }
+}
+
+std::shared_ptr<cAlumnoActividad> leerMiembro(Lector& l) {
+    auto m = std::make_shared<cAlumnoActividad>();
+    if (auto v = l.rango<qint32>(QStringLiteral("IDAlumno"), true)) m->setIDAlumno(*v);
+    m->setNombre(l.texto(QStringLiteral("Nombre")));
+    m->setApellido1(l.texto(QStringLiteral("Apellido1")));
+    m->setApellido2(l.texto(QStringLiteral("Apellido2")));
+    if (auto v = l.rango<quint8>(QStringLiteral("IDTipoAlumno"))) m->setIDTipoAlumno(*v);
+    m->setTipoAlumno(l.texto(QStringLiteral("TipoAlumno")));
+    if (auto v = l.rango<qint16>(QStringLiteral("IDSeccionActual"))) m->setIDSeccionActual(*v);
+    m->setTipoEnsenanza(l.texto(QStringLiteral("TipoEnsenanza")));
+    if (auto v = l.rango<quint8>(QStringLiteral("IDCurso"))) m->setIDCurso(*v);
+    m->setCurso(l.texto(QStringLiteral("Curso")));
+    m->setSeccion(l.texto(QStringLiteral("Seccion")));
+    m->setPasar(l.booleano(QStringLiteral("Pasar")));
+    m->setEuros(l.texto(QStringLiteral("Euros")));
+    m->setPesetas(l.texto(QStringLiteral("Pesetas")));
+    m->setVisible(l.booleano(QStringLiteral("Visible")));
+    l.sinOtrosCampos();
+    return m;
+}
+
+std::shared_ptr<cActividad> leerActividad(Lector& l, const QString& ruta, QStringList& problemas) {
+    auto act = std::make_shared<cActividad>();
+    if (auto v = l.rango<qint16>(QStringLiteral("IDActividad"), true)) act->setIDActividad(*v);
+    if (auto v = l.rango<quint8>(QStringLiteral("TipoActividad"))) act->setTipoActividad(*v);
+    act->setFechaInicio(l.texto(QStringLiteral("FechaInicio")));
+    act->setFechaFin(l.texto(QStringLiteral("FechaFin")));
+    for (const auto& [campo, valor] : {std::pair{QStringLiteral("FechaInicio"), act->FechaInicio()},
+                                       std::pair{QStringLiteral("FechaFin"), act->FechaFin()}})
+        if (!esFechaActividad(valor))
+            l.problema(campo, QStringLiteral("\"%1\" no es una fecha aaaa/mm/dd ni dd/mm/aaaa").arg(valor));
+    act->setPromocionada(l.booleano(QStringLiteral("Promocionada")));
+    const auto miembros = l.objetos(QStringLiteral("Alumnos"));
+    for (int i = 0; i < miembros.size(); ++i) {
+        const QString r = QStringLiteral("%1.Alumnos[%2]").arg(ruta).arg(i);
+        Lector lm(miembros.at(i), r, problemas);
+        auto m = leerMiembro(lm);
+        const QString clave = Coleccion<cAlumnoActividad>::clave(m->IDAlumno());
+        if (act->Alumnos()->contiene(clave)) {
+            problemas << QStringLiteral("%1: el alumno %2 ya figura en la actividad").arg(r).arg(m->IDAlumno());
+            continue;
+        }
+        act->Alumnos()->Add(m, clave);
+    }
+    leerPrecios(l, QStringLiteral("TipoAlumnos"), ruta, *act->TipoAlumnos(), problemas, true);
+    leerPrecios(l, QStringLiteral("Cursos"), ruta, *act->Cursos(), problemas, false);
+    l.sinOtrosCampos();
+    return act;
+}
+
+}  // namespace
+
+Plan planDesdeJson(const QByteArray& json) {
+    QJsonParseError e;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &e);
+    if (e.error != QJsonParseError::NoError) {
+        // The line and column help more than an offset into the file.
+        const QByteArray antes = json.left(e.offset);
+        const int linea = int(antes.count('\n')) + 1;
+        const int columna = int(e.offset - (antes.lastIndexOf('\n') + 1)) + 1;
+        throw ErrorPlan(ErrorPlan::Tipo::Formato,
+                        {QStringLiteral("JSON mal formado en la línea %1, columna %2: %3")
+                             .arg(linea)
+                             .arg(columna)
+                             .arg(e.errorString())});
+    }
+    if (!doc.isObject())
+        throw ErrorPlan(ErrorPlan::Tipo::Formato, {QStringLiteral("el plan debe ser un objeto JSON")});
+
+    QStringList problemas;
+    Plan plan;
+    Lector raiz(doc.object(), QString(), problemas);
+    if (raiz.hay(QStringLiteral("formato"))) {
+        const QString f = raiz.texto(QStringLiteral("formato"));
+        if (f != QLatin1String(FormatoPlan))
+            raiz.problema(QStringLiteral("formato"),
+                          QStringLiteral("\"%1\" no es \"%2\"").arg(f, QLatin1String(FormatoPlan)));
+    }
+    if (auto v = raiz.entero(QStringLiteral("version"), 0, std::numeric_limits<int>::max()); v && *v != VersionPlan)
+        raiz.problema(QStringLiteral("version"),
+                      QStringLiteral("la versión %1 no se conoce (se conoce la %2)").arg(*v).arg(VersionPlan));
+    if (auto v = raiz.rango<qint16>(QStringLiteral("centro"))) plan.cabecera.centro = *v;
+    plan.cabecera.cursoEscolar = raiz.texto(QStringLiteral("cursoEscolar"));
+
+    const auto secciones = raiz.objetos(QStringLiteral("secciones"));
+    for (int i = 0; i < secciones.size(); ++i) {
+        const QString r = QStringLiteral("secciones[%1]").arg(i);
+        Lector l(secciones.at(i), r, problemas);
+        auto s = leerSeccion(l, r, problemas);
+        const QString clave = Coleccion<cCurso>::clave(s->IDSeccion());
+        if (plan.arboles.secciones->contiene(clave)) {
+            problemas << QStringLiteral("%1: la sección %2 ya figura en el plan").arg(r).arg(s->IDSeccion());
+            continue;
+        }
+        plan.arboles.secciones->Add(s, clave);
+    }
+    const auto actividades = raiz.objetos(QStringLiteral("actividades"));
+    for (int i = 0; i < actividades.size(); ++i) {
+        const QString r = QStringLiteral("actividades[%1]").arg(i);
+        Lector l(actividades.at(i), r, problemas);
+        auto a = leerActividad(l, r, problemas);
+        const QString clave = Coleccion<cActividad>::clave(a->IDActividad());
+        if (plan.arboles.actividades->contiene(clave)) {
+            problemas << QStringLiteral("%1: la actividad %2 ya figura en el plan").arg(r).arg(a->IDActividad());
+            continue;
+        }
+        plan.arboles.actividades->Add(a, clave);
+    }
+    raiz.sinOtrosCampos();
+    if (!problemas.isEmpty()) throw ErrorPlan(ErrorPlan::Tipo::Formato, problemas);
+    return plan;
+}
+
+// ---------------------------------------------------------------------------
+
+bool HayAlumnosSinDestino(const Coleccion<cCurso>& secciones) {
+    for (const auto& s : secciones) {
+        if (!s->Promocionada()) continue;
+        for (const auto& a : *s->Alumnos())
+            if ((a->Promociona() || a->Repite()) && !a->SinAsignar() && a->NIDTipoEnsenanza() == 0 &&
+                a->NIDCurso() == 0 && a->NIDSeccion() == 0)
+                return true;
+    }
+    return false;
+}
+
+bool HayAlumnosSinAsignar(const Coleccion<cCurso>& secciones) {
+    for (const auto& s : secciones) {
+        if (!s->Promocionada()) continue;
+        for (const auto& a : *s->Alumnos())
+            if (a->SinAsignar()) return true;
+    }
+    return false;
+}
+
+}  // namespace ncc::host
