@@ -1,5 +1,6 @@
 #include "entry/cConfiguracion.h"
 #include "platform/Conexion.h"
+#include <algorithm>
 
 namespace ncc {
 
@@ -25,7 +26,8 @@ QString& ArchivoAyuda() {
 QString ObtenerRutaBD(const Conexion& con) {
     if (con.esServidor()) return QString();
     const QString origen = con.propiedad(QStringLiteral("Data Source"));
-    const qsizetype barra = origen.lastIndexOf(QLatin1Char('/'));
+    // A path written on Windows keeps its backslashes in the string.
+    const qsizetype barra = std::max(origen.lastIndexOf(QLatin1Char('/')), origen.lastIndexOf(QLatin1Char('\\')));
     if (barra < 0) return QString();
     return origen.left(barra);
 }

@@ -4,14 +4,13 @@
 // and whether prices are also shown in pesetas). There is one current
 // settings object for the whole component; it lives while the host holds its
 // cAsignarDatos, and every other unit reads the session from it.
+#include "platform/Conexion.h"
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <memory>
 
 namespace ncc {
-
-class Conexion;
 
 class cConfiguracion {
 public:

@@ -1,0 +1,201 @@
+#include "host/Sesion.h"
+#include "platform/BasesDatos.h"
+#include "platform/CadenaConexion.h"
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <limits>
+
+namespace ncc::host {
+
+Sesion::Sesion(QObject* parent)
+    : QObject(parent),
+      appEntrada_(new Conexion(this)),
+      borradoAppEntrada_(new Conexion(this)),
+      centro_(new Conexion(this)),
+      borradoCentro_(new Conexion(this)) {
+    appEntrada_->setObjectName(QStringLiteral("conexionAppEntrada"));
+    borradoAppEntrada_->setObjectName(QStringLiteral("conexionBorradoAppEntrada"));
+    centro_->setObjectName(QStringLiteral("conexionlocalCENTRO"));
+    borradoCentro_->setObjectName(QStringLiteral("conexionBORRADOlocalCENTRO"));
+}
+
+// The children close their connections as they go.
+Sesion::~Sesion() = default;
+
+void Sesion::setlngRowData(int v) {
+    lngRowData_ = v;
+    emit lngRowDataCambiado(v);
+}
+
+// ---------------------------------------------------------------------------
+// Options
+
+namespace {
+
+const QString AppEntrada = QStringLiteral("AppEntrada");
+const QString BorradoAppEntrada = QStringLiteral("BorradoAppEntrada");
+
+// The value of option `nombre` at `i` ("--x v" or "--x=v"), removing what it
+// takes; a null string when the argument at `i` is not that option.
+QString tomar(QStringList& args, int i, const QString& nombre) {
+    const QString a = args.at(i);
+    if (a == nombre) {
+        if (i + 1 >= args.size() || args.at(i + 1).startsWith(QLatin1String("--")))
+            throw ErrorOpciones(QStringLiteral("Falta el valor de %1").arg(nombre));
+        const QString v = args.at(i + 1);
+        if (v.isEmpty()) throw ErrorOpciones(QStringLiteral("Falta el valor de %1").arg(nombre));
+        args.remove(i, 2);
+        return v;
+    }
+    if (a.startsWith(nombre + QLatin1Char('='))) {
+        args.removeAt(i);
+        const QString v = a.mid(nombre.size() + 1);
+        if (v.isEmpty()) throw ErrorOpciones(QStringLiteral("Falta el valor de %1").arg(nombre));
+        return v;
+    }
+    return QString();
+}
+
+int identificador(const QString& valor, const QString& nombre) {
+    bool ok = false;
+    const int n = valor.toInt(&ok);
+    if (!ok || n < 1 || n > std::numeric_limits<qint16>::max())
+        throw ErrorOpciones(QStringLiteral("%1 debe ser un número entre 1 y 32767, no \"%2\"").arg(nombre, valor));
+    return n;
+}
+
+QString cadenaServidor(const QString& plantilla, const QString& catalogo) {
+    CadenaConexion c(plantilla);
+    if (!c.contiene(QStringLiteral("Provider"))) c.fijar(QStringLiteral("Provider"), QStringLiteral("PostgreSQL"));
+    if (c.valor(QStringLiteral("Provider")).compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) != 0)
+        throw ErrorOpciones(QStringLiteral("--servidor espera una cadena de conexión de PostgreSQL"));
+    c.fijar(QStringLiteral("Initial Catalog"), catalogo);
+    return c.texto();
+}
+
+QString cadenaArchivo(const QString& carpeta, const QString& nombre) {
+    CadenaConexion c;
+    c.fijar(QStringLiteral("Provider"), QStringLiteral("SQLite"));
+    c.fijar(QStringLiteral("Data Source"), QDir(carpeta).absoluteFilePath(nombre + QStringLiteral(".db")));
+    return c.texto();
+}
+
+}  // namespace
+
+OpcionesSesion desdeArgumentos(QStringList& args) {
+    OpcionesSesion o;
+    QString datos, servidor;
+    for (int i = 0; i < args.size();) {
+        QString v;
+        if (!(v = tomar(args, i, QStringLiteral("--datos"))).isNull()) datos = v;
+        else if (!(v = tomar(args, i, QStringLiteral("--servidor"))).isNull()) servidor = v;
+        else if (!(v = tomar(args, i, QStringLiteral("--centro"))).isNull()) o.centro = identificador(v, QStringLiteral("--centro"));
+        else if (!(v = tomar(args, i, QStringLiteral("--usuario"))).isNull()) o.usuario = identificador(v, QStringLiteral("--usuario"));
+        else if (args.at(i) == QLatin1String("--pesetas")) { o.pesetas = true; args.removeAt(i); }
+        else ++i;
+    }
+    if (!datos.isEmpty() && !servidor.isEmpty())
+        throw ErrorOpciones(QStringLiteral("Indique --datos o --servidor, no los dos"));
+    if (datos.isEmpty() && servidor.isEmpty())
+        throw ErrorOpciones(QStringLiteral("Indique dónde está la base de datos de entrada: --datos CARPETA o --servidor CADENA"));
+    if (!datos.isEmpty()) {
+        o.appEntrada = cadenaArchivo(datos, AppEntrada);
+        o.borradoAppEntrada = cadenaArchivo(datos, BorradoAppEntrada);
+    } else {
+        o.appEntrada = cadenaServidor(servidor, AppEntrada);
+        o.borradoAppEntrada = cadenaServidor(servidor, BorradoAppEntrada);
+    }
+    return o;
+}
+
+QString usoOpcionesSesion() {
+    return QStringLiteral(
+        "  --datos CARPETA      carpeta con AppEntrada.db y BorradoAppEntrada.db\n"
+        "  --servidor CADENA    servidor PostgreSQL con las bases AppEntrada y BorradoAppEntrada\n"
+        "  --centro N           centro (1 si no se indica)\n"
+        "  --usuario N          usuario (1 si no se indica)\n"
+        "  --pesetas            mostrar también los precios en pesetas\n");
+}
+
+// ---------------------------------------------------------------------------
+// Building the session
+
+namespace {
+
+// A SQLite path relative to the application-entry folder is taken from
+// there, so that a folder of databases can be moved as a whole.
+QString resolverRuta(const QString& cadena, const QString& carpetaEntrada) {
+    CadenaConexion c(cadena);
+    if (c.valor(QStringLiteral("Provider")).compare(QLatin1String("SQLite"), Qt::CaseInsensitive) != 0) return cadena;
+    const QString ruta = c.valor(QStringLiteral("Data Source"));
+    if (ruta.isEmpty() || carpetaEntrada.isEmpty() || !QFileInfo(ruta).isRelative()) return cadena;
+    c.fijar(QStringLiteral("Data Source"), QDir(carpetaEntrada).absoluteFilePath(ruta));
+    return c.texto();
+}
+
+// Opening a SQLite file that is not there would create an empty one, and a
+// server database that is not there gives a driver's message: both are said
+// plainly instead.
+void abrir(Conexion& con, const QString& cadena, const QString& queEs) {
+    con.setConnectionString(cadena);
+    if (con.esServidor()) {
+        const QString catalogo = con.propiedad(QStringLiteral("Initial Catalog"));
+        if (catalogo.isEmpty() || !servidor::existe(cadena, catalogo))
+            throw ErrorSesion(QStringLiteral("No existe %1 \"%2\" en el servidor %3")
+                                  .arg(queEs, catalogo, con.propiedad(QStringLiteral("Data Source"))));
+    } else {
+        const QString ruta = con.propiedad(QStringLiteral("Data Source"));
+        if (!QFileInfo(ruta).isFile())
+            throw ErrorSesion(QStringLiteral("No se encuentra %1: %2").arg(queEs, ruta.isEmpty() ? cadena : ruta));
+    }
+    con.Open();
+}
+
+}  // namespace
+
+std::unique_ptr<Sesion> abrirSesion(const OpcionesSesion& o) {
+    auto s = std::make_unique<Sesion>();
+    abrir(s->appEntrada(), o.appEntrada, QStringLiteral("la base de datos de entrada de la aplicación"));
+    abrir(s->borradoAppEntrada(), o.borradoAppEntrada,
+          QStringLiteral("la base de datos de borrados de la entrada de la aplicación"));
+    Conexion& entrada = s->appEntrada();
+
+    Recordset centro = entrada.Abrir(QStringLiteral("SELECT Nombre FROM Centro WHERE IDCentro = %1").arg(o.centro));
+    if (centro.eof())
+        throw ErrorSesion(QStringLiteral("El centro %1 no está dado de alta en la base de datos de entrada").arg(o.centro));
+
+    // With several years marked as last used (a closing interrupted by hand),
+    // the newest one is the current year.
+    Recordset curso = entrada.Abrir(
+        QStringLiteral("SELECT IDCursoEscolar, Nombre, BD, BDBorrado FROM CursoEscolar "
+                       "WHERE CodCentro = %1 AND UltimoUtilizado <> 0 ORDER BY IDCursoEscolar DESC LIMIT 1")
+            .arg(o.centro));
+    if (curso.eof())
+        throw ErrorSesion(QStringLiteral("El centro %1 no tiene ningún curso escolar en uso (UltimoUtilizado)").arg(o.centro));
+    const QString nombreCurso = curso.texto(QStringLiteral("Nombre"));
+    const QString bd = curso.texto(QStringLiteral("BD"));
+    const QString bdBorrado = curso.texto(QStringLiteral("BDBorrado"));
+    if (bd.trimmed().isEmpty() || bdBorrado.trimmed().isEmpty())
+        throw ErrorSesion(QStringLiteral("El curso escolar %1 no indica sus bases de datos (BD, BDBorrado)").arg(nombreCurso));
+
+    const QString carpetaEntrada =
+        entrada.esServidor() ? QString() : QFileInfo(entrada.propiedad(QStringLiteral("Data Source"))).absolutePath();
+    abrir(s->centro(), resolverRuta(bd, carpetaEntrada),
+          QStringLiteral("la base de datos del curso escolar %1").arg(nombreCurso));
+    abrir(s->borradoCentro(), resolverRuta(bdBorrado, carpetaEntrada),
+          QStringLiteral("la base de datos de borrados del curso escolar %1").arg(nombreCurso));
+
+    s->setRutaAplicacion(QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath());
+    s->setIDUsuario(o.usuario);
+    s->setIDCentro(o.centro);
+    s->setIDCursoescolar(int(curso.entero(QStringLiteral("IDCursoEscolar"))));
+    s->setNombreCentro(centro.texto(QStringLiteral("Nombre")));
+    s->setValorCursoEscolar(nombreCurso);
+    s->setRutaIcono(QString());
+    s->setPesetas(o.pesetas);
+    s->setSQLServer(entrada.esServidor());
+    return s;
+}
+
+}  // namespace ncc::host
