@@ -68,6 +68,19 @@ void copiarBaseSQLite(const QString& origen, const QString& destino) { vaciarEn(
 
 void compactarSQLite(const QString& origen, const QString& destino) { vaciarEn(origen, destino); }
 
+void copiar(const QString& origen, const QString& destino) {
+    if (!existe(origen))
+        throw Error(53, QStringLiteral("No se ha encontrado el archivo %1").arg(origen));
+    borrar(destino);
+    QFile f(origen);
+    if (!f.copy(destino)) {
+        QFile::remove(destino);
+        throw Error(errores::Archivo,
+                    QStringLiteral("No se ha podido copiar %1 en %2: %3").arg(origen, destino, f.errorString()));
+    }
+    sincronizar(destino);
+}
+
 void sincronizar(const QString& ruta) {
     const QByteArray r = QFile::encodeName(ruta);
     int fd = ::open(r.constData(), O_RDONLY);

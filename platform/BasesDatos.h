@@ -14,6 +14,10 @@ void renombrar(const QString& de, const QString& a);
 void copiarBaseSQLite(const QString& origen, const QString& destino);
 // VACUUM INTO a new file: the compaction of a database.
 void compactarSQLite(const QString& origen, const QString& destino);
+// A byte-for-byte copy of a database file that no connection is writing
+// (the backups must give back exactly what was there); an existing
+// destination is replaced and the copy is flushed to disk.
+void copiar(const QString& origen, const QString& destino);
 // Flushes a file to disk (fsync) and its folder.
 void sincronizar(const QString& ruta);
 

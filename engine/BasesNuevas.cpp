@@ -1,0 +1,471 @@
+// The next school year's databases.
+//
+// On SQLite the databases are files in the folder of the application entry
+// (RutaBD); on PostgreSQL they are databases of the one server. Names follow
+// one scheme on both: "A{centro}C{curso}" for a school database, "B…" for its
+// deleted-records twin, a final "B" for a backup, ".db" on SQLite.
+//
+// The work of the run on the new databases goes inside one transaction on
+// each of them: they are disposable until the run succeeds, and one commit
+// instead of one per statement is what makes a large school close in
+// seconds. The transactions are committed before the compaction.
+#include "engine/BasesNuevas.h"
+#include "engine/Pasos.h"
+#include "platform/BasesDatos.h"
+#include "platform/BucleMensajes.h"
+#include "platform/Error.h"
+#include "platform/Mensajes.h"
+#include "platform/Textos.h"
+
+namespace ncc::motor {
+
+namespace {
+
+constexpr int MsgNoEstablecerRuta = 706;
+constexpr int MsgErrorRestaurar = 708;
+constexpr int MsgNoObtenerRuta = 709;
+
+void ejecutar(Conexion& con, const QString& sql, const QVariantList& valores = {}) {
+    con.Execute(sql, valores);
+    ceder();
+}
+
+// The first property whose upper-case name contains `parte`, as the suite
+// finds the data source of a connection whatever its provider calls it.
+QString propiedadQueContiene(const Conexion& con, const QString& parte) {
+    for (const QString& nombre : con.nombresPropiedades())
+        if (nombre.toUpper().contains(parte)) return nombre;
+    return {};
+}
+
+QString base(const EstadoMotor& e) {
+    const QString ruta = e.conf->RutaBD();
+    if (ruta.isEmpty() || ruta.endsWith(QLatin1Char('/'))) return ruta;
+    return ruta + QLatin1Char('/');
+}
+
+QString nombreBase(const EstadoMotor& e, const QString& nombre) {
+    if (e.SQLServer()) return nombre;
+    return base(e) + nombre + QStringLiteral(".db");
+}
+
+QString rutaCompact(const EstadoMotor& e, bool borrado) {
+    return base(e) + (borrado ? QStringLiteral("CompactB.db") : QStringLiteral("Compact.db"));
+}
+
+// The server's connection string for whole-database work: the application
+// entry's, whose credentials are the session's.
+QString plantillaServidor(const EstadoMotor& e) { return e.conLocalAppEntrada().ConnectionString(); }
+
+void cerrarSiAbierta(Conexion& con) {
+    if (con.State() == 1) con.Close();
+}
+
+void confirmarSiHay(Conexion& con) {
+    if (con.State() == 1 && con.enTransaccion()) con.CommitTrans();
+}
+
+}  // namespace
+
+void DuplicarComillas(QString& texto) { texto.replace(QLatin1Char('\''), QStringLiteral("''")); }
+
+void CopiaDBSQLServer(const QString& plantilla, const QString& dbOrigen, const QString& dbDestino) {
+    servidor::copiar(plantilla, dbOrigen, dbDestino);
+}
+
+void BorraDBSQLServer(const QString& plantilla, const QString& dbABorrar) { servidor::borrar(plantilla, dbABorrar); }
+
+bool ObtenerNuevoID(Conexion& con1, Conexion& con2, const QString& tabla, const QString& campo, long& nuevoId) {
+    bool abierta1 = false, abierta2 = false;
+    try {
+        if (con1.State() == 0) { con1.Open(); abierta1 = true; }
+        if (con2.State() == 0) { con2.Open(); abierta2 = true; }
+        long candidato[2] = {1, 1};
+        Conexion* cons[2] = {&con1, &con2};
+        for (int i = 0; i < 2; ++i) {
+            Recordset rs = cons[i]->Abrir(QStringLiteral("SELECT MAX(%1), COUNT(%1) FROM %2").arg(campo, tabla));
+            if (rs.campo(1).toLongLong() != 0) candidato[i] = static_cast<long>(rs.campo(0).toLongLong()) + 1;
+            rs.Close();
+        }
+        nuevoId = std::max(candidato[0], candidato[1]);
+        if (abierta1) con1.Close();
+        if (abierta2) con2.Close();
+        return true;
+    } catch (const Error& err) {
+        if (abierta1) cerrarSiAbierta(con1);
+        if (abierta2) cerrarSiAbierta(con2);
+        mostrarError(err);
+        return false;
+    }
+}
+
+bool ObtenerOrigenDatos(const EstadoMotor& e, const Conexion& con, QString& valor) {
+    if (e.SQLServer()) {
+        valor = con.propiedad(QStringLiteral("Initial Catalog"));
+        return true;
+    }
+    const QString nombre = propiedadQueContiene(con, QStringLiteral("DATA SOURCE"));
+    if (nombre.isEmpty()) {
+        avisar(MsgNoObtenerRuta);
+        return false;
+    }
+    valor = con.propiedad(nombre);
+    return true;
+}
+
+bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 cursoNuevo) {
+    try {
+        if (!ObtenerOrigenDatos(e, e.conLocalCentro(), e.strRutaCentro)) return false;
+        if (!ObtenerOrigenDatos(e, e.conLocalBorradoCentro(), e.strRutaBorradoCentro)) return false;
+        if (!ObtenerOrigenDatos(e, e.conLocalAppEntrada(), e.strRutaAppEntrada)) return false;
+        if (!ObtenerOrigenDatos(e, e.conLocalBorradoAppEntrada(), e.strRutaBorradoAppEntrada)) return false;
+
+        const QString c = QString::number(centro);
+        e.strNuevaCentro = nombreBase(e, QStringLiteral("A%1C%2").arg(c).arg(cursoNuevo));
+        e.strNuevaBorradoCentro = nombreBase(e, QStringLiteral("B%1C%2").arg(c).arg(cursoNuevo));
+        e.strCopiaCentro = nombreBase(e, QStringLiteral("A%1C%2B").arg(c).arg(cursoActual));
+        e.strCopiaBorradoCentro = nombreBase(e, QStringLiteral("B%1C%2B").arg(c).arg(cursoActual));
+        e.strCopiaAppEntrada = nombreBase(e, QStringLiteral("AppEntradaB"));
+        e.strCopiaBorradoAppEntrada = nombreBase(e, QStringLiteral("BorradoAppEntradaB"));
+
+        const QPair<QString, QString> copias[] = {
+            {e.strRutaCentro, e.strNuevaCentro},           {e.strRutaCentro, e.strCopiaCentro},
+            {e.strRutaBorradoCentro, e.strNuevaBorradoCentro}, {e.strRutaBorradoCentro, e.strCopiaBorradoCentro},
+            {e.strRutaAppEntrada, e.strCopiaAppEntrada},   {e.strRutaBorradoAppEntrada, e.strCopiaBorradoAppEntrada},
+        };
+        for (const auto& [origen, destino] : copias) {
+            if (e.SQLServer()) {
+                CopiaDBSQLServer(plantillaServidor(e), origen, destino);
+            } else {
+                // A copy that fails must not pass unnoticed: the backups are
+                // what a failed run restores.
+                archivos::copiar(origen, destino);
+            }
+            cederAhora();
+        }
+        return true;
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+}
+
+bool ApuntarNuevasBasesDatos(EstadoMotor& e, const QString& nuevaCentro, const QString& nuevaBorrado) {
+    if (e.SQLServer()) {
+        e.conNuevoCentro.fijarPropiedad(QStringLiteral("Initial Catalog"), nuevaCentro);
+        e.conNuevoBorradoCentro.fijarPropiedad(QStringLiteral("Initial Catalog"), nuevaBorrado);
+        return true;
+    }
+    const QPair<Conexion*, QString> pares[] = {{&e.conNuevoCentro, nuevaCentro}, {&e.conNuevoBorradoCentro, nuevaBorrado}};
+    for (const auto& [con, nombre] : pares) {
+        const QString prop = propiedadQueContiene(*con, QStringLiteral("DATA SOURCE"));
+        if (prop.isEmpty()) {
+            avisar(MsgNoEstablecerRuta);
+            return false;
+        }
+        con->fijarPropiedad(prop, nombre);
+    }
+    return true;
+}
+
+bool EstablecerCredenciales(EstadoMotor& e, Conexion& con) {
+    // The new connection was copied from the session's own, credentials
+    // included; only a server login without a password needs the session's.
+    if (e.SQLServer() && con.propiedad(QStringLiteral("Password")).isEmpty()) {
+        const Conexion& sesion = e.conLocalCentro();
+        const QString clave = sesion.propiedad(QStringLiteral("Password"));
+        if (!clave.isEmpty()) {
+            con.fijarPropiedad(QStringLiteral("User ID"), sesion.propiedad(QStringLiteral("User ID")));
+            con.fijarPropiedad(QStringLiteral("Password"), clave);
+        }
+    }
+    return true;
+}
+
+bool AbrirNuevasBasesDatos(EstadoMotor& e) {
+    try {
+        e.conNuevoCentro.setConnectionString(e.conLocalCentro().ConnectionString());
+        e.conNuevoBorradoCentro.setConnectionString(e.conLocalBorradoCentro().ConnectionString());
+        if (!ApuntarNuevasBasesDatos(e, e.strNuevaCentro, e.strNuevaBorradoCentro)) return false;
+        if (!EstablecerCredenciales(e, e.conNuevoCentro)) return false;
+        if (!EstablecerCredenciales(e, e.conNuevoBorradoCentro)) return false;
+        e.conNuevoCentro.Open();
+        e.conNuevoBorradoCentro.Open();
+        e.conNuevoCentro.BeginTrans();
+        e.conNuevoBorradoCentro.BeginTrans();
+        return true;
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+}
+
+QStringList ListaTablasVaciar(bool procesarSecciones) {
+    QString lista = QStringLiteral(
+        "CalendarioEscolar,Cobro,CobroPendiente,CursoEscolar,"
+        "CursoEscolar_CalendarioEscolar,Devolucion,Disco,Disco_Emisor,"
+        "FacturacionLog,IncidenciaAlumno,IncidenciaPersonal,Insercion,"
+        "Mensaje,Pago,PagoPendiente,Papelera,Recibo,ReciboPendiente,"
+        "Remesa,Remesa_Presentador_Disco,SeguridadDisco,SQLRecuperacion,"
+        "FechaNotas, Publicacion, Publicacion_Evaluacion, BloqueoNotas,"
+        "BloqueoRegistros, ConsejoOrientador_Nota, PublicacionPte, EvaluacionPte, EvaluacionActaPte, "
+        "Seccion_AlumnoPte, AlumnoPte_MatDet");
+    if (procesarSecciones)
+        lista += QStringLiteral(",Alumno_MateriaDetalles,Alumno_NumEvaluacion,Evaluacion,"
+                                "EvaluacionActa,Seccion_Alumno");
+    lista += QStringLiteral(",CIERRECURSO_SECCION,CIERRECURSO_SECCION_ALUMNO,CIERRECURSO_ACTIVIDAD,"
+                            "CIERRECURSO_ACTIVIDAD_ALUMNO,CIERRECURSO_ACTIVIDAD_PRECIO_CURSO,"
+                            "CIERRECURSO_ACTIVIDAD_PRECIO_TIPOALUMNO");
+    return lista.split(QLatin1Char(','));
+}
+
+namespace {
+
+bool VaciarTablasCentro(EstadoMotor& e) {
+    try {
+        for (const QString& tabla : ListaTablasVaciar(e.ProcesarSecciones))
+            ejecutar(e.conNuevoCentro, QStringLiteral("DELETE FROM ") + tabla);
+        return true;
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+}
+
+bool VaciarTablasBorrado(EstadoMotor& e) {
+    try {
+        Recordset rs = e.conNuevoBorradoCentro.Tablas();
+        for (; !rs.eof(); rs.MoveNext())
+            if (rs.texto(QStringLiteral("TABLE_TYPE")).toUpper() == QLatin1String("TABLE"))
+                ejecutar(e.conNuevoBorradoCentro, QStringLiteral("DELETE FROM ") + rs.texto(QStringLiteral("TABLE_NAME")));
+        rs.Close();
+        return true;
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+}
+
+}  // namespace
+
+bool VaciarNuevasBasesDatos(EstadoMotor& e) { return VaciarTablasCentro(e) && VaciarTablasBorrado(e); }
+
+bool RegistrarCursoNuevaBD(EstadoMotor& e, qint16 centro, long nuevoId, qint16 usuario, const QString& nombre) {
+    try {
+        long calendario = 0;
+        if (!ObtenerNuevoID(e.conNuevoCentro, e.conNuevoBorradoCentro, QStringLiteral("CalendarioEscolar"),
+                            QStringLiteral("IDCalendarioEscolar"), calendario))
+            return false;
+        ejecutar(e.conNuevoCentro,
+                 QStringLiteral("INSERT INTO CalendarioEscolar (IDCalendarioEscolar) VALUES (%1)").arg(calendario));
+        // The name is a bound value: stored exactly as typed, quotes and all.
+        ejecutar(e.conNuevoCentro,
+                 QStringLiteral("INSERT INTO CursoEscolar (IDCursoEscolar, Nombre, CodCentro, CodUsuario, Activa) "
+                                "VALUES (%1,?,%2,%3,-1)")
+                     .arg(nuevoId)
+                     .arg(centro)
+                     .arg(usuario),
+                 {nombre});
+        ejecutar(e.conNuevoCentro,
+                 QStringLiteral("INSERT INTO CursoEscolar_CalendarioEscolar (CodCursoEscolar, CodCalendarioEscolar) "
+                                "VALUES (%1,%2)")
+                     .arg(nuevoId)
+                     .arg(calendario));
+        return true;
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+}
+
+bool RegistrarCursoAppEntrada(EstadoMotor& e, qint16 centro, qint16 actual, qint16 nuevo, const QString& nombre,
+                              const QString& bd, const QString& bdBorrado) {
+    Conexion& app = e.conLocalAppEntrada();
+    bool abierta = false;
+    try {
+        if (app.State() == 0) { app.Open(); abierta = true; }
+        // The registration is one change of the application entry: all of it
+        // or none, so that a failure halfway leaves no half-registered year.
+        Transaccion t(app);
+        e.strSQL = QStringLiteral("INSERT INTO CursoEscolar (IDCursoEscolar, Nombre, CodCentro, BD, BDBorrado, "
+                                  "UltimoUtilizado, Activa) VALUES (%1, ?, %2, ?, ?, -1, -1)")
+                       .arg(nuevo)
+                       .arg(centro);
+        ejecutar(app, e.strSQL, {nombre, bd, bdBorrado});
+        if (!CierreParcial()) {
+            e.strSQL = QStringLiteral("UPDATE CursoEscolar SET UltimoUtilizado=0, Activa=0 WHERE IdCursoEscolar=%1").arg(actual);
+            ejecutar(app, e.strSQL);
+        }
+        Recordset rs = app.Abrir(
+            QStringLiteral("SELECT codUsuario FROM CursoEscolar_Usuario WHERE codCursoEscolar=%1").arg(actual));
+        for (; !rs.eof(); rs.MoveNext()) {
+            e.strSQL = QStringLiteral("INSERT INTO CursoEscolar_Usuario (CodCursoEscolar, CodUsuario) VALUES (%1,%2)")
+                           .arg(nuevo)
+                           .arg(rs.entero(QStringLiteral("codUsuario")));
+            ejecutar(app, e.strSQL);
+        }
+        rs.Close();
+        t.confirmar();
+        if (abierta) app.Close();
+        return true;
+    } catch (const Error& err) {
+        if (abierta) cerrarSiAbierta(app);
+        mostrarError(err);
+        return false;
+    }
+}
+
+bool CompactarNuevasBasesDatos(EstadoMotor& e) {
+    // The run's work becomes durable here, before anything is compacted.
+    try {
+        confirmarSiHay(e.conNuevoCentro);
+        confirmarSiHay(e.conNuevoBorradoCentro);
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+    if (e.SQLServer()) return true;
+
+    const QString compact1 = rutaCompact(e, false), compact2 = rutaCompact(e, true);
+    bool cerrada1 = false, cerrada2 = false, correcto = false;
+    try {
+        archivos::borrar(compact1);
+        archivos::borrar(compact2);
+        QString origen1, origen2;
+        if (ObtenerOrigenDatos(e, e.conNuevoCentro, origen1) && ObtenerOrigenDatos(e, e.conNuevoBorradoCentro, origen2)) {
+            if (e.conNuevoCentro.State() == 1) { e.conNuevoCentro.Close(); cerrada1 = true; }
+            if (e.conNuevoBorradoCentro.State() == 1) { e.conNuevoBorradoCentro.Close(); cerrada2 = true; }
+            archivos::compactarSQLite(origen1, compact1);
+            cederAhora();
+            archivos::compactarSQLite(origen2, compact2);
+            cederAhora();
+            archivos::sincronizar(compact1);
+            archivos::sincronizar(compact2);
+            archivos::borrar(origen1);
+            archivos::renombrar(compact1, origen1);
+            archivos::borrar(origen2);
+            archivos::renombrar(compact2, origen2);
+            archivos::sincronizar(origen1);
+            archivos::sincronizar(origen2);
+            correcto = true;
+        }
+    } catch (const Error& err) {
+        mostrarError(err);
+    }
+    try {
+        if (cerrada1) e.conNuevoCentro.Open();
+        if (cerrada2) e.conNuevoBorradoCentro.Open();
+        archivos::borrar(compact1);
+        archivos::borrar(compact2);
+    } catch (const Error& err) {
+        if (correcto) mostrarError(err);
+        correcto = false;
+    }
+    return correcto;
+}
+
+void BorrarCopiasSeguridad(EstadoMotor& e) {
+    // The year is already closed and registered: a backup that cannot be
+    // removed is said, and the others are still removed, but the closing
+    // stands.
+    for (const QString* copia : {&e.strCopiaBorradoCentro, &e.strCopiaCentro, &e.strCopiaAppEntrada, &e.strCopiaBorradoAppEntrada}) {
+        try {
+            if (e.SQLServer()) BorraDBSQLServer(plantillaServidor(e), *copia);
+            else archivos::borrar(*copia);
+        } catch (const Error& err) {
+            mostrarError(err);
+        }
+    }
+}
+
+namespace {
+
+// On the server the backups are databases: a restore drops the database that
+// was changed and gives its name back to the backup; the new databases go.
+void restaurarEnServidor(EstadoMotor& e, const QString& plantilla) {
+    for (const QString* nueva : {&e.strNuevaCentro, &e.strNuevaBorradoCentro})
+        if (!nueva->isEmpty()) servidor::borrar(plantilla, *nueva);
+    const QPair<QString, QString> pares[] = {{e.strCopiaCentro, e.strRutaCentro},
+                                             {e.strCopiaBorradoCentro, e.strRutaBorradoCentro},
+                                             {e.strCopiaAppEntrada, e.strRutaAppEntrada},
+                                             {e.strCopiaBorradoAppEntrada, e.strRutaBorradoAppEntrada}};
+    for (const auto& [copia, original] : pares) {
+        if (copia.isEmpty() || !servidor::existe(plantilla, copia)) continue;
+        servidor::borrar(plantilla, original);
+        servidor::renombrar(plantilla, copia, original);
+    }
+}
+
+void restaurarArchivos(EstadoMotor& e) {
+    for (const QString* nueva : {&e.strNuevaCentro, &e.strNuevaBorradoCentro})
+        if (!nueva->isEmpty()) archivos::borrar(*nueva);
+    const QPair<QString, QString> pares[] = {{e.strCopiaCentro, e.strRutaCentro},
+                                             {e.strCopiaBorradoCentro, e.strRutaBorradoCentro},
+                                             {e.strCopiaAppEntrada, e.strRutaAppEntrada},
+                                             {e.strCopiaBorradoAppEntrada, e.strRutaBorradoAppEntrada}};
+    for (const auto& [copia, original] : pares) {
+        if (copia.isEmpty() || !archivos::existe(copia)) continue;
+        archivos::borrar(original);
+        archivos::renombrar(copia, original);
+        archivos::sincronizar(original);
+    }
+}
+
+}  // namespace
+
+void RestaurarBasesDatos(EstadoMotor& e) {
+    RestaurarAlumnosSecciones(e);
+    // Taken before the session's connections close: the server's address
+    // and credentials are in the application entry's connection string.
+    const QString plantilla = plantillaServidor(e);
+    QVector<Conexion*> cerradas;
+    try {
+        cerrarSiAbierta(e.conNuevoCentro);
+        cerrarSiAbierta(e.conNuevoBorradoCentro);
+        for (Conexion* c : {&e.conLocalCentro(), &e.conLocalBorradoCentro(), &e.conLocalAppEntrada(),
+                            &e.conLocalBorradoAppEntrada()})
+            if (c->State() == 1) {
+                c->Close();
+                cerradas.append(c);
+            }
+        if (e.SQLServer()) restaurarEnServidor(e, plantilla);
+        else restaurarArchivos(e);
+    } catch (const Error& err) {
+        for (Conexion* c : cerradas) try { c->Open(); } catch (const Error&) {}
+        mostrarError(err);
+        avisar(MsgErrorRestaurar);
+        return;
+    }
+    bool fallo = false;
+    Error primero(0, QString());
+    for (Conexion* c : cerradas) {
+        try {
+            c->Open();
+        } catch (const Error& err) {
+            if (!fallo) primero = err;
+            fallo = true;
+        }
+    }
+    if (fallo) {
+        mostrarError(primero);
+        avisar(MsgErrorRestaurar);
+    }
+}
+
+bool CrearNuevoCursoEscolar(EstadoMotor& e) {
+    cConfiguracion& conf = *e.conf;
+    if (!ObtenerNuevoID(e.conLocalAppEntrada(), e.conLocalBorradoAppEntrada(), QStringLiteral("CursoEscolar"),
+                        QStringLiteral("IDCursoEscolar"), e.lngIDNuevoCurso))
+        return false;
+    if (!CopiarBasesDatos(e, conf.intIDCentro(), conf.intIDCursoEscolar(), static_cast<qint16>(e.lngIDNuevoCurso)))
+        return false;
+    e.avisos->AvanzarProgreso();
+    if (!AbrirNuevasBasesDatos(e)) return false;
+    if (!VaciarNuevasBasesDatos(e)) return false;
+    if (!RegistrarCursoNuevaBD(e, conf.intIDCentro(), e.lngIDNuevoCurso, conf.intIDUsuario(), e.NuevoCursoEscolar))
+        return false;
+    e.avisos->AvanzarProgreso();
+    return true;
+}
+
+}  // namespace ncc::motor

@@ -1,0 +1,31 @@
+#pragma once
+// The next school year's databases: copies of the current ones, their
+// backups, the tables emptied for the new year, the registration of the new
+// year, the compaction and the restoration after a failed run.
+#include "engine/EstadoMotor.h"
+
+namespace ncc::motor {
+
+bool CrearNuevoCursoEscolar(EstadoMotor& e);
+bool ObtenerNuevoID(Conexion& con1, Conexion& con2, const QString& tabla, const QString& campo, long& nuevoId);
+bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 cursoNuevo);
+bool ObtenerOrigenDatos(const EstadoMotor& e, const Conexion& con, QString& valor);
+bool AbrirNuevasBasesDatos(EstadoMotor& e);
+bool ApuntarNuevasBasesDatos(EstadoMotor& e, const QString& nuevaCentro, const QString& nuevaBorrado);
+bool EstablecerCredenciales(EstadoMotor& e, Conexion& con);
+bool VaciarNuevasBasesDatos(EstadoMotor& e);
+QStringList ListaTablasVaciar(bool procesarSecciones);
+bool RegistrarCursoNuevaBD(EstadoMotor& e, qint16 centro, long nuevoId, qint16 usuario, const QString& nombre);
+bool RegistrarCursoAppEntrada(EstadoMotor& e, qint16 centro, qint16 actual, qint16 nuevo, const QString& nombre,
+                              const QString& bd, const QString& bdBorrado);
+bool CompactarNuevasBasesDatos(EstadoMotor& e);
+void BorrarCopiasSeguridad(EstadoMotor& e);
+void RestaurarBasesDatos(EstadoMotor& e);
+void DuplicarComillas(QString& texto);
+
+// Whole databases on the server. `plantilla` is a connection string of the
+// server whose credentials are used.
+void CopiaDBSQLServer(const QString& plantilla, const QString& dbOrigen, const QString& dbDestino);
+void BorraDBSQLServer(const QString& plantilla, const QString& dbABorrar);
+
+}  // namespace ncc::motor

@@ -1,0 +1,147 @@
+#include "engine/cIFunciones.h"
+#include "engine/BasesNuevas.h"
+#include "engine/Pasos.h"
+#include "entry/RegistroClases.h"
+#include "platform/Mensajes.h"
+#include <cmath>
+
+namespace ncc {
+
+namespace {
+constexpr int MsgSeccionesSinPromocionar = 2187;
+constexpr int MsgMasAlumnosQuePlazas = 2192;
+constexpr int MsgActividadesSinPromocionar = 710;
+}  // namespace
+
+NCC_REGISTRAR_CLASE(cIFunciones);
+
+class cIFunciones::Avisos : public motor::AvisosMotor {
+public:
+    explicit Avisos(cIFunciones& f) : f_(f) {}
+    void IniciarProgreso(long& max, QString& texto) override { emit f_.IniciarProgreso(max, texto); }
+    void AumentarProgreso() override { emit f_.AumentarProgreso(); }
+    void CerrarProgreso() override { emit f_.CerrarProgreso(); }
+    void AvanzarProgreso() override { f_.AvanzarProgreso(); }
+
+private:
+    cIFunciones& f_;
+};
+
+cIFunciones::cIFunciones(QObject* parent) : QObject(parent), avisos_(std::make_unique<Avisos>(*this)) {
+    e_.conf = ConfiguracionActual();
+    e_.avisos = avisos_.get();
+}
+
+cIFunciones::~cIFunciones() {
+    for (Conexion* c : {&e_.conNuevoCentro, &e_.conNuevoBorradoCentro})
+        if (c->State() == 1) try { c->Close(); } catch (const Error&) {}
+}
+
+void cIFunciones::CopiaDBSQLServer(const QString& Server, const QString& dbOrigen, const QString& dbDestino) {
+    motor::CopiaDBSQLServer(Server, dbOrigen, dbDestino);
+}
+
+void cIFunciones::BorraDBSQLServer(const QString& Server, const QString& dbABorrar) {
+    motor::BorraDBSQLServer(Server, dbABorrar);
+}
+
+bool cIFunciones::VerificarSeccionesPromocionadas() {
+    for (const auto& s : *e_.ColSecciones)
+        if (s->Visible() && !s->Promocionada())
+            return preguntar(MsgSeccionesSinPromocionar, Icono::Exclamacion, Respuesta::No);
+    return true;
+}
+
+void cIFunciones::VerificarPlazasSecciones() {
+    for (const auto& s : *e_.ColSecciones)
+        if (s->NumPlazasOcupadas() > s->NumPlazas()) {
+            avisar(MsgMasAlumnosQuePlazas, Icono::Informacion);
+            return;
+        }
+}
+
+bool cIFunciones::VerificarActividadesPromocionadas() {
+    for (const auto& a : *e_.colActividades)
+        if (!a->Promocionada()) return preguntar(MsgActividadesSinPromocionar, Icono::Exclamacion, Respuesta::No);
+    return true;
+}
+
+void cIFunciones::InicializarProgreso() {
+    if (!Progreso_) return;
+    Progreso_->setMin(0);
+    Progreso_->setValue(0);
+    if (e_.ProcesarSecciones && e_.ProcesarActividades) Progreso_->setMax(15);
+    else if (e_.ProcesarSecciones) Progreso_->setMax(13);
+    else if (e_.ProcesarActividades) Progreso_->setMax(6);
+}
+
+void cIFunciones::AvanzarProgreso() {
+    if (!Progreso_) return;
+    Progreso_->setValue(Progreso_->Value() + 1);
+    if (!Porcentaje_) return;
+    const qint32 max = static_cast<qint32>(std::lround(Progreso_->Max()));
+    const qint32 valor = static_cast<qint32>(std::lround(Progreso_->Value() * 100));
+    // A bar of no length shows nothing rather than dividing by zero.
+    if (max != 0) Porcentaje_->setCaption(QString::number(valor / max) + QLatin1Char('%'));
+}
+
+bool cIFunciones::FaseAlumnos() {
+    using namespace motor;
+    for (bool (*paso)(EstadoMotor&) : {PromocionarAlumnos, PurgarFamilias, NumerarAlumnosSeccion, CrearSeccionAlumno,
+                                       ActualizarFechasEvaluacion, PasarMateriasAlumnos, PasarNotasEvaluaciones,
+                                       PasarHistorico, PurgarBajas}) {
+        if (!paso(e_)) return false;
+        AvanzarProgreso();
+    }
+    return true;
+}
+
+bool cIFunciones::FaseFinal() {
+    using namespace motor;
+    for (bool (*paso)(EstadoMotor&) : {QuitarDelegados, PasoVacio, QuitarMarcaAnticipado, PurgarPrematriculas,
+                                       LimpiarHuerfanos})
+        if (!paso(e_)) return false;
+    AvanzarProgreso();
+    return true;
+}
+
+void cIFunciones::fallar() {
+    if (Progreso_) Progreso_->setValue(Progreso_->Max() - 1);
+    motor::RestaurarBasesDatos(e_);
+    AvanzarProgreso();
+}
+
+bool cIFunciones::TransferirDatos() {
+    using namespace motor;
+    e_.conf = ConfiguracionActual();
+    if (!e_.conf) throw Error(91, QStringLiteral("No se han obtenido los datos de la sesión"));
+    if (e_.ProcesarSecciones) {
+        if (!VerificarSeccionesPromocionadas()) {
+            Cancelado_ = true;
+            return false;
+        }
+        VerificarPlazasSecciones();
+    }
+    if (e_.ProcesarActividades && !VerificarActividadesPromocionadas()) {
+        Cancelado_ = true;
+        return false;
+    }
+    InicializarProgreso();
+    const cConfiguracion& conf = *e_.conf;
+    const bool correcto = CrearNuevoCursoEscolar(e_) && (!e_.ProcesarSecciones || FaseAlumnos()) &&
+                          (!e_.ProcesarActividades || PasarActividades(e_)) && FaseFinal() &&
+                          RegistrarCursoAppEntrada(e_, conf.intIDCentro(), conf.intIDCursoEscolar(),
+                                                   static_cast<qint16>(e_.lngIDNuevoCurso), e_.NuevoCursoEscolar,
+                                                   e_.conNuevoCentro.ConnectionString(),
+                                                   e_.conNuevoBorradoCentro.ConnectionString()) &&
+                          CompactarNuevasBasesDatos(e_);
+    if (!correcto) {
+        fallar();
+        return false;
+    }
+    BorrarCopiasSeguridad(e_);
+    AvanzarProgreso();
+    return true;
+}
+
+}  // namespace ncc

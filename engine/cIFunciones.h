@@ -1,0 +1,77 @@
+#pragma once
+// The closing engine. It receives the wizard's decisions (sections with
+// their students, activities with their members and prices), the name of the
+// new school year and two switches, and in one call, TransferirDatos, closes
+// the school year: it asks its confirmations, creates the next year's
+// databases, runs the transfer steps and either finishes or restores
+// everything as it was. It talks to the user only through the message
+// service and reports progress through the lent displays and its signals, so
+// the wizard, the command line and the tests drive the same run.
+#include "engine/EstadoMotor.h"
+#include "engine/Progreso.h"
+#include <QObject>
+
+namespace ncc {
+
+class cIFunciones : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString NuevoCursoEscolar READ NuevoCursoEscolar WRITE setNuevoCursoEscolar)
+    Q_PROPERTY(bool ProcesarActividades READ ProcesarActividades WRITE setProcesarActividades)
+    Q_PROPERTY(bool ProcesarSecciones READ ProcesarSecciones WRITE setProcesarSecciones)
+    Q_PROPERTY(bool Cancelado READ Cancelado)
+public:
+    explicit cIFunciones(QObject* parent = nullptr);
+    ~cIFunciones() override;
+
+    QString NuevoCursoEscolar() const { return e_.NuevoCursoEscolar; }
+    void setNuevoCursoEscolar(const QString& v) { e_.NuevoCursoEscolar = v; }
+    bool ProcesarActividades() const { return e_.ProcesarActividades; }
+    void setProcesarActividades(bool v) { e_.ProcesarActividades = v; }
+    bool ProcesarSecciones() const { return e_.ProcesarSecciones; }
+    void setProcesarSecciones(bool v) { e_.ProcesarSecciones = v; }
+    bool Cancelado() const { return Cancelado_; }
+
+    std::shared_ptr<Coleccion<cCurso>> ColSecciones() const { return e_.ColSecciones; }
+    void setColSecciones(std::shared_ptr<Coleccion<cCurso>> c) { e_.ColSecciones = std::move(c); }
+    std::shared_ptr<Coleccion<cActividad>> colActividades() const { return e_.colActividades; }
+    void setcolActividades(std::shared_ptr<Coleccion<cActividad>> c) { e_.colActividades = std::move(c); }
+
+    // Lent by the caller, not owned; either may be left unset.
+    void setProgreso(Progreso* p) { Progreso_ = p; }
+    void setPorcentaje(Porcentaje* p) { Porcentaje_ = p; }
+
+    Q_INVOKABLE bool TransferirDatos();
+    // Whole databases on the server (`Server` is the server's connection
+    // string, whose credentials are used).
+    Q_INVOKABLE void CopiaDBSQLServer(const QString& Server, const QString& dbOrigen, const QString& dbDestino);
+    Q_INVOKABLE void BorraDBSQLServer(const QString& Server, const QString& dbABorrar);
+
+    // The run's state, for the command line's summary and for the tests.
+    const motor::EstadoMotor& estado() const { return e_; }
+
+signals:
+    void IniciarProgreso(long& lngValorMax, QString& strTexto);
+    void AumentarProgreso();
+    void CerrarProgreso();
+
+private:
+    void AvanzarProgreso();
+
+    bool VerificarSeccionesPromocionadas();
+    void VerificarPlazasSecciones();
+    bool VerificarActividadesPromocionadas();
+    void InicializarProgreso();
+    bool FaseAlumnos();
+    bool FaseFinal();
+    void fallar();
+
+    // What the steps report, turned into the signals and the bar.
+    class Avisos;
+    std::unique_ptr<Avisos> avisos_;
+    motor::EstadoMotor e_;
+    bool Cancelado_ = false;
+    Progreso* Progreso_ = nullptr;
+    Porcentaje* Porcentaje_ = nullptr;
+};
+
+}  // namespace ncc

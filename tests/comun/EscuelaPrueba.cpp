@@ -1,0 +1,156 @@
+#include "EscuelaPrueba.h"
+#include "platform/BasesDatos.h"
+#include "suite/Esquema.h"
+#include <QDir>
+#include <algorithm>
+
+namespace ncc::pruebas {
+
+namespace {
+
+// On SQLite the school's files carry the names a closing expects beside the
+// application entry; on the server they are the context's own databases.
+QString cadenaDe(ContextoBD& ctx, const QString& nombre) { return ctx.cadena(nombre); }
+
+}  // namespace
+
+EscuelaPrueba::EscuelaPrueba(ContextoBD& ctx, qint16 centro, qint16 curso, const QString& nombreCurso)
+    : ctx_(ctx), idCentro_(centro), idCurso_(curso) {
+    const QString a = QStringLiteral("A%1C%2").arg(centro).arg(curso);
+    const QString b = QStringLiteral("B%1C%2").arg(centro).arg(curso);
+    appEntrada_.setConnectionString(cadenaDe(ctx, QStringLiteral("AppEntrada")));
+    borradoAppEntrada_.setConnectionString(cadenaDe(ctx, QStringLiteral("BorradoAppEntrada")));
+    centro_.setConnectionString(cadenaDe(ctx, a));
+    borradoCentro_.setConnectionString(cadenaDe(ctx, b));
+    for (Conexion* c : {&appEntrada_, &borradoAppEntrada_}) {
+        c->Open();
+        suite::crearEsquema(*c, suite::TipoBase::AppEntrada);
+    }
+    for (Conexion* c : {&centro_, &borradoCentro_}) {
+        c->Open();
+        suite::crearEsquema(*c, suite::TipoBase::Centro);
+    }
+    const int v = appEntrada_.verdadero();
+    sql(appEntrada_, QStringLiteral("INSERT INTO Centro (IDCentro, Nombre) VALUES (%1, ?)").arg(centro),
+        {QStringLiteral("Colegio de pruebas")});
+    sql(appEntrada_,
+        QStringLiteral("INSERT INTO CursoEscolar (IDCursoEscolar, Nombre, CodCentro, BD, BDBorrado, UltimoUtilizado, "
+                       "Activa) VALUES (%1, ?, %2, ?, ?, %3, %3)")
+            .arg(curso)
+            .arg(centro)
+            .arg(v),
+        {nombreCurso, centro_.ConnectionString(), borradoCentro_.ConnectionString()});
+    sql(appEntrada_, QStringLiteral("INSERT INTO CursoEscolar_Usuario (CodCursoEscolar, CodUsuario) VALUES (%1, 1)").arg(curso));
+    sql(centro_,
+        QStringLiteral("INSERT INTO CursoEscolar (IDCursoEscolar, Nombre, CodCentro, CodUsuario, Activa) VALUES (%1, ?, %2, 1, %3)")
+            .arg(curso)
+            .arg(centro)
+            .arg(centro_.verdadero()),
+        {nombreCurso});
+
+    auto conf = std::make_unique<cConfiguracion>();
+    conf->setSQLServer(ctx.esServidor());
+    conf->setRutaBD(ObtenerRutaBD(appEntrada_));
+    conf->setintIDCentro(centro);
+    conf->setNombreCentro(QStringLiteral("Colegio de pruebas"));
+    conf->setintIDCursoEscolar(curso);
+    conf->setCursoEscolar(nombreCurso);
+    conf->setintIDUsuario(1);
+    conf->setconLocalAppEntrada(&appEntrada_);
+    conf->setconLocalBorradoAppEntrada(&borradoAppEntrada_);
+    conf->setconLocalCentro(&centro_);
+    conf->setconLocalBorradoCentro(&borradoCentro_);
+    fijarConfiguracionActual(std::move(conf));
+    CierreParcial() = false;
+}
+
+EscuelaPrueba::~EscuelaPrueba() {
+    fijarConfiguracionActual(nullptr);
+    CierreParcial() = false;
+    for (Conexion* c : {&appEntrada_, &borradoAppEntrada_, &centro_, &borradoCentro_})
+        try { if (c->State() == 1) c->Close(); } catch (...) {}
+    if (!ctx_.esServidor() || !hayServidor()) return;
+    // What a closing of this school may have made on the server.
+    QStringList nombres{QStringLiteral("AppEntradaB"), QStringLiteral("BorradoAppEntradaB")};
+    for (int curso = idCurso_; curso <= idCurso_ + 3; ++curso)
+        for (const char* letra : {"A", "B"}) {
+            nombres << QStringLiteral("%1%2C%3").arg(QLatin1String(letra)).arg(idCentro_).arg(curso);
+            nombres << QStringLiteral("%1%2C%3B").arg(QLatin1String(letra)).arg(idCentro_).arg(curso);
+        }
+    for (const QString& n : nombres)
+        try { servidor::borrar(plantillaServidor(), n); } catch (...) {}
+}
+
+QString EscuelaPrueba::nombreCreado(const QString& base) const {
+    if (ctx_.esServidor()) return base;
+    return QDir(ctx_.carpeta()).filePath(base + QStringLiteral(".db"));
+}
+
+bool EscuelaPrueba::existeCreada(const QString& nombre) {
+    if (ctx_.esServidor()) return servidor::existe(plantillaServidor(), nombreCreado(nombre));
+    return archivos::existe(nombreCreado(nombre));
+}
+
+std::unique_ptr<Conexion> EscuelaPrueba::abrirCreada(const QString& nombre) {
+    if (!existeCreada(nombre)) return nullptr;
+    CadenaConexion c(centro_.ConnectionString());
+    c.fijar(ctx_.esServidor() ? QStringLiteral("Initial Catalog") : QStringLiteral("Data Source"), nombreCreado(nombre));
+    auto con = std::make_unique<Conexion>(c.texto());
+    con->Open();
+    return con;
+}
+
+QStringList EscuelaPrueba::instantanea(Conexion& con) {
+    QStringList filas;
+    Recordset tablas = con.Tablas();
+    QStringList nombres;
+    for (; !tablas.eof(); tablas.MoveNext()) nombres << tablas.texto(QStringLiteral("TABLE_NAME")).toLower();
+    std::sort(nombres.begin(), nombres.end());
+    for (const QString& t : nombres) {
+        Recordset rs = con.Abrir(QStringLiteral("SELECT * FROM ") + t);
+        for (; !rs.eof(); rs.MoveNext()) {
+            QStringList campos;
+            for (int i = 0; i < rs.numeroCampos(); ++i) {
+                const QVariant v = rs.campo(i);
+                campos << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+            }
+            filas << t + QLatin1Char('|') + campos.join(QLatin1Char('|'));
+        }
+    }
+    std::sort(filas.begin(), filas.end());
+    return filas;
+}
+
+std::map<QString, QStringList> EscuelaPrueba::instantaneas() {
+    return {{QStringLiteral("AppEntrada"), instantanea(appEntrada_)},
+            {QStringLiteral("BorradoAppEntrada"), instantanea(borradoAppEntrada_)},
+            {QStringLiteral("Centro"), instantanea(centro_)},
+            {QStringLiteral("BorradoCentro"), instantanea(borradoCentro_)}};
+}
+
+QStringList EscuelaPrueba::sobrantes() {
+    QStringList sobran;
+    if (ctx_.esServidor()) {
+        QStringList nombres{QStringLiteral("AppEntradaB"), QStringLiteral("BorradoAppEntradaB"), QStringLiteral("Compact"),
+                            QStringLiteral("CompactB")};
+        for (int curso = idCurso_; curso <= idCurso_ + 3; ++curso)
+            for (const char* letra : {"A", "B"}) {
+                const QString n = QStringLiteral("%1%2C%3").arg(QLatin1String(letra)).arg(idCentro_).arg(curso);
+                nombres << n + QStringLiteral("B");
+                if (curso != idCurso_) nombres << n;
+            }
+        for (const QString& n : nombres)
+            if (servidor::existe(plantillaServidor(), n)) sobran << n;
+        return sobran;
+    }
+    const QStringList esperados{QStringLiteral("AppEntrada.db"), QStringLiteral("BorradoAppEntrada.db"),
+                                QStringLiteral("A%1C%2.db").arg(idCentro_).arg(idCurso_),
+                                QStringLiteral("B%1C%2.db").arg(idCentro_).arg(idCurso_)};
+    for (const QString& f : QDir(ctx_.carpeta()).entryList(QDir::Files))
+        if (!esperados.contains(f)) sobran << f;
+    return sobran;
+}
+
+void EscuelaPrueba::sql(Conexion& con, const QString& texto, const QVariantList& valores) { con.Execute(texto, valores); }
+
+}  // namespace ncc::pruebas
