@@ -10,6 +10,7 @@
 // instead of one per statement is what makes a large school close in
 // seconds. The transactions are committed before the compaction.
 #include "engine/BasesNuevas.h"
+#include "engine/DiarioCierre.h"
 #include "engine/Pasos.h"
 #include "platform/BasesDatos.h"
 #include "platform/BucleMensajes.h"
@@ -133,6 +134,8 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
             {e.strRutaBorradoCentro, e.strNuevaBorradoCentro}, {e.strRutaBorradoCentro, e.strCopiaBorradoCentro},
             {e.strRutaAppEntrada, e.strCopiaAppEntrada},   {e.strRutaBorradoAppEntrada, e.strCopiaBorradoAppEntrada},
         };
+        // From here on a cut-short run is undone at the next start.
+        escribirDiario(e, FaseCierre::Copiando);
         for (const auto& [origen, destino] : copias) {
             if (e.SQLServer()) {
                 CopiaDBSQLServer(plantillaServidor(e), origen, destino);
@@ -143,6 +146,7 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
             }
             cederAhora();
         }
+        escribirDiario(e, FaseCierre::Trabajando);
         return true;
     } catch (const Error& err) {
         mostrarError(err);
@@ -430,6 +434,9 @@ void RestaurarBasesDatos(EstadoMotor& e) {
             }
         if (e.SQLServer()) restaurarEnServidor(e, plantilla);
         else restaurarArchivos(e);
+        // Restored: nothing is left for a recovery to do. A restore that
+        // failed keeps its journal, so the next start tries again.
+        borrarDiario(e);
     } catch (const Error& err) {
         for (Conexion* c : cerradas) try { c->Open(); } catch (const Error&) {}
         mostrarError(err);

@@ -1,8 +1,11 @@
 #include "engine/cIFunciones.h"
 #include "engine/BasesNuevas.h"
+#include "engine/DiarioCierre.h"
 #include "engine/Pasos.h"
 #include "entry/RegistroClases.h"
 #include "platform/Mensajes.h"
+#include <QDir>
+#include <QFileInfo>
 #include <cmath>
 
 namespace ncc {
@@ -126,6 +129,20 @@ bool cIFunciones::TransferirDatos() {
         Cancelado_ = true;
         return false;
     }
+    // One closing at a time on the same databases, and never over the
+    // traces of one that was cut short: those are settled first.
+    std::unique_ptr<QLockFile> bloqueo;
+    try {
+        bloqueo = bloquearCierre(e_.conLocalAppEntrada().ConnectionString());
+        if (QFileInfo::exists(QDir(carpetaDiario(e_.conLocalAppEntrada().ConnectionString()))
+                                  .filePath(QStringLiteral("CierreCurso.pendiente"))))
+            throw Error(errores::Archivo, QStringLiteral("Hay un cierre de curso anterior que no llegó a terminar. "
+                                                         "Vuelva a entrar en la aplicación para resolverlo antes de "
+                                                         "empezar otro."));
+    } catch (const Error& err) {
+        avisarTexto(err.descripcion(), Icono::Critico);
+        return false;
+    }
     InicializarProgreso();
     const cConfiguracion& conf = *e_.conf;
     const bool correcto = CrearNuevoCursoEscolar(e_) && (!e_.ProcesarSecciones || FaseAlumnos()) &&
@@ -139,7 +156,18 @@ bool cIFunciones::TransferirDatos() {
         fallar();
         return false;
     }
+    // Registered and compacted: a cut from here on completes the closing.
+    try {
+        escribirDiario(e_, FaseCierre::Registrado);
+    } catch (const Error& err) {
+        mostrarError(err);
+    }
     BorrarCopiasSeguridad(e_);
+    try {
+        borrarDiario(e_);
+    } catch (const Error& err) {
+        mostrarError(err);
+    }
     AvanzarProgreso();
     return true;
 }

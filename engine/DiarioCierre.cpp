@@ -1,0 +1,199 @@
+#include "engine/DiarioCierre.h"
+#include "engine/EstadoMotor.h"
+#include "platform/BasesDatos.h"
+#include "platform/CadenaConexion.h"
+#include "platform/Error.h"
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace ncc::motor {
+
+namespace {
+
+constexpr const char* NombreDiario = "CierreCurso.pendiente";
+constexpr const char* NombreBloqueo = "CierreCurso.bloqueo";
+
+bool esServidor(const CadenaConexion& c) {
+    return c.valor(QStringLiteral("Provider")).compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0;
+}
+
+QString rutaDiario(const QString& cadenaAppEntrada) {
+    return QDir(carpetaDiario(cadenaAppEntrada)).filePath(QLatin1String(NombreDiario));
+}
+
+QJsonArray lista(const QStringList& l) { return QJsonArray::fromStringList(l); }
+
+QStringList deLista(const QJsonValue& v) {
+    QStringList l;
+    for (const auto& x : v.toArray()) l << x.toString();
+    return l;
+}
+
+const char* nombreFase(FaseCierre f) {
+    switch (f) {
+    case FaseCierre::Copiando: return "copiando";
+    case FaseCierre::Trabajando: return "trabajando";
+    case FaseCierre::Registrado: return "registrado";
+    }
+    return "copiando";
+}
+
+DiarioCierre leer(const QString& ruta) {
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly))
+        throw Error(errores::Archivo, QStringLiteral("No se puede leer el registro del cierre pendiente %1").arg(ruta));
+    const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
+    if (o.isEmpty())
+        throw Error(errores::Archivo, QStringLiteral("El registro del cierre pendiente %1 está dañado").arg(ruta));
+    DiarioCierre d;
+    const QString fase = o.value(QStringLiteral("fase")).toString();
+    d.fase = fase == QLatin1String("registrado")   ? FaseCierre::Registrado
+             : fase == QLatin1String("trabajando") ? FaseCierre::Trabajando
+                                                   : FaseCierre::Copiando;
+    d.servidor = o.value(QStringLiteral("servidor")).toBool();
+    d.copias = deLista(o.value(QStringLiteral("copias")));
+    d.originales = deLista(o.value(QStringLiteral("originales")));
+    d.nuevas = deLista(o.value(QStringLiteral("nuevas")));
+    d.temporales = deLista(o.value(QStringLiteral("temporales")));
+    if (d.copias.size() != d.originales.size())
+        throw Error(errores::Archivo, QStringLiteral("El registro del cierre pendiente %1 está dañado").arg(ruta));
+    return d;
+}
+
+// Every action is idempotent, so a recovery cut short can simply run again.
+void deshacer(const DiarioCierre& d, const QString& plantilla) {
+    for (const QString& n : d.nuevas) {
+        if (d.servidor) servidor::borrar(plantilla, n);
+        else archivos::borrar(n);
+    }
+    for (int i = 0; i < d.copias.size(); ++i) {
+        const QString& copia = d.copias.at(i);
+        const QString& original = d.originales.at(i);
+        if (d.fase == FaseCierre::Copiando) {
+            // The originals were never touched; a backup may be half made.
+            if (d.servidor) servidor::borrar(plantilla, copia);
+            else archivos::borrar(copia);
+            continue;
+        }
+        if (d.servidor) {
+            if (!servidor::existe(plantilla, copia)) continue;
+            servidor::borrar(plantilla, original);
+            servidor::renombrar(plantilla, copia, original);
+        } else {
+            if (!archivos::existe(copia)) continue;
+            archivos::borrar(original);
+            archivos::renombrar(copia, original);
+            archivos::sincronizar(original);
+        }
+    }
+}
+
+void completar(const DiarioCierre& d, const QString& plantilla) {
+    for (const QString& copia : d.copias) {
+        if (d.servidor) servidor::borrar(plantilla, copia);
+        else archivos::borrar(copia);
+    }
+}
+
+}  // namespace
+
+QString carpetaDiario(const QString& cadenaAppEntrada) {
+    const CadenaConexion c(cadenaAppEntrada);
+    if (!esServidor(c)) {
+        const QString ruta = c.valor(QStringLiteral("Data Source"));
+        return QFileInfo(ruta).absolutePath();
+    }
+    const QByteArray clave = (c.valor(QStringLiteral("Data Source")) + QLatin1Char('|') +
+                              c.valor(QStringLiteral("Initial Catalog")))
+                                 .toUtf8();
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString carpeta = QDir(base.isEmpty() ? QDir::homePath() : base)
+                                .filePath(QStringLiteral("ncc/servidor-") +
+                                          QString::fromLatin1(QCryptographicHash::hash(clave, QCryptographicHash::Sha1).toHex().left(16)));
+    QDir().mkpath(carpeta);
+    return carpeta;
+}
+
+void escribirDiario(const EstadoMotor& e, FaseCierre fase) {
+    QJsonObject o;
+    o.insert(QStringLiteral("fase"), QLatin1String(nombreFase(fase)));
+    o.insert(QStringLiteral("servidor"), e.SQLServer());
+    o.insert(QStringLiteral("copias"), lista({e.strCopiaCentro, e.strCopiaBorradoCentro, e.strCopiaAppEntrada,
+                                              e.strCopiaBorradoAppEntrada}));
+    o.insert(QStringLiteral("originales"), lista({e.strRutaCentro, e.strRutaBorradoCentro, e.strRutaAppEntrada,
+                                                  e.strRutaBorradoAppEntrada}));
+    o.insert(QStringLiteral("nuevas"), lista({e.strNuevaCentro, e.strNuevaBorradoCentro}));
+    if (!e.SQLServer()) {
+        const QDir carpeta(carpetaDiario(e.conLocalAppEntrada().ConnectionString()));
+        o.insert(QStringLiteral("temporales"),
+                 lista({carpeta.filePath(QStringLiteral("Compact.db")), carpeta.filePath(QStringLiteral("CompactB.db"))}));
+    }
+    const QString ruta = rutaDiario(e.conLocalAppEntrada().ConnectionString());
+    QSaveFile f(ruta);
+    if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(o).toJson()) < 0 || !f.commit())
+        throw Error(errores::Archivo,
+                    QStringLiteral("No se puede escribir el registro del cierre en curso %1: %2").arg(ruta, f.errorString()));
+    archivos::sincronizar(ruta);
+}
+
+void borrarDiario(const EstadoMotor& e) {
+    const QString ruta = rutaDiario(e.conLocalAppEntrada().ConnectionString());
+    archivos::borrar(ruta);
+    archivos::sincronizar(ruta);
+}
+
+Recuperacion recuperarCierrePendiente(const QString& cadenaAppEntrada) {
+    const QString ruta = rutaDiario(cadenaAppEntrada);
+    if (!QFileInfo::exists(ruta)) return Recuperacion::Nada;
+    const DiarioCierre d = leer(ruta);
+    for (const QString& t : d.temporales) archivos::borrar(t);
+    Recuperacion r;
+    if (d.fase == FaseCierre::Registrado) {
+        completar(d, cadenaAppEntrada);
+        r = Recuperacion::Completado;
+    } else {
+        deshacer(d, cadenaAppEntrada);
+        r = Recuperacion::Deshecho;
+    }
+    archivos::borrar(ruta);
+    archivos::sincronizar(ruta);
+    return r;
+}
+
+QString textoRecuperacion(Recuperacion r) {
+    switch (r) {
+    case Recuperacion::Deshecho:
+        return QStringLiteral("Se encontró un cierre de curso que no llegó a terminar. Se han restaurado las bases de "
+                              "datos tal como estaban antes de empezarlo.");
+    case Recuperacion::Completado:
+        return QStringLiteral("Se encontró un cierre de curso que ya estaba registrado pero no llegó a borrar sus "
+                              "copias de seguridad. Se ha completado.");
+    case Recuperacion::Nada: break;
+    }
+    return {};
+}
+
+std::unique_ptr<QLockFile> bloquearCierre(const QString& cadenaAppEntrada) {
+    auto bloqueo = std::make_unique<QLockFile>(QDir(carpetaDiario(cadenaAppEntrada)).filePath(QLatin1String(NombreBloqueo)));
+    // A lock left by a process that died is taken over (QLockFile checks the
+    // process id it holds).
+    bloqueo->setStaleLockTime(0);
+    if (!bloqueo->tryLock(0)) {
+        if (bloqueo->error() == QLockFile::LockFailedError)
+            throw Error(errores::Archivo,
+                        QStringLiteral("Ya hay un cierre de curso en marcha para estas bases de datos. Espere a que "
+                                       "termine antes de empezar otro."));
+        throw Error(errores::Archivo, QStringLiteral("No se puede crear el bloqueo del cierre en %1")
+                                          .arg(carpetaDiario(cadenaAppEntrada)));
+    }
+    return bloqueo;
+}
+
+}  // namespace ncc::motor

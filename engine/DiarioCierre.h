@@ -1,0 +1,62 @@
+#pragma once
+// A closing runs once a year on a school's only copy of its data, so a run
+// cut short (power cut, a killed process) must never leave the school
+// without a usable year. Before the first copy the run writes, durably, a
+// journal saying that a closing is under way, at which stage, and where its
+// new databases and backups are; the next start finds it and either undoes
+// the closing from its backups or, when it had already been registered and
+// compacted, completes it by removing the backups.
+//
+// The journal lives beside the application entry on SQLite (the folder of
+// its file) and in the user's data folder for a server (one per server).
+// The same place holds the lock that lets one closing run at a time.
+#include <QLockFile>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace ncc::motor {
+
+struct EstadoMotor;
+
+enum class FaseCierre {
+    Copiando,     // the backups are being made: the originals are untouched
+    Trabajando,   // the backups are complete: the originals may change
+    Registrado,   // registered and compacted: only the backups are left
+};
+
+struct DiarioCierre {
+    FaseCierre fase = FaseCierre::Copiando;
+    bool servidor = false;
+    // Pairs backup -> original, and the new databases (file paths on SQLite,
+    // database names on the server).
+    QStringList copias, originales, nuevas;
+    // Compaction temporaries that a cut may leave (SQLite).
+    QStringList temporales;
+};
+
+// Folder of the journal and the lock for the application entry reached by
+// `cadenaAppEntrada`.
+QString carpetaDiario(const QString& cadenaAppEntrada);
+
+// Writes the journal of the run (replacing any), flushed to disk.
+void escribirDiario(const EstadoMotor& e, FaseCierre fase);
+void borrarDiario(const EstadoMotor& e);
+
+// What a recovery did, for the message to the user.
+enum class Recuperacion { Nada, Deshecho, Completado };
+
+// Looks for the journal of an unfinished closing of this application entry
+// and settles it: undone from the backups (Copiando, Trabajando) or
+// completed (Registrado). No connection may be open on the databases named
+// in it. Throws ncc::Error when a file or database cannot be handled; the
+// journal then stays for the next attempt.
+Recuperacion recuperarCierrePendiente(const QString& cadenaAppEntrada);
+// The Spanish text that tells the user what a recovery did.
+QString textoRecuperacion(Recuperacion r);
+
+// The lock of one closing at a time on this application entry; throws
+// ncc::Error with a clear message when another closing holds it.
+std::unique_ptr<QLockFile> bloquearCierre(const QString& cadenaAppEntrada);
+
+}  // namespace ncc::motor
