@@ -1,0 +1,220 @@
+// The sample school on both back ends: registered as the host finds it,
+// reproducible from its seed, and holding every case the closing handles.
+#include "ContextoBD.h"
+#include "platform/BasesDatos.h"
+#include "platform/Conexion.h"
+#include "suite/Demo.h"
+#include "suite/Esquema.h"
+#include <QCryptographicHash>
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+using namespace ncc;
+using ncc::pruebas::ContextoBD;
+
+namespace {
+
+// A sample school of the test's own; on the server its databases are
+// dropped at the end.
+class Escuela {
+public:
+    Escuela(ContextoBD& ctx, const QString& nombre, suite::OpcionesDemo o) : ctx_(ctx) {
+        if (ctx.esServidor()) {
+            o.prefijo = ctx.prefijo() + nombre + QLatin1Char('_');
+            resumen = suite::crearDemoServidor(pruebas::plantillaServidor(), o);
+        } else {
+            resumen = suite::crearDemoSQLite(QDir(ctx.carpeta()).filePath(nombre), o);
+        }
+    }
+    ~Escuela() {
+        if (!ctx_.esServidor()) return;
+        for (const QString& c : {resumen.appEntrada, resumen.borradoAppEntrada, resumen.centro, resumen.borradoCentro})
+            try { servidor::borrar(pruebas::plantillaServidor(), CadenaConexion(c).valor(QStringLiteral("Initial Catalog"))); } catch (...) {}
+    }
+    suite::ResumenDemo resumen;
+
+private:
+    ContextoBD& ctx_;
+};
+
+long long numero(Conexion& con, const QString& sql) {
+    Recordset r = con.Abrir(sql);
+    return r.eof() ? -1 : r.entero(r.nombreCampo(0));
+}
+
+// Every value of the tables the closing walks, in key order.
+QByteArray huella(Conexion& con) {
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    const char* consultas[] = {
+        "SELECT * FROM Alumno ORDER BY IDAlumno", "SELECT * FROM Seccion_Alumno ORDER BY CodSeccion, CodAlumno",
+        "SELECT * FROM Familia ORDER BY IDFamilia", "SELECT * FROM MiembroFamiliaPagador_Cuenta ORDER BY 1, 2",
+        "SELECT * FROM Personal ORDER BY IDPersonal", "SELECT * FROM EvaluacionActa ORDER BY IDEvaluacionActa",
+        "SELECT * FROM Alumno_NumEvaluacion ORDER BY 1", "SELECT * FROM EvaluacionHistorica ORDER BY 1",
+        "SELECT * FROM AlumnoPte_MatDet ORDER BY 1", "SELECT * FROM Alumno_Actividad_Miembro ORDER BY 1, 2",
+        "SELECT * FROM ReciboPendiente ORDER BY 1", "SELECT * FROM Seccion_NumEvaluacion ORDER BY 1, 2"};
+    for (const char* sql : consultas) {
+        for (Recordset r = con.Abrir(QString::fromLatin1(sql)); !r.eof(); r.MoveNext())
+            for (int i = 0; i < r.numeroCampos(); ++i) h.addData(r.campo(i).toString().toUtf8() + '|');
+        h.addData("#");
+    }
+    return h.result();
+}
+
+}  // namespace
+
+class Demo : public ::testing::TestWithParam<Proveedor> {
+protected:
+    void SetUp() override { ctx = std::make_unique<ContextoBD>(GetParam()); }
+    std::unique_ptr<ContextoBD> ctx;
+};
+
+TEST_P(Demo, LasCuatroBasesQuedanRegistradasComoLasBuscaElAnfitrion) {
+    suite::OpcionesDemo o;
+    o.alumnos = 60;
+    Escuela e(*ctx, QStringLiteral("registro"), o);
+    const suite::ResumenDemo& r = e.resumen;
+    EXPECT_EQ(r.idCursoEscolar, 3);
+    EXPECT_EQ(r.bases.size(), 4);
+    EXPECT_TRUE(r.bases[2].startsWith(ctx->esServidor() ? ctx->prefijo() : QString()) && r.bases[2].endsWith(QLatin1String(ctx->esServidor() ? "A1C3" : "A1C3.db")));
+
+    Conexion app(r.appEntrada);
+    app.Open();
+    // The current year is the centre's last used: its BD and BDBorrado open the school.
+    Recordset c = app.Abrir(QStringLiteral("SELECT IDCursoEscolar, Nombre, BD, BDBorrado, Activa FROM CursoEscolar "
+                                           "WHERE CodCentro=1 AND UltimoUtilizado=-1"));
+    ASSERT_EQ(c.RecordCount(), 1);
+    EXPECT_EQ(c.entero(QStringLiteral("IDCursoEscolar")), 3);
+    EXPECT_EQ(c.texto(QStringLiteral("Nombre")), QStringLiteral("2025/2026"));
+    EXPECT_EQ(c.entero(QStringLiteral("Activa")), -1);
+    EXPECT_EQ(c.texto(QStringLiteral("BD")), r.centro);
+    EXPECT_EQ(c.texto(QStringLiteral("BDBorrado")), r.borradoCentro);
+    if (!ctx->esServidor()) {
+        EXPECT_TRUE(QDir::isAbsolutePath(CadenaConexion(r.centro).valor(QStringLiteral("Data Source"))));
+    }
+    EXPECT_EQ(numero(app, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar WHERE IDCursoEscolar<3 AND UltimoUtilizado=0")), 2);
+    EXPECT_EQ(numero(app, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar_Usuario WHERE CodCursoEscolar=3 AND CodUsuario=1")), 1);
+    EXPECT_EQ(numero(app, QStringLiteral("SELECT COUNT(*) FROM Centro WHERE IDCentro=1")), 1);
+    EXPECT_EQ(numero(app, QStringLiteral("SELECT COUNT(*) FROM Usuario WHERE IDUsuario=1")), 1);
+
+    Conexion centro(c.texto(QStringLiteral("BD"))), borrado(c.texto(QStringLiteral("BDBorrado"))),
+        borradoApp(r.borradoAppEntrada);
+    centro.Open();
+    borrado.Open();
+    borradoApp.Open();
+    EXPECT_EQ(numero(centro, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar WHERE IDCursoEscolar=3 AND CodCentro=1")), 1);
+    EXPECT_EQ(numero(centro, QStringLiteral("SELECT COUNT(*) FROM Alumno")), 60);
+    EXPECT_EQ(r.numeroFilas(QStringLiteral("Alumno")), 60);
+    EXPECT_EQ(r.activos + r.bajas + r.anticipados, 60);
+    // The twins have every table and little in them.
+    EXPECT_EQ(borrado.Tablas().RecordCount(), suite::tablas(suite::TipoBase::Centro).size());
+    EXPECT_EQ(borradoApp.Tablas().RecordCount(), suite::tablas(suite::TipoBase::AppEntrada).size());
+    EXPECT_LT(numero(borrado, QStringLiteral("SELECT COUNT(*) FROM Alumno")), 5);
+    EXPECT_EQ(numero(borradoApp, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar")), 0);
+    EXPECT_TRUE(r.texto().contains(QStringLiteral("Alumnos: 60")));
+}
+
+TEST_P(Demo, CadaCasoQueTrataElCierreEstaEnLosDatos) {
+    suite::OpcionesDemo o;
+    o.alumnos = 40;  // small: the cases must not depend on the luck of a large school
+    o.semilla = 11;
+    Escuela e(*ctx, QStringLiteral("casos"), o);
+    Conexion con(e.resumen.centro);
+    con.Open();
+    const QString v = QString::number(con.verdadero());
+    auto hay = [&](const QString& sql) { return numero(con, sql); };
+
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE Anticipado=-1 AND CodSeccion=0")), 0);
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE Repetidor=-1")), 0);
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE FechaBaja<>''")), 0);
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM (SELECT CodFamilia FROM Alumno GROUP BY CodFamilia HAVING COUNT(*)>1) f")), 0);
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE Apellido_1='O''Donnell'")), 0);
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE Apellido_2 LIKE '%ñ%'")), 0);
+    for (int k = 1; k <= 4; ++k)
+        EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM Alumno_MateriaDetalles INNER JOIN (MateriaDetalles INNER JOIN TipoMateria "
+                                     "ON MateriaDetalles.CodTipoMateria=TipoMateria.IDTipoMateria) ON "
+                                     "Alumno_MateriaDetalles.CodMateriaDetalles=MateriaDetalles.IDMateriaDetalles "
+                                     "WHERE TipoMateria.CodEspecificarTipoMateria=%1").arg(k)), 0)
+            << "tipo de materia " << k;
+    for (int orden : {1, 2, 51, 52, 53})
+        EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM EvaluacionActa INNER JOIN NumEvaluacion ON "
+                                     "EvaluacionActa.CodNumEvaluacion=NumEvaluacion.IDNumEvaluacion "
+                                     "WHERE NumEvaluacion.Final=%1 AND NumEvaluacion.Orden=%2").arg(v).arg(orden)), 0)
+            << "evaluación final " << orden;
+    for (int t = 0; t <= 2; ++t)
+        EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM Actividad INNER JOIN Alumno_Actividad_Miembro ON "
+                                     "Actividad.IDActividad=Alumno_Actividad_Miembro.CodActividad WHERE TipoActividad=%1").arg(t)), 0)
+            << "tipo de actividad " << t;
+    // What the joins of the closing follow must meet: every student of a
+    // section is in it, every grade belongs to a subject of his section,
+    // the last evaluated acts hold grades.
+    EXPECT_EQ(hay(QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE Anticipado=0 AND CodSeccion NOT IN "
+                                 "(SELECT CodSeccion FROM Seccion_Alumno WHERE Seccion_Alumno.CodAlumno=Alumno.IDAlumno)")), 0);
+    EXPECT_EQ(hay(QStringLiteral("SELECT COUNT(*) FROM Alumno_MateriaDetalles INNER JOIN MateriaDetalles ON "
+                                 "Alumno_MateriaDetalles.CodMateriaDetalles=MateriaDetalles.IDMateriaDetalles INNER JOIN Alumno ON "
+                                 "Alumno.IDAlumno=Alumno_MateriaDetalles.CodAlumno WHERE MateriaDetalles.CodSeccion<>Alumno.CodSeccion")), 0);
+    EXPECT_EQ(hay(QStringLiteral("SELECT COUNT(*) FROM EvaluacionActa WHERE CodNota=0")), 0);
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM EvaluacionActa INNER JOIN Nota ON EvaluacionActa.CodNota=Nota.IDNota "
+                                 "WHERE UltimaEvaluada=%1 AND Nota.Aprobado=0").arg(v)), 0);
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM AlumnoPte_MatDet INNER JOIN EvaluacionActaPte ON "
+                                 "EvaluacionActaPte.CodAlumnoPte_MatDet=AlumnoPte_MatDet.IDAlumnoPte_MatDet")), 0);
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM ReciboPendiente WHERE Pagado=0")), 0);
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM Personal WHERE CodFamilia IN (SELECT CodFamilia FROM Alumno)")), 0);
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM Personal WHERE CodFamilia=0 AND CodDireccion IN (SELECT CodDireccion FROM Alumno)")), 0);
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM (SELECT CodCuenta FROM MiembroFamiliaPagador_Cuenta GROUP BY CodCuenta HAVING COUNT(*)>1) c")), 0);
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE CodCursoEscolarHistorico IN "
+                                 "(SELECT IDCursoEscolarHistorico FROM CursoEscolarHistorico)")), 0);
+    EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM Seccion_NumEvaluacion WHERE Fecha LIKE '2026/__/__'")), 0);
+    EXPECT_EQ(hay(QStringLiteral("SELECT COUNT(*) FROM Seccion_NumEvaluacion WHERE Fecha<>'' AND Fecha NOT LIKE '20__/__/__'")), 0);
+}
+
+TEST_P(Demo, LaMismaSemillaDaLaMismaEscuela) {
+    suite::OpcionesDemo o;
+    o.alumnos = 40;
+    o.semilla = 42;
+    Escuela a(*ctx, QStringLiteral("s1"), o), b(*ctx, QStringLiteral("s2"), o);
+    o.semilla = 43;
+    Escuela c(*ctx, QStringLiteral("s3"), o);
+    Conexion ca(a.resumen.centro), cb(b.resumen.centro), cc(c.resumen.centro);
+    ca.Open();
+    cb.Open();
+    cc.Open();
+    const QByteArray ha = huella(ca);
+    EXPECT_EQ(ha, huella(cb));
+    EXPECT_NE(ha, huella(cc));
+}
+
+NCC_AMBOS_FONDOS(Demo);
+
+TEST(OrdenDemo, UnaSegundaEjecucionRehusaSalvoConReemplazar) {
+    const QString ncc = qEnvironmentVariable("NCC_BIN");
+    ASSERT_FALSE(ncc.isEmpty()) << "NCC_BIN no está definido";
+    QTemporaryDir tmp;
+    const QString dir = QDir(tmp.path()).filePath(QStringLiteral("escuela"));
+    auto ejecutar = [&](QStringList args, QString* salida = nullptr, QString* errores = nullptr) {
+        QProcess p;
+        p.start(ncc, QStringList{QStringLiteral("demo")} + args);
+        p.waitForFinished(120000);
+        if (salida) *salida = QString::fromUtf8(p.readAllStandardOutput());
+        if (errores) *errores = QString::fromUtf8(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    QString salida, errores;
+    ASSERT_EQ(ejecutar({dir, QStringLiteral("--alumnos"), QStringLiteral("40"), QStringLiteral("--semilla=5")}, &salida), 0);
+    EXPECT_TRUE(salida.contains(QStringLiteral("Alumnos: 40"))) << salida.toStdString();
+    const QString archivo = QDir(dir).filePath(QStringLiteral("A1C3.db"));
+    const QDateTime antes = QFileInfo(archivo).lastModified();
+
+    EXPECT_EQ(ejecutar({dir, QStringLiteral("--alumnos"), QStringLiteral("40")}, &salida, &errores), 2);
+    EXPECT_TRUE(errores.contains(QStringLiteral("--reemplazar"))) << errores.toStdString();
+    EXPECT_EQ(QFileInfo(archivo).lastModified(), antes);  // untouched
+
+    // A closing leaves the next year's databases; replacing takes them too.
+    QFile(QDir(dir).filePath(QStringLiteral("A1C4.db"))).open(QIODevice::WriteOnly);
+    ASSERT_EQ(ejecutar({dir, QStringLiteral("--alumnos=30"), QStringLiteral("--reemplazar")}, &salida), 0);
+    EXPECT_TRUE(salida.contains(QStringLiteral("Alumnos: 30")));
+    EXPECT_FALSE(QFileInfo::exists(QDir(dir).filePath(QStringLiteral("A1C4.db"))));
+
+    EXPECT_EQ(ejecutar({dir, QStringLiteral("--alumnos"), QStringLiteral("3")}), 64);
+    EXPECT_EQ(ejecutar({}), 64);
+}
