@@ -8,6 +8,7 @@
 #include "entry/cConfiguracion.h"
 #include "entry/cCurso.h"
 #include "platform/Conexion.h"
+#include <QHash>
 #include <QString>
 #include <QVector>
 #include <memory>
@@ -52,6 +53,9 @@ struct EstadoMotor {
 
     // Students taken out of their sections, and the leavers for the purge.
     Coleccion<cAlumno> colAlumnosRetirados;
+    // Key of the section each of colAlumnosRetirados was taken from (by
+    // IDAlumno), so that the rollback puts him back in that very section.
+    QHash<qint32, QString> SeccionRetirados;
     QVector<qint32> IDsAlumnosBaja = QVector<qint32>(1);
     QVector<qint32> CodFamiliasBaja = QVector<qint32>(1);
     QVector<qint32> CodDireccionesBaja = QVector<qint32>(1);

@@ -1,0 +1,580 @@
+// The students of the new school year: promoted and repeating students get
+// their destination, the others leave their sections of the wizard's tree and
+// become leavers for the purge; then the order within each section and the
+// seats, the memberships, the evaluation dates and the evaluation rows of the
+// new year are rebuilt.
+//
+// Every change goes to the new year's database; what the students were this
+// year is read from the current one. Statements repeated per student carry
+// '?' for their values, so each text is prepared once per connection. Facts
+// that depend only on a section (its evaluation periods, its memberships) are
+// read once per section rather than once per student.
+#include "engine/ListaIds.h"
+#include "engine/Pasos.h"
+#include "engine/PurgaFechas.h"
+#include "platform/BucleMensajes.h"
+#include "platform/Error.h"
+#include "platform/Mensajes.h"
+#include <array>
+#include <cmath>
+
+namespace ncc::motor {
+
+namespace {
+
+void ejecutar(Conexion& con, const QString& sql, const QVariantList& valores = {}) {
+    con.Execute(sql, valores);
+    ceder();
+}
+
+[[noreturn]] void desbordamiento() { throw Error(errores::Desbordamiento, QStringLiteral("Desbordamiento")); }
+
+// The suite's small fields: a teaching type, course or seat count is a byte,
+// a section id or a free-seat count a 16-bit integer; a value outside that
+// range is an overflow, as it always was.
+quint8 aByte(long long v) {
+    if (v < 0 || v > 255) desbordamiento();
+    return quint8(v);
+}
+
+qint16 aEntero16(long long v) {
+    if (v < -32768 || v > 32767) desbordamiento();
+    return qint16(v);
+}
+
+// A byte from a text that may be empty: "0" goes in front, so a Null field
+// reads as 0 and "7" as 7; what is no number does not convert. Halves round
+// to even, as the suite's conversions did.
+quint8 byteDeTexto(const QString& texto) {
+    bool ok = false;
+    const double d = (QStringLiteral("0") + texto).toDouble(&ok);
+    if (!ok) throw Error(errores::TipoNoCoincide, QStringLiteral("No coinciden los tipos"));
+    const double r = std::nearbyint(d);
+    if (r < 0 || r > 255) desbordamiento();
+    return quint8(r);
+}
+
+QString clave(qint64 id) { return Coleccion<cAlumno>::clave(id); }
+
+// The sections of the closing with their keys, in collection order.
+template <class F>
+void porSeccion(const EstadoMotor& e, F&& f) {
+    const Coleccion<cCurso>& secciones = *e.ColSecciones;
+    const int n = secciones.Count();
+    for (int i = 1; i <= n; ++i) f(secciones.Clave(i), *secciones.Item(i));
+}
+
+// The students of the promoted sections, in collection order. The walk goes
+// over a copy of each student list, so a student may leave his list on the way.
+template <class F>
+void porAlumnoPromocionado(const EstadoMotor& e, F&& f) {
+    porSeccion(e, [&](const QString& claveSeccion, cCurso& seccion) {
+        if (!seccion.Promocionada()) return;
+        const ColeccionAlumnos alumnos = seccion.Alumnos();
+        if (!alumnos) return;
+        for (const auto& alumno : *alumnos) f(claveSeccion, *alumnos, alumno);
+    });
+}
+
+void retirar(EstadoMotor& e, Coleccion<cAlumno>& alumnos, const std::shared_ptr<cAlumno>& alumno,
+             const QString& claveSeccion) {
+    const QString k = clave(alumno->IDAlumno());
+    e.colAlumnosRetirados.Add(alumno, k);
+    e.SeccionRetirados.insert(alumno->IDAlumno(), claveSeccion);
+    alumnos.Remove(k);
+}
+
+void avisarInicio(EstadoMotor& e, long maximo, const QString& texto) {
+    QString t = texto;
+    e.avisos->IniciarProgreso(maximo, t);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- promotion
+
+bool PromocionarAlumnos(EstadoMotor& e) {
+    try {
+        Conexion& nuevo = e.conNuevoCentro;
+        ListaIds conservados;
+        ListaIds cambianTipo;  // their history belongs to the stage they leave
+
+        porAlumnoPromocionado(e, [&](const QString& claveSeccion, Coleccion<cAlumno>& alumnos,
+                                     const std::shared_ptr<cAlumno>& a) {
+            const qint32 id = a->IDAlumno();
+            if (a->SinAsignar()) {
+                ejecutar(nuevo,
+                         QStringLiteral("UPDATE Alumno SET CodTipoEnsenanza=0, CodCurso=0, CodSeccion=0 "
+                                        "WHERE IDAlumno=?"),
+                         {id});
+                retirar(e, alumnos, a, claveSeccion);
+            } else if (a->Promociona()) {
+                ejecutar(nuevo,
+                         QStringLiteral("UPDATE Alumno SET CodTipoEnsenanza=?, CodCurso=?, CodSeccion=? "
+                                        "WHERE IDAlumno=?"),
+                         {int(a->NIDTipoEnsenanza()), int(a->NIDCurso()), int(a->NIDSeccion()), id});
+                conservados.agregar(id);
+                // Leaving stage 6, or going on to stage 7, keeps the history.
+                if (a->IDTipoEnsenanza() != a->NIDTipoEnsenanza() && a->IDTipoEnsenanza() != 6 &&
+                    a->NIDTipoEnsenanza() != 7)
+                    cambianTipo.agregar(id);
+            } else if (a->Repite()) {
+                ejecutar(nuevo,
+                         QStringLiteral("UPDATE Alumno SET Repetidor=-1, CodTipoEnsenanza=?, CodCurso=?, "
+                                        "CodSeccion=? WHERE IDAlumno=?"),
+                         {int(a->NIDTipoEnsenanza()), int(a->NIDCurso()), int(a->NIDSeccion()), id});
+                conservados.agregar(id);
+                if (a->IDTipoEnsenanza() != a->NIDTipoEnsenanza()) cambianTipo.agregar(id);
+            } else if (a->Baja()) {
+                retirar(e, alumnos, a, claveSeccion);
+            }
+        });
+
+        ejecutarPorPartes(nuevo, QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codAlumno IN({ids})"),
+                          cambianTipo);
+
+        // Everybody not kept leaves (students of unpromoted sections too),
+        // except those already enrolled for the new year.
+        const QString sql =
+            conservados.vacia()
+                ? QStringLiteral("SELECT IDAlumno, codFamilia, codDireccion FROM Alumno WHERE Anticipado=0 "
+                                 "ORDER BY IDAlumno")
+                : QStringLiteral("SELECT IDAlumno, codFamilia, codDireccion FROM Alumno WHERE IDAlumno NOT IN(") +
+                      conservados.texto() + QStringLiteral(") AND Anticipado=0 ORDER BY IDAlumno");
+        Recordset rs = e.conLocalCentro().Abrir(sql);
+        ceder();
+        if (!rs.eof()) {
+            e.HayBajas = true;
+            const int n = int(rs.RecordCount());
+            e.IDsAlumnosBaja = QVector<qint32>(n);
+            e.CodFamiliasBaja = QVector<qint32>(n);
+            e.CodDireccionesBaja = QVector<qint32>(n);
+            ListaIds bajas;
+            for (int i = 0; !rs.eof(); rs.MoveNext(), ++i) {
+                e.IDsAlumnosBaja[i] = qint32(rs.entero(QStringLiteral("IDAlumno")));
+                e.CodFamiliasBaja[i] = qint32(rs.entero(QStringLiteral("codFamilia")));
+                e.CodDireccionesBaja[i] = qint32(rs.entero(QStringLiteral("codDireccion")));
+                bajas.agregar(e.IDsAlumnosBaja[i]);
+            }
+            e.strIDsAlumnosBaja = bajas.texto();
+            ejecutarPorPartes(nuevo, QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codAlumno IN({ids})"),
+                              bajas);
+            ejecutarPorPartes(nuevo, QStringLiteral("DELETE FROM Alumno WHERE IdAlumno IN ({ids})"), bajas);
+        }
+        rs.Close();
+
+        // The pre-enrolled become ordinary students of the new year.
+        ejecutar(nuevo, QStringLiteral("UPDATE Alumno SET Anticipado=0 WHERE Anticipado=") +
+                            QString::number(e.SQLServer() ? 1 : -1));
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- order and seats
+
+namespace {
+
+void AjustarPlazasSeccion(EstadoMotor& e, qint16 PlazasLibres, quint8 NumPlazas, quint8 Alumnos, quint8 IDCurso,
+                          qint16 IDSeccion, bool& Correcto) {
+    Correcto = false;
+    try {
+        Conexion& nuevo = e.conNuevoCentro;
+        ejecutar(nuevo, QStringLiteral("UPDATE Seccion SET NumPlazas=? WHERE IDSeccion=?"),
+                 {int(Alumnos), int(IDSeccion)});
+        // From the free seats read with the section's first student: two
+        // overfull sections of one course each add to that same value.
+        const qint16 libres = aEntero16(qint64(PlazasLibres) + (int(Alumnos) - int(NumPlazas)));
+        ejecutar(nuevo, QStringLiteral("UPDATE Curso SET NumPlazasLibres=? WHERE IDCurso=?"),
+                 {int(libres), int(IDCurso)});
+        Correcto = true;
+    } catch (const Error& err) {
+        mostrarError(err);
+    }
+}
+
+}  // namespace
+
+bool NumerarAlumnosSeccion(EstadoMotor& e) {
+    try {
+        Conexion& nuevo = e.conNuevoCentro;
+        // Ties are broken by section and student id, so that two sections
+        // with one description never interleave and every back end numbers
+        // alike.
+        Recordset rs = nuevo.Abrir(QStringLiteral(
+            "SELECT Alumno.IDAlumno, Alumno.codSeccion, Seccion.NumPlazas, Curso.IDCurso, Curso.NumPlazasLibres "
+            "FROM TipoEnsenanza INNER JOIN (Alumno INNER JOIN (Seccion INNER JOIN "
+            "Curso ON Seccion.codCurso=Curso.IDCurso) ON "
+            "Alumno.codSeccion=Seccion.IDSeccion) ON "
+            "TipoEnsenanza.IDTipoEnsenanza=Alumno.codTipoEnsenanza "
+            "ORDER BY TipoEnsenanza.Orden, Curso.Orden, Seccion.Descripcion, Alumno.codSeccion, "
+            "COALESCE(Alumno.Apellido_1, '') || COALESCE(Alumno.Apellido_2, '') || COALESCE(Alumno.Nombre, ''), "
+            "Alumno.IDAlumno"));
+        ceder();
+        if (rs.eof()) return true;
+
+        while (!rs.eof()) {
+            const quint8 idCurso = aByte(rs.entero(QStringLiteral("IDCurso")));
+            const qint16 plazasLibres = aEntero16(rs.entero(QStringLiteral("NumPlazasLibres")));
+            const qint16 seccion = aEntero16(rs.entero(QStringLiteral("codSeccion")));
+            const quint8 numPlazas = aByte(rs.entero(QStringLiteral("NumPlazas")));
+            int contador = 0;  // a byte: 255 students at most
+            while (!rs.eof() && rs.entero(QStringLiteral("codSeccion")) == seccion) {
+                if (++contador > 255) desbordamiento();
+                ejecutar(nuevo, QStringLiteral("UPDATE Alumno SET OrdenSeccion=? WHERE IDAlumno=?"),
+                         {contador, rs.entero(QStringLiteral("IDAlumno"))});
+                rs.MoveNext();
+            }
+            if (contador > numPlazas) {
+                bool correcto = false;
+                AjustarPlazasSeccion(e, plazasLibres, numPlazas, quint8(contador), idCurso, seccion, correcto);
+                if (!correcto) return false;
+            }
+        }
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- memberships
+
+bool CrearSeccionAlumno(EstadoMotor& e) {
+    try {
+        Conexion& local = e.conLocalCentro();
+        Conexion& nuevo = e.conNuevoCentro;
+        // This year's measures of the students of a section (RE_AC_DIV,
+        // diversificación, itinerario) as texts, read once per section.
+        using Medidas = std::array<QString, 3>;
+        QHash<int, QHash<qint64, Medidas>> porSeccion;
+        auto medidasDe = [&](int seccion) -> const QHash<qint64, Medidas>& {
+            auto it = porSeccion.find(seccion);
+            if (it != porSeccion.end()) return *it;
+            QHash<qint64, Medidas> m;
+            Recordset rs = local.Abrir(QStringLiteral("SELECT CodAlumno, RE_AC_DIV, diversificacion, itinerario "
+                                                      "FROM Seccion_Alumno WHERE CodSeccion=?"),
+                                       {seccion});
+            ceder();
+            for (; !rs.eof(); rs.MoveNext()) {
+                const qint64 alumno = rs.entero(QStringLiteral("CodAlumno"));
+                if (m.contains(alumno)) continue;  // the first row found counts
+                m.insert(alumno, {rs.texto(QStringLiteral("RE_AC_DIV")), rs.texto(QStringLiteral("diversificacion")),
+                                  rs.texto(QStringLiteral("itinerario"))});
+            }
+            return *porSeccion.insert(seccion, std::move(m));
+        };
+
+        porAlumnoPromocionado(e, [&](const QString&, Coleccion<cAlumno>&, const std::shared_ptr<cAlumno>& a) {
+            if (a->NIDSeccion() == 0) return;
+            quint8 reAcDiv = 0, diversificacion = 0, itinerario = 0;
+            // A repeater keeps his measures; a promoted student starts afresh.
+            if (a->Repite()) {
+                const auto& medidas = medidasDe(a->IDSeccion());
+                const auto it = medidas.constFind(a->IDAlumno());
+                if (it != medidas.cend()) {
+                    reAcDiv = byteDeTexto((*it)[0]);
+                    diversificacion = byteDeTexto((*it)[1]);
+                    itinerario = byteDeTexto((*it)[2]);
+                }
+            }
+            ejecutar(nuevo, QStringLiteral("INSERT INTO Seccion_Alumno VALUES(?,?,?,?,?)"),
+                     {int(a->NIDSeccion()), a->IDAlumno(), int(reAcDiv), int(diversificacion), int(itinerario)});
+        });
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- evaluation dates
+
+bool ActualizarFechasEvaluacion(EstadoMotor& e) {
+    try {
+        Recordset rs = e.conLocalCentro().Abrir(
+            QStringLiteral("SELECT Fecha, CodSeccion, CodNumEvaluacion FROM Seccion_NumEvaluacion WHERE Fecha<>''"));
+        ceder();
+        for (; !rs.eof(); rs.MoveNext()) {
+            QString fecha = rs.texto(QStringLiteral("Fecha"));
+            const QDate d = fechaDeTexto(fecha);
+            if (!d.isValid()) throw Error(errores::TipoNoCoincide, QStringLiteral("No coinciden los tipos"));
+            fecha.replace(QString::number(d.year()), QString::number(d.year() + 1));
+            ejecutar(e.conNuevoCentro,
+                     QStringLiteral("UPDATE Seccion_NumEvaluacion SET Fecha=? WHERE CodSeccion=? AND "
+                                    "CodNumEvaluacion=?"),
+                     {fecha, rs.entero(QStringLiteral("CodSeccion")), rs.entero(QStringLiteral("CodNumEvaluacion"))});
+        }
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- subjects
+
+bool PasarMateriasAlumnos(EstadoMotor& e) {
+    bool enCurso = false;
+    try {
+        Conexion& nuevo = e.conNuevoCentro;
+        // The subjects of the new year are assigned afresh by the school.
+        nuevo.Execute(QStringLiteral("DELETE FROM Seccion_MateriaDetalles"));
+        nuevo.Execute(QStringLiteral("DELETE FROM Alumno_MateriaDetalles"));
+        avisarInicio(e, e.ColSecciones->Count(), QStringLiteral("Proceso de Paso de Materias de los Alumnos"));
+        enCurso = true;
+        porSeccion(e, [&](const QString&, cCurso& seccion) {
+            const ColeccionAlumnos alumnos = seccion.Alumnos();
+            if (seccion.Promocionada() && alumnos) {
+                for (const auto& a : *alumnos) {
+                    // The repeat mark is the Access true on every back end.
+                    if (a->Promociona())
+                        nuevo.Execute(QStringLiteral("update Alumno set repetidor=0 WHERE IDAlumno=?"),
+                                      {a->IDAlumno()});
+                    else if (a->Repite())
+                        nuevo.Execute(QStringLiteral("update Alumno set repetidor=-1 WHERE IDAlumno=?"),
+                                      {a->IDAlumno()});
+                }
+            }
+            e.avisos->AumentarProgreso();
+        });
+    } catch (const Error& err) {
+        mostrarError(err);
+        if (enCurso) e.avisos->CerrarProgreso();
+        return false;
+    }
+    e.avisos->CerrarProgreso();
+    return true;
+}
+
+// ---------------------------------------------------------------- evaluations
+
+namespace {
+
+// The evaluation periods of a destination section as this year had them.
+struct Periodos {
+    QVector<qint64> normales;
+    QVector<qint64> finales;
+    quint8 seguimiento = 0;  // 1: the section's evaluations are followed up
+};
+
+// One subject row of a student in the new database.
+struct MateriaAlumno {
+    qint64 id = 0;         // IDAlumno_MateriaDetalles
+    QVariant periodo;      // codNumEvaluacion
+    long long tipo = 0;    // codEspecificarTipoMateria
+};
+
+// The subject rows of the new database by student, read once: nothing in the
+// step writes them, so one read answers what a read per student would.
+class MateriasNuevas {
+public:
+    explicit MateriasNuevas(Conexion& con) : con_(con) {}
+    const QVector<MateriaAlumno>& de(qint32 alumno) {
+        if (!leidas_) leer();
+        static const QVector<MateriaAlumno> ninguna;
+        const auto it = porAlumno_.constFind(alumno);
+        return it == porAlumno_.cend() ? ninguna : *it;
+    }
+
+private:
+    void leer() {
+        Recordset rs = con_.Abrir(QStringLiteral(
+            "SELECT Alumno_MateriaDetalles.codAlumno, Alumno_MateriaDetalles.IDAlumno_MateriaDetalles, "
+            "Alumno_MateriaDetalles.codNumEvaluacion, TipoMateria.codEspecificarTipoMateria "
+            "FROM Alumno_MateriaDetalles INNER JOIN (MateriaDetalles INNER JOIN TipoMateria "
+            "ON MateriaDetalles.codTipoMateria=TipoMateria.IDTipoMateria) ON "
+            "Alumno_MateriaDetalles.codMateriaDetalles=MateriaDetalles.IDMateriaDetalles "
+            "ORDER BY Alumno_MateriaDetalles.codAlumno, TipoMateria.codEspecificarTipoMateria, "
+            "Alumno_MateriaDetalles.codNumEvaluacion, Alumno_MateriaDetalles.IDAlumno_MateriaDetalles"));
+        ceder();
+        for (; !rs.eof(); rs.MoveNext()) {
+            porAlumno_[qint32(rs.entero(QStringLiteral("codAlumno")))].append(
+                {rs.entero(QStringLiteral("IDAlumno_MateriaDetalles")), rs.campo(QStringLiteral("codNumEvaluacion")),
+                 rs.entero(QStringLiteral("codEspecificarTipoMateria"))});
+        }
+        leidas_ = true;
+    }
+    Conexion& con_;
+    bool leidas_ = false;
+    QHash<qint32, QVector<MateriaAlumno>> porAlumno_;
+};
+
+QString insercionEvaluacion() {
+    QString s = QStringLiteral("INSERT INTO Evaluacion VALUES(?,?,?");
+    for (int i = 0; i < 11; ++i) s += QStringLiteral(",0");
+    return s + QStringLiteral(",?,0)");
+}
+
+QString insercionEvaluacionActa() {
+    QString s = QStringLiteral("INSERT INTO EvaluacionActa VALUES(?,?,?");
+    for (int i = 0; i < 7; ++i) s += QStringLiteral(",0");
+    return s + QStringLiteral(")");
+}
+
+void CrearEvaluacionesAlumno(EstadoMotor& e, MateriasNuevas& materias, const Periodos& periodos, qint32 IDAlumno,
+                             quint8 Seguimiento, bool& Correcto) {
+    Correcto = false;
+    try {
+        for (long& contador : e.IDsEvaluacion)
+            if (contador == 0) contador = 1;
+        Conexion& nuevo = e.conNuevoCentro;
+        static const QString evaluacion = insercionEvaluacion();
+        static const QString acta = insercionEvaluacionActa();
+        auto fila = [&](const QString& sql, long& contador, qint64 materia, const QVariant& periodo,
+                        bool conSeguimiento) {
+            QVariantList v{qint64(contador), materia, periodo};
+            if (conSeguimiento) v << int(Seguimiento);
+            ejecutar(nuevo, sql, v);
+            ++contador;
+        };
+        for (const MateriaAlumno& m : materias.de(IDAlumno)) {
+            switch (m.tipo) {
+                case 1:
+                    for (qint64 p : periodos.normales) fila(evaluacion, e.IDsEvaluacion[0], m.id, p, true);
+                    for (qint64 p : periodos.finales) fila(acta, e.IDsEvaluacion[1], m.id, p, false);
+                    break;
+                case 2: fila(evaluacion, e.IDsEvaluacion[0], m.id, m.periodo, true); break;
+                case 3:
+                    for (qint64 p : periodos.normales) fila(evaluacion, e.IDsEvaluacion[0], m.id, p, true);
+                    break;
+                case 4: fila(acta, e.IDsEvaluacion[1], m.id, m.periodo, false); break;
+                default: break;
+            }
+        }
+        Correcto = true;
+    } catch (const Error& err) {
+        mostrarError(err);
+    }
+}
+
+}  // namespace
+
+bool PasarNotasEvaluaciones(EstadoMotor& e) {
+    bool enCurso = false;
+    try {
+        Conexion& local = e.conLocalCentro();
+        Conexion& nuevo = e.conNuevoCentro;
+        long idAlumnoNumEvaluacion = 1;
+        avisarInicio(e, e.ColSecciones->Count(),
+                     QStringLiteral("Proceso de Paso de Datos de Notas y Evaluaciones de los Alumnos"));
+        enCurso = true;
+
+        // Periods and follow-up depend on the destination section only.
+        QHash<int, Periodos> porSeccion_;
+        auto periodosDe = [&](int seccion) -> const Periodos& {
+            auto it = porSeccion_.find(seccion);
+            if (it != porSeccion_.end()) return *it;
+            Periodos p;
+            auto leer = [&](bool final_, QVector<qint64>& destino) {
+                Recordset rs = local.Abrir(
+                    QStringLiteral("SELECT Seccion_NumEvaluacion.CodNumEvaluacion "
+                                   "FROM Seccion_NumEvaluacion, NumEvaluacion WHERE "
+                                   "Seccion_NumEvaluacion.CodNumEvaluacion=NumEvaluacion.IdNumEvaluacion AND "
+                                   "CodSeccion=? AND Final=") +
+                        QString::number(final_ ? local.verdadero() : 0),
+                    {seccion});
+                ceder();
+                for (; !rs.eof(); rs.MoveNext()) destino.append(rs.entero(QStringLiteral("CodNumEvaluacion")));
+            };
+            leer(false, p.normales);
+            if (!p.normales.isEmpty()) {
+                Recordset rs = local.Abrir(QStringLiteral("SELECT Seguimiento FROM Seccion WHERE IdSeccion=?"),
+                                           {seccion});
+                ceder();
+                if (!rs.eof() && rs.booleano(QStringLiteral("Seguimiento"))) p.seguimiento = 1;
+            }
+            leer(true, p.finales);
+            return *porSeccion_.insert(seccion, std::move(p));
+        };
+
+        MateriasNuevas materias(nuevo);
+        QString insercion = QStringLiteral("INSERT INTO Alumno_NumEvaluacion VALUES(?,?,?");
+        for (int i = 0; i < 6; ++i) insercion += QStringLiteral(",0");
+        insercion += QStringLiteral(")");
+
+        bool correcto = true;
+        const Coleccion<cCurso>& secciones = *e.ColSecciones;
+        for (int i = 1; i <= secciones.Count() && correcto; ++i) {
+            const auto seccion = secciones.Item(i);
+            const ColeccionAlumnos alumnos = seccion->Alumnos();
+            if (seccion->Promocionada() && alumnos) {
+                for (const auto& a : *alumnos) {
+                    if (a->NIDSeccion() == 0) continue;
+                    const Periodos& p = periodosDe(a->NIDSeccion());
+                    for (const QVector<qint64>* lista : {&p.normales, &p.finales})
+                        for (qint64 periodo : *lista)
+                            ejecutar(nuevo, insercion, {qint64(idAlumnoNumEvaluacion++), a->IDAlumno(), periodo});
+                    if (p.normales.size() + p.finales.size() > 0) {
+                        CrearEvaluacionesAlumno(e, materias, p, a->IDAlumno(), p.seguimiento, correcto);
+                        if (!correcto) break;
+                    }
+                }
+            }
+            if (correcto) e.avisos->AumentarProgreso();
+        }
+        e.avisos->CerrarProgreso();
+        return correcto;
+    } catch (const Error& err) {
+        mostrarError(err);
+        if (enCurso) e.avisos->CerrarProgreso();
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------- final phase
+
+bool QuitarDelegados(EstadoMotor& e) {
+    try {
+        ejecutar(e.conNuevoCentro, QStringLiteral("UPDATE Seccion SET codDelegado=0, codSubdelegado=0"));
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+    return true;
+}
+
+bool PasoVacio(EstadoMotor&) { return true; }
+
+bool QuitarMarcaAnticipado(EstadoMotor& e) {
+    try {
+        // -1 on every back end: the marks written as the server's true were
+        // already cleared with the students' promotion.
+        ejecutar(e.conNuevoCentro, QStringLiteral("UPDATE Alumno SET Anticipado=0 WHERE Anticipado=-1"));
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- rollback
+
+void RestaurarAlumnosSecciones(EstadoMotor& e) {
+    try {
+        for (const auto& a : e.colAlumnosRetirados) {
+            const QString claveSeccion = e.SeccionRetirados.value(a->IDAlumno(), clave(a->IDSeccion()));
+            const ColeccionAlumnos alumnos = e.ColSecciones->Item(claveSeccion)->Alumnos();
+            const QString k = clave(a->IDAlumno());
+            if (alumnos->contiene(k)) continue;  // already back
+            // Each student goes before the first one loaded after him, so a
+            // list restored in any order is the list as it was loaded; a
+            // student of Orden 1 goes to the front.
+            int posicion = alumnos->Count() + 1;
+            for (int i = 1; i <= alumnos->Count(); ++i) {
+                if (alumnos->Item(i)->Orden() > a->Orden()) {
+                    posicion = i;
+                    break;
+                }
+            }
+            alumnos->Insertar(posicion, a, k);
+        }
+    } catch (const Error& err) {
+        mostrarError(err);
+        avisar(707, Icono::Critico);
+    }
+}
+
+}  // namespace ncc::motor

@@ -1,0 +1,398 @@
+// The grade history of the closed year: its final grades and the pending
+// subjects its students still carried go to EvaluacionHistorica of the new
+// year under a new application historic year; the failed subjects of the
+// promoted students become pending subjects of the new year.
+//
+// Grades and promotion data are read from the closed year's database, every
+// row is written to the new one. A section's promotion data are read once
+// for the whole section, and the students of the wizard's tree are indexed
+// once, instead of a read or a walk of the tree per grade row.
+#include "engine/Historico.h"
+#include "engine/Pasos.h"
+#include "platform/BucleMensajes.h"
+#include "platform/Error.h"
+#include "platform/Mensajes.h"
+#include "platform/Reloj.h"
+#include <QHash>
+
+namespace ncc::motor {
+
+namespace {
+
+void ejecutar(Conexion& con, const QString& sql, const QVariantList& valores = {}) {
+    con.Execute(sql, valores);
+    ceder();
+}
+
+[[noreturn]] void desbordamiento() { throw Error(errores::Desbordamiento, QStringLiteral("Desbordamiento")); }
+
+quint8 aByte(long long v) {
+    if (v < 0 || v > 255) desbordamiento();
+    return quint8(v);
+}
+
+qint16 aEntero16(long long v) {
+    if (v < -32768 || v > 32767) desbordamiento();
+    return qint16(v);
+}
+
+// Booleans of the history rows are -1 and 0 on every back end.
+int menosUno(bool b) { return b ? -1 : 0; }
+
+// A text as a bound value: an empty text is written as '', never as Null.
+QVariant textoSql(const QString& s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); }
+
+QString literalVerdadero(const EstadoMotor& e) { return QString::number(e.SQLServer() ? 1 : -1); }
+
+// The student's decision in the wizard's tree, by student id: the first
+// student found walking every section in order.
+class DestinosAlumnos {
+public:
+    explicit DestinosAlumnos(const EstadoMotor& e) {
+        for (const auto& seccion : *e.ColSecciones) {
+            const ColeccionAlumnos alumnos = seccion->Alumnos();
+            if (!alumnos) continue;
+            for (const auto& a : *alumnos)
+                if (!porId_.contains(a->IDAlumno())) porId_.insert(a->IDAlumno(), a);
+        }
+    }
+    std::shared_ptr<cAlumno> buscar(qint64 id) const { return porId_.value(qint32(id)); }
+
+private:
+    QHash<qint32, std::shared_ptr<cAlumno>> porId_;
+};
+
+// Promotion data of one student in one evaluation period of a section.
+struct Promocion {
+    qint64 promocion = 0;
+    bool pcpi = false;
+    bool diversificacion = false;
+    QString fecha;
+};
+
+// The promotion data of a section's students, read once per section:
+// by (student, period) the first row found, and by student the first row
+// that promotes (Promocion 1), which takes precedence.
+class PromocionesSeccion {
+public:
+    PromocionesSeccion(Conexion& con, int seccion) {
+        Recordset rs = con.Abrir(
+            QStringLiteral("SELECT Alumno_NumEvaluacion.codAlumno, Alumno_NumEvaluacion.codNumEvaluacion, "
+                           "Alumno_NumEvaluacion.Promocion, Alumno_NumEvaluacion.PromocionPCPI, "
+                           "Alumno_NumEvaluacion.PromocionDiversificacion, Seccion_NumEvaluacion.Fecha "
+                           "FROM Alumno_NumEvaluacion INNER JOIN Seccion_NumEvaluacion ON "
+                           "Alumno_NumEvaluacion.codNumEvaluacion=Seccion_NumEvaluacion.codNumEvaluacion "
+                           "WHERE codSeccion=? ORDER BY Alumno_NumEvaluacion.IDAlumno_NumEvaluacion"),
+            {seccion});
+        ceder();
+        for (; !rs.eof(); rs.MoveNext()) {
+            const qint64 alumno = rs.entero(QStringLiteral("codAlumno"));
+            const qint64 periodo = rs.entero(QStringLiteral("codNumEvaluacion"));
+            Promocion p;
+            p.promocion = rs.entero(QStringLiteral("Promocion"));
+            p.pcpi = rs.booleano(QStringLiteral("PromocionPCPI"));
+            p.diversificacion = rs.booleano(QStringLiteral("PromocionDiversificacion"));
+            p.fecha = rs.texto(QStringLiteral("Fecha"));
+            const auto k = qMakePair(alumno, periodo);
+            if (!porPeriodo_.contains(k)) porPeriodo_.insert(k, p);
+            if (p.promocion == 1 && !promociona_.contains(alumno)) promociona_.insert(alumno, p);
+        }
+    }
+
+    // Promotion value, the two flags and the date of a grade row; without
+    // promotion data: 0, false, false and no date.
+    Promocion de(qint64 alumno, qint64 periodo) const {
+        const auto it = porPeriodo_.constFind(qMakePair(alumno, periodo));
+        if (it == porPeriodo_.cend()) return {};
+        Promocion r;
+        const auto p = promociona_.constFind(alumno);
+        if (p != promociona_.cend()) {
+            r = *p;
+            r.promocion = 1;
+        } else {
+            r = *it;
+            r.promocion = aByte(it->promocion);
+        }
+        r.fecha = it->fecha;
+        return r;
+    }
+
+private:
+    QHash<QPair<qint64, qint64>, Promocion> porPeriodo_;
+    QHash<qint64, Promocion> promociona_;
+};
+
+// Destination section of a student whose subject becomes pending; 0 when the
+// student is not in the tree or repeats (and `repeticionCuenta`).
+qint16 destinoPendiente(const DestinosAlumnos& destinos, qint64 alumno, bool repeticionCuenta) {
+    const auto a = destinos.buscar(alumno);
+    if (!a) return 0;
+    if (repeticionCuenta && a->Repite()) return 0;
+    return a->NIDSeccion();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- module procedures
+
+void EjecutarAsincrono(const QString& strSQL, Conexion& conexion, Recordset& rs, const bool& Cancelar,
+                       const QVariantList& valores) {
+    // The database layer reads synchronously: a statement cannot be started
+    // and polled. The interface is served just before and just after the
+    // read instead, and a cancel asked for meanwhile drops the result as a
+    // cancel during the wait would.
+    cederAhora();
+    if (Cancelar) {
+        rs = Recordset();
+        return;
+    }
+    rs = conexion.Abrir(strSQL, valores);
+    cederAhora();
+    if (Cancelar) rs = Recordset();
+}
+
+void RenumerarOrdenHistorico(Conexion& conexion) {
+    // The id breaks the ties, so that the rows of a student keep the order in
+    // which they were written on every back end.
+    Recordset rs = conexion.Abrir(
+        QStringLiteral("SELECT IDEvaluacionHistorica, codAlumno, codcursoescolar FROM EvaluacionHistorica "
+                       "WHERE Orden=0 ORDER BY codAlumno, codcursoescolar, MateriaPendiente DESC, "
+                       "IDEvaluacionHistorica"));
+    while (!rs.eof()) {
+        const QString grupo = rs.texto(QStringLiteral("codAlumno")) + QLatin1Char(' ') +
+                              rs.texto(QStringLiteral("codcursoescolar"));
+        int orden = 1;  // a byte: 255 rows per student and year at most
+        while (!rs.eof() && rs.texto(QStringLiteral("codAlumno")) + QLatin1Char(' ') +
+                                    rs.texto(QStringLiteral("codcursoescolar")) ==
+                                grupo) {
+            if (orden > 255) desbordamiento();
+            conexion.Execute(QStringLiteral("UPDATE EvaluacionHistorica SET Orden=? WHERE IDEvaluacionHistorica=?"),
+                             {orden, rs.entero(QStringLiteral("IDEvaluacionHistorica"))});
+            ++orden;
+            rs.MoveNext();
+            ceder();
+        }
+    }
+}
+
+void CrearCursoHistorico(EstadoMotor& e, long& IDCursoHistorico, bool& Correcto) {
+    Correcto = false;
+    try {
+        Recordset rs = e.conLocalCentro().Abrir(
+            QStringLiteral("SELECT MAX(IDCursoEscolarHistorico) AS MaxID FROM CursoEscolarHistorico"));
+        ceder();
+        IDCursoHistorico = rs.eof() || rs.esNulo(QStringLiteral("MaxID")) ? 1 : long(rs.entero(QStringLiteral("MaxID")) + 1);
+        rs.Close();
+        ejecutar(e.conNuevoCentro,
+                 QStringLiteral("INSERT INTO CursoEscolarHistorico (IDCursoEscolarHistorico, Nombre, "
+                                "HistoricoAplicacion) VALUES(") +
+                     QString::number(IDCursoHistorico) + QStringLiteral(", ?,") + literalVerdadero(e) +
+                     QStringLiteral(")"),
+                 {textoSql(e.conf->CursoEscolar())});
+        Correcto = true;
+    } catch (const Error& err) {
+        mostrarError(err);
+    }
+}
+
+void CrearMateriaPendiente(EstadoMotor& e, const qint32& IDAlumno, const qint32& IDMateriaDetalles,
+                           const qint16& IDSeccion) {
+    if (IDAlumno == 0 || IDMateriaDetalles == 0 || IDSeccion == 0) return;
+    Conexion& nuevo = e.conNuevoCentro;
+
+    Recordset rs = nuevo.Abrir(QStringLiteral("SELECT codCurso FROM Seccion INNER JOIN MateriaDetalles ON "
+                                              "Seccion.IDSeccion=MateriaDetalles.codSeccion WHERE IDMateriaDetalles=?"),
+                               {IDMateriaDetalles});
+    ceder();
+    const quint8 curso = rs.eof() ? 0 : aByte(rs.entero(QStringLiteral("codCurso")));
+
+    rs = nuevo.Abrir(QStringLiteral("SELECT codalumno FROM seccion_Alumnopte WHERE codAlumno=?"), {IDAlumno});
+    ceder();
+    if (rs.eof())
+        ejecutar(nuevo, QStringLiteral("INSERT INTO seccion_Alumnopte VALUES (?,?,0,0)"), {int(IDSeccion), IDAlumno});
+
+    rs = nuevo.Abrir(QStringLiteral("SELECT codalumno FROM Alumnopte_MatDet WHERE codAlumno=? AND codMatDet=?"),
+                     {IDAlumno, IDMateriaDetalles});
+    ceder();
+    if (rs.eof()) {
+        Recordset max = nuevo.Abrir(
+            QStringLiteral("SELECT MAX(idAlumnopte_MatDet), COUNT(idAlumnopte_MatDet) FROM Alumnopte_MatDet"));
+        ceder();
+        const qint64 id = max.campo(1).toLongLong() == 0 ? 1 : max.campo(0).toLongLong() + 1;
+        ejecutar(nuevo, QStringLiteral("INSERT INTO Alumnopte_MatDet VALUES (?,?,?,0,?)"),
+                 {id, IDAlumno, IDMateriaDetalles, int(curso)});
+    }
+    rs.Close();
+}
+
+// ---------------------------------------------------------------- the step
+
+bool PasarHistorico(EstadoMotor& e) {
+    bool resultado = false;
+    try {
+        long idHistorico = 0;
+        bool correcto = false;
+        CrearCursoHistorico(e, idHistorico, correcto);
+        if (!correcto) {
+            e.avisos->CerrarProgreso();
+            return false;
+        }
+        // A partial closing passes the students without their grades.
+        if (CierreParcial()) {
+            e.avisos->CerrarProgreso();
+            return true;
+        }
+
+        Conexion& local = e.conLocalCentro();
+        Conexion& nuevo = e.conNuevoCentro;
+        const QString verdadero = literalVerdadero(e);
+        const bool noCancelar = false;
+
+        // No section of teaching type 1; of type 2 only those where a course
+        // ends a cycle; of every other type all.
+        Recordset secciones;
+        EjecutarAsincrono(
+            QStringLiteral("SELECT DISTINCT Seccion_Alumno.codSeccion FROM Seccion_Alumno INNER JOIN (Alumno INNER JOIN "
+                           "Curso ON Alumno.codCurso=Curso.IDCurso) ON "
+                           "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE "
+                           "Alumno.codTipoEnsenanza=2 AND Curso.FinCiclo=") +
+                verdadero +
+                QStringLiteral(" UNION "
+                               "SELECT Seccion_Alumno.codSeccion FROM Seccion_Alumno INNER JOIN Alumno ON "
+                               "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE "
+                               "Alumno.codTipoEnsenanza NOT IN(1,2) ORDER BY 1"),
+            local, secciones, noCancelar);
+        if (!secciones.eof()) {
+            long maximo = secciones.RecordCount();
+            QString texto = QStringLiteral("Proceso de Paso de Datos a Histórico");
+            e.avisos->IniciarProgreso(maximo, texto);
+        }
+
+        // The last evaluated act of the students of a section who have not
+        // left. The query is united with itself so that the rows the joins
+        // repeat come back once; they come in student order. The period is
+        // named, since SQLite would otherwise name it after the other
+        // tables of the join that have one.
+        const QString q =
+            QStringLiteral("SELECT Alumno.IDAlumno, Alumno.Repetidor, Alumno.codTipoEnsenanza, Alumno.codCurso, "
+                           "Alumno.codSeccion, "
+                           "EvaluacionActa.codNota, EvaluacionActa.codNumEvaluacion AS codNumEvaluacion, "
+                           "EvaluacionActa.RE_AC_DIV, MateriaDetalles.codMateria, Nota.Aprobado,"
+                           "Alumno_MateriaDetalles.codMateriaDetalles "
+                           " FROM "
+                           "Alumno INNER JOIN ((Alumno_MateriaDetalles INNER JOIN MateriaDetalles ON "
+                           "Alumno_MateriaDetalles.codMateriaDetalles=MateriaDetalles.IDMateriaDetalles) "
+                           "INNER JOIN (((EvaluacionActa LEFT JOIN Nota ON Nota.IDNota=EvaluacionActa.codNota) "
+                           "INNER JOIN Seccion_NumEvaluacion ON "
+                           "EvaluacionActa.codNumEvaluacion=Seccion_NumEvaluacion.codNumEvaluacion) "
+                           "INNER JOIN Alumno_NumEvaluacion ON "
+                           "EvaluacionActa.codNumEvaluacion=Alumno_NumEvaluacion.codNumEvaluacion) ON "
+                           "Alumno_MateriaDetalles.IDAlumno_MateriaDetalles=EvaluacionActa.codAlumno_MateriaDetalles) "
+                           "ON Alumno.IDAlumno=Alumno_MateriaDetalles.codAlumno WHERE "
+                           "EvaluacionActa.UltimaEvaluada=") +
+            verdadero +
+            QStringLiteral(" AND (Alumno.FechaBaja "
+                           "IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion = ?");
+        const QString notas = q + QStringLiteral(" UNION ") + q + QStringLiteral(" ORDER BY 1, 7, 9, 11");
+
+        // The pending subjects of earlier years the students still carry,
+        // with the teaching type and course the subject belongs to.
+        const QString pendientes =
+            QStringLiteral("SELECT Alumno.IDAlumno, Alumno.Repetidor, Curso.codTipoEnsenanza, Curso.idCurso, "
+                           "EvaluacionActaPte.codNota, EvaluacionActaPte.codNumEvaluacion, "
+                           "EvaluacionActaPte.RE_AC_DIV, MateriaDetalles.codMateria, Nota.Aprobado,"
+                           "AlumnoPte_MatDet.codMatDet "
+                           " FROM "
+                           "Alumno INNER JOIN ((AlumnoPte_MatDet INNER JOIN (MateriaDetalles INNER JOIN (Seccion "
+                           "INNER JOIN Curso ON Curso.IDCurso=Seccion.codCurso) ON "
+                           "Seccion.IDSeccion=MateriaDetalles.codseccion) ON "
+                           "AlumnoPte_MatDet.codMatDet=MateriaDetalles.IDMateriaDetalles) "
+                           "INNER JOIN (EvaluacionActaPte LEFT JOIN Nota ON Nota.IDNota=EvaluacionActaPte.codNota) "
+                           "ON EvaluacionActaPte.codAlumnoPte_MatDet=AlumnoPte_MatDet.IDAlumnoPte_MatDet) ON "
+                           "AlumnoPte_MatDet.codAlumno=Alumno.IDAlumno WHERE "
+                           "EvaluacionActaPte.UltimaEvaluada=") +
+            verdadero +
+            QStringLiteral(" AND (Alumno.FechaBaja "
+                           "IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion = ? "
+                           "ORDER BY Alumno.IDAlumno, AlumnoPte_MatDet.IDAlumnoPte_MatDet, "
+                           "EvaluacionActaPte.codNumEvaluacion");
+
+        const QString insercionNota =
+            QStringLiteral("INSERT INTO EvaluacionHistorica VALUES (?,?,?,?,?,?,?,?,?,?,?,?,0,?,0,?,?)");
+        const QString insercionPendiente =
+            QStringLiteral("INSERT INTO EvaluacionHistorica VALUES (?,?,?,?,?,?,?,?,0,?,?,?,-1,?,0,0,0)");
+        const QVariant cursoEscolar = int(e.conf->intIDCursoEscolar());
+        const QVariant historico = qint64(idHistorico);
+        const QString hoy = Reloj::hoy().toString(QStringLiteral("yyyy/MM/dd"));
+        const DestinosAlumnos destinos(e);
+        auto esSuspenso = [](const Recordset& rs) {
+            return rs.esNulo(QStringLiteral("Aprobado")) || !rs.booleano(QStringLiteral("Aprobado"));
+        };
+
+        for (; !secciones.eof(); secciones.MoveNext()) {
+            const int seccion = aEntero16(secciones.entero(QStringLiteral("codSeccion")));
+
+            Recordset rsId = nuevo.Abrir(
+                QStringLiteral("SELECT COALESCE(MAX(IDEvaluacionHistorica), 0) + 1 FROM EvaluacionHistorica"));
+            ceder();
+            qint64 id = rsId.campo(0).toLongLong();
+
+            Recordset rs;
+            EjecutarAsincrono(notas, local, rs, noCancelar, {seccion, seccion});
+            const PromocionesSeccion promociones(local, seccion);
+            for (; !rs.eof(); rs.MoveNext()) {
+                const qint64 alumno = rs.entero(QStringLiteral("IDAlumno"));
+                const Promocion p = promociones.de(alumno, rs.entero(QStringLiteral("codNumEvaluacion")));
+                ejecutar(nuevo, insercionNota,
+                         {id, alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
+                          rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("codCurso")),
+                          rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
+                          qint64(p.promocion), rs.campo(QStringLiteral("codNumEvaluacion")), historico, textoSql(p.fecha),
+                          menosUno(rs.booleano(QStringLiteral("Repetidor"))), menosUno(p.pcpi),
+                          menosUno(p.diversificacion)});
+                ++id;
+                // A failed subject of a promoted student goes with him as
+                // pending; a student missing from the tree has no destination.
+                if (p.promocion == 1 && esSuspenso(rs)) {
+                    const qint16 destino = destinoPendiente(destinos, alumno, true);
+                    CrearMateriaPendiente(e, qint32(alumno), qint32(rs.entero(QStringLiteral("codMateriaDetalles"))),
+                                          destino);
+                }
+            }
+
+            rs = local.Abrir(pendientes, {seccion});
+            ceder();
+            for (; !rs.eof(); rs.MoveNext()) {
+                const qint64 alumno = rs.entero(QStringLiteral("IDAlumno"));
+                ejecutar(nuevo, insercionPendiente,
+                         {id, alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
+                          rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("idCurso")),
+                          rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
+                          rs.campo(QStringLiteral("codNumEvaluacion")), historico, hoy,
+                          menosUno(rs.booleano(QStringLiteral("Repetidor")))});
+                ++id;
+                if (esSuspenso(rs)) {
+                    const qint16 destino = destinoPendiente(destinos, alumno, false);
+                    CrearMateriaPendiente(e, qint32(alumno), qint32(rs.entero(QStringLiteral("codMatDet"))), destino);
+                }
+            }
+            e.avisos->AumentarProgreso();
+        }
+        secciones.Close();
+        RenumerarOrdenHistorico(nuevo);
+
+        // The pending subjects start the year without teachers, and subject
+        // details nobody carries pending go.
+        ejecutar(nuevo, QStringLiteral("DELETE FROM Profesor_Pte"));
+        ejecutar(nuevo, QStringLiteral("DELETE FROM MateriaDetalles WHERE IDMateriaDetalles NOT IN "
+                                       "(SELECT DISTINCT codMatDet FROM AlumnoPte_MatDet)"));
+        ejecutar(nuevo, QStringLiteral("UPDATE MateriaDetalles SET codPersonal=0, codPersonalAsociado=0"));
+        resultado = true;
+    } catch (const Error& err) {
+        mostrarError(err);
+    }
+    e.avisos->CerrarProgreso();
+    return resultado;
+}
+
+}  // namespace ncc::motor

@@ -1,0 +1,34 @@
+#pragma once
+// The grade history: the closing's history step (PasarHistorico, in
+// engine/Pasos.h) is made of the procedures below, and the historic side
+// (the grade transfer of an earlier year) uses the two module procedures.
+#include "engine/EstadoMotor.h"
+#include "platform/Conexion.h"
+#include <QString>
+#include <QVariantList>
+
+namespace ncc::motor {
+
+// Runs a long read and keeps the interface responsive around it. The
+// recordset comes back in `rs`; when `Cancelar` has become true while the
+// interface was served, `rs` comes back closed (nothing). Errors go to the
+// caller.
+void EjecutarAsincrono(const QString& strSQL, Conexion& conexion, Recordset& rs, const bool& Cancelar,
+                       const QVariantList& valores = {});
+
+// Numbers the Orden of every EvaluacionHistorica row still at 0: 1, 2, 3 ...
+// per student and school year, the grades of the year before the pending
+// subjects. More than 255 rows of one student and year overflow. Errors go to
+// the caller.
+void RenumerarOrdenHistorico(Conexion& conexion);
+
+// Registers the closed year as an application historic year in the new
+// database; shows its own error and answers through `Correcto`.
+void CrearCursoHistorico(EstadoMotor& e, long& IDCursoHistorico, bool& Correcto);
+
+// A subject the student carries pending into the new year, in the section he
+// goes to. Nothing when any of the three is 0. Errors go to the caller.
+void CrearMateriaPendiente(EstadoMotor& e, const qint32& IDAlumno, const qint32& IDMateriaDetalles,
+                           const qint16& IDSeccion);
+
+}  // namespace ncc::motor

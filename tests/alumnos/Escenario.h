@@ -1,0 +1,136 @@
+#pragma once
+// A closed year's school database and its copy for the new year, both with
+// the suite's schema, the wizard's tree and the engine's working state over
+// them: the students and history steps run here one by one.
+#include "ContextoBD.h"
+#include "engine/EstadoMotor.h"
+#include "engine/Pasos.h"
+#include "platform/MensajesGuion.h"
+#include "suite/Esquema.h"
+#include <QStringList>
+#include <ostream>
+
+// Readable failures: texts and lists of rows as text.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << "{\n";
+    for (const auto& s : l) *os << "  \"" << s.toStdString() << "\"\n";
+    *os << "}";
+}
+
+namespace ncc::pruebas {
+
+// What the steps report, in order: "Iniciar <max> <texto>", "Aumentar",
+// "Cerrar", "Avanzar".
+class GrabadorAvisos : public motor::AvisosMotor {
+public:
+    void IniciarProgreso(long& lngValorMax, QString& strTexto) override {
+        eventos << QStringLiteral("Iniciar %1 %2").arg(lngValorMax).arg(strTexto);
+    }
+    void AumentarProgreso() override { eventos << QStringLiteral("Aumentar"); }
+    void CerrarProgreso() override { eventos << QStringLiteral("Cerrar"); }
+    void AvanzarProgreso() override { eventos << QStringLiteral("Avanzar"); }
+    QStringList eventos;
+};
+
+// What the student page decided about a student.
+enum class Decision { Promociona, Repite, Baja, SinAsignar, Nada };
+
+class Escenario : public testing::TestWithParam<Proveedor> {
+protected:
+    Escenario() : ctx(GetParam()), instalado(guion) {
+        local.setConnectionString(ctx.cadena(QStringLiteral("actual")));
+        local.Open();
+        suite::crearEsquema(local, suite::TipoBase::Centro);
+        e.conNuevoCentro.setConnectionString(ctx.cadena(QStringLiteral("nuevo")));
+        e.conNuevoCentro.Open();
+        suite::crearEsquema(e.conNuevoCentro, suite::TipoBase::Centro);
+        conf.setSQLServer(ctx.esServidor());
+        conf.setconLocalCentro(&local);
+        conf.setintIDCursoEscolar(7);
+        conf.setCursoEscolar(QStringLiteral("2003/2004"));
+        e.conf = &conf;
+        e.avisos = &avisos;
+        CierreParcial() = false;
+    }
+    ~Escenario() override { CierreParcial() = false; }
+
+    // The back end's true, as the suite stores it.
+    int T() const { return ctx.esServidor() ? 1 : -1; }
+    Conexion& nuevo() { return e.conNuevoCentro; }
+
+    // A row of the closed year: the new year's database starts as its copy.
+    void ambas(const QString& sql) {
+        local.Execute(sql);
+        nuevo().Execute(sql);
+    }
+
+    static long long valor(Conexion& con, const QString& sql) {
+        Recordset rs = con.Abrir(sql);
+        return rs.eof() ? -999 : rs.campo(0).toLongLong();
+    }
+    // The rows of a read, each as its fields joined by "|" (Null as "~").
+    static QStringList filas(Conexion& con, const QString& sql) {
+        QStringList r;
+        for (Recordset rs = con.Abrir(sql); !rs.eof(); rs.MoveNext()) {
+            QStringList f;
+            for (int i = 0; i < rs.numeroCampos(); ++i)
+                f << (rs.campo(i).isNull() ? QStringLiteral("~") : rs.campo(i).toString());
+            r << f.join(QLatin1Char('|'));
+        }
+        return r;
+    }
+
+    std::shared_ptr<cCurso> seccion(qint16 id, bool promocionada = true) {
+        auto s = std::make_shared<cCurso>();
+        s->setIDSeccion(id);
+        s->setPromocionada(promocionada);
+        s->setVisible(true);
+        e.ColSecciones->Add(s, id);
+        return s;
+    }
+
+    // A student of section `s` at the next place of its list.
+    std::shared_ptr<cAlumno> alumno(const std::shared_ptr<cCurso>& s, qint32 id, Decision d, quint8 tipo = 3,
+                                    quint8 ntipo = 3, qint16 nseccion = 0) {
+        auto a = std::make_shared<cAlumno>();
+        a->setIDAlumno(id);
+        a->setIDSeccion(s->IDSeccion());
+        a->setIDTipoEnsenanza(tipo);
+        a->setIDCurso(1);
+        a->setNIDTipoEnsenanza(ntipo);
+        a->setNIDCurso(2);
+        a->setNIDSeccion(nseccion);
+        a->setPromociona(d == Decision::Promociona);
+        a->setRepite(d == Decision::Repite);
+        a->setBaja(d == Decision::Baja);
+        a->setSinAsignar(d == Decision::SinAsignar);
+        a->setOrden(quint8(s->Alumnos()->Count() + 1));
+        s->Alumnos()->Add(a, id);
+        return a;
+    }
+
+    void alumnoEnBases(qint32 id, int seccion, int anticipado = 0, const QString& apellido = QStringLiteral("A")) {
+        ambas(QStringLiteral("INSERT INTO Alumno (IDAlumno, Nombre, Apellido_1, Apellido_2, CodTipoEnsenanza, "
+                             "CodCurso, CodSeccion, Repetidor, Anticipado, CodFamilia, CodDireccion) VALUES "
+                             "(%1, 'N', '%2', '', 3, 1, %3, 0, %4, %5, %6)")
+                  .arg(id)
+                  .arg(apellido)
+                  .arg(seccion)
+                  .arg(anticipado)
+                  .arg(id * 10)
+                  .arg(id * 100));
+    }
+
+    QStringList errores() const { return guion.textos(); }
+
+    ContextoBD ctx;
+    MensajesGuion guion;
+    ServicioMensajesInstalado instalado;
+    Conexion local;
+    cConfiguracion conf;
+    GrabadorAvisos avisos;
+    motor::EstadoMotor e;
+};
+
+}  // namespace ncc::pruebas
