@@ -24,7 +24,7 @@ void ejecutar(Conexion& con, const QString& sql, const QVariantList& valores = {
 
 QString textoFecha(const QString& texto) {
     const QDate d = fechaDeTexto(texto);
-    return d.isValid() ? textoFechaBase(d) : QString();
+    return d.isValid() ? textoFechaBase(d) : textoNoNulo(QString());
 }
 
 // School-year order of a mask built January first: September ... August.
@@ -123,12 +123,12 @@ bool PasarPreciosActividades(EstadoMotor& e) {
                 FiltrarRecordset(precios, QStringLiteral("CODACTIVIDAD=%1 AND CODTIPOALUMNO=%2").arg(id).arg(tipo));
                 if (precios.eof())
                     ejecutar(nuevo, QStringLiteral("INSERT INTO Actividad_TipoAlumno VALUES(?,?,?,?)"),
-                             {id, tipo, p->Pesetas(), p->Euros()});
+                             {id, tipo, textoNoNulo(p->Pesetas()), textoNoNulo(p->Euros())});
                 else
                     ejecutar(nuevo,
                              QStringLiteral("UPDATE Actividad_TipoAlumno SET PrecioGeneralEuro=?, PrecioGeneralPta=? "
                                             "WHERE codActividad=? AND codTipoAlumno=?"),
-                             {p->Euros(), p->Pesetas(), id, tipo});
+                             {textoNoNulo(p->Euros()), textoNoNulo(p->Pesetas()), id, tipo});
             }
             if (!tipos.vacia())
                 ejecutar(nuevo, QStringLiteral("DELETE FROM Actividad_TipoAlumno WHERE codActividad=%1 AND "

@@ -187,7 +187,7 @@ namespace {
 // One archive row and the keys it is ordered by.
 struct FilaBaja {
     qint64 id = 0;
-    QVariantList textos;  // Matricula ... Telefono, in the table's order
+    QVariantList textos;  // Matricula ... Telefono, in the table's order; Null as ''
     qint64 ordenTipo = 0, ordenCurso = 0, ordenSeccion = 0;
     QString seccion;
 };
@@ -229,7 +229,7 @@ QVector<FilaBaja> leerFilasBaja(Conexion& local, const ListaIds& ids) {
         ids, [&](const Recordset& rs) {
             FilaBaja f;
             f.id = rs.entero(QStringLiteral("IDAlumno"));
-            for (const QString& c : columnas) f.textos << rs.texto(c);
+            for (const QString& c : columnas) f.textos << textoNoNulo(rs.texto(c));
             f.ordenTipo = rs.entero(QStringLiteral("TOrden"));
             f.ordenCurso = rs.entero(QStringLiteral("COrden"));
             f.ordenSeccion = rs.entero(QStringLiteral("OrdenSeccion"));
@@ -265,7 +265,7 @@ void ArchivarBajas(EstadoMotor& e, const ListaIds& strIDs, bool& Correcto) {
             QString fecha = hoy;
             if (auto it = fechasAsistente.constFind(f.id); it != fechasAsistente.constEnd()) {
                 const QDate d = fechaDeTexto(*it);
-                fecha = d.isValid() ? textoFechaBase(d) : it->trimmed();
+                fecha = d.isValid() ? textoFechaBase(d) : textoNoNulo(it->trimmed());
             }
             QVariantList valores;
             valores.reserve(15);

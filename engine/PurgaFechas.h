@@ -1,7 +1,7 @@
 #pragma once
-// Dates of the closing: the wizard carries them as text ("dd/mm/yyyy" as
-// typed, "yyyy/mm/dd" once stored, or empty) and the school database keeps
-// them as text "yyyy/mm/dd".
+// Dates and texts of the closing as the statements bind them. The wizard
+// carries dates as text ("dd/mm/yyyy" as typed, "yyyy/mm/dd" once stored, or
+// empty) and the school database keeps them as text "yyyy/mm/dd".
 #include <QDate>
 #include <QString>
 
@@ -14,5 +14,10 @@ QDate fechaDeTexto(const QString& texto);
 
 // "yyyy/mm/dd", the form the school database keeps.
 inline QString textoFechaBase(const QDate& d) { return d.toString(QStringLiteral("yyyy/MM/dd")); }
+
+// A text about to be bound as a statement value. The drivers bind a null
+// QString (an unset field, a Null column read back, an empty result) as SQL
+// NULL, while the suite always stored an empty text as ''.
+inline QString textoNoNulo(const QString& s) { return s.isNull() ? QStringLiteral("") : s; }
 
 }  // namespace ncc::motor

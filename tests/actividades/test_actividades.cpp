@@ -1,0 +1,359 @@
+// The activities phase over a closed year's school database and its copy
+// for the new year, on both back ends: new dates and months, prices by
+// student type and per member, members who do not pass, and activities left
+// unpromoted.
+#include "ContextoBD.h"
+#include "EscuelaPrueba.h"
+#include "engine/Actividades.h"
+#include "engine/EstadoMotor.h"
+#include "engine/Pasos.h"
+#include "platform/MensajesGuion.h"
+#include "platform/Sentencias.h"
+#include "suite/Esquema.h"
+#include <QStringList>
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << "{";
+    for (const auto& s : l) *os << " \"" << s.toStdString() << "\"";
+    *os << " }";
+}
+
+namespace ncc::pruebas {
+namespace {
+
+class Avances : public motor::AvisosMotor {
+public:
+    void IniciarProgreso(long&, QString&) override { otros++; }
+    void AumentarProgreso() override { otros++; }
+    void CerrarProgreso() override { otros++; }
+    void AvanzarProgreso() override { avances++; }
+    int avances = 0, otros = 0;
+};
+
+const QStringList nombresMeses = {
+    QStringLiteral("Enero"),      QStringLiteral("Febrero"), QStringLiteral("Marzo"),     QStringLiteral("Abril"),
+    QStringLiteral("Mayo"),       QStringLiteral("Junio"),   QStringLiteral("Julio"),     QStringLiteral("Agosto"),
+    QStringLiteral("Septiembre"), QStringLiteral("Octubre"), QStringLiteral("Noviembre"), QStringLiteral("Diciembre")};
+
+class Actividades : public testing::TestWithParam<Proveedor> {
+protected:
+    Actividades() : ctx(GetParam()), escuela(ctx), instalado(guion) {
+        e.conf = &escuela.conf();
+        e.avisos = &avisos;
+        e.conNuevoCentro.setConnectionString(ctx.cadena(QStringLiteral("N1")));
+        e.conNuevoBorradoCentro.setConnectionString(ctx.cadena(QStringLiteral("N2")));
+        e.conNuevoCentro.Open();
+        e.conNuevoBorradoCentro.Open();
+        suite::crearEsquema(e.conNuevoCentro, suite::TipoBase::Centro);
+        suite::crearEsquema(e.conNuevoBorradoCentro, suite::TipoBase::Centro);
+    }
+
+    Conexion& local() { return escuela.centro(); }
+    Conexion& nuevo() { return e.conNuevoCentro; }
+
+    void ambas(const QString& sql, const QVariantList& v = {}) {
+        EscuelaPrueba::sql(local(), sql, v);
+        EscuelaPrueba::sql(nuevo(), sql, v);
+    }
+
+    // An activity of both years, with the old months set on its members and
+    // staff so that a clearing shows.
+    void actividadEnBases(qint16 id, int tipo) {
+        ambas(QStringLiteral("INSERT INTO Actividad (IDActividad, Nombre, TipoActividad, FechaInicio, FechaFin) VALUES "
+                             "(%1, 'A%1', %2, '2025/09/01', '2026/06/30')")
+                  .arg(id)
+                  .arg(tipo));
+        ambas(QStringLiteral("INSERT INTO Actividad_Personal (CodActividad, CodPersonal, %1, MesesRealizacion) "
+                             "VALUES (%2, 1, %3, '111111111111')")
+                  .arg(nombresMeses.join(QStringLiteral(", ")))
+                  .arg(id)
+                  .arg(mesesViejos()));
+    }
+    // January and June set, the other months cleared.
+    static QString mesesViejos() { return QStringLiteral("-1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 0, 0"); }
+    void miembroEnBases(qint16 actividad, qint32 alumno) {
+        ambas(QStringLiteral("INSERT INTO Alumno_Actividad_Miembro (CodActividad, CodAlumno, PrecioEuros, PrecioPesetas, "
+                             "%1, MesesRealizacion) VALUES (%2, %3, '9', '1497', %4, '111111111111')")
+                  .arg(nombresMeses.join(QStringLiteral(", ")))
+                  .arg(actividad)
+                  .arg(alumno)
+                  .arg(mesesViejos()));
+    }
+
+    std::shared_ptr<cActividad> actividad(qint16 id, int tipo, const QString& inicio, const QString& fin,
+                                          bool promocionada = true) {
+        auto a = std::make_shared<cActividad>();
+        a->setIDActividad(id);
+        a->setTipoActividad(tipo);
+        a->setFechaInicio(inicio);
+        a->setFechaFin(fin);
+        a->setPromocionada(promocionada);
+        e.colActividades->Add(a, id);
+        return a;
+    }
+    static void miembro(const std::shared_ptr<cActividad>& a, qint32 alumno, bool pasar, bool visible = true,
+                        const QString& euros = QStringLiteral("10"), const QString& pesetas = QStringLiteral("1664")) {
+        auto m = std::make_shared<cAlumnoActividad>();
+        m->setIDAlumno(alumno);
+        m->setPasar(pasar);
+        m->setVisible(visible);
+        m->setEuros(euros);
+        m->setPesetas(pesetas);
+        a->Alumnos()->Add(m, alumno);
+    }
+    static void precio(const std::shared_ptr<cActividad>& a, qint16 tipo, bool visible, const QString& euros,
+                       const QString& pesetas) {
+        auto p = std::make_shared<cPrecioActividad>();
+        p->setID(tipo);
+        p->setVisible(visible);
+        p->setEuros(euros);
+        p->setPesetas(pesetas);
+        a->TipoAlumnos()->Add(p, tipo);
+    }
+
+    static QStringList filas(Conexion& con, const QString& sql) {
+        QStringList r;
+        for (Recordset rs = con.Abrir(sql); !rs.eof(); rs.MoveNext()) {
+            QStringList f;
+            for (int i = 0; i < rs.numeroCampos(); ++i)
+                f << (rs.campo(i).isNull() ? QStringLiteral("~") : rs.campo(i).toString());
+            r << f.join(QLatin1Char('|'));
+        }
+        return r;
+    }
+    static long long cuenta(Conexion& con, const QString& sql) { return con.Abrir(sql).campo(0).toLongLong(); }
+
+    // The months of each row of a table for one activity: the names of the
+    // months set (any value other than 0 or -1 shows with it), then the mask.
+    QStringList meses(const QString& tabla, qint16 actividad) {
+        QStringList r;
+        Recordset rs = nuevo().Abrir(
+            QStringLiteral("SELECT %1, MesesRealizacion FROM %2 WHERE CodActividad=%3")
+                .arg(nombresMeses.join(QStringLiteral(", ")), tabla)
+                .arg(actividad));
+        for (; !rs.eof(); rs.MoveNext()) {
+            QStringList puestos;
+            for (const QString& m : nombresMeses) {
+                const QVariant v = rs.campo(m);
+                if (v.isNull()) puestos << m + QStringLiteral("=~");
+                else if (v.toInt() == -1) puestos << m;
+                else if (v.toInt() != 0) puestos << m + QLatin1Char('=') + v.toString();
+            }
+            r << puestos.join(QLatin1Char(',')) + QLatin1Char(' ') + rs.texto(QStringLiteral("MesesRealizacion"));
+        }
+        return r;
+    }
+
+    QString errores() const { return guion.textos().join(QLatin1Char('\n')); }
+
+    ContextoBD ctx;
+    EscuelaPrueba escuela;
+    MensajesGuion guion;
+    ServicioMensajesInstalado instalado;
+    Avances avisos;
+    motor::EstadoMotor e;
+};
+
+// The months of the new dates, on the members and on the staff, in calendar
+// columns and in the school-year mask (September first).
+TEST_P(Actividades, MesesDeLasNuevasFechas) {
+    struct Caso {
+        qint16 id;
+        int tipo;
+        QString inicio, fin, fechas, meses;
+    };
+    const QVector<Caso> casos = {
+        // A single month: only the start counts.
+        {1, 1, QStringLiteral("05/03/2027"), QStringLiteral("20/06/2027"), QStringLiteral("2027/03/05|2027/06/20"),
+         QStringLiteral("Marzo 000000100000")},
+        // Over the turn of the year, dates as stored by the wizard.
+        {2, 2, QStringLiteral("2026/10/01"), QStringLiteral("2027/02/28"), QStringLiteral("2026/10/01|2027/02/28"),
+         QStringLiteral("Enero,Febrero,Octubre,Noviembre,Diciembre 011111000000")},
+        // Twelve months from September.
+        {3, 0, QStringLiteral("01/09/2026"), QStringLiteral("31/08/2027"), QStringLiteral("2026/09/01|2027/08/31"),
+         nombresMeses.join(QLatin1Char(',')) + QStringLiteral(" 111111111111")},
+        // More than twelve months: each month is set once.
+        {4, 2, QStringLiteral("01/09/2026"), QStringLiteral("30/11/2027"), QStringLiteral("2026/09/01|2027/11/30"),
+         nombresMeses.join(QLatin1Char(',')) + QStringLiteral(" 111111111111")},
+        // No valid dates: the months stay cleared, the dates empty.
+        {5, 2, QString(), QStringLiteral("31/02/2027"), QStringLiteral("|"), QStringLiteral(" 000000000000")},
+        // A kind without months.
+        {6, 7, QStringLiteral("01/10/2026"), QStringLiteral("30/11/2026"), QStringLiteral("2026/10/01|2026/11/30"),
+         QStringLiteral(" 000000000000")},
+        // Within one calendar year.
+        {7, 2, QStringLiteral("01/01/2027"), QStringLiteral("30/04/2027"), QStringLiteral("2027/01/01|2027/04/30"),
+         QStringLiteral("Enero,Febrero,Marzo,Abril 000011110000")},
+    };
+    for (const Caso& c : casos) {
+        actividadEnBases(c.id, c.tipo);
+        miembroEnBases(c.id, 100);
+        miembro(actividad(c.id, c.tipo, c.inicio, c.fin), 100, true);
+    }
+
+    ASSERT_TRUE(motor::PasarActividades(e)) << errores().toStdString();
+    EXPECT_TRUE(guion.mostrados().isEmpty());
+    EXPECT_EQ(avisos.avances, 2);
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT FechaInicio, FechaFin FROM Actividad WHERE IDActividad=%1").arg(c.id)),
+                  QStringList{c.fechas});
+        EXPECT_EQ(meses(QStringLiteral("Alumno_Actividad_Miembro"), c.id), QStringList{c.meses});
+        EXPECT_EQ(meses(QStringLiteral("Actividad_Personal"), c.id), QStringList{c.meses});
+    }
+    // The closed year keeps its months.
+    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE "
+                                             "MesesRealizacion='111111111111'")),
+              casos.size());
+}
+
+// An end month before the start month in one year cannot be counted: the
+// step shows the error and fails.
+TEST_P(Actividades, UnaSerieNegativaEsUnFallo) {
+    actividadEnBases(1, 2);
+    actividad(1, 2, QStringLiteral("01/05/2027"), QStringLiteral("01/03/2027"));
+    EXPECT_FALSE(motor::PasarActividades(e));
+    ASSERT_EQ(guion.mostrados().size(), 1);
+    EXPECT_TRUE(guion.ultimo().conPitido);
+    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
+    EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(QStringLiteral("Error 6: "))) << errores().toStdString();
+    EXPECT_EQ(avisos.avances, 1);
+}
+
+// Prices by student type: the visible priced types keep or get their price,
+// written as typed; the others lose theirs.
+TEST_P(Actividades, PreciosPorTipoDeAlumno) {
+    actividadEnBases(10, 2);
+    actividadEnBases(11, 2);
+    for (const char* fila : {"(10, 1, '100', '0,60')", "(10, 3, '100', '0,60')", "(10, 4, '100', '0,60')",
+                             "(11, 1, '100', '0,60')", "(11, 2, '100', '0,60')", "(12, 1, '100', '0,60')"})
+        ambas(QStringLiteral("INSERT INTO Actividad_TipoAlumno VALUES ") + QLatin1String(fila));
+    auto a = actividad(10, 2, QString(), QString());
+    precio(a, 1, true, QStringLiteral("12,50"), QStringLiteral("2.080"));
+    precio(a, 2, true, QStringLiteral("1'5"), QString());
+    precio(a, 3, false, QStringLiteral("4"), QStringLiteral("666"));
+    precio(a, 4, true, QString(), QStringLiteral("666"));
+    // No visible priced type at all.
+    auto b = actividad(11, 2, QString(), QString());
+    precio(b, 1, false, QStringLiteral("4"), QStringLiteral("666"));
+    precio(b, 2, true, QString(), QStringLiteral("666"));
+
+    ASSERT_TRUE(motor::PasarActividades(e)) << errores().toStdString();
+    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodActividad, CodTipoAlumno, PrecioGeneralPta, PrecioGeneralEuro "
+                                            "FROM Actividad_TipoAlumno ORDER BY CodActividad, CodTipoAlumno")),
+              (QStringList{QStringLiteral("10|1|2.080|12,50"), QStringLiteral("10|2||1'5"),
+                           QStringLiteral("12|1|100|0,60")}));
+    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Actividad_TipoAlumno")), 6);
+}
+
+// Members: those who pass keep their row with their prices ("0" for an empty
+// one); the others go. An activity with nobody passing keeps its staff, with
+// the months of the new dates.
+TEST_P(Actividades, MiembrosQuePasan) {
+    actividadEnBases(20, 1);
+    actividadEnBases(21, 1);
+    actividadEnBases(22, 1);  // not in the wizard's tree
+    for (qint32 al : {1, 2, 3, 4}) miembroEnBases(20, al);
+    for (qint32 al : {1, 5}) miembroEnBases(21, al);
+    miembroEnBases(22, 1);
+    auto a = actividad(20, 1, QStringLiteral("01/11/2026"), QStringLiteral("30/11/2026"));
+    miembro(a, 1, true, true, QString(), QStringLiteral("  "));
+    miembro(a, 2, true, true, QStringLiteral("7,25"), QStringLiteral("1'206"));
+    miembro(a, 3, false);
+    miembro(a, 4, true, false);
+    auto b = actividad(21, 1, QStringLiteral("01/12/2026"), QStringLiteral("31/12/2026"));
+    miembro(b, 1, false);
+    miembro(b, 5, false);
+
+    ASSERT_TRUE(motor::PasarActividades(e)) << errores().toStdString();
+    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodActividad, CodAlumno, PrecioEuros, PrecioPesetas "
+                                            "FROM Alumno_Actividad_Miembro ORDER BY CodActividad, CodAlumno")),
+              (QStringList{QStringLiteral("20|1|0|0"), QStringLiteral("20|2|7,25|1'206"), QStringLiteral("22|1|9|1497")}));
+    EXPECT_EQ(meses(QStringLiteral("Actividad_Personal"), 21), QStringList{QStringLiteral("Diciembre 000100000000")});
+    EXPECT_EQ(meses(QStringLiteral("Actividad_Personal"), 22),
+              QStringList{QStringLiteral("Enero,Junio 111111111111")});
+    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro")), 7);
+}
+
+// More members who pass than one statement's list holds: exactly those who
+// do not pass go.
+TEST_P(Actividades, MuchosMiembros) {
+    actividadEnBases(30, 1);
+    actividadEnBases(31, 1);
+    QStringList v;
+    for (int al = 1; al <= 1500; ++al) v << QStringLiteral("(30, %1)").arg(al);
+    v << QStringLiteral("(31, 7)");
+    ambas(QStringLiteral("INSERT INTO Alumno_Actividad_Miembro (CodActividad, CodAlumno) VALUES ") + v.join(QLatin1Char(',')));
+    auto a = actividad(30, 1, QString(), QString());
+    for (int al = 1; al <= 1500; ++al) miembro(a, al, al % 3 != 0);
+
+    ASSERT_TRUE(motor::PasarActividades(e)) << errores().toStdString();
+    EXPECT_EQ(cuenta(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE CodActividad=30")), 1000);
+    EXPECT_EQ(cuenta(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE CodActividad=30 AND "
+                                             "CodAlumno=3*(CodAlumno/3)")),
+              0);
+    EXPECT_EQ(cuenta(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE CodActividad=31")), 1);
+}
+
+// An activity left unpromoted goes with its weekly schedule, staff, prices,
+// calendar, members and its link to this school; another school's link and
+// the promoted activity's rows stay.
+TEST_P(Actividades, LaNoPromocionadaDesaparece) {
+    const int centro = escuela.idCentro();
+    for (qint16 id : {40, 41}) {
+        actividadEnBases(id, 2);
+        miembroEnBases(id, 1);
+        ambas(QStringLiteral("INSERT INTO ActividadSemanal (IDAS, DiaSemana) VALUES (%1, 1)").arg(id * 10));
+        ambas(QStringLiteral("INSERT INTO Actividad_ActividadSemanal VALUES (%1, %2)").arg(id).arg(id * 10));
+        ambas(QStringLiteral("INSERT INTO Actividad_Centro VALUES (%1, %2)").arg(id).arg(centro));
+        ambas(QStringLiteral("INSERT INTO Actividad_Centro VALUES (%1, %2)").arg(id).arg(centro + 1));
+        ambas(QStringLiteral("INSERT INTO Actividad_TipoAlumno VALUES (%1, 1, '100', '0,60')").arg(id));
+        ambas(QStringLiteral("INSERT INTO ActividadCalendario (IDActividadCalendario, CodActividad, Fecha) VALUES "
+                             "(%1, %1, '2026/01/07')")
+                  .arg(id));
+    }
+    actividad(40, 2, QStringLiteral("01/10/2026"), QStringLiteral("31/05/2027"), false);
+    auto b = actividad(41, 2, QStringLiteral("01/10/2026"), QStringLiteral("31/05/2027"));
+    miembro(b, 1, true);
+    precio(b, 1, true, QStringLiteral("0,60"), QStringLiteral("100"));
+
+    ASSERT_TRUE(motor::PasarActividades(e)) << errores().toStdString();
+    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDActividad FROM Actividad")), QStringList{QStringLiteral("41")});
+    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDAS FROM ActividadSemanal")), QStringList{QStringLiteral("410")});
+    for (const char* t : {"Actividad_ActividadSemanal", "Actividad_Personal", "Actividad_TipoAlumno",
+                          "ActividadCalendario", "Alumno_Actividad_Miembro"})
+        EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT DISTINCT CodActividad FROM ") + QLatin1String(t)),
+                  QStringList{QStringLiteral("41")})
+            << t;
+    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodActividad, CodCentro FROM Actividad_Centro ORDER BY CodActividad, CodCentro")),
+              (QStringList{QStringLiteral("40|%1").arg(centro + 1), QStringLiteral("41|%1").arg(centro),
+                           QStringLiteral("41|%1").arg(centro + 1)}));
+    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Actividad")), 2);
+}
+
+// A statement that fails shows the standard error message and the phase
+// stops there.
+TEST_P(Actividades, UnFalloSeMuestraYLaFaseFalla) {
+    actividadEnBases(1, 2);
+    miembro(actividad(1, 2, QStringLiteral("01/10/2026"), QStringLiteral("31/05/2027")), 1, true);
+    Sentencias::reiniciar();
+    Sentencias::fallarEn(2);  // the new dates
+    EXPECT_FALSE(motor::PasarActividades(e));
+    Sentencias::fallarEn(0);
+    ASSERT_EQ(guion.mostrados().size(), 1);
+    EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(QStringLiteral("Error 9999: "))) << errores().toStdString();
+    EXPECT_EQ(avisos.avances, 0);
+
+    guion.olvidarMostrados();
+    Sentencias::reiniciar();
+    Sentencias::fallarEn(2);  // the clearing of the members' months
+    EXPECT_FALSE(motor::PasarMiembrosActividades(e));
+    Sentencias::fallarEn(0);
+    EXPECT_EQ(guion.mostrados().size(), 1);
+}
+
+NCC_AMBOS_FONDOS(Actividades);
+
+}  // namespace
+}  // namespace ncc::pruebas

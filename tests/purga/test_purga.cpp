@@ -1,0 +1,398 @@
+// The leavers' purge over a closed year's school database and its copy for
+// the new year, on both back ends: what goes from the new year, what stays
+// because someone who remains still uses it, and the archive of the leavers
+// in the closed year.
+#include "ContextoBD.h"
+#include "EscuelaPrueba.h"
+#include "engine/EstadoMotor.h"
+#include "engine/Pasos.h"
+#include "engine/Purga.h"
+#include "platform/MensajesGuion.h"
+#include "platform/Reloj.h"
+#include "platform/Sentencias.h"
+#include "suite/Esquema.h"
+#include <QStringList>
+#include <functional>
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << "{";
+    for (const auto& s : l) *os << " \"" << s.toStdString() << "\"";
+    *os << " }";
+}
+
+namespace ncc::pruebas {
+namespace {
+
+class SinAvisos : public motor::AvisosMotor {
+public:
+    void IniciarProgreso(long&, QString&) override { ++eventos; }
+    void AumentarProgreso() override { ++eventos; }
+    void CerrarProgreso() override { ++eventos; }
+    void AvanzarProgreso() override { ++eventos; }
+    int eventos = 0;
+};
+
+struct Baja {
+    qint32 alumno, familia, direccion;
+};
+
+class Purga : public testing::TestWithParam<Proveedor> {
+protected:
+    Purga() : ctx(GetParam()), escuela(ctx), instalado(guion) {
+        e.conf = &escuela.conf();
+        e.avisos = &avisos;
+        e.conNuevoCentro.setConnectionString(ctx.cadena(QStringLiteral("N1")));
+        e.conNuevoBorradoCentro.setConnectionString(ctx.cadena(QStringLiteral("N2")));
+        e.conNuevoCentro.Open();
+        e.conNuevoBorradoCentro.Open();
+        suite::crearEsquema(e.conNuevoCentro, suite::TipoBase::Centro);
+        suite::crearEsquema(e.conNuevoBorradoCentro, suite::TipoBase::Centro);
+        Reloj::fijarHoy(QDate(2026, 6, 30));
+        // The teaching the students of the fixtures belong to.
+        ambas(QStringLiteral("INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1)"));
+        ambas(QStringLiteral("INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden) VALUES "
+                             "(1, 'Primero', 1, 1)"));
+        ambas(QStringLiteral("INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso) VALUES (1, '1A', 1)"));
+        ambas(QStringLiteral("INSERT INTO Provincia (IDProvincia, Descripcion) VALUES (28, 'Madrid')"));
+    }
+    ~Purga() override { Reloj::fijarHoy(QDate()); }
+
+    Conexion& local() { return escuela.centro(); }
+    Conexion& nuevo() { return e.conNuevoCentro; }
+
+    // A row of the closed year; the new year's database starts as its copy.
+    void ambas(const QString& sql, const QVariantList& v = {}) {
+        EscuelaPrueba::sql(local(), sql, v);
+        EscuelaPrueba::sql(nuevo(), sql, v);
+    }
+
+    void alumno(qint32 id, qint32 familia, qint32 direccion, int orden = 1) {
+        ambas(QStringLiteral("INSERT INTO Alumno (IDAlumno, Nombre, Apellido_1, Apellido_2, Matricula, FechaIngreso, "
+                             "CodTipoEnsenanza, CodCurso, CodSeccion, OrdenSeccion, Repetidor, Anticipado, CodFamilia, "
+                             "CodDireccion, CodFoto) VALUES (%1, 'N%1', 'A%1', '', 'M%1', '2020/09/01', 1, 1, 1, %4, 0, 0, "
+                             "%2, %3, 0)")
+                  .arg(id)
+                  .arg(familia)
+                  .arg(direccion)
+                  .arg(orden));
+    }
+    void familia(qint32 id) { ambas(QStringLiteral("INSERT INTO Familia (IDFamilia, Nombre) VALUES (%1, 'F')").arg(id)); }
+    void miembro(qint32 id, qint32 familia, qint32 direccion) {
+        ambas(QStringLiteral("INSERT INTO MiembroFamilia (IDMiembroFamilia, CodFamilia, CodDireccion) VALUES (%1, %2, %3)")
+                  .arg(id)
+                  .arg(familia)
+                  .arg(direccion));
+    }
+    void direccion(qint32 id) {
+        ambas(QStringLiteral("INSERT INTO Direccion (IDDireccion, Direccion, Poblacion, CodigoPostal, CodProvincia, "
+                             "Telefono) VALUES (%1, 'Calle %1', 'Madrid', '28001', 28, '910000000')")
+                  .arg(id));
+    }
+
+    // What the promotion transfer leaves for the purge: the leavers' arrays
+    // and list, and their student rows gone from the new year.
+    void bajas(const QVector<Baja>& l) {
+        e.IDsAlumnosBaja.resize(l.size());
+        e.CodFamiliasBaja.resize(l.size());
+        e.CodDireccionesBaja.resize(l.size());
+        QStringList ids;
+        for (int i = 0; i < l.size(); ++i) {
+            e.IDsAlumnosBaja[i] = l[i].alumno;
+            e.CodFamiliasBaja[i] = l[i].familia;
+            e.CodDireccionesBaja[i] = l[i].direccion;
+            ids << QString::number(l[i].alumno);
+        }
+        e.strIDsAlumnosBaja = ids.join(QLatin1Char(','));
+        e.HayBajas = !l.isEmpty();
+        nuevo().Execute(QStringLiteral("DELETE FROM Alumno WHERE IdAlumno IN (%1)").arg(e.strIDsAlumnosBaja));
+    }
+    // A student taken out of his section by the promotion transfer.
+    void retirado(qint32 id, bool baja, const QString& fecha = QString()) {
+        auto a = std::make_shared<cAlumno>();
+        a->setIDAlumno(id);
+        a->setBaja(baja);
+        a->setSinAsignar(!baja);
+        a->setFechaBaja(fecha);
+        e.colAlumnosRetirados.Add(a, id);
+    }
+
+    static QStringList filas(Conexion& con, const QString& sql) {
+        QStringList r;
+        for (Recordset rs = con.Abrir(sql); !rs.eof(); rs.MoveNext()) {
+            QStringList f;
+            for (int i = 0; i < rs.numeroCampos(); ++i)
+                f << (rs.campo(i).isNull() ? QStringLiteral("~") : rs.campo(i).toString());
+            r << f.join(QLatin1Char('|'));
+        }
+        return r;
+    }
+    static QStringList ids(Conexion& con, const QString& tabla, const QString& columna) {
+        return filas(con, QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(columna, tabla));
+    }
+    static long long cuenta(Conexion& con, const QString& sql) {
+        Recordset rs = con.Abrir(sql);
+        return rs.campo(0).toLongLong();
+    }
+
+    ContextoBD ctx;
+    EscuelaPrueba escuela;
+    MensajesGuion guion;
+    ServicioMensajesInstalado instalado;
+    SinAvisos avisos;
+    motor::EstadoMotor e;
+};
+
+// Without leavers the leavers' steps touch nothing, while the end of the run
+// still drops the pre-enrolments that did not become enrolments, resets the
+// counters and removes whatever no one uses.
+TEST_P(Purga, SinBajasSoloCorrenPrematriculasYHuerfanos) {
+    const int T = local().verdadero();
+    familia(1);
+    familia(99);  // nobody's
+    direccion(500);
+    direccion(599);  // nobody's
+    alumno(10, 1, 500);
+    miembro(30, 1, 500);
+    miembro(31, 98, 500);  // of a family that is gone
+    ambas(QStringLiteral("INSERT INTO Prematriculacion (IDPrematriculacion, CodAlumno, Anticipado) VALUES (1, 10, 0)"));
+    ambas(QStringLiteral("INSERT INTO Prematriculacion (IDPrematriculacion, CodAlumno, Anticipado) VALUES (2, 10, %1)").arg(T));
+    ambas(QStringLiteral("INSERT INTO Prematriculacion_Ponderacion (CodPrematriculacion, CodPonderacion, Puntos) VALUES (1, 1, 2)"));
+    ambas(QStringLiteral("INSERT INTO Prematriculacion_Ponderacion (CodPrematriculacion, CodPonderacion, Puntos) VALUES (2, 1, 3)"));
+    ambas(QStringLiteral("INSERT INTO UltimoID VALUES (50, 60, 70, 80, 90, 100)"));
+    ambas(QStringLiteral("INSERT INTO Actividad (IDActividad, Nombre) VALUES (1, 'Judo')"));
+    ambas(QStringLiteral("INSERT INTO Actividad_Centro (CodActividad, CodCentro) VALUES (1, 2)"));
+    ambas(QStringLiteral("INSERT INTO Actividad_Centro (CodActividad, CodCentro) VALUES (7, 2)"));  // gone activity
+    ambas(QStringLiteral("INSERT INTO Actividad_Centro (CodActividad, CodCentro) VALUES (7, %1)").arg(escuela.idCentro()));
+    ambas(QStringLiteral("INSERT INTO Actividad_TipoAlumno (CodActividad, CodTipoAlumno) VALUES (7, 1)"));
+
+    Sentencias::reiniciar();
+    EXPECT_TRUE(motor::PurgarFamilias(e));
+    EXPECT_TRUE(motor::PurgarBajas(e));
+    bool correcto = false;
+    motor::PurgarDirecciones(e, nullptr, correcto);
+    EXPECT_TRUE(correcto);
+    EXPECT_EQ(Sentencias::contadas(), 0);
+
+    EXPECT_TRUE(motor::PurgarPrematriculas(e));
+    EXPECT_TRUE(motor::LimpiarHuerfanos(e));
+    EXPECT_TRUE(guion.mostrados().isEmpty()) << guion.textos().join(QLatin1Char('\n')).toStdString();
+
+    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDPrematriculacion, Anticipado FROM Prematriculacion")),
+              QStringList{QStringLiteral("2|0")});
+    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodPrematriculacion FROM Prematriculacion_Ponderacion")),
+              QStringList{QStringLiteral("2")});
+    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT * FROM UltimoID")), QStringList{QStringLiteral("1|1|1|1|1|1")});
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Familia"), QStringLiteral("IDFamilia")), QStringList{QStringLiteral("1")});
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("MiembroFamilia"), QStringLiteral("IDMiembroFamilia")),
+              QStringList{QStringLiteral("30")});
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")), QStringList{QStringLiteral("500")});
+    // Another school's link to a gone activity goes; this school's is the
+    // activities step's to remove.
+    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodActividad, CodCentro FROM Actividad_Centro ORDER BY CodActividad, CodCentro")),
+              (QStringList{QStringLiteral("1|2"), QStringLiteral("7|%1").arg(escuela.idCentro())}));
+    EXPECT_EQ(cuenta(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Actividad_TipoAlumno")), 0);
+    // The closed year keeps its pre-enrolments as they were.
+    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Prematriculacion")), 2);
+}
+
+// Families: two leaving siblings take their family with them (family 1); a
+// leaver whose brother stays leaves his family in place (family 2) and only
+// loses his own links to its members.
+TEST_P(Purga, FamiliasDeLosQueSeVan) {
+    familia(1);
+    familia(2);
+    for (int d : {500, 501, 502, 503, 504, 505}) direccion(d);
+    alumno(10, 1, 500, 1);
+    alumno(11, 1, 500, 2);
+    alumno(12, 2, 501, 3);  // stays
+    alumno(13, 2, 502, 4);
+    // A brother who left in an earlier year does not keep family 1.
+    alumno(14, 1, 500, 5);
+    ambas(QStringLiteral("UPDATE Alumno SET FechaBaja='2024/06/30' WHERE IDAlumno=14"));
+    miembro(30, 1, 503);
+    miembro(31, 1, 501);  // lives where the student who stays lives
+    miembro(32, 2, 504);
+    ambas(QStringLiteral("INSERT INTO Alumno_MiembroFamilia VALUES (10, 30)"));
+    ambas(QStringLiteral("INSERT INTO Alumno_MiembroFamilia VALUES (11, 31)"));
+    ambas(QStringLiteral("INSERT INTO Alumno_MiembroFamilia VALUES (12, 32)"));
+    ambas(QStringLiteral("INSERT INTO Alumno_MiembroFamilia VALUES (13, 32)"));
+    bajas({{10, 1, 500}, {11, 1, 500}, {13, 2, 502}});
+    nuevo().Execute(QStringLiteral("DELETE FROM Alumno WHERE IDAlumno=14"));
+
+    ASSERT_TRUE(motor::PurgarFamilias(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(guion.mostrados().isEmpty());
+
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Familia"), QStringLiteral("IDFamilia")), QStringList{QStringLiteral("2")});
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("MiembroFamilia"), QStringLiteral("IDMiembroFamilia")),
+              QStringList{QStringLiteral("32")});
+    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodAlumno, CodMiembroFamilia FROM Alumno_MiembroFamilia")),
+              QStringList{QStringLiteral("12|32")});
+    // The leavers' address and that of the gone family's member go; the
+    // addresses of the student who stays and of family 2's member stay.
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")),
+              (QStringList{QStringLiteral("501"), QStringLiteral("504"), QStringLiteral("505")}));
+    // The closed year is read, never changed.
+    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Familia")), 2);
+    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_MiembroFamilia")), 4);
+}
+
+// A staff member's family stays, its members' payers and their account links
+// go; an account shared with a payer who stays is kept, and so is an address
+// a staff member still lives at.
+TEST_P(Purga, PersonalPagadoresCuentasYDirecciones) {
+    familia(3);
+    familia(4);
+    for (int d : {600, 601, 602}) direccion(d);
+    alumno(20, 3, 600);
+    alumno(21, 4, 601);  // stays
+    ambas(QStringLiteral("INSERT INTO Personal (IDPersonal, Nombre, CodFamilia, CodDireccion, CodCuenta) VALUES (1, 'P', 3, 600, 0)"));
+    miembro(30, 3, 602);
+    miembro(40, 4, 601);
+    ambas(QStringLiteral("INSERT INTO MiembroFamiliaPagador VALUES (300, 30)"));
+    ambas(QStringLiteral("INSERT INTO MiembroFamiliaPagador VALUES (400, 40)"));
+    ambas(QStringLiteral("INSERT INTO MiembroFamiliaPagador_Cuenta VALUES (300, 3000)"));
+    ambas(QStringLiteral("INSERT INTO MiembroFamiliaPagador_Cuenta VALUES (300, 3001)"));
+    ambas(QStringLiteral("INSERT INTO MiembroFamiliaPagador_Cuenta VALUES (400, 3001)"));
+    ambas(QStringLiteral("INSERT INTO Sucursal (IDSucursal, Nombre) VALUES (1, 'Centro')"));
+    for (int c : {3000, 3001, 3002})
+        ambas(QStringLiteral("INSERT INTO Cuenta (IDCuenta, CodSucursal, NumeroCuenta) VALUES (%1, 1, ?)").arg(c),
+              {QString::number(c)});
+    bajas({{20, 3, 600}});
+
+    ASSERT_TRUE(motor::PurgarFamilias(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
+
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Familia"), QStringLiteral("IDFamilia")),
+              (QStringList{QStringLiteral("3"), QStringLiteral("4")}));
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("MiembroFamilia"), QStringLiteral("IDMiembroFamilia")),
+              (QStringList{QStringLiteral("30"), QStringLiteral("40")}));
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("MiembroFamiliaPagador"), QStringLiteral("IDMiembroFamiliaPagador")),
+              QStringList{QStringLiteral("400")});
+    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodMiembroFamiliaPagador, CodCuenta FROM MiembroFamiliaPagador_Cuenta")),
+              QStringList{QStringLiteral("400|3001")});
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Cuenta"), QStringLiteral("IDCuenta")),
+              (QStringList{QStringLiteral("3001"), QStringLiteral("3002")}));
+    // 600 is the staff member's; 602 is the staying member's of a family that
+    // was not deleted.
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")),
+              (QStringList{QStringLiteral("600"), QStringLiteral("601"), QStringLiteral("602")}));
+}
+
+// The archive in the closed year: the wizard's date for a student marked as
+// leaving, today for the others, every text as it was typed, Null as ''.
+// Then the new year loses the leavers' medical data, photos and auxiliary
+// pre-enrolment rows.
+TEST_P(Purga, ArchivoYDatosDeLosQueSeVan) {
+    familia(1);
+    direccion(500);
+    alumno(10, 1, 500, 2);
+    alumno(11, 1, 0, 1);
+    alumno(12, 1, 500, 3);  // stays
+    ambas(QStringLiteral("UPDATE Alumno SET Apellido_1=?, DNI=NULL WHERE IDAlumno=11"), {QStringLiteral("O'Brien")});
+    ambas(QStringLiteral("UPDATE Direccion SET CodigoPostal=?, Direccion=? WHERE IDDireccion=500"),
+          {QStringLiteral("28'001"), QStringLiteral("Plaza d'Or")});
+    ambas(QStringLiteral("UPDATE Alumno SET FechaIngreso=?, CodFoto=70 WHERE IDAlumno=10"), {QStringLiteral("2019/09/0'1")});
+    ambas(QStringLiteral("INSERT INTO Foto (IDFoto) VALUES (70)"));
+    ambas(QStringLiteral("INSERT INTO Foto (IDFoto) VALUES (71)"));
+    ambas(QStringLiteral("UPDATE Alumno SET CodFoto=71 WHERE IDAlumno=12"));
+    ambas(QStringLiteral("INSERT INTO DatosMedicos (IDDatosMedicos, CodAlumno) VALUES (1, 10)"));
+    ambas(QStringLiteral("INSERT INTO DatosMedicos (IDDatosMedicos, CodAlumno) VALUES (2, 12)"));
+    ambas(QStringLiteral("INSERT INTO DatosMedicos_Enfermedad (CodDatosMedicos, CodEnfermedad) VALUES (1, 5)"));
+    ambas(QStringLiteral("INSERT INTO DatosMedicos_Enfermedad (CodDatosMedicos, CodEnfermedad) VALUES (2, 5)"));
+    ambas(QStringLiteral("INSERT INTO PrematriculacionAux (IDPrematriculacionAux, CodAlumno) VALUES (1, 11)"));
+    ambas(QStringLiteral("INSERT INTO PrematriculacionAux (IDPrematriculacionAux, CodAlumno) VALUES (2, 12)"));
+    retirado(10, true, QStringLiteral("15/05/2026"));
+    retirado(12, true, QStringLiteral("01/01/2026"));  // marked, then kept: not a leaver
+    bajas({{10, 1, 500}, {11, 1, 0}});
+
+    ASSERT_TRUE(motor::PurgarBajas(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(guion.mostrados().isEmpty());
+
+    // In section order (OrdenSeccion): 11 before 10.
+    EXPECT_EQ(filas(local(), QStringLiteral("SELECT * FROM Alumno_Baja")),
+              (QStringList{
+                  QStringLiteral("11|-1|2026/06/30|M11|N11|O'Brien||Primero|Primaria|2020/09/01||||||"),
+                  QStringLiteral("10|-1|2026/05/15|M10|N10|A10||Primero|Primaria|2019/09/0'1||Plaza d'Or|Madrid|"
+                                 "Madrid|28'001|910000000"),
+              }));
+    EXPECT_EQ(cuenta(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Baja")), 0);
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("DatosMedicos"), QStringLiteral("IDDatosMedicos")), QStringList{QStringLiteral("2")});
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("DatosMedicos_Enfermedad"), QStringLiteral("CodDatosMedicos")),
+              QStringList{QStringLiteral("2")});
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Foto"), QStringLiteral("IDFoto")), QStringList{QStringLiteral("71")});
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("PrematriculacionAux"), QStringLiteral("CodAlumno")),
+              QStringList{QStringLiteral("12")});
+    // The closed year keeps them.
+    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM DatosMedicos")), 2);
+}
+
+// Twenty thousand leavers, each with a family, a family member and an
+// address of his own; one family keeps a student. Every list is far beyond
+// what one statement of either back end takes.
+TEST_P(Purga, VeinteMilBajas) {
+    constexpr int n = 20000;
+    auto porBloques = [&](const QString& cabecera, const std::function<QString(int)>& fila) {
+        for (int desde = 1; desde <= n; desde += 1000) {
+            QStringList v;
+            for (int i = desde; i < desde + 1000 && i <= n; ++i) v << fila(i);
+            for (Conexion* c : {&local(), &nuevo()}) c->Execute(cabecera + v.join(QLatin1Char(',')));
+        }
+    };
+    porBloques(QStringLiteral("INSERT INTO Familia (IDFamilia, Nombre) VALUES "),
+               [](int i) { return QStringLiteral("(%1, 'F')").arg(i); });
+    porBloques(QStringLiteral("INSERT INTO Direccion (IDDireccion, Direccion) VALUES "),
+               [](int i) { return QStringLiteral("(%1, 'D')").arg(100000 + i); });
+    porBloques(QStringLiteral("INSERT INTO MiembroFamilia (IDMiembroFamilia, CodFamilia, CodDireccion) VALUES "),
+               [](int i) { return QStringLiteral("(%1, %1, %2)").arg(i).arg(100000 + i); });
+    porBloques(QStringLiteral("INSERT INTO Alumno (IDAlumno, Nombre, Apellido_1, CodTipoEnsenanza, CodCurso, CodSeccion, "
+                              "OrdenSeccion, Anticipado, CodFamilia, CodDireccion, CodFoto) VALUES "),
+               [](int i) { return QStringLiteral("(%1, 'N', 'A', 1, 1, 1, %1, 0, %1, %2, 0)").arg(i).arg(100000 + i); });
+    familia(900000);
+    alumno(900000, 1, 0);  // keeps family 1
+    QVector<Baja> l;
+    for (int i = 1; i <= n; ++i) l.append({i, i, 100000 + i});
+    bajas(l);
+
+    ASSERT_TRUE(motor::PurgarFamilias(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(motor::PurgarBajas(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
+
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Familia"), QStringLiteral("IDFamilia")),
+              (QStringList{QStringLiteral("1"), QStringLiteral("900000")}));
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("MiembroFamilia"), QStringLiteral("IDMiembroFamilia")),
+              QStringList{QStringLiteral("1")});
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")),
+              QStringList{QStringLiteral("100001")});
+    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Baja")), n);
+    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(DISTINCT IDAlumno) FROM Alumno_Baja")), n);
+}
+
+// A statement that fails shows the standard error message and the step
+// answers false.
+TEST_P(Purga, UnFalloSeMuestraYElPasoFalla) {
+    familia(1);
+    direccion(500);
+    alumno(10, 1, 500);
+    bajas({{10, 1, 500}});
+    Sentencias::reiniciar();
+    Sentencias::fallarEn(2);
+    EXPECT_FALSE(motor::PurgarFamilias(e));
+    Sentencias::fallarEn(0);
+    ASSERT_EQ(guion.mostrados().size(), 1);
+    EXPECT_TRUE(guion.ultimo().conPitido);
+    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
+    EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(QStringLiteral("Error 9999: ")))
+        << guion.ultimo().mensaje.texto.toStdString();
+
+    guion.olvidarMostrados();
+    Sentencias::reiniciar();
+    Sentencias::fallarEn(3);
+    EXPECT_FALSE(motor::LimpiarHuerfanos(e));
+    Sentencias::fallarEn(0);
+    EXPECT_EQ(guion.mostrados().size(), 1);
+}
+
+NCC_AMBOS_FONDOS(Purga);
+
+}  // namespace
+}  // namespace ncc::pruebas
