@@ -62,12 +62,15 @@ inline constexpr int VersionPlan = 1;
 QByteArray planAJson(const Plan& plan);
 Plan planDesdeJson(const QByteArray& json);
 
-// The plan that carries the school on as it is (see the README): every
-// section with active students promoted, each student with his default
-// decision and the proposed destination, every activity promoted one year
-// on with its active members passing at their prices. Reads `centro`, the
-// school database of the year being closed; raises ncc::Error on a database
-// failure.
+// The plan that carries the school on as it is: every section with active
+// students promoted, each student with his default decision and the
+// proposed destination (a repeater stays in his section; a promoted student
+// goes to the next course, into the section of the same name or else the
+// first one, and leaves when there is no next course), every activity
+// promoted one year on with its active members passing at their prices and
+// its prices by student type at the activity's general prices. Reads
+// `centro`, the school database of the year being closed, with a few
+// statements for the whole school; raises ncc::Error on a database failure.
 Plan planPorDefecto(Conexion& centro, qint16 idCentro);
 
 // Checks a plan against the school's data and makes it whole: a section of

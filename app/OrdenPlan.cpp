@@ -1,0 +1,85 @@
+// ncc plan: writes the plan that carries the school on as it is (every
+// section promoted with its students' default decisions and destinations,
+// every activity one year on), to edit and hand to `ncc cerrar --plan`.
+#include "app/Comandos.h"
+#include "host/Plan.h"
+#include "host/Sesion.h"
+#include "platform/Error.h"
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace ncc::app {
+namespace {
+
+QString uso() {
+    return QStringLiteral("Uso: ncc plan (--datos CARPETA | --servidor CADENA) [--centro N] [--salida ARCHIVO]\n") +
+           host::usoOpcionesSesion() +
+           QStringLiteral("  --salida ARCHIVO     escribe el plan en ARCHIVO (si no, en la salida estándar)\n");
+}
+
+int malUso(const QString& motivo) {
+    QTextStream(stderr) << "ncc plan: " << motivo << "\n" << uso();
+    return SalidaUso;
+}
+
+int fallo(const QString& motivo, int salida = SalidaFallo) {
+    QTextStream(stderr) << "ncc plan: " << motivo << "\n";
+    return salida;
+}
+
+int plan(const QStringList& argumentos) {
+    QStringList args = argumentos;
+    host::OpcionesSesion opciones;
+    try {
+        opciones = host::desdeArgumentos(args);
+    } catch (const host::ErrorOpciones& e) {
+        return malUso(e.descripcion());
+    }
+    QString salida;
+    bool haySalida = false;
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        if (a == QLatin1String("--salida")) {
+            if (args.isEmpty()) return malUso(QStringLiteral("Falta el archivo de --salida"));
+            salida = args.takeFirst();
+            haySalida = true;
+        } else if (a.startsWith(QLatin1String("--salida="))) {
+            salida = a.mid(int(qstrlen("--salida=")));
+            haySalida = true;
+        } else {
+            return malUso(QStringLiteral("Argumento desconocido: %1").arg(a));
+        }
+        if (haySalida && salida.isEmpty()) return malUso(QStringLiteral("Falta el archivo de --salida"));
+    }
+
+    QByteArray json;
+    try {
+        const auto sesion = host::abrirSesion(opciones);
+        host::Plan p = host::planPorDefecto(sesion->centro(), qint16(sesion->IDCentro()));
+        p.cabecera.cursoEscolar = sesion->ValorCursoEscolar();
+        json = host::planAJson(p);
+    } catch (const host::ErrorPlan& e) {
+        return fallo(e.descripcion(), SalidaRechazo);
+    } catch (const host::ErrorSesion& e) {
+        return fallo(e.descripcion());
+    } catch (const Error& e) {
+        return fallo(QStringLiteral("Error %1: %2").arg(e.numero()).arg(e.descripcion()));
+    }
+
+    if (!haySalida) {
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(json) != json.size() || !out.flush())
+            return fallo(QStringLiteral("No se pudo escribir el plan en la salida estándar"));
+        return SalidaExito;
+    }
+    QSaveFile archivo(salida);
+    if (!archivo.open(QIODevice::WriteOnly) || archivo.write(json) != json.size() || !archivo.commit())
+        return fallo(QStringLiteral("No se pudo escribir el plan en %1: %2").arg(salida, archivo.errorString()));
+    return SalidaExito;
+}
+
+const Registro registro({"plan", "escribe el plan de cierre por defecto del centro (JSON)", plan});
+
+}  // namespace
+}  // namespace ncc::app

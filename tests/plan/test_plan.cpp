@@ -1,0 +1,399 @@
+// The closing plan against a school: the default plan as the wizard would
+// leave it after confirming every proposal, its JSON form, and the check of
+// a plan against the school's data.
+#include "EscuelaPrueba.h"
+#include "entry/cAlumno.h"
+#include "entry/cAlumnoActividad.h"
+#include "entry/cPrecioActividad.h"
+#include "host/Plan.h"
+#include "platform/Reloj.h"
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace ncc::pruebas {
+namespace {
+
+using host::ErrorPlan;
+using host::Plan;
+
+// Two teaching types of the school (Primaria, ESO) and one of another
+// school; 1º Primaria promotes directly, the others by grades; 2º ESO is the
+// last course. 2º Primaria has sections A, B and an empty C; 1º ESO only A.
+class PlanCentro : public testing::TestWithParam<Proveedor> {
+protected:
+    PlanCentro() : ctx(GetParam()), escuela(ctx) {
+        Reloj::fijarHoy(QDate(2026, 6, 30));
+        for (const char* s : {
+                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1)",
+                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (2, 'ESO', 2)",
+                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (3, 'Bachillerato', 3)",
+                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 2)",
+                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 1)",
+                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (2, 3)",
+                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (12, '2º', 1, 2, 1)",
+                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (11, '1º', 1, 1, 0)",
+                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (21, '1º', 2, 1, 1)",
+                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (22, '2º', 2, 2, 1)",
+                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (31, '1º', 3, 1, 1)",
+                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (111, 'A', 11, 25)",
+                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (112, 'B', 11, 25)",
+                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (122, 'B', 12, 20)",
+                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (121, 'A', 12, 20)",
+                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (123, 'C', 12, 20)",
+                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (211, 'A', 21, 30)",
+                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (221, 'A', 22, 30)",
+                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (222, 'B', 22, 30)",
+                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (311, 'A', 31, 30)",
+                 "INSERT INTO TipoAlumno (IDTipoAlumno, Descripcion) VALUES (1, 'General')",
+                 "INSERT INTO TipoAlumno (IDTipoAlumno, Descripcion) VALUES (2, 'Becado')",
+                 "INSERT INTO Actividad (IDActividad, Nombre, TipoActividad, FechaInicio, FechaFin) "
+                 "VALUES (5, 'Judo', 2, '2025/09/15', '2026/06/30')",
+                 "INSERT INTO Actividad (IDActividad, Nombre, TipoActividad, FechaInicio, FechaFin) "
+                 "VALUES (6, 'Teatro', 1, '2026/03/01', '')",
+                 "INSERT INTO Actividad_TipoAlumno VALUES (5, 1, '4992', '30')",
+             })
+            EscuelaPrueba::sql(con(), QString::fromUtf8(s));
+        // id, section, course, teaching type, order, student type, left
+        alumno(1001, 111, 11, 1, 1);
+        alumno(1002, 112, 11, 1, 1);
+        alumno(1204, 121, 12, 1, 1);
+        alumno(1201, 121, 12, 1, 2);
+        alumno(1202, 121, 12, 1, 3);
+        alumno(1299, 121, 12, 1, 4, 1, QStringLiteral("2026/01/10"));
+        alumno(1203, 122, 12, 1, 1);
+        alumno(2202, 221, 22, 2, 1, 2);
+        alumno(2201, 222, 22, 2, 1, 2);
+        // Grades: none for 1201; 1202 promoted in one evaluation; 1204 with a
+        // value other than 1 and one without value.
+        evaluacion(1202, 0);
+        evaluacion(1202, 1);
+        evaluacion(1204, 2);
+        evaluacion(1204, QVariant());
+        evaluacion(1203, 1);
+        evaluacion(2201, 1);
+        evaluacion(2202, 0);
+        miembro(5, 1202, QStringLiteral("30"), QStringLiteral("4992"));
+        miembro(5, 2201, QStringLiteral("15"), QStringLiteral("2496"));
+        miembro(5, 1299, QStringLiteral("30"), QStringLiteral("4992"));
+        miembro(6, 1201, QString(), QString());
+    }
+    ~PlanCentro() override { Reloj::fijarHoy(QDate()); }
+
+    Conexion& con() { return escuela.centro(); }
+
+    void alumno(int id, int seccion, int curso, int tipo, int orden, int tipoAlumno = 1, const QString& baja = {}) {
+        EscuelaPrueba::sql(con(),
+                           QStringLiteral("INSERT INTO Alumno (IDAlumno, Nombre, Apellido_1, Apellido_2, FechaBaja, "
+                                          "CodTipoEnsenanza, CodCurso, CodSeccion, OrdenSeccion, CodTipoAlumno) "
+                                          "VALUES (%1, ?, ?, ?, ?, %2, %3, %4, %5, %6)")
+                               .arg(id)
+                               .arg(tipo)
+                               .arg(curso)
+                               .arg(seccion)
+                               .arg(orden)
+                               .arg(tipoAlumno),
+                           {QStringLiteral("N%1").arg(id), QStringLiteral("Ap%1").arg(id), QString(),
+                            baja.isEmpty() ? QVariant() : QVariant(baja)});
+        EscuelaPrueba::sql(con(), QStringLiteral("INSERT INTO Seccion_Alumno (CodSeccion, CodAlumno) VALUES (%1, %2)")
+                                      .arg(seccion)
+                                      .arg(id));
+    }
+    void evaluacion(int alumno, const QVariant& promocion) {
+        EscuelaPrueba::sql(con(),
+                           QStringLiteral("INSERT INTO Alumno_NumEvaluacion (IDAlumno_NumEvaluacion, CodAlumno, "
+                                          "CodNumEvaluacion, Promocion) VALUES (%1, %2, 1, ?)")
+                               .arg(++numEvaluacion)
+                               .arg(alumno),
+                           {promocion.isValid() ? promocion : QVariant(QMetaType(QMetaType::Int))});
+    }
+    void miembro(int actividad, int alumno, const QString& euros, const QString& pesetas) {
+        EscuelaPrueba::sql(con(),
+                           QStringLiteral("INSERT INTO Alumno_Actividad_Miembro (CodActividad, CodAlumno, PrecioEuros, "
+                                          "PrecioPesetas) VALUES (%1, %2, ?, ?)")
+                               .arg(actividad)
+                               .arg(alumno),
+                           {euros, pesetas});
+    }
+
+    static std::shared_ptr<cAlumno> alumnoDe(const Plan& p, int seccion, int id) {
+        const auto s = p.arboles.secciones->buscar(QString::number(seccion));
+        return s ? s->Alumnos()->buscar(QString::number(id)) : nullptr;
+    }
+    // "decision tipo/curso/seccion NTipo NCurso NSeccion FechaBaja"
+    static QString destino(const std::shared_ptr<cAlumno>& a) {
+        if (!a) return QStringLiteral("(no está)");
+        const QString d = a->Promociona() ? QStringLiteral("Promociona")
+                          : a->Repite()   ? QStringLiteral("Repite")
+                          : a->Baja()     ? QStringLiteral("Baja")
+                                          : QStringLiteral("?");
+        return QStringLiteral("%1 %2/%3/%4 %5 %6 %7 %8%9")
+            .arg(d)
+            .arg(a->NIDTipoEnsenanza())
+            .arg(a->NIDCurso())
+            .arg(a->NIDSeccion())
+            .arg(a->NTipoEnsenanza(), a->NCurso(), a->NSeccion(), a->FechaBaja())
+            .arg(a->SinAsignar() ? QStringLiteral(" sin asignar") : QString());
+    }
+
+    ContextoBD ctx;
+    EscuelaPrueba escuela;
+    int numEvaluacion = 0;
+};
+
+TEST_P(PlanCentro, SeccionesEnElOrdenDeLaPaginaVisiblesSoloConAlumnosActivos) {
+    const Plan p = host::planPorDefecto(con(), 1);
+    EXPECT_EQ(p.cabecera.centro, 1);
+    // Primaria before ESO by Orden, courses by Orden, sections by name; the
+    // other school's Bachillerato is not there.
+    EXPECT_EQ(p.arboles.secciones->claves(),
+              QStringList({"111", "112", "121", "122", "123", "211", "221", "222"}));
+    QStringList visibles, promocionadas;
+    for (const auto& s : *p.arboles.secciones) {
+        if (s->Visible()) visibles << QString::number(s->IDSeccion());
+        if (s->Promocionada()) promocionadas << QString::number(s->IDSeccion());
+    }
+    EXPECT_EQ(visibles, QStringList({"111", "112", "121", "122", "221", "222"}));
+    EXPECT_EQ(promocionadas, visibles);
+    const auto s121 = p.arboles.secciones->Item(QStringLiteral("121"));
+    EXPECT_EQ(s121->IDTipoEnsenanza(), 1);
+    EXPECT_EQ(s121->IDCurso(), 12);
+    EXPECT_EQ(s121->NumPlazas(), 20);
+    EXPECT_FALSE(s121->PromocionDirecta());
+    EXPECT_TRUE(p.arboles.secciones->Item(QStringLiteral("111"))->PromocionDirecta());
+    // Students in OrdenSeccion order, the leaver left out.
+    EXPECT_EQ(s121->Alumnos()->claves(), QStringList({"1204", "1201", "1202"}));
+    QList<int> orden;
+    for (const auto& a : *s121->Alumnos()) orden << a->Orden();
+    EXPECT_EQ(orden, QList<int>({1, 2, 3}));
+    const auto a1202 = s121->Alumnos()->Item(QStringLiteral("1202"));
+    EXPECT_EQ(a1202->Nombre(), QStringLiteral("N1202"));
+    EXPECT_EQ(a1202->Apellido1(), QStringLiteral("Ap1202"));
+    EXPECT_EQ(a1202->IDSeccion(), 121);
+    EXPECT_EQ(a1202->IDCurso(), 12);
+    EXPECT_EQ(a1202->Actividades(), QStringLiteral("5"));
+    EXPECT_EQ(s121->Alumnos()->Item(QStringLiteral("1201"))->Actividades(), QStringLiteral("6"));
+    EXPECT_TRUE(p.arboles.secciones->Item(QStringLiteral("123"))->Alumnos()->vacia());
+}
+
+TEST_P(PlanCentro, DecisionesYDestinosPorDefecto) {
+    const Plan p = host::planPorDefecto(con(), 1);
+    // Direct promotion without any grade: promoted, same section letter.
+    EXPECT_EQ(destino(alumnoDe(p, 111, 1001)), QStringLiteral("Promociona 1/12/121 Primaria 2º A "));
+    EXPECT_EQ(destino(alumnoDe(p, 112, 1002)), QStringLiteral("Promociona 1/12/122 Primaria 2º B "));
+    // No evaluation row: repeats in his own section.
+    EXPECT_EQ(destino(alumnoDe(p, 121, 1201)), QStringLiteral("Repite 1/12/121 Primaria 2º A "));
+    // Promocion=1 in one of his rows: the last course of Primaria goes on to
+    // the first of ESO.
+    EXPECT_EQ(destino(alumnoDe(p, 121, 1202)), QStringLiteral("Promociona 2/21/211 ESO 1º A "));
+    // No section B in 1º ESO: the first section by name.
+    EXPECT_EQ(destino(alumnoDe(p, 122, 1203)), QStringLiteral("Promociona 2/21/211 ESO 1º A "));
+    // Promocion 2 (and a row without value) is not a promotion.
+    EXPECT_EQ(destino(alumnoDe(p, 121, 1204)), QStringLiteral("Repite 1/12/121 Primaria 2º A "));
+    EXPECT_EQ(destino(alumnoDe(p, 221, 2202)), QStringLiteral("Repite 2/22/221 ESO 2º A "));
+    // Promoted from the last course of the school: leaves, today.
+    EXPECT_EQ(destino(alumnoDe(p, 222, 2201)), QStringLiteral("Baja 0/0/0    30/06/2026"));
+    EXPECT_FALSE(host::HayAlumnosSinDestino(*p.arboles.secciones));
+    EXPECT_FALSE(host::HayAlumnosSinAsignar(*p.arboles.secciones));
+
+    // Seats: counted in the destination section, in the order the sections
+    // are confirmed.
+    const auto& s = *p.arboles.secciones;
+    EXPECT_EQ(s.Item(QStringLiteral("121"))->IDsPlazasOcupadas(), QStringLiteral(",1001,1204,1201,"));
+    EXPECT_EQ(s.Item(QStringLiteral("121"))->NumPlazasOcupadas(), 3);
+    EXPECT_EQ(s.Item(QStringLiteral("211"))->IDsPlazasOcupadas(), QStringLiteral(",1202,1203,"));
+    EXPECT_EQ(s.Item(QStringLiteral("211"))->NumPlazasOcupadas(), 2);
+    EXPECT_EQ(s.Item(QStringLiteral("222"))->IDsPlazasOcupadas(), QStringLiteral(","));
+    EXPECT_EQ(s.Item(QStringLiteral("222"))->NumPlazasOcupadas(), 0);
+}
+
+TEST_P(PlanCentro, ActividadesUnAnoDespuesConSusMiembrosYPrecios) {
+    const Plan p = host::planPorDefecto(con(), 1);
+    const auto& acts = *p.arboles.actividades;
+    ASSERT_EQ(acts.claves(), QStringList({"5", "6"}));
+    const auto judo = acts.Item(QStringLiteral("5"));
+    EXPECT_TRUE(judo->Promocionada());
+    EXPECT_EQ(judo->TipoActividad(), 2);
+    EXPECT_EQ(judo->FechaInicio(), QStringLiteral("2026/09/15"));
+    EXPECT_EQ(judo->FechaFin(), QStringLiteral("2027/06/30"));
+    // Without an end date neither date passes.
+    EXPECT_EQ(acts.Item(QStringLiteral("6"))->FechaInicio(), QString());
+    EXPECT_EQ(acts.Item(QStringLiteral("6"))->FechaFin(), QString());
+
+    // Active members only, at their prices, with the destination of their
+    // section's decision; the leaver of the plan is hidden.
+    EXPECT_EQ(judo->Alumnos()->claves(), QStringList({"1202", "2201"}));
+    const auto m1202 = judo->Alumnos()->Item(QStringLiteral("1202"));
+    EXPECT_TRUE(m1202->Pasar());
+    EXPECT_TRUE(m1202->Visible());
+    EXPECT_EQ(m1202->Euros(), QStringLiteral("30"));
+    EXPECT_EQ(m1202->Pesetas(), QStringLiteral("4992"));
+    EXPECT_EQ(m1202->IDTipoAlumno(), 1);
+    EXPECT_EQ(m1202->TipoAlumno(), QStringLiteral("General"));
+    EXPECT_EQ(m1202->IDSeccionActual(), 121);
+    EXPECT_EQ(m1202->IDCurso(), 21);
+    EXPECT_EQ(QStringList({m1202->TipoEnsenanza(), m1202->Curso(), m1202->Seccion()}),
+              QStringList({"ESO", "1º", "A"}));
+    const auto m2201 = judo->Alumnos()->Item(QStringLiteral("2201"));
+    EXPECT_TRUE(m2201->Pasar());
+    EXPECT_FALSE(m2201->Visible());
+    EXPECT_EQ(m2201->Euros(), QStringLiteral("15"));
+
+    // Types of the active members, at the activity's general price; only
+    // the visible members' rows are in use.
+    ASSERT_EQ(judo->TipoAlumnos()->claves(), QStringList({"1", "2"}));
+    const auto general = judo->TipoAlumnos()->Item(QStringLiteral("1"));
+    EXPECT_EQ(general->Nombre(), QStringLiteral("General"));
+    EXPECT_EQ(general->Euros(), QStringLiteral("30"));
+    EXPECT_EQ(general->Pesetas(), QStringLiteral("4992"));
+    EXPECT_TRUE(general->Visible());
+    const auto becado = judo->TipoAlumnos()->Item(QStringLiteral("2"));
+    EXPECT_FALSE(becado->Visible());
+    EXPECT_EQ(becado->Euros(), QString());
+    // Every course of the school, in order; in use the members' new course.
+    EXPECT_EQ(judo->Cursos()->claves(), QStringList({"11", "12", "21", "22"}));
+    QStringList enUso;
+    for (const auto& c : *judo->Cursos())
+        if (c->Visible()) enUso << c->Nombre();
+    EXPECT_EQ(enUso, QStringList({"ESO 1º"}));
+    EXPECT_EQ(judo->Cursos()->Item(QStringLiteral("21"))->Euros(), QString());
+}
+
+TEST_P(PlanCentro, ElPlanVaYVuelveEnJsonSinCambios) {
+    Plan p = host::planPorDefecto(con(), 1);
+    p.cabecera.cursoEscolar = QStringLiteral("2025/2026");
+    const QByteArray json = host::planAJson(p);
+    const Plan leido = host::planDesdeJson(json);
+    EXPECT_EQ(leido.cabecera.centro, 1);
+    EXPECT_EQ(leido.cabecera.cursoEscolar, QStringLiteral("2025/2026"));
+    EXPECT_EQ(destino(alumnoDe(leido, 222, 2201)), destino(alumnoDe(p, 222, 2201)));
+    EXPECT_EQ(host::planAJson(leido), json);
+    // The read plan fits the school it came from, and stays as it was.
+    Plan encajado = host::planDesdeJson(json);
+    EXPECT_NO_THROW(host::encajarEnCentro(encajado, con(), 1));
+    EXPECT_EQ(host::planAJson(encajado), json);
+}
+
+TEST_P(PlanCentro, EncajarListaCadaProblema) {
+    Plan p = host::planPorDefecto(con(), 1);
+    // A destination section of another course than the destination course.
+    alumnoDe(p, 111, 1001)->setNIDSeccion(211);
+    // A student the school does not have, and one in another's section.
+    auto extrano = std::make_shared<cAlumno>();
+    extrano->setIDAlumno(9999);
+    extrano->setPromociona(true);
+    const auto s112 = p.arboles.secciones->Item(QStringLiteral("112"));
+    s112->Alumnos()->Add(extrano, 9999);
+    auto ajeno = std::make_shared<cAlumno>();
+    ajeno->setIDAlumno(2202);
+    ajeno->setRepite(true);
+    s112->Alumnos()->Add(ajeno, 2202);
+    // A destination course of another teaching type, an unknown section and
+    // activity.
+    alumnoDe(p, 121, 1202)->setNIDTipoEnsenanza(1);
+    auto falsa = std::make_shared<cCurso>();
+    falsa->setIDSeccion(777);
+    p.arboles.secciones->Add(falsa, 777);
+    auto act = std::make_shared<cActividad>();
+    act->setIDActividad(88);
+    p.arboles.actividades->Add(act, 88);
+
+    const QByteArray antes = host::planAJson(p);
+    try {
+        host::encajarEnCentro(p, con(), 1);
+        FAIL() << "el plan debía rechazarse";
+    } catch (const ErrorPlan& e) {
+        EXPECT_EQ(e.tipo(), ErrorPlan::Tipo::NoEncaja);
+        EXPECT_EQ(e.problemas(),
+                  QStringList({
+                      "secciones[0].Alumnos[0]: la sección de destino 211 no es del curso 12 (es del 21)",
+                      "secciones[1].Alumnos[1]: el alumno 9999 no existe en el centro",
+                      "secciones[1].Alumnos[2]: el alumno 2202 no es de la sección 112 (es de la 221)",
+                      "secciones[2].Alumnos[2]: el curso de destino 21 no es del tipo de enseñanza 1 (es del 2)",
+                      "secciones[8]: la sección 777 no existe en el centro",
+                      "actividades[2]: la actividad 88 no existe en el centro",
+                  }));
+        EXPECT_TRUE(e.descripcion().contains(QStringLiteral("no encaja")));
+    }
+    // A plan refused is left as it was.
+    EXPECT_EQ(host::planAJson(p), antes);
+}
+
+TEST_P(PlanCentro, EncajarCompletaLasSeccionesYSuVisibilidad) {
+    Plan p = host::planPorDefecto(con(), 1);
+    p.arboles.secciones->Remove(QStringLiteral("221"));
+    p.arboles.secciones->Remove(QStringLiteral("123"));
+    p.arboles.secciones->Item(QStringLiteral("211"))->setVisible(true);
+    p.arboles.secciones->Item(QStringLiteral("111"))->setVisible(false);
+    host::encajarEnCentro(p, con(), 1);
+    const auto& s = *p.arboles.secciones;
+    EXPECT_FALSE(s.Item(QStringLiteral("211"))->Visible());
+    EXPECT_TRUE(s.Item(QStringLiteral("111"))->Visible());
+    // The section left out with active students comes back unpromoted and
+    // empty, so the closing asks about it; the empty one stays out.
+    EXPECT_FALSE(s.contiene(QStringLiteral("123")));
+    ASSERT_EQ(s.Clave(s.Count()), QStringLiteral("221"));
+    const auto vuelta = s.Item(QStringLiteral("221"));
+    EXPECT_TRUE(vuelta->Visible());
+    EXPECT_FALSE(vuelta->Promocionada());
+    EXPECT_TRUE(vuelta->Alumnos()->vacia());
+    EXPECT_EQ(vuelta->IDCurso(), 22);
+    EXPECT_EQ(vuelta->IDTipoEnsenanza(), 2);
+    EXPECT_EQ(vuelta->NumPlazas(), 30);
+}
+
+NCC_AMBOS_FONDOS(PlanCentro);
+
+// The command writes the same plan as the library, on the SQLite files of a
+// folder; the server form goes through the same session code.
+class OrdenPlan : public testing::Test {
+protected:
+    static int ncc(const QStringList& args, QByteArray* salida = nullptr, QByteArray* error = nullptr) {
+        QProcess p;
+        p.start(qEnvironmentVariable("NCC_BIN"), QStringList{QStringLiteral("plan")} + args);
+        if (!p.waitForFinished(120000)) return -1;
+        if (salida) *salida = p.readAllStandardOutput();
+        if (error) *error = p.readAllStandardError();
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+};
+
+TEST_F(OrdenPlan, EscribeElPlanPorDefectoYRechazaElMalUso) {
+    ASSERT_FALSE(qEnvironmentVariable("NCC_BIN").isEmpty()) << "NCC_BIN no está definido";
+    ContextoBD ctx(Proveedor::SQLite);
+    EscuelaPrueba escuela(ctx);
+    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1)"));
+    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 1)"));
+    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (1, '1º', 1, 1, 0)"));
+    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (1, 'A', 1, 25)"));
+    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO Alumno (IDAlumno, Nombre, CodTipoEnsenanza, CodCurso, CodSeccion, OrdenSeccion) VALUES (7, 'Ana', 1, 1, 1, 1)"));
+    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO Seccion_Alumno (CodSeccion, CodAlumno) VALUES (1, 7)"));
+
+    QByteArray salida, error;
+    ASSERT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta()}, &salida, &error), 0) << error.toStdString();
+    const Plan p = host::planDesdeJson(salida);
+    EXPECT_EQ(p.cabecera.cursoEscolar, QStringLiteral("2025/2026"));
+    EXPECT_EQ(p.cabecera.centro, 1);
+    ASSERT_TRUE(p.arboles.secciones->contiene(QStringLiteral("1")));
+    EXPECT_TRUE(p.arboles.secciones->Item(QStringLiteral("1"))->Alumnos()->contiene(QStringLiteral("7")));
+
+    const QString archivo = ctx.carpeta() + QStringLiteral("/plan.json");
+    ASSERT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--salida"), archivo}, &salida), 0);
+    EXPECT_TRUE(salida.isEmpty());
+    QFile f(archivo);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(host::planAJson(host::planDesdeJson(f.readAll())), host::planAJson(p));
+
+    EXPECT_EQ(ncc({}, nullptr, &error), 64);
+    EXPECT_TRUE(error.contains("Uso: ncc plan"));
+    EXPECT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--otra")}), 64);
+    EXPECT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--salida")}), 64);
+    // A folder without the application entry: said plainly, failure.
+    QTemporaryDir vacia;
+    EXPECT_EQ(ncc({QStringLiteral("--datos"), vacia.path()}, nullptr, &error), 1);
+    EXPECT_TRUE(error.startsWith("ncc plan: ")) << error.toStdString();
+    // A centre that is not there.
+    EXPECT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--centro"), QStringLiteral("9")}), 1);
+}
+
+}  // namespace
+}  // namespace ncc::pruebas
