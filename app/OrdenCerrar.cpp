@@ -1,0 +1,272 @@
+// ncc cerrar: closes the current school year of a centre from the command
+// line, with a plan (a file, or the default one that carries the school on
+// as it is), the same engine run as the wizard's and the same questions,
+// asked on the terminal or answered Yes with --si.
+#include "app/Comandos.h"
+#include "app/ResumenCierre.h"
+#include "engine/DiarioCierre.h"
+#include "engine/cIFunciones.h"
+#include "entry/cAsignarDatos.h"
+#include "host/Plan.h"
+#include "host/Sesion.h"
+#include "platform/MensajesTerminal.h"
+#include "platform/Textos.h"
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTextStream>
+#include <cstdio>
+#include <unistd.h>
+
+namespace ncc::app {
+
+namespace {
+
+constexpr int LongitudMaximaCurso = 50;
+
+QString uso() {
+    return QStringLiteral(
+               "Uso: ncc cerrar (--datos CARPETA | --servidor CADENA) [--centro N] [--usuario N] [--pesetas]\n"
+               "                [--plan FICHERO] [--curso NOMBRE] [--parcial] [--sin-secciones] [--sin-actividades] [--si]\n"
+               "  --plan FICHERO     decisiones del cierre (ncc plan); sin él, el plan por defecto\n"
+               "  --curso NOMBRE     nombre del nuevo curso escolar (por defecto, el siguiente: 2025/2026 -> 2026/2027)\n"
+               "  --parcial          cierre parcial: el curso cerrado sigue activo\n"
+               "  --si               responde Sí a todas las preguntas\n") +
+           host::usoOpcionesSesion();
+}
+
+// "2025/2026" -> "2026/2027"; any other name gives nothing.
+QString cursoSiguiente(const QString& actual) {
+    static const QRegularExpression re(QStringLiteral("^\\s*(\\d{4})\\s*([/-])\\s*(\\d{2}|\\d{4})\\s*$"));
+    const auto m = re.match(actual);
+    if (!m.hasMatch()) return {};
+    const int desde = m.captured(1).toInt() + 1;
+    const int hasta = m.captured(3).size() == 2 ? (m.captured(3).toInt() + 1) % 100 : m.captured(3).toInt() + 1;
+    return QStringLiteral("%1%2%3").arg(desde).arg(m.captured(2)).arg(hasta, m.captured(3).size(), 10, QLatin1Char('0'));
+}
+
+// The run's two bars on one terminal line (only when stderr is a terminal;
+// otherwise a line per step, which a log can keep).
+class ProgresoTerminal : public QObject, public Progreso, public Porcentaje {
+public:
+    explicit ProgresoTerminal(cIFunciones& motor) : enTerminal_(::isatty(2)) {
+        connect(&motor, &cIFunciones::IniciarProgreso, this, [this](long& max, QString& texto) {
+            maxInterno_ = max;
+            valorInterno_ = 0;
+            textoInterno_ = texto;
+            pintar(true);
+        });
+        connect(&motor, &cIFunciones::AumentarProgreso, this, [this] {
+            ++valorInterno_;
+            pintar(false);
+        });
+        connect(&motor, &cIFunciones::CerrarProgreso, this, [this] {
+            textoInterno_.clear();
+            maxInterno_ = 0;
+            pintar(true);
+        });
+    }
+    ~ProgresoTerminal() override {
+        if (enTerminal_) std::fputs("\n", stderr);
+    }
+    void setMin(float) override {}
+    float Max() const override { return max_; }
+    void setMax(float v) override { max_ = v; }
+    float Value() const override { return valor_; }
+    void setValue(float v) override { valor_ = v; }
+    void setCaption(const QString& t) override {
+        porcentaje_ = t;
+        pintar(true);
+    }
+
+private:
+    void pintar(bool siempre) {
+        // A long inner loop repaints at most every 100 ms.
+        if (!siempre && reloj_.isValid() && reloj_.elapsed() < 100) return;
+        reloj_.start();
+        QString linea = QStringLiteral("Cierre %1").arg(porcentaje_.isEmpty() ? QStringLiteral("0%") : porcentaje_, 4);
+        if (!textoInterno_.isEmpty())
+            linea += QStringLiteral("  %1: %2/%3").arg(textoInterno_).arg(valorInterno_).arg(maxInterno_);
+        const QByteArray b = linea.toUtf8();
+        if (enTerminal_) std::fprintf(stderr, "\r\033[K%s", b.constData());
+        else if (siempre) std::fprintf(stderr, "%s\n", b.constData());
+        std::fflush(stderr);
+    }
+
+    bool enTerminal_;
+    float max_ = 0, valor_ = 0;
+    QString porcentaje_, textoInterno_;
+    long maxInterno_ = 0, valorInterno_ = 0;
+    QElapsedTimer reloj_;
+};
+
+struct OpcionesCierre {
+    QString plan, curso;
+    bool parcial = false, si = false, secciones = true, actividades = true;
+};
+
+OpcionesCierre leerOpciones(QStringList& args) {
+    OpcionesCierre o;
+    for (int i = 0; i < args.size();) {
+        const QString a = args.at(i);
+        auto valor = [&](const QString& nombre) {
+            if (a.startsWith(nombre + QLatin1Char('='))) {
+                args.removeAt(i);
+                return a.mid(nombre.size() + 1);
+            }
+            if (i + 1 >= args.size()) throw host::ErrorOpciones(QStringLiteral("Falta el valor de %1").arg(nombre));
+            const QString v = args.at(i + 1);
+            args.remove(i, 2);
+            return v;
+        };
+        if (a == QLatin1String("--plan") || a.startsWith(QLatin1String("--plan="))) o.plan = valor(QStringLiteral("--plan"));
+        else if (a == QLatin1String("--curso") || a.startsWith(QLatin1String("--curso="))) o.curso = valor(QStringLiteral("--curso"));
+        else if (a == QLatin1String("--parcial")) { o.parcial = true; args.removeAt(i); }
+        else if (a == QLatin1String("--si")) { o.si = true; args.removeAt(i); }
+        else if (a == QLatin1String("--sin-secciones")) { o.secciones = false; args.removeAt(i); }
+        else if (a == QLatin1String("--sin-actividades")) { o.actividades = false; args.removeAt(i); }
+        else ++i;
+    }
+    if (!args.isEmpty()) throw host::ErrorOpciones(QStringLiteral("Argumento no reconocido: %1").arg(args.first()));
+    return o;
+}
+
+host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
+    host::Plan plan;
+    if (o.plan.isEmpty()) {
+        plan = host::planPorDefecto(sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
+    } else {
+        QFile f(o.plan);
+        if (!f.open(QIODevice::ReadOnly))
+            throw host::ErrorOpciones(QStringLiteral("No se puede leer el plan %1: %2").arg(o.plan, f.errorString()));
+        // A plan is a few megabytes at most, even for the largest school.
+        if (f.size() > 256LL * 1024 * 1024)
+            throw host::ErrorPlan(host::ErrorPlan::Tipo::Formato, {QStringLiteral("el fichero del plan es demasiado grande")});
+        plan = host::planDesdeJson(f.readAll());
+    }
+    host::encajarEnCentro(plan, sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
+    return plan;
+}
+
+// A closing cut short (a power cut, a killed process) is settled before
+// anything else opens the school's databases.
+bool recuperarPendiente(const host::OpcionesSesion& op) {
+    QTextStream err(stderr);
+    try {
+        auto bloqueo = motor::bloquearCierre(op.appEntrada);
+        const auto r = motor::recuperarCierrePendiente(op.appEntrada);
+        if (r != motor::Recuperacion::Nada) err << motor::textoRecuperacion(r) << "\n";
+        return true;
+    } catch (const Error& e) {
+        err << "ncc: " << e.descripcion() << "\n";
+        return false;
+    }
+}
+
+int recuperar(const QStringList& argumentos) {
+    QStringList args = argumentos;
+    host::OpcionesSesion op;
+    try {
+        op = host::desdeArgumentos(args);
+        if (!args.isEmpty()) throw host::ErrorOpciones(QStringLiteral("Argumento no reconocido: %1").arg(args.first()));
+    } catch (const host::ErrorOpciones& e) {
+        QTextStream(stderr) << "ncc recuperar: " << e.descripcion() << "\n" << host::usoOpcionesSesion();
+        return SalidaUso;
+    }
+    return recuperarPendiente(op) ? SalidaExito : SalidaFallo;
+}
+
+const Registro registroRecuperar({"recuperar", "resuelve un cierre de curso que no llegó a terminar", recuperar});
+
+int cerrar(const QStringList& argumentos) {
+    QTextStream err(stderr);
+    QStringList args = argumentos;
+    host::OpcionesSesion opSesion;
+    OpcionesCierre op;
+    try {
+        opSesion = host::desdeArgumentos(args);
+        op = leerOpciones(args);
+    } catch (const host::ErrorOpciones& e) {
+        err << "ncc cerrar: " << e.descripcion() << "\n" << uso();
+        return SalidaUso;
+    }
+    mensajesTerminal().fijarSiATodo(op.si);
+    try {
+        if (!recuperarPendiente(opSesion)) return SalidaFallo;
+        auto sesion = host::abrirSesion(opSesion);
+        cAsignarDatos entrada;
+        entrada.ObtenerDatos(sesion.get());
+
+        const QString nuevo = op.curso.isEmpty() ? cursoSiguiente(sesion->ValorCursoEscolar()) : op.curso;
+        if (nuevo.trimmed().isEmpty()) {
+            err << "ncc cerrar: indique el nombre del nuevo curso escolar con --curso (el actual, \""
+                << sesion->ValorCursoEscolar() << "\", no permite deducirlo)\n";
+            return SalidaUso;
+        }
+        if (nuevo.size() > LongitudMaximaCurso) {
+            err << "ncc cerrar: el nombre del nuevo curso escolar no puede pasar de " << LongitudMaximaCurso
+                << " caracteres\n";
+            return SalidaUso;
+        }
+
+        host::Plan plan = leerPlan(op, *sesion);
+        if (op.secciones && host::HayAlumnosSinDestino(*plan.arboles.secciones) &&
+            !preguntarTexto(QStringLiteral("¡Atención! Existen alumnos promocionados o que repiten que no tienen asignado "
+                                           "ningún curso o sección, si continúa el programa no pasará a estos alumnos "
+                                           "al curso siguiente. ¿Desea continuar?")))
+            return SalidaRechazo;
+
+        err << "Cierre del curso " << sesion->ValorCursoEscolar() << " de " << sesion->NombreCentro()
+            << "; nuevo curso: " << nuevo << "\n";
+        err.flush();
+        CierreParcial() = op.parcial;
+        const ResumenCierre antes = ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
+
+        QElapsedTimer reloj;
+        reloj.start();
+        cIFunciones motor;
+        ProgresoTerminal progreso(motor);
+        motor.setProgreso(&progreso);
+        motor.setPorcentaje(&progreso);
+        motor.setColSecciones(plan.arboles.secciones);
+        motor.setcolActividades(plan.arboles.actividades);
+        motor.setNuevoCursoEscolar(nuevo);
+        motor.setProcesarSecciones(op.secciones);
+        motor.setProcesarActividades(op.actividades);
+        const bool correcto = motor.TransferirDatos();
+        const double segundos = reloj.elapsed() / 1000.0;
+        if (!correcto) {
+            if (motor.Cancelado()) {
+                err << "\nCierre cancelado: no se ha modificado nada.\n";
+                return SalidaRechazo;
+            }
+            err << "\nEl cierre ha fallado y las bases de datos se han restaurado como estaban.\n";
+            return SalidaFallo;
+        }
+        sesion->setlngRowData(-100);
+        QTextStream out(stdout);
+        out << "\n" << Texto(2182) << "\n";
+        out << antes.completar(motor.estado()).texto(segundos);
+        return SalidaExito;
+    } catch (const SinTerminal& e) {
+        err << "\nncc cerrar: hay que responder a una pregunta y no hay terminal (use --si para responder Sí a todo):\n  "
+            << e.pregunta() << "\n";
+        return SalidaRechazo;
+    } catch (const host::ErrorPlan& e) {
+        err << "ncc cerrar: el plan no se puede usar:\n";
+        for (const QString& p : e.problemas()) err << "  - " << p << "\n";
+        return e.tipo() == host::ErrorPlan::Tipo::Formato ? SalidaUso : SalidaRechazo;
+    } catch (const host::ErrorOpciones& e) {
+        err << "ncc cerrar: " << e.descripcion() << "\n";
+        return SalidaUso;
+    } catch (const Error& e) {
+        err << "ncc cerrar: Error " << e.numero() << ": " << e.descripcion() << "\n";
+        return SalidaFallo;
+    }
+}
+
+const Registro registro({"cerrar", "cierra el curso escolar actual de un centro", cerrar});
+
+}  // namespace
+
+}  // namespace ncc::app

@@ -1,0 +1,31 @@
+#pragma once
+// What a closing did, in the figures a secretary can check: read from the
+// plan's trees and from the closing year's and the new year's databases.
+#include "engine/EstadoMotor.h"
+#include "host/Plan.h"
+#include <QString>
+
+namespace ncc::app {
+
+struct ResumenCierre {
+    long promocionan = 0, repiten = 0, bajas = 0;
+    long bajasArchivadas = 0;
+    long seccionesCorregidas = 0, plazasAnadidas = 0;
+    long filasHistorico = 0, materiasPendientes = 0;
+    long actividadesAntes = 0, actividadesDespues = 0;
+    long familias = 0, direcciones = 0, cuentas = 0, fotos = 0;  // purged
+    QString nuevaCentro, nuevaBorrado;
+
+    // Figures of the closing year before the run.
+    static ResumenCierre leerAntes(const cConfiguracion& conf, const host::Arboles& arboles);
+    // The same summary once the run has succeeded.
+    ResumenCierre completar(const motor::EstadoMotor& e) const;
+    QString texto(double segundos) const;
+
+private:
+    long historicoAntes_ = 0, bajasAntes_ = 0;
+    long familiasAntes_ = 0, direccionesAntes_ = 0, cuentasAntes_ = 0, fotosAntes_ = 0;
+    QHash<qint64, long> plazasAntes_;
+};
+
+}  // namespace ncc::app
