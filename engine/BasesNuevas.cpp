@@ -66,6 +66,33 @@ void confirmarSiHay(Conexion& con) {
     if (con.State() == 1 && con.enTransaccion()) con.CommitTrans();
 }
 
+// Closes the session's open connections and reopens them when done (or on
+// the way out of an error, where a failure to reopen is not the news).
+class SesionApartada {
+public:
+    SesionApartada(EstadoMotor& e, bool apartar) {
+        if (!apartar) return;
+        for (Conexion* c : {&e.conLocalCentro(), &e.conLocalBorradoCentro(), &e.conLocalAppEntrada(),
+                            &e.conLocalBorradoAppEntrada()})
+            if (c->State() == 1) {
+                c->Close();
+                cerradas_.append(c);
+            }
+    }
+    void volver() {
+        const auto cerradas = std::exchange(cerradas_, {});
+        for (Conexion* c : cerradas) c->Open();
+    }
+    ~SesionApartada() {
+        for (Conexion* c : cerradas_) try { c->Open(); } catch (const Error&) {}
+    }
+    SesionApartada(const SesionApartada&) = delete;
+    SesionApartada& operator=(const SesionApartada&) = delete;
+
+private:
+    QVector<Conexion*> cerradas_;
+};
+
 }  // namespace
 
 void DuplicarComillas(QString& texto) { texto.replace(QLatin1Char('\''), QStringLiteral("''")); }
@@ -136,9 +163,14 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
         };
         // From here on a cut-short run is undone at the next start.
         escribirDiario(e, FaseCierre::Copiando);
+        // The server copies a database by itself only while nobody is
+        // connected to it: the session's connections step aside for the
+        // copies and come back as they were, whatever happens.
+        const QString plantilla = plantillaServidor(e);
+        SesionApartada apartada(e, e.SQLServer());
         for (const auto& [origen, destino] : copias) {
             if (e.SQLServer()) {
-                CopiaDBSQLServer(plantillaServidor(e), origen, destino);
+                CopiaDBSQLServer(plantilla, origen, destino);
             } else {
                 // A copy that fails must not pass unnoticed: the backups are
                 // what a failed run restores.
@@ -146,6 +178,7 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
             }
             cederAhora();
         }
+        apartada.volver();
         escribirDiario(e, FaseCierre::Trabajando);
         return true;
     } catch (const Error& err) {

@@ -171,6 +171,15 @@ void copiar(const QString& plantilla, const QString& origen, const QString& dest
     {
         auto con = administracion(plantilla);
         con->Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + identificador(destino) + QStringLiteral(" WITH (FORCE)"));
+        // The server copies a database nobody is connected to by itself,
+        // many times faster than a dump; with sessions on the source it
+        // refuses, and the dump below does the copy instead.
+        try {
+            con->Execute(QStringLiteral("CREATE DATABASE ") + identificador(destino) + QStringLiteral(" TEMPLATE ") +
+                         identificador(origen));
+            return;
+        } catch (const Error&) {
+        }
         con->Execute(QStringLiteral("CREATE DATABASE ") + identificador(destino) +
                      QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8'"));
     }
