@@ -269,10 +269,15 @@ bool PasarHistorico(EstadoMotor& e) {
         }
 
         // The last evaluated act of the students of a section who have not
-        // left. The query is united with itself so that the rows the joins
-        // repeat come back once; they come in student order. The period is
-        // named, since SQLite would otherwise name it after the other
-        // tables of the join that have one.
+        // left, in student order; the period is named, since SQLite would
+        // otherwise name it after the other tables of the join that have
+        // one. The act's period must be a period of some section and of
+        // some student: as joins on the period alone, those two tables
+        // multiplied every act by all the sections and students that share
+        // its period, rows that the union with itself then folded back into
+        // one. As existence tests they give the same rows without building
+        // the product, which on a large school is millions of rows per
+        // section.
         const QString q =
             QStringLiteral("SELECT Alumno.IDAlumno, Alumno.Repetidor, Alumno.codTipoEnsenanza, Alumno.codCurso, "
                            "Alumno.codSeccion, "
@@ -282,13 +287,13 @@ bool PasarHistorico(EstadoMotor& e) {
                            " FROM "
                            "Alumno INNER JOIN ((Alumno_MateriaDetalles INNER JOIN MateriaDetalles ON "
                            "Alumno_MateriaDetalles.codMateriaDetalles=MateriaDetalles.IDMateriaDetalles) "
-                           "INNER JOIN (((EvaluacionActa LEFT JOIN Nota ON Nota.IDNota=EvaluacionActa.codNota) "
-                           "INNER JOIN Seccion_NumEvaluacion ON "
-                           "EvaluacionActa.codNumEvaluacion=Seccion_NumEvaluacion.codNumEvaluacion) "
-                           "INNER JOIN Alumno_NumEvaluacion ON "
-                           "EvaluacionActa.codNumEvaluacion=Alumno_NumEvaluacion.codNumEvaluacion) ON "
+                           "INNER JOIN (EvaluacionActa LEFT JOIN Nota ON Nota.IDNota=EvaluacionActa.codNota) ON "
                            "Alumno_MateriaDetalles.IDAlumno_MateriaDetalles=EvaluacionActa.codAlumno_MateriaDetalles) "
                            "ON Alumno.IDAlumno=Alumno_MateriaDetalles.codAlumno WHERE "
+                           "EXISTS (SELECT 1 FROM Seccion_NumEvaluacion WHERE "
+                           "Seccion_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
+                           "EXISTS (SELECT 1 FROM Alumno_NumEvaluacion WHERE "
+                           "Alumno_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
                            "EvaluacionActa.UltimaEvaluada=") +
             verdadero +
             QStringLiteral(" AND (Alumno.FechaBaja "

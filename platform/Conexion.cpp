@@ -1,4 +1,6 @@
 #include "platform/Conexion.h"
+#include <QElapsedTimer>
+#include <cstdio>
 #include "platform/Error.h"
 #include "platform/Sentencias.h"
 #include <QAtomicInt>
@@ -182,6 +184,10 @@ int Conexion::Execute(const QString& sql, const QVariantList& valores) {
 }
 
 Recordset Conexion::Abrir(const QString& sql, const QVariantList& valores) {
+    // NCC_TRAZA_LENTAS=ms lists the reads slower than that, for tuning.
+    static const int lentas = qEnvironmentVariableIntValue("NCC_TRAZA_LENTAS");
+    QElapsedTimer reloj;
+    if (lentas > 0) reloj.start();
     QSqlQuery& q = ejecutar(sql, valores);
     const QSqlRecord r = q.record();
     QStringList columnas;
@@ -195,6 +201,8 @@ Recordset Conexion::Abrir(const QString& sql, const QVariantList& valores) {
     }
     q.finish();
     if (valores.isEmpty()) ultima_.reset();
+    if (lentas > 0 && reloj.elapsed() >= lentas)
+        std::fprintf(stderr, "[%lld ms] %s\n", static_cast<long long>(reloj.elapsed()), sql.toUtf8().constData());
     return Recordset(std::move(columnas), std::move(filas));
 }
 

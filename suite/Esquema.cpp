@@ -338,6 +338,13 @@ QStringList sentenciasCreacion(TipoBase tipo, Proveedor proveedor) {
         for (const Columna& c : t.columnas) cols << definicionColumna(c, proveedor);
         r << QStringLiteral("CREATE TABLE %1 (%2)").arg(t.nombre, cols.join(QStringLiteral(", ")));
     }
+    // Every reference to another table ("cod…") is indexed, as the suite's
+    // databases are: the closing joins and filters on them row after row,
+    // and without an index each of those is a scan of the whole table.
+    for (const Tabla& t : tablas(tipo))
+        for (const Columna& c : t.columnas)
+            if (!c.clave && c.nombre.startsWith(QLatin1String("cod"), Qt::CaseInsensitive))
+                r << QStringLiteral("CREATE INDEX ix_%1_%2 ON %1 (%2)").arg(t.nombre, c.nombre);
     return r;
 }
 
