@@ -72,7 +72,13 @@ struct Promocion {
 
 // The promotion data of a section's students, read once per section:
 // by (student, period) the first row found, and by student the first row
-// that promotes (Promocion 1), which takes precedence.
+// that promotes (Promocion 1), which takes precedence. Only the section's
+// own students are read: they are the only ones its grade rows ask about,
+// and periods are shared by many sections, so without that filter every
+// section would read the whole school's rows. (The "+" keeps SQLite,
+// which has no statistics on the suite's databases, from walking the
+// period's index, which holds every student of the school, instead of the
+// section's students.)
 class PromocionesSeccion {
 public:
     PromocionesSeccion(Conexion& con, int seccion) {
@@ -80,10 +86,12 @@ public:
             QStringLiteral("SELECT Alumno_NumEvaluacion.codAlumno, Alumno_NumEvaluacion.codNumEvaluacion, "
                            "Alumno_NumEvaluacion.Promocion, Alumno_NumEvaluacion.PromocionPCPI, "
                            "Alumno_NumEvaluacion.PromocionDiversificacion, Seccion_NumEvaluacion.Fecha "
-                           "FROM Alumno_NumEvaluacion INNER JOIN Seccion_NumEvaluacion ON "
-                           "Alumno_NumEvaluacion.codNumEvaluacion=Seccion_NumEvaluacion.codNumEvaluacion "
-                           "WHERE codSeccion=? ORDER BY Alumno_NumEvaluacion.IDAlumno_NumEvaluacion"),
-            {seccion});
+                           "FROM Alumno INNER JOIN (Alumno_NumEvaluacion INNER JOIN Seccion_NumEvaluacion ON "
+                           "+Alumno_NumEvaluacion.codNumEvaluacion=Seccion_NumEvaluacion.codNumEvaluacion) ON "
+                           "Alumno_NumEvaluacion.codAlumno=Alumno.IDAlumno "
+                           "WHERE Seccion_NumEvaluacion.codSeccion=? AND Alumno.codSeccion=? "
+                           "ORDER BY Alumno_NumEvaluacion.IDAlumno_NumEvaluacion"),
+            {seccion, seccion});
         ceder();
         for (; !rs.eof(); rs.MoveNext()) {
             const qint64 alumno = rs.entero(QStringLiteral("codAlumno"));

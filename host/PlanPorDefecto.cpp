@@ -88,13 +88,18 @@ struct Estructura {
         return 0;
     }
 
-    // The section of `idCurso` named as `descripcion`, else its first; 0
-    // when the course has none.
-    int seccionEn(int idCurso, const QString& descripcion) const {
+    // The section of `idCurso` named as `origen`'s, else the one in the
+    // same place among the course's sections (wrapping round), so that a
+    // course with fewer sections shares the students out instead of piling
+    // them into its first; 0 when the course has none.
+    int seccionEn(int idCurso, int origen) const {
         const QList<int> lista = curso.value(idCurso).secciones;
+        if (lista.isEmpty()) return 0;
+        const Seccion& o = seccion.value(origen);
         for (int s : lista)
-            if (seccion.value(s).descripcion == descripcion) return s;
-        return lista.isEmpty() ? 0 : lista.first();
+            if (seccion.value(s).descripcion == o.descripcion) return s;
+        const int posicion = std::max<qsizetype>(0, curso.value(o.curso).secciones.indexOf(origen));
+        return lista.at(posicion % lista.size());
     }
 };
 
@@ -291,7 +296,7 @@ void proponerDestino(cAlumno& a, const cCurso& s, const Estructura& e, const QSt
             return;
         }
         tipo = e.curso[curso].tipo;
-        seccion = e.seccionEn(curso, e.seccion.value(s.IDSeccion()).descripcion);
+        seccion = e.seccionEn(curso, s.IDSeccion());
     }
     a.setNIDTipoEnsenanza(enByte(tipo));
     a.setNTipoEnsenanza(e.tipo.value(tipo).nombre);

@@ -175,19 +175,29 @@ QSqlQuery& Conexion::ejecutar(const QString& sql, const QVariantList& valores) {
     return q;
 }
 
+namespace {
+// NCC_TRAZA_LENTAS=ms lists the statements slower than that, for tuning.
+const int trazaLentas = qEnvironmentVariableIntValue("NCC_TRAZA_LENTAS");
+void trazar(const QElapsedTimer& reloj, const QString& sql) {
+    if (trazaLentas > 0 && reloj.elapsed() >= trazaLentas)
+        std::fprintf(stderr, "[%lld ms] %s\n", static_cast<long long>(reloj.elapsed()), sql.toUtf8().constData());
+}
+}  // namespace
+
 int Conexion::Execute(const QString& sql, const QVariantList& valores) {
+    QElapsedTimer reloj;
+    if (trazaLentas > 0) reloj.start();
     QSqlQuery& q = ejecutar(sql, valores);
     const int n = q.numRowsAffected();
     if (q.isSelect()) q.finish();
     if (valores.isEmpty()) ultima_.reset();
+    if (trazaLentas > 0) trazar(reloj, sql);
     return n;
 }
 
 Recordset Conexion::Abrir(const QString& sql, const QVariantList& valores) {
-    // NCC_TRAZA_LENTAS=ms lists the reads slower than that, for tuning.
-    static const int lentas = qEnvironmentVariableIntValue("NCC_TRAZA_LENTAS");
     QElapsedTimer reloj;
-    if (lentas > 0) reloj.start();
+    if (trazaLentas > 0) reloj.start();
     QSqlQuery& q = ejecutar(sql, valores);
     const QSqlRecord r = q.record();
     QStringList columnas;
@@ -201,8 +211,7 @@ Recordset Conexion::Abrir(const QString& sql, const QVariantList& valores) {
     }
     q.finish();
     if (valores.isEmpty()) ultima_.reset();
-    if (lentas > 0 && reloj.elapsed() >= lentas)
-        std::fprintf(stderr, "[%lld ms] %s\n", static_cast<long long>(reloj.elapsed()), sql.toUtf8().constData());
+    if (trazaLentas > 0) trazar(reloj, sql);
     return Recordset(std::move(columnas), std::move(filas));
 }
 

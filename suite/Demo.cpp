@@ -892,7 +892,7 @@ private:
             const DefCurso& d = *cursos_[s.curso - 1].def;
             for (int i : s.alumnos) {
                 int reac = 0, div = 0, itinerario = 0;
-                if (d.diversificacion && az_.milesimas(120)) { reac = 3; div = -1; }
+                if (d.diversificacion && az_.milesimas(120)) { reac = 3; div = 1; }
                 else if (d.reAc && az_.milesimas(80)) reac = az_.entre(1, 2);
                 if (d.tipo == 4) itinerario = az_.entre(1, 3);
                 w_.fila("Seccion_Alumno", {{"CodSeccion", s.id}, {"CodAlumno", alumnos_[i].id}, {"RE_AC_DIV", reac},

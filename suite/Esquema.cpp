@@ -345,6 +345,17 @@ QStringList sentenciasCreacion(TipoBase tipo, Proveedor proveedor) {
         for (const Columna& c : t.columnas)
             if (!c.clave && c.nombre.startsWith(QLatin1String("cod"), Qt::CaseInsensitive))
                 r << QStringLiteral("CREATE INDEX ix_%1_%2 ON %1 (%2)").arg(t.nombre, c.nombre);
+    // A link table without a key of its own is looked up by both its ends.
+    for (const Tabla& t : tablas(tipo)) {
+        QStringList refs;
+        bool conClave = false;
+        for (const Columna& c : t.columnas) {
+            conClave = conClave || c.clave;
+            if (c.nombre.startsWith(QLatin1String("cod"), Qt::CaseInsensitive)) refs << c.nombre;
+        }
+        if (!conClave && refs.size() == 2)
+            r << QStringLiteral("CREATE INDEX ix_%1_enlace ON %1 (%2)").arg(t.nombre, refs.join(QStringLiteral(", ")));
+    }
     return r;
 }
 

@@ -1,0 +1,242 @@
+// ncc bench: the closing at scale. For each size it builds a sample school
+// in a temporary place, runs the whole closing with the default plan and
+// every question answered Yes, and prints one row of figures; each size runs
+// in a process of its own so that its peak memory is its own.
+#include "app/Comandos.h"
+#include "engine/cIFunciones.h"
+#include "entry/cAsignarDatos.h"
+#include "host/Plan.h"
+#include "host/Sesion.h"
+#include "platform/BasesDatos.h"
+#include "platform/CadenaConexion.h"
+#include "platform/MensajesTerminal.h"
+#include "platform/Sentencias.h"
+#include "suite/Demo.h"
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+#include <sys/resource.h>
+
+namespace ncc::app {
+
+namespace {
+
+// The run's progress steps, timestamped: the engine advances its bar at
+// fixed points, which mark where each phase ends.
+class Cronometro : public Progreso {
+public:
+    Cronometro() { reloj_.start(); }
+    void setMin(float) override {}
+    float Max() const override { return max_; }
+    void setMax(float v) override { max_ = v; }
+    float Value() const override { return valor_; }
+    void setValue(float v) override {
+        valor_ = v;
+        marcas_.append(reloj_.nsecsElapsed() / 1e9);
+    }
+    // Seconds from the start to the end of step `n` (1-based).
+    double hasta(int n) const { return n <= 0 ? 0 : marcas_.value(n, marcas_.isEmpty() ? 0 : marcas_.last()); }
+    double tramo(int desde, int hasta_) const { return hasta(hasta_) - hasta(desde); }
+
+private:
+    QElapsedTimer reloj_;
+    float max_ = 0, valor_ = 0;
+    QVector<double> marcas_;  // [0] is the reset to 0
+};
+
+long memoriaPicoMB() {
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return r.ru_maxrss / 1024;
+}
+
+// The floor: copying the school's four databases once and compacting the
+// two new ones, which any closing must at least do.
+double suelo(const suite::ResumenDemo& demo, bool servidor, const QString& plantilla) {
+    QElapsedTimer t;
+    t.start();
+    if (servidor) {
+        for (const QString& cadena : {demo.centro, demo.borradoCentro}) {
+            const QString db = CadenaConexion(cadena).valor(QStringLiteral("Initial Catalog"));
+            servidor::copiar(plantilla, db, db + QStringLiteral("_suelo"));
+            servidor::borrar(plantilla, db + QStringLiteral("_suelo"));
+        }
+        return t.nsecsElapsed() / 1e9;
+    }
+    for (const QString& cadena : {demo.appEntrada, demo.borradoAppEntrada, demo.centro, demo.borradoCentro}) {
+        const QString f = CadenaConexion(cadena).valor(QStringLiteral("Data Source"));
+        archivos::copiar(f, f + QStringLiteral(".suelo"));
+        archivos::compactarSQLite(f + QStringLiteral(".suelo"), f + QStringLiteral(".suelo2"));
+        archivos::borrar(f + QStringLiteral(".suelo"));
+        archivos::borrar(f + QStringLiteral(".suelo2"));
+    }
+    return t.nsecsElapsed() / 1e9;
+}
+
+// One size, in this process: prints one JSON line with its figures.
+int unaMedida(int alumnos, const QString& servidorCadena) {
+    QTemporaryDir dir;
+    suite::OpcionesDemo o;
+    o.alumnos = alumnos;
+    o.reemplazar = true;
+    const bool enServidor = !servidorCadena.isEmpty();
+    if (enServidor) o.prefijo = QStringLiteral("bench%1_").arg(alumnos);
+    const suite::ResumenDemo demo = enServidor ? suite::crearDemoServidor(servidorCadena, o)
+                                               : suite::crearDemoSQLite(dir.path(), o);
+    const double segSuelo = suelo(demo, enServidor, servidorCadena);
+
+    host::OpcionesSesion op;
+    op.appEntrada = demo.appEntrada;
+    op.borradoAppEntrada = demo.borradoAppEntrada;
+    auto sesion = host::abrirSesion(op);
+    cAsignarDatos entrada;
+    entrada.ObtenerDatos(sesion.get());
+    mensajesTerminal().fijarSiATodo(true);
+    host::Plan plan = host::planPorDefecto(sesion->centro(), static_cast<qint16>(sesion->IDCentro()));
+    host::encajarEnCentro(plan, sesion->centro(), static_cast<qint16>(sesion->IDCentro()));
+
+    cIFunciones motor;
+    Cronometro crono;
+    motor.setProgreso(&crono);
+    motor.setColSecciones(plan.arboles.secciones);
+    motor.setcolActividades(plan.arboles.actividades);
+    motor.setNuevoCursoEscolar(QStringLiteral("2026/2027"));
+    motor.setProcesarSecciones(true);
+    motor.setProcesarActividades(true);
+    Sentencias::reiniciar();
+    QElapsedTimer t;
+    t.start();
+    const bool correcto = motor.TransferirDatos();
+    const double total = t.nsecsElapsed() / 1e9;
+    const long sentencias = Sentencias::contadas();
+
+    // Steps: 1-2 databases; 3 promotion, 4 families, 5-9 students, 10
+    // history, 11 leavers, 12-13 activities, 14 final, 15 registration,
+    // compaction and backups.
+    QJsonObject r;
+    r.insert(QStringLiteral("alumnos"), alumnos);
+    r.insert(QStringLiteral("correcto"), correcto);
+    r.insert(QStringLiteral("sentencias"), double(sentencias));
+    r.insert(QStringLiteral("bases"), crono.tramo(0, 2));
+    r.insert(QStringLiteral("alumnosFase"), crono.tramo(2, 3) + crono.tramo(4, 9));
+    r.insert(QStringLiteral("historico"), crono.tramo(9, 10));
+    r.insert(QStringLiteral("purga"), crono.tramo(3, 4) + crono.tramo(10, 11));
+    r.insert(QStringLiteral("actividades"), crono.tramo(11, 13));
+    r.insert(QStringLiteral("final"), crono.tramo(13, 15));
+    r.insert(QStringLiteral("total"), total);
+    r.insert(QStringLiteral("suelo"), segSuelo);
+    r.insert(QStringLiteral("memoriaMB"), double(memoriaPicoMB()));
+    if (enServidor)
+        for (const QString& n : demo.bases + QStringList{QStringLiteral("A1C4"), QStringLiteral("B1C4")})
+            try { servidor::borrar(servidorCadena, n); } catch (const Error&) {}
+    QTextStream(stdout) << QJsonDocument(r).toJson(QJsonDocument::Compact) << "\n";
+    return correcto ? SalidaExito : SalidaFallo;
+}
+
+int bench(const QStringList& argumentos) {
+    QTextStream out(stdout), err(stderr);
+    QList<int> tamanos;
+    QString servidor;
+    int una = 0;
+    for (int i = 0; i < argumentos.size(); ++i) {
+        const QString a = argumentos.at(i);
+        if ((a == QLatin1String("--alumnos") || a == QLatin1String("--servidor") || a == QLatin1String("--una")) &&
+            i + 1 >= argumentos.size()) {
+            err << "ncc bench: falta el valor de " << a << "\n";
+            return SalidaUso;
+        }
+        if (a == QLatin1String("--alumnos")) {
+            for (const QString& n : argumentos.at(++i).split(QLatin1Char(','))) {
+                bool ok = false;
+                const int v = n.toInt(&ok);
+                if (!ok || v < 20 || v > 100000) {
+                    err << "ncc bench: tamaño no válido: " << n << " (de 20 a 100000 alumnos)\n";
+                    return SalidaUso;
+                }
+                tamanos << v;
+            }
+        } else if (a == QLatin1String("--servidor")) {
+            servidor = argumentos.at(++i);
+        } else if (a == QLatin1String("--una")) {
+            una = argumentos.at(++i).toInt();
+        } else {
+            err << "Uso: ncc bench [--alumnos N[,N...]] [--servidor CADENA]\n";
+            return SalidaUso;
+        }
+    }
+    if (una > 0) {
+        try {
+            return unaMedida(una, servidor);
+        } catch (const Error& e) {
+            err << "ncc bench: Error " << e.numero() << ": " << e.descripcion() << "\n";
+            return SalidaFallo;
+        }
+    }
+    if (tamanos.isEmpty()) tamanos = {500, 2000, 20000};
+
+    out << "Máquina: " << QSysInfo::prettyProductName() << ", " << QThread::idealThreadCount() << " núcleos; fondo: "
+        << (servidor.isEmpty() ? QStringLiteral("SQLite (archivos en %1)").arg(QDir::tempPath())
+                               : QStringLiteral("PostgreSQL (%1)").arg(CadenaConexion(servidor).valor(QStringLiteral("Data Source"))))
+        << "\n\n";
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13 %14\n")
+               .arg(QStringLiteral("alumnos"), 8)
+               .arg(QStringLiteral("sentencias"), 10)
+               .arg(QStringLiteral("bases"), 6)
+               .arg(QStringLiteral("alumn."), 6)
+               .arg(QStringLiteral("hist."), 6)
+               .arg(QStringLiteral("purga"), 6)
+               .arg(QStringLiteral("activ."), 6)
+               .arg(QStringLiteral("final"), 6)
+               .arg(QStringLiteral("total s"), 7)
+               .arg(QStringLiteral("sent/s"), 8)
+               .arg(QStringLiteral("MB pico"), 7)
+               .arg(QStringLiteral("suelo s"), 7)
+               .arg(QStringLiteral("total/suelo"), 11)
+               .arg(QStringLiteral("ms/alumno"), 9);
+    out.flush();
+    for (int n : tamanos) {
+        QProcess p;
+        QStringList args{QStringLiteral("bench"), QStringLiteral("--una"), QString::number(n)};
+        if (!servidor.isEmpty()) args << QStringLiteral("--servidor") << servidor;
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(QCoreApplication::applicationFilePath(), args);
+        p.waitForFinished(-1);
+        const QJsonObject r = QJsonDocument::fromJson(p.readAllStandardOutput().trimmed().split('\n').last()).object();
+        if (r.isEmpty() || !r.value(QStringLiteral("correcto")).toBool()) {
+            out << QStringLiteral("%1  el cierre ha fallado\n").arg(n, 8);
+            continue;
+        }
+        auto s = [&](const char* k) { return r.value(QLatin1String(k)).toDouble(); };
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13 %14\n")
+                   .arg(n, 8)
+                   .arg(qint64(s("sentencias")), 10)
+                   .arg(s("bases"), 6, 'f', 2)
+                   .arg(s("alumnosFase"), 6, 'f', 2)
+                   .arg(s("historico"), 6, 'f', 2)
+                   .arg(s("purga"), 6, 'f', 2)
+                   .arg(s("actividades"), 6, 'f', 2)
+                   .arg(s("final"), 6, 'f', 2)
+                   .arg(s("total"), 7, 'f', 2)
+                   .arg(qint64(s("sentencias") / std::max(s("total"), 1e-9)), 8)
+                   .arg(qint64(s("memoriaMB")), 7)
+                   .arg(s("suelo"), 7, 'f', 2)
+                   .arg(s("total") / std::max(s("suelo"), 1e-9), 11, 'f', 1)
+                   .arg(1000.0 * s("total") / n, 9, 'f', 3);
+        out.flush();
+    }
+    return SalidaExito;
+}
+
+const Registro registro({"bench", "mide el cierre de escuelas de ejemplo de varios tamaños", bench});
+
+}  // namespace
+
+}  // namespace ncc::app
