@@ -6,6 +6,7 @@
 // Prices are texts and are bound as they are. Statements repeated per
 // activity or per member carry '?' for the ids too, so each text is
 // prepared once.
+#include "engine/Comun.h"
 #include "engine/Actividades.h"
 #include "engine/Pasos.h"
 #include "engine/PurgaFechas.h"
@@ -17,10 +18,6 @@ namespace ncc::motor {
 
 namespace {
 
-void ejecutar(Conexion& con, const QString& sql, const QVariantList& valores = {}) {
-    con.Execute(sql, valores);
-    ceder();
-}
 
 QString textoFecha(const QString& texto) {
     const QDate d = fechaDeTexto(texto);

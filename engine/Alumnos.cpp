@@ -9,6 +9,7 @@
 // '?' for their values, so each text is prepared once per connection. Facts
 // that depend only on a section (its evaluation periods, its memberships) are
 // read once per section rather than once per student.
+#include "engine/Comun.h"
 #include "engine/ListaIds.h"
 #include "engine/Pasos.h"
 #include "engine/PurgaFechas.h"
@@ -22,25 +23,9 @@ namespace ncc::motor {
 
 namespace {
 
-void ejecutar(Conexion& con, const QString& sql, const QVariantList& valores = {}) {
-    con.Execute(sql, valores);
-    ceder();
-}
 
-[[noreturn]] void desbordamiento() { throw Error(errores::Desbordamiento, QStringLiteral("Desbordamiento")); }
 
-// The suite's small fields: a teaching type, course or seat count is a byte,
-// a section id or a free-seat count a 16-bit integer; a value outside that
-// range is an overflow, as it always was.
-quint8 aByte(long long v) {
-    if (v < 0 || v > 255) desbordamiento();
-    return quint8(v);
-}
 
-qint16 aEntero16(long long v) {
-    if (v < -32768 || v > 32767) desbordamiento();
-    return qint16(v);
-}
 
 // A byte from a text that may be empty: "0" goes in front, so a Null field
 // reads as 0 and "7" as 7; what is no number does not convert. Halves round

@@ -9,6 +9,7 @@
 // each of them: they are disposable until the run succeeds, and one commit
 // instead of one per statement is what makes a large school close in
 // seconds. The transactions are committed before the compaction.
+#include "engine/Comun.h"
 #include "engine/BasesNuevas.h"
 #include "engine/DiarioCierre.h"
 #include "engine/Pasos.h"
@@ -26,10 +27,6 @@ constexpr int MsgNoEstablecerRuta = 706;
 constexpr int MsgErrorRestaurar = 708;
 constexpr int MsgNoObtenerRuta = 709;
 
-void ejecutar(Conexion& con, const QString& sql, const QVariantList& valores = {}) {
-    con.Execute(sql, valores);
-    ceder();
-}
 
 // The first property whose upper-case name contains `parte`, as the suite
 // finds the data source of a connection whatever its provider calls it.

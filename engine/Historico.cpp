@@ -7,6 +7,7 @@
 // row is written to the new one. A section's promotion data are read once
 // for the whole section, and the students of the wizard's tree are indexed
 // once, instead of a read or a walk of the tree per grade row.
+#include "engine/Comun.h"
 #include "engine/Historico.h"
 #include "engine/Pasos.h"
 #include "platform/BucleMensajes.h"
@@ -19,22 +20,9 @@ namespace ncc::motor {
 
 namespace {
 
-void ejecutar(Conexion& con, const QString& sql, const QVariantList& valores = {}) {
-    con.Execute(sql, valores);
-    ceder();
-}
 
-[[noreturn]] void desbordamiento() { throw Error(errores::Desbordamiento, QStringLiteral("Desbordamiento")); }
 
-quint8 aByte(long long v) {
-    if (v < 0 || v > 255) desbordamiento();
-    return quint8(v);
-}
 
-qint16 aEntero16(long long v) {
-    if (v < -32768 || v > 32767) desbordamiento();
-    return qint16(v);
-}
 
 // Booleans of the history rows are -1 and 0 on every back end.
 int menosUno(bool b) { return b ? -1 : 0; }

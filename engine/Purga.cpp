@@ -6,6 +6,7 @@
 // are) and every change goes to the new one, except the archive. The lists
 // are sets in leaver order; the reads and deletions over them go in pieces
 // (engine/ListaIds.h), so any number of leavers is handled alike.
+#include "engine/Comun.h"
 #include "engine/Pasos.h"
 #include "engine/Purga.h"
 #include "engine/PurgaFechas.h"
@@ -20,10 +21,6 @@ namespace ncc::motor {
 
 namespace {
 
-void ejecutar(Conexion& con, const QString& sql, const QVariantList& valores = {}) {
-    con.Execute(sql, valores);
-    ceder();
-}
 
 ListaIds leerIds(Conexion& con, const QString& sql, const QString& columna) {
     Recordset rs = con.Abrir(sql);
