@@ -22,8 +22,6 @@ namespace ncc::app {
 
 namespace {
 
-constexpr int LongitudMaximaCurso = 50;
-
 QString uso() {
     return QStringLiteral(
                "Uso: ncc cerrar (--datos CARPETA | --servidor CADENA) [--centro N] [--usuario N] [--pesetas]\n"
@@ -203,8 +201,8 @@ int cerrar(const QStringList& argumentos) {
                 << sesion->ValorCursoEscolar() << "\", no permite deducirlo)\n";
             return SalidaUso;
         }
-        if (nuevo.size() > LongitudMaximaCurso) {
-            err << "ncc cerrar: el nombre del nuevo curso escolar no puede pasar de " << LongitudMaximaCurso
+        if (nuevo.size() > LongitudNombreCurso) {
+            err << "ncc cerrar: el nombre del nuevo curso escolar no puede pasar de " << LongitudNombreCurso
                 << " caracteres\n";
             return SalidaUso;
         }

@@ -14,6 +14,7 @@ namespace {
 constexpr int MsgSeccionesSinPromocionar = 2187;
 constexpr int MsgMasAlumnosQuePlazas = 2192;
 constexpr int MsgActividadesSinPromocionar = 710;
+constexpr int MsgFaltaNombreCurso = 1181;
 }  // namespace
 
 NCC_REGISTRAR_CLASE(cIFunciones);
@@ -118,6 +119,17 @@ bool cIFunciones::TransferirDatos() {
     using namespace motor;
     e_.conf = ConfiguracionActual();
     if (!e_.conf) throw Error(91, QStringLiteral("No se han obtenido los datos de la sesión"));
+    // A name the new year's rows cannot hold is refused before anything is
+    // asked or copied.
+    if (e_.NuevoCursoEscolar.trimmed().isEmpty()) {
+        avisar(MsgFaltaNombreCurso);
+        return false;
+    }
+    if (e_.NuevoCursoEscolar.size() > LongitudNombreCurso) {
+        avisarTexto(QStringLiteral("El nombre del curso escolar no puede tener más de %1 caracteres").arg(LongitudNombreCurso),
+                    Icono::Critico);
+        return false;
+    }
     if (e_.ProcesarSecciones) {
         if (!VerificarSeccionesPromocionadas()) {
             Cancelado_ = true;

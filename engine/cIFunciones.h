@@ -13,6 +13,9 @@
 
 namespace ncc {
 
+// The widest school-year name the suite's CursoEscolar tables hold.
+constexpr int LongitudNombreCurso = 50;
+
 class cIFunciones : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString NuevoCursoEscolar READ NuevoCursoEscolar WRITE setNuevoCursoEscolar)

@@ -62,7 +62,7 @@ QVector<Tabla> definirAppEntrada() {
     return {
         // One row per school year of every school. BD and BDBorrado are the
         // connection strings of that year's two school databases.
-        {"CursoEscolar", {id("IDCursoEscolar"), txt("Nombre"), ent("CodCentro"), memo("BD"),
+        {"CursoEscolar", {id("IDCursoEscolar"), columna("Nombre", TipoColumna::Texto, 50), ent("CodCentro"), memo("BD"),
                           memo("BDBorrado"), boolM("UltimoUtilizado"), boolM("Activa")}},
         {"CursoEscolar_Usuario", {ent("CodCursoEscolar"), ent("CodUsuario")}},
         {"Centro", {id("IDCentro"), txt("Nombre"), txt("CodigoCentro"), txt("Localidad")}},
@@ -76,7 +76,7 @@ QVector<Tabla> definirAppEntrada() {
 QVector<Tabla> definirCentro() {
     return {
         // --- School years, as the school database itself records them.
-        {"CursoEscolar", {id("IDCursoEscolar"), txt("Nombre"), ent("CodCentro"), ent("CodUsuario"),
+        {"CursoEscolar", {id("IDCursoEscolar"), columna("Nombre", TipoColumna::Texto, 50), ent("CodCentro"), ent("CodUsuario"),
                           boolM("Activa")}},
         {"CalendarioEscolar", {id("IDCalendarioEscolar"), txt("FechaInicio"), txt("FechaFin"),
                                txt("Descripcion")}},
