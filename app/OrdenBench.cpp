@@ -93,6 +93,8 @@ int unaMedida(int alumnos, const QString& servidorCadena) {
                                                : suite::crearDemoSQLite(dir.path(), o);
     const double segSuelo = suelo(demo, enServidor, servidorCadena);
 
+    QJsonObject r;
+    {
     host::OpcionesSesion op;
     op.appEntrada = demo.appEntrada;
     op.borradoAppEntrada = demo.borradoAppEntrada;
@@ -121,7 +123,6 @@ int unaMedida(int alumnos, const QString& servidorCadena) {
     // Steps: 1-2 databases; 3 promotion, 4 families, 5-9 students, 10
     // history, 11 leavers, 12-13 activities, 14 final, 15 registration,
     // compaction and backups.
-    QJsonObject r;
     r.insert(QStringLiteral("alumnos"), alumnos);
     r.insert(QStringLiteral("correcto"), correcto);
     r.insert(QStringLiteral("sentencias"), double(sentencias));
@@ -134,11 +135,13 @@ int unaMedida(int alumnos, const QString& servidorCadena) {
     r.insert(QStringLiteral("total"), total);
     r.insert(QStringLiteral("suelo"), segSuelo);
     r.insert(QStringLiteral("memoriaMB"), double(memoriaPicoMB()));
+    }
+    // The session and the engine are gone: nothing holds the databases.
     if (enServidor)
         for (const QString& n : demo.bases + QStringList{QStringLiteral("A1C4"), QStringLiteral("B1C4")})
             try { servidor::borrar(servidorCadena, n); } catch (const Error&) {}
     QTextStream(stdout) << QJsonDocument(r).toJson(QJsonDocument::Compact) << "\n";
-    return correcto ? SalidaExito : SalidaFallo;
+    return r.value(QStringLiteral("correcto")).toBool() ? SalidaExito : SalidaFallo;
 }
 
 int bench(const QStringList& argumentos) {

@@ -3,7 +3,7 @@
 // as it is), the same engine run as the wizard's and the same questions,
 // asked on the terminal or answered Yes with --si.
 #include "app/Comandos.h"
-#include "app/ResumenCierre.h"
+#include "host/ResumenCierre.h"
 #include "engine/DiarioCierre.h"
 #include "engine/cIFunciones.h"
 #include "entry/cAsignarDatos.h"
@@ -218,7 +218,7 @@ int cerrar(const QStringList& argumentos) {
             << "; nuevo curso: " << nuevo << "\n";
         err.flush();
         CierreParcial() = op.parcial;
-        const ResumenCierre antes = ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
+        const host::ResumenCierre antes = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
 
         QElapsedTimer reloj;
         reloj.start();

@@ -3,9 +3,10 @@
 // plan's trees and from the closing year's and the new year's databases.
 #include "engine/EstadoMotor.h"
 #include "host/Plan.h"
+#include <QHash>
 #include <QString>
 
-namespace ncc::app {
+namespace ncc::host {
 
 struct ResumenCierre {
     long promocionan = 0, repiten = 0, bajas = 0;
@@ -17,7 +18,7 @@ struct ResumenCierre {
     QString nuevaCentro, nuevaBorrado;
 
     // Figures of the closing year before the run.
-    static ResumenCierre leerAntes(const cConfiguracion& conf, const host::Arboles& arboles);
+    static ResumenCierre leerAntes(const cConfiguracion& conf, const Arboles& arboles);
     // The same summary once the run has succeeded.
     ResumenCierre completar(const motor::EstadoMotor& e) const;
     QString texto(double segundos) const;
@@ -28,4 +29,4 @@ private:
     QHash<qint64, long> plazasAntes_;
 };
 
-}  // namespace ncc::app
+}  // namespace ncc::host

@@ -1,7 +1,7 @@
-#include "app/ResumenCierre.h"
+#include "host/ResumenCierre.h"
 #include "platform/Conexion.h"
 
-namespace ncc::app {
+namespace ncc::host {
 
 namespace {
 
@@ -19,7 +19,7 @@ QHash<qint64, long> plazas(Conexion& con) {
 
 }  // namespace
 
-ResumenCierre ResumenCierre::leerAntes(const cConfiguracion& conf, const host::Arboles& arboles) {
+ResumenCierre ResumenCierre::leerAntes(const cConfiguracion& conf, const Arboles& arboles) {
     ResumenCierre r;
     for (const auto& s : *arboles.secciones) {
         if (!s->Promocionada()) continue;
@@ -88,4 +88,4 @@ QString ResumenCierre::texto(double segundos) const {
     return t;
 }
 
-}  // namespace ncc::app
+}  // namespace ncc::host
