@@ -158,14 +158,16 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
             {e.strRutaBorradoCentro, e.strNuevaBorradoCentro}, {e.strRutaBorradoCentro, e.strCopiaBorradoCentro},
             {e.strRutaAppEntrada, e.strCopiaAppEntrada},   {e.strRutaBorradoAppEntrada, e.strCopiaBorradoAppEntrada},
         };
-        // From here on a cut-short run is undone at the next start.
-        escribirDiario(e, FaseCierre::Copiando);
         // The server copies a database by itself only while nobody is
         // connected to it: the session's connections step aside for the
         // copies and come back as they were, whatever happens.
         const QString plantilla = plantillaServidor(e);
         SesionApartada apartada(e, e.SQLServer());
         for (const auto& [origen, destino] : copias) {
+            // Before each copy the journal names what is about to be made:
+            // a cut-short run is undone at the next start.
+            e.copiaEnCurso = destino;
+            escribirDiario(e, FaseCierre::Copiando);
             if (e.SQLServer()) {
                 CopiaDBSQLServer(plantilla, origen, destino);
             } else {
@@ -173,6 +175,8 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
                 // what a failed run restores.
                 archivos::copiar(origen, destino);
             }
+            e.copiasHechas.insert(destino);
+            e.copiaEnCurso.clear();
             cederAhora();
         }
         apartada.volver();
@@ -418,13 +422,13 @@ namespace {
 // was changed and gives its name back to the backup; the new databases go.
 void restaurarEnServidor(EstadoMotor& e, const QString& plantilla) {
     for (const QString* nueva : {&e.strNuevaCentro, &e.strNuevaBorradoCentro})
-        if (!nueva->isEmpty()) servidor::borrar(plantilla, *nueva);
+        if (e.copiasHechas.contains(*nueva)) servidor::borrar(plantilla, *nueva);
     const QPair<QString, QString> pares[] = {{e.strCopiaCentro, e.strRutaCentro},
                                              {e.strCopiaBorradoCentro, e.strRutaBorradoCentro},
                                              {e.strCopiaAppEntrada, e.strRutaAppEntrada},
                                              {e.strCopiaBorradoAppEntrada, e.strRutaBorradoAppEntrada}};
     for (const auto& [copia, original] : pares) {
-        if (copia.isEmpty() || !servidor::existe(plantilla, copia)) continue;
+        if (!e.copiasHechas.contains(copia) || !servidor::existe(plantilla, copia)) continue;
         servidor::borrar(plantilla, original);
         servidor::renombrar(plantilla, copia, original);
     }
@@ -432,13 +436,13 @@ void restaurarEnServidor(EstadoMotor& e, const QString& plantilla) {
 
 void restaurarArchivos(EstadoMotor& e) {
     for (const QString* nueva : {&e.strNuevaCentro, &e.strNuevaBorradoCentro})
-        if (!nueva->isEmpty()) archivos::borrar(*nueva);
+        if (e.copiasHechas.contains(*nueva)) archivos::borrar(*nueva);
     const QPair<QString, QString> pares[] = {{e.strCopiaCentro, e.strRutaCentro},
                                              {e.strCopiaBorradoCentro, e.strRutaBorradoCentro},
                                              {e.strCopiaAppEntrada, e.strRutaAppEntrada},
                                              {e.strCopiaBorradoAppEntrada, e.strRutaBorradoAppEntrada}};
     for (const auto& [copia, original] : pares) {
-        if (copia.isEmpty() || !archivos::existe(copia)) continue;
+        if (!e.copiasHechas.contains(copia) || !archivos::existe(copia)) continue;
         archivos::borrar(original);
         archivos::renombrar(copia, original);
         archivos::sincronizar(original);

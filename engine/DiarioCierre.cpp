@@ -125,11 +125,24 @@ void escribirDiario(const EstadoMotor& e, FaseCierre fase) {
     QJsonObject o;
     o.insert(QStringLiteral("fase"), QLatin1String(nombreFase(fase)));
     o.insert(QStringLiteral("servidor"), e.SQLServer());
-    o.insert(QStringLiteral("copias"), lista({e.strCopiaCentro, e.strCopiaBorradoCentro, e.strCopiaAppEntrada,
-                                              e.strCopiaBorradoAppEntrada}));
-    o.insert(QStringLiteral("originales"), lista({e.strRutaCentro, e.strRutaBorradoCentro, e.strRutaAppEntrada,
-                                                  e.strRutaBorradoAppEntrada}));
-    o.insert(QStringLiteral("nuevas"), lista({e.strNuevaCentro, e.strNuevaBorradoCentro}));
+    // Only what this run made (or is making) is named: a recovery must not
+    // remove or restore over anything that was there before.
+    auto hecha = [&e](const QString& n) { return e.copiasHechas.contains(n) || n == e.copiaEnCurso; };
+    QStringList copias, originales, nuevas;
+    const QPair<QString, QString> pares[] = {{e.strCopiaCentro, e.strRutaCentro},
+                                             {e.strCopiaBorradoCentro, e.strRutaBorradoCentro},
+                                             {e.strCopiaAppEntrada, e.strRutaAppEntrada},
+                                             {e.strCopiaBorradoAppEntrada, e.strRutaBorradoAppEntrada}};
+    for (const auto& [copia, original] : pares)
+        if (hecha(copia)) {
+            copias << copia;
+            originales << original;
+        }
+    for (const QString& n : {e.strNuevaCentro, e.strNuevaBorradoCentro})
+        if (hecha(n)) nuevas << n;
+    o.insert(QStringLiteral("copias"), lista(copias));
+    o.insert(QStringLiteral("originales"), lista(originales));
+    o.insert(QStringLiteral("nuevas"), lista(nuevas));
     if (!e.SQLServer()) {
         const QDir carpeta(carpetaDiario(e.conLocalAppEntrada().ConnectionString()));
         o.insert(QStringLiteral("temporales"),

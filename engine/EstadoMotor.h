@@ -9,6 +9,7 @@
 #include "entry/cCurso.h"
 #include "platform/Conexion.h"
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QVector>
 #include <memory>
@@ -56,6 +57,12 @@ struct EstadoMotor {
     // Key of the section each of colAlumnosRetirados was taken from (by
     // IDAlumno), so that the rollback puts him back in that very section.
     QHash<qint32, QString> SeccionRetirados;
+
+    // The copies this run has finished (new databases and backups), and the
+    // one it is making: a rollback or a recovery touches only what the run
+    // itself made, never a file or database that was there before it.
+    QSet<QString> copiasHechas;
+    QString copiaEnCurso;
     QVector<qint32> IDsAlumnosBaja = QVector<qint32>(1);
     QVector<qint32> CodFamiliasBaja = QVector<qint32>(1);
     QVector<qint32> CodDireccionesBaja = QVector<qint32>(1);
