@@ -11,11 +11,14 @@
 #include "host/Sesion.h"
 #include "platform/MensajesTerminal.h"
 #include "platform/Textos.h"
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
 
 namespace ncc::app {
@@ -99,7 +102,10 @@ private:
 };
 
 struct OpcionesCierre {
-    QString plan, curso;
+    QString plan;
+    // The name given with --curso; none given means the one after the
+    // current year's, but an empty name given is still a name given.
+    std::optional<QString> curso;
     bool parcial = false, si = false, secciones = true, actividades = true;
 };
 
@@ -138,9 +144,18 @@ host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
         if (!f.open(QIODevice::ReadOnly))
             throw host::ErrorOpciones(QStringLiteral("No se puede leer el plan %1: %2").arg(o.plan, f.errorString()));
         // A plan is a few megabytes at most, even for the largest school.
-        if (f.size() > 256LL * 1024 * 1024)
-            throw host::ErrorPlan(host::ErrorPlan::Tipo::Formato, {QStringLiteral("el fichero del plan es demasiado grande")});
-        plan = host::planDesdeJson(f.readAll());
+        // A pipe or a device has no size to look at beforehand, so the read
+        // itself stops one byte past the limit.
+        constexpr qint64 limite = 256LL * 1024 * 1024;
+        const auto demasiado = [] {
+            return host::ErrorPlan(host::ErrorPlan::Tipo::Formato, {QStringLiteral("el fichero del plan es demasiado grande")});
+        };
+        if (f.size() > limite) throw demasiado();
+        const QByteArray json = f.read(limite + 1);
+        if (json.size() > limite) throw demasiado();
+        if (f.error() != QFileDevice::NoError)
+            throw host::ErrorOpciones(QStringLiteral("No se puede leer el plan %1: %2").arg(o.plan, f.errorString()));
+        plan = host::planDesdeJson(json);
     }
     host::encajarEnCentro(plan, sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
     return plan;
@@ -195,7 +210,11 @@ int cerrar(const QStringList& argumentos) {
         cAsignarDatos entrada;
         entrada.ObtenerDatos(sesion.get());
 
-        const QString nuevo = op.curso.isEmpty() ? cursoSiguiente(sesion->ValorCursoEscolar()) : op.curso;
+        const QString nuevo = op.curso ? *op.curso : cursoSiguiente(sesion->ValorCursoEscolar());
+        if (op.curso && nuevo.trimmed().isEmpty()) {
+            err << "ncc cerrar: el nombre del nuevo curso escolar no puede estar en blanco\n";
+            return SalidaUso;
+        }
         if (nuevo.trimmed().isEmpty()) {
             err << "ncc cerrar: indique el nombre del nuevo curso escolar con --curso (el actual, \""
                 << sesion->ValorCursoEscolar() << "\", no permite deducirlo)\n";
@@ -237,6 +256,14 @@ int cerrar(const QStringList& argumentos) {
             if (motor.Cancelado()) {
                 err << "\nCierre cancelado: no se ha modificado nada.\n";
                 return SalidaRechazo;
+            }
+            // A restore that could not finish keeps the run's journal for the
+            // next start: saying "restored" then would be false.
+            if (QFileInfo::exists(QDir(motor::carpetaDiario(opSesion.appEntrada))
+                                      .filePath(QStringLiteral("CierreCurso.pendiente")))) {
+                err << "\nEl cierre ha fallado y no se han podido restaurar las bases de datos; se volverá a intentar "
+                       "al empezar el próximo cierre o con ncc recuperar.\n";
+                return SalidaFallo;
             }
             err << "\nEl cierre ha fallado y las bases de datos se han restaurado como estaban.\n";
             return SalidaFallo;
