@@ -31,7 +31,9 @@ ResumenCierre ResumenCierre::leerAntes(const cConfiguracion& conf, const Arboles
     }
     Conexion& c = *conf.conLocalCentro();
     r.actividadesAntes = contar(c, QStringLiteral("Actividad"));
-    r.historicoAntes_ = contar(c, QStringLiteral("EvaluacionHistorica"));
+    // The closing makes one historic year after every one the school has.
+    Recordset hist = c.Abrir(QStringLiteral("SELECT MAX(IDCursoEscolarHistorico) FROM CursoEscolarHistorico"));
+    r.ultimoHistoricoAntes_ = hist.eof() ? 0 : static_cast<long>(hist.campo(0).toLongLong());
     r.bajasAntes_ = contar(c, QStringLiteral("Alumno_Baja"));
     r.familiasAntes_ = contar(c, QStringLiteral("Familia"));
     r.direccionesAntes_ = contar(c, QStringLiteral("Direccion"));
@@ -46,7 +48,9 @@ ResumenCierre ResumenCierre::completar(const motor::EstadoMotor& e) const {
     Conexion& nuevo = const_cast<Conexion&>(e.conNuevoCentro);
     Conexion& cerrado = e.conLocalCentro();
     r.bajasArchivadas = contar(cerrado, QStringLiteral("Alumno_Baja")) - bajasAntes_;
-    r.filasHistorico = contar(nuevo, QStringLiteral("EvaluacionHistorica")) - historicoAntes_;
+    // The grades passed are the rows of the closed year's historic year: the
+    // historic rows of the leavers, deleted on the way, are not among them.
+    r.filasHistorico = contar(nuevo, QStringLiteral("EvaluacionHistorica WHERE CodCursoEscolarHistorico > %1").arg(ultimoHistoricoAntes_));
     r.materiasPendientes = contar(nuevo, QStringLiteral("AlumnoPte_MatDet"));
     r.actividadesDespues = contar(nuevo, QStringLiteral("Actividad"));
     r.familias = familiasAntes_ - contar(nuevo, QStringLiteral("Familia"));

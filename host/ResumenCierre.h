@@ -24,7 +24,7 @@ struct ResumenCierre {
     QString texto(double segundos) const;
 
 private:
-    long historicoAntes_ = 0, bajasAntes_ = 0;
+    long ultimoHistoricoAntes_ = 0, bajasAntes_ = 0;
     long familiasAntes_ = 0, direccionesAntes_ = 0, cuentasAntes_ = 0, fotosAntes_ = 0;
     QHash<qint64, long> plazasAntes_;
 };
