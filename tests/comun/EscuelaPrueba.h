@@ -6,8 +6,9 @@
 //
 // On the server the closing names its new databases and backups from the
 // centre and the school years alone ("A1C4", "AppEntradaB"), so tests that
-// run closings on the server are serialised (RESOURCE_LOCK) and the school
-// drops those names when it goes.
+// run closings on the server are serialised (RESOURCE_LOCK), linked with
+// MarcaPruebasCierre.cpp, and only there the school drops those names when
+// it goes.
 #include "ContextoBD.h"
 #include "entry/cConfiguracion.h"
 #include "platform/Conexion.h"
@@ -15,6 +16,9 @@
 #include <map>
 
 namespace ncc::pruebas {
+
+void marcarPruebasDeCierre();
+bool pruebasDeCierre();
 
 class EscuelaPrueba {
 public:

@@ -139,7 +139,7 @@ TEST_P(Cierre, LasConfirmacionesRechazadasNoTocanNada) {
     EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Exclamacion);
     EXPECT_EQ(guion.ultimo().mensaje.defecto, Respuesta::No);
     EXPECT_EQ(barra.Value(), 42);
-    EXPECT_TRUE(escuela.sobrantes().isEmpty());
+    EXPECT_TRUE(escuela.sobrantes().isEmpty()) << escuela.sobrantes().join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(escuela.instantaneas(), antes);
 }
 
@@ -160,7 +160,7 @@ TEST_P(Cierre, LasActividadesSinPromocionarTambienSePreguntan) {
     EXPECT_EQ(textos[0], Texto(2187));
     EXPECT_EQ(textos[1], Texto(2192));
     EXPECT_EQ(textos[2], Texto(710));
-    EXPECT_TRUE(escuela.sobrantes().isEmpty());
+    EXPECT_TRUE(escuela.sobrantes().isEmpty()) << escuela.sobrantes().join(QLatin1Char(' ')).toStdString();
 }
 
 TEST_P(Cierre, ElPorcentajeEsLaDivisionEntera) {
