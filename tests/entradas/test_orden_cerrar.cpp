@@ -4,6 +4,7 @@
 // that names the problem, and the school's folder is left exactly as it was.
 // The sample school is built once and copied for every case.
 #include "ContextoBD.h"
+#include "EscuelaCarpeta.h"
 #include "host/Plan.h"
 #include "platform/Conexion.h"
 #include "suite/Demo.h"
@@ -50,16 +51,7 @@ class OrdenCerrarEntradas : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         modelo_ = new QTemporaryDir();
-        suite::OpcionesDemo o;
-        o.alumnos = 60;
-        suite::crearDemoSQLite(modelo_->path(), o);
-        // The year's databases by paths relative to the application entry,
-        // so that every copy of the folder is a school of its own.
-        Conexion app(QStringLiteral("Provider=SQLite;Data Source=") + QDir(modelo_->path()).filePath(QStringLiteral("AppEntrada.db")));
-        app.Open();
-        app.Execute(QStringLiteral("UPDATE CursoEscolar SET BD=?, BDBorrado=? WHERE IDCursoEscolar=3"),
-                    {QStringLiteral("Provider=SQLite;Data Source=A1C3.db"), QStringLiteral("Provider=SQLite;Data Source=B1C3.db")});
-        app.Close();
+        pruebas::crearEscuelaCarpeta(modelo_->path(), 60);
         Conexion centro(QStringLiteral("Provider=SQLite;Data Source=") + QDir(modelo_->path()).filePath(QStringLiteral("A1C3.db")));
         centro.Open();
         plan_ = new QJsonObject(QJsonDocument::fromJson(host::planAJson(host::planPorDefecto(centro, 1))).object());
@@ -78,12 +70,7 @@ protected:
     }
 
     // A fresh copy of the sample school in a folder of its own.
-    std::unique_ptr<QTemporaryDir> copiaEscuela() {
-        auto d = std::make_unique<QTemporaryDir>();
-        for (const QString& f : QDir(modelo_->path()).entryList(QDir::Files))
-            EXPECT_TRUE(QFile::copy(QDir(modelo_->path()).filePath(f), d->filePath(f))) << f.toStdString();
-        return d;
-    }
+    std::unique_ptr<QTemporaryDir> copiaEscuela() { return pruebas::copiarEscuelaCarpeta(modelo_->path()); }
 
     static Resultado ncc(const QStringList& args, int milisegundos = 60000) {
         QProcess p;

@@ -1,0 +1,29 @@
+#include "EscuelaCarpeta.h"
+#include "platform/Conexion.h"
+#include "suite/Demo.h"
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace ncc::pruebas {
+
+void crearEscuelaCarpeta(const QString& carpeta, int alumnos) {
+    suite::OpcionesDemo o;
+    o.alumnos = alumnos;
+    const suite::ResumenDemo r = suite::crearDemoSQLite(carpeta, o);
+    Conexion app(r.appEntrada);
+    app.Open();
+    app.Execute(QStringLiteral("UPDATE CursoEscolar SET BD=?, BDBorrado=? WHERE IDCursoEscolar=%1").arg(r.idCursoEscolar),
+                {QStringLiteral("Provider=SQLite;Data Source=A1C%1.db").arg(r.idCursoEscolar),
+                 QStringLiteral("Provider=SQLite;Data Source=B1C%1.db").arg(r.idCursoEscolar)});
+    app.Close();
+}
+
+std::unique_ptr<QTemporaryDir> copiarEscuelaCarpeta(const QString& modelo) {
+    auto d = std::make_unique<QTemporaryDir>();
+    for (const QString& f : QDir(modelo).entryList(QDir::Files))
+        EXPECT_TRUE(QFile::copy(QDir(modelo).filePath(f), d->filePath(f))) << f.toStdString();
+    return d;
+}
+
+}  // namespace ncc::pruebas

@@ -1,0 +1,16 @@
+#pragma once
+// The sample school as the command line finds it: the four SQLite files of
+// one folder, the year's databases named by paths relative to the
+// application entry, so that every copy of the folder is a school of its
+// own. Tests that run the real `ncc` build one and close copies of it.
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace ncc::pruebas {
+
+void crearEscuelaCarpeta(const QString& carpeta, int alumnos);
+// A fresh copy of the files of `modelo` in a temporary folder of its own.
+std::unique_ptr<QTemporaryDir> copiarEscuelaCarpeta(const QString& modelo);
+
+}  // namespace ncc::pruebas

@@ -1,0 +1,322 @@
+// A closing cut short by a power cut or a killed process must never leave
+// the school without a usable year: the real `ncc cerrar` of the sample
+// school is killed (SIGKILL) at many moments of its run, `ncc recuperar`
+// settles what it left, and the school's folder then holds either its
+// original year, row for row, or the complete closed one, row for row the
+// same as an uninterrupted closing made, and a further closing succeeds.
+// And one closing at a time: a closing that finds another one running on
+// the same school refuses and touches nothing.
+#include "ContextoBD.h"
+#include "EscuelaCarpeta.h"
+#include "EscuelaPrueba.h"
+#include "engine/DiarioCierre.h"
+#include "engine/cIFunciones.h"
+#include "entry/cConfiguracion.h"
+#include "platform/MensajesGuion.h"
+#include "suite/Demo.h"
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <limits>
+#include <map>
+
+using namespace ncc;
+using namespace ncc::pruebas;
+
+namespace {
+
+using Contenido = std::map<QString, QStringList>;
+
+struct Salida {
+    int codigo = -1;  // -1: killed or did not end
+    QString error;
+};
+
+// The rows of every database file of a folder, with the folder's own path
+// and the sample's taken out (the application entry records where each
+// year's files are).
+Contenido contenido(const QString& carpeta, const QString& modelo) {
+    Contenido c;
+    for (const QString& f : QDir(carpeta).entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name)) {
+        Conexion con(QStringLiteral("Provider=SQLite;Data Source=") + QDir(carpeta).filePath(f));
+        con.Open();
+        QStringList filas = EscuelaPrueba::instantanea(con);
+        con.Close();
+        for (QString& fila : filas) fila.replace(modelo, QStringLiteral("<carpeta>")).replace(carpeta, QStringLiteral("<carpeta>"));
+        c[f] = filas;
+    }
+    return c;
+}
+
+QStringList ficheros(const QString& carpeta) {
+    return QDir(carpeta).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+class CortesCierre : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        modelo_ = new QTemporaryDir();
+        pruebas::crearEscuelaCarpeta(modelo_->path(), 600);
+        original_ = new Contenido(contenido(modelo_->path(), modelo_->path()));
+    }
+    static void TearDownTestSuite() {
+        delete original_;
+        original_ = nullptr;
+        delete modelo_;
+        modelo_ = nullptr;
+    }
+
+    std::unique_ptr<QTemporaryDir> copiaEscuela() { return pruebas::copiarEscuelaCarpeta(modelo_->path()); }
+
+    static QStringList argumentos(const QString& orden, const QString& carpeta) {
+        QStringList a{orden, QStringLiteral("--datos"), carpeta};
+        if (orden == QLatin1String("cerrar")) a << QStringLiteral("--si");
+        return a;
+    }
+
+    static Salida ncc(const QStringList& args) {
+        QProcess p;
+        p.start(qEnvironmentVariable("NCC_BIN"), args);
+        Salida s;
+        if (!p.waitForFinished(120000)) {
+            p.kill();
+            p.waitForFinished();
+            s.error = QStringLiteral("<no terminó a tiempo>");
+            return s;
+        }
+        s.error = QString::fromUtf8(p.readAllStandardError());
+        if (p.exitStatus() == QProcess::NormalExit) s.codigo = p.exitCode();
+        return s;
+    }
+
+    // Starts a closing of the school in `carpeta` and kills it after
+    // `milisegundos`; answers whether it had already ended by itself.
+    static bool cerrarYMatar(const QString& carpeta, int milisegundos) {
+        QProcess p;
+        p.setStandardErrorFile(QProcess::nullDevice());
+        p.setStandardOutputFile(QProcess::nullDevice());
+        p.start(qEnvironmentVariable("NCC_BIN"), argumentos(QStringLiteral("cerrar"), carpeta));
+        EXPECT_TRUE(p.waitForStarted());
+        if (p.waitForFinished(milisegundos)) return true;
+        p.kill();
+        p.waitForFinished();
+        return false;
+    }
+
+    // Starts a closing of the school in `carpeta` and kills it as soon as it
+    // reports its `n`-th line of progress; answers whether it had already
+    // ended by itself.
+    static bool cerrarYMatarTrasLinea(const QString& carpeta, int n) {
+        QProcess p;
+        p.setStandardOutputFile(QProcess::nullDevice());
+        p.start(qEnvironmentVariable("NCC_BIN"), argumentos(QStringLiteral("cerrar"), carpeta));
+        EXPECT_TRUE(p.waitForStarted());
+        p.setReadChannel(QProcess::StandardError);
+        int lineas = 0;
+        while (p.state() != QProcess::NotRunning) {
+            p.waitForReadyRead(50);
+            while (p.canReadLine()) {
+                const QByteArray linea = p.readLine();
+                if (!linea.startsWith("Cierre ") || !linea.contains('%') || ++lineas < n) continue;
+                p.kill();
+                p.waitForFinished();
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Settles what a killed closing left and checks that the folder holds
+    // the original year or the complete closed one, and that the school
+    // closes again; answers whether the closing had been completed.
+    bool recuperarYComprobar(const QString& carpeta, const Contenido& cerrado, const QStringList& ficherosCerrado) {
+        const Salida rec = ncc(argumentos(QStringLiteral("recuperar"), carpeta));
+        EXPECT_EQ(rec.codigo, 0) << rec.error.toStdString();
+        const Contenido ahora = contenido(carpeta, modelo_->path());
+        const bool completo = ahora.size() != original_->size();
+        if (!completo) {
+            EXPECT_TRUE(ahora == *original_) << "el curso original no está como estaba";
+            EXPECT_EQ(ficheros(carpeta), ficheros(modelo_->path()));
+        } else {
+            EXPECT_TRUE(ahora == cerrado) << "el curso cerrado no está completo";
+            EXPECT_EQ(ficheros(carpeta), ficherosCerrado);
+        }
+        // The school is usable: it closes again (the original year, or the
+        // one just opened).
+        const Salida otra = ncc(argumentos(QStringLiteral("cerrar"), carpeta));
+        EXPECT_EQ(otra.codigo, 0) << otra.error.toStdString();
+        return completo;
+    }
+
+    // A complete closing of a fresh copy: what the closed year holds.
+    struct Cerrada {
+        std::unique_ptr<QTemporaryDir> carpeta;
+        Contenido contenido;
+        QStringList ficheros;
+    };
+    Cerrada cerrarEntera() {
+        Cerrada c;
+        c.carpeta = copiaEscuela();
+        const Salida s = ncc(argumentos(QStringLiteral("cerrar"), c.carpeta->path()));
+        EXPECT_EQ(s.codigo, 0) << s.error.toStdString();
+        c.contenido = contenido(c.carpeta->path(), modelo_->path());
+        c.ficheros = ficheros(c.carpeta->path());
+        EXPECT_EQ(c.contenido.size(), original_->size() + 2);
+        return c;
+    }
+
+    void SetUp() override { ASSERT_FALSE(qEnvironmentVariable("NCC_BIN").isEmpty()) << "NCC_BIN no está definido"; }
+
+    static QTemporaryDir* modelo_;
+    static Contenido* original_;
+};
+
+QTemporaryDir* CortesCierre::modelo_ = nullptr;
+Contenido* CortesCierre::original_ = nullptr;
+
+TEST_F(CortesCierre, UnCierreMatadoEnCualquierMomentoSeDeshaceOSeCompleta) {
+    // How long a closing takes from the program's start (the quickest of
+    // three, so that the kills fall inside the run).
+    const Cerrada cerrada = cerrarEntera();
+    ASSERT_FALSE(HasFailure());
+    qint64 duracion = std::numeric_limits<qint64>::max();
+    for (int i = 0; i < 3; ++i) {
+        auto otra = copiaEscuela();
+        QElapsedTimer reloj;
+        reloj.start();
+        ASSERT_EQ(ncc(argumentos(QStringLiteral("cerrar"), otra->path())).codigo, 0);
+        duracion = std::min(duracion, reloj.elapsed());
+    }
+
+    // Moments spread over the whole run, each at a random point of its own
+    // slice.
+    constexpr int cortes = 24;
+    QRandomGenerator azar(20261207);
+    int deshechos = 0, completos = 0, terminados = 0;
+    for (int i = 0; i < cortes; ++i) {
+        const int momento = int((i + azar.generateDouble()) * duracion / cortes);
+        SCOPED_TRACE(QStringLiteral("corte %1 a los %2 ms de %3 ms").arg(i).arg(momento).arg(duracion).toStdString());
+        auto escuela = copiaEscuela();
+        if (cerrarYMatar(escuela->path(), momento)) ++terminados;
+        if (recuperarYComprobar(escuela->path(), cerrada.contenido, cerrada.ficheros)) ++completos;
+        else ++deshechos;
+    }
+    std::printf("  %d cortes: %d deshechos, %d completados (%d habían terminado solos); cierre de %lld ms\n", cortes,
+                deshechos, completos, terminados, static_cast<long long>(duracion));
+    // Most kills land inside the run: they are what this is about.
+    EXPECT_GE(cortes - terminados, 20);
+}
+
+TEST_F(CortesCierre, UnCierreMatadoAlAvanzarCadaPasoSeDeshaceOSeCompleta) {
+    const Cerrada cerrada = cerrarEntera();
+    ASSERT_FALSE(HasFailure());
+    int n = 1;
+    for (;; ++n) {
+        SCOPED_TRACE(QStringLiteral("corte tras la línea de progreso %1").arg(n).toStdString());
+        auto escuela = copiaEscuela();
+        const bool terminado = cerrarYMatarTrasLinea(escuela->path(), n);
+        recuperarYComprobar(escuela->path(), cerrada.contenido, cerrada.ficheros);
+        if (terminado || HasFailure()) break;
+    }
+    // Every step reports at least once.
+    EXPECT_GT(n, 15);
+}
+
+// The moment between the registration of the new year and the removal of
+// the backups is too short for a kill to land on: the folder such a kill
+// leaves (the closed year, its backups and the journal saying it was
+// registered) is made by hand, as the run leaves it.
+TEST_F(CortesCierre, UnCierreMatadoYaRegistradoSeCompleta) {
+    const Cerrada cerrada = cerrarEntera();
+    ASSERT_FALSE(HasFailure());
+    const QDir d(cerrada.carpeta->path());
+    QJsonArray copias, originales;
+    for (const QString& base : {QStringLiteral("A1C3"), QStringLiteral("B1C3"), QStringLiteral("AppEntrada"),
+                                QStringLiteral("BorradoAppEntrada")}) {
+        const QString copia = d.filePath(base + QStringLiteral("B.db"));
+        ASSERT_TRUE(QFile::copy(QDir(modelo_->path()).filePath(base + QStringLiteral(".db")), copia));
+        copias.append(copia);
+        originales.append(d.filePath(base + QStringLiteral(".db")));
+    }
+    {
+        QFile temporal(d.filePath(QStringLiteral("CompactB.db")));
+        ASSERT_TRUE(temporal.open(QIODevice::WriteOnly));
+        temporal.write("a medio compactar");
+    }
+    const QJsonObject diario{{QStringLiteral("fase"), QStringLiteral("registrado")},
+                             {QStringLiteral("servidor"), false},
+                             {QStringLiteral("copias"), copias},
+                             {QStringLiteral("originales"), originales},
+                             {QStringLiteral("nuevas"), QJsonArray{d.filePath(QStringLiteral("A1C4.db")), d.filePath(QStringLiteral("B1C4.db"))}},
+                             {QStringLiteral("temporales"), QJsonArray{d.filePath(QStringLiteral("Compact.db")), d.filePath(QStringLiteral("CompactB.db"))}}};
+    QFile f(d.filePath(QStringLiteral("CierreCurso.pendiente")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QJsonDocument(diario).toJson());
+    f.close();
+
+    const Salida rec = ncc(argumentos(QStringLiteral("recuperar"), d.path()));
+    EXPECT_EQ(rec.codigo, 0) << rec.error.toStdString();
+    EXPECT_TRUE(rec.error.contains(QStringLiteral("Se ha completado"))) << rec.error.toStdString();
+    EXPECT_TRUE(contenido(d.path(), modelo_->path()) == cerrada.contenido);
+    EXPECT_EQ(ficheros(d.path()), cerrada.ficheros);
+}
+
+TEST_F(CortesCierre, SinCierrePendienteRecuperarNoTocaNada) {
+    auto escuela = copiaEscuela();
+    const Salida rec = ncc(argumentos(QStringLiteral("recuperar"), escuela->path()));
+    EXPECT_EQ(rec.codigo, 0) << rec.error.toStdString();
+    EXPECT_TRUE(rec.error.isEmpty()) << rec.error.toStdString();
+    EXPECT_TRUE(contenido(escuela->path(), modelo_->path()) == *original_);
+    EXPECT_EQ(ficheros(escuela->path()), ficheros(modelo_->path()));
+}
+
+TEST_F(CortesCierre, UnSegundoCierreALaVezSeRechazaSinTocarNada) {
+    auto escuela = copiaEscuela();
+    const QString app = QStringLiteral("Provider=SQLite;Data Source=") + escuela->filePath(QStringLiteral("AppEntrada.db"));
+    {
+        // Another closing of the same school holds its lock.
+        auto enMarcha = motor::bloquearCierre(app);
+        const QStringList antes = ficheros(escuela->path());
+        const Salida s = ncc(argumentos(QStringLiteral("cerrar"), escuela->path()));
+        EXPECT_EQ(s.codigo, 1);
+        EXPECT_TRUE(s.error.contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << s.error.toStdString();
+        EXPECT_EQ(ficheros(escuela->path()), antes);
+        const Salida r = ncc(argumentos(QStringLiteral("recuperar"), escuela->path()));
+        EXPECT_EQ(r.codigo, 1);
+        EXPECT_TRUE(r.error.contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << r.error.toStdString();
+    }
+    EXPECT_TRUE(contenido(escuela->path(), modelo_->path()) == *original_);
+    // Once the other one is over, the closing runs.
+    const Salida s = ncc(argumentos(QStringLiteral("cerrar"), escuela->path()));
+    EXPECT_EQ(s.codigo, 0) << s.error.toStdString();
+}
+
+// The wizard's run goes through the engine, which takes the same lock.
+TEST(CierreALaVez, ElMotorRechazaUnCierreMientrasOtroSigueEnMarcha) {
+    ContextoBD ctx(Proveedor::SQLite);
+    EscuelaPrueba escuela(ctx, 3, 7);
+    const auto antes = escuela.instantaneas();
+    auto enMarcha = motor::bloquearCierre(escuela.appEntrada().ConnectionString());
+    MensajesGuion guion;
+    ServicioMensajesInstalado instalado(guion);
+    cIFunciones motor;
+    motor.setNuevoCursoEscolar(QStringLiteral("2026/2027"));
+    motor.setProcesarSecciones(true);
+    motor.setProcesarActividades(true);
+    EXPECT_FALSE(motor.TransferirDatos());
+    ASSERT_FALSE(guion.textos().isEmpty());
+    EXPECT_TRUE(guion.textos().last().contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << guion.textos().last().toStdString();
+    EXPECT_EQ(escuela.instantaneas(), antes);
+    enMarcha.reset();
+    EXPECT_TRUE(escuela.sobrantes().isEmpty()) << escuela.sobrantes().join(QLatin1Char(' ')).toStdString();
+}
+
+}  // namespace
