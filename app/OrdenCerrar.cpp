@@ -161,8 +161,8 @@ host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
     return plan;
 }
 
-// A closing cut short (a power cut, a killed process) is settled before
-// anything else opens the school's databases.
+// Settles a closing that was cut short (a power cut, a killed process),
+// saying what was done.
 bool recuperarPendiente(const host::OpcionesSesion& op) {
     QTextStream err(stderr);
     try {
@@ -205,7 +205,7 @@ int cerrar(const QStringList& argumentos) {
     }
     mensajesTerminal().fijarSiATodo(op.si);
     try {
-        if (!recuperarPendiente(opSesion)) return SalidaFallo;
+        // Opening the session settles a closing that was cut short.
         auto sesion = host::abrirSesion(opSesion);
         cAsignarDatos entrada;
         entrada.ObtenerDatos(sesion.get());

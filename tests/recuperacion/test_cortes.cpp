@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -262,11 +263,19 @@ TEST_F(CortesCierre, UnCierreMatadoYaRegistradoSeCompleta) {
     f.write(QJsonDocument(diario).toJson());
     f.close();
 
-    const Salida rec = ncc(argumentos(QStringLiteral("recuperar"), d.path()));
+    // Any start of the host settles it before reading the school: here the
+    // making of a plan, which then reads the year just opened.
+    const QString plan = d.filePath(QStringLiteral("../") + QFileInfo(d.path()).fileName() + QStringLiteral("-plan.json"));
+    const Salida rec = ncc({QStringLiteral("plan"), QStringLiteral("--datos"), d.path(), QStringLiteral("--salida"), plan});
     EXPECT_EQ(rec.codigo, 0) << rec.error.toStdString();
     EXPECT_TRUE(rec.error.contains(QStringLiteral("Se ha completado"))) << rec.error.toStdString();
     EXPECT_TRUE(contenido(d.path(), modelo_->path()) == cerrada.contenido);
     EXPECT_EQ(ficheros(d.path()), cerrada.ficheros);
+    QFile leido(plan);
+    ASSERT_TRUE(leido.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(leido.readAll().contains("\"cursoEscolar\": \"2026/2027\"")) << "el plan no es del curso nuevo";
+    leido.close();
+    QFile::remove(plan);
 }
 
 TEST_F(CortesCierre, SinCierrePendienteRecuperarNoTocaNada) {
