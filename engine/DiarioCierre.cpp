@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace ncc::motor {
 
@@ -193,12 +194,35 @@ QString textoRecuperacion(Recuperacion r) {
     return {};
 }
 
+namespace {
+
+// Whether the lock file names no owner, after giving a process that has just
+// created it the moment it needs to write itself in.
+bool lockIlegible(const QLockFile& bloqueo) {
+    qint64 pid = 0;
+    QString host, aplicacion;
+    for (int i = 0; i < 10; ++i) {
+        if (bloqueo.getLockInfo(&pid, &host, &aplicacion)) return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+}  // namespace
+
 std::unique_ptr<QLockFile> bloquearCierre(const QString& cadenaAppEntrada) {
     auto bloqueo = std::make_unique<QLockFile>(QDir(carpetaDiario(cadenaAppEntrada)).filePath(QLatin1String(NombreBloqueo)));
     // A lock left by a process that died is taken over (QLockFile checks the
     // process id it holds).
     bloqueo->setStaleLockTime(0);
-    if (!bloqueo->tryLock(0)) {
+    if (!bloqueo->tryLock(0) && bloqueo->error() == QLockFile::LockFailedError && lockIlegible(*bloqueo)) {
+        // A process cut short while it was taking the lock leaves the file
+        // without its owner: with no owner to check, nothing would ever take
+        // it over and every later closing would be refused.
+        bloqueo->removeStaleLockFile();
+        bloqueo->tryLock(0);
+    }
+    if (!bloqueo->isLocked()) {
         if (bloqueo->error() == QLockFile::LockFailedError)
             throw Error(errores::Archivo,
                         QStringLiteral("Ya hay un cierre de curso en marcha para estas bases de datos. Espere a que "
