@@ -11,9 +11,7 @@
 #include "host/Sesion.h"
 #include "platform/MensajesTerminal.h"
 #include "platform/Textos.h"
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTextStream>
@@ -161,21 +159,6 @@ host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
     return plan;
 }
 
-// Settles a closing that was cut short (a power cut, a killed process),
-// saying what was done.
-bool recuperarPendiente(const host::OpcionesSesion& op) {
-    QTextStream err(stderr);
-    try {
-        auto bloqueo = motor::bloquearCierre(op.appEntrada);
-        const auto r = motor::recuperarCierrePendiente(op.appEntrada);
-        if (r != motor::Recuperacion::Nada) err << motor::textoRecuperacion(r) << "\n";
-        return true;
-    } catch (const Error& e) {
-        err << "ncc: " << e.descripcion() << "\n";
-        return false;
-    }
-}
-
 int recuperar(const QStringList& argumentos) {
     QStringList args = argumentos;
     host::OpcionesSesion op;
@@ -186,7 +169,13 @@ int recuperar(const QStringList& argumentos) {
         QTextStream(stderr) << "ncc recuperar: " << e.descripcion() << "\n" << host::usoOpcionesSesion();
         return SalidaUso;
     }
-    return recuperarPendiente(op) ? SalidaExito : SalidaFallo;
+    try {
+        host::resolverCierrePendiente(op);
+        return SalidaExito;
+    } catch (const Error& e) {
+        QTextStream(stderr) << "ncc recuperar: " << e.descripcion() << "\n";
+        return SalidaFallo;
+    }
 }
 
 const Registro registroRecuperar({"recuperar", "resuelve un cierre de curso que no llegó a terminar", recuperar});
@@ -259,8 +248,7 @@ int cerrar(const QStringList& argumentos) {
             }
             // A restore that could not finish keeps the run's journal for the
             // next start: saying "restored" then would be false.
-            if (QFileInfo::exists(QDir(motor::carpetaDiario(opSesion.appEntrada))
-                                      .filePath(QStringLiteral("CierreCurso.pendiente")))) {
+            if (motor::hayCierrePendiente(opSesion.appEntrada)) {
                 err << "\nEl cierre ha fallado y no se han podido restaurar las bases de datos; se volverá a intentar "
                        "al empezar el próximo cierre o con ncc recuperar.\n";
                 return SalidaFallo;

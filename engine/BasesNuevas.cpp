@@ -423,11 +423,7 @@ namespace {
 void restaurarEnServidor(EstadoMotor& e, const QString& plantilla) {
     for (const QString* nueva : {&e.strNuevaCentro, &e.strNuevaBorradoCentro})
         if (e.copiasHechas.contains(*nueva)) servidor::borrar(plantilla, *nueva);
-    const QPair<QString, QString> pares[] = {{e.strCopiaCentro, e.strRutaCentro},
-                                             {e.strCopiaBorradoCentro, e.strRutaBorradoCentro},
-                                             {e.strCopiaAppEntrada, e.strRutaAppEntrada},
-                                             {e.strCopiaBorradoAppEntrada, e.strRutaBorradoAppEntrada}};
-    for (const auto& [copia, original] : pares) {
+    for (const auto& [copia, original] : e.copiasYOriginales()) {
         if (!e.copiasHechas.contains(copia) || !servidor::existe(plantilla, copia)) continue;
         servidor::borrar(plantilla, original);
         servidor::renombrar(plantilla, copia, original);
@@ -437,11 +433,7 @@ void restaurarEnServidor(EstadoMotor& e, const QString& plantilla) {
 void restaurarArchivos(EstadoMotor& e) {
     for (const QString* nueva : {&e.strNuevaCentro, &e.strNuevaBorradoCentro})
         if (e.copiasHechas.contains(*nueva)) archivos::borrar(*nueva);
-    const QPair<QString, QString> pares[] = {{e.strCopiaCentro, e.strRutaCentro},
-                                             {e.strCopiaBorradoCentro, e.strRutaBorradoCentro},
-                                             {e.strCopiaAppEntrada, e.strRutaAppEntrada},
-                                             {e.strCopiaBorradoAppEntrada, e.strRutaBorradoAppEntrada}};
-    for (const auto& [copia, original] : pares) {
+    for (const auto& [copia, original] : e.copiasYOriginales()) {
         if (!e.copiasHechas.contains(copia) || !archivos::existe(copia)) continue;
         archivos::borrar(original);
         archivos::renombrar(copia, original);

@@ -130,11 +130,7 @@ void escribirDiario(const EstadoMotor& e, FaseCierre fase) {
     // remove or restore over anything that was there before.
     auto hecha = [&e](const QString& n) { return e.copiasHechas.contains(n) || n == e.copiaEnCurso; };
     QStringList copias, originales, nuevas;
-    const QPair<QString, QString> pares[] = {{e.strCopiaCentro, e.strRutaCentro},
-                                             {e.strCopiaBorradoCentro, e.strRutaBorradoCentro},
-                                             {e.strCopiaAppEntrada, e.strRutaAppEntrada},
-                                             {e.strCopiaBorradoAppEntrada, e.strRutaBorradoAppEntrada}};
-    for (const auto& [copia, original] : pares)
+    for (const auto& [copia, original] : e.copiasYOriginales())
         if (hecha(copia)) {
             copias << copia;
             originales << original;
@@ -162,6 +158,8 @@ void borrarDiario(const EstadoMotor& e) {
     archivos::borrar(ruta);
     archivos::sincronizar(ruta);
 }
+
+bool hayCierrePendiente(const QString& cadenaAppEntrada) { return QFileInfo::exists(rutaDiario(cadenaAppEntrada)); }
 
 Recuperacion recuperarCierrePendiente(const QString& cadenaAppEntrada) {
     const QString ruta = rutaDiario(cadenaAppEntrada);

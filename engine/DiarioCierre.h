@@ -46,6 +46,10 @@ void borrarDiario(const EstadoMotor& e);
 // What a recovery did, for the message to the user.
 enum class Recuperacion { Nada, Deshecho, Completado };
 
+// Whether the journal of an unfinished closing of this application entry is
+// there (a restore that could not finish keeps it too).
+bool hayCierrePendiente(const QString& cadenaAppEntrada);
+
 // Looks for the journal of an unfinished closing of this application entry
 // and settles it: undone from the backups (Copiando, Trabajando) or
 // completed (Registrado). No connection may be open on the databases named

@@ -12,7 +12,9 @@
 #include <QSet>
 #include <QString>
 #include <QVector>
+#include <array>
 #include <memory>
+#include <utility>
 
 namespace ncc::motor {
 
@@ -51,6 +53,14 @@ struct EstadoMotor {
     QString strNuevaCentro, strNuevaBorradoCentro;
     QString strCopiaCentro, strCopiaBorradoCentro, strCopiaAppEntrada, strCopiaBorradoAppEntrada;
     long lngIDNuevoCurso = 0;
+
+    // Each backup with the database it is the backup of.
+    std::array<std::pair<QString, QString>, 4> copiasYOriginales() const {
+        return {{{strCopiaCentro, strRutaCentro},
+                 {strCopiaBorradoCentro, strRutaBorradoCentro},
+                 {strCopiaAppEntrada, strRutaAppEntrada},
+                 {strCopiaBorradoAppEntrada, strRutaBorradoAppEntrada}}};
+    }
 
     // Students taken out of their sections, and the leavers for the purge.
     Coleccion<cAlumno> colAlumnosRetirados;

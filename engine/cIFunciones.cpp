@@ -4,8 +4,6 @@
 #include "engine/Pasos.h"
 #include "entry/RegistroClases.h"
 #include "platform/Mensajes.h"
-#include <QDir>
-#include <QFileInfo>
 #include <cmath>
 
 namespace ncc {
@@ -146,8 +144,7 @@ bool cIFunciones::TransferirDatos() {
     std::unique_ptr<QLockFile> bloqueo;
     try {
         bloqueo = bloquearCierre(e_.conLocalAppEntrada().ConnectionString());
-        if (QFileInfo::exists(QDir(carpetaDiario(e_.conLocalAppEntrada().ConnectionString()))
-                                  .filePath(QStringLiteral("CierreCurso.pendiente"))))
+        if (hayCierrePendiente(e_.conLocalAppEntrada().ConnectionString()))
             throw Error(errores::Archivo, QStringLiteral("Hay un cierre de curso anterior que no llegó a terminar. "
                                                          "Vuelva a entrar en la aplicación para resolverlo antes de "
                                                          "empezar otro."));

@@ -1,8 +1,8 @@
 #include "host/Sesion.h"
 #include "engine/DiarioCierre.h"
 #include "platform/BasesDatos.h"
-#include "platform/Mensajes.h"
 #include "platform/CadenaConexion.h"
+#include "platform/Mensajes.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -156,18 +156,11 @@ void abrir(Conexion& con, const QString& cadena, const QString& queEs) {
 
 }  // namespace
 
-namespace {
-
-// A closing cut short (a power cut, a killed process) may have left the
-// school's databases half changed: it is settled before anything reads
-// them, and never while another closing is running.
 void resolverCierrePendiente(const OpcionesSesion& o) {
     const auto bloqueo = motor::bloquearCierre(o.appEntrada);
     const motor::Recuperacion r = motor::recuperarCierrePendiente(o.appEntrada);
     if (r != motor::Recuperacion::Nada) avisarTexto(motor::textoRecuperacion(r));
 }
-
-}  // namespace
 
 std::unique_ptr<Sesion> abrirSesion(const OpcionesSesion& o) {
     resolverCierrePendiente(o);

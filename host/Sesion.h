@@ -128,7 +128,15 @@ OpcionesSesion desdeArgumentos(QStringList& argumentos);
 // The text of the session's options for `ncc ayuda` and usage messages.
 QString usoOpcionesSesion();
 
-// Opens the application-entry databases, finds the centre and its current
+// A closing cut short (a power cut, a killed process) may have left the
+// school's databases half changed: it is settled (and what was done said on
+// the message service) before anything reads them, and never while another
+// closing is running. Throws ncc::Error when another closing holds the lock
+// or the databases cannot be handled.
+void resolverCierrePendiente(const OpcionesSesion& opciones);
+
+// Settles a closing that was cut short (resolverCierrePendiente), then
+// opens the application-entry databases, finds the centre and its current
 // school year and opens that year's school databases. Throws ErrorSesion
 // when a database, the centre or its current year is missing, ncc::Error on
 // a database failure.

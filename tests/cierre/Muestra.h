@@ -9,6 +9,7 @@
 // school's own databases carry: those names are dropped before and after
 // every test (the area runs serialised).
 #include "ContextoBD.h"
+#include "EscuelaPrueba.h"
 #include "engine/DiarioCierre.h"
 #include "engine/cIFunciones.h"
 #include "entry/cAsignarDatos.h"
@@ -31,20 +32,8 @@
 
 namespace ncc::pruebas {
 
-// What a closing of the sample school (centre 1, year 3) may leave on the
-// server under its own names.
-inline QStringList nombresDelCierreEnServidor() {
-    QStringList n{QStringLiteral("AppEntradaB"), QStringLiteral("BorradoAppEntradaB"), QStringLiteral("Compact"),
-                  QStringLiteral("CompactB")};
-    for (int curso = 3; curso <= 6; ++curso)
-        for (const char* letra : {"A", "B"}) {
-            n << QStringLiteral("%1%2C%3B").arg(QLatin1String(letra)).arg(1).arg(curso);
-            if (curso > 3) n << QStringLiteral("%1%2C%3").arg(QLatin1String(letra)).arg(1).arg(curso);
-        }
-    return n;
-}
-
-// Those of them that exist, in one look at the server's catalog.
+// What closings of the sample school (centre 1, year 3) left on the server
+// under their own names, in one look at the server's catalog.
 inline QStringList quedanEnServidor() {
     if (!hayServidor()) return {};
     CadenaConexion c(plantillaServidor());
@@ -55,7 +44,7 @@ inline QStringList quedanEnServidor() {
     for (Recordset rs = con.Abrir(QStringLiteral("SELECT datname FROM pg_database")); !rs.eof(); rs.MoveNext())
         hay << rs.texto(QStringLiteral("datname"));
     QStringList q;
-    for (const QString& n : nombresDelCierreEnServidor())
+    for (const QString& n : nombresDelCierreEnServidor(1, 3))
         if (hay.contains(n)) q << n;
     return q;
 }

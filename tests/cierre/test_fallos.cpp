@@ -38,10 +38,8 @@ protected:
         MensajesGuion guion;
         guion.responderA(2187, Respuesta::Si).responderA(710, Respuesta::Si);
         ServicioMensajesInstalado instalado(guion);
-        QElapsedTimer t0; t0.start();
         SesionAbierta s(m);
         const host::Plan plan = s.planPorDefecto();
-        if (qEnvironmentVariableIsSet("H7")) std::printf("  sesion+plan %lld ms\n", t0.elapsed());
         revisar(s, true);
         Corrida c;
         {
@@ -50,9 +48,7 @@ protected:
             prepararMotor(motor, plan, &barra);
             Sentencias::reiniciar();
             Sentencias::fallarEn(k);
-            QElapsedTimer t1; t1.start();
             c.correcto = motor.TransferirDatos();
-            if (qEnvironmentVariableIsSet("H7")) std::printf("  run %lld ms\n", t1.elapsed());
             c.contadas = Sentencias::contadas();
             Sentencias::fallarEn(0);
             c.cancelado = motor.Cancelado();
@@ -126,14 +122,10 @@ protected:
             auto revisar = [&](SesionAbierta& s, bool alEmpezar) {
                 if (alEmpezar) return;
                 for (Conexion* c : s.conexiones()) EXPECT_EQ(c->State(), 1) << "k=" << k;
-                QElapsedTimer t2; t2.start();
                 if (m->esServidor())
                     for (int i = 0; i < 4; ++i) despues[Muestra::bases()[i]] = EscuelaPrueba::instantanea(*s.conexiones()[i]);
-                if (qEnvironmentVariableIsSet("H7")) std::printf("  instantaneas %lld ms\n", t2.elapsed());
             };
-            QElapsedTimer t; t.start();
             const Corrida c = cerrar(*m, k, revisar);
-            if (qEnvironmentVariableIsSet("H7")) std::printf("k=%ld %lld ms\n", k, t.elapsed());
             EXPECT_FALSE(c.cancelado) << "k=" << k;
             bool igual = true;
             if (c.correcto) {

@@ -3,6 +3,7 @@
 #include "suite/Demo.h"
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace ncc::pruebas {
@@ -24,6 +25,21 @@ std::unique_ptr<QTemporaryDir> copiarEscuelaCarpeta(const QString& modelo) {
     for (const QString& f : QDir(modelo).entryList(QDir::Files))
         EXPECT_TRUE(QFile::copy(QDir(modelo).filePath(f), d->filePath(f))) << f.toStdString();
     return d;
+}
+
+SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos) {
+    QProcess p;
+    p.start(qEnvironmentVariable("NCC_BIN"), argumentos);
+    SalidaNcc r;
+    if (!p.waitForFinished(milisegundos)) {
+        p.kill();
+        p.waitForFinished();
+        r.error = QStringLiteral("<no terminó a tiempo>");
+        return r;
+    }
+    r.error = QString::fromUtf8(p.readAllStandardError());
+    if (p.exitStatus() == QProcess::NormalExit) r.salida = p.exitCode();
+    return r;
 }
 
 }  // namespace ncc::pruebas

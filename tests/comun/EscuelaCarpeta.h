@@ -4,6 +4,7 @@
 // application entry, so that every copy of the folder is a school of its
 // own. Tests that run the real `ncc` build one and close copies of it.
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -12,5 +13,12 @@ namespace ncc::pruebas {
 void crearEscuelaCarpeta(const QString& carpeta, int alumnos);
 // A fresh copy of the files of `modelo` in a temporary folder of its own.
 std::unique_ptr<QTemporaryDir> copiarEscuelaCarpeta(const QString& modelo);
+
+// What a run of the `ncc` of this build (NCC_BIN) answered.
+struct SalidaNcc {
+    int salida = -1;  // exit status; -1 when it crashed or did not end in time
+    QString error;    // what it wrote on stderr
+};
+SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos = 120000);
 
 }  // namespace ncc::pruebas

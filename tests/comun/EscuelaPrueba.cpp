@@ -22,6 +22,18 @@ bool marcaCierre = false;
 void marcarPruebasDeCierre() { marcaCierre = true; }
 bool pruebasDeCierre() { return marcaCierre; }
 
+QStringList nombresDelCierreEnServidor(qint16 centro, qint16 curso) {
+    QStringList n{QStringLiteral("AppEntradaB"), QStringLiteral("BorradoAppEntradaB"), QStringLiteral("Compact"),
+                  QStringLiteral("CompactB")};
+    for (int c = curso; c <= curso + 3; ++c)
+        for (const char* letra : {"A", "B"}) {
+            const QString base = QStringLiteral("%1%2C%3").arg(QLatin1String(letra)).arg(centro).arg(c);
+            n << base + QLatin1Char('B');
+            if (c != curso) n << base;
+        }
+    return n;
+}
+
 EscuelaPrueba::EscuelaPrueba(ContextoBD& ctx, qint16 centro, qint16 curso, const QString& nombreCurso)
     : ctx_(ctx), idCentro_(centro), idCurso_(curso) {
     const QString a = QStringLiteral("A%1C%2").arg(centro).arg(curso);
@@ -79,13 +91,7 @@ EscuelaPrueba::~EscuelaPrueba() {
         try { if (c->State() == 1) c->Close(); } catch (...) {}
     if (!ctx_.esServidor() || !hayServidor() || !pruebasDeCierre()) return;
     // What a closing of this school may have made on the server.
-    QStringList nombres{QStringLiteral("AppEntradaB"), QStringLiteral("BorradoAppEntradaB")};
-    for (int curso = idCurso_; curso <= idCurso_ + 3; ++curso)
-        for (const char* letra : {"A", "B"}) {
-            nombres << QStringLiteral("%1%2C%3").arg(QLatin1String(letra)).arg(idCentro_).arg(curso);
-            nombres << QStringLiteral("%1%2C%3B").arg(QLatin1String(letra)).arg(idCentro_).arg(curso);
-        }
-    for (const QString& n : nombres)
+    for (const QString& n : nombresDelCierreEnServidor(idCentro_, idCurso_))
         try { servidor::borrar(plantillaServidor(), n); } catch (...) {}
 }
 
@@ -139,15 +145,7 @@ std::map<QString, QStringList> EscuelaPrueba::instantaneas() {
 QStringList EscuelaPrueba::sobrantes() {
     QStringList sobran;
     if (ctx_.esServidor()) {
-        QStringList nombres{QStringLiteral("AppEntradaB"), QStringLiteral("BorradoAppEntradaB"), QStringLiteral("Compact"),
-                            QStringLiteral("CompactB")};
-        for (int curso = idCurso_; curso <= idCurso_ + 3; ++curso)
-            for (const char* letra : {"A", "B"}) {
-                const QString n = QStringLiteral("%1%2C%3").arg(QLatin1String(letra)).arg(idCentro_).arg(curso);
-                nombres << n + QStringLiteral("B");
-                if (curso != idCurso_) nombres << n;
-            }
-        for (const QString& n : nombres)
+        for (const QString& n : nombresDelCierreEnServidor(idCentro_, idCurso_))
             if (servidor::existe(plantillaServidor(), n)) sobran << n;
         return sobran;
     }

@@ -20,6 +20,11 @@ namespace ncc::pruebas {
 void marcarPruebasDeCierre();
 bool pruebasDeCierre();
 
+// What closings of the school of `centro` from year `curso` on (three of
+// them at most) may make on the server under the closing's own names:
+// backups, compaction temporaries and the new years' databases.
+QStringList nombresDelCierreEnServidor(qint16 centro, qint16 curso);
+
 class EscuelaPrueba {
 public:
     EscuelaPrueba(ContextoBD& ctx, qint16 centro = 1, qint16 curso = 3,

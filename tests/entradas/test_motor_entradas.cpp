@@ -83,9 +83,7 @@ public:
     }
     ~EscuelaDemo() {
         if (!ctx_.esServidor() || !hayServidor()) return;
-        QStringList nombres{QStringLiteral("A1C4"),        QStringLiteral("B1C4"),       QStringLiteral("A1C3B"),
-                            QStringLiteral("B1C3B"),       QStringLiteral("AppEntradaB"), QStringLiteral("BorradoAppEntradaB"),
-                            QStringLiteral("Compact"),     QStringLiteral("CompactB")};
+        QStringList nombres = nombresDelCierreEnServidor(1, 3);
         for (const QString& c : {resumen.appEntrada, resumen.borradoAppEntrada, resumen.centro, resumen.borradoCentro})
             nombres << CadenaConexion(c).valor(QStringLiteral("Initial Catalog"));
         for (const QString& n : nombres)

@@ -15,7 +15,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <functional>
 #include <map>
@@ -24,10 +23,7 @@ using namespace ncc;
 
 namespace {
 
-struct Resultado {
-    int salida = -1;
-    QString error;
-};
+using Resultado = pruebas::SalidaNcc;
 
 // Every entry of a folder, "name=sha256" for files, "name/" for folders,
 // one a line.
@@ -72,20 +68,7 @@ protected:
     // A fresh copy of the sample school in a folder of its own.
     std::unique_ptr<QTemporaryDir> copiaEscuela() { return pruebas::copiarEscuelaCarpeta(modelo_->path()); }
 
-    static Resultado ncc(const QStringList& args, int milisegundos = 60000) {
-        QProcess p;
-        p.start(qEnvironmentVariable("NCC_BIN"), args);
-        Resultado r;
-        if (!p.waitForFinished(milisegundos)) {
-            p.kill();
-            p.waitForFinished();
-            r.error = QStringLiteral("<no terminó a tiempo>");
-            return r;
-        }
-        r.error = QString::fromUtf8(p.readAllStandardError());
-        if (p.exitStatus() == QProcess::NormalExit) r.salida = p.exitCode();
-        return r;
-    }
+    static Resultado ncc(const QStringList& args) { return pruebas::ejecutarNcc(args, 60000); }
 
     // Runs the closing of a fresh school with the plan file `plan` (outside
     // the school's folder) and checks that nothing in the folder changed.

@@ -36,10 +36,7 @@ namespace {
 
 using Contenido = std::map<QString, QStringList>;
 
-struct Salida {
-    int codigo = -1;  // -1: killed or did not end
-    QString error;
-};
+using Salida = SalidaNcc;
 
 // The rows of every database file of a folder, with the folder's own path
 // and the sample's taken out (the application entry records where each
@@ -83,20 +80,7 @@ protected:
         return a;
     }
 
-    static Salida ncc(const QStringList& args) {
-        QProcess p;
-        p.start(qEnvironmentVariable("NCC_BIN"), args);
-        Salida s;
-        if (!p.waitForFinished(120000)) {
-            p.kill();
-            p.waitForFinished();
-            s.error = QStringLiteral("<no terminó a tiempo>");
-            return s;
-        }
-        s.error = QString::fromUtf8(p.readAllStandardError());
-        if (p.exitStatus() == QProcess::NormalExit) s.codigo = p.exitCode();
-        return s;
-    }
+    static Salida ncc(const QStringList& args) { return ejecutarNcc(args); }
 
     // Starts a closing of the school in `carpeta` and kills it after
     // `milisegundos`; answers whether it had already ended by itself.
@@ -140,7 +124,7 @@ protected:
     // closes again; answers whether the closing had been completed.
     bool recuperarYComprobar(const QString& carpeta, const Contenido& cerrado, const QStringList& ficherosCerrado) {
         const Salida rec = ncc(argumentos(QStringLiteral("recuperar"), carpeta));
-        EXPECT_EQ(rec.codigo, 0) << rec.error.toStdString();
+        EXPECT_EQ(rec.salida, 0) << rec.error.toStdString();
         const Contenido ahora = contenido(carpeta, modelo_->path());
         const bool completo = ahora.size() != original_->size();
         if (!completo) {
@@ -153,7 +137,7 @@ protected:
         // The school is usable: it closes again (the original year, or the
         // one just opened).
         const Salida otra = ncc(argumentos(QStringLiteral("cerrar"), carpeta));
-        EXPECT_EQ(otra.codigo, 0) << otra.error.toStdString();
+        EXPECT_EQ(otra.salida, 0) << otra.error.toStdString();
         return completo;
     }
 
@@ -167,7 +151,7 @@ protected:
         Cerrada c;
         c.carpeta = copiaEscuela();
         const Salida s = ncc(argumentos(QStringLiteral("cerrar"), c.carpeta->path()));
-        EXPECT_EQ(s.codigo, 0) << s.error.toStdString();
+        EXPECT_EQ(s.salida, 0) << s.error.toStdString();
         c.contenido = contenido(c.carpeta->path(), modelo_->path());
         c.ficheros = ficheros(c.carpeta->path());
         EXPECT_EQ(c.contenido.size(), original_->size() + 2);
@@ -193,7 +177,7 @@ TEST_F(CortesCierre, UnCierreMatadoEnCualquierMomentoSeDeshaceOSeCompleta) {
         auto otra = copiaEscuela();
         QElapsedTimer reloj;
         reloj.start();
-        ASSERT_EQ(ncc(argumentos(QStringLiteral("cerrar"), otra->path())).codigo, 0);
+        ASSERT_EQ(ncc(argumentos(QStringLiteral("cerrar"), otra->path())).salida, 0);
         duracion = std::min(duracion, reloj.elapsed());
     }
 
@@ -277,7 +261,7 @@ TEST_F(CortesCierre, UnCierreMatadoYaRegistradoSeCompleta) {
     // making of a plan, which then reads the year just opened.
     const QString plan = d.filePath(QStringLiteral("../") + QFileInfo(d.path()).fileName() + QStringLiteral("-plan.json"));
     const Salida rec = ncc({QStringLiteral("plan"), QStringLiteral("--datos"), d.path(), QStringLiteral("--salida"), plan});
-    EXPECT_EQ(rec.codigo, 0) << rec.error.toStdString();
+    EXPECT_EQ(rec.salida, 0) << rec.error.toStdString();
     EXPECT_TRUE(rec.error.contains(QStringLiteral("Se ha completado"))) << rec.error.toStdString();
     EXPECT_TRUE(contenido(d.path(), modelo_->path()) == cerrada.contenido);
     EXPECT_EQ(ficheros(d.path()), cerrada.ficheros);
@@ -291,7 +275,7 @@ TEST_F(CortesCierre, UnCierreMatadoYaRegistradoSeCompleta) {
 TEST_F(CortesCierre, SinCierrePendienteRecuperarNoTocaNada) {
     auto escuela = copiaEscuela();
     const Salida rec = ncc(argumentos(QStringLiteral("recuperar"), escuela->path()));
-    EXPECT_EQ(rec.codigo, 0) << rec.error.toStdString();
+    EXPECT_EQ(rec.salida, 0) << rec.error.toStdString();
     EXPECT_TRUE(rec.error.isEmpty()) << rec.error.toStdString();
     EXPECT_TRUE(contenido(escuela->path(), modelo_->path()) == *original_);
     EXPECT_EQ(ficheros(escuela->path()), ficheros(modelo_->path()));
@@ -305,17 +289,17 @@ TEST_F(CortesCierre, UnSegundoCierreALaVezSeRechazaSinTocarNada) {
         auto enMarcha = motor::bloquearCierre(app);
         const QStringList antes = ficheros(escuela->path());
         const Salida s = ncc(argumentos(QStringLiteral("cerrar"), escuela->path()));
-        EXPECT_EQ(s.codigo, 1);
+        EXPECT_EQ(s.salida, 1);
         EXPECT_TRUE(s.error.contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << s.error.toStdString();
         EXPECT_EQ(ficheros(escuela->path()), antes);
         const Salida r = ncc(argumentos(QStringLiteral("recuperar"), escuela->path()));
-        EXPECT_EQ(r.codigo, 1);
+        EXPECT_EQ(r.salida, 1);
         EXPECT_TRUE(r.error.contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << r.error.toStdString();
     }
     EXPECT_TRUE(contenido(escuela->path(), modelo_->path()) == *original_);
     // Once the other one is over, the closing runs.
     const Salida s = ncc(argumentos(QStringLiteral("cerrar"), escuela->path()));
-    EXPECT_EQ(s.codigo, 0) << s.error.toStdString();
+    EXPECT_EQ(s.salida, 0) << s.error.toStdString();
 }
 
 // A kill or a power cut while a closing takes its lock leaves the lock file
@@ -328,10 +312,10 @@ TEST_F(CortesCierre, UnBloqueoSinDuenoNoImpideElCierre) {
         bloqueo.write(resto);
         bloqueo.close();
         const Salida s = ncc(argumentos(QStringLiteral("recuperar"), escuela->path()));
-        EXPECT_EQ(s.codigo, 0) << s.error.toStdString();
+        EXPECT_EQ(s.salida, 0) << s.error.toStdString();
     }
     const Salida s = ncc(argumentos(QStringLiteral("cerrar"), escuela->path()));
-    EXPECT_EQ(s.codigo, 0) << s.error.toStdString();
+    EXPECT_EQ(s.salida, 0) << s.error.toStdString();
 }
 
 // The wizard's run goes through the engine, which takes the same lock.
