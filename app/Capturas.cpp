@@ -30,7 +30,7 @@ namespace {
 
 // The frame a desktop draws around a window: a title bar over the window's
 // own content. The title is elided where the bar ends, as desktops do.
-QImage conMarco(const QPixmap& cuerpo, const QString& titulo) {
+QImage conMarco(const QPixmap& cuerpo, const QString& titulo, bool conCierre) {
     const qreal dpr = cuerpo.devicePixelRatio();
     const QSizeF tam = cuerpo.deviceIndependentSize();
     QFont fuente = QApplication::font();
@@ -47,9 +47,13 @@ QImage conMarco(const QPixmap& cuerpo, const QString& titulo) {
     p.setPen(Qt::white);
     const QRect barra(8, 0, total.width() - 16 - 3 * alto / 2, alto);
     p.drawText(barra, Qt::AlignVCenter | Qt::AlignLeft, fm.elidedText(titulo, Qt::ElideRight, barra.width()));
-    // The close box.
-    const QRect cierre(total.width() - alto, 0, alto, alto);
-    p.drawText(cierre, Qt::AlignCenter, QStringLiteral("✕"));
+    if (conCierre) {
+        const int m = alto / 3;
+        const QRect cierre(total.width() - alto + m, m, alto - 2 * m, alto - 2 * m);
+        p.setPen(QPen(Qt::white, 1.5));
+        p.drawLine(cierre.topLeft(), cierre.bottomRight());
+        p.drawLine(cierre.topRight(), cierre.bottomLeft());
+    }
     p.drawPixmap(QPointF(borde, alto), cuerpo);
     return img;
 }
@@ -62,7 +66,9 @@ void Capturador::guardar(QWidget* ventana, const QString& nombre) {
         if (ventana->layout()) ventana->layout()->activate();
         ventana->resize(ventana->sizeHint().expandedTo(ventana->minimumSizeHint()));
     }
-    const QImage img = conMarco(ventana->grab(), ventana->windowTitle());
+    const QImage img = conMarco(ventana->grab(), ventana->windowTitle(),
+                                ventana->windowFlags().testFlag(Qt::WindowCloseButtonHint) ||
+                                    !ventana->windowFlags().testFlag(Qt::CustomizeWindowHint));
     const QString ruta = QDir(carpeta_).filePath(nombre + QStringLiteral(".png"));
     if (!img.save(ruta)) throw Error(errores::Archivo, QStringLiteral("No se puede escribir %1").arg(ruta));
     if (!escritas_.contains(ruta)) escritas_ << ruta;

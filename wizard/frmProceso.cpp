@@ -63,8 +63,8 @@ frmProceso::frmProceso(QWidget* parent)
     sp.setRetainSizeWhenHidden(true);
     ui_->fraHistorico->setSizePolicy(sp);
     ui_->fraHistorico->hide();
-    setWindowFlag(Qt::WindowCloseButtonHint, false);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // No close box: the closing cannot be left half done.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
     connect(&mobjCierreCurso_, &cIFunciones::IniciarProgreso, this,
             [this](long& max, QString& texto) { IniciarProgreso(max, texto); });
