@@ -101,10 +101,15 @@ bool claveCompleta(const Recordset& rs, std::initializer_list<const char*> campo
     return true;
 }
 
+// Whether the store already holds the grade. Every reference column of the
+// table has an index of its own, and SQLite, without statistics on the
+// suite's databases, may walk the one of the school year or the period,
+// which hold most of the table, for every row: the "+" leaves it the
+// student's, which holds a few dozen rows.
 const QString& sqlExiste() {
     static const QString s = QStringLiteral(
-        "SELECT IDEvaluacionHistorica FROM EvaluacionHistorica WHERE codalumno=? AND codMateria=? AND codcursoescolar=? "
-        "AND codtipoensenanza=? AND codCurso=? AND codNumEvaluacion=? LIMIT 1");
+        "SELECT IDEvaluacionHistorica FROM EvaluacionHistorica WHERE codalumno=? AND +codMateria=? AND "
+        "+codcursoescolar=? AND +codtipoensenanza=? AND +codCurso=? AND +codNumEvaluacion=? LIMIT 1");
     return s;
 }
 
