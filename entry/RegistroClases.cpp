@@ -1,5 +1,7 @@
 #include "entry/RegistroClases.h"
 #include "entry/cActividad.h"
+#include "entry/cAlumnoHistorico.h"
+#include "entry/cMateria.h"
 #include "entry/cAlumnoActividad.h"
 #include "entry/cCurso.h"
 #include "entry/cPrecioActividad.h"
@@ -40,6 +42,12 @@ QHash<QString, FabricaClase>& fabricas() {
     return f;
 }
 
+// Keyed by the ProgID in upper case: COM compares ProgIDs without case.
+QHash<QString, FabricaClase>& externas() {
+    static QHash<QString, FabricaClase> f;
+    return f;
+}
+
 bool enTabla(const QString& nombre) {
     for (const auto& e : tabla)
         if (nombre == QLatin1String(e.nombre)) return true;
@@ -76,6 +84,7 @@ ClasePublica RegistroClases::clase(const QString& progId) {
 }
 
 QObject* RegistroClases::crear(const QString& progId) {
+    if (const FabricaClase f = externas().value(progId.toUpper(), nullptr)) return f();
     const ClasePublica c = clase(progId);
     if (!c.creable()) noSePuedeCrear(progId, QStringLiteral("la clase no está disponible en esta versión"));
     return c.fabrica();
@@ -91,11 +100,23 @@ bool RegistroClases::registrar(const char* nombre, FabricaClase fabrica) {
     return true;
 }
 
+bool RegistroClases::registrarExterna(const char* progId, FabricaClase fabrica) {
+    const QString clave = QString::fromLatin1(progId).toUpper();
+    if (clave.startsWith(QString::fromLatin1(Biblioteca).toUpper() + QLatin1Char('.')) || externas().contains(clave))
+        throw Error(errores::ClaveDuplicada, QStringLiteral("La clase %1 ya está registrada").arg(QLatin1String(progId)));
+    externas().insert(clave, fabrica);
+    return true;
+}
+
+bool RegistroClases::hayExterna(const QString& progId) { return externas().contains(progId.toUpper()); }
+
 }  // namespace ncc
 
-// The closing records are plain data classes with nothing else in their
-// units; their factories are registered with the table.
+// The closing and historic records are plain data classes with nothing else in
+// their units; their factories are registered with the table.
 using ncc::cActividad;
+using ncc::cAlumnoHistorico;
+using ncc::cMateria;
 using ncc::cAlumnoActividad;
 using ncc::cCurso;
 using ncc::cPrecioActividad;
@@ -105,3 +126,5 @@ NCC_REGISTRAR_CLASE(cActividad);
 NCC_REGISTRAR_CLASE(cSeccionCurso);
 NCC_REGISTRAR_CLASE(cAlumnoActividad);
 NCC_REGISTRAR_CLASE(cPrecioActividad);
+NCC_REGISTRAR_CLASE(cAlumnoHistorico);
+NCC_REGISTRAR_CLASE(cMateria);

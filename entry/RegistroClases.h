@@ -49,12 +49,23 @@ public:
     // table or a second factory for one class is a programming error and
     // throws ncc::Error (at static initialisation, so it shows at once).
     static bool registrar(const char* nombre, FabricaClase fabrica);
+
+    // The sibling components of the suite that the component creates by
+    // ProgID (the student search, "NCBuscar.CAsignardatos"): each registers
+    // its factory from its own library, as COM registration would. They are
+    // not classes of NCCierreCurso and `clases()` does not list them.
+    static bool registrarExterna(const char* progId, FabricaClase fabrica);
+    static bool hayExterna(const QString& progId);
 };
 
 // "Can't create object": what COM answers for a ProgID it cannot serve.
 inline constexpr long ErrorCrearObjeto = 429;
 
 }  // namespace ncc
+
+#define NCC_REGISTRAR_EXTERNA(ProgId, Clase)                                            \
+    [[maybe_unused]] static const bool ncc_registro_externa_##Clase =                   \
+        ::ncc::RegistroClases::registrarExterna(ProgId, []() -> QObject* { return new Clase; })
 
 #define NCC_REGISTRAR_CLASE(Clase)                                                      \
     [[maybe_unused]] static const bool ncc_registro_##Clase =                           \

@@ -27,7 +27,7 @@ TEST(RegistroClases, CreaPorProgIDYRechazaLoDesconocido) {
     std::unique_ptr<QObject> precio(RegistroClases::crear(QStringLiteral("NCCierreCurso.cPrecioActividad")));
     EXPECT_NE(qobject_cast<cPrecioActividad*>(precio.get()), nullptr);
 
-    for (const char* malo : {"NCCierreCurso.cNada", "NCBuscar.CAsignardatos", "cAsignarDatos", "",
+    for (const char* malo : {"NCCierreCurso.cNada", "NCBuscar.cNada", "cAsignarDatos", "",
                              "NCCierreCurso.cConfiguracion", "NCCierreCurso.cAlumno"}) {
         try {
             delete RegistroClases::crear(QString::fromUtf8(malo));

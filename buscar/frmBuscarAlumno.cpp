@@ -1,0 +1,132 @@
+#include "buscar/frmBuscarAlumno.h"
+#include "platform/Conexion.h"
+#include "platform/Mensajes.h"
+#include "ui_frmBuscarAlumno.h"
+#include <QCollator>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QTimer>
+#include <algorithm>
+
+namespace ncbuscar {
+
+frmBuscarAlumno::frmBuscarAlumno(ncc::Conexion& centro, const QString& excluidos, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmBuscarAlumno>()), centro_(centro) {
+    ui->setupUi(this);
+    for (const QString& t : excluidos.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const qint32 id = t.trimmed().toInt(&ok);
+        if (ok) excluidos_.insert(id);
+    }
+    // Searching as the user types, a moment after the last key.
+    auto* espera = new QTimer(this);
+    espera->setSingleShot(true);
+    espera->setInterval(200);
+    connect(espera, &QTimer::timeout, this, &frmBuscarAlumno::buscar);
+    connect(ui->txtBuscar, &QLineEdit::textEdited, espera, qOverload<>(&QTimer::start));
+    connect(ui->txtBuscar, &QLineEdit::returnPressed, this, [this, espera] {
+        espera->stop();
+        buscar();
+        if (ui->lstResultados->count() > 0) {
+            ui->lstResultados->setFocus();
+            if (ui->lstResultados->selectedItems().isEmpty()) ui->lstResultados->setCurrentRow(0);
+        }
+    });
+    connect(ui->lstResultados, &QListWidget::itemDoubleClicked, this, &frmBuscarAlumno::aceptar);
+    connect(ui->lstResultados, &QListWidget::itemSelectionChanged, this,
+            [this] { ui->cmdAceptar->setEnabled(!ui->lstResultados->selectedItems().isEmpty()); });
+    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmBuscarAlumno::aceptar);
+    connect(ui->cmdCancelar, &QPushButton::clicked, this, &QDialog::reject);
+    ui->txtBuscar->installEventFilter(this);
+    ui->lstResultados->installEventFilter(this);
+    ui->cmdAceptar->setEnabled(false);
+    ui->txtBuscar->setFocus();
+    buscar();
+}
+
+frmBuscarAlumno::~frmBuscarAlumno() = default;
+
+bool frmBuscarAlumno::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() == QEvent::KeyPress) {
+        const int tecla = static_cast<QKeyEvent*>(evento)->key();
+        if (objeto == ui->txtBuscar && tecla == Qt::Key_Down && ui->lstResultados->count() > 0) {
+            ui->lstResultados->setFocus();
+            if (ui->lstResultados->selectedItems().isEmpty()) ui->lstResultados->setCurrentRow(0);
+            return true;
+        }
+        if (objeto == ui->lstResultados && (tecla == Qt::Key_Return || tecla == Qt::Key_Enter)) {
+            aceptar();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(objeto, evento);
+}
+
+void frmBuscarAlumno::buscar() {
+    const QString texto = ui->txtBuscar->text().simplified();
+    ui->lstResultados->clear();
+    struct Fila {
+        qint32 id;
+        QString nombre;
+    };
+    QList<Fila> filas;
+    bool esNumero = false;
+    const qint32 numero = texto.toInt(&esNumero);
+    try {
+        // The name as typed may span the surnames and the name: every word
+        // must appear in one of them.
+        QString sql = QStringLiteral("SELECT IDAlumno, Apellido_1, Apellido_2, Nombre FROM Alumno");
+        QVariantList valores;
+        QStringList condiciones;
+        if (esNumero) {
+            condiciones << QStringLiteral("IDAlumno=?");
+            valores << numero;
+        } else {
+            for (const QString& palabra : texto.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+                condiciones << QStringLiteral("LOWER(COALESCE(Apellido_1,'') || ' ' || COALESCE(Apellido_2,'') || ' ' || "
+                                              "COALESCE(Nombre,'')) LIKE ?");
+                valores << QLatin1Char('%') + palabra.toLower() + QLatin1Char('%');
+            }
+        }
+        if (!condiciones.isEmpty()) sql += QStringLiteral(" WHERE ") + condiciones.join(QStringLiteral(" AND "));
+        sql += QStringLiteral(" ORDER BY Apellido_1, Apellido_2, Nombre, IDAlumno");
+        for (ncc::Recordset r = centro_.Abrir(sql, valores); !r.eof(); r.MoveNext()) {
+            const qint32 id = qint32(r.entero(QStringLiteral("IDAlumno")));
+            if (excluidos_.contains(id)) continue;
+            filas.append({id, r.texto(QStringLiteral("Apellido_1")) + QLatin1Char(' ') + r.texto(QStringLiteral("Apellido_2")) +
+                                  QStringLiteral(", ") + r.texto(QStringLiteral("Nombre"))});
+        }
+    } catch (const ncc::Error& e) {
+        ncc::mostrarError(e);
+        return;
+    }
+    QCollator cotejo{QLocale(QLocale::Spanish, QLocale::Spain)};
+    cotejo.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(filas.begin(), filas.end(), [&](const Fila& a, const Fila& b) { return cotejo.compare(a.nombre, b.nombre) < 0; });
+    const int total = int(filas.size());
+    for (int i = 0; i < std::min(total, MaximoResultados); ++i) {
+        auto* item = new QListWidgetItem(QStringLiteral("%1  (%2)").arg(filas[i].nombre).arg(filas[i].id));
+        item->setData(Qt::UserRole, filas[i].id);
+        ui->lstResultados->addItem(item);
+    }
+    if (total == 0) ui->lblEstado->setText(QStringLiteral("Ningún alumno coincide con la búsqueda."));
+    else if (total > MaximoResultados)
+        ui->lblEstado->setText(QStringLiteral("%1 alumnos coinciden; se muestran los %2 primeros. Escriba más letras para afinar.")
+                                   .arg(total).arg(MaximoResultados));
+    else ui->lblEstado->setText(total == 1 ? QStringLiteral("1 alumno") : QStringLiteral("%1 alumnos").arg(total));
+}
+
+void frmBuscarAlumno::aceptar() {
+    if (ui->lstResultados->selectedItems().isEmpty()) return;
+    accept();
+}
+
+QString frmBuscarAlumno::seleccion() const {
+    QStringList ids;
+    for (int i = 0; i < ui->lstResultados->count(); ++i)
+        if (ui->lstResultados->item(i)->isSelected())
+            ids << QString::number(ui->lstResultados->item(i)->data(Qt::UserRole).toInt());
+    return ids.join(QLatin1Char(','));
+}
+
+}  // namespace ncbuscar

@@ -1,0 +1,7 @@
+#include "entry/cAlumnoHistorico.h"
+
+namespace ncc {
+
+cAlumnoHistorico::cAlumnoHistorico(QObject* parent) : QObject(parent) {}
+
+}  // namespace ncc

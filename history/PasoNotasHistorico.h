@@ -1,0 +1,64 @@
+#pragma once
+// The grade transfer: the final grades of an earlier school year of the
+// school, read from that year's own database, go into a historic school
+// year of the current one (EvaluacionHistorica). No widgets: the transfer
+// form drives it and shows its progress, the tests drive it directly.
+#include "platform/Conexion.h"
+#include "platform/Mensajes.h"
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace ncc::historicos {
+
+struct ResultadoPaso {
+    bool correcto = false;  // the run ended without an error
+    long secciones = 0;     // sections passed
+    long insertadas = 0;    // grade rows written
+    long existentes = 0;    // rows that an earlier transfer of the origin had already written
+    long omitidas = 0;      // rows that could not be written (their own statement failed)
+    // What the secretary is told at the end (MostrarResultado).
+    QString mensaje;
+    Icono icono = Icono::Informacion;
+};
+
+// Beep and the final message of a transfer.
+void MostrarResultado(const ResultadoPaso& r);
+
+class PasoNotasHistorico {
+public:
+    // `centro`: the current year's school database, which holds the historic
+    // store; `appEntrada`: the application entry, which names the origin
+    // year's database; `carpetaBD`: the application entry's folder, from
+    // which a relative SQLite path of the origin is taken (empty on the
+    // server). The connections are the host's: `appEntrada` is opened for
+    // the look-up only when it was closed, and then closed again.
+    PasoNotasHistorico(Conexion& centro, Conexion& appEntrada, QString carpetaBD);
+
+    // Called with (0, number of sections) before the first section and with
+    // (sections done, number of sections) after each; never for an origin
+    // without sections.
+    std::function<void(long valor, long maximo)> progreso;
+
+    // Passes the grades of school year `origen` (CursoEscolar.IDCursoEscolar)
+    // into historic year `historico`, numbers the new rows and removes the
+    // history of students no longer in the school. The final message is left
+    // in the result, for the caller to show once its pointer is back:
+    // success, success with the rows that could not be passed, the origin
+    // that could not be found, or the error that stopped the run (the rows
+    // already written stay, and a repeat writes nothing twice).
+    ResultadoPaso PasarNotasHistorico(qint32 origen, qint32 historico);
+
+    // The origin year's database, opened; nullptr, with the reason in
+    // `r`, when the year is not registered or its database is not there.
+    std::unique_ptr<Conexion> AbrirOrigen(qint32 origen, ResultadoPaso& r);
+
+private:
+    void pasarSeccion(Conexion& cnOrigen, int seccion, qint32 origen, qint32 historico, ResultadoPaso& r);
+
+    Conexion& centro_;
+    Conexion& appEntrada_;
+    QString carpetaBD_;
+};
+
+}  // namespace ncc::historicos

@@ -1,0 +1,231 @@
+#include "history/frmPropAlumno.h"
+#include "entry/cConfiguracion.h"
+#include "entry/gui/cIInterface.h"
+#include "history/frmEditarHistorico.h"
+#include "history/frmPropMatAl.h"
+#include "history/frmSelMatAl.h"
+#include "platform/Textos.h"
+#include "ui_frmPropAlumno.h"
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QStyle>
+#include <algorithm>
+
+namespace ncc {
+
+namespace {
+
+// The subjects of a student that are not removed, in their order.
+QList<std::shared_ptr<cMateria>> materiasEnOrden(const cAlumnoHistorico& a) {
+    QList<std::shared_ptr<cMateria>> l;
+    for (const auto& m : *a.Materias())
+        if (m->Actual() != 2) l.append(m);
+    std::stable_sort(l.begin(), l.end(), [](const auto& x, const auto& y) { return x->Orden() < y->Orden(); });
+    return l;
+}
+
+QIcon flecha(const QString& archivo, QStyle::StandardPixmap alternativa, const QWidget* w) {
+    const cConfiguracion* c = ConfiguracionActual();
+    if (c && !c->RutaIcono().isEmpty()) {
+        const QString ruta = QFileInfo(c->RutaIcono()).absolutePath() + QLatin1Char('/') + archivo;
+        if (QFileInfo::exists(ruta)) return QIcon(ruta);
+    }
+    return w->style()->standardIcon(alternativa);
+}
+
+}  // namespace
+
+frmPropAlumno::frmPropAlumno(frmEditarHistorico& editor, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmPropAlumno>()), editor_(editor) {
+    ui->setupUi(this);
+    EdicionHistorico& e = editor_.edicion();
+    alumno_ = e.colAlumnos().Item(Coleccion<cAlumnoHistorico>::clave(editor_.lngIDAlumno));
+    soloLectura_ = e.soloLectura();
+    if (soloLectura_) {
+        for (QWidget* w : std::initializer_list<QWidget*>{ui->cmdPropiedades, ui->cmdListar, ui->chkPromocion,
+                                                           ui->chkPromocionPCPI, ui->chkPromocionDiversificacion,
+                                                           ui->chkPendiente, ui->chkRepite, ui->cmdArriba, ui->cmdAbajo})
+            w->setEnabled(false);
+    }
+    const int orden = e.ordenCurso();
+    const bool programas = orden == 2 || orden == 3;
+    ui->chkPromocionPCPI->setVisible(programas);
+    ui->chkPromocionDiversificacion->setVisible(programas);
+
+    if (const cConfiguracion* c = ConfiguracionActual(); c && !c->RutaIcono().isEmpty())
+        setWindowIcon(QIcon(c->RutaIcono()));
+    ui->cmdArriba->setIcon(flecha(QStringLiteral("FlechaArriba.ico"), QStyle::SP_ArrowUp, this));
+    ui->cmdAbajo->setIcon(flecha(QStringLiteral("FlechaAbajo.ico"), QStyle::SP_ArrowDown, this));
+    cIInterface().CargarTextos(this);
+    ui->fraPromocion->setTitle(QString());
+
+    QString nombre = e.nombreAlumno(alumno_->IDAlumno());
+    if (nombre.isEmpty()) nombre = alumno_->Nombre();
+    ui->lblNombreAlumno->setText(nombre);
+    setWindowTitle(Texto(13053) + nombre + QStringLiteral(". Curso Histórico ") + e.nombreCursoEscolarHistorico());
+
+    copia_ = EdicionHistorico::copiarAlumno(*alumno_);
+
+    connect(ui->chkPromocion, &QCheckBox::clicked, this, &frmPropAlumno::clickPromocion);
+    connect(ui->chkPromocionPCPI, &QCheckBox::clicked, this, [this](bool b) {
+        alumno_->setPromocionPCPI(b);
+        marcarCambiadas();
+    });
+    connect(ui->chkPromocionDiversificacion, &QCheckBox::clicked, this, [this](bool b) {
+        alumno_->setPromocionDiversificacion(b);
+        marcarCambiadas();
+    });
+    connect(ui->chkPendiente, &QCheckBox::clicked, this, [this](bool b) {
+        alumno_->setPendiente(b);
+        marcarCambiadas();
+    });
+    connect(ui->chkRepite, &QCheckBox::clicked, this, [this](bool b) {
+        alumno_->setRepite(b);
+        marcarCambiadas();
+    });
+    connect(ui->cmdArriba, &QToolButton::clicked, this, [this] { mover(-1); });
+    connect(ui->cmdAbajo, &QToolButton::clicked, this, [this] { mover(+1); });
+    connect(ui->cmdPropiedades, &QPushButton::clicked, this, &frmPropAlumno::abrirNota);
+    connect(ui->msgMaterias, &QTableWidget::cellDoubleClicked, this, [this] {
+        if (!soloLectura_) abrirNota();
+    });
+    connect(ui->cmdListar, &QPushButton::clicked, this, &frmPropAlumno::listar);
+    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmPropAlumno::aceptar);
+    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmPropAlumno::reject);
+
+    Cargar_materias_alumno();
+    if (ui->msgMaterias->rowCount() > 0) ui->msgMaterias->selectRow(0);
+}
+
+frmPropAlumno::~frmPropAlumno() = default;
+
+void frmPropAlumno::Cargar_materias_alumno() {
+    const qint16 seleccionada = materiaSeleccionada();
+    EdicionHistorico& e = editor_.edicion();
+    QTableWidget* g = ui->msgMaterias;
+    g->clear();
+    g->setColumnCount(6);
+    const int cabeceras[] = {0, 13051, 13052, 12012, 12013, 12014};
+    for (int c = 0; c < 6; ++c) {
+        auto* item = new QTableWidgetItem(cabeceras[c] ? Texto(cabeceras[c]) : QString());
+        if (cabeceras[c]) item->setData(Qt::UserRole, cabeceras[c]);
+        g->setHorizontalHeaderItem(c, item);
+    }
+    g->setColumnHidden(0, true);
+    g->verticalHeader()->setVisible(false);
+    g->setColumnWidth(1, 180);
+    for (int c = 2; c < 6; ++c) g->setColumnWidth(c, 135);
+    g->horizontalHeader()->setStretchLastSection(true);
+
+    // The flags only follow the student: their handlers react to clicks.
+    ui->chkPromocion->setChecked(alumno_->Promocion() == 1);
+    ui->chkPromocionPCPI->setChecked(alumno_->PromocionPCPI());
+    ui->chkPromocionDiversificacion->setChecked(alumno_->PromocionDiversificacion());
+    ui->chkPendiente->setChecked(alumno_->Pendiente());
+    ui->chkRepite->setChecked(alumno_->Repite());
+    if (!soloLectura_) {
+        ui->chkPromocionPCPI->setEnabled(alumno_->Promocion() == 1);
+        ui->chkPromocionDiversificacion->setEnabled(alumno_->Promocion() == 1);
+    }
+
+    const auto materias = materiasEnOrden(*alumno_);
+    g->setRowCount(int(materias.size()));
+    for (int i = 0; i < materias.size(); ++i) {
+        const cMateria& m = *materias[i];
+        const QString celdas[] = {QString::number(m.IDMateria()), m.Nombre(), e.descripcionNota(m.IDNota()),
+                                  EdicionHistorico::textoReacdiv(m.IDReacdiv()), m.FechaEvaluacion(),
+                                  m.NumEvaluacion() ? e.descripcionNumEvaluacion(m.NumEvaluacion()) : QString()};
+        for (int c = 0; c < 6; ++c) g->setItem(i, c, new QTableWidgetItem(celdas[c]));
+    }
+    if (seleccionada) seleccionarMateria(seleccionada);
+}
+
+qint16 frmPropAlumno::materiaSeleccionada() const {
+    const auto filas = ui->msgMaterias->selectionModel() ? ui->msgMaterias->selectionModel()->selectedRows()
+                                                         : QModelIndexList();
+    if (filas.isEmpty()) return 0;
+    const QTableWidgetItem* item = ui->msgMaterias->item(filas.first().row(), 0);
+    return item ? qint16(item->text().toInt()) : 0;
+}
+
+void frmPropAlumno::seleccionarMateria(qint16 idMateria) {
+    for (int i = 0; i < ui->msgMaterias->rowCount(); ++i)
+        if (ui->msgMaterias->item(i, 0)->text().toInt() == idMateria) {
+            ui->msgMaterias->selectRow(i);
+            return;
+        }
+}
+
+void frmPropAlumno::marcarCambiadas() {
+    // The flags are written on every row of the student: each subject is
+    // rewritten by the save.
+    for (const auto& m : *alumno_->Materias())
+        if (m->Actual() != 2) m->setActual(3);
+}
+
+void frmPropAlumno::clickPromocion(bool marcado) {
+    alumno_->setPromocion(marcado ? 1 : 0);
+    if (!marcado) {
+        ui->chkPromocionPCPI->setChecked(false);
+        ui->chkPromocionDiversificacion->setChecked(false);
+        alumno_->setPromocionPCPI(false);
+        alumno_->setPromocionDiversificacion(false);
+    }
+    ui->chkPromocionPCPI->setEnabled(marcado);
+    ui->chkPromocionDiversificacion->setEnabled(marcado);
+    marcarCambiadas();
+}
+
+void frmPropAlumno::mover(int sentido) {
+    if (soloLectura_) return;
+    const qint16 id = materiaSeleccionada();
+    if (!id) return;
+    const auto materias = materiasEnOrden(*alumno_);
+    int i = 0;
+    while (i < materias.size() && materias[i]->IDMateria() != id) ++i;
+    const int j = i + sentido;
+    if (i >= materias.size() || j < 0 || j >= materias.size()) return;
+    // The neighbour in the list, whatever gap its Orden leaves: both swap
+    // their orders and are rewritten.
+    cMateria& a = *materias[i];
+    cMateria& b = *materias[j];
+    quint8 oa = a.Orden(), ob = b.Orden();
+    if (oa == ob) ob = quint8(oa + sentido);
+    a.setOrden(ob);
+    b.setOrden(oa);
+    if (a.Actual() == 0) a.setActual(3);
+    if (b.Actual() == 0) b.setActual(3);
+    Cargar_materias_alumno();
+    seleccionarMateria(id);
+}
+
+void frmPropAlumno::abrirNota() {
+    if (soloLectura_) return;
+    const qint16 id = materiaSeleccionada();
+    if (!id) return;
+    frmPropMatAl f(*this, id, this);
+    f.exec();
+}
+
+void frmPropAlumno::listar() {
+    if (soloLectura_) return;
+    frmSelMatAl f(*this, this);
+    f.exec();
+}
+
+void frmPropAlumno::aceptar() {
+    QDialog::accept();
+}
+
+void frmPropAlumno::reject() {
+    alumno_->setPromocion(copia_->Promocion());
+    alumno_->setPromocionPCPI(copia_->PromocionPCPI());
+    alumno_->setPromocionDiversificacion(copia_->PromocionDiversificacion());
+    alumno_->setPendiente(copia_->Pendiente());
+    alumno_->setRepite(copia_->Repite());
+    alumno_->Materias()->Clear();
+    EdicionHistorico::copiar_coleccion_materias(*copia_->Materias(), *alumno_->Materias());
+    QDialog::reject();
+}
+
+}  // namespace ncc

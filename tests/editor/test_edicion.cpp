@@ -1,0 +1,241 @@
+// The editor's records and save on the sample school's historic grades,
+// without windows: the per-course read, every row state of the save, the
+// read-only course, a save cut short at any statement, and the bounded
+// retry of an insert that always collides.
+#include "Historica.h"
+#include "entry/RegistroClases.h"
+#include "platform/Sentencias.h"
+#include "platform/Textos.h"
+#include <QSet>
+
+using namespace ncc;
+using namespace ncc::pruebas;
+
+namespace {
+
+class Edicion : public EscuelaHistorica {};
+
+std::shared_ptr<cAlumnoHistorico> primero(EdicionHistorico& e) { return e.colAlumnos().Item(1); }
+
+TEST_P(Edicion, LaLecturaPorCursoDaLoMismoQueUnaLecturaPorMateria) {
+    EdicionHistorico e(*con, curso());
+    e.Cargar();
+    ASSERT_GT(e.colAlumnos().Count(), 5);
+    EXPECT_EQ(e.colAlumnos().Count(), numero(QStringLiteral(
+        "SELECT COUNT(DISTINCT codalumno) FROM EvaluacionHistorica WHERE codcursoescolarhistorico=2 AND codtipoensenanza=3 AND codcurso=11")));
+    // Subjects of the course first (Anterior 0), then the others of the type.
+    bool otras = false;
+    for (const auto& m : e.colMaterias()) {
+        if (m->Anterior() == 3) otras = true;
+        else EXPECT_FALSE(otras) << "materia del curso tras las demás";
+        EXPECT_EQ(m->Confirmar(), m->Anterior() == 0);
+    }
+    // Each student's subjects as the statement per subject reads them.
+    for (const auto& a : e.colAlumnos()) {
+        Recordset mats = con->Abrir(QStringLiteral(
+            "SELECT idmateria,nombre FROM materia WHERE idmateria IN(SELECT codmateria FROM evaluacionhistorica WHERE "
+            "codalumno=%1 AND codcursoescolarhistorico=2 AND codtipoensenanza=3 AND codcurso=11) ORDER BY idmateria").arg(a->IDAlumno()));
+        int n = 0;
+        for (; !mats.eof(); mats.MoveNext(), ++n) {
+            const auto m = a->Materias()->buscar(mats.texto(QStringLiteral("idmateria")));
+            ASSERT_TRUE(m) << a->IDAlumno();
+            Recordset f = con->Abrir(QStringLiteral(
+                "SELECT codnota,re_ac_div,codNumEvaluacion,fechaevaluacion,orden FROM evaluacionhistorica WHERE codalumno=%1 "
+                "AND codcursoescolarhistorico=2 AND codtipoensenanza=3 AND codcurso=11 AND codmateria=%2 ORDER BY Orden")
+                .arg(a->IDAlumno()).arg(m->IDMateria()));
+            EXPECT_EQ(m->IDNota(), f.entero(QStringLiteral("codnota")));
+            EXPECT_EQ(m->NumEvaluacion(), f.entero(QStringLiteral("codNumEvaluacion")));
+            EXPECT_EQ(m->Orden(), f.entero(QStringLiteral("orden")));
+            EXPECT_EQ(EdicionHistorico::FechaABaseDatos(m->FechaEvaluacion()), f.texto(QStringLiteral("fechaevaluacion")));
+            EXPECT_EQ(m->Nombre(), mats.texto(QStringLiteral("nombre")));
+        }
+        EXPECT_EQ(n, a->Materias()->Count());
+    }
+}
+
+TEST_P(Edicion, FechasYListasDelDialogoDeNotas) {
+    EXPECT_EQ(EdicionHistorico::FechaABaseDatos(QStringLiteral("20/06/2025")), QStringLiteral("2025/06/20"));
+    EXPECT_EQ(EdicionHistorico::FechaAPantalla(QStringLiteral("2025/06/20")), QStringLiteral("20/06/2025"));
+    EXPECT_EQ(EdicionHistorico::FechaABaseDatos(QString()), QString());
+    EXPECT_TRUE(EdicionHistorico::fechaValida(QString()));
+    EXPECT_FALSE(EdicionHistorico::fechaValida(QStringLiteral("31/02/2025")));
+    EXPECT_FALSE(EdicionHistorico::fechaValida(QStringLiteral("ayer")));
+    EdicionHistorico e(*con, curso());
+    // The grade flags hold the back end's true: both back ends list grades.
+    EXPECT_FALSE(e.notasMateria().isEmpty());
+    EXPECT_FALSE(e.evaluacionesFinales().isEmpty());
+    EXPECT_EQ(e.ordenCurso(), 2);
+}
+
+TEST_P(Edicion, CadaEstadoEscribeLoSuyo) {
+    // Student A also has rows in another course of the same historic year.
+    EdicionHistorico e(*con, curso());
+    e.Cargar();
+    const auto a = primero(e);
+    const auto b = e.colAlumnos().Item(2);
+    const qint32 idA = a->IDAlumno(), idB = b->IDAlumno();
+    con->Execute(QStringLiteral("INSERT INTO EvaluacionHistorica VALUES (90000,%1,1,2,3,13,31,0,1,4,2,'2025/06/20',0,0,9,0,0)").arg(idA));
+    con->Execute(QStringLiteral("INSERT INTO EvaluacionHistorica VALUES (90001,%1,1,2,3,13,31,0,1,4,1,'2025/06/20',0,0,9,0,0)").arg(idB));
+    const long long antes = numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica"));
+
+    // A: removed from the course. B: unchanged but repeats now; one subject
+    // with an empty date, one added and removed again, one new.
+    a->setActual(3);
+    b->setRepite(true);
+    auto mats = b->Materias()->elementos();
+    ASSERT_GE(mats.size(), 2);
+    mats[0]->setFechaEvaluacion(QString());
+    mats[0]->setActual(3);
+    auto fantasma = std::make_shared<cMateria>();
+    fantasma->setIDMateria(999);
+    fantasma->setAnterior(1);
+    fantasma->setActual(2);
+    b->Materias()->Add(fantasma, qint16(999));
+    qint16 nueva = 0;
+    for (const auto& m : e.colMaterias())
+        if (m->Anterior() == 3 && !b->Materias()->contiene(Coleccion<cMateria>::clave(m->IDMateria()))) nueva = m->IDMateria();
+    ASSERT_NE(nueva, 0);
+    auto n = std::make_shared<cMateria>();
+    n->setIDMateria(nueva);
+    n->setOrden(20);
+    n->setFechaEvaluacion(QStringLiteral("01/07/2025"));
+    n->setAnterior(1);
+    n->setActual(1);
+    b->Materias()->Add(n, nueva);
+    const int deA = int(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codalumno=%1 AND "
+                                              "codcursoescolarhistorico=2 AND codtipoensenanza=3 AND codcurso=11").arg(idA)));
+
+    ASSERT_TRUE(e.Guardar());
+    EXPECT_TRUE(guion.mostrados().isEmpty());
+    // A keeps its row of the other course only.
+    EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codalumno=%1 AND codcurso=11 AND codcursoescolarhistorico=2").arg(idA)), 0);
+    EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE IDEvaluacionHistorica=90000")), 1);
+    // B repeats on every row of the year, the other course included, and
+    // not on rows of another year.
+    EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codalumno=%1 AND codcursoescolarhistorico=2 AND Repite=0").arg(idB)), 0);
+    EXPECT_EQ(numero(QStringLiteral("SELECT Repite FROM EvaluacionHistorica WHERE IDEvaluacionHistorica=90001")), 0);
+    // The empty date is '' (not Null), the ghost wrote nothing, the new
+    // subject got the next id.
+    EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codalumno=%1 AND codmateria=%2 AND FechaEvaluacion=''")
+                         .arg(idB).arg(mats[0]->IDMateria())), 1);
+    EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codmateria=999")), 0);
+    EXPECT_EQ(numero(QStringLiteral("SELECT IDEvaluacionHistorica FROM EvaluacionHistorica WHERE codalumno=%1 AND codmateria=%2 AND codcurso=11")
+                         .arg(idB).arg(nueva)), 90002);
+    EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica")), antes - deA + 1);
+
+    EdicionHistorico otra(*con, curso());
+    otra.Cargar();
+    const auto b2 = otra.colAlumnos().Item(Coleccion<cAlumnoHistorico>::clave(idB));
+    EXPECT_EQ(b2->Materias()->Item(Coleccion<cMateria>::clave(mats[0]->IDMateria()))->FechaEvaluacion(), QString());
+    EXPECT_EQ(b2->Materias()->Item(Coleccion<cMateria>::clave(nueva))->FechaEvaluacion(), QStringLiteral("01/07/2025"));
+    EXPECT_TRUE(b2->Repite());
+    EXPECT_FALSE(otra.colAlumnos().contiene(Coleccion<cAlumnoHistorico>::clave(idA)));
+}
+
+TEST_P(Edicion, UnCursoDeSoloLecturaNoEscribeNada) {
+    EdicionHistorico e(*con, curso(Segundo, true));
+    e.Cargar();
+    primero(e)->setRepite(!primero(e)->Repite());
+    primero(e)->setActual(3);
+    const QStringList antes = historicas();
+    EXPECT_FALSE(e.Guardar());
+    EXPECT_EQ(historicas(), antes);
+}
+
+TEST_P(Edicion, UnGuardadoCortadoEnCualquierSentenciaDejaElCursoComoEstaba) {
+    EdicionHistorico e(*con, curso());
+    e.Cargar();
+    // Every kind of statement: updates, deletes, inserts and the Repite.
+    int i = 0;
+    for (const auto& a : e.colAlumnos()) {
+        ++i;
+        if (i % 5 == 0) a->setActual(3);
+        else if (i % 2 == 0)
+            for (const auto& m : *a->Materias()) m->setActual(3);
+    }
+    auto n = std::make_shared<cMateria>();
+    n->setIDMateria(e.colMaterias().elementos().last()->IDMateria());
+    n->setAnterior(1);
+    n->setActual(1);
+    primero(e)->Materias()->Add(n, n->IDMateria());
+    const QStringList antes = historicas();
+    long k = 1;
+    bool guardado = false;
+    for (; k < 100000 && !guardado; k = k * 2 + 1) {
+        guion.olvidarMostrados();
+        Sentencias::reiniciar();
+        Sentencias::fallarEn(k);
+        guardado = e.Guardar();
+        Sentencias::fallarEn(0);
+        if (!guardado) {
+            EXPECT_EQ(historicas(), antes) << "fallo en la sentencia " << k;
+            ASSERT_EQ(guion.mostrados().size(), 1);
+            EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
+        }
+    }
+    ASSERT_TRUE(guardado);
+    EXPECT_GT(k, 7);
+    EXPECT_NE(historicas(), antes);
+}
+
+TEST_P(Edicion, UnaInsercionQueSiempreChocaTerminaConElMensaje7051) {
+    // Another session that takes every id first: the key is always taken.
+    if (ctx->esServidor()) {
+        con->Execute(QStringLiteral("CREATE FUNCTION choca() RETURNS trigger AS $$ BEGIN "
+                                    "RAISE EXCEPTION 'duplicate key value' USING ERRCODE = 'unique_violation'; END $$ LANGUAGE plpgsql"));
+        con->Execute(QStringLiteral("CREATE TRIGGER choque BEFORE INSERT ON EvaluacionHistorica FOR EACH ROW EXECUTE FUNCTION choca()"));
+    } else {
+        con->Execute(QStringLiteral("CREATE TRIGGER choque BEFORE INSERT ON EvaluacionHistorica BEGIN "
+                                    "SELECT RAISE(ABORT, 'UNIQUE constraint failed: EvaluacionHistorica.IDEvaluacionHistorica'); END"));
+    }
+    EdicionHistorico e(*con, curso());
+    e.Cargar();
+    primero(e)->setRepite(!primero(e)->Repite());
+    auto n = std::make_shared<cMateria>();
+    n->setIDMateria(e.colMaterias().elementos().last()->IDMateria());
+    n->setAnterior(1);
+    n->setActual(1);
+    primero(e)->Materias()->Add(n, n->IDMateria());
+    const QStringList antes = historicas();
+    Sentencias::reiniciar();
+    EXPECT_FALSE(e.Guardar());
+    EXPECT_EQ(historicas(), antes);
+    ASSERT_EQ(guion.mostrados().size(), 1);
+    EXPECT_EQ(guion.ultimo().mensaje.texto, Texto(7051));
+    EXPECT_TRUE(guion.ultimo().conPitido);
+    EXPECT_LT(Sentencias::contadas(), 20 * EdicionHistorico::IntentosInsercion + 1000);
+}
+
+TEST(RegistroHistorico, LosRegistrosYLaBusquedaSeCreanPorProgId) {
+    std::unique_ptr<QObject> m(RegistroClases::crear(QStringLiteral("NCCierreCurso.cMateria")));
+    EXPECT_NE(qobject_cast<cMateria*>(m.get()), nullptr);
+    std::unique_ptr<QObject> a(RegistroClases::crear(QStringLiteral("NCCierreCurso.cAlumnoHistorico")));
+    EXPECT_NE(qobject_cast<cAlumnoHistorico*>(a.get()), nullptr);
+    EXPECT_EQ(RegistroClases::clase(QStringLiteral("NCCierreCurso.cMateria")).clsid,
+              QStringLiteral("186c5192-bca6-46be-9623-e9df9364cadf"));
+    EXPECT_EQ(RegistroClases::clase(QStringLiteral("NCCierreCurso.cAlumnoHistorico")).clsid,
+              QStringLiteral("390c8aef-3f7a-427d-8920-8629f6169b29"));
+    std::unique_ptr<QObject> b(RegistroClases::crear(QStringLiteral("ncbuscar.casignardatos")));
+    ASSERT_NE(b, nullptr);
+    EXPECT_GE(b->metaObject()->indexOfMethod("Buscar(QString)"), 0);
+    for (const auto& c : RegistroClases::clases()) EXPECT_NE(c.nombre, QStringLiteral("CAsignardatos"));
+}
+
+TEST(RegistroHistorico, CopiarColeccionMateriasCopiaTodo) {
+    Coleccion<cMateria> o, d;
+    auto m = std::make_shared<cMateria>();
+    m->setIDMateria(7); m->setOptativa(true); m->setConfirmar(true); m->setOrden(3); m->setIDNota(31);
+    m->setIDReacdiv(2); m->setNombre(QStringLiteral("Música")); m->setFechaEvaluacion(QStringLiteral("20/06/2025"));
+    m->setNumEvaluacion(4); m->setAnterior(1); m->setActual(3);
+    o.Add(m, qint16(7));
+    EdicionHistorico::copiar_coleccion_materias(o, d);
+    const auto c = d.Item("7");
+    ASSERT_NE(c, m);
+    for (const char* p : {"IDMateria", "Optativa", "Confirmar", "Orden", "IDNota", "IDReacdiv", "Nombre", "FechaEvaluacion",
+                          "NumEvaluacion", "Anterior", "Actual"})
+        EXPECT_EQ(c->property(p), m->property(p)) << p;
+}
+
+NCC_AMBOS_FONDOS(Edicion);
+
+}  // namespace

@@ -1,0 +1,103 @@
+// From a real closing to the historic store: the sample school closes its
+// year, and from the next year's session the secretary passes the closed
+// year's grades into its historic year with the transfer form. The closing
+// has already passed them, so nothing new goes in; once they are removed,
+// the transfer puts back the same grades.
+#include "Historicos.h"
+#include "history/frmHistorico.h"
+
+using namespace ncc;
+using namespace ncc::pruebas;
+
+namespace {
+
+class PasoTrasCierre : public testing::TestWithParam<Proveedor> {
+protected:
+    PasoTrasCierre() : ctx(GetParam()) { borrarLoDelCierreEnServidor(); }
+    ~PasoTrasCierre() override {
+        muestra.borrar();
+        borrarLoDelCierreEnServidor();
+    }
+    ContextoBD ctx;
+    Muestra muestra;
+};
+
+// One text per grade of the closed year: student, subject, type, course,
+// period, grade and whether it is a pending subject.
+QStringList notasDelAnio(Conexion& con, int anio) {
+    QStringList r;
+    for (Recordset rs = con.Abrir(QStringLiteral(
+             "SELECT codAlumno, codMateria, codTipoEnsenanza, codCurso, codNumEvaluacion, codNota, MateriaPendiente "
+             "FROM EvaluacionHistorica WHERE codCursoEscolar=%1 AND codAlumno IN (SELECT IDAlumno FROM Alumno)")
+                                    .arg(anio));
+         !rs.eof(); rs.MoveNext()) {
+        QStringList c;
+        for (int i = 0; i < rs.numeroCampos(); ++i) c << (rs.campo(i).isNull() ? QStringLiteral("-") : QString::number(rs.campo(i).toLongLong()));
+        r << c.join(QLatin1Char('|'));
+    }
+    r.sort();
+    return r;
+}
+
+// The transfer form from `origen` into `destino`, by their names.
+void pasarConElFormulario(const QString& origen, const QString& destino) {
+    frmHistorico f;
+    elegir(hijo<QComboBox>(&f, "cboOrigen"), origen);
+    elegir(hijo<QComboBox>(&f, "cboDestino"), destino);
+    hijo<QPushButton>(&f, "cmdAceptar")->click();
+    EXPECT_EQ(f.result(), QDialog::Accepted);
+}
+
+TEST_P(PasoTrasCierre, ElAnioCerradoPasaASuHistoricoSinDuplicarLoQueElCierreYaPaso) {
+    muestra = crearMuestra(ctx, QStringLiteral("escuela"), 60);
+    MensajesGuion guion;
+    guion.responderA(2187, Respuesta::Si).responderA(710, Respuesta::Si);
+    ServicioMensajesInstalado instalado(guion);
+    {
+        SesionAbierta s(muestra);
+        cIFunciones motor;
+        ProgresoEnMemoria barra;
+        prepararMotor(motor, s.planPorDefecto(), &barra);
+        ASSERT_TRUE(motor.TransferirDatos()) << guion.textos().join(QLatin1Char('\n')).toStdString();
+    }
+
+    // The next year's session: the closed year is an origin, its historic
+    // year (made by the closing) a destination.
+    SesionAbierta s(muestra);
+    ASSERT_EQ(s.sesion->IDCursoescolar(), 4);
+    Conexion& centro = s.sesion->centro();
+    const QStringList delCierre = notasDelAnio(centro, 3);
+    ASSERT_GT(delCierre.size(), 50);
+    {
+        frmHistorico f;
+        auto* origenes = hijo<QComboBox>(&f, "cboOrigen");
+        QStringList nombres;
+        for (int i = 0; i < origenes->count(); ++i) nombres << origenes->itemText(i);
+        EXPECT_EQ(nombres, (QStringList{QStringLiteral("2023/2024"), QStringLiteral("2024/2025"), QStringLiteral("2025/2026")}));
+        EXPECT_GE(hijo<QComboBox>(&f, "cboDestino")->findText(QStringLiteral("2025/2026")), 0);
+    }
+    // What stays: the history of the students still at the school (the
+    // transfer removes that of the others, those the closing passed too).
+    const long long antes = contar(centro, QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codAlumno IN "
+                                                          "(SELECT IDAlumno FROM Alumno)"));
+
+    guion.olvidarMostrados();
+    pasarConElFormulario(QStringLiteral("2025/2026"), QStringLiteral("2025/2026"));
+    EXPECT_EQ(guion.textos(), QStringList{u8("Proceso finalizado con éxito")});
+    EXPECT_EQ(contar(centro, QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica")), antes);
+
+    // Without the closing's rows, the transfer writes the same grades.
+    EscuelaPrueba::sql(centro, QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codCursoEscolar=3"));
+    guion.olvidarMostrados();
+    pasarConElFormulario(QStringLiteral("2025/2026"), QStringLiteral("2024/2025"));
+    EXPECT_EQ(guion.textos(), QStringList{u8("Proceso finalizado con éxito")});
+    EXPECT_EQ(notasDelAnio(centro, 3), delCierre);
+    EXPECT_EQ(contar(centro, QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codCursoEscolar=3 AND "
+                                            "(Orden=0 OR codCursoEscolarHistorico<>2)")),
+              0);
+    EXPECT_TRUE(guion.sinPreguntasInesperadas());
+}
+
+NCC_AMBOS_FONDOS(PasoTrasCierre);
+
+}  // namespace

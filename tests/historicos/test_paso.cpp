@@ -1,0 +1,325 @@
+// The grade transfer of an earlier school year, on a school built row by
+// row so that every row of the origin is known: which sections pass, the
+// ids the rows take, what a repeat writes, the rows that cannot pass and
+// the errors that stop it; then the transfer form driven through its
+// widgets.
+#include "Historicos.h"
+#include "history/PasoNotasHistorico.h"
+#include "history/frmHistorico.h"
+#include "platform/Reloj.h"
+#include "suite/Esquema.h"
+#include <QGroupBox>
+#include <QProgressBar>
+
+using namespace ncc;
+using namespace ncc::pruebas;
+
+namespace {
+
+class Paso : public testing::TestWithParam<Proveedor> {
+protected:
+    Paso() : ctx(GetParam()), escuela(ctx), origen(ctx.cadena(QStringLiteral("A1C2"))) {
+        instalado = std::make_unique<ServicioMensajesInstalado>(guion);
+        Reloj::fijarHoy(QDate(2026, 9, 14));
+        Sentencias::reiniciar();
+        origen.Open();
+        suite::crearEsquema(origen, suite::TipoBase::Centro);
+        EscuelaPrueba::sql(escuela.appEntrada(),
+                           QStringLiteral("INSERT INTO CursoEscolar (IDCursoEscolar, Nombre, CodCentro, BD, BDBorrado, "
+                                          "UltimoUtilizado, Activa) VALUES (2, '2024/2025', 1, ?, '', 0, 0)"),
+                           {origen.ConnectionString()});
+        llenarOrigen();
+        llenarCentro();
+    }
+    ~Paso() override {
+        Sentencias::fallarEn(0);
+        Reloj::fijarHoy(QDate());
+        instalado.reset();
+    }
+
+    // Fixture rows; "%1" is the back end's true.
+    static QString conVerdadero(const QString& s, Conexion& con) {
+        return s.contains(QLatin1String("%1")) ? s.arg(con.verdadero()) : s;
+    }
+    void o(const QString& s) { EscuelaPrueba::sql(origen, conVerdadero(s, origen)); }
+    void c(const QString& s) { EscuelaPrueba::sql(escuela.centro(), conVerdadero(s, escuela.centro())); }
+
+    // Section 100 (secondary, 1st course): Ana (1) with three subjects and a
+    // pending one of an earlier course, Luis (2) who left. Section 290
+    // (primary, end of cycle): Pau (4). Section 210 (primary, not the end
+    // of a cycle): Eva (3), whose grades stay out.
+    void llenarOrigen() {
+        o(QStringLiteral("INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, FinCiclo) VALUES "
+                         "(30, '1º ESO', 3, 1, 0), (29, '6º Primaria', 2, 6, %1), (28, '5º Primaria', 2, 5, 0), "
+                         "(21, '3º Primaria', 2, 3, 0)"));
+        o(QStringLiteral("INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso) VALUES "
+                         "(100, '1º ESO A', 30), (290, '6º A', 29), (210, '3º A', 21), (300, '5º A', 28)"));
+        o(QStringLiteral("INSERT INTO Alumno (IDAlumno, Nombre, FechaBaja, CodTipoEnsenanza, CodCurso, CodSeccion, Repetidor) "
+                         "VALUES (1, 'Ana', NULL, 3, 30, 100, %1), (2, 'Luis', '2025/03/01', 3, 30, 100, 0), "
+                         "(3, 'Eva', '', 2, 21, 210, 0), (4, 'Pau', '', 2, 29, 290, 0)"));
+        o(QStringLiteral("INSERT INTO Seccion_Alumno (CodSeccion, CodAlumno) VALUES (100, 1), (100, 2), (210, 3), (290, 4)"));
+        o(QStringLiteral("INSERT INTO MateriaDetalles (IDMateriaDetalles, CodMateria, CodSeccion) VALUES "
+                         "(1001, 1, 100), (1002, 2, 100), (1003, 3, 100), (2901, 1, 290), (2101, 1, 210), (1500, 7, 300)"));
+        o(QStringLiteral("INSERT INTO Nota (IDNota, Descripcion, Aprobado) VALUES (1, 'Insuficiente', 0), (5, 'Bien', %1)"));
+        o(QStringLiteral("INSERT INTO NumEvaluacion (IDNumEvaluacion, Descripcion, Final) VALUES (9, 'Final', %1)"));
+        o(QStringLiteral("INSERT INTO Seccion_NumEvaluacion (CodSeccion, CodNumEvaluacion, Fecha) VALUES "
+                         "(100, 9, '2025/06/20'), (290, 9, '2025/06/21'), (210, 9, '2025/06/22')"));
+        o(QStringLiteral("INSERT INTO Alumno_NumEvaluacion (IDAlumno_NumEvaluacion, CodAlumno, CodNumEvaluacion, Promocion, "
+                         "PromocionPCPI, PromocionDiversificacion) VALUES "
+                         "(1, 1, 9, 1, 0, %1), (2, 2, 9, 0, 0, 0), (3, 3, 9, 0, 0, 0), (4, 4, 9, 1, 0, 0)"));
+        o(QStringLiteral("INSERT INTO Alumno_MateriaDetalles (IDAlumno_MateriaDetalles, CodAlumno, CodMateriaDetalles) VALUES "
+                         "(11, 1, 1001), (12, 1, 1002), (13, 1, 1003), (21, 2, 1001), (41, 4, 2901), (31, 3, 2101)"));
+        // The last evaluated acts, and an earlier one of Ana's that stays.
+        o(QStringLiteral("INSERT INTO EvaluacionActa (IDEvaluacionActa, CodAlumno_MateriaDetalles, CodNumEvaluacion, CodNota, "
+                         "RE_AC_DIV, UltimaEvaluada) VALUES (1, 11, 9, 5, 0, %1), (2, 12, 9, 1, 0, %1), (3, 13, 9, 5, 1, %1), "
+                         "(4, 21, 9, 5, 0, %1), (5, 41, 9, 5, 0, %1), (6, 31, 9, 5, 0, %1), (7, 11, 9, 1, 0, 0)"));
+        o(QStringLiteral("INSERT INTO AlumnoPte_MatDet (IDAlumnoPte_MatDet, CodAlumno, CodMatDet) VALUES (1, 1, 1500)"));
+        o(QStringLiteral("INSERT INTO EvaluacionActaPte (IDEvaluacionActaPte, CodAlumnoPte_MatDet, CodNumEvaluacion, CodNota, "
+                         "RE_AC_DIV, UltimaEvaluada) VALUES (1, 1, 9, 1, 0, %1)"));
+    }
+
+    // The current year: Ana and Pau are still at the school; two historic
+    // years, and Ana's grade of subject 2 already passed (id 50).
+    void llenarCentro() {
+        c(QStringLiteral("INSERT INTO Alumno (IDAlumno, Nombre, CodTipoEnsenanza, CodCurso, CodSeccion) VALUES "
+                         "(1, 'Ana', 3, 31, 101), (4, 'Pau', 3, 30, 100)"));
+        c(QStringLiteral("INSERT INTO CursoEscolarHistorico VALUES (1, '2024/2025', %1), (2, 'Traslados', 0)"));
+        c(QStringLiteral("INSERT INTO EvaluacionHistorica VALUES "
+                         "(50, 1, 2, 2, 3, 30, 1, 0, 1, 9, 1, '2025/06/20', 0, 0, 1, 0, 0)"));
+    }
+
+    historicos::ResultadoPaso pasar(qint32 idOrigen, qint32 historico, QList<QPair<long, long>>* progreso = nullptr) {
+        historicos::PasoNotasHistorico paso(escuela.centro(), escuela.appEntrada(), escuela.conf().RutaBD());
+        paso.progreso = [progreso](long v, long m) {
+            if (progreso) progreso->append({v, m});
+        };
+        return paso.PasarNotasHistorico(idOrigen, historico);
+    }
+
+    QSet<qint64> idsDe(const QString& donde) {
+        return ids(escuela.centro(), QStringLiteral("SELECT IDEvaluacionHistorica FROM EvaluacionHistorica ") + donde);
+    }
+    long long filas() { return contar(escuela.centro(), QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica")); }
+
+    ContextoBD ctx;
+    EscuelaPrueba escuela;
+    Conexion origen;
+    MensajesConVistazo guion;
+    std::unique_ptr<ServicioMensajesInstalado> instalado;
+};
+
+TEST_P(Paso, LasFilasDeUnaSeccionConsumenSusIdsAunqueUnaYaEstuviera) {
+    QList<QPair<long, long>> progreso;
+    const historicos::ResultadoPaso r = pasar(2, 1, &progreso);
+    EXPECT_TRUE(r.correcto);
+    EXPECT_EQ(r.secciones, 2);
+    EXPECT_EQ(r.insertadas, 4);
+    EXPECT_EQ(r.existentes, 1);
+    EXPECT_EQ(r.omitidas, 0);
+    EXPECT_EQ(r.mensaje, u8("Proceso finalizado con éxito"));
+    EXPECT_EQ(r.icono, Icono::Informacion);
+    EXPECT_EQ(progreso, (QList<QPair<long, long>>{{0, 2}, {1, 2}, {2, 2}}));
+
+    // Section 100 starts at 51: subjects 1, 2 (already there: 52 unused) and
+    // 3, then the pending subject; section 290 starts again from the top.
+    EXPECT_EQ(idsDe(QStringLiteral("WHERE codAlumno=1 AND codCursoEscolar=2")), (QSet<qint64>{50, 51, 53, 54}));
+    EXPECT_EQ(idsDe(QStringLiteral("WHERE codAlumno=4")), (QSet<qint64>{55}));
+    // Luis left and Eva's section ends no cycle.
+    EXPECT_TRUE(idsDe(QStringLiteral("WHERE codAlumno IN (2, 3)")).isEmpty());
+    EXPECT_TRUE(idsDe(QStringLiteral("WHERE Orden=0")).isEmpty());
+
+    Recordset rs = escuela.centro().Abrir(QStringLiteral(
+        "SELECT * FROM EvaluacionHistorica WHERE IDEvaluacionHistorica IN (51, 54) ORDER BY IDEvaluacionHistorica"));
+    ASSERT_FALSE(rs.eof());
+    // A grade of the year: the student's teaching type and course, the
+    // period's date and promotion data, not pending.
+    EXPECT_EQ(rs.entero(QStringLiteral("codMateria")), 1);
+    EXPECT_EQ(rs.entero(QStringLiteral("codTipoEnsenanza")), 3);
+    EXPECT_EQ(rs.entero(QStringLiteral("codCurso")), 30);
+    EXPECT_EQ(rs.entero(QStringLiteral("codNota")), 5);
+    EXPECT_EQ(rs.entero(QStringLiteral("Promocion")), 1);
+    EXPECT_EQ(rs.entero(QStringLiteral("codCursoEscolarHistorico")), 1);
+    EXPECT_EQ(rs.texto(QStringLiteral("FechaEvaluacion")), QStringLiteral("2025/06/20"));
+    EXPECT_EQ(rs.entero(QStringLiteral("MateriaPendiente")), 0);
+    EXPECT_EQ(rs.entero(QStringLiteral("Repite")), escuela.centro().verdadero());
+    EXPECT_EQ(rs.entero(QStringLiteral("PromocionPCPI")), 0);
+    EXPECT_EQ(rs.entero(QStringLiteral("PromocionDiversificacion")), -1);
+    EXPECT_EQ(rs.entero(QStringLiteral("Orden")), 1);
+    rs.MoveNext();
+    ASSERT_FALSE(rs.eof());
+    // The pending subject: the course it belongs to, today's date.
+    EXPECT_EQ(rs.entero(QStringLiteral("codMateria")), 7);
+    EXPECT_EQ(rs.entero(QStringLiteral("codTipoEnsenanza")), 2);
+    EXPECT_EQ(rs.entero(QStringLiteral("codCurso")), 28);
+    EXPECT_EQ(rs.entero(QStringLiteral("Promocion")), 0);
+    EXPECT_EQ(rs.texto(QStringLiteral("FechaEvaluacion")), QStringLiteral("2026/09/14"));
+    EXPECT_EQ(rs.entero(QStringLiteral("MateriaPendiente")), -1);
+    EXPECT_EQ(rs.entero(QStringLiteral("Orden")), 3);
+}
+
+TEST_P(Paso, RepetirElMismoOrigenNoInsertaNadaSeaCualSeaElDestino) {
+    ASSERT_EQ(pasar(2, 1).insertadas, 4);
+    const QStringList antes = EscuelaPrueba::instantanea(escuela.centro());
+    const historicos::ResultadoPaso r = pasar(2, 2);
+    EXPECT_TRUE(r.correcto);
+    EXPECT_EQ(r.insertadas, 0);
+    EXPECT_EQ(r.existentes, 5);
+    EXPECT_EQ(EscuelaPrueba::instantanea(escuela.centro()), antes);
+}
+
+TEST_P(Paso, UnAlumnoQueYaNoEstaEnElCentroPierdeLoPasado) {
+    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("DELETE FROM Alumno WHERE IDAlumno=4"));
+    const historicos::ResultadoPaso r = pasar(2, 1);
+    EXPECT_TRUE(r.correcto);
+    EXPECT_EQ(r.insertadas, 4);
+    EXPECT_TRUE(idsDe(QStringLiteral("WHERE codAlumno=4")).isEmpty());
+    EXPECT_EQ(filas(), 4);
+}
+
+TEST_P(Paso, UnOrigenSinSeccionesTerminaConExitoSinProgreso) {
+    EscuelaPrueba::sql(origen, QStringLiteral("DELETE FROM Seccion_Alumno"));
+    QList<QPair<long, long>> progreso;
+    const historicos::ResultadoPaso r = pasar(2, 1, &progreso);
+    EXPECT_TRUE(r.correcto);
+    EXPECT_EQ(r.secciones, 0);
+    EXPECT_TRUE(progreso.isEmpty());
+    EXPECT_EQ(r.mensaje, u8("Proceso finalizado con éxito"));
+    EXPECT_EQ(filas(), 1);
+}
+
+TEST_P(Paso, UnOrigenQueNoEstaRegistradoOQueNoExisteNoEscribeNada) {
+    const QStringList antes = EscuelaPrueba::instantanea(escuela.centro());
+    historicos::ResultadoPaso r = pasar(7, 1);
+    EXPECT_FALSE(r.correcto);
+    EXPECT_EQ(r.mensaje, QStringLiteral("No se ha encontrado el curso escolar indicado"));
+    EXPECT_EQ(r.icono, Icono::Critico);
+
+    // A year whose database is not where the application entry says: a
+    // missing file is said so, never made empty and passed from.
+    CadenaConexion falta(origen.ConnectionString());
+    if (ctx.esServidor()) falta.fijar(QStringLiteral("Initial Catalog"), ctx.prefijo() + QStringLiteral("nohay"));
+    else falta.fijar(QStringLiteral("Data Source"), QStringLiteral("A1C1.db"));
+    EscuelaPrueba::sql(escuela.appEntrada(),
+                       QStringLiteral("INSERT INTO CursoEscolar (IDCursoEscolar, Nombre, CodCentro, BD) VALUES (1, '2023/2024', 1, ?)"),
+                       {falta.texto()});
+    r = pasar(1, 1);
+    EXPECT_FALSE(r.correcto);
+    EXPECT_EQ(r.icono, Icono::Critico);
+    if (!ctx.esServidor()) {
+        EXPECT_TRUE(r.mensaje.startsWith(QStringLiteral("No se encuentra la base de datos del curso escolar de origen")))
+            << r.mensaje.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(QDir(ctx.carpeta()).filePath(QStringLiteral("A1C1.db"))));
+    }
+    EXPECT_EQ(EscuelaPrueba::instantanea(escuela.centro()), antes);
+}
+
+TEST_P(Paso, UnaFilaQueNoPuedePasarSeCuentaYSeDiceYUnaRepeticionLaPasa) {
+    // A promotion value that is no byte spoils Pau's row only.
+    EscuelaPrueba::sql(origen, QStringLiteral("UPDATE Alumno_NumEvaluacion SET Promocion=300 WHERE CodAlumno=4"));
+    historicos::ResultadoPaso r = pasar(2, 1);
+    EXPECT_TRUE(r.correcto);
+    EXPECT_EQ(r.insertadas, 3);
+    EXPECT_EQ(r.omitidas, 1);
+    EXPECT_EQ(r.icono, Icono::Exclamacion);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("1 de las notas no se han podido pasar"))) << r.mensaje.toStdString();
+    EXPECT_TRUE(idsDe(QStringLiteral("WHERE codAlumno=4")).isEmpty());
+
+    EscuelaPrueba::sql(origen, QStringLiteral("UPDATE Alumno_NumEvaluacion SET Promocion=1 WHERE CodAlumno=4"));
+    r = pasar(2, 1);
+    EXPECT_EQ(r.insertadas, 1);
+    EXPECT_EQ(r.omitidas, 0);
+    EXPECT_EQ(idsDe(QStringLiteral("WHERE codAlumno=4")).size(), 1);
+}
+
+TEST_P(Paso, UnErrorQueParaElPasoDejaLoPasadoYUnaRepeticionLoCompleta) {
+    // The first statement after the first section fails: the second
+    // section's first read.
+    historicos::PasoNotasHistorico paso(escuela.centro(), escuela.appEntrada(), escuela.conf().RutaBD());
+    paso.progreso = [](long v, long) {
+        if (v == 1) Sentencias::fallarEn(Sentencias::contadas() + 1);
+    };
+    historicos::ResultadoPaso r = paso.PasarNotasHistorico(2, 1);
+    Sentencias::fallarEn(0);
+    EXPECT_FALSE(r.correcto);
+    EXPECT_EQ(r.icono, Icono::Critico);
+    EXPECT_TRUE(r.mensaje.startsWith(QStringLiteral("Error 9999: "))) << r.mensaje.toStdString();
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("no se ha completado"))) << r.mensaje.toStdString();
+    EXPECT_EQ(idsDe(QStringLiteral("WHERE codAlumno=1 AND codCursoEscolar=2")), (QSet<qint64>{50, 51, 53, 54}));
+    EXPECT_TRUE(idsDe(QStringLiteral("WHERE codAlumno=4")).isEmpty());
+
+    r = pasar(2, 1);
+    EXPECT_TRUE(r.correcto);
+    EXPECT_EQ(r.insertadas, 1);
+    EXPECT_EQ(filas(), 5);
+    EXPECT_TRUE(idsDe(QStringLiteral("WHERE Orden=0")).isEmpty());
+}
+
+// ------------------------------------------------------------------ the form
+
+TEST_P(Paso, ElFormularioPideOrigenYDestinoMuestraElProgresoYSeCierra) {
+    escuela.appEntrada().Close();  // the host's connection, closed: it stays so
+    frmHistorico f;
+    f.show();
+    EXPECT_EQ(f.windowTitle(), u8("Paso de notas a curso escolar histórico"));
+    auto* cboOrigen = hijo<QComboBox>(&f, "cboOrigen");
+    auto* cboDestino = hijo<QComboBox>(&f, "cboDestino");
+    auto* marco = hijo<QGroupBox>(&f, "fraProgreso");
+    EXPECT_FALSE(marco->isVisible());
+    // The school's other years only, and its historic years.
+    ASSERT_EQ(cboOrigen->count(), 1);
+    EXPECT_EQ(cboOrigen->itemText(0), QStringLiteral("2024/2025"));
+    EXPECT_EQ(cboDestino->count(), 2);
+    EXPECT_EQ(escuela.appEntrada().State(), 0);
+
+    hijo<QPushButton>(&f, "cmdAceptar")->click();
+    EXPECT_EQ(guion.ultimo().mensaje.texto, QStringLiteral("Debe seleccionar un origen y destino"));
+    EXPECT_TRUE(f.isVisible());
+
+    cboOrigen->setCurrentIndex(0);
+    cboDestino->setCurrentIndex(1);
+    QStringList vistos;
+    bool marcoVisible = false;
+    QObject::connect(&f, &frmHistorico::progresoMostrado, [&](long v, long m) {
+        auto* barra = hijo<QProgressBar>(&f, "prgAlumno");
+        vistos << hijo<QLabel>(&f, "Label3")->text() + QStringLiteral(" %1/%2").arg(barra->value()).arg(barra->maximum());
+        marcoVisible = marcoVisible || (v == 1 && m == 2 && marco->isVisible());
+    });
+    guion.olvidarMostrados();
+    hijo<QPushButton>(&f, "cmdAceptar")->click();
+    EXPECT_EQ(vistos, (QStringList{u8("Evolución: 0 / 2 0/2"), u8("Evolución: 1 / 2 1/2"), u8("Evolución: 2 / 2 2/2")}));
+    EXPECT_TRUE(marcoVisible);
+    EXPECT_EQ(guion.textos(), QStringList{u8("Proceso finalizado con éxito")});
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(f.result(), QDialog::Accepted);
+    EXPECT_EQ(escuela.appEntrada().State(), 0);
+    EXPECT_EQ(idsDe(QStringLiteral("WHERE codCursoEscolarHistorico=2")).size(), 4);
+}
+
+TEST_P(Paso, NuevoCursoDeLaAplicacionConApostrofoQuedaDeDestino) {
+    frmHistorico f;
+    const QString nombre = QStringLiteral("Notes de l'any 2024/2025");
+    QString aviso;
+    alAbrirse(QStringLiteral("frmNCHistorico"), [&](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), u8("Nuevo Curso Escolar Histórico"));
+        hijo<QPushButton>(&d, "cmdAceptar")->click();
+        aviso = guion.ultimo().mensaje.texto;
+        EXPECT_TRUE(d.isVisible());
+        hijo<QLineEdit>(&d, "txtCurEscHis")->setText(nombre);
+        hijo<QPushButton>(&d, "cmdAceptar")->click();
+    });
+    hijo<QPushButton>(&f, "cmdNCEscHis")->click();
+    EXPECT_EQ(aviso, QStringLiteral("Debe introducir el nombre"));
+    auto* destino = hijo<QComboBox>(&f, "cboDestino");
+    EXPECT_EQ(destino->currentIndex(), destino->count() - 1);
+    EXPECT_EQ(destino->currentText(), nombre);
+    EXPECT_EQ(destino->currentData().toInt(), 3);
+    Recordset rs = escuela.centro().Abrir(
+        QStringLiteral("SELECT Nombre, HistoricoAplicacion FROM CursoEscolarHistorico WHERE IDCursoEscolarHistorico=3"));
+    ASSERT_FALSE(rs.eof());
+    EXPECT_EQ(rs.texto(QStringLiteral("Nombre")), nombre);
+    EXPECT_EQ(rs.entero(QStringLiteral("HistoricoAplicacion")), escuela.centro().verdadero());
+}
+
+NCC_AMBOS_FONDOS(Paso);
+
+}  // namespace

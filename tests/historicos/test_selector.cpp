@@ -1,0 +1,232 @@
+// The historic school-year chooser on the sample school, driven through its
+// widgets: the order in which its lists open, the edit lock, and the new
+// user historic year.
+#include "Historicos.h"
+#include "history/BloqueoHistorico.h"
+#include "history/frmHistoricoCurso.h"
+
+using namespace ncc;
+using namespace ncc::pruebas;
+
+namespace {
+
+class Selector : public testing::TestWithParam<Proveedor> {
+protected:
+    Selector() : ctx(GetParam()), escuela(ctx) { instalado = std::make_unique<ServicioMensajesInstalado>(guion); }
+    ~Selector() override { instalado.reset(); }
+
+    long long bloqueos(const QString& donde = QString()) {
+        return contar(escuela.centro(), QStringLiteral("SELECT COUNT(*) FROM bloqueohistorico") + donde);
+    }
+    // Year, teaching type and course of the sample school: the first
+    // application historic year, secondary education, its first course.
+    void elegirCurso(frmHistoricoCurso& f) {
+        elegir(hijo<QComboBox>(&f, "cboCursoEscolar"), QStringLiteral("2023/2024"));
+        elegir(hijo<QComboBox>(&f, "cboTipoEnsenanza"), u8("Educación Secundaria Obligatoria"));
+        hijo<QComboBox>(&f, "cboCurso")->setCurrentIndex(0);
+    }
+
+    ContextoBD ctx;
+    EscuelaMuestra escuela;
+    MensajesConVistazo guion;
+    std::unique_ptr<ServicioMensajesInstalado> instalado;
+};
+
+TEST_P(Selector, LasListasSeAbrenEnOrdenYOtroCursoVaciaLosCursos) {
+    frmHistoricoCurso f;
+    EXPECT_EQ(f.windowTitle(), u8("Editor de Cursos Históricos"));
+    auto* anio = hijo<QComboBox>(&f, "cboCursoEscolar");
+    auto* tipo = hijo<QComboBox>(&f, "cboTipoEnsenanza");
+    auto* curso = hijo<QComboBox>(&f, "cboCurso");
+    auto* siguiente = hijo<QPushButton>(&f, "cmdSiguiente");
+    auto* clase = hijo<QLabel>(&f, "lblTipoHistorico");
+    EXPECT_EQ(hijo<QLabel>(&f, "lblCursoEscolar")->text(), u8("Curso Escolar Histórico"));
+    EXPECT_EQ(siguiente->text(), QStringLiteral("Siguiente >"));
+
+    // The sample school's three historic years, nothing chosen yet.
+    ASSERT_EQ(anio->count(), 3);
+    EXPECT_EQ(anio->itemText(2), QStringLiteral("Expedientes de traslado"));
+    EXPECT_EQ(anio->currentIndex(), -1);
+    EXPECT_FALSE(curso->isEnabled());
+    EXPECT_FALSE(siguiente->isEnabled());
+    EXPECT_EQ(f.bytCursoElegido(), 0);
+
+    elegir(anio, QStringLiteral("2024/2025"));
+    EXPECT_EQ(f.intCursoEscHistorico(), 2);
+    EXPECT_EQ(f.bytCursoElegido(), 1);
+    EXPECT_EQ(clase->text(), u8("Histórico de la Aplicación"));
+    // Every teaching type but infant education, in the school's order.
+    EXPECT_EQ(tipo->findText(u8("Educación Infantil")), -1);
+    EXPECT_EQ(tipo->itemText(0), u8("Educación Primaria"));
+    EXPECT_EQ(tipo->itemText(1), u8("Educación Secundaria Obligatoria"));
+    EXPECT_EQ(tipo->currentIndex(), -1);
+    EXPECT_FALSE(curso->isEnabled());
+    EXPECT_FALSE(siguiente->isEnabled());
+
+    elegir(tipo, u8("Educación Secundaria Obligatoria"));
+    EXPECT_EQ(f.intTipoEnsenanza(), 3);
+    EXPECT_EQ(f.strTipoEnsenanza(), u8("Educación Secundaria Obligatoria"));
+    EXPECT_TRUE(curso->isEnabled());
+    EXPECT_GE(curso->count(), 4);
+    EXPECT_EQ(curso->currentIndex(), -1);
+    EXPECT_FALSE(siguiente->isEnabled());
+
+    curso->setCurrentIndex(1);
+    EXPECT_TRUE(siguiente->isEnabled());
+    EXPECT_EQ(f.strCurso(), curso->itemText(1));
+    EXPECT_EQ(f.intCurso(), curso->itemData(1).toInt());
+
+    // Another year: the user historic year says so, and the course list
+    // is emptied and closed until a type is chosen again.
+    elegir(anio, QStringLiteral("Expedientes de traslado"));
+    EXPECT_EQ(clase->text(), u8("Histórico del Usuario"));
+    EXPECT_EQ(curso->count(), 0);
+    EXPECT_FALSE(curso->isEnabled());
+    EXPECT_FALSE(siguiente->isEnabled());
+    EXPECT_EQ(tipo->currentIndex(), -1);
+    EXPECT_EQ(f.bytCursoElegido(), 1);
+    EXPECT_TRUE(guion.mostrados().isEmpty()) << guion.textos().join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_P(Selector, SiguienteTomaElBloqueoMientrasSeEditaYLoSueltaAlVolver) {
+    frmHistoricoCurso f;
+    elegirCurso(f);
+    long long durante = -1;
+    int usuario = -2;
+    guion.alMostrar = [&](const Mensaje&) {
+        durante = bloqueos();
+        usuario = historicos::TitularBloqueo(escuela.centro(), f.intCursoEscHistorico(), f.intTipoEnsenanza(), f.intCurso());
+    };
+    hijo<QPushButton>(&f, "cmdSiguiente")->click();
+    // While the editor would be open, the lock is the user's; afterwards it
+    // is gone and the chooser is still open.
+    EXPECT_EQ(durante, 1);
+    EXPECT_EQ(usuario, 1);
+    EXPECT_EQ(bloqueos(), 0);
+    EXPECT_FALSE(f.blnSoloLectura());
+    EXPECT_FALSE(f.bloqueoTomado());
+    ASSERT_EQ(guion.mostrados().size(), 1);
+    EXPECT_TRUE(guion.ultimo().mensaje.texto.contains(QStringLiteral("editor")));
+}
+
+TEST_P(Selector, ElBloqueoDeOtroUsuarioDejaSoloLectura) {
+    frmHistoricoCurso f;
+    elegirCurso(f);
+    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO bloqueohistorico VALUES (%1,%2,%3,2)")
+                                             .arg(f.intCursoEscHistorico())
+                                             .arg(f.intTipoEnsenanza())
+                                             .arg(f.intCurso()));
+    bool soloLecturaDurante = false;
+    guion.alMostrar = [&](const Mensaje& m) {
+        if (m.texto.contains(QStringLiteral("editor"))) soloLecturaDurante = f.blnSoloLectura();
+    };
+    hijo<QPushButton>(&f, "cmdSiguiente")->click();
+    ASSERT_GE(guion.mostrados().size(), 1);
+    const MensajeMostrado aviso = guion.mostrados().first();
+    EXPECT_EQ(aviso.mensaje.texto, Texto(6051));
+    EXPECT_EQ(aviso.mensaje.icono, Icono::Informacion);
+    EXPECT_TRUE(aviso.conPitido);
+    EXPECT_TRUE(soloLecturaDurante);
+    EXPECT_TRUE(guion.sinPreguntasInesperadas());
+    // The other user's lock stays, and nobody took another one.
+    EXPECT_EQ(bloqueos(), 1);
+    EXPECT_EQ(bloqueos(QStringLiteral(" WHERE codusuario=2")), 1);
+}
+
+TEST_P(Selector, ElBloqueoPropioQuedadoSeLiberaSoloSiElUsuarioLoPide) {
+    frmHistoricoCurso f;
+    elegirCurso(f);
+    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO bloqueohistorico VALUES (%1,%2,%3,1)")
+                                             .arg(f.intCursoEscHistorico())
+                                             .arg(f.intTipoEnsenanza())
+                                             .arg(f.intCurso()));
+    // No, the default: read-only, as before, and the row stays.
+    guion.responder(Respuesta::No);
+    hijo<QPushButton>(&f, "cmdSiguiente")->click();
+    ASSERT_GE(guion.mostrados().size(), 2);
+    const Mensaje pregunta = guion.mostrados().at(0).mensaje;
+    EXPECT_EQ(pregunta.botones, Botones::SiNo);
+    EXPECT_EQ(pregunta.defecto, Respuesta::No);
+    EXPECT_TRUE(pregunta.texto.contains(QStringLiteral("2023/2024"))) << pregunta.texto.toStdString();
+    EXPECT_TRUE(pregunta.texto.contains(f.strCurso())) << pregunta.texto.toStdString();
+    EXPECT_EQ(guion.mostrados().at(1).mensaje.texto, Texto(6051));
+    EXPECT_EQ(bloqueos(QStringLiteral(" WHERE codusuario=1")), 1);
+
+    // Yes: the stale row goes, the lock is taken afresh for the editor and
+    // released after it.
+    guion.olvidarMostrados();
+    guion.responder(Respuesta::Si);
+    long long durante = -1;
+    guion.alMostrar = [&](const Mensaje& m) {
+        if (m.texto.contains(QStringLiteral("editor"))) durante = bloqueos(QStringLiteral(" WHERE codusuario=1"));
+    };
+    hijo<QPushButton>(&f, "cmdSiguiente")->click();
+    EXPECT_FALSE(guion.textos().contains(Texto(6051)));
+    EXPECT_EQ(durante, 1);
+    EXPECT_EQ(bloqueos(), 0);
+    EXPECT_TRUE(guion.sinPreguntasInesperadas());
+}
+
+TEST_P(Selector, DosSesionesALaVezSoloUnaTomaElBloqueo) {
+    // Two users of the same course through two connections: the second
+    // finds the first one's row.
+    Conexion otra(escuela.centro().ConnectionString());
+    otra.Open();
+    historicos::CursoHistoricoElegido a, b;
+    a.intCursoEscHistorico = b.intCursoEscHistorico = 1;
+    a.intTipoEnsenanza = b.intTipoEnsenanza = 3;
+    a.intCurso = b.intCurso = 5;
+    historicos::TomarBloqueo(escuela.centro(), a, 1);
+    historicos::TomarBloqueo(otra, b, 2);
+    EXPECT_FALSE(a.blnSoloLectura);
+    EXPECT_TRUE(b.blnSoloLectura);
+    EXPECT_EQ(bloqueos(), 1);
+    // The read-only one deletes nothing when it leaves; the owner does.
+    historicos::LiberarBloqueo(otra, b, 2);
+    EXPECT_EQ(bloqueos(), 1);
+    historicos::LiberarBloqueo(escuela.centro(), a, 1);
+    EXPECT_EQ(bloqueos(), 0);
+}
+
+TEST_P(Selector, NuevoCursoDelUsuarioConApostrofoQuedaElegido) {
+    frmHistoricoCurso f;
+    const QString nombre = QStringLiteral("Traslados d'O Grove");
+    QStringList avisos;
+    alAbrirse(QStringLiteral("frmNCursoEscolar"), [&](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), u8("Nuevo Curso Escolar Histórico"));
+        EXPECT_EQ(hijo<QLabel>(&d, "lblCurso")->text(), QStringLiteral("Nombre del Curso Escolar:"));
+        auto* texto = hijo<QLineEdit>(&d, "txtCurso");
+        auto* aceptar = hijo<QPushButton>(&d, "cmdAceptar");
+        // Blank, and then too long: the dialog says so and stays.
+        texto->setText(QStringLiteral("   "));
+        aceptar->click();
+        texto->setText(QString(51, QLatin1Char('x')));
+        aceptar->click();
+        avisos = guion.textos();
+        EXPECT_TRUE(d.isVisible());
+        texto->setText(nombre);
+        aceptar->click();
+    });
+    hijo<QPushButton>(&f, "cmdNuevoCurso")->click();
+    ASSERT_EQ(avisos.size(), 2);
+    EXPECT_EQ(avisos.at(0), u8("Introduzca un nombre de curso histórico"));
+    EXPECT_TRUE(avisos.at(1).contains(QStringLiteral("50"))) << avisos.at(1).toStdString();
+
+    Recordset rs = escuela.centro().Abrir(QStringLiteral(
+        "SELECT IDCursoEscolarHistorico, Nombre, HistoricoAplicacion FROM CursoEscolarHistorico "
+        "WHERE IDCursoEscolarHistorico=4"));
+    ASSERT_FALSE(rs.eof());
+    EXPECT_EQ(rs.texto(QStringLiteral("Nombre")), nombre);
+    EXPECT_EQ(rs.entero(QStringLiteral("HistoricoAplicacion")), 0);
+    EXPECT_EQ(contar(escuela.centro(), QStringLiteral("SELECT COUNT(*) FROM CursoEscolarHistorico")), 4);
+    // Chosen in the chooser, whose type lists are open for it.
+    auto* anio = hijo<QComboBox>(&f, "cboCursoEscolar");
+    EXPECT_EQ(anio->currentText(), nombre);
+    EXPECT_EQ(f.intCursoEscHistorico(), 4);
+    EXPECT_EQ(hijo<QLabel>(&f, "lblTipoHistorico")->text(), u8("Histórico del Usuario"));
+    EXPECT_TRUE(hijo<QComboBox>(&f, "cboTipoEnsenanza")->count() > 0);
+}
+
+NCC_AMBOS_FONDOS(Selector);
+
+}  // namespace
