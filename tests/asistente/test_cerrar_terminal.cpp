@@ -55,6 +55,7 @@ TEST(CerrarEnTerminal, PreguntaPrimeroPorLaOperacionIrreversibleYUnNoNoTocaNada)
     EXPECT_TRUE(visto.contains(aviso)) << visto.toStdString();
     EXPECT_FALSE(visto.contains(Texto(1185)));
     EXPECT_FALSE(visto.contains(Texto(1180)));
+    EXPECT_TRUE(visto.contains(Texto(1184)));
     EXPECT_EQ(huella(escuela->path()).toStdString(), antes.toStdString());
 }
 
