@@ -2,6 +2,7 @@
 // nodes in a tree; --nodo N opens that node at once and ends with it.
 #include "app/Anfitrion.h"
 #include "app/Comandos.h"
+#include "history/Nodos.h"
 #include "platform/Mensajes.h"
 #include "platform/gui/MensajesQt.h"
 #include "wizard/Asistente.h"
@@ -61,6 +62,7 @@ int escritorio(const QStringList& argumentos) {
     MensajesQt mensajesQt;
     ServicioMensajesInstalado instalado(mensajesQt);
     InstalarAsistente();
+    historicos::InstalarNodosHistoricos();
     instalarPlanPorDefectoEnAsistente();
     instalarAyudaAnfitrion();
     try {

@@ -1,6 +1,7 @@
 #include "history/Nodos.h"
 #include "history/frmHistorico.h"
 #include "history/frmHistoricoCurso.h"
+#include "entry/cAsignarDatos.h"
 
 namespace ncc::historicos {
 
@@ -12,6 +13,11 @@ void MostrarHistoricoCurso(QWidget* padre) {
 void MostrarHistorico(QWidget* padre) {
     frmHistorico f(padre);
     f.exec();
+}
+
+void InstalarNodosHistoricos() {
+    InstalarFormularioNodo(2, [] { MostrarHistoricoCurso(); });
+    InstalarFormularioNodo(3, [] { MostrarHistorico(); });
 }
 
 }  // namespace ncc::historicos

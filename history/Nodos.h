@@ -10,4 +10,8 @@ void MostrarHistoricoCurso(QWidget* padre = nullptr);
 // Node 3: the grade transfer from an earlier school year.
 void MostrarHistorico(QWidget* padre = nullptr);
 
+// Makes them the forms of nodes 2 and 3 of ActivarFormulario
+// (InstalarFormularioNodo).
+void InstalarNodosHistoricos();
+
 }  // namespace ncc::historicos

@@ -3,6 +3,7 @@
 // user historic year.
 #include "Historicos.h"
 #include "history/BloqueoHistorico.h"
+#include "history/Nodos.h"
 #include "history/frmHistoricoCurso.h"
 
 using namespace ncc;
@@ -225,6 +226,21 @@ TEST_P(Selector, NuevoCursoDelUsuarioConApostrofoQuedaElegido) {
     EXPECT_EQ(f.intCursoEscHistorico(), 4);
     EXPECT_EQ(hijo<QLabel>(&f, "lblTipoHistorico")->text(), u8("Histórico del Usuario"));
     EXPECT_TRUE(hijo<QComboBox>(&f, "cboTipoEnsenanza")->count() > 0);
+}
+
+TEST_P(Selector, LosNodos2Y3DelAnfitrionAbrenElSelectorYElPasoDeNotas) {
+    historicos::InstalarNodosHistoricos();
+    QStringList abiertos;
+    auto cerrar = [&](QDialog& d) {
+        abiertos << d.windowTitle();
+        d.reject();
+    };
+    alAbrirse(QStringLiteral("frmHistoricoCurso"), cerrar);
+    escuela.sesion->entrada->ActivarFormulario(2);
+    alAbrirse(QStringLiteral("frmHistorico"), cerrar);
+    escuela.sesion->entrada->ActivarFormulario(3);
+    EXPECT_EQ(abiertos, (QStringList{u8("Editor de Cursos Históricos"), u8("Paso de notas a curso escolar histórico")}));
+    EXPECT_TRUE(guion.mostrados().isEmpty()) << guion.textos().join(QLatin1Char('\n')).toStdString();
 }
 
 NCC_AMBOS_FONDOS(Selector);

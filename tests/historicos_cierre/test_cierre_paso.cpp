@@ -3,7 +3,7 @@
 // year's grades into its historic year with the transfer form. The closing
 // has already passed them, so nothing new goes in; once they are removed,
 // the transfer puts back the same grades.
-#include "Historicos.h"
+#include "historicos/Historicos.h"
 #include "history/frmHistorico.h"
 
 using namespace ncc;
