@@ -16,6 +16,8 @@ struct Comando {
     const char* nombre;
     const char* resumen;  // one line for `ncc ayuda`
     std::function<int(const QStringList& argumentos)> ejecutar;
+    // The usage text that -h and --help print; none: the summary line.
+    std::function<QString()> uso = {};
 };
 
 void registrar(const Comando& c);

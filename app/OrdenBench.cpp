@@ -167,7 +167,12 @@ int bench(const QStringList& argumentos) {
                 tamanos << v;
             }
         } else if (a == QLatin1String("--servidor")) {
-            servidor = argumentos.at(++i);
+            try {
+                servidor = CadenaConexion::deServidor(argumentos.at(++i)).texto();
+            } catch (const Error& e) {
+                err << "ncc bench: --servidor: " << e.descripcion() << "\n";
+                return SalidaUso;
+            }
         } else if (a == QLatin1String("--una")) {
             una = argumentos.at(++i).toInt();
         } else {
@@ -238,7 +243,8 @@ int bench(const QStringList& argumentos) {
     return SalidaExito;
 }
 
-const Registro registro({"bench", "mide el cierre de escuelas de ejemplo de varios tamaños", bench});
+const Registro registro({"bench", "mide el cierre de escuelas de ejemplo de varios tamaños", bench,
+                         [] { return QStringLiteral("Uso: ncc bench [--alumnos N[,N...]] [--servidor CADENA]\n"); }});
 
 }  // namespace
 

@@ -174,13 +174,21 @@ int recuperar(const QStringList& argumentos) {
     try {
         host::resolverCierrePendiente(op);
         return SalidaExito;
-    } catch (const Error& e) {
+    } catch (const host::ErrorSesion& e) {
         QTextStream(stderr) << "ncc recuperar: " << e.descripcion() << "\n";
+        return SalidaFallo;
+    } catch (const Error& e) {
+        QTextStream(stderr) << "ncc recuperar: no se ha podido resolver el cierre pendiente: " << e.descripcion() << "\n";
         return SalidaFallo;
     }
 }
 
-const Registro registroRecuperar({"recuperar", "resuelve un cierre de curso que no llegó a terminar", recuperar});
+QString usoRecuperar() {
+    return QStringLiteral("Uso: ncc recuperar (--datos CARPETA | --servidor CADENA)\n") + host::usoOpcionesSesion();
+}
+
+const Registro registroRecuperar(
+    {"recuperar", "resuelve un cierre de curso que no llegó a terminar", recuperar, usoRecuperar});
 
 int cerrar(const QStringList& argumentos) {
     QTextStream err(stderr);
@@ -289,13 +297,17 @@ int cerrar(const QStringList& argumentos) {
     } catch (const host::ErrorOpciones& e) {
         err << "ncc cerrar: " << e.descripcion() << "\n";
         return SalidaUso;
+    } catch (const host::ErrorSesion& e) {
+        err << "ncc cerrar: " << e.descripcion() << "\n";
+        return SalidaFallo;
     } catch (const Error& e) {
-        err << "ncc cerrar: Error " << e.numero() << ": " << e.descripcion() << "\n";
+        err << "ncc cerrar: no se ha podido preparar el cierre por un error de las bases de datos (Error " << e.numero()
+            << ": " << e.descripcion() << ")\n";
         return SalidaFallo;
     }
 }
 
-const Registro registro({"cerrar", "cierra el curso escolar actual de un centro", cerrar});
+const Registro registro({"cerrar", "cierra el curso escolar actual de un centro", cerrar, uso});
 
 }  // namespace
 

@@ -24,6 +24,7 @@ static int clases(const QStringList& argumentos) {
     return SalidaExito;
 }
 
-static const Registro registro({"clases", "lista las clases públicas del componente (ProgID, CLSID, interfaces)", clases});
+static const Registro registro({"clases", "lista las clases públicas del componente (ProgID, CLSID, interfaces)", clases,
+                                [] { return QStringLiteral("Uso: ncc clases\n"); }});
 
 }  // namespace ncc::app

@@ -1,5 +1,6 @@
 // ncc demo: creates the sample school, on SQLite files or on a PostgreSQL server.
 #include "app/Comandos.h"
+#include "platform/CadenaConexion.h"
 #include "platform/Error.h"
 #include "suite/Demo.h"
 #include <QTextStream>
@@ -91,7 +92,8 @@ int demo(const QStringList& argumentos) {
     }
     try {
         const suite::ResumenDemo r = a.servidor.isEmpty() ? suite::crearDemoSQLite(a.carpeta, a.opciones)
-                                                          : suite::crearDemoServidor(a.servidor, a.opciones);
+                                                          : suite::crearDemoServidor(CadenaConexion::deServidor(a.servidor).texto(),
+                                                                                     a.opciones);
         out << r.texto();
         return SalidaExito;
     } catch (const suite::ErrorDemoExiste& e) {
@@ -103,7 +105,8 @@ int demo(const QStringList& argumentos) {
     }
 }
 
-const Registro registro({"demo", "crea una escuela de demostración completa (SQLite o PostgreSQL)", demo});
+const Registro registro({"demo", "crea una escuela de demostración completa (SQLite o PostgreSQL)", demo,
+                         [] { return QString::fromUtf8(Uso); }});
 
 }  // namespace
 

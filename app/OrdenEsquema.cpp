@@ -19,7 +19,8 @@ const char* const kUso =
     "     ncc esquema TIPO --servidor \"CADENA\" NOMBRE [--reemplazar]\n"
     "     ncc esquema --sql TIPO sqlite|postgresql\n"
     "TIPO: appentrada (entrada a la aplicación) o centro (base de datos de un curso escolar).\n"
-    "CADENA: cadena de conexión del servidor (Data Source=equipo:puerto;User ID=...;Password=...).\n";
+    "CADENA: cadena de conexión del servidor (Data Source=equipo:puerto;User ID=...;Password=...),\n"
+    "        URI postgresql://usuario@equipo:puerto/ o \"host=equipo port=puerto user=usuario\".\n";
 
 int uso(const QString& motivo) {
     QTextStream err(stderr);
@@ -73,8 +74,7 @@ int ejecutar(const QStringList& argumentos) {
     try {
         if (args.at(1) == QLatin1String("--servidor")) {
             if (args.size() != 4) return uso(QStringLiteral("--servidor necesita la cadena de conexión y el nombre de la base de datos"));
-            CadenaConexion c(args.at(2));
-            if (!c.contiene(QStringLiteral("Provider"))) c.fijar(QStringLiteral("Provider"), QStringLiteral("PostgreSQL"));
+            CadenaConexion c = CadenaConexion::deServidor(args.at(2));
             if (Dialecto::desdeNombre(c.valor(QStringLiteral("Provider"))) != Proveedor::PostgreSQL)
                 return uso(QStringLiteral("la cadena de --servidor debe ser de un servidor PostgreSQL"));
             const QString nombre = args.at(3);
@@ -127,7 +127,8 @@ int ejecutar(const QStringList& argumentos) {
     }
 }
 
-const Registro registro({"esquema", "crea una base de datos vacía de la suite (entrada o centro)", ejecutar});
+const Registro registro({"esquema", "crea una base de datos vacía de la suite (entrada o centro)", ejecutar,
+                         [] { return QString::fromUtf8(kUso); }});
 
 }  // namespace
 }  // namespace ncc::app

@@ -64,7 +64,9 @@ int plan(const QStringList& argumentos) {
     } catch (const host::ErrorSesion& e) {
         return fallo(e.descripcion());
     } catch (const Error& e) {
-        return fallo(QStringLiteral("Error %1: %2").arg(e.numero()).arg(e.descripcion()));
+        return fallo(QStringLiteral("no se ha podido leer el centro por un error de las bases de datos (Error %1: %2)")
+                         .arg(e.numero())
+                         .arg(e.descripcion()));
     }
 
     if (!haySalida) {
@@ -79,7 +81,7 @@ int plan(const QStringList& argumentos) {
     return SalidaExito;
 }
 
-const Registro registro({"plan", "escribe el plan de cierre por defecto del centro (JSON)", plan});
+const Registro registro({"plan", "escribe el plan de cierre por defecto del centro (JSON)", plan, uso});
 
 }  // namespace
 }  // namespace ncc::app

@@ -16,12 +16,33 @@ static QList<Comando>& lista() {
 void registrar(const Comando& c) { lista().append(c); }
 const QList<Comando>& comandos() { return lista(); }
 
-static int ayuda() {
-    QTextStream out(stdout);
-    out << "Uso: ncc <orden> [opciones]\n\nÓrdenes:\n";
+static void escribirAyuda(QTextStream& out) {
+    out << "Uso: ncc <orden> [opciones]\n     ncc <orden> --help   (uso de una orden)\n\nÓrdenes:\n";
     for (const auto& c : comandos())
         out << "  " << QString::fromUtf8(c.nombre).leftJustified(12) << QString::fromUtf8(c.resumen) << "\n";
+}
+
+static int ayuda() {
+    QTextStream out(stdout);
+    escribirAyuda(out);
     return SalidaExito;
+}
+
+static int usoDe(const Comando& c) {
+    QTextStream out(stdout);
+    if (c.uso) out << c.uso();
+    else out << "Uso: ncc " << c.nombre << " [opciones]\n  " << c.resumen << "\n";
+    return SalidaExito;
+}
+
+static const Comando* buscar(const QString& nombre) {
+    for (const auto& c : comandos())
+        if (nombre == QString::fromUtf8(c.nombre)) return &c;
+    return nullptr;
+}
+
+static bool pideAyuda(const QStringList& args) {
+    return args.contains(QLatin1String("-h")) || args.contains(QLatin1String("--help"));
 }
 
 }  // namespace ncc::app
@@ -40,12 +61,22 @@ int main(int argc, char** argv) {
 
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
-    if (args.isEmpty() || args.first() == QLatin1String("ayuda") || args.first() == QLatin1String("--help"))
+    if (args.isEmpty()) {
+        QTextStream err(stderr);
+        err << "ncc: falta la orden.\n";
+        escribirAyuda(err);
+        return SalidaUso;
+    }
+    if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) return ayuda();
+    if (args.first() == QLatin1String("ayuda")) {
+        if (args.size() > 1)
+            if (const Comando* c = buscar(args.at(1))) return usoDe(*c);
         return ayuda();
+    }
     const QString orden = args.takeFirst();
-    for (const auto& c : comandos())
-        if (orden == QString::fromUtf8(c.nombre)) return c.ejecutar(args);
-    QTextStream(stderr) << "ncc: orden desconocida: " << orden << "\n";
-    ayuda();
+    if (const Comando* c = buscar(orden)) return pideAyuda(args) ? usoDe(*c) : c->ejecutar(args);
+    QTextStream err(stderr);
+    err << "ncc: orden desconocida: " << orden << "\n";
+    escribirAyuda(err);
     return SalidaUso;
 }

@@ -16,6 +16,7 @@
 #include "platform/BucleMensajes.h"
 #include "platform/Error.h"
 #include "platform/Mensajes.h"
+#include "platform/OrdenEspanol.h"
 #include <array>
 #include <cmath>
 
@@ -182,35 +183,76 @@ void AjustarPlazasSeccion(EstadoMotor& e, qint16 PlazasLibres, quint8 NumPlazas,
 
 }  // namespace
 
+namespace {
+
+// One student of the new year as the numbering reads him.
+struct FilaNumeracion {
+    QVariant ordenTipo, ordenCurso, seccionTexto;
+    qint64 seccion = 0;
+    orden::ClavePersona persona;
+    long long numPlazas = 0, idCurso = 0, plazasLibres = 0;
+};
+
+// By teaching type, course, section name (Spanish order, a Null name first)
+// and section, then by name in Spanish order and id: a total order that does
+// not depend on the back end's collation or on where its rows lie, so two
+// sections of one name never interleave and every back end numbers alike.
+bool antesEnNumeracion(const FilaNumeracion& a, const FilaNumeracion& b) {
+    if (const int c = orden::compararNulosPrimero(a.ordenTipo, b.ordenTipo)) return c < 0;
+    if (const int c = orden::compararNulosPrimero(a.ordenCurso, b.ordenCurso)) return c < 0;
+    if (a.seccionTexto.isNull() != b.seccionTexto.isNull()) return a.seccionTexto.isNull();
+    if (const int c = orden::compararEspanol(a.seccionTexto.toString(), b.seccionTexto.toString())) return c < 0;
+    if (a.seccion != b.seccion) return a.seccion < b.seccion;
+    return orden::antesPersona(a.persona, b.persona);
+}
+
+QVector<FilaNumeracion> leerNumeracion(Conexion& con) {
+    Recordset rs = con.Abrir(QStringLiteral(
+        "SELECT Alumno.IDAlumno, Alumno.codSeccion, Seccion.NumPlazas, Curso.IDCurso, Curso.NumPlazasLibres, "
+        "TipoEnsenanza.Orden AS OrdenTipo, Curso.Orden AS OrdenCurso, Seccion.Descripcion, "
+        "Alumno.Apellido_1, Alumno.Apellido_2, Alumno.Nombre "
+        "FROM TipoEnsenanza INNER JOIN (Alumno INNER JOIN (Seccion INNER JOIN "
+        "Curso ON Seccion.codCurso=Curso.IDCurso) ON "
+        "Alumno.codSeccion=Seccion.IDSeccion) ON "
+        "TipoEnsenanza.IDTipoEnsenanza=Alumno.codTipoEnsenanza"));
+    ceder();
+    QVector<FilaNumeracion> filas;
+    filas.reserve(int(rs.RecordCount()));
+    for (; !rs.eof(); rs.MoveNext()) {
+        FilaNumeracion f;
+        f.ordenTipo = rs.campo(QStringLiteral("OrdenTipo"));
+        f.ordenCurso = rs.campo(QStringLiteral("OrdenCurso"));
+        f.seccionTexto = rs.campo(QStringLiteral("Descripcion"));
+        f.seccion = rs.entero(QStringLiteral("codSeccion"));
+        f.persona = {orden::nombreParaOrden(rs.campo(QStringLiteral("Apellido_1")), rs.campo(QStringLiteral("Apellido_2")),
+                                            rs.campo(QStringLiteral("Nombre"))),
+                     rs.entero(QStringLiteral("IDAlumno"))};
+        f.numPlazas = rs.entero(QStringLiteral("NumPlazas"));
+        f.idCurso = rs.entero(QStringLiteral("IDCurso"));
+        f.plazasLibres = rs.entero(QStringLiteral("NumPlazasLibres"));
+        filas.append(std::move(f));
+    }
+    std::sort(filas.begin(), filas.end(), antesEnNumeracion);
+    return filas;
+}
+
+}  // namespace
+
 bool NumerarAlumnosSeccion(EstadoMotor& e) {
     try {
         Conexion& nuevo = e.conNuevoCentro;
-        // Ties are broken by section and student id, so that two sections
-        // with one description never interleave and every back end numbers
-        // alike.
-        Recordset rs = nuevo.Abrir(QStringLiteral(
-            "SELECT Alumno.IDAlumno, Alumno.codSeccion, Seccion.NumPlazas, Curso.IDCurso, Curso.NumPlazasLibres "
-            "FROM TipoEnsenanza INNER JOIN (Alumno INNER JOIN (Seccion INNER JOIN "
-            "Curso ON Seccion.codCurso=Curso.IDCurso) ON "
-            "Alumno.codSeccion=Seccion.IDSeccion) ON "
-            "TipoEnsenanza.IDTipoEnsenanza=Alumno.codTipoEnsenanza "
-            "ORDER BY TipoEnsenanza.Orden, Curso.Orden, Seccion.Descripcion, Alumno.codSeccion, "
-            "COALESCE(Alumno.Apellido_1, '') || COALESCE(Alumno.Apellido_2, '') || COALESCE(Alumno.Nombre, ''), "
-            "Alumno.IDAlumno"));
-        ceder();
-        if (rs.eof()) return true;
-
-        while (!rs.eof()) {
-            const quint8 idCurso = aByte(rs.entero(QStringLiteral("IDCurso")));
-            const qint16 plazasLibres = aEntero16(rs.entero(QStringLiteral("NumPlazasLibres")));
-            const qint16 seccion = aEntero16(rs.entero(QStringLiteral("codSeccion")));
-            const quint8 numPlazas = aByte(rs.entero(QStringLiteral("NumPlazas")));
+        const QVector<FilaNumeracion> filas = leerNumeracion(nuevo);
+        for (qsizetype i = 0; i < filas.size();) {
+            const FilaNumeracion& grupo = filas.at(i);
+            const quint8 idCurso = aByte(grupo.idCurso);
+            const qint16 plazasLibres = aEntero16(grupo.plazasLibres);
+            const qint16 seccion = aEntero16(grupo.seccion);
+            const quint8 numPlazas = aByte(grupo.numPlazas);
             int contador = 0;  // a byte: 255 students at most
-            while (!rs.eof() && rs.entero(QStringLiteral("codSeccion")) == seccion) {
+            for (; i < filas.size() && filas.at(i).seccion == seccion; ++i) {
                 if (++contador > 255) desbordamiento();
                 ejecutar(nuevo, QStringLiteral("UPDATE Alumno SET OrdenSeccion=? WHERE IDAlumno=?"),
-                         {contador, rs.entero(QStringLiteral("IDAlumno"))});
-                rs.MoveNext();
+                         {contador, filas.at(i).persona.id});
             }
             if (contador > numPlazas) {
                 bool correcto = false;
@@ -240,12 +282,15 @@ bool CrearSeccionAlumno(EstadoMotor& e) {
             if (it != porSeccion.end()) return *it;
             QHash<qint64, Medidas> m;
             Recordset rs = local.Abrir(QStringLiteral("SELECT CodAlumno, RE_AC_DIV, diversificacion, itinerario "
-                                                      "FROM Seccion_Alumno WHERE CodSeccion=?"),
+                                                      "FROM Seccion_Alumno WHERE CodSeccion=? "
+                                                      "ORDER BY CodAlumno, RE_AC_DIV NULLS FIRST, "
+                                                      "diversificacion NULLS FIRST, itinerario NULLS FIRST"),
                                        {seccion});
             ceder();
             for (; !rs.eof(); rs.MoveNext()) {
                 const qint64 alumno = rs.entero(QStringLiteral("CodAlumno"));
-                if (m.contains(alumno)) continue;  // the first row found counts
+                // With a membership row twice, the first in that order counts.
+                if (m.contains(alumno)) continue;
                 m.insert(alumno, {rs.texto(QStringLiteral("RE_AC_DIV")), rs.texto(QStringLiteral("diversificacion")),
                                   rs.texto(QStringLiteral("itinerario"))});
             }
@@ -372,8 +417,8 @@ private:
             "FROM Alumno_MateriaDetalles INNER JOIN (MateriaDetalles INNER JOIN TipoMateria "
             "ON MateriaDetalles.codTipoMateria=TipoMateria.IDTipoMateria) ON "
             "Alumno_MateriaDetalles.codMateriaDetalles=MateriaDetalles.IDMateriaDetalles "
-            "ORDER BY Alumno_MateriaDetalles.codAlumno, TipoMateria.codEspecificarTipoMateria, "
-            "Alumno_MateriaDetalles.codNumEvaluacion, Alumno_MateriaDetalles.IDAlumno_MateriaDetalles"));
+            "ORDER BY Alumno_MateriaDetalles.codAlumno, TipoMateria.codEspecificarTipoMateria NULLS FIRST, "
+            "Alumno_MateriaDetalles.codNumEvaluacion NULLS FIRST, Alumno_MateriaDetalles.IDAlumno_MateriaDetalles"));
         ceder();
         for (; !rs.eof(); rs.MoveNext()) {
             porAlumno_[qint32(rs.entero(QStringLiteral("codAlumno")))].append(
@@ -459,7 +504,8 @@ bool PasarNotasEvaluaciones(EstadoMotor& e) {
                                    "FROM Seccion_NumEvaluacion, NumEvaluacion WHERE "
                                    "Seccion_NumEvaluacion.CodNumEvaluacion=NumEvaluacion.IdNumEvaluacion AND "
                                    "CodSeccion=? AND Final=") +
-                        QString::number(final_ ? local.verdadero() : 0),
+                        QString::number(final_ ? local.verdadero() : 0) +
+                        QStringLiteral(" ORDER BY Seccion_NumEvaluacion.CodNumEvaluacion"),
                     {seccion});
                 ceder();
                 for (; !rs.eof(); rs.MoveNext()) destino.append(rs.entero(QStringLiteral("CodNumEvaluacion")));

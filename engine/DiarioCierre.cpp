@@ -118,7 +118,6 @@ QString carpetaDiario(const QString& cadenaAppEntrada) {
     const QString carpeta = QDir(base.isEmpty() ? QDir::homePath() : base)
                                 .filePath(QStringLiteral("ncc/servidor-") +
                                           QString::fromLatin1(QCryptographicHash::hash(clave, QCryptographicHash::Sha1).toHex().left(16)));
-    QDir().mkpath(carpeta);
     return carpeta;
 }
 
@@ -146,6 +145,7 @@ void escribirDiario(const EstadoMotor& e, FaseCierre fase) {
                  lista({carpeta.filePath(QStringLiteral("Compact.db")), carpeta.filePath(QStringLiteral("CompactB.db"))}));
     }
     const QString ruta = rutaDiario(e.conLocalAppEntrada().ConnectionString());
+    QDir().mkpath(QFileInfo(ruta).absolutePath());
     QSaveFile f(ruta);
     if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(o).toJson()) < 0 || !f.commit())
         throw Error(errores::Archivo,
@@ -163,6 +163,12 @@ bool hayCierrePendiente(const QString& cadenaAppEntrada) { return QFileInfo::exi
 
 Recuperacion recuperarCierrePendiente(const QString& cadenaAppEntrada) {
     const QString ruta = rutaDiario(cadenaAppEntrada);
+    // A journal is written to a temporary beside it and renamed; a process
+    // killed in between leaves the temporary, which no one else would remove.
+    const QFileInfo diario(ruta);
+    for (const QFileInfo& t : QDir(diario.absolutePath())
+                                  .entryInfoList({diario.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden))
+        archivos::borrar(t.absoluteFilePath());
     if (!QFileInfo::exists(ruta)) return Recuperacion::Nada;
     const DiarioCierre d = leer(ruta);
     for (const QString& t : d.temporales) archivos::borrar(t);
@@ -208,8 +214,17 @@ bool lockIlegible(const QLockFile& bloqueo) {
 
 }  // namespace
 
-std::unique_ptr<QLockFile> bloquearCierre(const QString& cadenaAppEntrada) {
-    auto bloqueo = std::make_unique<QLockFile>(QDir(carpetaDiario(cadenaAppEntrada)).filePath(QLatin1String(NombreBloqueo)));
+void SoltarBloqueo::operator()(QLockFile* bloqueo) const {
+    delete bloqueo;
+    if (!carpetaServidor.isEmpty()) QDir().rmdir(carpetaServidor);  // only when empty
+}
+
+BloqueoCierre bloquearCierre(const QString& cadenaAppEntrada) {
+    const QString carpeta = carpetaDiario(cadenaAppEntrada);
+    const bool servidor = esServidor(CadenaConexion(cadenaAppEntrada));
+    if (servidor) QDir().mkpath(carpeta);
+    BloqueoCierre bloqueo(new QLockFile(QDir(carpeta).filePath(QLatin1String(NombreBloqueo))),
+                          SoltarBloqueo{servidor ? carpeta : QString()});
     // A lock left by a process that died is taken over (QLockFile checks the
     // process id it holds).
     bloqueo->setStaleLockTime(0);

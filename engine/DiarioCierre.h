@@ -36,7 +36,7 @@ struct DiarioCierre {
 };
 
 // Folder of the journal and the lock for the application entry reached by
-// `cadenaAppEntrada`.
+// `cadenaAppEntrada` (not created here: only a closing or its lock do).
 QString carpetaDiario(const QString& cadenaAppEntrada);
 
 // Writes the journal of the run (replacing any), flushed to disk.
@@ -52,15 +52,24 @@ bool hayCierrePendiente(const QString& cadenaAppEntrada);
 
 // Looks for the journal of an unfinished closing of this application entry
 // and settles it: undone from the backups (Copiando, Trabajando) or
-// completed (Registrado). No connection may be open on the databases named
+// completed (Registrado). A journal's temporary left by a process killed
+// while writing it goes too. No connection may be open on the databases named
 // in it. Throws ncc::Error when a file or database cannot be handled; the
 // journal then stays for the next attempt.
 Recuperacion recuperarCierrePendiente(const QString& cadenaAppEntrada);
 // The Spanish text that tells the user what a recovery did.
 QString textoRecuperacion(Recuperacion r);
 
+// Releases the lock of a closing; the folder of a server's journal goes
+// with it once nothing is left in it.
+struct SoltarBloqueo {
+    QString carpetaServidor;  // empty on SQLite: the folder is the school's
+    void operator()(QLockFile* bloqueo) const;
+};
+using BloqueoCierre = std::unique_ptr<QLockFile, SoltarBloqueo>;
+
 // The lock of one closing at a time on this application entry; throws
 // ncc::Error with a clear message when another closing holds it.
-std::unique_ptr<QLockFile> bloquearCierre(const QString& cadenaAppEntrada);
+BloqueoCierre bloquearCierre(const QString& cadenaAppEntrada);
 
 }  // namespace ncc::motor

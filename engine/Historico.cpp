@@ -294,7 +294,8 @@ bool PasarHistorico(EstadoMotor& e) {
             verdadero +
             QStringLiteral(" AND (Alumno.FechaBaja "
                            "IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion = ?");
-        const QString notas = q + QStringLiteral(" UNION ") + q + QStringLiteral(" ORDER BY 1, 7, 9, 11");
+        const QString notas = q + QStringLiteral(" UNION ") + q + QStringLiteral(" ORDER BY 1, 7 NULLS FIRST, 9 NULLS FIRST, 11 NULLS FIRST, "
+                                                                     "6 NULLS FIRST, 8 NULLS FIRST, 10 NULLS FIRST");
 
         // The pending subjects of earlier years the students still carry,
         // with the teaching type and course the subject belongs to.
@@ -316,7 +317,7 @@ bool PasarHistorico(EstadoMotor& e) {
             QStringLiteral(" AND (Alumno.FechaBaja "
                            "IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion = ? "
                            "ORDER BY Alumno.IDAlumno, AlumnoPte_MatDet.IDAlumnoPte_MatDet, "
-                           "EvaluacionActaPte.codNumEvaluacion");
+                           "EvaluacionActaPte.codNumEvaluacion NULLS FIRST, EvaluacionActaPte.IDEvaluacionActaPte");
 
         const QString insercionNota =
             QStringLiteral("INSERT INTO EvaluacionHistorica VALUES (?,?,?,?,?,?,?,?,?,?,?,?,0,?,0,?,?)");

@@ -141,7 +141,7 @@ bool cIFunciones::TransferirDatos() {
     }
     // One closing at a time on the same databases, and never over the
     // traces of one that was cut short: those are settled first.
-    std::unique_ptr<QLockFile> bloqueo;
+    BloqueoCierre bloqueo;
     try {
         bloqueo = bloquearCierre(e_.conLocalAppEntrada().ConnectionString());
         if (hayCierrePendiente(e_.conLocalAppEntrada().ConnectionString()))

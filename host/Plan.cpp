@@ -299,7 +299,10 @@ std::shared_ptr<cAlumno> leerAlumno(Lector& l, int posicion) {
     a->setBaja(l.booleano(QStringLiteral("Baja")));
     const int decisiones = int(a->Promociona()) + int(a->Repite()) + int(a->Baja());
     if (decisiones != 1)
-        l.problemaAqui(QStringLiteral("debe tener exactamente una de Promociona, Repite o Baja a true (tiene %1)")
+        l.problemaAqui(QStringLiteral("el alumno %1 (%2) debe tener exactamente una de Promociona, Repite o Baja a "
+                                      "true (tiene %3)")
+                           .arg(a->IDAlumno())
+                           .arg(QStringList({a->Apellido1(), a->Apellido2(), a->Nombre()}).join(QLatin1Char(' ')).simplified())
                            .arg(decisiones));
     a->setFechaBaja(l.texto(QStringLiteral("FechaBaja")));
     if (!esFechaPagina(a->FechaBaja()))

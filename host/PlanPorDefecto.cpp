@@ -15,6 +15,7 @@
 #include "entry/cPrecioActividad.h"
 #include "host/Plan.h"
 #include "platform/Conexion.h"
+#include "platform/OrdenEspanol.h"
 #include "platform/Reloj.h"
 #include <QHash>
 #include <QMap>
@@ -161,7 +162,7 @@ Estructura leerEstructura(Conexion& con, qint16 idCentro) {
     }
     QList<int> porDescripcion = e.seccion.keys();
     std::sort(porDescripcion.begin(), porDescripcion.end(), [&](int a, int b) {
-        const int c = QString::compare(e.seccion[a].descripcion, e.seccion[b].descripcion);
+        const int c = orden::compararEspanol(e.seccion[a].descripcion, e.seccion[b].descripcion);
         return c != 0 ? c < 0 : a < b;
     });
     for (int s : porDescripcion) e.curso[e.seccion[s].curso].secciones << s;
@@ -460,8 +461,7 @@ void cargarActividades(Conexion& con, const Estructura& e, const Coleccion<cCurs
     }
     std::sort(filas.begin(), filas.end(), [](const FilaMiembro& a, const FilaMiembro& b) {
         if (a.actividad != b.actividad) return a.actividad < b.actividad;
-        const int c = QString::compare(a.orden, b.orden);
-        return c != 0 ? c < 0 : a.miembro->IDAlumno() < b.miembro->IDAlumno();
+        return orden::antesPersona({a.orden, a.miembro->IDAlumno()}, {b.orden, b.miembro->IDAlumno()});
     });
     for (const FilaMiembro& f : filas) {
         const auto a = actividades.buscar(Coleccion<cActividad>::clave(f.actividad));

@@ -68,8 +68,12 @@ int identificador(const QString& valor, const QString& nombre) {
 }
 
 QString cadenaServidor(const QString& plantilla, const QString& catalogo) {
-    CadenaConexion c(plantilla);
-    if (!c.contiene(QStringLiteral("Provider"))) c.fijar(QStringLiteral("Provider"), QStringLiteral("PostgreSQL"));
+    CadenaConexion c;
+    try {
+        c = CadenaConexion::deServidor(plantilla);
+    } catch (const Error& e) {
+        throw ErrorOpciones(QStringLiteral("--servidor: %1").arg(e.descripcion()));
+    }
     if (c.valor(QStringLiteral("Provider")).compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) != 0)
         throw ErrorOpciones(QStringLiteral("--servidor espera una cadena de conexión de PostgreSQL"));
     c.fijar(QStringLiteral("Initial Catalog"), catalogo);
@@ -114,7 +118,9 @@ OpcionesSesion desdeArgumentos(QStringList& args) {
 QString usoOpcionesSesion() {
     return QStringLiteral(
         "  --datos CARPETA      carpeta con AppEntrada.db y BorradoAppEntrada.db\n"
-        "  --servidor CADENA    servidor PostgreSQL con las bases AppEntrada y BorradoAppEntrada\n"
+        "  --servidor CADENA    servidor PostgreSQL con las bases AppEntrada y BorradoAppEntrada:\n"
+        "                       \"Data Source=equipo:puerto;User ID=...;Password=...\", postgresql://usuario@equipo:puerto/\n"
+        "                       o \"host=equipo port=puerto user=usuario\" (PGHOST, PGPORT y PGUSER por defecto)\n"
         "  --centro N           centro (1 si no se indica)\n"
         "  --usuario N          usuario (1 si no se indica)\n"
         "  --pesetas            mostrar también los precios en pesetas\n");
@@ -143,7 +149,14 @@ void abrir(Conexion& con, const QString& cadena, const QString& queEs) {
     con.setConnectionString(cadena);
     if (con.esServidor()) {
         const QString catalogo = con.propiedad(QStringLiteral("Initial Catalog"));
-        if (catalogo.isEmpty() || !servidor::existe(cadena, catalogo))
+        bool existe = false;
+        try {
+            existe = !catalogo.isEmpty() && servidor::existe(cadena, catalogo);
+        } catch (const Error& e) {
+            throw ErrorSesion(QStringLiteral("No se puede conectar con el servidor %1 para abrir %2. El servidor dice: %3")
+                                  .arg(con.propiedad(QStringLiteral("Data Source")), queEs, e.descripcion()));
+        }
+        if (!existe)
             throw ErrorSesion(QStringLiteral("No existe %1 \"%2\" en el servidor %3")
                                   .arg(queEs, catalogo, con.propiedad(QStringLiteral("Data Source"))));
     } else {
@@ -151,12 +164,65 @@ void abrir(Conexion& con, const QString& cadena, const QString& queEs) {
         if (!QFileInfo(ruta).isFile())
             throw ErrorSesion(QStringLiteral("No se encuentra %1: %2").arg(queEs, ruta.isEmpty() ? cadena : ruta));
     }
-    con.Open();
+    try {
+        con.Open();
+        // SQLite opens any file and only complains at the first read.
+        if (!con.esServidor()) con.Abrir(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"));
+    } catch (const Error& e) {
+        con.Close();
+        const QString ruta = con.propiedad(QStringLiteral("Data Source"));
+        if (!con.esServidor())
+            throw ErrorSesion(QStringLiteral("El archivo %1 no es una base de datos que se pueda abrir (%2). "
+                                             "Compruebe que es %3.")
+                                  .arg(ruta, e.descripcion(), queEs));
+        throw ErrorSesion(QStringLiteral("No se puede abrir %1 en el servidor %2. El servidor dice: %3")
+                              .arg(queEs, ruta, e.descripcion()));
+    }
+}
+
+// The application entry's tables are read here first: a database of another
+// kind says so in Spanish before the driver's words.
+Recordset leerEntrada(Conexion& entrada, const QString& sql) {
+    try {
+        return entrada.Abrir(sql);
+    } catch (const Error& e) {
+        throw ErrorSesion(QStringLiteral("La base de datos de entrada de la aplicación (%1) no se puede leer: "
+                                         "no parece una base de datos de entrada de la aplicación. Detalle: %2")
+                              .arg(entrada.esServidor() ? entrada.propiedad(QStringLiteral("Initial Catalog"))
+                                                        : entrada.propiedad(QStringLiteral("Data Source")),
+                                   e.descripcion()));
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The folder and the application-entry file of --datos, said plainly before
+// anything (the closing's lock lives in that folder) tries to use them.
+void comprobarCarpetaEntrada(const OpcionesSesion& o) {
+    const CadenaConexion c(o.appEntrada);
+    if (c.valor(QStringLiteral("Provider")).compare(QLatin1String("SQLite"), Qt::CaseInsensitive) != 0) return;
+    const QFileInfo archivo(c.valor(QStringLiteral("Data Source")));
+    const QFileInfo carpeta(archivo.absolutePath());
+    if (!carpeta.exists())
+        throw ErrorSesion(QStringLiteral("No existe la carpeta %1.").arg(carpeta.absoluteFilePath()));
+    if (!carpeta.isDir())
+        throw ErrorSesion(QStringLiteral("%1 no es una carpeta.").arg(carpeta.absoluteFilePath()));
+    // A restore cut short may have left the file renamed: the journal then
+    // says how to put it back.
+    if (motor::hayCierrePendiente(o.appEntrada)) return;
+    if (!archivo.exists())
+        throw ErrorSesion(QStringLiteral("La carpeta %1 no contiene la base de datos de entrada de la aplicación (%2).")
+                              .arg(carpeta.absoluteFilePath(), archivo.fileName()));
+    if (!archivo.isFile())
+        throw ErrorSesion(QStringLiteral("%1 no es un archivo de base de datos.").arg(archivo.absoluteFilePath()));
 }
 
 }  // namespace
 
 void resolverCierrePendiente(const OpcionesSesion& o) {
+    comprobarCarpetaEntrada(o);
     const auto bloqueo = motor::bloquearCierre(o.appEntrada);
     const motor::Recuperacion r = motor::recuperarCierrePendiente(o.appEntrada);
     if (r != motor::Recuperacion::Nada) avisarTexto(motor::textoRecuperacion(r));
@@ -170,13 +236,13 @@ std::unique_ptr<Sesion> abrirSesion(const OpcionesSesion& o) {
           QStringLiteral("la base de datos de borrados de la entrada de la aplicación"));
     Conexion& entrada = s->appEntrada();
 
-    Recordset centro = entrada.Abrir(QStringLiteral("SELECT Nombre FROM Centro WHERE IDCentro = %1").arg(o.centro));
+    Recordset centro = leerEntrada(entrada, QStringLiteral("SELECT Nombre FROM Centro WHERE IDCentro = %1").arg(o.centro));
     if (centro.eof())
         throw ErrorSesion(QStringLiteral("El centro %1 no está dado de alta en la base de datos de entrada").arg(o.centro));
 
     // With several years marked as last used (a closing interrupted by hand),
     // the newest one is the current year.
-    Recordset curso = entrada.Abrir(
+    Recordset curso = leerEntrada(entrada,
         QStringLiteral("SELECT IDCursoEscolar, Nombre, BD, BDBorrado FROM CursoEscolar "
                        "WHERE CodCentro = %1 AND UltimoUtilizado <> 0 ORDER BY IDCursoEscolar DESC LIMIT 1")
             .arg(o.centro));

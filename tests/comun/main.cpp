@@ -1,6 +1,8 @@
 // Test entry: a QApplication on the offscreen platform, so that widget tests
 // and the message loop work without a display.
 #include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
@@ -8,6 +10,12 @@ int main(int argc, char** argv) {
                                                                     : qgetenv("QT_QPA_PLATFORM"));
     // The command-line tests run the `ncc` of this build unless told another.
     if (qgetenv("NCC_BIN").isEmpty()) qputenv("NCC_BIN", QByteArray(NCC_BIN_CONSTRUIDO));
+    // The tests and the programs they start write the user's data, settings
+    // and caches into a folder of their own, removed at the end, never into
+    // the home folder of whoever runs them.
+    QTemporaryDir usuario(QDir::tempPath() + QStringLiteral("/ncc-pruebas-usuario-XXXXXX"));
+    for (const char* v : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
+        qputenv(v, QDir(usuario.path()).filePath(QString::fromLatin1(v).section(QLatin1Char('_'), 1, 1).toLower()).toLocal8Bit());
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("NorvaPruebas"));
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,216 @@
+// One closing, one result: the sample school closed on SQLite and on
+// PostgreSQL gives the same rows in every table, whatever order the back end
+// keeps its rows in; also a second closing of the closed year, and a closing
+// after rows were edited (which moves them on the server) and statistics
+// gathered (which changes the server's plans). Every closing here also checks
+// the members of each activity against the plan, activity by activity.
+#include "Muestra.h"
+#include "suite/Esquema.h"
+#include <QMap>
+
+using namespace ncc;
+using namespace ncc::pruebas;
+
+namespace {
+
+// Every row of a table as text, a Boolean as "V"/"F" (the back ends store
+// true as -1 and 1), Null as "~"; the connection strings of the application
+// entry name files or catalogs of each back end and are left out.
+QStringList filasTabla(Conexion& con, const suite::Tabla& t) {
+    QStringList columnas;
+    QVector<suite::TipoColumna> tipos;
+    for (const auto& c : t.columnas) {
+        if (t.nombre == QLatin1String("CursoEscolar") && (c.nombre == QLatin1String("BD") || c.nombre == QLatin1String("BDBorrado")))
+            continue;
+        columnas << c.nombre;
+        tipos << c.tipo;
+    }
+    QStringList filas;
+    for (Recordset rs = con.Abrir(QStringLiteral("SELECT %1 FROM %2").arg(columnas.join(QLatin1Char(',')), t.nombre));
+         !rs.eof(); rs.MoveNext()) {
+        QStringList f;
+        for (int i = 0; i < columnas.size(); ++i) {
+            const QVariant v = rs.campo(i);
+            if (v.isNull()) {
+                f << QStringLiteral("~");
+                continue;
+            }
+            switch (tipos.at(i)) {
+            case suite::TipoColumna::Booleano: f << (v.toLongLong() != 0 ? QStringLiteral("V") : QStringLiteral("F")); break;
+            case suite::TipoColumna::Entero:
+            case suite::TipoColumna::EnteroLargo: f << QString::number(v.toLongLong()); break;
+            case suite::TipoColumna::Real: f << QString::number(v.toDouble(), 'g', 12); break;
+            case suite::TipoColumna::Binario: f << QString::fromLatin1(v.toByteArray().toHex()); break;
+            default: f << v.toString(); break;
+            }
+        }
+        filas << t.nombre + QLatin1Char(':') + f.join(QLatin1Char('|'));
+    }
+    std::sort(filas.begin(), filas.end());
+    return filas;
+}
+
+QStringList volcado(const QString& cadena, suite::TipoBase tipo) {
+    Conexion con(cadena);
+    con.Open();
+    QStringList todo;
+    for (const suite::Tabla& t : suite::tablas(tipo)) todo += filasTabla(con, t);
+    return todo;
+}
+
+// What differs between two dumps, a few lines of each side.
+QString diferencias(const QStringList& a, const QStringList& b) {
+    const QSet<QString> sa(a.cbegin(), a.cend()), sb(b.cbegin(), b.cend());
+    QStringList solo1 = QStringList((sa - sb).values()), solo2 = QStringList((sb - sa).values());
+    solo1.sort();
+    solo2.sort();
+    QString t = QStringLiteral("%1 filas solo en SQLite, %2 solo en PostgreSQL\n").arg(solo1.size()).arg(solo2.size());
+    for (int i = 0; i < std::min<qsizetype>(8, solo1.size()); ++i) t += QStringLiteral("  SQLite:     ") + solo1.at(i) + QLatin1Char('\n');
+    for (int i = 0; i < std::min<qsizetype>(8, solo2.size()); ++i) t += QStringLiteral("  PostgreSQL: ") + solo2.at(i) + QLatin1Char('\n');
+    return t;
+}
+
+// The member rows of each activity, as ids of students.
+QMap<qint64, QSet<qint64>> miembrosPorActividad(Conexion& con) {
+    QMap<qint64, QSet<qint64>> m;
+    for (Recordset rs = con.Abrir(QStringLiteral("SELECT codActividad, codAlumno FROM Alumno_Actividad_Miembro")); !rs.eof();
+         rs.MoveNext())
+        m[rs.entero(QStringLiteral("codActividad"))].insert(rs.entero(QStringLiteral("codAlumno")));
+    return m;
+}
+
+// The databases one closing leaves behind, dumped.
+struct Resultado {
+    QStringList appEntrada, borradoAppEntrada, cerrado, nuevo, nuevoBorrado;
+};
+
+// Closes the school's current year with the default plan, as `ncc cerrar`
+// does, and dumps what the closing wrote.
+Resultado cerrar(const Muestra& m, const QString& curso) {
+    MensajesGuion guion;
+    guion.responderA(2187, Respuesta::Si).responderA(710, Respuesta::Si);
+    ServicioMensajesInstalado instalado(guion);
+    Resultado r;
+    QString nuevo, nuevoBorrado, cerrado;
+    QMap<qint64, QSet<qint64>> esperados;
+    {
+        SesionAbierta s(m);
+        const host::Plan plan = s.planPorDefecto();
+        cerrado = s.sesion->centro().ConnectionString();
+        // Members that pass stay in their activity, the others go; an
+        // activity that does not go on loses them all.
+        const auto antes = miembrosPorActividad(s.sesion->centro());
+        for (const auto& act : *plan.arboles.actividades) {
+            if (!act->Promocionada()) continue;
+            QSet<qint64> pasan;
+            for (const auto& a : *act->Alumnos())
+                if (a->Pasar() && a->Visible()) pasan.insert(a->IDAlumno());
+            esperados[act->IDActividad()] = pasan & antes.value(act->IDActividad());
+        }
+        cIFunciones motor;
+        ProgresoEnMemoria barra;
+        prepararMotor(motor, plan, &barra);
+        motor.setNuevoCursoEscolar(curso);
+        EXPECT_TRUE(motor.TransferirDatos()) << guion.textos().join(QLatin1Char('\n')).toStdString();
+        nuevo = motor.estado().conNuevoCentro.ConnectionString();
+        nuevoBorrado = motor.estado().conNuevoBorradoCentro.ConnectionString();
+    }
+    {
+        Conexion con(nuevo);
+        con.Open();
+        auto despues = miembrosPorActividad(con);
+        for (auto it = despues.begin(); it != despues.end();)
+            it = it->isEmpty() ? despues.erase(it) : std::next(it);
+        for (auto it = esperados.begin(); it != esperados.end();)
+            it = it->isEmpty() ? esperados.erase(it) : std::next(it);
+        EXPECT_FALSE(esperados.isEmpty());
+        EXPECT_EQ(despues, esperados) << "miembros por actividad en " << nuevo.toStdString();
+    }
+    r.appEntrada = volcado(m.cadena(QStringLiteral("AppEntrada")), suite::TipoBase::AppEntrada);
+    r.borradoAppEntrada = volcado(m.cadena(QStringLiteral("BorradoAppEntrada")), suite::TipoBase::AppEntrada);
+    r.cerrado = volcado(cerrado, suite::TipoBase::Centro);
+    r.nuevo = volcado(nuevo, suite::TipoBase::Centro);
+    r.nuevoBorrado = volcado(nuevoBorrado, suite::TipoBase::Centro);
+    return r;
+}
+
+void esperaIguales(const Resultado& a, const Resultado& b, const char* cuando) {
+    const std::pair<const QStringList*, const QStringList*> pares[] = {
+        {&a.appEntrada, &b.appEntrada}, {&a.borradoAppEntrada, &b.borradoAppEntrada}, {&a.cerrado, &b.cerrado},
+        {&a.nuevo, &b.nuevo}, {&a.nuevoBorrado, &b.nuevoBorrado}};
+    const char* nombres[] = {"AppEntrada", "BorradoAppEntrada", "curso cerrado", "curso nuevo", "borrados del curso nuevo"};
+    EXPECT_FALSE(a.nuevo.isEmpty());
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(*pares[i].first == *pares[i].second)
+            << cuando << ", " << nombres[i] << ": " << diferencias(*pares[i].first, *pares[i].second).toStdString();
+    }
+}
+
+// Edits a secretary makes during the year, the same on both back ends: on
+// the server each updated row moves to the end of its table, which SQLite
+// never does; then the statistics.
+void editar(const Muestra& m) {
+    Conexion c(m.cadena(QStringLiteral("A1C3")));
+    c.Open();
+    // A new date for the first evaluation of every section.
+    c.Execute(QStringLiteral("UPDATE Seccion_NumEvaluacion SET Fecha='2026/03/20' WHERE CodNumEvaluacion="
+                             "(SELECT MIN(CodNumEvaluacion) FROM Seccion_NumEvaluacion)"));
+    // Repeaters' memberships written twice with other measures, the
+    // originals then touched.
+    QList<QPair<qint64, qint64>> repetidores;
+    {
+        SesionAbierta sesion(m);
+        const host::Plan plan = sesion.planPorDefecto();
+        for (const auto& sec : *plan.arboles.secciones)
+            for (const auto& a : *sec->Alumnos())
+                if (a->Repite() && repetidores.size() < 12) repetidores << qMakePair(qint64(a->IDSeccion()), qint64(a->IDAlumno()));
+    }
+    EXPECT_FALSE(repetidores.isEmpty());
+    for (const auto& [s, a] : repetidores) {
+        c.Execute(QStringLiteral("INSERT INTO Seccion_Alumno (CodSeccion, CodAlumno, RE_AC_DIV, Diversificacion, Itinerario) "
+                                 "VALUES (%1, %2, 2, 1, 3)").arg(s).arg(a));
+        c.Execute(QStringLiteral("UPDATE Seccion_Alumno SET RE_AC_DIV=RE_AC_DIV WHERE CodSeccion=%1 AND CodAlumno=%2 "
+                                 "AND (RE_AC_DIV IS NULL OR RE_AC_DIV<>2)").arg(s).arg(a));
+    }
+    // Names as they are typed, and a section without a name.
+    c.Execute(QStringLiteral("UPDATE Alumno SET Apellido_1='álvarez' WHERE IDAlumno IN (SELECT MIN(IDAlumno) FROM Alumno)"));
+    c.Execute(QStringLiteral("UPDATE Alumno SET Apellido_1='ALVAREZ' WHERE IDAlumno IN (SELECT MAX(IDAlumno) FROM Alumno)"));
+    c.Execute(QStringLiteral("UPDATE Seccion SET Descripcion=NULL WHERE IDSeccion IN (SELECT MIN(IDSeccion) FROM Seccion)"));
+    c.Execute(QStringLiteral("ANALYZE"));
+}
+
+class MismoResultado : public testing::Test {
+protected:
+    MismoResultado() : sqlite(Proveedor::SQLite), pg(Proveedor::PostgreSQL) { borrarLoDelCierreEnServidor(); }
+    ~MismoResultado() override {
+        for (const Muestra& m : {enSqlite, enServidor})
+            if (!m.prefijo.isEmpty()) m.borrar();
+        borrarLoDelCierreEnServidor();
+    }
+    void crear() {
+        enSqlite = crearMuestra(sqlite, QStringLiteral("escuela"), 150);
+        enServidor = crearMuestra(pg, QStringLiteral("escuela"), 150);
+    }
+    ContextoBD sqlite, pg;
+    Muestra enSqlite, enServidor;
+};
+
+TEST_F(MismoResultado, ElCierreYUnSegundoCierreDejanLasMismasFilasEnAmbosFondos) {
+    ASSERT_TRUE(hayServidor());
+    crear();
+    esperaIguales(cerrar(enSqlite, QStringLiteral("2026/2027")), cerrar(enServidor, QStringLiteral("2026/2027")),
+                  "primer cierre");
+    esperaIguales(cerrar(enSqlite, QStringLiteral("2027/2028")), cerrar(enServidor, QStringLiteral("2027/2028")),
+                  "segundo cierre");
+}
+
+TEST_F(MismoResultado, FilasEditadasYEstadisticasNoCambianElResultado) {
+    ASSERT_TRUE(hayServidor());
+    crear();
+    editar(enSqlite);
+    editar(enServidor);
+    esperaIguales(cerrar(enSqlite, QStringLiteral("2026/2027")), cerrar(enServidor, QStringLiteral("2026/2027")),
+                  "tras editar filas");
+}
+
+}  // namespace

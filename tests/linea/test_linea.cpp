@@ -1,0 +1,222 @@
+// The command line as its users meet it: help on every command, a plain
+// Spanish sentence for a folder or a file that is not what it should be,
+// servers written as PostgreSQL users write them, and a plan whose student
+// has no single decision refused naming him.
+#include "ContextoBD.h"
+#include "EscuelaCarpeta.h"
+#include "host/Plan.h"
+#include "platform/CadenaConexion.h"
+#include "platform/Conexion.h"
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUrl>
+
+using namespace ncc;
+
+namespace {
+
+struct Salida {
+    int codigo = -1;
+    QString salida, error;
+};
+
+Salida ncc(const QStringList& args, const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment()) {
+    QProcess p;
+    p.setProcessEnvironment(entorno);
+    p.start(qEnvironmentVariable("NCC_BIN"), args);
+    Salida r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.salida = QString::fromUtf8(p.readAllStandardOutput());
+    r.error = QString::fromUtf8(p.readAllStandardError());
+    if (p.exitStatus() == QProcess::NormalExit) r.codigo = p.exitCode();
+    return r;
+}
+
+// The commands as `ncc ayuda` lists them.
+QStringList ordenes() {
+    const Salida a = ncc({QStringLiteral("ayuda")});
+    QStringList l;
+    static const QRegularExpression linea(QStringLiteral("^  (\\S+)\\s"));
+    for (const QString& s : a.salida.split(QLatin1Char('\n'))) {
+        const auto m = linea.match(s);
+        if (m.hasMatch()) l << m.captured(1);
+    }
+    return l;
+}
+
+TEST(LineaDeOrdenes, CadaOrdenExplicaSuUsoConHelpYSinOrdenEsMalUso) {
+    const QStringList lista = ordenes();
+    ASSERT_TRUE(lista.contains(QStringLiteral("cerrar")) && lista.contains(QStringLiteral("plan"))) << lista.join(' ').toStdString();
+    for (const QString& orden : lista) {
+        for (const QString& ayuda : {QStringLiteral("-h"), QStringLiteral("--help")}) {
+            // Help wins over everything else given, even what would be wrong.
+            const Salida r = ncc({orden, QStringLiteral("--datos"), QStringLiteral("/no/existe"), ayuda});
+            EXPECT_EQ(r.codigo, 0) << orden.toStdString() << " " << ayuda.toStdString() << ": " << r.error.toStdString();
+            EXPECT_TRUE(r.salida.startsWith(QStringLiteral("Uso: ncc ") + orden)) << r.salida.toStdString();
+        }
+    }
+    EXPECT_TRUE(ncc({QStringLiteral("cerrar"), QStringLiteral("-h")}).salida.contains(QStringLiteral("--datos CARPETA")));
+    EXPECT_TRUE(ncc({QStringLiteral("ayuda"), QStringLiteral("plan")}).salida.startsWith(QStringLiteral("Uso: ncc plan")));
+    EXPECT_EQ(ncc({QStringLiteral("--help")}).codigo, 0);
+
+    const Salida sola = ncc({});
+    EXPECT_EQ(sola.codigo, 64);
+    EXPECT_TRUE(sola.error.contains(QStringLiteral("falta la orden"))) << sola.error.toStdString();
+    EXPECT_EQ(ncc({QStringLiteral("nada")}).codigo, 64);
+}
+
+// One Spanish sentence that names the file, and no internal error number.
+void esperaFrase(const Salida& r, const QString& frase) {
+    EXPECT_EQ(r.codigo, 1) << r.error.toStdString();
+    EXPECT_TRUE(r.error.contains(frase)) << "se esperaba «" << frase.toStdString() << "» en:\n" << r.error.toStdString();
+    EXPECT_FALSE(r.error.contains(QRegularExpression(QStringLiteral("Error 10\\d\\d")))) << r.error.toStdString();
+}
+
+TEST(LineaDeOrdenes, CarpetasYArchivosQueNoSonLoQueDebenSeDicenEnEspanol) {
+    QTemporaryDir d;
+    const QString noHay = QDir(d.path()).filePath(QStringLiteral("no-hay"));
+    for (const char* orden : {"plan", "cerrar", "recuperar"}) {
+        const QString o = QString::fromLatin1(orden);
+        esperaFrase(ncc({o, QStringLiteral("--datos"), noHay}), QStringLiteral("No existe la carpeta %1.").arg(noHay));
+        esperaFrase(ncc({o, QStringLiteral("--datos"), d.path()}),
+                    QStringLiteral("La carpeta %1 no contiene la base de datos de entrada de la aplicación (AppEntrada.db).")
+                        .arg(d.path()));
+    }
+    // Nothing was created by looking.
+    EXPECT_FALSE(QFileInfo::exists(noHay));
+    EXPECT_TRUE(QDir(d.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+
+    // A file that is not a database.
+    for (const char* n : {"AppEntrada.db", "BorradoAppEntrada.db"}) {
+        QFile f(QDir(d.path()).filePath(QString::fromLatin1(n)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("Esto es una carta, no una base de datos.\n").repeated(200));
+    }
+    const QString app = QDir(d.path()).filePath(QStringLiteral("AppEntrada.db"));
+    for (const char* orden : {"plan", "cerrar"}) {
+        QStringList args{QString::fromLatin1(orden), QStringLiteral("--datos"), d.path()};
+        if (args.first() == QLatin1String("cerrar")) args << QStringLiteral("--si");
+        const Salida r = ncc(args);
+        esperaFrase(r, QStringLiteral("El archivo %1 no es una base de datos que se pueda abrir").arg(app));
+        // Whatever the driver said in English comes after the Spanish.
+        const qsizetype ingles = r.error.indexOf(QStringLiteral("file is not a database"));
+        if (ingles >= 0) {
+            EXPECT_GT(ingles, r.error.indexOf(QStringLiteral("no es una base de datos")));
+        }
+    }
+
+    // An SQLite database of another kind: said in Spanish before SQLite's words.
+    for (const char* n : {"AppEntrada.db", "BorradoAppEntrada.db"}) {
+        const QString ruta = QDir(d.path()).filePath(QString::fromLatin1(n));
+        QFile::remove(ruta);
+        Conexion c(QStringLiteral("Provider=SQLite;Data Source=") + ruta);
+        c.Open();
+        c.Execute(QStringLiteral("CREATE TABLE Otra (x INTEGER)"));
+    }
+    const Salida otra = ncc({QStringLiteral("plan"), QStringLiteral("--datos"), d.path()});
+    esperaFrase(otra, QStringLiteral("no parece una base de datos de entrada de la aplicación"));
+    EXPECT_LT(otra.error.indexOf(QStringLiteral("no parece")), otra.error.indexOf(QStringLiteral("Centro")));
+}
+
+TEST(LineaDeOrdenes, ElServidorSeEscribeComoEnPostgreSQL) {
+    ASSERT_TRUE(pruebas::hayServidor()) << "No hay servidor PostgreSQL de pruebas: ejecute scripts/pruebas.sh";
+    const CadenaConexion c(pruebas::plantillaServidor());
+    const QString origen = c.valor(QStringLiteral("Data Source"));
+    const QString host = origen.section(QLatin1Char(':'), 0, -2), puerto = origen.section(QLatin1Char(':'), -1);
+    const QString usuario = c.valor(QStringLiteral("User ID")), clave = c.valor(QStringLiteral("Password"));
+
+    // The server is reached (its user and password accepted) under each
+    // form: what is missing, if anything, is the school, not the server.
+    auto llega = [](const Salida& r) {
+        EXPECT_NE(r.codigo, 64) << r.error.toStdString();
+        EXPECT_NE(r.codigo, -1);
+        EXPECT_FALSE(r.error.contains(QStringLiteral("No se puede conectar"))) << r.error.toStdString();
+        if (r.codigo != 0) {
+            EXPECT_TRUE(r.error.contains(QStringLiteral("AppEntrada"))) << r.error.toStdString();
+        }
+    };
+    llega(ncc({QStringLiteral("plan"), QStringLiteral("--servidor"),
+               QStringLiteral("host=%1 port=%2 user=%3 password='%4'").arg(host, puerto, usuario, clave)}));
+    llega(ncc({QStringLiteral("plan"), QStringLiteral("--servidor"),
+               QStringLiteral("postgresql://%1:%2@%3:%4/")
+                   .arg(usuario, QString::fromUtf8(QUrl::toPercentEncoding(clave)),
+                        QString::fromUtf8(QUrl::toPercentEncoding(host)), puerto)}));
+    // PGHOST, PGPORT, PGUSER and PGPASSWORD fill what the text leaves out.
+    QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+    entorno.insert(QStringLiteral("PGHOST"), host);
+    entorno.insert(QStringLiteral("PGPORT"), puerto);
+    entorno.insert(QStringLiteral("PGUSER"), usuario);
+    entorno.insert(QStringLiteral("PGPASSWORD"), clave);
+    llega(ncc({QStringLiteral("plan"), QStringLiteral("--servidor"), QStringLiteral("postgresql://")}, entorno));
+
+    // A server that is not there says so in Spanish first.
+    const Salida lejos = ncc({QStringLiteral("plan"), QStringLiteral("--servidor"),
+                              QStringLiteral("host=%1 port=1 user=%2").arg(host, usuario)});
+    EXPECT_EQ(lejos.codigo, 1);
+    EXPECT_TRUE(lejos.error.startsWith(QStringLiteral("ncc plan: No se puede conectar con el servidor"))) << lejos.error.toStdString();
+    EXPECT_EQ(ncc({QStringLiteral("plan"), QStringLiteral("--servidor"), QStringLiteral("postgresql://equipo:puerto/")}).codigo, 64);
+}
+
+// A student of the plan with no decision, or with two, is refused as bad
+// usage, and the message names him, before anything is copied.
+TEST(LineaDeOrdenes, UnAlumnoDelPlanSinUnaSolaDecisionSeRechazaNombrandolo) {
+    QTemporaryDir modelo;
+    pruebas::crearEscuelaCarpeta(modelo.path(), 40);
+    QJsonObject plan;
+    {
+        Conexion centro(QStringLiteral("Provider=SQLite;Data Source=") + QDir(modelo.path()).filePath(QStringLiteral("A1C3.db")));
+        centro.Open();
+        plan = QJsonDocument::fromJson(host::planAJson(host::planPorDefecto(centro, 1))).object();
+    }
+    struct Caso {
+        bool promociona, repite, baja;
+        int tiene;
+    };
+    for (const Caso& caso : {Caso{false, false, false, 0}, Caso{true, true, false, 2}, Caso{true, false, true, 2},
+                             Caso{false, true, true, 2}}) {
+        QJsonObject raiz = plan;
+        QJsonArray secciones = raiz.value(QStringLiteral("secciones")).toArray();
+        QJsonObject seccion = secciones.at(0).toObject();
+        QJsonArray alumnos = seccion.value(QStringLiteral("Alumnos")).toArray();
+        ASSERT_FALSE(alumnos.isEmpty());
+        QJsonObject a = alumnos.at(0).toObject();
+        a[QStringLiteral("Promociona")] = caso.promociona;
+        a[QStringLiteral("Repite")] = caso.repite;
+        a[QStringLiteral("Baja")] = caso.baja;
+        alumnos[0] = a;
+        seccion[QStringLiteral("Alumnos")] = alumnos;
+        secciones[0] = seccion;
+        raiz[QStringLiteral("secciones")] = secciones;
+
+        const auto escuela = pruebas::copiarEscuelaCarpeta(modelo.path());
+        QTemporaryDir d;
+        QFile f(d.filePath(QStringLiteral("plan.json")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QJsonDocument(raiz).toJson());
+        f.close();
+        const Salida r = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path(), QStringLiteral("--plan"),
+                              f.fileName(), QStringLiteral("--si")});
+        EXPECT_EQ(r.codigo, 64) << r.error.toStdString();
+        const QString nombre = QStringList({a.value(QStringLiteral("Apellido1")).toString(),
+                                            a.value(QStringLiteral("Apellido2")).toString(),
+                                            a.value(QStringLiteral("Nombre")).toString()})
+                                   .join(QLatin1Char(' '))
+                                   .simplified();
+        EXPECT_TRUE(r.error.contains(QStringLiteral("el alumno %1 (%2)").arg(a.value(QStringLiteral("IDAlumno")).toInt()).arg(nombre)))
+            << r.error.toStdString();
+        EXPECT_TRUE(r.error.contains(QStringLiteral("(tiene %1)").arg(caso.tiene))) << r.error.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(QDir(escuela->path()).filePath(QStringLiteral("A1C4.db"))));
+    }
+}
+
+}  // namespace
