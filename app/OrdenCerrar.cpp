@@ -4,6 +4,7 @@
 // asked on the terminal or answered Yes with --si.
 #include "app/Comandos.h"
 #include "host/ResumenCierre.h"
+#include "engine/ComprobacionesCierre.h"
 #include "engine/DiarioCierre.h"
 #include "engine/cIFunciones.h"
 #include "entry/cAsignarDatos.h"
@@ -53,13 +54,14 @@ public:
     explicit ProgresoTerminal(cIFunciones& motor) : enTerminal_(::isatty(2)) {
         connect(&motor, &cIFunciones::IniciarProgreso, this, [this](long& max, QString& texto) {
             maxInterno_ = max;
-            valorInterno_ = 0;
+            valorInterno_ = max > 0 ? 1 : 0;
             textoInterno_ = texto;
             pintar(true);
         });
         connect(&motor, &cIFunciones::AumentarProgreso, this, [this] {
+            if (valorInterno_ + 1 > maxInterno_) return;
             ++valorInterno_;
-            pintar(false);
+            pintar(valorInterno_ == maxInterno_);
         });
         connect(&motor, &cIFunciones::CerrarProgreso, this, [this] {
             textoInterno_.clear();
@@ -90,7 +92,7 @@ private:
             linea += QStringLiteral("  %1: %2/%3").arg(textoInterno_).arg(valorInterno_).arg(maxInterno_);
         const QByteArray b = linea.toUtf8();
         if (enTerminal_) std::fprintf(stderr, "\r\033[K%s", b.constData());
-        else if (siempre) std::fprintf(stderr, "%s\n", b.constData());
+        else std::fprintf(stderr, "%s\n", b.constData());
         std::fflush(stderr);
     }
 
@@ -224,6 +226,9 @@ int cerrar(const QStringList& argumentos) {
         }
 
         host::Plan plan = leerPlan(op, *sesion);
+        // The wizard's start checks, before anything is copied.
+        const InicioCierre inicio = ComprobarInicioCierre(*ConfiguracionActual());
+        if (!inicio.Mostrar) return SalidaRechazo;
         if (op.secciones && host::HayAlumnosSinDestino(*plan.arboles.secciones) &&
             !preguntarTexto(QStringLiteral("¡Atención! Existen alumnos promocionados o que repiten que no tienen asignado "
                                            "ningún curso o sección, si continúa el programa no pasará a estos alumnos "
@@ -233,7 +238,13 @@ int cerrar(const QStringList& argumentos) {
         err << "Cierre del curso " << sesion->ValorCursoEscolar() << " de " << sesion->NombreCentro()
             << "; nuevo curso: " << nuevo << "\n";
         err.flush();
-        CierreParcial() = op.parcial;
+        // --parcial answers the partial-closing question; --si alone answers it No.
+        CierreParcial() = false;
+        const std::optional<bool> parcial = op.parcial ? std::optional<bool>(true)
+                                            : op.si   ? std::optional<bool>(false)
+                                                      : std::nullopt;
+        if (!ConfirmarInicioProceso(sesion->centro(), inicio.Actividades, op.actividades, parcial))
+            return SalidaRechazo;
         const host::ResumenCierre antes = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
 
         QElapsedTimer reloj;
@@ -254,6 +265,7 @@ int cerrar(const QStringList& argumentos) {
                 err << "\nCierre cancelado: no se ha modificado nada.\n";
                 return SalidaRechazo;
             }
+            avisar(2181, Icono::Critico);
             // A restore that could not finish keeps the run's journal for the
             // next start: saying "restored" then would be false.
             if (motor::hayCierrePendiente(opSesion.appEntrada)) {
