@@ -521,8 +521,10 @@ void frmCierreAlumnos::ConfirmarSeccion() {
 }
 
 void frmCierreAlumnos::SincronizarActividades(const Coleccion<cAlumno>& alumnos) {
-    // The activity page exists only once it has been shown; until then
-    // there is nothing to carry over.
+    // Called only once the activity page has been shown (ActividadesCargadas).
+    // That page plugs in here: ncc::SincronizarActividades(alumnos, its
+    // Actividades()), then its RefrescarGrid(). Until it is part of the
+    // wizard it is never shown, and there is nothing to carry over.
     (void)alumnos;
 }
 

@@ -9,6 +9,9 @@
 #include "wizard/ContextoAsistente.h"
 #include "wizard/frmCierreCursoE.h"
 #include "wizard/frmProceso.h"
+#include "wizard/frmCierreAlumnos.h"
+#include <QRadioButton>
+#include <QTest>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -37,13 +40,13 @@ const QString kSinDestino = QStringLiteral("¡Atención! Existen alumnos promoci
 
 // On the student page: every section opened and confirmed as it comes (its
 // students still unassigned, 2191 answered Yes) but the last `sinPromocionar`.
-void confirmarSecciones(QWidget* pagina, int sinPromocionar = 0) {
+void confirmarSecciones(QWidget* pagina, int sinPromocionar = 0, int desde = 0) {
     auto* grid = pagina->findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
     ASSERT_NE(grid, nullptr);
     QList<int> filas;
     for (int f = 0; f < grid->rowCount(); ++f)
         if (grid->item(f, 0)->flags() & Qt::ItemIsSelectable) filas << f;
-    for (int i = 0; i < filas.size() - sinPromocionar; ++i) {
+    for (int i = desde; i < filas.size() - sinPromocionar; ++i) {
         grid->setCurrentCell(filas.at(i), 0);
         Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
         Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
@@ -323,6 +326,80 @@ TEST_P(AsistenteCierre, UnaEjecucionFallidaDa2181TrasElErrorYDejaCeroPorCiento) 
     EXPECT_EQ(porcentaje, QStringLiteral("0%"));
     EXPECT_EQ(sesion_->sesion->lngRowData(), 0);
     EXPECT_EQ(cursosRegistrados(), cursos);
+}
+
+TEST_P(AsistenteCierre, LoDecididoConElRatonEnLaPaginaDeAlumnosEsLoQueCierra) {
+    abrirMuestra();
+    pasarComprobaciones();
+    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si).responderA(2190, Respuesta::Si);
+    guion_.responderA(2184, Respuesta::No);
+    qint32 repite = 0, baja = 0;
+    int seccion = 0, curso = 0;
+    Conductor c;
+    c.en(QStringLiteral("frmCierreCursoE"),
+         [&](QWidget* w) {
+             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
+             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+         })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) {
+                auto* pagina = static_cast<frmCierreAlumnos*>(w);
+                auto* secciones = w->findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
+                auto* alumnos = w->findChild<QTableWidget*>(QStringLiteral("msgAlumnos"));
+                // A section of two students or more.
+                for (int f = 0; f < secciones->rowCount(); ++f) {
+                    if (!(secciones->item(f, 0)->flags() & Qt::ItemIsSelectable)) continue;
+                    secciones->setCurrentCell(f, 0);
+                    if (pagina->AlumnosSeccion() && pagina->AlumnosSeccion()->Count() >= 2) break;
+                }
+                seccion = secciones->item(secciones->currentRow(), 0)->data(Qt::UserRole).toInt();
+                curso = pagina->Secciones()->Item(QString::number(seccion))->IDCurso();
+                Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+                // The first student repeats in his section.
+                QTest::mouseClick(alumnos->viewport(), Qt::LeftButton, {},
+                                  alumnos->visualItemRect(alumnos->item(0, 0)).center());
+                w->findChild<QRadioButton*>(QStringLiteral("optOpcion_1"))->click();
+                Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+                repite = alumnos->item(0, 0)->data(Qt::UserRole).toInt();
+                // The second leaves.
+                QTest::mouseClick(alumnos->viewport(), Qt::LeftButton, {},
+                                  alumnos->visualItemRect(alumnos->item(1, 0)).center());
+                w->findChild<QRadioButton*>(QStringLiteral("optOpcion_2"))->click();
+                Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+                baja = alumnos->item(1, 0)->data(Qt::UserRole).toInt();
+                Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+                confirmarSecciones(w);
+                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
+            })
+        .en(QStringLiteral("frmProceso"), [](QWidget*) {});
+    activarNodo1();
+    EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
+    ASSERT_TRUE(contiene(guion_.textos(), 2182)) << guion_.textos().join(QLatin1Char('|')).toStdString();
+    ASSERT_NE(repite, 0);
+    ASSERT_NE(baja, 0);
+    ASSERT_NE(repite, baja);
+
+    // The new year: the repeater in his section and course, the leaver gone
+    // from the active students.
+    sesion_.reset();
+    SesionAbierta despues(muestra_);
+    EXPECT_EQ(despues.sesion->ValorCursoEscolar(), QStringLiteral("2026/2027"));
+    Conexion& nueva = despues.sesion->centro();
+    EXPECT_EQ(contar(nueva, QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE IDAlumno=%1 AND CodSeccion=%2 AND "
+                                           "CodCurso=%3")
+                                .arg(repite)
+                                .arg(seccion)
+                                .arg(curso)),
+              1);
+    EXPECT_EQ(contar(nueva, QStringLiteral("SELECT COUNT(*) FROM Seccion_Alumno WHERE CodAlumno=%1 AND CodSeccion=%2")
+                                .arg(repite)
+                                .arg(seccion)),
+              1);
+    EXPECT_EQ(contar(nueva, QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE IDAlumno=%1 AND "
+                                           "(FechaBaja IS NULL OR FechaBaja='')")
+                                .arg(baja)),
+              0);
 }
 
 NCC_AMBOS_FONDOS(AsistenteCierre);
