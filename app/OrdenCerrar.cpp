@@ -12,6 +12,7 @@
 #include "host/Sesion.h"
 #include "platform/MensajesTerminal.h"
 #include "platform/Textos.h"
+#include "wizard/SeleccionAlumnos.h"
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
@@ -27,8 +28,9 @@ namespace {
 QString uso() {
     return QStringLiteral(
                "Uso: ncc cerrar (--datos CARPETA | --servidor CADENA) [--centro N] [--usuario N] [--pesetas]\n"
-               "                [--plan FICHERO] [--curso NOMBRE] [--parcial] [--sin-secciones] [--sin-actividades] [--si]\n"
+               "                [--plan FICHERO | --guardado] [--curso NOMBRE] [--parcial] [--sin-secciones] [--sin-actividades] [--si]\n"
                "  --plan FICHERO     decisiones del cierre (ncc plan); sin él, el plan por defecto\n"
+               "  --guardado         las secciones y alumnos guardados en el asistente (Guardar datos alumnos)\n"
                "  --curso NOMBRE     nombre del nuevo curso escolar (por defecto, el siguiente: 2025/2026 -> 2026/2027)\n"
                "  --parcial          cierre parcial: el curso cerrado sigue activo\n"
                "  --si               responde Sí a todas las preguntas\n") +
@@ -106,7 +108,7 @@ struct OpcionesCierre {
     // The name given with --curso; none given means the one after the
     // current year's, but an empty name given is still a name given.
     std::optional<QString> curso;
-    bool parcial = false, si = false, secciones = true, actividades = true;
+    bool parcial = false, si = false, secciones = true, actividades = true, guardado = false;
 };
 
 OpcionesCierre leerOpciones(QStringList& args) {
@@ -127,11 +129,14 @@ OpcionesCierre leerOpciones(QStringList& args) {
         else if (a == QLatin1String("--curso") || a.startsWith(QLatin1String("--curso="))) o.curso = valor(QStringLiteral("--curso"));
         else if (a == QLatin1String("--parcial")) { o.parcial = true; args.removeAt(i); }
         else if (a == QLatin1String("--si")) { o.si = true; args.removeAt(i); }
+        else if (a == QLatin1String("--guardado")) { o.guardado = true; args.removeAt(i); }
         else if (a == QLatin1String("--sin-secciones")) { o.secciones = false; args.removeAt(i); }
         else if (a == QLatin1String("--sin-actividades")) { o.actividades = false; args.removeAt(i); }
         else ++i;
     }
     if (!args.isEmpty()) throw host::ErrorOpciones(QStringLiteral("Argumento no reconocido: %1").arg(args.first()));
+    if (o.guardado && !o.plan.isEmpty())
+        throw host::ErrorOpciones(QStringLiteral("--plan y --guardado no pueden usarse juntos"));
     return o;
 }
 
@@ -139,6 +144,9 @@ host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
     host::Plan plan;
     if (o.plan.isEmpty()) {
         plan = host::planPorDefecto(sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
+        // The sections as the secretary stored them in the wizard; the
+        // activities carry on as the default plan has them.
+        if (o.guardado) plan.arboles.secciones = SeccionesGuardadas(sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
     } else {
         QFile f(o.plan);
         if (!f.open(QIODevice::ReadOnly))

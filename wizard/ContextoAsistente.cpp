@@ -1,4 +1,6 @@
 #include "wizard/ContextoAsistente.h"
+#include "wizard/frmCierreAlumnos.h"
+#include "wizard/frmCierreCursoE.h"
 
 namespace ncc {
 
@@ -27,7 +29,9 @@ std::function<ArbolesCierre()>& FuenteArbolesPorDefecto() {
 // The student and activity pages plug in here: once they exist, these
 // read their Secciones() and Actividades() when their page was shown.
 std::shared_ptr<Coleccion<cCurso>> SeccionesDelAsistente() {
-    return Asistente().Provisionales.secciones;
+    const ContextoAsistente& a = Asistente();
+    if (a.CierreAlumnos && a.CierreCursoE && a.CierreCursoE->SeccionesCargadas()) return a.CierreAlumnos->Secciones();
+    return a.Provisionales.secciones;
 }
 
 std::shared_ptr<Coleccion<cActividad>> ActividadesDelAsistente() {

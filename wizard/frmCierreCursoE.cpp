@@ -7,6 +7,7 @@
 #include "platform/Mensajes.h"
 #include "platform/gui/Ayuda.h"
 #include "wizard/ContextoAsistente.h"
+#include "wizard/frmCierreAlumnos.h"
 #include "wizard/frmProceso.h"
 #include <QApplication>
 #include <QIcon>
@@ -111,9 +112,7 @@ void frmCierreCursoE::reject() {
 }
 
 void frmCierreCursoE::CargarFormularioSecciones() {
-    // The student page replaces this: MostrarPagina(Asistente().CierreAlumnos,
-    // [this] { setSeccionesCargadas(true); });
-    CerrarConArbolesPorDefecto();
+    MostrarPagina(Asistente().CierreAlumnos, [this] { setSeccionesCargadas(true); });
 }
 
 void frmCierreCursoE::CargarFormularioActividades() {

@@ -9,9 +9,13 @@
 #include "wizard/ContextoAsistente.h"
 #include "wizard/frmCierreCursoE.h"
 #include "wizard/frmProceso.h"
+#include "wizard/frmCierreAlumnos.h"
+#include <QRadioButton>
+#include <QTest>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTableWidget>
 
 namespace ncc::pruebas {
 
@@ -29,6 +33,25 @@ public:
 };
 
 bool contiene(const QStringList& textos, int id) { return textos.contains(Texto(id)); }
+
+// The question of "Finalizar" when some promoted or repeating student has no
+// destination.
+const QString kSinDestino = QStringLiteral("¡Atención! Existen alumnos promocionados");
+
+// On the student page: every section opened and confirmed as it comes (its
+// students still unassigned, 2191 answered Yes) but the last `sinPromocionar`.
+void confirmarSecciones(QWidget* pagina, int sinPromocionar = 0, int desde = 0) {
+    auto* grid = pagina->findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
+    ASSERT_NE(grid, nullptr);
+    QList<int> filas;
+    for (int f = 0; f < grid->rowCount(); ++f)
+        if (grid->item(f, 0)->flags() & Qt::ItemIsSelectable) filas << f;
+    for (int i = desde; i < filas.size() - sinPromocionar; ++i) {
+        grid->setCurrentCell(filas.at(i), 0);
+        Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
+        Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
+    }
+}
 
 }  // namespace
 
@@ -182,7 +205,8 @@ TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) 
     abrirMuestra();
     conPlanPorDefecto();
     pasarComprobaciones();
-    guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
     CierreParcial() = true;
     const long long cursos = cursosRegistrados();
     bool noSeCierraDuranteLaEjecucion = false;
@@ -192,6 +216,11 @@ TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) 
              Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("  2026/2027 "));
              Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
          })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) {
+                confirmarSecciones(w);
+                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
+            })
         .en(QStringLiteral("frmProceso"), [&](QWidget* w) {
             EXPECT_EQ(w->windowTitle(), Texto(5001) + QStringLiteral(" 2025/2026"));
             w->close();
@@ -242,16 +271,11 @@ TEST_P(AsistenteCierre, UnAnfitrionQueNoAdmiteLaSenalNoDejaElAsistenteAbierto) {
 
 TEST_P(AsistenteCierre, UnaConfirmacionRechazadaNoDa2181YElAsistenteSigueAbierto) {
     abrirMuestra();
-    // One section left unpromoted: the run asks 2187 and is answered No.
-    conPlanPorDefecto([](host::Plan& p) {
-        for (const auto& s : *p.arboles.secciones)
-            if (s->Visible()) {
-                s->setPromocionada(false);
-                break;
-            }
-    });
+    // One section left unpromoted on the student page: the run asks 2187
+    // and is answered No.
     pasarComprobaciones();
-    guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
     guion_.responderA(2187, Respuesta::No).responderA(2180, Respuesta::Si);
     const long long cursos = cursosRegistrados();
     Conductor c;
@@ -262,6 +286,13 @@ TEST_P(AsistenteCierre, UnaConfirmacionRechazadaNoDa2181YElAsistenteSigueAbierto
              // Back on the start page, its buttons working again.
              EXPECT_TRUE(w->isVisible());
          })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) {
+                confirmarSecciones(w, 1);
+                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
+            })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_2")); })
         .en(QStringLiteral("frmCierreCursoE"),
             [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_2")); });
     activarNodo1();
@@ -278,11 +309,12 @@ TEST_P(AsistenteCierre, UnaEjecucionFallidaDa2181TrasElErrorYDejaCeroPorCiento) 
     abrirMuestra();
     conPlanPorDefecto();
     pasarComprobaciones();
-    guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
     guion_.responderA(2180, Respuesta::Si);
     QString porcentaje;
     guion_.alMostrar = [&](const QString& t) {
-        if (t == Texto(1185)) {
+        if (t == Texto(1186)) {
             // A statement early in the run fails.
             Sentencias::reiniciar();
             Sentencias::fallarEn(12);
@@ -301,6 +333,13 @@ TEST_P(AsistenteCierre, UnaEjecucionFallidaDa2181TrasElErrorYDejaCeroPorCiento) 
              Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
              Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
          })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) {
+                confirmarSecciones(w);
+                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
+            })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_2")); })
         .en(QStringLiteral("frmCierreCursoE"),
             [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_2")); });
     activarNodo1();
@@ -313,6 +352,80 @@ TEST_P(AsistenteCierre, UnaEjecucionFallidaDa2181TrasElErrorYDejaCeroPorCiento) 
     EXPECT_EQ(porcentaje, QStringLiteral("0%"));
     EXPECT_EQ(sesion_->sesion->lngRowData(), 0);
     EXPECT_EQ(cursosRegistrados(), cursos);
+}
+
+TEST_P(AsistenteCierre, LoDecididoConElRatonEnLaPaginaDeAlumnosEsLoQueCierra) {
+    abrirMuestra();
+    pasarComprobaciones();
+    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si).responderA(2190, Respuesta::Si);
+    guion_.responderA(2184, Respuesta::No);
+    qint32 repite = 0, baja = 0;
+    int seccion = 0, curso = 0;
+    Conductor c;
+    c.en(QStringLiteral("frmCierreCursoE"),
+         [&](QWidget* w) {
+             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
+             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+         })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) {
+                auto* pagina = static_cast<frmCierreAlumnos*>(w);
+                auto* secciones = w->findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
+                auto* alumnos = w->findChild<QTableWidget*>(QStringLiteral("msgAlumnos"));
+                // A section of two students or more.
+                for (int f = 0; f < secciones->rowCount(); ++f) {
+                    if (!(secciones->item(f, 0)->flags() & Qt::ItemIsSelectable)) continue;
+                    secciones->setCurrentCell(f, 0);
+                    if (pagina->AlumnosSeccion() && pagina->AlumnosSeccion()->Count() >= 2) break;
+                }
+                seccion = secciones->item(secciones->currentRow(), 0)->data(Qt::UserRole).toInt();
+                curso = pagina->Secciones()->Item(QString::number(seccion))->IDCurso();
+                Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+                // The first student repeats in his section.
+                QTest::mouseClick(alumnos->viewport(), Qt::LeftButton, {},
+                                  alumnos->visualItemRect(alumnos->item(0, 0)).center());
+                w->findChild<QRadioButton*>(QStringLiteral("optOpcion_1"))->click();
+                Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+                repite = alumnos->item(0, 0)->data(Qt::UserRole).toInt();
+                // The second leaves.
+                QTest::mouseClick(alumnos->viewport(), Qt::LeftButton, {},
+                                  alumnos->visualItemRect(alumnos->item(1, 0)).center());
+                w->findChild<QRadioButton*>(QStringLiteral("optOpcion_2"))->click();
+                Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+                baja = alumnos->item(1, 0)->data(Qt::UserRole).toInt();
+                Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+                confirmarSecciones(w);
+                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
+            })
+        .en(QStringLiteral("frmProceso"), [](QWidget*) {});
+    activarNodo1();
+    EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
+    ASSERT_TRUE(contiene(guion_.textos(), 2182)) << guion_.textos().join(QLatin1Char('|')).toStdString();
+    ASSERT_NE(repite, 0);
+    ASSERT_NE(baja, 0);
+    ASSERT_NE(repite, baja);
+
+    // The new year: the repeater in his section and course, the leaver gone
+    // from the active students.
+    sesion_.reset();
+    SesionAbierta despues(muestra_);
+    EXPECT_EQ(despues.sesion->ValorCursoEscolar(), QStringLiteral("2026/2027"));
+    Conexion& nueva = despues.sesion->centro();
+    EXPECT_EQ(contar(nueva, QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE IDAlumno=%1 AND CodSeccion=%2 AND "
+                                           "CodCurso=%3")
+                                .arg(repite)
+                                .arg(seccion)
+                                .arg(curso)),
+              1);
+    EXPECT_EQ(contar(nueva, QStringLiteral("SELECT COUNT(*) FROM Seccion_Alumno WHERE CodAlumno=%1 AND CodSeccion=%2")
+                                .arg(repite)
+                                .arg(seccion)),
+              1);
+    EXPECT_EQ(contar(nueva, QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE IDAlumno=%1 AND "
+                                           "(FechaBaja IS NULL OR FechaBaja='')")
+                                .arg(baja)),
+              0);
 }
 
 NCC_AMBOS_FONDOS(AsistenteCierre);
