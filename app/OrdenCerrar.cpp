@@ -4,6 +4,7 @@
 // asked on the terminal or answered Yes with --si.
 #include "app/Comandos.h"
 #include "host/ResumenCierre.h"
+#include "engine/ComprobacionesCierre.h"
 #include "engine/DiarioCierre.h"
 #include "engine/cIFunciones.h"
 #include "entry/cAsignarDatos.h"
@@ -11,6 +12,7 @@
 #include "host/Sesion.h"
 #include "platform/MensajesTerminal.h"
 #include "platform/Textos.h"
+#include "wizard/SeleccionAlumnos.h"
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
@@ -26,8 +28,9 @@ namespace {
 QString uso() {
     return QStringLiteral(
                "Uso: ncc cerrar (--datos CARPETA | --servidor CADENA) [--centro N] [--usuario N] [--pesetas]\n"
-               "                [--plan FICHERO] [--curso NOMBRE] [--parcial] [--sin-secciones] [--sin-actividades] [--si]\n"
+               "                [--plan FICHERO | --guardado] [--curso NOMBRE] [--parcial] [--sin-secciones] [--sin-actividades] [--si]\n"
                "  --plan FICHERO     decisiones del cierre (ncc plan); sin él, el plan por defecto\n"
+               "  --guardado         las secciones y alumnos guardados en el asistente (Guardar datos alumnos)\n"
                "  --curso NOMBRE     nombre del nuevo curso escolar (por defecto, el siguiente: 2025/2026 -> 2026/2027)\n"
                "  --parcial          cierre parcial: el curso cerrado sigue activo\n"
                "  --si               responde Sí a todas las preguntas\n") +
@@ -51,13 +54,14 @@ public:
     explicit ProgresoTerminal(cIFunciones& motor) : enTerminal_(::isatty(2)) {
         connect(&motor, &cIFunciones::IniciarProgreso, this, [this](long& max, QString& texto) {
             maxInterno_ = max;
-            valorInterno_ = 0;
+            valorInterno_ = max > 0 ? 1 : 0;
             textoInterno_ = texto;
             pintar(true);
         });
         connect(&motor, &cIFunciones::AumentarProgreso, this, [this] {
+            if (valorInterno_ + 1 > maxInterno_) return;
             ++valorInterno_;
-            pintar(false);
+            pintar(valorInterno_ == maxInterno_);
         });
         connect(&motor, &cIFunciones::CerrarProgreso, this, [this] {
             textoInterno_.clear();
@@ -88,7 +92,7 @@ private:
             linea += QStringLiteral("  %1: %2/%3").arg(textoInterno_).arg(valorInterno_).arg(maxInterno_);
         const QByteArray b = linea.toUtf8();
         if (enTerminal_) std::fprintf(stderr, "\r\033[K%s", b.constData());
-        else if (siempre) std::fprintf(stderr, "%s\n", b.constData());
+        else std::fprintf(stderr, "%s\n", b.constData());
         std::fflush(stderr);
     }
 
@@ -104,7 +108,7 @@ struct OpcionesCierre {
     // The name given with --curso; none given means the one after the
     // current year's, but an empty name given is still a name given.
     std::optional<QString> curso;
-    bool parcial = false, si = false, secciones = true, actividades = true;
+    bool parcial = false, si = false, secciones = true, actividades = true, guardado = false;
 };
 
 OpcionesCierre leerOpciones(QStringList& args) {
@@ -125,11 +129,14 @@ OpcionesCierre leerOpciones(QStringList& args) {
         else if (a == QLatin1String("--curso") || a.startsWith(QLatin1String("--curso="))) o.curso = valor(QStringLiteral("--curso"));
         else if (a == QLatin1String("--parcial")) { o.parcial = true; args.removeAt(i); }
         else if (a == QLatin1String("--si")) { o.si = true; args.removeAt(i); }
+        else if (a == QLatin1String("--guardado")) { o.guardado = true; args.removeAt(i); }
         else if (a == QLatin1String("--sin-secciones")) { o.secciones = false; args.removeAt(i); }
         else if (a == QLatin1String("--sin-actividades")) { o.actividades = false; args.removeAt(i); }
         else ++i;
     }
     if (!args.isEmpty()) throw host::ErrorOpciones(QStringLiteral("Argumento no reconocido: %1").arg(args.first()));
+    if (o.guardado && !o.plan.isEmpty())
+        throw host::ErrorOpciones(QStringLiteral("--plan y --guardado no pueden usarse juntos"));
     return o;
 }
 
@@ -137,6 +144,9 @@ host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
     host::Plan plan;
     if (o.plan.isEmpty()) {
         plan = host::planPorDefecto(sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
+        // The sections as the secretary stored them in the wizard; the
+        // activities carry on as the default plan has them.
+        if (o.guardado) plan.arboles.secciones = SeccionesGuardadas(sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
     } else {
         QFile f(o.plan);
         if (!f.open(QIODevice::ReadOnly))
@@ -216,6 +226,9 @@ int cerrar(const QStringList& argumentos) {
         }
 
         host::Plan plan = leerPlan(op, *sesion);
+        // The wizard's start checks, before anything is copied.
+        const InicioCierre inicio = ComprobarInicioCierre(*ConfiguracionActual());
+        if (!inicio.Mostrar) return SalidaRechazo;
         if (op.secciones && host::HayAlumnosSinDestino(*plan.arboles.secciones) &&
             !preguntarTexto(QStringLiteral("¡Atención! Existen alumnos promocionados o que repiten que no tienen asignado "
                                            "ningún curso o sección, si continúa el programa no pasará a estos alumnos "
@@ -225,7 +238,13 @@ int cerrar(const QStringList& argumentos) {
         err << "Cierre del curso " << sesion->ValorCursoEscolar() << " de " << sesion->NombreCentro()
             << "; nuevo curso: " << nuevo << "\n";
         err.flush();
-        CierreParcial() = op.parcial;
+        // --parcial answers the partial-closing question; --si alone answers it No.
+        CierreParcial() = false;
+        const std::optional<bool> parcial = op.parcial ? std::optional<bool>(true)
+                                            : op.si   ? std::optional<bool>(false)
+                                                      : std::nullopt;
+        if (!ConfirmarInicioProceso(sesion->centro(), inicio.Actividades, op.actividades, parcial))
+            return SalidaRechazo;
         const host::ResumenCierre antes = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
 
         QElapsedTimer reloj;
@@ -246,6 +265,7 @@ int cerrar(const QStringList& argumentos) {
                 err << "\nCierre cancelado: no se ha modificado nada.\n";
                 return SalidaRechazo;
             }
+            avisar(2181, Icono::Critico);
             // A restore that could not finish keeps the run's journal for the
             // next start: saying "restored" then would be false.
             if (motor::hayCierrePendiente(opSesion.appEntrada)) {

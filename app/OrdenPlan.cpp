@@ -5,6 +5,7 @@
 #include "host/Plan.h"
 #include "host/Sesion.h"
 #include "platform/Error.h"
+#include "wizard/SeleccionAlumnos.h"
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
@@ -13,9 +14,10 @@ namespace ncc::app {
 namespace {
 
 QString uso() {
-    return QStringLiteral("Uso: ncc plan (--datos CARPETA | --servidor CADENA) [--centro N] [--salida ARCHIVO]\n") +
+    return QStringLiteral("Uso: ncc plan (--datos CARPETA | --servidor CADENA) [--centro N] [--guardado] [--salida ARCHIVO]\n") +
            host::usoOpcionesSesion() +
-           QStringLiteral("  --salida ARCHIVO     escribe el plan en ARCHIVO (si no, en la salida estándar)\n");
+           QStringLiteral("  --guardado           las secciones y alumnos guardados en el asistente (Guardar datos alumnos)\n"
+                          "  --salida ARCHIVO     escribe el plan en ARCHIVO (si no, en la salida estándar)\n");
 }
 
 int malUso(const QString& motivo) {
@@ -38,8 +40,13 @@ int plan(const QStringList& argumentos) {
     }
     QString salida;
     bool haySalida = false;
+    bool guardado = false;
     while (!args.isEmpty()) {
         const QString a = args.takeFirst();
+        if (a == QLatin1String("--guardado")) {
+            guardado = true;
+            continue;
+        }
         if (a == QLatin1String("--salida")) {
             if (args.isEmpty()) return malUso(QStringLiteral("Falta el archivo de --salida"));
             salida = args.takeFirst();
@@ -57,6 +64,7 @@ int plan(const QStringList& argumentos) {
     try {
         const auto sesion = host::abrirSesion(opciones);
         host::Plan p = host::planPorDefecto(sesion->centro(), qint16(sesion->IDCentro()));
+        if (guardado) p.arboles.secciones = SeccionesGuardadas(sesion->centro(), qint16(sesion->IDCentro()));
         p.cabecera.cursoEscolar = sesion->ValorCursoEscolar();
         json = host::planAJson(p);
     } catch (const host::ErrorPlan& e) {

@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
     using namespace ncc::app;
     // The wizard and the historic editor need widgets; everything else runs
     // headless, so a terminal without a display is enough.
-    const bool conVentanas = argc > 1 && (std::strcmp(argv[1], "asistente") == 0 ||
-                                          std::strcmp(argv[1], "historico") == 0);
+    const bool conVentanas = argc > 1 && (std::strcmp(argv[1], "escritorio") == 0 ||
+                                          std::strcmp(argv[1], "capturas") == 0);
     std::unique_ptr<QCoreApplication> app;
     if (conVentanas) app = std::make_unique<QApplication>(argc, argv);
     else app = std::make_unique<QCoreApplication>(argc, argv);

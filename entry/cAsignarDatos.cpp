@@ -162,12 +162,22 @@ void cAsignarDatos::ObtenerDatos(QObject* objDatosSesion) {
     c.setRutaBD(ObtenerRutaBD(*appEntrada));
 }
 
+static AbridorFormulario& abridor(quint8 nodo) {
+    static AbridorFormulario abridores[4];
+    return abridores[nodo];
+}
+
+void InstalarFormularioNodo(quint8 nodo, AbridorFormulario abrir) {
+    if (nodo >= 1 && nodo <= 3) abridor(nodo) = std::move(abrir);
+}
+
 void cAsignarDatos::ActivarFormulario(quint8 bytNodoSeleccionado) {
     switch (bytNodoSeleccionado) {
     case 1:  // closing wizard
     case 2:  // historic school-year chooser
     case 3:  // historic grade transfer
-        avisarTexto(QStringLiteral("El formulario aún no está disponible."), Icono::Informacion);
+        if (const AbridorFormulario& abrir = abridor(bytNodoSeleccionado)) abrir();
+        else avisarTexto(QStringLiteral("El formulario aún no está disponible."), Icono::Informacion);
         break;
     default:
         break;

@@ -5,6 +5,7 @@
 // settings object the component's current one; releasing it leaves the
 // component without settings.
 #include <QObject>
+#include <functional>
 
 namespace ncc {
 
@@ -25,5 +26,12 @@ public:
     // other node does nothing.
     Q_INVOKABLE void ActivarFormulario(quint8 bytNodoSeleccionado);
 };
+
+// The forms of the nodes live in the component's window libraries, above
+// this one: each installs the opener of its node (the wizard node 1, the
+// historic side nodes 2 and 3). A node without an opener says so on the
+// message service.
+using AbridorFormulario = std::function<void()>;
+void InstalarFormularioNodo(quint8 nodo, AbridorFormulario abrir);
 
 }  // namespace ncc

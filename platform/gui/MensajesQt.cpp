@@ -57,7 +57,7 @@ static QMessageBox::StandardButton escape(Botones b) {
     return QMessageBox::Ok;
 }
 
-static Respuesta respuesta(int b) {
+Respuesta MensajesQt::respuesta(int b) {
     switch (b) {
     case QMessageBox::Yes: return Respuesta::Si;
     case QMessageBox::No: return Respuesta::No;
@@ -66,15 +66,22 @@ static Respuesta respuesta(int b) {
     }
 }
 
-Respuesta MensajesQt::mostrar(const Mensaje& m) {
+std::unique_ptr<QMessageBox> MensajesQt::crearCaja(const Mensaje& m, QWidget* padre) {
     QString texto = m.texto;
     texto.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox caja(icono(m.icono), m.titulo, texto, botones(m.botones), QApplication::activeWindow());
-    textosEspanoles(caja);
+    auto caja = std::make_unique<QMessageBox>(icono(m.icono), m.titulo, texto, botones(m.botones), padre);
+    caja->setObjectName(QStringLiteral("msgMensaje"));
+    textosEspanoles(*caja);
     const QMessageBox::StandardButton defecto = boton(m.defecto);
-    if (caja.button(defecto)) caja.setDefaultButton(defecto);
-    caja.setEscapeButton(escape(m.botones));
-    return respuesta(caja.exec());
+    if (caja->button(defecto)) caja->setDefaultButton(defecto);
+    caja->setEscapeButton(escape(m.botones));
+    return caja;
+}
+
+Respuesta MensajesQt::mostrar(const Mensaje& m) {
+    QWidget* padre = QApplication::activeModalWidget();
+    const auto caja = crearCaja(m, padre ? padre : QApplication::activeWindow());
+    return respuesta(caja->exec());
 }
 
 }  // namespace ncc

@@ -1,0 +1,181 @@
+#include "app/Anfitrion.h"
+#include "entry/cConfiguracion.h"
+#include "host/Plan.h"
+#include "platform/Error.h"
+#include "platform/Mensajes.h"
+#include "platform/Textos.h"
+#include "wizard/ContextoAsistente.h"
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace ncc::app {
+
+namespace {
+
+struct Nodo {
+    const char* texto;
+    quint8 valor;
+};
+const Nodo nodos[] = {{"Cierre de curso escolar", 1},
+                      {"Cursos escolares históricos", 2},
+                      {"Paso de notas al histórico", 3}};
+
+}  // namespace
+
+VentanaAnfitrion::VentanaAnfitrion(host::OpcionesSesion opciones, std::unique_ptr<host::Sesion> sesion,
+                                   QWidget* parent)
+    : QMainWindow(parent), opciones_(std::move(opciones)), sesion_(std::move(sesion)) {
+    setObjectName(QStringLiteral("frmAnfitrion"));
+    entrada_.ObtenerDatos(sesion_.get());
+
+    arbol_ = new QTreeWidget(this);
+    arbol_->setObjectName(QStringLiteral("arbNodos"));
+    arbol_->setHeaderHidden(true);
+    arbol_->setRootIsDecorated(false);
+    for (const Nodo& n : nodos) {
+        auto* item = new QTreeWidgetItem(arbol_, {QString::fromUtf8(n.texto)});
+        item->setData(0, Qt::UserRole, n.valor);
+    }
+    arbol_->setCurrentItem(arbol_->topLevelItem(0));
+    connect(arbol_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        activarNodo(quint8(item->data(0, Qt::UserRole).toUInt()));
+    });
+
+    auto* centro = new QWidget(this);
+    auto* lyt = new QVBoxLayout(centro);
+    auto* ayuda = new QLabel(QStringLiteral("Elija una opción y pulse Intro o haga doble clic sobre ella."), centro);
+    ayuda->setWordWrap(true);
+    lyt->addWidget(ayuda);
+    lyt->addWidget(arbol_);
+    setCentralWidget(centro);
+    resize(560, 360);
+    ponerTitulo();
+}
+
+VentanaAnfitrion::~VentanaAnfitrion() = default;
+
+void VentanaAnfitrion::ponerTitulo() {
+    setWindowTitle(Texto(TituloProducto) + QStringLiteral(" - ") + sesion_->NombreCentro() +
+                   QStringLiteral(" - ") + sesion_->ValorCursoEscolar());
+    statusBar()->showMessage(QStringLiteral("Curso escolar actual: ") + sesion_->ValorCursoEscolar());
+}
+
+void VentanaAnfitrion::activarNodo(quint8 nodo) {
+    sesion_->setlngRowData(0);
+    try {
+        entrada_.ActivarFormulario(nodo);
+    } catch (const Error& e) {
+        mostrarError(e);
+    }
+    // The component has closed its forms: now the session may change.
+    if (sesion_->lngRowData() == -100) reabrirSesion();
+}
+
+void VentanaAnfitrion::reabrirSesion() {
+    try {
+        auto nueva = host::abrirSesion(opciones_);
+        entrada_.ObtenerDatos(nueva.get());
+        sesion_ = std::move(nueva);
+        ponerTitulo();
+    } catch (const Error& e) {
+        mostrarError(e);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Help
+
+QString paginaAyuda(const QString& ventana) {
+    struct Pagina {
+        const char* ventana;
+        const char* titulo;
+        const char* texto;
+    };
+    static const Pagina paginas[] = {
+        {"frmCierreCursoE", "Asistente para el cierre del curso escolar",
+         "<p>El asistente prepara el paso de los alumnos, las secciones y las actividades al curso escolar "
+         "siguiente.</p><ul><li><b>Centro</b> y <b>Curso escolar actual</b> muestran el curso que se cierra.</li>"
+         "<li>En <b>Curso escolar al que promocionan</b> escriba el nombre del nuevo curso (por ejemplo "
+         "2026/2027); es obligatorio.</li><li><b>Siguiente &gt;</b> continúa con la selección de alumnos o, si no "
+         "hay secciones, con la de actividades.</li><li><b>Salir</b> abandona el asistente sin cambiar nada.</li>"
+         "</ul><p>El cierre no se puede deshacer: haga antes una copia de las bases de datos.</p>"},
+        {"frmProceso", "Cierre del curso escolar",
+         "<p>La ventana muestra el avance del cierre. La barra superior indica el progreso total y la inferior "
+         "el de los pasos largos (materias, notas, histórico).</p><p>No cierre el programa mientras dure el "
+         "proceso. Si algo falla, las bases de datos se restauran tal como estaban.</p>"},
+    };
+    for (const Pagina& p : paginas)
+        if (ventana == QLatin1String(p.ventana))
+            return QStringLiteral("<h2>%1</h2>%2").arg(QString::fromUtf8(p.titulo), QString::fromUtf8(p.texto));
+    return QStringLiteral("<h2>Cierre de curso escolar</h2><p>Elija en el árbol la opción que desee: el "
+                          "asistente de cierre del curso escolar, los cursos escolares históricos o el paso de "
+                          "notas al histórico.</p>");
+}
+
+namespace {
+
+class FiltroAyuda : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != Qt::Key_F1) return false;
+        auto* w = qobject_cast<QWidget*>(objeto);
+        if (!w || abierta_) return false;
+        mostrar(w->window());
+        return true;
+    }
+
+private:
+    void mostrar(QWidget* ventana) {
+        abierta_ = true;
+        QDialog d(ventana);
+        d.setObjectName(QStringLiteral("frmAyuda"));
+        d.setWindowTitle(Texto(331) + QStringLiteral(" - ") + Texto(TituloProducto));
+        auto* lyt = new QVBoxLayout(&d);
+        auto* texto = new QTextBrowser(&d);
+        texto->setObjectName(QStringLiteral("txtAyuda"));
+        texto->setHtml(paginaAyuda(ventana->objectName()));
+        lyt->addWidget(texto);
+        auto* botones = new QDialogButtonBox(QDialogButtonBox::Close, &d);
+        botones->button(QDialogButtonBox::Close)->setText(QStringLiteral("Cerrar"));
+        QObject::connect(botones, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+        lyt->addWidget(botones);
+        d.resize(480, 360);
+        d.exec();
+        abierta_ = false;
+    }
+    bool abierta_ = false;
+};
+
+}  // namespace
+
+void instalarAyudaAnfitrion() {
+    static FiltroAyuda* filtro = nullptr;
+    if (filtro || !qApp) return;
+    filtro = new FiltroAyuda(qApp);
+    qApp->installEventFilter(filtro);
+}
+
+void instalarPlanPorDefectoEnAsistente() {
+    FuenteArbolesPorDefecto() = [] {
+        const cConfiguracion* conf = ConfiguracionActual();
+        if (!conf || !conf->conLocalCentro())
+            throw Error(errores::ConexionCerrada, QStringLiteral("No hay conexión con la base de datos del centro"));
+        host::Plan plan = host::planPorDefecto(*conf->conLocalCentro(), conf->intIDCentro());
+        host::encajarEnCentro(plan, *conf->conLocalCentro(), conf->intIDCentro());
+        return ArbolesCierre{plan.arboles.secciones, plan.arboles.actividades};
+    };
+}
+
+}  // namespace ncc::app

@@ -1,0 +1,83 @@
+// ncc escritorio: the desktop host over a session, with the component's
+// nodes in a tree; --nodo N opens that node at once and ends with it.
+#include "app/Anfitrion.h"
+#include "app/Comandos.h"
+#include "platform/Mensajes.h"
+#include "platform/gui/MensajesQt.h"
+#include "wizard/Asistente.h"
+#include <QApplication>
+#include <QTextStream>
+
+namespace ncc::app {
+
+namespace {
+
+QString uso() {
+    return QStringLiteral("Uso: ncc escritorio (--datos CARPETA | --servidor CADENA) [--centro N] [--usuario N] "
+                          "[--pesetas] [--nodo N]\n"
+                          "  --nodo N           abre esa opción (1 cierre de curso, 2 cursos históricos, 3 paso de\n"
+                          "                     notas al histórico) y termina al cerrarla\n") +
+           host::usoOpcionesSesion();
+}
+
+int escritorio(const QStringList& argumentos) {
+    QTextStream err(stderr);
+    QStringList args = argumentos;
+    host::OpcionesSesion opciones;
+    int nodo = 0;
+    try {
+        opciones = host::desdeArgumentos(args);
+        for (int i = 0; i < args.size();) {
+            const QString a = args.at(i);
+            QString valor;
+            if (a == QLatin1String("--nodo") && i + 1 < args.size()) {
+                valor = args.at(i + 1);
+                args.remove(i, 2);
+            } else if (a.startsWith(QLatin1String("--nodo="))) {
+                valor = a.mid(7);
+                args.removeAt(i);
+            } else if (a == QLatin1String("--nodo")) {
+                throw host::ErrorOpciones(QStringLiteral("Falta el valor de --nodo"));
+            } else {
+                ++i;
+                continue;
+            }
+            bool ok = false;
+            nodo = valor.toInt(&ok);
+            if (!ok || nodo < 0 || nodo > 255)
+                throw host::ErrorOpciones(QStringLiteral("--nodo debe ser un número de 0 a 255"));
+        }
+        if (!args.isEmpty()) throw host::ErrorOpciones(QStringLiteral("Argumento no reconocido: %1").arg(args.first()));
+    } catch (const host::ErrorOpciones& e) {
+        err << "ncc escritorio: " << e.descripcion() << "\n" << uso();
+        return SalidaUso;
+    }
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        err << "ncc escritorio: hace falta un entorno gráfico\n";
+        return SalidaFallo;
+    }
+
+    MensajesQt mensajesQt;
+    ServicioMensajesInstalado instalado(mensajesQt);
+    InstalarAsistente();
+    instalarPlanPorDefectoEnAsistente();
+    instalarAyudaAnfitrion();
+    try {
+        VentanaAnfitrion ventana(opciones, host::abrirSesion(opciones));
+        if (nodo > 0) {
+            ventana.activarNodo(quint8(nodo));
+            return SalidaExito;
+        }
+        ventana.show();
+        return QApplication::exec();
+    } catch (const Error& e) {
+        mostrarError(e);
+        return SalidaFallo;
+    }
+}
+
+const Registro registro({"escritorio", "abre el programa de escritorio sobre la sesión de un centro", escritorio});
+
+}  // namespace
+
+}  // namespace ncc::app

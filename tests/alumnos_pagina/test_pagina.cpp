@@ -1,0 +1,297 @@
+// The student page driven through its real widgets (offscreen), on both back
+// ends: the section grid and its headings, the default decisions and their
+// colours, marking, applying with the seat check, confirming, reopening,
+// undoing, the column widths and the stored set through its buttons.
+#include "EscuelaAlumnos.h"
+#include "platform/MensajesGuion.h"
+#include "platform/Textos.h"
+#include "platform/gui/Rejilla.h"
+#include "wizard/frmCierreAlumnos.h"
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QUuid>
+
+namespace ncc::pruebas {
+namespace {
+
+constexpr quint32 Azul = 16711680, Rojo = 255, Naranja = 33023, Amarillo = 65535;
+
+class Pagina : public EscuelaAlumnos {
+protected:
+    Pagina() {
+        guion.alInesperada([](const QString& t) { ADD_FAILURE() << "pregunta inesperada: " << t.toStdString(); });
+        // A school name of its own: the widths a test stores never reach
+        // another.
+        escuela.conf().setNombreCentro(QStringLiteral("Pruebas ") + QUuid::createUuid().toString(QUuid::Id128));
+    }
+
+    void abrir() {
+        ASSERT_TRUE(pagina.cargar());
+        pagina.resize(1000, 700);
+        pagina.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&pagina));
+    }
+    template <class W = QWidget>
+    W* w(const char* nombre) {
+        auto* r = pagina.findChild<W*>(QString::fromLatin1(nombre));
+        EXPECT_NE(r, nullptr) << nombre;
+        return r;
+    }
+    QTableWidget* secciones() { return w<QTableWidget>("msgSecciones"); }
+    QTableWidget* alumnos() { return w<QTableWidget>("msgAlumnos"); }
+    Rejilla* rejilla(QTableWidget* t) { return t->findChild<Rejilla*>(); }
+    void clic(const char* boton) { QTest::mouseClick(w<QPushButton>(boton), Qt::LeftButton); }
+    void clicFila(QTableWidget* t, int fila) {
+        QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualItemRect(t->item(fila, 0)).center());
+    }
+    int filaAlumno(qint32 id) { return rejilla(alumnos())->buscarFila(id); }
+    QString celda(qint32 id, int col) { return alumnos()->item(filaAlumno(id), col)->text(); }
+    void elegir(const char* lista, const QString& texto) {
+        auto* c = w<QComboBox>(lista);
+        const int i = c->findText(texto);
+        ASSERT_GE(i, 0) << lista << " " << texto.toStdString();
+        c->setCurrentIndex(i);
+    }
+    QString seccionActual() { return secciones()->currentItem() ? secciones()->currentItem()->text().trimmed() : QString(); }
+
+    MensajesGuion guion;
+    ServicioMensajesInstalado instalado{guion};
+    frmCierreAlumnos pagina;
+};
+
+TEST_P(Pagina, AbreLaPrimeraSeccionYLaFilaActualSaltaLosEncabezados) {
+    abrir();
+    EXPECT_EQ(pagina.windowTitle(), Texto(2001));
+    EXPECT_EQ(w<QGroupBox>("fraCursos")->title(), Texto(2110));
+    EXPECT_EQ(w<QPushButton>("cmdCierreAlumnos_2")->text(), Texto(332));
+    EXPECT_EQ(secciones()->rowCount(), 5);
+    EXPECT_TRUE(rejilla(secciones())->esEncabezado(0));
+    EXPECT_TRUE(rejilla(secciones())->esEncabezado(3));
+    EXPECT_EQ(secciones()->currentRow(), 1);
+    EXPECT_EQ(pagina.Estado(), 1);
+    // Siguiente without activities, Guardar with nothing confirmed, Cargar
+    // without a stored set: off.
+    EXPECT_FALSE(w<QPushButton>("cmdCierreAlumnos_3")->isEnabled());
+    EXPECT_TRUE(w<QPushButton>("cmdCierreAlumnos_4")->isEnabled());
+    EXPECT_FALSE(w<QPushButton>("cmdGuardar_0")->isEnabled());
+    EXPECT_FALSE(w<QPushButton>("cmdGuardar_1")->isEnabled());
+    EXPECT_FALSE(w<QPushButton>("cmdPromocionar_1")->isEnabled());
+    EXPECT_FALSE(w("fraBloqueo_0")->isEnabled());
+    EXPECT_EQ(w<QDateEdit>("dtpFechaBaja")->text(), QStringLiteral("30/06/2026"));
+
+    // 1º Primaria promotes directly: all blue "Promociona", in their order.
+    ASSERT_EQ(alumnos()->rowCount(), 3);
+    EXPECT_EQ(alumnos()->item(0, 0)->text(), QStringLiteral("Ap1003 , N1003"));
+    for (int f = 0; f < 3; ++f) {
+        EXPECT_EQ(alumnos()->item(f, 1)->text(), Texto(2173));
+        EXPECT_EQ(rejilla(alumnos())->colorTexto(f, 1), Azul);
+    }
+
+    // Down onto the ESO heading goes on to its first section; up onto it
+    // comes back; up onto the first heading stays on the first section.
+    secciones()->setFocus();
+    QTest::keyClick(secciones(), Qt::Key_Down);
+    EXPECT_EQ(seccionActual(), QStringLiteral("2º A"));
+    EXPECT_EQ(celda(1201, 1), Texto(2174));  // no grades: repeats, red
+    EXPECT_EQ(rejilla(alumnos())->colorTexto(filaAlumno(1201), 2), Rojo);
+    EXPECT_EQ(celda(1202, 1), Texto(2173));
+    QTest::keyClick(secciones(), Qt::Key_Down);
+    EXPECT_EQ(secciones()->currentRow(), 4);
+    EXPECT_EQ(seccionActual(), QStringLiteral("1º d'ESO A"));
+    QTest::keyClick(secciones(), Qt::Key_Up);
+    EXPECT_EQ(secciones()->currentRow(), 2);
+    QTest::keyClick(secciones(), Qt::Key_Up);
+    QTest::keyClick(secciones(), Qt::Key_Up);
+    EXPECT_EQ(secciones()->currentRow(), 1);
+    // A click on a heading lands on the section under it.
+    clicFila(secciones(), 3);
+    EXPECT_EQ(secciones()->currentRow(), 4);
+    EXPECT_EQ(alumnos()->rowCount(), 1);
+}
+
+TEST_P(Pagina, AplicarConLaComprobacionDePlazasConfirmarYReabrir) {
+    abrir();
+    clicFila(secciones(), 2);  // 2º A: 1201, 1202, 1203
+    clic("cmdPromocionar_0");
+    ASSERT_EQ(pagina.Estado(), 2);
+    EXPECT_FALSE(secciones()->isEnabled());
+    EXPECT_EQ(w<QPushButton>("cmdPromocionar_0")->text(), Texto(337));
+    EXPECT_FALSE(w<QPushButton>("cmdCierreAlumnos_4")->isEnabled());
+    EXPECT_FALSE(w<QPushButton>("cmdAceptar")->isEnabled());
+
+    // Mark all three by mouse and keyboard: selection colours everywhere.
+    clicFila(alumnos(), 0);
+    clicFila(alumnos(), 1);
+    alumnos()->setCurrentCell(2, 0);
+    QTest::keyClick(alumnos(), Qt::Key_Space);
+    EXPECT_EQ(rejilla(alumnos())->filasMarcadas(), (QList<int>{0, 1, 2}));
+    EXPECT_EQ(rejilla(alumnos())->colorFondo(1, 3), rejilla(alumnos())->colorFondoSeleccion());
+    EXPECT_TRUE(w<QPushButton>("cmdAceptar")->isEnabled());
+
+    // 1º d'ESO A has 20 places: 18 taken + 3 = 21 asks 2190.
+    pagina.Secciones()->Item("211")->setNumPlazasOcupadas(18);
+    elegir("cboActas_0", QStringLiteral("ESO"));
+    elegir("cboActas_1", QStringLiteral("1º d'ESO"));
+    elegir("cboActas_2", QStringLiteral("A"));
+    guion.responder(Respuesta::No);
+    clic("cmdAceptar");
+    EXPECT_TRUE(guion.textos().last().contains(Texto(2190)));
+    EXPECT_EQ(celda(1201, 3), QString());  // refused: nothing applied
+    EXPECT_EQ(rejilla(alumnos())->filasMarcadas().size(), 3);
+
+    // 198 + 3 is refused whatever the places.
+    pagina.Secciones()->Item("211")->setNumPlazasOcupadas(198);
+    guion.olvidarMostrados();
+    clic("cmdAceptar");
+    ASSERT_EQ(guion.mostrados().size(), 1);
+    EXPECT_EQ(guion.ultimo().mensaje.texto, Texto(2196));
+    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Exclamacion);
+
+    // With room: applied, marks cleared, destination shown.
+    pagina.Secciones()->Item("211")->setNumPlazasOcupadas(0);
+    alumnos()->setCurrentCell(0, 0);
+    QTest::keyClick(alumnos(), Qt::Key_Space);  // 1201 off: 1202, 1203 go
+    clic("cmdAceptar");
+    EXPECT_EQ(celda(1202, 3), QStringLiteral("ESO 1º d'ESO A"));
+    EXPECT_EQ(celda(1203, 1), Texto(2173));
+    EXPECT_TRUE(rejilla(alumnos())->filasMarcadas().isEmpty());
+
+    // 1201 leaves on the date chosen: orange.
+    clicFila(alumnos(), filaAlumno(1201));
+    w<QRadioButton>("optOpcion_2")->click();
+    EXPECT_TRUE(w("fraBloqueo_2")->isEnabled());
+    EXPECT_FALSE(w("fraBloqueo_1")->isEnabled());
+    w<QDateEdit>("dtpFechaBaja")->setDate(QDate(2026, 6, 15));
+    clic("cmdAceptar");
+    EXPECT_EQ(celda(1201, 1), Texto(2175));
+    EXPECT_EQ(celda(1201, 2), QStringLiteral("15/06/2026"));
+    EXPECT_EQ(rejilla(alumnos())->colorTexto(filaAlumno(1201), 1), Naranja);
+
+    // Confirm: yellow row, two seats taken in 1º d'ESO A.
+    clic("cmdPromocionar_0");
+    EXPECT_EQ(pagina.Estado(), 1);
+    EXPECT_EQ(rejilla(secciones())->colorFondo(2, 0), Amarillo);
+    const auto s211 = pagina.Secciones()->Item("211");
+    EXPECT_EQ(s211->NumPlazasOcupadas(), 2);
+    EXPECT_EQ(s211->IDsPlazasOcupadas(), QStringLiteral(",1202,1203,"));
+    EXPECT_TRUE(pagina.Secciones()->Item("121")->Promocionada());
+    EXPECT_EQ(pagina.Secciones()->Item("121")->Alumnos()->Count(), 3);
+    EXPECT_TRUE(w<QPushButton>("cmdGuardar_0")->isEnabled());
+    EXPECT_TRUE(w<QPushButton>("cmdCierreAlumnos_4")->isEnabled());
+
+    // Reopening and keeping: the stored decisions come back.
+    guion.responder(Respuesta::No);
+    clic("cmdPromocionar_0");
+    EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(Texto(2184)));
+    EXPECT_TRUE(guion.ultimo().mensaje.texto.contains(Texto(2188)));
+    EXPECT_TRUE(guion.ultimo().mensaje.texto.contains(Texto(2189)));
+    EXPECT_EQ(pagina.Estado(), 2);
+    EXPECT_EQ(celda(1202, 3), QStringLiteral("ESO 1º d'ESO A"));
+    // ... undo goes back to them as well.
+    clicFila(alumnos(), filaAlumno(1202));
+    w<QRadioButton>("optOpcion_1")->click();
+    // Repite preselects the open section.
+    EXPECT_EQ(w<QComboBox>("cboActas_2")->currentData().toInt(), 121);
+    clic("cmdAceptar");
+    EXPECT_EQ(celda(1202, 1), Texto(2174));
+    clic("cmdPromocionar_1");
+    EXPECT_EQ(pagina.Estado(), 1);
+    EXPECT_EQ(celda(1202, 1), Texto(2173));
+
+    // Reopening and answering Yes gives the seats back and rereads.
+    guion.responder(Respuesta::Si);
+    clicFila(secciones(), 1);
+    clicFila(secciones(), 2);
+    EXPECT_EQ(s211->NumPlazasOcupadas(), 0);
+    EXPECT_EQ(s211->IDsPlazasOcupadas(), QStringLiteral(","));
+    EXPECT_FALSE(pagina.Secciones()->Item("121")->Promocionada());
+    EXPECT_EQ(rejilla(secciones())->colorFondo(2, 0), rejilla(secciones())->colorFondoRejilla());
+    EXPECT_EQ(celda(1202, 3), QString());
+    EXPECT_FALSE(w<QPushButton>("cmdGuardar_0")->isEnabled());
+}
+
+TEST_P(Pagina, SinAsignarPreguntaAlConfirmarYDeshacerReleeLaSeccion) {
+    abrir();
+    clic("cmdPromocionar_0");
+    clic("cmdSeleccionar_0");
+    EXPECT_EQ(rejilla(alumnos())->filasMarcadas().size(), 3);
+    clic("cmdSeleccionar_1");
+    EXPECT_TRUE(rejilla(alumnos())->filasMarcadas().isEmpty());
+    guion.responderA(2191, Respuesta::No);
+    clic("cmdPromocionar_0");
+    EXPECT_EQ(pagina.Estado(), 2);  // refused: still editing
+    clic("cmdPromocionar_1");
+    EXPECT_EQ(pagina.Estado(), 1);
+    EXPECT_FALSE(pagina.Secciones()->Item("111")->Promocionada());
+    EXPECT_TRUE(secciones()->isEnabled());
+}
+
+TEST_P(Pagina, AnchosEstrechosDesdeOchoAlumnosYGuardadosPorUsuario) {
+    // The first section opened has 8 students: the narrower defaults.
+    for (int i = 0; i < 5; ++i) alumno(1010 + i, 111, 11, 1, 10 + i);
+    abrir();
+    ASSERT_EQ(alumnos()->rowCount(), 8);
+    EXPECT_EQ(alumnos()->columnWidth(0), Rejilla::twipsAPixeles(3200, alumnos()));
+    EXPECT_EQ(alumnos()->columnWidth(1), Rejilla::twipsAPixeles(995, alumnos()));
+    EXPECT_EQ(alumnos()->columnWidth(2), Rejilla::twipsAPixeles(995, alumnos()));
+    // A width the user sets is kept for the next section and the next time.
+    alumnos()->setColumnWidth(0, 333);
+    clicFila(secciones(), 4);
+    EXPECT_NEAR(alumnos()->columnWidth(0), 333, 1);
+    pagina.hide();
+    frmCierreAlumnos otra;
+    ASSERT_TRUE(otra.cargar());
+    EXPECT_NEAR(otra.findChild<QTableWidget*>(QStringLiteral("msgAlumnos"))->columnWidth(0), 333, 1);
+}
+
+TEST_P(Pagina, GuardarYCargarPorSusBotones) {
+    abrir();
+    clic("cmdPromocionar_0");
+    clic("cmdSeleccionar_0");
+    elegir("cboActas_1", QStringLiteral("2º"));
+    elegir("cboActas_2", QStringLiteral("B"));
+    clic("cmdAceptar");
+    clic("cmdPromocionar_0");
+    guion.responderA(2194, Respuesta::Si);
+    clic("cmdGuardar_0");
+    EXPECT_EQ(contar(QStringLiteral("CIERRECURSO_SECCION_ALUMNO")), 3);
+    EXPECT_TRUE(w<QPushButton>("cmdGuardar_1")->isEnabled());
+
+    // Another decision in memory, then the stored set comes back over it.
+    clicFila(secciones(), 4);
+    clic("cmdPromocionar_0");
+    guion.responderA(2191, Respuesta::Si);
+    clic("cmdPromocionar_0");
+    EXPECT_TRUE(pagina.Secciones()->Item("211")->Promocionada());
+    guion.responderA(2195, Respuesta::Si);
+    clic("cmdGuardar_1");
+    EXPECT_FALSE(pagina.Secciones()->Item("211")->Promocionada());
+    EXPECT_TRUE(pagina.Secciones()->Item("111")->Promocionada());
+    EXPECT_EQ(rejilla(secciones())->colorFondo(1, 0), Amarillo);
+    EXPECT_EQ(rejilla(secciones())->colorFondo(4, 0), rejilla(secciones())->colorFondoRejilla());
+    EXPECT_EQ(pagina.Secciones()->Item("122")->NumPlazasOcupadas(), 3);
+    EXPECT_EQ(pagina.Estado(), 1);
+    EXPECT_TRUE(w<QPushButton>("cmdGuardar_0")->isEnabled());
+    EXPECT_FALSE(w<QPushButton>("cmdPromocionar_1")->isEnabled());
+    EXPECT_TRUE(w("fraBloqueoTotal")->isEnabled());
+}
+
+TEST_P(Pagina, SinSeccionesConAlumnosActivosAvisaYNoSeMuestra) {
+    EscuelaPrueba::sql(con(), QStringLiteral("UPDATE Alumno SET FechaBaja='2026/06/01'"));
+    guion.olvidarMostrados();
+    EXPECT_FALSE(pagina.cargar());
+    EXPECT_FALSE(pagina.Mostrar());
+    ASSERT_EQ(guion.mostrados().size(), 1);
+    EXPECT_EQ(guion.ultimo().mensaje.texto, Texto(2185));
+    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Informacion);
+}
+
+NCC_AMBOS_FONDOS(Pagina);
+
+}  // namespace
+}  // namespace ncc::pruebas

@@ -1,0 +1,99 @@
+#pragma once
+// Drives modal windows as a user would: each step waits until its window
+// (by objectName) is the top modal widget, then acts on it. Steps run in
+// order, one per look; a step may open further modal windows, whose steps
+// then run inside it. Windows that stay up past the time limit are closed
+// so that a failing test ends instead of hanging.
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace ncc::pruebas {
+
+class Conductor : public QObject {
+public:
+    using Accion = std::function<void(QWidget*)>;
+
+    explicit Conductor(int limiteMs = 90000) : limiteMs_(limiteMs) {
+        reloj_.start();
+        t_.setInterval(15);
+        connect(&t_, &QTimer::timeout, this, &Conductor::mirar);
+        t_.start();
+    }
+    ~Conductor() override { t_.stop(); }
+
+    Conductor& en(const QString& ventana, Accion a) {
+        pasos_.append({ventana, std::move(a)});
+        return *this;
+    }
+
+    // Windows seen on top, each once, in order of appearance.
+    const QStringList& vistas() const { return vistas_; }
+    bool terminado() const { return pasos_.isEmpty(); }
+    QStringList pendientes() const {
+        QStringList l;
+        for (const auto& p : pasos_) l << p.ventana;
+        return l;
+    }
+    bool agotado() const { return agotado_; }
+
+    static void pulsar(QWidget* ventana, const QString& boton) {
+        auto* b = ventana->findChild<QPushButton*>(boton);
+        ASSERT_NE(b, nullptr) << boton.toStdString();
+        ASSERT_TRUE(b->isEnabled()) << boton.toStdString();
+        b->click();
+    }
+    static void escribir(QWidget* ventana, const QString& caja, const QString& texto) {
+        auto* t = ventana->findChild<QLineEdit*>(caja);
+        ASSERT_NE(t, nullptr) << caja.toStdString();
+        t->setFocus();
+        t->clear();
+        t->insert(texto);
+    }
+
+private:
+    struct Paso {
+        QString ventana;
+        Accion accion;
+    };
+
+    void mirar() {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w && !w->objectName().isEmpty() && (vistas_.isEmpty() || vistas_.last() != w->objectName()) &&
+            !vistas_.contains(w->objectName()))
+            vistas_ << w->objectName();
+        if (reloj_.elapsed() > limiteMs_) {
+            agotado_ = true;
+            pasos_.clear();
+            if (w) w->close();
+            if (QWidget* m = QApplication::activeModalWidget(); m && m == w) {
+                if (auto* d = qobject_cast<QDialog*>(m)) d->done(0);
+            }
+            return;
+        }
+        if (!w || pasos_.isEmpty() || w->objectName() != pasos_.first().ventana) return;
+        // The action runs from a timer of its own: one that opens a modal
+        // window runs inside it, and this look must go on meanwhile.
+        Paso p = pasos_.takeFirst();
+        QPointer<QWidget> ventana = w;
+        QTimer::singleShot(0, this, [accion = p.accion, ventana] {
+            if (ventana) accion(ventana);
+        });
+    }
+
+    QList<Paso> pasos_;
+    QStringList vistas_;
+    QTimer t_;
+    QElapsedTimer reloj_;
+    int limiteMs_;
+    bool agotado_ = false;
+};
+
+}  // namespace ncc::pruebas

@@ -1,0 +1,316 @@
+// The closing wizard's start page and runner, driven headless through their
+// real widgets on both back ends: the start checks, the name of the new
+// year, leaving the wizard, and the three ends of a run.
+#include "Conductor.h"
+#include "cierre/Muestra.h"
+#include "engine/ComprobacionesCierre.h"
+#include "platform/Textos.h"
+#include "wizard/Asistente.h"
+#include "wizard/ContextoAsistente.h"
+#include "wizard/frmCierreCursoE.h"
+#include "wizard/frmProceso.h"
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace ncc::pruebas {
+
+namespace {
+
+// The questions of the run answered beforehand, plus a hook on each message
+// as it is shown (the script service does not know windows).
+class GuionConEspia : public MensajesGuion {
+public:
+    std::function<void(const QString&)> alMostrar;
+    Respuesta mostrar(const Mensaje& m) override {
+        if (alMostrar) alMostrar(m.texto);
+        return MensajesGuion::mostrar(m);
+    }
+};
+
+bool contiene(const QStringList& textos, int id) { return textos.contains(Texto(id)); }
+
+}  // namespace
+
+class AsistenteCierre : public ::testing::TestWithParam<Proveedor> {
+protected:
+    void SetUp() override {
+        ctx_ = std::make_unique<ContextoBD>(GetParam());
+        if (ctx_->esServidor()) borrarLoDelCierreEnServidor();
+        InstalarAsistente();
+        instalado_ = std::make_unique<ServicioMensajesInstalado>(guion_);
+    }
+    void TearDown() override {
+        instalado_.reset();
+        FuenteArbolesPorDefecto() = nullptr;
+        Sentencias::fallarEn(0);
+        sesion_.reset();
+        muestra_.borrar();
+        if (ctx_->esServidor()) borrarLoDelCierreEnServidor();
+        ctx_.reset();
+    }
+
+    // The sample school with a host session on it, as `ncc escritorio` opens it.
+    void abrirMuestra() {
+        muestra_ = crearMuestra(*ctx_, QStringLiteral("asistente"), 24);
+        sesion_ = std::make_unique<SesionAbierta>(muestra_);
+    }
+    Conexion& centro() { return sesion_->sesion->centro(); }
+    long long cursosRegistrados() {
+        return contar(sesion_->sesion->appEntrada(), QStringLiteral("SELECT COUNT(*) FROM CursoEscolar"));
+    }
+    void conPlanPorDefecto(std::function<void(host::Plan&)> cambio = {}) {
+        SesionAbierta* s = sesion_.get();
+        FuenteArbolesPorDefecto() = [s, cambio] {
+            host::Plan p = s->planPorDefecto();
+            if (cambio) cambio(p);
+            return ArbolesCierre{p.arboles.secciones, p.arboles.actividades};
+        };
+    }
+    // Every check of the load answered Yes.
+    void pasarComprobaciones() {
+        guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
+    }
+    void activarNodo1() { sesion_->entrada->ActivarFormulario(1); }
+
+    std::unique_ptr<ContextoBD> ctx_;
+    GuionConEspia guion_;
+    std::unique_ptr<ServicioMensajesInstalado> instalado_;
+    Muestra muestra_;
+    std::unique_ptr<SesionAbierta> sesion_;
+};
+
+TEST_P(AsistenteCierre, SinDatosQueCerrarAvisa2193YNoAbreNingunaVentana) {
+    EscuelaPrueba escuela(*ctx_);
+    CierreParcial() = true;
+    Conductor c;
+    AbrirAsistente();
+    EXPECT_TRUE(c.vistas().isEmpty()) << c.vistas().join(QLatin1Char(',')).toStdString();
+    EXPECT_EQ(guion_.textos(), QStringList{Texto(2193)});
+    EXPECT_EQ(guion_.ultimo().mensaje.icono, Icono::Informacion);
+    // Opening the wizard forgets the partial closing of an earlier run.
+    EXPECT_FALSE(CierreParcial());
+    EXPECT_TRUE(Asistente().CierreCursoE.isNull());
+}
+
+TEST_P(AsistenteCierre, UnNoAlAvisoDeOperacionIrreversibleNoMuestraLaPagina) {
+    abrirMuestra();
+    guion_.responderA(1183, Respuesta::No);
+    Conductor c;
+    activarNodo1();
+    EXPECT_TRUE(c.vistas().isEmpty());
+    ASSERT_EQ(guion_.textos(), QStringList{Texto(1183)});
+    EXPECT_EQ(guion_.ultimo().mensaje.icono, Icono::Critico);
+    EXPECT_EQ(guion_.ultimo().mensaje.defecto, Respuesta::Si);
+    EXPECT_TRUE(guion_.ultimo().conPitido);
+}
+
+TEST_P(AsistenteCierre, UnPeriodoFinalSinNotaPregunta1182) {
+    abrirMuestra();
+    // Every ordinary evaluation graded; one subject of kind 1 left without a
+    // grade in the first final period of an active student.
+    EscuelaPrueba::sql(centro(), QStringLiteral("UPDATE Evaluacion SET Evaluado=%1").arg(centro().verdadero()));
+    Recordset rs = centro().Abrir(QStringLiteral(
+        "SELECT EvaluacionActa.IDEvaluacionActa FROM EvaluacionActa, Alumno_MateriaDetalles, MateriaDetalles, "
+        "TipoMateria, Alumno, NumEvaluacion WHERE "
+        "EvaluacionActa.CodAlumno_MateriaDetalles=Alumno_MateriaDetalles.IDAlumno_MateriaDetalles AND "
+        "Alumno_MateriaDetalles.CodMateriaDetalles=MateriaDetalles.IDMateriaDetalles AND "
+        "MateriaDetalles.CodTipoMateria=TipoMateria.IDTipoMateria AND TipoMateria.CodEspecificarTipoMateria=1 AND "
+        "Alumno_MateriaDetalles.CodAlumno=Alumno.IDAlumno AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND "
+        "EvaluacionActa.CodNumEvaluacion=NumEvaluacion.IDNumEvaluacion AND NumEvaluacion.Orden IN (1,2) AND "
+        "NumEvaluacion.Final<>0 ORDER BY EvaluacionActa.IDEvaluacionActa LIMIT 1"));
+    ASSERT_FALSE(rs.eof()) << "la escuela de muestra no tiene actas finales";
+    EscuelaPrueba::sql(centro(), QStringLiteral("UPDATE EvaluacionActa SET CodNota=0 WHERE IDEvaluacionActa=%1")
+                                     .arg(rs.entero(QStringLiteral("IDEvaluacionActa"))));
+    guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::No);
+    Conductor c;
+    activarNodo1();
+    EXPECT_TRUE(c.vistas().isEmpty());
+    EXPECT_EQ(guion_.textos(), (QStringList{Texto(1183), Texto(1182)}));
+}
+
+TEST_P(AsistenteCierre, UnNoALosRecibosPendientesNoMuestraLaPagina) {
+    abrirMuestra();
+    EscuelaPrueba::sql(centro(),
+                       QStringLiteral("INSERT INTO ReciboPendiente (IDReciboP, CodMiembroFamiliaPagador, Fecha, Importe, "
+                                      "Pagado) VALUES (99001, 0, '2026/05/01', 12.5, 0)"));
+    guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::No);
+    Conductor c;
+    activarNodo1();
+    EXPECT_TRUE(c.vistas().isEmpty());
+    EXPECT_EQ(guion_.textos().last(), Texto(1180));
+    EXPECT_FALSE(contiene(guion_.textos(), 2193));
+}
+
+TEST_P(AsistenteCierre, UnNombreEnBlancoSeRehusaYSalirPreguntaAntesDeCerrar) {
+    abrirMuestra();
+    pasarComprobaciones();
+    // 2180 three times: No (Salir), No (closing by the frame), Yes (Salir).
+    guion_.responder(Respuesta::No).responder(Respuesta::No).responder(Respuesta::Si);
+    int vecesSalir = 0;
+    guion_.alMostrar = [&](const QString& t) { vecesSalir += t == Texto(2180); };
+    Conductor c;
+    c.en(QStringLiteral("frmCierreCursoE"),
+         [&](QWidget* w) {
+             EXPECT_EQ(w->windowTitle(), Texto(1001));
+             EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCentro"))->text(), sesion_->sesion->NombreCentro());
+             EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCursoActual"))->text(), QStringLiteral("2025/2026"));
+             EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblEtiqueta_2"))->text(), QStringLiteral("(*) ") + Texto(1122));
+             EXPECT_EQ(w->findChild<QPushButton*>(QStringLiteral("cmdCierreCursoE_1"))->text(), Texto(333));
+             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("   "));
+             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+             EXPECT_EQ(guion_.ultimo().mensaje.texto, Texto(1181));
+             EXPECT_TRUE(w->isVisible());
+         })
+        .en(QStringLiteral("frmCierreCursoE"),
+            [&](QWidget* w) {
+                Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_2"));
+                EXPECT_TRUE(w->isVisible());
+                w->close();
+                EXPECT_TRUE(w->isVisible());
+                Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_2"));
+            });
+    activarNodo1();
+    EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
+    EXPECT_FALSE(c.agotado());
+    EXPECT_EQ(vecesSalir, 3);
+    EXPECT_TRUE(guion_.sinPreguntasInesperadas()) << guion_.inesperadas().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(sesion_->sesion->lngRowData(), 0);
+}
+
+TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) {
+    abrirMuestra();
+    conPlanPorDefecto();
+    pasarComprobaciones();
+    guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    CierreParcial() = true;
+    const long long cursos = cursosRegistrados();
+    bool noSeCierraDuranteLaEjecucion = false;
+    Conductor c;
+    c.en(QStringLiteral("frmCierreCursoE"),
+         [&](QWidget* w) {
+             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("  2026/2027 "));
+             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+         })
+        .en(QStringLiteral("frmProceso"), [&](QWidget* w) {
+            EXPECT_EQ(w->windowTitle(), Texto(5001) + QStringLiteral(" 2025/2026"));
+            w->close();
+            noSeCierraDuranteLaEjecucion = w->isVisible();
+        });
+    activarNodo1();
+    EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(noSeCierraDuranteLaEjecucion);
+    const QStringList t = guion_.textos();
+    EXPECT_TRUE(contiene(t, 2182)) << t.join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(contiene(t, 2181));
+    EXPECT_EQ(sesion_->sesion->lngRowData(), -100);
+    EXPECT_EQ(cursosRegistrados(), cursos + 1);
+    EXPECT_FALSE(CierreParcial());
+    EXPECT_TRUE(Asistente().CierreCursoE.isNull());
+    EXPECT_TRUE(guion_.sinPreguntasInesperadas()) << guion_.inesperadas().join(QLatin1Char('|')).toStdString();
+    // The new year carries the trimmed name.
+    EXPECT_EQ(contar(sesion_->sesion->appEntrada(),
+                     QStringLiteral("SELECT COUNT(*) FROM CursoEscolar WHERE Nombre='2026/2027'")),
+              1);
+}
+
+TEST_P(AsistenteCierre, UnaConfirmacionRechazadaNoDa2181YElAsistenteSigueAbierto) {
+    abrirMuestra();
+    // One section left unpromoted: the run asks 2187 and is answered No.
+    conPlanPorDefecto([](host::Plan& p) {
+        for (const auto& s : *p.arboles.secciones)
+            if (s->Visible()) {
+                s->setPromocionada(false);
+                break;
+            }
+    });
+    pasarComprobaciones();
+    guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(2187, Respuesta::No).responderA(2180, Respuesta::Si);
+    const long long cursos = cursosRegistrados();
+    Conductor c;
+    c.en(QStringLiteral("frmCierreCursoE"),
+         [&](QWidget* w) {
+             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
+             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+             // Back on the start page, its buttons working again.
+             EXPECT_TRUE(w->isVisible());
+         })
+        .en(QStringLiteral("frmCierreCursoE"),
+            [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_2")); });
+    activarNodo1();
+    EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
+    const QStringList t = guion_.textos();
+    EXPECT_TRUE(contiene(t, 2187));
+    EXPECT_FALSE(contiene(t, 2181));
+    EXPECT_FALSE(contiene(t, 2182));
+    EXPECT_EQ(sesion_->sesion->lngRowData(), 0);
+    EXPECT_EQ(cursosRegistrados(), cursos);
+}
+
+TEST_P(AsistenteCierre, UnaEjecucionFallidaDa2181TrasElErrorYDejaCeroPorCiento) {
+    abrirMuestra();
+    conPlanPorDefecto();
+    pasarComprobaciones();
+    guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(2180, Respuesta::Si);
+    QString porcentaje;
+    guion_.alMostrar = [&](const QString& t) {
+        if (t == Texto(1185)) {
+            // A statement early in the run fails.
+            Sentencias::reiniciar();
+            Sentencias::fallarEn(12);
+        } else if (t == Texto(2181)) {
+            Sentencias::fallarEn(0);
+            if (frmProceso* p = Asistente().Proceso) {
+                auto* etiqueta = p->findChild<QLabel*>(QStringLiteral("lblProgreso"));
+                QObject::connect(p, &QDialog::finished, p, [&porcentaje, etiqueta] { porcentaje = etiqueta->text(); });
+            }
+        }
+    };
+    const long long cursos = cursosRegistrados();
+    Conductor c;
+    c.en(QStringLiteral("frmCierreCursoE"),
+         [&](QWidget* w) {
+             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
+             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+         })
+        .en(QStringLiteral("frmCierreCursoE"),
+            [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_2")); });
+    activarNodo1();
+    EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
+    const QStringList t = guion_.textos();
+    const qsizetype i2181 = t.indexOf(Texto(2181));
+    ASSERT_GT(i2181, 0) << t.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(t.at(i2181 - 1).startsWith(Texto(500) + QStringLiteral(" 9999"))) << t.at(i2181 - 1).toStdString();
+    EXPECT_EQ(guion_.mostrados().at(i2181).mensaje.icono, Icono::Critico);
+    EXPECT_EQ(porcentaje, QStringLiteral("0%"));
+    EXPECT_EQ(sesion_->sesion->lngRowData(), 0);
+    EXPECT_EQ(cursosRegistrados(), cursos);
+}
+
+NCC_AMBOS_FONDOS(AsistenteCierre);
+
+TEST(Proceso, ElProgresoInternoEmpiezaEnUnoYNoPasaDelMaximo) {
+    frmProceso p;
+    auto* marco = p.findChild<QGroupBox*>(QStringLiteral("fraHistorico"));
+    auto* etiqueta = p.findChild<QLabel*>(QStringLiteral("lblHistorico"));
+    auto* barra = p.findChild<QProgressBar*>(QStringLiteral("prgHistorico"));
+    ASSERT_TRUE(marco && etiqueta && barra);
+    EXPECT_TRUE(marco->isHidden());
+    p.IniciarProgreso(3, QStringLiteral("Proceso de Paso de Datos a Histórico"));
+    EXPECT_FALSE(marco->isHidden());
+    EXPECT_EQ(marco->title(), QStringLiteral("Proceso de Paso de Datos a Histórico"));
+    EXPECT_EQ(etiqueta->text(), QStringLiteral("1/3"));
+    EXPECT_EQ(barra->value(), 1);
+    p.AumentarProgreso();
+    p.AumentarProgreso();
+    EXPECT_EQ(etiqueta->text(), QStringLiteral("3/3"));
+    p.AumentarProgreso();
+    EXPECT_EQ(etiqueta->text(), QStringLiteral("3/3"));
+    EXPECT_EQ(barra->value(), 3);
+    p.CerrarProgreso();
+    EXPECT_TRUE(marco->isHidden());
+}
+
+}  // namespace ncc::pruebas

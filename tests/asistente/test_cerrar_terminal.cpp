@@ -1,0 +1,61 @@
+// `ncc cerrar` typed on a terminal without --si asks the wizard's start
+// questions before it copies anything: answering No to the first one leaves
+// the school's files exactly as they were.
+#include "EscuelaCarpeta.h"
+#include "platform/Textos.h"
+#include <QCryptographicHash>
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+namespace ncc::pruebas {
+
+namespace {
+
+QString huella(const QString& carpeta) {
+    QStringList r;
+    for (const QFileInfo& fi : QDir(carpeta).entryInfoList({QStringLiteral("*.db")}, QDir::Files, QDir::Name)) {
+        QFile f(fi.filePath());
+        QCryptographicHash h(QCryptographicHash::Sha256);
+        if (f.open(QIODevice::ReadOnly)) h.addData(&f);
+        r << fi.fileName() + QLatin1Char('=') + QString::fromLatin1(h.result().toHex());
+    }
+    return r.join(QLatin1Char('\n'));
+}
+
+// Runs `ncc args` on a pseudo-terminal (script(1)) typing `entrada`;
+// answers what the terminal showed.
+QString enTerminal(const QStringList& args, const QByteArray& entrada, int* salida) {
+    QStringList partes{QStringLiteral("'") + qEnvironmentVariable("NCC_BIN") + QStringLiteral("'")};
+    for (const QString& a : args) partes << QStringLiteral("'") + a + QStringLiteral("'");
+    QProcess p;
+    p.start(QStringLiteral("script"), {QStringLiteral("-qefc"), partes.join(QLatin1Char(' ')), QStringLiteral("/dev/null")});
+    EXPECT_TRUE(p.waitForStarted());
+    p.write(entrada);
+    p.waitForBytesWritten();
+    EXPECT_TRUE(p.waitForFinished(120000));
+    *salida = p.exitCode();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+}  // namespace
+
+TEST(CerrarEnTerminal, PreguntaPrimeroPorLaOperacionIrreversibleYUnNoNoTocaNada) {
+    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty()) GTEST_SKIP() << "sin script(1)";
+    QTemporaryDir modelo;
+    crearEscuelaCarpeta(modelo.path(), 20);
+    auto escuela = copiarEscuelaCarpeta(modelo.path());
+    const QString antes = huella(escuela->path());
+    int salida = -1;
+    const QString visto = enTerminal({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path()}, "n\n", &salida);
+    EXPECT_EQ(salida, 2) << visto.toStdString();
+    // The first question is the warning; nothing else was asked after No.
+    const QString aviso = Texto(1183).section(QLatin1Char('.'), 0, 0);
+    EXPECT_TRUE(visto.contains(aviso)) << visto.toStdString();
+    EXPECT_FALSE(visto.contains(Texto(1185)));
+    EXPECT_FALSE(visto.contains(Texto(1180)));
+    EXPECT_EQ(huella(escuela->path()).toStdString(), antes.toStdString());
+}
+
+}  // namespace ncc::pruebas

@@ -1,0 +1,219 @@
+// The grid helper of the windows, driven on a real table: heading rows, the
+// stored colours, marking by mouse and keyboard, current and top row, and the
+// column widths kept per user.
+#include "platform/Ajustes.h"
+#include "platform/gui/Rejilla.h"
+#include <QHeaderView>
+#include <QSignalBlocker>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTest>
+#include <QUuid>
+#include <gtest/gtest.h>
+
+using namespace ncc;
+
+namespace {
+
+constexpr quint32 Amarillo = 65535;
+constexpr quint32 Azul = 16711680;
+constexpr quint32 Rojo = 255;
+
+QPoint centroFila(QTableWidget& t, int fila, int columna = 0) {
+    return t.visualItemRect(t.item(fila, columna)).center();
+}
+
+// A shown table of `n` rows under a heading every ten rows.
+struct Tabla {
+    QTableWidget tabla;
+    Rejilla* r = new Rejilla(&tabla);
+    explicit Tabla(int columnas = 2) {
+        QStringList titulos;
+        for (int c = 0; c < columnas; ++c) titulos << QStringLiteral("C%1").arg(c);
+        r->fijarColumnas(titulos);
+        tabla.resize(400, 200);
+        tabla.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&tabla));
+    }
+};
+
+}  // namespace
+
+TEST(Rejilla, EncabezadosDatosYColoresComoLosGuardabaLaSuite) {
+    EXPECT_EQ(Rejilla::aColor(Amarillo), QColor(255, 255, 0));
+    EXPECT_EQ(Rejilla::aColor(Azul), QColor(0, 0, 255));
+    EXPECT_EQ(Rejilla::aColor(33023), QColor(255, 128, 0));
+    EXPECT_EQ(Rejilla::aBGR(QColor(255, 128, 0)), 33023u);
+
+    Tabla t(3);
+    Rejilla& r = *t.r;
+    const int cab = r.agregarEncabezado(QStringLiteral("Primaria"));
+    const int f1 = r.agregarFila({QStringLiteral("    1º A"), QStringLiteral("x")}, 17);
+    const int f2 = r.agregarFila({QStringLiteral("    1º B")}, 18);
+    EXPECT_EQ(r.filas(), 3);
+    EXPECT_TRUE(r.esEncabezado(cab));
+    EXPECT_FALSE(r.esEncabezado(f1));
+    EXPECT_EQ(r.datoFila(cab).toInt(), 0);
+    EXPECT_EQ(r.datoFila(f2).toInt(), 18);
+    EXPECT_EQ(r.buscarFila(17), f1);
+    EXPECT_EQ(r.buscarFila(99), -1);
+    EXPECT_EQ(r.texto(f1, 1), QStringLiteral("x"));
+    EXPECT_EQ(r.texto(f2, 2), QString());
+
+    // The heading spans the grid, shows the fixed background and cannot be
+    // selected.
+    EXPECT_EQ(t.tabla.columnSpan(cab, 0), 3);
+    EXPECT_EQ(r.colorFondo(cab, 0), r.colorFondoFijo());
+    EXPECT_FALSE(t.tabla.item(cab, 0)->flags() & Qt::ItemIsSelectable);
+    EXPECT_TRUE(t.tabla.item(cab, 0)->font().bold());
+
+    // Own colours in the stored form; -1 gives the grid's back.
+    r.fijarColorFondoFila(f1, Amarillo);
+    r.fijarColorTexto(f2, 1, Rojo);
+    EXPECT_EQ(r.colorFondo(f1, 2), Amarillo);
+    EXPECT_EQ(t.tabla.item(f1, 0)->background().color(), QColor(255, 255, 0));
+    EXPECT_EQ(r.colorTexto(f2, 1), Rojo);
+    EXPECT_EQ(r.colorFondo(f2, 0), r.colorFondoRejilla());
+    r.fijarColorFondoFila(f1, -1);
+    EXPECT_EQ(r.colorFondo(f1, 0), r.colorFondoRejilla());
+
+    // The fixed column takes the header's background; emptying keeps titles.
+    r.fijarColumnaFija(true);
+    const int f3 = r.agregarFila({QStringLiteral("Ruiz, Ana"), QStringLiteral("Repite")}, 5);
+    EXPECT_EQ(r.colorFondo(f3, 0), r.colorFondoFijo());
+    EXPECT_EQ(r.colorFondo(f3, 1), r.colorFondoRejilla());
+    r.vaciar();
+    EXPECT_EQ(r.filas(), 0);
+    EXPECT_EQ(r.columnas(), 3);
+    EXPECT_EQ(t.tabla.horizontalHeaderItem(2)->text(), QStringLiteral("C2"));
+}
+
+TEST(Rejilla, ElClicYLaBarraEspaciadoraMarcanYDesmarcanSinTocarLosEncabezados) {
+    Tabla t(2);
+    Rejilla& r = *t.r;
+    r.agregarEncabezado(QStringLiteral("ESO"));
+    for (int i = 1; i <= 5; ++i) {
+        const int f = r.agregarFila({QStringLiteral("Alumno %1").arg(i), QStringLiteral("Promociona")}, i);
+        r.fijarColorTexto(f, 1, Azul);
+    }
+    QSignalSpy marcas(&*t.r, &Rejilla::marcaCambiada);
+
+    // Without the mode a click only moves the current row.
+    QTest::mouseClick(t.tabla.viewport(), Qt::LeftButton, {}, centroFila(t.tabla, 2));
+    EXPECT_EQ(r.filaActual(), 2);
+    EXPECT_EQ(marcas.count(), 0);
+
+    r.fijarMarcadoAlPulsar(true);
+    QTest::mouseClick(t.tabla.viewport(), Qt::LeftButton, {}, centroFila(t.tabla, 2));
+    ASSERT_EQ(marcas.count(), 1);
+    EXPECT_EQ(marcas.at(0).at(0).toInt(), 2);
+    EXPECT_TRUE(marcas.at(0).at(1).toBool());
+    EXPECT_TRUE(r.marcada(2));
+    EXPECT_EQ(r.colorFondo(2, 0), r.colorFondoSeleccion());
+    EXPECT_EQ(r.colorTexto(2, 1), r.colorTextoSeleccion());
+    EXPECT_TRUE(t.tabla.selectedItems().isEmpty());
+
+    // Space toggles the current row; a second click unmarks and the cell's
+    // own colour comes back.
+    r.fijarFilaActual(4);
+    QTest::keyClick(&t.tabla, Qt::Key_Space);
+    EXPECT_TRUE(r.marcada(4));
+    EXPECT_EQ(r.filasMarcadas(), (QList<int>{2, 4}));
+    QTest::mouseClick(t.tabla.viewport(), Qt::LeftButton, {}, centroFila(t.tabla, 2));
+    EXPECT_FALSE(r.marcada(2));
+    EXPECT_EQ(r.colorTexto(2, 1), Azul);
+    EXPECT_EQ(r.colorFondo(2, 1), r.colorFondoRejilla());
+
+    // A heading is never marked, by mouse or by program.
+    const int antes = int(marcas.count());
+    QTest::mouseClick(t.tabla.viewport(), Qt::LeftButton, {}, centroFila(t.tabla, 0));
+    r.marcar(0, true);
+    EXPECT_FALSE(r.marcada(0));
+    EXPECT_EQ(marcas.count(), antes);
+
+    // A colour set on a marked row waits under the selection colours.
+    r.marcar(3, true);
+    r.fijarColorTexto(3, 1, Rojo);
+    EXPECT_EQ(r.colorTexto(3, 1), r.colorTextoSeleccion());
+    r.marcar(3, false);
+    EXPECT_EQ(r.colorTexto(3, 1), Rojo);
+}
+
+TEST(Rejilla, FilaActualYFilaSuperiorSonElIndiceYElDesplazamiento) {
+    Tabla t(1);
+    Rejilla& r = *t.r;
+    for (int i = 0; i < 60; ++i) r.agregarFila({QStringLiteral("Fila %1").arg(i)}, i);
+    QSignalSpy cambios(&*t.r, &Rejilla::filaCambiada);
+
+    r.fijarFilaActual(3);
+    EXPECT_EQ(r.filaActual(), 3);
+    ASSERT_EQ(cambios.count(), 1);
+    EXPECT_EQ(cambios.at(0).at(0).toInt(), 3);
+    EXPECT_EQ(cambios.at(0).at(1).toInt(), -1);
+    EXPECT_EQ(t.tabla.selectedItems().size(), 1);
+
+    r.fijarFilaSuperior(20);
+    EXPECT_EQ(r.filaSuperior(), 20);
+    EXPECT_EQ(t.tabla.rowAt(1), 20);
+    EXPECT_GE(r.filasVisibles(), 3);
+
+    // Moving far scrolls the row into view; the keyboard moves it too.
+    r.fijarFilaActual(55);
+    EXPECT_LE(r.filaSuperior(), 55);
+    EXPECT_GE(r.filaSuperior() + r.filasVisibles(), 55);
+    QTest::keyClick(&t.tabla, Qt::Key_Up);
+    EXPECT_EQ(r.filaActual(), 54);
+    EXPECT_EQ(cambios.last().at(1).toInt(), 55);
+
+    // The program fills or moves it silently under a blocker.
+    const auto antes = cambios.count();
+    {
+        const QSignalBlocker llenando(t.r);
+        r.fijarFilaActual(1);
+    }
+    EXPECT_EQ(r.filaActual(), 1);
+    EXPECT_EQ(cambios.count(), antes);
+
+    r.redibujar(false);
+    EXPECT_FALSE(r.redibujando());
+    r.redibujar(true);
+    EXPECT_TRUE(r.redibujando());
+    r.fijarFilaActual(-1);
+    EXPECT_EQ(r.filaActual(), -1);
+}
+
+TEST(Rejilla, AnchosEnTwipsPorUsuarioConSusValoresPorDefecto) {
+    QTableWidget tabla;
+    Rejilla r(&tabla);
+    r.fijarColumnas({QStringLiteral("Alumno"), QStringLiteral("Promoción"), QStringLiteral("Fecha baja")});
+    const double dpi = tabla.logicalDpiX();
+    EXPECT_EQ(Rejilla::twipsAPixeles(1440, &tabla), qRound(dpi));
+    EXPECT_EQ(Rejilla::twipsAPixeles(1500, nullptr), 100);  // 15 twips a pixel at 96 dpi
+    EXPECT_EQ(Rejilla::pixelesATwips(100, nullptr), 1500);
+
+    // A school of its own, so a user's or another test's widths never mix in.
+    const QString centro = QStringLiteral("Rejilla ") + QUuid::createUuid().toString(QUuid::Id128);
+    const QList<AnchoColumna> defectos{{QStringLiteral("Nombre"), 3495},
+                                       {QStringLiteral("Promoción"), 990},
+                                       {QStringLiteral("FechaBaja"), 990}};
+    r.leerAnchos(centro, QStringLiteral("CierreAlumnos"), defectos);
+    EXPECT_EQ(tabla.columnWidth(0), Rejilla::twipsAPixeles(3495, &tabla));
+    EXPECT_EQ(tabla.columnWidth(2), Rejilla::twipsAPixeles(990, &tabla));
+
+    // Stored as decimal text of twips under the given names.
+    tabla.setColumnWidth(1, Rejilla::twipsAPixeles(1500, &tabla));
+    r.guardarAnchos(centro, QStringLiteral("CierreAlumnos"),
+                    {QStringLiteral("Nombre"), QStringLiteral("Promoción"), QStringLiteral("FechaBaja")});
+    const QVariant guardado = Ajustes::leer(centro, QStringLiteral("CierreAlumnos"), QStringLiteral("Promoción"));
+    EXPECT_EQ(guardado.toString(), QString::number(r.anchoTwips(1)));
+    EXPECT_NEAR(guardado.toString().toInt(), 1500, 30);
+
+    // A damaged value falls back to the default; a good one is taken.
+    Ajustes::escribir(centro, QStringLiteral("CierreAlumnos"), QStringLiteral("Nombre"), QStringLiteral("ancho"));
+    Ajustes::escribir(centro, QStringLiteral("CierreAlumnos"), QStringLiteral("FechaBaja"), QStringLiteral("-5"));
+    tabla.setColumnWidth(1, 10);
+    r.leerAnchos(centro, QStringLiteral("CierreAlumnos"), defectos);
+    EXPECT_EQ(tabla.columnWidth(0), Rejilla::twipsAPixeles(3495, &tabla));
+    EXPECT_EQ(tabla.columnWidth(1), Rejilla::twipsAPixeles(guardado.toString().toInt(), &tabla));
+    EXPECT_EQ(tabla.columnWidth(2), Rejilla::twipsAPixeles(990, &tabla));
+}

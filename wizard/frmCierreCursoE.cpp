@@ -1,0 +1,182 @@
+#include "wizard/frmCierreCursoE.h"
+#include "ui_frmCierreCursoE.h"
+#include "engine/ComprobacionesCierre.h"
+#include "engine/cIFunciones.h"
+#include "entry/cConfiguracion.h"
+#include "platform/Error.h"
+#include "platform/Mensajes.h"
+#include "platform/gui/Ayuda.h"
+#include "wizard/ContextoAsistente.h"
+#include "wizard/frmProceso.h"
+#include <QApplication>
+#include <QIcon>
+
+namespace ncc {
+
+namespace {
+
+constexpr int NombreObligatorio = 1181;
+constexpr int AbandonarAsistente = 2180;
+
+const cConfiguracion& configuracion() {
+    const cConfiguracion* c = ConfiguracionActual();
+    if (!c) throw Error(errores::PropiedadNoEncontrada, QStringLiteral("No hay una sesión del centro"));
+    return *c;
+}
+
+Conexion& conexionCentro() {
+    Conexion* c = configuracion().conLocalCentro();
+    if (!c) throw Error(errores::ConexionCerrada, QStringLiteral("No hay conexión con la base de datos del centro"));
+    return *c;
+}
+
+}  // namespace
+
+frmCierreCursoE::frmCierreCursoE(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::frmCierreCursoE>()) {
+    ui_->setupUi(this);
+    ui_->txtCursoPromocion->setMaxLength(LongitudNombreCurso);
+    connect(ui_->cmdCierreCursoE_0, &QPushButton::clicked, this, &frmCierreCursoE::Ayuda);
+    connect(ui_->cmdCierreCursoE_1, &QPushButton::clicked, this, &frmCierreCursoE::Siguiente);
+    connect(ui_->cmdCierreCursoE_2, &QPushButton::clicked, this, &frmCierreCursoE::Salir);
+}
+
+frmCierreCursoE::~frmCierreCursoE() = default;
+
+void frmCierreCursoE::PrepararBotones() {
+    Botones_ = ConjuntoBotones();
+    Botones_.poner(0, ui_->cmdCierreCursoE_0);
+    Botones_.poner(1, ui_->cmdCierreCursoE_1);
+    Botones_.poner(2, ui_->cmdCierreCursoE_2);
+}
+
+void frmCierreCursoE::cargar() {
+    Mostrar_ = false;
+    try {
+        PrepararBotones();
+        const cConfiguracion& conf = configuracion();
+        if (!conf.RutaIcono().isEmpty()) setWindowIcon(QIcon(conf.RutaIcono()));
+        interfaz_.Activar(Botones_, 1, 1);
+        interfaz_.CargarTextos(this);
+        ui_->lblEtiqueta_2->setText(QStringLiteral("(*) ") + ui_->lblEtiqueta_2->text());
+
+        const InicioCierre inicio = ComprobarInicioCierre(conf);
+        Secciones_ = inicio.Secciones;
+        Actividades_ = inicio.Actividades;
+        if (!inicio.Mostrar) return;
+
+        ui_->lblCentro->setText(conf.NombreCentro());
+        ui_->lblCursoActual->setText(conf.CursoEscolar());
+        Mostrar_ = true;
+    } catch (const Error& e) {
+        Mostrar_ = false;
+        mostrarError(e);
+    }
+}
+
+void frmCierreCursoE::Ayuda() {
+    interfaz_.Activar(Botones_, 0);
+    PedirAyuda(this);
+    interfaz_.Activar(Botones_, 1);
+}
+
+void frmCierreCursoE::Siguiente() {
+    const QString nombre = ui_->txtCursoPromocion->text().trimmed();
+    if (nombre.isEmpty()) {
+        avisar(NombreObligatorio, Icono::Informacion);
+        ui_->txtCursoPromocion->setFocus();
+        return;
+    }
+    NuevoCursoEscolar_ = nombre;
+    interfaz_.Activar(Botones_, 0);
+    if (Secciones_) CargarFormularioSecciones();
+    else if (Actividades_) CargarFormularioActividades();
+    if (!CerrandoAsistente_) {
+        interfaz_.Activar(Botones_, 1);
+        return;
+    }
+    done(QDialog::Accepted);
+    Asistente().CierreCursoE.clear();
+}
+
+void frmCierreCursoE::Salir() {
+    if (Mostrar_ && !preguntar(AbandonarAsistente)) return;
+    CerrarAsistente();
+    done(QDialog::Rejected);
+    Asistente().CierreCursoE.clear();
+}
+
+void frmCierreCursoE::reject() {
+    if (CerrandoAsistente_) QDialog::reject();
+    else Salir();
+}
+
+void frmCierreCursoE::CargarFormularioSecciones() {
+    // The student page replaces this: MostrarPagina(Asistente().CierreAlumnos,
+    // [this] { setSeccionesCargadas(true); });
+    CerrarConArbolesPorDefecto();
+}
+
+void frmCierreCursoE::CargarFormularioActividades() {
+    // The activity page replaces this: MostrarPagina(Asistente().CierreActividades,
+    // [this] { setActividadesCargadas(true); });
+    CerrarConArbolesPorDefecto();
+}
+
+void frmCierreCursoE::CerrarConArbolesPorDefecto() {
+    const auto& fuente = FuenteArbolesPorDefecto();
+    if (!fuente) {
+        avisarTexto(QStringLiteral("Las páginas de selección de alumnos y de actividades no están disponibles."),
+                    Icono::Informacion);
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        Asistente().Provisionales = fuente();
+        QApplication::restoreOverrideCursor();
+    } catch (const Error& e) {
+        QApplication::restoreOverrideCursor();
+        mostrarError(e);
+        return;
+    }
+    // The default plan decides for every section and every activity.
+    setSeccionesCargadas(Secciones_);
+    setActividadesCargadas(Actividades_);
+    CerrarCursoEscolar();
+}
+
+void frmCierreCursoE::CerrarAsistente() {
+    CerrandoAsistente_ = true;
+    ContextoAsistente& a = Asistente();
+    if (ActividadesCargadas_) {
+        a.PrecioActividad.clear();
+        a.CierreActividades.clear();
+    }
+    if (SeccionesCargadas_) a.CierreAlumnos.clear();
+    TerminarPaginas();
+}
+
+void frmCierreCursoE::CerrarCursoEscolar() {
+    try {
+        if (!ConfirmarInicioProceso(conexionCentro(), Actividades_, ActividadesCargadas_)) return;
+    } catch (const Error& e) {
+        mostrarError(e);
+        return;
+    }
+    ContextoAsistente& a = Asistente();
+    QWidget* encima = QApplication::activeModalWidget();
+    QPointer<frmProceso> proceso = new frmProceso(encima ? encima : this);
+    a.Proceso = proceso;
+    proceso->cargar();
+    if (!proceso->Mostrar()) {
+        delete proceso.data();
+        a.Proceso.clear();
+        return;
+    }
+    proceso->exec();
+    const bool cerrar = proceso && proceso->CerrarAsistente();
+    delete proceso.data();
+    a.Proceso.clear();
+    if (cerrar) CerrarAsistente();
+}
+
+}  // namespace ncc
