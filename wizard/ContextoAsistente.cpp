@@ -1,4 +1,7 @@
 #include "wizard/ContextoAsistente.h"
+#include "wizard/frmCierreActividades.h"
+#include "wizard/frmCierreAlumnos.h"
+#include "wizard/frmCierreCursoE.h"
 
 namespace ncc {
 
@@ -27,11 +30,16 @@ std::function<ArbolesCierre()>& FuenteArbolesPorDefecto() {
 // The student and activity pages plug in here: once they exist, these
 // read their Secciones() and Actividades() when their page was shown.
 std::shared_ptr<Coleccion<cCurso>> SeccionesDelAsistente() {
-    return Asistente().Provisionales.secciones;
+    const ContextoAsistente& a = Asistente();
+    if (a.CierreAlumnos && a.CierreCursoE && a.CierreCursoE->SeccionesCargadas()) return a.CierreAlumnos->Secciones();
+    return a.Provisionales.secciones;
 }
 
 std::shared_ptr<Coleccion<cActividad>> ActividadesDelAsistente() {
-    return Asistente().Provisionales.actividades;
+    const ContextoAsistente& a = Asistente();
+    if (a.CierreActividades && a.CierreCursoE && a.CierreCursoE->ActividadesCargadas())
+        return a.CierreActividades->Actividades();
+    return a.Provisionales.actividades;
 }
 
 }  // namespace ncc

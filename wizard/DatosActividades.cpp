@@ -42,6 +42,11 @@ bool hayDatosActividades(Conexion& centro) {
 
 void guardarDatosActividades(Conexion& centro, const Coleccion<cActividad>& actividades) {
     Transaccion t(centro);
+    escribirDatosActividades(centro, actividades);
+    t.confirmar();
+}
+
+void escribirDatosActividades(Conexion& centro, const Coleccion<cActividad>& actividades) {
     ejecutar(centro, QStringLiteral("DELETE FROM CIERRECURSO_ACTIVIDAD"));
     ejecutar(centro, QStringLiteral("DELETE FROM CIERRECURSO_ACTIVIDAD_ALUMNO"));
     ejecutar(centro, QStringLiteral("DELETE FROM CIERRECURSO_ACTIVIDAD_PRECIO_TIPOALUMNO"));
@@ -58,7 +63,6 @@ void guardarDatosActividades(Conexion& centro, const Coleccion<cActividad>& acti
                      {id, m->IDAlumno(), m->Pasar() ? Verdadero : 0, textoNoNulo(m->Euros()),
                       textoNoNulo(m->Pesetas())});
     }
-    t.confirmar();
 }
 
 void cargarDatosActividades(Conexion& centro, Coleccion<cActividad>& actividades, const Coleccion<cCurso>* secciones) {

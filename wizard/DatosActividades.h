@@ -20,6 +20,8 @@ bool hayDatosActividades(Conexion& centro);
 // in one transaction: a save that fails half-way leaves the previous set as
 // it was. Raises ncc::Error on a database failure.
 void guardarDatosActividades(Conexion& centro, const Coleccion<cActividad>& actividades);
+// The same statements inside the caller's transaction.
+void escribirDatosActividades(Conexion& centro, const Coleccion<cActividad>& actividades);
 
 // Brings the stored set back onto `actividades` as the page has just read
 // them (every activity unpromoted): each stored activity that still exists is

@@ -8,23 +8,27 @@
 #include "platform/Mensajes.h"
 #include "platform/Reloj.h"
 #include "platform/Textos.h"
+#include "platform/gui/Ayuda.h"
+#include "platform/gui/Rejilla.h"
 #include "wizard/DatosActividades.h"
+#include "wizard/ContextoAsistente.h"
 #include "wizard/LecturaActividades.h"
+#include "wizard/frmCierreAlumnos.h"
+#include "wizard/frmCierreCursoE.h"
+#include "wizard/modCierreCurso.h"
 #include "wizard/frmPrecioActividad.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QIcon>
-#include <QKeyEvent>
-#include <QScrollBar>
+#include <QSignalBlocker>
 
 namespace ncc {
 
 namespace {
 
 const QString kSeccionAnchos = QStringLiteral("CierreActividades");
-constexpr int TwipsPorPixel = 15;
-const QColor kAmarillo(255, 255, 0);
+constexpr qint64 kAmarillo = 65535;
 
 // Rows of the button table.
 enum FilaBoton { Ayuda, Cancelar, Anterior, Finalizar, Promocionar, Deshacer, Guardar, Cargar, PreciosBoton };
@@ -65,31 +69,15 @@ frmCierreActividades::frmCierreActividades(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::frmCierreActividades>()) {
     ui->setupUi(this);
 
-    auto* ra = ui->msgActividades;
-    ra->setColumnCount(1);
-    auto* titulo = new QTableWidgetItem(Texto(3170));
-    titulo->setData(Qt::UserRole, 3170);
-    ra->setHorizontalHeaderItem(0, titulo);
-    ra->horizontalHeader()->setStretchLastSection(true);
-    ra->verticalHeader()->hide();
-    ra->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ra->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ra->setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(ra, &QTableWidget::currentCellChanged, this,
-            [this](int fila, int, int, int) { elegirActividad(fila); });
+    rejActividades_ = new Rejilla(ui->msgActividades);
+    rejActividades_->fijarColumnasPorTexto({3170});
+    ui->msgActividades->horizontalHeader()->setStretchLastSection(true);
+    connect(rejActividades_, &Rejilla::filaCambiada, this, [this](int fila, int) { elegirActividad(fila); });
 
-    auto* rm = ui->msgAlumnos;
-    rm->setColumnCount(6);
-    for (int c = 0; c < 6; ++c) {
-        auto* t = new QTableWidgetItem(Texto(kColumnas[c].titulo));
-        t->setData(Qt::UserRole, kColumnas[c].titulo);
-        rm->setHorizontalHeaderItem(c, t);
-    }
-    rm->verticalHeader()->hide();
-    rm->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    rm->setSelectionMode(QAbstractItemView::NoSelection);
-    connect(rm, &QTableWidget::cellClicked, this, [this](int fila, int) { alternarMiembro(fila); });
-    rm->installEventFilter(this);
+    rejAlumnos_ = new Rejilla(ui->msgAlumnos);
+    rejAlumnos_->fijarColumnasPorTexto({3173, 3174, 3175, 3176, 3177, 3178});
+    rejAlumnos_->fijarColumnaFija(true);
+    connect(rejAlumnos_, &Rejilla::marcaCambiada, this, &frmCierreActividades::alMarcarMiembro);
 
     ui->fraCursos->setMaximumWidth(260);
     ui->dtpFechaInicio->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
@@ -127,24 +115,27 @@ Conexion& frmCierreActividades::centro() const {
 }
 
 std::shared_ptr<Coleccion<cCurso>> frmCierreActividades::secciones() const {
-    return secciones_ ? secciones_() : nullptr;
+    if (secciones_) return secciones_();
+    // The student page's decisions count once it has been shown.
+    const ContextoAsistente& a = Asistente();
+    if (a.CierreCursoE && a.CierreCursoE->SeccionesCargadas() && a.CierreAlumnos) return a.CierreAlumnos->Secciones();
+    return nullptr;
 }
 
 qint32 frmCierreActividades::IDActividad() const {
-    const int fila = ui->msgActividades->currentRow();
-    if (fila < 0 || !ui->msgActividades->item(fila, 0)) return 0;
-    return ui->msgActividades->item(fila, 0)->data(Qt::UserRole).toInt();
+    const int fila = rejActividades_->filaActual();
+    return fila < 0 ? 0 : rejActividades_->datoFila(fila).toInt();
 }
 
 std::shared_ptr<cActividad> frmCierreActividades::actividadActual() const {
     return Actividades_->buscar(Coleccion<cActividad>::clave(IDActividad()));
 }
 
-QColor frmCierreActividades::ColoresEstado(int codigo) {
+long frmCierreActividades::ColoresEstado(int codigo) {
     switch (codigo) {
-    case 1: return QColor(0, 0, 255);
-    case 2: return QColor(255, 0, 0);
-    default: return QColor(0, 0, 0);
+    case 1: return 16711680;  // blue
+    case 2: return 255;       // red
+    default: return 0;
     }
 }
 
@@ -182,31 +173,25 @@ void frmCierreActividades::leerActividades() {
 }
 
 void frmCierreActividades::llenarGridActividades() {
-    auto* r = ui->msgActividades;
     llenandoActividades_ = true;
-    r->setRowCount(0);
+    rejActividades_->vaciar();
     for (const auto& a : *Actividades_) {
-        const int fila = r->rowCount();
-        r->insertRow(fila);
-        auto* celda = new QTableWidgetItem(nombres_.value(a->IDActividad()));
-        celda->setData(Qt::UserRole, a->IDActividad());
-        r->setItem(fila, 0, celda);
+        const int fila = rejActividades_->agregarFila({nombres_.value(a->IDActividad())}, a->IDActividad());
         pintarActividad(fila);
     }
     llenandoActividades_ = false;
     // The first activity opens at once.
     filaActual_ = -1;
-    if (r->rowCount() > 0) {
-        r->setCurrentCell(0, 0);
+    if (rejActividades_->filas() > 0) {
+        rejActividades_->fijarFilaActual(0);
         if (filaActual_ != 0) elegirActividad(0);
     }
 }
 
 void frmCierreActividades::pintarActividad(int fila) {
-    QTableWidgetItem* celda = ui->msgActividades->item(fila, 0);
-    if (!celda) return;
-    const auto a = Actividades_->buscar(Coleccion<cActividad>::clave(celda->data(Qt::UserRole).toInt()));
-    celda->setBackground(a && a->Promocionada() ? QBrush(kAmarillo) : ui->msgActividades->palette().base());
+    if (fila < 0 || fila >= rejActividades_->filas()) return;
+    const auto a = Actividades_->buscar(Coleccion<cActividad>::clave(rejActividades_->datoFila(fila).toInt()));
+    rejActividades_->fijarColorFondoFila(fila, a && a->Promocionada() ? kAmarillo : -1);
 }
 
 // ---------------------------------------------------------------------------
@@ -307,28 +292,25 @@ void frmCierreActividades::cargarMiembros() {
 
 void frmCierreActividades::leerAnchos(int visibles) {
     const bool muchos = visibles >= 8;
-    for (int c = 0; c < 6; ++c) {
-        const int defecto = muchos ? kColumnas[c].defectoMuchos : kColumnas[c].defectoPocos;
-        const int twips =
-            Ajustes::leer(nombreCentro(), kSeccionAnchos, QString::fromLatin1(kColumnas[c].nombre), defecto).toInt();
-        ui->msgAlumnos->setColumnWidth(c, qMax(20, twips / TwipsPorPixel));
-    }
+    QList<AnchoColumna> anchos;
+    for (const Columna& c : kColumnas)
+        anchos.append({QString::fromLatin1(c.nombre), muchos ? c.defectoMuchos : c.defectoPocos});
+    rejAlumnos_->leerAnchos(nombreCentro(), kSeccionAnchos, anchos);
     anchosLeidos_ = true;
 }
 
 void frmCierreActividades::guardarAnchos() {
     if (!anchosLeidos_) return;
-    for (int c = 0; c < 6; ++c)
-        Ajustes::escribir(nombreCentro(), kSeccionAnchos, QString::fromLatin1(kColumnas[c].nombre),
-                          ui->msgAlumnos->columnWidth(c) * TwipsPorPixel);
+    QStringList nombres;
+    for (const Columna& c : kColumnas) nombres << QString::fromLatin1(c.nombre);
+    rejAlumnos_->guardarAnchos(nombreCentro(), kSeccionAnchos, nombres);
 }
 
 void frmCierreActividades::llenarGridMiembros(const Coleccion<cAlumnoActividad>& miembros, bool mantenerScroll) {
-    auto* r = ui->msgAlumnos;
-    const int scroll = r->verticalScrollBar()->value();
+    const int superior = rejAlumnos_->filaSuperior();
     guardarAnchos();
     llenandoMiembros_ = true;
-    r->setUpdatesEnabled(false);
+    rejAlumnos_->redibujar(false);
 
     // The price rows in use are those of the members shown.
     bool noTipos = true, noCursos = true;
@@ -340,33 +322,27 @@ void frmCierreActividades::llenarGridMiembros(const Coleccion<cAlumnoActividad>&
 
     int visibles = 0;
     for (const auto& m : miembros) visibles += m->Visible() ? 1 : 0;
-    r->setRowCount(0);
-    r->setRowCount(visibles);
+    rejAlumnos_->vaciar();
     leerAnchos(visibles);
-    int fila = 0;
     for (const auto& m : miembros) {
         if (!m->Visible()) continue;
         m->setSeleccionado(false);
-        const QString textos[] = {m->Apellido1() + QLatin1Char(' ') + m->Apellido2() + QStringLiteral(", ") + m->Nombre(),
-                                  m->TipoAlumno(),
-                                  textoUnido({m->TipoEnsenanza(), m->Curso(), m->Seccion()}),
-                                  Texto(m->Pasar() ? 3179 : 3180),
-                                  m->Euros(),
-                                  m->Pesetas()};
-        for (int c = 0; c < 6; ++c) {
-            auto* celda = new QTableWidgetItem(textos[c]);
-            if (c >= 4) celda->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (c == ColumnaPasar) celda->setTextAlignment(Qt::AlignCenter);
-            r->setItem(fila, c, celda);
-        }
-        r->item(fila, 0)->setData(Qt::UserRole, m->IDAlumno());
-        pintarMiembro(fila, *m);
-        ++fila;
+        const int fila = rejAlumnos_->agregarFila(
+            {m->Apellido1() + QLatin1Char(' ') + m->Apellido2() + QStringLiteral(", ") + m->Nombre(), m->TipoAlumno(),
+             textoUnido({m->TipoEnsenanza(), m->Curso(), m->Seccion()}), Texto(m->Pasar() ? 3179 : 3180), m->Euros(),
+             m->Pesetas()},
+            m->IDAlumno());
+        rejAlumnos_->fijarColorTexto(fila, ColumnaPasar, ColoresEstado(m->Pasar() ? 1 : 2));
+        auto* t = rejAlumnos_->tabla();
+        t->item(fila, ColumnaPasar)->setTextAlignment(Qt::AlignCenter);
+        for (int c : {4, 5}) t->item(fila, c)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
-    r->setCurrentCell(-1, -1);
-    if (mantenerScroll) r->verticalScrollBar()->setValue(scroll);
-    else r->scrollToTop();
-    r->setUpdatesEnabled(true);
+    {
+        const QSignalBlocker bloqueo(rejAlumnos_);
+        rejAlumnos_->fijarFilaActual(-1);
+    }
+    rejAlumnos_->fijarFilaSuperior(mantenerScroll ? superior : 0);
+    rejAlumnos_->redibujar(true);
     llenandoMiembros_ = false;
 
     NoCursos_ = noCursos;
@@ -375,54 +351,26 @@ void frmCierreActividades::llenarGridMiembros(const Coleccion<cAlumnoActividad>&
     ui->cmdAceptar->setEnabled(false);
 }
 
-void frmCierreActividades::pintarMiembro(int fila, const cAlumnoActividad& m) {
-    auto* r = ui->msgAlumnos;
-    const QPalette& pal = r->palette();
-    for (int c = 0; c < 6; ++c) {
-        QTableWidgetItem* celda = r->item(fila, c);
-        if (!celda) continue;
-        if (m.Seleccionado()) {
-            celda->setBackground(pal.highlight());
-            celda->setForeground(pal.highlightedText());
-        } else {
-            celda->setBackground(pal.base());
-            celda->setForeground(c == ColumnaPasar ? QBrush(ColoresEstado(m.Pasar() ? 1 : 2)) : pal.text());
-        }
-    }
-}
 
-void frmCierreActividades::alternarMiembro(int fila) {
-    if (llenandoMiembros_ || Estado_ != 2) return;
-    QTableWidgetItem* celda = ui->msgAlumnos->item(fila, 0);
-    if (!celda) return;
-    const auto m = MiembrosActividad_->buscar(Coleccion<cAlumnoActividad>::clave(celda->data(Qt::UserRole).toInt()));
-    if (!m) return;
-    m->setSeleccionado(!m->Seleccionado());
-    pintarMiembro(fila, *m);
-    bool alguno = false;
-    for (const auto& x : *MiembrosActividad_) alguno = alguno || (x->Visible() && x->Seleccionado());
-    ui->cmdAceptar->setEnabled(alguno);
+void frmCierreActividades::alMarcarMiembro(int fila, bool marcada) {
+    if (llenandoMiembros_) return;
+    const auto m = MiembrosActividad_->buscar(Coleccion<cAlumnoActividad>::clave(rejAlumnos_->datoFila(fila).toInt()));
+    if (m) m->setSeleccionado(marcada);
+    ui->cmdAceptar->setEnabled(!rejAlumnos_->filasMarcadas().isEmpty());
 }
 
 void frmCierreActividades::marcarTodos(bool marcar) {
-    auto* r = ui->msgAlumnos;
-    r->setUpdatesEnabled(false);
-    for (int fila = 0; fila < r->rowCount(); ++fila) {
-        const auto m =
-            MiembrosActividad_->buscar(Coleccion<cAlumnoActividad>::clave(r->item(fila, 0)->data(Qt::UserRole).toInt()));
-        if (m && m->Seleccionado() != marcar) alternarMiembro(fila);
+    rejAlumnos_->redibujar(false);
+    for (int fila = 0; fila < rejAlumnos_->filas(); ++fila) {
+        rejAlumnos_->marcar(fila, marcar);
+        alMarcarMiembro(fila, marcar);
     }
-    r->setUpdatesEnabled(true);
+    rejAlumnos_->redibujar(true);
 }
 
 void frmCierreActividades::desmarcarTodos() {
     for (const auto& m : *MiembrosActividad_) m->setSeleccionado(false);
-    auto* r = ui->msgAlumnos;
-    for (int fila = 0; fila < r->rowCount(); ++fila) {
-        const auto m =
-            MiembrosActividad_->buscar(Coleccion<cAlumnoActividad>::clave(r->item(fila, 0)->data(Qt::UserRole).toInt()));
-        if (m) pintarMiembro(fila, *m);
-    }
+    for (int fila = 0; fila < rejAlumnos_->filas(); ++fila) rejAlumnos_->marcar(fila, false);
     ui->cmdAceptar->setEnabled(false);
 }
 
@@ -454,6 +402,8 @@ void frmCierreActividades::setPrecios(bool valor) {
 
 void frmCierreActividades::setEstado(int estado) {
     Estado_ = estado;
+    // Members are marked only while the activity is being edited.
+    rejAlumnos_->fijarMarcadoAlPulsar(estado == 2);
     if (estado == 1) bloquearActividades(false);
     else if (estado == 2) bloquearActividades(true);
 }
@@ -525,7 +475,7 @@ bool frmCierreActividades::confirmarActividad() {
         a->Alumnos()->Add(actividades::copiarMiembro(*m), Coleccion<cAlumnoActividad>::clave(m->IDAlumno()));
     }
     a->setPromocionada(true);
-    pintarActividad(ui->msgActividades->currentRow());
+    pintarActividad(rejActividades_->filaActual());
     ActividadRefrescar_ = true;
     return true;
 }
@@ -555,8 +505,7 @@ void frmCierreActividades::deshacer() {
 void frmCierreActividades::desmarcarActividad(cActividad& a) {
     a.setAlumnos(std::make_shared<Coleccion<cAlumnoActividad>>());
     a.setPromocionada(false);
-    for (int fila = 0; fila < ui->msgActividades->rowCount(); ++fila)
-        if (ui->msgActividades->item(fila, 0)->data(Qt::UserRole).toInt() == a.IDActividad()) pintarActividad(fila);
+    pintarActividad(rejActividades_->buscarFila(a.IDActividad()));
 }
 
 void frmCierreActividades::copiarEnTrabajo(const Coleccion<cAlumnoActividad>& miembros) {
@@ -572,13 +521,18 @@ void frmCierreActividades::establecerPrecios() {
     const auto a = actividadActual();
     if (!a) return;
     frmPrecioActividad precios(this);
+    Asistente().PrecioActividad = &precios;
     precios.setAlumnos(MiembrosActividad_);
     precios.setTipoAlumnos(a->TipoAlumnos());
     precios.setCursos(a->Cursos());
     precios.setPreciosActividad(Precios_, NoTipos_, NoCursos_);
     precios.cargar();
-    if (!precios.Mostrar()) return;
+    if (!precios.Mostrar()) {
+        Asistente().PrecioActividad.clear();
+        return;
+    }
     precios.exec();
+    Asistente().PrecioActividad.clear();
     if (precios.Actualizar()) llenarGridMiembros(*MiembrosActividad_, true);
 }
 
@@ -589,25 +543,6 @@ void frmCierreActividades::SincronizarMiembros(const Coleccion<cAlumnoActividad>
     if (const auto s = secciones()) actividades::sincronizarMiembros(miembros, *s);
 }
 
-void frmCierreActividades::SincronizarAlumnos(const Coleccion<cAlumno>& alumnos) {
-    QList<std::shared_ptr<cActividad>> tocadas;
-    for (const auto& al : alumnos) {
-        const QStringList ids = al->Actividades().split(QLatin1Char(','), Qt::SkipEmptyParts);
-        for (const QString& id : ids) {
-            const auto a = Actividades_->buscar(id.trimmed());
-            if (!a || !a->Promocionada()) continue;
-            const auto m = a->Alumnos()->buscar(Coleccion<cAlumnoActividad>::clave(al->IDAlumno()));
-            if (!m) continue;
-            m->setTipoEnsenanza(al->NTipoEnsenanza());
-            m->setIDCurso(al->NIDCurso());
-            m->setCurso(al->NCurso());
-            m->setSeccion(al->NSeccion());
-            m->setVisible(!al->Baja());
-            if (!tocadas.contains(a)) tocadas << a;
-        }
-    }
-    for (const auto& a : tocadas) actividades::marcarPreciosEnUso(*a, *a->Alumnos());
-}
 
 void frmCierreActividades::RefrescarGrid() {
     const auto a = actividadActual();
@@ -645,7 +580,7 @@ void frmCierreActividades::cargarGuardados() {
     CursorEspera reloj;
     interfaz_.Activar(Botones_, 0);
     ui->fraBloqueoTotal->setEnabled(false);
-    const int fila = ui->msgActividades->currentRow();
+    const int fila = rejActividades_->filaActual();
     try {
         // The page starts again from the database; every decision in
         // memory gives way to the stored ones.
@@ -654,13 +589,13 @@ void frmCierreActividades::cargarGuardados() {
         const auto s = secciones();
         actividades::cargarDatosActividades(centro(), *Actividades_, s.get());
         llenandoActividades_ = true;
-        for (int f = 0; f < ui->msgActividades->rowCount(); ++f) pintarActividad(f);
+        for (int f = 0; f < rejActividades_->filas(); ++f) pintarActividad(f);
         if (s)
             for (const auto& a : *Actividades_)
                 if (a->Promocionada()) actividades::sincronizarMiembros(*a->Alumnos(), *s);
-        if (fila >= 0 && fila < ui->msgActividades->rowCount()) ui->msgActividades->setCurrentCell(fila, 0);
+        if (fila >= 0 && fila < rejActividades_->filas()) rejActividades_->fijarFilaActual(fila);
         llenandoActividades_ = false;
-        filaActual_ = ui->msgActividades->currentRow();
+        filaActual_ = rejActividades_->filaActual();
         mostrarActividadActual();
     } catch (const Error& e) {
         llenandoActividades_ = false;
@@ -682,14 +617,14 @@ void frmCierreActividades::cargarGuardados() {
 
 void frmCierreActividades::ayuda() {
     interfaz_.Activar(Botones_, 0);
-    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QApplication::sendEvent(this, &f1);
+    PedirAyuda(this);
     interfaz_.Activar(Botones_, 2);
 }
 
 void frmCierreActividades::cancelar() {
     if (!preguntar(2180)) return;
     if (cerrarAsistente_) cerrarAsistente_();
+    else if (Asistente().CierreCursoE) Asistente().CierreCursoE->CerrarAsistente();
     else reject();
 }
 
@@ -698,22 +633,16 @@ void frmCierreActividades::anterior() {
     hide();
 }
 
-bool frmCierreActividades::hayAlumnosSinDestino() const {
-    const auto s = secciones();
-    if (!s) return false;
-    for (const auto& seccion : *s) {
-        if (!seccion->Promocionada()) continue;
-        for (const auto& al : *seccion->Alumnos())
-            if ((al->Promociona() || al->Repite()) && al->NIDTipoEnsenanza() == 0 && al->NIDCurso() == 0 &&
-                al->NIDSeccion() == 0)
-                return true;
-    }
-    return false;
+bool frmCierreActividades::cerrandoAsistente() const {
+    if (cerrandoAsistente_) return cerrandoAsistente_();
+    const ContextoAsistente& a = Asistente();
+    return a.CierreCursoE && a.CierreCursoE->CerrandoAsistente();
 }
 
 void frmCierreActividades::finalizar() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool sinDestino = hayAlumnosSinDestino();
+    const auto s = secciones();
+    const bool sinDestino = s && HayAlumnosSinDestino(*s);
     QApplication::restoreOverrideCursor();
     if (sinDestino &&
         !preguntarTexto(QStringLiteral("¡Atención! Existen alumnos promocionados o que repiten que no tienen asignado "
@@ -722,11 +651,12 @@ void frmCierreActividades::finalizar() {
         return;
     guardarAnchos();
     if (finalizar_) finalizar_();
+    else if (Asistente().CierreCursoE) Asistente().CierreCursoE->CerrarCursoEscolar();
     else accept();
 }
 
 void frmCierreActividades::closeEvent(QCloseEvent* e) {
-    if (cerrandoAsistente_ && cerrandoAsistente_()) {
+    if (cerrandoAsistente()) {
         guardarAnchos();
         e->accept();
         return;
@@ -736,15 +666,5 @@ void frmCierreActividades::closeEvent(QCloseEvent* e) {
     anterior();
 }
 
-bool frmCierreActividades::eventFilter(QObject* o, QEvent* e) {
-    if (o == ui->msgAlumnos && e->type() == QEvent::KeyPress) {
-        auto* tecla = static_cast<QKeyEvent*>(e);
-        if (tecla->key() == Qt::Key_Space) {
-            alternarMiembro(ui->msgAlumnos->currentRow());
-            return true;
-        }
-    }
-    return QDialog::eventFilter(o, e);
-}
 
 }  // namespace ncc

@@ -9,7 +9,6 @@
 #include "entry/cAlumno.h"
 #include "entry/cCurso.h"
 #include "entry/gui/cIInterface.h"
-#include <QColor>
 #include <QDialog>
 #include <QHash>
 #include <functional>
@@ -24,6 +23,7 @@ class frmCierreActividades;
 namespace ncc {
 
 class Conexion;
+class Rejilla;
 
 class frmCierreActividades : public QDialog {
     Q_OBJECT
@@ -42,8 +42,9 @@ public:
     // 1 choosing an activity, 2 editing its members.
     int Estado() const { return Estado_; }
     void setEstado(int estado);
-    // Colour of the "Pasar" column: 1 passes (blue), 2 does not (red).
-    static QColor ColoresEstado(int codigo);
+    // Colour of the "Pasar" column as 0x00BBGGRR: 1 passes (blue), 2 does
+    // not (red), else black.
+    static long ColoresEstado(int codigo);
 
     bool NoTipos() const { return NoTipos_; }
     void setNoTipos(bool valor);
@@ -58,13 +59,11 @@ public:
     // Members take the destination (and visibility) given on the student
     // page to the students of its promoted sections.
     void SincronizarMiembros(const Coleccion<cAlumnoActividad>& miembros);
-    // The student page's decisions about `alumnos` reach the members of
-    // promoted activities, and their price rows in use follow.
-    void SincronizarAlumnos(const Coleccion<cAlumno>& alumnos);
 
-    // The wizard around the page. Without a student page shown, members
-    // keep their current course; without a hub, Finalizar and Cancelar
-    // only close the page.
+    // The wizard around the page is the open wizard (Asistente()): the
+    // student page's sections once it was shown, the start page's
+    // CerrarCursoEscolar, CerrarAsistente and CerrandoAsistente. A caller
+    // may give its own instead (a page shown alone).
     void setSecciones(std::function<std::shared_ptr<Coleccion<cCurso>>()> f) { secciones_ = std::move(f); }
     void setFinalizar(std::function<void()> f) { finalizar_ = std::move(f); }
     void setCerrarAsistente(std::function<void()> f) { cerrarAsistente_ = std::move(f); }
@@ -72,7 +71,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
     Conexion& centro() const;
@@ -89,8 +87,7 @@ private:
     void fechasDesdeActividad();
     void cargarMiembros();
     void llenarGridMiembros(const Coleccion<cAlumnoActividad>& miembros, bool mantenerScroll);
-    void pintarMiembro(int fila, const cAlumnoActividad& m);
-    void alternarMiembro(int fila);
+    void alMarcarMiembro(int fila, bool marcada);
     void marcarTodos(bool marcar);
     void desmarcarTodos();
     void aplicar();
@@ -110,9 +107,11 @@ private:
     void finalizar();
     void leerAnchos(int visibles);
     void guardarAnchos();
-    bool hayAlumnosSinDestino() const;
+    bool cerrandoAsistente() const;
 
     std::unique_ptr<Ui::frmCierreActividades> ui;
+    Rejilla* rejActividades_ = nullptr;
+    Rejilla* rejAlumnos_ = nullptr;
     cIInterface interfaz_;
     ConjuntoBotones Botones_;
     std::shared_ptr<Coleccion<cActividad>> Actividades_ = std::make_shared<Coleccion<cActividad>>();

@@ -7,6 +7,9 @@
 #include "platform/gui/Rejilla.h"
 #include "ui_frmCierreAlumnos.h"
 #include "wizard/SeleccionAlumnos.h"
+#include "wizard/ContextoAsistente.h"
+#include "wizard/frmCierreActividades.h"
+#include "wizard/frmCierreCursoE.h"
 #include "wizard/modCierreCurso.h"
 #include <QApplication>
 #include <QCloseEvent>
@@ -518,7 +521,10 @@ void frmCierreAlumnos::ConfirmarSeccion() {
 void frmCierreAlumnos::SincronizarActividades(const Coleccion<cAlumno>& alumnos) {
     // The activity page exists only once it has been shown; until then
     // there is nothing to carry over.
-    (void)alumnos;
+    frmCierreActividades* pagina = Asistente().CierreActividades.data();
+    if (!pagina) return;
+    ncc::SincronizarActividades(alumnos, *pagina->Actividades());
+    pagina->RefrescarGrid();
 }
 
 // ---------------------------------------------------------------------------
@@ -636,11 +642,26 @@ void frmCierreAlumnos::hideEvent(QHideEvent* e) {
 // ---------------------------------------------------------------------------
 // The start page
 
-bool frmCierreAlumnos::inicioActividades() const { return false; }
-bool frmCierreAlumnos::actividadesCargadas() const { return false; }
-bool frmCierreAlumnos::cerrandoAsistente() const { return false; }
-void frmCierreAlumnos::cerrarAsistente() {}
-void frmCierreAlumnos::cargarFormularioActividades() {}
-void frmCierreAlumnos::cerrarCursoEscolar() {}
+bool frmCierreAlumnos::inicioActividades() const {
+    const auto& inicio = Asistente().CierreCursoE;
+    return inicio && inicio->Actividades();
+}
+bool frmCierreAlumnos::actividadesCargadas() const {
+    const auto& inicio = Asistente().CierreCursoE;
+    return inicio && inicio->ActividadesCargadas() && Asistente().CierreActividades;
+}
+bool frmCierreAlumnos::cerrandoAsistente() const {
+    const auto& inicio = Asistente().CierreCursoE;
+    return inicio && inicio->CerrandoAsistente();
+}
+void frmCierreAlumnos::cerrarAsistente() {
+    if (const auto& inicio = Asistente().CierreCursoE) inicio->CerrarAsistente();
+}
+void frmCierreAlumnos::cargarFormularioActividades() {
+    if (const auto& inicio = Asistente().CierreCursoE) inicio->CargarFormularioActividades();
+}
+void frmCierreAlumnos::cerrarCursoEscolar() {
+    if (const auto& inicio = Asistente().CierreCursoE) inicio->CerrarCursoEscolar();
+}
 
 }  // namespace ncc

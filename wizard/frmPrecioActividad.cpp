@@ -4,11 +4,10 @@
 #include "platform/Ajustes.h"
 #include "platform/Mensajes.h"
 #include "platform/Textos.h"
+#include "platform/gui/Rejilla.h"
 #include "wizard/Moneda.h"
 #include <QEvent>
-#include <QHeaderView>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QRegularExpressionValidator>
 #include <QTimer>
 
@@ -17,8 +16,6 @@ namespace ncc {
 namespace {
 
 const QString kSeccionAnchos = QStringLiteral("PrecioActividades");
-// Widths are kept in twips, as the suite kept them.
-constexpr int TwipsPorPixel = 15;
 
 QString nombreCentro() {
     const cConfiguracion* c = ConfiguracionActual();
@@ -31,21 +28,11 @@ frmPrecioActividad::frmPrecioActividad(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::frmPrecioActividad>()) {
     ui->setupUi(this);
     for (int tipo : {0, 1}) {
-        QTableWidget* r = rejilla(tipo);
-        r->setColumnCount(3);
-        const int titulos[] = {tipo == 0 ? 4170 : 4171, 4172, 4173};
-        for (int c = 0; c < 3; ++c) {
-            auto* cabecera = new QTableWidgetItem(Texto(titulos[c]));
-            cabecera->setData(Qt::UserRole, titulos[c]);
-            r->setHorizontalHeaderItem(c, cabecera);
-        }
-        r->verticalHeader()->hide();
-        r->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        r->setSelectionMode(QAbstractItemView::NoSelection);
-        r->setFocusPolicy(Qt::StrongFocus);
-        r->horizontalHeader()->setStretchLastSection(true);
-        connect(r, &QTableWidget::cellClicked, this, [this](int fila, int) { alternarFila(fila); });
-        r->installEventFilter(this);
+        auto* r = new Rejilla(tipo == 0 ? ui->msgPrecio_0 : ui->msgPrecio_1);
+        rejillas_[tipo] = r;
+        r->fijarColumnasPorTexto({tipo == 0 ? 4170 : 4171, 4172, 4173});
+        r->fijarMarcadoAlPulsar(true);
+        connect(r, &Rejilla::marcaCambiada, this, [this, tipo](int fila, bool marcada) { alMarcar(tipo, fila, marcada); });
     }
     connect(ui->optOpcion_0, &QRadioButton::clicked, this, [this] { elegirTipo(0); });
     connect(ui->optOpcion_1, &QRadioButton::clicked, this, [this] { elegirTipo(1); });
@@ -59,11 +46,10 @@ frmPrecioActividad::frmPrecioActividad(QWidget* parent)
     ui->txtPrecio->installEventFilter(this);
     ui->cmdAceptar->setEnabled(false);
     ui->cmdLimpiar->setEnabled(false);
+    for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
 }
 
 frmPrecioActividad::~frmPrecioActividad() = default;
-
-QTableWidget* frmPrecioActividad::rejilla(int tipo) const { return tipo == 0 ? ui->msgPrecio_0 : ui->msgPrecio_1; }
 
 bool frmPrecioActividad::enPesetas() const {
     const cConfiguracion* c = ConfiguracionActual();
@@ -110,8 +96,8 @@ void frmPrecioActividad::cargar() {
 
 void frmPrecioActividad::elegirTipo(int tipo) {
     tipo_ = tipo;
-    rejilla(0)->setVisible(tipo == 0);
-    rejilla(1)->setVisible(tipo == 1);
+    rejilla(0)->tabla()->setVisible(tipo == 0);
+    rejilla(1)->tabla()->setVisible(tipo == 1);
     ui->cmdAceptar->setEnabled(haySeleccion());
     ui->cmdLimpiar->setEnabled(haySeleccion());
 }
@@ -123,51 +109,37 @@ bool frmPrecioActividad::haySeleccion() const {
 }
 
 void frmPrecioActividad::leerAnchos(int tipo) {
-    QTableWidget* r = rejilla(tipo);
+    Rejilla* r = rejilla(tipo);
     const QString primera = tipo == 0 ? QStringLiteral("TipoAlumno") : QStringLiteral("Curso");
-    const int defecto = r->rowCount() >= 7 ? 3292 : 3532;
-    const int anchos[] = {Ajustes::leer(nombreCentro(), kSeccionAnchos, primera, defecto).toInt(),
-                          Ajustes::leer(nombreCentro(), kSeccionAnchos, QStringLiteral("Euros"), 1000).toInt(),
-                          Ajustes::leer(nombreCentro(), kSeccionAnchos, QStringLiteral("Pesetas"), 1000).toInt()};
-    r->horizontalHeader()->setStretchLastSection(false);
-    for (int c = 0; c < 3; ++c) r->setColumnWidth(c, qMax(20, anchos[c] / TwipsPorPixel));
+    r->leerAnchos(nombreCentro(), kSeccionAnchos,
+                  {{primera, r->filas() >= 7 ? 3292 : 3532}, {QStringLiteral("Euros"), 1000}, {QStringLiteral("Pesetas"), 1000}});
     anchosLeidos_[tipo] = true;
 }
 
 void frmPrecioActividad::guardarAnchos() {
-    // Each grid whose widths were read and that has rows in use.
-    for (int tipo : {0, 1}) {
-        QTableWidget* r = rejilla(tipo);
-        if (!anchosLeidos_[tipo] || r->rowCount() == 0) continue;
+    // Each grid whose widths were read and that has rows in use; Euros and
+    // Pesetas are shared, so the grid in view says them last.
+    for (int tipo : {1 - tipo_, tipo_}) {
+        Rejilla* r = rejilla(tipo);
+        if (!anchosLeidos_[tipo] || r->filas() == 0) continue;
         const QString primera = tipo == 0 ? QStringLiteral("TipoAlumno") : QStringLiteral("Curso");
-        Ajustes::escribir(nombreCentro(), kSeccionAnchos, primera, r->columnWidth(0) * TwipsPorPixel);
-        if (tipo != tipo_) continue;  // Euros and Pesetas are shared: the grid in view says them
-        Ajustes::escribir(nombreCentro(), kSeccionAnchos, QStringLiteral("Euros"), r->columnWidth(1) * TwipsPorPixel);
-        Ajustes::escribir(nombreCentro(), kSeccionAnchos, QStringLiteral("Pesetas"), r->columnWidth(2) * TwipsPorPixel);
+        r->guardarAnchos(nombreCentro(), kSeccionAnchos, {primera, QStringLiteral("Euros"), QStringLiteral("Pesetas")});
     }
 }
 
 void frmPrecioActividad::llenarRejilla(int tipo) {
-    QTableWidget* r = rejilla(tipo);
+    Rejilla* r = rejilla(tipo);
     llenando_ = true;
-    r->setUpdatesEnabled(false);
-    r->setRowCount(0);
+    r->redibujar(false);
+    r->vaciar();
     for (const auto& p : *precios(tipo)) {
         p->setSeleccionado(false);
         if (!p->Visible()) continue;
-        const int fila = r->rowCount();
-        r->insertRow(fila);
-        const QString textos[] = {p->Nombre(), p->Euros(), p->Pesetas()};
-        for (int c = 0; c < 3; ++c) {
-            auto* celda = new QTableWidgetItem(textos[c]);
-            if (c > 0) celda->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            r->setItem(fila, c, celda);
-        }
-        r->item(fila, 0)->setData(Qt::UserRole, int(p->ID()));
-        pintarFila(r, fila, false);
+        const int fila = r->agregarFila({p->Nombre(), p->Euros(), p->Pesetas()}, int(p->ID()));
+        for (int c : {1, 2}) r->tabla()->item(fila, c)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     leerAnchos(tipo);
-    r->setUpdatesEnabled(true);
+    r->redibujar(true);
     llenando_ = false;
     if (tipo == tipo_) {
         ui->cmdAceptar->setEnabled(false);
@@ -175,35 +147,22 @@ void frmPrecioActividad::llenarRejilla(int tipo) {
     }
 }
 
-void frmPrecioActividad::pintarFila(QTableWidget* r, int fila, bool marcada) {
-    const QPalette& pal = r->palette();
-    for (int c = 0; c < r->columnCount(); ++c)
-        if (QTableWidgetItem* celda = r->item(fila, c)) {
-            celda->setBackground(marcada ? pal.highlight() : pal.base());
-            celda->setForeground(marcada ? pal.highlightedText() : pal.text());
-        }
-}
-
-void frmPrecioActividad::alternarFila(int fila) {
+void frmPrecioActividad::alMarcar(int tipo, int fila, bool marcada) {
     if (llenando_) return;
-    QTableWidget* r = rejilla(tipo_);
-    if (fila < 0 || fila >= r->rowCount()) return;
-    const auto p = precios(tipo_)->buscar(QString::number(r->item(fila, 0)->data(Qt::UserRole).toInt()));
-    if (!p) return;
-    p->setSeleccionado(!p->Seleccionado());
-    pintarFila(r, fila, p->Seleccionado());
+    const auto p = precios(tipo)->buscar(QString::number(rejilla(tipo)->datoFila(fila).toInt()));
+    if (p) p->setSeleccionado(marcada);
     ui->cmdAceptar->setEnabled(haySeleccion());
     ui->cmdLimpiar->setEnabled(haySeleccion());
 }
 
 void frmPrecioActividad::marcarTodas(bool marcar) {
-    QTableWidget* r = rejilla(tipo_);
-    r->setUpdatesEnabled(false);
-    for (int fila = 0; fila < r->rowCount(); ++fila) {
-        const auto p = precios(tipo_)->buscar(QString::number(r->item(fila, 0)->data(Qt::UserRole).toInt()));
-        if (p && p->Seleccionado() != marcar) alternarFila(fila);
+    Rejilla* r = rejilla(tipo_);
+    r->redibujar(false);
+    for (int fila = 0; fila < r->filas(); ++fila) {
+        r->marcar(fila, marcar);
+        alMarcar(tipo_, fila, marcar);
     }
-    r->setUpdatesEnabled(true);
+    r->redibujar(true);
 }
 
 void frmPrecioActividad::cambiarPrecio() {
@@ -295,15 +254,9 @@ void frmPrecioActividad::done(int resultado) {
 }
 
 bool frmPrecioActividad::eventFilter(QObject* o, QEvent* e) {
+    // Entering the box selects the amount, so that typing replaces it.
     if (o == ui->txtPrecio && e->type() == QEvent::FocusIn)
         QTimer::singleShot(0, ui->txtPrecio, &QLineEdit::selectAll);
-    if ((o == ui->msgPrecio_0 || o == ui->msgPrecio_1) && e->type() == QEvent::KeyPress) {
-        auto* tecla = static_cast<QKeyEvent*>(e);
-        if (tecla->key() == Qt::Key_Space) {
-            alternarFila(rejilla(tipo_)->currentRow());
-            return true;
-        }
-    }
     return QDialog::eventFilter(o, e);
 }
 

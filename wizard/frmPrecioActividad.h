@@ -11,6 +11,10 @@
 
 class QTableWidget;
 
+namespace ncc {
+class Rejilla;
+}
+
 namespace Ui {
 class frmPrecioActividad;
 }
@@ -47,9 +51,8 @@ protected:
 private:
     void elegirTipo(int tipo);
     void llenarRejilla(int tipo);
-    void alternarFila(int fila);
+    void alMarcar(int tipo, int fila, bool marcada);
     void marcarTodas(bool marcar);
-    void pintarFila(QTableWidget* rejilla, int fila, bool marcada);
     void cambiarPrecio();
     void aplicar();
     void limpiar();
@@ -57,11 +60,12 @@ private:
     void leerAnchos(int tipo);
     void guardarAnchos();
     ColeccionPrecios precios(int tipo) const { return tipo == 0 ? TipoAlumnos_ : Cursos_; }
-    QTableWidget* rejilla(int tipo) const;
+    Rejilla* rejilla(int tipo) const { return rejillas_[tipo]; }
     bool enPesetas() const;
     bool haySeleccion() const;
 
     std::unique_ptr<Ui::frmPrecioActividad> ui;
+    Rejilla* rejillas_[2] = {nullptr, nullptr};
     cIInterface interfaz_;
     ColeccionAlumnosActividad Alumnos_;
     ColeccionPrecios TipoAlumnos_ = std::make_shared<Coleccion<cPrecioActividad>>();

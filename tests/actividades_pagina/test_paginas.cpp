@@ -8,7 +8,9 @@
 #include "engine/Pasos.h"
 #include "entry/cPrecioActividad.h"
 #include "platform/Textos.h"
+#include "platform/gui/Rejilla.h"
 #include "suite/Esquema.h"
+#include "wizard/modCierreCurso.h"
 #include "wizard/frmCierreActividades.h"
 #include "wizard/frmPrecioActividad.h"
 #include <QAbstractButton>
@@ -48,6 +50,10 @@ QStringList columna(QTableWidget* t, int c) {
     for (int f = 0; f < t->rowCount(); ++f) r << (t->item(f, c) ? t->item(f, c)->text() : QString());
     return r;
 }
+
+// The colours a cell shows, as 0x00BBGGRR.
+quint32 colorTexto(QTableWidget* t, int fila, int c) { return t->findChild<Rejilla*>()->colorTexto(fila, c); }
+quint32 colorFondo(QTableWidget* t, int fila, int c) { return t->findChild<Rejilla*>()->colorFondo(fila, c); }
 
 int filaDe(QTableWidget* t, const QString& texto) {
     for (int f = 0; f < t->rowCount(); ++f)
@@ -136,7 +142,7 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
                                                   "Sin Sección, Eva", "Zamora Ruiz, Ana"}));
     EXPECT_EQ(columna(alumnos(), 1).first(), "Becado");
     EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
-    EXPECT_EQ(alumnos()->item(0, 3)->foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(colorTexto(alumnos(), 0, 3), 255u);
     EXPECT_EQ(columna(alumnos(), 4).first(), "123,5");
     EXPECT_TRUE(control<QAbstractButton>(&pagina, "cmdPrecios")->isEnabled());
     EXPECT_FALSE(control<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
@@ -161,7 +167,7 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     control<QRadioButton>(&pagina, "optOpcion_1")->setChecked(true);
     pulsar(&pagina, "cmdAceptar");
     EXPECT_EQ(alumnos()->item(filaDe(alumnos(), "Zamora"), 3)->text(), "Si");
-    EXPECT_EQ(alumnos()->item(filaDe(alumnos(), "Zamora"), 3)->foreground().color(), QColor(0, 0, 255));
+    EXPECT_EQ(colorTexto(alumnos(), filaDe(alumnos(), "Zamora"), 3), 16711680u);
     pulsar(&pagina, "cmdPromocionar_0");
 
     EXPECT_EQ(pagina.Estado(), 1);
@@ -173,7 +179,7 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     EXPECT_TRUE(a->Alumnos()->Item("1")->Pasar());
     EXPECT_FALSE(a->Alumnos()->Item("3")->Pasar());
     EXPECT_FALSE(a->Alumnos()->Item("2")->Pasar());
-    EXPECT_EQ(actividades()->item(0, 0)->background().color(), QColor(255, 255, 0));
+    EXPECT_EQ(colorFondo(actividades(), 0, 0), 65535u);
     EXPECT_TRUE(control<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
     EXPECT_TRUE(control<QAbstractButton>(&pagina, "cmdCierreActividades_3")->isEnabled());
     EXPECT_TRUE(guion.sinPreguntasInesperadas());
@@ -246,7 +252,7 @@ TEST_P(PaginaActividades, ReabrirUnaActividadPromocionadaYDeshacerCambios) {
     EXPECT_FALSE(actividad(1)->Promocionada());
     EXPECT_EQ(actividad(1)->TipoAlumnos()->Item("1")->Euros(), "");
     EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
-    EXPECT_NE(actividades()->item(0, 0)->background().color(), QColor(255, 255, 0));
+    EXPECT_NE(colorFondo(actividades(), 0, 0), 65535u);
     EXPECT_FALSE(control<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
 }
 
@@ -278,7 +284,7 @@ TEST_P(PaginaActividades, LasDecisionesDeLaPaginaDeAlumnosLleganALosMiembros) {
     ana->setActividades(QStringLiteral("1,2"));
     Coleccion<cAlumno> cambiados;
     cambiados.Add(ana, 1);
-    pagina.SincronizarAlumnos(cambiados);
+    SincronizarActividades(cambiados, *pagina.Actividades());
     pagina.RefrescarGrid();
     EXPECT_EQ(columna(alumnos(), 0), QStringList({"Nuto Gil, Pedro", "Sin Sección, Eva"}));
     EXPECT_FALSE(actividad(1)->Alumnos()->Item("1")->Visible());
@@ -392,7 +398,7 @@ TEST_P(PaginaActividades, GuardaYCargaLasDecisionesDesdeLaPagina) {
     guion.responderA(3194, Respuesta::Si);
     pulsar(&otra, "cmdGuardar_1");
     EXPECT_TRUE(otra.Actividades()->Item("1")->Promocionada());
-    EXPECT_EQ(t->item(0, 0)->background().color(), QColor(255, 255, 0));
+    EXPECT_EQ(colorFondo(t, 0, 0), 65535u);
     EXPECT_EQ(otra.IDActividad(), 2);  // the row shown stays
     EXPECT_TRUE(control<QAbstractButton>(&otra, "cmdGuardar_0")->isEnabled());
     EXPECT_FALSE(control<QAbstractButton>(&otra, "cmdPromocionar_1")->isEnabled());
