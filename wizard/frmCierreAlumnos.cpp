@@ -6,8 +6,8 @@
 #include "platform/Textos.h"
 #include "platform/gui/Rejilla.h"
 #include "ui_frmCierreAlumnos.h"
-#include "wizard/SeleccionAlumnos.h"
 #include "wizard/ContextoAsistente.h"
+#include "wizard/SeleccionAlumnos.h"
 #include "wizard/frmCierreActividades.h"
 #include "wizard/frmCierreCursoE.h"
 #include "wizard/modCierreCurso.h"
@@ -271,6 +271,21 @@ void frmCierreAlumnos::LlenarGridAlumnos(const Coleccion<cAlumno>& alumnos, bool
     rejAlumnos_->redibujar(false);
     rejAlumnos_->fijarColumnaFija(true);
     rejAlumnos_->fijarColumnasPorTexto({2172, 2171, 2176, 2170});
+    for (const auto& a : alumnos) {
+        QStringList destino;
+        for (const QString& t : {a->NTipoEnsenanza(), a->NCurso(), a->NSeccion()})
+            if (!t.isEmpty()) destino << t;
+        const int decision = decisionDe(*a);
+        // A missing second surname leaves no gap before the comma.
+        const QString apellidos = (a->Apellido1() + QLatin1Char(' ') + a->Apellido2()).trimmed();
+        const int fila = rejAlumnos_->agregarFila(
+            {apellidos + QStringLiteral(", ") + a->Nombre(),
+             textoDecision(decision), a->FechaBaja(), destino.join(QLatin1Char(' '))},
+            a->IDAlumno());
+        for (int c = 1; c <= 3; ++c) rejAlumnos_->fijarColorTexto(fila, c, ColoresEstado(decision));
+        a->setSeleccionado(false);
+    }
+    // Read once the rows are in: a default width also fits the texts shown.
     const bool muchos = alumnos.Count() >= 8;
     const cConfiguracion* conf = ConfiguracionActual();
     rejAlumnos_->leerAnchos(conf ? conf->NombreCentro() : QString(), kSeccionAnchos,
@@ -278,18 +293,6 @@ void frmCierreAlumnos::LlenarGridAlumnos(const Coleccion<cAlumno>& alumnos, bool
                              {kNombresAnchos.at(1), muchos ? 995 : 990},
                              {kNombresAnchos.at(2), muchos ? 995 : 990},
                              {kNombresAnchos.at(3), 2000}});
-    for (const auto& a : alumnos) {
-        QStringList destino;
-        for (const QString& t : {a->NTipoEnsenanza(), a->NCurso(), a->NSeccion()})
-            if (!t.isEmpty()) destino << t;
-        const int decision = decisionDe(*a);
-        const int fila = rejAlumnos_->agregarFila(
-            {a->Apellido1() + QLatin1Char(' ') + a->Apellido2() + QStringLiteral(", ") + a->Nombre(),
-             textoDecision(decision), a->FechaBaja(), destino.join(QLatin1Char(' '))},
-            a->IDAlumno());
-        for (int c = 1; c <= 3; ++c) rejAlumnos_->fijarColorTexto(fila, c, ColoresEstado(decision));
-        a->setSeleccionado(false);
-    }
     rejAlumnos_->fijarFilaActual(-1);
     rejAlumnos_->fijarFilaSuperior(mantenerDesplazamiento ? superior : 0);
     rejAlumnos_->redibujar(true);
@@ -642,26 +645,34 @@ void frmCierreAlumnos::hideEvent(QHideEvent* e) {
 // ---------------------------------------------------------------------------
 // The start page
 
+// Without a start page (the page on its own, as the tests open it) there are
+// no activities and nothing to close.
+
 bool frmCierreAlumnos::inicioActividades() const {
     const auto& inicio = Asistente().CierreCursoE;
     return inicio && inicio->Actividades();
 }
+
 bool frmCierreAlumnos::actividadesCargadas() const {
     const auto& inicio = Asistente().CierreCursoE;
-    return inicio && inicio->ActividadesCargadas() && Asistente().CierreActividades;
+    return inicio && inicio->ActividadesCargadas();
 }
+
 bool frmCierreAlumnos::cerrandoAsistente() const {
     const auto& inicio = Asistente().CierreCursoE;
     return inicio && inicio->CerrandoAsistente();
 }
+
 void frmCierreAlumnos::cerrarAsistente() {
-    if (const auto& inicio = Asistente().CierreCursoE) inicio->CerrarAsistente();
+    if (const QPointer<frmCierreCursoE> inicio = Asistente().CierreCursoE) inicio->CerrarAsistente();
 }
+
 void frmCierreAlumnos::cargarFormularioActividades() {
-    if (const auto& inicio = Asistente().CierreCursoE) inicio->CargarFormularioActividades();
+    if (const QPointer<frmCierreCursoE> inicio = Asistente().CierreCursoE) inicio->CargarFormularioActividades();
 }
+
 void frmCierreAlumnos::cerrarCursoEscolar() {
-    if (const auto& inicio = Asistente().CierreCursoE) inicio->CerrarCursoEscolar();
+    if (const QPointer<frmCierreCursoE> inicio = Asistente().CierreCursoE) inicio->CerrarCursoEscolar();
 }
 
 }  // namespace ncc

@@ -8,6 +8,7 @@
 #include "platform/gui/Ayuda.h"
 #include "wizard/ContextoAsistente.h"
 #include "wizard/frmCierreActividades.h"
+#include "wizard/frmCierreAlumnos.h"
 #include "wizard/frmProceso.h"
 #include <QApplication>
 #include <QIcon>
@@ -115,9 +116,7 @@ void frmCierreCursoE::reject() {
 }
 
 void frmCierreCursoE::CargarFormularioSecciones() {
-    // The student page replaces this: MostrarPagina(Asistente().CierreAlumnos,
-    // [this] { setSeccionesCargadas(true); });
-    CerrarConArbolesPorDefecto();
+    MostrarPagina(Asistente().CierreAlumnos, [this] { setSeccionesCargadas(true); });
 }
 
 void frmCierreCursoE::CargarFormularioActividades() {

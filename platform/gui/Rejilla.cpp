@@ -5,7 +5,9 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 
 namespace ncc {
@@ -30,6 +32,9 @@ Rejilla::Rejilla(QTableWidget* tabla) : QObject(tabla), tabla_(tabla) {
     tabla_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     tabla_->verticalHeader()->setVisible(false);
     tabla_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Rows as close as the suite's grids had them: a line of text and a
+    // little air.
+    tabla_->verticalHeader()->setDefaultSectionSize(tabla_->fontMetrics().height() + 6);
     tabla_->horizontalHeader()->setHighlightSections(false);
     tabla_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     tabla_->setWordWrap(false);
@@ -345,14 +350,32 @@ void Rejilla::fijarAnchoTwips(int columna, int twips) {
 
 int Rejilla::anchoTwips(int columna) const { return pixelesATwips(tabla_->columnWidth(columna), tabla_); }
 
+// Width that shows every text of a column whole.
+int Rejilla::anchoTextos(int columna) const {
+    const QFontMetrics fm(tabla_->font());
+    int ancho = 0;
+    for (int f = 0; f < tabla_->rowCount(); ++f)
+        if (const auto* item = celda(f, columna); item && !item->data(RolEncabezado).toBool())
+            ancho = qMax(ancho, fm.horizontalAdvance(item->text()));
+    return ancho > 0 ? ancho + 2 * tabla_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8 : 0;
+}
+
 void Rejilla::leerAnchos(const QString& nombreCentro, const QString& seccion,
                          const QList<AnchoColumna>& anchos) {
     for (int c = 0; c < anchos.size() && c < tabla_->columnCount(); ++c) {
         const QString texto = Ajustes::leer(nombreCentro, seccion, anchos.at(c).nombre).toString().trimmed();
         bool ok = false;
-        int twips = texto.toInt(&ok);
-        if (!ok || twips <= 0 || twips > TwipsMaximos) twips = anchos.at(c).twipsPorDefecto;
-        fijarAnchoTwips(c, twips);
+        const int twips = texto.toInt(&ok);
+        if (ok && twips > 0 && twips <= TwipsMaximos) {
+            fijarAnchoTwips(c, twips);
+            continue;
+        }
+        // The defaults were measured for the suite's smaller font: never
+        // narrower than the column's title or, for a short column, the texts
+        // it shows.
+        int px = qMax(twipsAPixeles(anchos.at(c).twipsPorDefecto, tabla_), tabla_->horizontalHeader()->sectionSizeHint(c));
+        if (c > 0) px = qMax(px, qMin(anchoTextos(c), 2 * px));
+        tabla_->setColumnWidth(c, px);
     }
 }
 

@@ -145,7 +145,8 @@ public:
     // ----- column widths -----------------------------------------------------
     // Reads the widths of columns 0.. from the settings of `nombreCentro`,
     // section `seccion`; a value missing, not a whole number or out of reason
-    // gives the column its default.
+    // gives the column its default, widened to its title (and, past the first
+    // column, to the texts of the rows already in, up to twice the default).
     void leerAnchos(const QString& nombreCentro, const QString& seccion,
                     const QList<AnchoColumna>& anchos);
     // Writes the present widths of columns 0.. under the given names.
@@ -169,6 +170,7 @@ private:
     void pintarFila(int fila);
     void pintarCelda(QTableWidgetItem* item, bool marcada) const;
     void conmutar(int fila);
+    int anchoTextos(int columna) const;
 
     QTableWidget* tabla_;
     bool columnaFija_ = false;

@@ -272,6 +272,21 @@ TEST_P(Seleccion, GuardarSinSeccionesVaciaYUnFalloAMitadConservaLoAnterior) {
     EXPECT_FALSE(vacia.HayDatosGuardados());
 }
 
+TEST_P(Seleccion, LaLineaDeOrdenesTomaElConjuntoGuardadoYSinElSeNiega) {
+    // Without a stored set every section would close unpromoted.
+    EXPECT_THROW(SeccionesGuardadas(con(), 1), Error);
+    auto a121 = datos.CargarAlumnosSeccion(121, false);
+    destino(*a121->Item("1202"), true, 2, 21, 211);
+    datos.ConfirmarSeccion(*datos.Seccion(121), *a121);
+    datos.GuardarDatosAlumnos();
+    const auto secciones = SeccionesGuardadas(con(), 1);
+    EXPECT_TRUE(secciones->Item("121")->Promocionada());
+    EXPECT_TRUE(secciones->Item("121")->Visible());
+    EXPECT_FALSE(secciones->Item("111")->Promocionada());
+    EXPECT_EQ(secciones->Item("211")->NumPlazasOcupadas(), 1);
+    EXPECT_EQ(secciones->Item("121")->Alumnos()->Item("1202")->Actividades(), QStringLiteral("5,6"));
+}
+
 NCC_AMBOS_FONDOS(Seleccion);
 
 }  // namespace

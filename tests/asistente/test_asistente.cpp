@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTableWidget>
 
 namespace ncc::pruebas {
 
@@ -29,6 +30,25 @@ public:
 };
 
 bool contiene(const QStringList& textos, int id) { return textos.contains(Texto(id)); }
+
+// The question of "Finalizar" when some promoted or repeating student has no
+// destination.
+const QString kSinDestino = QStringLiteral("¡Atención! Existen alumnos promocionados");
+
+// On the student page: every section opened and confirmed as it comes (its
+// students still unassigned, 2191 answered Yes) but the last `sinPromocionar`.
+void confirmarSecciones(QWidget* pagina, int sinPromocionar = 0) {
+    auto* grid = pagina->findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
+    ASSERT_NE(grid, nullptr);
+    QList<int> filas;
+    for (int f = 0; f < grid->rowCount(); ++f)
+        if (grid->item(f, 0)->flags() & Qt::ItemIsSelectable) filas << f;
+    for (int i = 0; i < filas.size() - sinPromocionar; ++i) {
+        grid->setCurrentCell(filas.at(i), 0);
+        Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
+        Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
+    }
+}
 
 }  // namespace
 
@@ -182,7 +202,8 @@ TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) 
     abrirMuestra();
     conPlanPorDefecto();
     pasarComprobaciones();
-    guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
     CierreParcial() = true;
     const long long cursos = cursosRegistrados();
     bool noSeCierraDuranteLaEjecucion = false;
@@ -192,6 +213,11 @@ TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) 
              Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("  2026/2027 "));
              Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
          })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) {
+                confirmarSecciones(w);
+                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
+            })
         .en(QStringLiteral("frmProceso"), [&](QWidget* w) {
             EXPECT_EQ(w->windowTitle(), Texto(5001) + QStringLiteral(" 2025/2026"));
             w->close();
@@ -216,16 +242,11 @@ TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) 
 
 TEST_P(AsistenteCierre, UnaConfirmacionRechazadaNoDa2181YElAsistenteSigueAbierto) {
     abrirMuestra();
-    // One section left unpromoted: the run asks 2187 and is answered No.
-    conPlanPorDefecto([](host::Plan& p) {
-        for (const auto& s : *p.arboles.secciones)
-            if (s->Visible()) {
-                s->setPromocionada(false);
-                break;
-            }
-    });
+    // One section left unpromoted on the student page: the run asks 2187
+    // and is answered No.
     pasarComprobaciones();
-    guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
     guion_.responderA(2187, Respuesta::No).responderA(2180, Respuesta::Si);
     const long long cursos = cursosRegistrados();
     Conductor c;
@@ -236,6 +257,13 @@ TEST_P(AsistenteCierre, UnaConfirmacionRechazadaNoDa2181YElAsistenteSigueAbierto
              // Back on the start page, its buttons working again.
              EXPECT_TRUE(w->isVisible());
          })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) {
+                confirmarSecciones(w, 1);
+                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
+            })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_2")); })
         .en(QStringLiteral("frmCierreCursoE"),
             [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_2")); });
     activarNodo1();
@@ -252,11 +280,12 @@ TEST_P(AsistenteCierre, UnaEjecucionFallidaDa2181TrasElErrorYDejaCeroPorCiento) 
     abrirMuestra();
     conPlanPorDefecto();
     pasarComprobaciones();
-    guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
     guion_.responderA(2180, Respuesta::Si);
     QString porcentaje;
     guion_.alMostrar = [&](const QString& t) {
-        if (t == Texto(1185)) {
+        if (t == Texto(1186)) {
             // A statement early in the run fails.
             Sentencias::reiniciar();
             Sentencias::fallarEn(12);
@@ -275,6 +304,13 @@ TEST_P(AsistenteCierre, UnaEjecucionFallidaDa2181TrasElErrorYDejaCeroPorCiento) 
              Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
              Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
          })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) {
+                confirmarSecciones(w);
+                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
+            })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_2")); })
         .en(QStringLiteral("frmCierreCursoE"),
             [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_2")); });
     activarNodo1();

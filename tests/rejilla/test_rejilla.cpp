@@ -9,6 +9,9 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QUuid>
+#include <QCoreApplication>
+#include <QDir>
+#include <QSettings>
 #include <gtest/gtest.h>
 
 using namespace ncc;
@@ -196,9 +199,14 @@ TEST(Rejilla, AnchosEnTwipsPorUsuarioConSusValoresPorDefecto) {
     const QList<AnchoColumna> defectos{{QStringLiteral("Nombre"), 3495},
                                        {QStringLiteral("Promoción"), 990},
                                        {QStringLiteral("FechaBaja"), 990}};
+    // A default narrower than its title is widened to it.
+    const auto defecto = [&](int c, int twips) {
+        return qMax(Rejilla::twipsAPixeles(twips, &tabla), tabla.horizontalHeader()->sectionSizeHint(c));
+    };
     r.leerAnchos(centro, QStringLiteral("CierreAlumnos"), defectos);
-    EXPECT_EQ(tabla.columnWidth(0), Rejilla::twipsAPixeles(3495, &tabla));
-    EXPECT_EQ(tabla.columnWidth(2), Rejilla::twipsAPixeles(990, &tabla));
+    EXPECT_EQ(tabla.columnWidth(0), defecto(0, 3495));
+    EXPECT_EQ(tabla.columnWidth(2), defecto(2, 990));
+    EXPECT_GE(tabla.columnWidth(2), tabla.horizontalHeader()->sectionSizeHint(2));
 
     // Stored as decimal text of twips under the given names.
     tabla.setColumnWidth(1, Rejilla::twipsAPixeles(1500, &tabla));
@@ -213,7 +221,13 @@ TEST(Rejilla, AnchosEnTwipsPorUsuarioConSusValoresPorDefecto) {
     Ajustes::escribir(centro, QStringLiteral("CierreAlumnos"), QStringLiteral("FechaBaja"), QStringLiteral("-5"));
     tabla.setColumnWidth(1, 10);
     r.leerAnchos(centro, QStringLiteral("CierreAlumnos"), defectos);
-    EXPECT_EQ(tabla.columnWidth(0), Rejilla::twipsAPixeles(3495, &tabla));
+    EXPECT_EQ(tabla.columnWidth(0), defecto(0, 3495));
     EXPECT_EQ(tabla.columnWidth(1), Rejilla::twipsAPixeles(guardado.toString().toInt(), &tabla));
-    EXPECT_EQ(tabla.columnWidth(2), Rejilla::twipsAPixeles(990, &tabla));
+    EXPECT_EQ(tabla.columnWidth(2), defecto(2, 990));
+
+    QSettings s(QCoreApplication::organizationName(), centro + QStringLiteral("/Norva Centro 2000/CierreCurso"));
+    const QString archivo = s.fileName();
+    s.clear();
+    s.sync();
+    QDir(archivo.left(archivo.indexOf(centro) + centro.size())).removeRecursively();
 }

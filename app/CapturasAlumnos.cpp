@@ -1,0 +1,176 @@
+// Pictures of the student page: the sections, a section being decided with
+// students of the three decisions and some marked, the destination chosen,
+// the page after a load of stored choices, and its messages.
+#include "app/Capturas.h"
+#include "entry/cConfiguracion.h"
+#include "platform/Conexion.h"
+#include "platform/Textos.h"
+#include "platform/gui/Rejilla.h"
+#include "wizard/ContextoAsistente.h"
+#include "wizard/SeleccionAlumnos.h"
+#include "wizard/frmCierreAlumnos.h"
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHash>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+
+namespace ncc::app {
+
+namespace {
+
+Mensaje pregunta(const QString& texto) {
+    return Mensaje{texto, Icono::Pregunta, Botones::SiNo, Respuesta::No, Texto(TituloProducto)};
+}
+
+void pulsar(QWidget* pagina, const char* boton) {
+    if (auto* b = pagina->findChild<QPushButton*>(QString::fromLatin1(boton)); b && b->isEnabled()) b->click();
+}
+
+// The first section row of the grid with at least `minimo` students, else
+// the first one.
+int seccionConAlumnos(frmCierreAlumnos& p, int minimo) {
+    auto* grid = p.findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
+    auto* rejilla = grid->findChild<Rejilla*>();
+    int primera = -1;
+    for (int f = 0; f < rejilla->filas(); ++f) {
+        if (rejilla->esEncabezado(f)) continue;
+        if (primera < 0) primera = f;
+        const auto s = p.Secciones()->buscar(rejilla->datoFila(f).toString());
+        if (!s) continue;
+        rejilla->fijarFilaActual(f);
+        if (p.AlumnosSeccion() && p.AlumnosSeccion()->Count() >= minimo) return f;
+    }
+    rejilla->fijarFilaActual(primera);
+    return primera;
+}
+
+void marcar(QTableWidget* alumnos, const QList<int>& filas) {
+    auto* rejilla = alumnos->findChild<Rejilla*>();
+    for (int f : filas)
+        if (f < rejilla->filas()) {
+            alumnos->setCurrentCell(f, 0);
+            rejilla->marcar(f, true);
+            emit rejilla->marcaCambiada(f, true);
+        }
+}
+
+void capturarAlumnos(Capturador& c) {
+    cConfiguracion* conf = ConfiguracionActual();
+    if (!conf || !conf->conLocalCentro()) return;
+    ReiniciarAsistente();
+    c.fijarPrefijo(QStringLiteral("frmCierreAlumnos"));
+
+    frmCierreAlumnos pagina;
+    if (!pagina.cargar()) return;
+    pagina.resize(980, 660);
+    pagina.show();
+    c.guardar(&pagina, QStringLiteral("frmCierreAlumnos"));
+
+    // A section of some size being decided: some repeat, one leaves, the
+    // rest are promoted to the next course; two are marked.
+    seccionConAlumnos(pagina, 10);
+    auto* alumnos = pagina.findChild<QTableWidget*>(QStringLiteral("msgAlumnos"));
+    pulsar(&pagina, "cmdPromocionar_0");
+    marcar(alumnos, {1, 4});
+    pagina.findChild<QRadioButton*>(QStringLiteral("optOpcion_1"))->click();
+    pulsar(&pagina, "cmdAceptar");
+    marcar(alumnos, {2});
+    pagina.findChild<QRadioButton*>(QStringLiteral("optOpcion_2"))->click();
+    pulsar(&pagina, "cmdAceptar");
+    QList<int> resto;
+    for (int f = 0; f < alumnos->rowCount(); ++f)
+        if (f != 1 && f != 4 && f != 2) resto << f;
+    marcar(alumnos, resto);
+    pagina.findChild<QRadioButton*>(QStringLiteral("optOpcion_0"))->click();
+    auto* tipos = pagina.findChild<QComboBox*>(QStringLiteral("cboActas_0"));
+    auto* cursos = pagina.findChild<QComboBox*>(QStringLiteral("cboActas_1"));
+    auto* secciones = pagina.findChild<QComboBox*>(QStringLiteral("cboActas_2"));
+    // The course after the section's own: its own selected by Repite, then
+    // one further down the list.
+    pagina.findChild<QRadioButton*>(QStringLiteral("optOpcion_1"))->click();
+    pagina.findChild<QRadioButton*>(QStringLiteral("optOpcion_0"))->click();
+    if (cursos->currentIndex() + 1 < cursos->count()) cursos->setCurrentIndex(cursos->currentIndex() + 1);
+    else if (tipos->currentIndex() + 1 < tipos->count()) {
+        tipos->setCurrentIndex(tipos->currentIndex() + 1);
+        if (cursos->count() > 1) cursos->setCurrentIndex(1);
+    }
+    if (secciones->count() > 1) secciones->setCurrentIndex(1);
+    c.guardar(&pagina, QStringLiteral("frmCierreAlumnos_destino"));
+    pulsar(&pagina, "cmdAceptar");
+    marcar(alumnos, {0, 3});
+    c.guardar(&pagina, QStringLiteral("frmCierreAlumnos_seccion"));
+    pulsar(&pagina, "cmdPromocionar_1");
+
+    // The messages of the page.
+    const QString p = QStringLiteral("frmCierreAlumnos_");
+    c.guardarMensaje(pregunta(Texto(2190)), p + QStringLiteral("2190"));
+    c.guardarMensaje(Mensaje{Texto(2196), Icono::Exclamacion, Botones::Aceptar, Respuesta::Aceptar, Texto(TituloProducto)},
+                     p + QStringLiteral("2196"));
+    c.guardarMensaje(pregunta(Texto(2184) + QLatin1Char('\n') + Texto(2188) + QLatin1Char('\n') + Texto(2189)),
+                     p + QStringLiteral("2184"));
+    c.guardarMensaje(pregunta(Texto(2191)), p + QStringLiteral("2191"));
+    c.guardarMensaje(pregunta(Texto(2194)), p + QStringLiteral("2194"));
+    c.guardarMensaje(pregunta(Texto(2195)), p + QStringLiteral("2195"));
+    c.guardarMensaje(pregunta(QStringLiteral(
+                         "¡Atención! Existen alumnos promocionados o que repiten que no tienen asignado ningún curso o "
+                         "sección, si continúa el programa no pasará a estos alumnos al curso siguiente. ¿Desea continuar?")),
+                     p + QStringLiteral("sin_destino"));
+    c.guardarMensaje(Mensaje{Texto(2185), Icono::Informacion, Botones::Aceptar, Respuesta::Aceptar, Texto(TituloProducto)},
+                     p + QStringLiteral("2185"));
+    pagina.hide();
+
+    // The page after "Cargar datos alumnos": a stored set made for the
+    // picture (every other section confirmed with its proposals) and
+    // removed afterwards, so the school keeps what it had. A school that
+    // already holds a stored set keeps it and gets no picture.
+    Conexion& centro = *conf->conLocalCentro();
+    SeleccionAlumnos datos(centro, conf->intIDCentro());
+    datos.Cargar();
+    if (datos.HayDatosGuardados()) return;
+    const QList<FilaSeccion> filas = datos.FilasSecciones();
+    QHash<int, QString> nombresTipo;
+    for (const OpcionLista& o : datos.TiposEnsenanza()) nombresTipo.insert(o.id, o.texto);
+    // Every other section confirmed: those who repeat stay in it, the others
+    // go to the section listed after it.
+    QList<FilaSeccion> conAlumnos;
+    for (const FilaSeccion& f : filas)
+        if (!f.encabezado) conAlumnos << f;
+    for (qsizetype i = 0; i + 1 < conAlumnos.size(); i += 2) {
+        const auto s = datos.Seccion(conAlumnos.at(i).idSeccion);
+        const auto siguiente = datos.Seccion(conAlumnos.at(i + 1).idSeccion);
+        auto alumnosSeccion = datos.CargarAlumnosSeccion(s->IDSeccion(), false);
+        for (const auto& a : *alumnosSeccion) {
+            const auto& d = a->Repite() ? s : siguiente;
+            const QString texto = (a->Repite() ? conAlumnos.at(i) : conAlumnos.at(i + 1)).texto.trimmed();
+            a->setSinAsignar(false);
+            a->setNIDTipoEnsenanza(d->IDTipoEnsenanza());
+            a->setNIDCurso(d->IDCurso());
+            a->setNIDSeccion(d->IDSeccion());
+            a->setNTipoEnsenanza(nombresTipo.value(d->IDTipoEnsenanza()));
+            a->setNCurso(texto.section(QLatin1Char(' '), 0, -2));
+            a->setNSeccion(texto.section(QLatin1Char(' '), -1));
+        }
+        datos.ConfirmarSeccion(*s, *alumnosSeccion);
+    }
+    datos.GuardarDatosAlumnos();
+    frmCierreAlumnos cargada;
+    if (cargada.cargar()) {
+        cargada.resize(980, 660);
+        cargada.show();
+        cargada.CargarDatosAlumnos();
+        c.guardar(&cargada, QStringLiteral("frmCierreAlumnos_cargada"));
+        cargada.hide();
+    }
+    Transaccion t(centro);
+    centro.Execute(QStringLiteral("DELETE FROM CIERRECURSO_SECCION"));
+    centro.Execute(QStringLiteral("DELETE FROM CIERRECURSO_SECCION_ALUMNO"));
+    t.confirmar();
+}
+
+const RegistroCaptura registro({"frmCierreAlumnos", capturarAlumnos});
+
+}  // namespace
+
+}  // namespace ncc::app
