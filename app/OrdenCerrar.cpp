@@ -234,7 +234,10 @@ int cerrar(const QStringList& argumentos) {
         host::Plan plan = leerPlan(op, *sesion);
         // The wizard's start checks, before anything is copied.
         const InicioCierre inicio = ComprobarInicioCierre(*ConfiguracionActual());
-        if (!inicio.Mostrar) return SalidaRechazo;
+        if (!inicio.Mostrar) {
+            if (inicio.Secciones || inicio.Actividades) err << "\n" << Texto(1184) << "\n";
+            return SalidaRechazo;
+        }
         if (op.secciones && host::HayAlumnosSinDestino(*plan.arboles.secciones) &&
             !preguntarTexto(QStringLiteral("¡Atención! Existen alumnos promocionados o que repiten que no tienen asignado "
                                            "ningún curso o sección, si continúa el programa no pasará a estos alumnos "
@@ -249,8 +252,10 @@ int cerrar(const QStringList& argumentos) {
         const std::optional<bool> parcial = op.parcial ? std::optional<bool>(true)
                                             : op.si   ? std::optional<bool>(false)
                                                       : std::nullopt;
-        if (!ConfirmarInicioProceso(sesion->centro(), inicio.Actividades, op.actividades, parcial))
+        if (!ConfirmarInicioProceso(sesion->centro(), inicio.Actividades, op.actividades, parcial)) {
+            err << "\n" << Texto(1184) << "\n";
             return SalidaRechazo;
+        }
         const host::ResumenCierre antes = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
 
         QElapsedTimer reloj;

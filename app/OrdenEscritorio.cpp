@@ -7,6 +7,7 @@
 #include "wizard/Asistente.h"
 #include <QApplication>
 #include <QTextStream>
+#include <optional>
 
 namespace ncc::app {
 
@@ -24,7 +25,7 @@ int escritorio(const QStringList& argumentos) {
     QTextStream err(stderr);
     QStringList args = argumentos;
     host::OpcionesSesion opciones;
-    int nodo = 0;
+    std::optional<int> nodo;
     try {
         opciones = host::desdeArgumentos(args);
         for (int i = 0; i < args.size();) {
@@ -44,7 +45,7 @@ int escritorio(const QStringList& argumentos) {
             }
             bool ok = false;
             nodo = valor.toInt(&ok);
-            if (!ok || nodo < 0 || nodo > 255)
+            if (!ok || *nodo < 0 || *nodo > 255)
                 throw host::ErrorOpciones(QStringLiteral("--nodo debe ser un número de 0 a 255"));
         }
         if (!args.isEmpty()) throw host::ErrorOpciones(QStringLiteral("Argumento no reconocido: %1").arg(args.first()));
@@ -64,8 +65,8 @@ int escritorio(const QStringList& argumentos) {
     instalarAyudaAnfitrion();
     try {
         VentanaAnfitrion ventana(opciones, host::abrirSesion(opciones));
-        if (nodo > 0) {
-            ventana.activarNodo(quint8(nodo));
+        if (nodo) {
+            ventana.activarNodo(quint8(*nodo));
             return SalidaExito;
         }
         ventana.show();

@@ -55,7 +55,30 @@ TEST(CerrarEnTerminal, PreguntaPrimeroPorLaOperacionIrreversibleYUnNoNoTocaNada)
     EXPECT_TRUE(visto.contains(aviso)) << visto.toStdString();
     EXPECT_FALSE(visto.contains(Texto(1185)));
     EXPECT_FALSE(visto.contains(Texto(1180)));
+    EXPECT_TRUE(visto.contains(Texto(1184)));
     EXPECT_EQ(huella(escuela->path()).toStdString(), antes.toStdString());
+}
+
+}  // namespace ncc::pruebas
+
+namespace ncc::pruebas {
+
+// Without a terminal the progress goes to the log one line at a time: each
+// inner loop starts at 1 of its units and reaches all of them.
+TEST(CerrarEnTerminal, ElRegistroDelProgresoInternoEmpiezaEnUnoYLlegaAlFinal) {
+    QTemporaryDir modelo;
+    crearEscuelaCarpeta(modelo.path(), 20);
+    auto escuela = copiarEscuelaCarpeta(modelo.path());
+    const SalidaNcc r = ejecutarNcc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path(), QStringLiteral("--si")});
+    ASSERT_EQ(r.salida, 0) << r.error.toStdString();
+    const QString texto = QStringLiteral("Proceso de Paso de Materias de los Alumnos: ");
+    QStringList valores;
+    for (const QString& l : r.error.split(QLatin1Char('\n')))
+        if (const qsizetype i = l.indexOf(texto); i >= 0) valores << l.mid(i + texto.size()).trimmed();
+    ASSERT_FALSE(valores.isEmpty()) << r.error.toStdString();
+    const QString total = valores.first().section(QLatin1Char('/'), 1);
+    EXPECT_EQ(valores.first(), QStringLiteral("1/") + total);
+    EXPECT_EQ(valores.last(), total + QLatin1Char('/') + total);
 }
 
 }  // namespace ncc::pruebas
