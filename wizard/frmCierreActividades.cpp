@@ -18,6 +18,7 @@
 #include "wizard/modCierreCurso.h"
 #include "wizard/frmPrecioActividad.h"
 #include <QApplication>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QIcon>
@@ -98,6 +99,10 @@ frmCierreActividades::frmCierreActividades(QWidget* parent)
     connect(ui->cmdCierreActividades_1, &QPushButton::clicked, this, &frmCierreActividades::cancelar);
     connect(ui->cmdCierreActividades_2, &QPushButton::clicked, this, &frmCierreActividades::anterior);
     connect(ui->cmdCierreActividades_3, &QPushButton::clicked, this, &frmCierreActividades::finalizar);
+    // The button reads "Promocionar" or "Efectuar cambios": room for both.
+    ui->cmdPromocionar_0->setMinimumWidth(
+        std::max(ui->cmdPromocionar_0->fontMetrics().horizontalAdvance(Texto(337)),
+                 ui->cmdPromocionar_0->fontMetrics().horizontalAdvance(Texto(330))) + 28);
     // Enter in a grid or a date never presses a button of the wizard.
     for (QPushButton* b : findChildren<QPushButton*>()) {
         b->setAutoDefault(false);
@@ -323,12 +328,12 @@ void frmCierreActividades::llenarGridMiembros(const Coleccion<cAlumnoActividad>&
     int visibles = 0;
     for (const auto& m : miembros) visibles += m->Visible() ? 1 : 0;
     rejAlumnos_->vaciar();
-    leerAnchos(visibles);
     for (const auto& m : miembros) {
         if (!m->Visible()) continue;
         m->setSeleccionado(false);
         const int fila = rejAlumnos_->agregarFila(
-            {m->Apellido1() + QLatin1Char(' ') + m->Apellido2() + QStringLiteral(", ") + m->Nombre(), m->TipoAlumno(),
+            {(m->Apellido1() + QLatin1Char(' ') + m->Apellido2()).trimmed() + QStringLiteral(", ") + m->Nombre(),
+             m->TipoAlumno(),
              textoUnido({m->TipoEnsenanza(), m->Curso(), m->Seccion()}), Texto(m->Pasar() ? 3179 : 3180), m->Euros(),
              m->Pesetas()},
             m->IDAlumno());
@@ -337,6 +342,8 @@ void frmCierreActividades::llenarGridMiembros(const Coleccion<cAlumnoActividad>&
         t->item(fila, ColumnaPasar)->setTextAlignment(Qt::AlignCenter);
         for (int c : {4, 5}) t->item(fila, c)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
+    // Read once the rows are in: a default width also fits the texts shown.
+    leerAnchos(visibles);
     {
         const QSignalBlocker bloqueo(rejAlumnos_);
         rejAlumnos_->fijarFilaActual(-1);
