@@ -1,7 +1,6 @@
 // Pictures of the activity page (an activity being edited, and the page
-// after a load of stored choices) and of the price page in euros and in
-// pesetas. Nothing of the school changes: the stored set that the load
-// reads is written inside a transaction that is rolled back.
+// after a load of stored choices when the school has them) and of the price
+// page in euros and in pesetas. Nothing of the school changes.
 #include "app/Capturas.h"
 #include "entry/cConfiguracion.h"
 #include "platform/Conexion.h"
@@ -107,13 +106,13 @@ void capturarActividades(Capturador& c) {
         capturarPrecios(c, pagina, false);
         capturarPrecios(c, pagina, true);
 
-        // The page after "Cargar datos actividades", over a stored set that
-        // exists only inside this transaction.
-        Transaccion t(*centro);
-        actividades::escribirDatosActividades(*centro, *pagina.Actividades());
-        if (auto* cargar = pagina.findChild<QAbstractButton*>(QStringLiteral("cmdGuardar_1"))) cargar->setEnabled(true);
-        pulsar(&pagina, "cmdGuardar_1");
-        c.guardar(&pagina, QStringLiteral("frmCierreActividades_cargado"));
+        // The page after "Cargar datos actividades", when the school has a
+        // stored set: the capture writes nothing to the school.
+        if (actividades::hayDatosActividades(*centro)) {
+            if (auto* cargar = pagina.findChild<QAbstractButton*>(QStringLiteral("cmdGuardar_1"))) cargar->setEnabled(true);
+            pulsar(&pagina, "cmdGuardar_1");
+            c.guardar(&pagina, QStringLiteral("frmCierreActividades_cargado"));
+        }
         pagina.hide();
     }
     ReiniciarAsistente();
