@@ -12,6 +12,7 @@
 #include "host/Sesion.h"
 #include "platform/MensajesTerminal.h"
 #include "platform/Textos.h"
+#include "wizard/DatosActividades.h"
 #include "wizard/SeleccionAlumnos.h"
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,6 +32,7 @@ QString uso() {
                "                [--plan FICHERO | --guardado] [--curso NOMBRE] [--parcial] [--sin-secciones] [--sin-actividades] [--si]\n"
                "  --plan FICHERO     decisiones del cierre (ncc plan); sin él, el plan por defecto\n"
                "  --guardado         las secciones y alumnos guardados en el asistente (Guardar datos alumnos)\n"
+               "                     y las actividades guardadas (Guardar datos actividades)\n"
                "  --curso NOMBRE     nombre del nuevo curso escolar (por defecto, el siguiente: 2025/2026 -> 2026/2027)\n"
                "  --parcial          cierre parcial: el curso cerrado sigue activo\n"
                "  --si               responde Sí a todas las preguntas\n") +
@@ -144,9 +146,13 @@ host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
     host::Plan plan;
     if (o.plan.isEmpty()) {
         plan = host::planPorDefecto(sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
-        // The sections as the secretary stored them in the wizard; the
-        // activities carry on as the default plan has them.
+        // The sections as the secretary stored them in the wizard.
         if (o.guardado) plan.arboles.secciones = SeccionesGuardadas(sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
+        // The activities too when they were stored; without a stored set
+        // they carry on as the default plan has them.
+        if (o.guardado && actividades::hayDatosActividades(sesion.centro()))
+            plan.arboles.actividades =
+                actividades::actividadesGuardadas(sesion.centro(), static_cast<qint16>(sesion.IDCentro()), plan.arboles.secciones.get());
     } else {
         QFile f(o.plan);
         if (!f.open(QIODevice::ReadOnly))

@@ -5,6 +5,7 @@
 #include "host/Plan.h"
 #include "host/Sesion.h"
 #include "platform/Error.h"
+#include "wizard/DatosActividades.h"
 #include "wizard/SeleccionAlumnos.h"
 #include <QFile>
 #include <QSaveFile>
@@ -17,6 +18,7 @@ QString uso() {
     return QStringLiteral("Uso: ncc plan (--datos CARPETA | --servidor CADENA) [--centro N] [--guardado] [--salida ARCHIVO]\n") +
            host::usoOpcionesSesion() +
            QStringLiteral("  --guardado           las secciones y alumnos guardados en el asistente (Guardar datos alumnos)\n"
+                          "                       y las actividades guardadas (Guardar datos actividades)\n"
                           "  --salida ARCHIVO     escribe el plan en ARCHIVO (si no, en la salida estándar)\n");
 }
 
@@ -65,6 +67,11 @@ int plan(const QStringList& argumentos) {
         const auto sesion = host::abrirSesion(opciones);
         host::Plan p = host::planPorDefecto(sesion->centro(), qint16(sesion->IDCentro()));
         if (guardado) p.arboles.secciones = SeccionesGuardadas(sesion->centro(), qint16(sesion->IDCentro()));
+        // The activities too when they were stored; without a stored set
+        // they carry on as the default plan has them.
+        if (guardado && actividades::hayDatosActividades(sesion->centro()))
+            p.arboles.actividades =
+                actividades::actividadesGuardadas(sesion->centro(), qint16(sesion->IDCentro()), p.arboles.secciones.get());
         p.cabecera.cursoEscolar = sesion->ValorCursoEscolar();
         json = host::planAJson(p);
     } catch (const host::ErrorPlan& e) {

@@ -52,7 +52,11 @@ int main(int argc, char** argv) {
     // The wizard and the historic editor need widgets; everything else runs
     // headless, so a terminal without a display is enough.
     const bool conVentanas = argc > 1 && (std::strcmp(argv[1], "escritorio") == 0 ||
-                                          std::strcmp(argv[1], "capturas") == 0);
+                                          std::strcmp(argv[1], "capturas") == 0 ||
+                                          std::strcmp(argv[1], "bench-paginas") == 0);
+    // The page benchmark needs no screen.
+    if (argc > 1 && std::strcmp(argv[1], "bench-paginas") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app;
     if (conVentanas) app = std::make_unique<QApplication>(argc, argv);
     else app = std::make_unique<QCoreApplication>(argc, argv);

@@ -1,4 +1,5 @@
 #include "wizard/ContextoAsistente.h"
+#include "wizard/frmCierreActividades.h"
 #include "wizard/frmCierreAlumnos.h"
 #include "wizard/frmCierreCursoE.h"
 
@@ -35,7 +36,10 @@ std::shared_ptr<Coleccion<cCurso>> SeccionesDelAsistente() {
 }
 
 std::shared_ptr<Coleccion<cActividad>> ActividadesDelAsistente() {
-    return Asistente().Provisionales.actividades;
+    const ContextoAsistente& a = Asistente();
+    if (a.CierreActividades && a.CierreCursoE && a.CierreCursoE->ActividadesCargadas())
+        return a.CierreActividades->Actividades();
+    return a.Provisionales.actividades;
 }
 
 }  // namespace ncc

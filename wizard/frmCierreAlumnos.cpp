@@ -8,6 +8,7 @@
 #include "ui_frmCierreAlumnos.h"
 #include "wizard/ContextoAsistente.h"
 #include "wizard/SeleccionAlumnos.h"
+#include "wizard/frmCierreActividades.h"
 #include "wizard/frmCierreCursoE.h"
 #include "wizard/modCierreCurso.h"
 #include <QApplication>
@@ -521,11 +522,12 @@ void frmCierreAlumnos::ConfirmarSeccion() {
 }
 
 void frmCierreAlumnos::SincronizarActividades(const Coleccion<cAlumno>& alumnos) {
-    // Called only once the activity page has been shown (ActividadesCargadas).
-    // That page plugs in here: ncc::SincronizarActividades(alumnos, its
-    // Actividades()), then its RefrescarGrid(). Until it is part of the
-    // wizard it is never shown, and there is nothing to carry over.
-    (void)alumnos;
+    // The activity page exists only once it has been shown; until then
+    // there is nothing to carry over.
+    frmCierreActividades* pagina = Asistente().CierreActividades.data();
+    if (!pagina) return;
+    ncc::SincronizarActividades(alumnos, *pagina->Actividades());
+    pagina->RefrescarGrid();
 }
 
 // ---------------------------------------------------------------------------

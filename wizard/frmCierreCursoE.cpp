@@ -7,6 +7,7 @@
 #include "platform/Mensajes.h"
 #include "platform/gui/Ayuda.h"
 #include "wizard/ContextoAsistente.h"
+#include "wizard/frmCierreActividades.h"
 #include "wizard/frmCierreAlumnos.h"
 #include "wizard/frmProceso.h"
 #include <QApplication>
@@ -39,6 +40,9 @@ frmCierreCursoE::frmCierreCursoE(QWidget* parent) : QDialog(parent), ui_(std::ma
     connect(ui_->cmdCierreCursoE_0, &QPushButton::clicked, this, &frmCierreCursoE::Ayuda);
     connect(ui_->cmdCierreCursoE_1, &QPushButton::clicked, this, &frmCierreCursoE::Siguiente);
     connect(ui_->cmdCierreCursoE_2, &QPushButton::clicked, this, &frmCierreCursoE::Salir);
+    // The name is taken when the box loses the focus, as the other pages read it.
+    connect(ui_->txtCursoPromocion, &QLineEdit::editingFinished, this,
+            [this] { NuevoCursoEscolar_ = ui_->txtCursoPromocion->text().trimmed(); });
 }
 
 frmCierreCursoE::~frmCierreCursoE() = default;
@@ -116,9 +120,7 @@ void frmCierreCursoE::CargarFormularioSecciones() {
 }
 
 void frmCierreCursoE::CargarFormularioActividades() {
-    // The activity page replaces this: MostrarPagina(Asistente().CierreActividades,
-    // [this] { setActividadesCargadas(true); });
-    CerrarConArbolesPorDefecto();
+    MostrarPagina(Asistente().CierreActividades, [this] { setActividadesCargadas(true); });
 }
 
 void frmCierreCursoE::CerrarConArbolesPorDefecto() {

@@ -1,0 +1,164 @@
+// The activity page inside the wizard, on the sample school and both back
+// ends: opened from the start page, one activity edited (a member out, a
+// price typed by student type, new dates), "Finalizar" runs the closing, and
+// the new year's activity rows are what was clicked and typed.
+#include "asistente/Conductor.h"
+#include "cierre/Muestra.h"
+#include "engine/ComprobacionesCierre.h"
+#include "platform/Textos.h"
+#include "platform/gui/Rejilla.h"
+#include "wizard/ContextoAsistente.h"
+#include "wizard/frmCierreActividades.h"
+#include "wizard/frmCierreCursoE.h"
+#include "wizard/frmPrecioActividad.h"
+#include <QDateEdit>
+#include <QRadioButton>
+#include <QTableWidget>
+
+namespace ncc::pruebas {
+namespace {
+
+Rejilla* rejilla(QWidget* w, const char* nombre) {
+    auto* t = w->findChild<QTableWidget*>(QString::fromLatin1(nombre));
+    return t ? t->findChild<Rejilla*>() : nullptr;
+}
+
+class AsistenteActividades : public testing::TestWithParam<Proveedor> {
+protected:
+    void SetUp() override {
+        ctx_ = std::make_unique<ContextoBD>(GetParam());
+        if (ctx_->esServidor()) borrarLoDelCierreEnServidor();
+        instalado_ = std::make_unique<ServicioMensajesInstalado>(guion_);
+        muestra_ = crearMuestra(*ctx_, QStringLiteral("actividades"), 24);
+        sesion_ = std::make_unique<SesionAbierta>(muestra_);
+    }
+    void TearDown() override {
+        ReiniciarAsistente();
+        instalado_.reset();
+        sesion_.reset();
+        muestra_.borrar();
+        if (ctx_->esServidor()) borrarLoDelCierreEnServidor();
+        ctx_.reset();
+    }
+
+    std::unique_ptr<ContextoBD> ctx_;
+    MensajesGuion guion_;
+    std::unique_ptr<ServicioMensajesInstalado> instalado_;
+    Muestra muestra_;
+    std::unique_ptr<SesionAbierta> sesion_;
+};
+
+TEST_P(AsistenteActividades, FinalizarCierraConLasFechasMiembrosYPreciosElegidos) {
+    ReiniciarAsistente();
+    guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
+    guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(710, Respuesta::Si);  // the other activities go
+
+    frmCierreCursoE inicio;
+    Asistente().CierreCursoE = &inicio;
+    inicio.cargar();
+    ASSERT_TRUE(inicio.Mostrar()) << guion_.textos().join(QLatin1Char('|')).toStdString();
+    // The student page's decisions: the default ones for every section.
+    Asistente().Provisionales.secciones = sesion_->planPorDefecto().arboles.secciones;
+    inicio.setSeccionesCargadas(true);
+    auto* nombre = inicio.findChild<QLineEdit*>(QStringLiteral("txtCursoPromocion"));
+    nombre->setText(QStringLiteral("2026/2027"));
+    emit nombre->editingFinished();  // the box loses the focus
+    ASSERT_EQ(inicio.NuevoCursoEscolar(), "2026/2027");
+
+    qint32 fuera = 0;
+    qint16 tipoPrecio = 0;
+    std::shared_ptr<cActividad> comedor;
+    Conductor c;
+    c.en(QStringLiteral("frmCierreActividades"),
+         [&](QWidget* w) {
+             auto* pagina = static_cast<frmCierreActividades*>(w);
+             EXPECT_EQ(pagina->IDActividad(), 1);
+             comedor = pagina->Actividades()->Item("1");
+             Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+             Conductor::pulsar(w, QStringLiteral("cmdSeleccionar_0"));
+             Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+             Rejilla* alumnos = rejilla(w, "msgAlumnos");
+             ASSERT_GT(alumnos->filas(), 1);
+             fuera = alumnos->datoFila(0).toInt();
+             alumnos->marcar(0, true);
+             emit alumnos->marcaCambiada(0, true);
+             w->findChild<QRadioButton*>(QStringLiteral("optOpcion_1"))->setChecked(true);
+             Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+             w->findChild<QDateEdit*>(QStringLiteral("dtpFechaInicio"))->setDate(QDate(2026, 9, 14));
+             Conductor::pulsar(w, QStringLiteral("cmdPrecios"));
+         })
+        .en(QStringLiteral("frmPrecioActividad"),
+            [&](QWidget* w) {
+                Rejilla* tipos = rejilla(w, "msgPrecio_0");
+                ASSERT_GT(tipos->filas(), 0);
+                tipoPrecio = qint16(tipos->datoFila(0).toInt());
+                Conductor::escribir(w, QStringLiteral("txtPrecio"), QStringLiteral("100,5"));
+                tipos->marcar(0, true);
+                emit tipos->marcaCambiada(0, true);
+                Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+                Conductor::pulsar(w, QStringLiteral("cmdPrecioActividad_0"));
+            })
+        .en(QStringLiteral("frmCierreActividades"), [&](QWidget* w) {
+            Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+            Conductor::pulsar(w, QStringLiteral("cmdCierreActividades_3"));
+        });
+    inicio.CargarFormularioActividades();
+    EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
+    const QStringList t = guion_.textos();
+    ASSERT_TRUE(t.contains(Texto(2182))) << t.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(inicio.CerrandoAsistente());
+    ASSERT_TRUE(comedor && comedor->Promocionada());
+    Asistente().CierreCursoE.clear();
+
+    // The new year.
+    SesionAbierta despues(muestra_);
+    Conexion& nuevo = despues.sesion->centro();
+    auto leer = [&](const QString& sql) {
+        QStringList r;
+        for (Recordset rs = nuevo.Abrir(sql); !rs.eof(); rs.MoveNext()) {
+            QStringList f;
+            for (int i = 0; i < rs.numeroCampos(); ++i) f << rs.campo(i).toString();
+            r << f.join(QLatin1Char('|'));
+        }
+        return r;
+    };
+    EXPECT_EQ(leer(QStringLiteral("SELECT IDActividad, FechaInicio, FechaFin FROM Actividad ORDER BY IDActividad")),
+              QStringList({"1|2026/09/14|2027/06/19"}));
+    int filas = 0, conPrecio = 0;
+    for (Recordset rs = nuevo.Abrir(QStringLiteral(
+             "SELECT Alumno_Actividad_Miembro.CodAlumno, Alumno.CodTipoAlumno, PrecioEuros, PrecioPesetas, Septiembre, "
+             "Junio, Julio, MesesRealizacion FROM Alumno_Actividad_Miembro INNER JOIN Alumno ON "
+             "Alumno.IDAlumno=Alumno_Actividad_Miembro.CodAlumno WHERE CodActividad=1"));
+         !rs.eof(); rs.MoveNext()) {
+        ++filas;
+        const qint32 id = qint32(rs.entero(QStringLiteral("CodAlumno")));
+        SCOPED_TRACE(id);
+        EXPECT_NE(id, fuera);
+        EXPECT_EQ(rs.texto(QStringLiteral("MesesRealizacion")), "111111111100");
+        EXPECT_EQ(rs.entero(QStringLiteral("Septiembre")), -1);
+        EXPECT_EQ(rs.entero(QStringLiteral("Junio")), -1);
+        EXPECT_EQ(rs.entero(QStringLiteral("Julio")), 0);
+        const auto m = comedor->Alumnos()->Item(QString::number(id));
+        EXPECT_TRUE(m->Pasar());
+        EXPECT_EQ(rs.texto(QStringLiteral("PrecioEuros")), m->Euros());
+        EXPECT_EQ(rs.texto(QStringLiteral("PrecioPesetas")), m->Pesetas());
+        if (rs.entero(QStringLiteral("CodTipoAlumno")) == tipoPrecio) {
+            ++conPrecio;
+            EXPECT_EQ(rs.texto(QStringLiteral("PrecioEuros")), "100,5");
+            EXPECT_EQ(rs.texto(QStringLiteral("PrecioPesetas")), "16722");
+        }
+    }
+    EXPECT_GT(filas, 0);
+    EXPECT_GT(conPrecio, 0);
+    EXPECT_EQ(leer(QStringLiteral("SELECT PrecioGeneralEuro, PrecioGeneralPta FROM Actividad_TipoAlumno WHERE "
+                                  "CodActividad=1 AND CodTipoAlumno=%1")
+                       .arg(tipoPrecio)),
+              QStringList({"100,5|16722"}));
+}
+
+}  // namespace
+
+NCC_AMBOS_FONDOS(AsistenteActividades);
+
+}  // namespace ncc::pruebas

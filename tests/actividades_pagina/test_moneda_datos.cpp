@@ -1,0 +1,281 @@
+// Prices in euros and pesetas, the dates proposed one year on, what the
+// activity page reads, and the stored activity choices, on both back ends.
+#include "EscuelaActividades.h"
+#include "entry/cPrecioActividad.h"
+#include "platform/Sentencias.h"
+#include "wizard/DatosActividades.h"
+#include "wizard/LecturaActividades.h"
+#include "wizard/Moneda.h"
+#include <QLocale>
+
+namespace ncc::pruebas {
+namespace {
+
+using namespace ncc::actividades;
+
+TEST(Moneda, ConversionesExactasConComaSeaCualSeaElIdiomaDeLaMaquina) {
+    for (const QLocale& l : {QLocale(QLocale::Spanish, QLocale::Spain), QLocale(QLocale::English, QLocale::UnitedStates)}) {
+        QLocale::setDefault(l);
+        EXPECT_EQ(AEuros(1000), "6,01");
+        EXPECT_EQ(AEuros(0), "0");
+        EXPECT_EQ(APesetas(601), "1000");
+        EXPECT_EQ(APesetas(0), "0");
+        EXPECT_EQ(AEuros(166386), "1000");   // exactly 1000 euros
+        EXPECT_EQ(AEuros(1), "0,01");        // 0.0060 euros: half a cent and more rounds up
+        EXPECT_EQ(AEuros(9999999), "60101,2");  // 60101.204...: the cent's trailing zero goes
+        EXPECT_EQ(APesetas(100), "166");     // 166.386
+        EXPECT_EQ(APesetas(999999), "1663858");
+        EXPECT_EQ(textoEuros(610), "6,1");
+        EXPECT_EQ(textoEuros(600), "6");
+        EXPECT_EQ(textoEuros(5), "0,05");
+    }
+    QLocale::setDefault(QLocale::c());
+    // Halves of a peseta go to the even neighbour: 25 cents are 41.5965
+    // pesetas (42); 5 cents 8.3193 (8). An exact half needs cents*166386
+    // ending in 50000: 250 cents give 415.965 (416); none of 0..99999 cents
+    // lands on .5 except multiples of 50000 cents.
+    EXPECT_EQ(APesetas(25), "42");
+    EXPECT_EQ(APesetas(5), "8");
+    EXPECT_EQ(APesetas(50000), "83193");   // 83193.0
+    EXPECT_EQ(APesetas(25000), "41596");   // 41596.5: to the even 41596
+    EXPECT_EQ(APesetas(75000), "124790");  // 124789.5: to the even 124790
+}
+
+TEST(Moneda, LoQueNoEsUnImporteNoSeLee) {
+    EXPECT_EQ(leerPesetas("1000"), 1000);
+    EXPECT_EQ(leerPesetas(" 0 "), 0);
+    for (const char* malo : {"", "12a", "1.000", "1,5", "-3", "12345678"}) EXPECT_FALSE(leerPesetas(QString::fromLatin1(malo)).has_value()) << malo;
+    EXPECT_EQ(leerEuros("6,01"), 601);
+    EXPECT_EQ(leerEuros("6,1"), 610);
+    EXPECT_EQ(leerEuros("6,"), 600);
+    EXPECT_EQ(leerEuros(",5"), 50);
+    EXPECT_EQ(leerEuros("1234,99"), 123499);
+    for (const char* malo : {"", ",", "6.01", "6,001", "1,2,3", "12345", "abc", "6 ,0"})
+        EXPECT_FALSE(leerEuros(QString::fromLatin1(malo)).has_value()) << malo;
+}
+
+TEST(Fechas, UnAnoDespuesConservaDiaYMesYEl29DeFebreroPasaAl28) {
+    EXPECT_EQ(unAnoDespues(QDate(2001, 9, 15)), QDate(2002, 9, 15));
+    EXPECT_EQ(unAnoDespues(QDate(2024, 2, 29)), QDate(2025, 2, 28));
+    EXPECT_EQ(unAnoDespues(QDate(2027, 2, 28)), QDate(2028, 2, 28));
+    EXPECT_FALSE(unAnoDespues(QDate()).isValid());
+    EXPECT_EQ(textoPantalla(QDate(2002, 9, 5)), "05/09/2002");
+}
+
+class LecturaActividades : public EscuelaActividades {};
+
+TEST_P(LecturaActividades, ActividadesConFechasPropuestasYFilasDePrecio) {
+    const auto carga = leerActividades(centro(), 1);
+    ASSERT_EQ(carga.actividades->claves(), QStringList({"1", "2", "3"}));
+    EXPECT_FALSE(carga.noTipos);
+    EXPECT_FALSE(carga.noCursos);
+    EXPECT_EQ(carga.nombres.value(3), "Excursión");
+    const auto a1 = carga.actividades->Item("1");
+    EXPECT_EQ(a1->FechaInicio(), "15/09/2002");
+    EXPECT_EQ(a1->FechaFin(), "30/06/2003");
+    EXPECT_FALSE(a1->Promocionada());
+    // One date missing: both empty.
+    EXPECT_EQ(carga.actividades->Item("2")->FechaInicio(), "");
+    EXPECT_EQ(carga.actividades->Item("2")->FechaFin(), "");
+    EXPECT_EQ(carga.actividades->Item("3")->FechaInicio(), "28/02/2025");
+    EXPECT_EQ(carga.actividades->Item("3")->TipoActividad(), 1);
+    // Student types of the active members only (the leaver's type 3 is not).
+    EXPECT_EQ(a1->TipoAlumnos()->claves(), QStringList({"1", "2"}));
+    EXPECT_EQ(a1->TipoAlumnos()->Item("2")->Nombre(), "Becado");
+    EXPECT_EQ(carga.actividades->Item("2")->TipoAlumnos()->claves(), QStringList({"1"}));
+    // Every course of the school for every activity, by teaching type and
+    // course order, none in use.
+    for (const auto& a : *carga.actividades) {
+        EXPECT_EQ(a->Cursos()->claves(), QStringList({"11", "12", "21"}));
+        EXPECT_EQ(a->Cursos()->Item("21")->Nombre(), "ESO 1º");
+        for (const auto& p : *a->Cursos()) EXPECT_FALSE(p->Visible());
+    }
+}
+
+TEST_P(LecturaActividades, SinMiembrosActivosNiCursosNoHayFilasDePrecio) {
+    EscuelaPrueba::sql(centro(), QStringLiteral("UPDATE Alumno SET FechaBaja='2026/02/01'"));
+    EscuelaPrueba::sql(centro(), QStringLiteral("DELETE FROM Centro_TipoEnsenanza"));
+    const auto carga = leerActividades(centro(), 1);
+    EXPECT_TRUE(carga.noTipos);
+    EXPECT_TRUE(carga.noCursos);
+    EXPECT_EQ(carga.actividades->Item("1")->Cursos()->Count(), 0);
+}
+
+TEST_P(LecturaActividades, MiembrosActivosEnOrdenEspanolConElDestinoDeLaPaginaDeAlumnos) {
+    auto miembros = leerMiembros(centro(), 1, nullptr);
+    QStringList orden;
+    for (const auto& m : *miembros) orden << m->Apellido1();
+    // Á with the A, Ñ after N and before T; the leaver is not a member.
+    EXPECT_EQ(orden, QStringList({"Álvarez", "Nuñez", "Nuto", "Sin", "Zamora"}));
+    const auto ana = miembros->Item("1");
+    EXPECT_EQ(ana->Euros(), "123,5");
+    EXPECT_EQ(ana->Pesetas(), "20548");
+    EXPECT_EQ(ana->TipoAlumno(), "Ordinario");
+    EXPECT_EQ(ana->IDSeccionActual(), 101);
+    EXPECT_FALSE(ana->Pasar());
+    EXPECT_TRUE(ana->Visible());
+    EXPECT_EQ(ana->Curso(), "");
+
+    // Section 101 promoted: Ana goes to 2º A, Íñigo leaves. Section 102 is
+    // promoted but does not list Pedro (his Seccion_Alumno says otherwise):
+    // he keeps no destination instead of failing.
+    seccionPromocionada(101, {{1, 201, false}, {2, 0, true}});
+    seccionPromocionada(102, {});
+    miembros = leerMiembros(centro(), 1, secciones.get());
+    EXPECT_EQ(miembros->Item("1")->Curso(), "2º");
+    EXPECT_EQ(miembros->Item("1")->IDCurso(), 12);
+    EXPECT_EQ(miembros->Item("1")->Seccion(), "A");
+    EXPECT_TRUE(miembros->Item("1")->Visible());
+    EXPECT_FALSE(miembros->Item("2")->Visible());
+    EXPECT_TRUE(miembros->Item("3")->Visible());
+    EXPECT_EQ(miembros->Item("3")->Curso(), "");
+
+    // The price rows in use follow the visible members: Íñigo's type
+    // (Becado) is used by Luis too; course 12 only by Ana.
+    auto carga = leerActividades(centro(), 1);
+    auto a1 = carga.actividades->Item("1");
+    auto uso = marcarPreciosEnUso(*a1, *miembros);
+    EXPECT_FALSE(uso.noCursos);
+    EXPECT_FALSE(uso.noTipos);
+    EXPECT_TRUE(a1->Cursos()->Item("12")->Visible());
+    EXPECT_FALSE(a1->Cursos()->Item("11")->Visible());
+    // Nobody visible: nothing in use.
+    for (const auto& m : *miembros) m->setVisible(false);
+    uso = marcarPreciosEnUso(*a1, *miembros);
+    EXPECT_TRUE(uso.noCursos);
+    EXPECT_TRUE(uso.noTipos);
+    EXPECT_FALSE(a1->TipoAlumnos()->Item("1")->Visible());
+}
+
+NCC_AMBOS_FONDOS(LecturaActividades);
+
+// ---------------------------------------------------------------------------
+
+class DatosGuardados : public EscuelaActividades {
+protected:
+    // The page's state after activity 1 was promoted with its members and
+    // prices, and activity 2 was left alone.
+    ColeccionActividades promocionarComedor() {
+        auto carga = leerActividades(centro(), 1);
+        auto a1 = carga.actividades->Item("1");
+        a1->setFechaInicio(QStringLiteral("2002/09/15"));
+        a1->setFechaFin(QStringLiteral("2003/06/30"));
+        auto miembros = leerMiembros(centro(), 1, nullptr);
+        for (const auto& m : *miembros) {
+            m->setPasar(m->IDAlumno() != 3);
+            m->setEuros(QStringLiteral("O'Brien %1").arg(m->IDAlumno()));  // texts are bound, not spliced
+            m->setPesetas(QStringLiteral("%1").arg(m->IDAlumno() * 100));
+        }
+        a1->setAlumnos(miembros);
+        a1->TipoAlumnos()->Item("1")->setEuros(QStringLiteral("6,01"));
+        a1->TipoAlumnos()->Item("1")->setPesetas(QStringLiteral("1000"));
+        a1->TipoAlumnos()->Item("2")->setEuros(QStringLiteral("3"));
+        a1->TipoAlumnos()->Item("2")->setPesetas(QStringLiteral("499"));
+        a1->Cursos()->Item("12")->setEuros(QStringLiteral("7"));
+        a1->Cursos()->Item("12")->setPesetas(QStringLiteral("1165"));
+        a1->setPromocionada(true);
+        return carga.actividades;
+    }
+    QStringList guardado() {
+        QStringList r;
+        r << filas(QStringLiteral("SELECT IDActividad, FechaInicio, FechaFin FROM CIERRECURSO_ACTIVIDAD ORDER BY IDActividad"));
+        r << filas(QStringLiteral("SELECT codActividad, IDAlumno, Pasar, Euros, Pesetas FROM CIERRECURSO_ACTIVIDAD_ALUMNO "
+                                  "ORDER BY codActividad, IDAlumno"));
+        r << filas(QStringLiteral("SELECT codActividad, codTipoAlumno, Euros, Pesetas FROM "
+                                  "CIERRECURSO_ACTIVIDAD_PRECIO_TIPOALUMNO ORDER BY codActividad, codTipoAlumno"));
+        r << filas(QStringLiteral("SELECT codActividad, codCurso, Euros, Pesetas FROM CIERRECURSO_ACTIVIDAD_PRECIO_CURSO "
+                                  "ORDER BY codActividad, codCurso"));
+        return r;
+    }
+};
+
+TEST_P(DatosGuardados, GuardaLasActividadesPromocionadasYLasVuelveACargar) {
+    EXPECT_FALSE(hayDatosActividades(centro()));
+    guardarDatosActividades(centro(), *promocionarComedor());
+    EXPECT_TRUE(hayDatosActividades(centro()));
+    EXPECT_EQ(guardado(),
+              QStringList({"1|2002/09/15|2003/06/30", "1|1|-1|O'Brien 1|100", "1|2|-1|O'Brien 2|200",
+                           "1|3|0|O'Brien 3|300", "1|4|-1|O'Brien 4|400", "1|6|-1|O'Brien 6|600", "1|1|6,01|1000",
+                           "1|2|3|499", "1|11||", "1|12|7|1165", "1|21||"}));
+
+    // A member added after the save, and a stored member who has left since:
+    // neither comes back.
+    miembro(1, 7, "1", "166");
+    alumno(7, "Nuevo", "Recién", "Llegado", 101, 11, 1, 1);
+    EscuelaPrueba::sql(centro(), QStringLiteral("UPDATE Alumno SET FechaBaja='2026/06/01' WHERE IDAlumno=6"));
+
+    auto carga = leerActividades(centro(), 1);
+    seccionPromocionada(101, {{1, 201, false}, {2, 0, true}});
+    cargarDatosActividades(centro(), *carga.actividades, secciones.get());
+    const auto a1 = carga.actividades->Item("1");
+    EXPECT_TRUE(a1->Promocionada());
+    EXPECT_FALSE(carga.actividades->Item("2")->Promocionada());
+    EXPECT_EQ(a1->FechaInicio(), "2002/09/15");
+    EXPECT_EQ(a1->FechaFin(), "2003/06/30");
+    EXPECT_EQ(a1->Alumnos()->claves(), QStringList({"2", "4", "3", "1"}));  // Álvarez, Nuñez, Nuto, Zamora
+    EXPECT_FALSE(a1->Alumnos()->Item("3")->Pasar());
+    EXPECT_TRUE(a1->Alumnos()->Item("4")->Pasar());
+    EXPECT_EQ(a1->Alumnos()->Item("4")->Euros(), "O'Brien 4");
+    EXPECT_EQ(a1->Alumnos()->Item("4")->TipoAlumno(), "Becado");
+    // The student page's decisions: Ana's new course, Íñigo hidden.
+    EXPECT_EQ(a1->Alumnos()->Item("1")->Curso(), "2º");
+    EXPECT_FALSE(a1->Alumnos()->Item("2")->Visible());
+    EXPECT_EQ(a1->TipoAlumnos()->Item("1")->Euros(), "6,01");
+    EXPECT_EQ(a1->TipoAlumnos()->Item("1")->Pesetas(), "1000");
+    EXPECT_EQ(a1->Cursos()->Item("12")->Euros(), "7");
+    EXPECT_TRUE(a1->Cursos()->Item("12")->Visible());  // Ana's new course
+    EXPECT_TRUE(a1->TipoAlumnos()->Item("2")->Visible());  // Luis
+}
+
+TEST_P(DatosGuardados, PreciosDeUnTipoQueYaNoTieneMiembrosActivosNoSeLeen) {
+    guardarDatosActividades(centro(), *promocionarComedor());
+    // Both Becado members leave.
+    EscuelaPrueba::sql(centro(), QStringLiteral("UPDATE Alumno SET FechaBaja='2026/06/01' WHERE codTipoAlumno=2"));
+    auto carga = leerActividades(centro(), 1);
+    // The school's load offers the type no longer; give it back a row to
+    // show that the stored price is not what fills it.
+    auto p = std::make_shared<cPrecioActividad>();
+    p->setID(2);
+    carga.actividades->Item("1")->TipoAlumnos()->Add(p, 2);
+    cargarDatosActividades(centro(), *carga.actividades, nullptr);
+    EXPECT_EQ(carga.actividades->Item("1")->TipoAlumnos()->Item("1")->Euros(), "6,01");
+    EXPECT_EQ(p->Euros(), "");
+    // A course that is no longer in the school is skipped too.
+    EscuelaPrueba::sql(centro(), QStringLiteral("DELETE FROM Curso WHERE IDCurso=12"));
+    carga = leerActividades(centro(), 1);
+    cargarDatosActividades(centro(), *carga.actividades, nullptr);
+    EXPECT_FALSE(carga.actividades->Item("1")->Cursos()->contiene("12"));
+}
+
+TEST_P(DatosGuardados, SinNadaPromocionadoSeVacianLasCuatroTablas) {
+    guardarDatosActividades(centro(), *promocionarComedor());
+    const auto carga = leerActividades(centro(), 1);
+    guardarDatosActividades(centro(), *carga.actividades);
+    EXPECT_EQ(guardado(), QStringList());
+    EXPECT_FALSE(hayDatosActividades(centro()));
+}
+
+TEST_P(DatosGuardados, UnGuardadoQueFallaAMitadConservaElConjuntoAnterior) {
+    auto actividades = promocionarComedor();
+    guardarDatosActividades(centro(), *actividades);
+    const QStringList antes = guardado();
+    actividades->Item("1")->setFechaInicio(QStringLiteral("2002/10/01"));
+    actividades->Item("2")->setPromocionada(true);
+    // The deletes, the activity and its first price rows go through; the
+    // ninth statement fails.
+    Sentencias::reiniciar();
+    Sentencias::fallarEn(9);
+    EXPECT_THROW(guardarDatosActividades(centro(), *actividades), Error);
+    Sentencias::fallarEn(0);
+    EXPECT_FALSE(centro().enTransaccion());
+    EXPECT_EQ(guardado(), antes);
+    // And the next save goes through.
+    guardarDatosActividades(centro(), *actividades);
+    EXPECT_EQ(filas(QStringLiteral("SELECT IDActividad, FechaInicio FROM CIERRECURSO_ACTIVIDAD ORDER BY IDActividad")),
+              QStringList({"1|2002/10/01", "2|"}));
+}
+
+NCC_AMBOS_FONDOS(DatosGuardados);
+
+}  // namespace
+}  // namespace ncc::pruebas

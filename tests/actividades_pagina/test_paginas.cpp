@@ -1,0 +1,472 @@
+// The activity page and the price page driven through their widgets, on both
+// back ends: opening activities, dates one year on, "Pasar"/"Baja",
+// confirming and reopening, the student page's decisions, prices in euros
+// and pesetas, stored choices, and what the engine then writes.
+#include "EscuelaActividades.h"
+#include "engine/Actividades.h"
+#include "engine/EstadoMotor.h"
+#include "engine/Pasos.h"
+#include "entry/cPrecioActividad.h"
+#include "platform/Textos.h"
+#include "platform/gui/Rejilla.h"
+#include "suite/Esquema.h"
+#include "wizard/modCierreCurso.h"
+#include "wizard/frmCierreActividades.h"
+#include "wizard/frmPrecioActividad.h"
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+namespace ncc::pruebas {
+namespace {
+
+template <class W = QWidget>
+W* control(QWidget* pagina, const char* nombre) {
+    W* w = pagina->findChild<W*>(QString::fromLatin1(nombre));
+    EXPECT_NE(w, nullptr) << nombre;
+    return w;
+}
+
+void pulsar(QWidget* pagina, const char* nombre) {
+    auto* b = control<QAbstractButton>(pagina, nombre);
+    ASSERT_TRUE(b->isEnabled()) << nombre;
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void pulsarFila(QTableWidget* t, int fila) {
+    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualItemRect(t->item(fila, 0)).center());
+}
+
+QStringList columna(QTableWidget* t, int c) {
+    QStringList r;
+    for (int f = 0; f < t->rowCount(); ++f) r << (t->item(f, c) ? t->item(f, c)->text() : QString());
+    return r;
+}
+
+// The colours a cell shows, as 0x00BBGGRR.
+quint32 colorTexto(QTableWidget* t, int fila, int c) { return t->findChild<Rejilla*>()->colorTexto(fila, c); }
+quint32 colorFondo(QTableWidget* t, int fila, int c) { return t->findChild<Rejilla*>()->colorFondo(fila, c); }
+
+int filaDe(QTableWidget* t, const QString& texto) {
+    for (int f = 0; f < t->rowCount(); ++f)
+        if (t->item(f, 0)->text().startsWith(texto)) return f;
+    return -1;
+}
+
+class GrabadorNulo : public motor::AvisosMotor {
+public:
+    void IniciarProgreso(long&, QString&) override {}
+    void AumentarProgreso() override {}
+    void CerrarProgreso() override {}
+    void AvanzarProgreso() override {}
+};
+
+class PaginaActividades : public EscuelaActividades {
+protected:
+    // Copies a table of the school into another database, row by row.
+    void copiarTabla(const char* tabla, Conexion& destino) {
+        for (Recordset rs = centro().Abrir(QStringLiteral("SELECT * FROM %1").arg(QLatin1String(tabla))); !rs.eof();
+             rs.MoveNext()) {
+            QStringList columnas, marcas;
+            QVariantList valores;
+            for (int i = 0; i < rs.numeroCampos(); ++i) {
+                columnas << rs.nombreCampo(i);
+                marcas << QStringLiteral("?");
+                valores << rs.campo(i);
+            }
+            destino.Execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(QLatin1String(tabla), columnas.join(QLatin1Char(',')), marcas.join(QLatin1Char(','))),
+                            valores);
+        }
+    }
+
+    PaginaActividades() {
+        guion.alInesperada([](const QString& t) { ADD_FAILURE() << "pregunta inesperada: " << t.toStdString(); });
+        pagina.setSecciones([this] { return conSecciones ? secciones : nullptr; });
+    }
+
+    void abrir() {
+        pagina.cargar();
+        ASSERT_TRUE(pagina.Mostrar()) << guion.textos().join(QLatin1Char('\n')).toStdString();
+        pagina.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&pagina));
+    }
+    QTableWidget* actividades() { return control<QTableWidget>(&pagina, "msgActividades"); }
+    QTableWidget* alumnos() { return control<QTableWidget>(&pagina, "msgAlumnos"); }
+    void elegir(int fila) { actividades()->setCurrentCell(fila, 0); }
+    // "Promocionar", every member "Pasar" (or "Baja"), "Efectuar cambios".
+    void confirmarTodos(bool pasar = true) {
+        pulsar(&pagina, "cmdPromocionar_0");
+        pulsar(&pagina, "cmdSeleccionar_0");
+        control<QRadioButton>(&pagina, pasar ? "optOpcion_0" : "optOpcion_1")->setChecked(true);
+        pulsar(&pagina, "cmdAceptar");
+        pulsar(&pagina, "cmdPromocionar_0");
+    }
+    std::shared_ptr<cActividad> actividad(int id) { return pagina.Actividades()->Item(QString::number(id)); }
+
+    // Drives the price page that "Establecer precios" opens.
+    void conPaginaDePrecios(const std::function<void(frmPrecioActividad&)>& f) {
+        bool visto = false;
+        QTimer::singleShot(0, [&] {
+            auto* p = qobject_cast<frmPrecioActividad*>(QApplication::activeModalWidget());
+            if (!p) return;
+            visto = true;
+            f(*p);
+        });
+        pulsar(&pagina, "cmdPrecios");
+        EXPECT_TRUE(visto);
+    }
+
+    frmCierreActividades pagina;
+    bool conSecciones = false;
+};
+
+TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfirma) {
+    abrir();
+    EXPECT_EQ(pagina.windowTitle(), "Asistente para cierre de curso escolar. Selección de actividades");
+    EXPECT_EQ(columna(actividades(), 0), QStringList({"Comedor", "Coro", "Excursión"}));
+    EXPECT_EQ(pagina.IDActividad(), 1);
+    EXPECT_FALSE(control<QCheckBox>(&pagina, "chkFecha")->isChecked());
+    EXPECT_EQ(control<QDateEdit>(&pagina, "dtpFechaInicio")->text(), "15/09/2002");
+    EXPECT_EQ(control<QDateEdit>(&pagina, "dtpFechaFin")->text(), "30/06/2003");
+    // Active members only, in Spanish order, none passing yet (in red).
+    EXPECT_EQ(columna(alumnos(), 0), QStringList({"Álvarez Sanz, Íñigo", "Nuñez Gil, Luis", "Nuto Gil, Pedro",
+                                                  "Sin Sección, Eva", "Zamora Ruiz, Ana"}));
+    EXPECT_EQ(columna(alumnos(), 1).first(), "Becado");
+    EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
+    EXPECT_EQ(colorTexto(alumnos(), 0, 3), 255u);
+    EXPECT_EQ(columna(alumnos(), 4).first(), "123,5");
+    EXPECT_TRUE(control<QAbstractButton>(&pagina, "cmdPrecios")->isEnabled());
+    EXPECT_FALSE(control<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
+    EXPECT_FALSE(control<QAbstractButton>(&pagina, "cmdGuardar_1")->isEnabled());
+    EXPECT_FALSE(control<QWidget>(&pagina, "fraBloqueo")->isEnabled());
+
+    // Choosing does nothing outside editing.
+    pulsarFila(alumnos(), 0);
+    EXPECT_FALSE(pagina.Actividades()->Item("1")->Alumnos()->contiene("2"));
+
+    pulsar(&pagina, "cmdPromocionar_0");
+    EXPECT_EQ(pagina.Estado(), 2);
+    EXPECT_FALSE(actividades()->isEnabled());
+    EXPECT_EQ(control<QAbstractButton>(&pagina, "cmdPromocionar_0")->text(), "Efectuar cambios");
+    EXPECT_FALSE(control<QAbstractButton>(&pagina, "cmdCierreActividades_3")->isEnabled());
+    // Two pass, one does not; the rest stay as they were.
+    pulsarFila(alumnos(), filaDe(alumnos(), "Zamora"));
+    pulsarFila(alumnos(), filaDe(alumnos(), "Nuto"));
+    EXPECT_TRUE(control<QAbstractButton>(&pagina, "cmdAceptar")->isEnabled());
+    pulsar(&pagina, "cmdAceptar");
+    pulsarFila(alumnos(), filaDe(alumnos(), "Nuto"));
+    control<QRadioButton>(&pagina, "optOpcion_1")->setChecked(true);
+    pulsar(&pagina, "cmdAceptar");
+    EXPECT_EQ(alumnos()->item(filaDe(alumnos(), "Zamora"), 3)->text(), "Si");
+    EXPECT_EQ(colorTexto(alumnos(), filaDe(alumnos(), "Zamora"), 3), 16711680u);
+    pulsar(&pagina, "cmdPromocionar_0");
+
+    EXPECT_EQ(pagina.Estado(), 1);
+    const auto a = actividad(1);
+    EXPECT_TRUE(a->Promocionada());
+    EXPECT_EQ(a->FechaInicio(), "2002/09/15");
+    EXPECT_EQ(a->FechaFin(), "2003/06/30");
+    EXPECT_EQ(a->Alumnos()->Count(), 5);
+    EXPECT_TRUE(a->Alumnos()->Item("1")->Pasar());
+    EXPECT_FALSE(a->Alumnos()->Item("3")->Pasar());
+    EXPECT_FALSE(a->Alumnos()->Item("2")->Pasar());
+    EXPECT_EQ(colorFondo(actividades(), 0, 0), 65535u);
+    EXPECT_TRUE(control<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
+    EXPECT_TRUE(control<QAbstractButton>(&pagina, "cmdCierreActividades_3")->isEnabled());
+    EXPECT_TRUE(guion.sinPreguntasInesperadas());
+}
+
+TEST_P(PaginaActividades, SinFechaYVeintinueveDeFebrero) {
+    abrir();
+    // Coro lacks its start date: "Sin fecha", both pickers on today and
+    // disabled while editing.
+    elegir(1);
+    auto* sinFecha = control<QCheckBox>(&pagina, "chkFecha");
+    EXPECT_TRUE(sinFecha->isChecked());
+    EXPECT_EQ(control<QDateEdit>(&pagina, "dtpFechaInicio")->text(), "20/06/2026");
+    EXPECT_EQ(control<QDateEdit>(&pagina, "dtpFechaFin")->text(), "20/06/2026");
+    pulsar(&pagina, "cmdPromocionar_0");
+    EXPECT_FALSE(control<QDateEdit>(&pagina, "dtpFechaInicio")->isEnabled());
+    pulsar(&pagina, "cmdPromocionar_0");
+    EXPECT_TRUE(actividad(2)->Promocionada());
+    EXPECT_EQ(actividad(2)->FechaInicio(), "");
+    EXPECT_EQ(actividad(2)->FechaFin(), "");
+
+    // The trip of the 29th of February 2024 goes to the 28th in 2025.
+    elegir(2);
+    EXPECT_FALSE(sinFecha->isChecked());
+    EXPECT_EQ(control<QDateEdit>(&pagina, "dtpFechaInicio")->text(), "28/02/2025");
+    // An end before the start is refused instead of failing the closing.
+    pulsar(&pagina, "cmdPromocionar_0");
+    control<QDateEdit>(&pagina, "dtpFechaFin")->setDate(QDate(2025, 2, 1));
+    pulsar(&pagina, "cmdPromocionar_0");
+    EXPECT_EQ(pagina.Estado(), 2);
+    EXPECT_FALSE(actividad(3)->Promocionada());
+    EXPECT_TRUE(guion.ultimo().mensaje.texto.contains(QStringLiteral("anterior a la fecha de inicio")));
+    control<QDateEdit>(&pagina, "dtpFechaFin")->setDate(QDate(2025, 3, 2));
+    pulsar(&pagina, "cmdPromocionar_0");
+    EXPECT_EQ(actividad(3)->FechaInicio(), "2025/02/28");
+    EXPECT_EQ(actividad(3)->FechaFin(), "2025/03/02");
+}
+
+TEST_P(PaginaActividades, ReabrirUnaActividadPromocionadaYDeshacerCambios) {
+    abrir();
+    confirmarTodos(true);
+    // Back to it: the question, answered No, keeps the confirmed members.
+    elegir(1);
+    guion.responderA(2184, Respuesta::No);
+    elegir(0);
+    EXPECT_TRUE(actividad(1)->Promocionada());
+    EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("Si")));
+    // Editing and undoing: the working members are the confirmed ones again,
+    // so a confirmation right after keeps every member passing.
+    pulsar(&pagina, "cmdPromocionar_0");
+    pulsar(&pagina, "cmdSeleccionar_0");
+    control<QRadioButton>(&pagina, "optOpcion_1")->setChecked(true);
+    pulsar(&pagina, "cmdAceptar");
+    EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
+    pulsar(&pagina, "cmdPromocionar_1");
+    EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("Si")));
+    pulsar(&pagina, "cmdPromocionar_0");  // asks 2184 again: No
+    pulsar(&pagina, "cmdPromocionar_0");
+    for (const auto& m : *actividad(1)->Alumnos()) EXPECT_TRUE(m->Pasar());
+
+    // Yes: the prices go, the activity is read again from the database.
+    actividad(1)->TipoAlumnos()->Item("1")->setEuros(QStringLiteral("6,01"));
+    guion.olvidarMostrados();
+    MensajesGuion otro;
+    ServicioMensajesInstalado instaladoOtro(otro);
+    otro.responderA(2184, Respuesta::Si);
+    elegir(1);
+    elegir(0);
+    EXPECT_TRUE(otro.textos().first().contains(Texto(2188)));
+    EXPECT_FALSE(actividad(1)->Promocionada());
+    EXPECT_EQ(actividad(1)->TipoAlumnos()->Item("1")->Euros(), "");
+    EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
+    EXPECT_NE(colorFondo(actividades(), 0, 0), 65535u);
+    EXPECT_FALSE(control<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
+}
+
+TEST_P(PaginaActividades, LasDecisionesDeLaPaginaDeAlumnosLleganALosMiembros) {
+    // Section 101: Ana promoted to 2º A, Íñigo leaves; section 201: Luis
+    // leaves, so the trip has nobody left.
+    conSecciones = true;
+    seccionPromocionada(101, {{1, 201, false}, {2, 0, true}});
+    seccionPromocionada(201, {{4, 0, true}});
+    abrir();
+    EXPECT_EQ(columna(alumnos(), 0), QStringList({"Nuto Gil, Pedro", "Sin Sección, Eva", "Zamora Ruiz, Ana"}));
+    EXPECT_EQ(alumnos()->item(2, 2)->text(), "Primaria 2º A");
+    // Íñigo and Luis were the Becado members: no Becado price in use.
+    EXPECT_FALSE(actividad(1)->TipoAlumnos()->Item("2")->Visible());
+    EXPECT_TRUE(actividad(1)->Cursos()->Item("12")->Visible());
+    elegir(2);
+    EXPECT_EQ(alumnos()->rowCount(), 0);
+    EXPECT_TRUE(pagina.NoTipos());
+    EXPECT_TRUE(pagina.NoCursos());
+    EXPECT_FALSE(control<QAbstractButton>(&pagina, "cmdPrecios")->isEnabled());
+
+    // Later on the student page Ana leaves too: the confirmed comedor hides
+    // her and her course's price row is no longer in use.
+    elegir(0);
+    confirmarTodos(true);
+    auto ana = std::make_shared<cAlumno>();
+    ana->setIDAlumno(1);
+    ana->setBaja(true);
+    ana->setActividades(QStringLiteral("1,2"));
+    Coleccion<cAlumno> cambiados;
+    cambiados.Add(ana, 1);
+    SincronizarActividades(cambiados, *pagina.Actividades());
+    pagina.RefrescarGrid();
+    EXPECT_EQ(columna(alumnos(), 0), QStringList({"Nuto Gil, Pedro", "Sin Sección, Eva"}));
+    EXPECT_FALSE(actividad(1)->Alumnos()->Item("1")->Visible());
+    EXPECT_FALSE(actividad(1)->Cursos()->Item("12")->Visible());
+}
+
+TEST_P(PaginaActividades, PreciosPorTipoEnPesetasLleganSoloASuTipoAunqueNoSeVean) {
+    escuela.conf().setPesetas(true);
+    conSecciones = true;
+    seccionPromocionada(101, {{1, 201, false}, {2, 0, true}});  // Íñigo (Becado) leaves: hidden
+    abrir();
+    pulsar(&pagina, "cmdPromocionar_0");
+    conPaginaDePrecios([](frmPrecioActividad& p) {
+        EXPECT_EQ(p.windowTitle(), "Asistente para el Cierre de Curso Escolar. Selección de precios");
+        EXPECT_TRUE(control<QRadioButton>(&p, "optOpcion_0")->isChecked());
+        EXPECT_EQ(control<QLabel>(&p, "lblDato_0")->text(), "Pesetas:");
+        auto* tipos = control<QTableWidget>(&p, "msgPrecio_0");
+        // Luis is Becado and visible, so both types are in use.
+        EXPECT_EQ(columna(tipos, 0), QStringList({"Ordinario", "Becado"}));
+        auto* precio = control<QLineEdit>(&p, "txtPrecio");
+        EXPECT_EQ(precio->text(), "0");
+        EXPECT_EQ(control<QLabel>(&p, "lblPrecioAux")->text(), "0");
+        precio->selectAll();
+        QTest::keyClicks(precio, "1x0,00");  // only digits get in
+        EXPECT_EQ(precio->text(), "1000");
+        EXPECT_EQ(control<QLabel>(&p, "lblPrecioAux")->text(), "6,01");
+        pulsarFila(tipos, 0);
+        pulsar(&p, "cmdAceptar");
+        EXPECT_EQ(columna(tipos, 1), QStringList({"6,01", ""}));
+        EXPECT_EQ(columna(tipos, 2), QStringList({"1000", ""}));
+        pulsar(&p, "cmdPrecioActividad_0");
+    });
+    const auto a = actividad(1);
+    // Ordinario members get the price; the Becado ones keep theirs, since
+    // their row was never priced.
+    EXPECT_EQ(columna(alumnos(), 4), QStringList({"123,5", "6,01", "6,01", "6,01"}));
+    EXPECT_EQ(columna(alumnos(), 5), QStringList({"20548", "1000", "1000", "1000"}));
+    pulsar(&pagina, "cmdPromocionar_0");
+    EXPECT_EQ(a->Alumnos()->Item("2")->Euros(), "123,5");
+    EXPECT_EQ(a->Alumnos()->Item("4")->Euros(), "123,5");
+
+    // A hidden member of a priced type is priced too.
+    elegir(0);  // the question: No keeps the confirmed members
+    guion.responderA(2184, Respuesta::No);
+    elegir(1);
+    elegir(0);
+    pulsar(&pagina, "cmdPromocionar_0");  // 2184 again: No
+    conPaginaDePrecios([](frmPrecioActividad& p) {
+        auto* tipos = control<QTableWidget>(&p, "msgPrecio_0");
+        auto* precio = control<QLineEdit>(&p, "txtPrecio");
+        precio->setText(QStringLiteral("499"));
+        pulsarFila(tipos, 1);
+        pulsar(&p, "cmdAceptar");
+        pulsar(&p, "cmdPrecioActividad_0");
+    });
+    pulsar(&pagina, "cmdPromocionar_0");
+    EXPECT_EQ(a->Alumnos()->Item("2")->Pesetas(), "499");  // hidden
+    EXPECT_EQ(a->Alumnos()->Item("2")->Euros(), "3");
+    EXPECT_EQ(a->Alumnos()->Item("4")->Pesetas(), "499");
+    EXPECT_EQ(a->Alumnos()->Item("1")->Pesetas(), "1000");
+}
+
+TEST_P(PaginaActividades, PreciosPorCursoEnEurosConLaComaAunqueLaMaquinaUsePunto) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    conSecciones = true;
+    seccionPromocionada(101, {{1, 201, false}, {2, 0, true}});
+    abrir();
+    pulsar(&pagina, "cmdPromocionar_0");
+    conPaginaDePrecios([](frmPrecioActividad& p) {
+        pulsar(&p, "optOpcion_1");
+        EXPECT_FALSE(control<QTableWidget>(&p, "msgPrecio_0")->isVisible());
+        auto* cursos = control<QTableWidget>(&p, "msgPrecio_1");
+        EXPECT_EQ(columna(cursos, 0), QStringList({"Primaria 2º"}));  // Ana's new course
+        auto* precio = control<QLineEdit>(&p, "txtPrecio");
+        precio->selectAll();
+        QTest::keyClicks(precio, "6,0,15");  // a second comma and a third decimal are refused
+        EXPECT_EQ(precio->text(), "6,01");
+        EXPECT_EQ(control<QLabel>(&p, "lblPrecioAux")->text(), "1000");
+        // Something that is no amount is refused with a message.
+        precio->setText(QStringLiteral(","));
+        pulsarFila(cursos, 0);
+        pulsar(&p, "cmdAceptar");
+        EXPECT_EQ(columna(cursos, 1), QStringList({""}));
+        precio->setText(QStringLiteral("6,01"));
+        pulsar(&p, "cmdAceptar");
+        EXPECT_EQ(columna(cursos, 1), QStringList({"6,01"}));
+        EXPECT_EQ(columna(cursos, 2), QStringList({"1000"}));
+        pulsar(&p, "cmdPrecioActividad_0");
+    });
+    QLocale::setDefault(QLocale::c());
+    EXPECT_TRUE(guion.textos().join(QLatin1Char('\n')).contains(QStringLiteral("no es un importe válido en euros")));
+    // Only Ana is of course 12.
+    EXPECT_EQ(columna(alumnos(), 4), QStringList({"123,5", "123,5", "123,5", "6,01"}));
+}
+
+TEST_P(PaginaActividades, GuardaYCargaLasDecisionesDesdeLaPagina) {
+    abrir();
+    confirmarTodos(true);
+    guion.responderA(3193, Respuesta::Si);
+    pulsar(&pagina, "cmdGuardar_0");
+    EXPECT_TRUE(control<QAbstractButton>(&pagina, "cmdGuardar_1")->isEnabled());
+    EXPECT_EQ(filas(QStringLiteral("SELECT IDActividad, FechaInicio, FechaFin FROM CIERRECURSO_ACTIVIDAD")),
+              QStringList({"1|2002/09/15|2003/06/30"}));
+
+    frmCierreActividades otra;
+    otra.cargar();
+    otra.show();
+    ASSERT_TRUE(otra.Mostrar());
+    auto* t = control<QTableWidget>(&otra, "msgActividades");
+    t->setCurrentCell(1, 0);
+    guion.responderA(3194, Respuesta::Si);
+    pulsar(&otra, "cmdGuardar_1");
+    EXPECT_TRUE(otra.Actividades()->Item("1")->Promocionada());
+    EXPECT_EQ(colorFondo(t, 0, 0), 65535u);
+    EXPECT_EQ(otra.IDActividad(), 2);  // the row shown stays
+    EXPECT_TRUE(control<QAbstractButton>(&otra, "cmdGuardar_0")->isEnabled());
+    EXPECT_FALSE(control<QAbstractButton>(&otra, "cmdPromocionar_1")->isEnabled());
+    guion.responderA(2184, Respuesta::No);
+    t->setCurrentCell(0, 0);  // promoted: the question, No shows the loaded members
+    EXPECT_EQ(columna(control<QTableWidget>(&otra, "msgAlumnos"), 3), QStringList(5, QStringLiteral("Si")));
+}
+
+// What was clicked and typed is what the engine writes into the new year.
+TEST_P(PaginaActividades, ElMotorEscribeLasFechasMesesYPreciosElegidos) {
+    abrir();
+    pulsar(&pagina, "cmdPromocionar_0");
+    // Every member passes but Ana; every Ordinario member at 6,01 euros.
+    pulsar(&pagina, "cmdSeleccionar_0");
+    pulsar(&pagina, "cmdAceptar");
+    pulsarFila(alumnos(), filaDe(alumnos(), "Zamora"));
+    control<QRadioButton>(&pagina, "optOpcion_1")->setChecked(true);
+    pulsar(&pagina, "cmdAceptar");
+    control<QDateEdit>(&pagina, "dtpFechaInicio")->setDate(QDate(2026, 10, 1));
+    control<QDateEdit>(&pagina, "dtpFechaFin")->setDate(QDate(2027, 2, 26));
+    conPaginaDePrecios([](frmPrecioActividad& p) {
+        control<QLineEdit>(&p, "txtPrecio")->setText(QStringLiteral("6,01"));
+        pulsarFila(control<QTableWidget>(&p, "msgPrecio_0"), 0);
+        pulsar(&p, "cmdAceptar");
+        pulsar(&p, "cmdPrecioActividad_0");
+    });
+    pulsar(&pagina, "cmdPromocionar_0");
+    elegir(1);  // Coro: Eva and Pedro pass, without dates
+    confirmarTodos(true);
+
+    // The new year's database: a copy of the activities of this one.
+    motor::EstadoMotor e;
+    e.conf = &escuela.conf();
+    GrabadorNulo avisos;
+    e.avisos = &avisos;
+    e.conNuevoCentro.setConnectionString(ctx.cadena(QStringLiteral("nuevo")));
+    e.conNuevoCentro.Open();
+    suite::crearEsquema(e.conNuevoCentro, suite::TipoBase::Centro);
+    for (const char* tabla : {"Actividad", "Alumno_Actividad_Miembro", "Actividad_TipoAlumno"}) copiarTabla(tabla, e.conNuevoCentro);
+    e.colActividades = pagina.Actividades();
+    ASSERT_TRUE(motor::PasarActividades(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
+
+    auto leer = [&](const QString& sql) {
+        QStringList r;
+        for (Recordset rs = e.conNuevoCentro.Abrir(sql); !rs.eof(); rs.MoveNext()) {
+            QStringList f;
+            for (int i = 0; i < rs.numeroCampos(); ++i) f << rs.campo(i).toString();
+            r << f.join(QLatin1Char('|'));
+        }
+        return r;
+    };
+    EXPECT_EQ(leer(QStringLiteral("SELECT IDActividad, FechaInicio, FechaFin FROM Actividad ORDER BY IDActividad")),
+              QStringList({"1|2026/10/01|2027/02/26", "2||"}));
+    EXPECT_EQ(leer(QStringLiteral("SELECT CodAlumno, PrecioEuros, PrecioPesetas, Octubre, Enero, Marzo, MesesRealizacion "
+                                  "FROM Alumno_Actividad_Miembro WHERE CodActividad=1 ORDER BY CodAlumno")),
+              QStringList({"2|123,5|20548|-1|-1|0|011111000000", "3|6,01|1000|-1|-1|0|011111000000",
+                           "4|123,5|20548|-1|-1|0|011111000000", "6|6,01|1000|-1|-1|0|011111000000"}));
+    EXPECT_EQ(leer(QStringLiteral("SELECT CodAlumno, PrecioEuros, PrecioPesetas, MesesRealizacion FROM "
+                                  "Alumno_Actividad_Miembro WHERE CodActividad=2 ORDER BY CodAlumno")),
+              QStringList({"1|0|0|000000000000", "3|0|0|000000000000"}));
+    EXPECT_EQ(leer(QStringLiteral("SELECT CodTipoAlumno, PrecioGeneralEuro, PrecioGeneralPta FROM Actividad_TipoAlumno "
+                                  "WHERE CodActividad=1 ORDER BY CodTipoAlumno")),
+              QStringList({"1|6,01|1000"}));
+    // The trip was left unpromoted: it goes.
+    EXPECT_EQ(leer(QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE CodActividad=3")), QStringList({"0"}));
+}
+
+NCC_AMBOS_FONDOS(PaginaActividades);
+
+}  // namespace
+}  // namespace ncc::pruebas
