@@ -178,9 +178,9 @@ bool EdicionHistorico::Guardar() {
             switch (a->Actual()) {
             case 0:
                 GuardarMateriasAlumno(*a);
-                con_.Execute(QStringLiteral("UPDATE EvaluacionHistorica SET Repite=? WHERE codalumno=%1 AND "
-                                            "codcursoescolarhistorico=%2").arg(id, anio),
-                             {flag(a->Repite())});
+                con_.Execute(QStringLiteral("UPDATE EvaluacionHistorica SET Repite=? WHERE codalumno=? AND "
+                                            "codcursoescolarhistorico=?"),
+                             {flag(a->Repite()), a->IDAlumno(), curso_.intCursoEscHistorico});
                 break;
             case 1:
                 if (a->Confirmar())
@@ -238,10 +238,10 @@ void EdicionHistorico::insertarFila(const cAlumnoHistorico& a, const cMateria& m
         const long long id = (r.eof() || r.esNulo(QStringLiteral("Maximo"))) ? 1 : r.entero(QStringLiteral("Maximo")) + 1;
         con_.Execute(QStringLiteral("SAVEPOINT fila_historica"));
         try {
-            con_.Execute(insercion, {id, a.IDAlumno(), m.IDMateria(), a.IDCursoescolar(), a.TipoEnsenanza(), a.IDCurso(),
-                                     m.IDNota(), m.IDReacdiv(), a.Promocion(), m.NumEvaluacion(), a.IDCursoEscHistorico(),
+            con_.Execute(insercion, {id, a.IDAlumno(), m.IDMateria(), a.IDCursoescolar(), int(a.TipoEnsenanza()), a.IDCurso(),
+                                     m.IDNota(), int(m.IDReacdiv()), int(a.Promocion()), m.NumEvaluacion(), a.IDCursoEscHistorico(),
                                      FechaABaseDatos(m.FechaEvaluacion()), flag(a.Pendiente()), flag(a.Repite()),
-                                     m.Orden(), flag(a.PromocionPCPI()), flag(a.PromocionDiversificacion())});
+                                     int(m.Orden()), flag(a.PromocionPCPI()), flag(a.PromocionDiversificacion())});
             con_.Execute(QStringLiteral("RELEASE SAVEPOINT fila_historica"));
             return;
         } catch (const Error& e) {
@@ -253,29 +253,21 @@ void EdicionHistorico::insertarFila(const cAlumnoHistorico& a, const cMateria& m
     throw ErrorInsercionHistorica(Texto(MensajeErrorInsercion));
 }
 
+// The ids are bound too: one prepared text serves every row of the save.
 void EdicionHistorico::actualizarFilas(const cAlumnoHistorico& a, const cMateria& m) {
     con_.Execute(QStringLiteral("UPDATE EvaluacionHistorica SET CodNota=?,RE_AC_DIV=?,Promocion=?,PromocionPCPI=?,"
                                 "PromocionDiversificacion=?,MateriaPendiente=?,codNumEvaluacion=?,Fechaevaluacion=?,"
-                                "Repite=?,Orden=? WHERE codalumno=%1 AND codcursoescolarhistorico=%2 AND "
-                                "codtipoensenanza=%3 AND codcurso=%4 AND codmateria=%5")
-                     .arg(a.IDAlumno())
-                     .arg(a.IDCursoEscHistorico())
-                     .arg(a.TipoEnsenanza())
-                     .arg(a.IDCurso())
-                     .arg(m.IDMateria()),
-                 {m.IDNota(), m.IDReacdiv(), a.Promocion(), flag(a.PromocionPCPI()), flag(a.PromocionDiversificacion()),
+                                "Repite=?,Orden=? WHERE codalumno=? AND codcursoescolarhistorico=? AND "
+                                "codtipoensenanza=? AND codcurso=? AND codmateria=?"),
+                 {m.IDNota(), int(m.IDReacdiv()), int(a.Promocion()), flag(a.PromocionPCPI()), flag(a.PromocionDiversificacion()),
                   flag(a.Pendiente()), m.NumEvaluacion(), FechaABaseDatos(m.FechaEvaluacion()), flag(a.Repite()),
-                  m.Orden()});
+                  int(m.Orden()), a.IDAlumno(), a.IDCursoEscHistorico(), int(a.TipoEnsenanza()), a.IDCurso(), m.IDMateria()});
 }
 
 void EdicionHistorico::borrarFilas(const cAlumnoHistorico& a, const cMateria& m) {
-    con_.Execute(QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codalumno=%1 AND codcursoescolarhistorico=%2 "
-                                "AND codtipoensenanza=%3 AND codcurso=%4 AND codmateria=%5")
-                     .arg(a.IDAlumno())
-                     .arg(a.IDCursoEscHistorico())
-                     .arg(a.TipoEnsenanza())
-                     .arg(a.IDCurso())
-                     .arg(m.IDMateria()));
+    con_.Execute(QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codalumno=? AND codcursoescolarhistorico=? "
+                                "AND codtipoensenanza=? AND codcurso=? AND codmateria=?"),
+                 {a.IDAlumno(), a.IDCursoEscHistorico(), int(a.TipoEnsenanza()), a.IDCurso(), m.IDMateria()});
 }
 
 // ---------------------------------------------------------------- dates

@@ -113,8 +113,13 @@ void frmPropAlumno::Cargar_materias_alumno() {
     }
     g->setColumnHidden(0, true);
     g->verticalHeader()->setVisible(false);
-    g->setColumnWidth(1, 180);
-    for (int c = 2; c < 6; ++c) g->setColumnWidth(c, 135);
+    // The widths of the suite's grid (2700 and 2000 twips) at 15 twips a
+    // pixel, a little wider for the date heading.
+    g->setColumnWidth(1, 240);
+    g->setColumnWidth(2, 135);
+    g->setColumnWidth(3, 150);
+    g->setColumnWidth(4, 150);
+    g->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     g->horizontalHeader()->setStretchLastSection(true);
 
     // The flags only follow the student: their handlers react to clicks.

@@ -1,0 +1,379 @@
+// The editor's windows driven through their widgets on the sample school:
+// read-only mode, every way out and the lock, reordering, the flags and
+// their Cancel, the selection dialogs and the student search, and pictures
+// of every window.
+#include "Historica.h"
+#include "buscar/frmBuscarAlumno.h"
+#include "history/frmPropAlumno.h"
+#include "history/frmPropMatAl.h"
+#include "history/frmSelHAlumno.h"
+#include "history/frmSelMatAl.h"
+#include "history/frmSelMateria.h"
+#include "platform/Sentencias.h"
+#include "platform/Textos.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableWidget>
+#include <QTest>
+
+using namespace ncc;
+using namespace ncc::pruebas;
+
+namespace {
+
+class Ventanas : public EscuelaHistorica {
+protected:
+    std::unique_ptr<frmEditarHistorico> editor(const CursoHistorico& c) {
+        auto e = std::make_unique<frmEditarHistorico>(*con, c, bloqueo(c));
+        e->show();
+        return e;
+    }
+    void clic(QWidget* w, const char* nombre) { hijo(w, nombre)->click(); }
+};
+
+QTableWidget* rejilla(QWidget* w, const char* n) { return hijo<QTableWidget>(w, n); }
+
+TEST_P(Ventanas, SoloLecturaAbrePropiedadesPeroNoListaNiGuarda) {
+    const QStringList antes = historicas();
+    auto e = editor(curso(Segundo, true));
+    EXPECT_FALSE(hijo(e.get(), "cmdListarMateria")->isEnabled());
+    EXPECT_FALSE(hijo(e.get(), "cmdListarAlumno")->isEnabled());
+    QTableWidget* alumnos = rejilla(e.get(), "msgAlumno");
+    ASSERT_GT(alumnos->rowCount(), 0);
+    alumnos->selectRow(0);
+    bool visto = false;
+    alAbrirse(QStringLiteral("frmPropAlumno"), [&](QWidget* p) {
+        visto = true;
+        for (const char* n : {"cmdPropiedades", "cmdListar", "chkPromocion", "chkPendiente", "chkRepite", "cmdArriba", "cmdAbajo"})
+            EXPECT_FALSE(hijo<QWidget>(p, n)->isEnabled()) << n;
+        EXPECT_GT(rejilla(p, "msgMaterias")->rowCount(), 0);
+        clic(p, "cmdAceptar");
+    });
+    clic(e.get(), "cmdPropAlumno");
+    EXPECT_TRUE(visto);
+    clic(e.get(), "cmdSalir");
+    EXPECT_TRUE(guion.mostrados().isEmpty());
+    EXPECT_FALSE(e->isVisible());
+    EXPECT_TRUE(e->cerrarSelector());
+    EXPECT_EQ(liberaciones, 1);
+    EXPECT_EQ(historicas(), antes);
+}
+
+TEST_P(Ventanas, CancelarYLaCajaDeCierreSueltanElBloqueo) {
+    const QStringList antes = historicas();
+    {
+        auto e = editor(curso());
+        EXPECT_EQ(bloqueos(), 1);
+        e->edicion().colAlumnos().Item(1)->setActual(3);
+        clic(e.get(), "cmdCancelar");
+        EXPECT_TRUE(guion.mostrados().isEmpty());
+        EXPECT_FALSE(e->isVisible());
+        EXPECT_EQ(bloqueos(), 0);
+        EXPECT_EQ(historicas(), antes);
+    }
+    EXPECT_EQ(liberaciones, 1);
+    // The close box asks; Cancel stays, No leaves without writing.
+    auto e = editor(curso());
+    e->edicion().colAlumnos().Item(1)->setActual(3);
+    guion.responderA(7052, Respuesta::Cancelar);
+    e->close();
+    EXPECT_TRUE(e->isVisible());
+    EXPECT_EQ(bloqueos(), 1);
+    MensajesGuion otro;
+    ServicioMensajesInstalado i(otro);
+    otro.responderA(7052, Respuesta::No);
+    e->close();
+    EXPECT_FALSE(e->isVisible());
+    EXPECT_FALSE(e->cerrarSelector());
+    EXPECT_EQ(bloqueos(), 0);
+    EXPECT_EQ(historicas(), antes);
+}
+
+TEST_P(Ventanas, SubirUnaMateriaSinCambiosReescribeSuOrden) {
+    auto e = editor(curso());
+    const auto a = e->edicion().colAlumnos().Item(1);
+    e->lngIDAlumno = a->IDAlumno();
+    frmPropAlumno p(*e);
+    QTableWidget* g = rejilla(&p, "msgMaterias");
+    ASSERT_GE(g->rowCount(), 2);
+    const qint32 segunda = g->item(1, 0)->text().toInt();
+    const qint32 primera = g->item(0, 0)->text().toInt();
+    g->selectRow(1);
+    clic(&p, "cmdArriba");
+    EXPECT_EQ(g->item(0, 0)->text().toInt(), segunda);
+    clic(&p, "cmdAceptar");
+    const long long filas = numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica"));
+    guion.responder(Respuesta::Si);
+    clic(e.get(), "cmdAnterior");
+    EXPECT_FALSE(e->isVisible());
+    auto orden = [&](qint32 m) {
+        return numero(QStringLiteral("SELECT MIN(Orden) FROM EvaluacionHistorica WHERE codalumno=%1 AND codmateria=%2 AND "
+                                     "codcursoescolarhistorico=2 AND codcurso=11").arg(a->IDAlumno()).arg(m));
+    };
+    EXPECT_LT(orden(segunda), orden(primera));
+    EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica")), filas);
+    EXPECT_EQ(bloqueos(), 0);
+}
+
+TEST_P(Ventanas, CancelarTrasMarcarPCPIDejaAlAlumnoComoEstaba) {
+    auto e = editor(curso());
+    const QString huella = huellaRegistros(e->edicion());
+    e->lngIDAlumno = e->edicion().colAlumnos().Item(1)->IDAlumno();
+    {
+        frmPropAlumno p(*e);
+        auto* promocion = hijo<QCheckBox>(&p, "chkPromocion");
+        auto* pcpi = hijo<QCheckBox>(&p, "chkPromocionPCPI");
+        EXPECT_FALSE(pcpi->isHidden());
+        // Opening the grade dialog and accepting changes nothing.
+        rejilla(&p, "msgMaterias")->selectRow(0);
+        {
+            frmPropMatAl n(p, p.materiaSeleccionada());
+            clic(&n, "cmdAceptar");
+        }
+        EXPECT_EQ(huellaRegistros(e->edicion()), huella);
+        if (!promocion->isChecked()) promocion->click();
+        pcpi->click();
+        EXPECT_TRUE(p.alumno().PromocionPCPI());
+        EXPECT_NE(huellaRegistros(e->edicion()), huella);
+        clic(&p, "cmdCancelar");
+    }
+    EXPECT_EQ(huellaRegistros(e->edicion()), huella);
+    // 4º (Orden 4) offers neither programme.
+    auto cuarto = std::make_unique<frmEditarHistorico>(*con, curso(Cuarto, true), nullptr);
+    cuarto->lngIDAlumno = cuarto->edicion().colAlumnos().Item(1)->IDAlumno();
+    frmPropAlumno p4(*cuarto);
+    EXPECT_TRUE(hijo<QWidget>(&p4, "chkPromocionPCPI")->isHidden());
+    EXPECT_TRUE(hijo<QWidget>(&p4, "chkPromocionDiversificacion")->isHidden());
+}
+
+TEST_P(Ventanas, LaFechaVaciaSeGuardaVaciaYLaNotaCambiaSoloSuMateria) {
+    auto e = editor(curso());
+    const auto a = e->edicion().colAlumnos().Item(1);
+    e->lngIDAlumno = a->IDAlumno();
+    frmPropAlumno p(*e);
+    rejilla(&p, "msgMaterias")->selectRow(0);
+    const qint16 idm = p.materiaSeleccionada();
+    {
+        frmPropMatAl n(p, idm);
+        auto* fecha = hijo<QDateEdit>(&n, "actpPrincipal");
+        fecha->setDate(fecha->minimumDate());
+        auto* nota = hijo<QComboBox>(&n, "cboNota");
+        ASSERT_GT(nota->count(), 1);
+        nota->setCurrentIndex(1);
+        emit nota->activated(1);
+        clic(&n, "cmdAceptar");
+    }
+    const auto m = a->Materias()->Item(Coleccion<cMateria>::clave(idm));
+    EXPECT_EQ(m->FechaEvaluacion(), QString());
+    EXPECT_EQ(m->Actual(), 3);
+    EXPECT_EQ(rejilla(&p, "msgMaterias")->item(0, 4)->text(), QString());
+    clic(&p, "cmdAceptar");
+    guion.responder(Respuesta::Si);
+    clic(e.get(), "cmdAnterior");
+    EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codalumno=%1 AND codmateria=%2 AND "
+                                    "codcurso=11 AND FechaEvaluacion='' AND CodNota=%3").arg(a->IDAlumno()).arg(idm).arg(m->IDNota())), 1);
+}
+
+TEST_P(Ventanas, SeleccionDeMateriasDelCurso) {
+    // A subject of the course whose grades are all empty: removing it asks
+    // nothing, Accept asks 8053 and the save deletes its rows of this course.
+    auto e = editor(curso());
+    const auto delCurso = e->edicion().colMaterias().Item(1);
+    const qint16 idm = delCurso->IDMateria();
+    for (const auto& a : e->edicion().colAlumnos())
+        if (auto m = a->Materias()->buscar(Coleccion<cMateria>::clave(idm))) m->setIDNota(0);
+    const QString huella = huellaRegistros(e->edicion());
+    {
+        // Cancel after a removal puts back the students' subjects too.
+        frmSelMateria s(*e);
+        auto* sel = hijo<QListWidget>(&s, "lstSeleccionadas");
+        sel->setCurrentRow(0);
+        clic(&s, "cmdQuitar");
+        EXPECT_TRUE(guion.mostrados().isEmpty());
+        EXPECT_NE(huellaRegistros(e->edicion()), huella);
+        clic(&s, "cmdCancelar");
+    }
+    EXPECT_EQ(huellaRegistros(e->edicion()), huella);
+    qint16 fuera = 0;
+    {
+        frmSelMateria s(*e);
+        hijo<QListWidget>(&s, "lstSeleccionadas")->setCurrentRow(0);
+        clic(&s, "cmdQuitar");
+        // One subject from outside the course, for every student.
+        auto* disp = hijo<QListWidget>(&s, "lstDisponibles");
+        disp->setCurrentRow(0);
+        fuera = qint16(disp->currentItem()->data(Qt::UserRole).toInt());
+        ASSERT_NE(fuera, idm);
+        clic(&s, "cmdAgregar");
+        guion.responderA(8053, Respuesta::Si);
+        guion.responderA(8051, Respuesta::Si);
+        clic(&s, "cmdAceptar");
+        EXPECT_FALSE(s.isVisible());
+    }
+    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Pregunta);
+    const int alumnos = e->edicion().colAlumnos().Count();
+    const long long deLaMateria = numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codmateria=%1 AND codcurso=11 AND codcursoescolarhistorico=2").arg(idm));
+    ASSERT_GT(deLaMateria, 0);
+    const long long total = numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica"));
+    guion.responder(Respuesta::Si);
+    clic(e.get(), "cmdAnterior");
+    EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codmateria=%1 AND codcurso=11 AND codcursoescolarhistorico=2").arg(idm)), 0);
+    EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codmateria=%1 AND codcurso=11 AND codcursoescolarhistorico=2").arg(fuera)), alumnos);
+    EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica")), total - deLaMateria + alumnos);
+}
+
+TEST_P(Ventanas, MateriasDeUnAlumnoAgregadaYQuitadaNoSeEscribe) {
+    auto e = editor(curso());
+    const auto a = e->edicion().colAlumnos().Item(1);
+    e->lngIDAlumno = a->IDAlumno();
+    const QStringList antes = historicas();
+    frmPropAlumno p(*e);
+    const QString huella = huellaRegistros(e->edicion());
+    {
+        frmSelMatAl s(p);
+        auto* disp = hijo<QListWidget>(&s, "lstDisponibles");
+        ASSERT_GT(disp->count(), 0);
+        disp->setCurrentRow(0);
+        clic(&s, "cmdAniadirUno");
+        clic(&s, "cmdCancelar");
+    }
+    EXPECT_EQ(huellaRegistros(e->edicion()), huella);
+    {
+        frmSelMatAl s(p);
+        auto* disp = hijo<QListWidget>(&s, "lstDisponibles");
+        disp->setCurrentRow(0);
+        const qint32 id = disp->currentItem()->data(Qt::UserRole).toInt();
+        clic(&s, "cmdAniadirUno");
+        auto* sel = hijo<QListWidget>(&s, "lstSeleccionadas");
+        sel->setCurrentRow(sel->count() - 1);
+        EXPECT_EQ(sel->currentItem()->data(Qt::UserRole).toInt(), id);
+        clic(&s, "cmdQuitarUno");
+        EXPECT_TRUE(guion.mostrados().isEmpty());
+        clic(&s, "cmdAceptar");
+    }
+    clic(&p, "cmdAceptar");
+    guion.responder(Respuesta::Si);
+    clic(e.get(), "cmdAnterior");
+    // Only the Repite of the year is rewritten, with the value it had.
+    EXPECT_EQ(historicas(), antes);
+}
+
+TEST_P(Ventanas, AlumnosBuscadosAgregadosYQuitados) {
+    EXPECT_EQ(frmSelHAlumno::idsDeBusqueda(QStringLiteral("12, 40,x;1,12,,7 OR 1=1")), (QList<qint32>{12, 40}));
+    EXPECT_TRUE(frmSelHAlumno::idsDeBusqueda(QString()).isEmpty());
+    auto e = editor(curso());
+    const QString huella = huellaRegistros(e->edicion());
+    const int antes = e->edicion().colAlumnos().Count();
+    frmSelHAlumno s(*e);
+    // The search lists nobody already in the dialog; choose two by keyboard.
+    QStringList vistos;
+    alAbrirse(QStringLiteral("frmBuscarAlumno"), [&](QWidget* b) {
+        auto* txt = hijo<QLineEdit>(b, "txtBuscar");
+        QTest::keyClicks(txt, QStringLiteral("a"));
+        QTest::keyClick(txt, Qt::Key_Return);
+        auto* l = hijo<QListWidget>(b, "lstResultados");
+        for (int i = 0; i < l->count(); ++i) vistos << l->item(i)->data(Qt::UserRole).toString();
+        QTest::keyClick(l, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyClick(l, Qt::Key_Return);
+    });
+    clic(&s, "cmdAgregar");
+    for (const auto& a : e->edicion().colAlumnos())
+        if (a->Anterior() == 0) {
+            EXPECT_FALSE(vistos.contains(QString::number(a->IDAlumno())));
+        }
+    auto* disp = hijo<QListWidget>(&s, "lstDisponibles");
+    ASSERT_EQ(disp->count(), 2);
+    ASSERT_EQ(e->edicion().colAlumnos().Count(), antes + 2);
+    // One in and out again, the other in.
+    disp->setCurrentRow(0);
+    const qint32 fuera = disp->currentItem()->data(Qt::UserRole).toInt();
+    clic(&s, "cmdAgregarUno");
+    auto* sel = hijo<QListWidget>(&s, "lstSeleccionados");
+    sel->setCurrentRow(sel->count() - 1);
+    clic(&s, "cmdQuitarUno");
+    disp->setCurrentRow(0);
+    if (disp->currentItem()->data(Qt::UserRole).toInt() == fuera) disp->setCurrentRow(1);
+    const qint32 dentro = disp->currentItem()->data(Qt::UserRole).toInt();
+    clic(&s, "cmdAgregarUno");
+    guion.responder(Respuesta::No);
+    clic(&s, "cmdAceptar");
+    EXPECT_FALSE(e->edicion().colAlumnos().contiene(QString::number(fuera)));
+    ASSERT_TRUE(e->edicion().colAlumnos().contiene(QString::number(dentro)));
+    EXPECT_EQ(e->edicion().colAlumnos().Item(QString::number(dentro))->Actual(), 1);
+    // Cancel of a second dialog leaves the records as they are now.
+    const QString ahora = huellaRegistros(e->edicion());
+    {
+        frmSelHAlumno s2(*e);
+        hijo<QListWidget>(&s2, "lstSeleccionados")->setCurrentRow(0);
+        guion.responderA(10054, Respuesta::Si);
+        clic(&s2, "cmdQuitarUno");
+        clic(&s2, "cmdCancelar");
+    }
+    EXPECT_EQ(huellaRegistros(e->edicion()), ahora);
+    EXPECT_NE(ahora, huella);
+}
+
+TEST_P(Ventanas, UnGuardadoQueFallaDejaElEditorAbiertoYLaBaseIntacta) {
+    auto e = editor(curso());
+    for (const auto& a : e->edicion().colAlumnos())
+        for (const auto& m : *a->Materias()) m->setActual(3);
+    const QStringList antes = historicas();
+    guion.responder(Respuesta::Si);
+    Sentencias::reiniciar();
+    Sentencias::fallarEn(6);
+    clic(e.get(), "cmdAnterior");
+    Sentencias::fallarEn(0);
+    EXPECT_EQ(historicas(), antes);
+    EXPECT_TRUE(e->isVisible());
+    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
+    EXPECT_EQ(bloqueos(), 1);
+    clic(e.get(), "cmdCancelar");
+    EXPECT_EQ(bloqueos(), 0);
+}
+
+// Pictures of every window for a look at them, in NCC_CAPTURAS (or the
+// test's folder).
+TEST_P(Ventanas, Capturas) {
+    if (GetParam() != Proveedor::SQLite) GTEST_SKIP() << "una vez basta";
+    const QString carpeta = qEnvironmentVariableIsEmpty("NCC_CAPTURAS") ? ctx->carpeta() : qEnvironmentVariable("NCC_CAPTURAS");
+    QDir().mkpath(carpeta);
+    auto guardar = [&](QWidget* w, const QString& nombre) {
+        w->show();
+        QApplication::processEvents();
+        EXPECT_TRUE(w->grab().save(QDir(carpeta).filePath(nombre + QStringLiteral(".png"))));
+    };
+    auto e = editor(curso());
+    guardar(e.get(), QStringLiteral("frmEditarHistorico-materias"));
+    hijo<QTabBar>(e.get(), "tabHistorico")->setCurrentIndex(1);
+    rejilla(e.get(), "msgAlumno")->selectRow(0);
+    guardar(e.get(), QStringLiteral("frmEditarHistorico-alumnos"));
+    e->lngIDAlumno = e->edicion().colAlumnos().Item(1)->IDAlumno();
+    frmPropAlumno p(*e);
+    guardar(&p, QStringLiteral("frmPropAlumno"));
+    rejilla(&p, "msgMaterias")->selectRow(0);
+    frmPropMatAl n(p, p.materiaSeleccionada());
+    guardar(&n, QStringLiteral("frmPropMatAl"));
+    frmSelMateria sm(*e);
+    guardar(&sm, QStringLiteral("frmSelMateria"));
+    frmSelMatAl sa(p);
+    guardar(&sa, QStringLiteral("frmSelMatAl"));
+    frmSelHAlumno sh(*e);
+    guardar(&sh, QStringLiteral("frmSelHAlumno"));
+    ncbuscar::frmBuscarAlumno b(*con, QString());
+    hijo<QLineEdit>(&b, "txtBuscar")->setText(QStringLiteral("gar"));
+    QTest::keyClick(hijo<QLineEdit>(&b, "txtBuscar"), Qt::Key_Return);
+    guardar(&b, QStringLiteral("frmBuscarAlumno"));
+    auto bach = std::make_unique<frmEditarHistorico>(*con, curso(PrimeroBach, true, TipoBach), nullptr);
+    bach->lngIDAlumno = bach->edicion().colAlumnos().Item(1)->IDAlumno();
+    frmPropAlumno pb(*bach);
+    rejilla(&pb, "msgMaterias")->selectRow(0);
+    frmPropMatAl nb(pb, pb.materiaSeleccionada());
+    guardar(&nb, QStringLiteral("frmPropMatAl-sin-medidas"));
+}
+
+NCC_AMBOS_FONDOS(Ventanas);
+
+}  // namespace
