@@ -121,40 +121,12 @@ void capturarAlumnos(Capturador& c) {
                      p + QStringLiteral("2185"));
     pagina.hide();
 
-    // The page after "Cargar datos alumnos": a stored set made for the
-    // picture (every other section confirmed with its proposals) and
-    // removed afterwards, so the school keeps what it had. A school that
-    // already holds a stored set keeps it and gets no picture.
+    // The page after "Cargar datos alumnos", taken only when the school
+    // already holds a stored set: the pictures never write to the school.
     Conexion& centro = *conf->conLocalCentro();
     SeleccionAlumnos datos(centro, conf->intIDCentro());
     datos.Cargar();
-    if (datos.HayDatosGuardados()) return;
-    const QList<FilaSeccion> filas = datos.FilasSecciones();
-    QHash<int, QString> nombresTipo;
-    for (const OpcionLista& o : datos.TiposEnsenanza()) nombresTipo.insert(o.id, o.texto);
-    // Every other section confirmed: those who repeat stay in it, the others
-    // go to the section listed after it.
-    QList<FilaSeccion> conAlumnos;
-    for (const FilaSeccion& f : filas)
-        if (!f.encabezado) conAlumnos << f;
-    for (qsizetype i = 0; i + 1 < conAlumnos.size(); i += 2) {
-        const auto s = datos.Seccion(conAlumnos.at(i).idSeccion);
-        const auto siguiente = datos.Seccion(conAlumnos.at(i + 1).idSeccion);
-        auto alumnosSeccion = datos.CargarAlumnosSeccion(s->IDSeccion(), false);
-        for (const auto& a : *alumnosSeccion) {
-            const auto& d = a->Repite() ? s : siguiente;
-            const QString texto = (a->Repite() ? conAlumnos.at(i) : conAlumnos.at(i + 1)).texto.trimmed();
-            a->setSinAsignar(false);
-            a->setNIDTipoEnsenanza(d->IDTipoEnsenanza());
-            a->setNIDCurso(d->IDCurso());
-            a->setNIDSeccion(d->IDSeccion());
-            a->setNTipoEnsenanza(nombresTipo.value(d->IDTipoEnsenanza()));
-            a->setNCurso(texto.section(QLatin1Char(' '), 0, -2));
-            a->setNSeccion(texto.section(QLatin1Char(' '), -1));
-        }
-        datos.ConfirmarSeccion(*s, *alumnosSeccion);
-    }
-    datos.GuardarDatosAlumnos();
+    if (!datos.HayDatosGuardados()) return;
     frmCierreAlumnos cargada;
     if (cargada.cargar()) {
         cargada.resize(980, 660);
@@ -163,10 +135,6 @@ void capturarAlumnos(Capturador& c) {
         c.guardar(&cargada, QStringLiteral("frmCierreAlumnos_cargada"));
         cargada.hide();
     }
-    Transaccion t(centro);
-    centro.Execute(QStringLiteral("DELETE FROM CIERRECURSO_SECCION"));
-    centro.Execute(QStringLiteral("DELETE FROM CIERRECURSO_SECCION_ALUMNO"));
-    t.confirmar();
 }
 
 const RegistroCaptura registro({"frmCierreAlumnos", capturarAlumnos});
