@@ -154,8 +154,12 @@ host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
         if (f.error() != QFileDevice::NoError)
             throw host::ErrorOpciones(QStringLiteral("No se puede leer el plan %1: %2").arg(o.plan, f.errorString()));
         plan = host::planDesdeJson(json);
+        host::comprobarCabecera(plan, sesion.IDCentro(), sesion.ValorCursoEscolar());
     }
     host::encajarEnCentro(plan, sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
+    // A plan can never do what the wizard cannot: a leaver's memberships do
+    // not pass to the new year.
+    if (o.secciones) host::sincronizarActividades(plan, sesion.centro());
     return plan;
 }
 
@@ -209,18 +213,29 @@ int cerrar(const QStringList& argumentos) {
                 << sesion->ValorCursoEscolar() << "\", no permite deducirlo)\n";
             return SalidaUso;
         }
-        if (nuevo.size() > LongitudNombreCurso) {
-            err << "ncc cerrar: el nombre del nuevo curso escolar no puede pasar de " << LongitudNombreCurso
-                << " caracteres\n";
+        if (const QString problema = ProblemaNombreCurso(nuevo); !problema.isEmpty()) {
+            err << "ncc cerrar: " << problema << "\n";
             return SalidaUso;
         }
 
         host::Plan plan = leerPlan(op, *sesion);
-        if (op.secciones && host::HayAlumnosSinDestino(*plan.arboles.secciones) &&
-            !preguntarTexto(QStringLiteral("¡Atención! Existen alumnos promocionados o que repiten que no tienen asignado "
-                                           "ningún curso o sección, si continúa el programa no pasará a estos alumnos "
-                                           "al curso siguiente. ¿Desea continuar?")))
-            return SalidaRechazo;
+        {
+            // Nobody else closes these databases while a question waits for
+            // an answer here; the engine takes the lock again for the run and
+            // checks, under it, that the year has not been closed meanwhile.
+            std::unique_ptr<QLockFile> bloqueo;
+            try {
+                bloqueo = motor::bloquearCierre(opSesion.appEntrada);
+            } catch (const motor::ErrorBloqueo& e) {
+                err << "ncc cerrar: " << e.descripcion() << "\n";
+                return SalidaRechazo;
+            }
+            if (op.secciones && host::HayAlumnosSinDestino(*plan.arboles.secciones) &&
+                !preguntarTexto(QStringLiteral("¡Atención! Existen alumnos promocionados o que repiten que no tienen asignado "
+                                               "ningún curso o sección, si continúa el programa no pasará a estos alumnos "
+                                               "al curso siguiente. ¿Desea continuar?")))
+                return SalidaRechazo;
+        }
 
         err << "Cierre del curso " << sesion->ValorCursoEscolar() << " de " << sesion->NombreCentro()
             << "; nuevo curso: " << nuevo << "\n";
@@ -244,6 +259,10 @@ int cerrar(const QStringList& argumentos) {
         if (!correcto) {
             if (motor.Cancelado()) {
                 err << "\nCierre cancelado: no se ha modificado nada.\n";
+                return SalidaRechazo;
+            }
+            if (motor.Rechazado()) {
+                err << "\nCierre rechazado: no se ha modificado nada.\n";
                 return SalidaRechazo;
             }
             // A restore that could not finish keeps the run's journal for the
@@ -272,6 +291,9 @@ int cerrar(const QStringList& argumentos) {
     } catch (const host::ErrorOpciones& e) {
         err << "ncc cerrar: " << e.descripcion() << "\n";
         return SalidaUso;
+    } catch (const motor::ErrorBloqueo& e) {
+        err << "ncc cerrar: " << e.descripcion() << "\n";
+        return SalidaRechazo;
     } catch (const Error& e) {
         err << "ncc cerrar: Error " << e.numero() << ": " << e.descripcion() << "\n";
         return SalidaFallo;

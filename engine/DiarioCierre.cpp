@@ -1,5 +1,6 @@
 #include "engine/DiarioCierre.h"
 #include "engine/EstadoMotor.h"
+#include "platform/Conexion.h"
 #include "platform/BasesDatos.h"
 #include "platform/CadenaConexion.h"
 #include "platform/Error.h"
@@ -85,8 +86,7 @@ void deshacer(const DiarioCierre& d, const QString& plantilla) {
         }
         if (d.servidor) {
             if (!servidor::existe(plantilla, copia)) continue;
-            servidor::borrar(plantilla, original);
-            servidor::renombrar(plantilla, copia, original);
+            servidor::reponer(plantilla, copia, original);
         } else {
             if (!archivos::existe(copia)) continue;
             archivos::borrar(original);
@@ -208,8 +208,10 @@ bool lockIlegible(const QLockFile& bloqueo) {
 
 }  // namespace
 
-std::unique_ptr<QLockFile> bloquearCierre(const QString& cadenaAppEntrada) {
-    auto bloqueo = std::make_unique<QLockFile>(QDir(carpetaDiario(cadenaAppEntrada)).filePath(QLatin1String(NombreBloqueo)));
+namespace {
+
+std::unique_ptr<QLockFile> bloquearEn(const QString& carpeta) {
+    auto bloqueo = std::make_unique<QLockFile>(QDir(carpeta).filePath(QLatin1String(NombreBloqueo)));
     // A lock left by a process that died is taken over (QLockFile checks the
     // process id it holds).
     bloqueo->setStaleLockTime(0);
@@ -222,13 +224,39 @@ std::unique_ptr<QLockFile> bloquearCierre(const QString& cadenaAppEntrada) {
     }
     if (!bloqueo->isLocked()) {
         if (bloqueo->error() == QLockFile::LockFailedError)
-            throw Error(errores::Archivo,
+            throw ErrorBloqueo(
                         QStringLiteral("Ya hay un cierre de curso en marcha para estas bases de datos. Espere a que "
                                        "termine antes de empezar otro."));
-        throw Error(errores::Archivo, QStringLiteral("No se puede crear el bloqueo del cierre en %1")
-                                          .arg(carpetaDiario(cadenaAppEntrada)));
+        throw ErrorBloqueo(
+                    QStringLiteral("No se puede crear el bloqueo del cierre en %1: compruebe que la carpeta existe y "
+                                   "se puede escribir en ella")
+                        .arg(carpeta));
     }
     return bloqueo;
+}
+
+}  // namespace
+
+std::unique_ptr<QLockFile> bloquearCierre(const QString& cadenaAppEntrada) {
+    return bloquearEn(carpetaDiario(cadenaAppEntrada));
+}
+
+std::vector<std::unique_ptr<QLockFile>> bloquearCierreDe(const EstadoMotor& e) {
+    std::vector<std::unique_ptr<QLockFile>> bloqueos;
+    const QString cadena = e.conLocalAppEntrada().ConnectionString();
+    bloqueos.push_back(bloquearCierre(cadena));
+    if (e.SQLServer()) return bloqueos;
+    QStringList carpetas{QFileInfo(carpetaDiario(cadena)).canonicalFilePath()};
+    for (const Conexion* con : {&e.conLocalCentro(), &e.conLocalBorradoCentro()}) {
+        const QString ruta = CadenaConexion(con->ConnectionString()).valor(QStringLiteral("Data Source"));
+        if (ruta.isEmpty()) continue;
+        const QFileInfo carpeta(QFileInfo(ruta).absolutePath());
+        const QString canonica = carpeta.canonicalFilePath().isEmpty() ? carpeta.absoluteFilePath() : carpeta.canonicalFilePath();
+        if (carpetas.contains(canonica)) continue;
+        carpetas << canonica;
+        bloqueos.push_back(bloquearEn(canonica));
+    }
+    return bloqueos;
 }
 
 }  // namespace ncc::motor
