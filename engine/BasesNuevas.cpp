@@ -83,11 +83,14 @@ public:
             }
     }
     void volver() {
-        const auto cerradas = std::exchange(cerradas_, {});
-        for (Conexion* c : cerradas) c->Open();
+        // One that cannot open is left for the destructor to try again.
+        while (!cerradas_.isEmpty()) {
+            cerradas_.first()->Open();
+            cerradas_.removeFirst();
+        }
     }
     ~SesionApartada() {
-        for (Conexion* c : cerradas_) try { c->Open(); } catch (const Error&) {}
+        for (Conexion* c : cerradas_) try { c->Open(); } catch (...) {}
     }
     SesionApartada(const SesionApartada&) = delete;
     SesionApartada& operator=(const SesionApartada&) = delete;
@@ -579,20 +582,27 @@ void RestaurarBasesDatos(EstadoMotor& e) {
     try {
         cerrarSiAbierta(e.conNuevoCentro);
         cerrarSiAbierta(e.conNuevoBorradoCentro);
+        // Every session connection comes back open, also one that an
+        // earlier failure left closed.
         for (Conexion* c : {&e.conLocalCentro(), &e.conLocalBorradoCentro(), &e.conLocalAppEntrada(),
-                            &e.conLocalBorradoAppEntrada()})
-            if (c->State() == 1) {
-                c->Close();
-                cerradas.append(c);
-            }
+                            &e.conLocalBorradoAppEntrada()}) {
+            if (c->State() == 1) c->Close();
+            cerradas.append(c);
+        }
         if (e.SQLServer()) restaurarEnServidor(e, plantilla);
         else restaurarArchivos(e);
         // Restored: nothing is left for a recovery to do. A restore that
         // failed keeps its journal, so the next start tries again.
         borrarDiario(e);
     } catch (const Error& err) {
-        for (Conexion* c : cerradas) try { c->Open(); } catch (const Error&) {}
+        for (Conexion* c : cerradas) try { c->Open(); } catch (...) {}
         mostrarError(err);
+        avisar(MsgErrorRestaurar);
+        return;
+    } catch (const std::bad_alloc&) {
+        // The session gets its connections back whatever stopped the
+        // restore; the journal stays for the next start.
+        for (Conexion* c : cerradas) try { c->Open(); } catch (...) {}
         avisar(MsgErrorRestaurar);
         return;
     }
@@ -603,6 +613,9 @@ void RestaurarBasesDatos(EstadoMotor& e) {
             c->Open();
         } catch (const Error& err) {
             if (!fallo) primero = err;
+            fallo = true;
+        } catch (const std::bad_alloc&) {
+            if (!fallo) primero = Error(7, QStringLiteral("Memoria insuficiente"));
             fallo = true;
         }
     }

@@ -96,6 +96,9 @@ protected:
                 if (!puntos.contains(k)) puntos << k;
             }
         }
+        // The reads of the checks before the bar starts refuse the run when
+        // they fail: the run itself is what is swept here.
+        puntos.removeIf([&](long k) { return k <= ensayo.marcas.first(); });
         std::sort(puntos.begin(), puntos.end());
         ASSERT_GE(puntos.size(), puntosMinimos);
 
