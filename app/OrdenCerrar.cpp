@@ -170,8 +170,12 @@ host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
         if (f.error() != QFileDevice::NoError)
             throw host::ErrorOpciones(QStringLiteral("No se puede leer el plan %1: %2").arg(o.plan, f.errorString()));
         plan = host::planDesdeJson(json);
+        host::comprobarCabecera(plan, sesion.IDCentro(), sesion.ValorCursoEscolar());
     }
     host::encajarEnCentro(plan, sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
+    // A plan can never do what the wizard cannot: a leaver's memberships do
+    // not pass to the new year.
+    if (o.secciones) host::sincronizarActividades(plan, sesion.centro());
     return plan;
 }
 
@@ -233,13 +237,22 @@ int cerrar(const QStringList& argumentos) {
                 << sesion->ValorCursoEscolar() << "\", no permite deducirlo)\n";
             return SalidaUso;
         }
-        if (nuevo.size() > LongitudNombreCurso) {
-            err << "ncc cerrar: el nombre del nuevo curso escolar no puede pasar de " << LongitudNombreCurso
-                << " caracteres\n";
+        if (const QString problema = ProblemaNombreCurso(nuevo); !problema.isEmpty()) {
+            err << "ncc cerrar: " << problema << "\n";
             return SalidaUso;
         }
 
         host::Plan plan = leerPlan(op, *sesion);
+        // Nobody else closes these databases while a question waits for an
+        // answer here; the engine takes the lock again for the run and
+        // checks, under it, that the year has not been closed meanwhile.
+        motor::BloqueoCierre bloqueo;
+        try {
+            bloqueo = motor::bloquearCierre(opSesion.appEntrada);
+        } catch (const motor::ErrorBloqueo& e) {
+            err << "ncc cerrar: " << e.descripcion() << "\n";
+            return SalidaRechazo;
+        }
         // The wizard's start checks, before anything is copied.
         const InicioCierre inicio = ComprobarInicioCierre(*ConfiguracionActual());
         if (!inicio.Mostrar) {
@@ -265,6 +278,7 @@ int cerrar(const QStringList& argumentos) {
             return SalidaRechazo;
         }
         const host::ResumenCierre antes = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
+        bloqueo.reset();
 
         QElapsedTimer reloj;
         reloj.start();
@@ -282,6 +296,10 @@ int cerrar(const QStringList& argumentos) {
         if (!correcto) {
             if (motor.Cancelado()) {
                 err << "\nCierre cancelado: no se ha modificado nada.\n";
+                return SalidaRechazo;
+            }
+            if (motor.Rechazado()) {
+                err << "\nCierre rechazado: no se ha modificado nada.\n";
                 return SalidaRechazo;
             }
             avisar(2181, Icono::Critico);
@@ -314,6 +332,9 @@ int cerrar(const QStringList& argumentos) {
     } catch (const host::ErrorSesion& e) {
         err << "ncc cerrar: " << e.descripcion() << "\n";
         return SalidaFallo;
+    } catch (const motor::ErrorBloqueo& e) {
+        err << "ncc cerrar: " << e.descripcion() << "\n";
+        return SalidaRechazo;
     } catch (const Error& e) {
         err << "ncc cerrar: no se ha podido preparar el cierre por un error de las bases de datos (Error " << e.numero()
             << ": " << e.descripcion() << ")\n";

@@ -17,7 +17,13 @@
 #include "platform/BucleMensajes.h"
 #include "platform/Error.h"
 #include "platform/Mensajes.h"
+#include "platform/CadenaConexion.h"
 #include "platform/Textos.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <new>
+#include <sys/stat.h>
 
 namespace ncc::motor {
 
@@ -77,11 +83,14 @@ public:
             }
     }
     void volver() {
-        const auto cerradas = std::exchange(cerradas_, {});
-        for (Conexion* c : cerradas) c->Open();
+        // One that cannot open is left for the destructor to try again.
+        while (!cerradas_.isEmpty()) {
+            cerradas_.first()->Open();
+            cerradas_.removeFirst();
+        }
     }
     ~SesionApartada() {
-        for (Conexion* c : cerradas_) try { c->Open(); } catch (const Error&) {}
+        for (Conexion* c : cerradas_) try { c->Open(); } catch (...) {}
     }
     SesionApartada(const SesionApartada&) = delete;
     SesionApartada& operator=(const SesionApartada&) = delete;
@@ -138,20 +147,139 @@ bool ObtenerOrigenDatos(const EstadoMotor& e, const Conexion& con, QString& valo
     return true;
 }
 
+namespace {
+
+bool FijarNombresBases(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 cursoNuevo) {
+    if (!ObtenerOrigenDatos(e, e.conLocalCentro(), e.strRutaCentro)) return false;
+    if (!ObtenerOrigenDatos(e, e.conLocalBorradoCentro(), e.strRutaBorradoCentro)) return false;
+    if (!ObtenerOrigenDatos(e, e.conLocalAppEntrada(), e.strRutaAppEntrada)) return false;
+    if (!ObtenerOrigenDatos(e, e.conLocalBorradoAppEntrada(), e.strRutaBorradoAppEntrada)) return false;
+
+    const QString c = QString::number(centro);
+    e.strNuevaCentro = nombreBase(e, QStringLiteral("A%1C%2").arg(c).arg(cursoNuevo));
+    e.strNuevaBorradoCentro = nombreBase(e, QStringLiteral("B%1C%2").arg(c).arg(cursoNuevo));
+    e.strCopiaCentro = nombreBase(e, QStringLiteral("A%1C%2B").arg(c).arg(cursoActual));
+    e.strCopiaBorradoCentro = nombreBase(e, QStringLiteral("B%1C%2B").arg(c).arg(cursoActual));
+    e.strCopiaAppEntrada = nombreBase(e, QStringLiteral("AppEntradaB"));
+    e.strCopiaBorradoAppEntrada = nombreBase(e, QStringLiteral("BorradoAppEntradaB"));
+    return true;
+}
+
+// A database as one thing whatever the text that names it: the same file
+// reached by two paths (or two links) is one file; a server database is its
+// name.
+QString identidad(const EstadoMotor& e, const QString& nombre) {
+    if (e.SQLServer()) return nombre;
+    const QFileInfo f(nombre);
+    struct stat st {};
+    if (f.exists() && ::stat(QFile::encodeName(f.absoluteFilePath()).constData(), &st) == 0)
+        return QStringLiteral("inodo:%1:%2").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
+    return QDir::cleanPath(f.absoluteFilePath());
+}
+
+// The databases the school's years are registered with in the application
+// entry, as names of the run (file paths, server database names).
+QSet<QString> basesRegistradas(EstadoMotor& e) {
+    QSet<QString> r;
+    Conexion& app = e.conLocalAppEntrada();
+    const QString carpeta = e.SQLServer() ? QString() : QFileInfo(e.strRutaAppEntrada).absolutePath();
+    Recordset rs = app.Abrir(QStringLiteral("SELECT BD, BDBorrado FROM CursoEscolar ORDER BY IDCursoEscolar"));
+    for (; !rs.eof(); rs.MoveNext())
+        for (const char* columna : {"BD", "BDBorrado"}) {
+            const CadenaConexion c(rs.texto(QLatin1String(columna)));
+            QString nombre = c.valor(e.SQLServer() ? QStringLiteral("Initial Catalog") : QStringLiteral("Data Source"));
+            if (nombre.isEmpty()) continue;
+            if (!e.SQLServer() && QFileInfo(nombre).isRelative()) nombre = QDir(carpeta).absoluteFilePath(nombre);
+            r.insert(identidad(e, nombre));
+        }
+    rs.Close();
+    return r;
+}
+
+}  // namespace
+
+void ComprobarNombresBases(EstadoMotor& e) {
+    const cConfiguracion& conf = *e.conf;
+    long nuevo = 0;
+    if (!ObtenerNuevoID(e.conLocalAppEntrada(), e.conLocalBorradoAppEntrada(), QStringLiteral("CursoEscolar"),
+                        QStringLiteral("IDCursoEscolar"), nuevo) ||
+        !FijarNombresBases(e, conf.intIDCentro(), conf.intIDCursoEscolar(), static_cast<qint16>(nuevo)))
+        throw Error(errores::Archivo, QStringLiteral("No se han podido obtener los nombres de las bases de datos del cierre"));
+    const auto rechazar = [](const QString& texto) {
+        throw Error(errores::Archivo, QStringLiteral("No se puede cerrar el curso: ") + texto +
+                                          QStringLiteral(". No se ha modificado nada."));
+    };
+    const QPair<QString, QString> leidas[] = {
+        {e.strRutaCentro, QStringLiteral("la base de datos del curso (BD)")},
+        {e.strRutaBorradoCentro, QStringLiteral("la base de datos de borrados del curso (BDBorrado)")},
+        {e.strRutaAppEntrada, QStringLiteral("la base de datos de entrada de la aplicación")},
+        {e.strRutaBorradoAppEntrada, QStringLiteral("la base de datos de borrados de la entrada de la aplicación")},
+    };
+    QVector<QPair<QString, QString>> creadas = {
+        {e.strNuevaCentro, QStringLiteral("la base de datos del nuevo curso")},
+        {e.strNuevaBorradoCentro, QStringLiteral("la base de datos de borrados del nuevo curso")},
+        {e.strCopiaCentro, QStringLiteral("la copia de seguridad del curso")},
+        {e.strCopiaBorradoCentro, QStringLiteral("la copia de seguridad de borrados del curso")},
+        {e.strCopiaAppEntrada, QStringLiteral("la copia de seguridad de la entrada de la aplicación")},
+        {e.strCopiaBorradoAppEntrada, QStringLiteral("la copia de seguridad de borrados de la entrada de la aplicación")},
+    };
+    if (!e.SQLServer()) {
+        creadas.append({rutaCompact(e, false), QStringLiteral("la base de datos temporal de la compactación")});
+        creadas.append({rutaCompact(e, true), QStringLiteral("la base de datos temporal de la compactación")});
+    }
+    // Every database read is one of its own, and none of them is one that
+    // the run makes: a copy over its own source would empty it.
+    QHash<QString, QString> leidasPorIdentidad;
+    for (const auto& [nombre, que] : leidas) {
+        const QString id = identidad(e, nombre);
+        if (auto it = leidasPorIdentidad.constFind(id); it != leidasPorIdentidad.constEnd())
+            rechazar(QStringLiteral("%1 y %2 son la misma base de datos (%3)").arg(*it, que, nombre));
+        leidasPorIdentidad.insert(id, que);
+    }
+    QSet<QString> creadasPorIdentidad;
+    for (const auto& [nombre, que] : creadas) {
+        const QString id = identidad(e, nombre);
+        if (auto it = leidasPorIdentidad.constFind(id); it != leidasPorIdentidad.constEnd())
+            rechazar(QStringLiteral("%1 se llama como %2 (%3)").arg(que, *it, nombre));
+        creadasPorIdentidad.insert(id);
+    }
+    // A database of a registered year is never overwritten: only leftovers
+    // of an earlier run of our own may be replaced.
+    const QSet<QString> registradas = basesRegistradas(e);
+    for (const auto& [nombre, que] : creadas)
+        if (registradas.contains(identidad(e, nombre)))
+            rechazar(QStringLiteral("%1 sería %2, que pertenece a un curso escolar registrado").arg(que, nombre));
+}
+
+void ComprobarCursoVigente(EstadoMotor& e) {
+    const cConfiguracion& conf = *e.conf;
+    Conexion& app = e.conLocalAppEntrada();
+    Recordset rs = app.Abrir(QStringLiteral("SELECT IDCursoEscolar, Nombre, UltimoUtilizado FROM CursoEscolar "
+                                            "WHERE CodCentro=%1 ORDER BY IDCursoEscolar")
+                                 .arg(conf.intIDCentro()));
+    long actual = -1;
+    bool nombreUsado = false;
+    const QString nuevo = e.NuevoCursoEscolar.trimmed();
+    for (; !rs.eof(); rs.MoveNext()) {
+        if (rs.entero(QStringLiteral("UltimoUtilizado")) != 0) actual = long(rs.entero(QStringLiteral("IDCursoEscolar")));
+        if (rs.texto(QStringLiteral("Nombre")).trimmed().compare(nuevo, Qt::CaseInsensitive) == 0) nombreUsado = true;
+    }
+    rs.Close();
+    if (actual != conf.intIDCursoEscolar())
+        throw Error(errores::Archivo,
+                    QStringLiteral("El curso escolar %1 ya no es el curso actual del centro: se ha cerrado mientras "
+                                   "tanto. Vuelva a entrar en la aplicación.")
+                        .arg(conf.CursoEscolar()));
+    if (nombreUsado)
+        throw Error(errores::Archivo,
+                    QStringLiteral("Ya hay un curso escolar llamado \"%1\" en este centro. Elija otro nombre para el "
+                                   "nuevo curso.")
+                        .arg(e.NuevoCursoEscolar));
+}
+
 bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 cursoNuevo) {
     try {
-        if (!ObtenerOrigenDatos(e, e.conLocalCentro(), e.strRutaCentro)) return false;
-        if (!ObtenerOrigenDatos(e, e.conLocalBorradoCentro(), e.strRutaBorradoCentro)) return false;
-        if (!ObtenerOrigenDatos(e, e.conLocalAppEntrada(), e.strRutaAppEntrada)) return false;
-        if (!ObtenerOrigenDatos(e, e.conLocalBorradoAppEntrada(), e.strRutaBorradoAppEntrada)) return false;
-
-        const QString c = QString::number(centro);
-        e.strNuevaCentro = nombreBase(e, QStringLiteral("A%1C%2").arg(c).arg(cursoNuevo));
-        e.strNuevaBorradoCentro = nombreBase(e, QStringLiteral("B%1C%2").arg(c).arg(cursoNuevo));
-        e.strCopiaCentro = nombreBase(e, QStringLiteral("A%1C%2B").arg(c).arg(cursoActual));
-        e.strCopiaBorradoCentro = nombreBase(e, QStringLiteral("B%1C%2B").arg(c).arg(cursoActual));
-        e.strCopiaAppEntrada = nombreBase(e, QStringLiteral("AppEntradaB"));
-        e.strCopiaBorradoAppEntrada = nombreBase(e, QStringLiteral("BorradoAppEntradaB"));
+        if (!FijarNombresBases(e, centro, cursoActual, cursoNuevo)) return false;
 
         const QPair<QString, QString> copias[] = {
             {e.strRutaCentro, e.strNuevaCentro},           {e.strRutaCentro, e.strCopiaCentro},
@@ -412,6 +540,9 @@ void BorrarCopiasSeguridad(EstadoMotor& e) {
             else archivos::borrar(*copia);
         } catch (const Error& err) {
             mostrarError(err);
+        } catch (const std::bad_alloc&) {
+            avisarTexto(QStringLiteral("No hay memoria suficiente para borrar la copia de seguridad %1").arg(*copia),
+                        Icono::Critico);
         }
     }
 }
@@ -425,8 +556,7 @@ void restaurarEnServidor(EstadoMotor& e, const QString& plantilla) {
         if (e.copiasHechas.contains(*nueva)) servidor::borrar(plantilla, *nueva);
     for (const auto& [copia, original] : e.copiasYOriginales()) {
         if (!e.copiasHechas.contains(copia) || !servidor::existe(plantilla, copia)) continue;
-        servidor::borrar(plantilla, original);
-        servidor::renombrar(plantilla, copia, original);
+        servidor::reponer(plantilla, copia, original);
     }
 }
 
@@ -452,20 +582,27 @@ void RestaurarBasesDatos(EstadoMotor& e) {
     try {
         cerrarSiAbierta(e.conNuevoCentro);
         cerrarSiAbierta(e.conNuevoBorradoCentro);
+        // Every session connection comes back open, also one that an
+        // earlier failure left closed.
         for (Conexion* c : {&e.conLocalCentro(), &e.conLocalBorradoCentro(), &e.conLocalAppEntrada(),
-                            &e.conLocalBorradoAppEntrada()})
-            if (c->State() == 1) {
-                c->Close();
-                cerradas.append(c);
-            }
+                            &e.conLocalBorradoAppEntrada()}) {
+            if (c->State() == 1) c->Close();
+            cerradas.append(c);
+        }
         if (e.SQLServer()) restaurarEnServidor(e, plantilla);
         else restaurarArchivos(e);
         // Restored: nothing is left for a recovery to do. A restore that
         // failed keeps its journal, so the next start tries again.
         borrarDiario(e);
     } catch (const Error& err) {
-        for (Conexion* c : cerradas) try { c->Open(); } catch (const Error&) {}
+        for (Conexion* c : cerradas) try { c->Open(); } catch (...) {}
         mostrarError(err);
+        avisar(MsgErrorRestaurar);
+        return;
+    } catch (const std::bad_alloc&) {
+        // The session gets its connections back whatever stopped the
+        // restore; the journal stays for the next start.
+        for (Conexion* c : cerradas) try { c->Open(); } catch (...) {}
         avisar(MsgErrorRestaurar);
         return;
     }
@@ -476,6 +613,9 @@ void RestaurarBasesDatos(EstadoMotor& e) {
             c->Open();
         } catch (const Error& err) {
             if (!fallo) primero = err;
+            fallo = true;
+        } catch (const std::bad_alloc&) {
+            if (!fallo) primero = Error(7, QStringLiteral("Memoria insuficiente"));
             fallo = true;
         }
     }

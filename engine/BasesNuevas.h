@@ -8,6 +8,14 @@ namespace ncc::motor {
 
 bool CrearNuevoCursoEscolar(EstadoMotor& e);
 bool ObtenerNuevoID(Conexion& con1, Conexion& con2, const QString& tabla, const QString& campo, long& nuevoId);
+// The refusals before a run, under the closing's lock; each throws
+// ncc::Error with the message for the user and changes nothing. The names
+// the run will create, back up or compact against those it reads and
+// against the databases of registered years:
+void ComprobarNombresBases(EstadoMotor& e);
+// The session's year is still the centre's current one (no closing has
+// closed it meanwhile) and the new year's name is not already a year's.
+void ComprobarCursoVigente(EstadoMotor& e);
 bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 cursoNuevo);
 bool ObtenerOrigenDatos(const EstadoMotor& e, const Conexion& con, QString& valor);
 bool AbrirNuevasBasesDatos(EstadoMotor& e);

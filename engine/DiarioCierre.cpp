@@ -1,5 +1,6 @@
 #include "engine/DiarioCierre.h"
 #include "engine/EstadoMotor.h"
+#include "platform/Conexion.h"
 #include "platform/BasesDatos.h"
 #include "platform/CadenaConexion.h"
 #include "platform/Error.h"
@@ -85,8 +86,7 @@ void deshacer(const DiarioCierre& d, const QString& plantilla) {
         }
         if (d.servidor) {
             if (!servidor::existe(plantilla, copia)) continue;
-            servidor::borrar(plantilla, original);
-            servidor::renombrar(plantilla, copia, original);
+            servidor::reponer(plantilla, copia, original);
         } else {
             if (!archivos::existe(copia)) continue;
             archivos::borrar(original);
@@ -219,12 +219,14 @@ void SoltarBloqueo::operator()(QLockFile* bloqueo) const {
     if (!carpetaServidor.isEmpty()) QDir().rmdir(carpetaServidor);  // only when empty
 }
 
-BloqueoCierre bloquearCierre(const QString& cadenaAppEntrada) {
-    const QString carpeta = carpetaDiario(cadenaAppEntrada);
-    const bool servidor = esServidor(CadenaConexion(cadenaAppEntrada));
-    if (servidor) QDir().mkpath(carpeta);
+namespace {
+
+// `carpetaServidor`: the server journal's folder, made for the lock and
+// removed with it once empty; empty for a folder that is the school's.
+BloqueoCierre bloquearEn(const QString& carpeta, const QString& carpetaServidor = QString()) {
+    if (!carpetaServidor.isEmpty()) QDir().mkpath(carpetaServidor);
     BloqueoCierre bloqueo(new QLockFile(QDir(carpeta).filePath(QLatin1String(NombreBloqueo))),
-                          SoltarBloqueo{servidor ? carpeta : QString()});
+                          SoltarBloqueo{carpetaServidor});
     // A lock left by a process that died is taken over (QLockFile checks the
     // process id it holds).
     bloqueo->setStaleLockTime(0);
@@ -237,13 +239,40 @@ BloqueoCierre bloquearCierre(const QString& cadenaAppEntrada) {
     }
     if (!bloqueo->isLocked()) {
         if (bloqueo->error() == QLockFile::LockFailedError)
-            throw Error(errores::Archivo,
+            throw ErrorBloqueo(
                         QStringLiteral("Ya hay un cierre de curso en marcha para estas bases de datos. Espere a que "
                                        "termine antes de empezar otro."));
-        throw Error(errores::Archivo, QStringLiteral("No se puede crear el bloqueo del cierre en %1")
-                                          .arg(carpetaDiario(cadenaAppEntrada)));
+        throw ErrorBloqueo(
+                    QStringLiteral("No se puede crear el bloqueo del cierre en %1: compruebe que la carpeta existe y "
+                                   "se puede escribir en ella")
+                        .arg(carpeta));
     }
     return bloqueo;
+}
+
+}  // namespace
+
+BloqueoCierre bloquearCierre(const QString& cadenaAppEntrada) {
+    const QString carpeta = carpetaDiario(cadenaAppEntrada);
+    return bloquearEn(carpeta, esServidor(CadenaConexion(cadenaAppEntrada)) ? carpeta : QString());
+}
+
+std::vector<BloqueoCierre> bloquearCierreDe(const EstadoMotor& e) {
+    std::vector<BloqueoCierre> bloqueos;
+    const QString cadena = e.conLocalAppEntrada().ConnectionString();
+    bloqueos.push_back(bloquearCierre(cadena));
+    if (e.SQLServer()) return bloqueos;
+    QStringList carpetas{QFileInfo(carpetaDiario(cadena)).canonicalFilePath()};
+    for (const Conexion* con : {&e.conLocalCentro(), &e.conLocalBorradoCentro()}) {
+        const QString ruta = CadenaConexion(con->ConnectionString()).valor(QStringLiteral("Data Source"));
+        if (ruta.isEmpty()) continue;
+        const QFileInfo carpeta(QFileInfo(ruta).absolutePath());
+        const QString canonica = carpeta.canonicalFilePath().isEmpty() ? carpeta.absoluteFilePath() : carpeta.canonicalFilePath();
+        if (carpetas.contains(canonica)) continue;
+        carpetas << canonica;
+        bloqueos.push_back(bloquearEn(canonica));
+    }
+    return bloqueos;
 }
 
 }  // namespace ncc::motor

@@ -10,10 +10,12 @@
 // The journal lives beside the application entry on SQLite (the folder of
 // its file) and in the user's data folder for a server (one per server).
 // The same place holds the lock that lets one closing run at a time.
+#include "platform/Error.h"
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 namespace ncc::motor {
 
@@ -68,8 +70,20 @@ struct SoltarBloqueo {
 };
 using BloqueoCierre = std::unique_ptr<QLockFile, SoltarBloqueo>;
 
+// A closing that cannot take its lock: another one holds it, or the folder
+// cannot be written. Nothing was touched; the closing is refused.
+class ErrorBloqueo : public Error {
+public:
+    explicit ErrorBloqueo(const QString& texto) : Error(errores::Archivo, texto) {}
+};
+
 // The lock of one closing at a time on this application entry; throws
-// ncc::Error with a clear message when another closing holds it.
+// ErrorBloqueo with a clear message when another closing holds it.
 BloqueoCierre bloquearCierre(const QString& cadenaAppEntrada);
+// The locks of a closing of the session in `e`: the application entry's and,
+// on SQLite, one in each other folder that holds a school database of the
+// year, so that two application entries pointing at the same school files
+// never close them at once. Throws ncc::Error as bloquearCierre does.
+std::vector<BloqueoCierre> bloquearCierreDe(const EstadoMotor& e);
 
 }  // namespace ncc::motor

@@ -121,11 +121,14 @@ bool PurgarFamilias(EstadoMotor& e) {
         }
 
         if (!cuentas.vacia()) {
-            // Accounts still used by a payer who stays are kept.
+            // Accounts still used by a payer who stays are kept, and so are
+            // a staff member's salary account and the school's own: a parent
+            // who works at the school keeps hers when her child leaves.
             const ListaIds usadas = leerIdsPorPartes(
                 nuevo,
                 QStringLiteral("SELECT CodCuenta FROM MiembroFamiliaPagador_Cuenta WHERE CodCuenta IN({ids}) "
-                               "GROUP BY codCuenta"),
+                               "UNION SELECT CodCuenta FROM Personal WHERE CodCuenta IN({ids}) "
+                               "UNION SELECT CodCuenta FROM Centro_Cuenta_Emisor WHERE CodCuenta IN({ids})"),
                 cuentas, QStringLiteral("CodCuenta"));
             ejecutarPorPartes(nuevo, QStringLiteral("DELETE FROM Cuenta WHERE IdCuenta IN({ids})"),
                               cuentas.sin(usadas));
@@ -153,7 +156,8 @@ void PurgarDirecciones(EstadoMotor& e, const ListaIds* DireccionesFamilia, bool&
             e.conNuevoCentro,
             QStringLiteral("SELECT CodDireccion FROM Alumno WHERE CodDireccion IN ({ids}) "
                            "UNION SELECT CodDireccion FROM Personal WHERE CodDireccion IN({ids}) "
-                           "UNION SELECT CodDireccion FROM MiembroFamilia WHERE CodDireccion IN({ids})"),
+                           "UNION SELECT CodDireccion FROM MiembroFamilia WHERE CodDireccion IN({ids}) "
+                           "UNION SELECT CodDireccion FROM Centro WHERE CodDireccion IN({ids})"),
             direcciones, QStringLiteral("CodDireccion"));
         ejecutarPorPartes(e.conNuevoCentro, QStringLiteral("DELETE FROM Direccion WHERE IdDireccion IN({ids})"),
                           direcciones.sin(usadas));
@@ -327,6 +331,11 @@ bool PurgarPrematriculas(EstadoMotor& e) {
         ejecutarPorPartes(e.conNuevoCentro,
                           QStringLiteral("DELETE FROM Prematriculacion_Ponderacion WHERE CodPrematriculacion IN({ids})"),
                           sinMatricula);
+        // The auxiliary rows of a dropped pre-enrolment go with it, whoever
+        // the student is.
+        ejecutarPorPartes(e.conNuevoCentro,
+                          QStringLiteral("DELETE FROM PrematriculacionAux WHERE CodPrematriculacion IN({ids})"),
+                          sinMatricula);
         ejecutarPorPartes(e.conNuevoCentro,
                           QStringLiteral("DELETE FROM Prematriculacion WHERE IdPrematriculacion IN({ids})"),
                           sinMatricula);
@@ -356,7 +365,8 @@ bool LimpiarHuerfanos(EstadoMotor& e) {
         QStringLiteral("DELETE FROM Direccion WHERE IdDireccion NOT IN "
                        "(SELECT DISTINCT codDireccion FROM Alumno) AND NOT IdDireccion IN "
                        "(SELECT DISTINCT codDireccion FROM Personal) AND NOT IDDireccion IN "
-                       "(SELECT DISTINCT codDireccion FROM MiembroFamilia)"),
+                       "(SELECT DISTINCT codDireccion FROM MiembroFamilia) AND NOT IDDireccion IN "
+                       "(SELECT DISTINCT codDireccion FROM Centro)"),
         QStringLiteral("DELETE FROM MiembroFamiliaPagador WHERE codMiembroFamilia NOT IN "
                        "(SELECT IDMiembroFamilia FROM MiembroFamilia)"),
         QStringLiteral("DELETE FROM MiembroFamiliaPagador_Cuenta WHERE codMiembroFamiliaPagador NOT IN "
@@ -370,9 +380,13 @@ bool LimpiarHuerfanos(EstadoMotor& e) {
         QStringLiteral("DELETE FROM Foto WHERE IDFoto NOT IN "
                        "(SELECT DISTINCT codFoto FROM Alumno) AND IDFoto NOT IN "
                        "(SELECT DISTINCT codFoto FROM Centro)"),
-        QStringLiteral("DELETE FROM ActividadSemanal WHERE IDAS NOT IN "
+        // Only the timetable rows of activities that are gone: those of the
+        // activities that go on stay, and so does a row shared with one.
+        QStringLiteral("DELETE FROM ActividadSemanal WHERE IDAS IN "
                        "(SELECT codActividadSemanal FROM Actividad_ActividadSemanal WHERE "
-                       "codActividad NOT IN(SELECT IDActividad FROM Actividad))"),
+                       "codActividad NOT IN(SELECT IDActividad FROM Actividad)) AND IDAS NOT IN "
+                       "(SELECT codActividadSemanal FROM Actividad_ActividadSemanal WHERE "
+                       "codActividad IN(SELECT IDActividad FROM Actividad))"),
         QStringLiteral("DELETE FROM Actividad_ActividadSemanal WHERE codActividad NOT IN ") + A,
         QStringLiteral("DELETE FROM Actividad_Centro WHERE codCentro<>%1 AND codActividad NOT IN ")
                 .arg(e.conf->intIDCentro()) + A,

@@ -4,7 +4,10 @@
 #include "engine/Pasos.h"
 #include "entry/RegistroClases.h"
 #include "platform/Mensajes.h"
+#include "platform/Textos.h"
 #include <cmath>
+#include <new>
+#include <vector>
 
 namespace ncc {
 
@@ -113,19 +116,56 @@ void cIFunciones::fallar() {
     AvanzarProgreso();
 }
 
+QString ProblemaNombreCurso(const QString& nombre) {
+    if (nombre.trimmed().isEmpty()) return Texto(MsgFaltaNombreCurso);
+    // The tables count characters, not the halves of a character outside
+    // the basic plane.
+    if (nombre.toUcs4().size() > LongitudNombreCurso)
+        return QStringLiteral("El nombre del curso escolar no puede tener más de %1 caracteres").arg(LongitudNombreCurso);
+    for (const char32_t c : nombre.toUcs4()) {
+        const auto cat = QChar::category(c);
+        const bool bidi = (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+        if (cat == QChar::Other_Control || cat == QChar::Separator_Line || cat == QChar::Separator_Paragraph || bidi)
+            return QStringLiteral("El nombre del curso escolar no puede contener caracteres de control");
+    }
+    return {};
+}
+
 bool cIFunciones::TransferirDatos() {
     using namespace motor;
+    Cancelado_ = false;
+    Rechazado_ = false;
     e_.conf = ConfiguracionActual();
     if (!e_.conf) throw Error(91, QStringLiteral("No se han obtenido los datos de la sesión"));
     // A name the new year's rows cannot hold is refused before anything is
     // asked or copied.
-    if (e_.NuevoCursoEscolar.trimmed().isEmpty()) {
-        avisar(MsgFaltaNombreCurso);
+    if (const QString problema = ProblemaNombreCurso(e_.NuevoCursoEscolar); !problema.isEmpty()) {
+        if (e_.NuevoCursoEscolar.trimmed().isEmpty()) avisar(MsgFaltaNombreCurso);
+        else avisarTexto(problema, Icono::Critico);
+        Rechazado_ = true;
         return false;
     }
-    if (e_.NuevoCursoEscolar.size() > LongitudNombreCurso) {
-        avisarTexto(QStringLiteral("El nombre del curso escolar no puede tener más de %1 caracteres").arg(LongitudNombreCurso),
-                    Icono::Critico);
+    // One closing at a time on the same databases, and never over the
+    // traces of one that was cut short: those are settled first. The lock
+    // is taken before the first question, and under it the year is checked
+    // again: a closing that finished while this one waited for an answer
+    // has already closed it.
+    std::vector<BloqueoCierre> bloqueos;
+    try {
+        bloqueos = bloquearCierreDe(e_);
+        if (hayCierrePendiente(e_.conLocalAppEntrada().ConnectionString()))
+            throw Error(errores::Archivo, QStringLiteral("Hay un cierre de curso anterior que no llegó a terminar. "
+                                                         "Vuelva a entrar en la aplicación para resolverlo antes de "
+                                                         "empezar otro."));
+        ComprobarCursoVigente(e_);
+        ComprobarNombresBases(e_);
+    } catch (const Error& err) {
+        avisarTexto(err.descripcion(), Icono::Critico);
+        Rechazado_ = true;
+        return false;
+    } catch (const std::bad_alloc&) {
+        avisarTexto(QStringLiteral("No hay memoria suficiente para empezar el cierre de curso."), Icono::Critico);
+        Rechazado_ = true;
         return false;
     }
     if (e_.ProcesarSecciones) {
@@ -139,32 +179,44 @@ bool cIFunciones::TransferirDatos() {
         Cancelado_ = true;
         return false;
     }
-    // One closing at a time on the same databases, and never over the
-    // traces of one that was cut short: those are settled first.
-    BloqueoCierre bloqueo;
+    // Running out of memory halfway is a failed step like any other: the
+    // school gets its databases back now, not at the next start.
+    bool correcto = false;
     try {
-        bloqueo = bloquearCierre(e_.conLocalAppEntrada().ConnectionString());
-        if (hayCierrePendiente(e_.conLocalAppEntrada().ConnectionString()))
-            throw Error(errores::Archivo, QStringLiteral("Hay un cierre de curso anterior que no llegó a terminar. "
-                                                         "Vuelva a entrar en la aplicación para resolverlo antes de "
-                                                         "empezar otro."));
-    } catch (const Error& err) {
-        avisarTexto(err.descripcion(), Icono::Critico);
-        return false;
-    }
-    InicializarProgreso();
-    const cConfiguracion& conf = *e_.conf;
-    const bool correcto = CrearNuevoCursoEscolar(e_) && (!e_.ProcesarSecciones || FaseAlumnos()) &&
-                          (!e_.ProcesarActividades || PasarActividades(e_)) && FaseFinal() &&
-                          RegistrarCursoAppEntrada(e_, conf.intIDCentro(), conf.intIDCursoEscolar(),
-                                                   static_cast<qint16>(e_.lngIDNuevoCurso), e_.NuevoCursoEscolar,
-                                                   e_.conNuevoCentro.ConnectionString(),
-                                                   e_.conNuevoBorradoCentro.ConnectionString()) &&
-                          CompactarNuevasBasesDatos(e_);
-    if (!correcto) {
+        correcto = Ejecutar();
+        if (!correcto) fallar();
+    } catch (const std::bad_alloc&) {
+        try {
+            avisarTexto(QStringLiteral("No hay memoria suficiente para terminar el cierre de curso."), Icono::Critico);
+        } catch (...) {
+        }
         fallar();
         return false;
     }
+    if (!correcto) return false;
+    try {
+        Terminar();
+    } catch (const std::bad_alloc&) {
+        // Registered and compacted: the closing stands; the backups left are
+        // removed by the next start.
+    }
+    return true;
+}
+
+bool cIFunciones::Ejecutar() {
+    using namespace motor;
+    InicializarProgreso();
+    const cConfiguracion& conf = *e_.conf;
+    return CrearNuevoCursoEscolar(e_) && (!e_.ProcesarSecciones || FaseAlumnos()) &&
+           (!e_.ProcesarActividades || PasarActividades(e_)) && FaseFinal() &&
+           RegistrarCursoAppEntrada(e_, conf.intIDCentro(), conf.intIDCursoEscolar(),
+                                    static_cast<qint16>(e_.lngIDNuevoCurso), e_.NuevoCursoEscolar,
+                                    e_.conNuevoCentro.ConnectionString(), e_.conNuevoBorradoCentro.ConnectionString()) &&
+           CompactarNuevasBasesDatos(e_);
+}
+
+void cIFunciones::Terminar() {
+    using namespace motor;
     // Registered and compacted: a cut from here on completes the closing.
     try {
         escribirDiario(e_, FaseCierre::Registrado);
@@ -178,7 +230,6 @@ bool cIFunciones::TransferirDatos() {
         mostrarError(err);
     }
     AvanzarProgreso();
-    return true;
 }
 
 }  // namespace ncc

@@ -16,6 +16,11 @@ namespace ncc {
 // The widest school-year name the suite's CursoEscolar tables hold.
 constexpr int LongitudNombreCurso = 50;
 
+// Why a new school year cannot be called `nombre` (blank, longer than the
+// column holds, counted in characters as the database counts them, or with
+// control characters or terminal escapes); empty when it can.
+QString ProblemaNombreCurso(const QString& nombre);
+
 class cIFunciones : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString NuevoCursoEscolar READ NuevoCursoEscolar WRITE setNuevoCursoEscolar)
@@ -33,6 +38,10 @@ public:
     bool ProcesarSecciones() const { return e_.ProcesarSecciones; }
     void setProcesarSecciones(bool v) { e_.ProcesarSecciones = v; }
     bool Cancelado() const { return Cancelado_; }
+    // The run was refused before anything was asked or copied (another
+    // closing running, the year already closed, a name that cannot be used,
+    // databases that cannot be written): nothing was changed.
+    bool Rechazado() const { return Rechazado_; }
 
     std::shared_ptr<Coleccion<cCurso>> ColSecciones() const { return e_.ColSecciones; }
     void setColSecciones(std::shared_ptr<Coleccion<cCurso>> c) { e_.ColSecciones = std::move(c); }
@@ -66,6 +75,8 @@ private:
     void InicializarProgreso();
     bool FaseAlumnos();
     bool FaseFinal();
+    bool Ejecutar();
+    void Terminar();
     void fallar();
 
     // What the steps report, turned into the signals and the bar.
@@ -73,6 +84,7 @@ private:
     std::unique_ptr<Avisos> avisos_;
     motor::EstadoMotor e_;
     bool Cancelado_ = false;
+    bool Rechazado_ = false;
     Progreso* Progreso_ = nullptr;
     Porcentaje* Porcentaje_ = nullptr;
 };

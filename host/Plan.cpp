@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QRegularExpression>
 #include <QSet>
 #include <cmath>
 #include <limits>
@@ -345,12 +346,51 @@ std::shared_ptr<cCurso> leerSeccion(Lector& l, const QString& ruta, QStringList&
     return s;
 }
 
+// A price as the price page lets it be typed: euros with a comma and at most
+// two decimals, whole pesetas; never a sign, an exponent or a point (in
+// Spanish a point separates thousands). One currency given, the other is
+// computed as the page computes it; both given, both are kept as they are.
+// The problem names the member or price row by its path and its id.
+void validarPrecio(Lector& l, const QString& quien, QString& euros, QString& pesetas) {
+    static const QRegularExpression reEuros(QStringLiteral("^(\\d{1,7})(?:,(\\d{1,2}))?$"));
+    static const QRegularExpression rePesetas(QStringLiteral("^\\d{1,9}$"));
+    const QString e = euros.trimmed(), p = pesetas.trimmed();
+    bool bien = true;
+    qint64 centimos = 0;
+    if (!e.isEmpty()) {
+        const auto m = reEuros.match(e);
+        if (!m.hasMatch()) {
+            l.problema(QStringLiteral("Euros"),
+                       QStringLiteral("\"%1\" no es un precio en euros válido (%2; por ejemplo 12,50)").arg(euros, quien));
+            bien = false;
+        } else {
+            const QString dec = (m.captured(2) + QStringLiteral("00")).left(2);
+            centimos = m.captured(1).toLongLong() * 100 + dec.toLongLong();
+        }
+    }
+    if (!p.isEmpty() && !rePesetas.match(p).hasMatch()) {
+        l.problema(QStringLiteral("Pesetas"),
+                   QStringLiteral("\"%1\" no es un precio en pesetas válido (%2; un número entero)").arg(pesetas, quien));
+        bien = false;
+    }
+    if (!bien) return;
+    if (!e.isEmpty() && p.isEmpty()) {
+        euros = e;
+        pesetas = APesetas(centimos);
+    } else if (e.isEmpty() && !p.isEmpty()) {
+        pesetas = p;
+        euros = AEuros(p.toLongLong());
+    }
+}
+
 std::shared_ptr<cPrecioActividad> leerPrecio(Lector& l) {
     auto p = std::make_shared<cPrecioActividad>();
     if (auto v = l.rango<qint16>(QStringLiteral("ID"), true)) p->setID(*v);
     p->setNombre(l.texto(QStringLiteral("Nombre")));
-    p->setEuros(l.texto(QStringLiteral("Euros")));
-    p->setPesetas(l.texto(QStringLiteral("Pesetas")));
+    QString euros = l.texto(QStringLiteral("Euros")), pesetas = l.texto(QStringLiteral("Pesetas"));
+    validarPrecio(l, QStringLiteral("precio de %1").arg(p->ID()), euros, pesetas);
+    p->setEuros(euros);
+    p->setPesetas(pesetas);
     p->setVisible(l.booleano(QStringLiteral("Visible")));
     l.sinOtrosCampos();
     return p;
@@ -391,8 +431,10 @@ std::shared_ptr<cAlumnoActividad> leerMiembro(Lector& l) {
     m->setCurso(l.texto(QStringLiteral("Curso")));
     m->setSeccion(l.texto(QStringLiteral("Seccion")));
     m->setPasar(l.booleano(QStringLiteral("Pasar")));
-    m->setEuros(l.texto(QStringLiteral("Euros")));
-    m->setPesetas(l.texto(QStringLiteral("Pesetas")));
+    QString euros = l.texto(QStringLiteral("Euros")), pesetas = l.texto(QStringLiteral("Pesetas"));
+    validarPrecio(l, QStringLiteral("alumno %1").arg(m->IDAlumno()), euros, pesetas);
+    m->setEuros(euros);
+    m->setPesetas(pesetas);
     m->setVisible(l.booleano(QStringLiteral("Visible")));
     l.sinOtrosCampos();
     return m;
@@ -491,6 +533,42 @@ Plan planDesdeJson(const QByteArray& json) {
 }
 
 // ---------------------------------------------------------------------------
+
+QString AEuros(qint64 pesetas) {
+    // pesetas × 1000 / 166,386 in whole numbers: thousandths of a euro.
+    qint64 x = pesetas * 1000000 / 166386;
+    x = x > 0 ? x + 5 : x - 5;
+    x /= 10;
+    const qint64 enteros = x / 100, resto = std::abs(x % 100);
+    QString t = QString::number(enteros);
+    if (x < 0 && enteros == 0) t.prepend(QLatin1Char('-'));
+    if (resto == 0) return t;
+    // As a currency value prints: no trailing zero ("6,1", "6,01").
+    QString dec = QStringLiteral("%1").arg(resto, 2, 10, QLatin1Char('0'));
+    if (dec.endsWith(QLatin1Char('0'))) dec.chop(1);
+    return t + QLatin1Char(',') + dec;
+}
+
+QString APesetas(qint64 centimos) {
+    // centimos × 166,386 / 100 = centimos × 166386 / 100000, halves to even.
+    const qint64 n = centimos * 166386;
+    qint64 q = n / 100000;
+    const qint64 r = n % 100000;
+    if (r > 50000 || (r == 50000 && (q % 2) != 0)) ++q;
+    return QString::number(q);
+}
+
+void comprobarCabecera(const Plan& plan, int idCentro, const QString& cursoEscolar) {
+    QStringList problemas;
+    if (plan.cabecera.centro != 0 && plan.cabecera.centro != idCentro)
+        problemas << QStringLiteral("centro: el plan es del centro %1 y se está cerrando el centro %2")
+                         .arg(plan.cabecera.centro)
+                         .arg(idCentro);
+    if (!plan.cabecera.cursoEscolar.isEmpty() && plan.cabecera.cursoEscolar != cursoEscolar)
+        problemas << QStringLiteral("cursoEscolar: el plan es del curso \"%1\" y el curso actual del centro es \"%2\"")
+                         .arg(plan.cabecera.cursoEscolar, cursoEscolar);
+    if (!problemas.isEmpty()) throw ErrorPlan(ErrorPlan::Tipo::NoEncaja, problemas);
+}
 
 bool HayAlumnosSinDestino(const Coleccion<cCurso>& secciones) {
     for (const auto& s : secciones) {

@@ -81,6 +81,25 @@ Plan planPorDefecto(Conexion& centro, qint16 idCentro);
 // decision). Throws ErrorPlan (NoEncaja) listing every problem.
 void encajarEnCentro(Plan& plan, Conexion& centro, qint16 idCentro);
 
+// A plan made for another centre or another school year is not applied to
+// this one: throws ErrorPlan (NoEncaja) when the header names a centre or a
+// current year other than `idCentro` and `cursoEscolar`.
+void comprobarCabecera(const Plan& plan, int idCentro, const QString& cursoEscolar);
+
+// What the wizard keeps in step between its two pages: a member whose
+// student leaves at this closing (marked as leaving, not assigned, in a
+// section the plan does not promote, or left out of the plan) is not visible
+// and does not pass, and the price rows visible are those of the visible
+// members. Reads which students are already enrolled for the next year
+// (they never leave) from `centro`.
+void sincronizarActividades(Plan& plan, Conexion& centro);
+
+// The conversions of the activity price page, on the texts of a price:
+// pesetas (whole) to euros with a comma and at most two decimals, rounding
+// halves away from zero; euros to pesetas rounding halves to even.
+QString AEuros(qint64 pesetas);
+QString APesetas(qint64 centimos);
+
 // Students of promoted sections that are promoted or repeat and have no
 // destination at all (teaching type, course and section 0).
 bool HayAlumnosSinDestino(const Coleccion<cCurso>& secciones);

@@ -641,3 +641,41 @@ void encajarEnCentro(Plan& plan, Conexion& centro, qint16 idCentro) {
 }
 
 }  // namespace ncc::host
+
+namespace ncc::host {
+
+void sincronizarActividades(Plan& plan, Conexion& centro) {
+    // Who stays, as the promotion transfer decides it: the students of a
+    // promoted section who are promoted or repeat, and those already
+    // enrolled for the next year. Everybody else not yet enrolled leaves.
+    QSet<qint32> seQuedan, sinMatricula;
+    for (const auto& s : *plan.arboles.secciones) {
+        if (!s->Promocionada()) continue;
+        for (const auto& a : *s->Alumnos())
+            if (!a->SinAsignar() && (a->Promociona() || a->Repite())) seQuedan.insert(a->IDAlumno());
+    }
+    for (Recordset rs = centro.Abrir(QStringLiteral("SELECT IDAlumno FROM Alumno WHERE Anticipado=0")); !rs.eof();
+         rs.MoveNext())
+        sinMatricula.insert(qint32(rs.entero(QStringLiteral("IDAlumno"))));
+
+    for (const auto& act : *plan.arboles.actividades) {
+        bool cambiada = false;
+        for (const auto& m : *act->Alumnos())
+            if (m->Visible() && sinMatricula.contains(m->IDAlumno()) && !seQuedan.contains(m->IDAlumno())) {
+                m->setVisible(false);
+                cambiada = true;
+            }
+        if (!cambiada) continue;
+        for (const auto& p : *act->TipoAlumnos()) p->setVisible(false);
+        for (const auto& p : *act->Cursos()) p->setVisible(false);
+        for (const auto& m : *act->Alumnos()) {
+            if (!m->Visible()) continue;
+            const QString curso = Coleccion<cPrecioActividad>::clave(m->IDCurso());
+            const QString tipo = Coleccion<cPrecioActividad>::clave(m->IDTipoAlumno());
+            if (act->Cursos()->contiene(curso)) act->Cursos()->Item(curso)->setVisible(true);
+            if (act->TipoAlumnos()->contiene(tipo)) act->TipoAlumnos()->Item(tipo)->setVisible(true);
+        }
+    }
+}
+
+}  // namespace ncc::host

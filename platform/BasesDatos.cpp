@@ -16,18 +16,69 @@ namespace ncc::archivos {
 
 bool existe(const QString& ruta) { return !ruta.isEmpty() && QFileInfo::exists(ruta); }
 
-void borrar(const QString& ruta) {
+namespace {
+
+// The files SQLite keeps beside a database: they belong to that very file,
+// and one left beside another file of the same name is replayed into it (a
+// write-ahead log over a restored backup gives back what the restore undid).
+const char* const Companeros[] = {"-wal", "-journal", "-shm"};
+
+void quitar(const QString& ruta) {
     if (!existe(ruta)) return;
     if (!QFile::remove(ruta))
         throw Error(errores::Archivo, QStringLiteral("Error de acceso a la ruta o el archivo: no se puede borrar %1").arg(ruta));
-    // A journal left by a crashed writer belongs to the file just removed.
-    QFile::remove(ruta + QStringLiteral("-journal"));
 }
 
-void renombrar(const QString& de, const QString& a) {
+void quitarCompaneros(const QString& ruta) {
+    for (const char* c : Companeros) quitar(ruta + QLatin1String(c));
+}
+
+void cambiarNombre(const QString& de, const QString& a) {
     if (!QFile::rename(de, a))
         throw Error(errores::Archivo,
                     QStringLiteral("Error de acceso a la ruta o el archivo: no se puede cambiar el nombre de %1 a %2").arg(de, a));
+}
+
+qint64 tamano(const QString& ruta) { return QFileInfo(ruta).size(); }
+
+// Folds a write-ahead log into its database so that the file alone holds
+// every committed change. Leaves the log in place when a reader of another
+// program keeps it from finishing: the caller then copies the log too.
+void volcarRegistro(const QString& ruta) {
+    if (!existe(ruta + QStringLiteral("-wal")) || tamano(ruta + QStringLiteral("-wal")) == 0) return;
+    static QAtomicInt n = 0;
+    const QString nombre = QStringLiteral("ncc-volcado-%1").arg(n.fetchAndAddRelaxed(1));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
+        db.setDatabaseName(ruta);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+            q.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(nombre);
+}
+
+}  // namespace
+
+void borrar(const QString& ruta) {
+    if (ruta.isEmpty()) return;
+    quitar(ruta);
+    // Whatever SQLite left beside it belongs to the file just removed.
+    quitarCompaneros(ruta);
+}
+
+void renombrar(const QString& de, const QString& a) {
+    // What was beside the old `a` must not be replayed into the new one; a
+    // log or journal of `de` goes with it.
+    quitarCompaneros(a);
+    cambiarNombre(de, a);
+    for (const char* c : {"-wal", "-journal"})
+        if (existe(de + QLatin1String(c))) cambiarNombre(de + QLatin1String(c), a + QLatin1String(c));
+    quitar(de + QStringLiteral("-shm"));
 }
 
 namespace {
@@ -66,30 +117,61 @@ void vaciarEn(const QString& origen, const QString& destino) {
 
 void copiarBaseSQLite(const QString& origen, const QString& destino) { vaciarEn(origen, destino); }
 
-void compactarSQLite(const QString& origen, const QString& destino) { vaciarEn(origen, destino); }
+void compactarSQLite(const QString& origen, const QString& destino) {
+    // The compacted file comes out in rollback-journal mode; a database in
+    // write-ahead-log mode stays in it (byte 18 of the header says which).
+    QFile f(origen);
+    const bool wal = f.open(QIODevice::ReadOnly) && f.read(20).mid(18, 1) == QByteArray(1, '\x02');
+    f.close();
+    vaciarEn(origen, destino);
+    if (!wal) return;
+    const QString nombre = QStringLiteral("ncc-copia-%1").arg(contador.fetchAndAddRelaxed(1));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
+        db.setDatabaseName(destino);
+        if (db.open()) {
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+            q.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(nombre);
+}
 
 void copiar(const QString& origen, const QString& destino) {
     if (!existe(origen))
         throw Error(53, QStringLiteral("No se ha encontrado el archivo %1").arg(origen));
     borrar(destino);
-    QFile f(origen);
-    if (!f.copy(destino)) {
-        QFile::remove(destino);
-        throw Error(errores::Archivo,
-                    QStringLiteral("No se ha podido copiar %1 en %2: %3").arg(origen, destino, f.errorString()));
-    }
-    sincronizar(destino);
+    // A database in write-ahead-log mode keeps its latest changes in the
+    // log: folded in first, the file alone is the whole database.
+    volcarRegistro(origen);
+    const auto copiarUno = [&](const QString& de, const QString& a) {
+        QFile f(de);
+        if (!f.copy(a)) {
+            borrar(destino);
+            throw Error(errores::Archivo, QStringLiteral("No se ha podido copiar %1 en %2: %3").arg(de, a, f.errorString()));
+        }
+        sincronizar(a);
+    };
+    copiarUno(origen, destino);
+    // A log that could not be folded in (another program reading) or a
+    // journal of a write cut short is part of the database: it goes along.
+    for (const char* c : {"-wal", "-journal"})
+        if (tamano(origen + QLatin1String(c)) > 0) copiarUno(origen + QLatin1String(c), destino + QLatin1String(c));
 }
 
 void sincronizar(const QString& ruta) {
-    const QByteArray r = QFile::encodeName(ruta);
-    int fd = ::open(r.constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    for (const QString& archivo : {ruta, ruta + QStringLiteral("-wal")}) {
+        const QByteArray r = QFile::encodeName(archivo);
+        int fd = ::open(r.constData(), O_RDONLY);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
     }
     const QByteArray carpeta = QFile::encodeName(QFileInfo(ruta).absolutePath());
-    fd = ::open(carpeta.constData(), O_RDONLY | O_DIRECTORY);
+    const int fd = ::open(carpeta.constData(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -166,6 +248,90 @@ void renombrar(const QString& plantilla, const QString& de, const QString& a) {
     con->Execute(QStringLiteral("ALTER DATABASE ") + identificador(de) + QStringLiteral(" RENAME TO ") + identificador(a));
 }
 
+namespace {
+
+QString literal(QString texto) { return QLatin1Char('\'') + texto.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\''); }
+
+// What a database is besides its contents: who owns it, who may connect
+// (and do the rest), its own settings, its comment and its connection
+// limit. A renamed copy has none of them.
+struct Atributos {
+    QString dueno, comentario;
+    long limite = -1;
+    bool aclPropia = false;
+    struct Permiso {
+        QString a, privilegio;  // a: empty for PUBLIC
+        bool conOpcion = false;
+    };
+    QVector<Permiso> permisos;
+    QVector<QPair<QString, QString>> ajustes;  // (role or empty, "name=value")
+};
+
+Atributos leerAtributos(Conexion& con, const QString& nombre) {
+    Atributos a;
+    Recordset rs = con.Abrir(QStringLiteral("SELECT pg_get_userbyid(d.datdba) AS dueno, d.datconnlimit AS limite, "
+                                            "d.datacl IS NOT NULL AS propia, "
+                                            "COALESCE(shobj_description(d.oid, 'pg_database'), '') AS comentario "
+                                            "FROM pg_database d WHERE d.datname = ?"),
+                             {nombre});
+    if (rs.eof()) return a;
+    a.dueno = rs.texto(QStringLiteral("dueno"));
+    a.limite = long(rs.entero(QStringLiteral("limite")));
+    a.aclPropia = rs.campo(2).toBool();
+    a.comentario = rs.texto(QStringLiteral("comentario"));
+    rs.Close();
+    for (Recordset p = con.Abrir(QStringLiteral("SELECT CASE WHEN e.grantee = 0 THEN '' ELSE pg_get_userbyid(e.grantee) END "
+                                                "AS a, e.privilege_type AS privilegio, e.is_grantable AS opcion "
+                                                "FROM pg_database d, aclexplode(d.datacl) e WHERE d.datname = ? "
+                                                "ORDER BY 1, 2"),
+                                 {nombre});
+         !p.eof(); p.MoveNext())
+        a.permisos.append({p.texto(QStringLiteral("a")), p.texto(QStringLiteral("privilegio")), p.campo(2).toBool()});
+    for (Recordset p = con.Abrir(QStringLiteral("SELECT CASE WHEN s.setrole = 0 THEN '' ELSE pg_get_userbyid(s.setrole) END "
+                                                "AS rol, unnest(s.setconfig) AS ajuste FROM pg_db_role_setting s, "
+                                                "pg_database d WHERE s.setdatabase = d.oid AND d.datname = ? ORDER BY 1, 2"),
+                                 {nombre});
+         !p.eof(); p.MoveNext())
+        a.ajustes.append({p.texto(QStringLiteral("rol")), p.texto(QStringLiteral("ajuste"))});
+    return a;
+}
+
+void aplicarAtributos(Conexion& con, const QString& nombre, const Atributos& a) {
+    const QString bd = identificador(nombre);
+    if (!a.dueno.isEmpty()) con.Execute(QStringLiteral("ALTER DATABASE %1 OWNER TO %2").arg(bd, identificador(a.dueno)));
+    if (a.limite != -1) con.Execute(QStringLiteral("ALTER DATABASE %1 CONNECTION LIMIT %2").arg(bd).arg(a.limite));
+    if (a.aclPropia) {
+        con.Execute(QStringLiteral("REVOKE ALL ON DATABASE %1 FROM PUBLIC").arg(bd));
+        for (const auto& p : a.permisos)
+            con.Execute(QStringLiteral("GRANT %1 ON DATABASE %2 TO %3%4")
+                            .arg(p.privilegio, bd, p.a.isEmpty() ? QStringLiteral("PUBLIC") : identificador(p.a),
+                                 p.conOpcion ? QStringLiteral(" WITH GRANT OPTION") : QString()));
+    }
+    for (const auto& [rol, ajuste] : a.ajustes) {
+        const int igual = ajuste.indexOf(QLatin1Char('='));
+        if (igual <= 0) continue;
+        const QString variable = ajuste.left(igual), valor = ajuste.mid(igual + 1);
+        // A list (search_path) is written as the list it is; any other value
+        // as one literal.
+        const QString v = valor.contains(QLatin1Char(',')) ? valor : literal(valor);
+        const QString destino = rol.isEmpty() ? QStringLiteral("DATABASE %1").arg(bd)
+                                              : QStringLiteral("ROLE %1 IN DATABASE %2").arg(identificador(rol), bd);
+        con.Execute(QStringLiteral("ALTER %1 SET %2 = %3").arg(destino, identificador(variable), v));
+    }
+    if (!a.comentario.isEmpty()) con.Execute(QStringLiteral("COMMENT ON DATABASE %1 IS %2").arg(bd, literal(a.comentario)));
+}
+
+}  // namespace
+
+void reponer(const QString& plantilla, const QString& copia, const QString& original) {
+    auto con = administracion(plantilla);
+    const Atributos a = leerAtributos(*con, original);
+    con->Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + identificador(original) + QStringLiteral(" WITH (FORCE)"));
+    con->Execute(QStringLiteral("ALTER DATABASE ") + identificador(copia) + QStringLiteral(" RENAME TO ") +
+                 identificador(original));
+    aplicarAtributos(*con, original, a);
+}
+
 void copiar(const QString& plantilla, const QString& origen, const QString& destino) {
     const CadenaConexion c(plantilla);
     {
@@ -192,13 +358,14 @@ void copiar(const QString& plantilla, const QString& origen, const QString& dest
     // The dump streams straight into the restore: no file is left anywhere.
     volcado.setStandardOutputProcess(&carga);
     const QStringList con = argumentosConexion(c);
+    // The grants on the tables travel with the copy: a restored school keeps
+    // who may read what.
     carga.start(herramienta(QStringLiteral("pg_restore")),
-                con + QStringList{QStringLiteral("--no-owner"), QStringLiteral("--no-privileges"),
-                                  QStringLiteral("--exit-on-error"), QStringLiteral("--dbname=") + destino});
+                con + QStringList{QStringLiteral("--no-owner"), QStringLiteral("--exit-on-error"),
+                                  QStringLiteral("--dbname=") + destino});
     volcado.start(herramienta(QStringLiteral("pg_dump")),
                   con + QStringList{QStringLiteral("--format=custom"), QStringLiteral("--compress=0"),
-                                    QStringLiteral("--no-owner"), QStringLiteral("--no-privileges"),
-                                    QStringLiteral("--dbname=") + origen});
+                                    QStringLiteral("--no-owner"), QStringLiteral("--dbname=") + origen});
     const bool fin1 = volcado.waitForFinished(-1);
     if (!fin1 || volcado.exitStatus() != QProcess::NormalExit || volcado.exitCode() != 0) carga.closeWriteChannel();
     const bool fin2 = carga.waitForFinished(-1);

@@ -35,5 +35,9 @@ void copiar(const QString& plantilla, const QString& origen, const QString& dest
 void borrar(const QString& plantilla, const QString& nombre);  // drops, forcing out sessions
 void renombrar(const QString& plantilla, const QString& de, const QString& a);
 void crear(const QString& plantilla, const QString& nombre);
+// Puts backup `copia` back as `original`: the original is dropped and the
+// copy takes its name, its owner, its grants, its settings, its comment and
+// its connection limit, as the original had them.
+void reponer(const QString& plantilla, const QString& copia, const QString& original);
 
 }  // namespace ncc::servidor

@@ -11,6 +11,8 @@ struct Sentencias {
     // Makes statement number k (counted from 1 after the last reiniciar) fail
     // with an injected error; 0 turns the fault off.
     static void fallarEn(long k);
+    // Makes statement number k run out of memory (std::bad_alloc) instead.
+    static void agotarMemoriaEn(long k);
     // Called by the connection before each statement; throws when due.
     static void contar();
 };

@@ -1334,6 +1334,10 @@ struct Destino {
     QStringList cadenas;
     QStringList nombres;  // what the user sees: file names or catalogs
     QString donde;        // folder or server, for the messages
+    // How the application entry names the year's databases: on SQLite
+    // relative to its own folder, so that a copy of the folder is a school
+    // of its own and never reaches back to the original's files.
+    QStringList registradas;
 };
 
 void escribirAppEntrada(Conexion& con, const QStringList& cadenas, const std::function<QString(int, bool)>& cadenaAnio) {
@@ -1388,7 +1392,7 @@ ResumenDemo construir(const Destino& d, const OpcionesDemo& o, const std::functi
     }
     {
         Transaccion t(app);
-        escribirAppEntrada(app, d.cadenas, cadenaAnio);
+        escribirAppEntrada(app, d.registradas.isEmpty() ? d.cadenas : d.registradas, cadenaAnio);
         t.confirmar();
     }
     r.appEntrada = d.cadenas[0];
@@ -1471,13 +1475,22 @@ ResumenDemo crearDemoSQLite(const QString& carpeta, const OpcionesDemo& o) {
         c.fijar(QStringLiteral("Data Source"), dir.filePath(archivo));
         return c.texto();
     };
+    auto relativa = [&](const QString& archivo) {
+        CadenaConexion c;
+        c.fijar(QStringLiteral("Provider"), QStringLiteral("SQLite"));
+        c.fijar(QStringLiteral("Data Source"), archivo);
+        return c.texto();
+    };
     Destino d;
-    for (const QString& a : archivos) d.cadenas << cadena(a);
+    for (const QString& a : archivos) {
+        d.cadenas << cadena(a);
+        d.registradas << relativa(a);
+    }
     d.nombres = archivos;
     d.donde = dir.path() + QStringLiteral(" (SQLite)");
     try {
         return construir(d, o, [&](int anio, bool b) {
-            return cadena(QStringLiteral("%1%2C%3.db").arg(QLatin1Char(b ? 'B' : 'A')).arg(IdCentro).arg(anio));
+            return relativa(QStringLiteral("%1%2C%3.db").arg(QLatin1Char(b ? 'B' : 'A')).arg(IdCentro).arg(anio));
         });
     } catch (...) {
         for (const QString& a : archivos) {

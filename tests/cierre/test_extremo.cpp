@@ -162,7 +162,8 @@ TEST_P(CierreCompleto, ElResumenCuadraConLasBasesViejaYNueva) {
     EXPECT_EQ(familias, familiasAntes & usados({"SELECT CodFamilia FROM Alumno", "SELECT CodFamilia FROM Personal"}));
     const QSet<qint64> direcciones = ids(nuevo, QStringLiteral("SELECT IDDireccion FROM Direccion"));
     EXPECT_EQ(direcciones, direccionesAntes & usados({"SELECT CodDireccion FROM Alumno", "SELECT CodDireccion FROM Personal",
-                                                      "SELECT CodDireccion FROM MiembroFamilia"}));
+                                                      "SELECT CodDireccion FROM MiembroFamilia",
+                                                      "SELECT CodDireccion FROM Centro"}));
     const QSet<qint64> cuentas = ids(nuevo, QStringLiteral("SELECT IDCuenta FROM Cuenta"));
     EXPECT_EQ(cuentas, cuentasAntes & usados({"SELECT CodCuenta FROM Personal", "SELECT CodCuenta FROM Centro_Cuenta_Emisor",
                                               "SELECT CodCuenta FROM MiembroFamiliaPagador_Cuenta"}));

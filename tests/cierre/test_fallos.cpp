@@ -47,7 +47,8 @@ protected:
             ProgresoContado barra;
             prepararMotor(motor, plan, &barra);
             Sentencias::reiniciar();
-            Sentencias::fallarEn(k);
+            if (sinMemoria) Sentencias::agotarMemoriaEn(k);
+            else Sentencias::fallarEn(k);
             c.correcto = motor.TransferirDatos();
             c.contadas = Sentencias::contadas();
             Sentencias::fallarEn(0);
@@ -65,13 +66,15 @@ protected:
         QElapsedTimer reloj;
         reloj.start();
         origen = crearMuestra(ctx, QStringLiteral("origen"), 40);
+        if (wal) ponerEnWal(origen);
 
         // The trial run: where every step of the run begins and ends.
         const Muestra prueba = copiarMuestra(ctx, origen, QStringLiteral("prueba"));
         const Corrida ensayo = cerrar(prueba, 0, [](SesionAbierta&, bool) {});
         ASSERT_TRUE(ensayo.correcto) << ensayo.textos.join(QLatin1Char('\n')).toStdString();
         ASSERT_EQ(ensayo.marcas.size(), 16);  // the start and the 15 steps
-        ASSERT_EQ(ensayo.marcas.first(), 0);  // nothing is run before the bar starts
+        // Before the bar starts only the checks that may refuse the run
+        // read; nothing is changed before it.
         prueba.borrar();
         borrarLoDelCierreEnServidor();
         const long total = ensayo.contadas;
@@ -93,6 +96,9 @@ protected:
                 if (!puntos.contains(k)) puntos << k;
             }
         }
+        // The reads of the checks before the bar starts refuse the run when
+        // they fail: the run itself is what is swept here.
+        puntos.removeIf([&](long k) { return k <= ensayo.marcas.first(); });
         std::sort(puntos.begin(), puntos.end());
         ASSERT_GE(puntos.size(), puntosMinimos);
 
@@ -194,11 +200,92 @@ protected:
                     reloj.elapsed() / 1000.0);
     }
 
+    // The school's files in write-ahead-log mode, as files that other
+    // programs also open often are.
+    static void ponerEnWal(const Muestra& m) {
+        for (const QString& b : Muestra::bases()) {
+            Conexion con(m.cadena(b));
+            con.Open();
+            Recordset rs = con.Abrir(QStringLiteral("PRAGMA journal_mode=WAL"));
+            EXPECT_EQ(rs.texto(rs.nombreCampo(0)), QStringLiteral("wal"));
+            rs.Close();
+            con.Close();
+        }
+    }
+
     ContextoBD ctx;
     Muestra origen;
+    bool wal = false, sinMemoria = false;
 };
 
 TEST_P(BarridoFallos, CadaPuntoDeFalloDejaLaEscuelaComoEstaba) { barrer(GetParam() == Proveedor::SQLite ? 60 : 15); }
+
+// Files in write-ahead-log mode: every copy, restore and removal takes the
+// log along, so a failed run gives back exactly what was there.
+TEST_P(BarridoFallos, EnModoWalCadaPuntoDeFalloDejaLaEscuelaComoEstaba) {
+    if (GetParam() != Proveedor::SQLite) GTEST_SKIP() << "el modo WAL es de los archivos SQLite";
+    wal = true;
+    barrer(12);
+}
+
+// Running out of memory halfway is a failed step like any other: the run
+// restores the school itself and leaves nothing for a later recovery.
+TEST_P(BarridoFallos, SinMemoriaEnCualquierPasoSeRestaura) {
+    sinMemoria = true;
+    barrer(GetParam() == Proveedor::SQLite ? 12 : 6);
+}
+
+// A failed closing on the server gives the year's database back as it was,
+// not as a renamed copy: its owner, who may connect (a REVOKE CONNECT FROM
+// PUBLIC stays), its own settings and its comment.
+TEST_P(BarridoFallos, EnElServidorLaBaseRestauradaConservaDuenoPermisosYAjustes) {
+    if (GetParam() != Proveedor::PostgreSQL) GTEST_SKIP() << "los permisos de una base son del servidor";
+    origen = crearMuestra(ctx, QStringLiteral("origen"), 20);
+    const Muestra prueba = copiarMuestra(ctx, origen, QStringLiteral("prueba"));
+    const Corrida ensayo = cerrar(prueba, 0, [](SesionAbierta&, bool) {});
+    ASSERT_TRUE(ensayo.correcto) << ensayo.textos.join(QLatin1Char('\n')).toStdString();
+    prueba.borrar();
+    borrarLoDelCierreEnServidor();
+
+    const Muestra m = copiarMuestra(ctx, origen, QStringLiteral("m"));
+    const QString rol = ctx.prefijo() + QStringLiteral("lector"), bd = m.real(QStringLiteral("A1C3"));
+    CadenaConexion c(plantillaServidor());
+    c.fijar(QStringLiteral("Initial Catalog"), QStringLiteral("postgres"));
+    Conexion admin(c.texto());
+    admin.Open();
+    const auto atributos = [&] {
+        QStringList r;
+        for (Recordset rs = admin.Abrir(QStringLiteral("SELECT pg_get_userbyid(datdba), datacl::text, "
+                                                       "shobj_description(oid, 'pg_database') FROM pg_database WHERE datname = ?"),
+                                        {bd});
+             !rs.eof(); rs.MoveNext())
+            r << rs.campo(0).toString() << rs.campo(1).toString() << rs.campo(2).toString();
+        for (Recordset rs = admin.Abrir(QStringLiteral("SELECT array_to_string(s.setconfig, ';') FROM pg_db_role_setting s, "
+                                                       "pg_database d WHERE s.setdatabase = d.oid AND d.datname = ?"),
+                                        {bd});
+             !rs.eof(); rs.MoveNext())
+            r << rs.campo(0).toString();
+        return r;
+    };
+    admin.Execute(QStringLiteral("DROP ROLE IF EXISTS \"%1\"").arg(rol));
+    admin.Execute(QStringLiteral("CREATE ROLE \"%1\"").arg(rol));
+    admin.Execute(QStringLiteral("ALTER DATABASE \"%1\" OWNER TO \"%2\"").arg(bd, rol));
+    admin.Execute(QStringLiteral("REVOKE CONNECT, TEMPORARY ON DATABASE \"%1\" FROM PUBLIC").arg(bd));
+    admin.Execute(QStringLiteral("GRANT CONNECT ON DATABASE \"%1\" TO \"%2\"").arg(bd, rol));
+    admin.Execute(QStringLiteral("ALTER DATABASE \"%1\" SET work_mem = '8MB'").arg(bd));
+    admin.Execute(QStringLiteral("COMMENT ON DATABASE \"%1\" IS 'Curso 2025/2026 del colegio'").arg(bd));
+    const QStringList antes = atributos();
+    ASSERT_EQ(antes.size(), 4);
+    EXPECT_EQ(antes[0], rol);
+
+    const long k = ensayo.marcas[5];  // in the middle of the students' phase
+    const Corrida fallida = cerrar(m, k, [](SesionAbierta&, bool) {});
+    EXPECT_FALSE(fallida.correcto);
+    EXPECT_EQ(atributos(), antes);
+    EXPECT_EQ(quedanEnServidor(), QStringList());
+    m.borrar();
+    admin.Execute(QStringLiteral("DROP ROLE IF EXISTS \"%1\"").arg(rol));
+}
 
 }  // namespace
 

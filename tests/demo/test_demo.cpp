@@ -87,18 +87,22 @@ TEST_P(Demo, LasCuatroBasesQuedanRegistradasComoLasBuscaElAnfitrion) {
     EXPECT_EQ(c.entero(QStringLiteral("IDCursoEscolar")), 3);
     EXPECT_EQ(c.texto(QStringLiteral("Nombre")), QStringLiteral("2025/2026"));
     EXPECT_EQ(c.entero(QStringLiteral("Activa")), -1);
-    EXPECT_EQ(c.texto(QStringLiteral("BD")), r.centro);
-    EXPECT_EQ(c.texto(QStringLiteral("BDBorrado")), r.borradoCentro);
     if (!ctx->esServidor()) {
+        // Named from the application entry's folder: a copy of the folder
+        // is a school of its own and never reaches back to these files.
+        EXPECT_EQ(CadenaConexion(c.texto(QStringLiteral("BD"))).valor(QStringLiteral("Data Source")), QStringLiteral("A1C3.db"));
+        EXPECT_EQ(CadenaConexion(c.texto(QStringLiteral("BDBorrado"))).valor(QStringLiteral("Data Source")), QStringLiteral("B1C3.db"));
         EXPECT_TRUE(QDir::isAbsolutePath(CadenaConexion(r.centro).valor(QStringLiteral("Data Source"))));
+    } else {
+        EXPECT_EQ(c.texto(QStringLiteral("BD")), r.centro);
+        EXPECT_EQ(c.texto(QStringLiteral("BDBorrado")), r.borradoCentro);
     }
     EXPECT_EQ(numero(app, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar WHERE IDCursoEscolar<3 AND UltimoUtilizado=0")), 2);
     EXPECT_EQ(numero(app, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar_Usuario WHERE CodCursoEscolar=3 AND CodUsuario=1")), 1);
     EXPECT_EQ(numero(app, QStringLiteral("SELECT COUNT(*) FROM Centro WHERE IDCentro=1")), 1);
     EXPECT_EQ(numero(app, QStringLiteral("SELECT COUNT(*) FROM Usuario WHERE IDUsuario=1")), 1);
 
-    Conexion centro(c.texto(QStringLiteral("BD"))), borrado(c.texto(QStringLiteral("BDBorrado"))),
-        borradoApp(r.borradoAppEntrada);
+    Conexion centro(r.centro), borrado(r.borradoCentro), borradoApp(r.borradoAppEntrada);
     centro.Open();
     borrado.Open();
     borradoApp.Open();
@@ -217,4 +221,41 @@ TEST(OrdenDemo, UnaSegundaEjecucionRehusaSalvoConReemplazar) {
 
     EXPECT_EQ(ejecutar({dir, QStringLiteral("--alumnos"), QStringLiteral("3")}), 64);
     EXPECT_EQ(ejecutar({}), 64);
+}
+
+// A copy of the sample folder is a school of its own: closing it closes the
+// copy's files, and the original's stay as they were.
+TEST(OrdenDemo, UnaCopiaDeLaCarpetaCierraSusPropiasBases) {
+    const QString ncc = qEnvironmentVariable("NCC_BIN");
+    ASSERT_FALSE(ncc.isEmpty()) << "NCC_BIN no está definido";
+    QTemporaryDir tmp;
+    const QDir original(QDir(tmp.path()).filePath(QStringLiteral("original")));
+    const QDir copia(QDir(tmp.path()).filePath(QStringLiteral("copia")));
+    auto ejecutar = [&](QStringList args, QString* errores = nullptr) {
+        QProcess p;
+        p.start(ncc, args);
+        p.waitForFinished(120000);
+        if (errores) *errores = QString::fromUtf8(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    ASSERT_EQ(ejecutar({QStringLiteral("demo"), original.path(), QStringLiteral("--alumnos"), QStringLiteral("30")}), 0);
+    ASSERT_TRUE(QDir().mkpath(copia.path()));
+    QStringList huellaOriginal;
+    for (const QString& f : original.entryList(QDir::Files, QDir::Name)) {
+        ASSERT_TRUE(QFile::copy(original.filePath(f), copia.filePath(f)));
+        QFile a(original.filePath(f));
+        ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+        huellaOriginal << f + QLatin1Char('=') + QString::fromLatin1(QCryptographicHash::hash(a.readAll(), QCryptographicHash::Sha1).toHex());
+    }
+    QString errores;
+    ASSERT_EQ(ejecutar({QStringLiteral("cerrar"), QStringLiteral("--datos"), copia.path(), QStringLiteral("--si")}, &errores), 0)
+        << errores.toStdString();
+    QStringList ahora;
+    for (const QString& f : original.entryList(QDir::Files, QDir::Name)) {
+        QFile a(original.filePath(f));
+        ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+        ahora << f + QLatin1Char('=') + QString::fromLatin1(QCryptographicHash::hash(a.readAll(), QCryptographicHash::Sha1).toHex());
+    }
+    EXPECT_EQ(ahora, huellaOriginal);
+    EXPECT_TRUE(QFileInfo::exists(copia.filePath(QStringLiteral("A1C4.db"))));
 }

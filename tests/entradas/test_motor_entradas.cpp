@@ -290,6 +290,29 @@ TEST_P(NombreCurso, EnBlancoODemasiadoLargoSeRechazaSinTocarNada) {
     EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
 }
 
+// A name already given to a year of the centre (the current one included)
+// or holding control characters or terminal escapes is refused the same
+// way; the width is counted in characters as the tables count them, so 50
+// characters outside the basic plane fit and 51 do not.
+TEST_P(NombreCurso, RepetidoOConCaracteresDeControlSeRechazaSinTocarNada) {
+    rechazado(QStringLiteral("2025/2026"),
+              QStringLiteral("Ya hay un curso escolar llamado \"2025/2026\" en este centro. Elija otro nombre para el nuevo curso."));
+    const QString control = QStringLiteral("El nombre del curso escolar no puede contener caracteres de control");
+    rechazado(QStringLiteral("2026/2027\x1b[2J\x1b[H"), control);
+    rechazado(QStringLiteral("2026/\r2027"), control);
+    rechazado(QStringLiteral("2026/2027") + QChar(0x202E), control);
+
+    QString emojis;
+    for (int i = 0; i < 50; ++i) emojis += QString::fromUcs4(U"\U0001F393", 1);
+    EXPECT_TRUE(ProblemaNombreCurso(emojis).isEmpty());
+    EXPECT_FALSE(ProblemaNombreCurso(emojis + QString::fromUcs4(U"\U0001F393", 1)).isEmpty());
+    // What the check lets through, the table takes.
+    EscuelaPrueba::sql(escuela.centro(),
+                       QStringLiteral("INSERT INTO CursoEscolar (IDCursoEscolar, Nombre, CodCentro, CodUsuario, Activa) "
+                                      "VALUES (99, ?, 1, 1, 0)"),
+                       {emojis});
+}
+
 NCC_AMBOS_FONDOS(TextosRaros);
 NCC_AMBOS_FONDOS(NombreCurso);
 

@@ -288,10 +288,58 @@ TEST_F(OrdenCerrarEntradas, UnNombreDeCursoQueNoCabeSeRechazaAntesDeCopiar) {
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QString()}), 64, QStringLiteral("en blanco"));
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso=")}), 64, QStringLiteral("en blanco"));
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QString(51, QLatin1Char('x'))}), 64,
-                   QStringLiteral("no puede pasar de 50 caracteres"));
+                   QStringLiteral("no puede tener más de 50 caracteres"));
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QString(51, QChar(0x00D1))}), 64,
-                   QStringLiteral("no puede pasar de 50 caracteres"));
+                   QStringLiteral("no puede tener más de 50 caracteres"));
+    ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QStringLiteral("2026/2027\x1b]0;hola\x07")}), 64,
+                   QStringLiteral("caracteres de control"));
+    // The name of a year the centre already has, the current one included.
+    ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QStringLiteral("2025/2026")}), 2,
+                   QStringLiteral("Ya hay un curso escolar llamado"));
+    ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QStringLiteral("2024/2025")}), 2,
+                   QStringLiteral("Ya hay un curso escolar llamado"));
     EXPECT_EQ(huella(escuela->path()).toStdString(), antes.toStdString());
+}
+
+// The year's databases named like one that the closing creates, backs up or
+// compacts, BD and BDBorrado the same file, or a registered year's database
+// where the new one would go: the closing is refused before anything is
+// copied (a copy over its own source would empty it) and says why.
+TEST_F(OrdenCerrarEntradas, UnNombreQueChocaSeRechazaAntesDeCopiar) {
+    const auto conBases = [&](const QString& bd, const QString& bdBorrado, const QString& mover,
+                              const QString& textoEsperado, const QString& otroAnio = {}) {
+        SCOPED_TRACE(bd.toStdString());
+        auto escuela = copiaEscuela();
+        const QDir d(escuela->path());
+        if (!mover.isEmpty()) {
+            ASSERT_TRUE(QFile::rename(d.filePath(QStringLiteral("A1C3.db")), d.filePath(mover)));
+        }
+        {
+            Conexion app(QStringLiteral("Provider=SQLite;Data Source=") + d.filePath(QStringLiteral("AppEntrada.db")));
+            app.Open();
+            app.Execute(QStringLiteral("UPDATE CursoEscolar SET BD=?, BDBorrado=? WHERE IDCursoEscolar=3"),
+                        {QStringLiteral("Provider=SQLite;Data Source=") + bd, QStringLiteral("Provider=SQLite;Data Source=") + bdBorrado});
+            if (!otroAnio.isEmpty()) {
+                ASSERT_TRUE(QFile::copy(d.filePath(QStringLiteral("B1C3.db")), d.filePath(otroAnio)));
+                app.Execute(QStringLiteral("UPDATE CursoEscolar SET BD=? WHERE IDCursoEscolar=2"),
+                            {QStringLiteral("Provider=SQLite;Data Source=") + otroAnio});
+            }
+            app.Close();
+        }
+        const auto antes = huella(escuela->path());
+        ESPERA_RECHAZO(ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path(), QStringLiteral("--si")}), 2,
+                       textoEsperado);
+        EXPECT_EQ(huella(escuela->path()).toStdString(), antes.toStdString());
+    };
+    conBases(QStringLiteral("A1C4.db"), QStringLiteral("B1C3.db"), QStringLiteral("A1C4.db"),
+             QStringLiteral("la base de datos del nuevo curso se llama como la base de datos del curso (BD)"));
+    conBases(QStringLiteral("A1C3B.db"), QStringLiteral("B1C3.db"), QStringLiteral("A1C3B.db"),
+             QStringLiteral("la copia de seguridad del curso se llama como la base de datos del curso (BD)"));
+    conBases(QStringLiteral("Compact.db"), QStringLiteral("B1C3.db"), QStringLiteral("Compact.db"),
+             QStringLiteral("la base de datos temporal de la compactación se llama como"));
+    conBases(QStringLiteral("A1C3.db"), QStringLiteral("A1C3.db"), QString(), QStringLiteral("son la misma base de datos"));
+    conBases(QStringLiteral("A1C3.db"), QStringLiteral("B1C3.db"), QString(),
+             QStringLiteral("pertenece a un curso escolar registrado"), QStringLiteral("A1C4.db"));
 }
 
 // A copy that cannot be made (its destination is taken by a folder, which

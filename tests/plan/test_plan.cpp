@@ -341,7 +341,85 @@ TEST_P(PlanCentro, EncajarCompletaLasSeccionesYSuVisibilidad) {
     EXPECT_EQ(vuelta->NumPlazas(), 30);
 }
 
+// A plan can never do what the wizard cannot: the memberships of a student
+// who leaves (marked as leaving, or in a section left unpromoted) do not
+// pass, and the price rows shown are those of the members who stay.
+TEST_P(PlanCentro, LosMiembrosDeQuienSeVaNoPasan) {
+    EscuelaPrueba::sql(con(), QStringLiteral("UPDATE Alumno SET Anticipado=0"));
+    Plan p = host::planPorDefecto(con(), 1);
+    host::encajarEnCentro(p, con(), 1);
+    const auto judo = p.arboles.actividades->Item(QStringLiteral("5"));
+    for (const char* id : {"1202", "2201"}) {
+        const auto m = judo->Alumnos()->Item(QString::fromLatin1(id));
+        m->setVisible(true);
+        m->setPasar(true);
+    }
+    auto a = alumnoDe(p, 121, 1202);
+    ASSERT_TRUE(a);
+    a->setPromociona(false);
+    a->setRepite(false);
+    a->setBaja(true);
+    p.arboles.secciones->Item(QStringLiteral("222"))->setPromocionada(false);
+
+    host::sincronizarActividades(p, con());
+    EXPECT_FALSE(judo->Alumnos()->Item(QStringLiteral("1202"))->Visible());
+    EXPECT_FALSE(judo->Alumnos()->Item(QStringLiteral("2201"))->Visible());
+    for (const auto& precio : *judo->TipoAlumnos()) EXPECT_FALSE(precio->Visible()) << precio->ID();
+}
+
 NCC_AMBOS_FONDOS(PlanCentro);
+
+// The prices of a plan as the price page takes them: a price that is not
+// one is refused with its member named, one currency given is completed
+// with the page's conversion, and a plan of another centre or year is not
+// applied.
+TEST(PlanPrecios, SeValidanYSeConviertenComoEnLaPaginaDePrecios) {
+    EXPECT_EQ(host::AEuros(1000), QStringLiteral("6,01"));
+    EXPECT_EQ(host::AEuros(0), QStringLiteral("0"));
+    EXPECT_EQ(host::AEuros(4992), QStringLiteral("30"));
+    EXPECT_EQ(host::APesetas(601), QStringLiteral("1000"));
+    EXPECT_EQ(host::APesetas(1250), QStringLiteral("2080"));
+
+    const auto plan = [](const QString& euros, const QString& pesetas) {
+        return QStringLiteral("{\"actividades\": [{\"IDActividad\": 5, \"Alumnos\": [{\"IDAlumno\": 7, "
+                              "\"Pasar\": true, \"Euros\": \"%1\", \"Pesetas\": \"%2\"}], "
+                              "\"TipoAlumnos\": [{\"ID\": 1, \"Euros\": \"%1\", \"Pesetas\": \"%2\"}]}]}")
+            .arg(euros, pesetas)
+            .toUtf8();
+    };
+    for (const QString& malo : {QStringLiteral("abc"), QStringLiteral("-12,50"), QStringLiteral("1e309"),
+                                QStringLiteral("12.50"), QStringLiteral("12,505")}) {
+        SCOPED_TRACE(malo.toStdString());
+        try {
+            host::planDesdeJson(plan(malo, QString()));
+            ADD_FAILURE() << "el precio debía rechazarse";
+        } catch (const host::ErrorPlan& e) {
+            ASSERT_EQ(e.problemas().size(), 2);
+            EXPECT_TRUE(e.problemas()[0].startsWith(QStringLiteral("actividades[0].Alumnos[0].Euros: \"%1\"").arg(malo)))
+                << e.problemas()[0].toStdString();
+            EXPECT_TRUE(e.problemas()[0].contains(QStringLiteral("alumno 7"))) << e.problemas()[0].toStdString();
+        }
+    }
+    EXPECT_THROW(host::planDesdeJson(plan(QString(), QStringLiteral("12,5"))), host::ErrorPlan);
+    EXPECT_THROW(host::planDesdeJson(plan(QString(), QStringLiteral("-3"))), host::ErrorPlan);
+
+    Plan p = host::planDesdeJson(plan(QStringLiteral("12,50"), QString()));
+    auto m = p.arboles.actividades->Item(QStringLiteral("5"))->Alumnos()->Item(QStringLiteral("7"));
+    EXPECT_EQ(m->Euros(), QStringLiteral("12,50"));
+    EXPECT_EQ(m->Pesetas(), QStringLiteral("2080"));
+    p = host::planDesdeJson(plan(QString(), QStringLiteral("1000")));
+    m = p.arboles.actividades->Item(QStringLiteral("5"))->Alumnos()->Item(QStringLiteral("7"));
+    EXPECT_EQ(m->Euros(), QStringLiteral("6,01"));
+    EXPECT_EQ(m->Pesetas(), QStringLiteral("1000"));
+    EXPECT_EQ(p.arboles.actividades->Item(QStringLiteral("5"))->TipoAlumnos()->Item(QStringLiteral("1"))->Euros(),
+              QStringLiteral("6,01"));
+
+    p.cabecera.centro = 1;
+    p.cabecera.cursoEscolar = QStringLiteral("2025/2026");
+    EXPECT_NO_THROW(host::comprobarCabecera(p, 1, QStringLiteral("2025/2026")));
+    EXPECT_THROW(host::comprobarCabecera(p, 2, QStringLiteral("2025/2026")), host::ErrorPlan);
+    EXPECT_THROW(host::comprobarCabecera(p, 1, QStringLiteral("2026/2027")), host::ErrorPlan);
+}
 
 // The command writes the same plan as the library, on the SQLite files of a
 // folder; the server form goes through the same session code.

@@ -367,6 +367,55 @@ TEST_P(Purga, VeinteMilBajas) {
     EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(DISTINCT IDAlumno) FROM Alumno_Baja")), n);
 }
 
+// What others still use is never taken with a leaver: a payer's account that
+// is also a staff member's salary account or the school's own, the school's
+// address, the weekly timetable of the activities that go on (and a row
+// shared with a gone one); the auxiliary rows of a dropped pre-enrolment go
+// with it even for a student who stays.
+TEST_P(Purga, LoQueOtrosUsanSeQueda) {
+    familia(3);
+    for (int d : {600, 700}) direccion(d);
+    alumno(20, 3, 700);  // lives at the school's address
+    alumno(21, 5, 600);  // stays
+    ambas(QStringLiteral("INSERT INTO Centro (IDCentro, Nombre, CodDireccion, CodFoto) VALUES (77, 'C', 700, 0)"));
+    miembro(30, 3, 700);
+    ambas(QStringLiteral("INSERT INTO MiembroFamiliaPagador VALUES (300, 30)"));
+    ambas(QStringLiteral("INSERT INTO Sucursal (IDSucursal, Nombre) VALUES (1, 'Centro')"));
+    for (int c : {3000, 3001, 3002}) {
+        ambas(QStringLiteral("INSERT INTO MiembroFamiliaPagador_Cuenta VALUES (300, %1)").arg(c));
+        ambas(QStringLiteral("INSERT INTO Cuenta (IDCuenta, CodSucursal, NumeroCuenta) VALUES (%1, 1, 'N')").arg(c));
+    }
+    // The leaving child's mother works at the school and is paid into 3000;
+    // the school charges into 3001.
+    ambas(QStringLiteral("INSERT INTO Personal (IDPersonal, Nombre, CodFamilia, CodDireccion, CodCuenta) VALUES (1, 'P', 0, 600, 3000)"));
+    ambas(QStringLiteral("INSERT INTO Centro_Cuenta_Emisor (CodCentro, CodCuenta, Sufijo) VALUES (77, 3001, '000')"));
+    ambas(QStringLiteral("INSERT INTO Actividad (IDActividad, Nombre) VALUES (1, 'Judo')"));
+    for (int as : {10, 11, 12, 13})
+        ambas(QStringLiteral("INSERT INTO ActividadSemanal (IDAS, DiaSemana, HoraInicio, HoraFin) VALUES (%1, 1, '17:00', '18:00')").arg(as));
+    for (const auto& [act, as] : {std::pair{1, 10}, std::pair{7, 11}, std::pair{1, 12}, std::pair{7, 12}})
+        ambas(QStringLiteral("INSERT INTO Actividad_ActividadSemanal VALUES (%1, %2)").arg(act).arg(as));
+    ambas(QStringLiteral("INSERT INTO Prematriculacion (IDPrematriculacion, CodAlumno, Anticipado) VALUES (1, 21, 0)"));
+    ambas(QStringLiteral("INSERT INTO PrematriculacionAux (IDPrematriculacionAux, CodAlumno, CodPrematriculacion) VALUES (5, 21, 1)"));
+    bajas({{20, 3, 700}});
+
+    ASSERT_TRUE(motor::PurgarFamilias(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Cuenta"), QStringLiteral("IDCuenta")),
+              (QStringList{QStringLiteral("3000"), QStringLiteral("3001")}));
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")),
+              (QStringList{QStringLiteral("600"), QStringLiteral("700")}));
+
+    ASSERT_TRUE(motor::PurgarPrematriculas(e));
+    ASSERT_TRUE(motor::LimpiarHuerfanos(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Cuenta"), QStringLiteral("IDCuenta")),
+              (QStringList{QStringLiteral("3000"), QStringLiteral("3001")}));
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")),
+              (QStringList{QStringLiteral("600"), QStringLiteral("700")}));
+    EXPECT_EQ(ids(nuevo(), QStringLiteral("ActividadSemanal"), QStringLiteral("IDAS")),
+              (QStringList{QStringLiteral("10"), QStringLiteral("12"), QStringLiteral("13")}));
+    EXPECT_EQ(cuenta(nuevo(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 0);
+    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 1);
+}
+
 // A statement that fails shows the standard error message and the step
 // answers false.
 TEST_P(Purga, UnFalloSeMuestraYElPasoFalla) {
