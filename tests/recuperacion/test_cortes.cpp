@@ -336,6 +336,44 @@ TEST_F(CortesCierre, UnSegundoCierreALaVezSeRechazaSinTocarNada) {
     EXPECT_EQ(s.salida, 0) << s.error.toStdString();
 }
 
+// The year's databases in a folder of their own, which another application
+// entry pointing at the same files also uses: a closing that holds the lock
+// of that folder keeps this one out, though the two application entries
+// differ. Refused, not failed, and nothing touched in either folder.
+TEST_F(CortesCierre, UnBloqueoEnLaCarpetaDeLasBasesDelCentroRechazaElCierre) {
+    auto escuela = copiaEscuela();
+    QTemporaryDir bases;
+    ASSERT_TRUE(bases.isValid());
+    {
+        Conexion app(QStringLiteral("Provider=SQLite;Data Source=") + escuela->filePath(QStringLiteral("AppEntrada.db")));
+        app.Open();
+        ASSERT_EQ(app.Abrir(QStringLiteral("SELECT IDCursoEscolar FROM CursoEscolar WHERE UltimoUtilizado<>0")).campo(0).toInt(), 3);
+        for (const QString& f : {QStringLiteral("A1C3.db"), QStringLiteral("B1C3.db")})
+            ASSERT_TRUE(QFile::rename(escuela->filePath(f), bases.filePath(f)));
+        app.Execute(QStringLiteral("UPDATE CursoEscolar SET BD=?, BDBorrado=? WHERE IDCursoEscolar=3"),
+                    {QStringLiteral("Provider=SQLite;Data Source=") + bases.filePath(QStringLiteral("A1C3.db")),
+                     QStringLiteral("Provider=SQLite;Data Source=") + bases.filePath(QStringLiteral("B1C3.db"))});
+        app.Close();
+    }
+    {
+        auto enMarcha = motor::bloquearCierre(QStringLiteral("Provider=SQLite;Data Source=") +
+                                              bases.filePath(QStringLiteral("AppEntrada.db")));
+        const Contenido antesEscuela = contenido(escuela->path(), modelo_->path());
+        const Contenido antesBases = contenido(bases.path(), modelo_->path());
+        const QStringList ficherosEscuela = ficheros(escuela->path()), ficherosBases = ficheros(bases.path());
+        const Salida s = ncc(argumentos(QStringLiteral("cerrar"), escuela->path()));
+        EXPECT_EQ(s.salida, 2) << s.error.toStdString();
+        EXPECT_TRUE(s.error.contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << s.error.toStdString();
+        EXPECT_EQ(ficheros(escuela->path()), ficherosEscuela);
+        EXPECT_EQ(ficheros(bases.path()), ficherosBases);
+        EXPECT_TRUE(contenido(escuela->path(), modelo_->path()) == antesEscuela) << "la entrada de la aplicación ha cambiado";
+        EXPECT_TRUE(contenido(bases.path(), modelo_->path()) == antesBases) << "las bases del centro han cambiado";
+    }
+    // Once the other one is over, the closing runs.
+    const Salida s = ncc(argumentos(QStringLiteral("cerrar"), escuela->path()));
+    EXPECT_EQ(s.salida, 0) << s.error.toStdString();
+}
+
 // A kill or a power cut while a closing takes its lock leaves the lock file
 // without its owner's name: nobody holds it, and the next closing runs.
 TEST_F(CortesCierre, UnBloqueoSinDuenoNoImpideElCierre) {
