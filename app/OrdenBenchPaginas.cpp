@@ -1,19 +1,28 @@
-// ncc bench-paginas: the activity page at work on sample schools, timed
-// step by step on its largest activity: opening it, "Pasar" for every
-// member, a price applied to every price row and accepted, and the
-// confirmation. Each figure is the mean of a few rounds, in milliseconds.
+// ncc bench-paginas: the wizard's pages at work on sample schools, timed
+// step by step. The activity page on its largest activity: opening it,
+// "Pasar" for every member, a price applied to every price row and
+// accepted, and the confirmation. The student page: opening the page, its
+// largest section opened, one decision applied to all its students, the
+// section confirmed, and the stored set of the whole school (every section
+// confirmed) saved and loaded through its buttons. Each figure is the mean
+// of a few rounds, in milliseconds; the student page's include the repaint
+// that follows each step.
 #include "app/Comandos.h"
 #include "entry/cAsignarDatos.h"
 #include "entry/cConfiguracion.h"
 #include "host/Sesion.h"
+#include "platform/BasesDatos.h"
+#include "platform/CadenaConexion.h"
 #include "platform/MensajesTerminal.h"
 #include "platform/gui/Rejilla.h"
 #include "suite/Demo.h"
 #include "wizard/ContextoAsistente.h"
 #include "wizard/frmCierreActividades.h"
+#include "wizard/frmCierreAlumnos.h"
 #include "wizard/frmPrecioActividad.h"
 #include <QAbstractButton>
 #include <QApplication>
+#include <QRadioButton>
 #include <QTimer>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -40,21 +49,8 @@ double ms(QElapsedTimer& t) {
     return r;
 }
 
-int unaEscuela(int alumnos, QTextStream& out) {
-    QTemporaryDir dir;
-    suite::OpcionesDemo o;
-    o.alumnos = alumnos;
-    o.reemplazar = true;
-    const suite::ResumenDemo demo = suite::crearDemoSQLite(dir.path(), o);
-    host::OpcionesSesion op;
-    op.appEntrada = demo.appEntrada;
-    op.borradoAppEntrada = demo.borradoAppEntrada;
-    auto sesion = host::abrirSesion(op);
-    cAsignarDatos entrada;
-    entrada.ObtenerDatos(sesion.get());
-    mensajesTerminal().fijarSiATodo(true);
+int paginaActividades(int alumnos, QTextStream& out) {
     ReiniciarAsistente();
-
     frmCierreActividades pagina;
     pagina.cargar();
     if (!pagina.Mostrar()) return SalidaFallo;
@@ -105,13 +101,126 @@ int unaEscuela(int alumnos, QTextStream& out) {
                .arg(precios / Rondas, 8, 'f', 1)
                .arg(confirmar / Rondas, 9, 'f', 1)
                .arg((abrir + pasar + precios + confirmar) / Rondas, 8, 'f', 1);
-    out.flush();
     return SalidaExito;
+}
+
+// The page's own work and the repaint it causes.
+double msPintado(QElapsedTimer& t) {
+    QCoreApplication::processEvents();
+    return ms(t);
+}
+
+int paginaAlumnos(int alumnos, QTextStream& out) {
+    ReiniciarAsistente();
+    constexpr int Rondas = 5;
+    double abrirPagina = 0;
+    std::unique_ptr<frmCierreAlumnos> pagina;
+    for (int r = 0; r < Rondas; ++r) {
+        pagina.reset();
+        QElapsedTimer t;
+        t.start();
+        pagina = std::make_unique<frmCierreAlumnos>();
+        if (!pagina->cargar()) return SalidaFallo;
+        pagina->resize(1000, 700);
+        pagina->show();
+        abrirPagina += msPintado(t);
+    }
+    Rejilla* secciones = rejilla(pagina.get(), "msgSecciones");
+    Rejilla* alumnosSeccion = rejilla(pagina.get(), "msgAlumnos");
+    // The section with the most students.
+    int fila = 1, mas = -1;
+    for (int f = 0; f < secciones->filas(); ++f) {
+        if (secciones->esEncabezado(f)) continue;
+        secciones->fijarFilaActual(f);
+        if (alumnosSeccion->filas() > mas) {
+            mas = alumnosSeccion->filas();
+            fila = f;
+        }
+    }
+    const int otra = fila == 1 ? 2 : 1;
+    double abrir = 0, aplicar = 0, confirmar = 0;
+    for (int r = 0; r < Rondas; ++r) {
+        secciones->fijarFilaActual(otra);
+        QCoreApplication::processEvents();
+        QElapsedTimer t;
+        t.start();
+        secciones->fijarFilaActual(fila);  // confirmed in the round before: asks, Yes gives the seats back
+        pulsar(pagina.get(), "cmdPromocionar_0");
+        abrir += msPintado(t);
+        // Everyone repeats in the section itself, which the option proposes.
+        pulsar(pagina.get(), "cmdSeleccionar_0");
+        pagina->findChild<QRadioButton*>(QStringLiteral("optOpcion_1"))->click();
+        pulsar(pagina.get(), "cmdAceptar");
+        aplicar += msPintado(t);
+        pulsar(pagina.get(), "cmdPromocionar_0");
+        confirmar += msPintado(t);
+    }
+    // Every section confirmed as proposed (those left unassigned too), then
+    // the whole school stored and read back.
+    for (int f = 0; f < secciones->filas(); ++f) {
+        if (secciones->esEncabezado(f) || f == fila) continue;
+        secciones->fijarFilaActual(f);
+        pulsar(pagina.get(), "cmdPromocionar_0");
+        pulsar(pagina.get(), "cmdPromocionar_0");
+    }
+    QCoreApplication::processEvents();
+    double guardar = 0, cargar = 0;
+    for (int r = 0; r < Rondas; ++r) {
+        QElapsedTimer t;
+        t.start();
+        pulsar(pagina.get(), "cmdGuardar_0");
+        guardar += msPintado(t);
+        pulsar(pagina.get(), "cmdGuardar_1");
+        cargar += msPintado(t);
+    }
+    int confirmadas = 0;
+    for (const auto& s : *pagina->Secciones()) confirmadas += s->Promocionada() ? 1 : 0;
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
+               .arg(alumnos, 8)
+               .arg(confirmadas, 9)
+               .arg(mas, 8)
+               .arg(abrirPagina / Rondas, 9, 'f', 1)
+               .arg(abrir / Rondas, 8, 'f', 1)
+               .arg(aplicar / Rondas, 10, 'f', 1)
+               .arg(confirmar / Rondas, 9, 'f', 1)
+               .arg(guardar / Rondas, 10, 'f', 1)
+               .arg(cargar / Rondas, 9, 'f', 1);
+    return SalidaExito;
+}
+
+// One sample school, both pages; each table gets its row.
+int unaEscuela(int alumnos, const QString& cadenaServidor, QTextStream& actividades, QTextStream& alumnosOut) {
+    QTemporaryDir dir;
+    suite::OpcionesDemo o;
+    o.alumnos = alumnos;
+    o.reemplazar = true;
+    if (!cadenaServidor.isEmpty()) o.prefijo = QStringLiteral("benchpag%1_").arg(alumnos);
+    const suite::ResumenDemo demo =
+        cadenaServidor.isEmpty() ? suite::crearDemoSQLite(dir.path(), o) : suite::crearDemoServidor(cadenaServidor, o);
+    int r = SalidaExito;
+    {
+        host::OpcionesSesion op;
+        op.appEntrada = demo.appEntrada;
+        op.borradoAppEntrada = demo.borradoAppEntrada;
+        auto sesion = host::abrirSesion(op);
+        cAsignarDatos entrada;
+        entrada.ObtenerDatos(sesion.get());
+        mensajesTerminal().fijarSiATodo(true);
+        r = paginaActividades(alumnos, actividades);
+        if (r == SalidaExito) r = paginaAlumnos(alumnos, alumnosOut);
+        ReiniciarAsistente();
+    }
+    // The session is gone: nothing holds the databases.
+    if (!cadenaServidor.isEmpty())
+        for (const QString& n : demo.bases)
+            try { servidor::borrar(cadenaServidor, n); } catch (const Error&) {}
+    return r;
 }
 
 int benchPaginas(const QStringList& argumentos) {
     QTextStream out(stdout), err(stderr);
     QList<int> tamanos{500, 2000};
+    QString servidor;
     for (int i = 0; i < argumentos.size(); ++i) {
         if (argumentos.at(i) == QLatin1String("--alumnos") && i + 1 < argumentos.size()) {
             tamanos.clear();
@@ -124,18 +233,39 @@ int benchPaginas(const QStringList& argumentos) {
                 }
                 tamanos << v;
             }
+        } else if (argumentos.at(i) == QLatin1String("--servidor") && i + 1 < argumentos.size()) {
+            try {
+                servidor = CadenaConexion::deServidor(argumentos.at(++i)).texto();
+            } catch (const Error& e) {
+                err << "ncc bench-paginas: --servidor: " << e.descripcion() << "\n";
+                return SalidaUso;
+            }
         } else {
-            err << "Uso: ncc bench-paginas [--alumnos N[,N...]]\n";
+            err << "Uso: ncc bench-paginas [--alumnos N[,N...]] [--servidor CADENA]\n";
             return SalidaUso;
         }
     }
-    out << " alumnos miembros  abrir ms  pasar ms precios ms confirmar total ms\n";
-    for (int n : tamanos)
-        if (const int r = unaEscuela(n, out); r != SalidaExito) return r;
+    QString filasActividades, filasAlumnos;
+    QTextStream actividades(&filasActividades), alumnos(&filasAlumnos);
+    for (int n : tamanos) {
+        if (const int r = unaEscuela(n, servidor, actividades, alumnos); r != SalidaExito) return r;
+        err << "ncc bench-paginas: " << n << " alumnos medidos\n";
+        err.flush();
+    }
+    actividades.flush();
+    alumnos.flush();
+    out << (servidor.isEmpty() ? QStringLiteral("SQLite\n")
+                               : QStringLiteral("PostgreSQL (%1)\n")
+                                     .arg(CadenaConexion(servidor).valor(QStringLiteral("Data Source"))));
+    out << "Página de actividades\n"
+        << " alumnos miembros  abrir ms  pasar ms precios ms confirmar total ms\n"
+        << filasActividades << "\nPágina de alumnos\n"
+        << " alumnos secciones  sección página ms  abrir ms aplicar ms confirmar guardar ms cargar ms\n"
+        << filasAlumnos;
     return SalidaExito;
 }
 
-const Registro registro({"bench-paginas", "mide la página de actividades en escuelas de ejemplo", benchPaginas});
+const Registro registro({"bench-paginas", "mide las páginas de alumnos y de actividades en escuelas de ejemplo", benchPaginas});
 
 }  // namespace
 
