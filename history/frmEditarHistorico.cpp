@@ -6,6 +6,7 @@
 #include "history/frmSelMateria.h"
 #include "platform/Mensajes.h"
 #include "platform/Textos.h"
+#include "platform/gui/Rejilla.h"
 #include "ui_frmEditarHistorico.h"
 #include <QHeaderView>
 #include <QIcon>
@@ -17,35 +18,37 @@ namespace {
 constexpr int TextoMateria = 7010;
 constexpr int TextoAlumno = 3173;
 constexpr int PreguntaGuardarSalir = 7052;
-}  // namespace
 
-void llenarRejillaLista(QTableWidget* rejilla, int idCabecera, const QList<QPair<qint32, QString>>& filas) {
+// A list grid of the editor: the id in a hidden first column (also the
+// row's data), then the text under one heading.
+Rejilla* rejillaLista(QTableWidget* tabla, int idCabecera) {
+    auto* rejilla = new Rejilla(tabla);
+    rejilla->fijarColumnas({QString(), Texto(idCabecera)});
+    // The heading keeps its text id, so CargarTextos can fill it again.
+    tabla->horizontalHeaderItem(1)->setData(Qt::UserRole, idCabecera);
+    tabla->setColumnHidden(0, true);
+    tabla->horizontalHeader()->setStretchLastSection(true);
+    return rejilla;
+}
+
+// The id of the selected row; 0 when no row is selected.
+qint32 idSeleccionado(const Rejilla& rejilla) {
+    const QItemSelectionModel* seleccion = rejilla.tabla()->selectionModel();
+    const auto filas = seleccion ? seleccion->selectedRows() : QModelIndexList();
+    return filas.isEmpty() ? 0 : rejilla.datoFila(filas.first().row()).toInt();
+}
+
+// Refills a list grid keeping the selected id selected.
+void llenarLista(Rejilla& rejilla, const QList<QPair<qint32, QString>>& filas) {
     const qint32 seleccionado = idSeleccionado(rejilla);
-    rejilla->clear();
-    rejilla->setColumnCount(2);
-    rejilla->setRowCount(int(filas.size()));
-    auto* cabecera = new QTableWidgetItem(Texto(idCabecera));
-    cabecera->setData(Qt::UserRole, idCabecera);
-    rejilla->setHorizontalHeaderItem(1, cabecera);
-    rejilla->setHorizontalHeaderItem(0, new QTableWidgetItem());
-    rejilla->setColumnHidden(0, true);
-    rejilla->verticalHeader()->setVisible(false);
-    rejilla->horizontalHeader()->setStretchLastSection(true);
-    for (int i = 0; i < filas.size(); ++i) {
-        rejilla->setItem(i, 0, new QTableWidgetItem(QString::number(filas[i].first)));
-        auto* texto = new QTableWidgetItem(filas[i].second);
-        texto->setData(Qt::UserRole, filas[i].first);
-        rejilla->setItem(i, 1, texto);
-        if (filas[i].first == seleccionado) rejilla->selectRow(i);
+    rejilla.vaciar();
+    for (const auto& [id, texto] : filas) {
+        const int fila = rejilla.agregarFila({QString::number(id), texto}, id);
+        if (id == seleccionado) rejilla.fijarFilaActual(fila);
     }
 }
 
-qint32 idSeleccionado(QTableWidget* rejilla) {
-    const auto filas = rejilla->selectionModel() ? rejilla->selectionModel()->selectedRows() : QModelIndexList();
-    if (filas.isEmpty()) return 0;
-    const QTableWidgetItem* item = rejilla->item(filas.first().row(), 0);
-    return item ? item->text().toInt() : 0;
-}
+}  // namespace
 
 frmEditarHistorico::frmEditarHistorico(Conexion& con, const CursoHistorico& curso, std::function<void()> liberarBloqueo,
                                        QWidget* parent)
@@ -54,6 +57,8 @@ frmEditarHistorico::frmEditarHistorico(Conexion& con, const CursoHistorico& curs
       edicion_(con, curso),
       liberarBloqueo_(std::move(liberarBloqueo)) {
     ui->setupUi(this);
+    rejillaMateria_ = rejillaLista(ui->msgMateria, TextoMateria);
+    rejillaAlumno_ = rejillaLista(ui->msgAlumno, TextoAlumno);
     if (const cConfiguracion* c = ConfiguracionActual(); c && !c->RutaIcono().isEmpty())
         setWindowIcon(QIcon(c->RutaIcono()));
     ui->tabHistorico->addTab(QStringLiteral("Materias"));
@@ -118,18 +123,18 @@ void frmEditarHistorico::Llenar_grid_Materias() {
     QList<QPair<qint32, QString>> filas;
     for (const auto& m : edicion_.colMaterias())
         if (m->Actual() < 2) filas.append({m->IDMateria(), m->Nombre()});
-    llenarRejillaLista(ui->msgMateria, TextoMateria, filas);
+    llenarLista(*rejillaMateria_, filas);
 }
 
 void frmEditarHistorico::Llenar_grid_alumnos() {
     QList<QPair<qint32, QString>> filas;
     for (const auto& a : edicion_.colAlumnos())
         if (a->Actual() < 2) filas.append({a->IDAlumno(), a->Nombre()});
-    llenarRejillaLista(ui->msgAlumno, TextoAlumno, filas);
+    llenarLista(*rejillaAlumno_, filas);
 }
 
 void frmEditarHistorico::abrirPropiedades() {
-    const qint32 id = idSeleccionado(ui->msgAlumno);
+    const qint32 id = idSeleccionado(*rejillaAlumno_);
     if (id == 0) return;
     lngIDAlumno = id;
     frmPropAlumno f(*this, this);

@@ -8,12 +8,13 @@
 #include <functional>
 #include <memory>
 
-class QTableWidget;
 namespace Ui {
 class frmEditarHistorico;
 }
 
 namespace ncc {
+
+class Rejilla;
 
 class frmEditarHistorico : public QDialog {
     Q_OBJECT
@@ -53,16 +54,13 @@ private:
     void liberar();
 
     std::unique_ptr<Ui::frmEditarHistorico> ui;
+    Rejilla* rejillaMateria_ = nullptr;  // msgMateria
+    Rejilla* rejillaAlumno_ = nullptr;   // msgAlumno
     EdicionHistorico edicion_;
     std::function<void()> liberarBloqueo_;
     bool cargado_ = false;
     bool cerrandoPorCodigo_ = false;
     bool cerrarSelector_ = false;
 };
-
-// Fills a two-column list grid: hidden id, then the text, one heading.
-void llenarRejillaLista(QTableWidget* rejilla, int idCabecera, const QList<QPair<qint32, QString>>& filas);
-// The id of the selected row of such a grid; 0 when no data row is selected.
-qint32 idSeleccionado(QTableWidget* rejilla);
 
 }  // namespace ncc

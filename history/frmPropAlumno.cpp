@@ -5,6 +5,7 @@
 #include "history/frmPropMatAl.h"
 #include "history/frmSelMatAl.h"
 #include "platform/Textos.h"
+#include "platform/gui/Rejilla.h"
 #include "ui_frmPropAlumno.h"
 #include <QFileInfo>
 #include <QHeaderView>
@@ -38,6 +39,7 @@ QIcon flecha(const QString& archivo, QStyle::StandardPixmap alternativa, const Q
 frmPropAlumno::frmPropAlumno(frmEditarHistorico& editor, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::frmPropAlumno>()), editor_(editor) {
     ui->setupUi(this);
+    formarRejilla();
     EdicionHistorico& e = editor_.edicion();
     alumno_ = e.colAlumnos().Item(Coleccion<cAlumnoHistorico>::clave(editor_.lngIDAlumno));
     soloLectura_ = e.soloLectura();
@@ -94,7 +96,7 @@ frmPropAlumno::frmPropAlumno(frmEditarHistorico& editor, QWidget* parent)
     connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmPropAlumno::reject);
 
     Cargar_materias_alumno();
-    if (ui->msgMaterias->rowCount() > 0) ui->msgMaterias->selectRow(0);
+    if (rejilla_->filas() > 0) rejilla_->fijarFilaActual(0);
 }
 
 frmPropAlumno::~frmPropAlumno() = default;
@@ -102,25 +104,7 @@ frmPropAlumno::~frmPropAlumno() = default;
 void frmPropAlumno::Cargar_materias_alumno() {
     const qint16 seleccionada = materiaSeleccionada();
     EdicionHistorico& e = editor_.edicion();
-    QTableWidget* g = ui->msgMaterias;
-    g->clear();
-    g->setColumnCount(6);
-    const int cabeceras[] = {0, 13051, 13052, 12012, 12013, 12014};
-    for (int c = 0; c < 6; ++c) {
-        auto* item = new QTableWidgetItem(cabeceras[c] ? Texto(cabeceras[c]) : QString());
-        if (cabeceras[c]) item->setData(Qt::UserRole, cabeceras[c]);
-        g->setHorizontalHeaderItem(c, item);
-    }
-    g->setColumnHidden(0, true);
-    g->verticalHeader()->setVisible(false);
-    // The widths of the suite's grid (2700 and 2000 twips) at 15 twips a
-    // pixel, a little wider for the date heading.
-    g->setColumnWidth(1, 240);
-    g->setColumnWidth(2, 135);
-    g->setColumnWidth(3, 150);
-    g->setColumnWidth(4, 150);
-    g->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    g->horizontalHeader()->setStretchLastSection(true);
+    rejilla_->vaciar();
 
     // The flags only follow the student: their handlers react to clicks.
     ui->chkPromocion->setChecked(alumno_->Promocion() == 1);
@@ -133,32 +117,45 @@ void frmPropAlumno::Cargar_materias_alumno() {
         ui->chkPromocionDiversificacion->setEnabled(alumno_->Promocion() == 1);
     }
 
-    const auto materias = materiasEnOrden(*alumno_);
-    g->setRowCount(int(materias.size()));
-    for (int i = 0; i < materias.size(); ++i) {
-        const cMateria& m = *materias[i];
-        const QString celdas[] = {QString::number(m.IDMateria()), m.Nombre(), e.descripcionNota(m.IDNota()),
-                                  EdicionHistorico::textoReacdiv(m.IDReacdiv()), m.FechaEvaluacion(),
-                                  m.NumEvaluacion() ? e.descripcionNumEvaluacion(m.NumEvaluacion()) : QString()};
-        for (int c = 0; c < 6; ++c) g->setItem(i, c, new QTableWidgetItem(celdas[c]));
+    for (const auto& materia : materiasEnOrden(*alumno_)) {
+        const cMateria& m = *materia;
+        rejilla_->agregarFila({QString::number(m.IDMateria()), m.Nombre(), e.descripcionNota(m.IDNota()),
+                               EdicionHistorico::textoReacdiv(m.IDReacdiv()), m.FechaEvaluacion(),
+                               m.NumEvaluacion() ? e.descripcionNumEvaluacion(m.NumEvaluacion()) : QString()},
+                              int(m.IDMateria()));
     }
     if (seleccionada) seleccionarMateria(seleccionada);
 }
 
 qint16 frmPropAlumno::materiaSeleccionada() const {
-    const auto filas = ui->msgMaterias->selectionModel() ? ui->msgMaterias->selectionModel()->selectedRows()
-                                                         : QModelIndexList();
-    if (filas.isEmpty()) return 0;
-    const QTableWidgetItem* item = ui->msgMaterias->item(filas.first().row(), 0);
-    return item ? qint16(item->text().toInt()) : 0;
+    const QItemSelectionModel* seleccion = ui->msgMaterias->selectionModel();
+    const auto filas = seleccion ? seleccion->selectedRows() : QModelIndexList();
+    return filas.isEmpty() ? 0 : qint16(rejilla_->datoFila(filas.first().row()).toInt());
 }
 
 void frmPropAlumno::seleccionarMateria(qint16 idMateria) {
-    for (int i = 0; i < ui->msgMaterias->rowCount(); ++i)
-        if (ui->msgMaterias->item(i, 0)->text().toInt() == idMateria) {
-            ui->msgMaterias->selectRow(i);
-            return;
-        }
+    if (const int fila = rejilla_->buscarFila(int(idMateria)); fila >= 0) rejilla_->fijarFilaActual(fila);
+}
+
+// The subjects' grid: the subject id in a hidden first column (also the
+// row's data), then name, grade, kind, date and evaluation.
+void frmPropAlumno::formarRejilla() {
+    rejilla_ = new Rejilla(ui->msgMaterias);
+    const QList<int> cabeceras = {0, 13051, 13052, 12012, 12013, 12014};
+    QStringList titulos;
+    for (int id : cabeceras) titulos << (id ? Texto(id) : QString());
+    rejilla_->fijarColumnas(titulos);
+    // Each heading keeps its text id, so CargarTextos can fill it again.
+    for (int c = 1; c < cabeceras.size(); ++c)
+        ui->msgMaterias->horizontalHeaderItem(c)->setData(Qt::UserRole, cabeceras[c]);
+    ui->msgMaterias->setColumnHidden(0, true);
+    // The widths of the suite's grid (2700 and 2000 twips) at 15 twips a
+    // pixel, a little wider for the date heading.
+    ui->msgMaterias->setColumnWidth(1, 240);
+    ui->msgMaterias->setColumnWidth(2, 135);
+    ui->msgMaterias->setColumnWidth(3, 150);
+    ui->msgMaterias->setColumnWidth(4, 150);
+    ui->msgMaterias->horizontalHeader()->setStretchLastSection(true);
 }
 
 void frmPropAlumno::marcarCambiadas() {

@@ -13,6 +13,7 @@ class frmPropAlumno;
 namespace ncc {
 
 class frmEditarHistorico;
+class Rejilla;
 
 class frmPropAlumno : public QDialog {
     Q_OBJECT
@@ -32,6 +33,7 @@ public:
     void reject() override;  // Cancel, Escape and the close box
 
 private:
+    void formarRejilla();
     void marcarCambiadas();
     void clickPromocion(bool marcado);
     void mover(int sentido);
@@ -40,6 +42,7 @@ private:
     void aceptar();
 
     std::unique_ptr<Ui::frmPropAlumno> ui;
+    Rejilla* rejilla_ = nullptr;  // msgMaterias
     frmEditarHistorico& editor_;
     std::shared_ptr<cAlumnoHistorico> alumno_;
     std::shared_ptr<cAlumnoHistorico> copia_;  // flags and subjects at load
