@@ -1,6 +1,7 @@
 // ncc: the host program of the closing module and its command line.
 #include "app/Comandos.h"
 #include <QApplication>
+#include <algorithm>
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
@@ -18,8 +19,11 @@ const QList<Comando>& comandos() { return lista(); }
 
 static void escribirAyuda(QTextStream& out) {
     out << "Uso: ncc <orden> [opciones]\n     ncc <orden> --help   (uso de una orden)\n\nÓrdenes:\n";
+    // The summaries line up after the longest command name.
+    qsizetype ancho = 0;
+    for (const auto& c : comandos()) ancho = std::max(ancho, QString::fromUtf8(c.nombre).size());
     for (const auto& c : comandos())
-        out << "  " << QString::fromUtf8(c.nombre).leftJustified(12) << QString::fromUtf8(c.resumen) << "\n";
+        out << "  " << QString::fromUtf8(c.nombre).leftJustified(ancho + 2) << QString::fromUtf8(c.resumen) << "\n";
 }
 
 static int ayuda() {

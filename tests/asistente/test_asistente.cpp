@@ -250,14 +250,20 @@ TEST_P(AsistenteCierre, UnAnfitrionQueNoAdmiteLaSenalNoDejaElAsistenteAbierto) {
     abrirMuestra();
     conPlanPorDefecto();
     pasarComprobaciones();
-    guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
     QObject sinSenal;
     ConfiguracionActual()->setDatosSesion(&sinSenal);
     Conductor c;
-    c.en(QStringLiteral("frmCierreCursoE"), [&](QWidget* w) {
-        Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
-        Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
-    });
+    c.en(QStringLiteral("frmCierreCursoE"),
+         [&](QWidget* w) {
+             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
+             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+         })
+        .en(QStringLiteral("frmCierreAlumnos"), [&](QWidget* w) {
+            confirmarSecciones(w);
+            Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
+        });
     activarNodo1();
     EXPECT_TRUE(c.terminado());
     EXPECT_FALSE(c.agotado());
