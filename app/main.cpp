@@ -58,9 +58,11 @@ int main(int argc, char** argv) {
     const bool conVentanas = argc > 1 && (std::strcmp(argv[1], "escritorio") == 0 ||
                                           std::strcmp(argv[1], "capturas") == 0 ||
                                           std::strcmp(argv[1], "bench-paginas") == 0);
-    // The page benchmark needs no screen.
-    if (argc > 1 && std::strcmp(argv[1], "bench-paginas") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The page benchmark and the pictures need no screen: both draw off
+    // screen, so the pictures come out the same with or without a display.
+    const bool sinPantalla = argc > 1 && (std::strcmp(argv[1], "bench-paginas") == 0 ||
+                                          std::strcmp(argv[1], "capturas") == 0);
+    if (sinPantalla && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app;
     if (conVentanas) app = std::make_unique<QApplication>(argc, argv);
     else app = std::make_unique<QCoreApplication>(argc, argv);
