@@ -2,6 +2,7 @@
 // after a load of stored choices when the school has them) and of the price
 // page in euros and in pesetas. Nothing of the school changes.
 #include "app/Capturas.h"
+#include "app/ManejoVentanas.h"
 #include "entry/cConfiguracion.h"
 #include "platform/Conexion.h"
 #include "platform/gui/Rejilla.h"
@@ -18,28 +19,10 @@ namespace ncc::app {
 
 namespace {
 
-void pulsar(QWidget* w, const char* nombre) {
-    if (auto* b = w->findChild<QAbstractButton*>(QString::fromLatin1(nombre)); b && b->isEnabled()) b->click();
-}
-
-Rejilla* rejilla(QWidget* w, const char* nombre) {
-    auto* t = w->findChild<QTableWidget*>(QString::fromLatin1(nombre));
-    return t ? t->findChild<Rejilla*>() : nullptr;
-}
-
 // The activity of the page with the most members, opened.
 void abrirLaMayor(frmCierreActividades& pagina) {
     Rejilla* actividades = rejilla(&pagina, "msgActividades");
-    Rejilla* alumnos = rejilla(&pagina, "msgAlumnos");
-    int mejor = 0, filas = -1;
-    for (int f = 0; f < actividades->filas(); ++f) {
-        actividades->fijarFilaActual(f);
-        if (alumnos->filas() > filas) {
-            filas = alumnos->filas();
-            mejor = f;
-        }
-    }
-    actividades->fijarFilaActual(mejor);
+    actividades->fijarFilaActual(filaDeLaMayorActividad(actividades, rejilla(&pagina, "msgAlumnos")));
 }
 
 void capturarPrecios(Capturador& c, frmCierreActividades& pagina, bool enPesetas) {

@@ -2,6 +2,7 @@
 // students of the three decisions and some marked, the destination chosen,
 // the page after a load of stored choices, and its messages.
 #include "app/Capturas.h"
+#include "app/ManejoVentanas.h"
 #include "entry/cConfiguracion.h"
 #include "platform/Conexion.h"
 #include "platform/Textos.h"
@@ -22,10 +23,6 @@ namespace {
 
 Mensaje pregunta(const QString& texto) {
     return Mensaje{texto, Icono::Pregunta, Botones::SiNo, Respuesta::No, Texto(TituloProducto)};
-}
-
-void pulsar(QWidget* pagina, const char* boton) {
-    if (auto* b = pagina->findChild<QPushButton*>(QString::fromLatin1(boton)); b && b->isEnabled()) b->click();
 }
 
 // The first section row of the grid with at least `minimo` students, else

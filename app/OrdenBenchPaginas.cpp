@@ -8,6 +8,7 @@
 // of a few rounds, in milliseconds; the student page's include the repaint
 // that follows each step.
 #include "app/Comandos.h"
+#include "app/ManejoVentanas.h"
 #include "entry/cAsignarDatos.h"
 #include "entry/cConfiguracion.h"
 #include "host/Sesion.h"
@@ -34,15 +35,6 @@ namespace ncc::app {
 
 namespace {
 
-void pulsar(QWidget* w, const char* nombre) {
-    if (auto* b = w->findChild<QAbstractButton*>(QString::fromLatin1(nombre)); b && b->isEnabled()) b->click();
-}
-
-Rejilla* rejilla(QWidget* w, const char* nombre) {
-    auto* t = w->findChild<QTableWidget*>(QString::fromLatin1(nombre));
-    return t ? t->findChild<Rejilla*>() : nullptr;
-}
-
 double ms(QElapsedTimer& t) {
     const double r = t.nsecsElapsed() / 1e6;
     t.restart();
@@ -58,14 +50,9 @@ int paginaActividades(int alumnos, QTextStream& out) {
     Rejilla* actividades = rejilla(&pagina, "msgActividades");
     Rejilla* miembros = rejilla(&pagina, "msgAlumnos");
     // The activity with the most members.
-    int fila = 0, mas = -1;
-    for (int f = 0; f < actividades->filas(); ++f) {
-        actividades->fijarFilaActual(f);
-        if (miembros->filas() > mas) {
-            mas = miembros->filas();
-            fila = f;
-        }
-    }
+    const int fila = filaDeLaMayorActividad(actividades, miembros);
+    actividades->fijarFilaActual(fila);
+    const int mas = miembros->filas();
     constexpr int Rondas = 5;
     double abrir = 0, pasar = 0, precios = 0, confirmar = 0;
     for (int r = 0; r < Rondas; ++r) {

@@ -2,6 +2,7 @@
 // One member of an extracurricular activity, whether he or she passes to the
 // activity in the new year, and at what price.
 #include "entry/Coleccion.h"
+#include "platform/Recordset.h"
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -99,6 +100,12 @@ private:
     bool Seleccionado_ = false;
     bool Visible_ = false;
 };
+
+// A member as every read of the members gives him: a row with the student's
+// IDAlumno, Nombre, Apellido_1, Apellido_2, codTipoAlumno, Descripcion (his
+// type), codSeccion and his prices as PrecioEuros and PrecioPesetas. Visible,
+// and not yet passing on.
+std::shared_ptr<cAlumnoActividad> MiembroLeido(const Recordset& rs);
 
 }  // namespace ncc
 

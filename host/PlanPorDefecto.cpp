@@ -444,18 +444,8 @@ void cargarActividades(Conexion& con, const Estructura& e, const Coleccion<cCurs
         "INNER JOIN TipoAlumno ON Alumno.codTipoAlumno=TipoAlumno.IDTipoAlumno WHERE ") + kActivo);
     filas.reserve(rs.RecordCount());
     for (; !rs.eof(); rs.MoveNext()) {
-        auto m = std::make_shared<cAlumnoActividad>();
-        m->setIDAlumno(qint32(rs.entero(QStringLiteral("IDAlumno"))));
-        m->setNombre(rs.texto(QStringLiteral("Nombre")));
-        m->setApellido1(rs.texto(QStringLiteral("Apellido_1")));
-        m->setApellido2(rs.texto(QStringLiteral("Apellido_2")));
-        m->setIDTipoAlumno(long(rs.entero(QStringLiteral("codTipoAlumno"))));
-        m->setTipoAlumno(rs.texto(QStringLiteral("Descripcion")));
-        m->setIDSeccionActual(qint16(rs.entero(QStringLiteral("codSeccion"))));
-        m->setEuros(rs.texto(QStringLiteral("PrecioEuros")));
-        m->setPesetas(rs.texto(QStringLiteral("PrecioPesetas")));
+        auto m = MiembroLeido(rs);
         m->setPasar(true);
-        m->setVisible(true);
         filas << FilaMiembro{int(rs.entero(QStringLiteral("codActividad"))),
                              m->Apellido1() + m->Apellido2() + m->Nombre(), m};
     }

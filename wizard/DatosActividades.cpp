@@ -122,10 +122,11 @@ void cargarDatosActividades(Conexion& centro, Coleccion<cActividad>& actividades
         // Members: still active members of the activity, with a stored row.
         QList<std::shared_ptr<cAlumnoActividad>> filas;
         for (Recordset rs = centro.Abrir(
-                 QStringLiteral("SELECT Alumno_Actividad_Miembro.codAlumno, Alumno.Nombre, Alumno.Apellido_1, "
-                                "Alumno.Apellido_2, Alumno.codSeccion, TipoAlumno.IDTipoAlumno, TipoAlumno.Descripcion, "
-                                "CIERRECURSO_ACTIVIDAD_ALUMNO.Pasar, CIERRECURSO_ACTIVIDAD_ALUMNO.Euros, "
-                                "CIERRECURSO_ACTIVIDAD_ALUMNO.Pesetas "
+                 QStringLiteral("SELECT Alumno_Actividad_Miembro.codAlumno AS IDAlumno, Alumno.Nombre, Alumno.Apellido_1, "
+                                "Alumno.Apellido_2, Alumno.codSeccion, TipoAlumno.IDTipoAlumno AS codTipoAlumno, "
+                                "TipoAlumno.Descripcion, CIERRECURSO_ACTIVIDAD_ALUMNO.Pasar, "
+                                "CIERRECURSO_ACTIVIDAD_ALUMNO.Euros AS PrecioEuros, "
+                                "CIERRECURSO_ACTIVIDAD_ALUMNO.Pesetas AS PrecioPesetas "
                                 "FROM CIERRECURSO_ACTIVIDAD_ALUMNO "
                                 "INNER JOIN Alumno_Actividad_Miembro ON "
                                 "Alumno_Actividad_Miembro.codAlumno=CIERRECURSO_ACTIVIDAD_ALUMNO.IDAlumno "
@@ -140,18 +141,8 @@ void cargarDatosActividades(Conexion& centro, Coleccion<cActividad>& actividades
                                 "COALESCE(Alumno.Nombre,''), Alumno_Actividad_Miembro.codAlumno"),
                  {id, id});
              !rs.eof(); rs.MoveNext()) {
-            auto m = std::make_shared<cAlumnoActividad>();
-            m->setIDAlumno(qint32(rs.entero(QStringLiteral("codAlumno"))));
-            m->setNombre(rs.texto(QStringLiteral("Nombre")));
-            m->setApellido1(rs.texto(QStringLiteral("Apellido_1")));
-            m->setApellido2(rs.texto(QStringLiteral("Apellido_2")));
-            m->setIDSeccionActual(qint16(rs.entero(QStringLiteral("codSeccion"))));
-            m->setIDTipoAlumno(long(rs.entero(QStringLiteral("IDTipoAlumno"))));
-            m->setTipoAlumno(rs.texto(QStringLiteral("Descripcion")));
+            auto m = MiembroLeido(rs);
             m->setPasar(rs.booleano(QStringLiteral("Pasar")));
-            m->setEuros(rs.texto(QStringLiteral("Euros")));
-            m->setPesetas(rs.texto(QStringLiteral("Pesetas")));
-            m->setVisible(true);
             filas << m;
         }
         ordenarPorNombre(filas);

@@ -147,18 +147,7 @@ ColeccionAlumnosActividad leerMiembros(Conexion& centro, qint32 idActividad, con
         {idActividad});
     filas.reserve(rs.RecordCount());
     for (; !rs.eof(); rs.MoveNext()) {
-        auto m = std::make_shared<cAlumnoActividad>();
-        m->setIDAlumno(qint32(rs.entero(QStringLiteral("IDAlumno"))));
-        m->setNombre(rs.texto(QStringLiteral("Nombre")));
-        m->setApellido1(rs.texto(QStringLiteral("Apellido_1")));
-        m->setApellido2(rs.texto(QStringLiteral("Apellido_2")));
-        m->setIDTipoAlumno(long(rs.entero(QStringLiteral("codTipoAlumno"))));
-        m->setTipoAlumno(rs.texto(QStringLiteral("Descripcion")));
-        m->setIDSeccionActual(qint16(rs.entero(QStringLiteral("CodSeccion"))));
-        m->setEuros(rs.texto(QStringLiteral("PrecioEuros")));
-        m->setPesetas(rs.texto(QStringLiteral("PrecioPesetas")));
-        m->setPasar(false);
-        m->setVisible(true);
+        auto m = MiembroLeido(rs);
         filas << m;
     }
     ordenarPorNombre(filas);

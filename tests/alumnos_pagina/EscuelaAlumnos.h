@@ -11,6 +11,7 @@
 //   211: 2101; 1299 left (121, not listed)
 // Activities: 5 with 1202 and 2101; 6 with 1202.
 #include "EscuelaPrueba.h"
+#include "FilasPrueba.h"
 #include "platform/Reloj.h"
 
 namespace ncc::pruebas {
@@ -65,29 +66,9 @@ protected:
     Conexion& con() { return escuela.centro(); }
 
     void alumno(int id, int seccion, int curso, int tipo, int orden, const QString& baja = {}) {
-        EscuelaPrueba::sql(con(),
-                           QStringLiteral("INSERT INTO Alumno (IDAlumno, Nombre, Apellido_1, Apellido_2, FechaBaja, "
-                                          "CodTipoEnsenanza, CodCurso, CodSeccion, OrdenSeccion, CodTipoAlumno) "
-                                          "VALUES (%1, ?, ?, ?, ?, %2, %3, %4, %5, 1)")
-                               .arg(id)
-                               .arg(tipo)
-                               .arg(curso)
-                               .arg(seccion)
-                               .arg(orden),
-                           {QStringLiteral("N%1").arg(id), QStringLiteral("Ap%1").arg(id), QVariant(),
-                            baja.isEmpty() ? QVariant() : QVariant(baja)});
-        EscuelaPrueba::sql(con(), QStringLiteral("INSERT INTO Seccion_Alumno (CodSeccion, CodAlumno) VALUES (%1, %2)")
-                                      .arg(seccion)
-                                      .arg(id));
+        filas::alumno(con(), id, seccion, curso, tipo, orden, 1, baja, QVariant());
     }
-    void evaluacion(int alumno, const QVariant& promocion) {
-        EscuelaPrueba::sql(con(),
-                           QStringLiteral("INSERT INTO Alumno_NumEvaluacion (IDAlumno_NumEvaluacion, CodAlumno, "
-                                          "CodNumEvaluacion, Promocion) VALUES (%1, %2, 1, ?)")
-                               .arg(++numEvaluacion)
-                               .arg(alumno),
-                           {promocion.isValid() ? promocion : QVariant(QMetaType(QMetaType::Int))});
-    }
+    void evaluacion(int alumno, const QVariant& promocion) { filas::evaluacion(con(), ++numEvaluacion, alumno, promocion); }
     void miembro(int actividad, int alumno) {
         EscuelaPrueba::sql(con(), QStringLiteral("INSERT INTO Alumno_Actividad_Miembro (CodActividad, CodAlumno) "
                                                  "VALUES (%1, %2)")

@@ -2,6 +2,7 @@
 // leave it after confirming every proposal, its JSON form, and the check of
 // a plan against the school's data.
 #include "EscuelaPrueba.h"
+#include "FilasPrueba.h"
 #include "entry/cAlumno.h"
 #include "entry/cAlumnoActividad.h"
 #include "entry/cPrecioActividad.h"
@@ -82,30 +83,9 @@ protected:
     Conexion& con() { return escuela.centro(); }
 
     void alumno(int id, int seccion, int curso, int tipo, int orden, int tipoAlumno = 1, const QString& baja = {}) {
-        EscuelaPrueba::sql(con(),
-                           QStringLiteral("INSERT INTO Alumno (IDAlumno, Nombre, Apellido_1, Apellido_2, FechaBaja, "
-                                          "CodTipoEnsenanza, CodCurso, CodSeccion, OrdenSeccion, CodTipoAlumno) "
-                                          "VALUES (%1, ?, ?, ?, ?, %2, %3, %4, %5, %6)")
-                               .arg(id)
-                               .arg(tipo)
-                               .arg(curso)
-                               .arg(seccion)
-                               .arg(orden)
-                               .arg(tipoAlumno),
-                           {QStringLiteral("N%1").arg(id), QStringLiteral("Ap%1").arg(id), QString(),
-                            baja.isEmpty() ? QVariant() : QVariant(baja)});
-        EscuelaPrueba::sql(con(), QStringLiteral("INSERT INTO Seccion_Alumno (CodSeccion, CodAlumno) VALUES (%1, %2)")
-                                      .arg(seccion)
-                                      .arg(id));
+        filas::alumno(con(), id, seccion, curso, tipo, orden, tipoAlumno, baja, QString());
     }
-    void evaluacion(int alumno, const QVariant& promocion) {
-        EscuelaPrueba::sql(con(),
-                           QStringLiteral("INSERT INTO Alumno_NumEvaluacion (IDAlumno_NumEvaluacion, CodAlumno, "
-                                          "CodNumEvaluacion, Promocion) VALUES (%1, %2, 1, ?)")
-                               .arg(++numEvaluacion)
-                               .arg(alumno),
-                           {promocion.isValid() ? promocion : QVariant(QMetaType(QMetaType::Int))});
-    }
+    void evaluacion(int alumno, const QVariant& promocion) { filas::evaluacion(con(), ++numEvaluacion, alumno, promocion); }
     void miembro(int actividad, int alumno, const QString& euros, const QString& pesetas) {
         EscuelaPrueba::sql(con(),
                            QStringLiteral("INSERT INTO Alumno_Actividad_Miembro (CodActividad, CodAlumno, PrecioEuros, "
