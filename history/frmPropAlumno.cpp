@@ -8,6 +8,7 @@
 #include "platform/gui/Rejilla.h"
 #include "ui_frmPropAlumno.h"
 #include <QFileInfo>
+#include <algorithm>
 #include <QHeaderView>
 #include <QStyle>
 #include <algorithm>
@@ -101,6 +102,11 @@ frmPropAlumno::frmPropAlumno(frmEditarHistorico& editor, QWidget* parent)
 
 frmPropAlumno::~frmPropAlumno() = default;
 
+namespace {
+// Wide enough for most subject names, narrow enough for the other columns.
+constexpr int AnchoMaximoMateria = 380;
+}  // namespace
+
 void frmPropAlumno::Cargar_materias_alumno() {
     const qint16 seleccionada = materiaSeleccionada();
     EdicionHistorico& e = editor_.edicion();
@@ -119,11 +125,24 @@ void frmPropAlumno::Cargar_materias_alumno() {
 
     for (const auto& materia : materiasEnOrden(*alumno_)) {
         const cMateria& m = *materia;
-        rejilla_->agregarFila({QString::number(m.IDMateria()), m.Nombre(), e.descripcionNota(m.IDNota()),
-                               EdicionHistorico::textoReacdiv(m.IDReacdiv()), m.FechaEvaluacion(),
-                               m.NumEvaluacion() ? e.descripcionNumEvaluacion(m.NumEvaluacion()) : QString()},
-                              int(m.IDMateria()));
+        const int fila = rejilla_->agregarFila(
+            {QString::number(m.IDMateria()), m.Nombre(), e.descripcionNota(m.IDNota()),
+             EdicionHistorico::textoReacdiv(m.IDReacdiv()), m.FechaEvaluacion(),
+             m.NumEvaluacion() ? e.descripcionNumEvaluacion(m.NumEvaluacion()) : QString()},
+            int(m.IDMateria()));
+        // A long subject name is cut by its column: the whole name shows on hover.
+        if (auto* celda = ui->msgMaterias->item(fila, 1)) celda->setToolTip(m.Nombre());
     }
+    // The column grows for long names, up to a width that still leaves the
+    // grade and the evaluation in view.
+    const int antes = ui->msgMaterias->columnWidth(1);
+    ui->msgMaterias->resizeColumnToContents(1);
+    ui->msgMaterias->setColumnWidth(1, std::clamp(ui->msgMaterias->columnWidth(1), antes, std::max(antes, AnchoMaximoMateria)));
+    // Before it opens, the table (and so the window) grows by as much, so
+    // that the evaluation column is not cut instead: at most by the cap above
+    // less the suite's width, which any school's screen holds.
+    if (const int crece = ui->msgMaterias->columnWidth(1) - antes; crece > 0 && !isVisible())
+        ui->msgMaterias->setMinimumWidth(ui->msgMaterias->minimumWidth() + crece);
     if (seleccionada) seleccionarMateria(seleccionada);
 }
 

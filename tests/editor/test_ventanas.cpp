@@ -118,6 +118,29 @@ TEST_P(Ventanas, SubirUnaMateriaSinCambiosReescribeSuOrden) {
     EXPECT_EQ(bloqueos(), 0);
 }
 
+TEST_P(Ventanas, UnNombreDeMateriaLargoEnsanchaSuColumnaYSeLeeEnteroAlPasarPorEncima) {
+    auto e = editor(curso());
+    const auto a = e->edicion().colAlumnos().Item(1);
+    e->lngIDAlumno = a->IDAlumno();
+    const QString largo = QStringLiteral("Conocimiento del Medio Natural, Social y Cultural de la Comunidad Autónoma");
+    a->Materias()->Item(1)->setNombre(largo);
+    frmPropAlumno p(*e);
+    p.show();
+    QTableWidget* g = rejilla(&p, "msgMaterias");
+    int fila = -1;
+    for (int f = 0; f < g->rowCount(); ++f)
+        if (g->item(f, 1)->text() == largo) fila = f;
+    ASSERT_GE(fila, 0);
+    EXPECT_EQ(g->item(fila, 1)->toolTip(), largo);
+    // Wider than the suite's width, and the window wider with it, so that
+    // every other column still has its room.
+    EXPECT_GT(g->columnWidth(1), 240);
+    int otras = 0;
+    for (int c = 2; c < g->columnCount() - 1; ++c) otras += g->columnWidth(c);
+    g->resizeColumnToContents(g->columnCount() - 1);
+    EXPECT_LE(g->columnWidth(1) + otras + g->columnWidth(g->columnCount() - 1), g->viewport()->width());
+}
+
 TEST_P(Ventanas, CancelarTrasMarcarPCPIDejaAlAlumnoComoEstaba) {
     auto e = editor(curso());
     const QString huella = huellaRegistros(e->edicion());
