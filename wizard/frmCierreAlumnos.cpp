@@ -15,7 +15,9 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalBlocker>
+#include <utility>
 
 namespace ncc {
 
@@ -57,6 +59,8 @@ frmCierreAlumnos::frmCierreAlumnos(QWidget* parent)
     rejAlumnos_ = new Rejilla(ui->msgAlumnos);
     ui->msgSecciones->horizontalHeader()->setStretchLastSection(true);
     ui->msgAlumnos->horizontalHeader()->setStretchLastSection(true);
+    connect(ui->msgSecciones->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &frmCierreAlumnos::alDesplazarSecciones);
     ui->msgSecciones->setMinimumWidth(Rejilla::twipsAPixeles(2315, this) + 20);
     setMinimumSize(Rejilla::twipsAPixeles(9630, this), Rejilla::twipsAPixeles(7260, this));
     setSizeGripEnabled(true);
@@ -212,6 +216,23 @@ void frmCierreAlumnos::alCambiarFilaSeccion(int actual, int anterior) {
         AbrirSeccion();
     } catch (const Error& e) {
         mostrarError(e);
+    }
+}
+
+// While the section grid scrolls, a heading never rests on its edges: at
+// the top, with rows above it, the row above shows too; as the last row in
+// view, the first section under it comes into view.
+void frmCierreAlumnos::alDesplazarSecciones(int superior) {
+    const int anterior = std::exchange(SuperiorAnterior_, superior);
+    const int filas = rejSecciones_->filas();
+    if (superior < anterior) {
+        if (superior >= 1 && superior < filas && rejSecciones_->esEncabezado(superior))
+            rejSecciones_->fijarFilaSuperior(superior - 1);
+    } else if (superior > anterior) {
+        const int ultimaVisible = superior + rejSecciones_->filasVisibles() - 1;
+        if (ultimaVisible < filas - 1 && rejSecciones_->esEncabezado(ultimaVisible) &&
+            superior < ui->msgSecciones->verticalScrollBar()->maximum())
+            rejSecciones_->fijarFilaSuperior(superior + 1);
     }
 }
 

@@ -66,6 +66,7 @@ private:
 
     // Sections.
     void alCambiarFilaSeccion(int actual, int anterior);
+    void alDesplazarSecciones(int superior);
     std::shared_ptr<cCurso> SeccionActual() const;
     void AbrirSeccion();
     void CargarAlumnosSeccion();
@@ -119,6 +120,7 @@ private:
     quint8 Estado_ = 0;
     bool SeccionRefrescar_ = false;
     int FilaAnterior_ = -1;
+    int SuperiorAnterior_ = 0;  // the section grid's top row before the last scroll
     bool Mostrar_ = false;
     bool cargada_ = false;  // the load finished: widths are kept from now on
 };
