@@ -130,6 +130,36 @@ TEST_P(Pagina, AbreLaPrimeraSeccionYLaFilaActualSaltaLosEncabezados) {
     EXPECT_EQ(alumnos()->rowCount(), 1);
 }
 
+TEST_P(Pagina, AlDesplazarseLosEncabezadosNoQuedanEnLosBordes) {
+    alumno(2201, 221, 22, 2, 1);  // a second ESO section: 0 H, 1, 2, 3 H, 4, 5
+    abrir();
+    QTableWidget* t = secciones();
+    Rejilla* r = rejilla(t);
+    ASSERT_EQ(t->rowCount(), 6);
+    ASSERT_TRUE(r->esEncabezado(3));
+    // Two rows in view.
+    t->setFixedHeight(t->horizontalHeader()->height() + 2 * t->verticalHeader()->defaultSectionSize() +
+                      2 * t->frameWidth() + 2);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(r->filasVisibles(), 2);
+    QScrollBar* barra = t->verticalScrollBar();
+    ASSERT_EQ(barra->maximum(), 4);
+
+    // Down: rows 1 and 2 in view, nothing to do; rows 2 and 3 would leave
+    // the ESO heading last, so its first section comes into view.
+    barra->setValue(1);
+    EXPECT_EQ(r->filaSuperior(), 1);
+    barra->setValue(2);
+    EXPECT_EQ(r->filaSuperior(), 3);
+    // Up from the bottom onto the heading: the row above shows too.
+    barra->setValue(4);
+    barra->setValue(3);
+    EXPECT_EQ(r->filaSuperior(), 2);
+    // The first heading at the top stays there.
+    barra->setValue(0);
+    EXPECT_EQ(r->filaSuperior(), 0);
+}
+
 TEST_P(Pagina, AplicarConLaComprobacionDePlazasConfirmarYReabrir) {
     abrir();
     clicFila(secciones(), 2);  // 2º A: 1201, 1202, 1203
