@@ -1,8 +1,8 @@
 #include "buscar/frmBuscarAlumno.h"
+#include "platform/OrdenEspanol.h"
 #include "platform/Conexion.h"
 #include "platform/Mensajes.h"
 #include "ui_frmBuscarAlumno.h"
-#include <QCollator>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QTimer>
@@ -100,9 +100,9 @@ void frmBuscarAlumno::buscar() {
         ncc::mostrarError(e);
         return;
     }
-    QCollator cotejo{QLocale(QLocale::Spanish, QLocale::Spain)};
-    cotejo.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(filas.begin(), filas.end(), [&](const Fila& a, const Fila& b) { return cotejo.compare(a.nombre, b.nombre) < 0; });
+    // The suite's Spanish order, as every other list of students.
+    std::stable_sort(filas.begin(), filas.end(),
+                     [](const Fila& a, const Fila& b) { return ncc::orden::antesEnEspanol(a.nombre, b.nombre); });
     const int total = int(filas.size());
     for (int i = 0; i < std::min(total, MaximoResultados); ++i) {
         auto* item = new QListWidgetItem(QStringLiteral("%1  (%2)").arg(filas[i].nombre).arg(filas[i].id));

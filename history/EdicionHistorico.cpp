@@ -1,7 +1,7 @@
 #include "history/EdicionHistorico.h"
+#include "platform/OrdenEspanol.h"
 #include "platform/Mensajes.h"
 #include "platform/Textos.h"
-#include <QCollator>
 #include <QDate>
 #include <QLocale>
 #include <algorithm>
@@ -40,14 +40,7 @@ QString nombreCompleto(const Recordset& r) {
 
 EdicionHistorico::EdicionHistorico(Conexion& con, const CursoHistorico& curso) : con_(con), curso_(curso) {}
 
-bool EdicionHistorico::antesEnEspanol(const QString& a, const QString& b) {
-    static const QCollator cotejo = [] {
-        QCollator c{QLocale(QLocale::Spanish, QLocale::Spain)};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    return cotejo.compare(a, b) < 0;
-}
+bool EdicionHistorico::antesEnEspanol(const QString& a, const QString& b) { return orden::antesEnEspanol(a, b); }
 
 void EdicionHistorico::Cargar() {
     Cargar_Materias_Curso();

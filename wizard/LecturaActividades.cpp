@@ -1,9 +1,9 @@
 #include "wizard/LecturaActividades.h"
+#include "platform/OrdenEspanol.h"
 #include "engine/PurgaFechas.h"
 #include "entry/cAlumno.h"
 #include "entry/cPrecioActividad.h"
 #include "platform/Conexion.h"
-#include <QCollator>
 #include <QLocale>
 #include <algorithm>
 
@@ -224,18 +224,21 @@ std::shared_ptr<cAlumnoActividad> copiarMiembro(const cAlumnoActividad& m) {
 }
 
 void ordenarPorNombre(QList<std::shared_ptr<cAlumnoActividad>>& miembros) {
-    QCollator colacion{QLocale(QLocale::Spanish, QLocale::Spain)};
+    // The order of orden::antesPersona, with each folded key made once.
     struct Clave {
-        QCollatorSortKey clave;
+        QString plegado, nombre;
         qint32 id;
     };
     QList<std::pair<Clave, std::shared_ptr<cAlumnoActividad>>> v;
     v.reserve(miembros.size());
-    for (const auto& m : miembros)
-        v.append({Clave{colacion.sortKey(m->Apellido1() + m->Apellido2() + m->Nombre()), m->IDAlumno()}, m});
+    for (const auto& m : miembros) {
+        QString nombre = m->Apellido1() + m->Apellido2() + m->Nombre();
+        v.append({Clave{orden::claveEspanol(nombre), nombre, m->IDAlumno()}, m});
+    }
     std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) {
-        const int c = a.first.clave.compare(b.first.clave);
-        return c != 0 ? c < 0 : a.first.id < b.first.id;
+        if (const int c = a.first.plegado.compare(b.first.plegado)) return c < 0;
+        if (const int c = a.first.nombre.compare(b.first.nombre)) return c < 0;
+        return a.first.id < b.first.id;
     });
     for (qsizetype i = 0; i < v.size(); ++i) miembros[i] = v[i].second;
 }

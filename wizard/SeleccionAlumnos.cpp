@@ -1,7 +1,7 @@
 #include "wizard/SeleccionAlumnos.h"
+#include "platform/OrdenEspanol.h"
 #include "platform/Conexion.h"
 #include "platform/Recordset.h"
-#include <QCollator>
 #include <QLocale>
 #include <QSet>
 #include <algorithm>
@@ -29,15 +29,7 @@ QString clave(qint64 id) { return QString::number(id); }
 
 }  // namespace
 
-int compararEnEspanol(const QString& a, const QString& b) {
-    thread_local const QCollator espanol = [] {
-        QCollator c(QLocale(QLocale::Spanish, QLocale::Spain));
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    const int r = espanol.compare(a, b);
-    return r != 0 ? r : QString::compare(a, b);
-}
+int compararEnEspanol(const QString& a, const QString& b) { return orden::compararEspanol(a, b); }
 
 bool antesEnEspanol(const QString& a, const QString& b) { return compararEnEspanol(a, b) < 0; }
 
