@@ -21,13 +21,22 @@ const char* const Tabla = "<table width=\"100%\" border=\"1\" cellspacing=\"0\" 
                           "style=\"border-collapse: collapse; border-color: #9aa5b1; margin-bottom: 6px\">";
 
 // The heading row, repeated on every page the table runs over; `anchos`
-// gives the first columns' widths in percent.
-QString cabecera(const QStringList& columnas, const QList<int>& anchos = {}) {
-    QString h = QStringLiteral("<thead><tr>");
+// gives the first columns' widths in percent, `encima` a row over it.
+QString cabecera(const QStringList& columnas, const QList<int>& anchos = {}, const QString& encima = {}) {
+    QString h = QStringLiteral("<thead>") + encima + QStringLiteral("<tr>");
     for (int i = 0; i < columnas.size(); ++i)
         h += QStringLiteral("<th bgcolor=\"#dde4ec\" align=\"left\"%1>%2</th>")
                  .arg(i < anchos.size() ? QStringLiteral(" width=\"%1%\"").arg(anchos.at(i)) : QString(), e(columnas.at(i)));
     return h + QStringLiteral("</tr></thead>");
+}
+
+// A row over a table's headings naming what the table lists: it goes with
+// the rows to the next page and comes back on each page they take.
+// `cabeza` is HTML already.
+QString filaTitulo(const QString& cabeza, int columnas) {
+    return QStringLiteral("<tr><th colspan=\"%1\" align=\"left\" bgcolor=\"#ffffff\" style=\"font-size: 10pt\">%2</th></tr>")
+        .arg(columnas)
+        .arg(cabeza);
 }
 
 QString fila(const QStringList& celdas, int n, const QList<int>& aDerecha = {}) {
@@ -101,11 +110,13 @@ QString alumnos(const DatosInforme& d) {
     if (d.secciones.isEmpty()) return {};
     QString h = QStringLiteral("<h2>Alumnos por sección</h2>");
     for (const SeccionInforme& s : d.secciones) {
-        h += QStringLiteral("<h3>%1</h3><p>Promocionan: %2 &#183; Repiten: %3 &#183; Causan baja: %4</p>")
-                 .arg(e(s.nombre), numero(long(s.promocionan.size())), numero(long(s.repiten.size())), numero(long(s.bajas.size())));
+        const QString cabeza = QStringLiteral("%1<span style=\"font-weight: normal; font-size: 9pt\"> &#8212; Promocionan: %2 "
+                                              "&#183; Repiten: %3 &#183; Causan baja: %4</span>")
+                                   .arg(e(s.nombre), numero(long(s.promocionan.size())), numero(long(s.repiten.size())),
+                                        numero(long(s.bajas.size())));
         h += QLatin1String(Tabla) +
              cabecera({QStringLiteral("Alumno"), QStringLiteral("Situación"), QStringLiteral("Nuevo curso y sección o fecha de baja")},
-                      {40, 14});
+                      {40, 14}, filaTitulo(cabeza, 3));
         int n = 0;
         for (const AlumnoInforme& a : s.promocionan) h += fila({a.nombre, QStringLiteral("Promociona"), a.detalle}, n++);
         for (const AlumnoInforme& a : s.repiten) h += fila({a.nombre, QStringLiteral("Repite"), a.detalle}, n++);
@@ -135,11 +146,16 @@ QString actividades(const DatosInforme& d) {
                                    ? QStringLiteral("Sin fecha")
                                    : QStringLiteral("Del %1 al %2").arg(a.inicio.isEmpty() ? QStringLiteral("(sin fecha)") : a.inicio,
                                                                         a.fin.isEmpty() ? QStringLiteral("(sin fecha)") : a.fin);
-        h += QStringLiteral("<h3>%1</h3><p>%2 &#183; Miembros que pasan: %3</p>")
-                 .arg(e(a.nombre), e(fechas), numero(long(a.miembros.size())));
-        if (a.miembros.isEmpty()) continue;
-        h += QLatin1String(Tabla) + cabecera({QStringLiteral("Alumno"), QStringLiteral("Nuevo curso y sección"),
-                                             QStringLiteral("Euros"), QStringLiteral("Pesetas")});
+        const QString cabeza = QStringLiteral("%1<span style=\"font-weight: normal; font-size: 9pt\"> &#8212; %2 &#183; "
+                                              "Miembros que pasan: %3</span>")
+                                   .arg(e(a.nombre), e(fechas), numero(long(a.miembros.size())));
+        if (a.miembros.isEmpty()) {
+            h += QStringLiteral("<p style=\"font-size: 10pt; font-weight: bold\">%1</p>").arg(cabeza);
+            continue;
+        }
+        h += QLatin1String(Tabla) +
+             cabecera({QStringLiteral("Alumno"), QStringLiteral("Nuevo curso y sección"), QStringLiteral("Euros"), QStringLiteral("Pesetas")},
+                      {32, 46}, filaTitulo(cabeza, 4));
         int n = 0;
         for (const MiembroInforme& m : a.miembros) h += fila({m.nombre, m.seccion, m.euros, m.pesetas}, n++, {2, 3});
         h += QStringLiteral("</table>");
