@@ -45,7 +45,7 @@ QString fechaLegible(const QString& texto) {
 // types, courses and sections, and the order of sections on a list.
 struct Ensenanza {
     struct Seccion {
-        QString nombre, descripcion;
+        QString nombre, descripcion, tipo;
         qint64 curso = 0;
         long ordenTipo = 0, ordenCurso = 0, plazas = 0;
     };
@@ -61,10 +61,12 @@ struct Ensenanza {
             ordenTipos.insert(rs.entero(QStringLiteral("IDTipoEnsenanza")), static_cast<long>(rs.entero(QStringLiteral("Orden"))));
         }
         QHash<qint64, std::pair<long, long>> ordenCursos;
+        QHash<qint64, qint64> tipoDeCurso;
         for (Recordset rs = con.Abrir(QStringLiteral("SELECT IDCurso, Descripcion, CodTipoEnsenanza, Orden FROM Curso")); !rs.eof();
              rs.MoveNext()) {
             const qint64 tipo = rs.entero(QStringLiteral("CodTipoEnsenanza"));
             en.cursos.insert(rs.entero(QStringLiteral("IDCurso")), unir({en.tipos.value(tipo), rs.texto(QStringLiteral("Descripcion"))}));
+            tipoDeCurso.insert(rs.entero(QStringLiteral("IDCurso")), tipo);
             ordenCursos.insert(rs.entero(QStringLiteral("IDCurso")),
                                {ordenTipos.value(tipo), static_cast<long>(rs.entero(QStringLiteral("Orden")))});
         }
@@ -74,6 +76,7 @@ struct Ensenanza {
             s.curso = rs.entero(QStringLiteral("CodCurso"));
             s.descripcion = rs.texto(QStringLiteral("Descripcion")).trimmed();
             s.nombre = unir({en.cursos.value(s.curso), s.descripcion});
+            s.tipo = en.tipos.value(tipoDeCurso.value(s.curso));
             s.ordenTipo = ordenCursos.value(s.curso).first;
             s.ordenCurso = ordenCursos.value(s.curso).second;
             s.plazas = static_cast<long>(rs.entero(QStringLiteral("NumPlazas")));
@@ -265,6 +268,7 @@ void leerAlumnos(const motor::EstadoMotor& e, const Ensenanza& cerrado, const En
     for (const qint64 id : secciones) {
         SeccionInforme s = porSeccion.value(id);
         s.nombre = id == 0 ? QStringLiteral("Sin sección") : cerrado.nombreSeccion(id);
+        s.tipo = cerrado.secciones.value(id).tipo;
         r.secciones.append(s);
     }
 }

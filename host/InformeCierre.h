@@ -25,6 +25,7 @@ struct AlumnoInforme {
 struct SeccionInforme {
     qint16 id = 0;
     QString nombre;  // teaching type, course and section of the closed year
+    QString tipo;    // the teaching type alone
     QList<AlumnoInforme> promocionan, repiten, bajas;
 };
 

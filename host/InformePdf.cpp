@@ -1,6 +1,9 @@
 #include "host/InformePdf.h"
 #include "platform/Error.h"
 #include <QAbstractTextDocumentLayout>
+#include <algorithm>
+#include <memory>
+#include <vector>
 #include <QBuffer>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -44,6 +47,24 @@ QString fila(const QStringList& celdas, int n, const QList<int>& aDerecha = {}) 
     for (int i = 0; i < celdas.size(); ++i)
         h += (aDerecha.contains(i) ? QStringLiteral("<td align=\"right\">%1</td>") : QStringLiteral("<td>%1</td>")).arg(e(celdas.at(i)));
     return h + QStringLiteral("</tr>");
+}
+
+// Qt lays a table out in a time that grows faster than its rows: a long
+// list (the dining hall of a large school) goes in tables of this many rows
+// at most, one after another, each with its heads.
+constexpr int FilasPorTabla = 60;
+// Rows of the activities' tables in one document at most.
+constexpr int FilasPorParte = 600;
+
+QStringList tablaPorPartes(const QString& cabeza, const QStringList& columnas, const QList<int>& anchos,
+                           const QList<QStringList>& filas, const QList<int>& aDerecha = {}) {
+    QStringList tablas;
+    for (qsizetype desde = 0; desde < filas.size(); desde += FilasPorTabla) {
+        QString h = QLatin1String(Tabla) + cabecera(columnas, anchos, filaTitulo(cabeza, int(columnas.size())));
+        for (qsizetype i = desde; i < std::min(filas.size(), desde + FilasPorTabla); ++i) h += fila(filas.at(i), int(i), aDerecha);
+        tablas << h + QStringLiteral("</table>");
+    }
+    return tablas;
 }
 
 QString titulo(const DatosInforme& d) {
@@ -106,24 +127,27 @@ QString diferencias(const DatosInforme& d) {
     return h + QStringLiteral("</table>");
 }
 
-QString alumnos(const DatosInforme& d) {
-    if (d.secciones.isEmpty()) return {};
-    QString h = QStringLiteral("<h2>Alumnos por sección</h2>");
-    for (const SeccionInforme& s : d.secciones) {
+// The students' tables, one part per teaching type.
+QStringList alumnos(const DatosInforme& d) {
+    QStringList partes;
+    for (qsizetype i = 0; i < d.secciones.size(); ++i) {
+        const SeccionInforme& s = d.secciones.at(i);
+        if (i == 0 || s.tipo != d.secciones.at(i - 1).tipo)
+            partes << QStringLiteral("<h2>Alumnos por sección: %1</h2>").arg(e(s.tipo.isEmpty() ? QStringLiteral("sin enseñanza") : s.tipo));
+        QString& h = partes.last();
         const QString cabeza = QStringLiteral("%1<span style=\"font-weight: normal; font-size: 9pt\"> &#8212; Promocionan: %2 "
                                               "&#183; Repiten: %3 &#183; Causan baja: %4</span>")
                                    .arg(e(s.nombre), numero(long(s.promocionan.size())), numero(long(s.repiten.size())),
                                         numero(long(s.bajas.size())));
-        h += QLatin1String(Tabla) +
-             cabecera({QStringLiteral("Alumno"), QStringLiteral("Situación"), QStringLiteral("Nuevo curso y sección o fecha de baja")},
-                      {40, 14}, filaTitulo(cabeza, 3));
-        int n = 0;
-        for (const AlumnoInforme& a : s.promocionan) h += fila({a.nombre, QStringLiteral("Promociona"), a.detalle}, n++);
-        for (const AlumnoInforme& a : s.repiten) h += fila({a.nombre, QStringLiteral("Repite"), a.detalle}, n++);
-        for (const AlumnoInforme& a : s.bajas) h += fila({a.nombre, QStringLiteral("Baja"), a.detalle}, n++);
-        h += QStringLiteral("</table>");
+        QList<QStringList> filas;
+        for (const AlumnoInforme& a : s.promocionan) filas.append({a.nombre, QStringLiteral("Promociona"), a.detalle});
+        for (const AlumnoInforme& a : s.repiten) filas.append({a.nombre, QStringLiteral("Repite"), a.detalle});
+        for (const AlumnoInforme& a : s.bajas) filas.append({a.nombre, QStringLiteral("Baja"), a.detalle});
+        h += tablaPorPartes(cabeza, {QStringLiteral("Alumno"), QStringLiteral("Situación"), QStringLiteral("Nuevo curso y sección o fecha de baja")},
+                            {40, 14}, filas)
+                 .join(QString());
     }
-    return h;
+    return partes;
 }
 
 QString plazas(const DatosInforme& d) {
@@ -136,11 +160,14 @@ QString plazas(const DatosInforme& d) {
     return h + QStringLiteral("</table>");
 }
 
-QString actividades(const DatosInforme& d) {
+// The activities, in parts of some hundreds of members (a page begins
+// where one ends).
+QStringList actividades(const DatosInforme& d) {
     if (d.actividades.isEmpty() && d.actividadesQuitadas.isEmpty()) return {};
-    QString h = QStringLiteral("<h2>Actividades</h2>");
+    QStringList partes{QStringLiteral("<h2>Actividades</h2>")};
+    qsizetype miembros = 0;
     if (!d.actividadesQuitadas.isEmpty())
-        h += QStringLiteral("<p><b>No continúan:</b> %1.</p>").arg(e(d.actividadesQuitadas.join(QStringLiteral(", "))));
+        partes.last() += QStringLiteral("<p><b>No continúan:</b> %1.</p>").arg(e(d.actividadesQuitadas.join(QStringLiteral(", "))));
     for (const ActividadInforme& a : d.actividades) {
         const QString fechas = a.inicio.isEmpty() && a.fin.isEmpty()
                                    ? QStringLiteral("Sin fecha")
@@ -150,17 +177,24 @@ QString actividades(const DatosInforme& d) {
                                               "Miembros que pasan: %3</span>")
                                    .arg(e(a.nombre), e(fechas), numero(long(a.miembros.size())));
         if (a.miembros.isEmpty()) {
-            h += QStringLiteral("<p style=\"font-size: 10pt; font-weight: bold\">%1</p>").arg(cabeza);
+            partes.last() += QStringLiteral("<p style=\"font-size: 10pt; font-weight: bold\">%1</p>").arg(cabeza);
             continue;
         }
-        h += QLatin1String(Tabla) +
-             cabecera({QStringLiteral("Alumno"), QStringLiteral("Nuevo curso y sección"), QStringLiteral("Euros"), QStringLiteral("Pesetas")},
-                      {32, 46}, filaTitulo(cabeza, 4));
-        int n = 0;
-        for (const MiembroInforme& m : a.miembros) h += fila({m.nombre, m.seccion, m.euros, m.pesetas}, n++, {2, 3});
-        h += QStringLiteral("</table>");
+        QList<QStringList> filas;
+        for (const MiembroInforme& m : a.miembros) filas.append({m.nombre, m.seccion, m.euros, m.pesetas});
+        const QStringList tablas = tablaPorPartes(cabeza, {QStringLiteral("Alumno"), QStringLiteral("Nuevo curso y sección"),
+                                                           QStringLiteral("Euros"), QStringLiteral("Pesetas")},
+                                                  {32, 46}, filas, {2, 3});
+        for (const QString& t : tablas) {
+            if (miembros >= FilasPorParte) {
+                partes << QString();
+                miembros = 0;
+            }
+            partes.last() += t;
+            miembros += FilasPorTabla;
+        }
     }
-    return h;
+    return partes;
 }
 
 QString historico(const DatosInforme& d) {
@@ -197,36 +231,47 @@ QString purga(const DatosInforme& d) {
 // line that numbers the pages.
 constexpr qreal AnchoA4 = 210, AltoA4 = 297, Margen = 18, MargenInferior = 24;
 
+QStringList partesInforme(const DatosInforme& d);
+
 // The report laid out on the pages of one device.
 class Maquetacion {
 public:
     Maquetacion(const DatosInforme& d, QPaintDevice* dispositivo, int ppp) : d_(d), ppp_(ppp) {
         const qreal mm = ppp / 25.4;
         cuerpo_ = QRectF(Margen * mm, Margen * mm, (AnchoA4 - 2 * Margen) * mm, (AltoA4 - Margen - MargenInferior) * mm);
-        doc_.documentLayout()->setPaintDevice(dispositivo);
         QFont fuente(QStringLiteral("DejaVu Sans"));
         fuente.setPointSizeF(9);
-        doc_.setDefaultFont(fuente);
-        doc_.setDocumentMargin(0);
-        doc_.setDefaultStyleSheet(QStringLiteral("h1 { font-size: 15pt; color: #1d3557; margin-bottom: 4px; } "
-                                                 "h2 { font-size: 12pt; color: #1d3557; margin-top: 14px; margin-bottom: 4px; } "
-                                                 "h3 { font-size: 10pt; margin-top: 10px; margin-bottom: 2px; } "
-                                                 "p { margin-top: 2px; margin-bottom: 4px; }"));
-        doc_.setHtml(htmlInforme(d));
-        doc_.setPageSize(cuerpo_.size());
+        for (const QString& parte : partesInforme(d)) {
+            auto doc = std::make_unique<QTextDocument>();
+            doc->documentLayout()->setPaintDevice(dispositivo);
+            doc->setDefaultFont(fuente);
+            doc->setDocumentMargin(0);
+            doc->setDefaultStyleSheet(QStringLiteral("h1 { font-size: 15pt; color: #1d3557; margin-bottom: 4px; } "
+                                                     "h2 { font-size: 12pt; color: #1d3557; margin-top: 14px; margin-bottom: 4px; } "
+                                                     "h3 { font-size: 10pt; margin-top: 10px; margin-bottom: 2px; } "
+                                                     "p { margin-top: 2px; margin-bottom: 4px; }"));
+            doc->setHtml(QStringLiteral("<html><body>") + parte + QStringLiteral("</body></html>"));
+            doc->setPageSize(cuerpo_.size());
+            primeraPagina_.push_back(paginas_);
+            paginas_ += doc->pageCount();
+            docs_.push_back(std::move(doc));
+        }
     }
 
-    int paginas() const { return doc_.pageCount(); }
+    int paginas() const { return paginas_; }
 
     // Page `i` (from 0), on a painter whose origin is the page's corner.
     void pintar(QPainter& p, int i) {
+        std::size_t k = 0;
+        while (k + 1 < docs_.size() && primeraPagina_[k + 1] <= i) ++k;
+        const int local = i - primeraPagina_[k];
         p.save();
-        p.translate(cuerpo_.left(), cuerpo_.top() - i * cuerpo_.height());
+        p.translate(cuerpo_.left(), cuerpo_.top() - local * cuerpo_.height());
         QAbstractTextDocumentLayout::PaintContext ctx;
-        ctx.clip = QRectF(0, i * cuerpo_.height(), cuerpo_.width(), cuerpo_.height());
+        ctx.clip = QRectF(0, local * cuerpo_.height(), cuerpo_.width(), cuerpo_.height());
         ctx.palette.setColor(QPalette::Text, Qt::black);
         p.setClipRect(ctx.clip);
-        doc_.documentLayout()->draw(&p, ctx);
+        docs_[k]->documentLayout()->draw(&p, ctx);
         p.restore();
 
         const qreal mm = ppp_ / 25.4;
@@ -248,23 +293,36 @@ private:
     const DatosInforme& d_;
     int ppp_;
     QRectF cuerpo_;
-    QTextDocument doc_;
+    std::vector<std::unique_ptr<QTextDocument>> docs_;
+    std::vector<int> primeraPagina_;
+    int paginas_ = 0;
 };
 
 QPageLayout paginaSinMargenes() {
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
+// The report in parts that each begin a page: the general figures, the
+// students of each teaching type, the activities, the history and the
+// purge. Qt draws a page by walking every table of its document, so a
+// document per part keeps a long report's drawing in proportion to it.
+QStringList partesInforme(const DatosInforme& d) {
+    QString inicio = QStringLiteral("<h1>%1</h1>").arg(e(titulo(d)));
+    if (d.ensayo)
+        inicio += QStringLiteral("<table width=\"100%\" cellpadding=\"6\" style=\"margin-bottom: 8px\"><tr><td bgcolor=\"#fff3cd\">"
+                            "<b>Ensayo:</b> el cierre se ha hecho sobre copias de las bases de datos, que después se han "
+                            "descartado. No se ha cambiado nada del centro; así quedaría el nuevo curso.</td></tr></table>");
+    QStringList partes{inicio + datosGenerales(d) + resumen(d) + diferencias(d) + plazas(d)};
+    partes += alumnos(d);
+    partes += actividades(d);
+    partes << historico(d) + purga(d);
+    return partes;
+}
+
 }  // namespace
 
 QString htmlInforme(const DatosInforme& d) {
-    QString h = QStringLiteral("<html><body><h1>%1</h1>").arg(e(titulo(d)));
-    if (d.ensayo)
-        h += QStringLiteral("<table width=\"100%\" cellpadding=\"6\" style=\"margin-bottom: 8px\"><tr><td bgcolor=\"#fff3cd\">"
-                            "<b>Ensayo:</b> el cierre se ha hecho sobre copias de las bases de datos, que después se han "
-                            "descartado. No se ha cambiado nada del centro; así quedaría el nuevo curso.</td></tr></table>");
-    h += datosGenerales(d) + resumen(d) + diferencias(d) + alumnos(d) + plazas(d) + actividades(d) + historico(d) + purga(d);
-    return h + QStringLiteral("</body></html>");
+    return QStringLiteral("<html><body>") + partesInforme(d).join(QString()) + QStringLiteral("</body></html>");
 }
 
 QByteArray pdfInforme(const DatosInforme& d) {
