@@ -324,6 +324,9 @@ int cerrar(const QStringList& argumentos) {
             out.flush();
             err << "ncc cerrar: el curso se ha cerrado, pero no se ha podido escribir el informe del cierre: "
                 << e.descripcion() << "\n";
+        } catch (const std::exception&) {
+            out.flush();
+            err << "ncc cerrar: el curso se ha cerrado, pero no hay memoria suficiente para escribir el informe del cierre\n";
         }
         sesion->setlngRowData(-100);
         return SalidaExito;

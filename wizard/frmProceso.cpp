@@ -151,6 +151,11 @@ void frmProceso::OfrecerInforme() {
         QApplication::restoreOverrideCursor();
         mostrarError(e);
         return;
+    } catch (const std::exception& e) {
+        // The closing stands; only its report is missing.
+        QApplication::restoreOverrideCursor();
+        mostrarError(errores::Archivo, QString::fromLocal8Bit(e.what()));
+        return;
     }
     QApplication::restoreOverrideCursor();
     if (ruta.isEmpty()) return;
