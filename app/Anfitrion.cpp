@@ -1,5 +1,6 @@
 #include "app/Anfitrion.h"
 #include "entry/cConfiguracion.h"
+#include "host/InformeCierre.h"
 #include "host/Plan.h"
 #include "platform/Error.h"
 #include "platform/Mensajes.h"
@@ -176,6 +177,10 @@ void instalarPlanPorDefectoEnAsistente() {
         host::encajarEnCentro(plan, *conf->conLocalCentro(), conf->intIDCentro());
         return ArbolesCierre{plan.arboles.secciones, plan.arboles.actividades};
     };
+}
+
+void instalarInformeEnAsistente() {
+    InformeTrasCierre() = [](const motor::EstadoMotor& e) { return host::escribirInformeCierre(e, false); };
 }
 
 }  // namespace ncc::app

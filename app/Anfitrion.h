@@ -43,4 +43,8 @@ QString paginaAyuda(const QString& ventana);
 // The default plan feeds the wizard while its selection pages are missing.
 void instalarPlanPorDefectoEnAsistente();
 
+// After a closing in the wizard the host writes its report, which the
+// wizard offers to open.
+void instalarInformeEnAsistente();
+
 }  // namespace ncc::app

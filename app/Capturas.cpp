@@ -69,6 +69,10 @@ void Capturador::guardar(QWidget* ventana, const QString& nombre) {
     const QImage img = conMarco(ventana->grab(), ventana->windowTitle(),
                                 ventana->windowFlags().testFlag(Qt::WindowCloseButtonHint) ||
                                     !ventana->windowFlags().testFlag(Qt::CustomizeWindowHint));
+    guardarImagen(img, nombre);
+}
+
+void Capturador::guardarImagen(const QImage& img, const QString& nombre) {
     const QString ruta = QDir(carpeta_).filePath(nombre + QStringLiteral(".png"));
     if (!img.save(ruta)) throw Error(errores::Archivo, QStringLiteral("No se puede escribir %1").arg(ruta));
     if (!escritas_.contains(ruta)) escritas_ << ruta;

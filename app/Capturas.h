@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <functional>
 
+class QImage;
 class QWidget;
 
 namespace ncc::app {
@@ -27,6 +28,8 @@ public:
     // A window that is not shown is laid out and rendered without showing
     // it, so that showing it cannot start anything.
     void guardar(QWidget* ventana, const QString& nombre);
+    // Writes <nombre>.png of a picture drawn without a window (a page).
+    void guardarImagen(const QImage& imagen, const QString& nombre);
     // Writes <nombre>.png of the message box the windows would show for `m`.
     void guardarMensaje(const Mensaje& m, const QString& nombre);
     // The name given to the pictures of the messages asked while a window

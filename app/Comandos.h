@@ -27,4 +27,8 @@ struct Registro {
     explicit Registro(const Comando& c) { registrar(c); }
 };
 
+// The school year after `actual`: "2025/2026" -> "2026/2027"; any other
+// name gives nothing.
+QString cursoSiguiente(const QString& actual);
+
 }  // namespace ncc::app

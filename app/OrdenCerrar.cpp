@@ -3,6 +3,7 @@
 // as it is), the same engine run as the wizard's and the same questions,
 // asked on the terminal or answered Yes with --si.
 #include "app/Comandos.h"
+#include "host/InformeCierre.h"
 #include "host/ResumenCierre.h"
 #include "engine/ComprobacionesCierre.h"
 #include "engine/DiarioCierre.h"
@@ -24,6 +25,15 @@
 
 namespace ncc::app {
 
+QString cursoSiguiente(const QString& actual) {
+    static const QRegularExpression re(QStringLiteral("^\\s*(\\d{4})\\s*([/-])\\s*(\\d{2}|\\d{4})\\s*$"));
+    const auto m = re.match(actual);
+    if (!m.hasMatch()) return {};
+    const int desde = m.captured(1).toInt() + 1;
+    const int hasta = m.captured(3).size() == 2 ? (m.captured(3).toInt() + 1) % 100 : m.captured(3).toInt() + 1;
+    return QStringLiteral("%1%2%3").arg(desde).arg(m.captured(2)).arg(hasta, m.captured(3).size(), 10, QLatin1Char('0'));
+}
+
 namespace {
 
 QString uso() {
@@ -39,15 +49,6 @@ QString uso() {
            host::usoOpcionesSesion();
 }
 
-// "2025/2026" -> "2026/2027"; any other name gives nothing.
-QString cursoSiguiente(const QString& actual) {
-    static const QRegularExpression re(QStringLiteral("^\\s*(\\d{4})\\s*([/-])\\s*(\\d{2}|\\d{4})\\s*$"));
-    const auto m = re.match(actual);
-    if (!m.hasMatch()) return {};
-    const int desde = m.captured(1).toInt() + 1;
-    const int hasta = m.captured(3).size() == 2 ? (m.captured(3).toInt() + 1) % 100 : m.captured(3).toInt() + 1;
-    return QStringLiteral("%1%2%3").arg(desde).arg(m.captured(2)).arg(hasta, m.captured(3).size(), 10, QLatin1Char('0'));
-}
 
 // The run's two bars on one terminal line (only when stderr is a terminal;
 // otherwise a line per step, which a log can keep).
@@ -313,10 +314,21 @@ int cerrar(const QStringList& argumentos) {
             err << "\nEl cierre ha fallado y las bases de datos se han restaurado como estaban.\n";
             return SalidaFallo;
         }
-        sesion->setlngRowData(-100);
         QTextStream out(stdout);
         out << "\n" << Texto(2182) << "\n";
         out << antes.completar(motor.estado()).texto(segundos);
+        // The closing stands whatever becomes of its report.
+        try {
+            out << "Informe del cierre: " << host::escribirInformeCierre(motor.estado(), false) << "\n";
+        } catch (const Error& e) {
+            out.flush();
+            err << "ncc cerrar: el curso se ha cerrado, pero no se ha podido escribir el informe del cierre: "
+                << e.descripcion() << "\n";
+        } catch (const std::exception&) {
+            out.flush();
+            err << "ncc cerrar: el curso se ha cerrado, pero no hay memoria suficiente para escribir el informe del cierre\n";
+        }
+        sesion->setlngRowData(-100);
         return SalidaExito;
     } catch (const SinTerminal& e) {
         err << "\nncc cerrar: hay que responder a una pregunta y no hay terminal (use --si para responder Sí a todo):\n  "

@@ -64,6 +64,7 @@ int escritorio(const QStringList& argumentos) {
     InstalarAsistente();
     historicos::InstalarNodosHistoricos();
     instalarPlanPorDefectoEnAsistente();
+    instalarInformeEnAsistente();
     instalarAyudaAnfitrion();
     try {
         VentanaAnfitrion ventana(opciones, host::abrirSesion(opciones));

@@ -1,6 +1,7 @@
 // ncc: the host program of the closing module and its command line.
 #include "app/Comandos.h"
 #include <QApplication>
+#include <QGuiApplication>
 #include <algorithm>
 #include <QCoreApplication>
 #include <QTextStream>
@@ -58,13 +59,18 @@ int main(int argc, char** argv) {
     const bool conVentanas = argc > 1 && (std::strcmp(argv[1], "escritorio") == 0 ||
                                           std::strcmp(argv[1], "capturas") == 0 ||
                                           std::strcmp(argv[1], "bench-paginas") == 0);
-    // The page benchmark and the pictures need no screen: both draw off
-    // screen, so the pictures come out the same with or without a display.
+    // A closing writes its report with Qt's text engine, which needs fonts
+    // but no window.
+    const bool conFuentes = argc > 1 && std::strcmp(argv[1], "cerrar") == 0;
+    // The page benchmark, the pictures and the closing need no screen: they
+    // draw off screen, so the pictures come out the same with or without a
+    // display.
     const bool sinPantalla = argc > 1 && (std::strcmp(argv[1], "bench-paginas") == 0 ||
-                                          std::strcmp(argv[1], "capturas") == 0);
+                                          std::strcmp(argv[1], "capturas") == 0 || conFuentes);
     if (sinPantalla && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app;
     if (conVentanas) app = std::make_unique<QApplication>(argc, argv);
+    else if (conFuentes) app = std::make_unique<QGuiApplication>(argc, argv);
     else app = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Norva"));
     QCoreApplication::setApplicationName(QStringLiteral("ncc"));

@@ -1,5 +1,6 @@
 #include "host/ResumenCierre.h"
 #include "platform/Conexion.h"
+#include <QSet>
 
 namespace ncc::host {
 
@@ -68,6 +69,24 @@ ResumenCierre ResumenCierre::completar(const motor::EstadoMotor& e) const {
     r.nuevaCentro = e.strNuevaCentro;
     r.nuevaBorrado = e.strNuevaBorradoCentro;
     return r;
+}
+
+ResumenCierre ResumenCierre::trasCierre(const motor::EstadoMotor& e) {
+    ResumenCierre r = leerAntes(*e.conf, Arboles{e.ColSecciones, e.colActividades});
+    // The run has taken the leavers out of their sections.
+    for (const auto& a : e.colAlumnosRetirados)
+        if (a->Baja()) ++r.bajas;
+    QSet<qint64> bajas;
+    if (e.HayBajas)
+        for (const qint32 id : e.IDsAlumnosBaja)
+            if (id != 0) bajas.insert(id);
+    QSet<qint64> archivados;
+    Recordset rs = e.conLocalCentro().Abrir(QStringLiteral("SELECT IDAlumno FROM Alumno_Baja"));
+    long filas = 0;
+    for (; !rs.eof(); rs.MoveNext(), ++filas)
+        if (const qint64 id = rs.entero(QStringLiteral("IDAlumno")); bajas.contains(id)) archivados.insert(id);
+    r.bajasAntes_ = filas - static_cast<long>(archivados.size());
+    return r.completar(e);
 }
 
 QString ResumenCierre::texto(double segundos) const {

@@ -21,6 +21,10 @@ struct ResumenCierre {
     static ResumenCierre leerAntes(const cConfiguracion& conf, const Arboles& arboles);
     // The same summary once the run has succeeded.
     ResumenCierre completar(const motor::EstadoMotor& e) const;
+    // The whole summary read after a successful run alone, for a caller that
+    // took no figures before it: the closing year's database keeps what it
+    // had, but for the leavers the run archived in it.
+    static ResumenCierre trasCierre(const motor::EstadoMotor& e);
     QString texto(double segundos) const;
 
 private:

@@ -226,6 +226,12 @@ constexpr EntradaTexto tabla[] = {
     {13051, "Materia"},
     {13052, "Nota"},
     {13053, "Propiedades del alumno "},
+
+    // 15000: the closing report, offered by frmProceso once the closing is
+    // done (texts of our own, not of the suite's table).
+    {15000, "INFORMECIERRE"},
+    {15050, "Se ha guardado el informe del cierre de curso en:"},
+    {15051, "¿Desea abrirlo ahora?"},
 };
 
 }  // namespace

@@ -27,6 +27,11 @@ std::function<ArbolesCierre()>& FuenteArbolesPorDefecto() {
     return f;
 }
 
+std::function<QString(const motor::EstadoMotor&)>& InformeTrasCierre() {
+    static std::function<QString(const motor::EstadoMotor&)> f;
+    return f;
+}
+
 // The student and activity pages plug in here: once they exist, these
 // read their Secciones() and Actividades() when their page was shown.
 std::shared_ptr<Coleccion<cCurso>> SeccionesDelAsistente() {

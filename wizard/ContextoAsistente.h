@@ -14,6 +14,10 @@
 #include <functional>
 #include <memory>
 
+namespace ncc::motor {
+struct EstadoMotor;
+}
+
 namespace ncc {
 
 class frmCierreCursoE;
@@ -55,6 +59,14 @@ void ReiniciarAsistente();
 // Where the wizard takes the default decisions from while a page is missing:
 // the host that knows the default plan installs it. Empty: no default.
 std::function<ArbolesCierre()>& FuenteArbolesPorDefecto();
+
+// What becomes of a closing that succeeded before the wizard closes: the
+// host that writes the closing report installs it, and it answers the
+// report's path (empty: none), which the runner offers to open. It is
+// called with the engine's state while the new year's databases are still
+// open; an ncc::Error it throws is shown and the wizard goes on. Empty: no
+// report.
+std::function<QString(const motor::EstadoMotor&)>& InformeTrasCierre();
 
 // The trees the runner hands to the engine: those of the student and
 // activity pages when they were shown, else the provisional ones.

@@ -7,6 +7,9 @@
 #include "wizard/ContextoAsistente.h"
 #include "wizard/frmCierreCursoE.h"
 #include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
 #include <QIcon>
 #include <QMetaProperty>
 #include <algorithm>
@@ -17,6 +20,8 @@ namespace ncc {
 namespace {
 constexpr int ErrorCrearCurso = 2181;
 constexpr int ProcesoRealizado = 2182;
+constexpr int InformeGuardadoEn = 15050;
+constexpr int AbrirInforme = 15051;
 // The host's sign that the school year changed.
 constexpr int CursoCambiado = -100;
 }  // namespace
@@ -126,12 +131,37 @@ void frmProceso::Ejecutar() {
         CerrarAsistente_ = false;
     } else {
         avisar(ProcesoRealizado, Icono::Informacion);
+        OfrecerInforme();
         AvisarAlAnfitrion();
         // The closing is done whatever the host said.
         CerrarAsistente_ = true;
     }
     terminado_ = true;
     done(correcto ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void frmProceso::OfrecerInforme() {
+    const auto& escribir = InformeTrasCierre();
+    if (!escribir) return;
+    QString ruta;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        ruta = escribir(mobjCierreCurso_.estado());
+    } catch (const Error& e) {
+        QApplication::restoreOverrideCursor();
+        mostrarError(e);
+        return;
+    } catch (const std::exception& e) {
+        // The closing stands; only its report is missing.
+        QApplication::restoreOverrideCursor();
+        mostrarError(errores::Archivo, QString::fromLocal8Bit(e.what()));
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    if (ruta.isEmpty()) return;
+    const QString pregunta = Texto(InformeGuardadoEn) + QStringLiteral("\n") + QDir::toNativeSeparators(ruta) +
+                             QStringLiteral("\n\n") + Texto(AbrirInforme);
+    if (preguntarTexto(pregunta, Icono::Pregunta, Respuesta::Si)) QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
 }
 
 void frmProceso::AvisarAlAnfitrion() {

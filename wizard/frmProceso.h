@@ -44,6 +44,7 @@ protected:
 private:
     void Ejecutar();
     void AvisarAlAnfitrion();
+    void OfrecerInforme();
 
     class Barra;
     class Etiqueta;

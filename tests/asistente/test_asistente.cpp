@@ -4,12 +4,14 @@
 #include "Conductor.h"
 #include "cierre/Muestra.h"
 #include "engine/ComprobacionesCierre.h"
+#include "host/InformeCierre.h"
 #include "platform/Textos.h"
 #include "wizard/Asistente.h"
 #include "wizard/ContextoAsistente.h"
 #include "wizard/frmCierreCursoE.h"
 #include "wizard/frmProceso.h"
 #include "wizard/frmCierreAlumnos.h"
+#include <QDesktopServices>
 #include <QRadioButton>
 #include <QTest>
 #include <QGroupBox>
@@ -33,6 +35,17 @@ public:
 };
 
 bool contiene(const QStringList& textos, int id) { return textos.contains(Texto(id)); }
+
+// Where the desktop would have opened a file.
+class AbridorArchivos : public QObject {
+    Q_OBJECT
+public:
+    AbridorArchivos() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "abrir"); }
+    ~AbridorArchivos() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QList<QUrl> abiertas;
+public slots:
+    void abrir(const QUrl& url) { abiertas << url; }
+};
 
 // The question of "Finalizar" when some promoted or repeating student has no
 // destination.
@@ -66,6 +79,7 @@ protected:
     void TearDown() override {
         instalado_.reset();
         FuenteArbolesPorDefecto() = nullptr;
+        InformeTrasCierre() = nullptr;
         Sentencias::fallarEn(0);
         sesion_.reset();
         muestra_.borrar();
@@ -209,6 +223,11 @@ TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) 
     guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
     CierreParcial() = true;
     const long long cursos = cursosRegistrados();
+    // The host's report, offered once the closing is done.
+    QString informe;
+    InformeTrasCierre() = [&informe](const motor::EstadoMotor& e) { return informe = host::escribirInformeCierre(e, false); };
+    guion_.responderA(15051, Respuesta::Si);
+    AbridorArchivos escritorio;
     bool noSeCierraDuranteLaEjecucion = false;
     Conductor c;
     c.en(QStringLiteral("frmCierreCursoE"),
@@ -232,6 +251,15 @@ TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) 
     const QStringList t = guion_.textos();
     EXPECT_TRUE(contiene(t, 2182)) << t.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(contiene(t, 2181));
+    // Right after 2182: where the report is, and whether to open it.
+    const qsizetype i2182 = t.indexOf(Texto(2182));
+    ASSERT_GT(t.size(), i2182 + 1);
+    EXPECT_TRUE(t.at(i2182 + 1).contains(Texto(15051)) && t.at(i2182 + 1).contains(QDir::toNativeSeparators(informe)))
+        << t.at(i2182 + 1).toStdString();
+    EXPECT_TRUE(informe.endsWith(QStringLiteral("/Cierre 2025-2026.pdf"))) << informe.toStdString();
+    EXPECT_TRUE(QFileInfo(informe).size() > 0);
+    EXPECT_EQ(escritorio.abiertas, QList<QUrl>{QUrl::fromLocalFile(informe)});
+    QFile::remove(informe);
     EXPECT_EQ(sesion_->sesion->lngRowData(), -100);
     EXPECT_EQ(cursosRegistrados(), cursos + 1);
     EXPECT_FALSE(CierreParcial());
@@ -459,3 +487,5 @@ TEST(Proceso, ElProgresoInternoEmpiezaEnUnoYNoPasaDelMaximo) {
 }
 
 }  // namespace ncc::pruebas
+
+#include "test_asistente.moc"

@@ -1,5 +1,6 @@
 // ncc capturas writes a readable picture of each window and message of the
-// wizard's start on the sample school, and leaves the school as it was.
+// wizard's start and of the closing report's first page on the sample
+// school, and leaves the school as it was.
 #include "EscuelaCarpeta.h"
 #include <QCryptographicHash>
 #include <QDir>
@@ -20,18 +21,22 @@ TEST(Capturas, UnaImagenPorVentanaYMensajeSinTocarLaEscuela) {
         return h.result();
     };
     const QByteArray antes = huella();
+    const QStringList archivos = QDir(modelo.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     const SalidaNcc r = ejecutarNcc({QStringLiteral("capturas"), salida.path(), QStringLiteral("--datos"), modelo.path()});
     ASSERT_EQ(r.salida, 0) << r.error.toStdString();
     for (const char* nombre : {"frmCierreCursoE", "frmProceso", "frmCierreCursoE_1183", "frmCierreCursoE_2193",
                                "frmCierreCursoE_1182", "frmCierreCursoE_1180", "frmCierreCursoE_1181",
                                "frmCierreCursoE_2180", "frmCierreCursoE_1185", "frmCierreCursoE_parcial",
-                               "frmProceso_2181", "frmProceso_2182"}) {
+                               "frmProceso_2181", "frmProceso_2182", "InformeCierre"}) {
         const QImage img(QDir(salida.path()).filePath(QString::fromLatin1(nombre) + QStringLiteral(".png")));
         EXPECT_FALSE(img.isNull()) << nombre;
         EXPECT_GT(img.width(), 150) << nombre;
         EXPECT_GT(img.height(), 60) << nombre;
     }
     EXPECT_EQ(huella(), antes);
+    // The report's page comes from a closing of a copy: nothing is left
+    // beside the school, no report, journal or lock.
+    EXPECT_EQ(QDir(modelo.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), archivos);
 }
 
 }  // namespace ncc::pruebas

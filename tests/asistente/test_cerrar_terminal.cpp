@@ -5,6 +5,7 @@
 #include "platform/Textos.h"
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -71,6 +72,10 @@ TEST(CerrarEnTerminal, ElRegistroDelProgresoInternoEmpiezaEnUnoYLlegaAlFinal) {
     auto escuela = copiarEscuelaCarpeta(modelo.path());
     const SalidaNcc r = ejecutarNcc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path(), QStringLiteral("--si")});
     ASSERT_EQ(r.salida, 0) << r.error.toStdString();
+    // The closing's report, beside the application entry, named on stdout.
+    const QString informe = QDir(escuela->path()).filePath(QStringLiteral("Cierre 2025-2026.pdf"));
+    EXPECT_TRUE(r.texto.contains(QStringLiteral("Informe del cierre: ") + informe + QLatin1Char('\n'))) << r.texto.toStdString();
+    EXPECT_GT(QFileInfo(informe).size(), 0);
     const QString texto = QStringLiteral("Proceso de Paso de Materias de los Alumnos: ");
     QStringList valores;
     for (const QString& l : r.error.split(QLatin1Char('\n')))

@@ -38,6 +38,7 @@ SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos) {
         return r;
     }
     r.error = QString::fromUtf8(p.readAllStandardError());
+    r.texto = QString::fromUtf8(p.readAllStandardOutput());
     if (p.exitStatus() == QProcess::NormalExit) r.salida = p.exitCode();
     return r;
 }

@@ -18,6 +18,7 @@ std::unique_ptr<QTemporaryDir> copiarEscuelaCarpeta(const QString& modelo);
 struct SalidaNcc {
     int salida = -1;  // exit status; -1 when it crashed or did not end in time
     QString error;    // what it wrote on stderr
+    QString texto;    // and on stdout
 };
 SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos = 120000);
 

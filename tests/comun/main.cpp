@@ -2,6 +2,7 @@
 // and the message loop work without a display.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -16,6 +17,12 @@ int main(int argc, char** argv) {
     QTemporaryDir usuario(QDir::tempPath() + QStringLiteral("/ncc-pruebas-usuario-XXXXXX"));
     for (const char* v : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
         qputenv(v, QDir(usuario.path()).filePath(QString::fromLatin1(v).section(QLatin1Char('_'), 1, 1).toLower()).toLocal8Bit());
+    // The documents folder too, where a server's closing leaves its report.
+    QDir(usuario.path()).mkpath(QStringLiteral("config"));
+    QFile carpetas(QDir(usuario.path()).filePath(QStringLiteral("config/user-dirs.dirs")));
+    if (carpetas.open(QIODevice::WriteOnly))
+        carpetas.write("XDG_DOCUMENTS_DIR=\"" + QDir(usuario.path()).filePath(QStringLiteral("documentos")).toUtf8() + "\"\n");
+    carpetas.close();
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("NorvaPruebas"));
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,248 @@
+// The closing report of the sample school, on both back ends: its rows
+// against the new year's databases, a decision the databases do not show
+// carried out, the file where the school keeps it, and texts that would be
+// HTML.
+#include "cierre/Muestra.h"
+#include "host/InformeCierre.h"
+#include "host/InformePdf.h"
+#include <QStandardPaths>
+
+using namespace ncc;
+using namespace ncc::pruebas;
+
+namespace {
+
+class InformeCierre : public testing::TestWithParam<Proveedor> {
+protected:
+    InformeCierre() : ctx(GetParam()) { borrarLoDelCierreEnServidor(); }
+    ~InformeCierre() override {
+        motor.reset();
+        sesion.reset();
+        if (!muestra.prefijo.isEmpty() || !muestra.esServidor()) muestra.borrar();
+        borrarLoDelCierreEnServidor();
+    }
+
+    // Closes the sample school with the default plan, one promoted student
+    // renamed with characters of HTML beforehand; answers that student.
+    qint32 cerrar() {
+        muestra = crearMuestra(ctx, QStringLiteral("informe"), 120);
+        sesion = std::make_unique<SesionAbierta>(muestra);
+        host::Plan plan = sesion->planPorDefecto();
+        qint32 raro = 0;
+        for (const auto& s : *plan.arboles.secciones)
+            for (const auto& a : *s->Alumnos())
+                if (!raro && s->Promocionada() && a->Promociona() && a->NIDSeccion() != 0) raro = a->IDAlumno();
+        EXPECT_NE(raro, 0);
+        EscuelaPrueba::sql(sesion->sesion->centro(), QStringLiteral("UPDATE Alumno SET Nombre=?, Apellido_1=?, Apellido_2=NULL WHERE IDAlumno=%1").arg(raro),
+                           {QStringLiteral("Ana <b>"), QStringLiteral("Pérez & Cía")});
+        guion.responderA(2187, Respuesta::Si).responderA(710, Respuesta::Si);
+        antes = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
+        motor = std::make_unique<cIFunciones>();
+        prepararMotor(*motor, plan, &barra);
+        EXPECT_TRUE(motor->TransferirDatos()) << guion.textos().join(QLatin1Char('\n')).toStdString();
+        return raro;
+    }
+    const motor::EstadoMotor& estado() const { return motor->estado(); }
+    Conexion& nuevo() { return const_cast<Conexion&>(estado().conNuevoCentro); }
+
+    ContextoBD ctx;
+    Muestra muestra;
+    MensajesGuion guion;
+    ServicioMensajesInstalado instalado{guion};
+    std::unique_ptr<SesionAbierta> sesion;
+    std::unique_ptr<cIFunciones> motor;
+    ProgresoEnMemoria barra;
+    host::ResumenCierre antes;
+};
+
+// Sections of the new year by id, as the report names them.
+QHash<qint64, QString> nombresSecciones(Conexion& con) {
+    QHash<qint64, QString> n;
+    for (Recordset rs = con.Abrir(QStringLiteral(
+             "SELECT Seccion.IDSeccion, Seccion.Descripcion AS S, Curso.Descripcion AS C, TipoEnsenanza.Nombre AS T FROM Seccion "
+             "INNER JOIN Curso ON Curso.IDCurso=Seccion.CodCurso INNER JOIN TipoEnsenanza ON "
+             "TipoEnsenanza.IDTipoEnsenanza=Curso.CodTipoEnsenanza"));
+         !rs.eof(); rs.MoveNext())
+        n.insert(rs.entero(QStringLiteral("IDSeccion")),
+                 rs.texto(QStringLiteral("T")) + QLatin1Char(' ') + rs.texto(QStringLiteral("C")) + QLatin1Char(' ') +
+                     rs.texto(QStringLiteral("S")));
+    return n;
+}
+
+TEST_P(InformeCierre, LasFilasDeCadaSeccionSonLasDeLaBaseNuevaYUnaDecisionNoHechaSeVe) {
+    const qint32 raro = cerrar();
+    ASSERT_FALSE(HasFailure());
+    Conexion& viejo = sesion->sesion->centro();
+    const host::DatosInforme d = host::leerInforme(estado(), false);
+    EXPECT_TRUE(d.diferencias.isEmpty()) << d.diferencias.first().nombre.toStdString() << ": "
+                                         << d.diferencias.first().hecho.toStdString();
+    EXPECT_EQ(d.centro, sesion->sesion->NombreCentro());
+    EXPECT_EQ(d.cursoCerrado, QStringLiteral("2025/2026"));
+    EXPECT_EQ(d.cursoNuevo, QStringLiteral("2026/2027"));
+    EXPECT_EQ(d.usuario, QStringLiteral("Secretaría"));
+
+    // Every student of the closed year (but those enrolled beforehand) is in
+    // the section he was in, as the new year's database has him.
+    QHash<qint64, qint64> seccionAntes;
+    for (Recordset rs = viejo.Abrir(QStringLiteral("SELECT IDAlumno, CodSeccion FROM Alumno WHERE Anticipado=0")); !rs.eof(); rs.MoveNext())
+        seccionAntes.insert(rs.entero(QStringLiteral("IDAlumno")), rs.entero(QStringLiteral("CodSeccion")));
+    const QHash<qint64, QString> secciones = nombresSecciones(nuevo());
+    QHash<qint64, QString> promocionan, repiten;
+    for (Recordset rs = nuevo().Abrir(QStringLiteral("SELECT IDAlumno, CodSeccion, Repetidor FROM Alumno")); !rs.eof(); rs.MoveNext()) {
+        const qint64 id = rs.entero(QStringLiteral("IDAlumno"));
+        if (!seccionAntes.contains(id)) continue;
+        (rs.entero(QStringLiteral("Repetidor")) ? repiten : promocionan).insert(id, secciones.value(rs.entero(QStringLiteral("CodSeccion"))));
+    }
+    QHash<qint64, QString> vistosP, vistosR;
+    QSet<qint64> vistosB;
+    long filas = 0;
+    for (const host::SeccionInforme& s : d.secciones) {
+        for (const auto& a : s.promocionan) {
+            EXPECT_EQ(seccionAntes.value(a.id), s.id) << a.id;
+            vistosP.insert(a.id, a.detalle);
+        }
+        for (const auto& a : s.repiten) {
+            EXPECT_EQ(seccionAntes.value(a.id), s.id) << a.id;
+            vistosR.insert(a.id, a.detalle);
+        }
+        for (const auto& a : s.bajas) {
+            EXPECT_EQ(seccionAntes.value(a.id), s.id) << a.id;
+            // The date of the archive; a leaver it cannot describe (no
+            // section) is said not archived.
+            EXPECT_TRUE(QDate::fromString(a.detalle, QStringLiteral("dd/MM/yyyy")).isValid() ||
+                        (a.detalle == QStringLiteral("sin archivar") && s.id == 0))
+                << a.detalle.toStdString();
+            vistosB.insert(a.id);
+        }
+        filas += s.promocionan.size() + s.repiten.size() + s.bajas.size();
+    }
+    EXPECT_EQ(vistosP, promocionan);
+    EXPECT_EQ(vistosR, repiten);
+    QSet<qint64> seFueron;
+    for (auto it = seccionAntes.cbegin(); it != seccionAntes.cend(); ++it)
+        if (!promocionan.contains(it.key()) && !repiten.contains(it.key())) seFueron.insert(it.key());
+    EXPECT_EQ(vistosB, seFueron);
+    EXPECT_EQ(filas, seccionAntes.size());
+    ASSERT_FALSE(promocionan.isEmpty());
+    ASSERT_FALSE(repiten.isEmpty());
+    ASSERT_FALSE(seFueron.isEmpty());
+    // The totals are the summary's, which the command line prints from
+    // figures taken before the run: the report reads them afterwards alone.
+    const host::ResumenCierre r = antes.completar(estado());
+    EXPECT_EQ(d.resumen.texto(0), r.texto(0)) << d.resumen.texto(0).toStdString() << r.texto(0).toStdString();
+    EXPECT_EQ(d.resumen.promocionan, promocionan.size());
+    EXPECT_EQ(d.resumen.repiten, repiten.size());
+    EXPECT_GT(d.resumen.filasHistorico, 0);
+    long notas = 0;
+    for (const auto& h : d.historico) notas += h.notas + h.pendientes;
+    EXPECT_EQ(notas, d.resumen.filasHistorico);
+    // Activities: the members of each are the rows of the new year.
+    ASSERT_FALSE(d.actividades.isEmpty());
+    for (const auto& a : d.actividades)
+        EXPECT_EQ(a.miembros.size(),
+                  contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE CodActividad=%1").arg(a.id)));
+
+    // Names that would be HTML go in as text.
+    const QString html = host::htmlInforme(d);
+    EXPECT_TRUE(html.contains(QStringLiteral("Pérez &amp; Cía, Ana &lt;b&gt;"))) << "sin escapar";
+    EXPECT_FALSE(html.contains(QStringLiteral("Ana <b>")));
+
+    // A promoted student whom the new year lost: decided, not done.
+    EscuelaPrueba::sql(nuevo(), QStringLiteral("DELETE FROM Alumno WHERE IDAlumno=%1").arg(raro));
+    const host::DatosInforme despues = host::leerInforme(estado(), false);
+    ASSERT_EQ(despues.diferencias.size(), 1);
+    const host::DiferenciaInforme& x = despues.diferencias.first();
+    EXPECT_EQ(x.nombre, QStringLiteral("Pérez & Cía, Ana <b>"));
+    EXPECT_EQ(x.ambito, nombresSecciones(viejo).value(seccionAntes.value(raro)));
+    EXPECT_EQ(x.decidido, QStringLiteral("Promociona a ") + promocionan.value(raro));
+    EXPECT_EQ(x.hecho, QStringLiteral("No está en el nuevo curso"));
+    // ... and the section lists him among those who left, not archived.
+    bool comoBaja = false;
+    for (const auto& s : despues.secciones)
+        for (const auto& a : s.bajas)
+            if (a.id == raro) comoBaja = a.detalle == QStringLiteral("sin archivar");
+    EXPECT_TRUE(comoBaja);
+    EXPECT_TRUE(host::htmlInforme(despues).contains(QStringLiteral("Diferencias entre lo decidido y lo hecho")));
+}
+
+TEST_P(InformeCierre, ElPdfQuedaJuntoALaEntradaOEnDocumentosYNoPisaOtroCierre) {
+    cerrar();
+    ASSERT_FALSE(HasFailure());
+    const QString carpeta = muestra.esServidor() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                                                 : QFileInfo(muestra.real(QStringLiteral("AppEntrada"))).absolutePath();
+    // The tests' documents folder is their own, never the home folder's.
+    if (muestra.esServidor()) {
+        EXPECT_TRUE(carpeta.contains(QStringLiteral("ncc-pruebas-usuario"))) << carpeta.toStdString();
+    }
+    EXPECT_EQ(host::carpetaInforme(estado()), QFileInfo(carpeta).absoluteFilePath());
+    const QDir d(carpeta);
+    for (const QString& f : {QStringLiteral("Cierre 2025-2026.pdf"), QStringLiteral("Cierre 2025-2026 (2).pdf"),
+                             QStringLiteral("Ensayo cierre 2025-2026.pdf")})
+        QFile::remove(d.filePath(f));
+
+    const QString ruta = host::escribirInformeCierre(estado(), false);
+    EXPECT_EQ(ruta, d.filePath(QStringLiteral("Cierre 2025-2026.pdf")));
+    const QByteArray pdf = bytesDe(ruta);
+    EXPECT_TRUE(pdf.startsWith("%PDF-")) << pdf.left(16).toStdString();
+    EXPECT_GT(pdf.size(), 5000);
+    // The school keeps every real closing's report; a rehearsal's replaces
+    // the previous rehearsal's.
+    EXPECT_EQ(host::escribirInformeCierre(estado(), false), d.filePath(QStringLiteral("Cierre 2025-2026 (2).pdf")));
+    const QString ensayo = host::escribirInformeCierre(estado(), true);
+    EXPECT_EQ(ensayo, d.filePath(QStringLiteral("Ensayo cierre 2025-2026.pdf")));
+    EXPECT_EQ(host::escribirInformeCierre(estado(), true), ensayo);
+    EXPECT_EQ(bytesDe(ruta), pdf);
+    // Nothing else is left in the folder: no half-written file.
+    QStringList informes = d.entryList({QStringLiteral("*Cierre*"), QStringLiteral("*cierre*")}, QDir::Files, QDir::Name);
+    informes.removeDuplicates();
+    EXPECT_EQ(informes, QStringList({QStringLiteral("Cierre 2025-2026 (2).pdf"), QStringLiteral("Cierre 2025-2026.pdf"),
+                                     QStringLiteral("Ensayo cierre 2025-2026.pdf")}));
+    for (const QString& f : informes) QFile::remove(d.filePath(f));
+}
+
+}  // namespace
+
+NCC_AMBOS_FONDOS(InformeCierre);
+
+// The drawing alone: no database.
+TEST(InformeSinBase, LosTextosDeLasBasesNoSonHtmlYLaPaginaSeDibuja) {
+    host::DatosInforme d;
+    d.centro = QStringLiteral("Colegio <Santa & María>");
+    d.cursoCerrado = QStringLiteral("2025/2026");
+    d.cursoNuevo = QStringLiteral("2026/2027 <i>");
+    d.usuario = QStringLiteral("\"Jefa\" & secretaria");
+    d.cuando = QDateTime(QDate(2026, 6, 30), QTime(18, 5));
+    host::SeccionInforme s;
+    s.nombre = QStringLiteral("1º <A>");
+    s.promocionan.append({1, QStringLiteral("O'Brien & <Hijo>"), QStringLiteral("2º <A>")});
+    d.secciones.append(s);
+    d.diferencias.append({QStringLiteral("1º <A>"), QStringLiteral("<script>"), QStringLiteral("a&b"), QStringLiteral("c<d")});
+    d.actividades.append({7, QStringLiteral("Teatro & <música>"), QStringLiteral("01/10/2026"), QString(), {}});
+    const QString html = host::htmlInforme(d);
+    for (const char* crudo : {"<Santa", "<i>", "\"Jefa\" &", "<Hijo>", "<A>", "<script>", "a&b", "c<d", "<música>"})
+        EXPECT_FALSE(html.contains(QString::fromUtf8(crudo))) << crudo;
+    for (const char* escapado : {"Colegio &lt;Santa &amp; María&gt;", "2026/2027 &lt;i&gt;", "&quot;Jefa&quot; &amp; secretaria",
+                                 "O'Brien &amp; &lt;Hijo&gt;", "&lt;script&gt;", "Teatro &amp; &lt;música&gt;"})
+        EXPECT_TRUE(html.contains(QString::fromUtf8(escapado))) << escapado;
+
+    EXPECT_TRUE(host::pdfInforme(d).startsWith("%PDF-"));
+    const QImage pagina = host::paginaInforme(d, 1, 80);
+    EXPECT_EQ(pagina.size(), QSize(661, 936));  // A4 at 80 dots per inch
+    // Ink on the page, and none in the right margin.
+    bool tinta = false, enMargen = false;
+    for (int y = 0; y < pagina.height(); ++y)
+        for (int x = 0; x < pagina.width(); ++x) {
+            if (pagina.pixel(x, y) == qRgb(255, 255, 255)) continue;
+            tinta = true;
+            if (x > pagina.width() - 40) enMargen = true;
+        }
+    EXPECT_TRUE(tinta);
+    EXPECT_FALSE(enMargen);
+}
+
+TEST(InformeSinBase, ElNombreDelArchivoEsElDelCursoCerrado) {
+    EXPECT_EQ(host::nombreInforme(QStringLiteral("2025/2026"), false), QStringLiteral("Cierre 2025-2026.pdf"));
+    EXPECT_EQ(host::nombreInforme(QStringLiteral(" 2025/2026 "), true), QStringLiteral("Ensayo cierre 2025-2026.pdf"));
+    EXPECT_EQ(host::nombreInforme(QStringLiteral("a\\b:c*d?\"e<f>g|h"), false), QStringLiteral("Cierre a-b-c-d--e-f-g-h.pdf"));
+    EXPECT_EQ(host::nombreInforme(QStringLiteral(".."), false), QStringLiteral("Cierre sin nombre.pdf"));
+}
