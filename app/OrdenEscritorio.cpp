@@ -2,6 +2,7 @@
 // nodes in a tree; --nodo N opens that node at once and ends with it.
 #include "app/Anfitrion.h"
 #include "app/Comandos.h"
+#include "app/EnsayoAsistente.h"
 #include "history/Nodos.h"
 #include "platform/Mensajes.h"
 #include "platform/gui/MensajesQt.h"
@@ -64,6 +65,7 @@ int escritorio(const QStringList& argumentos) {
     InstalarAsistente();
     historicos::InstalarNodosHistoricos();
     instalarPlanPorDefectoEnAsistente();
+    instalarEnsayoEnAsistente();
     instalarAyudaAnfitrion();
     try {
         VentanaAnfitrion ventana(opciones, host::abrirSesion(opciones));

@@ -27,6 +27,39 @@ std::function<ArbolesCierre()>& FuenteArbolesPorDefecto() {
     return f;
 }
 
+std::function<ResultadoEnsayoAsistente(const EnsayoAsistente&)>& EnsayoDelAnfitrion() {
+    static std::function<ResultadoEnsayoAsistente(const EnsayoAsistente&)> f;
+    return f;
+}
+
+namespace {
+
+class EspejoHabilitado : public QObject {
+public:
+    EspejoHabilitado(QWidget* origen, QWidget* copia) : QObject(origen), copia_(copia) {
+        copia_->setEnabled(origen->isEnabled());
+        origen->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::EnabledChange && copia_) copia_->setEnabled(static_cast<QWidget*>(o)->isEnabled());
+        return false;
+    }
+
+private:
+    QPointer<QWidget> copia_;
+};
+
+}  // namespace
+
+void EnlazarEnsayo(QPushButton* ensayar, QPushButton* finalizar) {
+    QObject::connect(ensayar, &QPushButton::clicked, ensayar, [] {
+        if (const QPointer<frmCierreCursoE> inicio = Asistente().CierreCursoE) inicio->EnsayarCierre();
+    });
+    new EspejoHabilitado(finalizar, ensayar);
+}
+
 // The student and activity pages plug in here: once they exist, these
 // read their Secciones() and Actividades() when their page was shown.
 std::shared_ptr<Coleccion<cCurso>> SeccionesDelAsistente() {

@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QList>
 #include <QPointer>
+#include <QPushButton>
 #include <functional>
 #include <memory>
 
@@ -55,6 +56,27 @@ void ReiniciarAsistente();
 // Where the wizard takes the default decisions from while a page is missing:
 // the host that knows the default plan installs it. Empty: no default.
 std::function<ArbolesCierre()>& FuenteArbolesPorDefecto();
+
+// A rehearsal of the closing with the wizard's decisions, run by the host
+// (which knows how to copy the school's databases): what "Ensayar cierre"
+// hands over, and what it shows.
+struct EnsayoAsistente {
+    ArbolesCierre arboles;
+    QString nuevoCurso;
+    bool secciones = false;
+    bool actividades = false;
+};
+struct ResultadoEnsayoAsistente {
+    bool correcto = false;
+    QString texto;
+};
+// Installed by the host; empty: the wizard says the rehearsal is not
+// available.
+std::function<ResultadoEnsayoAsistente(const EnsayoAsistente&)>& EnsayoDelAnfitrion();
+
+// Wires a page's "Ensayar cierre" to the start page's EnsayarCierre and
+// keeps it usable exactly when the page's "Finalizar" is.
+void EnlazarEnsayo(QPushButton* ensayar, QPushButton* finalizar);
 
 // The trees the runner hands to the engine: those of the student and
 // activity pages when they were shown, else the provisional ones.

@@ -5,6 +5,7 @@
 #include "entry/cConfiguracion.h"
 #include "platform/Error.h"
 #include "platform/Mensajes.h"
+#include "platform/Textos.h"
 #include "platform/gui/Ayuda.h"
 #include "wizard/ContextoAsistente.h"
 #include "wizard/frmCierreActividades.h"
@@ -178,6 +179,35 @@ void frmCierreCursoE::CerrarCursoEscolar() {
     delete proceso.data();
     a.Proceso.clear();
     if (cerrar) CerrarAsistente();
+}
+
+void frmCierreCursoE::EnsayarCierre() {
+    const auto& ensayar = EnsayoDelAnfitrion();
+    if (!ensayar) {
+        avisar(15037, Icono::Informacion);
+        return;
+    }
+    // The same trees and switches the runner hands to the engine.
+    EnsayoAsistente e;
+    if (SeccionesCargadas_) e.arboles.secciones = SeccionesDelAsistente();
+    if (ActividadesCargadas_) e.arboles.actividades = ActividadesDelAsistente();
+    e.nuevoCurso = NuevoCursoEscolar_;
+    e.secciones = Secciones_;
+    e.actividades = ActividadesCargadas_;
+    // The run yields to the message loop: nothing on the page may be
+    // pressed meanwhile.
+    QWidget* pagina = QApplication::activeModalWidget();
+    if (pagina) pagina->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ResultadoEnsayoAsistente r;
+    try {
+        r = ensayar(e);
+    } catch (const Error& err) {
+        r.texto = err.descripcion();
+    }
+    QApplication::restoreOverrideCursor();
+    if (pagina) pagina->setEnabled(true);
+    avisarTexto(r.texto, r.correcto ? Icono::Informacion : Icono::Critico);
 }
 
 }  // namespace ncc
