@@ -66,7 +66,7 @@ TEST_P(EnsayoAsistente, EnsayarDesdeLasDosPaginasMuestraElResultadoYNoCambiaNada
     const QStringList restosAntes = restosDeEnsayos();
     sesion_ = std::make_unique<SesionAbierta>(muestra_);
     guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
-    guion_.responderA(2191, Respuesta::Si).responderA(2180, Respuesta::Si);
+    guion_.responderA(2191, Respuesta::Si).responderA(2180, Respuesta::Si).responderA(2184, Respuesta::No);
     guion_.alInesperada([](const QString& t) { ADD_FAILURE() << "pregunta inesperada: " << t.toStdString(); });
 
     QString deAlumnos, deActividades;
