@@ -38,21 +38,6 @@ bool contiene(const QStringList& textos, int id) { return textos.contains(Texto(
 // destination.
 const QString kSinDestino = QStringLiteral("¡Atención! Existen alumnos promocionados");
 
-// On the student page: every section opened and confirmed as it comes (its
-// students still unassigned, 2191 answered Yes) but the last `sinPromocionar`.
-void confirmarSecciones(QWidget* pagina, int sinPromocionar = 0, int desde = 0) {
-    auto* grid = pagina->findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
-    ASSERT_NE(grid, nullptr);
-    QList<int> filas;
-    for (int f = 0; f < grid->rowCount(); ++f)
-        if (grid->item(f, 0)->flags() & Qt::ItemIsSelectable) filas << f;
-    for (int i = desde; i < filas.size() - sinPromocionar; ++i) {
-        grid->setCurrentCell(filas.at(i), 0);
-        Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
-        Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
-    }
-}
-
 }  // namespace
 
 class AsistenteCierre : public ::testing::TestWithParam<Proveedor> {

@@ -8,23 +8,10 @@
 #include "platform/Textos.h"
 #include "wizard/Asistente.h"
 #include "wizard/frmCierreAlumnos.h"
-#include <QTableWidget>
 
 namespace ncc::pruebas {
 
 namespace {
-
-// Every section of the student page opened and confirmed as it comes.
-void confirmarSecciones(QWidget* pagina) {
-    auto* grid = pagina->findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
-    ASSERT_NE(grid, nullptr);
-    for (int f = 0; f < grid->rowCount(); ++f) {
-        if (!(grid->item(f, 0)->flags() & Qt::ItemIsSelectable)) continue;
-        grid->setCurrentCell(f, 0);
-        Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
-        Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
-    }
-}
 
 int alumnosEnSecciones() {
     int n = 0;

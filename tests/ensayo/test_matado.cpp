@@ -68,19 +68,7 @@ protected:
         p.start(qEnvironmentVariable("NCC_BIN"),
                 {QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()});
         EXPECT_TRUE(p.waitForStarted());
-        p.setReadChannel(QProcess::StandardError);
-        int lineas = 0;
-        while (p.state() != QProcess::NotRunning) {
-            p.waitForReadyRead(50);
-            while (p.canReadLine()) {
-                const QByteArray linea = p.readLine();
-                if (!linea.startsWith("Cierre ") || !linea.contains('%') || ++lineas < n) continue;
-                p.kill();
-                p.waitForFinished();
-                return true;
-            }
-        }
-        return false;
+        return matarTrasLineaDeProgreso(p, n);
     }
 
     QStringList restos() const {
