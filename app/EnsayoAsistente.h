@@ -14,6 +14,7 @@ inline void instalarEnsayoEnAsistente() {
         d.nuevoCurso = e.nuevoCurso;
         d.secciones = e.secciones;
         d.actividades = e.actividades;
+        d.preparar = e.preparar;
         const host::ResultadoEnsayo r = host::ensayarCierre(d);
         return ResultadoEnsayoAsistente{r.correcto, r.texto()};
     };

@@ -22,6 +22,7 @@ class frmCierreAlumnos;
 class frmCierreActividades;
 class frmPrecioActividad;
 class frmProceso;
+class cIFunciones;
 
 // The two trees of a closing's decisions.
 struct ArbolesCierre {
@@ -65,6 +66,9 @@ struct EnsayoAsistente {
     QString nuevoCurso;
     bool secciones = false;
     bool actividades = false;
+    // Called with the engine before the run, to show its progress; what it
+    // returns lives until the run has ended.
+    std::function<std::unique_ptr<QObject>(cIFunciones&)> preparar;
 };
 struct ResultadoEnsayoAsistente {
     bool correcto = false;
