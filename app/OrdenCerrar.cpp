@@ -4,6 +4,7 @@
 // asked on the terminal or answered Yes with --si.
 #include "app/Comandos.h"
 #include "host/InformeCierre.h"
+#include "host/EnsayoCierre.h"
 #include "host/ResumenCierre.h"
 #include "engine/ComprobacionesCierre.h"
 #include "engine/DiarioCierre.h"
@@ -40,12 +41,15 @@ QString uso() {
     return QStringLiteral(
                "Uso: ncc cerrar (--datos CARPETA | --servidor CADENA) [--centro N] [--usuario N] [--pesetas]\n"
                "                [--plan FICHERO | --guardado] [--curso NOMBRE] [--parcial] [--sin-secciones] [--sin-actividades] [--si]\n"
+               "                [--ensayo]\n"
                "  --plan FICHERO     decisiones del cierre (ncc plan); sin él, el plan por defecto\n"
                "  --guardado         las secciones y alumnos guardados en el asistente (Guardar datos alumnos)\n"
                "                     y las actividades guardadas (Guardar datos actividades)\n"
                "  --curso NOMBRE     nombre del nuevo curso escolar (por defecto, el siguiente: 2025/2026 -> 2026/2027)\n"
                "  --parcial          cierre parcial: el curso cerrado sigue activo\n"
-               "  --si               responde Sí a todas las preguntas\n") +
+               "  --si               responde Sí a todas las preguntas\n"
+               "  --ensayo           ensaya el cierre sobre copias de las bases de datos, que luego se borran, y\n"
+               "                     muestra lo que haría; no modifica nada del centro\n") +
            host::usoOpcionesSesion();
 }
 
@@ -111,7 +115,7 @@ struct OpcionesCierre {
     // The name given with --curso; none given means the one after the
     // current year's, but an empty name given is still a name given.
     std::optional<QString> curso;
-    bool parcial = false, si = false, secciones = true, actividades = true, guardado = false;
+    bool parcial = false, si = false, secciones = true, actividades = true, guardado = false, ensayo = false;
 };
 
 OpcionesCierre leerOpciones(QStringList& args) {
@@ -133,6 +137,7 @@ OpcionesCierre leerOpciones(QStringList& args) {
         else if (a == QLatin1String("--parcial")) { o.parcial = true; args.removeAt(i); }
         else if (a == QLatin1String("--si")) { o.si = true; args.removeAt(i); }
         else if (a == QLatin1String("--guardado")) { o.guardado = true; args.removeAt(i); }
+        else if (a == QLatin1String("--ensayo")) { o.ensayo = true; args.removeAt(i); }
         else if (a == QLatin1String("--sin-secciones")) { o.secciones = false; args.removeAt(i); }
         else if (a == QLatin1String("--sin-actividades")) { o.actividades = false; args.removeAt(i); }
         else ++i;
@@ -178,6 +183,28 @@ host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
     // not pass to the new year.
     if (o.secciones) host::sincronizarActividades(plan, sesion.centro());
     return plan;
+}
+
+// A rehearsal asks nothing: it changes nothing, and what the closing would
+// ask is in its report.
+int ensayar(const OpcionesCierre& op, const host::Plan& plan, const QString& nuevo) {
+    CierreParcial() = op.parcial;
+    host::DecisionesEnsayo d;
+    d.arboles = plan.arboles;
+    d.nuevoCurso = nuevo;
+    d.secciones = op.secciones;
+    d.actividades = op.actividades;
+    d.preparar = [](cIFunciones& motor) -> std::unique_ptr<QObject> {
+        auto progreso = std::make_unique<ProgresoTerminal>(motor);
+        motor.setProgreso(progreso.get());
+        motor.setPorcentaje(progreso.get());
+        return progreso;
+    };
+    QTextStream(stderr) << Texto(15002) << "\n";
+    const host::ResultadoEnsayo r = host::ensayarCierre(d);
+    QTextStream(r.correcto ? stdout : stderr) << "\n" << r.texto();
+    if (!r.informe.isEmpty()) QTextStream(stdout) << "Informe del ensayo: " << r.informe << "\n";
+    return r.correcto ? SalidaExito : SalidaFallo;
 }
 
 int recuperar(const QStringList& argumentos) {
@@ -244,6 +271,7 @@ int cerrar(const QStringList& argumentos) {
         }
 
         host::Plan plan = leerPlan(op, *sesion);
+        if (op.ensayo) return ensayar(op, plan, nuevo);
         // Nobody else closes these databases while a question waits for an
         // answer here; the engine takes the lock again for the run and
         // checks, under it, that the year has not been closed meanwhile.

@@ -2,6 +2,7 @@
 // nodes in a tree; --nodo N opens that node at once and ends with it.
 #include "app/Anfitrion.h"
 #include "app/Comandos.h"
+#include "app/EnsayoAsistente.h"
 #include "history/Nodos.h"
 #include "platform/Mensajes.h"
 #include "platform/gui/MensajesQt.h"
@@ -65,6 +66,7 @@ int escritorio(const QStringList& argumentos) {
     historicos::InstalarNodosHistoricos();
     instalarPlanPorDefectoEnAsistente();
     instalarInformeEnAsistente();
+    instalarEnsayoEnAsistente();
     instalarAyudaAnfitrion();
     try {
         VentanaAnfitrion ventana(opciones, host::abrirSesion(opciones));

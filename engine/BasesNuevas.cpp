@@ -49,7 +49,7 @@ QString base(const EstadoMotor& e) {
 }
 
 QString nombreBase(const EstadoMotor& e, const QString& nombre) {
-    if (e.SQLServer()) return nombre;
+    if (e.SQLServer()) return e.PrefijoBases + nombre;
     return base(e) + nombre + QStringLiteral(".db");
 }
 

@@ -30,6 +30,26 @@ public:
     virtual void AvanzarProgreso() = 0;
 };
 
+// The steps of a run, by the string id of their name, so that a run that
+// stops can say where.
+namespace pasos {
+constexpr int Comprobaciones = 15010;
+constexpr int BasesNuevas = 15011;
+constexpr int Promocion = 15012;
+constexpr int Familias = 15013;
+constexpr int Numeracion = 15014;
+constexpr int SeccionAlumno = 15015;
+constexpr int FechasEvaluacion = 15016;
+constexpr int Materias = 15017;
+constexpr int Notas = 15018;
+constexpr int Historico = 15019;
+constexpr int Bajas = 15020;
+constexpr int Actividades = 15021;
+constexpr int Final = 15022;
+constexpr int Registro = 15023;
+constexpr int Compactacion = 15024;
+}  // namespace pasos
+
 struct EstadoMotor {
     cConfiguracion* conf = nullptr;  // the session settings
     AvisosMotor* avisos = nullptr;
@@ -53,6 +73,12 @@ struct EstadoMotor {
     QString strNuevaCentro, strNuevaBorradoCentro;
     QString strCopiaCentro, strCopiaBorradoCentro, strCopiaAppEntrada, strCopiaBorradoAppEntrada;
     long lngIDNuevoCurso = 0;
+    // On the server, what the run makes (new databases, backups) is named
+    // with this in front: a rehearsal on copies of a school never reaches
+    // the names the school's own closing will use. Empty for a closing.
+    QString PrefijoBases;
+    // The step under way (a pasos:: id; 0 before the run has started).
+    int Paso = 0;
 
     // Each backup with the database it is the backup of.
     std::array<std::pair<QString, QString>, 4> copiasYOriginales() const {

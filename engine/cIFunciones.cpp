@@ -92,9 +92,14 @@ void cIFunciones::AvanzarProgreso() {
 
 bool cIFunciones::FaseAlumnos() {
     using namespace motor;
-    for (bool (*paso)(EstadoMotor&) : {PromocionarAlumnos, PurgarFamilias, NumerarAlumnosSeccion, CrearSeccionAlumno,
-                                       ActualizarFechasEvaluacion, PasarMateriasAlumnos, PasarNotasEvaluaciones,
-                                       PasarHistorico, PurgarBajas}) {
+    const std::pair<bool (*)(EstadoMotor&), int> lista[] = {
+        {PromocionarAlumnos, pasos::Promocion},         {PurgarFamilias, pasos::Familias},
+        {NumerarAlumnosSeccion, pasos::Numeracion},     {CrearSeccionAlumno, pasos::SeccionAlumno},
+        {ActualizarFechasEvaluacion, pasos::FechasEvaluacion}, {PasarMateriasAlumnos, pasos::Materias},
+        {PasarNotasEvaluaciones, pasos::Notas},         {PasarHistorico, pasos::Historico},
+        {PurgarBajas, pasos::Bajas}};
+    for (const auto& [paso, id] : lista) {
+        e_.Paso = id;
         if (!paso(e_)) return false;
         AvanzarProgreso();
     }
@@ -103,6 +108,7 @@ bool cIFunciones::FaseAlumnos() {
 
 bool cIFunciones::FaseFinal() {
     using namespace motor;
+    e_.Paso = pasos::Final;
     for (bool (*paso)(EstadoMotor&) : {QuitarDelegados, PasoVacio, QuitarMarcaAnticipado, PurgarPrematriculas,
                                        LimpiarHuerfanos})
         if (!paso(e_)) return false;
@@ -135,6 +141,7 @@ bool cIFunciones::TransferirDatos() {
     using namespace motor;
     Cancelado_ = false;
     Rechazado_ = false;
+    e_.Paso = pasos::Comprobaciones;
     e_.conf = ConfiguracionActual();
     if (!e_.conf) throw Error(91, QStringLiteral("No se han obtenido los datos de la sesión"));
     // A name the new year's rows cannot hold is refused before anything is
@@ -207,12 +214,23 @@ bool cIFunciones::Ejecutar() {
     using namespace motor;
     InicializarProgreso();
     const cConfiguracion& conf = *e_.conf;
-    return CrearNuevoCursoEscolar(e_) && (!e_.ProcesarSecciones || FaseAlumnos()) &&
-           (!e_.ProcesarActividades || PasarActividades(e_)) && FaseFinal() &&
+    const auto en = [this](int paso) {
+        e_.Paso = paso;
+        return true;
+    };
+    return en(pasos::BasesNuevas) && CrearNuevoCursoEscolar(e_) && (!e_.ProcesarSecciones || FaseAlumnos()) &&
+           (!e_.ProcesarActividades || (en(pasos::Actividades) && PasarActividades(e_))) && FaseFinal() &&
+           en(pasos::Registro) &&
            RegistrarCursoAppEntrada(e_, conf.intIDCentro(), conf.intIDCursoEscolar(),
                                     static_cast<qint16>(e_.lngIDNuevoCurso), e_.NuevoCursoEscolar,
                                     e_.conNuevoCentro.ConnectionString(), e_.conNuevoBorradoCentro.ConnectionString()) &&
-           CompactarNuevasBasesDatos(e_);
+           en(pasos::Compactacion) && CompactarNuevasBasesDatos(e_);
+}
+
+void cIFunciones::DevolverAlumnosRetirados() {
+    motor::RestaurarAlumnosSecciones(e_);
+    e_.colAlumnosRetirados.Clear();
+    e_.SeccionRetirados.clear();
 }
 
 void cIFunciones::Terminar() {

@@ -58,6 +58,17 @@ public:
     Q_INVOKABLE void CopiaDBSQLServer(const QString& Server, const QString& dbOrigen, const QString& dbDestino);
     Q_INVOKABLE void BorraDBSQLServer(const QString& Server, const QString& dbABorrar);
 
+    // On the server, the prefix of every database the run makes (a
+    // rehearsal's own); empty for a closing.
+    void setPrefijoBases(const QString& p) { e_.PrefijoBases = p; }
+    // The step the run was at when it stopped (a motor::pasos id), 0 when it
+    // never started.
+    int Paso() const { return e_.Paso; }
+    // Puts the students the run took out of their sections back into the
+    // decision trees, as they were handed over: a rehearsal leaves the
+    // wizard's decisions untouched for the closing that follows.
+    void DevolverAlumnosRetirados();
+
     // The run's state, for the command line's summary and for the tests.
     const motor::EstadoMotor& estado() const { return e_; }
 

@@ -459,15 +459,17 @@ QString nombreInforme(const QString& cursoCerrado, bool ensayo) {
     return (ensayo ? QStringLiteral("Ensayo cierre ") : QStringLiteral("Cierre ")) + curso + QStringLiteral(".pdf");
 }
 
-QString carpetaInforme(const motor::EstadoMotor& e) {
-    if (e.SQLServer()) {
+QString carpetaInforme(const cConfiguracion& conf) {
+    if (conf.SQLServer()) {
         const QString documentos = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         return documentos.isEmpty() ? QDir::homePath() : documentos;
     }
-    if (!e.conf->RutaBD().isEmpty()) return QFileInfo(e.conf->RutaBD()).absoluteFilePath();
-    const CadenaConexion c(e.conLocalAppEntrada().ConnectionString());
+    if (!conf.RutaBD().isEmpty()) return QFileInfo(conf.RutaBD()).absoluteFilePath();
+    const CadenaConexion c(conf.conLocalAppEntrada() ? conf.conLocalAppEntrada()->ConnectionString() : QString());
     return QFileInfo(c.valor(QStringLiteral("Data Source"))).absolutePath();
 }
+
+QString carpetaInforme(const motor::EstadoMotor& e) { return carpetaInforme(*e.conf); }
 
 QString escribirInformeCierre(const motor::EstadoMotor& e, bool ensayo, const QString& carpeta) {
     const DatosInforme datos = leerInforme(e, ensayo);

@@ -92,6 +92,10 @@ QString nombreInforme(const QString& cursoCerrado, bool ensayo);
 // database, or the user's documents folder when the databases are on a
 // server.
 QString carpetaInforme(const motor::EstadoMotor& e);
+// The same for the session of `conf`: a rehearsal asks it before it points
+// the settings at its copies, so that its report lands beside the school's
+// own databases and not in the copies' folder that goes.
+QString carpetaInforme(const cConfiguracion& conf);
 
 // Reads the report of the run and writes it as a PDF into `carpeta` (empty:
 // carpetaInforme(e)); returns the file's path. A real closing's report never

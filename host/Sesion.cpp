@@ -1,5 +1,6 @@
 #include "host/Sesion.h"
 #include "engine/DiarioCierre.h"
+#include "host/EnsayoCierre.h"
 #include "platform/BasesDatos.h"
 #include "platform/CadenaConexion.h"
 #include "platform/Mensajes.h"
@@ -226,6 +227,8 @@ void resolverCierrePendiente(const OpcionesSesion& o) {
     const auto bloqueo = motor::bloquearCierre(o.appEntrada);
     const motor::Recuperacion r = motor::recuperarCierrePendiente(o.appEntrada);
     if (r != motor::Recuperacion::Nada) avisarTexto(motor::textoRecuperacion(r));
+    // Rehearsals cut short leave only throw-away copies: they go quietly.
+    limpiarEnsayosAbandonados(o.appEntrada);
 }
 
 std::unique_ptr<Sesion> abrirSesion(const OpcionesSesion& o) {

@@ -131,7 +131,8 @@ QString usoOpcionesSesion();
 // A closing cut short (a power cut, a killed process) may have left the
 // school's databases half changed: it is settled (and what was done said on
 // the message service) before anything reads them, and never while another
-// closing is running. Throws ncc::Error when another closing holds the lock
+// closing is running; what rehearsals cut short left behind goes too
+// (limpiarEnsayosAbandonados). Throws ncc::Error when another closing holds the lock
 // or the databases cannot be handled.
 void resolverCierrePendiente(const OpcionesSesion& opciones);
 

@@ -232,6 +232,16 @@ bool existe(const QString& plantilla, const QString& nombre) {
     return !r.eof();
 }
 
+QStringList conPrefijo(const QString& plantilla, const QString& prefijo, bool libres) {
+    auto con = administracion(plantilla);
+    QString sql = QStringLiteral("SELECT datname FROM pg_database d WHERE left(datname, %1) = ?").arg(prefijo.size());
+    if (libres) sql += QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM pg_stat_activity a WHERE a.datname = d.datname)");
+    sql += QStringLiteral(" ORDER BY datname");
+    QStringList r;
+    for (Recordset rs = con->Abrir(sql, {prefijo}); !rs.eof(); rs.MoveNext()) r << rs.texto(QStringLiteral("datname"));
+    return r;
+}
+
 void crear(const QString& plantilla, const QString& nombre) {
     auto con = administracion(plantilla);
     con->Execute(QStringLiteral("CREATE DATABASE ") + identificador(nombre) +

@@ -35,6 +35,9 @@ void copiar(const QString& plantilla, const QString& origen, const QString& dest
 void borrar(const QString& plantilla, const QString& nombre);  // drops, forcing out sessions
 void renombrar(const QString& plantilla, const QString& de, const QString& a);
 void crear(const QString& plantilla, const QString& nombre);
+// The databases whose names begin with `prefijo`, sorted; with `libres`,
+// only those no session is connected to.
+QStringList conPrefijo(const QString& plantilla, const QString& prefijo, bool libres = false);
 // Puts backup `copia` back as `original`: the original is dropped and the
 // copy takes its name, its owner, its grants, its settings, its comment and
 // its connection limit, as the original had them.

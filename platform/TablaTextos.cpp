@@ -227,11 +227,40 @@ constexpr EntradaTexto tabla[] = {
     {13052, "Nota"},
     {13053, "Propiedades del alumno "},
 
-    // 15000: the closing report, offered by frmProceso once the closing is
-    // done (texts of our own, not of the suite's table).
-    {15000, "INFORMECIERRE"},
-    {15050, "Se ha guardado el informe del cierre de curso en:"},
-    {15051, "¿Desea abrirlo ahora?"},
+    // 15000: the rehearsal of the closing.
+    {15000, "ENSAYOCIERRE"},
+    {15001, "Ensayar cierre"},
+    {15002, "Ensayo del cierre de curso escolar"},
+    {15010, "Comprobaciones previas al cierre"},
+    {15011, "Creación de las bases de datos del nuevo curso escolar"},
+    {15012, "Promoción de los alumnos"},
+    {15013, "Eliminación de los datos de las familias de los alumnos que causan baja"},
+    {15014, "Numeración de los alumnos en sus secciones"},
+    {15015, "Asignación de los alumnos a sus nuevas secciones"},
+    {15016, "Actualización de las fechas de evaluación"},
+    {15017, "Paso de las materias de los alumnos"},
+    {15018, "Paso de las notas y evaluaciones de los alumnos"},
+    {15019, "Paso de las notas al histórico"},
+    {15020, "Eliminación de los datos de los alumnos que causan baja"},
+    {15021, "Paso de las actividades al nuevo curso escolar"},
+    {15022, "Limpieza final de las bases de datos del nuevo curso escolar"},
+    {15023, "Registro del nuevo curso escolar"},
+    {15024, "Compactación de las bases de datos del nuevo curso escolar"},
+    {15025, "Copia de las bases de datos del centro para el ensayo"},
+    {15030, "Ensayo realizado satisfactoriamente. El cierre de curso escolar haría lo siguiente:"},
+    {15031, "El ensayo del cierre de curso escolar ha fallado en el paso:"},
+    {15032, "Mensaje del cierre:"},
+    {15033, "No se ha modificado ningún dato del centro. Corrija el problema antes de realizar el cierre de curso escolar."},
+    {15034, "El cierre preguntaría (en el ensayo se ha respondido Sí):"},
+    {15035, "Avisos del cierre:"},
+    {15036, "No se ha modificado ningún dato del centro: el ensayo se ha hecho sobre copias de sus bases de datos, que ya se han borrado."},
+    {15037, "El ensayo del cierre no está disponible en este programa."},
+
+    // 16000: the closing report, offered by frmProceso once the closing is
+    // done.
+    {16000, "INFORMECIERRE"},
+    {16001, "Se ha guardado el informe del cierre de curso en:"},
+    {16002, "¿Desea abrirlo ahora?"},
 };
 
 }  // namespace

@@ -2,6 +2,11 @@
 #include "wizard/frmCierreActividades.h"
 #include "wizard/frmCierreAlumnos.h"
 #include "wizard/frmCierreCursoE.h"
+#include "platform/Mensajes.h"
+#include "platform/Textos.h"
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
 
 namespace ncc {
 
@@ -30,6 +35,46 @@ std::function<ArbolesCierre()>& FuenteArbolesPorDefecto() {
 std::function<QString(const motor::EstadoMotor&)>& InformeTrasCierre() {
     static std::function<QString(const motor::EstadoMotor&)> f;
     return f;
+}
+
+std::function<ResultadoEnsayoAsistente(const EnsayoAsistente&)>& EnsayoDelAnfitrion() {
+    static std::function<ResultadoEnsayoAsistente(const EnsayoAsistente&)> f;
+    return f;
+}
+
+namespace {
+
+class EspejoHabilitado : public QObject {
+public:
+    EspejoHabilitado(QWidget* origen, QWidget* copia) : QObject(origen), copia_(copia) {
+        copia_->setEnabled(origen->isEnabled());
+        origen->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::EnabledChange && copia_) copia_->setEnabled(static_cast<QWidget*>(o)->isEnabled());
+        return false;
+    }
+
+private:
+    QPointer<QWidget> copia_;
+};
+
+}  // namespace
+
+void EnlazarEnsayo(QPushButton* ensayar, QPushButton* finalizar) {
+    QObject::connect(ensayar, &QPushButton::clicked, ensayar, [] {
+        if (const QPointer<frmCierreCursoE> inicio = Asistente().CierreCursoE) inicio->EnsayarCierre();
+    });
+    new EspejoHabilitado(finalizar, ensayar);
+}
+
+void OfrecerAbrirInforme(const QString& ruta) {
+    if (ruta.isEmpty()) return;
+    const QString pregunta = Texto(16001) + QStringLiteral("\n") + QDir::toNativeSeparators(ruta) +
+                             QStringLiteral("\n\n") + Texto(16002);
+    if (preguntarTexto(pregunta, Icono::Pregunta, Respuesta::Si)) QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
 }
 
 // The student and activity pages plug in here: once they exist, these

@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QList>
 #include <QPointer>
+#include <QPushButton>
 #include <functional>
 #include <memory>
 
@@ -25,6 +26,7 @@ class frmCierreAlumnos;
 class frmCierreActividades;
 class frmPrecioActividad;
 class frmProceso;
+class cIFunciones;
 
 // The two trees of a closing's decisions.
 struct ArbolesCierre {
@@ -67,6 +69,34 @@ std::function<ArbolesCierre()>& FuenteArbolesPorDefecto();
 // open; an ncc::Error it throws is shown and the wizard goes on. Empty: no
 // report.
 std::function<QString(const motor::EstadoMotor&)>& InformeTrasCierre();
+
+// A rehearsal of the closing with the wizard's decisions, run by the host
+// (which knows how to copy the school's databases): what "Ensayar cierre"
+// hands over, and what it shows.
+struct EnsayoAsistente {
+    ArbolesCierre arboles;
+    QString nuevoCurso;
+    bool secciones = false;
+    bool actividades = false;
+    // Called with the engine before the run, to show its progress; what it
+    // returns lives until the run has ended.
+    std::function<std::unique_ptr<QObject>(cIFunciones&)> preparar;
+};
+struct ResultadoEnsayoAsistente {
+    bool correcto = false;
+    QString texto;
+    QString informe;  // the rehearsal's report, offered to open; empty: none
+};
+
+// Tells where a closing's report was saved and offers to open it.
+void OfrecerAbrirInforme(const QString& ruta);
+// Installed by the host; empty: the wizard says the rehearsal is not
+// available.
+std::function<ResultadoEnsayoAsistente(const EnsayoAsistente&)>& EnsayoDelAnfitrion();
+
+// Wires a page's "Ensayar cierre" to the start page's EnsayarCierre and
+// keeps it usable exactly when the page's "Finalizar" is.
+void EnlazarEnsayo(QPushButton* ensayar, QPushButton* finalizar);
 
 // The trees the runner hands to the engine: those of the student and
 // activity pages when they were shown, else the provisional ones.

@@ -99,6 +99,7 @@ frmCierreActividades::frmCierreActividades(QWidget* parent)
     connect(ui->cmdCierreActividades_1, &QPushButton::clicked, this, &frmCierreActividades::cancelar);
     connect(ui->cmdCierreActividades_2, &QPushButton::clicked, this, &frmCierreActividades::anterior);
     connect(ui->cmdCierreActividades_3, &QPushButton::clicked, this, &frmCierreActividades::finalizar);
+    EnlazarEnsayo(ui->cmdEnsayar, ui->cmdCierreActividades_3);
     // The button reads "Promocionar" or "Efectuar cambios": room for both.
     ui->cmdPromocionar_0->setMinimumWidth(
         std::max(ui->cmdPromocionar_0->fontMetrics().horizontalAdvance(Texto(337)),

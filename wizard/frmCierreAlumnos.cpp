@@ -88,6 +88,7 @@ frmCierreAlumnos::frmCierreAlumnos(QWidget* parent)
     connect(ui->cmdCierreAlumnos_2, &QPushButton::clicked, this, &frmCierreAlumnos::Anterior);
     connect(ui->cmdCierreAlumnos_3, &QPushButton::clicked, this, &frmCierreAlumnos::Siguiente);
     connect(ui->cmdCierreAlumnos_4, &QPushButton::clicked, this, &frmCierreAlumnos::Finalizar);
+    EnlazarEnsayo(ui->cmdEnsayar, ui->cmdCierreAlumnos_4);
     ui->dtpFechaBaja->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     ui->dtpFechaBaja->setCalendarPopup(true);
 }

@@ -5,12 +5,15 @@
 #include "entry/cConfiguracion.h"
 #include "platform/Error.h"
 #include "platform/Mensajes.h"
+#include "platform/Textos.h"
 #include "platform/gui/Ayuda.h"
 #include "wizard/ContextoAsistente.h"
 #include "wizard/frmCierreActividades.h"
 #include "wizard/frmCierreAlumnos.h"
 #include "wizard/frmProceso.h"
 #include <QApplication>
+#include <QProgressDialog>
+#include <algorithm>
 #include <QIcon>
 
 namespace ncc {
@@ -178,6 +181,72 @@ void frmCierreCursoE::CerrarCursoEscolar() {
     delete proceso.data();
     a.Proceso.clear();
     if (cerrar) CerrarAsistente();
+}
+
+namespace {
+
+// The rehearsal's bar: the run's steps in a small window over the page.
+class ProgresoEnsayo : public QObject, public Progreso {
+public:
+    explicit ProgresoEnsayo(QWidget* pagina) : dialogo_(Texto(15002), QString(), 0, 15, pagina) {
+        dialogo_.setObjectName(QStringLiteral("frmEnsayo"));
+        dialogo_.setWindowTitle(Texto(TituloProducto));
+        dialogo_.setCancelButton(nullptr);
+        dialogo_.setWindowModality(Qt::WindowModal);
+        dialogo_.setMinimumDuration(0);
+        dialogo_.setAutoClose(false);
+        dialogo_.setValue(0);
+    }
+    void setMin(float v) override { dialogo_.setMinimum(int(v)); }
+    float Max() const override { return float(dialogo_.maximum()); }
+    void setMax(float v) override { dialogo_.setMaximum(int(v)); }
+    float Value() const override { return valor_; }
+    void setValue(float v) override {
+        valor_ = v;
+        dialogo_.setValue(std::clamp(int(v), dialogo_.minimum(), dialogo_.maximum()));
+    }
+
+private:
+    QProgressDialog dialogo_;
+    float valor_ = 0;
+};
+
+}  // namespace
+
+void frmCierreCursoE::EnsayarCierre() {
+    const auto& ensayar = EnsayoDelAnfitrion();
+    if (!ensayar) {
+        avisar(15037, Icono::Informacion);
+        return;
+    }
+    // The same trees and switches the runner hands to the engine.
+    EnsayoAsistente e;
+    if (SeccionesCargadas_) e.arboles.secciones = SeccionesDelAsistente();
+    if (ActividadesCargadas_) e.arboles.actividades = ActividadesDelAsistente();
+    e.nuevoCurso = NuevoCursoEscolar_;
+    e.secciones = Secciones_;
+    e.actividades = ActividadesCargadas_;
+    QWidget* encima = QApplication::activeModalWidget();
+    e.preparar = [encima](cIFunciones& motor) -> std::unique_ptr<QObject> {
+        auto barra = std::make_unique<ProgresoEnsayo>(encima);
+        motor.setProgreso(barra.get());
+        return barra;
+    };
+    // The run yields to the message loop: nothing on the page may be
+    // pressed meanwhile.
+    QWidget* pagina = encima;
+    if (pagina) pagina->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ResultadoEnsayoAsistente r;
+    try {
+        r = ensayar(e);
+    } catch (const Error& err) {
+        r.texto = err.descripcion();
+    }
+    QApplication::restoreOverrideCursor();
+    if (pagina) pagina->setEnabled(true);
+    avisarTexto(r.texto, r.correcto ? Icono::Informacion : Icono::Critico);
+    OfrecerAbrirInforme(r.informe);
 }
 
 }  // namespace ncc

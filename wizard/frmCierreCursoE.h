@@ -32,6 +32,10 @@ public:
     // The last questions and the run (called by "Finalizar" of the student
     // or activity page).
     void CerrarCursoEscolar();
+    // "Ensayar cierre" of the student or activity page: the closing that
+    // "Finalizar" would run, rehearsed by the host on copies of the
+    // databases, and its outcome shown.
+    void EnsayarCierre();
     bool Mostrar() const { return Mostrar_; }
     // The trimmed name typed for the new school year, read by "Siguiente >".
     QString NuevoCursoEscolar() const { return NuevoCursoEscolar_; }

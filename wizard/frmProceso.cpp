@@ -7,9 +7,6 @@
 #include "wizard/ContextoAsistente.h"
 #include "wizard/frmCierreCursoE.h"
 #include <QApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QUrl>
 #include <QIcon>
 #include <QMetaProperty>
 #include <algorithm>
@@ -20,8 +17,6 @@ namespace ncc {
 namespace {
 constexpr int ErrorCrearCurso = 2181;
 constexpr int ProcesoRealizado = 2182;
-constexpr int InformeGuardadoEn = 15050;
-constexpr int AbrirInforme = 15051;
 // The host's sign that the school year changed.
 constexpr int CursoCambiado = -100;
 }  // namespace
@@ -158,10 +153,7 @@ void frmProceso::OfrecerInforme() {
         return;
     }
     QApplication::restoreOverrideCursor();
-    if (ruta.isEmpty()) return;
-    const QString pregunta = Texto(InformeGuardadoEn) + QStringLiteral("\n") + QDir::toNativeSeparators(ruta) +
-                             QStringLiteral("\n\n") + Texto(AbrirInforme);
-    if (preguntarTexto(pregunta, Icono::Pregunta, Respuesta::Si)) QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
+    OfrecerAbrirInforme(ruta);
 }
 
 void frmProceso::AvisarAlAnfitrion() {

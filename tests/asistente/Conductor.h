@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -95,5 +96,21 @@ private:
     int limiteMs_;
     bool agotado_ = false;
 };
+
+// On the student page: every section opened and confirmed as it comes (its
+// students still unassigned, 2191 answered Yes) but the last `sinPromocionar`.
+inline void confirmarSecciones(QWidget* pagina, int sinPromocionar = 0, int desde = 0) {
+    auto* grid = pagina->findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
+    ASSERT_NE(grid, nullptr);
+    QList<int> filas;
+    for (int f = 0; f < grid->rowCount(); ++f)
+        if (grid->item(f, 0)->flags() & Qt::ItemIsSelectable) filas << f;
+    for (int i = desde; i < filas.size() - sinPromocionar; ++i) {
+        grid->setCurrentCell(filas.at(i), 0);
+        Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
+        Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
+    }
+}
+
 
 }  // namespace ncc::pruebas

@@ -51,21 +51,6 @@ public slots:
 // destination.
 const QString kSinDestino = QStringLiteral("¡Atención! Existen alumnos promocionados");
 
-// On the student page: every section opened and confirmed as it comes (its
-// students still unassigned, 2191 answered Yes) but the last `sinPromocionar`.
-void confirmarSecciones(QWidget* pagina, int sinPromocionar = 0, int desde = 0) {
-    auto* grid = pagina->findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
-    ASSERT_NE(grid, nullptr);
-    QList<int> filas;
-    for (int f = 0; f < grid->rowCount(); ++f)
-        if (grid->item(f, 0)->flags() & Qt::ItemIsSelectable) filas << f;
-    for (int i = desde; i < filas.size() - sinPromocionar; ++i) {
-        grid->setCurrentCell(filas.at(i), 0);
-        Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
-        Conductor::pulsar(pagina, QStringLiteral("cmdPromocionar_0"));
-    }
-}
-
 }  // namespace
 
 class AsistenteCierre : public ::testing::TestWithParam<Proveedor> {
@@ -226,7 +211,7 @@ TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) 
     // The host's report, offered once the closing is done.
     QString informe;
     InformeTrasCierre() = [&informe](const motor::EstadoMotor& e) { return informe = host::escribirInformeCierre(e, false); };
-    guion_.responderA(15051, Respuesta::Si);
+    guion_.responderA(16002, Respuesta::Si);
     AbridorArchivos escritorio;
     bool noSeCierraDuranteLaEjecucion = false;
     Conductor c;
@@ -254,7 +239,7 @@ TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) 
     // Right after 2182: where the report is, and whether to open it.
     const qsizetype i2182 = t.indexOf(Texto(2182));
     ASSERT_GT(t.size(), i2182 + 1);
-    EXPECT_TRUE(t.at(i2182 + 1).contains(Texto(15051)) && t.at(i2182 + 1).contains(QDir::toNativeSeparators(informe)))
+    EXPECT_TRUE(t.at(i2182 + 1).contains(Texto(16002)) && t.at(i2182 + 1).contains(QDir::toNativeSeparators(informe)))
         << t.at(i2182 + 1).toStdString();
     EXPECT_TRUE(informe.endsWith(QStringLiteral("/Cierre 2025-2026.pdf"))) << informe.toStdString();
     EXPECT_TRUE(QFileInfo(informe).size() > 0);

@@ -43,4 +43,20 @@ SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos) {
     return r;
 }
 
+bool matarTrasLineaDeProgreso(QProcess& p, int n) {
+    p.setReadChannel(QProcess::StandardError);
+    int lineas = 0;
+    while (p.state() != QProcess::NotRunning) {
+        p.waitForReadyRead(50);
+        while (p.canReadLine()) {
+            const QByteArray linea = p.readLine();
+            if (!linea.startsWith("Cierre ") || !linea.contains('%') || ++lineas < n) continue;
+            p.kill();
+            p.waitForFinished();
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace ncc::pruebas

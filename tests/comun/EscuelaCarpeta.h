@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
+class QProcess;
+
 namespace ncc::pruebas {
 
 void crearEscuelaCarpeta(const QString& carpeta, int alumnos);
@@ -21,5 +23,10 @@ struct SalidaNcc {
     QString texto;    // and on stdout
 };
 SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos = 120000);
+
+// Follows the progress lines ("Cierre N%") that a started `ncc cerrar`
+// writes on stderr and kills it (SIGKILL) at the `n`-th; false when it
+// ended by itself first.
+bool matarTrasLineaDeProgreso(QProcess& p, int n);
 
 }  // namespace ncc::pruebas

@@ -124,19 +124,7 @@ protected:
         p.setStandardOutputFile(QProcess::nullDevice());
         p.start(qEnvironmentVariable("NCC_BIN"), argumentos(QStringLiteral("cerrar"), carpeta));
         EXPECT_TRUE(p.waitForStarted());
-        p.setReadChannel(QProcess::StandardError);
-        int lineas = 0;
-        while (p.state() != QProcess::NotRunning) {
-            p.waitForReadyRead(50);
-            while (p.canReadLine()) {
-                const QByteArray linea = p.readLine();
-                if (!linea.startsWith("Cierre ") || !linea.contains('%') || ++lineas < n) continue;
-                p.kill();
-                p.waitForFinished();
-                return false;
-            }
-        }
-        return true;
+        return !matarTrasLineaDeProgreso(p, n);
     }
 
     // Settles what a killed closing left and checks that the folder holds

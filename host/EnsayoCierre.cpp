@@ -1,0 +1,467 @@
+#include "host/EnsayoCierre.h"
+#include "host/InformeCierre.h"
+#include "engine/DiarioCierre.h"
+#include "engine/cIFunciones.h"
+#include "entry/cConfiguracion.h"
+#include "platform/BasesDatos.h"
+#include "platform/CadenaConexion.h"
+#include "platform/Conexion.h"
+#include "platform/Mensajes.h"
+#include "platform/Textos.h"
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
+#include <QRandomGenerator>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <array>
+
+namespace ncc::host {
+
+namespace {
+
+const QString DatosFuente = QStringLiteral("Data Source");
+const QString Catalogo = QStringLiteral("Initial Catalog");
+// PostgreSQL cuts longer names short, which could make two copies one.
+constexpr int LongitudNombreServidor = 63;
+
+// Every running rehearsal of this machine holds a lock here, beside a note
+// of what it makes, so that the next start can tell a rehearsal that died
+// from one still running and remove what the dead one left.
+QString carpetaEnsayos() {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QDir(base.isEmpty() ? QDir::homePath() : base).filePath(QStringLiteral("ncc/ensayos"));
+}
+
+QString rutaNota(const QString& marca) { return QDir(carpetaEnsayos()).filePath(marca + QStringLiteral(".json")); }
+QString rutaBloqueo(const QString& marca) { return QDir(carpetaEnsayos()).filePath(marca + QStringLiteral(".bloqueo")); }
+
+// The rehearsal answers every question of the closing Yes, so that it goes
+// as far as the closing can, and keeps what the closing would have said.
+class MensajesEnsayo : public ServicioMensajes {
+public:
+    void pitar() override {}
+    Respuesta mostrar(const Mensaje& m) override {
+        switch (m.botones) {
+        case Botones::Aceptar:
+            (m.icono == Icono::Critico ? errores : avisos) << m.texto;
+            return Respuesta::Aceptar;
+        case Botones::AceptarCancelar:
+            preguntas << m.texto;
+            return Respuesta::Aceptar;
+        case Botones::SiNo:
+        case Botones::SiNoCancelar:
+            break;
+        }
+        preguntas << m.texto;
+        return Respuesta::Si;
+    }
+    QStringList errores, avisos, preguntas;
+};
+
+// The component's settings pointing at the copies while the engine runs;
+// the object stays the same, so whoever holds it sees the school again
+// afterwards.
+class ConfiguracionPrestada {
+public:
+    ConfiguracionPrestada(cConfiguracion& conf, const cConfiguracion& prestada) : conf_(conf), propia_(conf) {
+        conf_ = prestada;
+    }
+    ~ConfiguracionPrestada() { conf_ = propia_; }
+    ConfiguracionPrestada(const ConfiguracionPrestada&) = delete;
+    ConfiguracionPrestada& operator=(const ConfiguracionPrestada&) = delete;
+
+private:
+    cConfiguracion& conf_;
+    cConfiguracion propia_;
+};
+
+// The server copies a database with CREATE DATABASE … TEMPLATE only while
+// nobody is connected to it: the session's connections step aside for the
+// copies and come back, whatever happens.
+class SesionApartada {
+public:
+    explicit SesionApartada(const QList<Conexion*>& conexiones) {
+        for (Conexion* c : conexiones)
+            if (c && c->State() == 1) {
+                c->Close();
+                cerradas_ << c;
+            }
+    }
+    ~SesionApartada() {
+        for (Conexion* c : cerradas_) try { c->Open(); } catch (...) {}
+    }
+    SesionApartada(const SesionApartada&) = delete;
+    SesionApartada& operator=(const SesionApartada&) = delete;
+
+private:
+    QList<Conexion*> cerradas_;
+};
+
+// One rehearsal's copies, from the note that announces them to their
+// removal: the destructor discards everything, also after an error.
+class Copias {
+public:
+    explicit Copias(const cConfiguracion& escuela) : escuela_(escuela) {
+        servidorEscuela_ = escuela.SQLServer();
+        marca_ = QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        prefijo_ = QLatin1String(PrefijoEnsayo) + marca_ + QLatin1Char('_');
+    }
+    ~Copias() { descartar(); }
+    Copias(const Copias&) = delete;
+    Copias& operator=(const Copias&) = delete;
+
+    // Makes the copies and the settings that reach them. Throws ncc::Error.
+    void hacer();
+    const cConfiguracion& configuracion() const { return copia_; }
+    // What the run makes on the server is named with this in front.
+    QString prefijo() const { return servidorEscuela_ ? prefijo_ : QString(); }
+    // The name the real closing will give a database the run made.
+    QString nombreReal(const QString& nombre) const;
+    void descartar();
+
+private:
+    QList<Conexion*> escuelaConexiones() const {
+        return {escuela_.conLocalAppEntrada(), escuela_.conLocalBorradoAppEntrada(), escuela_.conLocalCentro(),
+                escuela_.conLocalBorradoCentro()};
+    }
+    void planificar();
+    void anunciar();
+    void apuntarCurso(Conexion& app);
+
+    // The school's settings as they were before any were lent.
+    const cConfiguracion escuela_;
+    bool servidorEscuela_ = false;
+    QString marca_, prefijo_, carpeta_, plantilla_, diario_;
+    QStringList origenes_, copias_, cadenas_;
+    std::unique_ptr<QLockFile> bloqueo_;
+    std::array<std::unique_ptr<Conexion>, 4> conexiones_;
+    cConfiguracion copia_;
+    bool descartadas_ = false;
+};
+
+// The names of the four copies, before anything is made.
+void Copias::planificar() {
+    QStringList usados;
+    const QStringList papeles{QStringLiteral("AppEntrada"), QStringLiteral("BorradoAppEntrada"), QStringLiteral("Centro"),
+                              QStringLiteral("BorradoCentro")};
+    const QList<Conexion*> origenes = escuelaConexiones();
+    for (const Conexion* c : origenes)
+        if (!c) throw Error(errores::ConexionCerrada, QStringLiteral("No hay conexión con las bases de datos del centro"));
+    if (servidorEscuela_) plantilla_ = origenes.at(0)->ConnectionString();
+    else carpeta_ = QDir(QDir::tempPath()).filePath(QStringLiteral("ncc-ensayo-") + marca_);
+    for (int i = 0; i < 4; ++i) {
+        CadenaConexion c(origenes.at(i)->ConnectionString());
+        const QString propiedad = servidorEscuela_ ? Catalogo : DatosFuente;
+        origenes_ << c.valor(propiedad);
+        if (servidorEscuela_ && origenes_.last().startsWith(QLatin1String(PrefijoEnsayo)))
+            throw Error(errores::Archivo, QStringLiteral("La base de datos %1 del centro tiene un nombre reservado para "
+                                                         "los ensayos del cierre (%2…): no se puede ensayar el cierre.")
+                                              .arg(origenes_.last(), QLatin1String(PrefijoEnsayo)));
+        QString nombre;
+        if (servidorEscuela_) {
+            nombre = prefijo_ + origenes_.last();
+            if (nombre.toUtf8().size() > LongitudNombreServidor) nombre = prefijo_ + papeles.at(i);
+        } else {
+            // The copies keep the files' names, so the engine's checks of
+            // the names it makes see what they will see in the school's
+            // folder.
+            nombre = QFileInfo(origenes_.last()).fileName();
+            if (usados.contains(nombre, Qt::CaseInsensitive)) nombre = papeles.at(i) + QLatin1Char('_') + nombre;
+            usados << nombre;
+            nombre = QDir(carpeta_).filePath(nombre);
+        }
+        c.fijar(propiedad, nombre);
+        copias_ << nombre;
+        cadenas_ << c.texto();
+    }
+    // The run on the copies keeps its journal and lock beside the copied
+    // application entry: in the folder on SQLite, in a folder of the
+    // user's data of its own on the server.
+    if (servidorEscuela_) diario_ = motor::carpetaDiario(cadenas_.at(0));
+}
+
+void Copias::anunciar() {
+    QDir().mkpath(carpetaEnsayos());
+    bloqueo_ = std::make_unique<QLockFile>(rutaBloqueo(marca_));
+    bloqueo_->setStaleLockTime(0);
+    if (!bloqueo_->tryLock(0))
+        throw Error(errores::Archivo,
+                    QStringLiteral("No se puede crear el registro del ensayo en %1").arg(carpetaEnsayos()));
+    QJsonObject nota;
+    if (servidorEscuela_) {
+        nota.insert(QStringLiteral("servidor"), CadenaConexion(plantilla_).valor(DatosFuente));
+        nota.insert(QStringLiteral("prefijo"), prefijo_);
+        nota.insert(QStringLiteral("diario"), diario_);
+    } else {
+        nota.insert(QStringLiteral("carpeta"), carpeta_);
+    }
+    QSaveFile f(rutaNota(marca_));
+    if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(nota).toJson()) < 0 || !f.commit())
+        throw Error(errores::Archivo,
+                    QStringLiteral("No se puede escribir el registro del ensayo %1: %2").arg(rutaNota(marca_), f.errorString()));
+}
+
+void Copias::hacer() {
+    planificar();
+    anunciar();
+    if (!servidorEscuela_ && !QDir().mkpath(carpeta_))
+        throw Error(errores::Archivo, QStringLiteral("No se puede crear la carpeta temporal %1").arg(carpeta_));
+    {
+        std::unique_ptr<SesionApartada> apartada;
+        if (servidorEscuela_) apartada = std::make_unique<SesionApartada>(escuelaConexiones());
+        for (int i = 0; i < 4; ++i) {
+            if (servidorEscuela_) servidor::copiar(plantilla_, origenes_.at(i), copias_.at(i));
+            else archivos::copiarBaseSQLite(origenes_.at(i), copias_.at(i));
+        }
+    }
+    for (int i = 0; i < 4; ++i) {
+        conexiones_[i] = std::make_unique<Conexion>(cadenas_.at(i));
+        conexiones_[i]->Open();
+    }
+    copia_ = escuela_;
+    copia_.setconLocalAppEntrada(conexiones_[0].get());
+    copia_.setconLocalBorradoAppEntrada(conexiones_[1].get());
+    copia_.setconLocalCentro(conexiones_[2].get());
+    copia_.setconLocalBorradoCentro(conexiones_[3].get());
+    copia_.setRutaBD(ObtenerRutaBD(*conexiones_[0]));
+    copia_.setDatosSesion(nullptr);
+    apuntarCurso(*conexiones_[0]);
+}
+
+// The copied application entry registers the current year with the copies,
+// as the school's own registers it with the school's databases.
+void Copias::apuntarCurso(Conexion& app) {
+    const QString sql = QStringLiteral("SELECT BD, BDBorrado FROM CursoEscolar WHERE IDCursoEscolar = %1")
+                            .arg(escuela_.intIDCursoEscolar());
+    Recordset rs = app.Abrir(sql);
+    if (rs.eof()) return;
+    const QString propiedad = servidorEscuela_ ? Catalogo : DatosFuente;
+    CadenaConexion bd(rs.texto(QStringLiteral("BD"))), borrado(rs.texto(QStringLiteral("BDBorrado")));
+    rs.Close();
+    bd.fijar(propiedad, CadenaConexion(conexiones_[2]->ConnectionString()).valor(propiedad));
+    borrado.fijar(propiedad, CadenaConexion(conexiones_[3]->ConnectionString()).valor(propiedad));
+    app.Execute(QStringLiteral("UPDATE CursoEscolar SET BD = ?, BDBorrado = ? WHERE IDCursoEscolar = %1")
+                    .arg(escuela_.intIDCursoEscolar()),
+                {bd.texto(), borrado.texto()});
+}
+
+QString Copias::nombreReal(const QString& nombre) const {
+    if (servidorEscuela_) return nombre.startsWith(prefijo_) ? nombre.mid(prefijo_.size()) : nombre;
+    return QDir(escuela_.RutaBD()).filePath(QFileInfo(nombre).fileName());
+}
+
+void Copias::descartar() {
+    if (descartadas_) return;
+    descartadas_ = true;
+    for (auto& c : conexiones_)
+        if (c && c->State() == 1) try { c->Close(); } catch (...) {}
+    bool completo = true;
+    try {
+        if (servidorEscuela_) {
+            if (!plantilla_.isEmpty()) {
+                for (const QString& n : servidor::conPrefijo(plantilla_, prefijo_)) servidor::borrar(plantilla_, n);
+                if (!diario_.isEmpty() && QFileInfo(diario_).isDir()) QDir(diario_).removeRecursively();
+            }
+        } else if (!carpeta_.isEmpty() && QFileInfo(carpeta_).exists()) {
+            completo = QDir(carpeta_).removeRecursively();
+        }
+    } catch (const Error&) {
+        completo = false;
+    }
+    // What could not go stays announced for the next start.
+    if (completo) QFile::remove(rutaNota(marca_));
+    if (bloqueo_) bloqueo_->unlock();
+}
+
+}  // namespace
+
+InformeEnsayo& InformeDelEnsayo() {
+    static InformeEnsayo informe;
+    return informe;
+}
+
+QString ResultadoEnsayo::nombrePaso() const {
+    if (paso == 0 || !existeTexto(paso)) return Texto(motor::pasos::Comprobaciones);
+    return Texto(paso);
+}
+
+QString ResultadoEnsayo::texto() const {
+    QString t;
+    const auto lista = [&t](int titulo, const QStringList& textos) {
+        if (textos.isEmpty()) return;
+        t += QLatin1Char('\n') + Texto(titulo) + QLatin1Char('\n');
+        for (const QString& x : textos) t += QStringLiteral("  - ") + QString(x).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) + QLatin1Char('\n');
+    };
+    if (correcto) {
+        t += Texto(15030) + QLatin1Char('\n') + resumen.texto(segundos);
+        lista(15034, preguntas);
+        lista(15035, avisos);
+        t += QLatin1Char('\n') + Texto(15036) + QLatin1Char('\n');
+        return t;
+    }
+    t += Texto(15031) + QLatin1Char(' ') + nombrePaso() + QLatin1Char('\n');
+    t += Texto(15032) + QLatin1Char('\n');
+    for (const QString& x : errores.isEmpty() ? avisos : errores) t += QStringLiteral("  ") + x + QLatin1Char('\n');
+    lista(15034, preguntas);
+    t += QLatin1Char('\n') + Texto(15033) + QLatin1Char('\n');
+    return t;
+}
+
+ResultadoEnsayo ensayarCierre(const DecisionesEnsayo& d, const InformeEnsayo& informe) {
+    QElapsedTimer reloj;
+    reloj.start();
+    ResultadoEnsayo r;
+    MensajesEnsayo mensajes;
+    ServicioMensajesInstalado instalado(mensajes);
+    const auto terminar = [&] {
+        r.errores = mensajes.errores;
+        r.avisos = mensajes.avisos;
+        r.preguntas = mensajes.preguntas;
+        r.segundos = reloj.elapsed() / 1000.0;
+        return r;
+    };
+    cConfiguracion* conf = ConfiguracionActual();
+    r.paso = motor::pasos::Comprobaciones;
+    if (!conf || !conf->conLocalAppEntrada()) {
+        mensajes.errores << QStringLiteral("No se han obtenido los datos de la sesión");
+        return terminar();
+    }
+    // Copies of a school in the middle of a closing would be copies of half
+    // a closing: the school's lock is held until the rehearsal is over, and
+    // a closing cut short is settled first.
+    const QString escuela = conf->conLocalAppEntrada()->ConnectionString();
+    motor::BloqueoCierre bloqueo;
+    try {
+        bloqueo = motor::bloquearCierre(escuela);
+        if (motor::hayCierrePendiente(escuela))
+            throw Error(errores::Archivo, QStringLiteral("Hay un cierre de curso anterior que no llegó a terminar. Vuelva "
+                                                         "a entrar en la aplicación para resolverlo antes de ensayar otro."));
+    } catch (const Error& e) {
+        mensajes.errores << e.descripcion();
+        return terminar();
+    }
+
+    // Asked before the settings point at the copies, whose folder goes.
+    const QString carpetaDelInforme = carpetaInforme(*conf);
+    r.paso = PasoCopiaEnsayo;
+    Copias copias(*conf);
+    try {
+        copias.hacer();
+    } catch (const Error& e) {
+        mensajes.errores << e.descripcion();
+        return terminar();
+    }
+    {
+        ConfiguracionPrestada prestada(*conf, copias.configuracion());
+        Arboles arboles = d.arboles;
+        if (!arboles.secciones) arboles.secciones = std::make_shared<Coleccion<cCurso>>();
+        if (!arboles.actividades) arboles.actividades = std::make_shared<Coleccion<cActividad>>();
+        cIFunciones motor;
+        const std::unique_ptr<QObject> vista = d.preparar ? d.preparar(motor) : nullptr;
+        motor.setColSecciones(arboles.secciones);
+        motor.setcolActividades(arboles.actividades);
+        motor.setNuevoCursoEscolar(d.nuevoCurso);
+        motor.setProcesarSecciones(d.secciones);
+        motor.setProcesarActividades(d.actividades);
+        motor.setPrefijoBases(copias.prefijo());
+        try {
+            const ResumenCierre antes = ResumenCierre::leerAntes(*conf, arboles);
+            r.correcto = motor.TransferirDatos();
+            r.paso = motor.Paso();
+            if (r.correcto) {
+                r.resumen = antes.completar(motor.estado());
+                if (d.informe) {
+                    try {
+                        r.informe = escribirInformeCierre(motor.estado(), true, carpetaDelInforme);
+                    } catch (const Error& e) {
+                        mensajes.avisos << e.descripcion();
+                    }
+                }
+                for (const InformeEnsayo* f : {&informe, const_cast<const InformeEnsayo*>(&InformeDelEnsayo())}) {
+                    if (!*f) continue;
+                    try {
+                        (*f)(motor.estado(), r.resumen);
+                    } catch (const Error& e) {
+                        mensajes.avisos << e.descripcion();
+                    } catch (const std::exception& e) {
+                        mensajes.avisos << QString::fromLocal8Bit(e.what());
+                    }
+                }
+                r.resumen.nuevaCentro = copias.nombreReal(r.resumen.nuevaCentro);
+                r.resumen.nuevaBorrado = copias.nombreReal(r.resumen.nuevaBorrado);
+            }
+        } catch (const Error& e) {
+            r.correcto = false;
+            mensajes.errores << e.descripcion();
+        }
+        motor.DevolverAlumnosRetirados();
+    }
+    copias.descartar();
+    return terminar();
+}
+
+void limpiarEnsayosAbandonados(const QString& cadenaAppEntrada) {
+    const CadenaConexion app(cadenaAppEntrada);
+    const bool servidorApp = app.valor(QStringLiteral("Provider")).compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0;
+    const QDir carpeta(carpetaEnsayos());
+    for (const QFileInfo& f : carpeta.entryInfoList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
+        const QString marca = f.completeBaseName();
+        QLockFile bloqueo(rutaBloqueo(marca));
+        bloqueo.setStaleLockTime(0);
+        if (!bloqueo.tryLock(0)) continue;
+        QFile archivo(f.absoluteFilePath());
+        const QJsonObject nota = archivo.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(archivo.readAll()).object()
+                                                                  : QJsonObject();
+        archivo.close();
+        bool hecho = true;
+        const QString temporal = nota.value(QStringLiteral("carpeta")).toString();
+        // Only a folder of ours is ever removed.
+        if (!temporal.isEmpty() && QFileInfo(temporal).fileName().startsWith(QLatin1String("ncc-ensayo-")) &&
+            QFileInfo(temporal).exists())
+            hecho = QDir(temporal).removeRecursively();
+        const QString diario = nota.value(QStringLiteral("diario")).toString();
+        if (!diario.isEmpty() && QFileInfo(diario).fileName().startsWith(QLatin1String("servidor-")) &&
+            QFileInfo(diario).isDir())
+            QDir(diario).removeRecursively();
+        const QString prefijo = nota.value(QStringLiteral("prefijo")).toString();
+        if (!nota.value(QStringLiteral("servidor")).toString().isEmpty()) {
+            // A server's leftovers can only go with that server's credentials.
+            if (!servidorApp || nota.value(QStringLiteral("servidor")).toString() != app.valor(DatosFuente) ||
+                !prefijo.startsWith(QLatin1String(PrefijoEnsayo))) {
+                hecho = false;
+            } else {
+                try {
+                    for (const QString& n : servidor::conPrefijo(cadenaAppEntrada, prefijo))
+                        servidor::borrar(cadenaAppEntrada, n);
+                } catch (const Error&) {
+                    hecho = false;
+                }
+            }
+        }
+        if (hecho) QFile::remove(f.absoluteFilePath());
+    }
+    // The journals of the runs on copied application entries.
+    if (servidorApp) {
+        try {
+            for (const QString& n : servidor::conPrefijo(cadenaAppEntrada, QLatin1String(PrefijoEnsayo), true)) {
+                // A rehearsal of this machine still running holds its lock.
+                QLockFile vivo(rutaBloqueo(n.mid(int(qstrlen(PrefijoEnsayo)), 8)));
+                vivo.setStaleLockTime(0);
+                if (!vivo.tryLock(0)) continue;
+                CadenaConexion copia(cadenaAppEntrada);
+                copia.fijar(Catalogo, n);
+                const QString diario = motor::carpetaDiario(copia.texto());
+                if (QFileInfo(diario).isDir()) QDir(diario).removeRecursively();
+                servidor::borrar(cadenaAppEntrada, n);
+            }
+        } catch (const Error&) {
+        }
+    }
+}
+
+}  // namespace ncc::host

@@ -1,0 +1,136 @@
+// "Ensayar cierre" beside "Finalizar" on the student and activity pages,
+// driven headless through the real wizard on both back ends: it shows what
+// the closing would do, the pages keep their decisions, the school is left
+// as it was and the wizard goes on.
+#include "Ensayo.h"
+#include "app/EnsayoAsistente.h"
+#include "asistente/Conductor.h"
+#include "platform/Textos.h"
+#include "wizard/Asistente.h"
+#include "wizard/frmCierreAlumnos.h"
+
+namespace ncc::pruebas {
+
+namespace {
+
+int alumnosEnSecciones() {
+    int n = 0;
+    for (const auto& s : *Asistente().CierreAlumnos->Secciones())
+        if (s->Alumnos()) n += s->Alumnos()->Count();
+    return n;
+}
+
+}  // namespace
+
+class EnsayoAsistente : public testing::TestWithParam<Proveedor> {
+protected:
+    void SetUp() override {
+        ctx_ = std::make_unique<ContextoBD>(GetParam());
+        borrarLoDelCierreEnServidor();
+        InstalarAsistente();
+        app::instalarEnsayoEnAsistente();
+        instalado_ = std::make_unique<ServicioMensajesInstalado>(guion_);
+    }
+    void TearDown() override {
+        instalado_.reset();
+        EnsayoDelAnfitrion() = nullptr;
+        sesion_.reset();
+        muestra_.borrar();
+        borrarLoDelCierreEnServidor();
+        ctx_.reset();
+    }
+
+    std::unique_ptr<ContextoBD> ctx_;
+    MensajesGuion guion_;
+    std::unique_ptr<ServicioMensajesInstalado> instalado_;
+    Muestra muestra_;
+    std::unique_ptr<SesionAbierta> sesion_;
+};
+
+TEST_P(EnsayoAsistente, EnsayarDesdeLasDosPaginasMuestraElResultadoYNoCambiaNada) {
+    muestra_ = crearMuestra(*ctx_, QStringLiteral("asistente"), 24);
+    const auto antes = estadoEscuela(muestra_);
+    const QStringList restosAntes = restosDeEnsayos();
+    sesion_ = std::make_unique<SesionAbierta>(muestra_);
+    guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
+    guion_.responderA(2191, Respuesta::Si).responderA(2180, Respuesta::Si).responderA(2184, Respuesta::No);
+    guion_.alInesperada([](const QString& t) { ADD_FAILURE() << "pregunta inesperada: " << t.toStdString(); });
+
+    QString deAlumnos, deActividades;
+    int alumnosAntes = -1, alumnosDespues = -2;
+    bool ensayarComoFinalizar = false;
+    Conductor c;
+    c.en(QStringLiteral("frmCierreCursoE"),
+         [&](QWidget* w) {
+             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
+             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+         })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) {
+                auto* ensayar = w->findChild<QPushButton*>(QStringLiteral("cmdEnsayar"));
+                auto* finalizar = w->findChild<QPushButton*>(QStringLiteral("cmdCierreAlumnos_4"));
+                ASSERT_NE(ensayar, nullptr);
+                EXPECT_EQ(ensayar->text(), Texto(15001));
+                confirmarSecciones(w);
+                // Usable exactly when "Finalizar" is: not while a section is open.
+                Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+                ensayarComoFinalizar = !finalizar->isEnabled() && !ensayar->isEnabled();
+                Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+                ensayarComoFinalizar = ensayarComoFinalizar && finalizar->isEnabled() && ensayar->isEnabled();
+                alumnosAntes = alumnosEnSecciones();
+                guion_.olvidarMostrados();
+                Conductor::pulsar(w, QStringLiteral("cmdEnsayar"));
+                deAlumnos = guion_.ultimo().mensaje.texto;
+                EXPECT_EQ(guion_.ultimo().mensaje.icono, Icono::Informacion);
+                alumnosDespues = alumnosEnSecciones();
+                EXPECT_TRUE(w->isEnabled());
+                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_3"));
+            })
+        .en(QStringLiteral("frmCierreActividades"), [&](QWidget* w) {
+            guion_.olvidarMostrados();
+            Conductor::pulsar(w, QStringLiteral("cmdEnsayar"));
+            deActividades = guion_.ultimo().mensaje.texto;
+            Conductor::pulsar(w, QStringLiteral("cmdCierreActividades_1"));
+        });
+    sesion_->entrada->ActivarFormulario(1);
+    EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(ensayarComoFinalizar);
+    EXPECT_TRUE(deAlumnos.startsWith(Texto(15030))) << deAlumnos.toStdString();
+    EXPECT_TRUE(deAlumnos.contains(QStringLiteral("Alumnos que promocionan:")));
+    EXPECT_TRUE(deActividades.startsWith(Texto(15030))) << deActividades.toStdString();
+    EXPECT_GT(alumnosAntes, 0);
+    EXPECT_EQ(alumnosDespues, alumnosAntes);
+    // Nothing closed: the host is not told of a new year.
+    EXPECT_NE(sesion_->sesion->lngRowData(), -100);
+    sesion_.reset();
+    EXPECT_EQ(estadoEscuela(muestra_), antes);
+    EXPECT_EQ(restosDeEnsayos(), restosAntes);
+}
+
+TEST_P(EnsayoAsistente, SinEnsayoDelAnfitrionLoDice) {
+    if (GetParam() == Proveedor::PostgreSQL) GTEST_SKIP() << "no depende de la base de datos";
+    EnsayoDelAnfitrion() = nullptr;
+    muestra_ = crearMuestra(*ctx_, QStringLiteral("sin"), 20);
+    sesion_ = std::make_unique<SesionAbierta>(muestra_);
+    guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
+    guion_.responderA(2180, Respuesta::Si);
+    QStringList vistos;
+    Conductor c;
+    c.en(QStringLiteral("frmCierreCursoE"),
+         [&](QWidget* w) {
+             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
+             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+         })
+        .en(QStringLiteral("frmCierreAlumnos"), [&](QWidget* w) {
+            Conductor::pulsar(w, QStringLiteral("cmdEnsayar"));
+            vistos = guion_.textos();
+            Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_1"));
+        });
+    sesion_->entrada->ActivarFormulario(1);
+    EXPECT_TRUE(c.terminado());
+    EXPECT_TRUE(vistos.contains(Texto(15037))) << unir(vistos).toStdString();
+}
+
+NCC_AMBOS_FONDOS(EnsayoAsistente);
+
+}  // namespace ncc::pruebas

@@ -1,0 +1,206 @@
+// A rehearsal of the closing on both back ends: it leaves the school byte
+// for byte (SQLite) and row for row (PostgreSQL) as it was, with no journal,
+// lock or copy behind; what it reports is what the real closing run straight
+// after does; a rehearsal that fails says at which step and with the
+// closing's own message, and leaves nothing either.
+#include "Ensayo.h"
+#include "platform/Textos.h"
+
+namespace ncc::pruebas {
+
+namespace {
+
+// Students per section of a tree, to see the decisions come back whole.
+QStringList alumnosPorSeccion(const Coleccion<cCurso>& secciones) {
+    QStringList r;
+    for (const auto& s : secciones) {
+        QStringList ids;
+        if (s->Alumnos())
+            for (const auto& a : *s->Alumnos()) ids << QString::number(a->IDAlumno());
+        r << QString::number(s->IDSeccion()) + QLatin1Char(':') + ids.join(QLatin1Char(','));
+    }
+    return r;
+}
+
+host::DecisionesEnsayo decisiones(const host::Plan& plan) {
+    host::DecisionesEnsayo d;
+    d.arboles = plan.arboles;
+    d.nuevoCurso = QStringLiteral("2026/2027");
+    return d;
+}
+
+}  // namespace
+
+class EnsayoCierre : public testing::TestWithParam<Proveedor> {
+protected:
+    EnsayoCierre() : ctx(GetParam()) { borrarLoDelCierreEnServidor(); }
+    ~EnsayoCierre() override {
+        muestra.borrar();
+        try { borrarLoDelCierreEnServidor(); } catch (...) {}
+    }
+    ContextoBD ctx;
+    Muestra muestra;
+};
+
+TEST_P(EnsayoCierre, NoCambiaNadaDelCentroYResumeLoQueHaceElCierreReal) {
+    muestra = crearMuestra(ctx, QStringLiteral("ensayo"), 60);
+    const auto antes = estadoEscuela(muestra);
+    const QStringList restosAntes = restosDeEnsayos();
+
+    host::ResultadoEnsayo ensayo;
+    QStringList nuevaDelEnsayo;
+    bool conCopias = false;
+    {
+        SesionAbierta s(muestra);
+        const host::Plan plan = s.planPorDefecto();
+        const QStringList decididos = alumnosPorSeccion(*plan.arboles.secciones);
+        Conexion* centroEscuela = &s.sesion->centro();
+        ensayo = host::ensayarCierre(decisiones(plan), [&](const motor::EstadoMotor& e, const host::ResumenCierre&) {
+            // The report writer sees the run on the copies, its new
+            // databases still there.
+            conCopias = &e.conLocalCentro() != centroEscuela &&
+                        e.conLocalCentro().ConnectionString() != centroEscuela->ConnectionString();
+            nuevaDelEnsayo = EscuelaPrueba::instantanea(const_cast<Conexion&>(e.conNuevoCentro));
+        });
+        ASSERT_TRUE(ensayo.correcto) << ensayo.texto().toStdString();
+        EXPECT_TRUE(conCopias);
+        EXPECT_FALSE(nuevaDelEnsayo.isEmpty());
+        // The trees of the decisions come back as they were handed over.
+        EXPECT_EQ(alumnosPorSeccion(*plan.arboles.secciones), decididos);
+        // The session is the school's again, its connections open.
+        EXPECT_EQ(ConfiguracionActual()->conLocalCentro(), centroEscuela);
+        for (Conexion* c : s.conexiones()) EXPECT_EQ(c->State(), 1);
+        EXPECT_TRUE(ensayo.texto().startsWith(Texto(15030))) << ensayo.texto().toStdString();
+        EXPECT_TRUE(ensayo.texto().contains(Texto(15036)));
+    }
+    EXPECT_GT(ensayo.resumen.promocionan, 0);
+    EXPECT_EQ(estadoEscuela(muestra), antes);
+    EXPECT_EQ(restosDeEnsayos(), restosAntes);
+    EXPECT_FALSE(hayDiario(muestra.cadena(QStringLiteral("AppEntrada"))));
+    EXPECT_TRUE(quedanEnServidor().isEmpty()) << unir(quedanEnServidor()).toStdString();
+
+    // The real closing, straight after, does what the rehearsal said.
+    SesionAbierta s(muestra);
+    const host::Plan plan = s.planPorDefecto();
+    MensajesGuion guion;
+    guion.responderA(2187, Respuesta::Si).responderA(710, Respuesta::Si);
+    ServicioMensajesInstalado instalado(guion);
+    const host::ResumenCierre previo = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
+    cIFunciones motor;
+    prepararMotor(motor, plan, nullptr);
+    ASSERT_TRUE(motor.TransferirDatos()) << unir(guion.textos()).toStdString();
+    const host::ResumenCierre real = previo.completar(motor.estado());
+    const host::ResumenCierre& r = ensayo.resumen;
+    EXPECT_EQ(r.promocionan, real.promocionan);
+    EXPECT_EQ(r.repiten, real.repiten);
+    EXPECT_EQ(r.bajas, real.bajas);
+    EXPECT_EQ(r.bajasArchivadas, real.bajasArchivadas);
+    EXPECT_EQ(r.seccionesCorregidas, real.seccionesCorregidas);
+    EXPECT_EQ(r.plazasAnadidas, real.plazasAnadidas);
+    EXPECT_EQ(r.filasHistorico, real.filasHistorico);
+    EXPECT_EQ(r.materiasPendientes, real.materiasPendientes);
+    EXPECT_EQ(r.actividadesAntes, real.actividadesAntes);
+    EXPECT_EQ(r.actividadesDespues, real.actividadesDespues);
+    EXPECT_EQ(r.familias, real.familias);
+    EXPECT_EQ(r.direcciones, real.direcciones);
+    EXPECT_EQ(r.cuentas, real.cuentas);
+    EXPECT_EQ(r.fotos, real.fotos);
+    EXPECT_EQ(r.nuevaCentro, real.nuevaCentro);
+    EXPECT_EQ(r.nuevaBorrado, real.nuevaBorrado);
+    EXPECT_EQ(r.texto(0), real.texto(0));
+    // Row for row the new year the rehearsal made is the one the closing made.
+    EXPECT_EQ(nuevaDelEnsayo, EscuelaPrueba::instantanea(const_cast<Conexion&>(motor.estado().conNuevoCentro)));
+}
+
+TEST_P(EnsayoCierre, UnEnsayoQueFallaDiceElPasoYElMensajeYNoDejaNada) {
+    muestra = crearMuestra(ctx, QStringLiteral("roto"), 40);
+    {
+        // A broken table: the closing would fail halfway.
+        Conexion centro(muestra.cadena(QStringLiteral("A1C3")));
+        centro.Open();
+        centro.Execute(QStringLiteral("DROP TABLE EvaluacionHistorica"));
+        centro.Close();
+    }
+    const auto antes = estadoEscuela(muestra);
+    const QStringList restosAntes = restosDeEnsayos();
+    host::ResultadoEnsayo r;
+    bool informado = false;
+    {
+        SesionAbierta s(muestra);
+        const host::Plan plan = s.planPorDefecto();
+        const QStringList decididos = alumnosPorSeccion(*plan.arboles.secciones);
+        r = host::ensayarCierre(decisiones(plan), [&](const motor::EstadoMotor&, const host::ResumenCierre&) { informado = true; });
+        EXPECT_EQ(alumnosPorSeccion(*plan.arboles.secciones), decididos);
+        for (Conexion* c : s.conexiones()) EXPECT_EQ(c->State(), 1);
+    }
+    ASSERT_FALSE(r.correcto);
+    EXPECT_FALSE(informado);
+    // It got past the copies and into the students' steps.
+    EXPECT_GE(r.paso, motor::pasos::Promocion) << r.paso;
+    EXPECT_LE(r.paso, motor::pasos::Bajas) << r.paso;
+    ASSERT_FALSE(r.errores.isEmpty());
+    EXPECT_TRUE(r.errores.join(QLatin1Char(' ')).contains(QStringLiteral("evaluacionhistorica"), Qt::CaseInsensitive))
+        << unir(r.errores).toStdString();
+    const QString t = r.texto();
+    EXPECT_TRUE(t.startsWith(Texto(15031) + QLatin1Char(' ') + Texto(r.paso))) << t.toStdString();
+    EXPECT_TRUE(t.contains(r.errores.first()));
+    EXPECT_TRUE(t.contains(Texto(15033)));
+    EXPECT_EQ(estadoEscuela(muestra), antes);
+    EXPECT_EQ(restosDeEnsayos(), restosAntes);
+    EXPECT_FALSE(hayDiario(muestra.cadena(QStringLiteral("AppEntrada"))));
+    EXPECT_TRUE(quedanEnServidor().isEmpty()) << unir(quedanEnServidor()).toStdString();
+}
+
+// A rehearsal never runs beside a closing of the same school, nor over the
+// traces of one cut short: it says so and copies nothing.
+TEST_P(EnsayoCierre, NoEnsayaMientrasOtroCierreTieneElBloqueo) {
+    muestra = crearMuestra(ctx, QStringLiteral("bloqueo"), 20);
+    SesionAbierta s(muestra);
+    const host::Plan plan = s.planPorDefecto();
+    const QStringList restosAntes = restosDeEnsayos();
+    auto otro = motor::bloquearCierre(muestra.cadena(QStringLiteral("AppEntrada")));
+    const host::ResultadoEnsayo r = host::ensayarCierre(decisiones(plan));
+    EXPECT_FALSE(r.correcto);
+    EXPECT_EQ(r.paso, motor::pasos::Comprobaciones);
+    EXPECT_TRUE(r.texto().contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << r.texto().toStdString();
+    EXPECT_EQ(restosDeEnsayos(), restosAntes);
+}
+
+// Databases of a rehearsal that died (no running rehearsal owns them, nobody
+// is connected) go at the next start of the host, with their run's journal;
+// those of a rehearsal still running stay.
+TEST_P(EnsayoCierre, LaSiguienteAperturaBorraLoQueDejoUnEnsayoMuerto) {
+    if (!ctx.esServidor()) GTEST_SKIP() << "en SQLite lo prueba el ensayo matado (test_matado)";
+    muestra = crearMuestra(ctx, QStringLiteral("restos"), 20);
+    const QString plantilla = plantillaServidor();
+    const QString muerta = QLatin1String(host::PrefijoEnsayo) + QStringLiteral("0badf00d_AppEntrada");
+    const QString viva = QLatin1String(host::PrefijoEnsayo) + QStringLiteral("0c0ffee0_AppEntrada");
+    servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), muerta);
+    servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), viva);
+    CadenaConexion deLaMuerta(muestra.cadena(QStringLiteral("AppEntrada")));
+    deLaMuerta.fijar(QStringLiteral("Initial Catalog"), muerta);
+    const QString diario = motor::carpetaDiario(deLaMuerta.texto());
+    QDir().mkpath(diario);
+    {
+        QFile f(QDir(diario).filePath(QStringLiteral("CierreCurso.pendiente")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("{}");
+    }
+    // The running one holds its lock, as a rehearsal of this machine does.
+    const QString notas = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                              .filePath(QStringLiteral("ncc/ensayos"));
+    QDir().mkpath(notas);
+    QLockFile enMarcha(QDir(notas).filePath(QStringLiteral("0c0ffee0.bloqueo")));
+    ASSERT_TRUE(enMarcha.tryLock(0));
+
+    SesionAbierta s(muestra);
+    EXPECT_FALSE(servidor::existe(plantilla, muerta));
+    EXPECT_FALSE(QFileInfo::exists(diario));
+    EXPECT_TRUE(servidor::existe(plantilla, viva));
+    enMarcha.unlock();
+    servidor::borrar(plantilla, viva);
+}
+
+NCC_AMBOS_FONDOS(EnsayoCierre);
+
+}  // namespace ncc::pruebas

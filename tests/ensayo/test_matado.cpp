@@ -1,0 +1,141 @@
+// `ncc cerrar --ensayo` as a secretary runs it, on the sample school's
+// folder: it prints what the closing would do and changes nothing; it fails
+// with the step and the closing's message; and when the process is killed
+// halfway, the next start of the host (`ncc recuperar`) removes what it
+// left, the school is byte for byte as it was and closes normally.
+#include "EscuelaCarpeta.h"
+#include "Ensayo.h"
+#include "platform/Textos.h"
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace ncc::pruebas {
+
+namespace {
+
+struct Corrida {
+    int salida = -1;  // -1: killed or did not end
+    QString salidaEstandar, error;
+};
+
+class EnsayoNcc : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        modelo_ = new QTemporaryDir();
+        crearEscuelaCarpeta(modelo_->path(), 600);
+    }
+    static void TearDownTestSuite() {
+        delete modelo_;
+        modelo_ = nullptr;
+    }
+
+    void SetUp() override {
+        escuela_ = copiarEscuelaCarpeta(modelo_->path());
+        muestra_.carpeta = escuela_->path();
+    }
+
+    // The temporary folder and the user's data of the runs are the test's
+    // own, so that what they leave can be seen.
+    QProcessEnvironment entorno() const {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("TMPDIR"), temporal_.path());
+        e.insert(QStringLiteral("XDG_DATA_HOME"), datos_.path());
+        return e;
+    }
+
+    Corrida ncc(const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(entorno());
+        p.start(qEnvironmentVariable("NCC_BIN"), args);
+        Corrida c;
+        if (!p.waitForFinished(180000)) {
+            p.kill();
+            p.waitForFinished();
+            return c;
+        }
+        c.salidaEstandar = QString::fromUtf8(p.readAllStandardOutput());
+        c.error = QString::fromUtf8(p.readAllStandardError());
+        if (p.exitStatus() == QProcess::NormalExit) c.salida = p.exitCode();
+        return c;
+    }
+
+    // A rehearsal killed at its `n`-th line of progress; false when it ended
+    // by itself first.
+    bool ensayarYMatarTrasLinea(int n) {
+        QProcess p;
+        p.setProcessEnvironment(entorno());
+        p.setStandardOutputFile(QProcess::nullDevice());
+        p.start(qEnvironmentVariable("NCC_BIN"),
+                {QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()});
+        EXPECT_TRUE(p.waitForStarted());
+        return matarTrasLineaDeProgreso(p, n);
+    }
+
+    QStringList restos() const {
+        QStringList r = QDir(temporal_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        for (const QString& f :
+             QDir(QDir(datos_.path()).filePath(QStringLiteral("ncc/ensayos"))).entryList(QDir::Files | QDir::Hidden))
+            r << QStringLiteral("ncc/ensayos/") + f;
+        return r;
+    }
+
+    static QTemporaryDir* modelo_;
+    std::unique_ptr<QTemporaryDir> escuela_;
+    QTemporaryDir temporal_, datos_;
+    Muestra muestra_;
+};
+
+QTemporaryDir* EnsayoNcc::modelo_ = nullptr;
+
+}  // namespace
+
+TEST_F(EnsayoNcc, ImprimeLoQueHariaElCierreSinPreguntarNiCambiarNada) {
+    const auto antes = estadoEscuela(muestra_);
+    // No --si and no terminal: a question would end the command with 2.
+    const Corrida c = ncc({QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()});
+    ASSERT_EQ(c.salida, 0) << c.error.toStdString();
+    EXPECT_TRUE(c.salidaEstandar.contains(Texto(15030))) << c.salidaEstandar.toStdString();
+    EXPECT_TRUE(c.salidaEstandar.contains(QStringLiteral("Alumnos que promocionan:")));
+    // The new databases are named where the closing will make them.
+    EXPECT_TRUE(c.salidaEstandar.contains(QDir(escuela_->path()).filePath(QStringLiteral("A1C4.db"))))
+        << c.salidaEstandar.toStdString();
+    EXPECT_TRUE(c.error.contains(QStringLiteral("Cierre 100%"))) << c.error.toStdString();
+    EXPECT_EQ(estadoEscuela(muestra_), antes);
+    EXPECT_TRUE(restos().isEmpty()) << unir(restos()).toStdString();
+}
+
+TEST_F(EnsayoNcc, UnEnsayoQueFallaTerminaConErrorYDiceElPaso) {
+    {
+        Conexion centro(QStringLiteral("Provider=SQLite;Data Source=") + QDir(escuela_->path()).filePath(QStringLiteral("A1C3.db")));
+        centro.Open();
+        centro.Execute(QStringLiteral("DROP TABLE EvaluacionHistorica"));
+        centro.Close();
+    }
+    const auto antes = estadoEscuela(muestra_);
+    const Corrida c = ncc({QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()});
+    EXPECT_EQ(c.salida, 1) << c.error.toStdString();
+    EXPECT_TRUE(c.error.contains(Texto(15031))) << c.error.toStdString();
+    EXPECT_TRUE(c.error.contains(Texto(15032)));
+    EXPECT_TRUE(c.salidaEstandar.isEmpty());
+    EXPECT_EQ(estadoEscuela(muestra_), antes);
+    EXPECT_TRUE(restos().isEmpty()) << unir(restos()).toStdString();
+}
+
+TEST_F(EnsayoNcc, UnEnsayoMatadoNoDejaNadaTrasLaSiguienteApertura) {
+    const auto antes = estadoEscuela(muestra_);
+    for (int linea : {1, 6}) {
+        ASSERT_TRUE(ensayarYMatarTrasLinea(linea)) << "el ensayo terminó antes de la línea " << linea;
+        // Killed halfway: its copies are still there.
+        EXPECT_FALSE(restos().isEmpty());
+        const Corrida r = ncc({QStringLiteral("recuperar"), QStringLiteral("--datos"), escuela_->path()});
+        ASSERT_EQ(r.salida, 0) << r.error.toStdString();
+        EXPECT_TRUE(restos().isEmpty()) << linea << ": " << unir(restos()).toStdString();
+        EXPECT_EQ(estadoEscuela(muestra_), antes) << linea;
+    }
+    // And the real closing runs straight after.
+    const Corrida c = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela_->path(), QStringLiteral("--si")});
+    EXPECT_EQ(c.salida, 0) << c.error.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(QDir(escuela_->path()).filePath(QStringLiteral("A1C4.db"))));
+}
+
+}  // namespace ncc::pruebas
