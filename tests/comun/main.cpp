@@ -17,6 +17,12 @@ int main(int argc, char** argv) {
     QTemporaryDir usuario(QDir::tempPath() + QStringLiteral("/ncc-pruebas-usuario-XXXXXX"));
     for (const char* v : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
         qputenv(v, QDir(usuario.path()).filePath(QString::fromLatin1(v).section(QLatin1Char('_'), 1, 1).toLower()).toLocal8Bit());
+    // The runtime folder too: Qt's text engine (the closing report) would
+    // otherwise make one in the temporary folder, which some tests watch.
+    const QString runtime = QDir(usuario.path()).filePath(QStringLiteral("runtime"));
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
     // The documents folder too, where a server's closing leaves its report.
     QDir(usuario.path()).mkpath(QStringLiteral("config"));
     QFile carpetas(QDir(usuario.path()).filePath(QStringLiteral("config/user-dirs.dirs")));

@@ -15,9 +15,13 @@ namespace ncc::pruebas {
 inline std::map<QString, QStringList> estadoEscuela(const Muestra& m) {
     std::map<QString, QStringList> r;
     if (!m.esServidor()) {
-        for (const QString& f : QDir(m.carpeta).entryList(QDir::Files | QDir::Hidden, QDir::Name))
+        // The rehearsal's report ("Ensayo cierre …pdf") lands beside the
+        // school's databases: it is not one of them.
+        for (const QString& f : QDir(m.carpeta).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            if (f.endsWith(QLatin1String(".pdf"))) continue;
             r[f] = {QString::fromLatin1(
                 QCryptographicHash::hash(bytesDe(QDir(m.carpeta).filePath(f)), QCryptographicHash::Sha256).toHex())};
+        }
         return r;
     }
     for (const QString& b : Muestra::bases()) {

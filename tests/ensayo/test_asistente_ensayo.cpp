@@ -2,6 +2,7 @@
 // driven headless through the real wizard on both back ends: it shows what
 // the closing would do, the pages keep their decisions, the school is left
 // as it was and the wizard goes on.
+#include <QFileInfo>
 #include "Ensayo.h"
 #include "app/EnsayoAsistente.h"
 #include "asistente/Conductor.h"
@@ -54,9 +55,11 @@ TEST_P(EnsayoAsistente, EnsayarDesdeLasDosPaginasMuestraElResultadoYNoCambiaNada
     sesion_ = std::make_unique<SesionAbierta>(muestra_);
     guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
     guion_.responderA(2191, Respuesta::Si).responderA(2180, Respuesta::Si).responderA(2184, Respuesta::No);
+    // The rehearsal's report is offered; a test opens no viewer.
+    guion_.responderA(16002, Respuesta::No);
     guion_.alInesperada([](const QString& t) { ADD_FAILURE() << "pregunta inesperada: " << t.toStdString(); });
 
-    QString deAlumnos, deActividades;
+    QString deAlumnos, deActividades, informe;
     int alumnosAntes = -1, alumnosDespues = -2;
     bool ensayarComoFinalizar = false;
     Conductor c;
@@ -80,8 +83,10 @@ TEST_P(EnsayoAsistente, EnsayarDesdeLasDosPaginasMuestraElResultadoYNoCambiaNada
                 alumnosAntes = alumnosEnSecciones();
                 guion_.olvidarMostrados();
                 Conductor::pulsar(w, QStringLiteral("cmdEnsayar"));
-                deAlumnos = guion_.ultimo().mensaje.texto;
-                EXPECT_EQ(guion_.ultimo().mensaje.icono, Icono::Informacion);
+                ASSERT_EQ(guion_.mostrados().size(), 2) << guion_.textos().join(QLatin1Char('\n')).toStdString();
+                deAlumnos = guion_.mostrados().first().mensaje.texto;
+                EXPECT_EQ(guion_.mostrados().first().mensaje.icono, Icono::Informacion);
+                informe = guion_.ultimo().mensaje.texto;
                 alumnosDespues = alumnosEnSecciones();
                 EXPECT_TRUE(w->isEnabled());
                 Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_3"));
@@ -89,7 +94,7 @@ TEST_P(EnsayoAsistente, EnsayarDesdeLasDosPaginasMuestraElResultadoYNoCambiaNada
         .en(QStringLiteral("frmCierreActividades"), [&](QWidget* w) {
             guion_.olvidarMostrados();
             Conductor::pulsar(w, QStringLiteral("cmdEnsayar"));
-            deActividades = guion_.ultimo().mensaje.texto;
+            deActividades = guion_.mostrados().isEmpty() ? QString() : guion_.mostrados().first().mensaje.texto;
             Conductor::pulsar(w, QStringLiteral("cmdCierreActividades_1"));
         });
     sesion_->entrada->ActivarFormulario(1);
@@ -98,6 +103,15 @@ TEST_P(EnsayoAsistente, EnsayarDesdeLasDosPaginasMuestraElResultadoYNoCambiaNada
     EXPECT_TRUE(deAlumnos.startsWith(Texto(15030))) << deAlumnos.toStdString();
     EXPECT_TRUE(deAlumnos.contains(QStringLiteral("Alumnos que promocionan:")));
     EXPECT_TRUE(deActividades.startsWith(Texto(15030))) << deActividades.toStdString();
+    // Then the rehearsal's report, beside the school's databases (the
+    // server's in the documents folder), offered to open.
+    EXPECT_TRUE(informe.contains(Texto(16002))) << informe.toStdString();
+    const QString ruta = informe.section(QLatin1Char('\n'), 1, 1);
+    EXPECT_TRUE(ruta.endsWith(QStringLiteral("Ensayo cierre 2025-2026.pdf"))) << ruta.toStdString();
+    EXPECT_GT(QFileInfo(ruta).size(), 1000) << ruta.toStdString();
+    if (!muestra_.esServidor()) {
+        EXPECT_EQ(QFileInfo(ruta).absolutePath(), QFileInfo(muestra_.carpeta).absoluteFilePath());
+    }
     EXPECT_GT(alumnosAntes, 0);
     EXPECT_EQ(alumnosDespues, alumnosAntes);
     // Nothing closed: the host is not told of a new year.

@@ -3,6 +3,7 @@
 // with the step and the closing's message; and when the process is killed
 // halfway, the next start of the host (`ncc recuperar`) removes what it
 // left, the school is byte for byte as it was and closes normally.
+#include <QFileInfo>
 #include "EscuelaCarpeta.h"
 #include "Ensayo.h"
 #include "platform/Textos.h"
@@ -100,6 +101,10 @@ TEST_F(EnsayoNcc, ImprimeLoQueHariaElCierreSinPreguntarNiCambiarNada) {
     EXPECT_TRUE(c.salidaEstandar.contains(QDir(escuela_->path()).filePath(QStringLiteral("A1C4.db"))))
         << c.salidaEstandar.toStdString();
     EXPECT_TRUE(c.error.contains(QStringLiteral("Cierre 100%"))) << c.error.toStdString();
+    // Its report, beside the school's databases and named as a rehearsal's.
+    const QString informe = QDir(escuela_->path()).filePath(QStringLiteral("Ensayo cierre 2025-2026.pdf"));
+    EXPECT_TRUE(c.salidaEstandar.contains(QStringLiteral("Informe del ensayo: ") + informe)) << c.salidaEstandar.toStdString();
+    EXPECT_GT(QFileInfo(informe).size(), 1000);
     EXPECT_EQ(estadoEscuela(muestra_), antes);
     EXPECT_TRUE(restos().isEmpty()) << unir(restos()).toStdString();
 }
