@@ -227,7 +227,17 @@ struct FilaNumeracion {
     qint64 seccion = 0;
     orden::ClavePersona persona;
     long long numPlazas = 0, idCurso = 0, plazasLibres = 0;
+    // The Spanish sort keys of the section's name and the person's name,
+    // made once per row instead of twice per comparison.
+    QString claveSeccion, claveNombre;
 };
+
+// compararEspanol with the keys already made: the folded texts, then the
+// texts as written.
+int compararConClave(const QString& claveA, const QString& a, const QString& claveB, const QString& b) {
+    if (const int c = claveA.compare(claveB)) return c;
+    return a.compare(b);
+}
 
 // By teaching type, course, section name (Spanish order, a Null name first)
 // and section, then by name in Spanish order and id: a total order that does
@@ -237,9 +247,11 @@ bool antesEnNumeracion(const FilaNumeracion& a, const FilaNumeracion& b) {
     if (const int c = orden::compararNulosPrimero(a.ordenTipo, b.ordenTipo)) return c < 0;
     if (const int c = orden::compararNulosPrimero(a.ordenCurso, b.ordenCurso)) return c < 0;
     if (a.seccionTexto.isNull() != b.seccionTexto.isNull()) return a.seccionTexto.isNull();
-    if (const int c = orden::compararEspanol(a.seccionTexto.toString(), b.seccionTexto.toString())) return c < 0;
+    if (const int c = compararConClave(a.claveSeccion, a.seccionTexto.toString(), b.claveSeccion, b.seccionTexto.toString()))
+        return c < 0;
     if (a.seccion != b.seccion) return a.seccion < b.seccion;
-    return orden::antesPersona(a.persona, b.persona);
+    const int c = compararConClave(a.claveNombre, a.persona.nombre, b.claveNombre, b.persona.nombre);
+    return c != 0 ? c < 0 : a.persona.id < b.persona.id;
 }
 
 QVector<FilaNumeracion> leerNumeracion(Conexion& con) {
@@ -266,6 +278,8 @@ QVector<FilaNumeracion> leerNumeracion(Conexion& con) {
         f.numPlazas = rs.entero(QStringLiteral("NumPlazas"));
         f.idCurso = rs.entero(QStringLiteral("IDCurso"));
         f.plazasLibres = rs.entero(QStringLiteral("NumPlazasLibres"));
+        f.claveSeccion = orden::claveEspanol(f.seccionTexto.toString());
+        f.claveNombre = orden::claveEspanol(f.persona.nombre);
         filas.append(std::move(f));
     }
     std::sort(filas.begin(), filas.end(), antesEnNumeracion);
@@ -284,17 +298,25 @@ bool NumerarAlumnosSeccion(EstadoMotor& e) {
             const qint16 plazasLibres = aEntero16(grupo.plazasLibres);
             const qint16 seccion = aEntero16(grupo.seccion);
             const quint8 numPlazas = aByte(grupo.numPlazas);
-            // The section's students numbered in one statement.
+            // The section's students numbered in one statement; the 256th
+            // overflows once the first 255 have their number, as numbering
+            // them one by one did.
             int contador = 0;  // a byte: 255 students at most
             QString casos;
             ListaIds alumnos;
+            auto numerar = [&] {
+                ejecutar(nuevo, QStringLiteral("UPDATE Alumno SET OrdenSeccion=CASE IDAlumno") + casos +
+                                    QStringLiteral(" END WHERE IDAlumno IN(") + alumnos.texto() + QStringLiteral(")"));
+            };
             for (; i < filas.size() && filas.at(i).seccion == seccion; ++i) {
-                if (++contador > 255) desbordamiento();
+                if (++contador > 255) {
+                    numerar();
+                    desbordamiento();
+                }
                 casos += QStringLiteral(" WHEN %1 THEN %2").arg(filas.at(i).persona.id).arg(contador);
                 alumnos.agregar(filas.at(i).persona.id);
             }
-            ejecutar(nuevo, QStringLiteral("UPDATE Alumno SET OrdenSeccion=CASE IDAlumno") + casos +
-                                QStringLiteral(" END WHERE IDAlumno IN(") + alumnos.texto() + QStringLiteral(")"));
+            numerar();
             if (contador > numPlazas) {
                 bool correcto = false;
                 AjustarPlazasSeccion(e, plazasLibres, numPlazas, quint8(contador), idCurso, seccion, correcto);
@@ -602,11 +624,12 @@ bool PasarNotasEvaluaciones(EstadoMotor& e) {
                     }
                 }
             }
-            if (correcto) e.avisos->AumentarProgreso();
-        }
-        if (correcto) {
-            periodosAlumno.vaciar();
-            evaluaciones.vaciar();
+            // A section counts as done once its rows are written.
+            if (correcto) {
+                periodosAlumno.vaciar();
+                evaluaciones.vaciar();
+                e.avisos->AumentarProgreso();
+            }
         }
         e.avisos->CerrarProgreso();
         return correcto;
