@@ -15,6 +15,7 @@
 #include "engine/PurgaFechas.h"
 #include "platform/BucleMensajes.h"
 #include "platform/Error.h"
+#include "platform/InsercionLotes.h"
 #include "platform/Mensajes.h"
 #include "platform/OrdenEspanol.h"
 #include <array>
@@ -75,6 +76,30 @@ void avisarInicio(EstadoMotor& e, long maximo, const QString& texto) {
     e.avisos->IniciarProgreso(maximo, t);
 }
 
+// Students gathered by the statement that changes them ("... IN({ids})"),
+// each statement written once for all its students, in the order the
+// statements were first needed.
+class CambiosPorGrupo {
+public:
+    void agregar(const QString& plantilla, qint64 id) {
+        auto it = grupos_.find(plantilla);
+        if (it == grupos_.end()) {
+            orden_ << plantilla;
+            it = grupos_.insert(plantilla, ListaIds());
+        }
+        it->agregar(id);
+    }
+    void escribir(Conexion& con) {
+        for (const QString& plantilla : std::as_const(orden_)) ejecutarPorPartes(con, plantilla, grupos_.value(plantilla));
+        orden_.clear();
+        grupos_.clear();
+    }
+
+private:
+    QStringList orden_;
+    QHash<QString, ListaIds> grupos_;
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------- promotion
@@ -85,36 +110,47 @@ bool PromocionarAlumnos(EstadoMotor& e) {
         ListaIds conservados;
         ListaIds cambianTipo;  // their history belongs to the stage they leave
 
+        // The students of one section that go to one destination are
+        // updated together: one statement per destination, section by
+        // section, so a student listed in two sections still ends with the
+        // later one's decision.
+        CambiosPorGrupo cambios;
+        QString seccionActual;
         porAlumnoPromocionado(e, [&](const QString& claveSeccion, Coleccion<cAlumno>& alumnos,
                                      const std::shared_ptr<cAlumno>& a) {
+            if (claveSeccion != seccionActual) {
+                cambios.escribir(nuevo);
+                seccionActual = claveSeccion;
+            }
             const qint32 id = a->IDAlumno();
+            const QString destino = QStringLiteral("CodTipoEnsenanza=%1, CodCurso=%2, CodSeccion=%3 ")
+                                        .arg(int(a->NIDTipoEnsenanza()))
+                                        .arg(int(a->NIDCurso()))
+                                        .arg(int(a->NIDSeccion()));
             if (a->SinAsignar()) {
-                ejecutar(nuevo,
-                         QStringLiteral("UPDATE Alumno SET CodTipoEnsenanza=0, CodCurso=0, CodSeccion=0 "
-                                        "WHERE IDAlumno=?"),
-                         {id});
+                cambios.agregar(QStringLiteral("UPDATE Alumno SET CodTipoEnsenanza=0, CodCurso=0, CodSeccion=0 "
+                                               "WHERE IDAlumno IN({ids})"),
+                                id);
                 retirar(e, alumnos, a, claveSeccion);
             } else if (a->Promociona()) {
-                ejecutar(nuevo,
-                         QStringLiteral("UPDATE Alumno SET CodTipoEnsenanza=?, CodCurso=?, CodSeccion=? "
-                                        "WHERE IDAlumno=?"),
-                         {int(a->NIDTipoEnsenanza()), int(a->NIDCurso()), int(a->NIDSeccion()), id});
+                cambios.agregar(QStringLiteral("UPDATE Alumno SET ") + destino + QStringLiteral("WHERE IDAlumno IN({ids})"),
+                                id);
                 conservados.agregar(id);
                 // Leaving stage 6, or going on to stage 7, keeps the history.
                 if (a->IDTipoEnsenanza() != a->NIDTipoEnsenanza() && a->IDTipoEnsenanza() != 6 &&
                     a->NIDTipoEnsenanza() != 7)
                     cambianTipo.agregar(id);
             } else if (a->Repite()) {
-                ejecutar(nuevo,
-                         QStringLiteral("UPDATE Alumno SET Repetidor=-1, CodTipoEnsenanza=?, CodCurso=?, "
-                                        "CodSeccion=? WHERE IDAlumno=?"),
-                         {int(a->NIDTipoEnsenanza()), int(a->NIDCurso()), int(a->NIDSeccion()), id});
+                cambios.agregar(QStringLiteral("UPDATE Alumno SET Repetidor=-1, ") + destino +
+                                    QStringLiteral("WHERE IDAlumno IN({ids})"),
+                                id);
                 conservados.agregar(id);
                 if (a->IDTipoEnsenanza() != a->NIDTipoEnsenanza()) cambianTipo.agregar(id);
             } else if (a->Baja()) {
                 retirar(e, alumnos, a, claveSeccion);
             }
         });
+        cambios.escribir(nuevo);
 
         ejecutarPorPartes(nuevo, QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codAlumno IN({ids})"),
                           cambianTipo);
@@ -191,7 +227,17 @@ struct FilaNumeracion {
     qint64 seccion = 0;
     orden::ClavePersona persona;
     long long numPlazas = 0, idCurso = 0, plazasLibres = 0;
+    // The Spanish sort keys of the section's name and the person's name,
+    // made once per row instead of twice per comparison.
+    QString claveSeccion, claveNombre;
 };
+
+// compararEspanol with the keys already made: the folded texts, then the
+// texts as written.
+int compararConClave(const QString& claveA, const QString& a, const QString& claveB, const QString& b) {
+    if (const int c = claveA.compare(claveB)) return c;
+    return a.compare(b);
+}
 
 // By teaching type, course, section name (Spanish order, a Null name first)
 // and section, then by name in Spanish order and id: a total order that does
@@ -201,9 +247,11 @@ bool antesEnNumeracion(const FilaNumeracion& a, const FilaNumeracion& b) {
     if (const int c = orden::compararNulosPrimero(a.ordenTipo, b.ordenTipo)) return c < 0;
     if (const int c = orden::compararNulosPrimero(a.ordenCurso, b.ordenCurso)) return c < 0;
     if (a.seccionTexto.isNull() != b.seccionTexto.isNull()) return a.seccionTexto.isNull();
-    if (const int c = orden::compararEspanol(a.seccionTexto.toString(), b.seccionTexto.toString())) return c < 0;
+    if (const int c = compararConClave(a.claveSeccion, a.seccionTexto.toString(), b.claveSeccion, b.seccionTexto.toString()))
+        return c < 0;
     if (a.seccion != b.seccion) return a.seccion < b.seccion;
-    return orden::antesPersona(a.persona, b.persona);
+    const int c = compararConClave(a.claveNombre, a.persona.nombre, b.claveNombre, b.persona.nombre);
+    return c != 0 ? c < 0 : a.persona.id < b.persona.id;
 }
 
 QVector<FilaNumeracion> leerNumeracion(Conexion& con) {
@@ -230,6 +278,8 @@ QVector<FilaNumeracion> leerNumeracion(Conexion& con) {
         f.numPlazas = rs.entero(QStringLiteral("NumPlazas"));
         f.idCurso = rs.entero(QStringLiteral("IDCurso"));
         f.plazasLibres = rs.entero(QStringLiteral("NumPlazasLibres"));
+        f.claveSeccion = orden::claveEspanol(f.seccionTexto.toString());
+        f.claveNombre = orden::claveEspanol(f.persona.nombre);
         filas.append(std::move(f));
     }
     std::sort(filas.begin(), filas.end(), antesEnNumeracion);
@@ -248,12 +298,25 @@ bool NumerarAlumnosSeccion(EstadoMotor& e) {
             const qint16 plazasLibres = aEntero16(grupo.plazasLibres);
             const qint16 seccion = aEntero16(grupo.seccion);
             const quint8 numPlazas = aByte(grupo.numPlazas);
+            // The section's students numbered in one statement; the 256th
+            // overflows once the first 255 have their number, as numbering
+            // them one by one did.
             int contador = 0;  // a byte: 255 students at most
+            QString casos;
+            ListaIds alumnos;
+            auto numerar = [&] {
+                ejecutar(nuevo, QStringLiteral("UPDATE Alumno SET OrdenSeccion=CASE IDAlumno") + casos +
+                                    QStringLiteral(" END WHERE IDAlumno IN(") + alumnos.texto() + QStringLiteral(")"));
+            };
             for (; i < filas.size() && filas.at(i).seccion == seccion; ++i) {
-                if (++contador > 255) desbordamiento();
-                ejecutar(nuevo, QStringLiteral("UPDATE Alumno SET OrdenSeccion=? WHERE IDAlumno=?"),
-                         {contador, filas.at(i).persona.id});
+                if (++contador > 255) {
+                    numerar();
+                    desbordamiento();
+                }
+                casos += QStringLiteral(" WHEN %1 THEN %2").arg(filas.at(i).persona.id).arg(contador);
+                alumnos.agregar(filas.at(i).persona.id);
             }
+            numerar();
             if (contador > numPlazas) {
                 bool correcto = false;
                 AjustarPlazasSeccion(e, plazasLibres, numPlazas, quint8(contador), idCurso, seccion, correcto);
@@ -297,6 +360,7 @@ bool CrearSeccionAlumno(EstadoMotor& e) {
             return *porSeccion.insert(seccion, std::move(m));
         };
 
+        InsercionLotes filas(nuevo, QStringLiteral("INSERT INTO Seccion_Alumno VALUES"), QStringLiteral("(?,?,?,?,?)"));
         porAlumnoPromocionado(e, [&](const QString&, Coleccion<cAlumno>&, const std::shared_ptr<cAlumno>& a) {
             if (a->NIDSeccion() == 0) return;
             quint8 reAcDiv = 0, diversificacion = 0, itinerario = 0;
@@ -310,9 +374,10 @@ bool CrearSeccionAlumno(EstadoMotor& e) {
                     itinerario = byteDeTexto((*it)[2]);
                 }
             }
-            ejecutar(nuevo, QStringLiteral("INSERT INTO Seccion_Alumno VALUES(?,?,?,?,?)"),
-                     {int(a->NIDSeccion()), a->IDAlumno(), int(reAcDiv), int(diversificacion), int(itinerario)});
+            filas.agregar({int(a->NIDSeccion()), a->IDAlumno(), int(reAcDiv), int(diversificacion), int(itinerario)});
+            ceder();
         });
+        filas.vaciar();
     } catch (const Error& err) {
         mostrarError(err);
         return false;
@@ -358,15 +423,16 @@ bool PasarMateriasAlumnos(EstadoMotor& e) {
         porSeccion(e, [&](const QString&, cCurso& seccion) {
             const ColeccionAlumnos alumnos = seccion.Alumnos();
             if (seccion.Promocionada() && alumnos) {
+                // The repeat mark is the Access true on every back end; a
+                // section's students are marked in two statements.
+                CambiosPorGrupo marcas;
                 for (const auto& a : *alumnos) {
-                    // The repeat mark is the Access true on every back end.
                     if (a->Promociona())
-                        nuevo.Execute(QStringLiteral("update Alumno set repetidor=0 WHERE IDAlumno=?"),
-                                      {a->IDAlumno()});
+                        marcas.agregar(QStringLiteral("update Alumno set repetidor=0 WHERE IDAlumno IN({ids})"), a->IDAlumno());
                     else if (a->Repite())
-                        nuevo.Execute(QStringLiteral("update Alumno set repetidor=-1 WHERE IDAlumno=?"),
-                                      {a->IDAlumno()});
+                        marcas.agregar(QStringLiteral("update Alumno set repetidor=-1 WHERE IDAlumno IN({ids})"), a->IDAlumno());
                 }
+                marcas.escribir(nuevo);
             }
             e.avisos->AumentarProgreso();
         });
@@ -432,34 +498,45 @@ private:
     QHash<qint32, QVector<MateriaAlumno>> porAlumno_;
 };
 
-QString insercionEvaluacion() {
-    QString s = QStringLiteral("INSERT INTO Evaluacion VALUES(?,?,?");
+QString filaEvaluacion() {
+    QString s = QStringLiteral("(?,?,?");
     for (int i = 0; i < 11; ++i) s += QStringLiteral(",0");
     return s + QStringLiteral(",?,0)");
 }
 
-QString insercionEvaluacionActa() {
-    QString s = QStringLiteral("INSERT INTO EvaluacionActa VALUES(?,?,?");
+QString filaEvaluacionActa() {
+    QString s = QStringLiteral("(?,?,?");
     for (int i = 0; i < 7; ++i) s += QStringLiteral(",0");
     return s + QStringLiteral(")");
 }
 
-void CrearEvaluacionesAlumno(EstadoMotor& e, MateriasNuevas& materias, const Periodos& periodos, qint32 IDAlumno,
-                             quint8 Seguimiento, bool& Correcto) {
+// The new year's evaluation rows, written many to a statement.
+struct FilasEvaluacion {
+    explicit FilasEvaluacion(Conexion& nuevo)
+        : evaluacion(nuevo, QStringLiteral("INSERT INTO Evaluacion VALUES"), filaEvaluacion()),
+          acta(nuevo, QStringLiteral("INSERT INTO EvaluacionActa VALUES"), filaEvaluacionActa()) {}
+    InsercionLotes evaluacion, acta;
+    void vaciar() {
+        evaluacion.vaciar();
+        acta.vaciar();
+    }
+};
+
+void CrearEvaluacionesAlumno(EstadoMotor& e, MateriasNuevas& materias, FilasEvaluacion& filas, const Periodos& periodos,
+                             qint32 IDAlumno, quint8 Seguimiento, bool& Correcto) {
     Correcto = false;
     try {
         for (long& contador : e.IDsEvaluacion)
             if (contador == 0) contador = 1;
-        Conexion& nuevo = e.conNuevoCentro;
-        static const QString evaluacion = insercionEvaluacion();
-        static const QString acta = insercionEvaluacionActa();
-        auto fila = [&](const QString& sql, long& contador, qint64 materia, const QVariant& periodo,
+        auto fila = [&](InsercionLotes& lote, long& contador, qint64 materia, const QVariant& periodo,
                         bool conSeguimiento) {
             QVariantList v{qint64(contador), materia, periodo};
             if (conSeguimiento) v << int(Seguimiento);
-            ejecutar(nuevo, sql, v);
+            lote.agregar(v);
             ++contador;
         };
+        InsercionLotes& evaluacion = filas.evaluacion;
+        InsercionLotes& acta = filas.acta;
         for (const MateriaAlumno& m : materias.de(IDAlumno)) {
             switch (m.tipo) {
                 case 1:
@@ -522,9 +599,11 @@ bool PasarNotasEvaluaciones(EstadoMotor& e) {
         };
 
         MateriasNuevas materias(nuevo);
-        QString insercion = QStringLiteral("INSERT INTO Alumno_NumEvaluacion VALUES(?,?,?");
-        for (int i = 0; i < 6; ++i) insercion += QStringLiteral(",0");
-        insercion += QStringLiteral(")");
+        FilasEvaluacion evaluaciones(nuevo);
+        QString fila = QStringLiteral("(?,?,?");
+        for (int i = 0; i < 6; ++i) fila += QStringLiteral(",0");
+        fila += QStringLiteral(")");
+        InsercionLotes periodosAlumno(nuevo, QStringLiteral("INSERT INTO Alumno_NumEvaluacion VALUES"), fila);
 
         bool correcto = true;
         const Coleccion<cCurso>& secciones = *e.ColSecciones;
@@ -537,14 +616,20 @@ bool PasarNotasEvaluaciones(EstadoMotor& e) {
                     const Periodos& p = periodosDe(a->NIDSeccion());
                     for (const QVector<qint64>* lista : {&p.normales, &p.finales})
                         for (qint64 periodo : *lista)
-                            ejecutar(nuevo, insercion, {qint64(idAlumnoNumEvaluacion++), a->IDAlumno(), periodo});
+                            periodosAlumno.agregar({qint64(idAlumnoNumEvaluacion++), a->IDAlumno(), periodo});
+                    ceder();
                     if (p.normales.size() + p.finales.size() > 0) {
-                        CrearEvaluacionesAlumno(e, materias, p, a->IDAlumno(), p.seguimiento, correcto);
+                        CrearEvaluacionesAlumno(e, materias, evaluaciones, p, a->IDAlumno(), p.seguimiento, correcto);
                         if (!correcto) break;
                     }
                 }
             }
-            if (correcto) e.avisos->AumentarProgreso();
+            // A section counts as done once its rows are written.
+            if (correcto) {
+                periodosAlumno.vaciar();
+                evaluaciones.vaciar();
+                e.avisos->AumentarProgreso();
+            }
         }
         e.avisos->CerrarProgreso();
         return correcto;

@@ -106,6 +106,18 @@ struct EstadoMotor {
     bool HayBajas = false;
     long IDsEvaluacion[2] = {0, 0};
 
+    // The new year's pending subjects as CrearMateriaPendiente knows them
+    // during one history step: read once when first needed and kept up to
+    // date as it writes, instead of asked of the database for every subject.
+    struct PendientesNuevas {
+        bool leidas = false;
+        qint64 siguienteId = 1;                   // the next idAlumnopte_MatDet
+        QSet<qint32> conSeccion;                  // students in seccion_Alumnopte
+        QSet<QPair<qint32, qint32>> materias;     // (student, subject detail) in Alumnopte_MatDet
+        QHash<qint32, quint8> cursoDeMateria;     // subject detail -> course of its section
+    };
+    PendientesNuevas pendientes;
+
     // Set to stop a long statement that is being waited for.
     bool Cancelar = false;
 

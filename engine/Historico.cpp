@@ -12,6 +12,7 @@
 #include "engine/Pasos.h"
 #include "platform/BucleMensajes.h"
 #include "platform/Error.h"
+#include "platform/InsercionLotes.h"
 #include "platform/Mensajes.h"
 #include "platform/Reloj.h"
 #include <QHash>
@@ -148,27 +149,21 @@ void EjecutarAsincrono(const QString& strSQL, Conexion& conexion, Recordset& rs,
 }
 
 void RenumerarOrdenHistorico(Conexion& conexion) {
-    // The id breaks the ties, so that the rows of a student keep the order in
-    // which they were written on every back end.
-    Recordset rs = conexion.Abrir(
-        QStringLiteral("SELECT IDEvaluacionHistorica, codAlumno, codcursoescolar FROM EvaluacionHistorica "
-                       "WHERE Orden=0 ORDER BY codAlumno, codcursoescolar, MateriaPendiente DESC, "
-                       "IDEvaluacionHistorica"));
-    while (!rs.eof()) {
-        const QString grupo = rs.texto(QStringLiteral("codAlumno")) + QLatin1Char(' ') +
-                              rs.texto(QStringLiteral("codcursoescolar"));
-        int orden = 1;  // a byte: 255 rows per student and year at most
-        while (!rs.eof() && rs.texto(QStringLiteral("codAlumno")) + QLatin1Char(' ') +
-                                    rs.texto(QStringLiteral("codcursoescolar")) ==
-                                grupo) {
-            if (orden > 255) desbordamiento();
-            conexion.Execute(QStringLiteral("UPDATE EvaluacionHistorica SET Orden=? WHERE IDEvaluacionHistorica=?"),
-                             {orden, rs.entero(QStringLiteral("IDEvaluacionHistorica"))});
-            ++orden;
-            rs.MoveNext();
-            ceder();
-        }
-    }
+    // Orden is a byte: 255 rows per student and year at most.
+    Recordset mas = conexion.Abrir(QStringLiteral(
+        "SELECT COUNT(*) FROM EvaluacionHistorica WHERE Orden=0 GROUP BY codAlumno, codcursoescolar "
+        "HAVING COUNT(*)>255 LIMIT 1"));
+    ceder();
+    if (!mas.eof()) desbordamiento();
+    // Numbered 1, 2... within each student and year in one statement; the id
+    // breaks the ties, so that the rows of a student keep the order in which
+    // they were written on every back end.
+    conexion.Execute(QStringLiteral(
+        "UPDATE EvaluacionHistorica SET Orden=Numeradas.Orden FROM (SELECT IDEvaluacionHistorica AS ID, "
+        "ROW_NUMBER() OVER (PARTITION BY codAlumno, codcursoescolar ORDER BY MateriaPendiente DESC, "
+        "IDEvaluacionHistorica) AS Orden FROM EvaluacionHistorica WHERE Orden=0) AS Numeradas "
+        "WHERE EvaluacionHistorica.IDEvaluacionHistorica=Numeradas.ID"));
+    ceder();
 }
 
 void CrearCursoHistorico(EstadoMotor& e, long& IDCursoHistorico, bool& Correcto) {
@@ -191,34 +186,56 @@ void CrearCursoHistorico(EstadoMotor& e, long& IDCursoHistorico, bool& Correcto)
     }
 }
 
+namespace {
+
+// What the new year holds of pending subjects, read once per history step.
+void leerPendientesNuevas(Conexion& nuevo, EstadoMotor::PendientesNuevas& p) {
+    Recordset max = nuevo.Abrir(
+        QStringLiteral("SELECT MAX(idAlumnopte_MatDet), COUNT(idAlumnopte_MatDet) FROM Alumnopte_MatDet"));
+    ceder();
+    p.siguienteId = max.campo(1).toLongLong() == 0 ? 1 : max.campo(0).toLongLong() + 1;
+    for (Recordset rs = nuevo.Abrir(QStringLiteral("SELECT codalumno FROM seccion_Alumnopte WHERE codAlumno IS NOT NULL"));
+         !rs.eof(); rs.MoveNext())
+        p.conSeccion.insert(qint32(rs.entero(QStringLiteral("codalumno"))));
+    ceder();
+    for (Recordset rs = nuevo.Abrir(QStringLiteral("SELECT codalumno, codMatDet FROM Alumnopte_MatDet WHERE "
+                                                   "codAlumno IS NOT NULL AND codMatDet IS NOT NULL"));
+         !rs.eof(); rs.MoveNext())
+        p.materias.insert({qint32(rs.entero(QStringLiteral("codalumno"))), qint32(rs.entero(QStringLiteral("codMatDet")))});
+    ceder();
+    p.leidas = true;
+}
+
+}  // namespace
+
 void CrearMateriaPendiente(EstadoMotor& e, const qint32& IDAlumno, const qint32& IDMateriaDetalles,
                            const qint16& IDSeccion) {
     if (IDAlumno == 0 || IDMateriaDetalles == 0 || IDSeccion == 0) return;
     Conexion& nuevo = e.conNuevoCentro;
+    EstadoMotor::PendientesNuevas& p = e.pendientes;
+    if (!p.leidas) leerPendientesNuevas(nuevo, p);
 
-    Recordset rs = nuevo.Abrir(QStringLiteral("SELECT codCurso FROM Seccion INNER JOIN MateriaDetalles ON "
-                                              "Seccion.IDSeccion=MateriaDetalles.codSeccion WHERE IDMateriaDetalles=?"),
-                               {IDMateriaDetalles});
-    ceder();
-    const quint8 curso = rs.eof() ? 0 : aByte(rs.entero(QStringLiteral("codCurso")));
-
-    rs = nuevo.Abrir(QStringLiteral("SELECT codalumno FROM seccion_Alumnopte WHERE codAlumno=?"), {IDAlumno});
-    ceder();
-    if (rs.eof())
-        ejecutar(nuevo, QStringLiteral("INSERT INTO seccion_Alumnopte VALUES (?,?,0,0)"), {int(IDSeccion), IDAlumno});
-
-    rs = nuevo.Abrir(QStringLiteral("SELECT codalumno FROM Alumnopte_MatDet WHERE codAlumno=? AND codMatDet=?"),
-                     {IDAlumno, IDMateriaDetalles});
-    ceder();
-    if (rs.eof()) {
-        Recordset max = nuevo.Abrir(
-            QStringLiteral("SELECT MAX(idAlumnopte_MatDet), COUNT(idAlumnopte_MatDet) FROM Alumnopte_MatDet"));
+    auto curso = p.cursoDeMateria.constFind(IDMateriaDetalles);
+    if (curso == p.cursoDeMateria.cend()) {
+        Recordset rs = nuevo.Abrir(QStringLiteral("SELECT codCurso FROM Seccion INNER JOIN MateriaDetalles ON "
+                                                  "Seccion.IDSeccion=MateriaDetalles.codSeccion WHERE IDMateriaDetalles=?"),
+                                   {IDMateriaDetalles});
         ceder();
-        const qint64 id = max.campo(1).toLongLong() == 0 ? 1 : max.campo(0).toLongLong() + 1;
-        ejecutar(nuevo, QStringLiteral("INSERT INTO Alumnopte_MatDet VALUES (?,?,?,0,?)"),
-                 {id, IDAlumno, IDMateriaDetalles, int(curso)});
+        curso = p.cursoDeMateria.insert(IDMateriaDetalles, rs.eof() ? 0 : aByte(rs.entero(QStringLiteral("codCurso"))));
     }
-    rs.Close();
+
+    if (!p.conSeccion.contains(IDAlumno)) {
+        ejecutar(nuevo, QStringLiteral("INSERT INTO seccion_Alumnopte VALUES (?,?,0,0)"), {int(IDSeccion), IDAlumno});
+        p.conSeccion.insert(IDAlumno);
+    }
+
+    if (!p.materias.contains({IDAlumno, IDMateriaDetalles})) {
+        const qint64 id = p.siguienteId;
+        ejecutar(nuevo, QStringLiteral("INSERT INTO Alumnopte_MatDet VALUES (?,?,?,0,?)"),
+                 {id, IDAlumno, IDMateriaDetalles, int(*curso)});
+        p.siguienteId = id + 1;
+        p.materias.insert({IDAlumno, IDMateriaDetalles});
+    }
 }
 
 // ---------------------------------------------------------------- the step
@@ -319,10 +336,6 @@ bool PasarHistorico(EstadoMotor& e) {
                            "ORDER BY Alumno.IDAlumno, AlumnoPte_MatDet.IDAlumnoPte_MatDet, "
                            "EvaluacionActaPte.codNumEvaluacion NULLS FIRST, EvaluacionActaPte.IDEvaluacionActaPte");
 
-        const QString insercionNota =
-            QStringLiteral("INSERT INTO EvaluacionHistorica VALUES (?,?,?,?,?,?,?,?,?,?,?,?,0,?,0,?,?)");
-        const QString insercionPendiente =
-            QStringLiteral("INSERT INTO EvaluacionHistorica VALUES (?,?,?,?,?,?,?,?,0,?,?,?,-1,?,0,0,0)");
         const QVariant cursoEscolar = int(e.conf->intIDCursoEscolar());
         const QVariant historico = qint64(idHistorico);
         const QString hoy = Reloj::hoy().toString(QStringLiteral("yyyy/MM/dd"));
@@ -331,6 +344,13 @@ bool PasarHistorico(EstadoMotor& e) {
             return rs.esNulo(QStringLiteral("Aprobado")) || !rs.booleano(QStringLiteral("Aprobado"));
         };
 
+        e.pendientes = {};
+        // The history rows go many to a statement; a section's rows are all
+        // written before the next section reads the last id.
+        InsercionLotes filasNota(nuevo, QStringLiteral("INSERT INTO EvaluacionHistorica VALUES "),
+                                 QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,0,?,0,?,?)"));
+        InsercionLotes filasPendiente(nuevo, QStringLiteral("INSERT INTO EvaluacionHistorica VALUES "),
+                                      QStringLiteral("(?,?,?,?,?,?,?,?,0,?,?,?,-1,?,0,0,0)"));
         for (; !secciones.eof(); secciones.MoveNext()) {
             const int seccion = aEntero16(secciones.entero(QStringLiteral("codSeccion")));
 
@@ -345,7 +365,7 @@ bool PasarHistorico(EstadoMotor& e) {
             for (; !rs.eof(); rs.MoveNext()) {
                 const qint64 alumno = rs.entero(QStringLiteral("IDAlumno"));
                 const Promocion p = promociones.de(alumno, rs.entero(QStringLiteral("codNumEvaluacion")));
-                ejecutar(nuevo, insercionNota,
+                filasNota.agregar(
                          {id, alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
                           rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("codCurso")),
                           rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
@@ -366,7 +386,7 @@ bool PasarHistorico(EstadoMotor& e) {
             ceder();
             for (; !rs.eof(); rs.MoveNext()) {
                 const qint64 alumno = rs.entero(QStringLiteral("IDAlumno"));
-                ejecutar(nuevo, insercionPendiente,
+                filasPendiente.agregar(
                          {id, alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
                           rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("idCurso")),
                           rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
@@ -378,6 +398,8 @@ bool PasarHistorico(EstadoMotor& e) {
                     CrearMateriaPendiente(e, qint32(alumno), qint32(rs.entero(QStringLiteral("codMatDet"))), destino);
                 }
             }
+            filasNota.vaciar();
+            filasPendiente.vaciar();
             e.avisos->AumentarProgreso();
         }
         secciones.Close();

@@ -225,6 +225,15 @@ Recordset Conexion::Tablas() {
         "FROM sqlite_master WHERE type IN ('table','view') AND name NOT LIKE 'sqlite_%' ORDER BY name"));
 }
 
+void Conexion::fijarCacheKiB(int kib) {
+    comprobarAbierta();
+    if (esServidor()) return;
+    // A setting of the connection, like the server's message level at
+    // opening: not one of the statements of the work.
+    QSqlQuery q(QSqlDatabase::database(nombreQt_, false));
+    if (!q.exec(QStringLiteral("PRAGMA cache_size=-%1").arg(kib))) lanzarError(q.lastError(), QStringLiteral("PRAGMA"));
+}
+
 void Conexion::BeginTrans() {
     comprobarAbierta();
     QSqlDatabase db = QSqlDatabase::database(nombreQt_, false);

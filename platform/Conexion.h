@@ -44,6 +44,11 @@ public:
     // The list of tables: TABLE_NAME and TABLE_TYPE ("TABLE").
     Recordset Tablas();
 
+    // The page cache of a SQLite connection, in KiB (nothing on a server):
+    // a run that rewrites a large database keeps its indexes in memory
+    // instead of spilling pages to the file and reading them back.
+    void fijarCacheKiB(int kib);
+
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();

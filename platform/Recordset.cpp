@@ -1,11 +1,22 @@
 #include "platform/Recordset.h"
 #include "platform/Error.h"
 #include <QRegularExpression>
+#include <QVarLengthArray>
 
 namespace ncc {
 
 struct Recordset::Datos {
     QStringList columnas;
+    // Names already looked up, by the address of their characters: the
+    // callers name fields with literals, so after the first row a field is
+    // found by one comparison of pointers instead of a case-insensitive
+    // search of every column name.
+    struct Busqueda {
+        const QChar* datos;
+        qsizetype longitud;
+        int indice;
+    };
+    QVarLengthArray<Busqueda, 16> buscados;
     QVector<QVector<QVariant>> filas;
     QVector<int> visibles;  // indices of the rows that pass the filter
     int actual = 0;         // position within visibles
@@ -61,9 +72,20 @@ void Recordset::comprobarActual() const {
 
 int Recordset::indiceCampo(const QString& nombre) const {
     if (!d_) return -1;
+    const QChar* datos = nombre.constData();
+    for (const auto& b : d_->buscados)
+        if (b.datos == datos && b.longitud == nombre.size()) return b.indice;
+    int indice = -1;
     for (int i = 0; i < d_->columnas.size(); ++i)
-        if (d_->columnas[i].compare(nombre, Qt::CaseInsensitive) == 0) return i;
-    return -1;
+        if (d_->columnas[i].compare(nombre, Qt::CaseInsensitive) == 0) {
+            indice = i;
+            break;
+        }
+    // Only the static texts of literals keep their address for the life of
+    // the recordset; a name built at run time is searched each time.
+    if (indice >= 0 && !nombre.data_ptr().isMutable() && !nombre.isNull() && d_->buscados.size() < 64)
+        d_->buscados.append({datos, nombre.size(), indice});
+    return indice;
 }
 
 QVariant Recordset::campo(int indice) const {
