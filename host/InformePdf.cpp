@@ -53,7 +53,8 @@ QString fila(const QStringList& celdas, int n, const QList<int>& aDerecha = {}) 
 // list (the dining hall of a large school) goes in tables of this many rows
 // at most, one after another, each with its heads.
 constexpr int FilasPorTabla = 60;
-// Rows of the activities' tables in one document at most.
+// Rows of the students' or the activities' tables in one document at most:
+// drawing a page walks its whole document.
 constexpr int FilasPorParte = 600;
 
 QStringList tablaPorPartes(const QString& cabeza, const QStringList& columnas, const QList<int>& anchos,
@@ -130,10 +131,19 @@ QString diferencias(const DatosInforme& d) {
 // The students' tables, one part per teaching type.
 QStringList alumnos(const DatosInforme& d) {
     QStringList partes;
+    qsizetype enLaParte = 0;
     for (qsizetype i = 0; i < d.secciones.size(); ++i) {
         const SeccionInforme& s = d.secciones.at(i);
-        if (i == 0 || s.tipo != d.secciones.at(i - 1).tipo)
+        if (i == 0 || s.tipo != d.secciones.at(i - 1).tipo) {
             partes << QStringLiteral("<h2>Alumnos por sección: %1</h2>").arg(e(s.tipo.isEmpty() ? QStringLiteral("sin enseñanza") : s.tipo));
+            enLaParte = 0;
+        } else if (enLaParte >= FilasPorParte) {
+            // A large teaching type goes on in a part of its own, between
+            // two sections: each section's table names it.
+            partes << QString();
+            enLaParte = 0;
+        }
+        enLaParte += s.promocionan.size() + s.repiten.size() + s.bajas.size();
         QString& h = partes.last();
         const QString cabeza = QStringLiteral("%1<span style=\"font-weight: normal; font-size: 9pt\"> &#8212; Promocionan: %2 "
                                               "&#183; Repiten: %3 &#183; Causan baja: %4</span>")
