@@ -188,8 +188,9 @@ host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
 // A rehearsal asks nothing: it changes nothing, and what the closing would
 // ask is in its report.
 int ensayar(const OpcionesCierre& op, const host::Plan& plan, const QString& nuevo) {
-    CierreParcial() = op.parcial;
     host::DecisionesEnsayo d;
+    d.parcial = op.parcial;
+    d.comprobarInicio = true;
     d.arboles = plan.arboles;
     d.nuevoCurso = nuevo;
     d.secciones = op.secciones;
@@ -344,17 +345,22 @@ int cerrar(const QStringList& argumentos) {
         }
         QTextStream out(stdout);
         out << "\n" << Texto(2182) << "\n";
-        out << antes.completar(motor.estado()).texto(segundos);
+        const host::ResumenCierre resumen = antes.completar(motor.estado());
+        out << resumen.texto(segundos);
         // The closing stands whatever becomes of its report.
         try {
-            out << "Informe del cierre: " << host::escribirInformeCierre(motor.estado(), false) << "\n";
+            out << "Informe del cierre: " << host::escribirInformeCierre(motor.estado(), false, {}, &resumen) << "\n";
         } catch (const Error& e) {
             out.flush();
             err << "ncc cerrar: el curso se ha cerrado, pero no se ha podido escribir el informe del cierre: "
                 << e.descripcion() << "\n";
-        } catch (const std::exception&) {
+        } catch (const std::bad_alloc&) {
             out.flush();
             err << "ncc cerrar: el curso se ha cerrado, pero no hay memoria suficiente para escribir el informe del cierre\n";
+        } catch (const std::exception& e) {
+            out.flush();
+            err << "ncc cerrar: el curso se ha cerrado, pero no se ha podido escribir el informe del cierre: "
+                << QString::fromLocal8Bit(e.what()) << "\n";
         }
         sesion->setlngRowData(-100);
         return SalidaExito;

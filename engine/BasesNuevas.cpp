@@ -69,36 +69,6 @@ void confirmarSiHay(Conexion& con) {
     if (con.State() == 1 && con.enTransaccion()) con.CommitTrans();
 }
 
-// Closes the session's open connections and reopens them when done (or on
-// the way out of an error, where a failure to reopen is not the news).
-class SesionApartada {
-public:
-    SesionApartada(EstadoMotor& e, bool apartar) {
-        if (!apartar) return;
-        for (Conexion* c : {&e.conLocalCentro(), &e.conLocalBorradoCentro(), &e.conLocalAppEntrada(),
-                            &e.conLocalBorradoAppEntrada()})
-            if (c->State() == 1) {
-                c->Close();
-                cerradas_.append(c);
-            }
-    }
-    void volver() {
-        // One that cannot open is left for the destructor to try again.
-        while (!cerradas_.isEmpty()) {
-            cerradas_.first()->Open();
-            cerradas_.removeFirst();
-        }
-    }
-    ~SesionApartada() {
-        for (Conexion* c : cerradas_) try { c->Open(); } catch (...) {}
-    }
-    SesionApartada(const SesionApartada&) = delete;
-    SesionApartada& operator=(const SesionApartada&) = delete;
-
-private:
-    QVector<Conexion*> cerradas_;
-};
-
 }  // namespace
 
 void DuplicarComillas(QString& texto) { texto.replace(QLatin1Char('\''), QStringLiteral("''")); }
@@ -290,7 +260,9 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
         // connected to it: the session's connections step aside for the
         // copies and come back as they were, whatever happens.
         const QString plantilla = plantillaServidor(e);
-        SesionApartada apartada(e, e.SQLServer());
+        ConexionesApartadas apartada = e.SQLServer() ? ConexionesApartadas{&e.conLocalCentro(), &e.conLocalBorradoCentro(),
+                                                                             &e.conLocalAppEntrada(), &e.conLocalBorradoAppEntrada()}
+                                                         : ConexionesApartadas{};
         for (const auto& [origen, destino] : copias) {
             // Before each copy the journal names what is about to be made:
             // a cut-short run is undone at the next start.

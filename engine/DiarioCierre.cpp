@@ -22,10 +22,6 @@ namespace {
 constexpr const char* NombreDiario = "CierreCurso.pendiente";
 constexpr const char* NombreBloqueo = "CierreCurso.bloqueo";
 
-bool esServidor(const CadenaConexion& c) {
-    return c.valor(QStringLiteral("Provider")).compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0;
-}
-
 QString rutaDiario(const QString& cadenaAppEntrada) {
     return QDir(carpetaDiario(cadenaAppEntrada)).filePath(QLatin1String(NombreDiario));
 }
@@ -107,7 +103,7 @@ void completar(const DiarioCierre& d, const QString& plantilla) {
 
 QString carpetaDiario(const QString& cadenaAppEntrada) {
     const CadenaConexion c(cadenaAppEntrada);
-    if (!esServidor(c)) {
+    if (!c.esServidor()) {
         const QString ruta = c.valor(QStringLiteral("Data Source"));
         return QFileInfo(ruta).absolutePath();
     }
@@ -227,17 +223,7 @@ BloqueoCierre bloquearEn(const QString& carpeta, const QString& carpetaServidor 
     if (!carpetaServidor.isEmpty()) QDir().mkpath(carpetaServidor);
     BloqueoCierre bloqueo(new QLockFile(QDir(carpeta).filePath(QLatin1String(NombreBloqueo))),
                           SoltarBloqueo{carpetaServidor});
-    // A lock left by a process that died is taken over (QLockFile checks the
-    // process id it holds).
-    bloqueo->setStaleLockTime(0);
-    if (!bloqueo->tryLock(0) && bloqueo->error() == QLockFile::LockFailedError && lockIlegible(*bloqueo)) {
-        // A process cut short while it was taking the lock leaves the file
-        // without its owner: with no owner to check, nothing would ever take
-        // it over and every later closing would be refused.
-        bloqueo->removeStaleLockFile();
-        bloqueo->tryLock(0);
-    }
-    if (!bloqueo->isLocked()) {
+    if (!tomarBloqueo(*bloqueo)) {
         if (bloqueo->error() == QLockFile::LockFailedError)
             throw ErrorBloqueo(
                         QStringLiteral("Ya hay un cierre de curso en marcha para estas bases de datos. Espere a que "
@@ -252,9 +238,23 @@ BloqueoCierre bloquearEn(const QString& carpeta, const QString& carpetaServidor 
 
 }  // namespace
 
+bool tomarBloqueo(QLockFile& bloqueo) {
+    // A lock left by a process that died is taken over (QLockFile checks the
+    // process id it holds).
+    bloqueo.setStaleLockTime(0);
+    if (!bloqueo.tryLock(0) && bloqueo.error() == QLockFile::LockFailedError && lockIlegible(bloqueo)) {
+        // A process cut short while it was taking the lock leaves the file
+        // without its owner: with no owner to check, nothing would ever take
+        // it over.
+        bloqueo.removeStaleLockFile();
+        bloqueo.tryLock(0);
+    }
+    return bloqueo.isLocked();
+}
+
 BloqueoCierre bloquearCierre(const QString& cadenaAppEntrada) {
     const QString carpeta = carpetaDiario(cadenaAppEntrada);
-    return bloquearEn(carpeta, esServidor(CadenaConexion(cadenaAppEntrada)) ? carpeta : QString());
+    return bloquearEn(carpeta, CadenaConexion(cadenaAppEntrada).esServidor() ? carpeta : QString());
 }
 
 std::vector<BloqueoCierre> bloquearCierreDe(const EstadoMotor& e) {
@@ -272,6 +272,15 @@ std::vector<BloqueoCierre> bloquearCierreDe(const EstadoMotor& e) {
         carpetas << canonica;
         bloqueos.push_back(bloquearEn(canonica));
     }
+    return bloqueos;
+}
+
+std::vector<BloqueoCierre> bloquearCierreSinPendiente(const EstadoMotor& e) {
+    std::vector<BloqueoCierre> bloqueos = bloquearCierreDe(e);
+    if (hayCierrePendiente(e.conLocalAppEntrada().ConnectionString()))
+        throw Error(errores::Archivo, QStringLiteral("Hay un cierre de curso anterior que no llegó a terminar. "
+                                                     "Vuelva a entrar en la aplicación para resolverlo antes de "
+                                                     "empezar otro."));
     return bloqueos;
 }
 

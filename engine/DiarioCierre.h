@@ -85,5 +85,11 @@ BloqueoCierre bloquearCierre(const QString& cadenaAppEntrada);
 // year, so that two application entries pointing at the same school files
 // never close them at once. Throws ncc::Error as bloquearCierre does.
 std::vector<BloqueoCierre> bloquearCierreDe(const EstadoMotor& e);
+// The same, refused with ncc::Error while a closing cut short waits to be
+// settled: nothing may start over its traces.
+std::vector<BloqueoCierre> bloquearCierreSinPendiente(const EstadoMotor& e);
+// Takes `bloqueo` at once: a lock of a process that died, or one left
+// without its owner by a process cut short while taking it, is taken over.
+bool tomarBloqueo(QLockFile& bloqueo);
 
 }  // namespace ncc::motor

@@ -159,11 +159,7 @@ bool cIFunciones::TransferirDatos() {
     // has already closed it.
     std::vector<BloqueoCierre> bloqueos;
     try {
-        bloqueos = bloquearCierreDe(e_);
-        if (hayCierrePendiente(e_.conLocalAppEntrada().ConnectionString()))
-            throw Error(errores::Archivo, QStringLiteral("Hay un cierre de curso anterior que no llegó a terminar. "
-                                                         "Vuelva a entrar en la aplicación para resolverlo antes de "
-                                                         "empezar otro."));
+        bloqueos = bloquearCierreSinPendiente(e_);
         ComprobarCursoVigente(e_);
         ComprobarNombresBases(e_);
     } catch (const Error& err) {

@@ -1,5 +1,6 @@
 #include "host/EnsayoCierre.h"
 #include "host/InformeCierre.h"
+#include "engine/ComprobacionesCierre.h"
 #include "engine/DiarioCierre.h"
 #include "engine/cIFunciones.h"
 #include "entry/cConfiguracion.h"
@@ -16,7 +17,9 @@
 #include <QJsonObject>
 #include <QLockFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <array>
 
@@ -35,6 +38,31 @@ constexpr int LongitudNombreServidor = 63;
 QString carpetaEnsayos() {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return QDir(base.isEmpty() ? QDir::homePath() : base).filePath(QStringLiteral("ncc/ensayos"));
+}
+
+// A rehearsal's databases are "ncc_ensayo_<marca>_<name>", the marca eight
+// hexadecimal digits; nothing else is ever taken for one.
+const QRegularExpression& nombreEnsayo() {
+    static const QRegularExpression patron(QLatin1String("^") + QLatin1String(PrefijoEnsayo) +
+                                           QLatin1String("([0-9a-f]{8})_"));
+    return patron;
+}
+
+// While a rehearsal on a server runs, it holds a server lock of its own
+// (an advisory lock of the maintenance database, keyed by its marca), so a
+// host on another computer can tell its databases from a dead rehearsal's.
+constexpr int ClaveEnsayos = 0x4E43;  // "NC"
+
+std::unique_ptr<Conexion> conexionMantenimiento(const QString& plantilla) {
+    CadenaConexion c(plantilla);
+    c.fijar(QStringLiteral("Initial Catalog"), QStringLiteral("postgres"));
+    auto con = std::make_unique<Conexion>(c.texto());
+    con->Open();
+    return con;
+}
+
+QString claveServidor(const QString& marca) {
+    return QStringLiteral("%1, %2").arg(ClaveEnsayos).arg(static_cast<qint32>(marca.toUInt(nullptr, 16)));
 }
 
 QString rutaNota(const QString& marca) { return QDir(carpetaEnsayos()).filePath(marca + QStringLiteral(".json")); }
@@ -80,28 +108,6 @@ private:
     cConfiguracion propia_;
 };
 
-// The server copies a database with CREATE DATABASE … TEMPLATE only while
-// nobody is connected to it: the session's connections step aside for the
-// copies and come back, whatever happens.
-class SesionApartada {
-public:
-    explicit SesionApartada(const QList<Conexion*>& conexiones) {
-        for (Conexion* c : conexiones)
-            if (c && c->State() == 1) {
-                c->Close();
-                cerradas_ << c;
-            }
-    }
-    ~SesionApartada() {
-        for (Conexion* c : cerradas_) try { c->Open(); } catch (...) {}
-    }
-    SesionApartada(const SesionApartada&) = delete;
-    SesionApartada& operator=(const SesionApartada&) = delete;
-
-private:
-    QList<Conexion*> cerradas_;
-};
-
 // One rehearsal's copies, from the note that announces them to their
 // removal: the destructor discards everything, also after an error.
 class Copias {
@@ -122,7 +128,9 @@ public:
     QString prefijo() const { return servidorEscuela_ ? prefijo_ : QString(); }
     // The name the real closing will give a database the run made.
     QString nombreReal(const QString& nombre) const;
-    void descartar();
+    // Whether everything went; what did not stays announced for the next
+    // start.
+    bool descartar();
 
 private:
     QList<Conexion*> escuelaConexiones() const {
@@ -139,9 +147,10 @@ private:
     QString marca_, prefijo_, carpeta_, plantilla_, diario_;
     QStringList origenes_, copias_, cadenas_;
     std::unique_ptr<QLockFile> bloqueo_;
+    std::unique_ptr<Conexion> vigilia_;  // holds the server lock while it runs
     std::array<std::unique_ptr<Conexion>, 4> conexiones_;
     cConfiguracion copia_;
-    bool descartadas_ = false;
+    bool descartadas_ = false, completo_ = true;
 };
 
 // The names of the four copies, before anything is made.
@@ -188,10 +197,13 @@ void Copias::planificar() {
 void Copias::anunciar() {
     QDir().mkpath(carpetaEnsayos());
     bloqueo_ = std::make_unique<QLockFile>(rutaBloqueo(marca_));
-    bloqueo_->setStaleLockTime(0);
-    if (!bloqueo_->tryLock(0))
+    if (!motor::tomarBloqueo(*bloqueo_))
         throw Error(errores::Archivo,
                     QStringLiteral("No se puede crear el registro del ensayo en %1").arg(carpetaEnsayos()));
+    if (servidorEscuela_) {
+        vigilia_ = conexionMantenimiento(plantilla_);
+        vigilia_->Abrir(QStringLiteral("SELECT pg_advisory_lock(%1)").arg(claveServidor(marca_)));
+    }
     QJsonObject nota;
     if (servidorEscuela_) {
         nota.insert(QStringLiteral("servidor"), CadenaConexion(plantilla_).valor(DatosFuente));
@@ -204,6 +216,8 @@ void Copias::anunciar() {
     if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(nota).toJson()) < 0 || !f.commit())
         throw Error(errores::Archivo,
                     QStringLiteral("No se puede escribir el registro del ensayo %1: %2").arg(rutaNota(marca_), f.errorString()));
+    // On disk before the first copy: a power cut must not lose the news.
+    archivos::sincronizar(rutaNota(marca_));
 }
 
 void Copias::hacer() {
@@ -212,8 +226,10 @@ void Copias::hacer() {
     if (!servidorEscuela_ && !QDir().mkpath(carpeta_))
         throw Error(errores::Archivo, QStringLiteral("No se puede crear la carpeta temporal %1").arg(carpeta_));
     {
-        std::unique_ptr<SesionApartada> apartada;
-        if (servidorEscuela_) apartada = std::make_unique<SesionApartada>(escuelaConexiones());
+        // The session's connections step aside while the server copies.
+        const QList<Conexion*> escuela = escuelaConexiones();
+        ConexionesApartadas apartada = servidorEscuela_ ? ConexionesApartadas{escuela[0], escuela[1], escuela[2], escuela[3]}
+                                                        : ConexionesApartadas{};
         for (int i = 0; i < 4; ++i) {
             if (servidorEscuela_) servidor::copiar(plantilla_, origenes_.at(i), copias_.at(i));
             else archivos::copiarBaseSQLite(origenes_.at(i), copias_.at(i));
@@ -255,8 +271,8 @@ QString Copias::nombreReal(const QString& nombre) const {
     return QDir(escuela_.RutaBD()).filePath(QFileInfo(nombre).fileName());
 }
 
-void Copias::descartar() {
-    if (descartadas_) return;
+bool Copias::descartar() {
+    if (descartadas_) return completo_;
     descartadas_ = true;
     for (auto& c : conexiones_)
         if (c && c->State() == 1) try { c->Close(); } catch (...) {}
@@ -276,21 +292,20 @@ void Copias::descartar() {
     // What could not go stays announced for the next start.
     if (completo) QFile::remove(rutaNota(marca_));
     if (bloqueo_) bloqueo_->unlock();
+    // Closing the connection gives the server lock back.
+    if (vigilia_) try { vigilia_->Close(); } catch (...) {}
+    completo_ = completo;
+    return completo;
 }
 
 }  // namespace
-
-InformeEnsayo& InformeDelEnsayo() {
-    static InformeEnsayo informe;
-    return informe;
-}
 
 QString ResultadoEnsayo::nombrePaso() const {
     if (paso == 0 || !existeTexto(paso)) return Texto(motor::pasos::Comprobaciones);
     return Texto(paso);
 }
 
-QString ResultadoEnsayo::texto() const {
+QString ResultadoEnsayo::texto(bool enColumnas) const {
     QString t;
     const auto lista = [&t](int titulo, const QStringList& textos) {
         if (textos.isEmpty()) return;
@@ -298,10 +313,10 @@ QString ResultadoEnsayo::texto() const {
         for (const QString& x : textos) t += QStringLiteral("  - ") + QString(x).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) + QLatin1Char('\n');
     };
     if (correcto) {
-        t += Texto(15030) + QLatin1Char('\n') + resumen.texto(segundos);
+        t += Texto(15030) + QLatin1Char('\n') + resumen.texto(segundos, enColumnas);
         lista(15034, preguntas);
         lista(15035, avisos);
-        t += QLatin1Char('\n') + Texto(15036) + QLatin1Char('\n');
+        t += QLatin1Char('\n') + Texto(descartadas ? 15036 : 15038) + QLatin1Char('\n');
         return t;
     }
     t += Texto(15031) + QLatin1Char(' ') + nombrePaso() + QLatin1Char('\n');
@@ -332,19 +347,20 @@ ResultadoEnsayo ensayarCierre(const DecisionesEnsayo& d, const InformeEnsayo& in
         return terminar();
     }
     // Copies of a school in the middle of a closing would be copies of half
-    // a closing: the school's lock is held until the rehearsal is over, and
-    // a closing cut short is settled first.
-    const QString escuela = conf->conLocalAppEntrada()->ConnectionString();
-    motor::BloqueoCierre bloqueo;
+    // a closing: the closing's own locks of the school are held until the
+    // rehearsal is over, and a closing cut short is settled first.
+    std::vector<motor::BloqueoCierre> bloqueos;
     try {
-        bloqueo = motor::bloquearCierre(escuela);
-        if (motor::hayCierrePendiente(escuela))
-            throw Error(errores::Archivo, QStringLiteral("Hay un cierre de curso anterior que no llegó a terminar. Vuelva "
-                                                         "a entrar en la aplicación para resolverlo antes de ensayar otro."));
+        motor::EstadoMotor escuela;
+        escuela.conf = conf;
+        bloqueos = motor::bloquearCierreSinPendiente(escuela);
     } catch (const Error& e) {
         mensajes.errores << e.descripcion();
         return terminar();
     }
+    // The checks the real closing starts with, answered Yes: a school with
+    // nothing to close is the rehearsal's failure too.
+    if (d.comprobarInicio && !ComprobarInicioCierre(*conf).Mostrar) return terminar();
 
     // Asked before the settings point at the copies, whose folder goes.
     const QString carpetaDelInforme = carpetaInforme(*conf);
@@ -358,6 +374,8 @@ ResultadoEnsayo ensayarCierre(const DecisionesEnsayo& d, const InformeEnsayo& in
     }
     {
         ConfiguracionPrestada prestada(*conf, copias.configuracion());
+        const auto devolverParcial = qScopeGuard([parcial = CierreParcial()] { CierreParcial() = parcial; });
+        CierreParcial() = d.parcial;
         Arboles arboles = d.arboles;
         if (!arboles.secciones) arboles.secciones = std::make_shared<Coleccion<cCurso>>();
         if (!arboles.actividades) arboles.actividades = std::make_shared<Coleccion<cActividad>>();
@@ -370,6 +388,7 @@ ResultadoEnsayo ensayarCierre(const DecisionesEnsayo& d, const InformeEnsayo& in
         motor.setProcesarActividades(d.actividades);
         motor.setPrefijoBases(copias.prefijo());
         try {
+            r.paso = motor::pasos::Comprobaciones;
             const ResumenCierre antes = ResumenCierre::leerAntes(*conf, arboles);
             r.correcto = motor.TransferirDatos();
             r.paso = motor.Paso();
@@ -377,15 +396,14 @@ ResultadoEnsayo ensayarCierre(const DecisionesEnsayo& d, const InformeEnsayo& in
                 r.resumen = antes.completar(motor.estado());
                 if (d.informe) {
                     try {
-                        r.informe = escribirInformeCierre(motor.estado(), true, carpetaDelInforme);
+                        r.informe = escribirInformeCierre(motor.estado(), true, carpetaDelInforme, &r.resumen);
                     } catch (const Error& e) {
                         mensajes.avisos << e.descripcion();
                     }
                 }
-                for (const InformeEnsayo* f : {&informe, const_cast<const InformeEnsayo*>(&InformeDelEnsayo())}) {
-                    if (!*f) continue;
+                if (informe) {
                     try {
-                        (*f)(motor.estado(), r.resumen);
+                        informe(motor.estado(), r.resumen);
                     } catch (const Error& e) {
                         mensajes.avisos << e.descripcion();
                     } catch (const std::exception& e) {
@@ -401,19 +419,18 @@ ResultadoEnsayo ensayarCierre(const DecisionesEnsayo& d, const InformeEnsayo& in
         }
         motor.DevolverAlumnosRetirados();
     }
-    copias.descartar();
+    r.descartadas = copias.descartar();
     return terminar();
 }
 
 void limpiarEnsayosAbandonados(const QString& cadenaAppEntrada) {
     const CadenaConexion app(cadenaAppEntrada);
-    const bool servidorApp = app.valor(QStringLiteral("Provider")).compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0;
+    const bool servidorApp = app.esServidor();
     const QDir carpeta(carpetaEnsayos());
     for (const QFileInfo& f : carpeta.entryInfoList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
         const QString marca = f.completeBaseName();
         QLockFile bloqueo(rutaBloqueo(marca));
-        bloqueo.setStaleLockTime(0);
-        if (!bloqueo.tryLock(0)) continue;
+        if (!motor::tomarBloqueo(bloqueo)) continue;
         QFile archivo(f.absoluteFilePath());
         const QJsonObject nota = archivo.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(archivo.readAll()).object()
                                                                   : QJsonObject();
@@ -432,7 +449,7 @@ void limpiarEnsayosAbandonados(const QString& cadenaAppEntrada) {
         if (!nota.value(QStringLiteral("servidor")).toString().isEmpty()) {
             // A server's leftovers can only go with that server's credentials.
             if (!servidorApp || nota.value(QStringLiteral("servidor")).toString() != app.valor(DatosFuente) ||
-                !prefijo.startsWith(QLatin1String(PrefijoEnsayo))) {
+                !nombreEnsayo().match(prefijo).hasMatch()) {
                 hecho = false;
             } else {
                 try {
@@ -445,14 +462,29 @@ void limpiarEnsayosAbandonados(const QString& cadenaAppEntrada) {
         }
         if (hecho) QFile::remove(f.absoluteFilePath());
     }
-    // The journals of the runs on copied application entries.
+    // Rehearsals that died with their note (another computer's, or a note
+    // lost): their databases that nobody uses and whose rehearsal holds no
+    // server lock, with the journals of their runs.
     if (servidorApp) {
         try {
+            std::unique_ptr<Conexion> mantenimiento;
             for (const QString& n : servidor::conPrefijo(cadenaAppEntrada, QLatin1String(PrefijoEnsayo), true)) {
-                // A rehearsal of this machine still running holds its lock.
-                QLockFile vivo(rutaBloqueo(n.mid(int(qstrlen(PrefijoEnsayo)), 8)));
-                vivo.setStaleLockTime(0);
-                if (!vivo.tryLock(0)) continue;
+                const QRegularExpressionMatch m = nombreEnsayo().match(n);
+                if (!m.hasMatch()) continue;
+                const QString marca = m.captured(1);
+                // A rehearsal of this machine still running holds its lock
+                // (taken before any copy is made); a machine that never
+                // rehearsed has not even the folder for one.
+                QLockFile vivo(rutaBloqueo(marca));
+                if (QFileInfo::exists(carpetaEnsayos()) && !motor::tomarBloqueo(vivo)) continue;
+                // One of any computer holds its server lock.
+                if (!mantenimiento) mantenimiento = conexionMantenimiento(cadenaAppEntrada);
+                const QString clave = claveServidor(marca);
+                if (!mantenimiento->Abrir(QStringLiteral("SELECT pg_try_advisory_lock(%1)").arg(clave)).campo(0).toBool())
+                    continue;
+                const auto soltar = qScopeGuard([&] {
+                    try { mantenimiento->Abrir(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(clave)); } catch (...) {}
+                });
                 CadenaConexion copia(cadenaAppEntrada);
                 copia.fijar(Catalogo, n);
                 const QString diario = motor::carpetaDiario(copia.texto());

@@ -46,6 +46,11 @@ struct DecisionesEnsayo {
     // The rehearsal's closing report ("Ensayo cierre …pdf"), written where
     // the real closing's would go, beside the school's own databases.
     bool informe = true;
+    // A partial closing is rehearsed (the closed year stays active).
+    bool parcial = false;
+    // The start checks are run too, their questions listed: the command
+    // line's rehearsal; the wizard ran them when it opened.
+    bool comprobarInicio = false;
 };
 
 struct ResultadoEnsayo {
@@ -63,22 +68,23 @@ struct ResultadoEnsayo {
     // The path of the rehearsal's report; empty when none was written (a
     // failure to write it is among the notices).
     QString informe;
+    // False when a copy could not be removed: the next start removes it.
+    bool descartadas = true;
 
     QString nombrePaso() const;
     // The report for the secretary, in Spanish.
-    QString texto() const;
+    // `enColumnas`: the summary's figures lined up for a terminal.
+    QString texto(bool enColumnas = true) const;
 };
 
 // Called after a successful run, before the copies go, with the engine's
 // state (its new databases open, the lent session settings pointing at the
-// copies) and the run's figures: the closing report plugs in here.
+// copies) and the run's figures.
 using InformeEnsayo = std::function<void(const motor::EstadoMotor&, const ResumenCierre&)>;
-// The one installed for every rehearsal (empty: none).
-InformeEnsayo& InformeDelEnsayo();
 
 // Rehearses the closing of the session of the component's current settings
-// with decisions `d`. The trees of `d` come back as they were given. An
-// exception of `informe` (or of the installed one) is reported among the
+// with decisions `d`. The trees of `d` and the partial-closing switch come
+// back as they were given. An exception of `informe` is reported among the
 // notices and does not spoil the result.
 ResultadoEnsayo ensayarCierre(const DecisionesEnsayo& d, const InformeEnsayo& informe = {});
 

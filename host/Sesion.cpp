@@ -75,7 +75,7 @@ QString cadenaServidor(const QString& plantilla, const QString& catalogo) {
     } catch (const Error& e) {
         throw ErrorOpciones(QStringLiteral("--servidor: %1").arg(e.descripcion()));
     }
-    if (c.valor(QStringLiteral("Provider")).compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) != 0)
+    if (!c.esServidor())
         throw ErrorOpciones(QStringLiteral("--servidor espera una cadena de conexión de PostgreSQL"));
     c.fijar(QStringLiteral("Initial Catalog"), catalogo);
     return c.texto();

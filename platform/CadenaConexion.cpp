@@ -179,4 +179,8 @@ CadenaConexion CadenaConexion::deServidor(const QString& texto) {
     return c;
 }
 
+bool CadenaConexion::esServidor() const {
+    return valor(QStringLiteral("Provider")).compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0;
+}
+
 }  // namespace ncc

@@ -20,6 +20,8 @@ public:
     void quitar(const QString& nombre);
     QStringList nombres() const;
     QString texto() const;
+    // Whether it names a PostgreSQL server (Provider=PostgreSQL).
+    bool esServidor() const;
 
     // A PostgreSQL server written as its users write it: a connection string
     // of ours ("Data Source=host:port;User ID=..."), a URI

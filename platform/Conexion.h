@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariantList>
+#include <initializer_list>
 #include <memory>
 
 namespace ncc {
@@ -87,6 +88,36 @@ public:
 private:
     Conexion& c_;
     bool hecha_ = false;
+};
+
+// Scope guard: closes the open ones of some connections and opens them
+// again when done (volver) or on the way out of an error, where a failure
+// to reopen is not the news. The server copies a database by itself
+// (CREATE DATABASE … TEMPLATE) only while nobody is connected to it.
+class ConexionesApartadas {
+public:
+    explicit ConexionesApartadas(std::initializer_list<Conexion*> conexiones) {
+        for (Conexion* c : conexiones)
+            if (c && c->State() == 1) {
+                c->Close();
+                cerradas_.append(c);
+            }
+    }
+    // Opens them again; throws when one cannot open (left to the destructor).
+    void volver() {
+        while (!cerradas_.isEmpty()) {
+            cerradas_.first()->Open();
+            cerradas_.removeFirst();
+        }
+    }
+    ~ConexionesApartadas() {
+        for (Conexion* c : cerradas_) try { c->Open(); } catch (...) {}
+    }
+    ConexionesApartadas(const ConexionesApartadas&) = delete;
+    ConexionesApartadas& operator=(const ConexionesApartadas&) = delete;
+
+private:
+    QList<Conexion*> cerradas_;
 };
 
 }  // namespace ncc

@@ -255,6 +255,7 @@ constexpr EntradaTexto tabla[] = {
     {15035, "Avisos del cierre:"},
     {15036, "No se ha modificado ningún dato del centro: el ensayo se ha hecho sobre copias de sus bases de datos, que ya se han borrado."},
     {15037, "El ensayo del cierre no está disponible en este programa."},
+    {15038, "No se ha modificado ningún dato del centro: el ensayo se ha hecho sobre copias de sus bases de datos. Alguna copia no se ha podido borrar; se borrará la próxima vez que entre en la aplicación."},
 
     // 16000: the closing report, offered by frmProceso once the closing is
     // done.

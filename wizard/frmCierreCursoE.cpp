@@ -12,6 +12,8 @@
 #include "wizard/frmCierreAlumnos.h"
 #include "wizard/frmProceso.h"
 #include <QApplication>
+#include <QScopeGuard>
+#include <QPointer>
 #include <QProgressDialog>
 #include <algorithm>
 #include <QIcon>
@@ -234,17 +236,22 @@ void frmCierreCursoE::EnsayarCierre() {
     };
     // The run yields to the message loop: nothing on the page may be
     // pressed meanwhile.
-    QWidget* pagina = encima;
-    if (pagina) pagina->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     ResultadoEnsayoAsistente r;
-    try {
-        r = ensayar(e);
-    } catch (const Error& err) {
-        r.texto = err.descripcion();
+    {
+        const QPointer<QWidget> pagina = encima;
+        if (pagina) pagina->setEnabled(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        // Whatever the run throws, the page is usable again.
+        const auto devolver = qScopeGuard([pagina] {
+            QApplication::restoreOverrideCursor();
+            if (pagina) pagina->setEnabled(true);
+        });
+        try {
+            r = ensayar(e);
+        } catch (const Error& err) {
+            r.texto = err.descripcion();
+        }
     }
-    QApplication::restoreOverrideCursor();
-    if (pagina) pagina->setEnabled(true);
     avisarTexto(r.texto, r.correcto ? Icono::Informacion : Icono::Critico);
     OfrecerAbrirInforme(r.informe);
 }

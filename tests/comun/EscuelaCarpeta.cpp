@@ -27,8 +27,9 @@ std::unique_ptr<QTemporaryDir> copiarEscuelaCarpeta(const QString& modelo) {
     return d;
 }
 
-SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos) {
+SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos, const QProcessEnvironment& entorno) {
     QProcess p;
+    p.setProcessEnvironment(entorno);
     p.start(qEnvironmentVariable("NCC_BIN"), argumentos);
     SalidaNcc r;
     if (!p.waitForFinished(milisegundos)) {

@@ -3,6 +3,7 @@
 // one folder, the year's databases named by paths relative to the
 // application entry, so that every copy of the folder is a school of its
 // own. Tests that run the real `ncc` build one and close copies of it.
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -22,7 +23,8 @@ struct SalidaNcc {
     QString error;    // what it wrote on stderr
     QString texto;    // and on stdout
 };
-SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos = 120000);
+SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos = 120000,
+                      const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment());
 
 // Follows the progress lines ("Cierre N%") that a started `ncc cerrar`
 // writes on stderr and kills it (SIGKILL) at the `n`-th; false when it

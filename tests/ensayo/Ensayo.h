@@ -18,7 +18,7 @@ inline std::map<QString, QStringList> estadoEscuela(const Muestra& m) {
         // The rehearsal's report ("Ensayo cierre …pdf") lands beside the
         // school's databases: it is not one of them.
         for (const QString& f : QDir(m.carpeta).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
-            if (f.endsWith(QLatin1String(".pdf"))) continue;
+            if (f == QLatin1String("Ensayo cierre 2025-2026.pdf")) continue;
             r[f] = {QString::fromLatin1(
                 QCryptographicHash::hash(bytesDe(QDir(m.carpeta).filePath(f)), QCryptographicHash::Sha256).toHex())};
         }

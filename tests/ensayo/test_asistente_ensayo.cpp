@@ -2,13 +2,13 @@
 // driven headless through the real wizard on both back ends: it shows what
 // the closing would do, the pages keep their decisions, the school is left
 // as it was and the wizard goes on.
-#include <QFileInfo>
 #include "Ensayo.h"
 #include "app/EnsayoAsistente.h"
 #include "asistente/Conductor.h"
 #include "platform/Textos.h"
 #include "wizard/Asistente.h"
 #include "wizard/frmCierreAlumnos.h"
+#include <QFileInfo>
 
 namespace ncc::pruebas {
 

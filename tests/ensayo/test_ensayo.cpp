@@ -5,6 +5,7 @@
 // closing's own message, and leaves nothing either.
 #include "Ensayo.h"
 #include "platform/Textos.h"
+#include <QThread>
 
 namespace ncc::pruebas {
 
@@ -199,6 +200,49 @@ TEST_P(EnsayoCierre, LaSiguienteAperturaBorraLoQueDejoUnEnsayoMuerto) {
     EXPECT_TRUE(servidor::existe(plantilla, viva));
     enMarcha.unlock();
     servidor::borrar(plantilla, viva);
+}
+
+TEST_P(EnsayoCierre, LaLimpiezaRespetaElEnsayoDeOtroEquipoYLosNombresQueNoSonDeEnsayos) {
+    if (!ctx.esServidor()) GTEST_SKIP() << "solo los ensayos en un servidor los ve otro equipo";
+    muestra = crearMuestra(ctx, QStringLiteral("otros"), 20);
+    const QString plantilla = plantillaServidor();
+    const QString prefijo = QLatin1String(host::PrefijoEnsayo);
+    // A rehearsal running on another computer: no lock of this machine,
+    // but its server lock held on a connection of its own.
+    const QString deOtroEquipo = prefijo + QStringLiteral("0000beef_AppEntrada");
+    // Not a rehearsal's name, though it starts like one.
+    const QString ajena = prefijo + QStringLiteral("escuela_AppEntrada");
+    for (const QString& n : {deOtroEquipo, ajena}) servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), n);
+    CadenaConexion mantenimiento(plantilla);
+    mantenimiento.fijar(QStringLiteral("Initial Catalog"), QStringLiteral("postgres"));
+    Conexion otroEquipo(mantenimiento.texto());
+    otroEquipo.Open();
+    otroEquipo.Abrir(QStringLiteral("SELECT pg_advisory_lock(%1, %2)").arg(0x4E43).arg(0xbeef));
+
+    {
+        SesionAbierta s(muestra);
+    }
+    EXPECT_TRUE(servidor::existe(plantilla, deOtroEquipo));
+    EXPECT_TRUE(servidor::existe(plantilla, ajena));
+
+    // Once that rehearsal is gone, its database goes at the next start.
+    otroEquipo.Close();
+    // The server lets the lock go when that session's process ends, a moment
+    // after the client hangs up.
+    {
+        Conexion mirar(mantenimiento.texto());
+        mirar.Open();
+        for (int i = 0; i < 100 && mirar.Abrir(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' "
+                                                              "AND classid = %1 AND objid = %2").arg(0x4E43).arg(0xbeef))
+                                       .campo(0).toInt() > 0; ++i)
+            QThread::msleep(50);
+    }
+    {
+        SesionAbierta s(muestra);
+    }
+    EXPECT_FALSE(servidor::existe(plantilla, deOtroEquipo));
+    EXPECT_TRUE(servidor::existe(plantilla, ajena));
+    servidor::borrar(plantilla, ajena);
 }
 
 NCC_AMBOS_FONDOS(EnsayoCierre);

@@ -3,21 +3,16 @@
 // with the step and the closing's message; and when the process is killed
 // halfway, the next start of the host (`ncc recuperar`) removes what it
 // left, the school is byte for byte as it was and closes normally.
-#include <QFileInfo>
 #include "EscuelaCarpeta.h"
 #include "Ensayo.h"
 #include "platform/Textos.h"
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 namespace ncc::pruebas {
 
 namespace {
-
-struct Corrida {
-    int salida = -1;  // -1: killed or did not end
-    QString salidaEstandar, error;
-};
 
 class EnsayoNcc : public testing::Test {
 protected:
@@ -44,21 +39,7 @@ protected:
         return e;
     }
 
-    Corrida ncc(const QStringList& args) {
-        QProcess p;
-        p.setProcessEnvironment(entorno());
-        p.start(qEnvironmentVariable("NCC_BIN"), args);
-        Corrida c;
-        if (!p.waitForFinished(180000)) {
-            p.kill();
-            p.waitForFinished();
-            return c;
-        }
-        c.salidaEstandar = QString::fromUtf8(p.readAllStandardOutput());
-        c.error = QString::fromUtf8(p.readAllStandardError());
-        if (p.exitStatus() == QProcess::NormalExit) c.salida = p.exitCode();
-        return c;
-    }
+    SalidaNcc ncc(const QStringList& args) const { return ejecutarNcc(args, 180000, entorno()); }
 
     // A rehearsal killed at its `n`-th line of progress; false when it ended
     // by itself first.
@@ -93,17 +74,17 @@ QTemporaryDir* EnsayoNcc::modelo_ = nullptr;
 TEST_F(EnsayoNcc, ImprimeLoQueHariaElCierreSinPreguntarNiCambiarNada) {
     const auto antes = estadoEscuela(muestra_);
     // No --si and no terminal: a question would end the command with 2.
-    const Corrida c = ncc({QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()});
+    const SalidaNcc c = ncc({QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()});
     ASSERT_EQ(c.salida, 0) << c.error.toStdString();
-    EXPECT_TRUE(c.salidaEstandar.contains(Texto(15030))) << c.salidaEstandar.toStdString();
-    EXPECT_TRUE(c.salidaEstandar.contains(QStringLiteral("Alumnos que promocionan:")));
+    EXPECT_TRUE(c.texto.contains(Texto(15030))) << c.texto.toStdString();
+    EXPECT_TRUE(c.texto.contains(QStringLiteral("Alumnos que promocionan:")));
     // The new databases are named where the closing will make them.
-    EXPECT_TRUE(c.salidaEstandar.contains(QDir(escuela_->path()).filePath(QStringLiteral("A1C4.db"))))
-        << c.salidaEstandar.toStdString();
+    EXPECT_TRUE(c.texto.contains(QDir(escuela_->path()).filePath(QStringLiteral("A1C4.db"))))
+        << c.texto.toStdString();
     EXPECT_TRUE(c.error.contains(QStringLiteral("Cierre 100%"))) << c.error.toStdString();
     // Its report, beside the school's databases and named as a rehearsal's.
     const QString informe = QDir(escuela_->path()).filePath(QStringLiteral("Ensayo cierre 2025-2026.pdf"));
-    EXPECT_TRUE(c.salidaEstandar.contains(QStringLiteral("Informe del ensayo: ") + informe)) << c.salidaEstandar.toStdString();
+    EXPECT_TRUE(c.texto.contains(QStringLiteral("Informe del ensayo: ") + informe)) << c.texto.toStdString();
     EXPECT_GT(QFileInfo(informe).size(), 1000);
     EXPECT_EQ(estadoEscuela(muestra_), antes);
     EXPECT_TRUE(restos().isEmpty()) << unir(restos()).toStdString();
@@ -117,11 +98,11 @@ TEST_F(EnsayoNcc, UnEnsayoQueFallaTerminaConErrorYDiceElPaso) {
         centro.Close();
     }
     const auto antes = estadoEscuela(muestra_);
-    const Corrida c = ncc({QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()});
+    const SalidaNcc c = ncc({QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()});
     EXPECT_EQ(c.salida, 1) << c.error.toStdString();
     EXPECT_TRUE(c.error.contains(Texto(15031))) << c.error.toStdString();
     EXPECT_TRUE(c.error.contains(Texto(15032)));
-    EXPECT_TRUE(c.salidaEstandar.isEmpty());
+    EXPECT_TRUE(c.texto.isEmpty());
     EXPECT_EQ(estadoEscuela(muestra_), antes);
     EXPECT_TRUE(restos().isEmpty()) << unir(restos()).toStdString();
 }
@@ -132,13 +113,13 @@ TEST_F(EnsayoNcc, UnEnsayoMatadoNoDejaNadaTrasLaSiguienteApertura) {
         ASSERT_TRUE(ensayarYMatarTrasLinea(linea)) << "el ensayo terminó antes de la línea " << linea;
         // Killed halfway: its copies are still there.
         EXPECT_FALSE(restos().isEmpty());
-        const Corrida r = ncc({QStringLiteral("recuperar"), QStringLiteral("--datos"), escuela_->path()});
+        const SalidaNcc r = ncc({QStringLiteral("recuperar"), QStringLiteral("--datos"), escuela_->path()});
         ASSERT_EQ(r.salida, 0) << r.error.toStdString();
         EXPECT_TRUE(restos().isEmpty()) << linea << ": " << unir(restos()).toStdString();
         EXPECT_EQ(estadoEscuela(muestra_), antes) << linea;
     }
     // And the real closing runs straight after.
-    const Corrida c = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela_->path(), QStringLiteral("--si")});
+    const SalidaNcc c = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela_->path(), QStringLiteral("--si")});
     EXPECT_EQ(c.salida, 0) << c.error.toStdString();
     EXPECT_TRUE(QFileInfo::exists(QDir(escuela_->path()).filePath(QStringLiteral("A1C4.db"))));
 }

@@ -15,6 +15,7 @@
 #include "platform/MensajesGuion.h"
 #include "suite/Demo.h"
 #include <QDir>
+#include <QRegularExpression>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -58,7 +59,12 @@ Contenido contenido(const QString& carpeta, const QString& modelo) {
 // the closing stands and which a closing completed by a recovery has not.
 QStringList ficheros(const QString& carpeta) {
     QStringList f = QDir(carpeta).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    f.removeIf([](const QString& n) { return n.startsWith(QLatin1String("Cierre ")); });
+    f.removeIf([](const QString& n) {
+        // QSaveFile writes it under a temporary name first, which a kill
+        // may leave behind.
+        static const QRegularExpression informe(QStringLiteral("^Cierre 2025-2026\\.pdf(\\.\\w+)?$"));
+        return informe.match(n).hasMatch();
+    });
     return f;
 }
 
