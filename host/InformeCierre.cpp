@@ -1,7 +1,6 @@
 #include "host/InformeCierre.h"
 #include "engine/PurgaFechas.h"
 #include "host/InformePdf.h"
-#include "platform/CadenaConexion.h"
 #include "platform/Conexion.h"
 #include "platform/Error.h"
 #include "platform/OrdenEspanol.h"
@@ -22,11 +21,6 @@ namespace {
 // The connections of the run: the state hands them out const, reading
 // them does not change the state.
 Conexion& nueva(const motor::EstadoMotor& e) { return const_cast<Conexion&>(e.conNuevoCentro); }
-
-long contar(Conexion& con, const QString& tabla) {
-    Recordset rs = con.Abrir(QStringLiteral("SELECT COUNT(*) FROM ") + tabla);
-    return rs.eof() ? 0 : static_cast<long>(rs.campo(0).toLongLong());
-}
 
 QString unir(const QStringList& partes) {
     QStringList l;
@@ -51,6 +45,11 @@ struct Ensenanza {
     };
     QHash<qint64, QString> tipos, cursos;  // course: "Educación Primaria 1º"
     QHash<qint64, Seccion> secciones;      // section: "Educación Primaria 1º A"
+
+    static const Seccion& sinSeccion() {
+        static const Seccion ninguna;
+        return ninguna;
+    }
 
     static Ensenanza leer(Conexion& con) {
         Ensenanza en;
@@ -101,7 +100,9 @@ struct Ensenanza {
 
     // Sections in the order of the school's lists.
     bool antes(qint64 a, qint64 b) const {
-        const Seccion sa = secciones.value(a), sb = secciones.value(b);
+        const auto ia = secciones.constFind(a), ib = secciones.constFind(b);
+        const Seccion& sa = ia == secciones.cend() ? sinSeccion() : *ia;
+        const Seccion& sb = ib == secciones.cend() ? sinSeccion() : *ib;
         if (sa.ordenTipo != sb.ordenTipo) return sa.ordenTipo < sb.ordenTipo;
         if (sa.ordenCurso != sb.ordenCurso) return sa.ordenCurso < sb.ordenCurso;
         if (const int c = orden::compararEspanol(sa.descripcion, sb.descripcion); c != 0) return c < 0;
@@ -228,10 +229,10 @@ void leerAlumnos(const motor::EstadoMotor& e, const Ensenanza& cerrado, const En
 
     // Every student of the closed year by section, in Spanish order.
     QList<qint64> ids = antes.keys();
-    orden::ordenarPersonas(ids.begin(), ids.end(), [&antes](qint64 id) { return antes.value(id).clave; });
+    orden::ordenarPersonas(ids.begin(), ids.end(), [&antes](qint64 id) { return antes.constFind(id)->clave; });
     QHash<qint64, SeccionInforme> porSeccion;
     for (const qint64 id : ids) {
-        const AlumnoCerrado& a = antes[id];
+        const AlumnoCerrado& a = *antes.constFind(id);
         const auto n = despues.constFind(id);
         const AlumnoNuevo* hecho = n == despues.constEnd() ? nullptr : &*n;
         // A student the run did not decide about leaves, unless he was
@@ -322,8 +323,8 @@ void leerActividades(const motor::EstadoMotor& e, const Ensenanza& nuevo, const 
         filas[act].append({a == alumnos.constEnd() ? orden::ClavePersona{m.nombre, id} : a->clave, m});
     }
     for (auto it = filas.begin(); it != filas.end(); ++it) {
-        std::stable_sort(it->begin(), it->end(), [](const auto& x, const auto& y) { return orden::antesPersona(x.first, y.first); });
         if (!actividades.contains(it.key())) continue;
+        orden::ordenarPersonas(it->begin(), it->end(), [](const auto& x) { return x.first; });
         for (const auto& f : *it) actividades[it.key()].miembros.append(f.second);
     }
     QList<ActividadInforme> lista = actividades.values();
@@ -394,19 +395,18 @@ void leerHistorico(const motor::EstadoMotor& e, const Ensenanza& cerrado, DatosI
 }
 
 void leerPurga(const motor::EstadoMotor& e, DatosInforme& r) {
-    const std::pair<const char*, const char*> tablas[] = {
-        {"Familia", "Familias"},
-        {"MiembroFamilia", "Miembros de familia"},
-        {"Direccion", "Direcciones"},
-        {"Cuenta", "Cuentas bancarias"},
-        {"Foto", "Fotos"},
-        {"DatosMedicos", "Datos médicos"},
-        {"Prematriculacion", "Prematrículas no confirmadas"},
+    // What the summary counted already is taken from it.
+    const auto removidas = [&e](const char* tabla) {
+        return contarFilas(e.conLocalCentro(), QString::fromLatin1(tabla)) - contarFilas(nueva(e), QString::fromLatin1(tabla));
     };
-    r.purga.append({QStringLiteral("Alumnos archivados en el curso cerrado"), r.resumen.bajasArchivadas});
-    for (const auto& [tabla, concepto] : tablas)
-        r.purga.append({QString::fromUtf8(concepto),
-                        contar(e.conLocalCentro(), QString::fromLatin1(tabla)) - contar(nueva(e), QString::fromLatin1(tabla))});
+    r.purga = {{QStringLiteral("Alumnos archivados en el curso cerrado"), r.resumen.bajasArchivadas},
+               {QStringLiteral("Familias"), r.resumen.familias},
+               {QStringLiteral("Miembros de familia"), removidas("MiembroFamilia")},
+               {QStringLiteral("Direcciones"), r.resumen.direcciones},
+               {QStringLiteral("Cuentas bancarias"), r.resumen.cuentas},
+               {QStringLiteral("Fotos"), r.resumen.fotos},
+               {QStringLiteral("Datos médicos"), removidas("DatosMedicos")},
+               {QStringLiteral("Prematrículas no confirmadas"), removidas("Prematriculacion")}};
 }
 
 QString nombreUsuario(const motor::EstadoMotor& e) {
@@ -425,7 +425,7 @@ QString nombreUsuario(const motor::EstadoMotor& e) {
 
 }  // namespace
 
-DatosInforme leerInforme(const motor::EstadoMotor& e, bool ensayo) {
+DatosInforme leerInforme(const motor::EstadoMotor& e, bool ensayo, const ResumenCierre* resumen) {
     if (!e.conf || !e.conf->conLocalCentro() || e.conNuevoCentro.State() != 1)
         throw Error(errores::ConexionCerrada, QStringLiteral("No hay conexión con las bases de datos del cierre"));
     DatosInforme r;
@@ -436,7 +436,7 @@ DatosInforme leerInforme(const motor::EstadoMotor& e, bool ensayo) {
     r.cursoNuevo = e.NuevoCursoEscolar;
     r.usuario = nombreUsuario(e);
     r.cuando = QDateTime(Reloj::hoy(), QTime::currentTime());
-    r.resumen = ResumenCierre::trasCierre(e);
+    r.resumen = resumen ? *resumen : ResumenCierre::trasCierre(e);
     const Ensenanza cerrado = Ensenanza::leer(e.conLocalCentro());
     const Ensenanza nuevo = Ensenanza::leer(nueva(e));
     const Alumnos alumnos{leerAlumnosCerrados(e.conLocalCentro()), leerAlumnosNuevos(nueva(e))};
@@ -464,15 +464,18 @@ QString carpetaInforme(const cConfiguracion& conf) {
         const QString documentos = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         return documentos.isEmpty() ? QDir::homePath() : documentos;
     }
-    if (!conf.RutaBD().isEmpty()) return QFileInfo(conf.RutaBD()).absoluteFilePath();
-    const CadenaConexion c(conf.conLocalAppEntrada() ? conf.conLocalAppEntrada()->ConnectionString() : QString());
-    return QFileInfo(c.valor(QStringLiteral("Data Source"))).absolutePath();
+    const QString carpeta = !conf.RutaBD().isEmpty()                  ? conf.RutaBD()
+                            : conf.conLocalAppEntrada() != nullptr ? ObtenerRutaBD(*conf.conLocalAppEntrada())
+                                                                   : QString();
+    // A bare file name lives in the working folder.
+    return QFileInfo(carpeta.isEmpty() ? QStringLiteral(".") : carpeta).absoluteFilePath();
 }
 
 QString carpetaInforme(const motor::EstadoMotor& e) { return carpetaInforme(*e.conf); }
 
-QString escribirInformeCierre(const motor::EstadoMotor& e, bool ensayo, const QString& carpeta) {
-    const DatosInforme datos = leerInforme(e, ensayo);
+QString escribirInformeCierre(const motor::EstadoMotor& e, bool ensayo, const QString& carpeta,
+                              const ResumenCierre* resumen) {
+    const DatosInforme datos = leerInforme(e, ensayo, resumen);
     const QString destino = carpeta.isEmpty() ? carpetaInforme(e) : carpeta;
     if (!QDir().mkpath(destino))
         throw Error(errores::Archivo, QStringLiteral("No se puede crear la carpeta del informe %1").arg(destino));

@@ -81,7 +81,10 @@ struct DatosInforme {
 // Reads the report of the run whose state is `e` (after TransferirDatos
 // returned true, its connections still open). Throws ncc::Error on a
 // database failure.
-DatosInforme leerInforme(const motor::EstadoMotor& e, bool ensayo);
+// `resumen`: the run's summary when the caller took its figures before the
+// run (the command line, the rehearsal); without it the summary is read
+// after the run alone.
+DatosInforme leerInforme(const motor::EstadoMotor& e, bool ensayo, const ResumenCierre* resumen = nullptr);
 
 // "Cierre 2025-2026.pdf", or "Ensayo cierre 2025-2026.pdf" for a
 // rehearsal: the closed year's name with what a file name cannot hold
@@ -102,6 +105,7 @@ QString carpetaInforme(const cConfiguracion& conf);
 // replaces an earlier one (a second one of the same year gets " (2)"); a
 // rehearsal's replaces the previous rehearsal's. Throws ncc::Error when the
 // databases cannot be read or the file cannot be written.
-QString escribirInformeCierre(const motor::EstadoMotor& e, bool ensayo, const QString& carpeta = {});
+QString escribirInformeCierre(const motor::EstadoMotor& e, bool ensayo, const QString& carpeta = {},
+                              const ResumenCierre* resumen = nullptr);
 
 }  // namespace ncc::host

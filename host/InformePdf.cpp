@@ -90,28 +90,13 @@ QString datosGenerales(const DatosInforme& d) {
 }
 
 QString resumen(const DatosInforme& d) {
-    const ResumenCierre& r = d.resumen;
-    const std::pair<const char*, long> lineas[] = {
-        {"Alumnos que promocionan", r.promocionan},
-        {"Alumnos que repiten", r.repiten},
-        {"Alumnos que causan baja", r.bajas},
-        {"Alumnos archivados en el curso cerrado", r.bajasArchivadas},
-        {"Alumnos ya matriculados para el nuevo curso", d.anticipados},
-        {"Secciones con plazas aumentadas", r.seccionesCorregidas},
-        {"Plazas añadidas a esas secciones", r.plazasAnadidas},
-        {"Notas pasadas al histórico", r.filasHistorico},
-        {"Materias pendientes en el nuevo curso", r.materiasPendientes},
-        {"Actividades que continúan", r.actividadesDespues},
-        {"Actividades eliminadas", r.actividadesAntes - r.actividadesDespues},
-        {"Familias eliminadas", r.familias},
-        {"Direcciones eliminadas", r.direcciones},
-        {"Cuentas bancarias eliminadas", r.cuentas},
-        {"Fotos eliminadas", r.fotos},
-    };
+    auto lineas = d.resumen.lineas();
+    // The students enrolled for the new year beforehand, after the archived.
+    lineas.insert(4, {QStringLiteral("Alumnos ya matriculados para el nuevo curso"), d.anticipados});
     QString h = QStringLiteral("<h2>Resumen</h2>") + QLatin1String(Tabla) +
                 cabecera({QStringLiteral("Concepto"), QStringLiteral("Cantidad")}, {75});
     int n = 0;
-    for (const auto& [texto, valor] : lineas) h += fila({QString::fromUtf8(texto), numero(valor)}, n++, {1});
+    for (const auto& [texto, valor] : lineas) h += fila({texto, numero(valor)}, n++, {1});
     return h + QStringLiteral("</table>");
 }
 
@@ -195,13 +180,14 @@ QStringList actividades(const DatosInforme& d) {
         const QStringList tablas = tablaPorPartes(cabeza, {QStringLiteral("Alumno"), QStringLiteral("Nuevo curso y sección"),
                                                            QStringLiteral("Euros"), QStringLiteral("Pesetas")},
                                                   {32, 46}, filas, {2, 3});
-        for (const QString& t : tablas) {
+        for (qsizetype i = 0; i < tablas.size(); ++i) {
             if (miembros >= FilasPorParte) {
                 partes << QString();
                 miembros = 0;
             }
-            partes.last() += t;
-            miembros += FilasPorTabla;
+            partes.last() += tablas.at(i);
+            // The rows this table holds: a small activity fills little.
+            miembros += std::min<qsizetype>(FilasPorTabla, filas.size() - i * FilasPorTabla);
         }
     }
     return partes;
@@ -212,8 +198,8 @@ QString historico(const DatosInforme& d) {
     if (d.historico.isEmpty())
         return h + (d.parcial ? QStringLiteral("<p>Ninguna: en un cierre parcial las notas no pasan al histórico.</p>")
                               : QStringLiteral("<p>Ninguna.</p>"));
-    h += QLatin1String(Tabla) + cabecera({QStringLiteral("Curso"), QStringLiteral("Alumnos"), QStringLiteral("Notas"),
-                                         QStringLiteral("Materias pendientes")});
+    h += QLatin1String(Tabla) + cabecera({QStringLiteral("Curso"), QStringLiteral("Alumnos"), QStringLiteral("Notas de sus materias"),
+                                         QStringLiteral("Notas de materias pendientes")});
     int n = 0;
     long alumnos = 0, notas = 0, pendientes = 0;
     for (const HistoricoInforme& x : d.historico) {
@@ -355,13 +341,6 @@ QByteArray pdfInforme(const DatosInforme& d) {
         p.end();
     }
     return bytes;
-}
-
-int paginasInforme(const DatosInforme& d) {
-    QImage muestra(1, 1, QImage::Format_RGB32);
-    muestra.setDotsPerMeterX(qRound(110 / 0.0254));
-    muestra.setDotsPerMeterY(qRound(110 / 0.0254));
-    return Maquetacion(d, &muestra, 110).paginas();
 }
 
 QImage paginaInforme(const DatosInforme& d, int pagina, int ppp) {

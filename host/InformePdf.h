@@ -15,9 +15,8 @@ QString htmlInforme(const DatosInforme& d);
 // The whole report as a PDF document.
 QByteArray pdfInforme(const DatosInforme& d);
 
-// How many A4 pages the report takes, and page `pagina` (from 1) painted on
-// white paper at `ppp` dots per inch, laid out as in the PDF.
-int paginasInforme(const DatosInforme& d);
+// Page `pagina` (from 1) of the report painted on white paper at `ppp` dots
+// per inch, laid out as in the PDF.
 QImage paginaInforme(const DatosInforme& d, int pagina = 1, int ppp = 110);
 
 }  // namespace ncc::host

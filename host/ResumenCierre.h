@@ -4,9 +4,14 @@
 #include "engine/EstadoMotor.h"
 #include "host/Plan.h"
 #include <QHash>
+#include <QList>
+#include <utility>
 #include <QString>
 
 namespace ncc::host {
+
+// The rows of `tabla` (a table, or a table with its WHERE clause).
+long contarFilas(Conexion& con, const QString& tabla);
 
 struct ResumenCierre {
     long promocionan = 0, repiten = 0, bajas = 0;
@@ -25,9 +30,15 @@ struct ResumenCierre {
     // took no figures before it: the closing year's database keeps what it
     // had, but for the leavers the run archived in it.
     static ResumenCierre trasCierre(const motor::EstadoMotor& e);
-    QString texto(double segundos) const;
+    // The figures with their labels, in the order every summary lists them:
+    // the command line's, the rehearsal's and the report's.
+    QList<std::pair<QString, long>> lineas() const;
+    // `enColumnas`: the figures lined up for a terminal.
+    QString texto(double segundos, bool enColumnas = true) const;
 
 private:
+    void contarDecision(const cAlumno& a);
+
     long ultimoHistoricoAntes_ = 0, bajasAntes_ = 0;
     long familiasAntes_ = 0, direccionesAntes_ = 0, cuentasAntes_ = 0, fotosAntes_ = 0;
     QHash<qint64, long> plazasAntes_;
