@@ -16,7 +16,7 @@ inline void instalarEnsayoEnAsistente() {
         d.actividades = e.actividades;
         d.preparar = e.preparar;
         const host::ResultadoEnsayo r = host::ensayarCierre(d);
-        return ResultadoEnsayoAsistente{r.correcto, r.texto(), r.informe};
+        return ResultadoEnsayoAsistente{r.correcto, r.texto(false), r.informe};
     };
 }
 

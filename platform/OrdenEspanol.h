@@ -12,6 +12,8 @@
 #include <QString>
 #include <QVariant>
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace ncc::orden {
 
@@ -47,10 +49,29 @@ inline bool antesPersona(const ClavePersona& a, const ClavePersona& b) {
 }
 
 // Sorts the elements of [primero, ultimo) by the person `clave(elemento)`
-// gives (a ClavePersona).
+// gives (a ClavePersona), in the order of antesPersona. Each name is folded
+// once, not at every comparison: long lists sort in a fraction of the time.
 template <class It, class F>
 void ordenarPersonas(It primero, It ultimo, F clave) {
-    std::stable_sort(primero, ultimo, [&](const auto& a, const auto& b) { return antesPersona(clave(a), clave(b)); });
+    using Valor = typename std::iterator_traits<It>::value_type;
+    struct Entrada {
+        QString plegado;
+        ClavePersona persona;
+        Valor valor;
+    };
+    std::vector<Entrada> v;
+    v.reserve(static_cast<std::size_t>(std::distance(primero, ultimo)));
+    for (It i = primero; i != ultimo; ++i) {
+        ClavePersona p = clave(*i);
+        QString plegado = claveEspanol(p.nombre);
+        v.push_back({std::move(plegado), std::move(p), std::move(*i)});
+    }
+    std::stable_sort(v.begin(), v.end(), [](const Entrada& a, const Entrada& b) {
+        if (const int c = a.plegado.compare(b.plegado)) return c < 0;
+        if (const int c = a.persona.nombre.compare(b.persona.nombre)) return c < 0;
+        return a.persona.id < b.persona.id;
+    });
+    for (Entrada& e : v) *primero++ = std::move(e.valor);
 }
 
 }  // namespace ncc::orden

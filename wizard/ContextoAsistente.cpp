@@ -70,11 +70,14 @@ void EnlazarEnsayo(QPushButton* ensayar, QPushButton* finalizar) {
     new EspejoHabilitado(finalizar, ensayar);
 }
 
+QString PreguntaAbrirInforme(const QString& ruta) {
+    return Texto(16001) + QStringLiteral("\n") + QDir::toNativeSeparators(ruta) + QStringLiteral("\n\n") + Texto(16002);
+}
+
 void OfrecerAbrirInforme(const QString& ruta) {
     if (ruta.isEmpty()) return;
-    const QString pregunta = Texto(16001) + QStringLiteral("\n") + QDir::toNativeSeparators(ruta) +
-                             QStringLiteral("\n\n") + Texto(16002);
-    if (preguntarTexto(pregunta, Icono::Pregunta, Respuesta::Si)) QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
+    if (preguntarTexto(PreguntaAbrirInforme(ruta), Icono::Pregunta, Respuesta::Si))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
 }
 
 // The student and activity pages plug in here: once they exist, these

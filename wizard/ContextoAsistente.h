@@ -90,6 +90,8 @@ struct ResultadoEnsayoAsistente {
 
 // Tells where a closing's report was saved and offers to open it.
 void OfrecerAbrirInforme(const QString& ruta);
+// The question it asks.
+QString PreguntaAbrirInforme(const QString& ruta);
 // Installed by the host; empty: the wizard says the rehearsal is not
 // available.
 std::function<ResultadoEnsayoAsistente(const EnsayoAsistente&)>& EnsayoDelAnfitrion();

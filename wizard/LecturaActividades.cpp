@@ -224,23 +224,9 @@ std::shared_ptr<cAlumnoActividad> copiarMiembro(const cAlumnoActividad& m) {
 }
 
 void ordenarPorNombre(QList<std::shared_ptr<cAlumnoActividad>>& miembros) {
-    // The order of orden::antesPersona, with each folded key made once.
-    struct Clave {
-        QString plegado, nombre;
-        qint32 id;
-    };
-    QList<std::pair<Clave, std::shared_ptr<cAlumnoActividad>>> v;
-    v.reserve(miembros.size());
-    for (const auto& m : miembros) {
-        QString nombre = m->Apellido1() + m->Apellido2() + m->Nombre();
-        v.append({Clave{orden::claveEspanol(nombre), nombre, m->IDAlumno()}, m});
-    }
-    std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) {
-        if (const int c = a.first.plegado.compare(b.first.plegado)) return c < 0;
-        if (const int c = a.first.nombre.compare(b.first.nombre)) return c < 0;
-        return a.first.id < b.first.id;
+    orden::ordenarPersonas(miembros.begin(), miembros.end(), [](const std::shared_ptr<cAlumnoActividad>& m) {
+        return orden::ClavePersona{m->Apellido1() + m->Apellido2() + m->Nombre(), m->IDAlumno()};
     });
-    for (qsizetype i = 0; i < v.size(); ++i) miembros[i] = v[i].second;
 }
 
 }  // namespace ncc::actividades
