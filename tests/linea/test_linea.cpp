@@ -219,4 +219,23 @@ TEST(LineaDeOrdenes, UnAlumnoDelPlanSinUnaSolaDecisionSeRechazaNombrandolo) {
     }
 }
 
+
+// The benchmark on a small school: a row of figures, and its set-based floor
+// ends with the very rows the closing left (or the floor is not one of the
+// same work).
+TEST(LineaDeOrdenes, ElBancoDePruebasMideYSuSueloDejaLoMismoQueElCierre) {
+    QTemporaryDir temporal;
+    QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+    entorno.insert(QStringLiteral("TMPDIR"), temporal.path());
+    const Salida s = ncc({QStringLiteral("bench"), QStringLiteral("--alumnos"), QStringLiteral("60")}, entorno);
+    ASSERT_EQ(s.codigo, 0) << s.error.toStdString();
+    EXPECT_FALSE(s.error.contains(QStringLiteral("suelo"))) << s.error.toStdString();
+    EXPECT_FALSE(s.salida.contains(QStringLiteral("ha fallado"))) << s.salida.toStdString();
+    static const QRegularExpression fila(QStringLiteral("^\\s+60\\s+\\d+(\\s+[0-9.]+){13}$"),
+                                         QRegularExpression::MultilineOption);
+    EXPECT_TRUE(fila.match(s.salida).hasMatch()) << s.salida.toStdString();
+    // Nothing of the run stays behind.
+    EXPECT_TRUE(QDir(temporal.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
+}
+
 }  // namespace
