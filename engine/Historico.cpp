@@ -16,6 +16,7 @@
 #include "platform/Mensajes.h"
 #include "platform/Reloj.h"
 #include <QHash>
+#include <QScopeGuard>
 
 namespace ncc::motor {
 
@@ -336,6 +337,15 @@ bool PasarHistorico(EstadoMotor& e) {
                            "ORDER BY Alumno.IDAlumno, AlumnoPte_MatDet.IDAlumnoPte_MatDet, "
                            "EvaluacionActaPte.codNumEvaluacion NULLS FIRST, EvaluacionActaPte.IDEvaluacionActaPte");
 
+        // The server would plan each section's reads again for every
+        // section, a few milliseconds each, as long as running them; one
+        // plan for every section does as well, sections being alike.
+        if (local.esServidor()) local.Execute(QStringLiteral("SET plan_cache_mode = force_generic_plan"));
+        const auto planesPropios = qScopeGuard([&] {
+            // Also while an error unwinds: nothing may leave a destructor.
+            if (local.esServidor()) try { local.Execute(QStringLiteral("RESET plan_cache_mode")); } catch (...) {}
+        });
+
         const QVariant cursoEscolar = int(e.conf->intIDCursoEscolar());
         const QVariant historico = qint64(idHistorico);
         const QString hoy = Reloj::hoy().toString(QStringLiteral("yyyy/MM/dd"));
@@ -348,9 +358,25 @@ bool PasarHistorico(EstadoMotor& e) {
         // The history rows go many to a statement; a section's rows are all
         // written before the next section reads the last id.
         InsercionLotes filasNota(nuevo, QStringLiteral("INSERT INTO EvaluacionHistorica VALUES "),
-                                 QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,0,?,0,?,?)"));
+                                 QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,0,?,?,?,?)"));
         InsercionLotes filasPendiente(nuevo, QStringLiteral("INSERT INTO EvaluacionHistorica VALUES "),
-                                      QStringLiteral("(?,?,?,?,?,?,?,?,0,?,?,?,-1,?,0,0,0)"));
+                                      QStringLiteral("(?,?,?,?,?,?,?,?,0,?,?,?,-1,?,?,0,0)"));
+        // A student's rows are numbered 1, 2... in the order RenumerarOrdenHistorico
+        // gives them: all of them come in his section's turn, his grades
+        // (not pending) before his pending subjects, each kind in id order.
+        // So they are numbered as they are written, unless the history
+        // already holds rows waiting for a number, which the renumbering
+        // would count with his: then they are written with 0 and renumbered
+        // all together at the end, as the renumbering always did.
+        const bool ordenAlEscribir = nuevo.Abrir(QStringLiteral("SELECT 1 FROM EvaluacionHistorica WHERE Orden=0 LIMIT 1")).eof();
+        QHash<qint64, int> filasDeAlumno;
+        auto orden = [&](qint64 alumno) -> qint64 {
+            if (!ordenAlEscribir) return 0;
+            // Orden is a byte: 255 rows per student and year at most.
+            const int n = ++filasDeAlumno[alumno];
+            if (n > 255) desbordamiento();
+            return n;
+        };
         for (; !secciones.eof(); secciones.MoveNext()) {
             const int seccion = aEntero16(secciones.entero(QStringLiteral("codSeccion")));
 
@@ -370,7 +396,7 @@ bool PasarHistorico(EstadoMotor& e) {
                           rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("codCurso")),
                           rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
                           qint64(p.promocion), rs.campo(QStringLiteral("codNumEvaluacion")), historico, textoSql(p.fecha),
-                          menosUno(rs.booleano(QStringLiteral("Repetidor"))), menosUno(p.pcpi),
+                          menosUno(rs.booleano(QStringLiteral("Repetidor"))), orden(alumno), menosUno(p.pcpi),
                           menosUno(p.diversificacion)});
                 ++id;
                 // A failed subject of a promoted student goes with him as
@@ -391,7 +417,7 @@ bool PasarHistorico(EstadoMotor& e) {
                           rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("idCurso")),
                           rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
                           rs.campo(QStringLiteral("codNumEvaluacion")), historico, hoy,
-                          menosUno(rs.booleano(QStringLiteral("Repetidor")))});
+                          menosUno(rs.booleano(QStringLiteral("Repetidor"))), orden(alumno)});
                 ++id;
                 if (esSuspenso(rs)) {
                     const qint16 destino = destinoPendiente(destinos, alumno, false);
@@ -403,7 +429,7 @@ bool PasarHistorico(EstadoMotor& e) {
             e.avisos->AumentarProgreso();
         }
         secciones.Close();
-        RenumerarOrdenHistorico(nuevo);
+        if (!ordenAlEscribir) RenumerarOrdenHistorico(nuevo);
 
         // The pending subjects start the year without teachers, and subject
         // details nobody carries pending go.
