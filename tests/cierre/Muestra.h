@@ -201,6 +201,19 @@ struct SesionAbierta {
     }
 };
 
+// A test on a sample school of its own, on one back end; the school and
+// whatever a closing made of it on the server go with the test.
+class ConMuestra : public testing::TestWithParam<Proveedor> {
+protected:
+    ConMuestra() : ctx(GetParam()) { borrarLoDelCierreEnServidor(); }
+    ~ConMuestra() override {
+        if (!muestra.prefijo.isEmpty() || !muestra.esServidor()) muestra.borrar();
+        borrarLoDelCierreEnServidor();
+    }
+    ContextoBD ctx;
+    Muestra muestra;
+};
+
 // The engine set up as the command line sets it, both phases on.
 inline void prepararMotor(cIFunciones& motor, const host::Plan& plan, Progreso* barra) {
     motor.setProgreso(barra);

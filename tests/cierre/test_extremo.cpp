@@ -8,16 +8,7 @@ using namespace ncc::pruebas;
 
 namespace {
 
-class CierreCompleto : public testing::TestWithParam<Proveedor> {
-protected:
-    CierreCompleto() : ctx(GetParam()) { borrarLoDelCierreEnServidor(); }
-    ~CierreCompleto() override {
-        if (!muestra.prefijo.isEmpty() || !muestra.esServidor()) muestra.borrar();
-        borrarLoDelCierreEnServidor();
-    }
-    ContextoBD ctx;
-    Muestra muestra;
-};
+class CierreCompleto : public ConMuestra {};
 
 struct Destino {
     qint64 tipo, curso, seccion;

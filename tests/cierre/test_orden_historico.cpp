@@ -9,16 +9,7 @@ using namespace ncc::pruebas;
 
 namespace {
 
-class OrdenHistorico : public testing::TestWithParam<Proveedor> {
-protected:
-    OrdenHistorico() : ctx(GetParam()) { borrarLoDelCierreEnServidor(); }
-    ~OrdenHistorico() override {
-        if (!muestra.prefijo.isEmpty() || !muestra.esServidor()) muestra.borrar();
-        borrarLoDelCierreEnServidor();
-    }
-    ContextoBD ctx;
-    Muestra muestra;
-};
+class OrdenHistorico : public ConMuestra {};
 
 struct Fila {
     qint64 id, alumno, orden;
