@@ -52,8 +52,12 @@ QString ListaIds::texto(int desde, int cuantos) const {
 }
 
 void ejecutarPorPartes(Conexion& con, const QString& plantilla, const ListaIds& ids) {
+    ejecutarPorPartes(con, plantilla, ids, {});
+}
+
+void ejecutarPorPartes(Conexion& con, const QString& plantilla, const ListaIds& ids, const QVariantList& valores) {
     for (int i = 0; i < ids.tamano(); i += IdsPorSentencia) {
-        con.Execute(conPieza(plantilla, ids.texto(i, IdsPorSentencia)));
+        con.Execute(conPieza(plantilla, ids.texto(i, IdsPorSentencia)), valores);
         ceder();
     }
 }

@@ -50,6 +50,8 @@ private:
 // each piece runs unprepared. Nothing runs for an empty list; each statement
 // is followed by a yield.
 void ejecutarPorPartes(Conexion& con, const QString& plantilla, const ListaIds& ids);
+// The same with values bound to the statement's "?" (the same in every piece).
+void ejecutarPorPartes(Conexion& con, const QString& plantilla, const ListaIds& ids, const QVariantList& valores);
 
 // The same for a read: `porFila` is called for every record of every piece.
 void leerPorPartes(Conexion& con, const QString& plantilla, const ListaIds& ids,
