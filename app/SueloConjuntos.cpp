@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <unistd.h>
 
 namespace ncc::app {
 
@@ -136,6 +137,7 @@ ResultadoSuelo sueloConjuntos(const QList<ParSuelo>& pares, const QString& carpe
     }
 
     ResultadoSuelo r;
+    ::sync();
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < pares.size(); ++i) archivos::copiar(pares.at(i).antes, copias.at(i));
