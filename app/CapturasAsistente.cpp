@@ -1,10 +1,11 @@
-// Pictures of the closing wizard's start page and runner, and of the
-// messages of the start checks and of the start of the closing.
+// Pictures of the closing wizard's start page, runner and rehearsal bar,
+// and of the messages of the start checks and of the start of the closing.
 #include "app/Capturas.h"
 #include "engine/ComprobacionesCierre.h"
 #include "entry/cConfiguracion.h"
 #include "platform/Textos.h"
 #include "wizard/ContextoAsistente.h"
+#include "wizard/ProgresoEnsayo.h"
 #include "wizard/frmCierreCursoE.h"
 #include "wizard/frmProceso.h"
 #include <QLabel>
@@ -69,6 +70,11 @@ void capturarInicio(Capturador& c) {
     c.guardarMensaje(Mensaje{Texto(2181), Icono::Critico, Botones::Aceptar, Respuesta::Aceptar, Texto(TituloProducto)},
                      q + QStringLiteral("2181"));
     c.guardarMensaje(aviso(2182, Icono::Informacion), q + QStringLiteral("2182"));
+
+    // The rehearsal's bar over the page, half way through its run.
+    ProgresoEnsayo ensayo(&inicio);
+    ensayo.setValue(7);
+    c.guardar(ensayo.ventana(), QStringLiteral("frmEnsayo"));
     Asistente().CierreCursoE.clear();
 }
 

@@ -10,13 +10,12 @@
 #include "wizard/ContextoAsistente.h"
 #include "wizard/frmCierreActividades.h"
 #include "wizard/frmCierreAlumnos.h"
+#include "wizard/ProgresoEnsayo.h"
 #include "wizard/frmProceso.h"
 #include <QApplication>
-#include <QScopeGuard>
-#include <QPointer>
-#include <QProgressDialog>
-#include <algorithm>
 #include <QIcon>
+#include <QPointer>
+#include <QScopeGuard>
 
 namespace ncc {
 
@@ -184,36 +183,6 @@ void frmCierreCursoE::CerrarCursoEscolar() {
     a.Proceso.clear();
     if (cerrar) CerrarAsistente();
 }
-
-namespace {
-
-// The rehearsal's bar: the run's steps in a small window over the page.
-class ProgresoEnsayo : public QObject, public Progreso {
-public:
-    explicit ProgresoEnsayo(QWidget* pagina) : dialogo_(Texto(15002), QString(), 0, 15, pagina) {
-        dialogo_.setObjectName(QStringLiteral("frmEnsayo"));
-        dialogo_.setWindowTitle(Texto(TituloProducto));
-        dialogo_.setCancelButton(nullptr);
-        dialogo_.setWindowModality(Qt::WindowModal);
-        dialogo_.setMinimumDuration(0);
-        dialogo_.setAutoClose(false);
-        dialogo_.setValue(0);
-    }
-    void setMin(float v) override { dialogo_.setMinimum(int(v)); }
-    float Max() const override { return float(dialogo_.maximum()); }
-    void setMax(float v) override { dialogo_.setMaximum(int(v)); }
-    float Value() const override { return valor_; }
-    void setValue(float v) override {
-        valor_ = v;
-        dialogo_.setValue(std::clamp(int(v), dialogo_.minimum(), dialogo_.maximum()));
-    }
-
-private:
-    QProgressDialog dialogo_;
-    float valor_ = 0;
-};
-
-}  // namespace
 
 void frmCierreCursoE::EnsayarCierre() {
     const auto& ensayar = EnsayoDelAnfitrion();

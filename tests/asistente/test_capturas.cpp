@@ -27,7 +27,7 @@ TEST(Capturas, UnaImagenPorVentanaYMensajeSinTocarLaEscuela) {
     for (const char* nombre : {"frmCierreCursoE", "frmProceso", "frmCierreCursoE_1183", "frmCierreCursoE_2193",
                                "frmCierreCursoE_1182", "frmCierreCursoE_1180", "frmCierreCursoE_1181",
                                "frmCierreCursoE_2180", "frmCierreCursoE_1185", "frmCierreCursoE_parcial",
-                               "frmProceso_2181", "frmProceso_2182", "InformeCierre", "Ensayo_resultado",
+                               "frmProceso_2181", "frmProceso_2182", "frmEnsayo", "InformeCierre", "Ensayo_resultado",
                                "frmProceso_informe"}) {
         const QImage img(QDir(salida.path()).filePath(QString::fromLatin1(nombre) + QStringLiteral(".png")));
         EXPECT_FALSE(img.isNull()) << nombre;
