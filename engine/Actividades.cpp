@@ -181,32 +181,18 @@ bool PasarMiembrosActividades(EstadoMotor& e) {
             if (!a->Promocionada()) continue;
             const qint64 id = a->IDActividad();
 
-            // Each member who passes keeps the price the wizard gives him
-            // (the last one, should he be listed twice), written with one
-            // statement for all the members of the same price.
+            // Each member who passes keeps the price the wizard gives him,
+            // written with one statement for all the members of a price.
+            const QString precio = QStringLiteral("UPDATE Alumno_Actividad_Miembro SET PrecioEuros=?, PrecioPesetas=? "
+                                                  "WHERE codActividad=%1 AND codAlumno IN({ids})").arg(id);
             ListaIds pasan;
-            QHash<qint64, QPair<QString, QString>> precioDe;
+            CambiosPorGrupo precios;
             for (const auto& m : *a->Alumnos()) {
                 if (!m->Visible() || !m->Pasar()) continue;
-                precioDe.insert(m->IDAlumno(), {precioOCero(m->Euros()), precioOCero(m->Pesetas())});
+                precios.agregar(precio, m->IDAlumno(), {precioOCero(m->Euros()), precioOCero(m->Pesetas())});
                 pasan.agregar(m->IDAlumno());
             }
-            QList<QPair<QString, QString>> precios;
-            QHash<QPair<QString, QString>, ListaIds> miembrosA;
-            for (const qint64 alumno : pasan.ids()) {
-                const QPair<QString, QString> precio = precioDe.value(alumno);
-                auto it = miembrosA.find(precio);
-                if (it == miembrosA.end()) {
-                    precios.append(precio);
-                    it = miembrosA.insert(precio, ListaIds());
-                }
-                it->agregar(alumno);
-            }
-            for (const auto& precio : precios)
-                ejecutarPorPartes(nuevo,
-                                  QStringLiteral("UPDATE Alumno_Actividad_Miembro SET PrecioEuros=?, PrecioPesetas=? "
-                                                 "WHERE codActividad=%1 AND codAlumno IN({ids})").arg(id),
-                                  miembrosA.value(precio), {precio.first, precio.second});
+            precios.escribir(nuevo);
 
             ejecutar(nuevo, QStringLiteral("UPDATE Alumno_Actividad_Miembro SET ") + sinMeses +
                                 QStringLiteral("WHERE CodActividad=?"),

@@ -76,30 +76,6 @@ void avisarInicio(EstadoMotor& e, long maximo, const QString& texto) {
     e.avisos->IniciarProgreso(maximo, t);
 }
 
-// Students gathered by the statement that changes them ("... IN({ids})"),
-// each statement written once for all its students, in the order the
-// statements were first needed.
-class CambiosPorGrupo {
-public:
-    void agregar(const QString& plantilla, qint64 id) {
-        auto it = grupos_.find(plantilla);
-        if (it == grupos_.end()) {
-            orden_ << plantilla;
-            it = grupos_.insert(plantilla, ListaIds());
-        }
-        it->agregar(id);
-    }
-    void escribir(Conexion& con) {
-        for (const QString& plantilla : std::as_const(orden_)) ejecutarPorPartes(con, plantilla, grupos_.value(plantilla));
-        orden_.clear();
-        grupos_.clear();
-    }
-
-private:
-    QStringList orden_;
-    QHash<QString, ListaIds> grupos_;
-};
-
 }  // namespace
 
 // ---------------------------------------------------------------- promotion
@@ -232,13 +208,6 @@ struct FilaNumeracion {
     QString claveSeccion, claveNombre;
 };
 
-// compararEspanol with the keys already made: the folded texts, then the
-// texts as written.
-int compararConClave(const QString& claveA, const QString& a, const QString& claveB, const QString& b) {
-    if (const int c = claveA.compare(claveB)) return c;
-    return a.compare(b);
-}
-
 // By teaching type, course, section name (Spanish order, a Null name first)
 // and section, then by name in Spanish order and id: a total order that does
 // not depend on the back end's collation or on where its rows lie, so two
@@ -247,10 +216,10 @@ bool antesEnNumeracion(const FilaNumeracion& a, const FilaNumeracion& b) {
     if (const int c = orden::compararNulosPrimero(a.ordenTipo, b.ordenTipo)) return c < 0;
     if (const int c = orden::compararNulosPrimero(a.ordenCurso, b.ordenCurso)) return c < 0;
     if (a.seccionTexto.isNull() != b.seccionTexto.isNull()) return a.seccionTexto.isNull();
-    if (const int c = compararConClave(a.claveSeccion, a.seccionTexto.toString(), b.claveSeccion, b.seccionTexto.toString()))
+    if (const int c = orden::compararConClaves(a.claveSeccion, a.seccionTexto.toString(), b.claveSeccion, b.seccionTexto.toString()))
         return c < 0;
     if (a.seccion != b.seccion) return a.seccion < b.seccion;
-    const int c = compararConClave(a.claveNombre, a.persona.nombre, b.claveNombre, b.persona.nombre);
+    const int c = orden::compararConClaves(a.claveNombre, a.persona.nombre, b.claveNombre, b.persona.nombre);
     return c != 0 ? c < 0 : a.persona.id < b.persona.id;
 }
 

@@ -62,6 +62,26 @@ void ejecutarPorPartes(Conexion& con, const QString& plantilla, const ListaIds& 
     }
 }
 
+void CambiosPorGrupo::agregar(const QString& plantilla, qint64 id, const QStringList& valores) {
+    const QStringList clave = QStringList{plantilla} + valores;
+    auto it = grupos_.find(clave);
+    if (it == grupos_.end()) {
+        orden_ << clave;
+        it = grupos_.insert(clave, ListaIds());
+    }
+    it->agregar(id);
+}
+
+void CambiosPorGrupo::escribir(Conexion& con) {
+    for (const QStringList& clave : std::as_const(orden_)) {
+        QVariantList valores;
+        for (qsizetype i = 1; i < clave.size(); ++i) valores << clave.at(i);
+        ejecutarPorPartes(con, clave.first(), grupos_.value(clave), valores);
+    }
+    orden_.clear();
+    grupos_.clear();
+}
+
 void leerPorPartes(Conexion& con, const QString& plantilla, const ListaIds& ids,
                    const std::function<void(const Recordset&)>& porFila) {
     for (int i = 0; i < ids.tamano(); i += IdsPorSentencia) {

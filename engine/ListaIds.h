@@ -6,8 +6,10 @@
 // one statement per piece, wherever the pieces give the same result as the
 // whole list would.
 #include "platform/Conexion.h"
+#include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <functional>
 
@@ -52,6 +54,19 @@ private:
 void ejecutarPorPartes(Conexion& con, const QString& plantilla, const ListaIds& ids);
 // The same with values bound to the statement's "?" (the same in every piece).
 void ejecutarPorPartes(Conexion& con, const QString& plantilla, const ListaIds& ids, const QVariantList& valores);
+
+// Ids gathered by the statement that changes them ("... IN({ids})", with
+// `valores` bound to its "?"), each statement written with ejecutarPorPartes
+// once for all its ids, in the order the statements were first needed.
+class CambiosPorGrupo {
+public:
+    void agregar(const QString& plantilla, qint64 id, const QStringList& valores = {});
+    void escribir(Conexion& con);
+
+private:
+    QList<QStringList> orden_;  // each: the statement, then its values
+    QHash<QStringList, ListaIds> grupos_;
+};
 
 // The same for a read: `porFila` is called for every record of every piece.
 void leerPorPartes(Conexion& con, const QString& plantilla, const ListaIds& ids,
