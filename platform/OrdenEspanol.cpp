@@ -25,11 +25,7 @@ QString claveEspanol(const QString& texto) {
     return clave;
 }
 
-int compararEspanol(const QString& a, const QString& b) {
-    const int c = claveEspanol(a).compare(claveEspanol(b));
-    if (c != 0) return c;
-    return a.compare(b);
-}
+int compararEspanol(const QString& a, const QString& b) { return compararConClaves(claveEspanol(a), a, claveEspanol(b), b); }
 
 QString nombreParaOrden(const QVariant& apellido1, const QVariant& apellido2, const QVariant& nombre) {
     auto parte = [](const QVariant& v) { return v.isNull() ? QString() : v.toString(); };
