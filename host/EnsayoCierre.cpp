@@ -394,22 +394,20 @@ ResultadoEnsayo ensayarCierre(const DecisionesEnsayo& d, const InformeEnsayo& in
             r.paso = motor.Paso();
             if (r.correcto) {
                 r.resumen = antes.completar(motor.estado());
-                if (d.informe) {
+                // A report that fails (no room, no memory) is a notice: the
+                // rehearsal itself went well, and its copies must still go.
+                const auto sinEstropear = [&mensajes](const std::function<void()>& f) {
                     try {
-                        r.informe = escribirInformeCierre(motor.estado(), true, carpetaDelInforme, &r.resumen);
-                    } catch (const Error& e) {
-                        mensajes.avisos << e.descripcion();
-                    }
-                }
-                if (informe) {
-                    try {
-                        informe(motor.estado(), r.resumen);
+                        f();
                     } catch (const Error& e) {
                         mensajes.avisos << e.descripcion();
                     } catch (const std::exception& e) {
                         mensajes.avisos << QString::fromLocal8Bit(e.what());
                     }
-                }
+                };
+                if (d.informe)
+                    sinEstropear([&] { r.informe = escribirInformeCierre(motor.estado(), true, carpetaDelInforme, &r.resumen); });
+                if (informe) sinEstropear([&] { informe(motor.estado(), r.resumen); });
                 r.resumen.nuevaCentro = copias.nombreReal(r.resumen.nuevaCentro);
                 r.resumen.nuevaBorrado = copias.nombreReal(r.resumen.nuevaBorrado);
             }

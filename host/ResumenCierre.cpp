@@ -7,7 +7,6 @@ namespace ncc::host {
 
 namespace {
 
-
 QHash<qint64, long> plazas(Conexion& con) {
     QHash<qint64, long> p;
     Recordset rs = con.Abrir(QStringLiteral("SELECT IDSeccion, NumPlazas FROM Seccion"));

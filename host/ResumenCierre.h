@@ -5,8 +5,8 @@
 #include "host/Plan.h"
 #include <QHash>
 #include <QList>
-#include <utility>
 #include <QString>
+#include <utility>
 
 namespace ncc::host {
 
