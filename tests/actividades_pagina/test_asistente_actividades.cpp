@@ -2,8 +2,8 @@
 // ends: opened from the start page, one activity edited (a member out, a
 // price typed by student type, new dates), "Finalizar" runs the closing, and
 // the new year's activity rows are what was clicked and typed.
+#include "asistente/ConAsistente.h"
 #include "asistente/Conductor.h"
-#include "cierre/Muestra.h"
 #include "engine/ComprobacionesCierre.h"
 #include "platform/Textos.h"
 #include "platform/gui/Rejilla.h"
@@ -23,29 +23,12 @@ Rejilla* rejilla(QWidget* w, const char* nombre) {
     return t ? t->findChild<Rejilla*>() : nullptr;
 }
 
-class AsistenteActividades : public testing::TestWithParam<Proveedor> {
+class AsistenteActividades : public ConAsistente<> {
 protected:
     void SetUp() override {
-        ctx_ = std::make_unique<ContextoBD>(GetParam());
-        if (ctx_->esServidor()) borrarLoDelCierreEnServidor();
-        instalado_ = std::make_unique<ServicioMensajesInstalado>(guion_);
-        muestra_ = crearMuestra(*ctx_, QStringLiteral("actividades"), 24);
-        sesion_ = std::make_unique<SesionAbierta>(muestra_);
+        ConAsistente::SetUp();
+        abrirMuestra(QStringLiteral("actividades"));
     }
-    void TearDown() override {
-        ReiniciarAsistente();
-        instalado_.reset();
-        sesion_.reset();
-        muestra_.borrar();
-        if (ctx_->esServidor()) borrarLoDelCierreEnServidor();
-        ctx_.reset();
-    }
-
-    std::unique_ptr<ContextoBD> ctx_;
-    MensajesGuion guion_;
-    std::unique_ptr<ServicioMensajesInstalado> instalado_;
-    Muestra muestra_;
-    std::unique_ptr<SesionAbierta> sesion_;
 };
 
 TEST_P(AsistenteActividades, FinalizarCierraConLasFechasMiembrosYPreciosElegidos) {

@@ -1,8 +1,8 @@
 // The closing wizard's start page and runner, driven headless through their
 // real widgets on both back ends: the start checks, the name of the new
 // year, leaving the wizard, and the three ends of a run.
+#include "ConAsistente.h"
 #include "Conductor.h"
-#include "cierre/Muestra.h"
 #include "engine/ComprobacionesCierre.h"
 #include "host/InformeCierre.h"
 #include "platform/Textos.h"
@@ -53,30 +53,18 @@ const QString kSinDestino = QStringLiteral("¡Atención! Existen alumnos promoci
 
 }  // namespace
 
-class AsistenteCierre : public ::testing::TestWithParam<Proveedor> {
+class AsistenteCierre : public ConAsistente<GuionConEspia> {
 protected:
     void SetUp() override {
-        ctx_ = std::make_unique<ContextoBD>(GetParam());
-        if (ctx_->esServidor()) borrarLoDelCierreEnServidor();
+        ConAsistente::SetUp();
         InstalarAsistente();
-        instalado_ = std::make_unique<ServicioMensajesInstalado>(guion_);
     }
     void TearDown() override {
-        instalado_.reset();
-        FuenteArbolesPorDefecto() = nullptr;
-        InformeTrasCierre() = nullptr;
         Sentencias::fallarEn(0);
-        sesion_.reset();
-        muestra_.borrar();
-        if (ctx_->esServidor()) borrarLoDelCierreEnServidor();
-        ctx_.reset();
+        ConAsistente::TearDown();
     }
 
-    // The sample school with a host session on it, as `ncc escritorio` opens it.
-    void abrirMuestra() {
-        muestra_ = crearMuestra(*ctx_, QStringLiteral("asistente"), 24);
-        sesion_ = std::make_unique<SesionAbierta>(muestra_);
-    }
+    void abrirMuestra() { ConAsistente::abrirMuestra(QStringLiteral("asistente")); }
     Conexion& centro() { return sesion_->sesion->centro(); }
     long long cursosRegistrados() {
         return contar(sesion_->sesion->appEntrada(), QStringLiteral("SELECT COUNT(*) FROM CursoEscolar"));
@@ -94,12 +82,6 @@ protected:
         guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
     }
     void activarNodo1() { sesion_->entrada->ActivarFormulario(1); }
-
-    std::unique_ptr<ContextoBD> ctx_;
-    GuionConEspia guion_;
-    std::unique_ptr<ServicioMensajesInstalado> instalado_;
-    Muestra muestra_;
-    std::unique_ptr<SesionAbierta> sesion_;
 };
 
 TEST_P(AsistenteCierre, SinDatosQueCerrarAvisa2193YNoAbreNingunaVentana) {

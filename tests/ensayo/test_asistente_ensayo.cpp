@@ -4,6 +4,7 @@
 // as it was and the wizard goes on.
 #include "Ensayo.h"
 #include "app/EnsayoAsistente.h"
+#include "asistente/ConAsistente.h"
 #include "asistente/Conductor.h"
 #include "platform/Textos.h"
 #include "wizard/Asistente.h"
@@ -23,29 +24,13 @@ int alumnosEnSecciones() {
 
 }  // namespace
 
-class EnsayoAsistente : public testing::TestWithParam<Proveedor> {
+class EnsayoAsistente : public ConAsistente<> {
 protected:
     void SetUp() override {
-        ctx_ = std::make_unique<ContextoBD>(GetParam());
-        borrarLoDelCierreEnServidor();
+        ConAsistente::SetUp();
         InstalarAsistente();
         app::instalarEnsayoEnAsistente();
-        instalado_ = std::make_unique<ServicioMensajesInstalado>(guion_);
     }
-    void TearDown() override {
-        instalado_.reset();
-        EnsayoDelAnfitrion() = nullptr;
-        sesion_.reset();
-        muestra_.borrar();
-        borrarLoDelCierreEnServidor();
-        ctx_.reset();
-    }
-
-    std::unique_ptr<ContextoBD> ctx_;
-    MensajesGuion guion_;
-    std::unique_ptr<ServicioMensajesInstalado> instalado_;
-    Muestra muestra_;
-    std::unique_ptr<SesionAbierta> sesion_;
 };
 
 TEST_P(EnsayoAsistente, EnsayarDesdeLasDosPaginasMuestraElResultadoYNoCambiaNada) {
@@ -124,8 +109,7 @@ TEST_P(EnsayoAsistente, EnsayarDesdeLasDosPaginasMuestraElResultadoYNoCambiaNada
 TEST_P(EnsayoAsistente, SinEnsayoDelAnfitrionLoDice) {
     if (GetParam() == Proveedor::PostgreSQL) GTEST_SKIP() << "no depende de la base de datos";
     EnsayoDelAnfitrion() = nullptr;
-    muestra_ = crearMuestra(*ctx_, QStringLiteral("sin"), 20);
-    sesion_ = std::make_unique<SesionAbierta>(muestra_);
+    abrirMuestra(QStringLiteral("sin"), 20);
     guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
     guion_.responderA(2180, Respuesta::Si);
     QStringList vistos;
