@@ -11,10 +11,17 @@ int main(int argc, char** argv) {
                                                                     : qgetenv("QT_QPA_PLATFORM"));
     // The command-line tests run the `ncc` of this build unless told another.
     if (qgetenv("NCC_BIN").isEmpty()) qputenv("NCC_BIN", QByteArray(NCC_BIN_CONSTRUIDO));
+    // Each test program has a temporary folder of its own, which the `ncc`
+    // processes it starts inherit: tests that watch the temporary folder
+    // (a rehearsal leaves nothing behind) must not see another program's
+    // files, not even another run of `ncc` on the same machine.
+    QTemporaryDir propio(QDir::tempPath() + QStringLiteral("/ncc-pruebas-XXXXXX"));
+    QDir(propio.path()).mkpath(QStringLiteral("tmp"));
+    qputenv("TMPDIR", QDir(propio.path()).filePath(QStringLiteral("tmp")).toLocal8Bit());
     // The tests and the programs they start write the user's data, settings
     // and caches into a folder of their own, removed at the end, never into
     // the home folder of whoever runs them.
-    QTemporaryDir usuario(QDir::tempPath() + QStringLiteral("/ncc-pruebas-usuario-XXXXXX"));
+    QTemporaryDir usuario(QDir(propio.path()).filePath(QStringLiteral("ncc-pruebas-usuario-XXXXXX")));
     for (const char* v : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
         qputenv(v, QDir(usuario.path()).filePath(QString::fromLatin1(v).section(QLatin1Char('_'), 1, 1).toLower()).toLocal8Bit());
     // The runtime folder too: Qt's text engine (the closing report) would
