@@ -10,6 +10,7 @@
 #include "suite/Esquema.h"
 #include <QGroupBox>
 #include <QProgressBar>
+#include <QTest>
 
 using namespace ncc;
 using namespace ncc::pruebas;
@@ -116,7 +117,9 @@ TEST_P(Paso, LasFilasDeUnaSeccionConsumenSusIdsAunqueUnaYaEstuviera) {
     EXPECT_EQ(r.insertadas, 4);
     EXPECT_EQ(r.existentes, 1);
     EXPECT_EQ(r.omitidas, 0);
-    EXPECT_EQ(r.mensaje, u8("Proceso finalizado con éxito"));
+    EXPECT_EQ(r.mensaje, u8("Proceso finalizado con éxito\r\n\r\nNotas pasadas: 4\r\n"
+                            "Notas que ya estaban en el histórico: 1 (en \"2024/2025\")\r\n"
+                            "Notas que no se han podido pasar: 0"));
     EXPECT_EQ(r.icono, Icono::Informacion);
     EXPECT_EQ(progreso, (QList<QPair<long, long>>{{0, 2}, {1, 2}, {2, 2}}));
 
@@ -167,13 +170,20 @@ TEST_P(Paso, RepetirElMismoOrigenNoInsertaNadaSeaCualSeaElDestino) {
     EXPECT_EQ(EscuelaPrueba::instantanea(escuela.centro()), antes);
 }
 
-TEST_P(Paso, UnAlumnoQueYaNoEstaEnElCentroPierdeLoPasado) {
+TEST_P(Paso, LaLimpiezaSoloQuitaLoQueEstePasoEscribio) {
+    // Pau has left the school; the history keeps a graduate's grade (7) and
+    // one of Pau's from another year, which no transfer may touch.
     EscuelaPrueba::sql(escuela.centro(), QStringLiteral("DELETE FROM Alumno WHERE IDAlumno=4"));
-    const historicos::ResultadoPaso r = pasar(2, 1);
+    c(QStringLiteral("INSERT INTO EvaluacionHistorica VALUES "
+                     "(40, 7, 1, 1, 3, 30, 5, 0, 1, 9, 1, '2024/06/20', 0, 0, 1, 0, 0), "
+                     "(41, 4, 1, 1, 2, 28, 5, 0, 1, 9, 1, '2024/06/20', 0, 0, 1, 0, 0)"));
+    const historicos::ResultadoPaso r = pasar(2, 2);
     EXPECT_TRUE(r.correcto);
-    EXPECT_EQ(r.insertadas, 4);
-    EXPECT_TRUE(idsDe(QStringLiteral("WHERE codAlumno=4")).isEmpty());
-    EXPECT_EQ(filas(), 4);
+    EXPECT_EQ(r.insertadas, 3);
+    EXPECT_EQ(r.sinAlumno, 1);
+    EXPECT_TRUE(r.mensaje.endsWith(u8("no guardadas: 1"))) << r.mensaje.toStdString();
+    EXPECT_EQ(idsDe(QStringLiteral("WHERE codAlumno IN (4, 7)")), (QSet<qint64>{40, 41}));
+    EXPECT_EQ(filas(), 6);
 }
 
 TEST_P(Paso, UnOrigenSinSeccionesTerminaConExitoSinProgreso) {
@@ -183,7 +193,7 @@ TEST_P(Paso, UnOrigenSinSeccionesTerminaConExitoSinProgreso) {
     EXPECT_TRUE(r.correcto);
     EXPECT_EQ(r.secciones, 0);
     EXPECT_TRUE(progreso.isEmpty());
-    EXPECT_EQ(r.mensaje, u8("Proceso finalizado con éxito"));
+    EXPECT_TRUE(r.mensaje.startsWith(u8("Proceso finalizado con éxito\r\n\r\nNotas pasadas: 0\r\n")));
     EXPECT_EQ(filas(), 1);
 }
 
@@ -278,17 +288,23 @@ TEST_P(Paso, ElFormularioPideOrigenYDestinoMuestraElProgresoYSeCierra) {
     cboOrigen->setCurrentIndex(0);
     cboDestino->setCurrentIndex(1);
     QStringList vistos;
-    bool marcoVisible = false;
+    bool marcoVisible = false, quedaAbierta = true;
     QObject::connect(&f, &frmHistorico::progresoMostrado, [&](long v, long m) {
         auto* barra = hijo<QProgressBar>(&f, "prgAlumno");
         vistos << hijo<QLabel>(&f, "Label3")->text() + QStringLiteral(" %1/%2").arg(barra->value()).arg(barra->maximum());
         marcoVisible = marcoVisible || (v == 1 && m == 2 && marco->isVisible());
+        // Escape and the close box while it runs leave the window where it is.
+        QTest::keyClick(&f, Qt::Key_Escape);
+        f.close();
+        quedaAbierta = quedaAbierta && f.isVisible();
     });
     guion.olvidarMostrados();
     hijo<QPushButton>(&f, "cmdAceptar")->click();
     EXPECT_EQ(vistos, (QStringList{u8("Evolución: 0 / 2 0/2"), u8("Evolución: 1 / 2 1/2"), u8("Evolución: 2 / 2 2/2")}));
     EXPECT_TRUE(marcoVisible);
-    EXPECT_EQ(guion.textos(), QStringList{u8("Proceso finalizado con éxito")});
+    EXPECT_TRUE(quedaAbierta);
+    ASSERT_EQ(guion.textos().size(), 1);
+    EXPECT_TRUE(guion.textos().first().startsWith(u8("Proceso finalizado con éxito"))) << guion.textos().first().toStdString();
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(f.result(), QDialog::Accepted);
     EXPECT_EQ(escuela.appEntrada().State(), 0);
