@@ -3,6 +3,7 @@
 // ids the rows take, what a repeat writes, the rows that cannot pass and
 // the errors that stop it; then the transfer form driven through its
 // widgets.
+#include "EscuelaCarpeta.h"
 #include "Historicos.h"
 #include "history/PasoNotasHistorico.h"
 #include "history/frmHistorico.h"
@@ -262,6 +263,58 @@ TEST_P(Paso, UnErrorQueParaElPasoDejaLoPasadoYUnaRepeticionLoCompleta) {
     EXPECT_EQ(r.insertadas, 1);
     EXPECT_EQ(filas(), 5);
     EXPECT_TRUE(idsDe(QStringLiteral("WHERE Orden=0")).isEmpty());
+}
+
+// ------------------------------------------------------------ ncc historico
+
+TEST_P(Paso, LaLineaDeOrdenesPasaComoElFormularioYRechazaSinEscribir) {
+    // The server's command line names its databases without the test's
+    // prefix; the transfer it runs is the one tested above on both.
+    if (ctx.esServidor()) GTEST_SKIP() << "ncc historico --servidor usa los nombres fijos de las bases";
+    const QStringList datos{QStringLiteral("historico"), QStringLiteral("--datos"), ctx.carpeta()};
+    const QString largo(51, QLatin1Char('x'));
+    struct Caso {
+        QStringList args;
+        int salida;
+        const char* dice;
+    };
+    // Refusals and bad usage first: none of them may write anything.
+    const QList<Caso> rechazos{
+        {{"--origen", "1999/2000", "--destino", "Traslados"}, 2, "No se ha encontrado el curso escolar de origen \"1999/2000\""},
+        {{"--origen", "2025/2026", "--destino", "Traslados"}, 2, "es el curso escolar actual"},
+        {{"--origen", "2024/2025", "--destino", "Nada"}, 2, "No se ha encontrado el curso histórico \"Nada\""},
+        {{"--origen", "2024/2025", "--nuevo", "Traslados"}, 2, "Ya hay un curso histórico \"Traslados\""},
+        {{"--origen", "2024/2025", "--nuevo", largo}, 2, "no puede tener más de 50 caracteres"},
+        {{"--destino", "Traslados"}, 64, "--origen"},
+        {{"--origen", "2024/2025", "--nuevo", "A", "--destino", "Traslados"}, 64, "uno de los dos"},
+        {{"--origen=", "--destino", "Traslados"}, 64, "--origen no puede estar vacío"},
+    };
+    const QStringList antes = EscuelaPrueba::instantanea(escuela.centro());
+    for (const Caso& k : rechazos) {
+        const SalidaNcc r = ejecutarNcc(datos + k.args);
+        EXPECT_EQ(r.salida, k.salida) << k.args.join(QLatin1Char(' ')).toStdString() << "\n" << r.error.toStdString();
+        EXPECT_TRUE(r.error.contains(u8(k.dice))) << r.error.toStdString();
+    }
+    EXPECT_EQ(EscuelaPrueba::instantanea(escuela.centro()), antes);
+
+    SalidaNcc r = ejecutarNcc(datos + QStringList{"--origen", "2024/2025", "--destino", "Traslados"});
+    ASSERT_EQ(r.salida, 0) << r.error.toStdString();
+    EXPECT_TRUE(r.texto.contains(u8("Notas pasadas: 4\nNotas que ya estaban en el histórico: 1 (en \"2024/2025\")\n"
+                                    "Notas que no se han podido pasar: 0")))
+        << r.texto.toStdString();
+    EXPECT_TRUE(r.error.contains(u8("Evolución: 2 / 2"))) << r.error.toStdString();
+    EXPECT_EQ(idsDe(QStringLiteral("WHERE codCursoEscolarHistorico=2")).size(), 4);
+
+    // Into a new application historic year: everything is already there.
+    r = ejecutarNcc(datos + QStringList{"--origen", "2024/2025", "--nuevo=Notas de 2024/2025"});
+    ASSERT_EQ(r.salida, 0) << r.error.toStdString();
+    EXPECT_TRUE(r.texto.contains(u8("Notas pasadas: 0\nNotas que ya estaban en el histórico: 5 "
+                                    "(1 en \"2024/2025\", 4 en \"Traslados\")")))
+        << r.texto.toStdString();
+    EXPECT_EQ(contar(escuela.centro(), QStringLiteral("SELECT COUNT(*) FROM CursoEscolarHistorico WHERE "
+                                                      "Nombre='Notas de 2024/2025' AND HistoricoAplicacion<>0")),
+              1);
+    EXPECT_EQ(filas(), 5);
 }
 
 // ------------------------------------------------------------------ the form
