@@ -281,9 +281,9 @@ QString TextoFinalPaso(const ResultadoPaso& r, const std::function<QString(qint3
                                                  "ya se pasaron no se copiarán otra vez.")
                                       .arg(r.omitidas);
     t += QStringLiteral("\r\n\r\nNotas pasadas: %1").arg(r.insertadas);
-    t += QStringLiteral("\r\nNotas que ya estaban en el histórico: %1").arg(r.existentes);
+    t += QStringLiteral("\r\nYa estaban en el histórico: %1").arg(r.existentes);
     if (!donde.isEmpty()) t += QStringLiteral(" (") + donde.join(QStringLiteral(", ")) + QStringLiteral(")");
-    t += QStringLiteral("\r\nNotas que no se han podido pasar: %1").arg(r.omitidas);
+    t += QStringLiteral("\r\nNo se han podido pasar: %1").arg(r.omitidas);
     if (r.sinAlumno > 0)
         t += QStringLiteral("\r\nNotas de alumnos que ya no están en el centro, no guardadas: %1").arg(r.sinAlumno);
     return t;

@@ -119,8 +119,8 @@ TEST_P(Paso, LasFilasDeUnaSeccionConsumenSusIdsAunqueUnaYaEstuviera) {
     EXPECT_EQ(r.existentes, 1);
     EXPECT_EQ(r.omitidas, 0);
     EXPECT_EQ(r.mensaje, u8("Proceso finalizado con éxito\r\n\r\nNotas pasadas: 4\r\n"
-                            "Notas que ya estaban en el histórico: 1 (en \"2024/2025\")\r\n"
-                            "Notas que no se han podido pasar: 0"));
+                            "Ya estaban en el histórico: 1 (en \"2024/2025\")\r\n"
+                            "No se han podido pasar: 0"));
     EXPECT_EQ(r.icono, Icono::Informacion);
     EXPECT_EQ(progreso, (QList<QPair<long, long>>{{0, 2}, {1, 2}, {2, 2}}));
 
@@ -299,8 +299,8 @@ TEST_P(Paso, LaLineaDeOrdenesPasaComoElFormularioYRechazaSinEscribir) {
 
     SalidaNcc r = ejecutarNcc(datos + QStringList{"--origen", "2024/2025", "--destino", "Traslados"});
     ASSERT_EQ(r.salida, 0) << r.error.toStdString();
-    EXPECT_TRUE(r.texto.contains(u8("Notas pasadas: 4\nNotas que ya estaban en el histórico: 1 (en \"2024/2025\")\n"
-                                    "Notas que no se han podido pasar: 0")))
+    EXPECT_TRUE(r.texto.contains(u8("Notas pasadas: 4\nYa estaban en el histórico: 1 (en \"2024/2025\")\n"
+                                    "No se han podido pasar: 0")))
         << r.texto.toStdString();
     EXPECT_TRUE(r.error.contains(u8("Evolución: 2 / 2"))) << r.error.toStdString();
     EXPECT_EQ(idsDe(QStringLiteral("WHERE codCursoEscolarHistorico=2")).size(), 4);
@@ -308,7 +308,7 @@ TEST_P(Paso, LaLineaDeOrdenesPasaComoElFormularioYRechazaSinEscribir) {
     // Into a new application historic year: everything is already there.
     r = ejecutarNcc(datos + QStringList{"--origen", "2024/2025", "--nuevo=Notas de 2024/2025"});
     ASSERT_EQ(r.salida, 0) << r.error.toStdString();
-    EXPECT_TRUE(r.texto.contains(u8("Notas pasadas: 0\nNotas que ya estaban en el histórico: 5 "
+    EXPECT_TRUE(r.texto.contains(u8("Notas pasadas: 0\nYa estaban en el histórico: 5 "
                                     "(1 en \"2024/2025\", 4 en \"Traslados\")")))
         << r.texto.toStdString();
     EXPECT_EQ(contar(escuela.centro(), QStringLiteral("SELECT COUNT(*) FROM CursoEscolarHistorico WHERE "
