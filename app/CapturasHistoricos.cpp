@@ -3,6 +3,7 @@
 // transfer, its new-year dialog, and their messages. Nothing is saved and
 // no transfer runs: the progress display is filled by hand.
 #include "app/Capturas.h"
+#include "history/PasoNotasHistorico.h"
 #include "history/frmHistorico.h"
 #include "history/frmHistoricoCurso.h"
 #include "history/frmNCHistorico.h"
@@ -80,7 +81,13 @@ void capturarPaso(Capturador& c) {
     const QString p = QStringLiteral("frmHistorico_");
     c.guardarMensaje(aviso(QStringLiteral("Debe seleccionar un origen y destino"), Icono::Informacion),
                      p + QStringLiteral("sin_origen"));
-    c.guardarMensaje(aviso(QStringLiteral("Proceso finalizado con éxito"), Icono::Informacion), p + QStringLiteral("exito"));
+    historicos::ResultadoPaso hecho;
+    hecho.insertadas = 1155;
+    hecho.existentes = 181;
+    hecho.existentesPorHistorico.insert(2, 181);
+    c.guardarMensaje(aviso(historicos::TextoFinalPaso(hecho, [](qint32) { return QStringLiteral("2024/2025"); }),
+                           Icono::Informacion),
+                     p + QStringLiteral("exito"));
     c.guardarMensaje(aviso(QStringLiteral("No se ha encontrado el curso escolar indicado"), Icono::Critico),
                      p + QStringLiteral("sin_curso"));
     c.guardarMensaje(aviso(QStringLiteral("Debe introducir el nombre"), Icono::Informacion),

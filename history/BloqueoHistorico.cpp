@@ -1,5 +1,8 @@
 #include "history/BloqueoHistorico.h"
+#include "engine/DiarioCierre.h"
 #include "platform/Mensajes.h"
+#include <QFileInfo>
+#include <QSet>
 
 namespace ncc::historicos {
 
@@ -70,24 +73,93 @@ int TitularBloqueo(Conexion& con, qint16 cursoHistorico, qint16 tipoEnsenanza, q
 }
 
 void TomarBloqueo(Conexion& con, CursoHistoricoElegido& e, qint16 usuario) {
-    if (insertarSiLibre(con, e, usuario)) {
+    e.titular.reset();
+    e.blnSoloLectura = true;
+    std::shared_ptr<TitularEditor> titular = TitularEditor::tomar(con, e);
+    if (titular && insertarSiLibre(con, e, usuario)) {
+        e.titular = std::move(titular);
         e.blnSoloLectura = false;
         return;
     }
-    if (TitularBloqueo(con, e.intCursoEscHistorico, e.intTipoEnsenanza, e.intCurso) == usuario && liberarPropio(e)) {
+    // A row whose editor is gone: its own user may release it.
+    if (titular && TitularBloqueo(con, e.intCursoEscHistorico, e.intTipoEnsenanza, e.intCurso) == usuario &&
+        liberarPropio(e)) {
         borrarDelUsuario(con, e, usuario);
         if (insertarSiLibre(con, e, usuario)) {
+            e.titular = std::move(titular);
             e.blnSoloLectura = false;
             return;
         }
     }
     avisar(MsgSoloLectura, Icono::Informacion);
-    e.blnSoloLectura = true;
 }
 
 void LiberarBloqueo(Conexion& con, CursoHistoricoElegido& e, qint16 usuario) {
-    if (!e.blnSoloLectura) borrarDelUsuario(con, e, usuario);
+    if (!e.blnSoloLectura && e.titular) borrarDelUsuario(con, e, usuario);
+    e.titular.reset();
     e.blnSoloLectura = false;
+}
+
+// ---------------------------------------------------------------- the mark
+
+namespace {
+
+// The courses whose marks this program's editors hold, by database and
+// course. The server's advisory locks are the session's, and one session
+// may take one twice: this list is what tells a second editor of the same
+// program that the first still edits.
+QSet<QString>& marcasDelPrograma() {
+    static QSet<QString> m;
+    return m;
+}
+
+}  // namespace
+
+TitularEditor::TitularEditor(Conexion& con, QString clave) : con_(con), clave_(std::move(clave)) {}
+
+std::shared_ptr<TitularEditor> TitularEditor::tomar(Conexion& con, const CursoHistoricoElegido& e) {
+    const QString base = con.esServidor() ? con.propiedad(QStringLiteral("Data Source")) + QLatin1Char('/') +
+                                                con.propiedad(QStringLiteral("Initial Catalog"))
+                                          : QFileInfo(con.propiedad(QStringLiteral("Data Source"))).absoluteFilePath();
+    const QString clave = QStringLiteral("%1|%2|%3|%4").arg(base).arg(e.intCursoEscHistorico).arg(e.intTipoEnsenanza).arg(e.intCurso);
+    if (marcasDelPrograma().contains(clave)) return nullptr;
+    std::shared_ptr<TitularEditor> t(new TitularEditor(con, clave));
+    if (con.esServidor()) {
+        // Two keys: "NH" with the year, then the teaching type and the course.
+        t->claveServidor_[0] = qint32((0x4E48u << 16) | quint16(e.intCursoEscHistorico));
+        t->claveServidor_[1] = qint32((quint32(quint8(e.intTipoEnsenanza)) << 16) | quint16(e.intCurso));
+        Recordset rs = con.Abrir(QStringLiteral("SELECT pg_try_advisory_lock(%1, %2) AS tomado")
+                                     .arg(t->claveServidor_[0])
+                                     .arg(t->claveServidor_[1]));
+        if (!rs.booleano(QStringLiteral("tomado"))) return nullptr;
+        t->deServidor_ = true;
+    } else {
+        t->archivo_ = std::make_unique<QLockFile>(QStringLiteral("%1.historico-%2-%3-%4.lck")
+                                                      .arg(base)
+                                                      .arg(e.intCursoEscHistorico)
+                                                      .arg(e.intTipoEnsenanza)
+                                                      .arg(e.intCurso));
+        if (!motor::tomarBloqueo(*t->archivo_)) {
+            if (t->archivo_->error() == QLockFile::LockFailedError) return nullptr;
+            // A folder where no file can be written: this program's list
+            // is then the only mark.
+            t->archivo_.reset();
+        }
+    }
+    marcasDelPrograma().insert(clave);
+    t->enLista_ = true;
+    return t;
+}
+
+TitularEditor::~TitularEditor() {
+    if (enLista_) marcasDelPrograma().remove(clave_);
+    if (deServidor_ && con_.State() == 1) {
+        try {
+            con_.Abrir(QStringLiteral("SELECT pg_advisory_unlock(%1, %2)").arg(claveServidor_[0]).arg(claveServidor_[1]));
+        } catch (const Error&) {
+            // A session that is gone has let go of its advisory locks.
+        }
+    }
 }
 
 }  // namespace ncc::historicos

@@ -5,8 +5,11 @@
 // with LiberarBloqueo (BloqueoHistorico.h) on every way out.
 #include <QString>
 #include <QtGlobal>
+#include <memory>
 
 namespace ncc::historicos {
+
+class TitularEditor;
 
 struct CursoHistoricoElegido {
     qint16 intCursoEscHistorico = 0;  // CursoEscolarHistorico.IDCursoEscolarHistorico
@@ -16,6 +19,9 @@ struct CursoHistoricoElegido {
     QString strCursoEscHistorico;     // texts as the chooser shows them
     QString strTipoEnsenanza;
     QString strCurso;
+    // The mark of the editor that holds the lock (none when read-only):
+    // while it lives, nobody else is offered the lock's release.
+    std::shared_ptr<TitularEditor> titular;
 };
 
 }  // namespace ncc::historicos

@@ -165,54 +165,76 @@ bool EdicionHistorico::Guardar() {
     if (curso_.blnSoloLectura) return false;
     try {
         Transaccion t(con_);
-        const QString anio = QString::number(curso_.intCursoEscHistorico);
         for (const auto& a : colAlumnos_) {
-            const QString id = QString::number(a->IDAlumno());
             switch (a->Actual()) {
             case 0:
                 GuardarMateriasAlumno(*a);
-                con_.Execute(QStringLiteral("UPDATE EvaluacionHistorica SET Repite=? WHERE codalumno=? AND "
-                                            "codcursoescolarhistorico=?"),
-                             {flag(a->Repite()), a->IDAlumno(), curso_.intCursoEscHistorico});
+                enFila([&] {
+                    con_.Execute(QStringLiteral("UPDATE EvaluacionHistorica SET Repite=? WHERE codalumno=? AND "
+                                                "codcursoescolarhistorico=?"),
+                                 {flag(a->Repite()), a->IDAlumno(), curso_.intCursoEscHistorico});
+                });
                 break;
             case 1:
-                if (a->Confirmar())
-                    con_.Execute(QStringLiteral("DELETE FROM evaluacionhistorica WHERE codalumno=%1 AND "
-                                                "codcursoescolarhistorico=%2").arg(id, anio));
+                // The student's rows of the year go only when they did: a
+                // failed delete keeps his new subjects out as well.
+                if (a->Confirmar() && !enFila([&] {
+                        con_.Execute(QStringLiteral("DELETE FROM evaluacionhistorica WHERE codalumno=? AND "
+                                                    "codcursoescolarhistorico=?"),
+                                     {a->IDAlumno(), curso_.intCursoEscHistorico});
+                    }))
+                    break;
                 GuardarMateriasAlumno(*a);
                 break;
             default:
-                con_.Execute(QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codcursoescolarhistorico=%1 AND "
-                                            "codtipoensenanza=%2 AND codcurso=%3 AND codalumno=%4")
-                                 .arg(anio)
-                                 .arg(a->TipoEnsenanza())
-                                 .arg(a->IDCurso())
-                                 .arg(id));
+                enFila([&] {
+                    con_.Execute(QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codcursoescolarhistorico=? AND "
+                                                "codtipoensenanza=? AND codcurso=? AND codalumno=?"),
+                                 {curso_.intCursoEscHistorico, int(a->TipoEnsenanza()), a->IDCurso(), a->IDAlumno()});
+                });
                 break;
             }
         }
         t.confirmar();
         return true;
-    } catch (const ErrorInsercionHistorica&) {
-        avisar(MensajeErrorInsercion, Icono::Critico);
     } catch (const Error& e) {
         mostrarError(e);
     }
     return false;
 }
 
+// One row's change under a savepoint: when it fails, only that change is
+// lost and the secretary is told (7051 for a row that could not be
+// inserted, the standard message otherwise), and the save goes on, so that
+// a row that can never be written does not keep the others from being
+// saved. A failure of the savepoints themselves ends the save, undone.
+bool EdicionHistorico::enFila(const std::function<void()>& cambio) {
+    con_.Execute(QStringLiteral("SAVEPOINT fila_historica"));
+    try {
+        cambio();
+        con_.Execute(QStringLiteral("RELEASE SAVEPOINT fila_historica"));
+        return true;
+    } catch (const Error& e) {
+        con_.Execute(QStringLiteral("ROLLBACK TO SAVEPOINT fila_historica"));
+        con_.Execute(QStringLiteral("RELEASE SAVEPOINT fila_historica"));
+        if (dynamic_cast<const ErrorInsercionHistorica*>(&e)) avisar(MensajeErrorInsercion, Icono::Critico);
+        else mostrarError(e);
+        return false;
+    }
+}
+
 void EdicionHistorico::GuardarMateriasAlumno(const cAlumnoHistorico& alumno) {
     for (const auto& m : *alumno.Materias()) {
         switch (m->Actual()) {
         case 1:
-            if (m->Anterior() != 0) insertarFila(alumno, *m);
+            if (m->Anterior() != 0) enFila([&] { insertarFila(alumno, *m); });
             break;
         case 2:
-            if (m->Anterior() == 0) borrarFilas(alumno, *m);
+            if (m->Anterior() == 0) enFila([&] { borrarFilas(alumno, *m); });
             break;
         case 3:
-            if (m->Anterior() != 0) insertarFila(alumno, *m);
-            else actualizarFilas(alumno, *m);
+            if (m->Anterior() != 0) enFila([&] { insertarFila(alumno, *m); });
+            else enFila([&] { actualizarFilas(alumno, *m); });
             break;
         default:
             break;
@@ -220,27 +242,29 @@ void EdicionHistorico::GuardarMateriasAlumno(const cAlumnoHistorico& alumno) {
     }
 }
 
+// Runs inside the row's savepoint. An id that another session took
+// meanwhile is read again and the insert repeated, a bounded number of
+// times; any other failure, or the last collision, is message 7051.
 void EdicionHistorico::insertarFila(const cAlumnoHistorico& a, const cMateria& m) {
     static const QString insercion = QStringLiteral(
         "INSERT INTO EvaluacionHistorica VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     // The server abandons a transaction at its first failed statement: each
-    // attempt stands alone under a savepoint, so a taken id costs only that
-    // attempt.
+    // attempt stands alone under a savepoint of its own.
     for (int intento = 1; intento <= IntentosInsercion; ++intento) {
         Recordset r = con_.Abrir(QStringLiteral("SELECT MAX(idEvaluacionHistorica) AS Maximo FROM EvaluacionHistorica"));
         const long long id = (r.eof() || r.esNulo(QStringLiteral("Maximo"))) ? 1 : r.entero(QStringLiteral("Maximo")) + 1;
-        con_.Execute(QStringLiteral("SAVEPOINT fila_historica"));
+        con_.Execute(QStringLiteral("SAVEPOINT intento_historica"));
         try {
             con_.Execute(insercion, {id, a.IDAlumno(), m.IDMateria(), a.IDCursoescolar(), int(a.TipoEnsenanza()), a.IDCurso(),
                                      m.IDNota(), int(m.IDReacdiv()), int(a.Promocion()), m.NumEvaluacion(), a.IDCursoEscHistorico(),
                                      FechaABaseDatos(m.FechaEvaluacion()), flag(a.Pendiente()), flag(a.Repite()),
                                      int(m.Orden()), flag(a.PromocionPCPI()), flag(a.PromocionDiversificacion())});
-            con_.Execute(QStringLiteral("RELEASE SAVEPOINT fila_historica"));
+            con_.Execute(QStringLiteral("RELEASE SAVEPOINT intento_historica"));
             return;
         } catch (const Error& e) {
-            con_.Execute(QStringLiteral("ROLLBACK TO SAVEPOINT fila_historica"));
-            con_.Execute(QStringLiteral("RELEASE SAVEPOINT fila_historica"));
-            if (!esClaveDuplicada(e)) throw;
+            con_.Execute(QStringLiteral("ROLLBACK TO SAVEPOINT intento_historica"));
+            con_.Execute(QStringLiteral("RELEASE SAVEPOINT intento_historica"));
+            if (!esClaveDuplicada(e)) break;
         }
     }
     throw ErrorInsercionHistorica(Texto(MensajeErrorInsercion));

@@ -5,9 +5,9 @@
 // and the tests drive the load and the save directly.
 //
 // The save acts on the row states of the records (0 as loaded, 1 added, 2
-// removed, 3 changed; for a student 2 and 3 both mean removed) and writes
-// everything in one transaction: a save that fails leaves the course as it
-// was.
+// removed, 3 changed; for a student 2 and 3 both mean removed) in one
+// transaction, each row's change under a savepoint: a row that cannot be
+// written is said and skipped, and the others are saved.
 #include "entry/Coleccion.h"
 #include "entry/cAlumnoHistorico.h"
 #include "entry/cMateria.h"
@@ -16,6 +16,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <functional>
 
 namespace ncc {
 
@@ -50,9 +51,12 @@ public:
     Coleccion<cMateria>& colMaterias() { return colMaterias_; }
     Coleccion<cAlumnoHistorico>& colAlumnos() { return colAlumnos_; }
 
-    // Writes the changes in one transaction. On failure nothing is written,
-    // the message has been shown (7051 for an insert that could not be
-    // made, the standard error message otherwise) and the result is false.
+    // Writes the changes in one transaction. A row whose change fails is
+    // left out with its message (7051 for an insert, the standard error
+    // message otherwise) and the others are written: the result is true.
+    // Only a failure of the save as a whole (the transaction, a savepoint)
+    // writes nothing, shows the standard message and gives false; the
+    // records are untouched, so the save can be tried again.
     bool Guardar();
 
     // "dd/mm/yyyy" <-> "yyyy/mm/dd"; an empty text stays empty.
@@ -95,6 +99,7 @@ public:
 
 private:
     void GuardarMateriasAlumno(const cAlumnoHistorico& alumno);
+    bool enFila(const std::function<void()>& cambio);
     void insertarFila(const cAlumnoHistorico& a, const cMateria& m);
     void actualizarFilas(const cAlumnoHistorico& a, const cMateria& m);
     void borrarFilas(const cAlumnoHistorico& a, const cMateria& m);

@@ -4,10 +4,13 @@
 // counted and skipped, as it always was, and the others of the section go
 // on. A row is only written when the historic store holds no grade of the
 // same student, subject, origin year, teaching type, course and evaluation:
-// that is what lets a transfer cut short be run again.
+// that is what lets a transfer cut short be run again. The clean-up at the
+// end removes only rows this run wrote: the history a school already keeps
+// (its graduates' above all) is never touched by a transfer.
 #include "history/PasoNotasHistorico.h"
 #include "engine/Comun.h"
 #include "engine/Historico.h"
+#include "engine/ListaIds.h"
 #include "platform/BucleMensajes.h"
 #include "platform/CadenaConexion.h"
 #include "platform/Error.h"
@@ -108,8 +111,9 @@ bool claveCompleta(const Recordset& rs, std::initializer_list<const char*> campo
 // student's, which holds a few dozen rows.
 const QString& sqlExiste() {
     static const QString s = QStringLiteral(
-        "SELECT IDEvaluacionHistorica FROM EvaluacionHistorica WHERE codalumno=? AND +codMateria=? AND "
-        "+codcursoescolar=? AND +codtipoensenanza=? AND +codCurso=? AND +codNumEvaluacion=? LIMIT 1");
+        "SELECT codcursoescolarhistorico FROM EvaluacionHistorica WHERE codalumno=? AND +codMateria=? AND "
+        "+codcursoescolar=? AND +codtipoensenanza=? AND +codCurso=? AND +codNumEvaluacion=? "
+        "ORDER BY IDEvaluacionHistorica LIMIT 1");
     return s;
 }
 
@@ -188,6 +192,7 @@ std::unique_ptr<Conexion> PasoNotasHistorico::AbrirOrigen(qint32 origen, Resulta
 
 ResultadoPaso PasoNotasHistorico::PasarNotasHistorico(qint32 origen, qint32 historico) {
     ResultadoPaso r;
+    escritas_.clear();
     try {
         std::unique_ptr<Conexion> cnOrigen = AbrirOrigen(origen, r);
         if (!cnOrigen) return r;
@@ -223,27 +228,87 @@ ResultadoPaso PasoNotasHistorico::PasarNotasHistorico(qint32 origen, qint32 hist
         secciones.Close();
         cnOrigen->Close();
 
-        // Numbering and the clean-up are one change: a failure leaves the
-        // new rows unnumbered, and the next transfer numbers them.
+        // The clean-up and the numbering are one change: a failure leaves
+        // the new rows unnumbered, and the next transfer numbers them.
         Transaccion t(centro_);
+        quitarLosDeAlumnosAusentes(r);
         motor::RenumerarOrdenHistorico(centro_);
-        centro_.Execute(QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codAlumno NOT IN (SELECT IDAlumno FROM Alumno)"));
         t.confirmar();
     } catch (const Error& e) {
         decir(r, textoIncompleto(e), Icono::Critico);
         return r;
     }
     r.correcto = true;
-    if (r.omitidas == 0) {
-        decir(r, QStringLiteral("Proceso finalizado con éxito"), Icono::Informacion);
-    } else {
-        decir(r, QStringLiteral("Proceso finalizado, pero %1 de las notas no se han podido pasar al curso histórico. "
-                                   "Puede repetir el paso para intentarlo de nuevo con ellas; las que ya se pasaron no "
-                                   "se copiarán otra vez.")
-                     .arg(r.omitidas),
-              Icono::Exclamacion);
-    }
+    decir(r, textoFinal(r), r.omitidas == 0 ? Icono::Informacion : Icono::Exclamacion);
     return r;
+}
+
+// Of the rows this run wrote, those of students who are no longer in the
+// school's database go: nobody could open them. What was in the history
+// before the run stays, whoever it belongs to.
+void PasoNotasHistorico::quitarLosDeAlumnosAusentes(ResultadoPaso& r) {
+    motor::ListaIds escritas;
+    for (qint64 id : escritas_) escritas.agregar(id);
+    const motor::ListaIds ausentes = motor::leerIdsPorPartes(
+        centro_,
+        QStringLiteral("SELECT IDEvaluacionHistorica FROM EvaluacionHistorica WHERE IDEvaluacionHistorica IN({ids}) "
+                       "AND codAlumno NOT IN (SELECT IDAlumno FROM Alumno) ORDER BY IDEvaluacionHistorica"),
+        escritas, QStringLiteral("IDEvaluacionHistorica"));
+    motor::ejecutarPorPartes(centro_, QStringLiteral("DELETE FROM EvaluacionHistorica WHERE IDEvaluacionHistorica IN({ids})"),
+                             ausentes);
+    r.sinAlumno = ausentes.tamano();
+    r.insertadas -= r.sinAlumno;
+}
+
+QString PasoNotasHistorico::textoFinal(const ResultadoPaso& r) {
+    return TextoFinalPaso(r, [this](qint32 id) {
+        Recordset rs = centro_.Abrir(
+            QStringLiteral("SELECT Nombre FROM CursoEscolarHistorico WHERE IDCursoEscolarHistorico=%1").arg(id));
+        return rs.eof() ? QString::number(id) : rs.texto(QStringLiteral("Nombre"));
+    });
+}
+
+QString TextoFinalPaso(const ResultadoPaso& r, const std::function<QString(qint32)>& nombreHistorico) {
+    QStringList donde;
+    for (auto it = r.existentesPorHistorico.cbegin(); it != r.existentesPorHistorico.cend(); ++it) {
+        const QString nombre = nombreHistorico(it.key());
+        donde << (r.existentesPorHistorico.size() == 1 ? QStringLiteral("en \"%1\"").arg(nombre)
+                                                       : QStringLiteral("%1 en \"%2\"").arg(it.value()).arg(nombre));
+    }
+    QString t = r.omitidas == 0 ? QStringLiteral("Proceso finalizado con éxito")
+                                : QStringLiteral("Proceso finalizado, pero %1 de las notas no se han podido pasar al curso "
+                                                 "histórico. Puede repetir el paso para intentarlo de nuevo con ellas; las que "
+                                                 "ya se pasaron no se copiarán otra vez.")
+                                      .arg(r.omitidas);
+    t += QStringLiteral("\r\n\r\nNotas pasadas: %1").arg(r.insertadas);
+    t += QStringLiteral("\r\nYa estaban en el histórico: %1").arg(r.existentes);
+    if (!donde.isEmpty()) t += QStringLiteral(" (") + donde.join(QStringLiteral(", ")) + QStringLiteral(")");
+    t += QStringLiteral("\r\nNo se han podido pasar: %1").arg(r.omitidas);
+    if (r.sinAlumno > 0)
+        t += QStringLiteral("\r\nNotas de alumnos que ya no están en el centro, no guardadas: %1").arg(r.sinAlumno);
+    return t;
+}
+
+void PasoNotasHistorico::pasarFila(const QVariantList& clave, const QString& insercion,
+                                   const std::function<QVariantList()>& valores, ResultadoPaso& r) {
+    PuntoFila punto(centro_);
+    try {
+        Recordset existe = centro_.Abrir(sqlExiste(), clave);
+        if (!existe.eof()) {
+            ++r.existentes;
+            ++r.existentesPorHistorico[qint32(existe.entero(QStringLiteral("codcursoescolarhistorico")))];
+        } else {
+            const QVariantList v = valores();
+            centro_.Execute(insercion, v);
+            escritas_.append(v.first().toLongLong());
+            ++r.insertadas;
+        }
+        punto.bien();
+    } catch (const Error&) {
+        punto.mal();
+        ++r.omitidas;
+    }
+    ceder();
 }
 
 void PasoNotasHistorico::pasarSeccion(Conexion& cnOrigen, int seccion, qint32 origen, qint32 historico,
@@ -293,31 +358,21 @@ void PasoNotasHistorico::pasarSeccion(Conexion& cnOrigen, int seccion, qint32 or
             ++r.omitidas;
             continue;
         }
-        PuntoFila punto(centro_);
-        try {
-            const qint64 alumno = rs.entero(QStringLiteral("IDAlumno"));
-            const Promocion p = promociones.de(alumno, rs.entero(QStringLiteral("codNumEvaluacion")));
-            const QVariantList clave{alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
-                                     rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("codCurso")),
-                                     rs.campo(QStringLiteral("codNumEvaluacion"))};
-            if (!centro_.Abrir(sqlExiste(), clave).eof()) {
-                ++r.existentes;
-            } else {
-                centro_.Execute(QStringLiteral("INSERT INTO EvaluacionHistorica VALUES (?,?,?,?,?,?,?,?,?,?,?,?,0,?,0,?,?)"),
-                                {id, alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
-                                 rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("codCurso")),
-                                 rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
-                                 int(motor::aByte(p.promocion)), rs.campo(QStringLiteral("codNumEvaluacion")),
-                                 cursoHistorico, p.fecha.isNull() ? QStringLiteral("") : p.fecha,
-                                 rs.entero(QStringLiteral("Repetidor")), menosUno(p.pcpi), menosUno(p.diversificacion)});
-                ++r.insertadas;
-            }
-            punto.bien();
-        } catch (const Error&) {
-            punto.mal();
-            ++r.omitidas;
-        }
-        ceder();
+        const qint64 alumno = rs.entero(QStringLiteral("IDAlumno"));
+        pasarFila({alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar, rs.campo(QStringLiteral("codTipoEnsenanza")),
+                   rs.campo(QStringLiteral("codCurso")), rs.campo(QStringLiteral("codNumEvaluacion"))},
+                  QStringLiteral("INSERT INTO EvaluacionHistorica VALUES (?,?,?,?,?,?,?,?,?,?,?,?,0,?,0,?,?)"),
+                  [&]() -> QVariantList {
+                      // A value that is no byte spoils only this row.
+                      const Promocion p = promociones.de(alumno, rs.entero(QStringLiteral("codNumEvaluacion")));
+                      return {id, alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
+                              rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("codCurso")),
+                              rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
+                              int(motor::aByte(p.promocion)), rs.campo(QStringLiteral("codNumEvaluacion")), cursoHistorico,
+                              p.fecha.isNull() ? QStringLiteral("") : p.fecha, rs.entero(QStringLiteral("Repetidor")),
+                              menosUno(p.pcpi), menosUno(p.diversificacion)};
+                  },
+                  r);
     }
 
     // The pending subjects the section's students carry from earlier
@@ -348,29 +403,18 @@ void PasoNotasHistorico::pasarSeccion(Conexion& cnOrigen, int seccion, qint32 or
             ++r.omitidas;
             continue;
         }
-        PuntoFila punto(centro_);
-        try {
-            const qint64 alumno = rs.entero(QStringLiteral("IDAlumno"));
-            const QVariantList clave{alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
-                                     rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("idCurso")),
-                                     rs.campo(QStringLiteral("codNumEvaluacion"))};
-            if (!centro_.Abrir(sqlExiste(), clave).eof()) {
-                ++r.existentes;
-            } else {
-                centro_.Execute(QStringLiteral("INSERT INTO EvaluacionHistorica VALUES (?,?,?,?,?,?,?,?,0,?,?,?,-1,?,0,0,0)"),
-                                {id, alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
-                                 rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("idCurso")),
-                                 rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
-                                 rs.campo(QStringLiteral("codNumEvaluacion")), cursoHistorico, hoy,
-                                 rs.entero(QStringLiteral("Repetidor"))});
-                ++r.insertadas;
-            }
-            punto.bien();
-        } catch (const Error&) {
-            punto.mal();
-            ++r.omitidas;
-        }
-        ceder();
+        const qint64 alumno = rs.entero(QStringLiteral("IDAlumno"));
+        pasarFila({alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar, rs.campo(QStringLiteral("codTipoEnsenanza")),
+                   rs.campo(QStringLiteral("idCurso")), rs.campo(QStringLiteral("codNumEvaluacion"))},
+                  QStringLiteral("INSERT INTO EvaluacionHistorica VALUES (?,?,?,?,?,?,?,?,0,?,?,?,-1,?,0,0,0)"),
+                  [&]() -> QVariantList {
+                      return {id, alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
+                              rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("idCurso")),
+                              rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
+                              rs.campo(QStringLiteral("codNumEvaluacion")), cursoHistorico, hoy,
+                              rs.entero(QStringLiteral("Repetidor"))};
+                  },
+                  r);
     }
     t.confirmar();
 }

@@ -5,6 +5,7 @@
 // form drives it and shows its progress, the tests drive it directly.
 #include "platform/Conexion.h"
 #include "platform/Mensajes.h"
+#include <QMap>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -14,9 +15,12 @@ namespace ncc::historicos {
 struct ResultadoPaso {
     bool correcto = false;  // the run ended without an error
     long secciones = 0;     // sections passed
-    long insertadas = 0;    // grade rows written
+    long insertadas = 0;    // grade rows written and kept
     long existentes = 0;    // rows that an earlier transfer of the origin had already written
     long omitidas = 0;      // rows that could not be written (their own statement failed)
+    long sinAlumno = 0;     // rows written and then removed: their student is no longer at the school
+    // The rows already there, by the historic year that holds them.
+    QMap<qint32, long> existentesPorHistorico;
     // What the secretary is told at the end (MostrarResultado).
     QString mensaje;
     Icono icono = Icono::Informacion;
@@ -24,6 +28,11 @@ struct ResultadoPaso {
 
 // Beep and the final message of a transfer.
 void MostrarResultado(const ResultadoPaso& r);
+
+// The final message of a transfer that ran to its end: what was passed,
+// what was already there and in which historic year (named by
+// `nombreHistorico`), and what could not be passed.
+QString TextoFinalPaso(const ResultadoPaso& r, const std::function<QString(qint32)>& nombreHistorico);
 
 class PasoNotasHistorico {
 public:
@@ -41,12 +50,14 @@ public:
     std::function<void(long valor, long maximo)> progreso;
 
     // Passes the grades of school year `origen` (CursoEscolar.IDCursoEscolar)
-    // into historic year `historico`, numbers the new rows and removes the
-    // history of students no longer in the school. The final message is left
-    // in the result, for the caller to show once its pointer is back:
-    // success, success with the rows that could not be passed, the origin
-    // that could not be found, or the error that stopped the run (the rows
-    // already written stay, and a repeat writes nothing twice).
+    // into historic year `historico`, numbers the new rows and removes those
+    // of them whose student is no longer in the school; rows that were in
+    // the history before the run are never touched. The final message is
+    // left in the result, for the caller to show once its pointer is back:
+    // the rows passed, already there (and in which historic year) and
+    // skipped; the origin that could not be found; or the error that
+    // stopped the run (the rows already written stay, and a repeat writes
+    // nothing twice). The transfer form and `ncc historico` both run it.
     ResultadoPaso PasarNotasHistorico(qint32 origen, qint32 historico);
 
     // The origin year's database, opened; nullptr, with the reason in
@@ -55,10 +66,19 @@ public:
 
 private:
     void pasarSeccion(Conexion& cnOrigen, int seccion, qint32 origen, qint32 historico, ResultadoPaso& r);
+    // Writes one row unless the store already holds its grade; `clave` is
+    // (student, subject, origin year, teaching type, course, period).
+    // `valores` (made only when the row is written) go into `insercion`, the
+    // new row's id first.
+    void pasarFila(const QVariantList& clave, const QString& insercion, const std::function<QVariantList()>& valores,
+                   ResultadoPaso& r);
+    void quitarLosDeAlumnosAusentes(ResultadoPaso& r);
+    QString textoFinal(const ResultadoPaso& r);
 
     Conexion& centro_;
     Conexion& appEntrada_;
     QString carpetaBD_;
+    QList<qint64> escritas_;  // ids of the rows this run wrote
 };
 
 }  // namespace ncc::historicos

@@ -4,6 +4,7 @@
 #include "history/frmNCHistorico.h"
 #include "ui_frmHistorico.h"
 #include <QApplication>
+#include <QScopeGuard>
 #include <algorithm>
 
 namespace ncc {
@@ -78,6 +79,10 @@ void frmHistorico::AgregarDestino(qint32 id, const QString& nombre) {
     ui->cboDestino->setCurrentIndex(ui->cboDestino->count() - 1);
 }
 
+void frmHistorico::reject() {
+    if (!enCurso_) QDialog::reject();
+}
+
 void frmHistorico::cmdNCEscHis_Click() {
     frmNCHistorico dialogo(this);
     dialogo.exec();
@@ -107,6 +112,8 @@ void frmHistorico::cmdAceptar_Click() {
         ui->cmdNCEscHis->setEnabled(false);
         ui->fraProgreso->show();
         RelojDeArena reloj;
+        enCurso_ = true;
+        const auto fin = qScopeGuard([this] { enCurso_ = false; });
         r = paso.PasarNotasHistorico(ui->cboOrigen->currentData().toInt(), ui->cboDestino->currentData().toInt());
         reloj.quitar();
         ui->fraProgreso->hide();

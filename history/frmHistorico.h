@@ -19,6 +19,10 @@ public:
     // A historic year just created by frmNCHistorico: listed and chosen.
     void AgregarDestino(qint32 id, const QString& nombre);
 
+    // Escape and the close box: ignored while a transfer runs, so the
+    // window cannot go away under it.
+    void reject() override;
+
 signals:
     // The display has just shown `valor` of `maximo` sections.
     void progresoMostrado(long valor, long maximo);
@@ -30,6 +34,7 @@ private:
     void mostrarProgreso(long valor, long maximo);
 
     std::unique_ptr<Ui::frmHistorico> ui;
+    bool enCurso_ = false;
 };
 
 }  // namespace ncc

@@ -339,21 +339,29 @@ TEST_P(Ventanas, AlumnosBuscadosAgregadosYQuitados) {
     EXPECT_NE(ahora, huella);
 }
 
-TEST_P(Ventanas, UnGuardadoQueFallaDejaElEditorAbiertoYLaBaseIntacta) {
+TEST_P(Ventanas, UnGuardadoQueFallaEnteroDejaElEditorAbiertoYSePuedeRepetir) {
     auto e = editor(curso());
     for (const auto& a : e->edicion().colAlumnos())
         for (const auto& m : *a->Materias()) m->setActual(3);
+    e->edicion().colAlumnos().Item(2)->setActual(3);
     const QStringList antes = historicas();
     guion.responder(Respuesta::Si);
+    // The first statement of the save is its first row's savepoint.
     Sentencias::reiniciar();
-    Sentencias::fallarEn(6);
+    Sentencias::fallarEn(1);
     clic(e.get(), "cmdAnterior");
     Sentencias::fallarEn(0);
     EXPECT_EQ(historicas(), antes);
     EXPECT_TRUE(e->isVisible());
     EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
     EXPECT_EQ(bloqueos(), 1);
-    clic(e.get(), "cmdCancelar");
+    // Not only "Cancelar": saving again writes it all and leaves.
+    guion.responder(Respuesta::Si);
+    clic(e.get(), "cmdAnterior");
+    EXPECT_FALSE(e->isVisible());
+    EXPECT_NE(historicas(), antes);
+    EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codalumno=%1 AND codcurso=%2")
+                         .arg(e->edicion().colAlumnos().Item(2)->IDAlumno()).arg(Segundo)), 0);
     EXPECT_EQ(bloqueos(), 0);
 }
 

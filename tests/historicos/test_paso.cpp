@@ -3,6 +3,7 @@
 // ids the rows take, what a repeat writes, the rows that cannot pass and
 // the errors that stop it; then the transfer form driven through its
 // widgets.
+#include "EscuelaCarpeta.h"
 #include "Historicos.h"
 #include "history/PasoNotasHistorico.h"
 #include "history/frmHistorico.h"
@@ -10,6 +11,7 @@
 #include "suite/Esquema.h"
 #include <QGroupBox>
 #include <QProgressBar>
+#include <QTest>
 
 using namespace ncc;
 using namespace ncc::pruebas;
@@ -116,7 +118,9 @@ TEST_P(Paso, LasFilasDeUnaSeccionConsumenSusIdsAunqueUnaYaEstuviera) {
     EXPECT_EQ(r.insertadas, 4);
     EXPECT_EQ(r.existentes, 1);
     EXPECT_EQ(r.omitidas, 0);
-    EXPECT_EQ(r.mensaje, u8("Proceso finalizado con éxito"));
+    EXPECT_EQ(r.mensaje, u8("Proceso finalizado con éxito\r\n\r\nNotas pasadas: 4\r\n"
+                            "Ya estaban en el histórico: 1 (en \"2024/2025\")\r\n"
+                            "No se han podido pasar: 0"));
     EXPECT_EQ(r.icono, Icono::Informacion);
     EXPECT_EQ(progreso, (QList<QPair<long, long>>{{0, 2}, {1, 2}, {2, 2}}));
 
@@ -167,13 +171,20 @@ TEST_P(Paso, RepetirElMismoOrigenNoInsertaNadaSeaCualSeaElDestino) {
     EXPECT_EQ(EscuelaPrueba::instantanea(escuela.centro()), antes);
 }
 
-TEST_P(Paso, UnAlumnoQueYaNoEstaEnElCentroPierdeLoPasado) {
+TEST_P(Paso, LaLimpiezaSoloQuitaLoQueEstePasoEscribio) {
+    // Pau has left the school; the history keeps a graduate's grade (7) and
+    // one of Pau's from another year, which no transfer may touch.
     EscuelaPrueba::sql(escuela.centro(), QStringLiteral("DELETE FROM Alumno WHERE IDAlumno=4"));
-    const historicos::ResultadoPaso r = pasar(2, 1);
+    c(QStringLiteral("INSERT INTO EvaluacionHistorica VALUES "
+                     "(40, 7, 1, 1, 3, 30, 5, 0, 1, 9, 1, '2024/06/20', 0, 0, 1, 0, 0), "
+                     "(41, 4, 1, 1, 2, 28, 5, 0, 1, 9, 1, '2024/06/20', 0, 0, 1, 0, 0)"));
+    const historicos::ResultadoPaso r = pasar(2, 2);
     EXPECT_TRUE(r.correcto);
-    EXPECT_EQ(r.insertadas, 4);
-    EXPECT_TRUE(idsDe(QStringLiteral("WHERE codAlumno=4")).isEmpty());
-    EXPECT_EQ(filas(), 4);
+    EXPECT_EQ(r.insertadas, 3);
+    EXPECT_EQ(r.sinAlumno, 1);
+    EXPECT_TRUE(r.mensaje.endsWith(u8("no guardadas: 1"))) << r.mensaje.toStdString();
+    EXPECT_EQ(idsDe(QStringLiteral("WHERE codAlumno IN (4, 7)")), (QSet<qint64>{40, 41}));
+    EXPECT_EQ(filas(), 6);
 }
 
 TEST_P(Paso, UnOrigenSinSeccionesTerminaConExitoSinProgreso) {
@@ -183,7 +194,7 @@ TEST_P(Paso, UnOrigenSinSeccionesTerminaConExitoSinProgreso) {
     EXPECT_TRUE(r.correcto);
     EXPECT_EQ(r.secciones, 0);
     EXPECT_TRUE(progreso.isEmpty());
-    EXPECT_EQ(r.mensaje, u8("Proceso finalizado con éxito"));
+    EXPECT_TRUE(r.mensaje.startsWith(u8("Proceso finalizado con éxito\r\n\r\nNotas pasadas: 0\r\n")));
     EXPECT_EQ(filas(), 1);
 }
 
@@ -254,6 +265,58 @@ TEST_P(Paso, UnErrorQueParaElPasoDejaLoPasadoYUnaRepeticionLoCompleta) {
     EXPECT_TRUE(idsDe(QStringLiteral("WHERE Orden=0")).isEmpty());
 }
 
+// ------------------------------------------------------------ ncc historico
+
+TEST_P(Paso, LaLineaDeOrdenesPasaComoElFormularioYRechazaSinEscribir) {
+    // The server's command line names its databases without the test's
+    // prefix; the transfer it runs is the one tested above on both.
+    if (ctx.esServidor()) GTEST_SKIP() << "ncc historico --servidor usa los nombres fijos de las bases";
+    const QStringList datos{QStringLiteral("historico"), QStringLiteral("--datos"), ctx.carpeta()};
+    const QString largo(51, QLatin1Char('x'));
+    struct Caso {
+        QStringList args;
+        int salida;
+        const char* dice;
+    };
+    // Refusals and bad usage first: none of them may write anything.
+    const QList<Caso> rechazos{
+        {{"--origen", "1999/2000", "--destino", "Traslados"}, 2, "No se ha encontrado el curso escolar de origen \"1999/2000\""},
+        {{"--origen", "2025/2026", "--destino", "Traslados"}, 2, "es el curso escolar actual"},
+        {{"--origen", "2024/2025", "--destino", "Nada"}, 2, "No se ha encontrado el curso histórico \"Nada\""},
+        {{"--origen", "2024/2025", "--nuevo", "Traslados"}, 2, "Ya hay un curso histórico \"Traslados\""},
+        {{"--origen", "2024/2025", "--nuevo", largo}, 2, "no puede tener más de 50 caracteres"},
+        {{"--destino", "Traslados"}, 64, "--origen"},
+        {{"--origen", "2024/2025", "--nuevo", "A", "--destino", "Traslados"}, 64, "uno de los dos"},
+        {{"--origen=", "--destino", "Traslados"}, 64, "--origen no puede estar vacío"},
+    };
+    const QStringList antes = EscuelaPrueba::instantanea(escuela.centro());
+    for (const Caso& k : rechazos) {
+        const SalidaNcc r = ejecutarNcc(datos + k.args);
+        EXPECT_EQ(r.salida, k.salida) << k.args.join(QLatin1Char(' ')).toStdString() << "\n" << r.error.toStdString();
+        EXPECT_TRUE(r.error.contains(u8(k.dice))) << r.error.toStdString();
+    }
+    EXPECT_EQ(EscuelaPrueba::instantanea(escuela.centro()), antes);
+
+    SalidaNcc r = ejecutarNcc(datos + QStringList{"--origen", "2024/2025", "--destino", "Traslados"});
+    ASSERT_EQ(r.salida, 0) << r.error.toStdString();
+    EXPECT_TRUE(r.texto.contains(u8("Notas pasadas: 4\nYa estaban en el histórico: 1 (en \"2024/2025\")\n"
+                                    "No se han podido pasar: 0")))
+        << r.texto.toStdString();
+    EXPECT_TRUE(r.error.contains(u8("Evolución: 2 / 2"))) << r.error.toStdString();
+    EXPECT_EQ(idsDe(QStringLiteral("WHERE codCursoEscolarHistorico=2")).size(), 4);
+
+    // Into a new application historic year: everything is already there.
+    r = ejecutarNcc(datos + QStringList{"--origen", "2024/2025", "--nuevo=Notas de 2024/2025"});
+    ASSERT_EQ(r.salida, 0) << r.error.toStdString();
+    EXPECT_TRUE(r.texto.contains(u8("Notas pasadas: 0\nYa estaban en el histórico: 5 "
+                                    "(1 en \"2024/2025\", 4 en \"Traslados\")")))
+        << r.texto.toStdString();
+    EXPECT_EQ(contar(escuela.centro(), QStringLiteral("SELECT COUNT(*) FROM CursoEscolarHistorico WHERE "
+                                                      "Nombre='Notas de 2024/2025' AND HistoricoAplicacion<>0")),
+              1);
+    EXPECT_EQ(filas(), 5);
+}
+
 // ------------------------------------------------------------------ the form
 
 TEST_P(Paso, ElFormularioPideOrigenYDestinoMuestraElProgresoYSeCierra) {
@@ -278,17 +341,23 @@ TEST_P(Paso, ElFormularioPideOrigenYDestinoMuestraElProgresoYSeCierra) {
     cboOrigen->setCurrentIndex(0);
     cboDestino->setCurrentIndex(1);
     QStringList vistos;
-    bool marcoVisible = false;
+    bool marcoVisible = false, quedaAbierta = true;
     QObject::connect(&f, &frmHistorico::progresoMostrado, [&](long v, long m) {
         auto* barra = hijo<QProgressBar>(&f, "prgAlumno");
         vistos << hijo<QLabel>(&f, "Label3")->text() + QStringLiteral(" %1/%2").arg(barra->value()).arg(barra->maximum());
         marcoVisible = marcoVisible || (v == 1 && m == 2 && marco->isVisible());
+        // Escape and the close box while it runs leave the window where it is.
+        QTest::keyClick(&f, Qt::Key_Escape);
+        f.close();
+        quedaAbierta = quedaAbierta && f.isVisible();
     });
     guion.olvidarMostrados();
     hijo<QPushButton>(&f, "cmdAceptar")->click();
     EXPECT_EQ(vistos, (QStringList{u8("Evolución: 0 / 2 0/2"), u8("Evolución: 1 / 2 1/2"), u8("Evolución: 2 / 2 2/2")}));
     EXPECT_TRUE(marcoVisible);
-    EXPECT_EQ(guion.textos(), QStringList{u8("Proceso finalizado con éxito")});
+    EXPECT_TRUE(quedaAbierta);
+    ASSERT_EQ(guion.textos().size(), 1);
+    EXPECT_TRUE(guion.textos().first().startsWith(u8("Proceso finalizado con éxito"))) << guion.textos().first().toStdString();
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(f.result(), QDialog::Accepted);
     EXPECT_EQ(escuela.appEntrada().State(), 0);

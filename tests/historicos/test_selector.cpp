@@ -174,24 +174,57 @@ TEST_P(Selector, ElBloqueoPropioQuedadoSeLiberaSoloSiElUsuarioLoPide) {
     EXPECT_TRUE(guion.sinPreguntasInesperadas());
 }
 
-TEST_P(Selector, DosSesionesALaVezSoloUnaTomaElBloqueo) {
-    // Two users of the same course through two connections: the second
-    // finds the first one's row.
+TEST_P(Selector, ElBloqueoEsDeUnCursoYDeUnEditor) {
+    // Two users through two connections: the second finds the first one's
+    // lock of course 5, and takes course 6 of the same teaching type.
     Conexion otra(escuela.centro().ConnectionString());
     otra.Open();
-    historicos::CursoHistoricoElegido a, b;
-    a.intCursoEscHistorico = b.intCursoEscHistorico = 1;
-    a.intTipoEnsenanza = b.intTipoEnsenanza = 3;
-    a.intCurso = b.intCurso = 5;
+    auto curso = [](qint16 c) {
+        historicos::CursoHistoricoElegido e;
+        e.intCursoEscHistorico = 1;
+        e.intTipoEnsenanza = 3;
+        e.intCurso = c;
+        return e;
+    };
+    historicos::CursoHistoricoElegido a = curso(5), b = curso(5), c = curso(6);
     historicos::TomarBloqueo(escuela.centro(), a, 1);
     historicos::TomarBloqueo(otra, b, 2);
+    historicos::TomarBloqueo(otra, c, 2);
     EXPECT_FALSE(a.blnSoloLectura);
     EXPECT_TRUE(b.blnSoloLectura);
-    EXPECT_EQ(bloqueos(), 1);
-    // The read-only one deletes nothing when it leaves; the owner does.
+    EXPECT_FALSE(c.blnSoloLectura);
+    EXPECT_EQ(bloqueos(), 2);
+    // The read-only one deletes nothing when it leaves; the owners do.
     historicos::LiberarBloqueo(otra, b, 2);
-    EXPECT_EQ(bloqueos(), 1);
+    EXPECT_EQ(bloqueos(), 2);
     historicos::LiberarBloqueo(escuela.centro(), a, 1);
+    historicos::LiberarBloqueo(otra, c, 2);
+    EXPECT_EQ(bloqueos(), 0);
+}
+
+TEST_P(Selector, UnSegundoEditorDelMismoCursoSoloLeeYNoSueltaElBloqueoDelPrimero) {
+    // The same user opens the course again while his first editor edits
+    // it: no release is offered (Yes would be the answer), the second
+    // editor only reads, and leaving it keeps the first one's lock.
+    guion.responder(Respuesta::Si);
+    frmHistoricoCurso primero, segundo;
+    elegirCurso(primero);
+    elegirCurso(segundo);
+    bool segundoSoloLee = false;
+    long long trasElSegundo = -1;
+    alAbrirse(QStringLiteral("frmEditarHistorico"), [&](QDialog& d) {
+        alAbrirse(QStringLiteral("frmEditarHistorico"), [&](QDialog& d2) {
+            segundoSoloLee = &d2 != &d && !hijo<QPushButton>(&d2, "cmdListarMateria")->isEnabled();
+            hijo<QPushButton>(&d2, "cmdCancelar")->click();
+        });
+        hijo<QPushButton>(&segundo, "cmdSiguiente")->click();
+        trasElSegundo = bloqueos();
+        hijo<QPushButton>(&d, "cmdCancelar")->click();
+    });
+    hijo<QPushButton>(&primero, "cmdSiguiente")->click();
+    EXPECT_TRUE(segundoSoloLee);
+    EXPECT_EQ(trasElSegundo, 1);
+    EXPECT_EQ(guion.textos(), QStringList{Texto(6051)});
     EXPECT_EQ(bloqueos(), 0);
 }
 
