@@ -1,6 +1,7 @@
 #include "wizard/frmCierreCursoE.h"
 #include "ui_frmCierreCursoE.h"
 #include "engine/ComprobacionesCierre.h"
+#include "engine/ValidacionDecisiones.h"
 #include "engine/cIFunciones.h"
 #include "entry/cConfiguracion.h"
 #include "platform/Error.h"
@@ -160,8 +161,30 @@ void frmCierreCursoE::CerrarAsistente() {
     TerminarPaginas();
 }
 
+// The decisions of the pages pass the check that those of a plan or of the
+// saved choices pass, before the last questions: what no secretary could
+// have decided on the pages is never written into the new year. A student
+// still without a decision was asked about on the student page (2191).
+bool frmCierreCursoE::DecisionesValidas() {
+    motor::AlcanceValidacion alcance;
+    alcance.secciones = Secciones_;
+    alcance.actividades = ActividadesCargadas_;
+    alcance.admiteSinAsignar = true;
+    const QStringList problemas =
+        motor::problemasDecisiones(SeccionesDelAsistente().get(), ActividadesDelAsistente().get(), conexionCentro(),
+                                   configuracion().intIDCentro(), alcance);
+    if (problemas.isEmpty()) return true;
+    constexpr int Mostrados = 15;
+    QString texto = QStringLiteral("No se puede cerrar el curso con estas decisiones:\n\n") +
+                    problemas.mid(0, Mostrados).join(QLatin1Char('\n'));
+    if (problemas.size() > Mostrados) texto += QStringLiteral("\n… y %1 más").arg(problemas.size() - Mostrados);
+    avisarTexto(texto, Icono::Critico);
+    return false;
+}
+
 void frmCierreCursoE::CerrarCursoEscolar() {
     try {
+        if (!DecisionesValidas()) return;
         if (!ConfirmarInicioProceso(conexionCentro(), Actividades_, ActividadesCargadas_)) return;
     } catch (const Error& e) {
         mostrarError(e);
