@@ -156,6 +156,15 @@ void problemasActividad(const cActividad& a, QStringList& problemas) {
 
 }  // namespace
 
+bool HayAlumnosSinAsignar(const Coleccion<cCurso>& secciones) {
+    for (const auto& s : secciones) {
+        if (!s->Promocionada() || !s->Alumnos()) continue;
+        for (const auto& a : *s->Alumnos())
+            if (a->SinAsignar()) return true;
+    }
+    return false;
+}
+
 QStringList problemasDecisiones(const Coleccion<cCurso>* secciones, const Coleccion<cActividad>* actividades,
                                 Conexion& centro, qint16 idCentro, const AlcanceValidacion& alcance) {
     QStringList problemas;

@@ -33,6 +33,10 @@ struct AlcanceValidacion {
     bool admiteSinAsignar = false;
 };
 
+// Students of promoted sections still waiting for a decision (`SinAsignar`):
+// the closing makes them leavers.
+bool HayAlumnosSinAsignar(const Coleccion<cCurso>& secciones);
+
 // Every problem of the decisions, one line each; empty when they can be
 // closed. Reads the school's teaching types, courses and sections from
 // `centro` (the school database of the year being closed).

@@ -537,13 +537,4 @@ bool HayAlumnosSinDestino(const Coleccion<cCurso>& secciones) {
     return false;
 }
 
-bool HayAlumnosSinAsignar(const Coleccion<cCurso>& secciones) {
-    for (const auto& s : secciones) {
-        if (!s->Promocionada()) continue;
-        for (const auto& a : *s->Alumnos())
-            if (a->SinAsignar()) return true;
-    }
-    return false;
-}
-
 }  // namespace ncc::host

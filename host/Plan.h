@@ -109,7 +109,5 @@ QString APesetas(qint64 centimos);
 // Students of promoted sections that are promoted or repeat and have no
 // destination at all (teaching type, course and section 0).
 bool HayAlumnosSinDestino(const Coleccion<cCurso>& secciones);
-// Students of promoted sections still waiting for a decision.
-bool HayAlumnosSinAsignar(const Coleccion<cCurso>& secciones);
 
 }  // namespace ncc::host

@@ -163,16 +163,19 @@ void frmCierreCursoE::CerrarAsistente() {
 
 // The decisions of the pages pass the check that those of a plan or of the
 // saved choices pass, before the last questions: what no secretary could
-// have decided on the pages is never written into the new year. A student
-// still without a decision was asked about on the student page (2191).
+// have decided on the pages is never written into the new year.
 bool frmCierreCursoE::DecisionesValidas() {
+    const auto secciones = SeccionesDelAsistente();
+    // A student still without a decision leaves at the closing. The student
+    // page asks 2191 when it confirms a section holding one; a saved set
+    // loaded after he was enrolled confirms no section, so it is asked here.
+    if (Secciones_ && secciones && motor::HayAlumnosSinAsignar(*secciones) && !preguntar(2191)) return false;
     motor::AlcanceValidacion alcance;
     alcance.secciones = Secciones_;
     alcance.actividades = ActividadesCargadas_;
     alcance.admiteSinAsignar = true;
-    const QStringList problemas =
-        motor::problemasDecisiones(SeccionesDelAsistente().get(), ActividadesDelAsistente().get(), conexionCentro(),
-                                   configuracion().intIDCentro(), alcance);
+    const QStringList problemas = motor::problemasDecisiones(secciones.get(), ActividadesDelAsistente().get(),
+                                                             conexionCentro(), configuracion().intIDCentro(), alcance);
     if (problemas.isEmpty()) return true;
     constexpr int Mostrados = 15;
     QString texto = QStringLiteral("No se puede cerrar el curso con estas decisiones:\n\n") +

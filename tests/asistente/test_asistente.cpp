@@ -308,12 +308,13 @@ TEST_P(AsistenteCierre, UnaConfirmacionRechazadaNoDa2181YElAsistenteSigueAbierto
 }
 
 // "Finalizar" passes the page's decisions through the check that a plan's
-// and the saved choices' pass: a saved set giving one student two
-// decisions, loaded with "Cargar datos alumnos", is refused naming him,
-// before the last questions and the run.
+// and the saved choices' pass: a saved set loaded with "Cargar datos
+// alumnos" that has no row for one student (enrolled after the save) asks
+// 2191 about him, and one giving a student two decisions is refused naming
+// him, before the last questions and the run.
 TEST_P(AsistenteCierre, FinalizarRechazaLoQueNingunaPaginaPuedeDecidir) {
     abrirMuestra();
-    qint32 id = 0;
+    qint32 id = 0, sinFila = 0;
     {
         const host::Plan p = sesion_->planPorDefecto();
         SeleccionAlumnos datos(centro(), 1);
@@ -322,12 +323,16 @@ TEST_P(AsistenteCierre, FinalizarRechazaLoQueNingunaPaginaPuedeDecidir) {
             if (const auto d = datos.Seccion(s->IDSeccion()); d && s->Promocionada()) {
                 d->setAlumnos(s->Alumnos());
                 d->setPromocionada(true);
-                if (!id && s->Alumnos()->Count() > 0) id = (*s->Alumnos()->begin())->IDAlumno();
+                if (!id && s->Alumnos()->Count() > 1) {
+                    id = s->Alumnos()->Item(1)->IDAlumno();
+                    sinFila = s->Alumnos()->Item(2)->IDAlumno();
+                }
             }
         datos.GuardarDatosAlumnos();
         ASSERT_NE(id, 0);
         centro().Execute(QStringLiteral("UPDATE CIERRECURSO_SECCION_ALUMNO SET SinAsignar=0, Promociona=-1, Repite=-1, Baja=0 "
                                         "WHERE IDAlumno=%1").arg(id));
+        centro().Execute(QStringLiteral("DELETE FROM CIERRECURSO_SECCION_ALUMNO WHERE IDAlumno=%1").arg(sinFila));
     }
     pasarComprobaciones();
     guion_.responderA(2195, Respuesta::Si).responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
@@ -353,6 +358,7 @@ TEST_P(AsistenteCierre, FinalizarRechazaLoQueNingunaPaginaPuedeDecidir) {
     EXPECT_TRUE(t.contains(QStringLiteral("No se puede cerrar el curso con estas decisiones")) &&
                 t.contains(QStringLiteral("el alumno %1").arg(id)) && t.contains(QStringLiteral("(tiene 2)")))
         << t.toStdString();
+    EXPECT_TRUE(contiene(guion_.textos(), 2191));
     EXPECT_FALSE(contiene(guion_.textos(), 1185) || contiene(guion_.textos(), 1186));
     EXPECT_EQ(cursosRegistrados(), cursos);
 }

@@ -3,6 +3,7 @@
 // a plan against the school's data.
 #include "EscuelaPrueba.h"
 #include "FilasPrueba.h"
+#include "engine/ValidacionDecisiones.h"
 #include "entry/cAlumno.h"
 #include "entry/cAlumnoActividad.h"
 #include "entry/cPrecioActividad.h"
@@ -173,7 +174,7 @@ TEST_P(PlanCentro, DecisionesYDestinosPorDefecto) {
     // Promoted from the last course of the school: leaves, today.
     EXPECT_EQ(destino(alumnoDe(p, 222, 2201)), QStringLiteral("Baja 0/0/0    30/06/2026"));
     EXPECT_FALSE(host::HayAlumnosSinDestino(*p.arboles.secciones));
-    EXPECT_FALSE(host::HayAlumnosSinAsignar(*p.arboles.secciones));
+    EXPECT_FALSE(motor::HayAlumnosSinAsignar(*p.arboles.secciones));
 
     // Seats: counted in the destination section, in the order the sections
     // are confirmed.
