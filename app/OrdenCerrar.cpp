@@ -111,7 +111,9 @@ private:
 };
 
 struct OpcionesCierre {
-    QString plan;
+    // The plan file given with --plan; none given means the default plan,
+    // but an empty name given is refused, never read as "none".
+    std::optional<QString> plan;
     // The name given with --curso; none given means the one after the
     // current year's, but an empty name given is still a name given.
     std::optional<QString> curso;
@@ -143,14 +145,15 @@ OpcionesCierre leerOpciones(QStringList& args) {
         else ++i;
     }
     if (!args.isEmpty()) throw host::ErrorOpciones(QStringLiteral("Argumento no reconocido: %1").arg(args.first()));
-    if (o.guardado && !o.plan.isEmpty())
+    if (o.plan && o.plan->isEmpty()) throw host::ErrorOpciones(QStringLiteral("Falta el fichero de --plan"));
+    if (o.guardado && o.plan)
         throw host::ErrorOpciones(QStringLiteral("--plan y --guardado no pueden usarse juntos"));
     return o;
 }
 
 host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
     host::Plan plan;
-    if (o.plan.isEmpty()) {
+    if (!o.plan) {
         plan = host::planPorDefecto(sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
         // The sections as the secretary stored them in the wizard.
         if (o.guardado) plan.arboles.secciones = SeccionesGuardadas(sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
@@ -160,9 +163,9 @@ host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
             plan.arboles.actividades =
                 actividades::actividadesGuardadas(sesion.centro(), static_cast<qint16>(sesion.IDCentro()), plan.arboles.secciones.get());
     } else {
-        QFile f(o.plan);
+        QFile f(*o.plan);
         if (!f.open(QIODevice::ReadOnly))
-            throw host::ErrorOpciones(QStringLiteral("No se puede leer el plan %1: %2").arg(o.plan, f.errorString()));
+            throw host::ErrorOpciones(QStringLiteral("No se puede leer el plan %1: %2").arg(*o.plan, f.errorString()));
         // A plan is a few megabytes at most, even for the largest school.
         // A pipe or a device has no size to look at beforehand, so the read
         // itself stops one byte past the limit.
@@ -174,11 +177,19 @@ host::Plan leerPlan(const OpcionesCierre& o, host::Sesion& sesion) {
         const QByteArray json = f.read(limite + 1);
         if (json.size() > limite) throw demasiado();
         if (f.error() != QFileDevice::NoError)
-            throw host::ErrorOpciones(QStringLiteral("No se puede leer el plan %1: %2").arg(o.plan, f.errorString()));
+            throw host::ErrorOpciones(QStringLiteral("No se puede leer el plan %1: %2").arg(*o.plan, f.errorString()));
         plan = host::planDesdeJson(json);
         host::comprobarCabecera(plan, sesion.IDCentro(), sesion.ValorCursoEscolar());
     }
     host::encajarEnCentro(plan, sesion.centro(), static_cast<qint16>(sesion.IDCentro()));
+    try {
+        host::validarDecisiones(plan, sesion.centro(), static_cast<qint16>(sesion.IDCentro()), o.secciones, o.actividades);
+    } catch (const host::ErrorPlan& e) {
+        // In a file, a decision no page could make is a file that is not a
+        // plan; in the saved choices, a refusal.
+        if (o.plan) throw host::ErrorPlan(host::ErrorPlan::Tipo::Formato, e.problemas());
+        throw;
+    }
     // A plan can never do what the wizard cannot: a leaver's memberships do
     // not pass to the new year.
     if (o.secciones) host::sincronizarActividades(plan, sesion.centro());

@@ -72,6 +72,9 @@ int plan(const QStringList& argumentos) {
         if (guardado && actividades::hayDatosActividades(sesion->centro()))
             p.arboles.actividades =
                 actividades::actividadesGuardadas(sesion->centro(), qint16(sesion->IDCentro()), p.arboles.secciones.get());
+        // Saved decisions that no closing could take are said now, not
+        // when the plan is handed to one.
+        if (guardado) host::validarDecisiones(p, sesion->centro(), qint16(sesion->IDCentro()), true, true);
         p.cabecera.cursoEscolar = sesion->ValorCursoEscolar();
         json = host::planAJson(p);
     } catch (const host::ErrorPlan& e) {

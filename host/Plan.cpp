@@ -1,4 +1,5 @@
 #include "host/Plan.h"
+#include "engine/ValidacionDecisiones.h"
 #include "entry/cAlumno.h"
 #include "entry/cAlumnoActividad.h"
 #include "entry/cPrecioActividad.h"
@@ -6,7 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
-#include <QRegularExpression>
 #include <QSet>
 #include <cmath>
 #include <limits>
@@ -253,17 +253,6 @@ private:
     QSet<QString> leidos_;
 };
 
-// A date as the student page enters it ("dd/mm/yyyy"); empty is allowed.
-bool esFechaPagina(const QString& t) {
-    return t.isEmpty() || QDate::fromString(t, QStringLiteral("dd/MM/yyyy")).isValid();
-}
-// A date of an activity: empty, "yyyy/mm/dd" (a promoted activity) or
-// "dd/mm/yyyy" (as the activity page loads it).
-bool esFechaActividad(const QString& t) {
-    return t.isEmpty() || QDate::fromString(t, QStringLiteral("yyyy/MM/dd")).isValid() ||
-           QDate::fromString(t, QStringLiteral("dd/MM/yyyy")).isValid();
-}
-
 std::shared_ptr<cAlumno> leerAlumno(Lector& l, int posicion) {
     auto a = std::make_shared<cAlumno>();
     if (auto v = l.rango<qint32>(QStringLiteral("IDAlumno"), true)) a->setIDAlumno(*v);
@@ -298,17 +287,7 @@ std::shared_ptr<cAlumno> leerAlumno(Lector& l, int posicion) {
     a->setPromociona(l.booleano(QStringLiteral("Promociona")));
     a->setRepite(l.booleano(QStringLiteral("Repite")));
     a->setBaja(l.booleano(QStringLiteral("Baja")));
-    const int decisiones = int(a->Promociona()) + int(a->Repite()) + int(a->Baja());
-    if (decisiones != 1)
-        l.problemaAqui(QStringLiteral("el alumno %1 (%2) debe tener exactamente una de Promociona, Repite o Baja a "
-                                      "true (tiene %3)")
-                           .arg(a->IDAlumno())
-                           .arg(QStringList({a->Apellido1(), a->Apellido2(), a->Nombre()}).join(QLatin1Char(' ')).simplified())
-                           .arg(decisiones));
     a->setFechaBaja(l.texto(QStringLiteral("FechaBaja")));
-    if (!esFechaPagina(a->FechaBaja()))
-        l.problema(QStringLiteral("FechaBaja"),
-                   QStringLiteral("\"%1\" no es una fecha dd/mm/aaaa").arg(a->FechaBaja()));
     if (auto v = l.rango<quint8>(QStringLiteral("NIDTipoEnsenanza"))) a->setNIDTipoEnsenanza(*v);
     if (auto v = l.rango<quint8>(QStringLiteral("NIDCurso"))) a->setNIDCurso(*v);
     if (auto v = l.rango<qint16>(QStringLiteral("NIDSeccion"))) a->setNIDSeccion(*v);
@@ -346,40 +325,21 @@ std::shared_ptr<cCurso> leerSeccion(Lector& l, const QString& ruta, QStringList&
     return s;
 }
 
-// A price as the price page lets it be typed: euros with a comma and at most
-// two decimals, whole pesetas; never a sign, an exponent or a point (in
-// Spanish a point separates thousands). One currency given, the other is
-// computed as the page computes it; both given, both are kept as they are.
-// The problem names the member or price row by its path and its id.
-void validarPrecio(Lector& l, const QString& quien, QString& euros, QString& pesetas) {
-    static const QRegularExpression reEuros(QStringLiteral("^(\\d{1,7})(?:,(\\d{1,2}))?$"));
-    static const QRegularExpression rePesetas(QStringLiteral("^\\d{1,9}$"));
+// One currency given, the other is computed as the price page computes it;
+// both given, both are kept as they are. A price that does not parse is
+// kept as written, for the check of the decisions to name it.
+void completarPrecio(QString& euros, QString& pesetas) {
     const QString e = euros.trimmed(), p = pesetas.trimmed();
-    bool bien = true;
-    qint64 centimos = 0;
-    if (!e.isEmpty()) {
-        const auto m = reEuros.match(e);
-        if (!m.hasMatch()) {
-            l.problema(QStringLiteral("Euros"),
-                       QStringLiteral("\"%1\" no es un precio en euros válido (%2; por ejemplo 12,50)").arg(euros, quien));
-            bien = false;
-        } else {
-            const QString dec = (m.captured(2) + QStringLiteral("00")).left(2);
-            centimos = m.captured(1).toLongLong() * 100 + dec.toLongLong();
-        }
-    }
-    if (!p.isEmpty() && !rePesetas.match(p).hasMatch()) {
-        l.problema(QStringLiteral("Pesetas"),
-                   QStringLiteral("\"%1\" no es un precio en pesetas válido (%2; un número entero)").arg(pesetas, quien));
-        bien = false;
-    }
-    if (!bien) return;
     if (!e.isEmpty() && p.isEmpty()) {
-        euros = e;
-        pesetas = APesetas(centimos);
+        if (const auto centimos = motor::centimosDeEuros(e)) {
+            euros = e;
+            pesetas = APesetas(*centimos);
+        }
     } else if (e.isEmpty() && !p.isEmpty()) {
-        pesetas = p;
-        euros = AEuros(p.toLongLong());
+        if (const auto n = motor::pesetasDeTexto(p)) {
+            pesetas = p;
+            euros = AEuros(*n);
+        }
     }
 }
 
@@ -388,7 +348,7 @@ std::shared_ptr<cPrecioActividad> leerPrecio(Lector& l) {
     if (auto v = l.rango<qint16>(QStringLiteral("ID"), true)) p->setID(*v);
     p->setNombre(l.texto(QStringLiteral("Nombre")));
     QString euros = l.texto(QStringLiteral("Euros")), pesetas = l.texto(QStringLiteral("Pesetas"));
-    validarPrecio(l, QStringLiteral("precio de %1").arg(p->ID()), euros, pesetas);
+    completarPrecio(euros, pesetas);
     p->setEuros(euros);
     p->setPesetas(pesetas);
     p->setVisible(l.booleano(QStringLiteral("Visible")));
@@ -432,7 +392,7 @@ std::shared_ptr<cAlumnoActividad> leerMiembro(Lector& l) {
     m->setSeccion(l.texto(QStringLiteral("Seccion")));
     m->setPasar(l.booleano(QStringLiteral("Pasar")));
     QString euros = l.texto(QStringLiteral("Euros")), pesetas = l.texto(QStringLiteral("Pesetas"));
-    validarPrecio(l, QStringLiteral("alumno %1").arg(m->IDAlumno()), euros, pesetas);
+    completarPrecio(euros, pesetas);
     m->setEuros(euros);
     m->setPesetas(pesetas);
     m->setVisible(l.booleano(QStringLiteral("Visible")));
@@ -446,10 +406,6 @@ std::shared_ptr<cActividad> leerActividad(Lector& l, const QString& ruta, QStrin
     if (auto v = l.rango<quint8>(QStringLiteral("TipoActividad"))) act->setTipoActividad(*v);
     act->setFechaInicio(l.texto(QStringLiteral("FechaInicio")));
     act->setFechaFin(l.texto(QStringLiteral("FechaFin")));
-    for (const auto& [campo, valor] : {std::pair{QStringLiteral("FechaInicio"), act->FechaInicio()},
-                                       std::pair{QStringLiteral("FechaFin"), act->FechaFin()}})
-        if (!esFechaActividad(valor))
-            l.problema(campo, QStringLiteral("\"%1\" no es una fecha aaaa/mm/dd ni dd/mm/aaaa").arg(valor));
     act->setPromocionada(l.booleano(QStringLiteral("Promocionada")));
     const auto miembros = l.objetos(QStringLiteral("Alumnos"));
     for (int i = 0; i < miembros.size(); ++i) {
@@ -577,15 +533,6 @@ bool HayAlumnosSinDestino(const Coleccion<cCurso>& secciones) {
             if ((a->Promociona() || a->Repite()) && !a->SinAsignar() && a->NIDTipoEnsenanza() == 0 &&
                 a->NIDCurso() == 0 && a->NIDSeccion() == 0)
                 return true;
-    }
-    return false;
-}
-
-bool HayAlumnosSinAsignar(const Coleccion<cCurso>& secciones) {
-    for (const auto& s : secciones) {
-        if (!s->Promocionada()) continue;
-        for (const auto& a : *s->Alumnos())
-            if (a->SinAsignar()) return true;
     }
     return false;
 }

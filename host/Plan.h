@@ -81,6 +81,12 @@ Plan planPorDefecto(Conexion& centro, qint16 idCentro);
 // decision). Throws ErrorPlan (NoEncaja) listing every problem.
 void encajarEnCentro(Plan& plan, Conexion& centro, qint16 idCentro);
 
+// The check every source of decisions passes before a closing (see
+// engine/ValidacionDecisiones.h), on the parts the closing will process; a
+// student still waiting for a decision is refused, since no one was asked
+// whether he may leave. Throws ErrorPlan (NoEncaja) listing every problem.
+void validarDecisiones(const Plan& plan, Conexion& centro, qint16 idCentro, bool secciones, bool actividades);
+
 // A plan made for another centre or another school year is not applied to
 // this one: throws ErrorPlan (NoEncaja) when the header names a centre or a
 // current year other than `idCentro` and `cursoEscolar`.
@@ -103,7 +109,5 @@ QString APesetas(qint64 centimos);
 // Students of promoted sections that are promoted or repeat and have no
 // destination at all (teaching type, course and section 0).
 bool HayAlumnosSinDestino(const Coleccion<cCurso>& secciones);
-// Students of promoted sections still waiting for a decision.
-bool HayAlumnosSinAsignar(const Coleccion<cCurso>& secciones);
 
 }  // namespace ncc::host

@@ -10,6 +10,7 @@
 // collation, Nulls, ties) are settled here, so both back ends give the same
 // plan.
 #include "engine/PurgaFechas.h"
+#include "engine/ValidacionDecisiones.h"
 #include "entry/cAlumno.h"
 #include "entry/cAlumnoActividad.h"
 #include "entry/cPrecioActividad.h"
@@ -567,32 +568,6 @@ void encajarEnCentro(Plan& plan, Conexion& centro, qint16 idCentro) {
             } else if (!it->fechaBaja.isEmpty()) {
                 problemas << QStringLiteral("%1: el alumno %2 ya es baja desde %3").arg(r).arg(a->IDAlumno()).arg(it->fechaBaja);
             }
-            // The destination, link by link: each id that is given must exist
-            // and belong to the one before it.
-            const int tipo = a->NIDTipoEnsenanza(), curso = a->NIDCurso(), seccion = a->NIDSeccion();
-            if (tipo != 0 && !e.tipo.contains(tipo))
-                problemas << QStringLiteral("%1: el tipo de enseñanza de destino %2 no existe en el centro").arg(r).arg(tipo);
-            if (curso != 0) {
-                const Curso* c = e.cursoDe(curso);
-                if (!c || !c->delCentro)
-                    problemas << QStringLiteral("%1: el curso de destino %2 no existe en el centro").arg(r).arg(curso);
-                else if (c->tipo != tipo)
-                    problemas << QStringLiteral("%1: el curso de destino %2 no es del tipo de enseñanza %3 (es del %4)")
-                                     .arg(r)
-                                     .arg(curso)
-                                     .arg(tipo)
-                                     .arg(c->tipo);
-            }
-            if (seccion != 0) {
-                if (!e.seccion.contains(seccion))
-                    problemas << QStringLiteral("%1: la sección de destino %2 no existe en el centro").arg(r).arg(seccion);
-                else if (e.seccion[seccion].curso != curso)
-                    problemas << QStringLiteral("%1: la sección de destino %2 no es del curso %3 (es del %4)")
-                                     .arg(r)
-                                     .arg(seccion)
-                                     .arg(curso)
-                                     .arg(e.seccion[seccion].curso);
-            }
         }
     }
 
@@ -628,6 +603,15 @@ void encajarEnCentro(Plan& plan, Conexion& centro, qint16 idCentro) {
     for (int id : e.secciones)
         if (e.conActivos.contains(id) && !secciones.contiene(Coleccion<cCurso>::clave(id)))
             secciones.Add(nuevaSeccion(e, id), id);
+}
+
+void validarDecisiones(const Plan& plan, Conexion& centro, qint16 idCentro, bool secciones, bool actividades) {
+    motor::AlcanceValidacion alcance;
+    alcance.secciones = secciones;
+    alcance.actividades = actividades;
+    const QStringList problemas =
+        motor::problemasDecisiones(plan.arboles.secciones.get(), plan.arboles.actividades.get(), centro, idCentro, alcance);
+    if (!problemas.isEmpty()) throw ErrorPlan(ErrorPlan::Tipo::NoEncaja, problemas);
 }
 
 }  // namespace ncc::host

@@ -79,7 +79,7 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
                 "Alumno.Apellido_2 AS Apellido_2, Alumno.codTipoEnsenanza AS codTipoEnsenanza, "
                 "Alumno.codCurso AS codCurso, Alumno.codSeccion AS codSeccion, "
                 "TipoEnsenanza.Nombre as TNombre, Curso.Descripcion as CDescripcion,Seccion.Descripcion as SDescripcion, "
-                "CIERRECURSO_SECCION_ALUMNO.SinAsignar AS SinAsignar, CIERRECURSO_SECCION_ALUMNO.Promociona AS Promociona, "
+                "CIERRECURSO_SECCION_ALUMNO.IDAlumno AS Guardado, CIERRECURSO_SECCION_ALUMNO.SinAsignar AS SinAsignar, CIERRECURSO_SECCION_ALUMNO.Promociona AS Promociona, "
                 "CIERRECURSO_SECCION_ALUMNO.Repite AS Repite, CIERRECURSO_SECCION_ALUMNO.Baja AS Baja, "
                 "CIERRECURSO_SECCION_ALUMNO.FechaBaja AS FechaBaja, "
                 "CIERRECURSO_SECCION_ALUMNO.NIDTipoEnsenanza AS NIDTipoEnsenanza, "
@@ -110,42 +110,53 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
             a->setActividades(miembros.value(id));
             a->setOrden(enByte(orden));
 
-            const bool sinFila = rs.esNulo(QStringLiteral("SinAsignar"));
-            if (sinFila || rs.booleano(QStringLiteral("SinAsignar"))) {
+            // A stored row with a flag left Null says nothing that can be
+            // read as a decision: the student comes back with none, and the
+            // check of the decisions names him. Two flags set come back
+            // both set, for the same check.
+            const bool sinFila = rs.esNulo(QStringLiteral("Guardado"));
+            bool nulo = false;
+            for (const char* bandera : {"SinAsignar", "Promociona", "Repite", "Baja"})
+                nulo = nulo || rs.esNulo(QString::fromLatin1(bandera));
+            if (sinFila || (!nulo && rs.booleano(QStringLiteral("SinAsignar")))) {
                 a->setSinAsignar(true);
                 DefectoPromocion(*a, s->PromocionDirecta(), promociones);
-            } else if (rs.booleano(QStringLiteral("Promociona")) || rs.booleano(QStringLiteral("Repite"))) {
+            } else if (!nulo) {
                 a->setSinAsignar(false);
                 a->setPromociona(rs.booleano(QStringLiteral("Promociona")));
                 a->setRepite(rs.booleano(QStringLiteral("Repite")));
-                const long long tipo = rs.entero(QStringLiteral("NIDTipoEnsenanza"));
-                const long long curso = rs.entero(QStringLiteral("NIDCurso"));
-                const long long seccion = rs.entero(QStringLiteral("NIDSeccion"));
-                if (tipo == 0 || !enLista(listaTipos_, tipo)) {
-                    // The stored teaching type is gone: the student waits for
-                    // a decision again.
-                    a->setSinAsignar(true);
-                    DefectoPromocion(*a, s->PromocionDirecta(), promociones);
-                } else {
-                    a->setNIDTipoEnsenanza(enByte(tipo));
-                    a->setNTipoEnsenanza(rs.texto(QStringLiteral("NTipoEnsenanza")));
-                    if (curso != 0 && enLista(listaCursos_, curso) && tiposCurso_.value(int(curso), -1) == tipo) {
-                        a->setNIDCurso(enByte(curso));
-                        a->setNCurso(rs.texto(QStringLiteral("NCurso")));
-                        const auto destino = seccion != 0 && enLista(listaSecciones_, seccion) ? Seccion(int(seccion))
-                                                                                             : nullptr;
-                        if (destino && destino->IDTipoEnsenanza() == tipo && destino->IDCurso() == curso) {
-                            a->setNIDSeccion(qint16(seccion));
-                            a->setNSeccion(rs.texto(QStringLiteral("NSeccion")));
-                            OcuparPlaza(*a);
+                a->setBaja(rs.booleano(QStringLiteral("Baja")));
+                if (a->Promociona() || a->Repite()) {
+                    const long long tipo = rs.entero(QStringLiteral("NIDTipoEnsenanza"));
+                    const long long curso = rs.entero(QStringLiteral("NIDCurso"));
+                    const long long seccion = rs.entero(QStringLiteral("NIDSeccion"));
+                    if (tipo == 0 || !enLista(listaTipos_, tipo)) {
+                        // The stored teaching type is gone: the student waits
+                        // for a decision again.
+                        a->setBaja(false);
+                        a->setSinAsignar(true);
+                        DefectoPromocion(*a, s->PromocionDirecta(), promociones);
+                    } else {
+                        a->setNIDTipoEnsenanza(enByte(tipo));
+                        a->setNTipoEnsenanza(rs.texto(QStringLiteral("NTipoEnsenanza")));
+                        if (curso != 0 && enLista(listaCursos_, curso) && tiposCurso_.value(int(curso), -1) == tipo) {
+                            a->setNIDCurso(enByte(curso));
+                            a->setNCurso(rs.texto(QStringLiteral("NCurso")));
+                            const auto destino = seccion != 0 && enLista(listaSecciones_, seccion)
+                                                     ? Seccion(int(seccion))
+                                                     : nullptr;
+                            if (destino && destino->IDTipoEnsenanza() == tipo && destino->IDCurso() == curso) {
+                                a->setNIDSeccion(qint16(seccion));
+                                a->setNSeccion(rs.texto(QStringLiteral("NSeccion")));
+                                OcuparPlaza(*a);
+                            }
                         }
                     }
                 }
-            } else {
-                a->setSinAsignar(false);
-                a->setBaja(true);
-                const QString fecha = rs.texto(QStringLiteral("FechaBaja"));
-                a->setFechaBaja(fecha.trimmed().isEmpty() ? hoy : fecha);
+                if (a->Baja()) {
+                    const QString fecha = rs.texto(QStringLiteral("FechaBaja"));
+                    a->setFechaBaja(fecha.trimmed().isEmpty() ? hoy : fecha);
+                }
             }
             s->Alumnos()->Add(a, QString::number(id));
         }

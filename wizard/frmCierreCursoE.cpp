@@ -1,6 +1,7 @@
 #include "wizard/frmCierreCursoE.h"
 #include "ui_frmCierreCursoE.h"
 #include "engine/ComprobacionesCierre.h"
+#include "engine/ValidacionDecisiones.h"
 #include "engine/cIFunciones.h"
 #include "entry/cConfiguracion.h"
 #include "platform/Error.h"
@@ -160,8 +161,33 @@ void frmCierreCursoE::CerrarAsistente() {
     TerminarPaginas();
 }
 
+// The decisions of the pages pass the check that those of a plan or of the
+// saved choices pass, before the last questions: what no secretary could
+// have decided on the pages is never written into the new year.
+bool frmCierreCursoE::DecisionesValidas() {
+    const auto secciones = SeccionesDelAsistente();
+    // A student still without a decision leaves at the closing. The student
+    // page asks 2191 when it confirms a section holding one; a saved set
+    // loaded after he was enrolled confirms no section, so it is asked here.
+    if (Secciones_ && secciones && motor::HayAlumnosSinAsignar(*secciones) && !preguntar(2191)) return false;
+    motor::AlcanceValidacion alcance;
+    alcance.secciones = Secciones_;
+    alcance.actividades = ActividadesCargadas_;
+    alcance.admiteSinAsignar = true;
+    const QStringList problemas = motor::problemasDecisiones(secciones.get(), ActividadesDelAsistente().get(),
+                                                             conexionCentro(), configuracion().intIDCentro(), alcance);
+    if (problemas.isEmpty()) return true;
+    constexpr int Mostrados = 15;
+    QString texto = QStringLiteral("No se puede cerrar el curso con estas decisiones:\n\n") +
+                    problemas.mid(0, Mostrados).join(QLatin1Char('\n'));
+    if (problemas.size() > Mostrados) texto += QStringLiteral("\n… y %1 más").arg(problemas.size() - Mostrados);
+    avisarTexto(texto, Icono::Critico);
+    return false;
+}
+
 void frmCierreCursoE::CerrarCursoEscolar() {
     try {
+        if (!DecisionesValidas()) return;
         if (!ConfirmarInicioProceso(conexionCentro(), Actividades_, ActividadesCargadas_)) return;
     } catch (const Error& e) {
         mostrarError(e);

@@ -51,6 +51,8 @@ public slots:
     void reject() override;
 
 private:
+    // False, having said why, when the pages' decisions cannot be closed.
+    bool DecisionesValidas();
     void PrepararBotones();
     void Ayuda();
     void Siguiente();

@@ -11,6 +11,7 @@
 #include "wizard/frmCierreCursoE.h"
 #include "wizard/frmProceso.h"
 #include "wizard/frmCierreAlumnos.h"
+#include "wizard/SeleccionAlumnos.h"
 #include <QDesktopServices>
 #include <QRadioButton>
 #include <QTest>
@@ -303,6 +304,62 @@ TEST_P(AsistenteCierre, UnaConfirmacionRechazadaNoDa2181YElAsistenteSigueAbierto
     EXPECT_FALSE(contiene(t, 2181));
     EXPECT_FALSE(contiene(t, 2182));
     EXPECT_EQ(sesion_->sesion->lngRowData(), 0);
+    EXPECT_EQ(cursosRegistrados(), cursos);
+}
+
+// "Finalizar" passes the page's decisions through the check that a plan's
+// and the saved choices' pass: a saved set loaded with "Cargar datos
+// alumnos" that has no row for one student (enrolled after the save) asks
+// 2191 about him, and one giving a student two decisions is refused naming
+// him, before the last questions and the run.
+TEST_P(AsistenteCierre, FinalizarRechazaLoQueNingunaPaginaPuedeDecidir) {
+    abrirMuestra();
+    qint32 id = 0, sinFila = 0;
+    {
+        const host::Plan p = sesion_->planPorDefecto();
+        SeleccionAlumnos datos(centro(), 1);
+        datos.Cargar();
+        for (const auto& s : *p.arboles.secciones)
+            if (const auto d = datos.Seccion(s->IDSeccion()); d && s->Promocionada()) {
+                d->setAlumnos(s->Alumnos());
+                d->setPromocionada(true);
+                if (!id && s->Alumnos()->Count() > 1) {
+                    id = s->Alumnos()->Item(1)->IDAlumno();
+                    sinFila = s->Alumnos()->Item(2)->IDAlumno();
+                }
+            }
+        datos.GuardarDatosAlumnos();
+        ASSERT_NE(id, 0);
+        centro().Execute(QStringLiteral("UPDATE CIERRECURSO_SECCION_ALUMNO SET SinAsignar=0, Promociona=-1, Repite=-1, Baja=0 "
+                                        "WHERE IDAlumno=%1").arg(id));
+        centro().Execute(QStringLiteral("DELETE FROM CIERRECURSO_SECCION_ALUMNO WHERE IDAlumno=%1").arg(sinFila));
+    }
+    pasarComprobaciones();
+    guion_.responderA(2195, Respuesta::Si).responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
+    guion_.responderA(2180, Respuesta::Si);
+    const long long cursos = cursosRegistrados();
+    Conductor c;
+    c.en(QStringLiteral("frmCierreCursoE"),
+         [&](QWidget* w) {
+             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
+             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+         })
+        .en(QStringLiteral("frmCierreAlumnos"),
+            [&](QWidget* w) {
+                Conductor::pulsar(w, QStringLiteral("cmdGuardar_1"));
+                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
+                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_2"));
+            })
+        .en(QStringLiteral("frmCierreCursoE"),
+            [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_2")); });
+    activarNodo1();
+    EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
+    const QString t = guion_.textos().join(QLatin1Char('|'));
+    EXPECT_TRUE(t.contains(QStringLiteral("No se puede cerrar el curso con estas decisiones")) &&
+                t.contains(QStringLiteral("el alumno %1").arg(id)) && t.contains(QStringLiteral("(tiene 2)")))
+        << t.toStdString();
+    EXPECT_TRUE(contiene(guion_.textos(), 2191));
+    EXPECT_FALSE(contiene(guion_.textos(), 1185) || contiene(guion_.textos(), 1186));
     EXPECT_EQ(cursosRegistrados(), cursos);
 }
 

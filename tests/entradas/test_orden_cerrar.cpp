@@ -5,9 +5,13 @@
 // The sample school is built once and copied for every case.
 #include "ContextoBD.h"
 #include "EscuelaCarpeta.h"
+#include "entry/cAlumno.h"
+#include "entry/cAlumnoActividad.h"
 #include "host/Plan.h"
 #include "platform/Conexion.h"
 #include "suite/Demo.h"
+#include "wizard/DatosActividades.h"
+#include "wizard/SeleccionAlumnos.h"
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
@@ -216,12 +220,7 @@ TEST_F(OrdenCerrarEntradas, UnPlanQueNoEncajaConElCentroSeRechaza) {
     ESPERA_RECHAZO(cerrarConPlan([&](QJsonObject& p) {
                        enAlumno(p, s, a, [&](QJsonObject& al) { al[QStringLiteral("NIDSeccion")] = seccionAjena; });
                    }),
-                   2,
-                   QStringLiteral("secciones[%1].Alumnos[%2]: la sección de destino %3 no es del curso %4")
-                       .arg(s)
-                       .arg(a)
-                       .arg(seccionAjena)
-                       .arg(cursoDestino));
+                   64, QStringLiteral("la sección de destino %1 no es del curso %2").arg(seccionAjena).arg(cursoDestino));
     ESPERA_RECHAZO(cerrarConPlan([](QJsonObject& p) { enSeccion(p, 0, [](QJsonObject& sec) { sec[QStringLiteral("IDSeccion")] = 30000; }); }),
                    2, QStringLiteral("secciones[0]: la sección 30000 no existe en el centro"));
     ESPERA_RECHAZO(cerrarConPlan([](QJsonObject& p) { enAlumno(p, 0, 0, [](QJsonObject& al) { al[QStringLiteral("IDAlumno")] = 999999; }); }),
@@ -287,6 +286,9 @@ TEST_F(OrdenCerrarEntradas, UnNombreDeCursoQueNoCabeSeRechazaAntesDeCopiar) {
     // An empty name given is a name given: not replaced by the default one.
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QString()}), 64, QStringLiteral("en blanco"));
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso=")}), 64, QStringLiteral("en blanco"));
+    // Nor is an empty plan name read as "the default plan".
+    ESPERA_RECHAZO(cerrar({QStringLiteral("--plan=")}), 64, QStringLiteral("Falta el fichero de --plan"));
+    ESPERA_RECHAZO(cerrar({QStringLiteral("--plan"), QString()}), 64, QStringLiteral("Falta el fichero de --plan"));
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QString(51, QLatin1Char('x'))}), 64,
                    QStringLiteral("no puede tener más de 50 caracteres"));
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QString(51, QChar(0x00D1))}), 64,
@@ -299,6 +301,139 @@ TEST_F(OrdenCerrarEntradas, UnNombreDeCursoQueNoCabeSeRechazaAntesDeCopiar) {
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QStringLiteral("2024/2025")}), 2,
                    QStringLiteral("Ya hay un curso escolar llamado"));
     EXPECT_EQ(huella(escuela->path()).toStdString(), antes.toStdString());
+}
+
+// The wizard's saved choices walk the whole road: saved as the pages save
+// them, read back by `ncc cerrar --guardado` through the same check as a plan
+// (every decision nobody could have made on the pages is refused, the school
+// untouched), and closed into the rows the new year keeps. Without
+// --guardado the stored activity choices stay out, and --si answers the
+// partial-closing question No.
+TEST_F(OrdenCerrarEntradas, LoGuardadoEnElAsistentePasaLaComprobacionYLlegaAlCursoNuevo) {
+    auto escuela = copiaEscuela();
+    const auto abrir = [](const QString& carpeta, const QString& base) {
+        auto c = std::make_unique<Conexion>(QStringLiteral("Provider=SQLite;Data Source=") + QDir(carpeta).filePath(base));
+        c->Open();
+        return c;
+    };
+    int alumno = 0, curso = 0, ajena = 0, miembro = 0, actividad = 0;
+    QString precio;
+    {
+        auto centro = abrir(escuela->path(), QStringLiteral("A1C3.db"));
+        ASSERT_FALSE(centro->Abrir(QStringLiteral("SELECT IDCurso FROM Curso WHERE codTipoEnsenanza IN (3,4,5,9) LIMIT 1")).eof());
+        const host::Plan p = host::planPorDefecto(*centro, 1);
+        // Saved as "Guardar datos" saves the proposal of every section and
+        // activity.
+        SeleccionAlumnos datos(*centro, 1);
+        datos.Cargar();
+        for (const auto& s : *p.arboles.secciones)
+            if (const auto d = datos.Seccion(s->IDSeccion()); d && s->Promocionada()) {
+                d->setAlumnos(s->Alumnos());
+                d->setPromocionada(true);
+                for (const auto& a : *s->Alumnos())
+                    if (!alumno && a->Promociona() && a->NIDSeccion() != 0) {
+                        alumno = a->IDAlumno();
+                        curso = a->NIDCurso();
+                        // A section of another course of the same teaching type.
+                        Recordset rs = centro->Abrir(
+                            QStringLiteral("SELECT Seccion.IDSeccion FROM Seccion INNER JOIN Curso ON Seccion.codCurso=Curso.IDCurso "
+                                           "WHERE Curso.codTipoEnsenanza=%1 AND Curso.IDCurso<>%2 ORDER BY Seccion.IDSeccion LIMIT 1")
+                                .arg(a->NIDTipoEnsenanza())
+                                .arg(curso));
+                        if (!rs.eof()) ajena = int(rs.entero(QStringLiteral("IDSeccion")));
+                        else alumno = 0;
+                    }
+            }
+        datos.GuardarDatosAlumnos();
+        actividades::guardarDatosActividades(*centro, *p.arboles.actividades);
+        for (const auto& a : *p.arboles.actividades)
+            for (const auto& m : *a->Alumnos())
+                if (!a->FechaInicio().isEmpty() && !a->FechaFin().isEmpty())
+                    if (!miembro && m->Visible() && m->Pasar() && m->IDAlumno() != alumno && !m->Euros().isEmpty()) {
+                        miembro = m->IDAlumno();
+                        actividad = a->IDActividad();
+                        precio = m->Euros();
+                    }
+        ASSERT_TRUE(alumno && ajena && miembro);
+        ASSERT_NE(precio, QStringLiteral("99,99"));
+        // The stored destination section now belongs to another course; the
+        // stored price of one member differs from today's.
+        centro->Execute(QStringLiteral("UPDATE CIERRECURSO_SECCION_ALUMNO SET NIDSeccion=%1 WHERE IDAlumno=%2").arg(ajena).arg(alumno));
+        centro->Execute(QStringLiteral("UPDATE CIERRECURSO_ACTIVIDAD_ALUMNO SET Euros='99,99', Pesetas='16636' "
+                                       "WHERE IDAlumno=%1 AND codActividad=%2")
+                            .arg(miembro)
+                            .arg(actividad));
+    }
+
+    // Each saved decision that no page could have made is refused, named
+    // with its value, and nothing is touched.
+    const QString quien = QStringLiteral("el alumno %1").arg(alumno);
+    const QString deAlumno = QStringLiteral(" WHERE IDAlumno=%1").arg(alumno);
+    const QString deActividad = QStringLiteral(" WHERE IDActividad=%1").arg(actividad);
+    const QString deMiembro = QStringLiteral(" WHERE IDAlumno=%1 AND codActividad=%2").arg(miembro).arg(actividad);
+    const QString largo = QString(100000, QLatin1Char('9'));
+    const struct {
+        QString sql, esperado, tambien;
+    } rechazos[] = {
+        // Enrolled after the save: no saved decision, never made a leaver.
+        {QStringLiteral("DELETE FROM CIERRECURSO_SECCION_ALUMNO") + deAlumno, quien, QStringLiteral("no tiene decisión")},
+        {QStringLiteral("UPDATE CIERRECURSO_SECCION_ALUMNO SET SinAsignar=0, Promociona=NULL, Repite=NULL, Baja=NULL") + deAlumno,
+         quien, QStringLiteral("(tiene 0)")},
+        {QStringLiteral("UPDATE CIERRECURSO_SECCION_ALUMNO SET Promociona=-1, Baja=-1") + deAlumno, quien, QStringLiteral("(tiene 2)")},
+        {QStringLiteral("UPDATE CIERRECURSO_SECCION_ALUMNO SET Promociona=0, Baja=-1, FechaBaja='31/02/2026'") + deAlumno, quien,
+         QStringLiteral("\"31/02/2026\" no es una fecha válida")},
+        {QStringLiteral("UPDATE CIERRECURSO_ACTIVIDAD_ALUMNO SET Euros='abc'") + deMiembro, QStringLiteral("actividad %1, alumno %2").arg(actividad).arg(miembro),
+         QStringLiteral("\"abc\" no es un precio en euros")},
+        {QStringLiteral("UPDATE CIERRECURSO_ACTIVIDAD_ALUMNO SET Euros='-12,50'") + deMiembro, QStringLiteral("actividad %1").arg(actividad),
+         QStringLiteral("\"-12,50\" no es un precio en euros")},
+        {QStringLiteral("UPDATE CIERRECURSO_ACTIVIDAD_ALUMNO SET Euros='%1'").arg(largo) + deMiembro,
+         QStringLiteral("\"%1…\"").arg(largo.left(40)), QStringLiteral("no es un precio en euros")},
+        {QStringLiteral("UPDATE CIERRECURSO_ACTIVIDAD SET FechaFin='2020/01/01'") + deActividad, QStringLiteral("actividad %1").arg(actividad),
+         QStringLiteral("es anterior a la de inicio")},
+        {QStringLiteral("UPDATE CIERRECURSO_ACTIVIDAD SET FechaInicio='2026/02/30'") + deActividad, QStringLiteral("actividad %1").arg(actividad),
+         QStringLiteral("\"2026/02/30\" no es una fecha válida")},
+    };
+    for (const auto& caso : rechazos) {
+        SCOPED_TRACE(caso.sql.left(120).toStdString());
+        auto copia = pruebas::copiarEscuelaCarpeta(escuela->path());
+        abrir(copia->path(), QStringLiteral("A1C3.db"))->Execute(caso.sql);
+        const auto antes = huella(copia->path());
+        const Resultado r = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), copia->path(), QStringLiteral("--guardado"),
+                                 QStringLiteral("--si")});
+        ESPERA_RECHAZO(r, 2, caso.esperado);
+        EXPECT_TRUE(r.error.contains(caso.tambien)) << r.error.toStdString();
+        EXPECT_EQ(huella(copia->path()).toStdString(), antes.toStdString());
+        if (&caso == &rechazos[0])
+            ESPERA_RECHAZO(ncc({QStringLiteral("plan"), QStringLiteral("--datos"), copia->path(), QStringLiteral("--guardado")}), 2, quien);
+    }
+
+    // Closed without --guardado: the stored price stays out, and the year is
+    // closed whole (not partially: the closed year is no longer active).
+    // The first value of a statement on one database of a school's folder.
+    const auto leer = [&](const QString& carpeta, const QString& base, const QString& sql) {
+        auto con = abrir(carpeta, base);
+        Recordset rs = con->Abrir(sql);
+        return rs.eof() ? QStringLiteral("(ninguna fila)") : rs.campo(0).toString();
+    };
+    const QString precioNuevo = QStringLiteral("SELECT PrecioEuros FROM Alumno_Actividad_Miembro WHERE codAlumno=%1 AND codActividad=%2")
+                                    .arg(miembro)
+                                    .arg(actividad);
+    auto sinGuardado = pruebas::copiarEscuelaCarpeta(escuela->path());
+    Resultado r = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), sinGuardado->path(), QStringLiteral("--si")});
+    ASSERT_EQ(r.salida, 0) << r.error.toStdString();
+    EXPECT_EQ(leer(sinGuardado->path(), QStringLiteral("A1C4.db"), precioNuevo), precio);
+    EXPECT_EQ(leer(sinGuardado->path(), QStringLiteral("AppEntrada.db"),
+                   QStringLiteral("SELECT Activa FROM CursoEscolar WHERE IDCursoEscolar=3")),
+              QStringLiteral("0"));
+
+    // With it: the stored price, and the destination section of another
+    // course dropped (the student goes to the course he was given).
+    r = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path(), QStringLiteral("--guardado"), QStringLiteral("--si")});
+    ASSERT_EQ(r.salida, 0) << r.error.toStdString();
+    EXPECT_EQ(leer(escuela->path(), QStringLiteral("A1C4.db"), precioNuevo), QStringLiteral("99,99"));
+    EXPECT_EQ(leer(escuela->path(), QStringLiteral("A1C4.db"),
+                   QStringLiteral("SELECT codCurso || '/' || codSeccion FROM Alumno WHERE IDAlumno=%1").arg(alumno)),
+              QStringLiteral("%1/0").arg(curso));
 }
 
 // The year's databases named like one that the closing creates, backs up or

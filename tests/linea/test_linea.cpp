@@ -4,14 +4,10 @@
 // has no single decision refused naming him.
 #include "ContextoBD.h"
 #include "EscuelaCarpeta.h"
-#include "host/Plan.h"
 #include "platform/CadenaConexion.h"
 #include "platform/Conexion.h"
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -166,59 +162,6 @@ TEST(LineaDeOrdenes, ElServidorSeEscribeComoEnPostgreSQL) {
     EXPECT_TRUE(lejos.error.startsWith(QStringLiteral("ncc plan: No se puede conectar con el servidor"))) << lejos.error.toStdString();
     EXPECT_EQ(ncc({QStringLiteral("plan"), QStringLiteral("--servidor"), QStringLiteral("postgresql://equipo:puerto/")}).codigo, 64);
 }
-
-// A student of the plan with no decision, or with two, is refused as bad
-// usage, and the message names him, before anything is copied.
-TEST(LineaDeOrdenes, UnAlumnoDelPlanSinUnaSolaDecisionSeRechazaNombrandolo) {
-    QTemporaryDir modelo;
-    pruebas::crearEscuelaCarpeta(modelo.path(), 40);
-    QJsonObject plan;
-    {
-        Conexion centro(QStringLiteral("Provider=SQLite;Data Source=") + QDir(modelo.path()).filePath(QStringLiteral("A1C3.db")));
-        centro.Open();
-        plan = QJsonDocument::fromJson(host::planAJson(host::planPorDefecto(centro, 1))).object();
-    }
-    struct Caso {
-        bool promociona, repite, baja;
-        int tiene;
-    };
-    for (const Caso& caso : {Caso{false, false, false, 0}, Caso{true, true, false, 2}, Caso{true, false, true, 2},
-                             Caso{false, true, true, 2}}) {
-        QJsonObject raiz = plan;
-        QJsonArray secciones = raiz.value(QStringLiteral("secciones")).toArray();
-        QJsonObject seccion = secciones.at(0).toObject();
-        QJsonArray alumnos = seccion.value(QStringLiteral("Alumnos")).toArray();
-        ASSERT_FALSE(alumnos.isEmpty());
-        QJsonObject a = alumnos.at(0).toObject();
-        a[QStringLiteral("Promociona")] = caso.promociona;
-        a[QStringLiteral("Repite")] = caso.repite;
-        a[QStringLiteral("Baja")] = caso.baja;
-        alumnos[0] = a;
-        seccion[QStringLiteral("Alumnos")] = alumnos;
-        secciones[0] = seccion;
-        raiz[QStringLiteral("secciones")] = secciones;
-
-        const auto escuela = pruebas::copiarEscuelaCarpeta(modelo.path());
-        QTemporaryDir d;
-        QFile f(d.filePath(QStringLiteral("plan.json")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QJsonDocument(raiz).toJson());
-        f.close();
-        const Salida r = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path(), QStringLiteral("--plan"),
-                              f.fileName(), QStringLiteral("--si")});
-        EXPECT_EQ(r.codigo, 64) << r.error.toStdString();
-        const QString nombre = QStringList({a.value(QStringLiteral("Apellido1")).toString(),
-                                            a.value(QStringLiteral("Apellido2")).toString(),
-                                            a.value(QStringLiteral("Nombre")).toString()})
-                                   .join(QLatin1Char(' '))
-                                   .simplified();
-        EXPECT_TRUE(r.error.contains(QStringLiteral("el alumno %1 (%2)").arg(a.value(QStringLiteral("IDAlumno")).toInt()).arg(nombre)))
-            << r.error.toStdString();
-        EXPECT_TRUE(r.error.contains(QStringLiteral("(tiene %1)").arg(caso.tiene))) << r.error.toStdString();
-        EXPECT_FALSE(QFileInfo::exists(QDir(escuela->path()).filePath(QStringLiteral("A1C4.db"))));
-    }
-}
-
 
 // The benchmark on a small school: a row of figures, and its set-based floor
 // ends with the very rows the closing left (or the floor is not one of the
