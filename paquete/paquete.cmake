@@ -54,12 +54,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "cierre de curso escolar de Norva Gestión Escolar")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "cierre de curso escolar de Norva Gestión Escolar
- El programa ncc cierra el curso escolar de un centro: decide con un asistente
- qué alumnos promocionan, repiten o causan baja y qué actividades pasan al
- curso siguiente, crea las bases de datos del nuevo curso, guarda las notas
- finales en el histórico y escribe el informe del cierre. Trabaja sobre
- bases de datos SQLite o un servidor PostgreSQL.")
+# CPack puts the summary first and indents the rest.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "El programa ncc cierra el curso escolar de un centro: decide con un asistente
+qué alumnos promocionan, repiten o causan baja y qué actividades pasan al
+curso siguiente, crea las bases de datos del nuevo curso, guarda las notas
+finales en el histórico y escribe el informe del cierre. Trabaja sobre
+bases de datos SQLite o un servidor PostgreSQL.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Norva Gestión Escolar <soporte@norva.example>")
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

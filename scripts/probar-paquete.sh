@@ -20,12 +20,14 @@ for f in bin/ncc share/man/man1/ncc.1.gz share/bash-completion/completions/ncc \
 done
 [ "$falta" = 0 ]
 # The installed program's settings and data stay in the throwaway folder.
-export HOME=$tmp/casa XDG_CONFIG_HOME=$tmp/casa/config XDG_DATA_HOME=$tmp/casa/datos XDG_CACHE_HOME=$tmp/casa/cache
-mkdir -p "$HOME"
+export HOME=$tmp/casa XDG_CONFIG_HOME=$tmp/casa/config XDG_DATA_HOME=$tmp/casa/datos XDG_CACHE_HOME=$tmp/casa/cache \
+       XDG_RUNTIME_DIR=$tmp/casa/runtime
+mkdir -p -m 700 "$HOME" "$XDG_RUNTIME_DIR"
 cd "$tmp"
 "$usr/bin/ncc" ayuda >/dev/null
 "$usr/bin/ncc" demo "$tmp/escuela" >/dev/null
-"$usr/bin/ncc" cerrar --datos "$tmp/escuela" --ensayo >"$tmp/ensayo.txt"
+"$usr/bin/ncc" cerrar --datos "$tmp/escuela" --ensayo >"$tmp/ensayo.txt" 2>"$tmp/ensayo.err" ||
+  { cat "$tmp/ensayo.err" "$tmp/ensayo.txt" >&2; exit 1; }
 grep -q "Informe del ensayo: " "$tmp/ensayo.txt"
 # The completion offers the commands and their options.
 bash -c 'source "$1"; COMP_WORDS=(ncc cerr); COMP_CWORD=1; _ncc; [ "${COMPREPLY[*]}" = cerrar ] &&
