@@ -16,7 +16,7 @@ void PedirAyuda(QWidget* ventana) {
 }
 
 QString CarpetaAyuda() {
-    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/ncc/ayuda"));
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/ncc/ayuda"));
 }
 
 namespace {
