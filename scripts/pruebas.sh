@@ -4,7 +4,7 @@
 # what it tested and runs the package as installed (scripts/probar-paquete.sh).
 set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
-build=${NCC_BUILD:-$raiz/build}
+build=$(realpath -m "${NCC_BUILD:-$raiz/build}")
 "$raiz/scripts/compilar.sh"
 pgdir=$(mktemp -d /tmp/ncc-pg.XXXXXX)
 chmod 755 "$pgdir"
