@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/Mensajes.h"
 #include "platform/Textos.h"
+#include "platform/gui/Ayuda.h"
 #include "wizard/ContextoAsistente.h"
 #include <QApplication>
 #include <QDialog>
@@ -95,33 +96,6 @@ void VentanaAnfitrion::reabrirSesion() {
 // ---------------------------------------------------------------------------
 // Help
 
-QString paginaAyuda(const QString& ventana) {
-    struct Pagina {
-        const char* ventana;
-        const char* titulo;
-        const char* texto;
-    };
-    static const Pagina paginas[] = {
-        {"frmCierreCursoE", "Asistente para el cierre del curso escolar",
-         "<p>El asistente prepara el paso de los alumnos, las secciones y las actividades al curso escolar "
-         "siguiente.</p><ul><li><b>Centro</b> y <b>Curso escolar actual</b> muestran el curso que se cierra.</li>"
-         "<li>En <b>Curso escolar al que promocionan</b> escriba el nombre del nuevo curso (por ejemplo "
-         "2026/2027); es obligatorio.</li><li><b>Siguiente &gt;</b> continúa con la selección de alumnos o, si no "
-         "hay secciones, con la de actividades.</li><li><b>Salir</b> abandona el asistente sin cambiar nada.</li>"
-         "</ul><p>El cierre no se puede deshacer: haga antes una copia de las bases de datos.</p>"},
-        {"frmProceso", "Cierre del curso escolar",
-         "<p>La ventana muestra el avance del cierre. La barra superior indica el progreso total y la inferior "
-         "el de los pasos largos (materias, notas, histórico).</p><p>No cierre el programa mientras dure el "
-         "proceso. Si algo falla, las bases de datos se restauran tal como estaban.</p>"},
-    };
-    for (const Pagina& p : paginas)
-        if (ventana == QLatin1String(p.ventana))
-            return QStringLiteral("<h2>%1</h2>%2").arg(QString::fromUtf8(p.titulo), QString::fromUtf8(p.texto));
-    return QStringLiteral("<h2>Cierre de curso escolar</h2><p>Elija en el árbol la opción que desee: el "
-                          "asistente de cierre del curso escolar, los cursos escolares históricos o el paso de "
-                          "notas al histórico.</p>");
-}
-
 namespace {
 
 class FiltroAyuda : public QObject {
@@ -146,7 +120,7 @@ private:
         auto* lyt = new QVBoxLayout(&d);
         auto* texto = new QTextBrowser(&d);
         texto->setObjectName(QStringLiteral("txtAyuda"));
-        texto->setHtml(paginaAyuda(ventana->objectName()));
+        texto->setHtml(PaginaAyuda(ventana->objectName()));
         lyt->addWidget(texto);
         auto* botones = new QDialogButtonBox(QDialogButtonBox::Close, &d);
         botones->button(QDialogButtonBox::Close)->setText(QStringLiteral("Cerrar"));

@@ -37,8 +37,6 @@ private:
 // The help of the windows: catches F1 anywhere in the application and shows
 // the page of the window that asked. Installed by the host programs.
 void instalarAyudaAnfitrion();
-// The page shown for a window (by its objectName), as HTML.
-QString paginaAyuda(const QString& ventana);
 
 // The default plan feeds the wizard while its selection pages are missing.
 void instalarPlanPorDefectoEnAsistente();

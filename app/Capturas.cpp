@@ -111,6 +111,12 @@ private:
     Capturador& c_;
 };
 
+QString uso() {
+    return QStringLiteral("Uso: ncc capturas CARPETA (--datos CARPETA | --servidor CADENA) [--centro N] [--solo VENTANA]\n"
+                          "  --solo VENTANA     solo las imágenes de esa ventana\n") +
+           host::usoOpcionesSesion();
+}
+
 int capturar(const QStringList& argumentos) {
     QTextStream err(stderr);
     QStringList args = argumentos;
@@ -130,9 +136,7 @@ int capturar(const QStringList& argumentos) {
         }
         if (carpeta.isEmpty()) throw host::ErrorOpciones(QStringLiteral("Indique la carpeta de las capturas"));
     } catch (const host::ErrorOpciones& e) {
-        err << "ncc capturas: " << e.descripcion() << "\n"
-            << "Uso: ncc capturas CARPETA (--datos CARPETA | --servidor CADENA) [--centro N] [--solo VENTANA]\n"
-            << host::usoOpcionesSesion();
+        err << "ncc capturas: " << e.descripcion() << "\n" << uso();
         return SalidaUso;
     }
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
@@ -166,7 +170,7 @@ int capturar(const QStringList& argumentos) {
     return SalidaExito;
 }
 
-const Registro registro({"capturas", "escribe una imagen PNG de cada ventana del componente", capturar});
+const Registro registro({"capturas", "escribe una imagen PNG de cada ventana del componente", capturar, uso});
 
 }  // namespace
 

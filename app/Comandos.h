@@ -22,6 +22,9 @@ struct Comando {
 
 void registrar(const Comando& c);
 const QList<Comando>& comandos();
+// What `ncc ORDEN --help` prints; the manual page and the shell's completion
+// are made from the same texts.
+QString textoUso(const Comando& c);
 
 struct Registro {
     explicit Registro(const Comando& c) { registrar(c); }

@@ -16,6 +16,12 @@ namespace ncc::app {
 
 namespace {
 
+QString uso() {
+    return QStringLiteral("Uso: ncc bench-editor [--alumnos N] [--materias M]\n"
+                          "  --alumnos N        alumnos del curso (120 si no se indica)\n"
+                          "  --materias M       materias de cada alumno (12 si no se indica)\n");
+}
+
 int benchEditor(const QStringList& argumentos) {
     QTextStream out(stdout), err(stderr);
     int alumnos = 120, materias = 12;
@@ -25,12 +31,12 @@ int benchEditor(const QStringList& argumentos) {
         if (argumentos.at(i) == QLatin1String("--alumnos") && ok && v > 0 && v <= 5000) alumnos = v;
         else if (argumentos.at(i) == QLatin1String("--materias") && ok && v > 0 && v <= 200) materias = v;
         else {
-            err << "Uso: ncc bench-editor [--alumnos N] [--materias M]\n";
+            err << uso();
             return SalidaUso;
         }
     }
     if (argumentos.size() % 2) {
-        err << "Uso: ncc bench-editor [--alumnos N] [--materias M]\n";
+        err << uso();
         return SalidaUso;
     }
     try {
@@ -92,7 +98,8 @@ int benchEditor(const QStringList& argumentos) {
     }
 }
 
-const Registro registro({"bench-editor", "mide la carga y el guardado del editor de notas históricas en un curso grande", benchEditor});
+const Registro registro({"bench-editor", "mide la carga y el guardado del editor de notas históricas en un curso grande", benchEditor,
+                          uso});
 
 }  // namespace
 

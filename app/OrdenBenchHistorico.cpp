@@ -22,6 +22,11 @@ namespace ncc::app {
 
 namespace {
 
+QString uso() {
+    return QStringLiteral("Uso: ncc bench-historico [--alumnos N[,N...]]\n"
+                          "  --alumnos N,...    tamaños de las escuelas de ejemplo (500,2000 si no se indica)\n");
+}
+
 int benchHistorico(const QStringList& argumentos) {
     QTextStream out(stdout), err(stderr);
     QList<int> tamanos;
@@ -37,7 +42,7 @@ int benchHistorico(const QStringList& argumentos) {
                 tamanos << v;
             }
         } else {
-            err << "Uso: ncc bench-historico [--alumnos N[,N...]]\n";
+            err << uso();
             return SalidaUso;
         }
     }
@@ -106,7 +111,7 @@ int benchHistorico(const QStringList& argumentos) {
 }
 
 const Registro registro({"bench-historico", "mide el paso de notas a un curso histórico en escuelas de ejemplo",
-                         benchHistorico});
+                         benchHistorico, uso});
 
 }  // namespace
 

@@ -204,6 +204,12 @@ int unaEscuela(int alumnos, const QString& cadenaServidor, QTextStream& activida
     return r;
 }
 
+QString uso() {
+    return QStringLiteral("Uso: ncc bench-paginas [--alumnos N[,N...]] [--servidor CADENA]\n"
+                          "  --alumnos N,...    tamaños de las escuelas de ejemplo (500,2000 si no se indica)\n"
+                          "  --servidor CADENA  las escuelas en ese servidor PostgreSQL\n");
+}
+
 int benchPaginas(const QStringList& argumentos) {
     QTextStream out(stdout), err(stderr);
     QList<int> tamanos{500, 2000};
@@ -228,7 +234,7 @@ int benchPaginas(const QStringList& argumentos) {
                 return SalidaUso;
             }
         } else {
-            err << "Uso: ncc bench-paginas [--alumnos N[,N...]] [--servidor CADENA]\n";
+            err << uso();
             return SalidaUso;
         }
     }
@@ -252,7 +258,8 @@ int benchPaginas(const QStringList& argumentos) {
     return SalidaExito;
 }
 
-const Registro registro({"bench-paginas", "mide las páginas de alumnos y de actividades en escuelas de ejemplo", benchPaginas});
+const Registro registro({"bench-paginas", "mide las páginas de alumnos y de actividades en escuelas de ejemplo", benchPaginas,
+                          uso});
 
 }  // namespace
 

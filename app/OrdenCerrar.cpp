@@ -2,6 +2,7 @@
 // line, with a plan (a file, or the default one that carries the school on
 // as it is), the same engine run as the wizard's and the same questions,
 // asked on the terminal or answered Yes with --si.
+#include "app/CarpetaRecordada.h"
 #include "app/Comandos.h"
 #include "host/InformeCierre.h"
 #include "host/EnsayoCierre.h"
@@ -39,7 +40,7 @@ namespace {
 
 QString uso() {
     return QStringLiteral(
-               "Uso: ncc cerrar (--datos CARPETA | --servidor CADENA) [--centro N] [--usuario N] [--pesetas]\n"
+               "Uso: ncc cerrar [--datos CARPETA | --servidor CADENA] [--centro N] [--usuario N] [--pesetas]\n"
                "                [--plan FICHERO | --guardado] [--curso NOMBRE] [--parcial] [--sin-secciones] [--sin-actividades] [--si]\n"
                "                [--ensayo]\n"
                "  --plan FICHERO     decisiones del cierre (ncc plan); sin él, el plan por defecto\n"
@@ -50,7 +51,7 @@ QString uso() {
                "  --si               responde Sí a todas las preguntas\n"
                "  --ensayo           ensaya el cierre sobre copias de las bases de datos, que luego se borran, y\n"
                "                     muestra lo que haría; no modifica nada del centro\n") +
-           host::usoOpcionesSesion();
+           host::usoOpcionesSesion() + usoCarpetaRecordada();
 }
 
 
@@ -254,6 +255,7 @@ int cerrar(const QStringList& argumentos) {
     host::OpcionesSesion opSesion;
     OpcionesCierre op;
     try {
+        completarConCarpetaRecordada(args, QStringLiteral("cerrar"), err);
         opSesion = host::desdeArgumentos(args);
         op = leerOpciones(args);
     } catch (const host::ErrorOpciones& e) {
@@ -264,6 +266,7 @@ int cerrar(const QStringList& argumentos) {
     try {
         // Opening the session settles a closing that was cut short.
         auto sesion = host::abrirSesion(opSesion);
+        recordarCarpeta(opSesion);
         cAsignarDatos entrada;
         entrada.ObtenerDatos(sesion.get());
 

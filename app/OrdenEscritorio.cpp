@@ -1,6 +1,7 @@
 // ncc escritorio: the desktop host over a session, with the component's
 // nodes in a tree; --nodo N opens that node at once and ends with it.
 #include "app/Anfitrion.h"
+#include "app/CarpetaRecordada.h"
 #include "app/Comandos.h"
 #include "app/EnsayoAsistente.h"
 #include "history/Nodos.h"
@@ -16,11 +17,11 @@ namespace ncc::app {
 namespace {
 
 QString uso() {
-    return QStringLiteral("Uso: ncc escritorio (--datos CARPETA | --servidor CADENA) [--centro N] [--usuario N] "
+    return QStringLiteral("Uso: ncc escritorio [--datos CARPETA | --servidor CADENA] [--centro N] [--usuario N] "
                           "[--pesetas] [--nodo N]\n"
                           "  --nodo N           abre esa opción (1 cierre de curso, 2 cursos históricos, 3 paso de\n"
                           "                     notas al histórico) y termina al cerrarla\n") +
-           host::usoOpcionesSesion();
+           host::usoOpcionesSesion() + usoCarpetaRecordada();
 }
 
 int escritorio(const QStringList& argumentos) {
@@ -28,7 +29,9 @@ int escritorio(const QStringList& argumentos) {
     QStringList args = argumentos;
     host::OpcionesSesion opciones;
     std::optional<int> nodo;
+    const bool conVentanas = qobject_cast<QApplication*>(QCoreApplication::instance());
     try {
+        completarConCarpetaRecordada(args, QStringLiteral("escritorio"), err);
         opciones = host::desdeArgumentos(args);
         for (int i = 0; i < args.size();) {
             const QString a = args.at(i);
@@ -53,10 +56,17 @@ int escritorio(const QStringList& argumentos) {
         if (!args.isEmpty()) throw host::ErrorOpciones(QStringLiteral("Argumento no reconocido: %1").arg(args.first()));
     } catch (const host::ErrorOpciones& e) {
         err << "ncc escritorio: " << e.descripcion() << "\n" << uso();
+        // Started from the desktop's menu nobody reads the terminal.
+        if (conVentanas) {
+            MensajesQt mensajesQt;
+            ServicioMensajesInstalado instalado(mensajesQt);
+            avisarTexto(e.descripcion() + QLatin1Char('.'), Icono::Informacion);
+        }
         return SalidaUso;
     }
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        err << "ncc escritorio: hace falta un entorno gráfico\n";
+    if (!conVentanas) {
+        err << "ncc escritorio: no hay pantalla en la que abrir sus ventanas (DISPLAY y WAYLAND_DISPLAY están "
+               "vacías): ábralo desde el escritorio o use las órdenes sin ventanas (ncc ayuda)\n";
         return SalidaFallo;
     }
 
@@ -70,6 +80,7 @@ int escritorio(const QStringList& argumentos) {
     instalarAyudaAnfitrion();
     try {
         VentanaAnfitrion ventana(opciones, host::abrirSesion(opciones));
+        recordarCarpeta(opciones);
         if (nodo) {
             ventana.activarNodo(quint8(*nodo));
             return SalidaExito;
@@ -82,7 +93,7 @@ int escritorio(const QStringList& argumentos) {
     }
 }
 
-const Registro registro({"escritorio", "abre el programa de escritorio sobre la sesión de un centro", escritorio});
+const Registro registro({"escritorio", "abre el programa de escritorio sobre la sesión de un centro", escritorio, uso});
 
 }  // namespace
 

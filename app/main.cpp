@@ -33,10 +33,13 @@ static int ayuda() {
     return SalidaExito;
 }
 
+QString textoUso(const Comando& c) {
+    if (c.uso) return c.uso();
+    return QStringLiteral("Uso: ncc %1 [opciones]\n  %2\n").arg(QString::fromUtf8(c.nombre), QString::fromUtf8(c.resumen));
+}
+
 static int usoDe(const Comando& c) {
-    QTextStream out(stdout);
-    if (c.uso) out << c.uso();
-    else out << "Uso: ncc " << c.nombre << " [opciones]\n  " << c.resumen << "\n";
+    QTextStream(stdout) << textoUso(c);
     return SalidaExito;
 }
 
@@ -52,13 +55,27 @@ static bool pideAyuda(const QStringList& args) {
 
 }  // namespace ncc::app
 
+// Qt ends the program when it finds no display for its windows: the
+// desktop host asks first, so that it can say so (and its --help needs none).
+static bool hayPantalla() {
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+static bool pideAyuda(int argc, char** argv) {
+    for (int i = 2; i < argc; ++i)
+        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) return true;
+    return false;
+}
+
 int main(int argc, char** argv) {
     using namespace ncc::app;
     // The wizard and the historic editor need widgets; everything else runs
     // headless, so a terminal without a display is enough.
-    const bool conVentanas = argc > 1 && (std::strcmp(argv[1], "escritorio") == 0 ||
-                                          std::strcmp(argv[1], "capturas") == 0 ||
-                                          std::strcmp(argv[1], "bench-paginas") == 0);
+    const bool escritorio = argc > 1 && std::strcmp(argv[1], "escritorio") == 0;
+    const bool conVentanas = (escritorio && hayPantalla() && !pideAyuda(argc, argv)) ||
+                             (argc > 1 && (std::strcmp(argv[1], "capturas") == 0 ||
+                                           std::strcmp(argv[1], "bench-paginas") == 0));
     // A closing writes its report with Qt's text engine, which needs fonts
     // but no window.
     const bool conFuentes = argc > 1 && std::strcmp(argv[1], "cerrar") == 0;

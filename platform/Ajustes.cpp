@@ -35,4 +35,18 @@ void Ajustes::escribir(const QString& nombreCentro, const QString& seccion, cons
     s.sync();
 }
 
+// Beside the schools' stores, under the organization, never inside one.
+static const QString programa = QStringLiteral("CierreCurso");
+
+QVariant Ajustes::leerPrograma(const QString& clave, const QVariant& defecto) {
+    QSettings s(organizacion(), programa);
+    return s.value(clave, defecto);
+}
+
+void Ajustes::escribirPrograma(const QString& clave, const QVariant& valor) {
+    QSettings s(organizacion(), programa);
+    s.setValue(clave, valor);
+    s.sync();
+}
+
 }  // namespace ncc

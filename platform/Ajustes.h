@@ -11,6 +11,10 @@ struct Ajustes {
                          const QString& clave, const QVariant& defecto = {});
     static void escribir(const QString& nombreCentro, const QString& seccion,
                          const QString& clave, const QVariant& valor);
+    // The program's own settings, not tied to a school (the folder of the
+    // school last opened).
+    static QVariant leerPrograma(const QString& clave, const QVariant& defecto = {});
+    static void escribirPrograma(const QString& clave, const QVariant& valor);
 };
 
 }  // namespace ncc

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build and the tests need and
-# the machine lacks. Safe to run again: it installs nothing already there.
+# the machine lacks, and the packages named as its arguments. Safe to run
+# again: it installs nothing already there.
 set -euo pipefail
 paquetes=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libgtest-dev
-          postgresql-15 postgresql-client-15 sqlite3)
+          postgresql-15 postgresql-client-15 sqlite3 "$@")
 faltan=()
 for p in "${paquetes[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || faltan+=("$p")

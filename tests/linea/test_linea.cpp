@@ -22,9 +22,11 @@ struct Salida {
     QString salida, error;
 };
 
-Salida ncc(const QStringList& args, const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment()) {
+Salida ncc(const QStringList& args, const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment(),
+           const QString& carpeta = {}) {
     QProcess p;
     p.setProcessEnvironment(entorno);
+    p.setWorkingDirectory(carpeta);
     p.start(qEnvironmentVariable("NCC_BIN"), args);
     Salida r;
     if (!p.waitForFinished(60000)) {
@@ -50,18 +52,38 @@ QStringList ordenes() {
     return l;
 }
 
+// The environment of a terminal with no display (a server's, a remote one).
+QProcessEnvironment sinPantalla() {
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) e.remove(QString::fromLatin1(v));
+    return e;
+}
+
+// Every command explains its usage, also on a terminal with no display, and
+// the manual page holds the same usage texts.
 TEST(LineaDeOrdenes, CadaOrdenExplicaSuUsoConHelpYSinOrdenEsMalUso) {
     const QStringList lista = ordenes();
-    ASSERT_TRUE(lista.contains(QStringLiteral("cerrar")) && lista.contains(QStringLiteral("plan"))) << lista.join(' ').toStdString();
+    ASSERT_TRUE(lista.contains(QStringLiteral("cerrar")) && lista.contains(QStringLiteral("escritorio"))) << lista.join(' ').toStdString();
+    const QString manual = ncc({QStringLiteral("manual")}).salida;
     for (const QString& orden : lista) {
         for (const QString& ayuda : {QStringLiteral("-h"), QStringLiteral("--help")}) {
             // Help wins over everything else given, even what would be wrong.
-            const Salida r = ncc({orden, QStringLiteral("--datos"), QStringLiteral("/no/existe"), ayuda});
+            const Salida r = ncc({orden, QStringLiteral("--datos"), QStringLiteral("/no/existe"), ayuda}, sinPantalla());
             EXPECT_EQ(r.codigo, 0) << orden.toStdString() << " " << ayuda.toStdString() << ": " << r.error.toStdString();
             EXPECT_TRUE(r.salida.startsWith(QStringLiteral("Uso: ncc ") + orden)) << r.salida.toStdString();
         }
+        const QString enRoff = QStringLiteral(".nf\nUso: ncc ") + QString(orden).replace(QLatin1Char('-'), QStringLiteral("\\-"));
+        EXPECT_TRUE(manual.contains(enRoff)) << orden.toStdString();
     }
     EXPECT_TRUE(ncc({QStringLiteral("cerrar"), QStringLiteral("-h")}).salida.contains(QStringLiteral("--datos CARPETA")));
+    const QString escritorio = ncc({QStringLiteral("escritorio"), QStringLiteral("--help")}, sinPantalla()).salida;
+    for (const char* opcion : {"--datos", "--servidor", "--nodo"})
+        EXPECT_TRUE(escritorio.contains(QString::fromLatin1(opcion))) << opcion;
+    // Without a display the desktop host says so in one line, without Qt's abort.
+    const Salida sinVentanas = ncc({QStringLiteral("escritorio"), QStringLiteral("--datos"), QStringLiteral("/no/existe")}, sinPantalla());
+    EXPECT_EQ(sinVentanas.codigo, 1);
+    EXPECT_EQ(sinVentanas.error.count(QLatin1Char('\n')), 1) << sinVentanas.error.toStdString();
+    EXPECT_TRUE(sinVentanas.error.contains(QStringLiteral("no hay pantalla"))) << sinVentanas.error.toStdString();
     EXPECT_TRUE(ncc({QStringLiteral("ayuda"), QStringLiteral("plan")}).salida.startsWith(QStringLiteral("Uso: ncc plan")));
     EXPECT_EQ(ncc({QStringLiteral("--help")}).codigo, 0);
 
@@ -122,6 +144,30 @@ TEST(LineaDeOrdenes, CarpetasYArchivosQueNoSonLoQueDebenSeDicenEnEspanol) {
     const Salida otra = ncc({QStringLiteral("plan"), QStringLiteral("--datos"), d.path()});
     esperaFrase(otra, QStringLiteral("no parece una base de datos de entrada de la aplicación"));
     EXPECT_LT(otra.error.indexOf(QStringLiteral("no parece")), otra.error.indexOf(QStringLiteral("Centro")));
+}
+
+// Without --datos, `ncc cerrar` takes the school folder last opened and says
+// which, or with none remembered says how to name one: the folder it was
+// started in is never taken for the school.
+TEST(LineaDeOrdenes, SinDatosSeUsaLaUltimaCarpetaYNuncaLaActual) {
+    QTemporaryDir escuela, ajustes, otra;
+    pruebas::crearEscuelaCarpeta(escuela.path(), 20);
+    QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+    entorno.insert(QStringLiteral("XDG_CONFIG_HOME"), ajustes.path());
+    const QStringList ensayo{QStringLiteral("cerrar"), QStringLiteral("--ensayo")};
+
+    const Salida ninguna = ncc(ensayo, entorno, escuela.path());
+    EXPECT_EQ(ninguna.codigo, 64) << ninguna.error.toStdString();
+    EXPECT_TRUE(ninguna.error.startsWith(QStringLiteral("ncc cerrar: No se ha indicado el centro: nombre la carpeta de sus "
+                                                        "bases de datos con «ncc cerrar --datos CARPETA»")))
+        << ninguna.error.toStdString();
+
+    ASSERT_EQ(ncc(ensayo + QStringList{QStringLiteral("--datos"), escuela.path()}, entorno).codigo, 0);
+    const Salida recordada = ncc(ensayo, entorno, otra.path());
+    EXPECT_EQ(recordada.codigo, 0) << recordada.error.toStdString();
+    EXPECT_TRUE(recordada.error.startsWith(QStringLiteral("ncc cerrar: centro de la carpeta usada la última vez: ") +
+                                           escuela.path() + QLatin1Char('\n')))
+        << recordada.error.toStdString();
 }
 
 TEST(LineaDeOrdenes, ElServidorSeEscribeComoEnPostgreSQL) {
