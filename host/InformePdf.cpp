@@ -2,11 +2,13 @@
 #include "platform/Error.h"
 #include <QBuffer>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QHash>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <algorithm>
 #include <array>
 #include <functional>
@@ -58,14 +60,43 @@ public:
         const int ppm = qRound(PuntosPorPulgada / 0.0254);
         dispositivo_.setDotsPerMeterX(ppm);
         dispositivo_.setDotsPerMeterY(ppm);
-        for (int l = 0; l < NumLetras; ++l) metricas_.push_back(QFontMetricsF(fuente(Letra(l)), &dispositivo_));
+        for (int l = 0; l < NumLetras; ++l) {
+            const QFont f = fuente(Letra(l));
+            metricas_.push_back(QFontMetricsF(f, &dispositivo_));
+            crudas_[l] = QRawFont::fromFont(f);
+            crudas_[l].setPixelSize(f.pointSizeF() * PuntosPorPulgada / 72);
+        }
     }
     const QFontMetricsF& de(Letra l) const { return metricas_.at(l); }
     qreal ancho(Letra l, const QString& texto) {
         auto& cache = anchos_[l];
         const auto it = cache.constFind(texto);
         if (it != cache.cend()) return *it;
-        return *cache.insert(texto, metricas_.at(l).horizontalAdvance(texto));
+        const QGlyphRun g = glifos(l, texto);
+        return *cache.insert(texto, g.isEmpty() ? metricas_.at(l).horizontalAdvance(texto) : g.boundingRect().right());
+    }
+    // The glyphs of one line of `texto`, each after the one before it by
+    // its advance, from 0 on the baseline: what the line costs without
+    // Qt's text shaping, which took most of the drawing of a long report.
+    // Empty when the letters lack a character: that text is shaped.
+    QGlyphRun glifos(Letra l, const QString& texto) const {
+        const QRawFont& f = crudas_.at(l);
+        const QList<quint32> indices = f.glyphIndexesForString(texto);
+        if (!f.isValid() || indices.contains(0u)) return {};
+        const QList<QPointF> avances = f.advancesForGlyphIndexes(indices, QRawFont::UseDesignMetrics);
+        QList<QPointF> posiciones;
+        posiciones.reserve(avances.size());
+        QPointF x;
+        for (const QPointF& a : avances) {
+            posiciones.append(x);
+            x += a;
+        }
+        QGlyphRun g;
+        g.setRawFont(f);
+        g.setGlyphIndexes(indices);
+        g.setPositions(posiciones);
+        g.setBoundingRect(QRectF(0, -f.ascent(), x.x(), f.ascent() + f.descent()));
+        return g;
     }
     // How `texto` breaks into lines `ancho_` wide: between words, and
     // anywhere only when a word alone is wider.
@@ -82,6 +113,7 @@ public:
 private:
     QImage dispositivo_;
     std::vector<QFontMetricsF> metricas_;
+    std::array<QRawFont, NumLetras> crudas_;
     std::array<QHash<QString, qreal>, NumLetras> anchos_;
 };
 
@@ -174,10 +206,14 @@ private:
     void linea(const QRectF& r, Letra l, const QString& s, bool aDerecha) {
         if (textos_) textos_->last().append(s);
         if (!p_) return;
-        p_->setFont(fuentes_.at(l));
         p_->setPen(Qt::black);
-        const qreal x = aDerecha ? r.right() - m_.ancho(l, s) : r.left();
-        p_->drawText(QPointF(x, r.top() + m_.de(l).ascent()), s);
+        const QPointF base(aDerecha ? r.right() - m_.ancho(l, s) : r.left(), r.top() + m_.de(l).ascent());
+        if (const QGlyphRun g = m_.glifos(l, s); !g.isEmpty()) {
+            p_->drawGlyphRun(base, g);
+            return;
+        }
+        p_->setFont(fuentes_.at(l));
+        p_->drawText(base, s);
     }
 
     void rellenar(const QRectF& r, const QColor& color) {
@@ -213,11 +249,13 @@ private:
         const QString c = m_.de(TituloTabla).elidedText(cabeza, Qt::ElideRight, ancho() - 2 * Relleno);
         const qreal anchoCabeza = m_.ancho(TituloTabla, c);
         const qreal x = izquierda() + Relleno;
-        texto(QRectF(x, y, anchoCabeza + 1, alto), TituloTabla, c, Qt::AlignLeft | Qt::AlignVCenter);
+        // Both on one baseline.
+        const qreal base = y + (alto - m_.de(TituloTabla).height()) / 2 + m_.de(TituloTabla).ascent();
+        linea(QRectF(x, base - m_.de(TituloTabla).ascent(), anchoCabeza, alto), TituloTabla, c, false);
         const qreal resto = ancho() - 2 * Relleno - anchoCabeza;
         if (detalle.isEmpty() || resto <= 0) return;
-        texto(QRectF(x + anchoCabeza, y, resto, alto), Normal, m_.de(Normal).elidedText(detalle, Qt::ElideRight, resto),
-              Qt::AlignLeft | Qt::AlignVCenter);
+        linea(QRectF(x + anchoCabeza, base - m_.de(Normal).ascent(), resto, alto), Normal,
+              m_.de(Normal).elidedText(detalle, Qt::ElideRight, resto), false);
     }
 
     void avisoEnsayo() {
