@@ -303,12 +303,21 @@ private:
     }
 
     void pintarFila(const QStringList& celdas, Letra l, const QColor& fondo, qreal alto) {
+        if (fondo.isValid()) rellenar(QRectF(izquierda(), y_, ancho(), alto), fondo);
+        // The cells' lines first and their texts after, so that the PDF
+        // changes pen twice a row, not twice a cell.
+        if (p_) {
+            p_->setPen(QPen(Linea, 0.2 * Mm));
+            qreal x = izquierda();
+            for (int i = 0; i < celdas.size(); ++i) {
+                const qreal w = tabla_.anchos.at(i) * ancho();
+                p_->drawRect(QRectF(x, y_, w, alto));
+                x += w;
+            }
+        }
         qreal x = izquierda();
-        if (fondo.isValid()) rellenar(QRectF(x, y_, ancho(), alto), fondo);
-        if (p_) p_->setPen(QPen(Linea, 0.2 * Mm));
         for (int i = 0; i < celdas.size(); ++i) {
             const qreal w = tabla_.anchos.at(i) * ancho();
-            if (p_) p_->drawRect(QRectF(x, y_, w, alto));
             const QRectF caja(x + Relleno, y_ + Relleno, w - 2 * Relleno, alto - 2 * Relleno);
             const bool aDerecha = tabla_.aDerecha.contains(i);
             if (m_.ancho(l, celdas.at(i)) <= caja.width())
@@ -316,7 +325,6 @@ private:
             else
                 texto(caja, l, celdas.at(i),
                       (aDerecha ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop | m_.partir(l, celdas.at(i), caja.width()));
-            if (p_) p_->setPen(QPen(Linea, 0.2 * Mm));
             x += w;
         }
         y_ += alto;
