@@ -6,7 +6,10 @@
 #include "app/SueloConjuntos.h"
 #include "engine/cIFunciones.h"
 #include "entry/cAsignarDatos.h"
+#include "entry/cConfiguracion.h"
+#include "host/InformeCierre.h"
 #include "host/Plan.h"
+#include "host/ResumenCierre.h"
 #include "host/Sesion.h"
 #include "platform/BasesDatos.h"
 #include "platform/CadenaConexion.h"
@@ -127,6 +130,7 @@ int unaMedida(int alumnos, const QString& servidorCadena) {
     motor.setNuevoCursoEscolar(QStringLiteral("2026/2027"));
     motor.setProcesarSecciones(true);
     motor.setProcesarActividades(true);
+    const host::ResumenCierre antesDelCierre = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
     Sentencias::reiniciar();
     // Each timed part starts with the disk's queue empty, so that it does
     // not pay for the writes of what ran before it.
@@ -136,6 +140,15 @@ int unaMedida(int alumnos, const QString& servidorCadena) {
     const bool correcto = motor.TransferirDatos();
     const double total = t.nsecsElapsed() / 1e9;
     const long sentencias = Sentencias::contadas();
+    // Then what the user waits for after it, as ncc cerrar writes it: the
+    // closing's report.
+    if (correcto) {
+        t.restart();
+        const host::ResumenCierre resumen = antesDelCierre.completar(motor.estado());
+        const QString informe = host::escribirInformeCierre(motor.estado(), false, dir.path(), &resumen);
+        r.insert(QStringLiteral("informe"), t.nsecsElapsed() / 1e9);
+        r.insert(QStringLiteral("informeMB"), QFileInfo(informe).size() / 1e6);
+    }
     nuevaCentro = motor.estado().strNuevaCentro;
     nuevaBorradoCentro = motor.estado().strNuevaBorradoCentro;
 
@@ -227,7 +240,7 @@ int bench(const QStringList& argumentos) {
         << (servidor.isEmpty() ? QStringLiteral("SQLite (archivos en %1)").arg(QDir::tempPath())
                                : QStringLiteral("PostgreSQL (%1)").arg(CadenaConexion(servidor).valor(QStringLiteral("Data Source"))))
         << "\n\n";
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13 %14 %15\n")
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13 %14 %15 %16 %17\n")
                .arg(QStringLiteral("alumnos"), 8)
                .arg(QStringLiteral("sentencias"), 10)
                .arg(QStringLiteral("bases"), 6)
@@ -242,7 +255,9 @@ int bench(const QStringList& argumentos) {
                .arg(QStringLiteral("copias s"), 8)
                .arg(QStringLiteral("suelo s"), 7)
                .arg(QStringLiteral("total/suelo"), 11)
-               .arg(QStringLiteral("ms/alumno"), 9);
+               .arg(QStringLiteral("ms/alumno"), 9)
+               .arg(QStringLiteral("informe s"), 9)
+               .arg(QStringLiteral("inf/cierre"), 10);
     out.flush();
     for (int n : tamanos) {
         QProcess p;
@@ -261,7 +276,7 @@ int bench(const QStringList& argumentos) {
         // are the floor there.
         const bool conSuelo = r.contains(QStringLiteral("suelo"));
         const double base = conSuelo ? s("suelo") : s("copias");
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13 %14 %15\n")
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13 %14 %15 %16 %17\n")
                    .arg(n, 8)
                    .arg(qint64(s("sentencias")), 10)
                    .arg(s("bases"), 6, 'f', 2)
@@ -276,7 +291,9 @@ int bench(const QStringList& argumentos) {
                    .arg(s("copias"), 8, 'f', 2)
                    .arg(conSuelo ? QString::number(s("suelo"), 'f', 2) : QStringLiteral("-"), 7)
                    .arg(s("total") / std::max(base, 1e-9), 11, 'f', 2)
-                   .arg(1000.0 * s("total") / n, 9, 'f', 3);
+                   .arg(1000.0 * s("total") / n, 9, 'f', 3)
+                   .arg(s("informe"), 9, 'f', 2)
+                   .arg(s("informe") / std::max(s("total"), 1e-9), 10, 'f', 2);
         out.flush();
     }
     return SalidaExito;

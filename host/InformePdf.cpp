@@ -1,71 +1,25 @@
 #include "host/InformePdf.h"
 #include "platform/Error.h"
-#include <QAbstractTextDocumentLayout>
-#include <algorithm>
-#include <memory>
-#include <vector>
 #include <QBuffer>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QTextDocument>
+#include <QRawFont>
+#include <algorithm>
+#include <array>
+#include <functional>
 
 namespace ncc::host {
 
 namespace {
 
-QString e(const QString& texto) { return texto.toHtmlEscaped(); }
-
-QString numero(long n) { return QLocale(QLocale::Spanish, QLocale::Spain).toString(static_cast<qlonglong>(n)); }
-
-const char* const Tabla = "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\" "
-                          "style=\"border-collapse: collapse; border-color: #9aa5b1; margin-bottom: 6px\">";
-
-// The heading row, repeated on every page the table runs over; `anchos`
-// gives the first columns' widths in percent, `encima` a row over it.
-QString cabecera(const QStringList& columnas, const QList<int>& anchos = {}, const QString& encima = {}) {
-    QString h = QStringLiteral("<thead>") + encima + QStringLiteral("<tr>");
-    for (int i = 0; i < columnas.size(); ++i)
-        h += QStringLiteral("<th bgcolor=\"#dde4ec\" align=\"left\"%1>%2</th>")
-                 .arg(i < anchos.size() ? QStringLiteral(" width=\"%1%\"").arg(anchos.at(i)) : QString(), e(columnas.at(i)));
-    return h + QStringLiteral("</tr></thead>");
-}
-
-// A row over a table's headings naming what the table lists: it goes with
-// the rows to the next page and comes back on each page they take.
-// `cabeza` is HTML already.
-QString filaTitulo(const QString& cabeza, int columnas) {
-    return QStringLiteral("<tr><th colspan=\"%1\" align=\"left\" bgcolor=\"#ffffff\" style=\"font-size: 10pt\">%2</th></tr>")
-        .arg(columnas)
-        .arg(cabeza);
-}
-
-QString fila(const QStringList& celdas, int n, const QList<int>& aDerecha = {}) {
-    QString h = n % 2 ? QStringLiteral("<tr bgcolor=\"#f4f6f8\">") : QStringLiteral("<tr>");
-    for (int i = 0; i < celdas.size(); ++i)
-        h += (aDerecha.contains(i) ? QStringLiteral("<td align=\"right\">%1</td>") : QStringLiteral("<td>%1</td>")).arg(e(celdas.at(i)));
-    return h + QStringLiteral("</tr>");
-}
-
-// Qt lays a table out in a time that grows faster than its rows: a long
-// list (the dining hall of a large school) goes in tables of this many rows
-// at most, one after another, each with its heads.
-constexpr int FilasPorTabla = 60;
-// Rows of the students' or the activities' tables in one document at most:
-// drawing a page walks its whole document.
-constexpr int FilasPorParte = 600;
-
-QStringList tablaPorPartes(const QString& cabeza, const QStringList& columnas, const QList<int>& anchos,
-                           const QList<QStringList>& filas, const QList<int>& aDerecha = {}) {
-    QStringList tablas;
-    for (qsizetype desde = 0; desde < filas.size(); desde += FilasPorTabla) {
-        QString h = QLatin1String(Tabla) + cabecera(columnas, anchos, filaTitulo(cabeza, int(columnas.size())));
-        for (qsizetype i = desde; i < std::min(filas.size(), desde + FilasPorTabla); ++i) h += fila(filas.at(i), int(i), aDerecha);
-        tablas << h + QStringLiteral("</table>");
-    }
-    return tablas;
+QString numero(long n) {
+    static const QLocale espanol(QLocale::Spanish, QLocale::Spain);
+    return espanol.toString(static_cast<qlonglong>(n));
 }
 
 QString titulo(const DatosInforme& d) {
@@ -73,288 +27,558 @@ QString titulo(const DatosInforme& d) {
            d.cursoCerrado;
 }
 
-QString datosGenerales(const DatosInforme& d) {
-    QString h = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\" style=\"margin-bottom: 8px\">");
-    const std::pair<QString, QString> filas[] = {
-        {QStringLiteral("Centro:"), d.centro},
-        {QStringLiteral("Curso escolar cerrado:"), d.cursoCerrado},
-        {QStringLiteral("Nuevo curso escolar:"), d.cursoNuevo},
-        {QStringLiteral("Tipo de cierre:"), d.parcial ? QStringLiteral("parcial (el curso cerrado sigue activo)") : QStringLiteral("completo")},
-        {QStringLiteral("Realizado por:"), d.usuario},
-        {QStringLiteral("Fecha:"), d.cuando.toString(QStringLiteral("dd/MM/yyyy")) + QStringLiteral(" a las ") +
-                                       d.cuando.toString(QStringLiteral("HH:mm"))},
-    };
-    for (const auto& [etiqueta, valor] : filas)
-        h += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(e(etiqueta), e(valor));
-    return h + QStringLiteral("</table>");
-}
-
-QString resumen(const DatosInforme& d) {
-    auto lineas = d.resumen.lineas();
-    // The students enrolled for the new year beforehand, after the archived.
-    lineas.insert(4, {QStringLiteral("Alumnos ya matriculados para el nuevo curso"), d.anticipados});
-    QString h = QStringLiteral("<h2>Resumen</h2>") + QLatin1String(Tabla) +
-                cabecera({QStringLiteral("Concepto"), QStringLiteral("Cantidad")}, {75});
-    int n = 0;
-    for (const auto& [texto, valor] : lineas) h += fila({texto, numero(valor)}, n++, {1});
-    return h + QStringLiteral("</table>");
-}
-
-QString diferencias(const DatosInforme& d) {
-    QString h = QStringLiteral("<h2>Diferencias entre lo decidido y lo hecho</h2>");
-    if (d.diferencias.isEmpty())
-        return h + QStringLiteral("<p>Ninguna: las bases de datos del nuevo curso recogen todo lo decidido.</p>");
-    h += QStringLiteral("<p><b>Revise estos casos:</b> las bases de datos del nuevo curso no recogen lo que se decidió.</p>") +
-         QLatin1String(Tabla) +
-         cabecera({QStringLiteral("Sección o actividad"), QStringLiteral("Alumno o actividad"), QStringLiteral("Decidido"),
-                   QStringLiteral("Hecho")});
-    int n = 0;
-    for (const DiferenciaInforme& x : d.diferencias) h += fila({x.ambito, x.nombre, x.decidido, x.hecho}, n++);
-    return h + QStringLiteral("</table>");
-}
-
-// The students' tables, one part per teaching type.
-QStringList alumnos(const DatosInforme& d) {
-    QStringList partes;
-    qsizetype enLaParte = 0;
-    for (qsizetype i = 0; i < d.secciones.size(); ++i) {
-        const SeccionInforme& s = d.secciones.at(i);
-        if (i == 0 || s.tipo != d.secciones.at(i - 1).tipo) {
-            partes << QStringLiteral("<h2>Alumnos por sección: %1</h2>").arg(e(s.tipo.isEmpty() ? QStringLiteral("sin enseñanza") : s.tipo));
-            enLaParte = 0;
-        } else if (enLaParte >= FilasPorParte) {
-            // A large teaching type goes on in a part of its own, between
-            // two sections: each section's table names it.
-            partes << QString();
-            enLaParte = 0;
-        }
-        enLaParte += s.promocionan.size() + s.repiten.size() + s.bajas.size();
-        QString& h = partes.last();
-        const QString cabeza = QStringLiteral("%1<span style=\"font-weight: normal; font-size: 9pt\"> &#8212; Promocionan: %2 "
-                                              "&#183; Repiten: %3 &#183; Causan baja: %4</span>")
-                                   .arg(e(s.nombre), numero(long(s.promocionan.size())), numero(long(s.repiten.size())),
-                                        numero(long(s.bajas.size())));
-        QList<QStringList> filas;
-        for (const AlumnoInforme& a : s.promocionan) filas.append({a.nombre, QStringLiteral("Promociona"), a.detalle});
-        for (const AlumnoInforme& a : s.repiten) filas.append({a.nombre, QStringLiteral("Repite"), a.detalle});
-        for (const AlumnoInforme& a : s.bajas) filas.append({a.nombre, QStringLiteral("Baja"), a.detalle});
-        h += tablaPorPartes(cabeza, {QStringLiteral("Alumno"), QStringLiteral("Situación"), QStringLiteral("Nuevo curso y sección o fecha de baja")},
-                            {40, 14}, filas)
-                 .join(QString());
-    }
-    return partes;
-}
-
-QString plazas(const DatosInforme& d) {
-    if (d.secciones.isEmpty() && d.plazas.isEmpty()) return {};
-    QString h = QStringLiteral("<h2>Secciones con plazas aumentadas</h2>");
-    if (d.plazas.isEmpty()) return h + QStringLiteral("<p>Ninguna: todos los alumnos caben en las plazas de su sección.</p>");
-    h += QLatin1String(Tabla) + cabecera({QStringLiteral("Sección"), QStringLiteral("Plazas antes"), QStringLiteral("Plazas ahora")});
-    int n = 0;
-    for (const PlazasInforme& p : d.plazas) h += fila({p.seccion, numero(p.antes), numero(p.despues)}, n++, {1, 2});
-    return h + QStringLiteral("</table>");
-}
-
-// The activities, in parts of some hundreds of members (a page begins
-// where one ends).
-QStringList actividades(const DatosInforme& d) {
-    if (d.actividades.isEmpty() && d.actividadesQuitadas.isEmpty()) return {};
-    QStringList partes{QStringLiteral("<h2>Actividades</h2>")};
-    qsizetype miembros = 0;
-    if (!d.actividadesQuitadas.isEmpty())
-        partes.last() += QStringLiteral("<p><b>No continúan:</b> %1.</p>").arg(e(d.actividadesQuitadas.join(QStringLiteral(", "))));
-    for (const ActividadInforme& a : d.actividades) {
-        const QString fechas = a.inicio.isEmpty() && a.fin.isEmpty()
-                                   ? QStringLiteral("Sin fecha")
-                                   : QStringLiteral("Del %1 al %2").arg(a.inicio.isEmpty() ? QStringLiteral("(sin fecha)") : a.inicio,
-                                                                        a.fin.isEmpty() ? QStringLiteral("(sin fecha)") : a.fin);
-        const QString cabeza = QStringLiteral("%1<span style=\"font-weight: normal; font-size: 9pt\"> &#8212; %2 &#183; "
-                                              "Miembros que pasan: %3</span>")
-                                   .arg(e(a.nombre), e(fechas), numero(long(a.miembros.size())));
-        if (a.miembros.isEmpty()) {
-            partes.last() += QStringLiteral("<p style=\"font-size: 10pt; font-weight: bold\">%1</p>").arg(cabeza);
-            continue;
-        }
-        QList<QStringList> filas;
-        for (const MiembroInforme& m : a.miembros) filas.append({m.nombre, m.seccion, m.euros, m.pesetas});
-        const QStringList tablas = tablaPorPartes(cabeza, {QStringLiteral("Alumno"), QStringLiteral("Nuevo curso y sección"),
-                                                           QStringLiteral("Euros"), QStringLiteral("Pesetas")},
-                                                  {32, 46}, filas, {2, 3});
-        for (qsizetype i = 0; i < tablas.size(); ++i) {
-            if (miembros >= FilasPorParte) {
-                partes << QString();
-                miembros = 0;
-            }
-            partes.last() += tablas.at(i);
-            // The rows this table holds: a small activity fills little.
-            miembros += std::min<qsizetype>(FilasPorTabla, filas.size() - i * FilasPorTabla);
-        }
-    }
-    return partes;
-}
-
-QString historico(const DatosInforme& d) {
-    QString h = QStringLiteral("<h2>Notas pasadas al histórico</h2>");
-    if (d.historico.isEmpty())
-        return h + (d.parcial ? QStringLiteral("<p>Ninguna: en un cierre parcial las notas no pasan al histórico.</p>")
-                              : QStringLiteral("<p>Ninguna.</p>"));
-    h += QLatin1String(Tabla) + cabecera({QStringLiteral("Curso"), QStringLiteral("Alumnos"), QStringLiteral("Notas de sus materias"),
-                                         QStringLiteral("Notas de materias pendientes")});
-    int n = 0;
-    long alumnos = 0, notas = 0, pendientes = 0;
-    for (const HistoricoInforme& x : d.historico) {
-        h += fila({x.curso, numero(x.alumnos), numero(x.notas), numero(x.pendientes)}, n++, {1, 2, 3});
-        alumnos += x.alumnos;
-        notas += x.notas;
-        pendientes += x.pendientes;
-    }
-    h += QStringLiteral("<tr><td><b>Total</b></td><td align=\"right\"><b>%1</b></td><td align=\"right\"><b>%2</b></td>"
-                        "<td align=\"right\"><b>%3</b></td></tr>")
-             .arg(numero(alumnos), numero(notas), numero(pendientes));
-    return h + QStringLiteral("</table>");
-}
-
-QString purga(const DatosInforme& d) {
-    QString h = QStringLiteral("<h2>Datos eliminados de los alumnos que causan baja</h2>"
-                               "<p>Solo se indican cantidades: el informe no guarda datos personales de quienes se van.</p>") +
-                QLatin1String(Tabla) + cabecera({QStringLiteral("Datos"), QStringLiteral("Eliminados")}, {75});
-    int n = 0;
-    for (const PurgaInforme& p : d.purga) h += fila({p.concepto, numero(p.cantidad)}, n++, {1});
-    return h + QStringLiteral("</table>");
-}
-
+// The report is laid out in the PDF's own units, dots of 1/300 inch,
+// whatever it is drawn on: a page ends at the same row on paper and in a
+// picture.
+constexpr int PuntosPorPulgada = 300;
+constexpr qreal Mm = PuntosPorPulgada / 25.4;
 // Millimetres on the page. The text's box leaves room below it for the
 // line that numbers the pages.
 constexpr qreal AnchoA4 = 210, AltoA4 = 297, Margen = 18, MargenInferior = 24;
-
-QStringList partesInforme(const DatosInforme& d);
-
-// The report laid out on the pages of one device.
-class Maquetacion {
-public:
-    Maquetacion(const DatosInforme& d, QPaintDevice* dispositivo, int ppp) : d_(d), ppp_(ppp) {
-        const qreal mm = ppp / 25.4;
-        cuerpo_ = QRectF(Margen * mm, Margen * mm, (AnchoA4 - 2 * Margen) * mm, (AltoA4 - Margen - MargenInferior) * mm);
-        QFont fuente(QStringLiteral("DejaVu Sans"));
-        fuente.setPointSizeF(9);
-        for (const QString& parte : partesInforme(d)) {
-            auto doc = std::make_unique<QTextDocument>();
-            doc->documentLayout()->setPaintDevice(dispositivo);
-            doc->setDefaultFont(fuente);
-            doc->setDocumentMargin(0);
-            doc->setDefaultStyleSheet(QStringLiteral("h1 { font-size: 15pt; color: #1d3557; margin-bottom: 4px; } "
-                                                     "h2 { font-size: 12pt; color: #1d3557; margin-top: 14px; margin-bottom: 4px; } "
-                                                     "h3 { font-size: 10pt; margin-top: 10px; margin-bottom: 2px; } "
-                                                     "p { margin-top: 2px; margin-bottom: 4px; }"));
-            doc->setHtml(QStringLiteral("<html><body>") + parte + QStringLiteral("</body></html>"));
-            doc->setPageSize(cuerpo_.size());
-            primeraPagina_.push_back(paginas_);
-            paginas_ += doc->pageCount();
-            docs_.push_back(std::move(doc));
-        }
-    }
-
-    int paginas() const { return paginas_; }
-
-    // Page `i` (from 0), on a painter whose origin is the page's corner.
-    void pintar(QPainter& p, int i) {
-        std::size_t k = 0;
-        while (k + 1 < docs_.size() && primeraPagina_[k + 1] <= i) ++k;
-        const int local = i - primeraPagina_[k];
-        p.save();
-        p.translate(cuerpo_.left(), cuerpo_.top() - local * cuerpo_.height());
-        QAbstractTextDocumentLayout::PaintContext ctx;
-        ctx.clip = QRectF(0, local * cuerpo_.height(), cuerpo_.width(), cuerpo_.height());
-        ctx.palette.setColor(QPalette::Text, Qt::black);
-        p.setClipRect(ctx.clip);
-        docs_[k]->documentLayout()->draw(&p, ctx);
-        p.restore();
-
-        const qreal mm = ppp_ / 25.4;
-        QFont pie(QStringLiteral("DejaVu Sans"));
-        pie.setPointSizeF(7.5);
-        p.save();
-        p.setFont(pie);
-        p.setPen(QColor(0x55, 0x5f, 0x6b));
-        const QRectF linea(cuerpo_.left(), cuerpo_.bottom() + 6 * mm, cuerpo_.width(), 6 * mm);
-        p.drawLine(QPointF(linea.left(), linea.top() - 1.5 * mm), QPointF(linea.right(), linea.top() - 1.5 * mm));
-        const QString izquierda = QFontMetricsF(pie, p.device()).elidedText(d_.centro + QStringLiteral(" · ") + titulo(d_),
-                                                                           Qt::ElideRight, linea.width() * 0.75);
-        p.drawText(linea, Qt::AlignLeft | Qt::AlignTop, izquierda);
-        p.drawText(linea, Qt::AlignRight | Qt::AlignTop, QStringLiteral("Página %1 de %2").arg(i + 1).arg(paginas()));
-        p.restore();
-    }
-
-private:
-    const DatosInforme& d_;
-    int ppp_;
-    QRectF cuerpo_;
-    std::vector<std::unique_ptr<QTextDocument>> docs_;
-    std::vector<int> primeraPagina_;
-    int paginas_ = 0;
-};
 
 QPageLayout paginaSinMargenes() {
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
-// The report in parts that each begin a page: the general figures, the
-// students of each teaching type, the activities, the history and the
-// purge. Qt draws a page by walking every table of its document, so a
-// document per part keeps a long report's drawing in proportion to it.
-QStringList partesInforme(const DatosInforme& d) {
-    QString inicio = QStringLiteral("<h1>%1</h1>").arg(e(titulo(d)));
-    if (d.ensayo)
-        inicio += QStringLiteral("<table width=\"100%\" cellpadding=\"6\" style=\"margin-bottom: 8px\"><tr><td bgcolor=\"#fff3cd\">"
-                            "<b>Ensayo:</b> el cierre se ha hecho sobre copias de las bases de datos, que después se han "
-                            "descartado. No se ha cambiado nada del centro; así quedaría el nuevo curso.</td></tr></table>");
-    QStringList partes{inicio + datosGenerales(d) + resumen(d) + diferencias(d) + plazas(d)};
-    partes += alumnos(d);
-    partes += actividades(d);
-    partes << historico(d) + purga(d);
-    return partes;
+enum Letra { Normal, Negrita, Titulo1, Titulo2, TituloTabla, PiePagina, NumLetras };
+
+QFont fuente(Letra l) {
+    static constexpr std::array<qreal, NumLetras> puntos{9, 9, 15, 12, 10, 7.5};
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPointSizeF(puntos[l]);
+    f.setBold(l == Negrita || l == Titulo1 || l == Titulo2 || l == TituloTabla);
+    return f;
+}
+
+// The widths of the texts as the layout measures them, kept from one pass
+// over the report to the next: the second pass, which draws, measures
+// nothing again, and the texts that repeat (destinations, decisions,
+// prices) are measured once.
+class Medidas {
+public:
+    Medidas() : dispositivo_(1, 1, QImage::Format_Mono) {
+        const int ppm = qRound(PuntosPorPulgada / 0.0254);
+        dispositivo_.setDotsPerMeterX(ppm);
+        dispositivo_.setDotsPerMeterY(ppm);
+        for (int l = 0; l < NumLetras; ++l) {
+            const QFont f = fuente(Letra(l));
+            metricas_.push_back(QFontMetricsF(f, &dispositivo_));
+            crudas_[l] = QRawFont::fromFont(f);
+            crudas_[l].setPixelSize(f.pointSizeF() * PuntosPorPulgada / 72);
+        }
+    }
+    const QFontMetricsF& de(Letra l) const { return metricas_.at(l); }
+    qreal ancho(Letra l, const QString& texto) {
+        auto& cache = anchos_[l];
+        const auto it = cache.constFind(texto);
+        if (it != cache.cend()) return *it;
+        const QGlyphRun g = glifos(l, texto);
+        return *cache.insert(texto, g.isEmpty() ? metricas_.at(l).horizontalAdvance(texto) : g.boundingRect().right());
+    }
+    // The glyphs of one line of `texto`, each after the one before it by
+    // its advance, from 0 on the baseline: what the line costs without
+    // Qt's text shaping, which took most of the drawing of a long report.
+    // Empty when the letters lack a character: that text is shaped.
+    QGlyphRun glifos(Letra l, const QString& texto) const {
+        const QRawFont& f = crudas_.at(l);
+        const QList<quint32> indices = f.glyphIndexesForString(texto);
+        if (!f.isValid() || indices.contains(0u)) return {};
+        const QList<QPointF> avances = f.advancesForGlyphIndexes(indices, QRawFont::UseDesignMetrics);
+        QList<QPointF> posiciones;
+        posiciones.reserve(avances.size());
+        QPointF x;
+        for (const QPointF& a : avances) {
+            posiciones.append(x);
+            x += a;
+        }
+        QGlyphRun g;
+        g.setRawFont(f);
+        g.setGlyphIndexes(indices);
+        g.setPositions(posiciones);
+        g.setBoundingRect(QRectF(0, -f.ascent(), x.x(), f.ascent() + f.descent()));
+        return g;
+    }
+    // How `texto` breaks into lines `ancho_` wide: between words, and
+    // anywhere only when a word alone is wider.
+    int partir(Letra l, const QString& texto, qreal ancho_) const {
+        const QRectF r = metricas_.at(l).boundingRect(QRectF(0, 0, ancho_, 1e6), Qt::TextWordWrap, texto);
+        return r.width() <= ancho_ ? Qt::TextWordWrap : Qt::TextWordWrap | Qt::TextWrapAnywhere;
+    }
+    // Height of `texto` broken into lines `ancho_` wide.
+    qreal alto(Letra l, const QString& texto, qreal ancho_) {
+        if (ancho(l, texto) <= ancho_) return metricas_.at(l).height();
+        return metricas_.at(l).boundingRect(QRectF(0, 0, ancho_, 1e6), partir(l, texto, ancho_), texto).height();
+    }
+
+private:
+    QImage dispositivo_;
+    std::vector<QFontMetricsF> metricas_;
+    std::array<QRawFont, NumLetras> crudas_;
+    std::array<QHash<QString, qreal>, NumLetras> anchos_;
+};
+
+const QColor Azul(0x1d, 0x35, 0x57), Linea(0xc9, 0xd1, 0xda), Borde(0x9a, 0xa5, 0xb1), FondoCabecera(0xdd, 0xe4, 0xec),
+    FondoAlterno(0xf4, 0xf6, 0xf8), FondoEnsayo(0xff, 0xf3, 0xcd), ColorPie(0x55, 0x5f, 0x6b);
+
+// A table: its columns (widths as parts of the page's width), which of them
+// hold numbers, and what it lists, named over its headings on every page
+// it takes (`cabeza` in bold, `detalle` after it in plain letters).
+struct Tabla {
+    QStringList columnas;
+    QList<qreal> anchos;
+    QList<int> aDerecha;
+    QString cabeza, detalle;
+};
+
+// Lays the report out page by page. Each page is handed to the painter
+// that `pagina` answers for it (none: laid out, not drawn) as soon as it
+// begins and is finished before the next begins, so nothing of a page
+// stays once it is done. The number of pages is known only at the end:
+// a first pass counts them, a second one draws with "Página N de M".
+class Maquetador {
+public:
+    // The painter of page `pagina` (from 0) of `total`, or none.
+    using Destino = std::function<QPainter*(int pagina, int total)>;
+
+    Maquetador(const DatosInforme& d, Medidas& medidas, Destino destino, int totalPaginas, QList<QStringList>* textos = nullptr)
+        : d_(d), m_(medidas), destino_(std::move(destino)), total_(totalPaginas), textos_(textos) {}
+
+    // The whole report; answers its pages.
+    int maquetar() {
+        primeraParte();
+        alumnos();
+        actividades();
+        empezarPagina();
+        historico();
+        purga();
+        terminarPagina();
+        return pagina_ + 1;
+    }
+
+private:
+    // -- Pages -------------------------------------------------------------
+
+    qreal izquierda() const { return Margen * Mm; }
+    qreal ancho() const { return (AnchoA4 - 2 * Margen) * Mm; }
+    qreal arriba() const { return Margen * Mm; }
+    qreal abajo() const { return (AltoA4 - MargenInferior) * Mm; }
+    bool alPrincipio() const { return y_ <= arriba(); }
+
+    void empezarPagina() {
+        if (pagina_ >= 0) terminarPagina();
+        ++pagina_;
+        p_ = destino_(pagina_, total_);
+        if (textos_) textos_->append(QStringList());
+        y_ = arriba();
+    }
+
+    void terminarPagina() {
+        const QRectF linea(izquierda(), abajo() + 6 * Mm, ancho(), 6 * Mm);
+        if (p_) {
+            p_->setPen(QPen(ColorPie, 0.2 * Mm));
+            p_->drawLine(QPointF(linea.left(), linea.top() - 1.5 * Mm), QPointF(linea.right(), linea.top() - 1.5 * Mm));
+        }
+        texto(linea, PiePagina,
+              m_.de(PiePagina).elidedText(d_.centro + QStringLiteral(" · ") + titulo(d_), Qt::ElideRight, linea.width() * 0.75),
+              Qt::AlignLeft | Qt::AlignTop, ColorPie);
+        texto(linea, PiePagina, QStringLiteral("Página %1 de %2").arg(pagina_ + 1).arg(std::max(total_, pagina_ + 1)),
+              Qt::AlignRight | Qt::AlignTop, ColorPie);
+        p_ = nullptr;
+    }
+
+    // Makes room for `alto` more on this page, or begins the next.
+    void sitio(qreal alto) {
+        if (!alPrincipio() && y_ + alto > abajo()) empezarPagina();
+    }
+
+    // -- What is drawn -----------------------------------------------------
+
+    void texto(const QRectF& r, Letra l, const QString& s, int alineacion, const QColor& color = Qt::black) {
+        if (textos_) textos_->last().append(s);
+        if (!p_) return;
+        p_->setFont(fuentes_.at(l));
+        p_->setPen(color);
+        p_->drawText(r, alineacion, s);
+    }
+
+    // One line that fits its box, from the left or, `aDerecha`, to the right
+    // of `r`: drawn at its baseline, without Qt's line breaking.
+    void linea(const QRectF& r, Letra l, const QString& s, bool aDerecha) {
+        if (textos_) textos_->last().append(s);
+        if (!p_) return;
+        p_->setPen(Qt::black);
+        const QPointF base(aDerecha ? r.right() - m_.ancho(l, s) : r.left(), r.top() + m_.de(l).ascent());
+        if (const QGlyphRun g = m_.glifos(l, s); !g.isEmpty()) {
+            p_->drawGlyphRun(base, g);
+            return;
+        }
+        p_->setFont(fuentes_.at(l));
+        p_->drawText(base, s);
+    }
+
+    void rellenar(const QRectF& r, const QColor& color) {
+        if (p_) p_->fillRect(r, color);
+    }
+
+    // -- Blocks ------------------------------------------------------------
+
+    void titulo1(const QString& s) {
+        const qreal alto = m_.alto(Titulo1, s, ancho());
+        texto(QRectF(izquierda(), y_, ancho(), alto), Titulo1, s, Qt::AlignLeft | Qt::TextWordWrap, Azul);
+        y_ += alto + 1.5 * Mm;
+    }
+
+    // A part's heading, kept on the page with a few lines of what follows.
+    void titulo2(const QString& s) {
+        const qreal alto = m_.alto(Titulo2, s, ancho());
+        sitio(4 * Mm + alto + 4 * m_.de(Normal).height() + 6 * Mm);
+        if (!alPrincipio()) y_ += 4 * Mm;
+        texto(QRectF(izquierda(), y_, ancho(), alto), Titulo2, s, Qt::AlignLeft | Qt::TextWordWrap, Azul);
+        y_ += alto + 1.2 * Mm;
+    }
+
+    void parrafo(const QString& s, Letra l = Normal) {
+        const qreal alto = m_.alto(l, s, ancho());
+        sitio(alto);
+        texto(QRectF(izquierda(), y_, ancho(), alto), l, s, Qt::AlignLeft | m_.partir(l, s, ancho()));
+        y_ += alto + 1.5 * Mm;
+    }
+
+    // A name in bold with its figures after it, on one line.
+    void cabezaEnLinea(const QString& cabeza, const QString& detalle, qreal y, qreal alto) {
+        const QString c = m_.de(TituloTabla).elidedText(cabeza, Qt::ElideRight, ancho() - 2 * Relleno);
+        const qreal anchoCabeza = m_.ancho(TituloTabla, c);
+        const qreal x = izquierda() + Relleno;
+        // Both on one baseline.
+        const qreal base = y + (alto - m_.de(TituloTabla).height()) / 2 + m_.de(TituloTabla).ascent();
+        linea(QRectF(x, base - m_.de(TituloTabla).ascent(), anchoCabeza, alto), TituloTabla, c, false);
+        const qreal resto = ancho() - 2 * Relleno - anchoCabeza;
+        if (detalle.isEmpty() || resto <= 0) return;
+        linea(QRectF(x + anchoCabeza, base - m_.de(Normal).ascent(), resto, alto), Normal,
+              m_.de(Normal).elidedText(detalle, Qt::ElideRight, resto), false);
+    }
+
+    void avisoEnsayo() {
+        const QString s = QStringLiteral("Ensayo: el cierre se ha hecho sobre copias de las bases de datos, que después se han "
+                                         "descartado. No se ha cambiado nada del centro; así quedaría el nuevo curso.");
+        const qreal alto = m_.alto(Negrita, s, ancho() - 4 * Mm) + 3 * Mm;
+        rellenar(QRectF(izquierda(), y_, ancho(), alto), FondoEnsayo);
+        texto(QRectF(izquierda() + 2 * Mm, y_ + 1.5 * Mm, ancho() - 4 * Mm, alto), Negrita, s, Qt::AlignLeft | Qt::TextWordWrap);
+        y_ += alto + 2 * Mm;
+    }
+
+    void datosGenerales() {
+        const std::pair<QString, QString> filas[] = {
+            {QStringLiteral("Centro:"), d_.centro},
+            {QStringLiteral("Curso escolar cerrado:"), d_.cursoCerrado},
+            {QStringLiteral("Nuevo curso escolar:"), d_.cursoNuevo},
+            {QStringLiteral("Tipo de cierre:"),
+             d_.parcial ? QStringLiteral("parcial (el curso cerrado sigue activo)") : QStringLiteral("completo")},
+            {QStringLiteral("Realizado por:"), d_.usuario},
+            {QStringLiteral("Fecha:"), d_.cuando.toString(QStringLiteral("dd/MM/yyyy")) + QStringLiteral(" a las ") +
+                                           d_.cuando.toString(QStringLiteral("HH:mm"))},
+        };
+        qreal etiquetas = 0;
+        for (const auto& f : filas) etiquetas = std::max(etiquetas, m_.ancho(Negrita, f.first));
+        etiquetas += 2 * Mm;
+        for (const auto& [etiqueta, valor] : filas) {
+            const qreal alto = std::max(m_.de(Negrita).height(), m_.alto(Normal, valor, ancho() - etiquetas)) + 1 * Mm;
+            texto(QRectF(izquierda(), y_, etiquetas, alto), Negrita, etiqueta, Qt::AlignLeft | Qt::AlignTop);
+            texto(QRectF(izquierda() + etiquetas, y_, ancho() - etiquetas, alto), Normal, valor,
+                  Qt::AlignLeft | Qt::AlignTop | m_.partir(Normal, valor, ancho() - etiquetas));
+            y_ += alto;
+        }
+        y_ += 2 * Mm;
+    }
+
+    // -- Tables ------------------------------------------------------------
+
+    static constexpr qreal Relleno = 0.9 * Mm;
+
+    qreal altoFila(const QStringList& celdas, Letra l) {
+        qreal alto = m_.de(l).height();
+        for (int i = 0; i < celdas.size(); ++i)
+            alto = std::max(alto, m_.alto(l, celdas.at(i), tabla_.anchos.at(i) * ancho() - 2 * Relleno));
+        return alto + 2 * Relleno;
+    }
+
+    void pintarFila(const QStringList& celdas, Letra l, const QColor& fondo, qreal alto) {
+        if (fondo.isValid()) rellenar(QRectF(izquierda(), y_, ancho(), alto), fondo);
+        // The cells' lines first and their texts after, so that the PDF
+        // changes pen twice a row, not twice a cell.
+        if (p_) {
+            p_->setPen(QPen(Linea, 0.2 * Mm));
+            qreal x = izquierda();
+            for (int i = 0; i < celdas.size(); ++i) {
+                const qreal w = tabla_.anchos.at(i) * ancho();
+                p_->drawRect(QRectF(x, y_, w, alto));
+                x += w;
+            }
+        }
+        qreal x = izquierda();
+        for (int i = 0; i < celdas.size(); ++i) {
+            const qreal w = tabla_.anchos.at(i) * ancho();
+            const QRectF caja(x + Relleno, y_ + Relleno, w - 2 * Relleno, alto - 2 * Relleno);
+            const bool aDerecha = tabla_.aDerecha.contains(i);
+            if (m_.ancho(l, celdas.at(i)) <= caja.width())
+                linea(caja, l, celdas.at(i), aDerecha);
+            else
+                texto(caja, l, celdas.at(i),
+                      (aDerecha ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop | m_.partir(l, celdas.at(i), caja.width()));
+            x += w;
+        }
+        y_ += alto;
+    }
+
+    // The table's name and headings, at the top of each page it takes.
+    void cabeceraTabla() {
+        if (!tabla_.cabeza.isEmpty()) {
+            const qreal alto = m_.de(TituloTabla).height() + 2 * Relleno;
+            if (p_) {
+                p_->setPen(QPen(Linea, 0.2 * Mm));
+                p_->drawRect(QRectF(izquierda(), y_, ancho(), alto));
+            }
+            cabezaEnLinea(tabla_.cabeza, tabla_.detalle, y_, alto);
+            y_ += alto;
+        }
+        pintarFila(tabla_.columnas, Negrita, FondoCabecera, altoFila(tabla_.columnas, Negrita));
+        filasEnPagina_ = 0;
+    }
+
+    void empezarTabla(Tabla t) {
+        tabla_ = std::move(t);
+        filas_ = 0;
+        const qreal cabeza = tabla_.cabeza.isEmpty() ? 0 : m_.de(TituloTabla).height() + 2 * Relleno;
+        sitio(cabeza + 2 * altoFila(tabla_.columnas, Negrita));
+        cabeceraTabla();
+    }
+
+    void fila(const QStringList& celdas, Letra l = Normal) {
+        const qreal alto = altoFila(celdas, l);
+        if (filasEnPagina_ > 0 && y_ + alto > abajo()) {
+            empezarPagina();
+            cabeceraTabla();
+        }
+        pintarFila(celdas, l, filas_ % 2 ? FondoAlterno : QColor(), alto);
+        ++filas_;
+        ++filasEnPagina_;
+    }
+
+    void terminarTabla() { y_ += 2 * Mm; }
+
+    // -- Parts -------------------------------------------------------------
+
+    void primeraParte() {
+        empezarPagina();
+        titulo1(titulo(d_));
+        if (d_.ensayo) avisoEnsayo();
+        datosGenerales();
+        resumen();
+        diferencias();
+        plazas();
+    }
+
+    void resumen() {
+        auto lineas = d_.resumen.lineas();
+        // The students enrolled for the new year beforehand, after the archived.
+        lineas.insert(4, {QStringLiteral("Alumnos ya matriculados para el nuevo curso"), d_.anticipados});
+        titulo2(QStringLiteral("Resumen"));
+        empezarTabla({{QStringLiteral("Concepto"), QStringLiteral("Cantidad")}, {0.75, 0.25}, {1}, {}, {}});
+        for (const auto& [texto, valor] : lineas) fila({texto, numero(valor)});
+        terminarTabla();
+    }
+
+    void diferencias() {
+        titulo2(QStringLiteral("Diferencias entre lo decidido y lo hecho"));
+        if (d_.diferencias.isEmpty()) {
+            parrafo(QStringLiteral("Ninguna: las bases de datos del nuevo curso recogen todo lo decidido."));
+            return;
+        }
+        parrafo(QStringLiteral("Revise estos casos: las bases de datos del nuevo curso no recogen lo que se decidió."), Negrita);
+        empezarTabla({{QStringLiteral("Sección o actividad"), QStringLiteral("Alumno o actividad"), QStringLiteral("Decidido"),
+                       QStringLiteral("Hecho")},
+                      {0.26, 0.26, 0.24, 0.24},
+                      {},
+                      {},
+                      {}});
+        for (const DiferenciaInforme& x : d_.diferencias) fila({x.ambito, x.nombre, x.decidido, x.hecho});
+        terminarTabla();
+    }
+
+    void plazas() {
+        if (d_.secciones.isEmpty() && d_.plazas.isEmpty()) return;
+        titulo2(QStringLiteral("Secciones con plazas aumentadas"));
+        if (d_.plazas.isEmpty()) {
+            parrafo(QStringLiteral("Ninguna: todos los alumnos caben en las plazas de su sección."));
+            return;
+        }
+        empezarTabla({{QStringLiteral("Sección"), QStringLiteral("Plazas antes"), QStringLiteral("Plazas ahora")},
+                      {0.6, 0.2, 0.2},
+                      {1, 2},
+                      {},
+                      {}});
+        for (const PlazasInforme& p : d_.plazas) fila({p.seccion, numero(p.antes), numero(p.despues)});
+        terminarTabla();
+    }
+
+    // Each teaching type's students begin a page.
+    void alumnos() {
+        for (qsizetype i = 0; i < d_.secciones.size(); ++i) {
+            const SeccionInforme& s = d_.secciones.at(i);
+            if (i == 0 || s.tipo != d_.secciones.at(i - 1).tipo) {
+                empezarPagina();
+                titulo2(QStringLiteral("Alumnos por sección: ") + (s.tipo.isEmpty() ? QStringLiteral("sin enseñanza") : s.tipo));
+            }
+            empezarTabla({{QStringLiteral("Alumno"), QStringLiteral("Situación"), QStringLiteral("Nuevo curso y sección o fecha de baja")},
+                          {0.40, 0.14, 0.46},
+                          {},
+                          s.nombre,
+                          QStringLiteral(" — Promocionan: %1 · Repiten: %2 · Causan baja: %3")
+                              .arg(numero(long(s.promocionan.size())), numero(long(s.repiten.size())),
+                                   numero(long(s.bajas.size())))});
+            const QString promociona = QStringLiteral("Promociona"), repite = QStringLiteral("Repite"), baja = QStringLiteral("Baja");
+            for (const AlumnoInforme& a : s.promocionan) fila({a.nombre, promociona, a.detalle});
+            for (const AlumnoInforme& a : s.repiten) fila({a.nombre, repite, a.detalle});
+            for (const AlumnoInforme& a : s.bajas) fila({a.nombre, baja, a.detalle});
+            terminarTabla();
+        }
+    }
+
+    void actividades() {
+        if (d_.actividades.isEmpty() && d_.actividadesQuitadas.isEmpty()) return;
+        empezarPagina();
+        titulo2(QStringLiteral("Actividades"));
+        if (!d_.actividadesQuitadas.isEmpty())
+            parrafo(QStringLiteral("No continúan: ") + d_.actividadesQuitadas.join(QStringLiteral(", ")) + QLatin1Char('.'));
+        for (const ActividadInforme& a : d_.actividades) {
+            const QString fechas = a.inicio.isEmpty() && a.fin.isEmpty()
+                                       ? QStringLiteral("Sin fecha")
+                                       : QStringLiteral("Del %1 al %2").arg(a.inicio.isEmpty() ? QStringLiteral("(sin fecha)") : a.inicio,
+                                                                            a.fin.isEmpty() ? QStringLiteral("(sin fecha)") : a.fin);
+            const QString detalle =
+                QStringLiteral(" — %1 · Miembros que pasan: %2").arg(fechas, numero(long(a.miembros.size())));
+            if (a.miembros.isEmpty()) {
+                const qreal alto = m_.de(TituloTabla).height() + 2 * Relleno;
+                sitio(alto);
+                cabezaEnLinea(a.nombre, detalle, y_, alto);
+                y_ += alto + 1 * Mm;
+                continue;
+            }
+            empezarTabla({{QStringLiteral("Alumno"), QStringLiteral("Nuevo curso y sección"), QStringLiteral("Euros"),
+                           QStringLiteral("Pesetas")},
+                          {0.32, 0.46, 0.11, 0.11},
+                          {2, 3},
+                          a.nombre,
+                          detalle});
+            for (const MiembroInforme& m : a.miembros) fila({m.nombre, m.seccion, m.euros, m.pesetas});
+            terminarTabla();
+        }
+    }
+
+    void historico() {
+        titulo2(QStringLiteral("Notas pasadas al histórico"));
+        if (d_.historico.isEmpty()) {
+            parrafo(d_.parcial ? QStringLiteral("Ninguna: en un cierre parcial las notas no pasan al histórico.")
+                               : QStringLiteral("Ninguna."));
+            return;
+        }
+        empezarTabla({{QStringLiteral("Curso"), QStringLiteral("Alumnos"), QStringLiteral("Notas de sus materias"),
+                       QStringLiteral("Notas de materias pendientes")},
+                      {0.4, 0.16, 0.22, 0.22},
+                      {1, 2, 3},
+                      {},
+                      {}});
+        long alumnos = 0, notas = 0, pendientes = 0;
+        for (const HistoricoInforme& x : d_.historico) {
+            fila({x.curso, numero(x.alumnos), numero(x.notas), numero(x.pendientes)});
+            alumnos += x.alumnos;
+            notas += x.notas;
+            pendientes += x.pendientes;
+        }
+        fila({QStringLiteral("Total"), numero(alumnos), numero(notas), numero(pendientes)}, Negrita);
+        terminarTabla();
+    }
+
+    void purga() {
+        titulo2(QStringLiteral("Datos eliminados de los alumnos que causan baja"));
+        parrafo(QStringLiteral("Solo se indican cantidades: el informe no guarda datos personales de quienes se van."));
+        empezarTabla({{QStringLiteral("Datos"), QStringLiteral("Eliminados")}, {0.75, 0.25}, {1}, {}, {}});
+        for (const PurgaInforme& p : d_.purga) fila({p.concepto, numero(p.cantidad)});
+        terminarTabla();
+    }
+
+    const DatosInforme& d_;
+    Medidas& m_;
+    Destino destino_;
+    int total_;
+    QList<QStringList>* textos_;
+    const std::array<QFont, NumLetras> fuentes_{fuente(Normal),  fuente(Negrita),   fuente(Titulo1),
+                                                fuente(Titulo2), fuente(TituloTabla), fuente(PiePagina)};
+    QPainter* p_ = nullptr;
+    int pagina_ = -1;
+    qreal y_ = 0;
+    Tabla tabla_;
+    int filas_ = 0, filasEnPagina_ = 0;
+};
+
+// The pages of the report: counted first, then drawn on the painters that
+// `destino` answers.
+int maquetarInforme(const DatosInforme& d, const Maquetador::Destino& destino, QList<QStringList>* textos = nullptr) {
+    Medidas medidas;
+    const int paginas = Maquetador(d, medidas, [](int, int) { return nullptr; }, 0).maquetar();
+    return Maquetador(d, medidas, destino, paginas, textos).maquetar();
 }
 
 }  // namespace
 
-QString htmlInforme(const DatosInforme& d) {
-    return QStringLiteral("<html><body>") + partesInforme(d).join(QString()) + QStringLiteral("</body></html>");
+void pdfInforme(const DatosInforme& d, QIODevice& salida) {
+    QPdfWriter pdf(&salida);
+    pdf.setPageLayout(paginaSinMargenes());
+    pdf.setResolution(PuntosPorPulgada);
+    pdf.setTitle(titulo(d));
+    pdf.setCreator(QStringLiteral("NORVA GESTIÓN ESCOLAR"));
+    QPainter p;
+    if (!p.begin(&pdf)) throw Error(errores::Archivo, QStringLiteral("No se puede crear el documento PDF del informe"));
+    maquetarInforme(d, [&](int pagina, int) {
+        if (pagina > 0) pdf.newPage();
+        return &p;
+    });
+    p.end();
 }
 
 QByteArray pdfInforme(const DatosInforme& d) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter pdf(&buffer);
-        pdf.setPageLayout(paginaSinMargenes());
-        pdf.setResolution(300);
-        pdf.setTitle(titulo(d));
-        pdf.setCreator(QStringLiteral("NORVA GESTIÓN ESCOLAR"));
-        Maquetacion m(d, &pdf, pdf.resolution());
-        QPainter p;
-        if (!p.begin(&pdf)) throw Error(errores::Archivo, QStringLiteral("No se puede crear el documento PDF del informe"));
-        for (int i = 0; i < m.paginas(); ++i) {
-            if (i > 0) pdf.newPage();
-            m.pintar(p, i);
-        }
-        p.end();
-    }
+    pdfInforme(d, buffer);
     return bytes;
 }
 
 QImage paginaInforme(const DatosInforme& d, int pagina, int ppp) {
     const QSize tam = paginaSinMargenes().fullRectPixels(ppp).size();
     QImage img(tam, QImage::Format_RGB32);
-    img.setDotsPerMeterX(qRound(ppp / 0.0254));
-    img.setDotsPerMeterY(qRound(ppp / 0.0254));
+    // The letters are sized in points for the layout's dots: the picture
+    // is the layout scaled to its own.
+    const int ppm = qRound(PuntosPorPulgada / 0.0254);
+    img.setDotsPerMeterX(ppm);
+    img.setDotsPerMeterY(ppm);
     img.fill(Qt::white);
-    Maquetacion m(d, &img, ppp);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    m.pintar(p, std::clamp(pagina, 1, std::max(1, m.paginas())) - 1);
+    p.scale(qreal(ppp) / PuntosPorPulgada, qreal(ppp) / PuntosPorPulgada);
+    maquetarInforme(d, [&](int i, int total) { return i == std::clamp(pagina, 1, total) - 1 ? &p : nullptr; });
+    p.end();
+    const int ppmReal = qRound(ppp / 0.0254);
+    img.setDotsPerMeterX(ppmReal);
+    img.setDotsPerMeterY(ppmReal);
     return img;
+}
+
+QList<QStringList> textosInforme(const DatosInforme& d) {
+    QList<QStringList> textos;
+    maquetarInforme(d, [](int, int) { return nullptr; }, &textos);
+    return textos;
 }
 
 }  // namespace ncc::host

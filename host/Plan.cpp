@@ -3,6 +3,7 @@
 #include "entry/cAlumno.h"
 #include "entry/cAlumnoActividad.h"
 #include "entry/cPrecioActividad.h"
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,6 +11,7 @@
 #include <QSet>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace ncc::host {
 
@@ -211,18 +213,17 @@ public:
             return r;
         }
         const QJsonArray a = v.toArray();
-        for (qsizetype i = 0; i < a.size(); ++i) {
-            if (!a.at(i).isObject()) {
-                problemas_ << QStringLiteral("%1[%2]: debe ser un objeto, no %3")
-                                  .arg(rutaDe(campo))
-                                  .arg(i)
-                                  .arg(describir(a.at(i)));
-                r << QJsonObject();  // keeps the positions of the others
-                continue;
-            }
-            r << a.at(i).toObject();
-        }
+        for (qsizetype i = 0; i < a.size(); ++i) r << objeto(campo, i, a.at(i));
         return r;
+    }
+
+    // Element `i` of the array field `campo`, which must be an object; any
+    // other value is noted and read as an empty object, which keeps the
+    // positions of the others.
+    QJsonObject objeto(const QString& campo, qsizetype i, const QJsonValue& v) {
+        if (v.isObject()) return v.toObject();
+        problemas_ << QStringLiteral("%1[%2]: debe ser un objeto, no %3").arg(rutaDe(campo)).arg(i).arg(describir(v));
+        return QJsonObject();
     }
 
     QString rutaDe(const QString& campo) const { return ruta_.isEmpty() ? campo : ruta_ + QLatin1Char('.') + campo; }
@@ -427,20 +428,156 @@ std::shared_ptr<cActividad> leerActividad(Lector& l, const QString& ruta, QStrin
 
 }  // namespace
 
-Plan planDesdeJson(const QByteArray& json) {
-    QJsonParseError e;
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &e);
-    if (e.error != QJsonParseError::NoError) {
-        // The line and column help more than an offset into the file.
-        const QByteArray antes = json.left(e.offset);
-        const int linea = int(antes.count('\n')) + 1;
-        const int columna = int(e.offset - (antes.lastIndexOf('\n') + 1)) + 1;
-        throw ErrorPlan(ErrorPlan::Tipo::Formato,
-                        {QStringLiteral("JSON mal formado en la línea %1, columna %2: %3")
-                             .arg(linea)
-                             .arg(columna)
-                             .arg(e.errorString())});
+namespace {
+
+// Where each element of the plan's two long lists lies in its text, so that
+// each is parsed alone and the document of a large school is never in
+// memory whole (a 65 MB plan took 240 MB more as one document).
+// `cabecera` is the text with those two lists emptied.
+struct PlanTroceado {
+    QByteArray cabecera;
+    QHash<QString, QList<std::pair<qsizetype, qsizetype>>> listas;  // [from, to) of each element
+};
+
+// Follows the plan's text as far as its shape goes; the JSON parser reads
+// each piece. Answers nothing for a text it cannot follow (any fault of
+// form): that text is read whole, which also names its first fault.
+class Troceador {
+public:
+    explicit Troceador(const QByteArray& t) : t_(t) {}
+
+    std::optional<PlanTroceado> trocear() {
+        PlanTroceado r;
+        espacios();
+        if (!signo('{')) return std::nullopt;
+        qsizetype copiado = 0;  // the text before this is in the header
+        espacios();
+        for (bool primero = true; !signo('}'); primero = false) {
+            if (!primero && !signo(',')) return std::nullopt;
+            espacios();
+            const qsizetype clave = i_;
+            if (!saltarTexto()) return std::nullopt;
+            const QByteArray nombre = t_.mid(clave + 1, i_ - clave - 2);
+            espacios();
+            if (!signo(':')) return std::nullopt;
+            espacios();
+            const bool larga = nombre == "secciones" || nombre == "actividades";
+            // A list given twice is left to the parser.
+            if (larga && r.listas.contains(QString::fromLatin1(nombre))) return std::nullopt;
+            if (larga && i_ < t_.size() && t_.at(i_) == '[') {
+                auto& elementos = r.listas[QString::fromLatin1(nombre)];
+                r.cabecera += QByteArrayView(t_).sliced(copiado, i_ + 1 - copiado);
+                ++i_;
+                espacios();
+                for (bool primerElemento = true; !signo(']'); primerElemento = false) {
+                    if (!primerElemento && !signo(',')) return std::nullopt;
+                    espacios();
+                    const qsizetype desde = i_;
+                    if (!saltarValor()) return std::nullopt;
+                    elementos.append({desde, i_});
+                    espacios();
+                }
+                r.cabecera += ']';
+                copiado = i_;
+            } else {
+                if (!saltarValor()) return std::nullopt;
+                if (larga) r.listas.insert(QString::fromLatin1(nombre), {});
+            }
+            espacios();
+        }
+        r.cabecera += QByteArrayView(t_).sliced(copiado);
+        return r;
     }
+
+private:
+    void espacios() {
+        while (i_ < t_.size() && (t_.at(i_) == ' ' || t_.at(i_) == '\t' || t_.at(i_) == '\n' || t_.at(i_) == '\r')) ++i_;
+    }
+    bool signo(char c) {
+        if (i_ >= t_.size() || t_.at(i_) != c) return false;
+        ++i_;
+        return true;
+    }
+    bool saltarTexto() {
+        if (!signo('"')) return false;
+        while (i_ < t_.size()) {
+            const char c = t_.at(i_++);
+            if (c == '\\') ++i_;
+            else if (c == '"') return true;
+        }
+        return false;
+    }
+    bool saltarValor() {
+        if (i_ >= t_.size()) return false;
+        const char c = t_.at(i_);
+        if (c == '"') return saltarTexto();
+        if (c == '{' || c == '[') {
+            for (int nivel = 0; i_ < t_.size();) {
+                const char x = t_.at(i_);
+                if (x == '"') {
+                    if (!saltarTexto()) return false;
+                    continue;
+                }
+                ++i_;
+                if (x == '{' || x == '[') ++nivel;
+                else if ((x == '}' || x == ']') && --nivel == 0) return true;
+            }
+            return false;
+        }
+        // A number, true, false or null: up to the next separator.
+        const qsizetype desde = i_;
+        while (i_ < t_.size() && !QByteArrayView(",]} \t\n\r").contains(t_.at(i_))) ++i_;
+        return i_ > desde;
+    }
+
+    const QByteArray& t_;
+    qsizetype i_ = 0;
+};
+
+[[noreturn]] void errorDeFormato(const QByteArray& json, const QJsonParseError& e) {
+    // The line and column help more than an offset into the file.
+    const QByteArray antes = json.left(e.offset);
+    const int linea = int(antes.count('\n')) + 1;
+    const int columna = int(e.offset - (antes.lastIndexOf('\n') + 1)) + 1;
+    throw ErrorPlan(ErrorPlan::Tipo::Formato, {QStringLiteral("JSON mal formado en la línea %1, columna %2: %3")
+                                                   .arg(linea)
+                                                   .arg(columna)
+                                                   .arg(e.errorString())});
+}
+
+// A piece of the plan that the parser refused: the plan is read whole,
+// and the parser names the fault where it is in the file.
+struct PiezaNoLeida {};
+
+// `texto` as a document: the whole plan `json` or a piece of it.
+QJsonDocument documento(const QByteArray& texto, const QByteArray& json) {
+    QJsonParseError e;
+    QJsonDocument doc = QJsonDocument::fromJson(texto, &e);
+    if (e.error == QJsonParseError::NoError) return doc;
+    if (&texto != &json) throw PiezaNoLeida{};
+    errorDeFormato(json, e);
+}
+
+// Each object of the plan's list `campo`, with its position, to `leer`:
+// those of the document, or those of the list's pieces one by one.
+template <class Leer>
+void porCadaObjeto(Lector& raiz, const QString& campo, const QByteArray& json, const PlanTroceado* trozos, Leer leer) {
+    const QList<QJsonObject> enDocumento = raiz.objetos(campo);
+    for (qsizetype i = 0; i < enDocumento.size(); ++i) leer(enDocumento.at(i), i);
+    if (!trozos) return;
+    const auto elementos = trozos->listas.value(campo);
+    for (qsizetype i = 0; i < elementos.size(); ++i) {
+        const auto [desde, hasta] = elementos.at(i);
+        QByteArray texto;
+        texto.reserve(hasta - desde + 2);
+        texto.append('[').append(QByteArrayView(json).sliced(desde, hasta - desde)).append(']');
+        leer(raiz.objeto(campo, i, documento(texto, json).array().at(0)), i);
+    }
+}
+
+// The plan of `json`, read whole or, with `trozos`, piece by piece.
+Plan leerPlan(const QByteArray& json, const PlanTroceado* trozos) {
+    const QJsonDocument doc = trozos ? documento(trozos->cabecera, json) : documento(json, json);
     if (!doc.isObject())
         throw ErrorPlan(ErrorPlan::Tipo::Formato, {QStringLiteral("el plan debe ser un objeto JSON")});
 
@@ -459,33 +596,43 @@ Plan planDesdeJson(const QByteArray& json) {
     if (auto v = raiz.rango<qint16>(QStringLiteral("centro"))) plan.cabecera.centro = *v;
     plan.cabecera.cursoEscolar = raiz.texto(QStringLiteral("cursoEscolar"));
 
-    const auto secciones = raiz.objetos(QStringLiteral("secciones"));
-    for (int i = 0; i < secciones.size(); ++i) {
+    porCadaObjeto(raiz, QStringLiteral("secciones"), json, trozos, [&](const QJsonObject& o, qsizetype i) {
         const QString r = QStringLiteral("secciones[%1]").arg(i);
-        Lector l(secciones.at(i), r, problemas);
+        Lector l(o, r, problemas);
         auto s = leerSeccion(l, r, problemas);
         const QString clave = Coleccion<cCurso>::clave(s->IDSeccion());
         if (plan.arboles.secciones->contiene(clave)) {
             problemas << QStringLiteral("%1: la sección %2 ya figura en el plan").arg(r).arg(s->IDSeccion());
-            continue;
+            return;
         }
         plan.arboles.secciones->Add(s, clave);
-    }
-    const auto actividades = raiz.objetos(QStringLiteral("actividades"));
-    for (int i = 0; i < actividades.size(); ++i) {
+    });
+    porCadaObjeto(raiz, QStringLiteral("actividades"), json, trozos, [&](const QJsonObject& o, qsizetype i) {
         const QString r = QStringLiteral("actividades[%1]").arg(i);
-        Lector l(actividades.at(i), r, problemas);
+        Lector l(o, r, problemas);
         auto a = leerActividad(l, r, problemas);
         const QString clave = Coleccion<cActividad>::clave(a->IDActividad());
         if (plan.arboles.actividades->contiene(clave)) {
             problemas << QStringLiteral("%1: la actividad %2 ya figura en el plan").arg(r).arg(a->IDActividad());
-            continue;
+            return;
         }
         plan.arboles.actividades->Add(a, clave);
-    }
+    });
     raiz.sinOtrosCampos();
     if (!problemas.isEmpty()) throw ErrorPlan(ErrorPlan::Tipo::Formato, problemas);
     return plan;
+}
+
+}  // namespace
+
+Plan planDesdeJson(const QByteArray& json) {
+    if (const std::optional<PlanTroceado> trozos = Troceador(json).trocear()) {
+        try {
+            return leerPlan(json, &*trozos);
+        } catch (const PiezaNoLeida&) {
+        }
+    }
+    return leerPlan(json, nullptr);
 }
 
 // ---------------------------------------------------------------------------

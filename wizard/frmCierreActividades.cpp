@@ -364,7 +364,7 @@ void frmCierreActividades::alMarcarMiembro(int fila, bool marcada) {
     if (llenandoMiembros_) return;
     const auto m = MiembrosActividad_->buscar(Coleccion<cAlumnoActividad>::clave(rejAlumnos_->datoFila(fila).toInt()));
     if (m) m->setSeleccionado(marcada);
-    ui->cmdAceptar->setEnabled(!rejAlumnos_->filasMarcadas().isEmpty());
+    ui->cmdAceptar->setEnabled(rejAlumnos_->hayMarcadas());
 }
 
 void frmCierreActividades::marcarTodos(bool marcar) {

@@ -55,6 +55,7 @@ Rejilla::Rejilla(QTableWidget* tabla) : QObject(tabla), tabla_(tabla) {
 void Rejilla::fijarColumnas(const QStringList& titulos) {
     tabla_->clearSpans();
     tabla_->setRowCount(0);
+    marcadas_ = 0;
     tabla_->setColumnCount(int(titulos.size()));
     for (int c = 0; c < titulos.size(); ++c)
         tabla_->setHorizontalHeaderItem(c, new QTableWidgetItem(titulos.at(c)));
@@ -73,6 +74,7 @@ void Rejilla::fijarColumnaFija(bool fija) { columnaFija_ = fija; }
 void Rejilla::vaciar() {
     tabla_->clearSpans();
     tabla_->setRowCount(0);
+    marcadas_ = 0;
 }
 
 int Rejilla::filas() const { return tabla_->rowCount(); }
@@ -294,6 +296,7 @@ void Rejilla::marcar(int fila, bool valor) {
     auto* item = celda(fila, 0);
     if (!item || esEncabezado(fila) || item->data(RolMarcada).toBool() == valor) return;
     item->setData(RolMarcada, valor);
+    marcadas_ += valor ? 1 : -1;
     pintarFila(fila);
 }
 

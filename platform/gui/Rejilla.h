@@ -137,6 +137,9 @@ public:
     // Marks or unmarks a row (a heading row never); no signal.
     void marcar(int fila, bool marcada);
     QList<int> filasMarcadas() const;
+    // Whether any row is marked, without walking the rows: a page asks it
+    // after each mark.
+    bool hayMarcadas() const { return marcadas_ > 0; }
 
     // ----- redraw ------------------------------------------------------------
     void redibujar(bool activo);
@@ -175,6 +178,7 @@ private:
     QTableWidget* tabla_;
     bool columnaFija_ = false;
     bool marcadoAlPulsar_ = false;
+    int marcadas_ = 0;  // rows marked now
 };
 
 }  // namespace ncc

@@ -1,7 +1,7 @@
 // The closing report of the sample school, on both back ends: its rows
 // against the new year's databases, a decision the databases do not show
 // carried out, the file where the school keeps it, and texts that would be
-// HTML.
+// markup.
 #include "cierre/Muestra.h"
 #include "host/InformeCierre.h"
 #include "host/InformePdf.h"
@@ -64,6 +64,13 @@ protected:
     bool conSinAsignar = false;
     qint32 sinAsignar = 0;
 };
+
+// Every text the report draws, page after page.
+QStringList textos(const host::DatosInforme& d) {
+    QStringList todos;
+    for (const QStringList& pagina : host::textosInforme(d)) todos += pagina;
+    return todos;
+}
 
 // Sections of the new year by id, as the report names them.
 QHash<qint64, QString> nombresSecciones(Conexion& con) {
@@ -164,10 +171,8 @@ TEST_P(InformeCierre, LasFilasDeCadaSeccionSonLasDeLaBaseNuevaYUnaDecisionNoHech
         EXPECT_EQ(a.miembros.size(),
                   contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE CodActividad=%1").arg(a.id)));
 
-    // Names that would be HTML go in as text.
-    const QString html = host::htmlInforme(d);
-    EXPECT_TRUE(html.contains(QStringLiteral("Pérez &amp; Cía, Ana &lt;b&gt;"))) << "sin escapar";
-    EXPECT_FALSE(html.contains(QStringLiteral("Ana <b>")));
+    // Names that would be markup are drawn as they are.
+    EXPECT_TRUE(textos(d).contains(QStringLiteral("Pérez & Cía, Ana <b>")));
 
     // A promoted student whom the new year lost: decided, not done.
     EscuelaPrueba::sql(nuevo(), QStringLiteral("DELETE FROM Alumno WHERE IDAlumno=%1").arg(raro));
@@ -184,7 +189,7 @@ TEST_P(InformeCierre, LasFilasDeCadaSeccionSonLasDeLaBaseNuevaYUnaDecisionNoHech
         for (const auto& a : s.bajas)
             if (a.id == raro) comoBaja = a.detalle == QStringLiteral("sin archivar");
     EXPECT_TRUE(comoBaja);
-    EXPECT_TRUE(host::htmlInforme(despues).contains(QStringLiteral("Diferencias entre lo decidido y lo hecho")));
+    EXPECT_TRUE(textos(despues).contains(QStringLiteral("Diferencias entre lo decidido y lo hecho")));
 }
 
 TEST_P(InformeCierre, ElPdfQuedaJuntoALaEntradaOEnDocumentosYNoPisaOtroCierre) {
@@ -226,8 +231,9 @@ TEST_P(InformeCierre, ElPdfQuedaJuntoALaEntradaOEnDocumentosYNoPisaOtroCierre) {
 
 NCC_AMBOS_FONDOS(InformeCierre);
 
-// The drawing alone: no database.
-TEST(InformeSinBase, LosTextosDeLasBasesNoSonHtmlYLaPaginaSeDibuja) {
+// The drawing alone: no database. A section long enough to run over
+// pages, texts that would be markup, and a second teaching type.
+TEST(InformeSinBase, LasTablasSiguenEnLaPaginaSiguienteConSusCabecerasYLosTextosVanTalCual) {
     host::DatosInforme d;
     d.centro = QStringLiteral("Colegio <Santa & María>");
     d.cursoCerrado = QStringLiteral("2025/2026");
@@ -236,16 +242,47 @@ TEST(InformeSinBase, LosTextosDeLasBasesNoSonHtmlYLaPaginaSeDibuja) {
     d.cuando = QDateTime(QDate(2026, 6, 30), QTime(18, 5));
     host::SeccionInforme s;
     s.nombre = QStringLiteral("1º <A>");
-    s.promocionan.append({1, QStringLiteral("O'Brien & <Hijo>"), QStringLiteral("2º <A>")});
+    s.tipo = QStringLiteral("Primaria");
+    constexpr int Filas = 150;
+    for (int i = 0; i < Filas; ++i) s.promocionan.append({i, QStringLiteral("O'Brien & <Hijo> %1").arg(i), QStringLiteral("2º <A>")});
+    d.secciones.append(s);
+    s.nombre = QStringLiteral("1º ESO");
+    s.tipo = QStringLiteral("Secundaria");
+    s.promocionan = {{Filas, QStringLiteral("Ruiz, Eva"), QStringLiteral("2º ESO")}};
     d.secciones.append(s);
     d.diferencias.append({QStringLiteral("1º <A>"), QStringLiteral("<script>"), QStringLiteral("a&b"), QStringLiteral("c<d")});
     d.actividades.append({7, QStringLiteral("Teatro & <música>"), QStringLiteral("01/10/2026"), QString(), {}});
-    const QString html = host::htmlInforme(d);
-    for (const char* crudo : {"<Santa", "<i>", "\"Jefa\" &", "<Hijo>", "<A>", "<script>", "a&b", "c<d", "<música>"})
-        EXPECT_FALSE(html.contains(QString::fromUtf8(crudo))) << crudo;
-    for (const char* escapado : {"Colegio &lt;Santa &amp; María&gt;", "2026/2027 &lt;i&gt;", "&quot;Jefa&quot; &amp; secretaria",
-                                 "O'Brien &amp; &lt;Hijo&gt;", "&lt;script&gt;", "Teatro &amp; &lt;música&gt;"})
-        EXPECT_TRUE(html.contains(QString::fromUtf8(escapado))) << escapado;
+
+    const QList<QStringList> paginas = host::textosInforme(d);
+    QStringList todos;
+    for (const QStringList& p : paginas) todos += p;
+    for (const char* crudo : {"Colegio <Santa & María>", "2026/2027 <i>", "\"Jefa\" & secretaria", "<script>", "a&b", "c<d",
+                              "Teatro & <música>"})
+        EXPECT_TRUE(todos.contains(QString::fromUtf8(crudo))) << crudo;
+    // Every page is numbered out of all of them.
+    for (int i = 0; i < paginas.size(); ++i)
+        EXPECT_EQ(paginas.at(i).last(), QStringLiteral("Página %1 de %2").arg(i + 1).arg(paginas.size()));
+    // Each row once and in order; each page that holds rows of the section
+    // names it and repeats its headings above them.
+    int siguiente = 0, paginasConFilas = 0;
+    for (const QStringList& p : paginas) {
+        const qsizetype cabeza = p.indexOf(QStringLiteral("1º <A>")), columnas = p.indexOf(QStringLiteral("Alumno"));
+        bool conFilas = false;
+        for (qsizetype k = 0; k < p.size(); ++k) {
+            if (!p.at(k).startsWith(QStringLiteral("O'Brien & <Hijo> "))) continue;
+            EXPECT_EQ(p.at(k), QStringLiteral("O'Brien & <Hijo> %1").arg(siguiente++));
+            EXPECT_TRUE(cabeza >= 0 && cabeza < columnas && columnas < k) << p.join(QLatin1Char('|')).toStdString();
+            conFilas = true;
+        }
+        paginasConFilas += conFilas ? 1 : 0;
+    }
+    EXPECT_EQ(siguiente, Filas);
+    EXPECT_GE(paginasConFilas, 2);
+    // A teaching type begins a page.
+    const auto tipo = std::find_if(paginas.cbegin(), paginas.cend(),
+                                   [](const QStringList& p) { return p.contains(QStringLiteral("Alumnos por sección: Secundaria")); });
+    ASSERT_NE(tipo, paginas.cend());
+    EXPECT_EQ(tipo->first(), QStringLiteral("Alumnos por sección: Secundaria"));
 
     EXPECT_TRUE(host::pdfInforme(d).startsWith("%PDF-"));
     const QImage pagina = host::paginaInforme(d, 1, 80);

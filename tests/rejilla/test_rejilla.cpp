@@ -140,6 +140,16 @@ TEST(Rejilla, ElClicYLaBarraEspaciadoraMarcanYDesmarcanSinTocarLosEncabezados) {
     EXPECT_EQ(r.colorTexto(3, 1), r.colorTextoSeleccion());
     r.marcar(3, false);
     EXPECT_EQ(r.colorTexto(3, 1), Rojo);
+
+    // Whether any row is marked is kept as rows are marked, unmarked twice
+    // and emptied: row 4 alone is marked now.
+    r.marcar(3, false);
+    EXPECT_TRUE(r.hayMarcadas());
+    r.marcar(4, false);
+    EXPECT_FALSE(r.hayMarcadas());
+    r.marcar(4, true);
+    r.vaciar();
+    EXPECT_FALSE(r.hayMarcadas());
 }
 
 TEST(Rejilla, FilaActualYFilaSuperiorSonElIndiceYElDesplazamiento) {
