@@ -80,9 +80,14 @@ TEST_P(LecturaActividades, ActividadesConFechasPropuestasYFilasDePrecio) {
     EXPECT_EQ(carga.actividades->Item("3")->FechaInicio(), "28/02/2025");
     EXPECT_EQ(carga.actividades->Item("3")->TipoActividad(), 1);
     // Student types of the active members only (the leaver's type 3 is not).
+    // Each at the activity's general price, so that a price nobody
+    // touches passes as it is.
     EXPECT_EQ(a1->TipoAlumnos()->claves(), QStringList({"1", "2"}));
     EXPECT_EQ(a1->TipoAlumnos()->Item("2")->Nombre(), "Becado");
+    EXPECT_EQ(a1->TipoAlumnos()->Item("2")->Euros(), "9");
+    EXPECT_EQ(a1->TipoAlumnos()->Item("2")->Pesetas(), "1497");
     EXPECT_EQ(carga.actividades->Item("2")->TipoAlumnos()->claves(), QStringList({"1"}));
+    EXPECT_EQ(carga.actividades->Item("2")->TipoAlumnos()->Item("1")->Euros(), "3");
     // Every course of the school for every activity, by teaching type and
     // course order, none in use.
     for (const auto& a : *carga.actividades) {
