@@ -154,8 +154,14 @@ void BorrarActividades(EstadoMotor& e, const ListaIds& strIDs, bool& Correcto) {
         Conexion& nuevo = e.conNuevoCentro;
         const QStringList sentencias = {
             QStringLiteral("DELETE FROM Actividad WHERE IDActividad IN({ids})"),
+            // A timetable row shared with an activity that goes on stays
+            // with it (the activities that go are already gone from
+            // Actividad), as the purge keeps it.
             QStringLiteral("DELETE FROM ActividadSemanal WHERE IDAS IN (SELECT codActividadSemanal "
-                           "FROM Actividad_ActividadSemanal WHERE codActividad IN({ids}))"),
+                           "FROM Actividad_ActividadSemanal WHERE codActividad IN({ids})) AND NOT EXISTS "
+                           "(SELECT 1 FROM Actividad_ActividadSemanal INNER JOIN Actividad ON "
+                           "Actividad.IDActividad=Actividad_ActividadSemanal.codActividad WHERE "
+                           "Actividad_ActividadSemanal.codActividadSemanal=ActividadSemanal.IDAS)"),
             QStringLiteral("DELETE FROM Actividad_ActividadSemanal WHERE codActividad IN({ids})"),
             QStringLiteral("DELETE FROM Actividad_Centro WHERE codCentro=%1 AND codActividad IN({ids})")
                 .arg(e.conf->intIDCentro()),

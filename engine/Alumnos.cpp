@@ -158,6 +158,11 @@ bool PromocionarAlumnos(EstadoMotor& e) {
             ejecutarPorPartes(nuevo, QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codAlumno IN({ids})"),
                               bajas);
             ejecutarPorPartes(nuevo, QStringLiteral("DELETE FROM Alumno WHERE IdAlumno IN ({ids})"), bajas);
+            // Nor are they members of any activity there, whatever the
+            // activity page said of them (a member of an unpromoted section
+            // shows as passing).
+            ejecutarPorPartes(nuevo, QStringLiteral("DELETE FROM Alumno_Actividad_Miembro WHERE codAlumno IN ({ids})"),
+                              bajas);
         }
         rs.Close();
 

@@ -35,15 +35,19 @@ QVariant textoSql(const QString& s) { return s.isNull() ? QVariant(QStringLitera
 QString literalVerdadero(const EstadoMotor& e) { return QString::number(e.SQLServer() ? 1 : -1); }
 
 // The student's decision in the wizard's tree, by student id: the first
-// student found walking every section in order.
+// student found walking the promoted sections in order, among those who
+// stay.
 class DestinosAlumnos {
 public:
     explicit DestinosAlumnos(const EstadoMotor& e) {
+        // Only the students the new year keeps: those of an unpromoted
+        // section have left it, and carry nothing pending into it.
         for (const auto& seccion : *e.ColSecciones) {
             const ColeccionAlumnos alumnos = seccion->Alumnos();
-            if (!alumnos) continue;
+            if (!alumnos || !seccion->Promocionada()) continue;
             for (const auto& a : *alumnos)
-                if (!porId_.contains(a->IDAlumno())) porId_.insert(a->IDAlumno(), a);
+                if (!a->SinAsignar() && (a->Promociona() || a->Repite()) && !porId_.contains(a->IDAlumno()))
+                    porId_.insert(a->IDAlumno(), a);
         }
     }
     std::shared_ptr<cAlumno> buscar(qint64 id) const { return porId_.value(qint32(id)); }

@@ -191,6 +191,7 @@ struct FilaBaja {
     QVariantList textos;  // Matricula ... Telefono, in the table's order; Null as ''
     qint64 ordenTipo = 0, ordenCurso = 0, ordenSeccion = 0;
     QString seccion;
+    QString fechaBaja;  // as the student's row has it
 };
 
 bool antes(const FilaBaja& a, const FilaBaja& b) {
@@ -235,6 +236,7 @@ QVector<FilaBaja> leerFilasBaja(Conexion& local, const ListaIds& ids) {
             f.ordenCurso = rs.entero(QStringLiteral("COrden"));
             f.ordenSeccion = rs.entero(QStringLiteral("OrdenSeccion"));
             f.seccion = rs.texto(QStringLiteral("SDescripcion"));
+            f.fechaBaja = rs.texto(QStringLiteral("FechaBaja"));
             filas.append(std::move(f));
         });
     // Each piece comes ordered; the whole list is ordered the same way.
@@ -248,7 +250,8 @@ void ArchivarBajas(EstadoMotor& e, const ListaIds& strIDs, bool& Correcto) {
     Correcto = false;
     try {
         // Students marked "Baja" in the wizard leave on the date given there;
-        // the rest (unpromoted sections, no destination) leave today.
+        // one who had already left keeps the date she left on; the rest
+        // (unpromoted sections, no destination) leave today.
         QHash<qint64, QString> fechasAsistente;
         for (const auto& a : e.colAlumnosRetirados)
             if (a->Baja()) fechasAsistente.insert(a->IDAlumno(), a->FechaBaja());
@@ -267,6 +270,8 @@ void ArchivarBajas(EstadoMotor& e, const ListaIds& strIDs, bool& Correcto) {
             if (auto it = fechasAsistente.constFind(f.id); it != fechasAsistente.constEnd()) {
                 const QDate d = fechaDeTexto(*it);
                 fecha = d.isValid() ? textoFechaBase(d) : textoNoNulo(it->trimmed());
+            } else if (const QDate d = fechaDeTexto(f.fechaBaja); d.isValid()) {
+                fecha = textoFechaBase(d);
             }
             QVariantList valores;
             valores.reserve(15);

@@ -2,6 +2,7 @@
 // One price row of an activity: by student type or by course, after the
 // collection that holds it (its ID is then the student-type or course id).
 #include "entry/Coleccion.h"
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -40,6 +41,15 @@ public:
     bool Visible() const { return Visible_; }
     void setVisible(bool valor) { Visible_ = valor; }
 
+    // The price page's own memory of the row, not part of the record's
+    // interface. `Cambiado`: the secretary set or cleared the price (an
+    // untouched row keeps the price the school has and gives it to nobody).
+    bool Cambiado() const { return Cambiado_; }
+    void setCambiado(bool valor) { Cambiado_ = valor; }
+    // The prices (euros, pesetas) the members had before this row gave them
+    // its own, by student id: clearing the row gives them back.
+    QHash<qint32, std::pair<QString, QString>>& PreciosAnteriores() { return PreciosAnteriores_; }
+
 private:
     qint16 ID_ = 0;
     QString Nombre_;
@@ -47,6 +57,8 @@ private:
     QString Pesetas_;
     bool Seleccionado_ = false;
     bool Visible_ = false;
+    bool Cambiado_ = false;
+    QHash<qint32, std::pair<QString, QString>> PreciosAnteriores_;
 };
 
 }  // namespace ncc

@@ -347,9 +347,11 @@ void leerActividades(const motor::EstadoMotor& e, const Ensenanza& nuevo, const 
             r.diferencias.append({nombre, nombre, QStringLiteral("Continúa"), QStringLiteral("No está en el nuevo curso")});
             continue;
         }
+        // A member passes when he is in the new year: one who left the
+        // school leaves its activities too.
         QSet<qint64> pasan;
         for (const auto& m : *act->Alumnos())
-            if (m->Visible() && m->Pasar()) pasan.insert(m->IDAlumno());
+            if (m->Visible() && m->Pasar() && enNuevo.contains(m->IDAlumno())) pasan.insert(m->IDAlumno());
         const QSet<qint64> estan = miembros.value(id);
         QList<qint64> distintos = (pasan - estan).values() + (estan - pasan).values();
         orden::ordenarPersonas(distintos.begin(), distintos.end(), [&alumnos](qint64 a) {
@@ -361,7 +363,9 @@ void leerActividades(const motor::EstadoMotor& e, const Ensenanza& nuevo, const 
             if (pasan.contains(a))
                 r.diferencias.append({nombre, quien, QStringLiteral("Pasa a la actividad"), QStringLiteral("No es miembro en el nuevo curso")});
             else
-                r.diferencias.append({nombre, quien, QStringLiteral("No pasa"), QStringLiteral("Sigue siendo miembro")});
+                r.diferencias.append({nombre, quien,
+                                      enNuevo.contains(a) ? QStringLiteral("No pasa") : QStringLiteral("No está en el nuevo curso"),
+                                      QStringLiteral("Sigue siendo miembro")});
         }
     }
 }

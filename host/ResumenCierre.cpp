@@ -17,9 +17,11 @@ QHash<qint64, long> plazas(Conexion& con) {
 }  // namespace
 
 void ResumenCierre::contarDecision(const cAlumno& a) {
-    if (a.Promociona()) ++promocionan;
-    else if (a.Repite()) ++repiten;
-    else if (a.Baja()) ++bajas;
+    // By what the closing does to him: a student without destination
+    // leaves whatever he was marked, as does one marked nothing.
+    if (!a.SinAsignar() && a.Promociona()) ++promocionan;
+    else if (!a.SinAsignar() && a.Repite()) ++repiten;
+    else ++bajas;
 }
 
 long contarFilas(Conexion& con, const QString& tabla) {

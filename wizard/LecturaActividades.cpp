@@ -60,6 +60,47 @@ QList<FilaCurso> leerCursos(Conexion& con, qint16 idCentro) {
     return cursos;
 }
 
+// The general price (euros, pesetas) of each activity and student type as
+// the school keeps it; the first row where one is written twice.
+using PreciosGenerales = QHash<QPair<qint32, qint16>, QPair<QString, QString>>;
+
+PreciosGenerales leerPreciosGenerales(Conexion& centro, qint32 soloActividad) {
+    PreciosGenerales r;
+    const QString donde = soloActividad ? QStringLiteral(" WHERE codActividad=%1").arg(soloActividad) : QString();
+    for (Recordset rs = centro.Abrir(QStringLiteral("SELECT codActividad, codTipoAlumno, PrecioGeneralEuro, PrecioGeneralPta "
+                                                    "FROM Actividad_TipoAlumno") +
+                                     donde +
+                                     QStringLiteral(" ORDER BY codActividad NULLS FIRST, codTipoAlumno NULLS FIRST, "
+                                                    "PrecioGeneralEuro NULLS FIRST, PrecioGeneralPta NULLS FIRST"));
+         !rs.eof(); rs.MoveNext()) {
+        const QPair<qint32, qint16> k{qint32(rs.entero(QStringLiteral("codActividad"))),
+                                      qint16(rs.entero(QStringLiteral("codTipoAlumno")))};
+        if (!r.contains(k))
+            r.insert(k, {rs.texto(QStringLiteral("PrecioGeneralEuro")), rs.texto(QStringLiteral("PrecioGeneralPta"))});
+    }
+    return r;
+}
+
+// Each price row by type takes the school's general price, untouched; the
+// rows by course start empty (the school keeps no price by course).
+void ponerPreciosGenerales(cActividad& a, const PreciosGenerales& generales) {
+    for (const auto& p : *a.TipoAlumnos()) {
+        const auto precio = generales.value({qint32(a.IDActividad()), p->ID()});
+        p->setEuros(precio.first);
+        p->setPesetas(precio.second);
+    }
+    for (const auto& p : *a.Cursos()) {
+        p->setEuros(QString());
+        p->setPesetas(QString());
+    }
+    for (const auto& precios : {a.TipoAlumnos(), a.Cursos()})
+        for (const auto& p : *precios) {
+            p->setVisible(false);
+            p->setCambiado(false);
+            p->PreciosAnteriores().clear();
+        }
+}
+
 }  // namespace
 
 QDate unAnoDespues(const QDate& d) { return d.isValid() ? d.addYears(1) : QDate(); }
@@ -115,7 +156,13 @@ CargaActividades leerActividades(Conexion& centro, qint16 idCentro) {
             p->setNombre(c.nombre);
             a->Cursos()->Add(p, c.id);
         }
+    const PreciosGenerales generales = leerPreciosGenerales(centro, 0);
+    for (const auto& a : *r.actividades) ponerPreciosGenerales(*a, generales);
     return r;
+}
+
+void reponerPrecios(Conexion& centro, cActividad& a) {
+    ponerPreciosGenerales(a, leerPreciosGenerales(centro, a.IDActividad()));
 }
 
 Fechas fechasDeBase(Conexion& centro, qint32 idActividad) {

@@ -30,9 +30,9 @@ QString textoPantalla(const QDate& d);
 
 // Every activity of the school (by id), unpromoted, with its dates one year
 // on ("dd/mm/yyyy"; both empty unless both are dates), its price rows by the
-// student types of its active members and by every course of the school
-// (all not in use, without price). `noTipos`/`noCursos` say that the school
-// has no such rows at all.
+// student types of its active members, at the activity's general price of
+// each type, and by every course of the school, without price (all not in
+// use). `noTipos`/`noCursos` say that the school has no such rows at all.
 struct CargaActividades {
     ColeccionActividades actividades = std::make_shared<Coleccion<cActividad>>();
     QHash<qint32, QString> nombres;  // by activity id
@@ -40,6 +40,10 @@ struct CargaActividades {
     bool noCursos = false;
 };
 CargaActividades leerActividades(Conexion& centro, qint16 idCentro);
+
+// The price rows of `a` as the load gives them: by type at the school's
+// general price, by course empty, none in use or changed on the price page.
+void reponerPrecios(Conexion& centro, cActividad& a);
 
 // The dates of an activity as the school keeps them; invalid when missing or
 // no date.

@@ -220,12 +220,8 @@ void frmCierreActividades::abrirActividad() {
             return;
         }
         if (preguntarTexto(Texto(2184) + QLatin1Char('\n') + Texto(2188) + QLatin1Char('\n') + Texto(2189))) {
-            for (const auto& precios : {a->TipoAlumnos(), a->Cursos()})
-                for (const auto& p : *precios) {
-                    p->setEuros(QString());
-                    p->setPesetas(QString());
-                    p->setVisible(false);
-                }
+            // Started again: the prices as the school has them.
+            actividades::reponerPrecios(centro(), *a);
             desmarcarActividad(*a);
             fechasDesdeBase();
             cargarMiembros();
@@ -556,8 +552,13 @@ void frmCierreActividades::RefrescarGrid() {
     const auto a = actividadActual();
     if (!a) return;
     try {
-        if (a->Promocionada()) llenarGridMiembros(*a->Alumnos(), true);
-        else cargarMiembros();
+        // The working members too: "Promocionar" edits what the grid shows.
+        if (a->Promocionada()) {
+            llenarGridMiembros(*a->Alumnos(), true);
+            copiarEnTrabajo(*a->Alumnos());
+        } else {
+            cargarMiembros();
+        }
     } catch (const Error& e) {
         mostrarError(e);
     }

@@ -543,13 +543,13 @@ void frmCierreAlumnos::ConfirmarSeccion() {
     if (actividadesCargadas()) SincronizarActividades(*AlumnosSeccion_);
 }
 
-void frmCierreAlumnos::SincronizarActividades(const Coleccion<cAlumno>& alumnos) {
+void frmCierreAlumnos::SincronizarActividades(const Coleccion<cAlumno>& alumnos, bool refrescar) {
     // The activity page exists only once it has been shown; until then
     // there is nothing to carry over.
     frmCierreActividades* pagina = Asistente().CierreActividades.data();
     if (!pagina) return;
     ncc::SincronizarActividades(alumnos, *pagina->Actividades());
-    pagina->RefrescarGrid();
+    if (refrescar) pagina->RefrescarGrid();
 }
 
 // ---------------------------------------------------------------------------
@@ -581,8 +581,10 @@ void frmCierreAlumnos::CargarDatosAlumnos() {
             throw Error(errores::ConexionCerrada, QStringLiteral("No hay conexión con la base de datos del centro"));
         auto nuevos = std::make_unique<SeleccionAlumnos>(*conf->conLocalCentro(), conf->intIDCentro());
         nuevos->Cargar();
+        // The activity page's grid is refreshed once the loaded set is the
+        // page's: read before, it would show the decisions that go.
         nuevos->CargarDatosAlumnos(inicioActividades(), [this](cCurso& s) {
-            if (actividadesCargadas() && s.Alumnos()) SincronizarActividades(*s.Alumnos());
+            if (actividadesCargadas() && s.Alumnos()) SincronizarActividades(*s.Alumnos(), false);
         });
         const int idActual = SeccionActual() ? SeccionActual()->IDSeccion() : 0;
         GuardarAnchos();
@@ -605,6 +607,8 @@ void frmCierreAlumnos::CargarDatosAlumnos() {
         } else {
             CargarAlumnosSeccion();
         }
+        if (actividadesCargadas())
+            if (frmCierreActividades* pagina = Asistente().CierreActividades.data()) pagina->RefrescarGrid();
     } catch (const Error& e) {
         mostrarError(e);
     }

@@ -92,7 +92,7 @@ private:
     bool ComprobarAsignados();
     void ConfirmarSeccion();
     void BloquearSecciones(bool bloquear);
-    void SincronizarActividades(const Coleccion<cAlumno>& alumnos);
+    void SincronizarActividades(const Coleccion<cAlumno>& alumnos, bool refrescar = true);
 
     // Wizard buttons.
     void Ayuda();

@@ -210,38 +210,47 @@ void frmPrecioActividad::aplicar() {
         euros = textoEuros(*e);
         pesetas = APesetas(*e);
     }
+    ponerPrecio(euros, pesetas);
+}
+
+void frmPrecioActividad::limpiar() { ponerPrecio(QString(), QString()); }
+
+void frmPrecioActividad::ponerPrecio(const QString& euros, const QString& pesetas) {
     for (const auto& p : *precios(tipo_))
         if (p->Visible() && p->Seleccionado()) {
             p->setEuros(euros);
             p->setPesetas(pesetas);
-        }
-    guardarAnchos();
-    llenarRejilla(tipo_);
-}
-
-void frmPrecioActividad::limpiar() {
-    for (const auto& p : *precios(tipo_))
-        if (p->Visible() && p->Seleccionado()) {
-            p->setEuros(QString());
-            p->setPesetas(QString());
+            p->setCambiado(true);
         }
     guardarAnchos();
     llenarRejilla(tipo_);
 }
 
 void frmPrecioActividad::aceptar() {
-    // Every row that has a price reaches every member of its course or
-    // type, shown or not; a row never priced leaves the members' prices
-    // alone instead of blanking them.
+    // A row the secretary priced reaches every member of its course or
+    // type, shown or not; one she cleared takes back what it gave. A row
+    // left as the school had it gives nothing: members keep their own
+    // prices.
     if (Alumnos_) {
         for (const auto& p : *precios(tipo_)) {
-            if (p->Euros().isEmpty() && p->Pesetas().isEmpty()) continue;
+            if (!p->Cambiado()) continue;
+            const bool quitado = p->Euros().isEmpty() && p->Pesetas().isEmpty();
+            auto& anteriores = p->PreciosAnteriores();
             for (const auto& m : *Alumnos_) {
                 const int clave = tipo_ == 1 ? int(m->IDCurso()) : int(m->IDTipoAlumno());
                 if (clave != p->ID()) continue;
+                if (quitado) {
+                    if (const auto it = anteriores.constFind(m->IDAlumno()); it != anteriores.constEnd()) {
+                        m->setEuros(it->first);
+                        m->setPesetas(it->second);
+                    }
+                    continue;
+                }
+                if (!anteriores.contains(m->IDAlumno())) anteriores.insert(m->IDAlumno(), {m->Euros(), m->Pesetas()});
                 m->setEuros(p->Euros());
                 m->setPesetas(p->Pesetas());
             }
+            if (quitado) anteriores.clear();
         }
     }
     Actualizar_ = true;

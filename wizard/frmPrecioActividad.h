@@ -56,6 +56,8 @@ private:
     void cambiarPrecio();
     void aplicar();
     void limpiar();
+    // The selected rows of the kind in view take this price (empty: none).
+    void ponerPrecio(const QString& euros, const QString& pesetas);
     void aceptar();
     void leerAnchos(int tipo);
     void guardarAnchos();

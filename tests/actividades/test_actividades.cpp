@@ -297,8 +297,8 @@ TEST_P(Actividades, MuchosMiembros) {
 }
 
 // An activity left unpromoted goes with its weekly schedule, staff, prices,
-// calendar, members and its link to this school; another school's link and
-// the promoted activity's rows stay.
+// calendar, members and its link to this school; another school's link,
+// the promoted activity's rows and a timetable row it shares stay.
 TEST_P(Actividades, LaNoPromocionadaDesaparece) {
     const int centro = escuela.idCentro();
     for (qint16 id : {40, 41}) {
@@ -313,6 +313,8 @@ TEST_P(Actividades, LaNoPromocionadaDesaparece) {
                              "(%1, %1, '2026/01/07')")
                   .arg(id));
     }
+    ambas(QStringLiteral("INSERT INTO ActividadSemanal (IDAS, DiaSemana) VALUES (99, 2)"));
+    for (qint16 id : {40, 41}) ambas(QStringLiteral("INSERT INTO Actividad_ActividadSemanal VALUES (%1, 99)").arg(id));
     actividad(40, 2, QStringLiteral("01/10/2026"), QStringLiteral("31/05/2027"), false);
     auto b = actividad(41, 2, QStringLiteral("01/10/2026"), QStringLiteral("31/05/2027"));
     miembro(b, 1, true);
@@ -320,7 +322,7 @@ TEST_P(Actividades, LaNoPromocionadaDesaparece) {
 
     ASSERT_TRUE(motor::PasarActividades(e)) << errores().toStdString();
     EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDActividad FROM Actividad")), QStringList{QStringLiteral("41")});
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDAS FROM ActividadSemanal")), QStringList{QStringLiteral("410")});
+    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDAS FROM ActividadSemanal ORDER BY IDAS")), QStringList({"99", "410"}));
     for (const char* t : {"Actividad_ActividadSemanal", "Actividad_Personal", "Actividad_TipoAlumno",
                           "ActividadCalendario", "Alumno_Actividad_Miembro"})
         EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT DISTINCT CodActividad FROM ") + QLatin1String(t)),

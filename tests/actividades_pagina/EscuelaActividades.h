@@ -2,7 +2,8 @@
 // A small school for the activity pages, on both back ends: two teaching
 // types with three courses, four sections, three student types, students
 // whose surnames sort differently in Spanish and byte by byte, one who left,
-// and three activities (dated, undated, and on the 29th of February).
+// and three activities (dated, undated, and on the 29th of February), the
+// first two with general prices by student type.
 #include "ContextoBD.h"
 #include "EscuelaPrueba.h"
 #include "entry/cAlumno.h"
@@ -47,6 +48,8 @@ protected:
             "(2, 'Coro', 2, NULL, '2026/05/30')",
             "INSERT INTO Actividad (IDActividad, Nombre, TipoActividad, FechaInicio, FechaFin) VALUES "
             "(3, 'Excursión', 1, '2024/02/29', '2024/02/29')",
+            "INSERT INTO Actividad_TipoAlumno (CodActividad, CodTipoAlumno, PrecioGeneralEuro, PrecioGeneralPta) VALUES "
+            "(1, 1, '5', '832'), (1, 2, '9', '1497'), (2, 1, '3', '499')",
         };
         for (const QString& s : filasFijas) EscuelaPrueba::sql(c, s);
         // id, name, surnames, section, course, type of teaching, student type

@@ -1,7 +1,8 @@
 // The activity page inside the wizard, on the sample school and both back
 // ends: opened from the start page, one activity edited (a member out, a
 // price typed by student type, new dates), "Finalizar" runs the closing, and
-// the new year's activity rows are what was clicked and typed.
+// the new year's activity rows are what was clicked and typed; the student
+// page's stored decisions, loaded, reach the activity page.
 #include "asistente/ConAsistente.h"
 #include "asistente/Conductor.h"
 #include "engine/ComprobacionesCierre.h"
@@ -9,6 +10,7 @@
 #include "platform/gui/Rejilla.h"
 #include "wizard/ContextoAsistente.h"
 #include "wizard/frmCierreActividades.h"
+#include "wizard/frmCierreAlumnos.h"
 #include "wizard/frmCierreCursoE.h"
 #include "wizard/frmPrecioActividad.h"
 #include <QDateEdit>
@@ -138,6 +140,71 @@ TEST_P(AsistenteActividades, FinalizarCierraConLasFechasMiembrosYPreciosElegidos
                                   "CodActividad=1 AND CodTipoAlumno=%1")
                        .arg(tipoPrecio)),
               QStringList({"100,5|16722"}));
+}
+
+// "Cargar datos alumnos" with the activity page open behind: a member who
+// leaves in the decisions that go and stays in the loaded ones is on the
+// activity's grid again, and confirming the activity keeps him.
+TEST_P(AsistenteActividades, CargarDatosAlumnosLlegaALaPaginaDeActividades) {
+    ReiniciarAsistente();
+    guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
+    guion_.responderA(2191, Respuesta::Si).responderA(2190, Respuesta::Si).responderA(2184, Respuesta::No);
+    guion_.responderA(2194, Respuesta::Si).responderA(2195, Respuesta::Si);
+    frmCierreCursoE inicio;
+    Asistente().CierreCursoE = &inicio;
+    inicio.cargar();
+    ASSERT_TRUE(inicio.Mostrar()) << guion_.textos().join(QLatin1Char('|')).toStdString();
+    frmCierreAlumnos alumnos;
+    Asistente().CierreAlumnos = &alumnos;
+    ASSERT_TRUE(alumnos.cargar());
+    inicio.setSeccionesCargadas(true);
+    frmCierreActividades actividades;
+    Asistente().CierreActividades = &actividades;
+    actividades.cargar();
+    ASSERT_TRUE(actividades.Mostrar());
+    inicio.setActividadesCargadas(true);
+    ASSERT_EQ(actividades.IDActividad(), 1);
+
+    // A member of the first activity whom the page proposes to keep.
+    const auto propuesta = sesion_->planPorDefecto().arboles.secciones;
+    qint32 miembro = 0;
+    qint16 seccion = 0;
+    Rejilla* enActividad = rejilla(&actividades, "msgAlumnos");
+    for (int f = 0; f < enActividad->filas() && !miembro; ++f)
+        for (const auto& s : *propuesta)
+            if (const auto a = s->Alumnos()->buscar(QString::number(enActividad->datoFila(f).toInt()));
+                a && s->Promocionada() && !a->SinAsignar() && (a->Promociona() || a->Repite())) {
+                miembro = a->IDAlumno();
+                seccion = s->IDSeccion();
+            }
+    ASSERT_NE(miembro, 0);
+    auto enGrid = [&] { return enActividad->buscarFila(miembro) >= 0; };
+
+    // His section confirmed as proposed and stored; then he leaves.
+    auto* secciones = alumnos.findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
+    for (int f = 0; f < secciones->rowCount(); ++f)
+        if (secciones->item(f, 0)->data(Qt::UserRole).toInt() == seccion) secciones->setCurrentCell(f, 0);
+    Conductor::pulsar(&alumnos, QStringLiteral("cmdPromocionar_0"));
+    Conductor::pulsar(&alumnos, QStringLiteral("cmdPromocionar_0"));
+    Conductor::pulsar(&alumnos, QStringLiteral("cmdGuardar_0"));
+    Conductor::pulsar(&alumnos, QStringLiteral("cmdPromocionar_0"));  // 2184: No keeps the confirmed students
+    Rejilla* enSeccion = rejilla(&alumnos, "msgAlumnos");
+    const int fila = enSeccion->buscarFila(miembro);
+    ASSERT_GE(fila, 0);
+    enSeccion->marcar(fila, true);
+    emit enSeccion->marcaCambiada(fila, true);
+    alumnos.findChild<QRadioButton*>(QStringLiteral("optOpcion_2"))->click();
+    Conductor::pulsar(&alumnos, QStringLiteral("cmdAceptar"));
+    Conductor::pulsar(&alumnos, QStringLiteral("cmdPromocionar_0"));
+    ASSERT_FALSE(enGrid());
+
+    Conductor::pulsar(&alumnos, QStringLiteral("cmdGuardar_1"));
+    EXPECT_TRUE(enGrid());
+    Conductor::pulsar(&actividades, QStringLiteral("cmdPromocionar_0"));
+    Conductor::pulsar(&actividades, QStringLiteral("cmdPromocionar_0"));
+    EXPECT_TRUE(actividades.Actividades()->Item("1")->Alumnos()->Item(QString::number(miembro))->Visible());
+    EXPECT_TRUE(guion_.textos().contains(Texto(2194)));
+    ReiniciarAsistente();
 }
 
 }  // namespace

@@ -80,9 +80,14 @@ TEST_P(LecturaActividades, ActividadesConFechasPropuestasYFilasDePrecio) {
     EXPECT_EQ(carga.actividades->Item("3")->FechaInicio(), "28/02/2025");
     EXPECT_EQ(carga.actividades->Item("3")->TipoActividad(), 1);
     // Student types of the active members only (the leaver's type 3 is not).
+    // Each at the activity's general price, so that a price nobody
+    // touches passes as it is.
     EXPECT_EQ(a1->TipoAlumnos()->claves(), QStringList({"1", "2"}));
     EXPECT_EQ(a1->TipoAlumnos()->Item("2")->Nombre(), "Becado");
+    EXPECT_EQ(a1->TipoAlumnos()->Item("2")->Euros(), "9");
+    EXPECT_EQ(a1->TipoAlumnos()->Item("2")->Pesetas(), "1497");
     EXPECT_EQ(carga.actividades->Item("2")->TipoAlumnos()->claves(), QStringList({"1"}));
+    EXPECT_EQ(carga.actividades->Item("2")->TipoAlumnos()->Item("1")->Euros(), "3");
     // Every course of the school for every activity, by teaching type and
     // course order, none in use.
     for (const auto& a : *carga.actividades) {
@@ -118,9 +123,11 @@ TEST_P(LecturaActividades, MiembrosActivosEnOrdenEspanolConElDestinoDeLaPaginaDe
 
     // Section 101 promoted: Ana goes to 2º A, Íñigo leaves. Section 102 is
     // promoted but does not list Pedro (his Seccion_Alumno says otherwise):
-    // he keeps no destination instead of failing.
+    // he keeps no destination instead of failing. Section 201 was never
+    // promoted: what it says of Luis is no decision.
     seccionPromocionada(101, {{1, 201, false}, {2, 0, true}});
     seccionPromocionada(102, {});
+    seccionPromocionada(201, {{4, 0, true}})->setPromocionada(false);
     miembros = leerMiembros(centro(), 1, secciones.get());
     EXPECT_EQ(miembros->Item("1")->Curso(), "2º");
     EXPECT_EQ(miembros->Item("1")->IDCurso(), 12);
@@ -129,6 +136,7 @@ TEST_P(LecturaActividades, MiembrosActivosEnOrdenEspanolConElDestinoDeLaPaginaDe
     EXPECT_FALSE(miembros->Item("2")->Visible());
     EXPECT_TRUE(miembros->Item("3")->Visible());
     EXPECT_EQ(miembros->Item("3")->Curso(), "");
+    EXPECT_TRUE(miembros->Item("4")->Visible());
 
     // The price rows in use follow the visible members: Íñigo's type
     // (Becado) is used by Luis too; course 12 only by Ana.

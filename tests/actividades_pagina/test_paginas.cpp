@@ -240,7 +240,7 @@ TEST_P(PaginaActividades, ReabrirUnaActividadPromocionadaYDeshacerCambios) {
     pulsar(&pagina, "cmdPromocionar_0");
     for (const auto& m : *actividad(1)->Alumnos()) EXPECT_TRUE(m->Pasar());
 
-    // Yes: the prices go, the activity is read again from the database.
+    // Yes: the activity is read again from the database, its prices too.
     actividad(1)->TipoAlumnos()->Item("1")->setEuros(QStringLiteral("6,01"));
     guion.olvidarMostrados();
     MensajesGuion otro;
@@ -250,7 +250,7 @@ TEST_P(PaginaActividades, ReabrirUnaActividadPromocionadaYDeshacerCambios) {
     elegir(0);
     EXPECT_TRUE(otro.textos().first().contains(Texto(2188)));
     EXPECT_FALSE(actividad(1)->Promocionada());
-    EXPECT_EQ(actividad(1)->TipoAlumnos()->Item("1")->Euros(), "");
+    EXPECT_EQ(actividad(1)->TipoAlumnos()->Item("1")->Euros(), "5");
     EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
     EXPECT_NE(colorFondo(actividades(), 0, 0), 65535u);
     EXPECT_FALSE(control<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
@@ -313,13 +313,13 @@ TEST_P(PaginaActividades, PreciosPorTipoEnPesetasLleganSoloASuTipoAunqueNoSeVean
         EXPECT_EQ(control<QLabel>(&p, "lblPrecioAux")->text(), "6,01");
         pulsarFila(tipos, 0);
         pulsar(&p, "cmdAceptar");
-        EXPECT_EQ(columna(tipos, 1), QStringList({"6,01", ""}));
-        EXPECT_EQ(columna(tipos, 2), QStringList({"1000", ""}));
+        EXPECT_EQ(columna(tipos, 1), QStringList({"6,01", "9"}));
+        EXPECT_EQ(columna(tipos, 2), QStringList({"1000", "1497"}));
         pulsar(&p, "cmdPrecioActividad_0");
     });
     const auto a = actividad(1);
     // Ordinario members get the price; the Becado ones keep theirs, since
-    // their row was never priced.
+    // their row was left at the activity's general price.
     EXPECT_EQ(columna(alumnos(), 4), QStringList({"123,5", "6,01", "6,01", "6,01"}));
     EXPECT_EQ(columna(alumnos(), 5), QStringList({"20548", "1000", "1000", "1000"}));
     pulsar(&pagina, "cmdPromocionar_0");
@@ -425,8 +425,20 @@ TEST_P(PaginaActividades, ElMotorEscribeLasFechasMesesYPreciosElegidos) {
         pulsar(&p, "cmdAceptar");
         pulsar(&p, "cmdPrecioActividad_0");
     });
+    // Thought better of: Ordinario's price cleared (its members get theirs
+    // back), Becado's set to 7 euros.
+    conPaginaDePrecios([](frmPrecioActividad& p) {
+        auto* tipos = control<QTableWidget>(&p, "msgPrecio_0");
+        EXPECT_EQ(columna(tipos, 1), QStringList({"6,01", "9"}));
+        pulsarFila(tipos, 0);
+        pulsar(&p, "cmdLimpiar");
+        control<QLineEdit>(&p, "txtPrecio")->setText(QStringLiteral("7"));
+        pulsarFila(tipos, 1);
+        pulsar(&p, "cmdAceptar");
+        pulsar(&p, "cmdPrecioActividad_0");
+    });
     pulsar(&pagina, "cmdPromocionar_0");
-    elegir(1);  // Coro: Eva and Pedro pass, without dates
+    elegir(1);  // Coro: Eva and Pedro pass, without dates, its price untouched
     confirmarTodos(true);
 
     // The new year's database: a copy of the activities of this one.
@@ -454,14 +466,15 @@ TEST_P(PaginaActividades, ElMotorEscribeLasFechasMesesYPreciosElegidos) {
               QStringList({"1|2026/10/01|2027/02/26", "2||"}));
     EXPECT_EQ(leer(QStringLiteral("SELECT CodAlumno, PrecioEuros, PrecioPesetas, Octubre, Enero, Marzo, MesesRealizacion "
                                   "FROM Alumno_Actividad_Miembro WHERE CodActividad=1 ORDER BY CodAlumno")),
-              QStringList({"2|123,5|20548|-1|-1|0|011111000000", "3|6,01|1000|-1|-1|0|011111000000",
-                           "4|123,5|20548|-1|-1|0|011111000000", "6|6,01|1000|-1|-1|0|011111000000"}));
+              QStringList({"2|7|1165|-1|-1|0|011111000000", "3|123,5|20548|-1|-1|0|011111000000",
+                           "4|7|1165|-1|-1|0|011111000000", "6|123,5|20548|-1|-1|0|011111000000"}));
     EXPECT_EQ(leer(QStringLiteral("SELECT CodAlumno, PrecioEuros, PrecioPesetas, MesesRealizacion FROM "
                                   "Alumno_Actividad_Miembro WHERE CodActividad=2 ORDER BY CodAlumno")),
               QStringList({"1|0|0|000000000000", "3|0|0|000000000000"}));
-    EXPECT_EQ(leer(QStringLiteral("SELECT CodTipoAlumno, PrecioGeneralEuro, PrecioGeneralPta FROM Actividad_TipoAlumno "
-                                  "WHERE CodActividad=1 ORDER BY CodTipoAlumno")),
-              QStringList({"1|6,01|1000"}));
+    // The cleared price goes; the untouched one stays as it was.
+    EXPECT_EQ(leer(QStringLiteral("SELECT CodActividad, CodTipoAlumno, PrecioGeneralEuro, PrecioGeneralPta FROM "
+                                  "Actividad_TipoAlumno ORDER BY CodActividad, CodTipoAlumno")),
+              QStringList({"1|2|7|1165", "2|1|3|499"}));
     // The trip was left unpromoted: it goes.
     EXPECT_EQ(leer(QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE CodActividad=3")), QStringList({"0"}));
 }

@@ -28,6 +28,7 @@ TEST_P(Alumnos, PromocionSeparaBajasConservaAnticipadosYLimpiaHistorico) {
     for (qint32 id : {1, 11, 12, 13, 14, 15, 40})
         ambas(QStringLiteral("INSERT INTO EvaluacionHistorica (IDEvaluacionHistorica, CodAlumno, Orden) VALUES (%1, %1, 1)")
                   .arg(id));
+    for (qint32 id : {11, 31}) ambas(QStringLiteral("INSERT INTO Alumno_Actividad_Miembro (CodActividad, CodAlumno) VALUES (1, %1)").arg(id));
 
     auto s1 = seccion(1);
     for (qint32 id : {1, 2, 3}) alumno(s1, id, D::Baja);
@@ -65,6 +66,8 @@ TEST_P(Alumnos, PromocionSeparaBajasConservaAnticipadosYLimpiaHistorico) {
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT Anticipado FROM Alumno WHERE IDAlumno=40")), ctx.esServidor() ? -1 : 0);
     EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodAlumno FROM EvaluacionHistorica ORDER BY CodAlumno")),
               QStringList({"12", "13", "40"}));
+    // A leaver is a member of no activity of the new year.
+    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodAlumno FROM Alumno_Actividad_Miembro")), QStringList({"11"}));
     // The closed year is only read.
     EXPECT_EQ(valor(local, QStringLiteral("SELECT COUNT(*) FROM Alumno")), 12);
 

@@ -102,6 +102,8 @@ protected:
 };
 
 TEST_P(Historico, PasaLasNotasFinalesYLasPendientesDelAno) {
+    // Student 2 is promoted in a section of the tree that was not: he leaves.
+    alumno(seccion(11, false), 2, D::Promociona, 3, 3, 20);
     ASSERT_TRUE(motor::PasarHistorico(e)) << errores().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(errores().isEmpty());
 
@@ -126,7 +128,7 @@ TEST_P(Historico, PasaLasNotasFinalesYLasPendientesDelAno) {
 
     // Pending in the new year: the promoted student's failed subjects (a
     // grade missing from Nota counts as failed), in his new section; nothing
-    // for the repeater nor for a student the tree does not know.
+    // for the repeater nor for one who leaves.
     EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT * FROM AlumnoPte_MatDet ORDER BY 1")),
               QStringList({"1|1|1|0|1", "2|1|3|0|1", "3|1|5|0|9"}));
     EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT * FROM Seccion_AlumnoPte")), QStringList({"20|1|0|0"}));

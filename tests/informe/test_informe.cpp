@@ -86,21 +86,12 @@ QHash<qint64, QString> nombresSecciones(Conexion& con) {
     return n;
 }
 
-TEST_P(InformeCierre, LeidoSoloTrasElCierreElResumenCuentaTambienAlAlumnoSinAsignar) {
-    // The wizard's report reads its summary after the run alone, when the
-    // run has taken the unassigned students out of their sections.
-    conSinAsignar = true;
-    cerrar();
-    ASSERT_FALSE(HasFailure());
-    ASSERT_NE(sinAsignar, 0);
-    const host::ResumenCierre r = antes.completar(estado());
-    const host::ResumenCierre solo = host::ResumenCierre::trasCierre(estado());
-    EXPECT_EQ(solo.texto(0), r.texto(0)) << solo.texto(0).toStdString() << r.texto(0).toStdString();
-}
-
 TEST_P(InformeCierre, LasFilasDeCadaSeccionSonLasDeLaBaseNuevaYUnaDecisionNoHechaSeVe) {
+    // A promoted student left without a destination leaves: he counts so.
+    conSinAsignar = true;
     const qint32 raro = cerrar();
     ASSERT_FALSE(HasFailure());
+    ASSERT_NE(sinAsignar, 0);
     Conexion& viejo = sesion->sesion->centro();
     const host::DatosInforme d = host::leerInforme(estado(), false);
     EXPECT_TRUE(d.diferencias.isEmpty()) << d.diferencias.first().nombre.toStdString() << ": "
@@ -156,7 +147,8 @@ TEST_P(InformeCierre, LasFilasDeCadaSeccionSonLasDeLaBaseNuevaYUnaDecisionNoHech
     ASSERT_FALSE(repiten.isEmpty());
     ASSERT_FALSE(seFueron.isEmpty());
     // The totals are the summary's, which the command line prints from
-    // figures taken before the run: the report reads them afterwards alone.
+    // figures taken before the run: the report reads them afterwards alone,
+    // when the run has taken the unassigned student out of his section.
     const host::ResumenCierre r = antes.completar(estado());
     EXPECT_EQ(d.resumen.texto(0), r.texto(0)) << d.resumen.texto(0).toStdString() << r.texto(0).toStdString();
     EXPECT_EQ(d.resumen.promocionan, promocionan.size());
@@ -174,11 +166,23 @@ TEST_P(InformeCierre, LasFilasDeCadaSeccionSonLasDeLaBaseNuevaYUnaDecisionNoHech
     // Names that would be markup are drawn as they are.
     EXPECT_TRUE(textos(d).contains(QStringLiteral("Pérez & Cía, Ana <b>")));
 
-    // A promoted student whom the new year lost: decided, not done.
+    // A promoted student whom the new year lost, and another placed in a
+    // section of his course other than his: decided, not done.
     EscuelaPrueba::sql(nuevo(), QStringLiteral("DELETE FROM Alumno WHERE IDAlumno=%1").arg(raro));
+    EscuelaPrueba::sql(nuevo(), QStringLiteral("DELETE FROM Alumno_Actividad_Miembro WHERE CodAlumno=%1").arg(raro));
+    QList<qint64> otros = promocionan.keys();
+    std::sort(otros.begin(), otros.end());
+    const qint64 otro = otros.first() != raro ? otros.first() : otros.last();
+    EscuelaPrueba::sql(nuevo(), QStringLiteral("INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) SELECT "
+                                               "999, 'Z', CodCurso, 25 FROM Alumno WHERE IDAlumno=%1").arg(otro));
+    EscuelaPrueba::sql(nuevo(), QStringLiteral("UPDATE Alumno SET CodSeccion=999 WHERE IDAlumno=%1").arg(otro));
     const host::DatosInforme despues = host::leerInforme(estado(), false);
-    ASSERT_EQ(despues.diferencias.size(), 1);
-    const host::DiferenciaInforme& x = despues.diferencias.first();
+    ASSERT_EQ(despues.diferencias.size(), 2);
+    const bool primeroPerdido = despues.diferencias.first().hecho == QStringLiteral("No está en el nuevo curso");
+    const host::DiferenciaInforme& x = despues.diferencias.at(primeroPerdido ? 0 : 1);
+    const host::DiferenciaInforme& y = despues.diferencias.at(primeroPerdido ? 1 : 0);
+    EXPECT_EQ(y.decidido, QStringLiteral("Promociona a ") + promocionan.value(otro));
+    EXPECT_TRUE(y.hecho.endsWith(QStringLiteral(" Z"))) << y.hecho.toStdString();
     EXPECT_EQ(x.nombre, QStringLiteral("Pérez & Cía, Ana <b>"));
     EXPECT_EQ(x.ambito, nombresSecciones(viejo).value(seccionAntes.value(raro)));
     EXPECT_EQ(x.decidido, QStringLiteral("Promociona a ") + promocionan.value(raro));

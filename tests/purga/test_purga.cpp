@@ -302,9 +302,11 @@ TEST_P(Purga, ArchivoYDatosDeLosQueSeVan) {
     ambas(QStringLiteral("INSERT INTO DatosMedicos_Enfermedad (CodDatosMedicos, CodEnfermedad) VALUES (2, 5)"));
     ambas(QStringLiteral("INSERT INTO PrematriculacionAux (IDPrematriculacionAux, CodAlumno) VALUES (1, 11)"));
     ambas(QStringLiteral("INSERT INTO PrematriculacionAux (IDPrematriculacionAux, CodAlumno) VALUES (2, 12)"));
+    alumno(13, 1, 0, 4);  // had already left: archived on her own date
+    ambas(QStringLiteral("UPDATE Alumno SET FechaBaja='2026/02/03' WHERE IDAlumno=13"));
     retirado(10, true, QStringLiteral("15/05/2026"));
     retirado(12, true, QStringLiteral("01/01/2026"));  // marked, then kept: not a leaver
-    bajas({{10, 1, 500}, {11, 1, 0}});
+    bajas({{10, 1, 500}, {11, 1, 0}, {13, 1, 0}});
 
     ASSERT_TRUE(motor::PurgarBajas(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(guion.mostrados().isEmpty());
@@ -315,6 +317,7 @@ TEST_P(Purga, ArchivoYDatosDeLosQueSeVan) {
                   QStringLiteral("11|-1|2026/06/30|M11|N11|O'Brien||Primero|Primaria|2020/09/01||||||"),
                   QStringLiteral("10|-1|2026/05/15|M10|N10|A10||Primero|Primaria|2019/09/0'1||Plaza d'Or|Madrid|"
                                  "Madrid|28'001|910000000"),
+                  QStringLiteral("13|-1|2026/02/03|M13|N13|A13||Primero|Primaria|2020/09/01||||||"),
               }));
     EXPECT_EQ(cuenta(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Baja")), 0);
     EXPECT_EQ(ids(nuevo(), QStringLiteral("DatosMedicos"), QStringLiteral("IDDatosMedicos")), QStringList{QStringLiteral("2")});
