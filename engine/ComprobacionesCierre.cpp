@@ -224,4 +224,17 @@ bool ConfirmarInicioProceso(Conexion& centro, bool actividades, bool actividades
     return true;
 }
 
+bool NombreCursoUsado(Conexion& appEntrada, qint16 idCentro, const QString& nombre) {
+    const QString buscado = nombre.trimmed();
+    for (Recordset rs = appEntrada.Abrir(QStringLiteral("SELECT Nombre FROM CursoEscolar WHERE CodCentro=%1").arg(idCentro));
+         !rs.eof(); rs.MoveNext())
+        if (rs.texto(QStringLiteral("Nombre")).trimmed().compare(buscado, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+QString TextoNombreCursoUsado(const QString& nombre) {
+    return QStringLiteral("Ya hay un curso escolar llamado \"%1\" en este centro. Elija otro nombre para el nuevo curso.")
+        .arg(nombre);
+}
+
 }  // namespace ncc
