@@ -23,6 +23,9 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QIcon>
+#include <QLayout>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 namespace ncc {
@@ -164,6 +167,7 @@ void frmCierreActividades::cargar() {
         interfaz_.Activar(Botones_, QList<bool>{true, true, true, true, true, false, false, hayGuardados, Precios_},
                           QVariant(true));
         setEstado(1);
+        AnchoParaColumnas();
         Mostrar_ = true;
     } catch (const Error& e) {
         mostrarError(e);
@@ -199,6 +203,21 @@ void frmCierreActividades::pintarActividad(int fila) {
     if (fila < 0 || fila >= rejActividades_->filas()) return;
     const auto a = Actividades_->buscar(Coleccion<cActividad>::clave(rejActividades_->datoFila(fila).toInt()));
     PintarFilaDecidida(*rejActividades_, fila, a && a->Promocionada(), a && propuestas_.contains(a->IDActividad()));
+}
+
+// The page opens wide enough for every column of the members: at its
+// designed width "Pasar", "Euros" and "Pesetas" were out of sight, and
+// scrolling to them hid the names. Never wider than the screen.
+void frmCierreActividades::AnchoParaColumnas() {
+    if (layout()) layout()->activate();
+    const QTableWidget* t = ui->msgAlumnos;
+    int columnas = 0;
+    for (int c = 0; c < t->columnCount(); ++c) columnas += t->columnWidth(c);
+    const int falta = columnas + t->verticalScrollBar()->sizeHint().width() + 2 * t->frameWidth() - t->width();
+    if (falta <= 0) return;
+    int ancho = width() + falta;
+    if (const QScreen* pantalla = screen()) ancho = std::min(ancho, pantalla->availableGeometry().width());
+    resize(ancho, height());
 }
 
 // ---------------------------------------------------------------------------

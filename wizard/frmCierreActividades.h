@@ -81,6 +81,7 @@ private:
     void leerActividades();
     void llenarGridActividades();
     void pintarActividad(int fila);
+    void AnchoParaColumnas();
     // "Proponer todo": the closing's proposal for every activity without a
     // confirmed decision, marked as proposed until reviewed.
     void proponerTodo();

@@ -63,6 +63,12 @@ frmCierreAlumnos::frmCierreAlumnos(QWidget* parent)
     connect(ui->msgSecciones->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &frmCierreAlumnos::alDesplazarSecciones);
     ui->msgSecciones->setMinimumWidth(Rejilla::twipsAPixeles(2315, this) + 20);
+    // The list is disabled while a section is edited, yet stays readable:
+    // grey text on the yellow of the confirmed sections could not be read.
+    QPalette paleta = ui->msgSecciones->palette();
+    for (const QPalette::ColorRole rol : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        paleta.setColor(QPalette::Disabled, rol, paleta.color(QPalette::Active, rol));
+    ui->msgSecciones->setPalette(paleta);
     setMinimumSize(Rejilla::twipsAPixeles(9630, this), Rejilla::twipsAPixeles(7260, this));
     setSizeGripEnabled(true);
 
