@@ -675,7 +675,8 @@ void frmCierreAlumnos::Cancelar() {
 void frmCierreAlumnos::Anterior() { hide(); }
 
 void frmCierreAlumnos::Siguiente() {
-    Reloj_ r;
+    // The activity page shows the hourglass while it loads, not while the
+    // user works on it.
     interfaz_.Activar(Botones_, 0);
     cargarFormularioActividades();
     if (!cerrandoAsistente()) interfaz_.Activar(Botones_, 2);

@@ -547,6 +547,8 @@ TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMism
             })
         .en(QStringLiteral("frmCierreActividades"),
             [&](QWidget* w) {
+                // The hourglass was for the load only.
+                EXPECT_EQ(QApplication::overrideCursor(), nullptr);
                 Conductor::pulsar(w, QStringLiteral("cmdProponer"));
                 EXPECT_FALSE(w->findChild<QPushButton*>(QStringLiteral("cmdProponer"))->isEnabled());
                 Conductor::pulsar(w, QStringLiteral("cmdCierreActividades_3"));
