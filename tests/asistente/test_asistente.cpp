@@ -16,6 +16,7 @@
 #include "wizard/frmCierreAlumnos.h"
 #include <QDesktopServices>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QGroupBox>
 #include <QLabel>
@@ -561,6 +562,20 @@ TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMism
     sesion_.reset();
     const QStringList hecho = volcadoTrasCierre(muestra_);
     EXPECT_TRUE(hecho == esperado) << diferencias(hecho, esperado).toStdString();
+}
+
+// With no program to open PDF files, the offer of the report still says
+// where the report is.
+TEST_P(AsistenteCierre, SinVisorDePdfDiceDondeEstaElInforme) {
+    if (GetParam() == Proveedor::PostgreSQL) GTEST_SKIP() << "no depende de la base de datos";
+    QTemporaryDir sinProgramas;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", sinProgramas.path().toLocal8Bit());
+    const QString ruta = QDir(sinProgramas.path()).filePath(QStringLiteral("Cierre 2025-2026.pdf"));
+    guion_.responderTexto(PreguntaAbrirInforme(ruta), Respuesta::Si);
+    OfrecerAbrirInforme(ruta);
+    qputenv("PATH", path);
+    EXPECT_EQ(guion_.ultimo().mensaje.texto, TextoInformeSinVisor(ruta));
 }
 
 NCC_AMBOS_FONDOS(AsistenteCierre);
