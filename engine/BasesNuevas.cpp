@@ -229,15 +229,18 @@ void ComprobarCursoVigente(EstadoMotor& e) {
                                             "WHERE CodCentro=%1 ORDER BY IDCursoEscolar")
                                  .arg(conf.intIDCentro()));
     long actual = -1;
-    for (; !rs.eof(); rs.MoveNext())
+    bool nombreUsado = false;
+    for (; !rs.eof(); rs.MoveNext()) {
         if (rs.entero(QStringLiteral("UltimoUtilizado")) != 0) actual = long(rs.entero(QStringLiteral("IDCursoEscolar")));
+        nombreUsado = nombreUsado || MismoNombreCurso(rs.texto(QStringLiteral("Nombre")), e.NuevoCursoEscolar);
+    }
     rs.Close();
     if (actual != conf.intIDCursoEscolar())
         throw Error(errores::Archivo,
                     QStringLiteral("El curso escolar %1 ya no es el curso actual del centro: se ha cerrado mientras "
                                    "tanto. Vuelva a entrar en la aplicación.")
                         .arg(conf.CursoEscolar()));
-    if (NombreCursoUsado(app, conf.intIDCentro(), e.NuevoCursoEscolar))
+    if (nombreUsado)
         throw Error(errores::Archivo, TextoNombreCursoUsado(e.NuevoCursoEscolar));
 }
 

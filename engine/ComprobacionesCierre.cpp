@@ -225,11 +225,14 @@ bool ConfirmarInicioProceso(Conexion& centro, bool actividades, bool actividades
 }
 
 bool NombreCursoUsado(Conexion& appEntrada, qint16 idCentro, const QString& nombre) {
-    const QString buscado = nombre.trimmed();
     for (Recordset rs = appEntrada.Abrir(QStringLiteral("SELECT Nombre FROM CursoEscolar WHERE CodCentro=%1").arg(idCentro));
          !rs.eof(); rs.MoveNext())
-        if (rs.texto(QStringLiteral("Nombre")).trimmed().compare(buscado, Qt::CaseInsensitive) == 0) return true;
+        if (MismoNombreCurso(rs.texto(QStringLiteral("Nombre")), nombre)) return true;
     return false;
+}
+
+bool MismoNombreCurso(const QString& a, const QString& b) {
+    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
 QString TextoNombreCursoUsado(const QString& nombre) {
