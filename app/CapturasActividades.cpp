@@ -89,6 +89,11 @@ void capturarActividades(Capturador& c) {
         capturarPrecios(c, pagina, false);
         capturarPrecios(c, pagina, true);
 
+        // "Proponer todo": the other activities proposed, the one above
+        // confirmed.
+        pulsar(&pagina, "cmdProponer");
+        c.guardar(&pagina, QStringLiteral("frmCierreActividades_propuesta"));
+
         // The page after "Cargar datos actividades", when the school has a
         // stored set: the capture writes nothing to the school.
         if (actividades::hayDatosActividades(*centro)) {

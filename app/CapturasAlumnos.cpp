@@ -1,6 +1,7 @@
 // Pictures of the student page: the sections, a section being decided with
 // students of the three decisions and some marked, the destination chosen,
-// the page after a load of stored choices, and its messages.
+// the proposal of "Proponer todo", the page after a load of stored choices,
+// and its messages.
 #include "app/Capturas.h"
 #include "app/ManejoVentanas.h"
 #include "entry/cConfiguracion.h"
@@ -99,6 +100,14 @@ void capturarAlumnos(Capturador& c) {
     marcar(alumnos, {0, 3});
     c.guardar(&pagina, QStringLiteral("frmCierreAlumnos_seccion"));
     pulsar(&pagina, "cmdPromocionar_1");
+
+    // "Proponer todo", then one proposed section looked at and confirmed:
+    // the list tells the proposed sections from the confirmed one.
+    pulsar(&pagina, "cmdProponer");
+    seccionConAlumnos(pagina, 2);
+    pulsar(&pagina, "cmdPromocionar_0");
+    pulsar(&pagina, "cmdPromocionar_0");
+    c.guardar(&pagina, QStringLiteral("frmCierreAlumnos_propuesta"));
 
     // The messages of the page.
     const QString p = QStringLiteral("frmCierreAlumnos_");

@@ -62,53 +62,56 @@ bool frmBuscarAlumno::eventFilter(QObject* objeto, QEvent* evento) {
     return QDialog::eventFilter(objeto, evento);
 }
 
+void frmBuscarAlumno::leerAlumnos() {
+    if (leidos_) return;
+    for (ncc::Recordset r = centro_.Abrir(QStringLiteral("SELECT IDAlumno, Apellido_1, Apellido_2, Nombre FROM Alumno"));
+         !r.eof(); r.MoveNext()) {
+        const qint32 id = qint32(r.entero(QStringLiteral("IDAlumno")));
+        if (excluidos_.contains(id)) continue;
+        Alumno a{id, r.texto(QStringLiteral("Apellido_1")) + QLatin1Char(' ') + r.texto(QStringLiteral("Apellido_2")) +
+                         QStringLiteral(", ") + r.texto(QStringLiteral("Nombre")),
+                 {}};
+        a.plegado = ncc::orden::claveEspanol(a.nombre);
+        alumnos_.append(a);
+    }
+    // The suite's Spanish order, as every other list of students.
+    std::stable_sort(alumnos_.begin(), alumnos_.end(), [](const Alumno& a, const Alumno& b) {
+        const int c = ncc::orden::compararConClaves(a.plegado, a.nombre, b.plegado, b.nombre);
+        return c != 0 ? c < 0 : a.id < b.id;
+    });
+    leidos_ = true;
+}
+
 void frmBuscarAlumno::buscar() {
     const QString texto = ui->txtBuscar->text().simplified();
     ui->lstResultados->clear();
-    struct Fila {
-        qint32 id;
-        QString nombre;
-    };
-    QList<Fila> filas;
-    bool esNumero = false;
-    const qint32 numero = texto.toInt(&esNumero);
     try {
-        // The name as typed may span the surnames and the name: every word
-        // must appear in one of them.
-        QString sql = QStringLiteral("SELECT IDAlumno, Apellido_1, Apellido_2, Nombre FROM Alumno");
-        QVariantList valores;
-        QStringList condiciones;
-        if (esNumero) {
-            condiciones << QStringLiteral("IDAlumno=?");
-            valores << numero;
-        } else {
-            for (const QString& palabra : texto.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-                condiciones << QStringLiteral("LOWER(COALESCE(Apellido_1,'') || ' ' || COALESCE(Apellido_2,'') || ' ' || "
-                                              "COALESCE(Nombre,'')) LIKE ?");
-                valores << QLatin1Char('%') + palabra.toLower() + QLatin1Char('%');
-            }
-        }
-        if (!condiciones.isEmpty()) sql += QStringLiteral(" WHERE ") + condiciones.join(QStringLiteral(" AND "));
-        sql += QStringLiteral(" ORDER BY Apellido_1, Apellido_2, Nombre, IDAlumno");
-        for (ncc::Recordset r = centro_.Abrir(sql, valores); !r.eof(); r.MoveNext()) {
-            const qint32 id = qint32(r.entero(QStringLiteral("IDAlumno")));
-            if (excluidos_.contains(id)) continue;
-            filas.append({id, r.texto(QStringLiteral("Apellido_1")) + QLatin1Char(' ') + r.texto(QStringLiteral("Apellido_2")) +
-                                  QStringLiteral(", ") + r.texto(QStringLiteral("Nombre"))});
-        }
+        leerAlumnos();
     } catch (const ncc::Error& e) {
         ncc::mostrarError(e);
         return;
     }
-    // The suite's Spanish order, as every other list of students.
-    std::stable_sort(filas.begin(), filas.end(),
-                     [](const Fila& a, const Fila& b) { return ncc::orden::antesEnEspanol(a.nombre, b.nombre); });
+    // A number is the student's; words are searched as Spanish readers
+    // search, case and accents folded as the Spanish order folds them: every
+    // word must appear in the surnames or the name.
+    bool esNumero = false;
+    const qint32 numero = texto.toInt(&esNumero);
+    QStringList palabras;
+    for (const QString& p : texto.split(QLatin1Char(' '), Qt::SkipEmptyParts)) palabras << ncc::orden::claveEspanol(p);
+    QList<const Alumno*> filas;
+    for (const Alumno& a : alumnos_) {
+        bool coincide = esNumero ? a.id == numero : true;
+        for (int i = 0; !esNumero && coincide && i < palabras.size(); ++i) coincide = a.plegado.contains(palabras.at(i));
+        if (coincide) filas << &a;
+    }
     const int total = int(filas.size());
     for (int i = 0; i < std::min(total, MaximoResultados); ++i) {
-        auto* item = new QListWidgetItem(QStringLiteral("%1  (%2)").arg(filas[i].nombre).arg(filas[i].id));
-        item->setData(Qt::UserRole, filas[i].id);
+        auto* item = new QListWidgetItem(QStringLiteral("%1  (%2)").arg(filas[i]->nombre).arg(filas[i]->id));
+        item->setData(Qt::UserRole, filas[i]->id);
         ui->lstResultados->addItem(item);
     }
+    // The one student found is already chosen: Enter takes him.
+    if (total == 1 && !texto.isEmpty()) ui->lstResultados->item(0)->setSelected(true);
     if (total == 0) ui->lblEstado->setText(QStringLiteral("Ningún alumno coincide con la búsqueda."));
     else if (total > MaximoResultados)
         ui->lblEstado->setText(QStringLiteral("%1 alumnos coinciden; se muestran los %2 primeros. Escriba más letras para afinar.")

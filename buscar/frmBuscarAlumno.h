@@ -4,6 +4,7 @@
 // Down or Enter goes to the list, Space/Shift/Ctrl select, Enter accepts,
 // Escape cancels.
 #include <QDialog>
+#include <QList>
 #include <QSet>
 #include <QString>
 #include <memory>
@@ -34,8 +35,19 @@ protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
+    // The school's students, read once, in Spanish order with their folded
+    // names.
+    void leerAlumnos();
     void buscar();
     void aceptar();
+
+    struct Alumno {
+        qint32 id;
+        QString nombre;   // "Apellido1 Apellido2, Nombre"
+        QString plegado;  // ncc::orden::claveEspanol(nombre)
+    };
+    QList<Alumno> alumnos_;
+    bool leidos_ = false;
 
     std::unique_ptr<Ui::frmBuscarAlumno> ui;
     ncc::Conexion& centro_;

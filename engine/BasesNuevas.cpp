@@ -11,6 +11,7 @@
 // seconds. The transactions are committed before the compaction.
 #include "engine/Comun.h"
 #include "engine/BasesNuevas.h"
+#include "engine/ComprobacionesCierre.h"
 #include "engine/DiarioCierre.h"
 #include "engine/Pasos.h"
 #include "platform/BasesDatos.h"
@@ -229,10 +230,9 @@ void ComprobarCursoVigente(EstadoMotor& e) {
                                  .arg(conf.intIDCentro()));
     long actual = -1;
     bool nombreUsado = false;
-    const QString nuevo = e.NuevoCursoEscolar.trimmed();
     for (; !rs.eof(); rs.MoveNext()) {
         if (rs.entero(QStringLiteral("UltimoUtilizado")) != 0) actual = long(rs.entero(QStringLiteral("IDCursoEscolar")));
-        if (rs.texto(QStringLiteral("Nombre")).trimmed().compare(nuevo, Qt::CaseInsensitive) == 0) nombreUsado = true;
+        nombreUsado = nombreUsado || MismoNombreCurso(rs.texto(QStringLiteral("Nombre")), e.NuevoCursoEscolar);
     }
     rs.Close();
     if (actual != conf.intIDCursoEscolar())
@@ -241,10 +241,7 @@ void ComprobarCursoVigente(EstadoMotor& e) {
                                    "tanto. Vuelva a entrar en la aplicación.")
                         .arg(conf.CursoEscolar()));
     if (nombreUsado)
-        throw Error(errores::Archivo,
-                    QStringLiteral("Ya hay un curso escolar llamado \"%1\" en este centro. Elija otro nombre para el "
-                                   "nuevo curso.")
-                        .arg(e.NuevoCursoEscolar));
+        throw Error(errores::Archivo, TextoNombreCursoUsado(e.NuevoCursoEscolar));
 }
 
 bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 cursoNuevo) {

@@ -224,4 +224,20 @@ bool ConfirmarInicioProceso(Conexion& centro, bool actividades, bool actividades
     return true;
 }
 
+bool NombreCursoUsado(Conexion& appEntrada, qint16 idCentro, const QString& nombre) {
+    for (Recordset rs = appEntrada.Abrir(QStringLiteral("SELECT Nombre FROM CursoEscolar WHERE CodCentro=%1").arg(idCentro));
+         !rs.eof(); rs.MoveNext())
+        if (MismoNombreCurso(rs.texto(QStringLiteral("Nombre")), nombre)) return true;
+    return false;
+}
+
+bool MismoNombreCurso(const QString& a, const QString& b) {
+    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+QString TextoNombreCursoUsado(const QString& nombre) {
+    return QStringLiteral("Ya hay un curso escolar llamado \"%1\" en este centro. Elija otro nombre para el nuevo curso.")
+        .arg(nombre);
+}
+
 }  // namespace ncc

@@ -47,4 +47,11 @@ bool ConfirmarInicioProceso(Conexion& centro, bool actividades, bool actividades
 // The partial-closing question, as the start page asks it.
 QString PreguntaCierreParcial();
 
+// A school year of the centre is already called `nombre` (case and blanks
+// around it aside): the closing refuses it as the new year's name.
+bool NombreCursoUsado(Conexion& appEntrada, qint16 idCentro, const QString& nombre);
+bool MismoNombreCurso(const QString& a, const QString& b);
+// What the refusal says.
+QString TextoNombreCursoUsado(const QString& nombre);
+
 }  // namespace ncc

@@ -4,6 +4,7 @@
 #include "history/frmEditarHistorico.h"
 #include "history/frmPropAlumno.h"
 #include "platform/Mensajes.h"
+#include "platform/gui/CampoFecha.h"
 #include "ui_frmPropMatAl.h"
 #include <QDate>
 #include <algorithm>
@@ -11,10 +12,6 @@
 namespace ncc {
 
 namespace {
-
-// The date picker holds no empty date: its lowest date stands for "none"
-// and shows blank.
-const QDate SinFecha(1900, 1, 1);
 
 void seleccionarDato(QComboBox* c, int dato) {
     c->setCurrentIndex(c->findData(dato));
@@ -32,8 +29,8 @@ frmPropMatAl::frmPropMatAl(frmPropAlumno& propiedades, qint16 idMateria, QWidget
     setWindowTitle(QStringLiteral("Introducción de notas de ") + alumno_.Nombre());
     EdicionHistorico::copiar_coleccion_materias(*alumno_.Materias(), copia_);
 
-    ui->actpPrincipal->setMinimumDate(SinFecha);
-    ui->actpPrincipal->setSpecialValueText(QStringLiteral(" "));
+    // The evaluation may have no date.
+    prepararCampoFecha(ui->actpPrincipal, true);
 
     QList<std::shared_ptr<cMateria>> materias;
     for (const auto& m : *alumno_.Materias())
@@ -88,7 +85,7 @@ void frmPropMatAl::mostrarMateria(qint16 idMateria) {
     seleccionarDato(ui->cboNumEvaluacion, actual_->NumEvaluacion());
     llenarReacdiv();
     const QDate fecha = QDate::fromString(actual_->FechaEvaluacion(), QStringLiteral("dd/MM/yyyy"));
-    ui->actpPrincipal->setDate(fecha.isValid() ? fecha : SinFecha);
+    fijarFechaCampo(ui->actpPrincipal, fecha);
     mostrando_ = false;
 }
 
@@ -123,8 +120,8 @@ void frmPropMatAl::cambiado() {
 
 void frmPropMatAl::fechaEditada() {
     if (mostrando_ || !actual_) return;
-    const QDate d = ui->actpPrincipal->date();
-    const QString texto = d == SinFecha ? QString() : d.toString(QStringLiteral("dd/MM/yyyy"));
+    const QDate d = fechaCampo(ui->actpPrincipal);
+    const QString texto = d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString();
     // The picker only lets real days through; a text of another shape never
     // reaches the record.
     if (!EdicionHistorico::fechaValida(texto)) return;

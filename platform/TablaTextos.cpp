@@ -262,6 +262,14 @@ constexpr EntradaTexto tabla[] = {
     {16000, "INFORMECIERRE"},
     {16001, "Se ha guardado el informe del cierre de curso en:"},
     {16002, "¿Desea abrirlo ahora?"},
+
+    // 17500: the wizard's own aids: the proposal of a whole closing, shown
+    // beside the decisions the user confirmed; the report without a viewer.
+    {17500, "PROPUESTA"},
+    {17501, "&Proponer todo"},
+    {17502, "(propuesta)"},
+    {17503, "Propuesta sin revisar: ábrala para ver o cambiar lo propuesto."},
+    {17504, "No hay ningún programa instalado para ver el informe. Puede abrirlo desde su carpeta:"},
 };
 
 }  // namespace

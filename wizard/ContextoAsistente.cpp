@@ -76,8 +76,14 @@ QString PreguntaAbrirInforme(const QString& ruta) {
 
 void OfrecerAbrirInforme(const QString& ruta) {
     if (ruta.isEmpty()) return;
-    if (preguntarTexto(PreguntaAbrirInforme(ruta), Icono::Pregunta, Respuesta::Si))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
+    if (preguntarTexto(PreguntaAbrirInforme(ruta), Icono::Pregunta, Respuesta::Si) &&
+        !QDesktopServices::openUrl(QUrl::fromLocalFile(ruta)))
+        // No program of the desktop opens it: she still learns where it is.
+        avisarTexto(TextoInformeSinVisor(ruta), Icono::Informacion);
+}
+
+QString TextoInformeSinVisor(const QString& ruta) {
+    return Texto(17504) + QStringLiteral("\n") + QDir::toNativeSeparators(ruta);
 }
 
 // The student and activity pages plug in here: once they exist, these

@@ -92,6 +92,8 @@ struct ResultadoEnsayoAsistente {
 void OfrecerAbrirInforme(const QString& ruta);
 // The question it asks.
 QString PreguntaAbrirInforme(const QString& ruta);
+// What it says when the desktop has no program to open the report.
+QString TextoInformeSinVisor(const QString& ruta);
 // Installed by the host; empty: the wizard says the rehearsal is not
 // available.
 std::function<ResultadoEnsayoAsistente(const EnsayoAsistente&)>& EnsayoDelAnfitrion();

@@ -1,4 +1,5 @@
 #include "wizard/LecturaActividades.h"
+#include "engine/PropuestaCierre.h"
 #include "platform/OrdenEspanol.h"
 #include "engine/PurgaFechas.h"
 #include "entry/cAlumno.h"
@@ -274,6 +275,32 @@ void ordenarPorNombre(QList<std::shared_ptr<cAlumnoActividad>>& miembros) {
     orden::ordenarPersonas(miembros.begin(), miembros.end(), [](const std::shared_ptr<cAlumnoActividad>& m) {
         return orden::ClavePersona{m->Apellido1() + m->Apellido2() + m->Nombre(), m->IDAlumno()};
     });
+}
+
+QList<qint32> proponerPendientes(Conexion& centro, qint16 idCentro, Coleccion<cActividad>& actividades,
+                                 const Coleccion<cCurso>* secciones) {
+    const motor::EstructuraCentro e = motor::leerEstructura(centro, idCentro);
+    Coleccion<cCurso> seccionesPropuestas;
+    if (!secciones) {
+        motor::proponerSecciones(centro, e, seccionesPropuestas);
+        secciones = &seccionesPropuestas;
+    }
+    Coleccion<cActividad> propuesta;
+    motor::proponerActividades(centro, e, *secciones, propuesta);
+    QList<qint32> propuestas;
+    for (const auto& a : actividades) {
+        if (a->Promocionada()) continue;
+        const auto p = propuesta.buscar(Coleccion<cActividad>::clave(a->IDActividad()));
+        if (!p) continue;
+        a->setFechaInicio(p->FechaInicio());
+        a->setFechaFin(p->FechaFin());
+        a->setAlumnos(p->Alumnos());
+        a->setTipoAlumnos(p->TipoAlumnos());
+        a->setCursos(p->Cursos());
+        a->setPromocionada(true);
+        propuestas << a->IDActividad();
+    }
+    return propuestas;
 }
 
 }  // namespace ncc::actividades

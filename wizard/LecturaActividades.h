@@ -77,6 +77,14 @@ struct PreciosEnUso {
 };
 PreciosEnUso marcarPreciosEnUso(cActividad& a, const Coleccion<cAlumnoActividad>& miembros);
 
+// "Proponer todo": every activity of `actividades` not yet promoted takes
+// the closing's proposal (the command line's default plan): dates one year
+// on, every active member passing at his price with the destination that
+// `secciones` gives him (the proposal's own sections when null), prices by
+// student type at the activity's general prices. Returns the ids proposed.
+QList<qint32> proponerPendientes(Conexion& centro, qint16 idCentro, Coleccion<cActividad>& actividades,
+                                 const Coleccion<cCurso>* secciones);
+
 // A copy of a member (the page keeps its working members apart from the
 // activity's confirmed ones).
 std::shared_ptr<cAlumnoActividad> copiarMiembro(const cAlumnoActividad& m);

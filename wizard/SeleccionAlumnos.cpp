@@ -1,4 +1,5 @@
 #include "wizard/SeleccionAlumnos.h"
+#include "engine/PropuestaCierre.h"
 #include "platform/OrdenEspanol.h"
 #include "platform/Conexion.h"
 #include "platform/Recordset.h"
@@ -394,6 +395,20 @@ void SeleccionAlumnos::ConfirmarSeccion(cCurso& s, const Coleccion<cAlumno>& alu
         OcuparPlaza(*a);
     }
     s.setPromocionada(true);
+}
+
+QList<qint16> SeleccionAlumnos::ProponerSecciones() {
+    Coleccion<cCurso> propuesta;
+    motor::proponerSecciones(con_, motor::leerEstructura(con_, idCentro_), propuesta);
+    QList<qint16> propuestas;
+    for (const auto& s : *secciones_) {
+        if (!s->Visible() || s->Promocionada()) continue;
+        const auto p = propuesta.buscar(clave(s->IDSeccion()));
+        if (!p || !p->Promocionada() || !p->Alumnos()) continue;
+        ConfirmarSeccion(*s, *p->Alumnos());
+        propuestas << s->IDSeccion();
+    }
+    return propuestas;
 }
 
 bool SeleccionAlumnos::HaySeccionesPromocionadas() const {

@@ -86,6 +86,10 @@ public:
     static void DesmarcarSeccion(cCurso& s);
     // Some visible section is promoted.
     bool HaySeccionesPromocionadas() const;
+    // "Proponer todo": every visible section not yet promoted is confirmed
+    // with the closing's proposal (the command line's default plan) for its
+    // students. Returns the ids of the sections proposed, in page order.
+    QList<qint16> ProponerSecciones();
 
     // ----- the stored set ----------------------------------------------------
     // Replaces the stored set with the promoted sections and their students,

@@ -9,6 +9,7 @@
 #include "platform/Reloj.h"
 #include "platform/Textos.h"
 #include "platform/gui/Ayuda.h"
+#include "platform/gui/CampoFecha.h"
 #include "platform/gui/Rejilla.h"
 #include "wizard/DatosActividades.h"
 #include "wizard/ContextoAsistente.h"
@@ -22,6 +23,9 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QIcon>
+#include <QLayout>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 namespace ncc {
@@ -29,7 +33,6 @@ namespace ncc {
 namespace {
 
 const QString kSeccionAnchos = QStringLiteral("CierreActividades");
-constexpr qint64 kAmarillo = 65535;
 
 // Rows of the button table.
 enum FilaBoton { Ayuda, Cancelar, Anterior, Finalizar, Promocionar, Deshacer, Guardar, Cargar, PreciosBoton };
@@ -81,8 +84,8 @@ frmCierreActividades::frmCierreActividades(QWidget* parent)
     connect(rejAlumnos_, &Rejilla::marcaCambiada, this, &frmCierreActividades::alMarcarMiembro);
 
     ui->fraCursos->setMaximumWidth(260);
-    ui->dtpFechaInicio->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    ui->dtpFechaFin->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    prepararCampoFecha(ui->dtpFechaInicio);
+    prepararCampoFecha(ui->dtpFechaFin);
     connect(ui->chkFecha, &QCheckBox::toggled, this, [this](bool sinFecha) {
         ui->dtpFechaInicio->setEnabled(!sinFecha);
         ui->dtpFechaFin->setEnabled(!sinFecha);
@@ -91,6 +94,7 @@ frmCierreActividades::frmCierreActividades(QWidget* parent)
     connect(ui->cmdSeleccionar_0, &QPushButton::clicked, this, [this] { marcarTodos(true); });
     connect(ui->cmdSeleccionar_1, &QPushButton::clicked, this, [this] { marcarTodos(false); });
     connect(ui->cmdPrecios, &QPushButton::clicked, this, &frmCierreActividades::establecerPrecios);
+    connect(ui->cmdProponer, &QPushButton::clicked, this, &frmCierreActividades::proponerTodo);
     connect(ui->cmdPromocionar_0, &QPushButton::clicked, this, &frmCierreActividades::promocionar);
     connect(ui->cmdPromocionar_1, &QPushButton::clicked, this, &frmCierreActividades::deshacer);
     connect(ui->cmdGuardar_0, &QPushButton::clicked, this, &frmCierreActividades::guardar);
@@ -163,6 +167,7 @@ void frmCierreActividades::cargar() {
         interfaz_.Activar(Botones_, QList<bool>{true, true, true, true, true, false, false, hayGuardados, Precios_},
                           QVariant(true));
         setEstado(1);
+        AnchoParaColumnas();
         Mostrar_ = true;
     } catch (const Error& e) {
         mostrarError(e);
@@ -197,7 +202,22 @@ void frmCierreActividades::llenarGridActividades() {
 void frmCierreActividades::pintarActividad(int fila) {
     if (fila < 0 || fila >= rejActividades_->filas()) return;
     const auto a = Actividades_->buscar(Coleccion<cActividad>::clave(rejActividades_->datoFila(fila).toInt()));
-    rejActividades_->fijarColorFondoFila(fila, a && a->Promocionada() ? kAmarillo : -1);
+    PintarFilaDecidida(*rejActividades_, fila, a && a->Promocionada(), a && propuestas_.contains(a->IDActividad()));
+}
+
+// The page opens wide enough for every column of the members: at its
+// designed width "Pasar", "Euros" and "Pesetas" were out of sight, and
+// scrolling to them hid the names. Never wider than the screen.
+void frmCierreActividades::AnchoParaColumnas() {
+    if (layout()) layout()->activate();
+    const QTableWidget* t = ui->msgAlumnos;
+    int columnas = 0;
+    for (int c = 0; c < t->columnCount(); ++c) columnas += t->columnWidth(c);
+    const int falta = columnas + t->verticalScrollBar()->sizeHint().width() + 2 * t->frameWidth() - t->width();
+    if (falta <= 0) return;
+    int ancho = width() + falta;
+    if (const QScreen* pantalla = screen()) ancho = std::min(ancho, pantalla->availableGeometry().width());
+    resize(ancho, height());
 }
 
 // ---------------------------------------------------------------------------
@@ -219,13 +239,16 @@ void frmCierreActividades::abrirActividad() {
             cargarMiembros();
             return;
         }
-        if (preguntarTexto(Texto(2184) + QLatin1Char('\n') + Texto(2188) + QLatin1Char('\n') + Texto(2189))) {
+        // A proposed activity opens on its proposal without a question.
+        if (!propuestas_.contains(a->IDActividad()) &&
+            preguntarTexto(Texto(2184) + QLatin1Char('\n') + Texto(2188) + QLatin1Char('\n') + Texto(2189))) {
             // Started again: the prices as the school has them.
             actividades::reponerPrecios(centro(), *a);
             desmarcarActividad(*a);
             fechasDesdeBase();
             cargarMiembros();
             actualizarGuardar();
+            actualizarProponer();
         } else {
             fechasDesdeActividad();
             llenarGridMiembros(*a->Alumnos(), true);
@@ -410,6 +433,30 @@ void frmCierreActividades::setEstado(int estado) {
     rejAlumnos_->fijarMarcadoAlPulsar(estado == 2);
     if (estado == 1) bloquearActividades(false);
     else if (estado == 2) bloquearActividades(true);
+    actualizarProponer();
+}
+
+void frmCierreActividades::actualizarProponer() {
+    bool pendiente = false;
+    for (const auto& a : *Actividades_) pendiente = pendiente || !a->Promocionada();
+    ui->cmdProponer->setEnabled(Estado_ != 2 && pendiente);
+}
+
+void frmCierreActividades::proponerTodo() {
+    if (Estado_ == 2) return;
+    CursorEspera reloj;
+    try {
+        const auto s = secciones();
+        for (qint32 id : actividades::proponerPendientes(centro(), ConfiguracionActual()->intIDCentro(), *Actividades_,
+                                                         s.get()))
+            propuestas_.insert(id);
+        for (int f = 0; f < rejActividades_->filas(); ++f) pintarActividad(f);
+        mostrarActividadActual();
+        actualizarGuardar();
+    } catch (const Error& e) {
+        mostrarError(e);
+    }
+    actualizarProponer();
 }
 
 void frmCierreActividades::bloquearActividades(bool bloquear) {
@@ -474,6 +521,7 @@ bool frmCierreActividades::confirmarActividad() {
     a->setFechaInicio(sinFecha ? QString() : motor::textoFechaBase(ui->dtpFechaInicio->date()));
     a->setFechaFin(sinFecha ? QString() : motor::textoFechaBase(ui->dtpFechaFin->date()));
     if (a->Promocionada()) desmarcarActividad(*a);
+    propuestas_.remove(a->IDActividad());
     for (const auto& m : *MiembrosActividad_) {
         m->setSeleccionado(false);
         a->Alumnos()->Add(actividades::copiarMiembro(*m), Coleccion<cAlumnoActividad>::clave(m->IDAlumno()));
@@ -594,6 +642,7 @@ void frmCierreActividades::cargarGuardados() {
         // The page starts again from the database; every decision in
         // memory gives way to the stored ones.
         Estado_ = 0;
+        propuestas_.clear();
         leerActividades();
         const auto s = secciones();
         actividades::cargarDatosActividades(centro(), *Actividades_, s.get());
@@ -619,6 +668,7 @@ void frmCierreActividades::cargarGuardados() {
     ui->cmdPromocionar_0->setText(Texto(330));
     Estado_ = 1;
     interfaz_.Activar(Botones_, QList<bool>{true, true, true, true, true, false, true, true, Precios_}, QVariant(true));
+    actualizarProponer();
 }
 
 // ---------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include "entry/gui/cIInterface.h"
 #include <QDialog>
 #include <QHash>
+#include <QSet>
 #include <functional>
 #include <memory>
 
@@ -80,6 +81,11 @@ private:
     void leerActividades();
     void llenarGridActividades();
     void pintarActividad(int fila);
+    void AnchoParaColumnas();
+    // "Proponer todo": the closing's proposal for every activity without a
+    // confirmed decision, marked as proposed until reviewed.
+    void proponerTodo();
+    void actualizarProponer();
     void elegirActividad(int fila);
     void abrirActividad();
     void mostrarActividadActual();
@@ -116,6 +122,7 @@ private:
     ConjuntoBotones Botones_;
     std::shared_ptr<Coleccion<cActividad>> Actividades_ = std::make_shared<Coleccion<cActividad>>();
     QHash<qint32, QString> nombres_;
+    QSet<qint32> propuestas_;  // activities promoted by "Proponer todo", not yet reviewed
     ColeccionAlumnosActividad MiembrosActividad_ = std::make_shared<Coleccion<cAlumnoActividad>>();
     int Estado_ = 0;
     bool ActividadRefrescar_ = false;

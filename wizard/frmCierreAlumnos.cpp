@@ -4,6 +4,8 @@
 #include "platform/Mensajes.h"
 #include "platform/Reloj.h"
 #include "platform/Textos.h"
+#include "platform/gui/Ayuda.h"
+#include "platform/gui/CampoFecha.h"
 #include "platform/gui/Rejilla.h"
 #include "ui_frmCierreAlumnos.h"
 #include "wizard/ContextoAsistente.h"
@@ -26,7 +28,6 @@ namespace {
 const QString kSeccionAnchos = QStringLiteral("CierreAlumnos");
 const QStringList kNombresAnchos{QStringLiteral("Nombre"), QStringLiteral("Promoción"), QStringLiteral("FechaBaja"),
                                  QStringLiteral("NuevoCurso")};
-constexpr quint32 kAmarillo = 65535;
 
 // Rows of the button table handed to cIInterface::Activar.
 enum FilaBoton { BotonAyuda = 0, BotonCancelar, BotonAnterior, BotonSiguiente, BotonFinalizar, BotonPromocionar,
@@ -62,6 +63,12 @@ frmCierreAlumnos::frmCierreAlumnos(QWidget* parent)
     connect(ui->msgSecciones->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &frmCierreAlumnos::alDesplazarSecciones);
     ui->msgSecciones->setMinimumWidth(Rejilla::twipsAPixeles(2315, this) + 20);
+    // The list is disabled while a section is edited, yet stays readable:
+    // grey text on the yellow of the confirmed sections could not be read.
+    QPalette paleta = ui->msgSecciones->palette();
+    for (const QPalette::ColorRole rol : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        paleta.setColor(QPalette::Disabled, rol, paleta.color(QPalette::Active, rol));
+    ui->msgSecciones->setPalette(paleta);
     setMinimumSize(Rejilla::twipsAPixeles(9630, this), Rejilla::twipsAPixeles(7260, this));
     setSizeGripEnabled(true);
 
@@ -75,6 +82,7 @@ frmCierreAlumnos::frmCierreAlumnos(QWidget* parent)
     connect(ui->cmdSeleccionar_0, &QPushButton::clicked, this, [this] { MarcarTodos(true); });
     connect(ui->cmdSeleccionar_1, &QPushButton::clicked, this, [this] { MarcarTodos(false); });
     connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmCierreAlumnos::Aplicar);
+    connect(ui->cmdProponer, &QPushButton::clicked, this, &frmCierreAlumnos::ProponerTodo);
     connect(ui->cmdPromocionar_0, &QPushButton::clicked, this, &frmCierreAlumnos::Promocionar);
     connect(ui->cmdPromocionar_1, &QPushButton::clicked, this, &frmCierreAlumnos::DeshacerCambios);
     connect(ui->cmdGuardar_0, &QPushButton::clicked, this, [this] {
@@ -89,8 +97,7 @@ frmCierreAlumnos::frmCierreAlumnos(QWidget* parent)
     connect(ui->cmdCierreAlumnos_3, &QPushButton::clicked, this, &frmCierreAlumnos::Siguiente);
     connect(ui->cmdCierreAlumnos_4, &QPushButton::clicked, this, &frmCierreAlumnos::Finalizar);
     EnlazarEnsayo(ui->cmdEnsayar, ui->cmdCierreAlumnos_4);
-    ui->dtpFechaBaja->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    ui->dtpFechaBaja->setCalendarPopup(true);
+    prepararCampoFecha(ui->dtpFechaBaja);
 }
 
 frmCierreAlumnos::~frmCierreAlumnos() = default;
@@ -238,19 +245,54 @@ void frmCierreAlumnos::alDesplazarSecciones(int superior) {
 }
 
 void frmCierreAlumnos::PintarSeccion(int fila, bool promocionada) {
-    rejSecciones_->fijarColorFondoFila(fila, promocionada ? qint64(kAmarillo) : -1);
+    PintarFilaDecidida(*rejSecciones_, fila, promocionada,
+                       Propuestas_.contains(qint16(rejSecciones_->datoFila(fila).toInt())));
+}
+
+void frmCierreAlumnos::ProponerTodo() {
+    if (!datos_ || Estado_ == 2) return;
+    Reloj_ r;
+    try {
+        const QList<qint16> propuestas = datos_->ProponerSecciones();
+        for (qint16 id : propuestas) {
+            Propuestas_.insert(id);
+            if (actividadesCargadas()) SincronizarActividades(*datos_->Seccion(id)->Alumnos());
+        }
+        RepintarSecciones();
+        // The open section shows what it now holds.
+        if (const auto s = SeccionActual(); s && propuestas.contains(s->IDSeccion())) {
+            LlenarGridAlumnos(*s->Alumnos(), true);
+            AlumnosSeccion_ = SeleccionAlumnos::CopiarAlumnos(*s->Alumnos());
+            SeccionRefrescar_ = false;
+        }
+        ui->cmdGuardar_0->setEnabled(datos_->HaySeccionesPromocionadas());
+    } catch (const Error& e) {
+        mostrarError(e);
+    }
+    ActualizarProponer();
+}
+
+void frmCierreAlumnos::ActualizarProponer() {
+    bool pendiente = false;
+    if (datos_)
+        for (const auto& s : *datos_->Secciones()) pendiente = pendiente || (s->Visible() && !s->Promocionada());
+    ui->cmdProponer->setEnabled(Estado_ != 2 && pendiente);
 }
 
 void frmCierreAlumnos::AbrirSeccion() {
     const auto s = SeccionActual();
     if (!s) return;
     if (s->Promocionada()) {
-        if (preguntarTexto(Texto(2184) + QLatin1Char('\n') + Texto(2188) + QLatin1Char('\n') + Texto(2189))) {
+        // A proposed section opens on its proposal without a question: the
+        // user looks at it and changes only what differs.
+        if (!Propuestas_.contains(s->IDSeccion()) &&
+            preguntarTexto(Texto(2184) + QLatin1Char('\n') + Texto(2188) + QLatin1Char('\n') + Texto(2189))) {
             datos_->LiberarPlazas(*s);
             SeleccionAlumnos::DesmarcarSeccion(*s);
             PintarSeccion(rejSecciones_->filaActual(), false);
             CargarAlumnosSeccion();
             ui->cmdGuardar_0->setEnabled(datos_->HaySeccionesPromocionadas());
+            ActualizarProponer();
             if (actividadesCargadas()) SincronizarActividades(*AlumnosSeccion_);
         } else {
             LlenarGridAlumnos(*s->Alumnos(), true);
@@ -463,6 +505,7 @@ void frmCierreAlumnos::setEstado(quint8 estado) {
     if (estado == 1) BloquearSecciones(false);
     else if (estado == 2) BloquearSecciones(true);
     Estado_ = estado;
+    ActualizarProponer();
 }
 
 void frmCierreAlumnos::BloquearSecciones(bool bloquear) {
@@ -538,6 +581,7 @@ void frmCierreAlumnos::ConfirmarSeccion() {
     if (!s || !AlumnosSeccion_) return;
     DesmarcarTodos();
     datos_->ConfirmarSeccion(*s, *AlumnosSeccion_);
+    Propuestas_.remove(s->IDSeccion());
     PintarSeccion(rejSecciones_->filaActual(), true);
     SeccionRefrescar_ = true;
     if (actividadesCargadas()) SincronizarActividades(*AlumnosSeccion_);
@@ -589,6 +633,7 @@ void frmCierreAlumnos::CargarDatosAlumnos() {
         const int idActual = SeccionActual() ? SeccionActual()->IDSeccion() : 0;
         GuardarAnchos();
         datos_ = std::move(nuevos);
+        Propuestas_.clear();
         setEstado(1);
         LlenarGridSecciones();
         LlenarCombo(ui->cboActas_0, datos_->TiposEnsenanza());
@@ -623,6 +668,7 @@ void frmCierreAlumnos::CargarDatosAlumnos() {
 void frmCierreAlumnos::Ayuda() {
     interfaz_.Activar(Botones_, 0);
     // The host answers F1 with its help file.
+    PedirAyuda(this);
     interfaz_.Activar(Botones_, 2);
 }
 
@@ -633,7 +679,8 @@ void frmCierreAlumnos::Cancelar() {
 void frmCierreAlumnos::Anterior() { hide(); }
 
 void frmCierreAlumnos::Siguiente() {
-    Reloj_ r;
+    // The activity page shows the hourglass while it loads, not while the
+    // user works on it.
     interfaz_.Activar(Botones_, 0);
     cargarFormularioActividades();
     if (!cerrandoAsistente()) interfaz_.Activar(Botones_, 2);

@@ -72,6 +72,11 @@ private:
     void CargarAlumnosSeccion();
     void PintarSeccion(int fila, bool promocionada);
     void RepintarSecciones();
+    // "Proponer todo": the closing's proposal for every section without a
+    // confirmed decision; those sections stay marked as proposed until the
+    // user confirms or reopens them.
+    void ProponerTodo();
+    void ActualizarProponer();
 
     // Students.
     void LlenarGridAlumnos(const Coleccion<cAlumno>& alumnos, bool mantenerDesplazamiento);
@@ -115,6 +120,7 @@ private:
     std::unique_ptr<SeleccionAlumnos> datos_;
     ColeccionAlumnos AlumnosSeccion_;
     QSet<qint32> AlumnosSeleccionados_;
+    QSet<qint16> Propuestas_;  // sections promoted by "Proponer todo", not yet reviewed
     ConjuntoBotones Botones_;
     cIInterface interfaz_;
     quint8 Estado_ = 0;

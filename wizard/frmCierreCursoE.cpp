@@ -96,6 +96,19 @@ void frmCierreCursoE::Siguiente() {
         ui_->txtCursoPromocion->setFocus();
         return;
     }
+    // Said here, where the name is typed, not after every page.
+    try {
+        const cConfiguracion& conf = configuracion();
+        if (conf.conLocalAppEntrada() && NombreCursoUsado(*conf.conLocalAppEntrada(), conf.intIDCentro(), nombre)) {
+            avisarTexto(TextoNombreCursoUsado(nombre), Icono::Exclamacion);
+            ui_->txtCursoPromocion->setFocus();
+            ui_->txtCursoPromocion->selectAll();
+            return;
+        }
+    } catch (const Error& e) {
+        mostrarError(e);
+        return;
+    }
     NuevoCursoEscolar_ = nombre;
     interfaz_.Activar(Botones_, 0);
     if (Secciones_) CargarFormularioSecciones();

@@ -1,4 +1,7 @@
 #include "wizard/modCierreCurso.h"
+#include "platform/Textos.h"
+#include "platform/gui/Rejilla.h"
+#include <QTableWidget>
 #include "entry/cAlumnoActividad.h"
 #include "entry/cPrecioActividad.h"
 
@@ -47,6 +50,19 @@ void SincronizarActividades(const Coleccion<cAlumno>& alumnos, const Coleccion<c
                     p->setVisible(true);
         }
     }
+}
+
+void PintarFilaDecidida(Rejilla& rejilla, int fila, bool promocionada, bool propuesta) {
+    constexpr qint64 kAmarillo = 65535, kAmarilloClaro = 0xCCFFFF;
+    if (fila < 0 || fila >= rejilla.filas()) return;
+    propuesta = propuesta && promocionada;
+    rejilla.fijarColorFondoFila(fila, !promocionada ? -1 : propuesta ? kAmarilloClaro : kAmarillo);
+    // The row says it in words too: a shade of yellow is easy to miss.
+    const QString marca = QLatin1Char(' ') + Texto(17502);
+    QString texto = rejilla.texto(fila, 0);
+    if (texto.endsWith(marca)) texto.chop(marca.size());
+    rejilla.fijarTexto(fila, 0, propuesta ? texto + marca : texto);
+    if (QTableWidgetItem* celda = rejilla.tabla()->item(fila, 0)) celda->setToolTip(propuesta ? Texto(17503) : QString());
 }
 
 }  // namespace ncc

@@ -6,6 +6,8 @@
 
 namespace ncc {
 
+class Rejilla;
+
 // True as soon as a student of any section is promoted or repeats with no
 // destination at all (teaching type, course and section all 0). A student
 // with a teaching type but no course or section has a destination: the
@@ -21,5 +23,11 @@ bool HayAlumnosSinDestino(const Coleccion<cCurso>& secciones);
 // member of a listed activity, an activity that is not in the collection and
 // a price row that is missing are skipped.
 void SincronizarActividades(const Coleccion<cAlumno>& alumnos, const Coleccion<cActividad>& actividades);
+
+// Paints a row of the section or activity list as its decision stands:
+// yellow when the user confirmed it; a paler yellow, with "(propuesta)"
+// after its text and a tip, when "Proponer todo" gave it and the user has
+// not reviewed it; the grid's own colour when nothing is decided.
+void PintarFilaDecidida(Rejilla& rejilla, int fila, bool promocionada, bool propuesta);
 
 }  // namespace ncc

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -99,6 +100,18 @@ TEST_P(Pagina, AbreLaPrimeraSeccionYLaFilaActualSaltaLosEncabezados) {
     EXPECT_FALSE(w<QPushButton>("cmdPromocionar_1")->isEnabled());
     EXPECT_FALSE(w("fraBloqueo_0")->isEnabled());
     EXPECT_EQ(w<QDateEdit>("dtpFechaBaja")->text(), QStringLiteral("30/06/2026"));
+    // "Ayuda" asks for the page's help with F1, as the host expects.
+    struct EspiaF1 : QObject {
+        int veces = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            veces += e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_F1;
+            return false;
+        }
+    } espia;
+    pagina.installEventFilter(&espia);
+    w<QPushButton>("cmdCierreAlumnos_0")->click();
+    pagina.removeEventFilter(&espia);
+    EXPECT_EQ(espia.veces, 1);
 
     // 1º Primaria promotes directly: all blue "Promociona", in their order.
     ASSERT_EQ(alumnos()->rowCount(), 3);

@@ -3,6 +3,9 @@
 // year, leaving the wizard, and the three ends of a run.
 #include "ConAsistente.h"
 #include "Conductor.h"
+#include "cierre/Volcado.h"
+#include "platform/Reloj.h"
+#include <QComboBox>
 #include "engine/ComprobacionesCierre.h"
 #include "host/InformeCierre.h"
 #include "platform/Textos.h"
@@ -14,6 +17,7 @@
 #include "wizard/SeleccionAlumnos.h"
 #include <QDesktopServices>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QGroupBox>
 #include <QLabel>
@@ -147,7 +151,7 @@ TEST_P(AsistenteCierre, UnNoALosRecibosPendientesNoMuestraLaPagina) {
     EXPECT_FALSE(contiene(guion_.textos(), 2193));
 }
 
-TEST_P(AsistenteCierre, UnNombreEnBlancoSeRehusaYSalirPreguntaAntesDeCerrar) {
+TEST_P(AsistenteCierre, UnNombreEnBlancoOYaUsadoSeRehusaYSalirPreguntaAntesDeCerrar) {
     abrirMuestra();
     pasarComprobaciones();
     // 2180 three times: No (Salir), No (closing by the frame), Yes (Salir).
@@ -165,6 +169,10 @@ TEST_P(AsistenteCierre, UnNombreEnBlancoSeRehusaYSalirPreguntaAntesDeCerrar) {
              Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("   "));
              Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
              EXPECT_EQ(guion_.ultimo().mensaje.texto, Texto(1181));
+             // A name the centre already uses is refused here, not at the end.
+             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral(" 2025/2026"));
+             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+             EXPECT_EQ(guion_.ultimo().mensaje.texto, TextoNombreCursoUsado(QStringLiteral("2025/2026")));
              EXPECT_TRUE(w->isVisible());
          })
         .en(QStringLiteral("frmCierreCursoE"),
@@ -412,14 +420,159 @@ TEST_P(AsistenteCierre, UnaEjecucionFallidaDa2181TrasElErrorYDejaCeroPorCiento) 
     EXPECT_EQ(cursosRegistrados(), cursos);
 }
 
-TEST_P(AsistenteCierre, LoDecididoConElRatonEnLaPaginaDeAlumnosEsLoQueCierra) {
-    abrirMuestra();
-    pasarComprobaciones();
-    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
-    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si).responderA(2190, Respuesta::Si);
-    guion_.responderA(2184, Respuesta::No);
+namespace {
+
+// Three exceptions to the proposal: in the first section whose first two
+// students are promoted, the first repeats and the second leaves; a promoted
+// student of another section goes to another section of his teaching type.
+struct Excepciones {
+    int seccion = 0;
     qint32 repite = 0, baja = 0;
-    int seccion = 0, curso = 0;
+    int otraSeccion = 0;
+    qint32 cambia = 0;
+    int tipo = 0, curso = 0, destino = 0;
+};
+
+Excepciones elegirExcepciones(const host::Plan& plan, Conexion& centro) {
+    Excepciones x;
+    for (const auto& s : *plan.arboles.secciones) {
+        if (!s->Promocionada() || s->Alumnos()->Count() < 2) continue;
+        const auto& alumnos = *s->Alumnos();
+        if (x.seccion == 0 && alumnos.Item(1)->Promociona() && alumnos.Item(2)->Promociona()) {
+            x.seccion = s->IDSeccion();
+            x.repite = alumnos.Item(1)->IDAlumno();
+            x.baja = alumnos.Item(2)->IDAlumno();
+            continue;
+        }
+        for (const auto& a : alumnos) {
+            if (x.cambia != 0 || !a->Promociona() || a->NIDSeccion() == 0) continue;
+            const QSet<qint64> otras = ids(centro, QStringLiteral("SELECT IDSeccion FROM Seccion INNER JOIN Curso ON "
+                                                                  "Seccion.codCurso=Curso.IDCurso WHERE "
+                                                                  "Curso.codTipoEnsenanza=%1 AND IDSeccion<>%2")
+                                                       .arg(a->NIDTipoEnsenanza())
+                                                       .arg(a->NIDSeccion()));
+            if (otras.isEmpty()) continue;
+            x.otraSeccion = s->IDSeccion();
+            x.cambia = a->IDAlumno();
+            x.tipo = a->NIDTipoEnsenanza();
+            x.destino = int(*std::min_element(otras.begin(), otras.end()));
+            x.curso = int(contar(centro, QStringLiteral("SELECT codCurso FROM Seccion WHERE IDSeccion=%1").arg(x.destino)));
+        }
+    }
+    return x;
+}
+
+// The same exceptions written into a plan, as a secretary edits the file
+// that `ncc plan` wrote.
+void aplicarExcepciones(host::Plan& plan, const Excepciones& x) {
+    const auto s = plan.arboles.secciones->Item(QString::number(x.seccion));
+    const auto repite = s->Alumnos()->Item(QString::number(x.repite));
+    repite->setPromociona(false);
+    repite->setRepite(true);
+    repite->setNIDTipoEnsenanza(s->IDTipoEnsenanza());
+    repite->setNIDCurso(s->IDCurso());
+    repite->setNIDSeccion(s->IDSeccion());
+    const auto baja = s->Alumnos()->Item(QString::number(x.baja));
+    baja->setPromociona(false);
+    baja->setBaja(true);
+    baja->setNIDTipoEnsenanza(0);
+    baja->setNIDCurso(0);
+    baja->setNIDSeccion(0);
+    baja->setFechaBaja(Reloj::hoy().toString(QStringLiteral("dd/MM/yyyy")));
+    const auto cambia = plan.arboles.secciones->Item(QString::number(x.otraSeccion))
+        ->Alumnos()
+        ->Item(QString::number(x.cambia));
+    cambia->setNIDCurso(quint8(x.curso));
+    cambia->setNIDSeccion(qint16(x.destino));
+}
+
+// Every row a closing left: the application entry, the closed year and the
+// new year's two databases (a session opened after it is on the new year).
+QStringList volcadoTrasCierre(const Muestra& m) {
+    SesionAbierta s(m);
+    QStringList r;
+    for (const QString& base : {QStringLiteral("AppEntrada"), QStringLiteral("BorradoAppEntrada")})
+        r += volcado(m.cadena(base), suite::TipoBase::AppEntrada);
+    for (const QString& cadena : {m.cadena(QStringLiteral("A1C3")), m.cadena(QStringLiteral("B1C3")),
+                                  s.sesion->centro().ConnectionString(), s.sesion->borradoCentro().ConnectionString()})
+        r += volcado(cadena, suite::TipoBase::Centro);
+    return r;
+}
+
+// A row of a grid by its data; -1 when none.
+int filaDe(QWidget* w, const char* rejilla, qint64 dato) {
+    auto* t = w->findChild<QTableWidget*>(QString::fromLatin1(rejilla));
+    for (int f = 0; t && f < t->rowCount(); ++f)
+        if (t->item(f, 0)->data(Qt::UserRole).toLongLong() == dato) return f;
+    return -1;
+}
+
+// On the student page, from the keyboard: a section chosen, its students
+// marked with Space, `decidir` run for each, and the section confirmed.
+void cambiarSeccion(QWidget* w, int seccion, const QList<qint32>& alumnos, const std::function<void()>& decidir) {
+    auto* secciones = w->findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
+    auto* tabla = w->findChild<QTableWidget*>(QStringLiteral("msgAlumnos"));
+    const int fila = filaDe(w, "msgSecciones", seccion);
+    ASSERT_GE(fila, 0);
+    secciones->setFocus();
+    secciones->setCurrentCell(fila, 0);
+    Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+    for (qint32 id : alumnos) {
+        const int f = filaDe(w, "msgAlumnos", id);
+        ASSERT_GE(f, 0);
+        tabla->setFocus();
+        tabla->setCurrentCell(f, 0);
+        QTest::keyClick(tabla, Qt::Key_Space);
+        decidir();
+    }
+    Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+}
+
+void elegir(QWidget* w, const char* lista, int id) {
+    auto* c = w->findChild<QComboBox*>(QString::fromLatin1(lista));
+    ASSERT_GE(c->findData(id), 0) << lista << " " << id;
+    c->setCurrentIndex(c->findData(id));
+}
+
+}  // namespace
+
+// "Proponer todo" on both pages and three exceptions made on the real
+// widgets close the school row for row as `ncc plan` with the same three
+// exceptions and `ncc cerrar` close its twin.
+TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMismas) {
+    abrirMuestra();
+    const Excepciones x = elegirExcepciones(sesion_->planPorDefecto(), centro());
+    ASSERT_NE(x.seccion, 0);
+    ASSERT_NE(x.cambia, 0);
+    guion_.responderA(2187, Respuesta::Si).responderA(710, Respuesta::Si).responderA(2190, Respuesta::Si);
+
+    // The twin, closed as the command line closes it.
+    Muestra gemela = copiarMuestra(*ctx_, muestra_, QStringLiteral("gemela"));
+    struct Borrar {
+        Muestra& m;
+        ~Borrar() { m.borrar(); }
+    } borrarGemela{gemela};
+    QStringList esperado;
+    sesion_.reset();
+    {
+        SesionAbierta s(gemela);
+        host::Plan plan = s.planPorDefecto();
+        aplicarExcepciones(plan, x);
+        host::sincronizarActividades(plan, s.sesion->centro());
+        cIFunciones motor;
+        ProgresoEnMemoria barra;
+        prepararMotor(motor, plan, &barra);
+        ASSERT_TRUE(motor.TransferirDatos()) << guion_.textos().join(QLatin1Char('\n')).toStdString();
+    }
+    esperado = volcadoTrasCierre(gemela);
+    // On the server the new year's databases are named from the centre and
+    // the years alone: the twin's go before the school closes.
+    if (ctx_->esServidor()) borrarLoDelCierreEnServidor();
+
+    // The school's own session again: the twin's took the component's.
+    sesion_ = std::make_unique<SesionAbierta>(muestra_);
+    pasarComprobaciones();
+    guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
     Conductor c;
     c.en(QStringLiteral("frmCierreCursoE"),
          [&](QWidget* w) {
@@ -428,62 +581,58 @@ TEST_P(AsistenteCierre, LoDecididoConElRatonEnLaPaginaDeAlumnosEsLoQueCierra) {
          })
         .en(QStringLiteral("frmCierreAlumnos"),
             [&](QWidget* w) {
-                auto* pagina = static_cast<frmCierreAlumnos*>(w);
+                Conductor::pulsar(w, QStringLiteral("cmdProponer"));
+                EXPECT_FALSE(w->findChild<QPushButton*>(QStringLiteral("cmdProponer"))->isEnabled());
                 auto* secciones = w->findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
-                auto* alumnos = w->findChild<QTableWidget*>(QStringLiteral("msgAlumnos"));
-                // A section of two students or more.
-                for (int f = 0; f < secciones->rowCount(); ++f) {
-                    if (!(secciones->item(f, 0)->flags() & Qt::ItemIsSelectable)) continue;
-                    secciones->setCurrentCell(f, 0);
-                    if (pagina->AlumnosSeccion() && pagina->AlumnosSeccion()->Count() >= 2) break;
-                }
-                seccion = secciones->item(secciones->currentRow(), 0)->data(Qt::UserRole).toInt();
-                curso = pagina->Secciones()->Item(QString::number(seccion))->IDCurso();
-                Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
-                // The first student repeats in his section.
-                QTest::mouseClick(alumnos->viewport(), Qt::LeftButton, {},
-                                  alumnos->visualItemRect(alumnos->item(0, 0)).center());
-                w->findChild<QRadioButton*>(QStringLiteral("optOpcion_1"))->click();
-                Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
-                repite = alumnos->item(0, 0)->data(Qt::UserRole).toInt();
-                // The second leaves.
-                QTest::mouseClick(alumnos->viewport(), Qt::LeftButton, {},
-                                  alumnos->visualItemRect(alumnos->item(1, 0)).center());
-                w->findChild<QRadioButton*>(QStringLiteral("optOpcion_2"))->click();
-                Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
-                baja = alumnos->item(1, 0)->data(Qt::UserRole).toInt();
-                Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
-                confirmarSecciones(w);
-                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
+                const QString propuesta = Texto(17502);
+                const int fila = filaDe(w, "msgSecciones", x.seccion);
+                EXPECT_TRUE(secciones->item(fila, 0)->text().endsWith(propuesta));
+                int accion = 0;
+                cambiarSeccion(w, x.seccion, {x.repite, x.baja}, [&] {
+                    w->findChild<QRadioButton*>(accion++ == 0 ? "optOpcion_1" : "optOpcion_2")->click();
+                    Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+                });
+                // Confirmed, no longer a proposal; the others still are.
+                EXPECT_FALSE(secciones->item(fila, 0)->text().endsWith(propuesta));
+                EXPECT_TRUE(secciones->item(filaDe(w, "msgSecciones", x.otraSeccion), 0)->text().endsWith(propuesta));
+                cambiarSeccion(w, x.otraSeccion, {x.cambia}, [&] {
+                    elegir(w, "cboActas_0", x.tipo);
+                    elegir(w, "cboActas_1", x.curso);
+                    elegir(w, "cboActas_2", x.destino);
+                    Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+                });
+                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_3"));
+            })
+        .en(QStringLiteral("frmCierreActividades"),
+            [&](QWidget* w) {
+                // The hourglass was for the load only.
+                EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+                Conductor::pulsar(w, QStringLiteral("cmdProponer"));
+                EXPECT_FALSE(w->findChild<QPushButton*>(QStringLiteral("cmdProponer"))->isEnabled());
+                Conductor::pulsar(w, QStringLiteral("cmdCierreActividades_3"));
             })
         .en(QStringLiteral("frmProceso"), [](QWidget*) {});
     activarNodo1();
     EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
     ASSERT_TRUE(contiene(guion_.textos(), 2182)) << guion_.textos().join(QLatin1Char('|')).toStdString();
-    ASSERT_NE(repite, 0);
-    ASSERT_NE(baja, 0);
-    ASSERT_NE(repite, baja);
-
-    // The new year: the repeater in his section and course, the leaver gone
-    // from the active students.
+    EXPECT_TRUE(guion_.sinPreguntasInesperadas()) << guion_.inesperadas().join(QLatin1Char('|')).toStdString();
     sesion_.reset();
-    SesionAbierta despues(muestra_);
-    EXPECT_EQ(despues.sesion->ValorCursoEscolar(), QStringLiteral("2026/2027"));
-    Conexion& nueva = despues.sesion->centro();
-    EXPECT_EQ(contar(nueva, QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE IDAlumno=%1 AND CodSeccion=%2 AND "
-                                           "CodCurso=%3")
-                                .arg(repite)
-                                .arg(seccion)
-                                .arg(curso)),
-              1);
-    EXPECT_EQ(contar(nueva, QStringLiteral("SELECT COUNT(*) FROM Seccion_Alumno WHERE CodAlumno=%1 AND CodSeccion=%2")
-                                .arg(repite)
-                                .arg(seccion)),
-              1);
-    EXPECT_EQ(contar(nueva, QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE IDAlumno=%1 AND "
-                                           "(FechaBaja IS NULL OR FechaBaja='')")
-                                .arg(baja)),
-              0);
+    const QStringList hecho = volcadoTrasCierre(muestra_);
+    EXPECT_TRUE(hecho == esperado) << diferencias(hecho, esperado).toStdString();
+}
+
+// With no program to open PDF files, the offer of the report still says
+// where the report is.
+TEST_P(AsistenteCierre, SinVisorDePdfDiceDondeEstaElInforme) {
+    if (GetParam() == Proveedor::PostgreSQL) GTEST_SKIP() << "no depende de la base de datos";
+    QTemporaryDir sinProgramas;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", sinProgramas.path().toLocal8Bit());
+    const QString ruta = QDir(sinProgramas.path()).filePath(QStringLiteral("Cierre 2025-2026.pdf"));
+    guion_.responderTexto(PreguntaAbrirInforme(ruta), Respuesta::Si);
+    OfrecerAbrirInforme(ruta);
+    qputenv("PATH", path);
+    EXPECT_EQ(guion_.ultimo().mensaje.texto, TextoInformeSinVisor(ruta));
 }
 
 NCC_AMBOS_FONDOS(AsistenteCierre);

@@ -10,9 +10,11 @@
 #include "history/frmSelMatAl.h"
 #include "history/frmSelMateria.h"
 #include "platform/Sentencias.h"
+#include "platform/Reloj.h"
 #include "platform/Textos.h"
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QListWidget>
@@ -172,6 +174,8 @@ TEST_P(Ventanas, CancelarTrasMarcarPCPIDejaAlAlumnoComoEstaba) {
     EXPECT_TRUE(hijo<QWidget>(&p4, "chkPromocionDiversificacion")->isHidden());
 }
 
+// The date as a Spanish secretary types it: with its slashes, emptied with
+// Delete, its calendar in Spanish on today's month when empty.
 TEST_P(Ventanas, LaFechaVaciaSeGuardaVaciaYLaNotaCambiaSoloSuMateria) {
     auto e = editor(curso());
     const auto a = e->edicion().colAlumnos().Item(1);
@@ -181,8 +185,21 @@ TEST_P(Ventanas, LaFechaVaciaSeGuardaVaciaYLaNotaCambiaSoloSuMateria) {
     const qint16 idm = p.materiaSeleccionada();
     {
         frmPropMatAl n(p, idm);
+        n.show();
         auto* fecha = hijo<QDateEdit>(&n, "actpPrincipal");
-        fecha->setDate(fecha->minimumDate());
+        fecha->selectAll();
+        QTest::keyClicks(fecha, QStringLiteral("30/06/2026"));
+        EXPECT_EQ(fecha->date(), QDate(2026, 6, 30)) << fecha->text().toStdString();
+        fecha->selectAll();
+        QTest::keyClick(fecha, Qt::Key_Delete);
+        EXPECT_EQ(fecha->text().trimmed(), QString());
+        QTest::mouseClick(fecha, Qt::LeftButton, {}, QPoint(fecha->width() - 4, fecha->height() / 2));
+        const QCalendarWidget* calendario = fecha->calendarWidget();
+        EXPECT_TRUE(calendario->isVisible());
+        EXPECT_EQ(QDate(calendario->yearShown(), calendario->monthShown(), 1),
+                  QDate(Reloj::hoy().year(), Reloj::hoy().month(), 1));
+        EXPECT_EQ(calendario->locale().language(), QLocale::Spanish);
+        QTest::keyClick(calendario->focusWidget() ? calendario->focusWidget() : fecha, Qt::Key_Escape);
         auto* nota = hijo<QComboBox>(&n, "cboNota");
         ASSERT_GT(nota->count(), 1);
         nota->setCurrentIndex(1);
@@ -282,6 +299,22 @@ TEST_P(Ventanas, MateriasDeUnAlumnoAgregadaYQuitadaNoSeEscribe) {
     clic(e.get(), "cmdAnterior");
     // Only the Repite of the year is rewritten, with the value it had.
     EXPECT_EQ(historicas(), antes);
+}
+
+// The search folds case and accents as the Spanish order does, and the one
+// student found is chosen already.
+TEST_P(Ventanas, LaBusquedaNoDistingueMayusculasNiAcentos) {
+    const qint64 id = numero(QStringLiteral("SELECT MIN(IDAlumno) FROM Alumno"));
+    con->Execute(QStringLiteral("UPDATE Alumno SET Apellido_1=?, Apellido_2=?, Nombre=? WHERE IDAlumno=%1").arg(id),
+                 {QStringLiteral("Díaz"), QStringLiteral("Santolaya"), QStringLiteral("María")});
+    ncbuscar::frmBuscarAlumno b(*con, QString());
+    auto* txt = hijo<QLineEdit>(&b, "txtBuscar");
+    for (const QString& texto : {QStringLiteral("diaz santol"), QStringLiteral("DÍAZ SANTOLAYA"), QStringLiteral("maria santol")}) {
+        txt->clear();
+        QTest::keyClicks(txt, texto);
+        QTest::keyClick(txt, Qt::Key_Return);
+        EXPECT_EQ(b.seleccion(), QString::number(id)) << texto.toStdString();
+    }
 }
 
 TEST_P(Ventanas, AlumnosBuscadosAgregadosYQuitados) {
