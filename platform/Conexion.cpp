@@ -15,17 +15,6 @@ namespace {
 
 QAtomicInt siguienteNombre = 0;
 
-// host[:port] of a server's Data Source; a socket folder is a host too.
-QPair<QString, int> hostYPuerto(const QString& origen) {
-    const int dos = origen.lastIndexOf(QLatin1Char(':'));
-    if (dos > 0) {
-        bool ok = false;
-        const int puerto = origen.mid(dos + 1).toInt(&ok);
-        if (ok) return {origen.left(dos), puerto};
-    }
-    return {origen, 5432};
-}
-
 long numeroDeError(const QSqlError& e) {
     bool ok = false;
     const long n = e.nativeErrorCode().toLong(&ok);
@@ -86,9 +75,9 @@ void Conexion::Open() {
             db.setDatabaseName(ruta);
             db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
         } else {
-            const auto [host, puerto] = hostYPuerto(cadena_.valor(QStringLiteral("Data Source")));
-            db.setHostName(host);
-            db.setPort(puerto);
+            const CadenaConexion::Equipo equipo = cadena_.equipo();
+            db.setHostName(equipo.host);
+            db.setPort(equipo.puerto);
             db.setDatabaseName(cadena_.valor(QStringLiteral("Initial Catalog")));
             db.setUserName(cadena_.valor(QStringLiteral("User ID")));
             db.setPassword(cadena_.valor(QStringLiteral("Password")));
