@@ -3,6 +3,8 @@
 // as it is), the same engine run as the wizard's and the same questions,
 // asked on the terminal or answered Yes with --si.
 #include "app/Comandos.h"
+#include "app/OrdenInforme.h"
+#include "host/InformeDebido.h"
 #include "host/InformeCierre.h"
 #include "host/EnsayoCierre.h"
 #include "host/ResumenCierre.h"
@@ -143,6 +145,10 @@ OpcionesCierre leerOpciones(QStringList& args) {
         else ++i;
     }
     if (!args.isEmpty()) throw host::ErrorOpciones(QStringLiteral("Argumento no reconocido: %1").arg(args.first()));
+    // The terminal's bytes that are not UTF-8 arrive as U+FFFD: a year name
+    // made of them would be stored as nobody typed it.
+    if (o.curso && o.curso->contains(QChar::ReplacementCharacter))
+        throw host::ErrorOpciones(QStringLiteral("--curso: el nombre del nuevo curso escolar no es texto UTF-8 válido"));
     if (o.guardado && !o.plan.isEmpty())
         throw host::ErrorOpciones(QStringLiteral("--plan y --guardado no pueden usarse juntos"));
     return o;
@@ -220,6 +226,7 @@ int recuperar(const QStringList& argumentos) {
     }
     try {
         host::resolverCierrePendiente(op);
+        saldarInformeDebido(op);
         return SalidaExito;
     } catch (const host::ErrorSesion& e) {
         QTextStream(stderr) << "ncc recuperar: " << e.descripcion() << "\n";
@@ -253,6 +260,7 @@ int cerrar(const QStringList& argumentos) {
     try {
         // Opening the session settles a closing that was cut short.
         auto sesion = host::abrirSesion(opSesion);
+        if (!op.ensayo) saldarInformeDebido(opSesion);
         cAsignarDatos entrada;
         entrada.ObtenerDatos(sesion.get());
 
@@ -308,6 +316,11 @@ int cerrar(const QStringList& argumentos) {
             return SalidaRechazo;
         }
         const host::ResumenCierre antes = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
+        // What the report will need, noted under the lock before the run: a
+        // closing that a recovery completes owes its report as much as one
+        // that ends here.
+        host::anotarInformeDebido(opSesion, {sesion->ValorCursoEscolar(), nuevo, CierreParcial(), op.secciones,
+                                             op.actividades, host::planAJson(plan), {}});
         bloqueo.reset();
 
         QElapsedTimer reloj;
@@ -324,6 +337,7 @@ int cerrar(const QStringList& argumentos) {
         const bool correcto = motor.TransferirDatos();
         const double segundos = reloj.elapsed() / 1000.0;
         if (!correcto) {
+            if (!motor::hayCierrePendiente(opSesion.appEntrada)) host::quitarInformeDebido(opSesion);
             if (motor.Cancelado()) {
                 err << "\nCierre cancelado: no se ha modificado nada.\n";
                 return SalidaRechazo;
@@ -347,21 +361,13 @@ int cerrar(const QStringList& argumentos) {
         out << "\n" << Texto(2182) << "\n";
         const host::ResumenCierre resumen = antes.completar(motor.estado());
         out << resumen.texto(segundos);
-        // The closing stands whatever becomes of its report.
-        try {
-            out << "Informe del cierre: " << host::escribirInformeCierre(motor.estado(), false, {}, &resumen) << "\n";
-        } catch (const Error& e) {
-            out.flush();
-            err << "ncc cerrar: el curso se ha cerrado, pero no se ha podido escribir el informe del cierre: "
-                << e.descripcion() << "\n";
-        } catch (const std::bad_alloc&) {
-            out.flush();
-            err << "ncc cerrar: el curso se ha cerrado, pero no hay memoria suficiente para escribir el informe del cierre\n";
-        } catch (const std::exception& e) {
-            out.flush();
-            err << "ncc cerrar: el curso se ha cerrado, pero no se ha podido escribir el informe del cierre: "
-                << QString::fromLocal8Bit(e.what()) << "\n";
-        }
+        out.flush();
+        // The closing stands whatever becomes of its report, which is drawn
+        // by a process of its own.
+        if (const auto ruta = informeEnProceso(opSesion)) out << "Informe del cierre: " << *ruta << "\n";
+        else
+            err << "ncc cerrar: el curso se ha cerrado, pero su informe no se ha podido escribir; se escribirá al "
+                   "empezar la próxima orden sobre estas bases de datos o con ncc informe\n";
         sesion->setlngRowData(-100);
         return SalidaExito;
     } catch (const SinTerminal& e) {

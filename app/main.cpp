@@ -59,9 +59,11 @@ int main(int argc, char** argv) {
     const bool conVentanas = argc > 1 && (std::strcmp(argv[1], "escritorio") == 0 ||
                                           std::strcmp(argv[1], "capturas") == 0 ||
                                           std::strcmp(argv[1], "bench-paginas") == 0);
-    // A closing writes its report with Qt's text engine, which needs fonts
-    // but no window.
-    const bool conFuentes = argc > 1 && std::strcmp(argv[1], "cerrar") == 0;
+    // A report is drawn with Qt's text engine, which needs fonts but no
+    // window: a closing's by `ncc informe`, a rehearsal's by the rehearsal.
+    const bool conFuentes = argc > 1 && (std::strcmp(argv[1], "informe") == 0 ||
+                                         (std::strcmp(argv[1], "cerrar") == 0 &&
+                                          std::any_of(argv + 2, argv + argc, [](const char* a) { return std::strcmp(a, "--ensayo") == 0; })));
     // The page benchmark, the pictures and the closing need no screen: they
     // draw off screen, so the pictures come out the same with or without a
     // display.

@@ -100,6 +100,9 @@ struct OpcionesSesion {
     int centro = 1;
     int usuario = 1;
     bool pesetas = false;
+    // The school year to open, by name; empty: the current one. The closing
+    // report of a year already closed is read from that year's databases.
+    QString curso;
 };
 
 // Options that cannot be used (exit status of bad usage).
