@@ -257,6 +257,7 @@ int cerrar(const QStringList& argumentos) {
         return SalidaUso;
     }
     mensajesTerminal().fijarSiATodo(op.si);
+    bool cerrado = false;
     try {
         // Opening the session settles a closing that was cut short.
         auto sesion = host::abrirSesion(opSesion);
@@ -336,6 +337,7 @@ int cerrar(const QStringList& argumentos) {
         motor.setProcesarActividades(op.actividades);
         const bool correcto = motor.TransferirDatos();
         const double segundos = reloj.elapsed() / 1000.0;
+        cerrado = correcto;
         if (!correcto) {
             if (!motor::hayCierrePendiente(opSesion.appEntrada)) host::quitarInformeDebido(opSesion);
             if (motor.Cancelado()) {
@@ -387,6 +389,12 @@ int cerrar(const QStringList& argumentos) {
     } catch (const motor::ErrorBloqueo& e) {
         err << "ncc cerrar: " << e.descripcion() << "\n";
         return SalidaRechazo;
+    } catch (const std::bad_alloc&) {
+        // The run restores the databases itself when memory runs out in it;
+        // before it nothing has been touched, after it the closing stands.
+        err << (cerrado ? "ncc cerrar: el curso se ha cerrado, pero no queda memoria para terminar: memoria insuficiente\n"
+                        : "ncc cerrar: no se ha hecho el cierre: memoria insuficiente\n");
+        return cerrado ? SalidaExito : SalidaFallo;
     } catch (const Error& e) {
         err << "ncc cerrar: no se ha podido preparar el cierre por un error de las bases de datos (Error " << e.numero()
             << ": " << e.descripcion() << ")\n";

@@ -52,7 +52,9 @@ static bool pideAyuda(const QStringList& args) {
 
 }  // namespace ncc::app
 
-int main(int argc, char** argv) {
+// Memory that runs out anywhere outside a closing's run (which restores the
+// databases itself) ends the command with a sentence, not with an abort.
+int main(int argc, char** argv) try {
     using namespace ncc::app;
     // The wizard and the historic editor need widgets; everything else runs
     // headless, so a terminal without a display is enough.
@@ -97,4 +99,7 @@ int main(int argc, char** argv) {
     err << "ncc: orden desconocida: " << orden << "\n";
     escribirAyuda(err);
     return SalidaUso;
+} catch (const std::bad_alloc&) {
+    std::fputs("ncc: memoria insuficiente\n", stderr);
+    return ncc::app::SalidaFallo;
 }

@@ -8,12 +8,20 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QFileInfo>
+#include <new>
 
 namespace ncc {
 
 namespace {
 
 QAtomicInt siguienteNombre = 0;
+
+// SQLite's or the server client's own "out of memory" is the program's:
+// the same failure as a std::bad_alloc, for whoever handles that.
+void comprobarMemoria(const QSqlError& e) {
+    if (e.nativeErrorCode() == QLatin1String("7") || e.text().contains(QLatin1String("out of memory"), Qt::CaseInsensitive))
+        throw std::bad_alloc();
+}
 
 long numeroDeError(const QSqlError& e) {
     bool ok = false;
@@ -91,6 +99,7 @@ void Conexion::Open() {
     if (error.isValid()) {
         QSqlDatabase::removeDatabase(nombreQt_);
         nombreQt_.clear();
+        comprobarMemoria(error);
         throw Error(numeroDeError(error), error.text().trimmed());
     }
     abierta_ = true;
@@ -120,6 +129,7 @@ void Conexion::comprobarAbierta() const {
 }
 
 void Conexion::lanzarError(const QSqlError& e, const QString& sql) const {
+    comprobarMemoria(e);
     QString texto = e.databaseText().trimmed();
     if (texto.isEmpty()) texto = e.text().trimmed();
     Q_UNUSED(sql);
