@@ -7,7 +7,9 @@
 #include <QTextStream>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <unistd.h>
 
 namespace ncc::app {
 
@@ -50,12 +52,31 @@ static bool pideAyuda(const QStringList& args) {
     return args.contains(QLatin1String("-h")) || args.contains(QLatin1String("--help"));
 }
 
+// Memory that runs out inside a part of Qt that cannot pass the exception
+// on (its PDF engine) ends the process at once: with a sentence and the
+// failure status, not with an abort. A closing cut short so is settled by
+// the next start from its journal.
+[[noreturn]] static void terminarSinMemoria() {
+    if (const std::exception_ptr e = std::current_exception()) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::bad_alloc&) {
+            static const char texto[] = "ncc: memoria insuficiente\n";
+            [[maybe_unused]] const auto n = ::write(2, texto, sizeof texto - 1);
+            ::_exit(SalidaFallo);
+        } catch (...) {
+        }
+    }
+    std::abort();
+}
+
 }  // namespace ncc::app
 
 // Memory that runs out anywhere outside a closing's run (which restores the
 // databases itself) ends the command with a sentence, not with an abort.
 int main(int argc, char** argv) try {
     using namespace ncc::app;
+    std::set_terminate(terminarSinMemoria);
     // The wizard and the historic editor need widgets; everything else runs
     // headless, so a terminal without a display is enough.
     const bool conVentanas = argc > 1 && (std::strcmp(argv[1], "escritorio") == 0 ||

@@ -73,6 +73,13 @@ void Conexion::Open() {
     QSqlError error;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(Dialecto::driverQt(p), nombreQt_);
+        // A driver that is installed but does not load could not be mapped
+        // into memory: the process has run out of it.
+        if (!db.isValid() && QSqlDatabase::drivers().contains(Dialecto::driverQt(p))) {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(nombreQt_);
+            throw std::bad_alloc();
+        }
         if (p == Proveedor::SQLite) {
             const QString ruta = cadena_.valor(QStringLiteral("Data Source"));
             if (ruta.isEmpty()) {

@@ -211,6 +211,7 @@ TEST_P(InformeCierre, ElPdfQuedaJuntoALaEntradaOEnDocumentosYNoPisaOtroCierre) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("de otro");
     }
+    ASSERT_TRUE(QDir().mkpath(carpeta));
     ASSERT_TRUE(QFile::link(ajeno, d.filePath(QStringLiteral("Ensayo cierre 2025-2026.pdf"))));
     ASSERT_TRUE(QFile::link(nada, d.filePath(QStringLiteral("Cierre 2025-2026.pdf"))));
 

@@ -42,8 +42,12 @@ Corrida conMemoria(int megas, const QStringList& argumentos) {
 TEST(Memoria, ConPocaMemoriaElCierreTerminaConUnaFraseYElCentroQuedaEnteroConSuInforme) {
     QTemporaryDir modelo;
     pruebas::crearEscuelaCarpeta(modelo.path(), 300);
+    // Below some size the program's libraries cannot even be mapped (the
+    // loader says so): the sweep starts where it runs.
+    int suelo = 30;
+    while (suelo < 400 && conMemoria(suelo, {QStringLiteral("ayuda")}).salida != 0) suelo += 5;
     int cerrados = 0, fallidos = 0;
-    for (int megas = 40; megas <= 280; megas += 6) {
+    for (int megas = suelo; megas <= suelo + 150; megas += 6) {
         const auto escuela = pruebas::copiarEscuelaCarpeta(modelo.path());
         const QDir d(escuela->path());
         const Corrida c = conMemoria(megas, {QStringLiteral("cerrar"), QStringLiteral("--datos"), d.path(), QStringLiteral("--si")});
@@ -52,8 +56,9 @@ TEST(Memoria, ConPocaMemoriaElCierreTerminaConUnaFraseYElCentroQuedaEnteroConSuI
         EXPECT_TRUE(c.salida == 0 || c.salida == 1) << donde;
         EXPECT_FALSE(c.error.contains(Texto(1184))) << donde;
         for (const QString& linea : c.texto.split(QLatin1Char('\n')))
-            if (linea.startsWith(QStringLiteral("Informe del cierre:")))
+            if (linea.startsWith(QStringLiteral("Informe del cierre:"))) {
                 EXPECT_TRUE(QFileInfo(linea.mid(20)).isFile()) << donde;
+            }
         // The next start with memory enough settles whatever was left.
         const pruebas::SalidaNcc r = pruebas::ejecutarNcc({QStringLiteral("recuperar"), QStringLiteral("--datos"), d.path()});
         EXPECT_EQ(r.salida, 0) << donde << r.error.toStdString();
