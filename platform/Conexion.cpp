@@ -23,6 +23,16 @@ void comprobarMemoria(const QSqlError& e) {
         throw std::bad_alloc();
 }
 
+// Qt's SQL module does not survive an allocation that fails inside it (it
+// is built without exceptions: binding a value then dereferences nothing).
+// Before each statement the memory it may need is made sure of here, where
+// running short is a std::bad_alloc that the run handles like any failed
+// step.
+void asegurarMemoria() {
+    constexpr std::size_t margen = std::size_t(1) << 20;
+    ::operator delete(::operator new(margen));
+}
+
 long numeroDeError(const QSqlError& e) {
     bool ok = false;
     const long n = e.nativeErrorCode().toLong(&ok);
@@ -156,6 +166,7 @@ QSqlQuery& Conexion::preparada(const QString& sql) {
 QSqlQuery& Conexion::ejecutar(const QString& sql, const QVariantList& valores) {
     comprobarAbierta();
     Sentencias::contar();
+    asegurarMemoria();
     if (valores.isEmpty()) {
         // Statements without values carry their ids in the text and are
         // rarely repeated; DDL cannot be prepared on the server at all.
