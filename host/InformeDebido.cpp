@@ -103,6 +103,7 @@ QString escribirInformeDebido(const OpcionesSesion& op, const InformeDebido& d) 
     OpcionesSesion deCerrado = op, deNuevo = op;
     deCerrado.curso = d.cerrado;
     deNuevo.curso = d.nuevo;
+    deCerrado.resolverPendiente = deNuevo.resolverPendiente = false;
     const auto cerrado = abrirSesion(deCerrado);
     const auto nuevo = abrirSesion(deNuevo);
     cAsignarDatos entrada;

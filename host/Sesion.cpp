@@ -232,7 +232,7 @@ void resolverCierrePendiente(const OpcionesSesion& o) {
 }
 
 std::unique_ptr<Sesion> abrirSesion(const OpcionesSesion& o) {
-    resolverCierrePendiente(o);
+    if (o.resolverPendiente) resolverCierrePendiente(o);
     auto s = std::make_unique<Sesion>();
     abrir(s->appEntrada(), o.appEntrada, QStringLiteral("la base de datos de entrada de la aplicación"));
     abrir(s->borradoAppEntrada(), o.borradoAppEntrada,
