@@ -1,6 +1,7 @@
 #include "app/Anfitrion.h"
+#include "app/OrdenInforme.h"
 #include "entry/cConfiguracion.h"
-#include "host/InformeCierre.h"
+#include "host/InformeDebido.h"
 #include "host/Plan.h"
 #include "platform/Error.h"
 #include "platform/Mensajes.h"
@@ -154,7 +155,15 @@ void instalarPlanPorDefectoEnAsistente() {
 }
 
 void instalarInformeEnAsistente() {
-    InformeTrasCierre() = [](const motor::EstadoMotor& e) { return host::escribirInformeCierre(e, false); };
+    // The report is drawn by a process of its own, which nothing that
+    // happens while drawing can take the host down with.
+    InformeTrasCierre() = [](const motor::EstadoMotor& e) {
+        const host::OpcionesSesion op = host::opcionesDe(*e.conf);
+        host::anotarInformeDebido(op, host::informeDebidoDe(e));
+        if (const auto ruta = informeEnProceso(op)) return *ruta;
+        throw Error(errores::Proceso, QStringLiteral("El informe no se ha podido escribir; se escribirá al abrir de nuevo el "
+                                                     "programa sobre estas bases de datos o con ncc informe."));
+    };
 }
 
 }  // namespace ncc::app

@@ -4,6 +4,8 @@
 // asked on the terminal or answered Yes with --si.
 #include "app/CarpetaRecordada.h"
 #include "app/Comandos.h"
+#include "app/OrdenInforme.h"
+#include "host/InformeDebido.h"
 #include "host/InformeCierre.h"
 #include "host/EnsayoCierre.h"
 #include "host/ResumenCierre.h"
@@ -147,6 +149,10 @@ OpcionesCierre leerOpciones(QStringList& args) {
     }
     if (!args.isEmpty()) throw host::ErrorOpciones(QStringLiteral("Argumento no reconocido: %1").arg(args.first()));
     if (o.plan && o.plan->isEmpty()) throw host::ErrorOpciones(QStringLiteral("Falta el fichero de --plan"));
+    // The terminal's bytes that are not UTF-8 arrive as U+FFFD: a year name
+    // made of them would be stored as nobody typed it.
+    if (o.curso && o.curso->contains(QChar::ReplacementCharacter))
+        throw host::ErrorOpciones(QStringLiteral("--curso: el nombre del nuevo curso escolar no es texto UTF-8 válido"));
     if (o.guardado && o.plan)
         throw host::ErrorOpciones(QStringLiteral("--plan y --guardado no pueden usarse juntos"));
     return o;
@@ -232,6 +238,7 @@ int recuperar(const QStringList& argumentos) {
     }
     try {
         host::resolverCierrePendiente(op);
+        saldarInformeDebido(op);
         return SalidaExito;
     } catch (const host::ErrorSesion& e) {
         QTextStream(stderr) << "ncc recuperar: " << e.descripcion() << "\n";
@@ -263,10 +270,12 @@ int cerrar(const QStringList& argumentos) {
         return SalidaUso;
     }
     mensajesTerminal().fijarSiATodo(op.si);
+    bool cerrado = false;
     try {
         // Opening the session settles a closing that was cut short.
         auto sesion = host::abrirSesion(opSesion);
         recordarCarpeta(opSesion);
+        if (!op.ensayo) saldarInformeDebido(opSesion);
         cAsignarDatos entrada;
         entrada.ObtenerDatos(sesion.get());
 
@@ -322,6 +331,11 @@ int cerrar(const QStringList& argumentos) {
             return SalidaRechazo;
         }
         const host::ResumenCierre antes = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
+        // What the report will need, noted under the lock before the run: a
+        // closing that a recovery completes owes its report as much as one
+        // that ends here.
+        host::anotarInformeDebido(opSesion, {sesion->ValorCursoEscolar(), nuevo, CierreParcial(), op.secciones,
+                                             op.actividades, host::planAJson(plan), {}});
         bloqueo.reset();
 
         QElapsedTimer reloj;
@@ -337,7 +351,9 @@ int cerrar(const QStringList& argumentos) {
         motor.setProcesarActividades(op.actividades);
         const bool correcto = motor.TransferirDatos();
         const double segundos = reloj.elapsed() / 1000.0;
+        cerrado = correcto;
         if (!correcto) {
+            if (!motor::hayCierrePendiente(opSesion.appEntrada)) host::quitarInformeDebido(opSesion);
             if (motor.Cancelado()) {
                 err << "\nCierre cancelado: no se ha modificado nada.\n";
                 return SalidaRechazo;
@@ -361,21 +377,13 @@ int cerrar(const QStringList& argumentos) {
         out << "\n" << Texto(2182) << "\n";
         const host::ResumenCierre resumen = antes.completar(motor.estado());
         out << resumen.texto(segundos);
-        // The closing stands whatever becomes of its report.
-        try {
-            out << "Informe del cierre: " << host::escribirInformeCierre(motor.estado(), false, {}, &resumen) << "\n";
-        } catch (const Error& e) {
-            out.flush();
-            err << "ncc cerrar: el curso se ha cerrado, pero no se ha podido escribir el informe del cierre: "
-                << e.descripcion() << "\n";
-        } catch (const std::bad_alloc&) {
-            out.flush();
-            err << "ncc cerrar: el curso se ha cerrado, pero no hay memoria suficiente para escribir el informe del cierre\n";
-        } catch (const std::exception& e) {
-            out.flush();
-            err << "ncc cerrar: el curso se ha cerrado, pero no se ha podido escribir el informe del cierre: "
-                << QString::fromLocal8Bit(e.what()) << "\n";
-        }
+        out.flush();
+        // The closing stands whatever becomes of its report, which is drawn
+        // by a process of its own.
+        if (const auto ruta = informeEnProceso(opSesion)) out << "Informe del cierre: " << *ruta << "\n";
+        else
+            err << "ncc cerrar: el curso se ha cerrado, pero su informe no se ha podido escribir; se escribirá al "
+                   "empezar la próxima orden sobre estas bases de datos o con ncc informe\n";
         sesion->setlngRowData(-100);
         return SalidaExito;
     } catch (const SinTerminal& e) {
@@ -395,6 +403,12 @@ int cerrar(const QStringList& argumentos) {
     } catch (const motor::ErrorBloqueo& e) {
         err << "ncc cerrar: " << e.descripcion() << "\n";
         return SalidaRechazo;
+    } catch (const std::bad_alloc&) {
+        // The run restores the databases itself when memory runs out in it;
+        // before it nothing has been touched, after it the closing stands.
+        err << (cerrado ? "ncc cerrar: el curso se ha cerrado, pero no queda memoria para terminar: memoria insuficiente\n"
+                        : "ncc cerrar: no se ha hecho el cierre: memoria insuficiente\n");
+        return cerrado ? SalidaExito : SalidaFallo;
     } catch (const Error& e) {
         err << "ncc cerrar: no se ha podido preparar el cierre por un error de las bases de datos (Error " << e.numero()
             << ": " << e.descripcion() << ")\n";

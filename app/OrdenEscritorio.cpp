@@ -4,6 +4,7 @@
 #include "app/CarpetaRecordada.h"
 #include "app/Comandos.h"
 #include "app/EnsayoAsistente.h"
+#include "app/OrdenInforme.h"
 #include "history/Nodos.h"
 #include "platform/Mensajes.h"
 #include "platform/gui/MensajesQt.h"
@@ -79,8 +80,10 @@ int escritorio(const QStringList& argumentos) {
     instalarEnsayoEnAsistente();
     instalarAyudaAnfitrion();
     try {
-        VentanaAnfitrion ventana(opciones, host::abrirSesion(opciones));
+        auto sesion = host::abrirSesion(opciones);
         recordarCarpeta(opciones);
+        saldarInformeDebido(opciones);
+        VentanaAnfitrion ventana(opciones, std::move(sesion));
         if (nodo) {
             ventana.activarNodo(quint8(*nodo));
             return SalidaExito;

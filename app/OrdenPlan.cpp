@@ -5,10 +5,10 @@
 #include "host/Plan.h"
 #include "host/Sesion.h"
 #include "platform/Error.h"
+#include "platform/EscrituraArchivo.h"
 #include "wizard/DatosActividades.h"
 #include "wizard/SeleccionAlumnos.h"
 #include <QFile>
-#include <QSaveFile>
 #include <QTextStream>
 
 namespace ncc::app {
@@ -93,9 +93,15 @@ int plan(const QStringList& argumentos) {
             return fallo(QStringLiteral("No se pudo escribir el plan en la salida estándar"));
         return SalidaExito;
     }
-    QSaveFile archivo(salida);
-    if (!archivo.open(QIODevice::WriteOnly) || archivo.write(json) != json.size() || !archivo.commit())
-        return fallo(QStringLiteral("No se pudo escribir el plan en %1: %2").arg(salida, archivo.errorString()));
+    // The plan goes where it is named and nowhere else: never through a link.
+    try {
+        if (!archivos::escribirArchivo(salida, json, archivos::Escritura::Salida))
+            return fallo(QStringLiteral("No se escribe el plan en %1: es un enlace simbólico o una carpeta; "
+                                        "indique el archivo mismo")
+                             .arg(salida));
+    } catch (const Error& e) {
+        return fallo(QStringLiteral("No se pudo escribir el plan: %1").arg(e.descripcion()));
+    }
     return SalidaExito;
 }
 

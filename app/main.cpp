@@ -7,7 +7,9 @@
 #include <QTextStream>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <unistd.h>
 
 namespace ncc::app {
 
@@ -53,6 +55,24 @@ static bool pideAyuda(const QStringList& args) {
     return args.contains(QLatin1String("-h")) || args.contains(QLatin1String("--help"));
 }
 
+// Memory that runs out inside a part of Qt that cannot pass the exception
+// on (its PDF engine) ends the process at once: with a sentence and the
+// failure status, not with an abort. A closing cut short so is settled by
+// the next start from its journal.
+[[noreturn]] static void terminarSinMemoria() {
+    if (const std::exception_ptr e = std::current_exception()) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::bad_alloc&) {
+            static const char texto[] = "ncc: memoria insuficiente\n";
+            [[maybe_unused]] const auto n = ::write(2, texto, sizeof texto - 1);
+            ::_exit(SalidaFallo);
+        } catch (...) {
+        }
+    }
+    std::abort();
+}
+
 }  // namespace ncc::app
 
 // Qt ends the program when it finds no display for its windows: the
@@ -68,17 +88,23 @@ static bool pideAyuda(int argc, char** argv) {
     return false;
 }
 
-int main(int argc, char** argv) {
+// Memory that runs out anywhere outside a closing's run (which restores the
+// databases itself) ends the command with a sentence, not with an abort.
+int main(int argc, char** argv) try {
     using namespace ncc::app;
+    std::set_terminate(terminarSinMemoria);
     // The wizard and the historic editor need widgets; everything else runs
     // headless, so a terminal without a display is enough.
     const bool escritorio = argc > 1 && std::strcmp(argv[1], "escritorio") == 0;
     const bool conVentanas = (escritorio && hayPantalla() && !pideAyuda(argc, argv)) ||
                              (argc > 1 && (std::strcmp(argv[1], "capturas") == 0 ||
                                            std::strcmp(argv[1], "bench-paginas") == 0));
-    // A closing writes its report (and the closing's benchmark times it),
-    // which needs fonts but no window.
-    const bool conFuentes = argc > 1 && (std::strcmp(argv[1], "cerrar") == 0 || std::strcmp(argv[1], "bench") == 0);
+    // A report is drawn with Qt's text engine, which needs fonts but no
+    // window: a closing's by `ncc informe`, a rehearsal's by the rehearsal,
+    // and the closing's benchmark times it.
+    const bool conFuentes = argc > 1 && (std::strcmp(argv[1], "informe") == 0 || std::strcmp(argv[1], "bench") == 0 ||
+                                         (std::strcmp(argv[1], "cerrar") == 0 &&
+                                          std::any_of(argv + 2, argv + argc, [](const char* a) { return std::strcmp(a, "--ensayo") == 0; })));
     // The page benchmark, the pictures and the closing need no screen: they
     // draw off screen, so the pictures come out the same with or without a
     // display.
@@ -112,4 +138,7 @@ int main(int argc, char** argv) {
     err << "ncc: orden desconocida: " << orden << "\n";
     escribirAyuda(err);
     return SalidaUso;
+} catch (const std::bad_alloc&) {
+    std::fputs("ncc: memoria insuficiente\n", stderr);
+    return ncc::app::SalidaFallo;
 }

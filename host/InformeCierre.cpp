@@ -1,6 +1,7 @@
 #include "host/InformeCierre.h"
 #include "engine/PurgaFechas.h"
 #include "host/InformePdf.h"
+#include "platform/EscrituraArchivo.h"
 #include "platform/Conexion.h"
 #include "platform/Error.h"
 #include "platform/OrdenEspanol.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 #include <algorithm>
@@ -484,14 +484,14 @@ QString escribirInformeCierre(const motor::EstadoMotor& e, bool ensayo, const QS
     if (!QDir().mkpath(destino))
         throw Error(errores::Archivo, QStringLiteral("No se puede crear la carpeta del informe %1").arg(destino));
     const QString nombre = nombreInforme(datos.cursoCerrado, ensayo);
-    QString ruta = QDir(destino).filePath(nombre);
-    // The school's records keep every real closing's report.
-    for (int n = 2; !ensayo && QFileInfo::exists(ruta); ++n)
-        ruta = QDir(destino).filePath(nombre.chopped(4) + QStringLiteral(" (%1).pdf").arg(n));
     const QByteArray pdf = pdfInforme(datos);
-    QSaveFile f(ruta);
-    if (!f.open(QIODevice::WriteOnly) || f.write(pdf) != pdf.size() || !f.commit())
-        throw Error(errores::Archivo, QStringLiteral("No se puede escribir el informe %1: %2").arg(ruta, f.errorString()));
+    // The school's records keep every real closing's report; a rehearsal's
+    // replaces the previous rehearsal's. A name that something else holds (a
+    // link, a folder) is passed over like a report already there.
+    const auto modo = ensayo ? archivos::Escritura::Reemplazo : archivos::Escritura::Nuevo;
+    QString ruta = QDir(destino).filePath(nombre);
+    for (int n = 2; !archivos::escribirArchivo(ruta, pdf, modo); ++n)
+        ruta = QDir(destino).filePath(nombre.chopped(4) + QStringLiteral(" (%1).pdf").arg(n));
     return ruta;
 }
 

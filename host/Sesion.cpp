@@ -232,7 +232,7 @@ void resolverCierrePendiente(const OpcionesSesion& o) {
 }
 
 std::unique_ptr<Sesion> abrirSesion(const OpcionesSesion& o) {
-    resolverCierrePendiente(o);
+    if (o.resolverPendiente) resolverCierrePendiente(o);
     auto s = std::make_unique<Sesion>();
     abrir(s->appEntrada(), o.appEntrada, QStringLiteral("la base de datos de entrada de la aplicación"));
     abrir(s->borradoAppEntrada(), o.borradoAppEntrada,
@@ -245,10 +245,17 @@ std::unique_ptr<Sesion> abrirSesion(const OpcionesSesion& o) {
 
     // With several years marked as last used (a closing interrupted by hand),
     // the newest one is the current year.
-    Recordset curso = leerEntrada(entrada,
-        QStringLiteral("SELECT IDCursoEscolar, Nombre, BD, BDBorrado FROM CursoEscolar "
-                       "WHERE CodCentro = %1 AND UltimoUtilizado <> 0 ORDER BY IDCursoEscolar DESC LIMIT 1")
-            .arg(o.centro));
+    Recordset curso =
+        o.curso.isEmpty()
+            ? leerEntrada(entrada, QStringLiteral("SELECT IDCursoEscolar, Nombre, BD, BDBorrado FROM CursoEscolar "
+                                                  "WHERE CodCentro = %1 AND UltimoUtilizado <> 0 ORDER BY IDCursoEscolar DESC LIMIT 1")
+                                       .arg(o.centro))
+            : entrada.Abrir(QStringLiteral("SELECT IDCursoEscolar, Nombre, BD, BDBorrado FROM CursoEscolar "
+                                           "WHERE CodCentro = %1 AND Nombre = ? ORDER BY IDCursoEscolar DESC LIMIT 1")
+                                .arg(o.centro),
+                            {o.curso});
+    if (curso.eof() && !o.curso.isEmpty())
+        throw ErrorSesion(QStringLiteral("El centro %1 no tiene el curso escolar \"%2\"").arg(o.centro).arg(o.curso));
     if (curso.eof())
         throw ErrorSesion(QStringLiteral("El centro %1 no tiene ningún curso escolar en uso (UltimoUtilizado)").arg(o.centro));
     const QString nombreCurso = curso.texto(QStringLiteral("Nombre"));

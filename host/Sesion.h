@@ -100,6 +100,13 @@ struct OpcionesSesion {
     int centro = 1;
     int usuario = 1;
     bool pesetas = false;
+    // The school year to open, by name; empty: the current one. The closing
+    // report of a year already closed is read from that year's databases.
+    QString curso;
+    // Whether opening settles a closing cut short first (under the closing's
+    // lock). The report's own process only reads a closing already done,
+    // and must never keep a recovery that starts beside it from its lock.
+    bool resolverPendiente = true;
 };
 
 // Options that cannot be used (exit status of bad usage).

@@ -211,14 +211,9 @@ QString herramienta(const QString& nombre) {
 }
 
 QStringList argumentosConexion(const CadenaConexion& c) {
-    QString origen = c.valor(QStringLiteral("Data Source"));
-    QString puerto = QStringLiteral("5432");
-    const int dos = origen.lastIndexOf(QLatin1Char(':'));
-    if (dos > 0) {
-        puerto = origen.mid(dos + 1);
-        origen = origen.left(dos);
-    }
-    QStringList a{QStringLiteral("--host=") + origen, QStringLiteral("--port=") + puerto, QStringLiteral("--no-password")};
+    const CadenaConexion::Equipo equipo = c.equipo();
+    QStringList a{QStringLiteral("--host=") + equipo.host, QStringLiteral("--port=") + QString::number(equipo.puerto),
+                  QStringLiteral("--no-password")};
     const QString usuario = c.valor(QStringLiteral("User ID"));
     if (!usuario.isEmpty()) a << QStringLiteral("--username=") + usuario;
     return a;

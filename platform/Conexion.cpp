@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QFileInfo>
+#include <new>
 
 namespace ncc {
 
@@ -15,15 +16,21 @@ namespace {
 
 QAtomicInt siguienteNombre = 0;
 
-// host[:port] of a server's Data Source; a socket folder is a host too.
-QPair<QString, int> hostYPuerto(const QString& origen) {
-    const int dos = origen.lastIndexOf(QLatin1Char(':'));
-    if (dos > 0) {
-        bool ok = false;
-        const int puerto = origen.mid(dos + 1).toInt(&ok);
-        if (ok) return {origen.left(dos), puerto};
-    }
-    return {origen, 5432};
+// SQLite's or the server client's own "out of memory" is the program's:
+// the same failure as a std::bad_alloc, for whoever handles that.
+void comprobarMemoria(const QSqlError& e) {
+    if (e.nativeErrorCode() == QLatin1String("7") || e.text().contains(QLatin1String("out of memory"), Qt::CaseInsensitive))
+        throw std::bad_alloc();
+}
+
+// Qt's SQL module does not survive an allocation that fails inside it (it
+// is built without exceptions: binding a value then dereferences nothing).
+// Before each statement the memory it may need is made sure of here, where
+// running short is a std::bad_alloc that the run handles like any failed
+// step.
+void asegurarMemoria() {
+    constexpr std::size_t margen = std::size_t(1) << 20;
+    ::operator delete(::operator new(margen));
 }
 
 long numeroDeError(const QSqlError& e) {
@@ -76,6 +83,13 @@ void Conexion::Open() {
     QSqlError error;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(Dialecto::driverQt(p), nombreQt_);
+        // A driver that is installed but does not load could not be mapped
+        // into memory: the process has run out of it.
+        if (!db.isValid() && QSqlDatabase::drivers().contains(Dialecto::driverQt(p))) {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(nombreQt_);
+            throw std::bad_alloc();
+        }
         if (p == Proveedor::SQLite) {
             const QString ruta = cadena_.valor(QStringLiteral("Data Source"));
             if (ruta.isEmpty()) {
@@ -86,9 +100,9 @@ void Conexion::Open() {
             db.setDatabaseName(ruta);
             db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
         } else {
-            const auto [host, puerto] = hostYPuerto(cadena_.valor(QStringLiteral("Data Source")));
-            db.setHostName(host);
-            db.setPort(puerto);
+            const CadenaConexion::Equipo equipo = cadena_.equipo();
+            db.setHostName(equipo.host);
+            db.setPort(equipo.puerto);
             db.setDatabaseName(cadena_.valor(QStringLiteral("Initial Catalog")));
             db.setUserName(cadena_.valor(QStringLiteral("User ID")));
             db.setPassword(cadena_.valor(QStringLiteral("Password")));
@@ -102,6 +116,7 @@ void Conexion::Open() {
     if (error.isValid()) {
         QSqlDatabase::removeDatabase(nombreQt_);
         nombreQt_.clear();
+        comprobarMemoria(error);
         throw Error(numeroDeError(error), error.text().trimmed());
     }
     abierta_ = true;
@@ -131,6 +146,7 @@ void Conexion::comprobarAbierta() const {
 }
 
 void Conexion::lanzarError(const QSqlError& e, const QString& sql) const {
+    comprobarMemoria(e);
     QString texto = e.databaseText().trimmed();
     if (texto.isEmpty()) texto = e.text().trimmed();
     Q_UNUSED(sql);
@@ -150,6 +166,7 @@ QSqlQuery& Conexion::preparada(const QString& sql) {
 QSqlQuery& Conexion::ejecutar(const QString& sql, const QVariantList& valores) {
     comprobarAbierta();
     Sentencias::contar();
+    asegurarMemoria();
     if (valores.isEmpty()) {
         // Statements without values carry their ids in the text and are
         // rarely repeated; DDL cannot be prepared on the server at all.

@@ -6,6 +6,7 @@
 #include "host/InformeCierre.h"
 #include "host/InformePdf.h"
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 using namespace ncc;
 using namespace ncc::pruebas;
@@ -207,26 +208,43 @@ TEST_P(InformeCierre, ElPdfQuedaJuntoALaEntradaOEnDocumentosYNoPisaOtroCierre) {
     }
     EXPECT_EQ(host::carpetaInforme(estado()), QFileInfo(carpeta).absoluteFilePath());
     const QDir d(carpeta);
-    for (const QString& f : {QStringLiteral("Cierre 2025-2026.pdf"), QStringLiteral("Cierre 2025-2026 (2).pdf"),
-                             QStringLiteral("Ensayo cierre 2025-2026.pdf")})
+    for (const QString& f : d.entryList({QStringLiteral("*ierre 2025-2026*")}, QDir::Files | QDir::System | QDir::Hidden))
         QFile::remove(d.filePath(f));
 
+    // A link with a report's name is never written through: one to a file
+    // of someone else's, one to nowhere (the file would appear there).
+    QTemporaryDir fuera;
+    const QString ajeno = fuera.filePath(QStringLiteral("ajeno.pdf")), nada = fuera.filePath(QStringLiteral("nada.pdf"));
+    {
+        QFile f(ajeno);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("de otro");
+    }
+    ASSERT_TRUE(QDir().mkpath(carpeta));
+    ASSERT_TRUE(QFile::link(ajeno, d.filePath(QStringLiteral("Ensayo cierre 2025-2026.pdf"))));
+    ASSERT_TRUE(QFile::link(nada, d.filePath(QStringLiteral("Cierre 2025-2026.pdf"))));
+
     const QString ruta = host::escribirInformeCierre(estado(), false);
-    EXPECT_EQ(ruta, d.filePath(QStringLiteral("Cierre 2025-2026.pdf")));
+    EXPECT_EQ(ruta, d.filePath(QStringLiteral("Cierre 2025-2026 (2).pdf")));
     const QByteArray pdf = bytesDe(ruta);
     EXPECT_TRUE(pdf.startsWith("%PDF-")) << pdf.left(16).toStdString();
     EXPECT_GT(pdf.size(), 5000);
     // The school keeps every real closing's report; a rehearsal's replaces
     // the previous rehearsal's.
-    EXPECT_EQ(host::escribirInformeCierre(estado(), false), d.filePath(QStringLiteral("Cierre 2025-2026 (2).pdf")));
+    EXPECT_EQ(host::escribirInformeCierre(estado(), false), d.filePath(QStringLiteral("Cierre 2025-2026 (3).pdf")));
     const QString ensayo = host::escribirInformeCierre(estado(), true);
-    EXPECT_EQ(ensayo, d.filePath(QStringLiteral("Ensayo cierre 2025-2026.pdf")));
+    EXPECT_EQ(ensayo, d.filePath(QStringLiteral("Ensayo cierre 2025-2026 (2).pdf")));
     EXPECT_EQ(host::escribirInformeCierre(estado(), true), ensayo);
     EXPECT_EQ(bytesDe(ruta), pdf);
+    EXPECT_EQ(bytesDe(ajeno), QByteArray("de otro"));
+    EXPECT_FALSE(QFileInfo::exists(nada));
+    EXPECT_TRUE(QFileInfo(d.filePath(QStringLiteral("Cierre 2025-2026.pdf"))).isSymLink());
     // Nothing else is left in the folder: no half-written file.
-    QStringList informes = d.entryList({QStringLiteral("*Cierre*"), QStringLiteral("*cierre*")}, QDir::Files, QDir::Name);
+    QStringList informes = d.entryList({QStringLiteral("*Cierre*"), QStringLiteral("*cierre*")},
+                                       QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
     informes.removeDuplicates();
-    EXPECT_EQ(informes, QStringList({QStringLiteral("Cierre 2025-2026 (2).pdf"), QStringLiteral("Cierre 2025-2026.pdf"),
+    EXPECT_EQ(informes, QStringList({QStringLiteral("Cierre 2025-2026 (2).pdf"), QStringLiteral("Cierre 2025-2026 (3).pdf"),
+                                     QStringLiteral("Cierre 2025-2026.pdf"), QStringLiteral("Ensayo cierre 2025-2026 (2).pdf"),
                                      QStringLiteral("Ensayo cierre 2025-2026.pdf")}));
     for (const QString& f : informes) QFile::remove(d.filePath(f));
 }

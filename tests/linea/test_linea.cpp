@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using namespace ncc;
 
@@ -207,6 +209,82 @@ TEST(LineaDeOrdenes, ElServidorSeEscribeComoEnPostgreSQL) {
     EXPECT_EQ(lejos.codigo, 1);
     EXPECT_TRUE(lejos.error.startsWith(QStringLiteral("ncc plan: No se puede conectar con el servidor"))) << lejos.error.toStdString();
     EXPECT_EQ(ncc({QStringLiteral("plan"), QStringLiteral("--servidor"), QStringLiteral("postgresql://equipo:puerto/")}).codigo, 64);
+}
+
+// What the command line writes goes where it is named and nowhere else: a
+// plan never through a link, never "written" into a full device; and a year
+// name is text.
+TEST(LineaDeOrdenes, ElPlanSoloSeEscribeDondeSeNombraYElCursoEsTexto) {
+    QTemporaryDir modelo, fuera;
+    pruebas::crearEscuelaCarpeta(modelo.path(), 40);
+    const auto escuela = pruebas::copiarEscuelaCarpeta(modelo.path());
+    const QDir d(escuela->path());
+    const QString ajeno = fuera.filePath(QStringLiteral("ajeno.json"));
+    {
+        QFile f(ajeno);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("de otro");
+    }
+    ASSERT_TRUE(QFile::link(ajeno, d.filePath(QStringLiteral("enlace.json"))));
+    // The full device made in a folder of the test's own where it can be.
+    QString lleno = fuera.filePath(QStringLiteral("lleno"));
+    if (::mknod(QFile::encodeName(lleno).constData(), S_IFCHR | 0666, makedev(1, 7)) != 0) lleno = QStringLiteral("/dev/full");
+    const QStringList plan{QStringLiteral("plan"), QStringLiteral("--datos"), d.path(), QStringLiteral("--salida")};
+
+    const Salida enlace = ncc(plan + QStringList{d.filePath(QStringLiteral("enlace.json"))});
+    EXPECT_EQ(enlace.codigo, 1) << enlace.error.toStdString();
+    EXPECT_TRUE(enlace.error.contains(QStringLiteral("enlace simbólico"))) << enlace.error.toStdString();
+    QFile f(ajeno);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("de otro"));
+    const Salida dispositivo = ncc(plan + QStringList{lleno});
+    EXPECT_EQ(dispositivo.codigo, 1) << dispositivo.error.toStdString();
+    struct stat s;
+    EXPECT_TRUE(::stat(QFile::encodeName(lleno).constData(), &s) == 0 && S_ISCHR(s.st_mode));
+    const Salida bien = ncc(plan + QStringList{d.filePath(QStringLiteral("plan.json"))});
+    EXPECT_EQ(bien.codigo, 0) << bien.error.toStdString();
+    EXPECT_EQ(d.entryList({QStringLiteral("*plan.json*")}, QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plan.json")});
+
+    // Bytes that are not UTF-8, straight from the shell.
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"),
+                                         QStringLiteral("\"$0\" cerrar --datos \"$1\" --si --curso \"$(printf '\\377\\3762026')\""),
+                                         qEnvironmentVariable("NCC_BIN"), d.path()});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 64) << p.readAllStandardError().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(d.filePath(QStringLiteral("A1C4.db"))));
+}
+
+// The report is drawn by a process of its own: a closing whose report dies
+// stands and says so without a path, and the report is written at the next
+// start, and again by anyone with ncc informe.
+TEST(LineaDeOrdenes, UnCierreSobreviveASuInformeYLoRecibeDespues) {
+    QTemporaryDir modelo;
+    pruebas::crearEscuelaCarpeta(modelo.path(), 40);
+    const auto escuela = pruebas::copiarEscuelaCarpeta(modelo.path());
+    const QDir d(escuela->path());
+    // Qt's text engine cannot start in the report's process.
+    QProcessEnvironment sinInforme = QProcessEnvironment::systemEnvironment();
+    sinInforme.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("ninguna"));
+    const Salida cierre = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), d.path(), QStringLiteral("--si")}, sinInforme);
+    EXPECT_EQ(cierre.codigo, 0) << cierre.error.toStdString();
+    EXPECT_TRUE(cierre.salida.contains(QStringLiteral("Proceso realizado"))) << cierre.salida.toStdString();
+    EXPECT_FALSE(cierre.salida.contains(QStringLiteral("Informe del cierre"))) << cierre.salida.toStdString();
+    EXPECT_TRUE(cierre.error.contains(QStringLiteral("ncc informe"))) << cierre.error.toStdString();
+    EXPECT_TRUE(d.entryList({QStringLiteral("*.pdf")}).isEmpty());
+
+    const QString primero = d.filePath(QStringLiteral("Cierre 2025-2026.pdf"));
+    const Salida inicio = ncc({QStringLiteral("recuperar"), QStringLiteral("--datos"), d.path()});
+    EXPECT_EQ(inicio.codigo, 0) << inicio.error.toStdString();
+    EXPECT_TRUE(inicio.error.contains(QStringLiteral("Informe del cierre: ") + primero)) << inicio.error.toStdString();
+    QFile pdf(primero);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5) == "%PDF-");
+    // Written once: the next start has nothing owed.
+    EXPECT_FALSE(ncc({QStringLiteral("recuperar"), QStringLiteral("--datos"), d.path()}).error.contains(QStringLiteral("Informe")));
+    const Salida otraVez = ncc({QStringLiteral("informe"), QStringLiteral("--datos"), d.path()});
+    EXPECT_EQ(otraVez.codigo, 0) << otraVez.error.toStdString();
+    EXPECT_EQ(otraVez.salida, QStringLiteral("Informe del cierre: %1\n").arg(d.filePath(QStringLiteral("Cierre 2025-2026 (2).pdf"))));
 }
 
 // The benchmark on a small school: a row of figures, and its set-based floor

@@ -55,14 +55,15 @@ Contenido contenido(const QString& carpeta, const QString& modelo) {
     return c;
 }
 
-// The files of a folder but the closing's report, which is written once
-// the closing stands and which a closing completed by a recovery has not.
+// The files of a folder but the closing's report, which its own process
+// writes once the closing stands (the next start, for a closing completed
+// by a recovery), and which a killed closing's process may still be writing.
 QStringList ficheros(const QString& carpeta) {
     QStringList f = QDir(carpeta).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     f.removeIf([](const QString& n) {
-        // QSaveFile writes it under a temporary name first, which a kill
-        // may leave behind.
-        static const QRegularExpression informe(QStringLiteral("^Cierre 2025-2026\\.pdf(\\.\\w+)?$"));
+        // It is written under a temporary name first, which a kill may
+        // leave behind.
+        static const QRegularExpression informe(QStringLiteral("^\\.?Cierre 2025-2026( \\(\\d+\\))?\\.pdf(\\.\\w+)?$"));
         return informe.match(n).hasMatch();
     });
     return f;

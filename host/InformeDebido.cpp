@@ -1,0 +1,134 @@
+#include "host/InformeDebido.h"
+#include "engine/DiarioCierre.h"
+#include "engine/EstadoMotor.h"
+#include "entry/cAsignarDatos.h"
+#include "entry/cConfiguracion.h"
+#include "host/InformeCierre.h"
+#include "host/Plan.h"
+#include "platform/EscrituraArchivo.h"
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+
+namespace ncc::host {
+
+namespace {
+
+// The students of the closed year whom the run took out: not enrolled
+// beforehand, and not in the new year.
+QVector<qint32> bajasDelCierre(Conexion& cerrado, Conexion& nuevo) {
+    QSet<qint64> siguen;
+    for (Recordset rs = nuevo.Abrir(QStringLiteral("SELECT IDAlumno FROM Alumno")); !rs.eof(); rs.MoveNext())
+        siguen.insert(rs.entero(QStringLiteral("IDAlumno")));
+    QVector<qint32> bajas;
+    for (Recordset rs = cerrado.Abrir(QStringLiteral("SELECT IDAlumno FROM Alumno WHERE Anticipado=0 ORDER BY IDAlumno"));
+         !rs.eof(); rs.MoveNext())
+        if (!siguen.contains(rs.entero(QStringLiteral("IDAlumno")))) bajas.append(qint32(rs.entero(QStringLiteral("IDAlumno"))));
+    return bajas;
+}
+
+}  // namespace
+
+QString rutaInformeDebido(const OpcionesSesion& op) {
+    return QDir(motor::carpetaDiario(op.appEntrada)).filePath(QStringLiteral("CierreCurso-%1.informe").arg(op.centro));
+}
+
+void anotarInformeDebido(const OpcionesSesion& op, const InformeDebido& d) {
+    QJsonObject o{{QStringLiteral("cerrado"), d.cerrado},     {QStringLiteral("nuevo"), d.nuevo},
+                  {QStringLiteral("parcial"), d.parcial},     {QStringLiteral("secciones"), d.secciones},
+                  {QStringLiteral("actividades"), d.actividades},
+                  {QStringLiteral("plan"), QJsonDocument::fromJson(d.plan).object()}};
+    if (!d.informe.isEmpty()) o.insert(QStringLiteral("informe"), d.informe);
+    const QString ruta = rutaInformeDebido(op);
+    QDir().mkpath(QFileInfo(ruta).absolutePath());
+    if (!archivos::escribirArchivo(ruta, QJsonDocument(o).toJson(QJsonDocument::Compact), archivos::Escritura::Reemplazo))
+        throw Error(errores::Archivo, QStringLiteral("No se puede anotar el informe del cierre en %1").arg(ruta));
+}
+
+std::optional<InformeDebido> leerInformeDebido(const OpcionesSesion& op) {
+    QFile f(rutaInformeDebido(op));
+    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
+    if (o.value(QStringLiteral("cerrado")).toString().isEmpty() || o.value(QStringLiteral("nuevo")).toString().isEmpty())
+        return std::nullopt;
+    InformeDebido d;
+    d.cerrado = o.value(QStringLiteral("cerrado")).toString();
+    d.nuevo = o.value(QStringLiteral("nuevo")).toString();
+    d.parcial = o.value(QStringLiteral("parcial")).toBool();
+    d.secciones = o.value(QStringLiteral("secciones")).toBool(true);
+    d.actividades = o.value(QStringLiteral("actividades")).toBool(true);
+    d.plan = QJsonDocument(o.value(QStringLiteral("plan")).toObject()).toJson(QJsonDocument::Compact);
+    d.informe = o.value(QStringLiteral("informe")).toString();
+    return d;
+}
+
+void quitarInformeDebido(const OpcionesSesion& op) { QFile::remove(rutaInformeDebido(op)); }
+
+InformeDebido informeDebidoDe(const motor::EstadoMotor& e) {
+    // The run took the leavers and the students without a destination out
+    // of their sections: the note has them back where the decisions were.
+    for (const auto& a : e.colAlumnosRetirados) {
+        const QString seccion = e.SeccionRetirados.value(a->IDAlumno());
+        if (!e.ColSecciones->contiene(seccion)) continue;
+        auto alumnos = e.ColSecciones->Item(seccion)->Alumnos();
+        if (!alumnos->contiene(Coleccion<cAlumno>::clave(a->IDAlumno()))) alumnos->Add(a, a->IDAlumno());
+    }
+    Plan plan;
+    plan.cabecera = {e.conf->intIDCentro(), e.conf->CursoEscolar()};
+    plan.arboles = {e.ColSecciones, e.colActividades};
+    return {e.conf->CursoEscolar(), e.NuevoCursoEscolar, CierreParcial(), e.ProcesarSecciones, e.ProcesarActividades,
+            planAJson(plan), {}};
+}
+
+OpcionesSesion opcionesDe(const cConfiguracion& conf) {
+    OpcionesSesion op;
+    op.appEntrada = conf.conLocalAppEntrada()->ConnectionString();
+    op.borradoAppEntrada = conf.conLocalBorradoAppEntrada()->ConnectionString();
+    op.centro = conf.intIDCentro();
+    op.usuario = conf.intIDUsuario();
+    op.pesetas = conf.Pesetas();
+    return op;
+}
+
+bool cierreHecho(const OpcionesSesion& op, const InformeDebido& d) {
+    Conexion app(op.appEntrada);
+    app.Open();
+    return !app.Abrir(QStringLiteral("SELECT 1 FROM CursoEscolar WHERE CodCentro = %1 AND Nombre = ?").arg(op.centro), {d.nuevo})
+                .eof();
+}
+
+QString escribirInformeDebido(const OpcionesSesion& op, const InformeDebido& d) {
+    OpcionesSesion deCerrado = op, deNuevo = op;
+    deCerrado.curso = d.cerrado;
+    deNuevo.curso = d.nuevo;
+    deCerrado.resolverPendiente = deNuevo.resolverPendiente = false;
+    const auto cerrado = abrirSesion(deCerrado);
+    const auto nuevo = abrirSesion(deNuevo);
+    cAsignarDatos entrada;
+    entrada.ObtenerDatos(cerrado.get());
+
+    motor::EstadoMotor e;
+    e.conf = ConfiguracionActual();
+    e.NuevoCursoEscolar = d.nuevo;
+    e.ProcesarSecciones = d.secciones;
+    e.ProcesarActividades = d.actividades;
+    const Plan plan = planDesdeJson(d.plan);
+    e.ColSecciones = plan.arboles.secciones;
+    e.colActividades = plan.arboles.actividades;
+    e.conNuevoCentro.setConnectionString(nuevo->centro().ConnectionString());
+    e.conNuevoCentro.Open();
+    e.strNuevaCentro = nuevo->centro().origenDatos();
+    e.strNuevaBorradoCentro = nuevo->borradoCentro().origenDatos();
+    e.IDsAlumnosBaja = bajasDelCierre(e.conLocalCentro(), e.conNuevoCentro);
+    e.HayBajas = !e.IDsAlumnosBaja.isEmpty();
+    CierreParcial() = d.parcial;
+
+    InformeDebido hecho = d;
+    hecho.informe = escribirInformeCierre(e, false);
+    anotarInformeDebido(op, hecho);
+    return hecho.informe;
+}
+
+}  // namespace ncc::host
