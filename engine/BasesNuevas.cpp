@@ -73,8 +73,9 @@ void confirmarSiHay(Conexion& con) {
 
 void DuplicarComillas(QString& texto) { texto.replace(QLatin1Char('\''), QStringLiteral("''")); }
 
-void CopiaDBSQLServer(const QString& plantilla, const QString& dbOrigen, const QString& dbDestino) {
-    servidor::copiar(plantilla, dbOrigen, dbDestino);
+void CopiaDBSQLServer(const QString& plantilla, const QString& dbOrigen, const QString& dbDestino,
+                      const QString& comentario) {
+    servidor::copiar(plantilla, dbOrigen, dbDestino, comentario);
 }
 
 void BorraDBSQLServer(const QString& plantilla, const QString& dbABorrar) { servidor::borrar(plantilla, dbABorrar); }
@@ -269,7 +270,7 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
             e.copiaEnCurso = destino;
             escribirDiario(e, FaseCierre::Copiando);
             if (e.SQLServer()) {
-                CopiaDBSQLServer(plantilla, origen, destino);
+                CopiaDBSQLServer(plantilla, origen, destino, e.ComentarioBases);
             } else {
                 // A copy that fails must not pass unnoticed: the backups are
                 // what a failed run restores.

@@ -32,8 +32,9 @@ void RestaurarBasesDatos(EstadoMotor& e);
 void DuplicarComillas(QString& texto);
 
 // Whole databases on the server. `plantilla` is a connection string of the
-// server whose credentials are used.
-void CopiaDBSQLServer(const QString& plantilla, const QString& dbOrigen, const QString& dbDestino);
+// server whose credentials are used; `comentario` goes on the copy (servidor::copiar).
+void CopiaDBSQLServer(const QString& plantilla, const QString& dbOrigen, const QString& dbDestino,
+                      const QString& comentario = {});
 void BorraDBSQLServer(const QString& plantilla, const QString& dbABorrar);
 
 }  // namespace ncc::motor

@@ -61,6 +61,8 @@ public:
     // On the server, the prefix of every database the run makes (a
     // rehearsal's own); empty for a closing.
     void setPrefijoBases(const QString& p) { e_.PrefijoBases = p; }
+    // and the comment each of them carries from the moment it exists.
+    void setComentarioBases(const QString& c) { e_.ComentarioBases = c; }
     // The step the run was at when it stopped (a motor::pasos id), 0 when it
     // never started.
     int Paso() const { return e_.Paso; }
