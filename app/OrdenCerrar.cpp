@@ -335,7 +335,7 @@ int cerrar(const QStringList& argumentos) {
             avisar(2181, Icono::Critico);
             // A restore that could not finish keeps the run's journal for the
             // next start: saying "restored" then would be false.
-            if (motor::hayCierrePendiente(opSesion.appEntrada)) {
+            if (motor.Pendiente()) {
                 err << "\nEl cierre ha fallado y no se han podido restaurar las bases de datos; se volverá a intentar "
                        "al empezar el próximo cierre o con ncc recuperar.\n";
                 return SalidaFallo;
@@ -343,13 +343,27 @@ int cerrar(const QStringList& argumentos) {
             err << "\nEl cierre ha fallado y las bases de datos se han restaurado como estaban.\n";
             return SalidaFallo;
         }
+        // Registered, but its backups still there: the closing ends only
+        // when the next start has removed them, and says so then.
+        if (motor.Pendiente()) {
+            err << "\nEl nuevo curso está registrado, pero el cierre no ha podido borrar sus copias de seguridad; "
+                   "terminará al empezar el próximo cierre o con ncc recuperar.\n";
+            return SalidaFallo;
+        }
         QTextStream out(stdout);
         out << "\n" << Texto(2182) << "\n";
-        const host::ResumenCierre resumen = antes.completar(motor.estado());
-        out << resumen.texto(segundos);
+        std::optional<host::ResumenCierre> resumen;
+        try {
+            resumen = antes.completar(motor.estado());
+            out << resumen->texto(segundos);
+        } catch (const Error& e) {
+            out.flush();
+            err << "ncc cerrar: el curso se ha cerrado, pero no se ha podido leer su resumen: " << e.descripcion() << "\n";
+            return SalidaExito;
+        }
         // The closing stands whatever becomes of its report.
         try {
-            out << "Informe del cierre: " << host::escribirInformeCierre(motor.estado(), false, {}, &resumen) << "\n";
+            out << "Informe del cierre: " << host::escribirInformeCierre(motor.estado(), false, {}, &*resumen) << "\n";
         } catch (const Error& e) {
             out.flush();
             err << "ncc cerrar: el curso se ha cerrado, pero no se ha podido escribir el informe del cierre: "

@@ -507,21 +507,25 @@ bool CompactarNuevasBasesDatos(EstadoMotor& e) {
     return correcto;
 }
 
-void BorrarCopiasSeguridad(EstadoMotor& e) {
+bool BorrarCopiasSeguridad(EstadoMotor& e) {
     // The year is already closed and registered: a backup that cannot be
     // removed is said, and the others are still removed, but the closing
-    // stands.
+    // stands; the journal stays for the next start to finish the clean-up.
+    bool todas = true;
     for (const QString* copia : {&e.strCopiaBorradoCentro, &e.strCopiaCentro, &e.strCopiaAppEntrada, &e.strCopiaBorradoAppEntrada}) {
         try {
             if (e.SQLServer()) BorraDBSQLServer(plantillaServidor(e), *copia);
             else archivos::borrar(*copia);
         } catch (const Error& err) {
             mostrarError(err);
+            todas = false;
         } catch (const std::bad_alloc&) {
             avisarTexto(QStringLiteral("No hay memoria suficiente para borrar la copia de seguridad %1").arg(*copia),
                         Icono::Critico);
+            todas = false;
         }
     }
+    return todas;
 }
 
 namespace {
@@ -550,7 +554,7 @@ void restaurarArchivos(EstadoMotor& e) {
 
 }  // namespace
 
-void RestaurarBasesDatos(EstadoMotor& e) {
+bool RestaurarBasesDatos(EstadoMotor& e) {
     RestaurarAlumnosSecciones(e);
     // Taken before the session's connections close: the server's address
     // and credentials are in the application entry's connection string.
@@ -575,13 +579,13 @@ void RestaurarBasesDatos(EstadoMotor& e) {
         for (Conexion* c : cerradas) try { c->Open(); } catch (...) {}
         mostrarError(err);
         avisar(MsgErrorRestaurar);
-        return;
+        return false;
     } catch (const std::bad_alloc&) {
         // The session gets its connections back whatever stopped the
         // restore; the journal stays for the next start.
         for (Conexion* c : cerradas) try { c->Open(); } catch (...) {}
         avisar(MsgErrorRestaurar);
-        return;
+        return false;
     }
     bool fallo = false;
     Error primero(0, QString());
@@ -600,6 +604,7 @@ void RestaurarBasesDatos(EstadoMotor& e) {
         mostrarError(primero);
         avisar(MsgErrorRestaurar);
     }
+    return true;
 }
 
 bool CrearNuevoCursoEscolar(EstadoMotor& e) {

@@ -27,8 +27,10 @@ bool RegistrarCursoNuevaBD(EstadoMotor& e, qint16 centro, long nuevoId, qint16 u
 bool RegistrarCursoAppEntrada(EstadoMotor& e, qint16 centro, qint16 actual, qint16 nuevo, const QString& nombre,
                               const QString& bd, const QString& bdBorrado);
 bool CompactarNuevasBasesDatos(EstadoMotor& e);
-void BorrarCopiasSeguridad(EstadoMotor& e);
-void RestaurarBasesDatos(EstadoMotor& e);
+// Whether every backup went.
+bool BorrarCopiasSeguridad(EstadoMotor& e);
+// Whether everything was restored and the run's journal went.
+bool RestaurarBasesDatos(EstadoMotor& e);
 void DuplicarComillas(QString& texto);
 
 // Whole databases on the server. `plantilla` is a connection string of the
