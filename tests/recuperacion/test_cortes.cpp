@@ -520,7 +520,7 @@ TEST(CortesServidor, UnCierreMatadoEnUnEquipoLoResuelveOtro) {
     limpiar();
     const auto alTerminar = qScopeGuard(limpiar);
     suite::OpcionesDemo o;
-    o.alumnos = 300;
+    o.alumnos = 150;
     o.reemplazar = true;
     suite::crearDemoServidor(plantilla, o);
     const auto filas = [&] {
