@@ -124,9 +124,9 @@ void guardar(const QString& cadenaAppEntrada, const DiarioCierre& d, int centro)
                          {centro, QString::fromUtf8(aJson(d))});
             t.confirmar();
         } catch (const Error& err) {
-            throw Error(errores::Archivo, QStringLiteral("No se puede escribir el registro del cierre en curso en el "
-                                                         "servidor (%1): %2")
-                                              .arg(baseDiarioServidor(cadenaAppEntrada), err.descripcion()));
+            throw Error(err.numero(), QStringLiteral("No se puede escribir el registro del cierre en curso en el "
+                                                     "servidor (%1): %2")
+                                          .arg(baseDiarioServidor(cadenaAppEntrada), err.descripcion()));
         }
         return;
     }
@@ -399,16 +399,14 @@ public:
     QLockFile archivo;
 };
 
-// Held by a session of the server's maintenance database: a process killed,
-// a computer switched off or a server stopped lets it go with the session.
+// Held by a session of the server's maintenance database and given back
+// with it: when the lock is released, and when a process is killed, a
+// computer switched off or the server stopped.
 class BloqueoServidor : public Bloqueo {
 public:
-    BloqueoServidor(std::unique_ptr<Conexion> con, const QString& clave) : con_(std::move(con)), clave_(clave) {}
+    explicit BloqueoServidor(std::unique_ptr<Conexion> con) : con_(std::move(con)) {}
     ~BloqueoServidor() override {
-        // Given back at once: the closing that follows takes it straight
-        // after, and a session's end frees it only a moment later.
         try {
-            con_->Abrir(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(clave_));
             con_->Close();
         } catch (...) {
         }
@@ -416,7 +414,6 @@ public:
 
 private:
     std::unique_ptr<Conexion> con_;
-    QString clave_;
 };
 
 BloqueoCierre bloquearEn(const QString& carpeta) {
@@ -438,14 +435,14 @@ BloqueoCierre bloquearServidor(const QString& cadenaAppEntrada) {
     c.fijar(QStringLiteral("Initial Catalog"), QStringLiteral("postgres"));
     auto con = std::make_unique<Conexion>(c.texto());
     con->Open();
-    // A closing killed a moment ago still holds it until the server sees
-    // its session end.
+    // A closing that has just ended, or was killed a moment ago, still holds
+    // it until the server sees its session end.
     for (int intento = 0; !con->Abrir(QStringLiteral("SELECT pg_try_advisory_lock(%1)").arg(clave)).campo(0).toBool();
          ++intento) {
         if (intento == 20) throw ErrorBloqueo(TextoEnMarcha);
         QThread::msleep(100);
     }
-    return std::make_unique<BloqueoServidor>(std::move(con), clave);
+    return std::make_unique<BloqueoServidor>(std::move(con));
 }
 
 }  // namespace
