@@ -365,7 +365,7 @@ int cerrar(const QStringList& argumentos) {
             avisar(2181, Icono::Critico);
             // A restore that could not finish keeps the run's journal for the
             // next start: saying "restored" then would be false.
-            if (motor::hayCierrePendiente(opSesion.appEntrada)) {
+            if (motor.Pendiente()) {
                 err << "\nEl cierre ha fallado y no se han podido restaurar las bases de datos; se volverá a intentar "
                        "al empezar el próximo cierre o con ncc recuperar.\n";
                 return SalidaFallo;
@@ -373,10 +373,21 @@ int cerrar(const QStringList& argumentos) {
             err << "\nEl cierre ha fallado y las bases de datos se han restaurado como estaban.\n";
             return SalidaFallo;
         }
+        // Registered, but its backups still there: the closing ends only
+        // when the next start has removed them, and says so then.
+        if (motor.Pendiente()) {
+            err << "\nEl nuevo curso está registrado, pero el cierre no ha podido borrar sus copias de seguridad; "
+                   "terminará al empezar el próximo cierre o con ncc recuperar.\n";
+            return SalidaFallo;
+        }
         QTextStream out(stdout);
         out << "\n" << Texto(2182) << "\n";
-        const host::ResumenCierre resumen = antes.completar(motor.estado());
-        out << resumen.texto(segundos);
+        try {
+            out << antes.completar(motor.estado()).texto(segundos);
+        } catch (const Error& e) {
+            out.flush();
+            err << "ncc cerrar: el curso se ha cerrado, pero no se ha podido leer su resumen: " << e.descripcion() << "\n";
+        }
         out.flush();
         // The closing stands whatever becomes of its report, which is drawn
         // by a process of its own.

@@ -74,8 +74,9 @@ void confirmarSiHay(Conexion& con) {
 
 void DuplicarComillas(QString& texto) { texto.replace(QLatin1Char('\''), QStringLiteral("''")); }
 
-void CopiaDBSQLServer(const QString& plantilla, const QString& dbOrigen, const QString& dbDestino) {
-    servidor::copiar(plantilla, dbOrigen, dbDestino);
+void CopiaDBSQLServer(const QString& plantilla, const QString& dbOrigen, const QString& dbDestino,
+                      const QString& comentario) {
+    servidor::copiar(plantilla, dbOrigen, dbDestino, comentario);
 }
 
 void BorraDBSQLServer(const QString& plantilla, const QString& dbABorrar) { servidor::borrar(plantilla, dbABorrar); }
@@ -266,7 +267,7 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
             e.copiaEnCurso = destino;
             escribirDiario(e, FaseCierre::Copiando);
             if (e.SQLServer()) {
-                CopiaDBSQLServer(plantilla, origen, destino);
+                CopiaDBSQLServer(plantilla, origen, destino, e.ComentarioBases);
             } else {
                 // A copy that fails must not pass unnoticed: the backups are
                 // what a failed run restores.
@@ -503,21 +504,25 @@ bool CompactarNuevasBasesDatos(EstadoMotor& e) {
     return correcto;
 }
 
-void BorrarCopiasSeguridad(EstadoMotor& e) {
+bool BorrarCopiasSeguridad(EstadoMotor& e) {
     // The year is already closed and registered: a backup that cannot be
     // removed is said, and the others are still removed, but the closing
-    // stands.
+    // stands; the journal stays for the next start to finish the clean-up.
+    bool todas = true;
     for (const QString* copia : {&e.strCopiaBorradoCentro, &e.strCopiaCentro, &e.strCopiaAppEntrada, &e.strCopiaBorradoAppEntrada}) {
         try {
             if (e.SQLServer()) BorraDBSQLServer(plantillaServidor(e), *copia);
             else archivos::borrar(*copia);
         } catch (const Error& err) {
             mostrarError(err);
+            todas = false;
         } catch (const std::bad_alloc&) {
             avisarTexto(QStringLiteral("No hay memoria suficiente para borrar la copia de seguridad %1").arg(*copia),
                         Icono::Critico);
+            todas = false;
         }
     }
+    return todas;
 }
 
 namespace {
@@ -546,7 +551,7 @@ void restaurarArchivos(EstadoMotor& e) {
 
 }  // namespace
 
-void RestaurarBasesDatos(EstadoMotor& e) {
+bool RestaurarBasesDatos(EstadoMotor& e) {
     RestaurarAlumnosSecciones(e);
     // Taken before the session's connections close: the server's address
     // and credentials are in the application entry's connection string.
@@ -571,13 +576,13 @@ void RestaurarBasesDatos(EstadoMotor& e) {
         for (Conexion* c : cerradas) try { c->Open(); } catch (...) {}
         mostrarError(err);
         avisar(MsgErrorRestaurar);
-        return;
+        return false;
     } catch (const std::bad_alloc&) {
         // The session gets its connections back whatever stopped the
         // restore; the journal stays for the next start.
         for (Conexion* c : cerradas) try { c->Open(); } catch (...) {}
         avisar(MsgErrorRestaurar);
-        return;
+        return false;
     }
     bool fallo = false;
     Error primero(0, QString());
@@ -596,6 +601,7 @@ void RestaurarBasesDatos(EstadoMotor& e) {
         mostrarError(primero);
         avisar(MsgErrorRestaurar);
     }
+    return true;
 }
 
 bool CrearNuevoCursoEscolar(EstadoMotor& e) {

@@ -27,13 +27,16 @@ bool RegistrarCursoNuevaBD(EstadoMotor& e, qint16 centro, long nuevoId, qint16 u
 bool RegistrarCursoAppEntrada(EstadoMotor& e, qint16 centro, qint16 actual, qint16 nuevo, const QString& nombre,
                               const QString& bd, const QString& bdBorrado);
 bool CompactarNuevasBasesDatos(EstadoMotor& e);
-void BorrarCopiasSeguridad(EstadoMotor& e);
-void RestaurarBasesDatos(EstadoMotor& e);
+// Whether every backup went.
+bool BorrarCopiasSeguridad(EstadoMotor& e);
+// Whether everything was restored and the run's journal went.
+bool RestaurarBasesDatos(EstadoMotor& e);
 void DuplicarComillas(QString& texto);
 
 // Whole databases on the server. `plantilla` is a connection string of the
-// server whose credentials are used.
-void CopiaDBSQLServer(const QString& plantilla, const QString& dbOrigen, const QString& dbDestino);
+// server whose credentials are used; `comentario` goes on the copy (servidor::copiar).
+void CopiaDBSQLServer(const QString& plantilla, const QString& dbOrigen, const QString& dbDestino,
+                      const QString& comentario = {});
 void BorraDBSQLServer(const QString& plantilla, const QString& dbABorrar);
 
 }  // namespace ncc::motor

@@ -11,9 +11,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QThread>
+#include <QtEndian>
+#include <functional>
+#include <optional>
 
 namespace ncc::motor {
 
@@ -21,6 +24,12 @@ namespace {
 
 constexpr const char* NombreDiario = "CierreCurso.pendiente";
 constexpr const char* NombreBloqueo = "CierreCurso.bloqueo";
+constexpr int LongitudNombreServidor = 63;
+// The closing's advisory lock on a server: a class of our own ("NCC") and a
+// number drawn from the application entry's database name.
+constexpr qint32 ClaveCierres = 0x4E4343;
+
+QString catalogoDe(const QString& cadena) { return CadenaConexion(cadena).valor(QStringLiteral("Initial Catalog")); }
 
 QString rutaDiario(const QString& cadenaAppEntrada) {
     return QDir(carpetaDiario(cadenaAppEntrada)).filePath(QLatin1String(NombreDiario));
@@ -43,13 +52,31 @@ const char* nombreFase(FaseCierre f) {
     return "copiando";
 }
 
-DiarioCierre leer(const QString& ruta) {
-    QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly))
-        throw Error(errores::Archivo, QStringLiteral("No se puede leer el registro del cierre pendiente %1").arg(ruta));
-    const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
-    if (o.isEmpty())
-        throw Error(errores::Archivo, QStringLiteral("El registro del cierre pendiente %1 está dañado").arg(ruta));
+// Every name of the journal as `f` makes it (relative to the journal's
+// folder on SQLite, and back).
+void cambiarNombres(DiarioCierre& d, const std::function<QString(const QString&)>& f) {
+    for (QStringList* l : {&d.copias, &d.originales, &d.nuevas, &d.temporales})
+        for (QString& n : *l) n = f(n);
+}
+
+QByteArray aJson(const DiarioCierre& d) {
+    QJsonObject o;
+    o.insert(QStringLiteral("fase"), QLatin1String(nombreFase(d.fase)));
+    o.insert(QStringLiteral("servidor"), d.servidor);
+    o.insert(QStringLiteral("copias"), lista(d.copias));
+    o.insert(QStringLiteral("originales"), lista(d.originales));
+    o.insert(QStringLiteral("nuevas"), lista(d.nuevas));
+    o.insert(QStringLiteral("temporales"), lista(d.temporales));
+    if (!d.prefijo.isEmpty()) o.insert(QStringLiteral("prefijo"), d.prefijo);
+    return QJsonDocument(o).toJson();
+}
+
+DiarioCierre deJson(const QByteArray& json, const QString& donde) {
+    const QJsonObject o = QJsonDocument::fromJson(json).object();
+    const auto danado = [&donde] {
+        return Error(errores::Archivo, QStringLiteral("El registro del cierre pendiente %1 está dañado").arg(donde));
+    };
+    if (o.isEmpty()) throw danado();
     DiarioCierre d;
     const QString fase = o.value(QStringLiteral("fase")).toString();
     d.fase = fase == QLatin1String("registrado")   ? FaseCierre::Registrado
@@ -60,9 +87,90 @@ DiarioCierre leer(const QString& ruta) {
     d.originales = deLista(o.value(QStringLiteral("originales")));
     d.nuevas = deLista(o.value(QStringLiteral("nuevas")));
     d.temporales = deLista(o.value(QStringLiteral("temporales")));
-    if (d.copias.size() != d.originales.size())
-        throw Error(errores::Archivo, QStringLiteral("El registro del cierre pendiente %1 está dañado").arg(ruta));
+    d.prefijo = o.value(QStringLiteral("prefijo")).toString();
+    if (d.copias.size() != d.originales.size()) throw danado();
     return d;
+}
+
+// The server journal's database, opened (made first when `crear`); null
+// when it is not there and not to be made.
+std::unique_ptr<Conexion> conexionDiario(const QString& cadenaAppEntrada, bool crear) {
+    const QString base = baseDiarioServidor(cadenaAppEntrada);
+    if (!servidor::existe(cadenaAppEntrada, base)) {
+        if (!crear) return nullptr;
+        try {
+            servidor::crear(cadenaAppEntrada, base);
+        } catch (const Error&) {
+            // Another computer made it at the same moment.
+            if (!servidor::existe(cadenaAppEntrada, base)) throw;
+        }
+    }
+    CadenaConexion c(cadenaAppEntrada);
+    c.fijar(QStringLiteral("Initial Catalog"), base);
+    auto con = std::make_unique<Conexion>(c.texto());
+    con->Open();
+    con->Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS CierreCursoPendiente (IDCentro INTEGER NOT NULL, "
+                                "Diario TEXT NOT NULL)"));
+    return con;
+}
+
+void guardar(const QString& cadenaAppEntrada, const DiarioCierre& d, int centro) {
+    if (d.servidor) {
+        try {
+            auto con = conexionDiario(cadenaAppEntrada, true);
+            Transaccion t(*con);
+            con->Execute(QStringLiteral("DELETE FROM CierreCursoPendiente"));
+            con->Execute(QStringLiteral("INSERT INTO CierreCursoPendiente (IDCentro, Diario) VALUES (?, ?)"),
+                         {centro, QString::fromUtf8(aJson(d))});
+            t.confirmar();
+        } catch (const Error& err) {
+            throw Error(err.numero(), QStringLiteral("No se puede escribir el registro del cierre en curso en el "
+                                                     "servidor (%1): %2")
+                                          .arg(baseDiarioServidor(cadenaAppEntrada), err.descripcion()));
+        }
+        return;
+    }
+    const QString ruta = rutaDiario(cadenaAppEntrada);
+    QSaveFile f(ruta);
+    if (!f.open(QIODevice::WriteOnly) || f.write(aJson(d)) < 0 || !f.commit())
+        throw Error(errores::Archivo,
+                    QStringLiteral("No se puede escribir el registro del cierre en curso %1: %2").arg(ruta, f.errorString()));
+    archivos::sincronizar(ruta);
+}
+
+std::optional<DiarioCierre> leer(const QString& cadenaAppEntrada) {
+    if (CadenaConexion(cadenaAppEntrada).esServidor()) {
+        auto con = conexionDiario(cadenaAppEntrada, false);
+        if (!con) return std::nullopt;
+        Recordset rs = con->Abrir(QStringLiteral("SELECT Diario FROM CierreCursoPendiente ORDER BY IDCentro LIMIT 1"));
+        if (rs.eof()) return std::nullopt;
+        return deJson(rs.texto(QStringLiteral("Diario")).toUtf8(), baseDiarioServidor(cadenaAppEntrada));
+    }
+    const QString ruta = rutaDiario(cadenaAppEntrada);
+    if (!QFileInfo::exists(ruta)) return std::nullopt;
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly))
+        throw Error(errores::Archivo, QStringLiteral("No se puede leer el registro del cierre pendiente %1").arg(ruta));
+    DiarioCierre d = deJson(f.readAll(), ruta);
+    // Names relative to the journal's folder (an older journal's absolute
+    // paths stay as they are).
+    const QDir carpeta(carpetaDiario(cadenaAppEntrada));
+    cambiarNombres(d, [&carpeta](const QString& n) { return QDir::cleanPath(carpeta.absoluteFilePath(n)); });
+    return d;
+}
+
+void quitarDiario(const QString& cadenaAppEntrada) {
+    if (CadenaConexion(cadenaAppEntrada).esServidor()) {
+        if (auto con = conexionDiario(cadenaAppEntrada, false)) con->Execute(QStringLiteral("DELETE FROM CierreCursoPendiente"));
+        return;
+    }
+    const QString ruta = rutaDiario(cadenaAppEntrada);
+    archivos::borrar(ruta);
+    archivos::sincronizar(ruta);
+}
+
+bool existeBase(const DiarioCierre& d, const QString& plantilla, const QString& nombre) {
+    return d.servidor ? servidor::existe(plantilla, nombre) : archivos::existe(nombre);
 }
 
 // Every action is idempotent, so a recovery cut short can simply run again.
@@ -80,11 +188,10 @@ void deshacer(const DiarioCierre& d, const QString& plantilla) {
             else archivos::borrar(copia);
             continue;
         }
+        if (!existeBase(d, plantilla, copia)) continue;
         if (d.servidor) {
-            if (!servidor::existe(plantilla, copia)) continue;
             servidor::reponer(plantilla, copia, original);
         } else {
-            if (!archivos::existe(copia)) continue;
             archivos::borrar(original);
             archivos::renombrar(copia, original);
             archivos::sincronizar(original);
@@ -99,74 +206,146 @@ void completar(const DiarioCierre& d, const QString& plantilla) {
     }
 }
 
+// The folders of the school databases that the application entry
+// registers (SQLite), read only when a journal names an original outside
+// the entry's own folder.
+QStringList carpetasRegistradas(const QString& cadenaAppEntrada) {
+    QStringList r;
+    const QString carpeta = carpetaDiario(cadenaAppEntrada);
+    if (!QFileInfo::exists(CadenaConexion(cadenaAppEntrada).valor(QStringLiteral("Data Source")))) return r;
+    Conexion app(cadenaAppEntrada);
+    app.Open();
+    for (Recordset rs = app.Abrir(QStringLiteral("SELECT BD, BDBorrado FROM CursoEscolar ORDER BY IDCursoEscolar"));
+         !rs.eof(); rs.MoveNext())
+        for (const char* columna : {"BD", "BDBorrado"}) {
+            const QString ruta = CadenaConexion(rs.texto(QLatin1String(columna))).valor(QStringLiteral("Data Source"));
+            if (!ruta.isEmpty()) r << QDir::cleanPath(QFileInfo(QDir(carpeta).absoluteFilePath(ruta)).absolutePath());
+        }
+    app.Close();
+    return r;
+}
+
+// A journal is acted on only when it names what a closing of this school
+// makes: its new databases, backups and compaction temporaries by the
+// closing's own names, in the application entry's folder (SQLite) or under
+// the run's prefix (server), and originals in the school's folders; and,
+// once the originals may have changed, each backup or its original where
+// the journal says (an older journal with absolute paths after the folder
+// moved names neither). Anything else refuses the journal, touching nothing.
+void comprobarDiario(const DiarioCierre& d, const QString& cadenaAppEntrada) {
+    const QString donde = d.servidor ? baseDiarioServidor(cadenaAppEntrada) : rutaDiario(cadenaAppEntrada);
+    const QString carpeta = d.servidor ? QString() : QDir::cleanPath(carpetaDiario(cadenaAppEntrada));
+    const auto carpetaDe = [](const QString& ruta) { return QDir::cleanPath(QFileInfo(ruta).absolutePath()); };
+    // The closing's own name of `n` without its place, or nothing when `n`
+    // is not where the closing puts what it makes.
+    const auto propio = [&](const QString& n) -> QString {
+        if (d.servidor) return n.startsWith(d.prefijo) ? n.mid(d.prefijo.size()) : QString();
+        const QString archivo = QFileInfo(n).fileName();
+        if (carpetaDe(n) != carpeta || !archivo.endsWith(QLatin1String(".db"))) return {};
+        return archivo.chopped(3);
+    };
+    const auto movida = [&donde](const QString& nombre, const QString& carpetaVieja) {
+        return Error(errores::Archivo,
+                     QStringLiteral("El registro del cierre pendiente %1 nombra %2, y la carpeta %3 ya no tiene lo que "
+                                    "dice: si se ha movido, vuelva a ponerla donde estaba para resolver el cierre; no se "
+                                    "ha tocado nada.")
+                         .arg(donde, nombre, carpetaVieja));
+    };
+    const auto rechazar = [&](const QString& nombre) {
+        if (!d.servidor && !QFileInfo(carpetaDe(nombre)).isDir()) throw movida(nombre, carpetaDe(nombre));
+        throw Error(errores::Archivo, QStringLiteral("El registro del cierre pendiente %1 nombra %2, que no es una base "
+                                                     "de datos de un cierre de este centro: no se ha tocado nada.")
+                                          .arg(donde, nombre));
+    };
+    static const QRegularExpression nueva(QStringLiteral("^[AB]\\d+C\\d+$"));
+    static const QRegularExpression copia(QStringLiteral("^(?:[AB]\\d+C\\d+|AppEntrada|BorradoAppEntrada)B$"));
+    static const QRegularExpression temporal(QStringLiteral("^CompactB?$"));
+    const std::pair<const QStringList*, const QRegularExpression*> grupos[] = {
+        {&d.nuevas, &nueva}, {&d.copias, &copia}, {&d.temporales, &temporal}};
+    for (const auto& [nombres, patron] : grupos)
+        for (const QString& n : *nombres)
+            if (!patron->match(propio(n)).hasMatch()) rechazar(n);
+    std::optional<QStringList> registradas;
+    for (int i = 0; i < d.copias.size(); ++i) {
+        const QString& original = d.originales.at(i);
+        const bool hayCopia = existeBase(d, cadenaAppEntrada, d.copias.at(i));
+        if (d.fase == FaseCierre::Trabajando && !hayCopia && !existeBase(d, cadenaAppEntrada, original))
+            throw movida(original, d.servidor ? QStringLiteral("del servidor") : carpetaDe(original));
+        // An original is replaced only by its backup: only those to be
+        // replaced need to be the school's.
+        if (d.servidor || !hayCopia || carpetaDe(original) == carpeta) continue;
+        if (!registradas) registradas = carpetasRegistradas(cadenaAppEntrada);
+        if (!registradas->contains(carpetaDe(original))) rechazar(original);
+    }
+}
+
 }  // namespace
 
 QString carpetaDiario(const QString& cadenaAppEntrada) {
     const CadenaConexion c(cadenaAppEntrada);
-    if (!c.esServidor()) {
-        const QString ruta = c.valor(QStringLiteral("Data Source"));
-        return QFileInfo(ruta).absolutePath();
-    }
-    const QByteArray clave = (c.valor(QStringLiteral("Data Source")) + QLatin1Char('|') +
-                              c.valor(QStringLiteral("Initial Catalog")))
-                                 .toUtf8();
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    const QString carpeta = QDir(base.isEmpty() ? QDir::homePath() : base)
-                                .filePath(QStringLiteral("ncc/servidor-") +
-                                          QString::fromLatin1(QCryptographicHash::hash(clave, QCryptographicHash::Sha1).toHex().left(16)));
-    return carpeta;
+    if (c.esServidor()) return {};
+    return QFileInfo(c.valor(QStringLiteral("Data Source"))).absolutePath();
+}
+
+QString baseDiarioServidor(const QString& cadenaAppEntrada) {
+    const QString app = catalogoDe(cadenaAppEntrada);
+    const QString nombre = app + QStringLiteral("_cierre");
+    if (nombre.toUtf8().size() <= LongitudNombreServidor) return nombre;
+    return QStringLiteral("ncc_cierre_") +
+           QString::fromLatin1(QCryptographicHash::hash(app.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
 }
 
 void escribirDiario(const EstadoMotor& e, FaseCierre fase) {
-    QJsonObject o;
-    o.insert(QStringLiteral("fase"), QLatin1String(nombreFase(fase)));
-    o.insert(QStringLiteral("servidor"), e.SQLServer());
+    DiarioCierre d;
+    d.fase = fase;
+    d.servidor = e.SQLServer();
+    d.prefijo = e.PrefijoBases;
     // Only what this run made (or is making) is named: a recovery must not
     // remove or restore over anything that was there before.
     auto hecha = [&e](const QString& n) { return e.copiasHechas.contains(n) || n == e.copiaEnCurso; };
-    QStringList copias, originales, nuevas;
     for (const auto& [copia, original] : e.copiasYOriginales())
         if (hecha(copia)) {
-            copias << copia;
-            originales << original;
+            d.copias << copia;
+            d.originales << original;
         }
     for (const QString& n : {e.strNuevaCentro, e.strNuevaBorradoCentro})
-        if (hecha(n)) nuevas << n;
-    o.insert(QStringLiteral("copias"), lista(copias));
-    o.insert(QStringLiteral("originales"), lista(originales));
-    o.insert(QStringLiteral("nuevas"), lista(nuevas));
-    if (!e.SQLServer()) {
-        const QDir carpeta(carpetaDiario(e.conLocalAppEntrada().ConnectionString()));
-        o.insert(QStringLiteral("temporales"),
-                 lista({carpeta.filePath(QStringLiteral("Compact.db")), carpeta.filePath(QStringLiteral("CompactB.db"))}));
+        if (hecha(n)) d.nuevas << n;
+    const QString cadena = e.conLocalAppEntrada().ConnectionString();
+    if (!d.servidor) {
+        // Relative to the journal's folder: a school folder moved as a whole
+        // still finds its files.
+        const QDir carpeta(carpetaDiario(cadena));
+        d.temporales = QStringList{carpeta.filePath(QStringLiteral("Compact.db")), carpeta.filePath(QStringLiteral("CompactB.db"))};
+        cambiarNombres(d, [&carpeta](const QString& n) { return carpeta.relativeFilePath(n); });
     }
-    const QString ruta = rutaDiario(e.conLocalAppEntrada().ConnectionString());
-    QDir().mkpath(QFileInfo(ruta).absolutePath());
-    QSaveFile f(ruta);
-    if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(o).toJson()) < 0 || !f.commit())
-        throw Error(errores::Archivo,
-                    QStringLiteral("No se puede escribir el registro del cierre en curso %1: %2").arg(ruta, f.errorString()));
-    archivos::sincronizar(ruta);
+    guardar(cadena, d, e.conf ? e.conf->intIDCentro() : 0);
 }
 
-void borrarDiario(const EstadoMotor& e) {
-    const QString ruta = rutaDiario(e.conLocalAppEntrada().ConnectionString());
-    archivos::borrar(ruta);
-    archivos::sincronizar(ruta);
+void borrarDiario(const EstadoMotor& e) { quitarDiario(e.conLocalAppEntrada().ConnectionString()); }
+
+void descartarDiario(const QString& cadenaAppEntrada) {
+    if (CadenaConexion(cadenaAppEntrada).esServidor()) servidor::borrar(cadenaAppEntrada, baseDiarioServidor(cadenaAppEntrada));
+    else quitarDiario(cadenaAppEntrada);
 }
 
-bool hayCierrePendiente(const QString& cadenaAppEntrada) { return QFileInfo::exists(rutaDiario(cadenaAppEntrada)); }
+bool hayCierrePendiente(const QString& cadenaAppEntrada) {
+    if (!CadenaConexion(cadenaAppEntrada).esServidor()) return QFileInfo::exists(rutaDiario(cadenaAppEntrada));
+    return leer(cadenaAppEntrada).has_value();
+}
 
 Recuperacion recuperarCierrePendiente(const QString& cadenaAppEntrada) {
-    const QString ruta = rutaDiario(cadenaAppEntrada);
-    // A journal is written to a temporary beside it and renamed; a process
-    // killed in between leaves the temporary, which no one else would remove.
-    const QFileInfo diario(ruta);
-    for (const QFileInfo& t : QDir(diario.absolutePath())
-                                  .entryInfoList({diario.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden))
-        archivos::borrar(t.absoluteFilePath());
-    if (!QFileInfo::exists(ruta)) return Recuperacion::Nada;
-    const DiarioCierre d = leer(ruta);
+    if (!CadenaConexion(cadenaAppEntrada).esServidor()) {
+        // A journal is written to a temporary beside it and renamed; a process
+        // killed in between leaves the temporary, which no one else would remove.
+        const QFileInfo diario(rutaDiario(cadenaAppEntrada));
+        for (const QFileInfo& t : QDir(diario.absolutePath())
+                                      .entryInfoList({diario.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden))
+            archivos::borrar(t.absoluteFilePath());
+    }
+    const std::optional<DiarioCierre> leido = leer(cadenaAppEntrada);
+    if (!leido) return Recuperacion::Nada;
+    const DiarioCierre& d = *leido;
+    comprobarDiario(d, cadenaAppEntrada);
     for (const QString& t : d.temporales) archivos::borrar(t);
     Recuperacion r;
     if (d.fase == FaseCierre::Registrado) {
@@ -176,8 +355,7 @@ Recuperacion recuperarCierrePendiente(const QString& cadenaAppEntrada) {
         deshacer(d, cadenaAppEntrada);
         r = Recuperacion::Deshecho;
     }
-    archivos::borrar(ruta);
-    archivos::sincronizar(ruta);
+    quitarDiario(cadenaAppEntrada);
     return r;
 }
 
@@ -210,30 +388,61 @@ bool lockIlegible(const QLockFile& bloqueo) {
 
 }  // namespace
 
-void SoltarBloqueo::operator()(QLockFile* bloqueo) const {
-    delete bloqueo;
-    if (!carpetaServidor.isEmpty()) QDir().rmdir(carpetaServidor);  // only when empty
-}
-
 namespace {
 
-// `carpetaServidor`: the server journal's folder, made for the lock and
-// removed with it once empty; empty for a folder that is the school's.
-BloqueoCierre bloquearEn(const QString& carpeta, const QString& carpetaServidor = QString()) {
-    if (!carpetaServidor.isEmpty()) QDir().mkpath(carpetaServidor);
-    BloqueoCierre bloqueo(new QLockFile(QDir(carpeta).filePath(QLatin1String(NombreBloqueo))),
-                          SoltarBloqueo{carpetaServidor});
-    if (!tomarBloqueo(*bloqueo)) {
-        if (bloqueo->error() == QLockFile::LockFailedError)
-            throw ErrorBloqueo(
-                        QStringLiteral("Ya hay un cierre de curso en marcha para estas bases de datos. Espere a que "
-                                       "termine antes de empezar otro."));
+const QString TextoEnMarcha = QStringLiteral("Ya hay un cierre de curso en marcha para estas bases de datos. Espere a "
+                                             "que termine antes de empezar otro.");
+
+class BloqueoArchivo : public Bloqueo {
+public:
+    explicit BloqueoArchivo(const QString& ruta) : archivo(ruta) {}
+    QLockFile archivo;
+};
+
+// Held by a session of the server's maintenance database and given back
+// with it: when the lock is released, and when a process is killed, a
+// computer switched off or the server stopped.
+class BloqueoServidor : public Bloqueo {
+public:
+    explicit BloqueoServidor(std::unique_ptr<Conexion> con) : con_(std::move(con)) {}
+    ~BloqueoServidor() override {
+        try {
+            con_->Close();
+        } catch (...) {
+        }
+    }
+
+private:
+    std::unique_ptr<Conexion> con_;
+};
+
+BloqueoCierre bloquearEn(const QString& carpeta) {
+    auto bloqueo = std::make_unique<BloqueoArchivo>(QDir(carpeta).filePath(QLatin1String(NombreBloqueo)));
+    if (!tomarBloqueo(bloqueo->archivo)) {
+        if (bloqueo->archivo.error() == QLockFile::LockFailedError) throw ErrorBloqueo(TextoEnMarcha);
         throw ErrorBloqueo(
                     QStringLiteral("No se puede crear el bloqueo del cierre en %1: compruebe que la carpeta existe y "
                                    "se puede escribir en ella")
                         .arg(carpeta));
     }
     return bloqueo;
+}
+
+BloqueoCierre bloquearServidor(const QString& cadenaAppEntrada) {
+    const QByteArray huella = QCryptographicHash::hash(catalogoDe(cadenaAppEntrada).toUtf8(), QCryptographicHash::Sha1);
+    const QString clave = QStringLiteral("%1, %2").arg(ClaveCierres).arg(qFromBigEndian<qint32>(huella.constData()));
+    CadenaConexion c(cadenaAppEntrada);
+    c.fijar(QStringLiteral("Initial Catalog"), QStringLiteral("postgres"));
+    auto con = std::make_unique<Conexion>(c.texto());
+    con->Open();
+    // A closing that has just ended, or was killed a moment ago, still holds
+    // it until the server sees its session end.
+    for (int intento = 0; !con->Abrir(QStringLiteral("SELECT pg_try_advisory_lock(%1)").arg(clave)).campo(0).toBool();
+         ++intento) {
+        if (intento == 20) throw ErrorBloqueo(TextoEnMarcha);
+        QThread::msleep(100);
+    }
+    return std::make_unique<BloqueoServidor>(std::move(con));
 }
 
 }  // namespace
@@ -253,8 +462,8 @@ bool tomarBloqueo(QLockFile& bloqueo) {
 }
 
 BloqueoCierre bloquearCierre(const QString& cadenaAppEntrada) {
-    const QString carpeta = carpetaDiario(cadenaAppEntrada);
-    return bloquearEn(carpeta, CadenaConexion(cadenaAppEntrada).esServidor() ? carpeta : QString());
+    if (CadenaConexion(cadenaAppEntrada).esServidor()) return bloquearServidor(cadenaAppEntrada);
+    return bloquearEn(carpetaDiario(cadenaAppEntrada));
 }
 
 std::vector<BloqueoCierre> bloquearCierreDe(const EstadoMotor& e) {

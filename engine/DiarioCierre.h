@@ -1,15 +1,20 @@
 #pragma once
 // A closing runs once a year on a school's only copy of its data, so a run
-// cut short (power cut, a killed process) must never leave the school
-// without a usable year. Before the first copy the run writes, durably, a
-// journal saying that a closing is under way, at which stage, and where its
-// new databases and backups are; the next start finds it and either undoes
-// the closing from its backups or, when it had already been registered and
-// compacted, completes it by removing the backups.
+// cut short (power cut, a killed process, a server stopped) must never leave
+// the school without a usable year. Before the first copy the run writes,
+// durably, a journal saying that a closing is under way, at which stage, and
+// where its new databases and backups are; the next start finds it and
+// either undoes the closing from its backups or, when it had already been
+// registered and compacted, completes it by removing the backups.
 //
-// The journal lives beside the application entry on SQLite (the folder of
-// its file) and in the user's data folder for a server (one per server).
-// The same place holds the lock that lets one closing run at a time.
+// On SQLite the journal is a file beside the application entry, naming the
+// files relative to its folder (a school folder moved as a whole still
+// recovers), and the lock of one closing at a time is a lock file there. On
+// a server both live on the server, where every computer sees them: the
+// journal in a small database of the application entry's own
+// (baseDiarioServidor), the lock an advisory lock of the server keyed by
+// the application entry's database, so that neither depends on the computer
+// that ran the closing or on how its connection string was typed.
 #include "platform/Error.h"
 #include <QLockFile>
 #include <QString>
@@ -35,40 +40,51 @@ struct DiarioCierre {
     QStringList copias, originales, nuevas;
     // Compaction temporaries that a cut may leave (SQLite).
     QStringList temporales;
+    // What the run put in front of the server names it made (a rehearsal's).
+    QString prefijo;
 };
 
-// Folder of the journal and the lock for the application entry reached by
-// `cadenaAppEntrada` (not created here: only a closing or its lock do).
+// Folder of the journal and the lock of a SQLite application entry reached
+// by `cadenaAppEntrada`: the folder of its file.
 QString carpetaDiario(const QString& cadenaAppEntrada);
+// The server database that holds the journal of the application entry
+// reached by `cadenaAppEntrada`, made by the first closing that needs it.
+QString baseDiarioServidor(const QString& cadenaAppEntrada);
 
-// Writes the journal of the run (replacing any), flushed to disk.
+// Writes the journal of the run (replacing any), durably.
 void escribirDiario(const EstadoMotor& e, FaseCierre fase);
 void borrarDiario(const EstadoMotor& e);
+// Removes the journal of an application entry that is itself going (a
+// rehearsal's copies): on the server its journal's database.
+void descartarDiario(const QString& cadenaAppEntrada);
 
 // What a recovery did, for the message to the user.
 enum class Recuperacion { Nada, Deshecho, Completado };
 
 // Whether the journal of an unfinished closing of this application entry is
-// there (a restore that could not finish keeps it too).
+// there (a restore or a clean-up that could not finish keeps it too).
+// Throws ncc::Error when the server cannot be asked.
 bool hayCierrePendiente(const QString& cadenaAppEntrada);
 
 // Looks for the journal of an unfinished closing of this application entry
 // and settles it: undone from the backups (Copiando, Trabajando) or
 // completed (Registrado). A journal's temporary left by a process killed
 // while writing it goes too. No connection may be open on the databases named
-// in it. Throws ncc::Error when a file or database cannot be handled; the
-// journal then stays for the next attempt.
+// in it. A journal that names anything but what a closing of this school
+// makes, or databases that are not where it says (a folder moved with an
+// older journal), is refused with ncc::Error before anything is touched.
+// Throws ncc::Error when a file or database cannot be handled; the journal
+// then stays for the next attempt.
 Recuperacion recuperarCierrePendiente(const QString& cadenaAppEntrada);
 // The Spanish text that tells the user what a recovery did.
 QString textoRecuperacion(Recuperacion r);
 
-// Releases the lock of a closing; the folder of a server's journal goes
-// with it once nothing is left in it.
-struct SoltarBloqueo {
-    QString carpetaServidor;  // empty on SQLite: the folder is the school's
-    void operator()(QLockFile* bloqueo) const;
+// A lock of a closing held: released when destroyed.
+class Bloqueo {
+public:
+    virtual ~Bloqueo() = default;
 };
-using BloqueoCierre = std::unique_ptr<QLockFile, SoltarBloqueo>;
+using BloqueoCierre = std::unique_ptr<Bloqueo>;
 
 // A closing that cannot take its lock: another one holds it, or the folder
 // cannot be written. Nothing was touched; the closing is refused.
@@ -78,7 +94,8 @@ public:
 };
 
 // The lock of one closing at a time on this application entry; throws
-// ErrorBloqueo with a clear message when another closing holds it.
+// ErrorBloqueo with a clear message when another closing holds it (on a
+// server, one of any computer), ncc::Error when the server cannot be reached.
 BloqueoCierre bloquearCierre(const QString& cadenaAppEntrada);
 // The locks of a closing of the session in `e`: the application entry's and,
 // on SQLite, one in each other folder that holds a school database of the

@@ -77,6 +77,9 @@ struct EstadoMotor {
     // with this in front: a rehearsal on copies of a school never reaches
     // the names the school's own closing will use. Empty for a closing.
     QString PrefijoBases;
+    // And carries this as its comment from the moment it exists, so that
+    // whoever set the prefix can tell what it made from anything else.
+    QString ComentarioBases;
     // The step under way (a pasos:: id; 0 before the run has started).
     int Paso = 0;
 

@@ -16,6 +16,20 @@ constexpr int MsgSeccionesSinPromocionar = 2187;
 constexpr int MsgMasAlumnosQuePlazas = 2192;
 constexpr int MsgActividadesSinPromocionar = 710;
 constexpr int MsgFaltaNombreCurso = 1181;
+
+// Registered and compacted: from here a cut completes the closing. A
+// journal that cannot say so fails the run, which is then undone: removing
+// the backups under a journal that still says "undo" would leave a recovery
+// nothing to restore from.
+bool MarcarRegistrado(motor::EstadoMotor& e) {
+    try {
+        motor::escribirDiario(e, motor::FaseCierre::Registrado);
+        return true;
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+}
 }  // namespace
 
 NCC_REGISTRAR_CLASE(cIFunciones);
@@ -118,7 +132,7 @@ bool cIFunciones::FaseFinal() {
 
 void cIFunciones::fallar() {
     if (Progreso_) Progreso_->setValue(Progreso_->Max() - 1);
-    motor::RestaurarBasesDatos(e_);
+    Pendiente_ = !motor::RestaurarBasesDatos(e_);
     AvanzarProgreso();
 }
 
@@ -141,6 +155,7 @@ bool cIFunciones::TransferirDatos() {
     using namespace motor;
     Cancelado_ = false;
     Rechazado_ = false;
+    Pendiente_ = false;
     e_.Paso = pasos::Comprobaciones;
     e_.conf = ConfiguracionActual();
     if (!e_.conf) throw Error(91, QStringLiteral("No se han obtenido los datos de la sesión"));
@@ -202,6 +217,7 @@ bool cIFunciones::TransferirDatos() {
     } catch (const std::bad_alloc&) {
         // Registered and compacted: the closing stands; the backups left are
         // removed by the next start.
+        Pendiente_ = true;
     }
     return true;
 }
@@ -220,7 +236,7 @@ bool cIFunciones::Ejecutar() {
            RegistrarCursoAppEntrada(e_, conf.intIDCentro(), conf.intIDCursoEscolar(),
                                     static_cast<qint16>(e_.lngIDNuevoCurso), e_.NuevoCursoEscolar,
                                     e_.conNuevoCentro.ConnectionString(), e_.conNuevoBorradoCentro.ConnectionString()) &&
-           en(pasos::Compactacion) && CompactarNuevasBasesDatos(e_);
+           en(pasos::Compactacion) && CompactarNuevasBasesDatos(e_) && MarcarRegistrado(e_);
 }
 
 void cIFunciones::DevolverAlumnosRetirados() {
@@ -231,17 +247,15 @@ void cIFunciones::DevolverAlumnosRetirados() {
 
 void cIFunciones::Terminar() {
     using namespace motor;
-    // Registered and compacted: a cut from here on completes the closing.
-    try {
-        escribirDiario(e_, FaseCierre::Registrado);
-    } catch (const Error& err) {
-        mostrarError(err);
-    }
-    BorrarCopiasSeguridad(e_);
-    try {
-        borrarDiario(e_);
-    } catch (const Error& err) {
-        mostrarError(err);
+    // The journal goes only once nothing is left for a recovery to finish.
+    Pendiente_ = true;
+    if (BorrarCopiasSeguridad(e_)) {
+        try {
+            borrarDiario(e_);
+            Pendiente_ = false;
+        } catch (const Error& err) {
+            mostrarError(err);
+        }
     }
     AvanzarProgreso();
 }

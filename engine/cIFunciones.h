@@ -61,6 +61,11 @@ public:
     // On the server, the prefix of every database the run makes (a
     // rehearsal's own); empty for a closing.
     void setPrefijoBases(const QString& p) { e_.PrefijoBases = p; }
+    // and the comment each of them carries from the moment it exists.
+    void setComentarioBases(const QString& c) { e_.ComentarioBases = c; }
+    // The run left its journal for the next start: a restore, or the
+    // removal of the backups after a closing that stands, could not finish.
+    bool Pendiente() const { return Pendiente_; }
     // The step the run was at when it stopped (a motor::pasos id), 0 when it
     // never started.
     int Paso() const { return e_.Paso; }
@@ -96,6 +101,7 @@ private:
     motor::EstadoMotor e_;
     bool Cancelado_ = false;
     bool Rechazado_ = false;
+    bool Pendiente_ = false;
     Progreso* Progreso_ = nullptr;
     Porcentaje* Porcentaje_ = nullptr;
 };

@@ -65,6 +65,28 @@ QString claveServidor(const QString& marca) {
     return QStringLiteral("%1, %2").arg(ClaveEnsayos).arg(static_cast<qint32>(marca.toUInt(nullptr, 16)));
 }
 
+// Every server database a rehearsal makes carries its mark as its comment
+// from the moment it exists: a database that only looks like one of ours by
+// its name is never dropped.
+// The databases of rehearsal `marca` on the server: named with its prefix
+// and carrying its mark; with `libres`, only those nobody is connected to.
+QStringList basesDelEnsayo(const QString& plantilla, const QString& marca, bool libres = false) {
+    QStringList r;
+    const QString prefijo = QLatin1String(PrefijoEnsayo) + marca + QLatin1Char('_');
+    for (const QString& n : servidor::conPrefijo(plantilla, prefijo, libres))
+        if (servidor::comentario(plantilla, n) == comentarioEnsayo(marca)) r << n;
+    return r;
+}
+
+// Drops one of a rehearsal's databases with its run's journal, which is
+// kept in a database of its own when the copy is an application entry.
+void borrarBaseDeEnsayo(const QString& plantilla, const QString& nombre) {
+    CadenaConexion copia(plantilla);
+    copia.fijar(Catalogo, nombre);
+    motor::descartarDiario(copia.texto());
+    servidor::borrar(plantilla, nombre);
+}
+
 QString rutaNota(const QString& marca) { return QDir(carpetaEnsayos()).filePath(marca + QStringLiteral(".json")); }
 QString rutaBloqueo(const QString& marca) { return QDir(carpetaEnsayos()).filePath(marca + QStringLiteral(".bloqueo")); }
 
@@ -124,8 +146,10 @@ public:
     // Makes the copies and the settings that reach them. Throws ncc::Error.
     void hacer();
     const cConfiguracion& configuracion() const { return copia_; }
-    // What the run makes on the server is named with this in front.
+    // What the run makes on the server is named with this in front, and
+    // carries this comment.
     QString prefijo() const { return servidorEscuela_ ? prefijo_ : QString(); }
+    QString comentario() const { return servidorEscuela_ ? comentarioEnsayo(marca_) : QString(); }
     // The name the real closing will give a database the run made.
     QString nombreReal(const QString& nombre) const;
     // Whether everything went; what did not stays announced for the next
@@ -144,7 +168,7 @@ private:
     // The school's settings as they were before any were lent.
     const cConfiguracion escuela_;
     bool servidorEscuela_ = false;
-    QString marca_, prefijo_, carpeta_, plantilla_, diario_;
+    QString marca_, prefijo_, carpeta_, plantilla_;
     QStringList origenes_, copias_, cadenas_;
     std::unique_ptr<QLockFile> bloqueo_;
     std::unique_ptr<Conexion> vigilia_;  // holds the server lock while it runs
@@ -188,10 +212,6 @@ void Copias::planificar() {
         copias_ << nombre;
         cadenas_ << c.texto();
     }
-    // The run on the copies keeps its journal and lock beside the copied
-    // application entry: in the folder on SQLite, in a folder of the
-    // user's data of its own on the server.
-    if (servidorEscuela_) diario_ = motor::carpetaDiario(cadenas_.at(0));
 }
 
 void Copias::anunciar() {
@@ -208,7 +228,6 @@ void Copias::anunciar() {
     if (servidorEscuela_) {
         nota.insert(QStringLiteral("servidor"), CadenaConexion(plantilla_).valor(DatosFuente));
         nota.insert(QStringLiteral("prefijo"), prefijo_);
-        nota.insert(QStringLiteral("diario"), diario_);
     } else {
         nota.insert(QStringLiteral("carpeta"), carpeta_);
     }
@@ -231,7 +250,7 @@ void Copias::hacer() {
         ConexionesApartadas apartada = servidorEscuela_ ? ConexionesApartadas{escuela[0], escuela[1], escuela[2], escuela[3]}
                                                         : ConexionesApartadas{};
         for (int i = 0; i < 4; ++i) {
-            if (servidorEscuela_) servidor::copiar(plantilla_, origenes_.at(i), copias_.at(i));
+            if (servidorEscuela_) servidor::copiar(plantilla_, origenes_.at(i), copias_.at(i), comentario());
             else archivos::copiarBaseSQLite(origenes_.at(i), copias_.at(i));
         }
     }
@@ -279,10 +298,8 @@ bool Copias::descartar() {
     bool completo = true;
     try {
         if (servidorEscuela_) {
-            if (!plantilla_.isEmpty()) {
-                for (const QString& n : servidor::conPrefijo(plantilla_, prefijo_)) servidor::borrar(plantilla_, n);
-                if (!diario_.isEmpty() && QFileInfo(diario_).isDir()) QDir(diario_).removeRecursively();
-            }
+            if (!plantilla_.isEmpty())
+                for (const QString& n : basesDelEnsayo(plantilla_, marca_)) borrarBaseDeEnsayo(plantilla_, n);
         } else if (!carpeta_.isEmpty() && QFileInfo(carpeta_).exists()) {
             completo = QDir(carpeta_).removeRecursively();
         }
@@ -299,6 +316,8 @@ bool Copias::descartar() {
 }
 
 }  // namespace
+
+QString comentarioEnsayo(const QString& marca) { return QStringLiteral("Ensayo del cierre de curso %1").arg(marca); }
 
 QString ResultadoEnsayo::nombrePaso() const {
     if (paso == 0 || !existeTexto(paso)) return Texto(motor::pasos::Comprobaciones);
@@ -387,6 +406,7 @@ ResultadoEnsayo ensayarCierre(const DecisionesEnsayo& d, const InformeEnsayo& in
         motor.setProcesarSecciones(d.secciones);
         motor.setProcesarActividades(d.actividades);
         motor.setPrefijoBases(copias.prefijo());
+        motor.setComentarioBases(copias.comentario());
         try {
             r.paso = motor::pasos::Comprobaciones;
             const ResumenCierre antes = ResumenCierre::leerAntes(*conf, arboles);
@@ -439,20 +459,13 @@ void limpiarEnsayosAbandonados(const QString& cadenaAppEntrada) {
         if (!temporal.isEmpty() && QFileInfo(temporal).fileName().startsWith(QLatin1String("ncc-ensayo-")) &&
             QFileInfo(temporal).exists())
             hecho = QDir(temporal).removeRecursively();
-        const QString diario = nota.value(QStringLiteral("diario")).toString();
-        if (!diario.isEmpty() && QFileInfo(diario).fileName().startsWith(QLatin1String("servidor-")) &&
-            QFileInfo(diario).isDir())
-            QDir(diario).removeRecursively();
-        const QString prefijo = nota.value(QStringLiteral("prefijo")).toString();
         if (!nota.value(QStringLiteral("servidor")).toString().isEmpty()) {
             // A server's leftovers can only go with that server's credentials.
-            if (!servidorApp || nota.value(QStringLiteral("servidor")).toString() != app.valor(DatosFuente) ||
-                !nombreEnsayo().match(prefijo).hasMatch()) {
+            if (!servidorApp || nota.value(QStringLiteral("servidor")).toString() != app.valor(DatosFuente)) {
                 hecho = false;
             } else {
                 try {
-                    for (const QString& n : servidor::conPrefijo(cadenaAppEntrada, prefijo))
-                        servidor::borrar(cadenaAppEntrada, n);
+                    for (const QString& n : basesDelEnsayo(cadenaAppEntrada, marca)) borrarBaseDeEnsayo(cadenaAppEntrada, n);
                 } catch (const Error&) {
                     hecho = false;
                 }
@@ -461,8 +474,8 @@ void limpiarEnsayosAbandonados(const QString& cadenaAppEntrada) {
         if (hecho) QFile::remove(f.absoluteFilePath());
     }
     // Rehearsals that died with their note (another computer's, or a note
-    // lost): their databases that nobody uses and whose rehearsal holds no
-    // server lock, with the journals of their runs.
+    // lost): their marked databases that nobody uses and whose rehearsal
+    // holds no server lock, with the journals of their runs.
     if (servidorApp) {
         try {
             std::unique_ptr<Conexion> mantenimiento;
@@ -470,6 +483,7 @@ void limpiarEnsayosAbandonados(const QString& cadenaAppEntrada) {
                 const QRegularExpressionMatch m = nombreEnsayo().match(n);
                 if (!m.hasMatch()) continue;
                 const QString marca = m.captured(1);
+                if (servidor::comentario(cadenaAppEntrada, n) != comentarioEnsayo(marca)) continue;
                 // A rehearsal of this machine still running holds its lock
                 // (taken before any copy is made); a machine that never
                 // rehearsed has not even the folder for one.
@@ -483,11 +497,7 @@ void limpiarEnsayosAbandonados(const QString& cadenaAppEntrada) {
                 const auto soltar = qScopeGuard([&] {
                     try { mantenimiento->Abrir(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(clave)); } catch (...) {}
                 });
-                CadenaConexion copia(cadenaAppEntrada);
-                copia.fijar(Catalogo, n);
-                const QString diario = motor::carpetaDiario(copia.texto());
-                if (QFileInfo(diario).isDir()) QDir(diario).removeRecursively();
-                servidor::borrar(cadenaAppEntrada, n);
+                borrarBaseDeEnsayo(cadenaAppEntrada, n);
             }
         } catch (const Error&) {
         }

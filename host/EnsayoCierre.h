@@ -32,6 +32,9 @@ namespace ncc::host {
 // closing gives ("A1C4", "AppEntradaB") starts so, and a school whose own
 // databases did is not rehearsed (the leftovers' sweep would drop them).
 inline constexpr const char* PrefijoEnsayo = "ncc_ensayo_";
+// The comment every server database of rehearsal `marca` carries: only
+// databases with it are ever dropped as a rehearsal's.
+QString comentarioEnsayo(const QString& marca);
 // The rehearsal's own step before the run: copying the school's databases.
 inline constexpr int PasoCopiaEnsayo = 15025;
 

@@ -143,6 +143,11 @@ QString resolverRuta(const QString& cadena, const QString& carpetaEntrada) {
     return c.texto();
 }
 
+ErrorSesion sinServidor(const QString& servidor, const QString& queEs, const Error& e) {
+    return ErrorSesion(QStringLiteral("No se puede conectar con el servidor %1 para abrir %2. El servidor dice: %3")
+                           .arg(servidor, queEs, e.descripcion()));
+}
+
 // Opening a SQLite file that is not there would create an empty one, and a
 // server database that is not there gives a driver's message: both are said
 // plainly instead.
@@ -154,8 +159,7 @@ void abrir(Conexion& con, const QString& cadena, const QString& queEs) {
         try {
             existe = !catalogo.isEmpty() && servidor::existe(cadena, catalogo);
         } catch (const Error& e) {
-            throw ErrorSesion(QStringLiteral("No se puede conectar con el servidor %1 para abrir %2. El servidor dice: %3")
-                                  .arg(con.propiedad(QStringLiteral("Data Source")), queEs, e.descripcion()));
+            throw sinServidor(con.propiedad(QStringLiteral("Data Source")), queEs, e);
         }
         if (!existe)
             throw ErrorSesion(QStringLiteral("No existe %1 \"%2\" en el servidor %3")
@@ -222,9 +226,27 @@ void comprobarCarpetaEntrada(const OpcionesSesion& o) {
 
 }  // namespace
 
+namespace {
+
+// On a server the closing's lock is the first contact with it: a server
+// that cannot be reached is said plainly there.
+motor::BloqueoCierre bloquearParaResolver(const OpcionesSesion& o) {
+    try {
+        return motor::bloquearCierre(o.appEntrada);
+    } catch (const motor::ErrorBloqueo&) {
+        throw;
+    } catch (const Error& e) {
+        const CadenaConexion c(o.appEntrada);
+        if (!c.esServidor()) throw;
+        throw sinServidor(c.valor(QStringLiteral("Data Source")), QStringLiteral("la base de datos de entrada de la aplicación"), e);
+    }
+}
+
+}  // namespace
+
 void resolverCierrePendiente(const OpcionesSesion& o) {
     comprobarCarpetaEntrada(o);
-    const auto bloqueo = motor::bloquearCierre(o.appEntrada);
+    const auto bloqueo = bloquearParaResolver(o);
     const motor::Recuperacion r = motor::recuperarCierrePendiente(o.appEntrada);
     if (r != motor::Recuperacion::Nada) avisarTexto(motor::textoRecuperacion(r));
     // Rehearsals cut short leave only throw-away copies: they go quietly.

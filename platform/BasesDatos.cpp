@@ -243,6 +243,14 @@ void crear(const QString& plantilla, const QString& nombre) {
                  QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8'"));
 }
 
+QString comentario(const QString& plantilla, const QString& nombre) {
+    auto con = administracion(plantilla);
+    Recordset r = con->Abrir(QStringLiteral("SELECT COALESCE(shobj_description(oid, 'pg_database'), '') FROM pg_database "
+                                            "WHERE datname = ?"),
+                             {nombre});
+    return r.eof() ? QString() : r.campo(0).toString();
+}
+
 void borrar(const QString& plantilla, const QString& nombre) {
     auto con = administracion(plantilla);
     con->Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + identificador(nombre) + QStringLiteral(" WITH (FORCE)"));
@@ -337,22 +345,29 @@ void reponer(const QString& plantilla, const QString& copia, const QString& orig
     aplicarAtributos(*con, original, a);
 }
 
-void copiar(const QString& plantilla, const QString& origen, const QString& destino) {
+void copiar(const QString& plantilla, const QString& origen, const QString& destino, const QString& comentario) {
     const CadenaConexion c(plantilla);
     {
         auto con = administracion(plantilla);
         con->Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + identificador(destino) + QStringLiteral(" WITH (FORCE)"));
+        const auto comentar = [&] {
+            if (!comentario.isEmpty())
+                con->Execute(QStringLiteral("COMMENT ON DATABASE %1 IS %2").arg(identificador(destino), literal(comentario)));
+        };
         // The server copies a database nobody is connected to by itself,
         // many times faster than a dump; with sessions on the source it
         // refuses, and the dump below does the copy instead.
         try {
             con->Execute(QStringLiteral("CREATE DATABASE ") + identificador(destino) + QStringLiteral(" TEMPLATE ") +
                          identificador(origen));
+            comentar();
             return;
         } catch (const Error&) {
+            if (existe(plantilla, destino)) throw;  // made, but the comment failed
         }
         con->Execute(QStringLiteral("CREATE DATABASE ") + identificador(destino) +
                      QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8'"));
+        comentar();
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PGPASSWORD"), c.valor(QStringLiteral("Password")));

@@ -31,10 +31,15 @@ bool existe(const QString& plantilla, const QString& nombre);
 // Copies database `origen` into a new database `destino` (replaced if it
 // exists) with pg_dump piped into pg_restore: other sessions may stay
 // connected to the source, which CREATE DATABASE ... TEMPLATE forbids.
-void copiar(const QString& plantilla, const QString& origen, const QString& destino);
+// A `comentario` is put on the new database as soon as it exists, before
+// its contents: whoever made it can tell it from any other database even
+// when the copy is cut short.
+void copiar(const QString& plantilla, const QString& origen, const QString& destino, const QString& comentario = {});
 void borrar(const QString& plantilla, const QString& nombre);  // drops, forcing out sessions
 void renombrar(const QString& plantilla, const QString& de, const QString& a);
 void crear(const QString& plantilla, const QString& nombre);
+// The comment on database `nombre` (empty when it has none or is not there).
+QString comentario(const QString& plantilla, const QString& nombre);
 // The databases whose names begin with `prefijo`, sorted; with `libres`,
 // only those no session is connected to.
 QStringList conPrefijo(const QString& plantilla, const QString& prefijo, bool libres = false);

@@ -110,6 +110,7 @@ struct Muestra {
         if (!esServidor() || !hayServidor()) return;
         for (const QString& b : bases())
             try { servidor::borrar(plantillaServidor(), real(b)); } catch (...) {}
+        try { motor::descartarDiario(cadena(QStringLiteral("AppEntrada"))); } catch (...) {}
     }
 };
 
@@ -235,10 +236,8 @@ public:
     QList<long> marcas;
 };
 
-// The journal of a closing cut short, beside the application entry (or in
-// the server's folder of the user's data).
-inline bool hayDiario(const QString& cadenaAppEntrada) {
-    return QFileInfo::exists(QDir(motor::carpetaDiario(cadenaAppEntrada)).filePath(QStringLiteral("CierreCurso.pendiente")));
-}
+// The journal of a closing cut short, beside the application entry (or on
+// the server).
+inline bool hayDiario(const QString& cadenaAppEntrada) { return motor::hayCierrePendiente(cadenaAppEntrada); }
 
 }  // namespace ncc::pruebas

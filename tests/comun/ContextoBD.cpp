@@ -30,7 +30,11 @@ ContextoBD::ContextoBD(Proveedor p) : proveedor_(p) {
 
 ContextoBD::~ContextoBD() {
     if (!esServidor() || !hayServidor()) return;
-    for (const auto& n : creadas_) {
+    // Also what the code under test made under the prefix (a closing's
+    // journal database, named after its application entry).
+    QStringList bases = creadas_;
+    try { bases += servidor::conPrefijo(plantillaServidor(), prefijo_); } catch (...) {}
+    for (const auto& n : bases) {
         try { servidor::borrar(plantillaServidor(), n); } catch (...) {}
     }
 }

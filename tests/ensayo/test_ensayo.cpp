@@ -176,17 +176,13 @@ TEST_P(EnsayoCierre, LaSiguienteAperturaBorraLoQueDejoUnEnsayoMuerto) {
     const QString plantilla = plantillaServidor();
     const QString muerta = QLatin1String(host::PrefijoEnsayo) + QStringLiteral("0badf00d_AppEntrada");
     const QString viva = QLatin1String(host::PrefijoEnsayo) + QStringLiteral("0c0ffee0_AppEntrada");
-    servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), muerta);
-    servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), viva);
+    servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), muerta, host::comentarioEnsayo(QStringLiteral("0badf00d")));
+    servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), viva, host::comentarioEnsayo(QStringLiteral("0c0ffee0")));
+    // The journal of its run, in a database of its own.
     CadenaConexion deLaMuerta(muestra.cadena(QStringLiteral("AppEntrada")));
     deLaMuerta.fijar(QStringLiteral("Initial Catalog"), muerta);
-    const QString diario = motor::carpetaDiario(deLaMuerta.texto());
-    QDir().mkpath(diario);
-    {
-        QFile f(QDir(diario).filePath(QStringLiteral("CierreCurso.pendiente")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("{}");
-    }
+    const QString diario = motor::baseDiarioServidor(deLaMuerta.texto());
+    servidor::crear(plantilla, diario);
     // The running one holds its lock, as a rehearsal of this machine does.
     const QString notas = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
                               .filePath(QStringLiteral("ncc/ensayos"));
@@ -196,7 +192,7 @@ TEST_P(EnsayoCierre, LaSiguienteAperturaBorraLoQueDejoUnEnsayoMuerto) {
 
     SesionAbierta s(muestra);
     EXPECT_FALSE(servidor::existe(plantilla, muerta));
-    EXPECT_FALSE(QFileInfo::exists(diario));
+    EXPECT_FALSE(servidor::existe(plantilla, diario));
     EXPECT_TRUE(servidor::existe(plantilla, viva));
     enMarcha.unlock();
     servidor::borrar(plantilla, viva);
@@ -210,9 +206,12 @@ TEST_P(EnsayoCierre, LaLimpiezaRespetaElEnsayoDeOtroEquipoYLosNombresQueNoSonDeE
     // A rehearsal running on another computer: no lock of this machine,
     // but its server lock held on a connection of its own.
     const QString deOtroEquipo = prefijo + QStringLiteral("0000beef_AppEntrada");
-    // Not a rehearsal's name, though it starts like one.
-    const QString ajena = prefijo + QStringLiteral("escuela_AppEntrada");
-    for (const QString& n : {deOtroEquipo, ajena}) servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), n);
+    servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), deOtroEquipo,
+                     host::comentarioEnsayo(QStringLiteral("0000beef")));
+    // Databases of a user: a name that is not a rehearsal's though it starts
+    // like one, and one named as a rehearsal's without its mark.
+    const QStringList ajenas{prefijo + QStringLiteral("escuela_AppEntrada"), prefijo + QStringLiteral("5eed5eed_AppEntrada")};
+    for (const QString& n : ajenas) servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), n);
     CadenaConexion mantenimiento(plantilla);
     mantenimiento.fijar(QStringLiteral("Initial Catalog"), QStringLiteral("postgres"));
     Conexion otroEquipo(mantenimiento.texto());
@@ -223,7 +222,7 @@ TEST_P(EnsayoCierre, LaLimpiezaRespetaElEnsayoDeOtroEquipoYLosNombresQueNoSonDeE
         SesionAbierta s(muestra);
     }
     EXPECT_TRUE(servidor::existe(plantilla, deOtroEquipo));
-    EXPECT_TRUE(servidor::existe(plantilla, ajena));
+    for (const QString& n : ajenas) EXPECT_TRUE(servidor::existe(plantilla, n)) << n.toStdString();
 
     // Once that rehearsal is gone, its database goes at the next start.
     otroEquipo.Close();
@@ -241,8 +240,10 @@ TEST_P(EnsayoCierre, LaLimpiezaRespetaElEnsayoDeOtroEquipoYLosNombresQueNoSonDeE
         SesionAbierta s(muestra);
     }
     EXPECT_FALSE(servidor::existe(plantilla, deOtroEquipo));
-    EXPECT_TRUE(servidor::existe(plantilla, ajena));
-    servidor::borrar(plantilla, ajena);
+    for (const QString& n : ajenas) {
+        EXPECT_TRUE(servidor::existe(plantilla, n)) << n.toStdString();
+        servidor::borrar(plantilla, n);
+    }
 }
 
 NCC_AMBOS_FONDOS(EnsayoCierre);

@@ -5,9 +5,11 @@
 // original year, row for row, or the complete closed one, row for row the
 // same as an uninterrupted closing made, and a further closing succeeds.
 // And one closing at a time: a closing that finds another one running on
-// the same school refuses and touches nothing.
+// the same school refuses and touches nothing. On the server the same
+// holds between two computers (two data folders of their own).
 #include "ContextoBD.h"
 #include "EscuelaCarpeta.h"
+#include "cierre/Muestra.h"
 #include "EscuelaPrueba.h"
 #include "engine/DiarioCierre.h"
 #include "engine/cIFunciones.h"
@@ -24,6 +26,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
@@ -305,6 +308,91 @@ TEST_F(CortesCierre, UnCierreMatadoYaRegistradoSeCompleta) {
     QFile::remove(plan);
 }
 
+// A school folder moved as a whole after a cut recovers there: the journal
+// names its files relative to its folder. A journal of absolute paths into
+// a folder that is no longer there (as older versions wrote) is refused,
+// naming that folder, and nothing is touched.
+TEST_F(CortesCierre, UnaEscuelaMovidaTrasElCorteSeRecuperaOSeRechaza) {
+    auto escuela = copiaEscuela();
+    const QString antigua = escuela->path();
+    ASSERT_FALSE(cerrarYMatarTrasLinea(antigua, 8)) << "el cierre terminó antes del corte";
+    QTemporaryDir destino;
+    const QString movida = destino.filePath(QStringLiteral("movida")), vieja = destino.filePath(QStringLiteral("vieja"));
+    ASSERT_TRUE(QDir().rename(antigua, movida));
+    QDir().mkpath(vieja);
+    for (const QString& f : QDir(movida).entryList(QDir::Files | QDir::Hidden))
+        ASSERT_TRUE(QFile::copy(QDir(movida).filePath(f), QDir(vieja).filePath(f)));
+    {
+        QFile f(QDir(vieja).filePath(QStringLiteral("CierreCurso.pendiente")));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QJsonObject diario = QJsonDocument::fromJson(f.readAll()).object();
+        f.close();
+        for (const QString& lista : {QStringLiteral("copias"), QStringLiteral("originales"), QStringLiteral("nuevas"), QStringLiteral("temporales")}) {
+            QJsonArray absolutos;
+            for (const auto& n : diario.value(lista).toArray()) absolutos.append(QDir(antigua).absoluteFilePath(n.toString()));
+            diario.insert(lista, absolutos);
+        }
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QJsonDocument(diario).toJson());
+    }
+    const Contenido antesVieja = contenido(vieja, modelo_->path());
+    const Salida rechazo = ncc(argumentos(QStringLiteral("recuperar"), vieja));
+    EXPECT_EQ(rechazo.salida, 1) << rechazo.error.toStdString();
+    EXPECT_TRUE(rechazo.error.contains(antigua)) << rechazo.error.toStdString();
+    EXPECT_TRUE(contenido(vieja, modelo_->path()) == antesVieja) << "el rechazo ha tocado la escuela";
+
+    const Salida rec = ncc(argumentos(QStringLiteral("recuperar"), movida));
+    EXPECT_EQ(rec.salida, 0) << rec.error.toStdString();
+    EXPECT_TRUE(contenido(movida, modelo_->path()) == *original_) << "el curso original no está como estaba";
+    EXPECT_EQ(ficheros(movida), ficheros(modelo_->path()));
+}
+
+// A journal acts only on what a closing of this school makes, where it
+// makes it: one that names anything else is refused whole, deleting
+// nothing (here: files outside the school's folder with the closing's
+// names, and a file of the folder that is not one of the closing's).
+TEST_F(CortesCierre, UnDiarioQueNombraOtrosFicherosSeRechazaSinBorrarNada) {
+    auto escuela = copiaEscuela();
+    QTemporaryDir fuera;
+    const QDir d(escuela->path());
+    struct Caso {
+        const char* fase;
+        const char* lista;
+        QString nombre;
+    };
+    const Caso casos[] = {
+        {"trabajando", "nuevas", fuera.filePath(QStringLiteral("A1C4.db"))},
+        {"registrado", "temporales", fuera.filePath(QStringLiteral("Compact.db"))},
+        {"registrado", "copias", fuera.filePath(QStringLiteral("AppEntradaB.db"))},
+        {"copiando", "nuevas", d.filePath(QStringLiteral("Notas.db"))},
+    };
+    const Contenido antes = contenido(d.path(), modelo_->path());
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre.toStdString());
+        {
+            QFile ajeno(c.nombre);
+            ASSERT_TRUE(ajeno.open(QIODevice::WriteOnly));
+            ajeno.write("no es del cierre");
+        }
+        QJsonObject diario{{QStringLiteral("fase"), QLatin1String(c.fase)}, {QStringLiteral("servidor"), false}};
+        for (const char* lista : {"copias", "originales", "nuevas", "temporales"}) diario.insert(QLatin1String(lista), QJsonArray());
+        diario.insert(QLatin1String(c.lista), QJsonArray{c.nombre});
+        if (QLatin1String(c.lista) == QLatin1String("copias"))
+            diario.insert(QStringLiteral("originales"), QJsonArray{d.filePath(QStringLiteral("AppEntrada.db"))});
+        QFile f(d.filePath(QStringLiteral("CierreCurso.pendiente")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QJsonDocument(diario).toJson());
+        f.close();
+        const Salida r = ncc(argumentos(QStringLiteral("recuperar"), d.path()));
+        EXPECT_EQ(r.salida, 1) << r.error.toStdString();
+        EXPECT_TRUE(r.error.contains(c.nombre)) << r.error.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(c.nombre));
+        QFile::remove(c.nombre);
+        QFile::remove(f.fileName());
+        EXPECT_TRUE(contenido(d.path(), modelo_->path()) == antes);
+    }
+}
+
 TEST_F(CortesCierre, SinCierrePendienteRecuperarNoTocaNada) {
     auto escuela = copiaEscuela();
     const Salida rec = ncc(argumentos(QStringLiteral("recuperar"), escuela->path()));
@@ -407,6 +495,85 @@ TEST(CierreALaVez, ElMotorRechazaUnCierreMientrasOtroSigueEnMarcha) {
     EXPECT_EQ(escuela.instantaneas(), antes);
     enMarcha.reset();
     EXPECT_TRUE(escuela.sobrantes().isEmpty()) << escuela.sobrantes().join(QLatin1Char(' ')).toStdString();
+}
+
+// On the server the journal and the lock are the server's: a closing
+// killed on one computer is settled from another (its own data folder, the
+// server's address typed with a trailing slash), and a closing that holds
+// the lock on one keeps the other's out. `ncc --servidor` names the suite's
+// databases alone, which only the tests that run closings on the server
+// (run one at a time) use.
+TEST(CortesServidor, UnCierreMatadoEnUnEquipoLoResuelveOtro) {
+    ASSERT_TRUE(hayServidor());
+    ASSERT_FALSE(qEnvironmentVariable("NCC_BIN").isEmpty());
+    const QString plantilla = plantillaServidor();
+    const QStringList bases = Muestra::bases();
+    const auto cadena = [&](const QString& base) {
+        CadenaConexion c(plantilla);
+        c.fijar(QStringLiteral("Initial Catalog"), base);
+        return c.texto();
+    };
+    const auto limpiar = [&] {
+        borrarLoDelCierreEnServidor();
+        for (const QString& b : bases) servidor::borrar(plantilla, b);
+        motor::descartarDiario(cadena(QStringLiteral("AppEntrada")));
+    };
+    limpiar();
+    const auto alTerminar = qScopeGuard(limpiar);
+    suite::OpcionesDemo o;
+    o.alumnos = 150;
+    o.reemplazar = true;
+    suite::crearDemoServidor(plantilla, o);
+    const auto filas = [&] {
+        std::map<QString, QStringList> r;
+        for (const QString& b : bases) {
+            Conexion con(cadena(b));
+            con.Open();
+            r[b] = EscuelaPrueba::instantanea(con);
+        }
+        return r;
+    };
+    const auto original = filas();
+
+    QTemporaryDir equipoA, equipoB;
+    const auto entorno = [](const QTemporaryDir& datos) {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("XDG_DATA_HOME"), datos.path());
+        return e;
+    };
+    CadenaConexion otra(plantilla);
+    const QString origen = otra.valor(QStringLiteral("Data Source"));
+    otra.fijar(QStringLiteral("Data Source"), origen.left(origen.lastIndexOf(QLatin1Char(':'))) + QStringLiteral("/") +
+                                                  origen.mid(origen.lastIndexOf(QLatin1Char(':'))));
+    const QStringList enA{QStringLiteral("--servidor"), plantilla}, enB{QStringLiteral("--servidor"), otra.texto()};
+
+    for (int linea : {3, 9}) {
+        SCOPED_TRACE(linea);
+        QProcess p;
+        p.setProcessEnvironment(entorno(equipoA));
+        p.setStandardOutputFile(QProcess::nullDevice());
+        p.start(qEnvironmentVariable("NCC_BIN"), QStringList{QStringLiteral("cerrar"), QStringLiteral("--si")} + enA);
+        ASSERT_TRUE(p.waitForStarted());
+        ASSERT_TRUE(matarTrasLineaDeProgreso(p, linea)) << "el cierre terminó antes del corte";
+        const SalidaNcc r = ejecutarNcc(QStringList{QStringLiteral("recuperar")} + enB, 120000, entorno(equipoB));
+        EXPECT_EQ(r.salida, 0) << r.error.toStdString();
+        EXPECT_TRUE(r.error.contains(QStringLiteral("Se han restaurado"))) << r.error.toStdString();
+        EXPECT_TRUE(filas() == original) << "la escuela no está como estaba";
+        EXPECT_EQ(quedanEnServidor(), QStringList());
+        if (HasFailure()) return;
+    }
+
+    {
+        // A closing running on computer A holds the server's lock.
+        const auto enMarcha = motor::bloquearCierre(cadena(QStringLiteral("AppEntrada")));
+        const SalidaNcc r = ejecutarNcc(QStringList{QStringLiteral("cerrar"), QStringLiteral("--si")} + enB, 120000, entorno(equipoB));
+        EXPECT_EQ(r.salida, 2) << r.error.toStdString();
+        EXPECT_TRUE(r.error.contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << r.error.toStdString();
+        EXPECT_TRUE(filas() == original);
+    }
+    const SalidaNcc r = ejecutarNcc(QStringList{QStringLiteral("cerrar"), QStringLiteral("--si")} + enB, 120000, entorno(equipoB));
+    EXPECT_EQ(r.salida, 0) << r.error.toStdString();
+    EXPECT_FALSE(motor::hayCierrePendiente(cadena(QStringLiteral("AppEntrada"))));
 }
 
 }  // namespace
