@@ -229,6 +229,14 @@ void frmCierreCursoE::EnsayarCierre() {
         avisar(15037, Icono::Informacion);
         return;
     }
+    // A rehearsal tries what "Finalizar" would run: the same decisions pass
+    // the same check first.
+    try {
+        if (!DecisionesValidas()) return;
+    } catch (const Error& err) {
+        mostrarError(err);
+        return;
+    }
     // The same trees and switches the runner hands to the engine.
     EnsayoAsistente e;
     if (SeccionesCargadas_) e.arboles.secciones = SeccionesDelAsistente();

@@ -125,7 +125,14 @@ void frmProceso::Ejecutar() {
         }
         CerrarAsistente_ = false;
     } else {
-        avisar(ProcesoRealizado, Icono::Informacion);
+        // Registered, but its backups still there: the closing is not done
+        // until the next start removes them, and must not say it is.
+        if (mobjCierreCurso_.Pendiente())
+            avisarTexto(QStringLiteral("El nuevo curso está registrado, pero el cierre no ha podido borrar sus copias "
+                                       "de seguridad; terminará la próxima vez que se abra el programa."),
+                        Icono::Exclamacion);
+        else
+            avisar(ProcesoRealizado, Icono::Informacion);
         OfrecerInforme();
         AvisarAlAnfitrion();
         // The closing is done whatever the host said.

@@ -298,7 +298,7 @@ TEST(LineaDeOrdenes, ElBancoDePruebasMideYSuSueloDejaLoMismoQueElCierre) {
     ASSERT_EQ(s.codigo, 0) << s.error.toStdString();
     EXPECT_FALSE(s.error.contains(QStringLiteral("suelo"))) << s.error.toStdString();
     EXPECT_FALSE(s.salida.contains(QStringLiteral("ha fallado"))) << s.salida.toStdString();
-    static const QRegularExpression fila(QStringLiteral("^\\s+60\\s+\\d+(\\s+[0-9.]+){13}$"),
+    static const QRegularExpression fila(QStringLiteral("^\\s+60\\s+\\d+(\\s+[0-9.]+){15}$"),
                                          QRegularExpression::MultilineOption);
     EXPECT_TRUE(fila.match(s.salida).hasMatch()) << s.salida.toStdString();
     // Nothing of the run stays behind.
