@@ -215,9 +215,16 @@ bool cIFunciones::TransferirDatos() {
     try {
         Terminar();
     } catch (const std::bad_alloc&) {
-        // Registered and compacted: the closing stands; the backups left are
-        // removed by the next start.
+        // Registered and compacted: the closing stands; what is left of the
+        // clean-up (backups, journal) is finished by the next start, and the
+        // user is told, as when a backup cannot be removed.
         Pendiente_ = true;
+        try {
+            avisarTexto(QStringLiteral("No hay memoria suficiente para terminar de borrar las copias de seguridad del "
+                                       "cierre; se borrarán al empezar el próximo cierre."),
+                        Icono::Exclamacion);
+        } catch (...) {
+        }
     }
     return true;
 }

@@ -177,12 +177,13 @@ void frmCierreCursoE::CerrarAsistente() {
 // The decisions of the pages pass the check that those of a plan or of the
 // saved choices pass, before the last questions: what no secretary could
 // have decided on the pages is never written into the new year.
-bool frmCierreCursoE::DecisionesValidas() {
+bool frmCierreCursoE::DecisionesValidas(bool preguntarSinAsignar) {
     const auto secciones = SeccionesDelAsistente();
     // A student still without a decision leaves at the closing. The student
     // page asks 2191 when it confirms a section holding one; a saved set
     // loaded after he was enrolled confirms no section, so it is asked here.
-    if (Secciones_ && secciones && motor::HayAlumnosSinAsignar(*secciones) && !preguntar(2191)) return false;
+    if (preguntarSinAsignar && Secciones_ && secciones && motor::HayAlumnosSinAsignar(*secciones) && !preguntar(2191))
+        return false;
     motor::AlcanceValidacion alcance;
     alcance.secciones = Secciones_;
     alcance.actividades = ActividadesCargadas_;
@@ -200,7 +201,7 @@ bool frmCierreCursoE::DecisionesValidas() {
 
 void frmCierreCursoE::CerrarCursoEscolar() {
     try {
-        if (!DecisionesValidas()) return;
+        if (!DecisionesValidas(true)) return;
         if (!ConfirmarInicioProceso(conexionCentro(), Actividades_, ActividadesCargadas_)) return;
     } catch (const Error& e) {
         mostrarError(e);
@@ -230,9 +231,10 @@ void frmCierreCursoE::EnsayarCierre() {
         return;
     }
     // A rehearsal tries what "Finalizar" would run: the same decisions pass
-    // the same check first.
+    // the same check first. It asks nothing: whoever has no decision is
+    // listed among the leavers of its result.
     try {
-        if (!DecisionesValidas()) return;
+        if (!DecisionesValidas(false)) return;
     } catch (const Error& err) {
         mostrarError(err);
         return;

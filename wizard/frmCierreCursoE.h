@@ -52,7 +52,7 @@ public slots:
 
 private:
     // False, having said why, when the pages' decisions cannot be closed.
-    bool DecisionesValidas();
+    bool DecisionesValidas(bool preguntarSinAsignar);
     void PrepararBotones();
     void Ayuda();
     void Siguiente();
