@@ -3,6 +3,7 @@
 // student type and per member, members who do not pass, and activities left
 // unpromoted.
 #include "ContextoBD.h"
+#include "GrabadorAvisos.h"
 #include "Lectura.h"
 #include "EscuelaPrueba.h"
 #include "engine/Actividades.h"
@@ -15,15 +16,6 @@
 
 namespace ncc::pruebas {
 namespace {
-
-class Avances : public motor::AvisosMotor {
-public:
-    void IniciarProgreso(long&, QString&) override { otros++; }
-    void AumentarProgreso() override { otros++; }
-    void CerrarProgreso() override { otros++; }
-    void AvanzarProgreso() override { avances++; }
-    int avances = 0, otros = 0;
-};
 
 const QStringList nombresMeses = {
     QStringLiteral("Enero"),      QStringLiteral("Febrero"), QStringLiteral("Marzo"),     QStringLiteral("Abril"),
@@ -134,7 +126,7 @@ protected:
     EscuelaPrueba escuela;
     MensajesGuion guion;
     ServicioMensajesInstalado instalado;
-    Avances avisos;
+    GrabadorAvisos avisos;
     motor::EstadoMotor e;
 };
 
@@ -176,7 +168,7 @@ TEST_P(Actividades, MesesDeLasNuevasFechas) {
 
     ASSERT_TRUE(motor::PasarActividades(e)) << errores().toStdString();
     EXPECT_TRUE(guion.mostrados().isEmpty());
-    EXPECT_EQ(avisos.avances, 2);
+    EXPECT_EQ(avisos.eventos.count(QStringLiteral("Avanzar")), 2);
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.id);
         EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT FechaInicio, FechaFin FROM Actividad WHERE IDActividad=%1").arg(c.id)),
@@ -200,7 +192,7 @@ TEST_P(Actividades, UnaSerieNegativaEsUnFallo) {
     EXPECT_TRUE(guion.ultimo().conPitido);
     EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
     EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(QStringLiteral("Error 6: "))) << errores().toStdString();
-    EXPECT_EQ(avisos.avances, 1);
+    EXPECT_EQ(avisos.eventos.count(QStringLiteral("Avanzar")), 1);
 }
 
 // Prices by student type: the visible priced types keep or get their price,
@@ -327,7 +319,7 @@ TEST_P(Actividades, UnFalloSeMuestraYLaFaseFalla) {
     Sentencias::fallarEn(0);
     ASSERT_EQ(guion.mostrados().size(), 1);
     EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(QStringLiteral("Error 9999: "))) << errores().toStdString();
-    EXPECT_EQ(avisos.avances, 0);
+    EXPECT_EQ(avisos.eventos.count(QStringLiteral("Avanzar")), 0);
 
     guion.olvidarMostrados();
     Sentencias::reiniciar();

@@ -3,6 +3,7 @@
 // the suite's schema, the wizard's tree and the engine's working state over
 // them: the students and history steps run here one by one.
 #include "ContextoBD.h"
+#include "GrabadorAvisos.h"
 #include "Lectura.h"
 #include "engine/EstadoMotor.h"
 #include "engine/Pasos.h"
@@ -11,19 +12,6 @@
 #include <QStringList>
 
 namespace ncc::pruebas {
-
-// What the steps report, in order: "Iniciar <max> <texto>", "Aumentar",
-// "Cerrar", "Avanzar".
-class GrabadorAvisos : public motor::AvisosMotor {
-public:
-    void IniciarProgreso(long& lngValorMax, QString& strTexto) override {
-        eventos << QStringLiteral("Iniciar %1 %2").arg(lngValorMax).arg(strTexto);
-    }
-    void AumentarProgreso() override { eventos << QStringLiteral("Aumentar"); }
-    void CerrarProgreso() override { eventos << QStringLiteral("Cerrar"); }
-    void AvanzarProgreso() override { eventos << QStringLiteral("Avanzar"); }
-    QStringList eventos;
-};
 
 // What the student page decided about a student.
 enum class Decision { Promociona, Repite, Baja, SinAsignar, Nada };

@@ -3,6 +3,7 @@
 // because someone who remains still uses it, and the archive of the leavers
 // in the closed year.
 #include "ContextoBD.h"
+#include "GrabadorAvisos.h"
 #include "Lectura.h"
 #include "EscuelaPrueba.h"
 #include "engine/EstadoMotor.h"
@@ -17,15 +18,6 @@
 
 namespace ncc::pruebas {
 namespace {
-
-class SinAvisos : public motor::AvisosMotor {
-public:
-    void IniciarProgreso(long&, QString&) override { ++eventos; }
-    void AumentarProgreso() override { ++eventos; }
-    void CerrarProgreso() override { ++eventos; }
-    void AvanzarProgreso() override { ++eventos; }
-    int eventos = 0;
-};
 
 struct Baja {
     qint32 alumno, familia, direccion;
@@ -119,7 +111,7 @@ protected:
     EscuelaPrueba escuela;
     MensajesGuion guion;
     ServicioMensajesInstalado instalado;
-    SinAvisos avisos;
+    GrabadorAvisos avisos;
     motor::EstadoMotor e;
 };
 
