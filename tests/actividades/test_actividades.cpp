@@ -3,6 +3,8 @@
 // student type and per member, members who do not pass, and activities left
 // unpromoted.
 #include "ContextoBD.h"
+#include "GrabadorAvisos.h"
+#include "Lectura.h"
 #include "EscuelaPrueba.h"
 #include "engine/Actividades.h"
 #include "engine/EstadoMotor.h"
@@ -11,26 +13,9 @@
 #include "platform/Sentencias.h"
 #include "suite/Esquema.h"
 #include <QStringList>
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os) {
-    *os << "{";
-    for (const auto& s : l) *os << " \"" << s.toStdString() << "\"";
-    *os << " }";
-}
 
 namespace ncc::pruebas {
 namespace {
-
-class Avances : public motor::AvisosMotor {
-public:
-    void IniciarProgreso(long&, QString&) override { otros++; }
-    void AumentarProgreso() override { otros++; }
-    void CerrarProgreso() override { otros++; }
-    void AvanzarProgreso() override { avances++; }
-    int avances = 0, otros = 0;
-};
 
 const QStringList nombresMeses = {
     QStringLiteral("Enero"),      QStringLiteral("Febrero"), QStringLiteral("Marzo"),     QStringLiteral("Abril"),
@@ -113,17 +98,6 @@ protected:
         a->TipoAlumnos()->Add(p, tipo);
     }
 
-    static QStringList filas(Conexion& con, const QString& sql) {
-        QStringList r;
-        for (Recordset rs = con.Abrir(sql); !rs.eof(); rs.MoveNext()) {
-            QStringList f;
-            for (int i = 0; i < rs.numeroCampos(); ++i)
-                f << (rs.campo(i).isNull() ? QStringLiteral("~") : rs.campo(i).toString());
-            r << f.join(QLatin1Char('|'));
-        }
-        return r;
-    }
-    static long long cuenta(Conexion& con, const QString& sql) { return con.Abrir(sql).campo(0).toLongLong(); }
 
     // The months of each row of a table for one activity: the names of the
     // months set (any value other than 0 or -1 shows with it), then the mask.
@@ -152,7 +126,7 @@ protected:
     EscuelaPrueba escuela;
     MensajesGuion guion;
     ServicioMensajesInstalado instalado;
-    Avances avisos;
+    GrabadorAvisos avisos;
     motor::EstadoMotor e;
 };
 
@@ -194,16 +168,16 @@ TEST_P(Actividades, MesesDeLasNuevasFechas) {
 
     ASSERT_TRUE(motor::PasarActividades(e)) << errores().toStdString();
     EXPECT_TRUE(guion.mostrados().isEmpty());
-    EXPECT_EQ(avisos.avances, 2);
+    EXPECT_EQ(avisos.eventos.count(QStringLiteral("Avanzar")), 2);
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.id);
-        EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT FechaInicio, FechaFin FROM Actividad WHERE IDActividad=%1").arg(c.id)),
+        EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT FechaInicio, FechaFin FROM Actividad WHERE IDActividad=%1").arg(c.id)),
                   QStringList{c.fechas});
         EXPECT_EQ(meses(QStringLiteral("Alumno_Actividad_Miembro"), c.id), QStringList{c.meses});
         EXPECT_EQ(meses(QStringLiteral("Actividad_Personal"), c.id), QStringList{c.meses});
     }
     // The closed year keeps its months.
-    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE "
+    EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE "
                                              "MesesRealizacion='111111111111'")),
               casos.size());
 }
@@ -218,7 +192,7 @@ TEST_P(Actividades, UnaSerieNegativaEsUnFallo) {
     EXPECT_TRUE(guion.ultimo().conPitido);
     EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
     EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(QStringLiteral("Error 6: "))) << errores().toStdString();
-    EXPECT_EQ(avisos.avances, 1);
+    EXPECT_EQ(avisos.eventos.count(QStringLiteral("Avanzar")), 1);
 }
 
 // Prices by student type: the visible priced types keep or get their price,
@@ -240,11 +214,11 @@ TEST_P(Actividades, PreciosPorTipoDeAlumno) {
     precio(b, 2, true, QString(), QStringLiteral("666"));
 
     ASSERT_TRUE(motor::PasarActividades(e)) << errores().toStdString();
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodActividad, CodTipoAlumno, PrecioGeneralPta, PrecioGeneralEuro "
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodActividad, CodTipoAlumno, PrecioGeneralPta, PrecioGeneralEuro "
                                             "FROM Actividad_TipoAlumno ORDER BY CodActividad, CodTipoAlumno")),
               (QStringList{QStringLiteral("10|1|2.080|12,50"), QStringLiteral("10|2||1'5"),
                            QStringLiteral("12|1|100|0,60")}));
-    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Actividad_TipoAlumno")), 6);
+    EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Actividad_TipoAlumno")), 6);
 }
 
 // Members: those who pass keep their row with their prices ("0" for an empty
@@ -267,13 +241,13 @@ TEST_P(Actividades, MiembrosQuePasan) {
     miembro(b, 5, false);
 
     ASSERT_TRUE(motor::PasarActividades(e)) << errores().toStdString();
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodActividad, CodAlumno, PrecioEuros, PrecioPesetas "
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodActividad, CodAlumno, PrecioEuros, PrecioPesetas "
                                             "FROM Alumno_Actividad_Miembro ORDER BY CodActividad, CodAlumno")),
               (QStringList{QStringLiteral("20|1|0|0"), QStringLiteral("20|2|7,25|1'206"), QStringLiteral("22|1|9|1497")}));
     EXPECT_EQ(meses(QStringLiteral("Actividad_Personal"), 21), QStringList{QStringLiteral("Diciembre 000100000000")});
     EXPECT_EQ(meses(QStringLiteral("Actividad_Personal"), 22),
               QStringList{QStringLiteral("Enero,Junio 111111111111")});
-    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro")), 7);
+    EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro")), 7);
 }
 
 // More members who pass than one statement's list holds: exactly those who
@@ -289,11 +263,11 @@ TEST_P(Actividades, MuchosMiembros) {
     for (int al = 1; al <= 1500; ++al) miembro(a, al, al % 3 != 0);
 
     ASSERT_TRUE(motor::PasarActividades(e)) << errores().toStdString();
-    EXPECT_EQ(cuenta(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE CodActividad=30")), 1000);
-    EXPECT_EQ(cuenta(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE CodActividad=30 AND "
+    EXPECT_EQ(contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE CodActividad=30")), 1000);
+    EXPECT_EQ(contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE CodActividad=30 AND "
                                              "CodAlumno=3*(CodAlumno/3)")),
               0);
-    EXPECT_EQ(cuenta(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE CodActividad=31")), 1);
+    EXPECT_EQ(contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Actividad_Miembro WHERE CodActividad=31")), 1);
 }
 
 // An activity left unpromoted goes with its weekly schedule, staff, prices,
@@ -321,17 +295,17 @@ TEST_P(Actividades, LaNoPromocionadaDesaparece) {
     precio(b, 1, true, QStringLiteral("0,60"), QStringLiteral("100"));
 
     ASSERT_TRUE(motor::PasarActividades(e)) << errores().toStdString();
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDActividad FROM Actividad")), QStringList{QStringLiteral("41")});
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDAS FROM ActividadSemanal ORDER BY IDAS")), QStringList({"99", "410"}));
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDActividad FROM Actividad")), QStringList{QStringLiteral("41")});
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDAS FROM ActividadSemanal ORDER BY IDAS")), QStringList({"99", "410"}));
     for (const char* t : {"Actividad_ActividadSemanal", "Actividad_Personal", "Actividad_TipoAlumno",
                           "ActividadCalendario", "Alumno_Actividad_Miembro"})
-        EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT DISTINCT CodActividad FROM ") + QLatin1String(t)),
+        EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT DISTINCT CodActividad FROM ") + QLatin1String(t)),
                   QStringList{QStringLiteral("41")})
             << t;
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodActividad, CodCentro FROM Actividad_Centro ORDER BY CodActividad, CodCentro")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodActividad, CodCentro FROM Actividad_Centro ORDER BY CodActividad, CodCentro")),
               (QStringList{QStringLiteral("40|%1").arg(centro + 1), QStringLiteral("41|%1").arg(centro),
                            QStringLiteral("41|%1").arg(centro + 1)}));
-    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Actividad")), 2);
+    EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Actividad")), 2);
 }
 
 // A statement that fails shows the standard error message and the phase
@@ -345,7 +319,7 @@ TEST_P(Actividades, UnFalloSeMuestraYLaFaseFalla) {
     Sentencias::fallarEn(0);
     ASSERT_EQ(guion.mostrados().size(), 1);
     EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(QStringLiteral("Error 9999: "))) << errores().toStdString();
-    EXPECT_EQ(avisos.avances, 0);
+    EXPECT_EQ(avisos.eventos.count(QStringLiteral("Avanzar")), 0);
 
     guion.olvidarMostrados();
     Sentencias::reiniciar();

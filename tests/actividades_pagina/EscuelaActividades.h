@@ -5,20 +5,13 @@
 // and three activities (dated, undated, and on the 29th of February), the
 // first two with general prices by student type.
 #include "ContextoBD.h"
+#include "Lectura.h"
 #include "EscuelaPrueba.h"
 #include "entry/cAlumno.h"
 #include "entry/cCurso.h"
 #include "platform/MensajesGuion.h"
 #include "platform/Reloj.h"
 #include <QStringList>
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os) {
-    *os << "{";
-    for (const auto& s : l) *os << " \"" << s.toStdString() << "\"";
-    *os << " }";
-}
 
 namespace ncc::pruebas {
 
@@ -88,17 +81,7 @@ protected:
                            {actividad, alumno, QString::fromUtf8(euros), QString::fromUtf8(pesetas)});
     }
 
-    // The rows of a read, each as its fields joined by "|" (Null as "~").
-    QStringList filas(const QString& sql) {
-        QStringList r;
-        for (Recordset rs = centro().Abrir(sql); !rs.eof(); rs.MoveNext()) {
-            QStringList f;
-            for (int i = 0; i < rs.numeroCampos(); ++i)
-                f << (rs.campo(i).isNull() ? QStringLiteral("~") : rs.campo(i).toString());
-            r << f.join(QLatin1Char('|'));
-        }
-        return r;
-    }
+    QStringList filas(const QString& sql) { return leerFilas(centro(), sql); }
 
     // The student page's sections as it leaves them once section `id` is
     // promoted: each student given (destination section, leaves).

@@ -3,6 +3,7 @@
 // confirming and reopening, the student page's decisions, prices in euros
 // and pesetas, stored choices, and what the engine then writes.
 #include "EscuelaActividades.h"
+#include "GrabadorAvisos.h"
 #include "engine/Actividades.h"
 #include "engine/EstadoMotor.h"
 #include "engine/Pasos.h"
@@ -60,14 +61,6 @@ int filaDe(QTableWidget* t, const QString& texto) {
         if (t->item(f, 0)->text().startsWith(texto)) return f;
     return -1;
 }
-
-class GrabadorNulo : public motor::AvisosMotor {
-public:
-    void IniciarProgreso(long&, QString&) override {}
-    void AumentarProgreso() override {}
-    void CerrarProgreso() override {}
-    void AvanzarProgreso() override {}
-};
 
 class PaginaActividades : public EscuelaActividades {
 protected:
@@ -444,7 +437,7 @@ TEST_P(PaginaActividades, ElMotorEscribeLasFechasMesesYPreciosElegidos) {
     // The new year's database: a copy of the activities of this one.
     motor::EstadoMotor e;
     e.conf = &escuela.conf();
-    GrabadorNulo avisos;
+    GrabadorAvisos avisos;
     e.avisos = &avisos;
     e.conNuevoCentro.setConnectionString(ctx.cadena(QStringLiteral("nuevo")));
     e.conNuevoCentro.Open();

@@ -3,35 +3,15 @@
 // the suite's schema, the wizard's tree and the engine's working state over
 // them: the students and history steps run here one by one.
 #include "ContextoBD.h"
+#include "GrabadorAvisos.h"
+#include "Lectura.h"
 #include "engine/EstadoMotor.h"
 #include "engine/Pasos.h"
 #include "platform/MensajesGuion.h"
 #include "suite/Esquema.h"
 #include <QStringList>
-#include <ostream>
-
-// Readable failures: texts and lists of rows as text.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os) {
-    *os << "{\n";
-    for (const auto& s : l) *os << "  \"" << s.toStdString() << "\"\n";
-    *os << "}";
-}
 
 namespace ncc::pruebas {
-
-// What the steps report, in order: "Iniciar <max> <texto>", "Aumentar",
-// "Cerrar", "Avanzar".
-class GrabadorAvisos : public motor::AvisosMotor {
-public:
-    void IniciarProgreso(long& lngValorMax, QString& strTexto) override {
-        eventos << QStringLiteral("Iniciar %1 %2").arg(lngValorMax).arg(strTexto);
-    }
-    void AumentarProgreso() override { eventos << QStringLiteral("Aumentar"); }
-    void CerrarProgreso() override { eventos << QStringLiteral("Cerrar"); }
-    void AvanzarProgreso() override { eventos << QStringLiteral("Avanzar"); }
-    QStringList eventos;
-};
 
 // What the student page decided about a student.
 enum class Decision { Promociona, Repite, Baja, SinAsignar, Nada };
@@ -68,17 +48,6 @@ protected:
     static long long valor(Conexion& con, const QString& sql) {
         Recordset rs = con.Abrir(sql);
         return rs.eof() ? -999 : rs.campo(0).toLongLong();
-    }
-    // The rows of a read, each as its fields joined by "|" (Null as "~").
-    static QStringList filas(Conexion& con, const QString& sql) {
-        QStringList r;
-        for (Recordset rs = con.Abrir(sql); !rs.eof(); rs.MoveNext()) {
-            QStringList f;
-            for (int i = 0; i < rs.numeroCampos(); ++i)
-                f << (rs.campo(i).isNull() ? QStringLiteral("~") : rs.campo(i).toString());
-            r << f.join(QLatin1Char('|'));
-        }
-        return r;
     }
 
     std::shared_ptr<cCurso> seccion(qint16 id, bool promocionada = true) {

@@ -57,17 +57,17 @@ TEST_P(Alumnos, PromocionSeparaBajasConservaAnticipadosYLimpiaHistorico) {
     EXPECT_EQ(e.CodDireccionesBaja, QVector<qint32>({100, 200, 300, 1500, 1600, 3100}));
     EXPECT_EQ(e.strIDsAlumnosBaja, QStringLiteral("1,2,3,15,16,31"));
 
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDAlumno, CodTipoEnsenanza, CodCurso, CodSeccion, Repetidor FROM Alumno "
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDAlumno, CodTipoEnsenanza, CodCurso, CodSeccion, Repetidor FROM Alumno "
                                             "WHERE Anticipado=0 ORDER BY IDAlumno")),
               QStringList({"11|3|2|20|0", "12|3|2|20|0", "13|7|2|20|0", "14|3|2|21|-1"}) +
                   (ctx.esServidor() ? QStringList({"41|3|1|0|0"}) : QStringList({"40|3|1|0|0", "41|3|1|0|0"})));
     // The server's true is what this step matches; the Access true waits
     // for the final phase.
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT Anticipado FROM Alumno WHERE IDAlumno=40")), ctx.esServidor() ? -1 : 0);
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodAlumno FROM EvaluacionHistorica ORDER BY CodAlumno")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodAlumno FROM EvaluacionHistorica ORDER BY CodAlumno")),
               QStringList({"12", "13", "40"}));
     // A leaver is a member of no activity of the new year.
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodAlumno FROM Alumno_Actividad_Miembro")), QStringList({"11"}));
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodAlumno FROM Alumno_Actividad_Miembro")), QStringList({"11"}));
     // The closed year is only read.
     EXPECT_EQ(valor(local, QStringLiteral("SELECT COUNT(*) FROM Alumno")), 12);
 
@@ -82,7 +82,7 @@ TEST_P(Alumnos, SinNadieQueQuedeTodosSonBajasMenosLosAnticipados) {
     alumno(s, 1, D::Baja);
     ASSERT_TRUE(motor::PromocionarAlumnos(e));
     EXPECT_EQ(e.IDsAlumnosBaja, QVector<qint32>({1}));
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDAlumno FROM Alumno")), QStringList({"2"}));
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDAlumno FROM Alumno")), QStringList({"2"}));
 }
 
 TEST_P(Alumnos, LaVueltaAtrasDevuelveCadaAlumnoASuSitio) {
@@ -152,11 +152,11 @@ TEST_P(OrdenYPlazas, NumeraPorApellidosYAjustaLasPlazas) {
     alumnoEnBases(9, 99, 0, QStringLiteral("SINSECCION"));  // joins nothing: not numbered
 
     ASSERT_TRUE(motor::NumerarAlumnosSeccion(e)) << errores().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDAlumno, OrdenSeccion FROM Alumno ORDER BY IDAlumno")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDAlumno, OrdenSeccion FROM Alumno ORDER BY IDAlumno")),
               QStringList({"1|2", "2|1", "3|3", "4|1", "5|2", "6|2", "7|1", "8|3", "9|~"}));
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDSeccion, NumPlazas FROM Seccion ORDER BY IDSeccion")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDSeccion, NumPlazas FROM Seccion ORDER BY IDSeccion")),
               QStringList({"10|2", "11|3", "20|3"}));
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDCurso, NumPlazasLibres FROM Curso ORDER BY IDCurso")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDCurso, NumPlazasLibres FROM Curso ORDER BY IDCurso")),
               QStringList({"1|11", "2|7"}));
 }
 
@@ -195,7 +195,7 @@ TEST_P(Alumnos, ElRepetidorConservaSusMedidasYElPromocionadoEmpiezaDeCero) {
     alumno(fuera, 50, D::Promociona, 3, 3, 2);
 
     ASSERT_TRUE(motor::CrearSeccionAlumno(e)) << errores().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodSeccion, CodAlumno, RE_AC_DIV, Diversificacion, Itinerario "
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodSeccion, CodAlumno, RE_AC_DIV, Diversificacion, Itinerario "
                                             "FROM Seccion_Alumno ORDER BY CodAlumno")),
               QStringList({"1|1|2|1|3", "2|2|0|0|0", "1|3|0|0|5"}));
 }
@@ -209,7 +209,7 @@ TEST_P(Alumnos, LasFechasDeEvaluacionPasanAlAnoSiguiente) {
     nuevo().Execute(QStringLiteral("UPDATE Seccion_NumEvaluacion SET Fecha='otra' WHERE CodSeccion=1"));
 
     ASSERT_TRUE(motor::ActualizarFechasEvaluacion(e));
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodSeccion, CodNumEvaluacion, Fecha FROM Seccion_NumEvaluacion "
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodSeccion, CodNumEvaluacion, Fecha FROM Seccion_NumEvaluacion "
                                             "ORDER BY CodSeccion, CodNumEvaluacion")),
               QStringList({"1|1|2004/12/20", "1|2|20/03/2005", "2|1|", "2|2|~"}));
 }
@@ -254,9 +254,9 @@ TEST_P(Evaluaciones, UnCierreCompletoNoCreaEvaluacionesNiActas) {
 
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Seccion_MateriaDetalles")), 0);
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_MateriaDetalles")), 0);
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDAlumno, Repetidor FROM Alumno ORDER BY IDAlumno")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDAlumno, Repetidor FROM Alumno ORDER BY IDAlumno")),
               QStringList({"1|0", "2|-1", "3|0", "4|0"}));
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT * FROM Alumno_NumEvaluacion ORDER BY IDAlumno_NumEvaluacion")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT * FROM Alumno_NumEvaluacion ORDER BY IDAlumno_NumEvaluacion")),
               QStringList({"1|1|1|0|0|0|0|0|0", "2|1|2|0|0|0|0|0|0", "3|1|4|0|0|0|0|0|0", "4|2|4|0|0|0|0|0|0"}));
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Evaluacion")), 0);
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM EvaluacionActa")), 0);
@@ -271,10 +271,10 @@ TEST_P(Evaluaciones, LasMateriasQueQuedanDanEvaluacionesYActas) {
     ASSERT_TRUE(motor::PasarNotasEvaluaciones(e)) << errores().join(QLatin1Char('\n')).toStdString();
     // Student 1, followed-up section 20: kind 1 gives the two ordinary
     // periods and the final act, kind 2 its own period, kind 4 its own act.
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDEvaluacion, CodAlumno_MateriaDetalles, CodNumEvaluacion, "
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDEvaluacion, CodAlumno_MateriaDetalles, CodNumEvaluacion, "
                                             "Seguimiento, CodNota FROM Evaluacion ORDER BY IDEvaluacion")),
               QStringList({"1|1|1|1|0", "2|1|2|1|0", "3|2|2|1|0"}));
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDEvaluacionActa, CodAlumno_MateriaDetalles, CodNumEvaluacion "
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDEvaluacionActa, CodAlumno_MateriaDetalles, CodNumEvaluacion "
                                             "FROM EvaluacionActa ORDER BY IDEvaluacionActa")),
               QStringList({"1|1|4", "2|3|4"}));
     EXPECT_EQ(e.IDsEvaluacion[0], 4);
@@ -295,8 +295,8 @@ TEST_P(Alumnos, FaseFinalQuitaDelegados) {
     ambas(QStringLiteral("INSERT INTO Seccion (IDSeccion, Descripcion, CodDelegado, CodSubdelegado) VALUES (1, 'A', 5, 6)"));
     ASSERT_TRUE(motor::QuitarDelegados(e));
     ASSERT_TRUE(motor::PasoVacio(e));
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodDelegado, CodSubdelegado FROM Seccion")), QStringList({"0|0"}));
-    EXPECT_EQ(filas(local, QStringLiteral("SELECT CodDelegado, CodSubdelegado FROM Seccion")), QStringList({"5|6"}));
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodDelegado, CodSubdelegado FROM Seccion")), QStringList({"0|0"}));
+    EXPECT_EQ(leerFilas(local, QStringLiteral("SELECT CodDelegado, CodSubdelegado FROM Seccion")), QStringList({"5|6"}));
     EXPECT_TRUE(avisos.eventos.isEmpty());
 }
 

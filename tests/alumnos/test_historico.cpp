@@ -96,7 +96,7 @@ protected:
     void TearDown() override { Reloj::fijarHoy(QDate()); }
 
     QStringList historia() {
-        return filas(nuevo(), QStringLiteral("SELECT * FROM EvaluacionHistorica WHERE IDEvaluacionHistorica>7 "
+        return leerFilas(nuevo(), QStringLiteral("SELECT * FROM EvaluacionHistorica WHERE IDEvaluacionHistorica>7 "
                                              "ORDER BY IDEvaluacionHistorica"));
     }
 };
@@ -108,7 +108,7 @@ TEST_P(Historico, PasaLasNotasFinalesYLasPendientesDelAno) {
     EXPECT_TRUE(errores().isEmpty());
 
     const QString v = QString::number(ctx.esServidor() ? 1 : -1);
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT * FROM CursoEscolarHistorico ORDER BY 1")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT * FROM CursoEscolarHistorico ORDER BY 1")),
               QStringList({"3|Antiguo|-1", "4|2003/2004|" + v}));
 
     // id, student, subject, year, stage, course, grade, measures, promotion,
@@ -129,11 +129,11 @@ TEST_P(Historico, PasaLasNotasFinalesYLasPendientesDelAno) {
     // Pending in the new year: the promoted student's failed subjects (a
     // grade missing from Nota counts as failed), in his new section; nothing
     // for the repeater nor for one who leaves.
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT * FROM AlumnoPte_MatDet ORDER BY 1")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT * FROM AlumnoPte_MatDet ORDER BY 1")),
               QStringList({"1|1|1|0|1", "2|1|3|0|1", "3|1|5|0|9"}));
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT * FROM Seccion_AlumnoPte")), QStringList({"20|1|0|0"}));
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT * FROM Seccion_AlumnoPte")), QStringList({"20|1|0|0"}));
     // Only the subject details carried pending stay, without teachers.
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDMateriaDetalles, CodPersonal, CodPersonalAsociado FROM MateriaDetalles "
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDMateriaDetalles, CodPersonal, CodPersonalAsociado FROM MateriaDetalles "
                                             "ORDER BY 1")),
               QStringList({"1|0|0", "3|0|0", "5|0|0"}));
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Profesor_Pte")), 0);

@@ -47,12 +47,12 @@ TEST_P(HistoricoRepetidor, ElQueRepitePeseASuPromocionNoArrastraPendientes) {
     Reloj::fijarHoy(QDate());
 
     // Both failed grades are history, with the promotion the evaluation gave.
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodAlumno, CodMateria, Promocion FROM EvaluacionHistorica ORDER BY 1")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodAlumno, CodMateria, Promocion FROM EvaluacionHistorica ORDER BY 1")),
               QStringList({"1|100|1", "2|100|1"}));
     // Only the promoted student carries the subject, into his new section.
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodAlumno, CodMatDet FROM AlumnoPte_MatDet ORDER BY 1")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodAlumno, CodMatDet FROM AlumnoPte_MatDet ORDER BY 1")),
               QStringList({"2|1"}));
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodSeccion, CodAlumno FROM Seccion_AlumnoPte ORDER BY 2")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodSeccion, CodAlumno FROM Seccion_AlumnoPte ORDER BY 2")),
               QStringList({"20|2"}));
 }
 

@@ -16,21 +16,7 @@ protected:
         filas = datos.FilasSecciones();
     }
 
-    // "decision tipo/curso/seccion textos fecha [sin asignar]"
-    static QString decision(const std::shared_ptr<cAlumno>& a) {
-        if (!a) return QStringLiteral("(no está)");
-        const QString d = a->Promociona() ? QStringLiteral("Promociona")
-                          : a->Repite()   ? QStringLiteral("Repite")
-                          : a->Baja()     ? QStringLiteral("Baja")
-                                          : QStringLiteral("?");
-        return QStringLiteral("%1 %2/%3/%4 %5|%6|%7 %8%9")
-            .arg(d)
-            .arg(a->NIDTipoEnsenanza())
-            .arg(a->NIDCurso())
-            .arg(a->NIDSeccion())
-            .arg(a->NTipoEnsenanza(), a->NCurso(), a->NSeccion(), a->FechaBaja())
-            .arg(a->SinAsignar() ? QStringLiteral(" sin asignar") : QString());
-    }
+    static QString decision(const std::shared_ptr<cAlumno>& a) { return filas::decision(a, QLatin1Char('|')); }
     static void destino(cAlumno& a, bool promociona, int tipo, int curso, int seccion, const QString& textoCurso = {}) {
         a.setSinAsignar(false);
         a.setPromociona(promociona);

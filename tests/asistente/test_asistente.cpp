@@ -87,6 +87,32 @@ protected:
         guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
     }
     void activarNodo1() { sesion_->entrada->ActivarFormulario(1); }
+    // The questions after "Finalizar" answered so that the run goes ahead.
+    void responderFinalizar() {
+        guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
+        guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
+    }
+    // The new year named on the start page and "Siguiente".
+    static Conductor& nombrar(Conductor& c, const QString& nombre = QStringLiteral("2026/2027")) {
+        return c.en(QStringLiteral("frmCierreCursoE"), [nombre](QWidget* w) {
+            Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), nombre);
+            Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+        });
+    }
+    // Then every section confirmed on the student page, and "Finalizar".
+    static Conductor& nombrarYFinalizar(Conductor& c, const QString& nombre = QStringLiteral("2026/2027")) {
+        return nombrar(c, nombre).en(QStringLiteral("frmCierreAlumnos"), [](QWidget* w) {
+            confirmarSecciones(w);
+            Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
+        });
+    }
+    // Back from the student page and out of the wizard.
+    static void volverYSalir(Conductor& c) {
+        c.en(QStringLiteral("frmCierreAlumnos"),
+             [](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_2")); })
+            .en(QStringLiteral("frmCierreCursoE"),
+                [](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_2")); });
+    }
 };
 
 TEST_P(AsistenteCierre, SinDatosQueCerrarAvisa2193YNoAbreNingunaVentana) {
@@ -195,8 +221,7 @@ TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) 
     abrirMuestra();
     conPlanPorDefecto();
     pasarComprobaciones();
-    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
-    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
+    responderFinalizar();
     CierreParcial() = true;
     const long long cursos = cursosRegistrados();
     // The host's report, offered once the closing is done.
@@ -206,17 +231,7 @@ TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) 
     AbridorArchivos escritorio;
     bool noSeCierraDuranteLaEjecucion = false;
     Conductor c;
-    c.en(QStringLiteral("frmCierreCursoE"),
-         [&](QWidget* w) {
-             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("  2026/2027 "));
-             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
-         })
-        .en(QStringLiteral("frmCierreAlumnos"),
-            [&](QWidget* w) {
-                confirmarSecciones(w);
-                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
-            })
-        .en(QStringLiteral("frmProceso"), [&](QWidget* w) {
+    nombrarYFinalizar(c, QStringLiteral("  2026/2027 ")).en(QStringLiteral("frmProceso"), [&](QWidget* w) {
             EXPECT_EQ(w->windowTitle(), Texto(5001) + QStringLiteral(" 2025/2026"));
             w->close();
             noSeCierraDuranteLaEjecucion = w->isVisible();
@@ -254,20 +269,11 @@ TEST_P(AsistenteCierre, UnAnfitrionQueNoAdmiteLaSenalNoDejaElAsistenteAbierto) {
     abrirMuestra();
     conPlanPorDefecto();
     pasarComprobaciones();
-    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
-    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
+    responderFinalizar();
     QObject sinSenal;
     ConfiguracionActual()->setDatosSesion(&sinSenal);
     Conductor c;
-    c.en(QStringLiteral("frmCierreCursoE"),
-         [&](QWidget* w) {
-             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
-             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
-         })
-        .en(QStringLiteral("frmCierreAlumnos"), [&](QWidget* w) {
-            confirmarSecciones(w);
-            Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
-        });
+    nombrarYFinalizar(c);
     activarNodo1();
     EXPECT_TRUE(c.terminado());
     EXPECT_FALSE(c.agotado());
@@ -284,8 +290,7 @@ TEST_P(AsistenteCierre, UnaConfirmacionRechazadaNoDa2181YElAsistenteSigueAbierto
     // One section left unpromoted on the student page: the run asks 2187
     // and is answered No.
     pasarComprobaciones();
-    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
-    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
+    responderFinalizar();
     guion_.responderA(2187, Respuesta::No).responderA(2180, Respuesta::Si);
     const long long cursos = cursosRegistrados();
     Conductor c;
@@ -296,15 +301,11 @@ TEST_P(AsistenteCierre, UnaConfirmacionRechazadaNoDa2181YElAsistenteSigueAbierto
              // Back on the start page, its buttons working again.
              EXPECT_TRUE(w->isVisible());
          })
-        .en(QStringLiteral("frmCierreAlumnos"),
-            [&](QWidget* w) {
-                confirmarSecciones(w, 1);
-                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
-            })
-        .en(QStringLiteral("frmCierreAlumnos"),
-            [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_2")); })
-        .en(QStringLiteral("frmCierreCursoE"),
-            [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_2")); });
+        .en(QStringLiteral("frmCierreAlumnos"), [&](QWidget* w) {
+            confirmarSecciones(w, 1);
+            Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
+        });
+    volverYSalir(c);
     activarNodo1();
     EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
     const QStringList t = guion_.textos();
@@ -347,12 +348,7 @@ TEST_P(AsistenteCierre, FinalizarRechazaLoQueNingunaPaginaPuedeDecidir) {
     guion_.responderA(2180, Respuesta::Si);
     const long long cursos = cursosRegistrados();
     Conductor c;
-    c.en(QStringLiteral("frmCierreCursoE"),
-         [&](QWidget* w) {
-             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
-             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
-         })
-        .en(QStringLiteral("frmCierreAlumnos"),
+    nombrar(c).en(QStringLiteral("frmCierreAlumnos"),
             [&](QWidget* w) {
                 Conductor::pulsar(w, QStringLiteral("cmdGuardar_1"));
                 Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
@@ -375,8 +371,7 @@ TEST_P(AsistenteCierre, UnaEjecucionFallidaDa2181TrasElErrorYDejaCeroPorCiento) 
     abrirMuestra();
     conPlanPorDefecto();
     pasarComprobaciones();
-    guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
-    guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
+    responderFinalizar();
     guion_.responderA(2180, Respuesta::Si);
     QString porcentaje;
     guion_.alMostrar = [&](const QString& t) {
@@ -394,20 +389,7 @@ TEST_P(AsistenteCierre, UnaEjecucionFallidaDa2181TrasElErrorYDejaCeroPorCiento) 
     };
     const long long cursos = cursosRegistrados();
     Conductor c;
-    c.en(QStringLiteral("frmCierreCursoE"),
-         [&](QWidget* w) {
-             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
-             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
-         })
-        .en(QStringLiteral("frmCierreAlumnos"),
-            [&](QWidget* w) {
-                confirmarSecciones(w);
-                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
-            })
-        .en(QStringLiteral("frmCierreAlumnos"),
-            [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_2")); })
-        .en(QStringLiteral("frmCierreCursoE"),
-            [&](QWidget* w) { Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_2")); });
+    volverYSalir(nombrarYFinalizar(c));
     activarNodo1();
     EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
     const QStringList t = guion_.textos();
@@ -574,12 +556,7 @@ TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMism
     pasarComprobaciones();
     guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
     Conductor c;
-    c.en(QStringLiteral("frmCierreCursoE"),
-         [&](QWidget* w) {
-             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
-             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
-         })
-        .en(QStringLiteral("frmCierreAlumnos"),
+    nombrar(c).en(QStringLiteral("frmCierreAlumnos"),
             [&](QWidget* w) {
                 Conductor::pulsar(w, QStringLiteral("cmdProponer"));
                 EXPECT_FALSE(w->findChild<QPushButton*>(QStringLiteral("cmdProponer"))->isEnabled());

@@ -10,6 +10,7 @@
 // every test (the area runs serialised).
 #include "ContextoBD.h"
 #include "EscuelaPrueba.h"
+#include "Lectura.h"
 #include "engine/DiarioCierre.h"
 #include "engine/cIFunciones.h"
 #include "entry/cAsignarDatos.h"
@@ -167,11 +168,6 @@ inline QStringList archivosDe(const QString& carpeta) {
 inline QStringList archivosDeMuestra() {
     return {QStringLiteral("A1C3.db"), QStringLiteral("AppEntrada.db"), QStringLiteral("B1C3.db"),
             QStringLiteral("BorradoAppEntrada.db")};
-}
-
-inline long long contar(Conexion& con, const QString& sql) {
-    Recordset rs = con.Abrir(sql);
-    return rs.eof() ? 0 : rs.campo(0).toLongLong();
 }
 
 inline QSet<qint64> ids(Conexion& con, const QString& sql) {

@@ -2,6 +2,7 @@
 // Fixture rows that several test areas write into a school's centre
 // database: a student in his section, a final evaluation, an activity member.
 #include "EscuelaPrueba.h"
+#include "entry/cAlumno.h"
 
 namespace ncc::pruebas::filas {
 
@@ -33,6 +34,24 @@ inline void evaluacion(Conexion& con, int id, int alumno, const QVariant& promoc
                            .arg(id)
                            .arg(alumno),
                        {promocion.isValid() ? promocion : QVariant(QMetaType(QMetaType::Int))});
+}
+
+// A student's decision as "decision tipo/curso/seccion" and the destination's
+// texts (joined by `entre`), then his leaving date and " sin asignar" when
+// he is.
+inline QString decision(const std::shared_ptr<cAlumno>& a, QChar entre) {
+    if (!a) return QStringLiteral("(no está)");
+    const QString d = a->Promociona() ? QStringLiteral("Promociona")
+                      : a->Repite()   ? QStringLiteral("Repite")
+                      : a->Baja()     ? QStringLiteral("Baja")
+                                      : QStringLiteral("?");
+    return QStringLiteral("%1 %2/%3/%4 %5 %6%7")
+        .arg(d)
+        .arg(a->NIDTipoEnsenanza())
+        .arg(a->NIDCurso())
+        .arg(a->NIDSeccion())
+        .arg(QStringList{a->NTipoEnsenanza(), a->NCurso(), a->NSeccion()}.join(entre), a->FechaBaja())
+        .arg(a->SinAsignar() ? QStringLiteral(" sin asignar") : QString());
 }
 
 }  // namespace ncc::pruebas::filas

@@ -100,21 +100,7 @@ protected:
         const auto s = p.arboles.secciones->buscar(QString::number(seccion));
         return s ? s->Alumnos()->buscar(QString::number(id)) : nullptr;
     }
-    // "decision tipo/curso/seccion NTipo NCurso NSeccion FechaBaja"
-    static QString destino(const std::shared_ptr<cAlumno>& a) {
-        if (!a) return QStringLiteral("(no está)");
-        const QString d = a->Promociona() ? QStringLiteral("Promociona")
-                          : a->Repite()   ? QStringLiteral("Repite")
-                          : a->Baja()     ? QStringLiteral("Baja")
-                                          : QStringLiteral("?");
-        return QStringLiteral("%1 %2/%3/%4 %5 %6 %7 %8%9")
-            .arg(d)
-            .arg(a->NIDTipoEnsenanza())
-            .arg(a->NIDCurso())
-            .arg(a->NIDSeccion())
-            .arg(a->NTipoEnsenanza(), a->NCurso(), a->NSeccion(), a->FechaBaja())
-            .arg(a->SinAsignar() ? QStringLiteral(" sin asignar") : QString());
-    }
+    static QString destino(const std::shared_ptr<cAlumno>& a) { return filas::decision(a, QLatin1Char(' ')); }
 
     ContextoBD ctx;
     EscuelaPrueba escuela;

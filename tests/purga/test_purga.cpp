@@ -3,6 +3,8 @@
 // because someone who remains still uses it, and the archive of the leavers
 // in the closed year.
 #include "ContextoBD.h"
+#include "GrabadorAvisos.h"
+#include "Lectura.h"
 #include "EscuelaPrueba.h"
 #include "engine/EstadoMotor.h"
 #include "engine/Pasos.h"
@@ -13,26 +15,9 @@
 #include "suite/Esquema.h"
 #include <QStringList>
 #include <functional>
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os) {
-    *os << "{";
-    for (const auto& s : l) *os << " \"" << s.toStdString() << "\"";
-    *os << " }";
-}
 
 namespace ncc::pruebas {
 namespace {
-
-class SinAvisos : public motor::AvisosMotor {
-public:
-    void IniciarProgreso(long&, QString&) override { ++eventos; }
-    void AumentarProgreso() override { ++eventos; }
-    void CerrarProgreso() override { ++eventos; }
-    void AvanzarProgreso() override { ++eventos; }
-    int eventos = 0;
-};
 
 struct Baja {
     qint32 alumno, familia, direccion;
@@ -118,29 +103,15 @@ protected:
         e.colAlumnosRetirados.Add(a, id);
     }
 
-    static QStringList filas(Conexion& con, const QString& sql) {
-        QStringList r;
-        for (Recordset rs = con.Abrir(sql); !rs.eof(); rs.MoveNext()) {
-            QStringList f;
-            for (int i = 0; i < rs.numeroCampos(); ++i)
-                f << (rs.campo(i).isNull() ? QStringLiteral("~") : rs.campo(i).toString());
-            r << f.join(QLatin1Char('|'));
-        }
-        return r;
-    }
     static QStringList ids(Conexion& con, const QString& tabla, const QString& columna) {
-        return filas(con, QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(columna, tabla));
-    }
-    static long long cuenta(Conexion& con, const QString& sql) {
-        Recordset rs = con.Abrir(sql);
-        return rs.campo(0).toLongLong();
+        return leerFilas(con, QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(columna, tabla));
     }
 
     ContextoBD ctx;
     EscuelaPrueba escuela;
     MensajesGuion guion;
     ServicioMensajesInstalado instalado;
-    SinAvisos avisos;
+    GrabadorAvisos avisos;
     motor::EstadoMotor e;
 };
 
@@ -179,22 +150,22 @@ TEST_P(Purga, SinBajasSoloCorrenPrematriculasYHuerfanos) {
     EXPECT_TRUE(motor::LimpiarHuerfanos(e));
     EXPECT_TRUE(guion.mostrados().isEmpty()) << guion.textos().join(QLatin1Char('\n')).toStdString();
 
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT IDPrematriculacion, Anticipado FROM Prematriculacion")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDPrematriculacion, Anticipado FROM Prematriculacion")),
               QStringList{QStringLiteral("2|0")});
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodPrematriculacion FROM Prematriculacion_Ponderacion")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodPrematriculacion FROM Prematriculacion_Ponderacion")),
               QStringList{QStringLiteral("2")});
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT * FROM UltimoID")), QStringList{QStringLiteral("1|1|1|1|1|1")});
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT * FROM UltimoID")), QStringList{QStringLiteral("1|1|1|1|1|1")});
     EXPECT_EQ(ids(nuevo(), QStringLiteral("Familia"), QStringLiteral("IDFamilia")), QStringList{QStringLiteral("1")});
     EXPECT_EQ(ids(nuevo(), QStringLiteral("MiembroFamilia"), QStringLiteral("IDMiembroFamilia")),
               QStringList{QStringLiteral("30")});
     EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")), QStringList{QStringLiteral("500")});
     // Another school's link to a gone activity goes; this school's is the
     // activities step's to remove.
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodActividad, CodCentro FROM Actividad_Centro ORDER BY CodActividad, CodCentro")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodActividad, CodCentro FROM Actividad_Centro ORDER BY CodActividad, CodCentro")),
               (QStringList{QStringLiteral("1|2"), QStringLiteral("7|%1").arg(escuela.idCentro())}));
-    EXPECT_EQ(cuenta(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Actividad_TipoAlumno")), 0);
+    EXPECT_EQ(contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Actividad_TipoAlumno")), 0);
     // The closed year keeps its pre-enrolments as they were.
-    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Prematriculacion")), 2);
+    EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Prematriculacion")), 2);
 }
 
 // Families: two leaving siblings take their family with them (family 1); a
@@ -227,15 +198,15 @@ TEST_P(Purga, FamiliasDeLosQueSeVan) {
     EXPECT_EQ(ids(nuevo(), QStringLiteral("Familia"), QStringLiteral("IDFamilia")), QStringList{QStringLiteral("2")});
     EXPECT_EQ(ids(nuevo(), QStringLiteral("MiembroFamilia"), QStringLiteral("IDMiembroFamilia")),
               QStringList{QStringLiteral("32")});
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodAlumno, CodMiembroFamilia FROM Alumno_MiembroFamilia")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodAlumno, CodMiembroFamilia FROM Alumno_MiembroFamilia")),
               QStringList{QStringLiteral("12|32")});
     // The leavers' address and that of the gone family's member go; the
     // addresses of the student who stays and of family 2's member stay.
     EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")),
               (QStringList{QStringLiteral("501"), QStringLiteral("504"), QStringLiteral("505")}));
     // The closed year is read, never changed.
-    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Familia")), 2);
-    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_MiembroFamilia")), 4);
+    EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Familia")), 2);
+    EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_MiembroFamilia")), 4);
 }
 
 // A staff member's family stays, its members' payers and their account links
@@ -269,7 +240,7 @@ TEST_P(Purga, PersonalPagadoresCuentasYDirecciones) {
               (QStringList{QStringLiteral("30"), QStringLiteral("40")}));
     EXPECT_EQ(ids(nuevo(), QStringLiteral("MiembroFamiliaPagador"), QStringLiteral("IDMiembroFamiliaPagador")),
               QStringList{QStringLiteral("400")});
-    EXPECT_EQ(filas(nuevo(), QStringLiteral("SELECT CodMiembroFamiliaPagador, CodCuenta FROM MiembroFamiliaPagador_Cuenta")),
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodMiembroFamiliaPagador, CodCuenta FROM MiembroFamiliaPagador_Cuenta")),
               QStringList{QStringLiteral("400|3001")});
     EXPECT_EQ(ids(nuevo(), QStringLiteral("Cuenta"), QStringLiteral("IDCuenta")),
               (QStringList{QStringLiteral("3001"), QStringLiteral("3002")}));
@@ -312,14 +283,14 @@ TEST_P(Purga, ArchivoYDatosDeLosQueSeVan) {
     EXPECT_TRUE(guion.mostrados().isEmpty());
 
     // In section order (OrdenSeccion): 11 before 10.
-    EXPECT_EQ(filas(local(), QStringLiteral("SELECT * FROM Alumno_Baja")),
+    EXPECT_EQ(leerFilas(local(), QStringLiteral("SELECT * FROM Alumno_Baja")),
               (QStringList{
                   QStringLiteral("11|-1|2026/06/30|M11|N11|O'Brien||Primero|Primaria|2020/09/01||||||"),
                   QStringLiteral("10|-1|2026/05/15|M10|N10|A10||Primero|Primaria|2019/09/0'1||Plaza d'Or|Madrid|"
                                  "Madrid|28'001|910000000"),
                   QStringLiteral("13|-1|2026/02/03|M13|N13|A13||Primero|Primaria|2020/09/01||||||"),
               }));
-    EXPECT_EQ(cuenta(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Baja")), 0);
+    EXPECT_EQ(contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Baja")), 0);
     EXPECT_EQ(ids(nuevo(), QStringLiteral("DatosMedicos"), QStringLiteral("IDDatosMedicos")), QStringList{QStringLiteral("2")});
     EXPECT_EQ(ids(nuevo(), QStringLiteral("DatosMedicos_Enfermedad"), QStringLiteral("CodDatosMedicos")),
               QStringList{QStringLiteral("2")});
@@ -327,7 +298,7 @@ TEST_P(Purga, ArchivoYDatosDeLosQueSeVan) {
     EXPECT_EQ(ids(nuevo(), QStringLiteral("PrematriculacionAux"), QStringLiteral("CodAlumno")),
               QStringList{QStringLiteral("12")});
     // The closed year keeps them.
-    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM DatosMedicos")), 2);
+    EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM DatosMedicos")), 2);
 }
 
 // Twenty thousand leavers, each with a family, a family member and an
@@ -366,8 +337,8 @@ TEST_P(Purga, VeinteMilBajas) {
               QStringList{QStringLiteral("1")});
     EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")),
               QStringList{QStringLiteral("100001")});
-    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Baja")), n);
-    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(DISTINCT IDAlumno) FROM Alumno_Baja")), n);
+    EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Baja")), n);
+    EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(DISTINCT IDAlumno) FROM Alumno_Baja")), n);
 }
 
 // What others still use is never taken with a leaver: a payer's account that
@@ -415,8 +386,8 @@ TEST_P(Purga, LoQueOtrosUsanSeQueda) {
               (QStringList{QStringLiteral("600"), QStringLiteral("700")}));
     EXPECT_EQ(ids(nuevo(), QStringLiteral("ActividadSemanal"), QStringLiteral("IDAS")),
               (QStringList{QStringLiteral("10"), QStringLiteral("12"), QStringLiteral("13")}));
-    EXPECT_EQ(cuenta(nuevo(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 0);
-    EXPECT_EQ(cuenta(local(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 1);
+    EXPECT_EQ(contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 0);
+    EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 1);
 }
 
 // A statement that fails shows the standard error message and the step
