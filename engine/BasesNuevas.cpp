@@ -517,7 +517,7 @@ bool BorrarCopiasSeguridad(EstadoMotor& e) {
             mostrarError(err);
             todas = false;
         } catch (const std::bad_alloc&) {
-            avisarTexto(QStringLiteral("No hay memoria suficiente para borrar la copia de seguridad %1").arg(*copia),
+            avisarTexto(QStringLiteral("Memoria insuficiente: no se ha podido borrar la copia de seguridad %1").arg(*copia),
                         Icono::Critico);
             todas = false;
         }

@@ -182,7 +182,7 @@ bool cIFunciones::TransferirDatos() {
         Rechazado_ = true;
         return false;
     } catch (const std::bad_alloc&) {
-        avisarTexto(QStringLiteral("No hay memoria suficiente para empezar el cierre de curso."), Icono::Critico);
+        avisarTexto(QStringLiteral("Memoria insuficiente: no se puede empezar el cierre de curso."), Icono::Critico);
         Rechazado_ = true;
         return false;
     }
@@ -205,7 +205,7 @@ bool cIFunciones::TransferirDatos() {
         if (!correcto) fallar();
     } catch (const std::bad_alloc&) {
         try {
-            avisarTexto(QStringLiteral("No hay memoria suficiente para terminar el cierre de curso."), Icono::Critico);
+            avisarTexto(QStringLiteral("Memoria insuficiente: no se puede terminar el cierre de curso."), Icono::Critico);
         } catch (...) {
         }
         fallar();
@@ -220,8 +220,8 @@ bool cIFunciones::TransferirDatos() {
         // user is told, as when a backup cannot be removed.
         Pendiente_ = true;
         try {
-            avisarTexto(QStringLiteral("No hay memoria suficiente para terminar de borrar las copias de seguridad del "
-                                       "cierre; se borrarán al empezar el próximo cierre."),
+            avisarTexto(QStringLiteral("Memoria insuficiente: no se han podido borrar todas las copias de seguridad "
+                                       "del cierre; se borrarán al empezar el próximo cierre."),
                         Icono::Exclamacion);
         } catch (...) {
         }
