@@ -62,7 +62,11 @@ void PintarFilaDecidida(Rejilla& rejilla, int fila, bool promocionada, bool prop
     QString texto = rejilla.texto(fila, 0);
     if (texto.endsWith(marca)) texto.chop(marca.size());
     rejilla.fijarTexto(fila, 0, propuesta ? texto + marca : texto);
-    if (QTableWidgetItem* celda = rejilla.tabla()->item(fila, 0)) celda->setToolTip(propuesta ? Texto(17503) : QString());
+    // A long name is cut in its middle, so the mark stays in view, and the
+    // whole name shows on hover.
+    rejilla.tabla()->setTextElideMode(Qt::ElideMiddle);
+    if (QTableWidgetItem* celda = rejilla.tabla()->item(fila, 0))
+        celda->setToolTip(propuesta ? texto + marca + QLatin1Char('\n') + Texto(17503) : texto);
 }
 
 }  // namespace ncc
