@@ -8,6 +8,7 @@
 #include "entry/cConfiguracion.h"
 #include "entry/cCurso.h"
 #include "platform/Conexion.h"
+#include "platform/InsercionLotes.h"
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -112,12 +113,15 @@ struct EstadoMotor {
     // The new year's pending subjects as CrearMateriaPendiente knows them
     // during one history step: read once when first needed and kept up to
     // date as it writes, instead of asked of the database for every subject.
+    // Its rows go many to a statement: they wait in `filasSeccion` and
+    // `filasMateria` until a batch is full or EscribirPendientes is called.
     struct PendientesNuevas {
         bool leidas = false;
         qint64 siguienteId = 1;                   // the next idAlumnopte_MatDet
         QSet<qint32> conSeccion;                  // students in seccion_Alumnopte
         QSet<QPair<qint32, qint32>> materias;     // (student, subject detail) in Alumnopte_MatDet
         QHash<qint32, quint8> cursoDeMateria;     // subject detail -> course of its section
+        std::shared_ptr<InsercionLotes> filasSeccion, filasMateria;
     };
     PendientesNuevas pendientes;
 

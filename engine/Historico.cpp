@@ -15,16 +15,12 @@
 #include "platform/InsercionLotes.h"
 #include "platform/Mensajes.h"
 #include "platform/Reloj.h"
+#include "engine/ListaIds.h"
 #include <QHash>
-#include <QScopeGuard>
 
 namespace ncc::motor {
 
 namespace {
-
-
-
-
 
 // Booleans of the history rows are -1 and 0 on every back end.
 int menosUno(bool b) { return b ? -1 : 0; }
@@ -64,30 +60,17 @@ struct Promocion {
     QString fecha;
 };
 
-// The promotion data of a section's students, read once per section:
-// by (student, period) the first row found, and by student the first row
-// that promotes (Promocion 1), which takes precedence. Only the section's
-// own students are read: they are the only ones its grade rows ask about,
-// and periods are shared by many sections, so without that filter every
-// section would read the whole school's rows. (The "+" keeps SQLite,
-// which has no statistics on the suite's databases, from walking the
-// period's index, which holds every student of the school, instead of the
-// section's students.)
+// The promotion data of a section's students: by (student, period) the
+// first row found, and by student the first row that promotes (Promocion 1),
+// which takes precedence. Taken from the read of a run of sections
+// (consultaPromociones), ordered by section, whose current row is the
+// section's first. Each student's rows are those of his own section's
+// periods: periods are shared by many sections, and a student's rows of
+// another section's period are not his grades' promotion data.
 class PromocionesSeccion {
 public:
-    PromocionesSeccion(Conexion& con, int seccion) {
-        Recordset rs = con.Abrir(
-            QStringLiteral("SELECT Alumno_NumEvaluacion.codAlumno, Alumno_NumEvaluacion.codNumEvaluacion, "
-                           "Alumno_NumEvaluacion.Promocion, Alumno_NumEvaluacion.PromocionPCPI, "
-                           "Alumno_NumEvaluacion.PromocionDiversificacion, Seccion_NumEvaluacion.Fecha "
-                           "FROM Alumno INNER JOIN (Alumno_NumEvaluacion INNER JOIN Seccion_NumEvaluacion ON "
-                           "+Alumno_NumEvaluacion.codNumEvaluacion=Seccion_NumEvaluacion.codNumEvaluacion) ON "
-                           "Alumno_NumEvaluacion.codAlumno=Alumno.IDAlumno "
-                           "WHERE Seccion_NumEvaluacion.codSeccion=? AND Alumno.codSeccion=? "
-                           "ORDER BY Alumno_NumEvaluacion.IDAlumno_NumEvaluacion"),
-            {seccion, seccion});
-        ceder();
-        for (; !rs.eof(); rs.MoveNext()) {
+    PromocionesSeccion(Recordset& rs, qint64 seccion) {
+        for (; !rs.eof() && rs.entero(QStringLiteral("codSeccion")) == seccion; rs.MoveNext()) {
             const qint64 alumno = rs.entero(QStringLiteral("codAlumno"));
             const qint64 periodo = rs.entero(QStringLiteral("codNumEvaluacion"));
             Promocion p;
@@ -131,6 +114,84 @@ qint16 destinoPendiente(const DestinosAlumnos& destinos, qint64 alumno, bool rep
     if (!a) return 0;
     if (repeticionCuenta && a->Repite()) return 0;
     return a->NIDSeccion();
+}
+
+// Sections whose grades one read takes: a read per section costs a round
+// trip and, on the server, a plan of the joins below each time; a bounded run
+// keeps the rows held at once small on a large school.
+constexpr int SeccionesPorLectura = 64;
+
+// The last evaluated act of the students of the sections `secciones` ("3,5")
+// who have not left, by section and student; the period is named, since
+// SQLite would otherwise name it after the other tables of the join that
+// have one. The act's period must be a period of some section and of some
+// student: as joins on the period alone, those two tables multiplied every
+// act by all the sections and students that share its period, rows that the
+// union with itself then folded back into one. As existence tests they give
+// the same rows without building the product, which on a large school is
+// millions of rows per section.
+QString consultaNotas(const QString& secciones, const QString& verdadero) {
+    const QString q =
+        QStringLiteral("SELECT Alumno.IDAlumno, Alumno.Repetidor, Alumno.codTipoEnsenanza, Alumno.codCurso, "
+                       "Alumno.codSeccion, "
+                       "EvaluacionActa.codNota, EvaluacionActa.codNumEvaluacion AS codNumEvaluacion, "
+                       "EvaluacionActa.RE_AC_DIV, MateriaDetalles.codMateria, Nota.Aprobado,"
+                       "Alumno_MateriaDetalles.codMateriaDetalles "
+                       " FROM "
+                       "Alumno INNER JOIN ((Alumno_MateriaDetalles INNER JOIN MateriaDetalles ON "
+                       "Alumno_MateriaDetalles.codMateriaDetalles=MateriaDetalles.IDMateriaDetalles) "
+                       "INNER JOIN (EvaluacionActa LEFT JOIN Nota ON Nota.IDNota=EvaluacionActa.codNota) ON "
+                       "Alumno_MateriaDetalles.IDAlumno_MateriaDetalles=EvaluacionActa.codAlumno_MateriaDetalles) "
+                       "ON Alumno.IDAlumno=Alumno_MateriaDetalles.codAlumno WHERE "
+                       "EXISTS (SELECT 1 FROM Seccion_NumEvaluacion WHERE "
+                       "Seccion_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
+                       "EXISTS (SELECT 1 FROM Alumno_NumEvaluacion WHERE "
+                       "Alumno_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
+                       "EvaluacionActa.UltimaEvaluada=") +
+        verdadero + QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion IN (") +
+        secciones + QStringLiteral(")");
+    return q + QStringLiteral(" UNION ") + q +
+           QStringLiteral(" ORDER BY 5, 1, 7 NULLS FIRST, 9 NULLS FIRST, 11 NULLS FIRST, "
+                          "6 NULLS FIRST, 8 NULLS FIRST, 10 NULLS FIRST");
+}
+
+// The promotion data of the students of the sections `secciones` in their
+// own section's periods, by section. (The "+" keeps SQLite, which has no
+// statistics on the suite's databases, from walking the period's index,
+// which holds every student of the school, instead of the sections'
+// students.)
+QString consultaPromociones(const QString& secciones) {
+    return QStringLiteral("SELECT Alumno.codSeccion, Alumno_NumEvaluacion.codAlumno, Alumno_NumEvaluacion.codNumEvaluacion, "
+                          "Alumno_NumEvaluacion.Promocion, Alumno_NumEvaluacion.PromocionPCPI, "
+                          "Alumno_NumEvaluacion.PromocionDiversificacion, Seccion_NumEvaluacion.Fecha "
+                          "FROM Alumno INNER JOIN (Alumno_NumEvaluacion INNER JOIN Seccion_NumEvaluacion ON "
+                          "+Alumno_NumEvaluacion.codNumEvaluacion=Seccion_NumEvaluacion.codNumEvaluacion) ON "
+                          "Alumno_NumEvaluacion.codAlumno=Alumno.IDAlumno "
+                          "WHERE Seccion_NumEvaluacion.codSeccion=Alumno.codSeccion AND Alumno.codSeccion IN (") +
+           secciones + QStringLiteral(") ORDER BY Alumno.codSeccion, Alumno_NumEvaluacion.IDAlumno_NumEvaluacion");
+}
+
+// The pending subjects of earlier years the students of the sections
+// `secciones` still carry, with the teaching type and course the subject
+// belongs to, by section.
+QString consultaPendientes(const QString& secciones, const QString& verdadero) {
+    return QStringLiteral("SELECT Alumno.codSeccion, Alumno.IDAlumno, Alumno.Repetidor, Curso.codTipoEnsenanza, Curso.idCurso, "
+                          "EvaluacionActaPte.codNota, EvaluacionActaPte.codNumEvaluacion, "
+                          "EvaluacionActaPte.RE_AC_DIV, MateriaDetalles.codMateria, Nota.Aprobado,"
+                          "AlumnoPte_MatDet.codMatDet "
+                          " FROM "
+                          "Alumno INNER JOIN ((AlumnoPte_MatDet INNER JOIN (MateriaDetalles INNER JOIN (Seccion "
+                          "INNER JOIN Curso ON Curso.IDCurso=Seccion.codCurso) ON "
+                          "Seccion.IDSeccion=MateriaDetalles.codseccion) ON "
+                          "AlumnoPte_MatDet.codMatDet=MateriaDetalles.IDMateriaDetalles) "
+                          "INNER JOIN (EvaluacionActaPte LEFT JOIN Nota ON Nota.IDNota=EvaluacionActaPte.codNota) "
+                          "ON EvaluacionActaPte.codAlumnoPte_MatDet=AlumnoPte_MatDet.IDAlumnoPte_MatDet) ON "
+                          "AlumnoPte_MatDet.codAlumno=Alumno.IDAlumno WHERE "
+                          "EvaluacionActaPte.UltimaEvaluada=") +
+           verdadero +
+           QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion IN (") + secciones +
+           QStringLiteral(") ORDER BY Alumno.codSeccion, Alumno.IDAlumno, AlumnoPte_MatDet.IDAlumnoPte_MatDet, "
+                          "EvaluacionActaPte.codNumEvaluacion NULLS FIRST, EvaluacionActaPte.IDEvaluacionActaPte");
 }
 
 }  // namespace
@@ -193,7 +254,8 @@ void CrearCursoHistorico(EstadoMotor& e, long& IDCursoHistorico, bool& Correcto)
 
 namespace {
 
-// What the new year holds of pending subjects, read once per history step.
+// What the new year holds of pending subjects, read once per history step,
+// with the course of every subject detail's section.
 void leerPendientesNuevas(Conexion& nuevo, EstadoMotor::PendientesNuevas& p) {
     Recordset max = nuevo.Abrir(
         QStringLiteral("SELECT MAX(idAlumnopte_MatDet), COUNT(idAlumnopte_MatDet) FROM Alumnopte_MatDet"));
@@ -208,6 +270,19 @@ void leerPendientesNuevas(Conexion& nuevo, EstadoMotor::PendientesNuevas& p) {
          !rs.eof(); rs.MoveNext())
         p.materias.insert({qint32(rs.entero(QStringLiteral("codalumno"))), qint32(rs.entero(QStringLiteral("codMatDet")))});
     ceder();
+    // The first row of a subject detail, as a lookup by id finds it.
+    for (Recordset rs = nuevo.Abrir(QStringLiteral("SELECT IDMateriaDetalles, codCurso FROM Seccion INNER JOIN MateriaDetalles "
+                                                   "ON Seccion.IDSeccion=MateriaDetalles.codSeccion "
+                                                   "ORDER BY IDMateriaDetalles, IDSeccion"));
+         !rs.eof(); rs.MoveNext()) {
+        const qint32 materia = qint32(rs.entero(QStringLiteral("IDMateriaDetalles")));
+        if (!p.cursoDeMateria.contains(materia)) p.cursoDeMateria.insert(materia, aByte(rs.entero(QStringLiteral("codCurso"))));
+    }
+    ceder();
+    p.filasSeccion = std::make_shared<InsercionLotes>(nuevo, QStringLiteral("INSERT INTO seccion_Alumnopte VALUES "),
+                                                      QStringLiteral("(?,?,0,0)"));
+    p.filasMateria = std::make_shared<InsercionLotes>(nuevo, QStringLiteral("INSERT INTO Alumnopte_MatDet VALUES "),
+                                                      QStringLiteral("(?,?,?,0,?)"));
     p.leidas = true;
 }
 
@@ -216,31 +291,24 @@ void leerPendientesNuevas(Conexion& nuevo, EstadoMotor::PendientesNuevas& p) {
 void CrearMateriaPendiente(EstadoMotor& e, const qint32& IDAlumno, const qint32& IDMateriaDetalles,
                            const qint16& IDSeccion) {
     if (IDAlumno == 0 || IDMateriaDetalles == 0 || IDSeccion == 0) return;
-    Conexion& nuevo = e.conNuevoCentro;
     EstadoMotor::PendientesNuevas& p = e.pendientes;
-    if (!p.leidas) leerPendientesNuevas(nuevo, p);
-
-    auto curso = p.cursoDeMateria.constFind(IDMateriaDetalles);
-    if (curso == p.cursoDeMateria.cend()) {
-        Recordset rs = nuevo.Abrir(QStringLiteral("SELECT codCurso FROM Seccion INNER JOIN MateriaDetalles ON "
-                                                  "Seccion.IDSeccion=MateriaDetalles.codSeccion WHERE IDMateriaDetalles=?"),
-                                   {IDMateriaDetalles});
-        ceder();
-        curso = p.cursoDeMateria.insert(IDMateriaDetalles, rs.eof() ? 0 : aByte(rs.entero(QStringLiteral("codCurso"))));
-    }
+    if (!p.leidas) leerPendientesNuevas(e.conNuevoCentro, p);
 
     if (!p.conSeccion.contains(IDAlumno)) {
-        ejecutar(nuevo, QStringLiteral("INSERT INTO seccion_Alumnopte VALUES (?,?,0,0)"), {int(IDSeccion), IDAlumno});
+        p.filasSeccion->agregar({int(IDSeccion), IDAlumno});
         p.conSeccion.insert(IDAlumno);
     }
 
     if (!p.materias.contains({IDAlumno, IDMateriaDetalles})) {
-        const qint64 id = p.siguienteId;
-        ejecutar(nuevo, QStringLiteral("INSERT INTO Alumnopte_MatDet VALUES (?,?,?,0,?)"),
-                 {id, IDAlumno, IDMateriaDetalles, int(*curso)});
-        p.siguienteId = id + 1;
+        p.filasMateria->agregar({p.siguienteId++, IDAlumno, IDMateriaDetalles, int(p.cursoDeMateria.value(IDMateriaDetalles))});
         p.materias.insert({IDAlumno, IDMateriaDetalles});
     }
+}
+
+void EscribirPendientes(EstadoMotor& e) {
+    if (!e.pendientes.leidas) return;
+    e.pendientes.filasSeccion->vaciar();
+    e.pendientes.filasMateria->vaciar();
 }
 
 // ---------------------------------------------------------------- the step
@@ -286,64 +354,12 @@ bool PasarHistorico(EstadoMotor& e) {
             e.avisos->IniciarProgreso(maximo, texto);
         }
 
-        // The last evaluated act of the students of a section who have not
-        // left, in student order; the period is named, since SQLite would
-        // otherwise name it after the other tables of the join that have
-        // one. The act's period must be a period of some section and of
-        // some student: as joins on the period alone, those two tables
-        // multiplied every act by all the sections and students that share
-        // its period, rows that the union with itself then folded back into
-        // one. As existence tests they give the same rows without building
-        // the product, which on a large school is millions of rows per
-        // section.
-        const QString q =
-            QStringLiteral("SELECT Alumno.IDAlumno, Alumno.Repetidor, Alumno.codTipoEnsenanza, Alumno.codCurso, "
-                           "Alumno.codSeccion, "
-                           "EvaluacionActa.codNota, EvaluacionActa.codNumEvaluacion AS codNumEvaluacion, "
-                           "EvaluacionActa.RE_AC_DIV, MateriaDetalles.codMateria, Nota.Aprobado,"
-                           "Alumno_MateriaDetalles.codMateriaDetalles "
-                           " FROM "
-                           "Alumno INNER JOIN ((Alumno_MateriaDetalles INNER JOIN MateriaDetalles ON "
-                           "Alumno_MateriaDetalles.codMateriaDetalles=MateriaDetalles.IDMateriaDetalles) "
-                           "INNER JOIN (EvaluacionActa LEFT JOIN Nota ON Nota.IDNota=EvaluacionActa.codNota) ON "
-                           "Alumno_MateriaDetalles.IDAlumno_MateriaDetalles=EvaluacionActa.codAlumno_MateriaDetalles) "
-                           "ON Alumno.IDAlumno=Alumno_MateriaDetalles.codAlumno WHERE "
-                           "EXISTS (SELECT 1 FROM Seccion_NumEvaluacion WHERE "
-                           "Seccion_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
-                           "EXISTS (SELECT 1 FROM Alumno_NumEvaluacion WHERE "
-                           "Alumno_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
-                           "EvaluacionActa.UltimaEvaluada=") +
-            verdadero +
-            QStringLiteral(" AND (Alumno.FechaBaja "
-                           "IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion = ?");
-        const QString notas = q + QStringLiteral(" UNION ") + q + QStringLiteral(" ORDER BY 1, 7 NULLS FIRST, 9 NULLS FIRST, 11 NULLS FIRST, "
-                                                                     "6 NULLS FIRST, 8 NULLS FIRST, 10 NULLS FIRST");
+        // Sections are read a run at a time (SeccionesPorLectura), each read
+        // ordered by section, and taken section by section as before.
+        ListaIds ids;
+        for (; !secciones.eof(); secciones.MoveNext()) ids.agregar(aEntero16(secciones.entero(QStringLiteral("codSeccion"))));
+        secciones.Close();
 
-        // The pending subjects of earlier years the students still carry,
-        // with the teaching type and course the subject belongs to.
-        const QString pendientes =
-            QStringLiteral("SELECT Alumno.IDAlumno, Alumno.Repetidor, Curso.codTipoEnsenanza, Curso.idCurso, "
-                           "EvaluacionActaPte.codNota, EvaluacionActaPte.codNumEvaluacion, "
-                           "EvaluacionActaPte.RE_AC_DIV, MateriaDetalles.codMateria, Nota.Aprobado,"
-                           "AlumnoPte_MatDet.codMatDet "
-                           " FROM "
-                           "Alumno INNER JOIN ((AlumnoPte_MatDet INNER JOIN (MateriaDetalles INNER JOIN (Seccion "
-                           "INNER JOIN Curso ON Curso.IDCurso=Seccion.codCurso) ON "
-                           "Seccion.IDSeccion=MateriaDetalles.codseccion) ON "
-                           "AlumnoPte_MatDet.codMatDet=MateriaDetalles.IDMateriaDetalles) "
-                           "INNER JOIN (EvaluacionActaPte LEFT JOIN Nota ON Nota.IDNota=EvaluacionActaPte.codNota) "
-                           "ON EvaluacionActaPte.codAlumnoPte_MatDet=AlumnoPte_MatDet.IDAlumnoPte_MatDet) ON "
-                           "AlumnoPte_MatDet.codAlumno=Alumno.IDAlumno WHERE "
-                           "EvaluacionActaPte.UltimaEvaluada=") +
-            verdadero +
-            QStringLiteral(" AND (Alumno.FechaBaja "
-                           "IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion = ? "
-                           "ORDER BY Alumno.IDAlumno, AlumnoPte_MatDet.IDAlumnoPte_MatDet, "
-                           "EvaluacionActaPte.codNumEvaluacion NULLS FIRST, EvaluacionActaPte.IDEvaluacionActaPte");
-
-        // The server would plan each section's reads again for every
-        // section, a few milliseconds each, as long as running them; one
-        // plan for every section does as well, sections being alike.
         if (local.esServidor()) {
             // Statistics of the tables these reads join, as the server's own
             // autovacuum would take them: a school loaded not long ago has
@@ -354,12 +370,7 @@ bool PasarHistorico(EstadoMotor& e) {
             local.Execute(QStringLiteral("ANALYZE Alumno, Alumno_NumEvaluacion, Seccion_NumEvaluacion, EvaluacionActa, "
                                          "Alumno_MateriaDetalles, MateriaDetalles, Nota, AlumnoPte_MatDet, "
                                          "EvaluacionActaPte"));
-            local.Execute(QStringLiteral("SET plan_cache_mode = force_generic_plan"));
         }
-        const auto planesPropios = qScopeGuard([&] {
-            // Also while an error unwinds: nothing may leave a destructor.
-            if (local.esServidor()) try { local.Execute(QStringLiteral("RESET plan_cache_mode")); } catch (...) {}
-        });
 
         const QVariant cursoEscolar = int(e.conf->intIDCursoEscolar());
         const QVariant historico = qint64(idHistorico);
@@ -370,12 +381,16 @@ bool PasarHistorico(EstadoMotor& e) {
         };
 
         e.pendientes = {};
-        // The history rows go many to a statement; a section's rows are all
-        // written before the next section reads the last id.
+        // The history rows go many to a statement, numbered from the last id
+        // read once: nothing else writes the history during the step.
         InsercionLotes filasNota(nuevo, QStringLiteral("INSERT INTO EvaluacionHistorica VALUES "),
                                  QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,0,?,?,?,?)"));
         InsercionLotes filasPendiente(nuevo, QStringLiteral("INSERT INTO EvaluacionHistorica VALUES "),
                                       QStringLiteral("(?,?,?,?,?,?,?,?,0,?,?,?,-1,?,?,0,0)"));
+        qint64 id = nuevo.Abrir(QStringLiteral("SELECT COALESCE(MAX(IDEvaluacionHistorica), 0) + 1 FROM EvaluacionHistorica"))
+                        .campo(0)
+                        .toLongLong();
+        ceder();
         // A student's rows are numbered 1, 2... in the order RenumerarOrdenHistorico
         // gives them: all of them come in his section's turn, his grades
         // (not pending) before his pending subjects, each kind in id order.
@@ -392,62 +407,59 @@ bool PasarHistorico(EstadoMotor& e) {
             if (n > 255) desbordamiento();
             return n;
         };
-        for (; !secciones.eof(); secciones.MoveNext()) {
-            const int seccion = aEntero16(secciones.entero(QStringLiteral("codSeccion")));
-
-            Recordset rsId = nuevo.Abrir(
-                QStringLiteral("SELECT COALESCE(MAX(IDEvaluacionHistorica), 0) + 1 FROM EvaluacionHistorica"));
-            ceder();
-            qint64 id = rsId.campo(0).toLongLong();
-
+        for (int desde = 0; desde < ids.tamano(); desde += SeccionesPorLectura) {
+            const QString tramo = ids.texto(desde, SeccionesPorLectura);
             Recordset rs;
-            EjecutarAsincrono(notas, local, rs, noCancelar, {seccion, seccion});
-            const PromocionesSeccion promociones(local, seccion);
-            for (; !rs.eof(); rs.MoveNext()) {
-                const qint64 alumno = rs.entero(QStringLiteral("IDAlumno"));
-                const Promocion p = promociones.de(alumno, rs.entero(QStringLiteral("codNumEvaluacion")));
-                filasNota.agregar(
-                         {id, alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
-                          rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("codCurso")),
-                          rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
-                          qint64(p.promocion), rs.campo(QStringLiteral("codNumEvaluacion")), historico, textoSql(p.fecha),
-                          menosUno(rs.booleano(QStringLiteral("Repetidor"))), orden(alumno), menosUno(p.pcpi),
-                          menosUno(p.diversificacion)});
-                ++id;
-                // A failed subject of a promoted student goes with him as
-                // pending; a student missing from the tree has no destination.
-                if (p.promocion == 1 && esSuspenso(rs)) {
-                    const qint16 destino = destinoPendiente(destinos, alumno, true);
-                    CrearMateriaPendiente(e, qint32(alumno), qint32(rs.entero(QStringLiteral("codMateriaDetalles"))),
-                                          destino);
-                }
-            }
-
-            rs = local.Abrir(pendientes, {seccion});
+            EjecutarAsincrono(consultaNotas(tramo, verdadero), local, rs, noCancelar);
+            Recordset promocionesLeidas = local.Abrir(consultaPromociones(tramo));
             ceder();
-            for (; !rs.eof(); rs.MoveNext()) {
-                const qint64 alumno = rs.entero(QStringLiteral("IDAlumno"));
-                filasPendiente.agregar(
-                         {id, alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
-                          rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("idCurso")),
-                          rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
-                          rs.campo(QStringLiteral("codNumEvaluacion")), historico, hoy,
-                          menosUno(rs.booleano(QStringLiteral("Repetidor"))), orden(alumno)});
-                ++id;
-                if (esSuspenso(rs)) {
-                    const qint16 destino = destinoPendiente(destinos, alumno, false);
-                    CrearMateriaPendiente(e, qint32(alumno), qint32(rs.entero(QStringLiteral("codMatDet"))), destino);
+            Recordset pendientesLeidas = local.Abrir(consultaPendientes(tramo, verdadero));
+            ceder();
+            const int hasta = qMin(ids.tamano(), desde + SeccionesPorLectura);
+            for (int i = desde; i < hasta; ++i) {
+                const qint64 seccion = ids.ids().at(i);
+                const PromocionesSeccion promociones(promocionesLeidas, seccion);
+                for (; !rs.eof() && rs.entero(QStringLiteral("codSeccion")) == seccion; rs.MoveNext()) {
+                    const qint64 alumno = rs.entero(QStringLiteral("IDAlumno"));
+                    const Promocion p = promociones.de(alumno, rs.entero(QStringLiteral("codNumEvaluacion")));
+                    filasNota.agregar(
+                        {id, alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
+                         rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("codCurso")),
+                         rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
+                         qint64(p.promocion), rs.campo(QStringLiteral("codNumEvaluacion")), historico, textoSql(p.fecha),
+                         menosUno(rs.booleano(QStringLiteral("Repetidor"))), orden(alumno), menosUno(p.pcpi),
+                         menosUno(p.diversificacion)});
+                    ++id;
+                    // A failed subject of a promoted student goes with him as
+                    // pending; a student missing from the tree has no destination.
+                    if (p.promocion == 1 && esSuspenso(rs)) {
+                        const qint16 destino = destinoPendiente(destinos, alumno, true);
+                        CrearMateriaPendiente(e, qint32(alumno), qint32(rs.entero(QStringLiteral("codMateriaDetalles"))),
+                                              destino);
+                    }
                 }
+                for (Recordset& pt = pendientesLeidas; !pt.eof() && pt.entero(QStringLiteral("codSeccion")) == seccion;
+                     pt.MoveNext()) {
+                    const qint64 alumno = pt.entero(QStringLiteral("IDAlumno"));
+                    filasPendiente.agregar(
+                        {id, alumno, pt.campo(QStringLiteral("codMateria")), cursoEscolar,
+                         pt.campo(QStringLiteral("codTipoEnsenanza")), pt.campo(QStringLiteral("idCurso")),
+                         pt.campo(QStringLiteral("codNota")), pt.campo(QStringLiteral("RE_AC_DIV")),
+                         pt.campo(QStringLiteral("codNumEvaluacion")), historico, hoy,
+                         menosUno(pt.booleano(QStringLiteral("Repetidor"))), orden(alumno)});
+                    ++id;
+                    if (esSuspenso(pt)) {
+                        const qint16 destino = destinoPendiente(destinos, alumno, false);
+                        CrearMateriaPendiente(e, qint32(alumno), qint32(pt.entero(QStringLiteral("codMatDet"))), destino);
+                    }
+                }
+                e.avisos->AumentarProgreso();
             }
-            filasNota.vaciar();
-            filasPendiente.vaciar();
-            e.avisos->AumentarProgreso();
         }
-        secciones.Close();
+        filasNota.vaciar();
+        filasPendiente.vaciar();
+        EscribirPendientes(e);
         if (!ordenAlEscribir) RenumerarOrdenHistorico(nuevo);
-
-        // The pending subjects start the year without teachers, and subject
-        // details nobody carries pending go.
         ejecutar(nuevo, QStringLiteral("DELETE FROM Profesor_Pte"));
         ejecutar(nuevo, QStringLiteral("DELETE FROM MateriaDetalles WHERE IDMateriaDetalles NOT IN "
                                        "(SELECT DISTINCT codMatDet FROM AlumnoPte_MatDet)"));

@@ -28,7 +28,9 @@ void CrearCursoHistorico(EstadoMotor& e, long& IDCursoHistorico, bool& Correcto)
 
 // A subject the student carries pending into the new year, in the section he
 // goes to. Nothing when any of the three is 0. Errors go to the caller.
+// The rows are written in batches: EscribirPendientes writes what waits.
 void CrearMateriaPendiente(EstadoMotor& e, const qint32& IDAlumno, const qint32& IDMateriaDetalles,
                            const qint16& IDSeccion);
+void EscribirPendientes(EstadoMotor& e);
 
 }  // namespace ncc::motor
