@@ -118,8 +118,9 @@ qint16 destinoPendiente(const DestinosAlumnos& destinos, qint64 alumno, bool rep
 
 // Sections whose grades one read takes: a read per section costs a round
 // trip and, on the server, a plan of the joins below each time; a bounded run
-// keeps the rows held at once small on a large school.
-constexpr int SeccionesPorLectura = 64;
+// keeps the rows held at once small on a large school. (Small enough that the
+// reference school's sixteen sections take two reads.)
+constexpr int SeccionesPorLectura = 12;
 
 // The last evaluated act of the students of the sections `secciones` ("3,5")
 // who have not left, by section and student; the period is named, since
