@@ -146,19 +146,22 @@ bool claveCompleta(const Recordset& rs, std::initializer_list<const char*> campo
 }
 
 // The rows of a grade: "INSERT INTO EvaluacionHistorica VALUES" and the
-// row of a final grade or of a pending subject.
+// row of a final grade or of a pending subject. Their values start with the
+// id, and the number of the row (Orden) is at `PosicionOrden`.
 const QString& cabeceraInsercion() {
     static const QString s = QStringLiteral("INSERT INTO EvaluacionHistorica VALUES");
     return s;
 }
 const QString& filaNota() {
-    static const QString s = QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,0,?,0,?,?)");
+    static const QString s = QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,0,?,?,?,?)");
     return s;
 }
 const QString& filaPendiente() {
-    static const QString s = QStringLiteral("(?,?,?,?,?,?,?,?,0,?,?,?,-1,?,0,0,0)");
+    static const QString s = QStringLiteral("(?,?,?,?,?,?,?,?,0,?,?,?,-1,?,?,0,0)");
     return s;
 }
+constexpr int PosicionOrdenNota = 13;
+constexpr int PosicionOrdenPendiente = 12;
 
 // A grade's key in the store, within one origin year.
 struct Clave {
@@ -299,6 +302,13 @@ ResultadoPaso PasoNotasHistorico::PasarNotasHistorico(qint32 origen, qint32 hist
         CacheAmplia cache(centro_);
         Transaccion t(centro_);
         try {
+            // A student's new rows are numbered 1, 2... as they are written,
+            // which is the order the renumbering gives them: all of them in
+            // his section's turn, his grades before his pending subjects,
+            // each kind in id order. Rows already waiting for a number would
+            // be counted with his: then all are numbered together at the end.
+            numerarAlEscribir_ =
+                centro_.Abrir(QStringLiteral("SELECT 1 FROM EvaluacionHistorica WHERE Orden=0 LIMIT 1")).eof();
             for (; !secciones.eof(); secciones.MoveNext()) {
                 if (secciones.esNulo(QStringLiteral("codSeccion"))) continue;
                 PuntoGuardado seccion(centro_, QStringLiteral("seccion"));
@@ -312,11 +322,13 @@ ResultadoPaso PasoNotasHistorico::PasarNotasHistorico(qint32 origen, qint32 hist
             }
             secciones.Close();
             cnOrigen->Close();
-            // A failure leaves the new rows unnumbered, and the next transfer
-            // numbers them.
-            PuntoGuardado numeracion(centro_, QStringLiteral("numeracion"));
-            motor::RenumerarOrdenHistorico(centro_);
-            numeracion.liberar();
+            // A failure leaves the rows waiting for a number unnumbered, and
+            // the next transfer numbers them.
+            if (!numerarAlEscribir_) {
+                PuntoGuardado numeracion(centro_, QStringLiteral("numeracion"));
+                motor::RenumerarOrdenHistorico(centro_);
+                numeracion.liberar();
+            }
         } catch (const Error&) {
             t.confirmar();
             throw;
@@ -361,8 +373,8 @@ QString TextoFinalPaso(const ResultadoPaso& r, const std::function<QString(qint3
 }
 
 // One row of the origin that may pass: its key, whether it is a pending
-// subject, and the values of its row after the id; no values when one of
-// them cannot be written (a promotion that is no byte).
+// subject, and the values of its row, with places for its id and number; no
+// values when one of them cannot be written (a promotion that is no byte).
 struct PasoNotasHistorico::NotaOrigen {
     bool completa = false;  // a key field without value: the row cannot pass
     Clave clave;
@@ -425,12 +437,12 @@ void PasoNotasHistorico::pasarSeccion(Conexion& cnOrigen, int seccion, qint32 or
             const qint64 alumno = n.clave.alumno;
             const Promocion p = promociones.de(alumno, n.clave.periodo);
             try {
-                n.valores = {alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
+                n.valores = {QVariant(), alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
                              rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("codCurso")),
                              rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
                              int(motor::aByte(p.promocion)), rs.campo(QStringLiteral("codNumEvaluacion")), cursoHistorico,
                              p.fecha.isNull() ? QStringLiteral("") : p.fecha, rs.entero(QStringLiteral("Repetidor")),
-                             menosUno(p.pcpi), menosUno(p.diversificacion)};
+                             QVariant(), menosUno(p.pcpi), menosUno(p.diversificacion)};
             } catch (const Error&) {
                 // A value that is no byte spoils only this row.
             }
@@ -465,11 +477,11 @@ void PasoNotasHistorico::pasarSeccion(Conexion& cnOrigen, int seccion, qint32 or
         NotaOrigen n = leer(rs, "idCurso");
         n.pendiente = true;
         if (n.completa)
-            n.valores = {n.clave.alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
+            n.valores = {QVariant(), n.clave.alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
                          rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("idCurso")),
                          rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
                          rs.campo(QStringLiteral("codNumEvaluacion")), cursoHistorico, hoy,
-                         rs.entero(QStringLiteral("Repetidor"))};
+                         rs.entero(QStringLiteral("Repetidor")), QVariant()};
         notas.append(n);
     }
     rs.Close();
@@ -521,6 +533,7 @@ void PasoNotasHistorico::escribirSeccion(const QList<NotaOrigen>& notas, qint32 
 
     ResultadoPaso s;
     qint64 ultimo = ultimoId_;
+    QHash<qint64, int> numerados;  // by student
     for (const NotaOrigen& n : notas) {
         const qint64 esta = id++;
         if (!n.completa) {
@@ -538,13 +551,22 @@ void PasoNotasHistorico::escribirSeccion(const QList<NotaOrigen>& notas, qint32 
         }
         // A student who is no longer at the school keeps his row's id and
         // key, as if it had been written and removed.
-        if (!presentes.contiene(n.clave.alumno)) {
+        const qint64 alumno = n.clave.alumno;
+        const int orden = numerarAlEscribir_ ? numerados.value(alumno) + 1 : 0;
+        QVariantList valores = n.valores;
+        valores[0] = esta;
+        valores[n.pendiente ? PosicionOrdenPendiente : PosicionOrdenNota] = orden;
+        if (!presentes.contiene(alumno)) {
             ++s.sinAlumno;
-        } else if (escribir(n, QVariantList{esta} + n.valores)) {
-            ++s.insertadas;
         } else {
-            ++s.omitidas;
-            continue;
+            // Orden is a byte: 255 rows per student and year at most.
+            if (orden > 255) motor::desbordamiento();
+            if (!escribir(n, valores)) {
+                ++s.omitidas;
+                continue;
+            }
+            ++s.insertadas;
+            if (numerarAlEscribir_) numerados[alumno] = orden;
         }
         enHistorico.insert(n.clave, historico);
         ultimo = esta;

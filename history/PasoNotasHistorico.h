@@ -84,6 +84,8 @@ private:
     // The highest id this run has given a row, written or not written for
     // want of its student: the next section's ids come after it.
     qint64 ultimoId_ = 0;
+    // Whether this run numbers its rows as it writes them.
+    bool numerarAlEscribir_ = false;
 };
 
 }  // namespace ncc::historicos
