@@ -3,9 +3,9 @@
 // every question answered Yes, and prints one row of figures; each size runs
 // in a process of its own so that its peak memory is its own.
 #include "app/Comandos.h"
+#include "app/EscuelaBench.h"
 #include "app/SueloConjuntos.h"
 #include "engine/cIFunciones.h"
-#include "entry/cAsignarDatos.h"
 #include "entry/cConfiguracion.h"
 #include "host/InformeCierre.h"
 #include "host/Plan.h"
@@ -90,13 +90,8 @@ double sueloCopias(const suite::ResumenDemo& demo, bool servidor, const QString&
 // One size, in this process: prints one JSON line with its figures.
 int unaMedida(int alumnos, const QString& servidorCadena) {
     QTemporaryDir dir;
-    suite::OpcionesDemo o;
-    o.alumnos = alumnos;
-    o.reemplazar = true;
     const bool enServidor = !servidorCadena.isEmpty();
-    if (enServidor) o.prefijo = QStringLiteral("bench%1_").arg(alumnos);
-    const suite::ResumenDemo demo = enServidor ? suite::crearDemoServidor(servidorCadena, o)
-                                               : suite::crearDemoSQLite(dir.path(), o);
+    const suite::ResumenDemo demo = escuelaDeBench(alumnos, servidorCadena, dir.path(), QStringLiteral("bench"));
     const double segCopias = sueloCopias(demo, enServidor, servidorCadena);
     // The set-based floor starts from the databases as they were.
     const QString fuente = QStringLiteral("Data Source");
@@ -112,12 +107,7 @@ int unaMedida(int alumnos, const QString& servidorCadena) {
 
     QJsonObject r;
     {
-    host::OpcionesSesion op;
-    op.appEntrada = demo.appEntrada;
-    op.borradoAppEntrada = demo.borradoAppEntrada;
-    auto sesion = host::abrirSesion(op);
-    cAsignarDatos entrada;
-    entrada.ObtenerDatos(sesion.get());
+    SesionBench sesion(demo);
     mensajesTerminal().fijarSiATodo(true);
     host::Plan plan = host::planPorDefecto(sesion->centro(), static_cast<qint16>(sesion->IDCentro()));
     host::encajarEnCentro(plan, sesion->centro(), static_cast<qint16>(sesion->IDCentro()));
@@ -183,9 +173,7 @@ int unaMedida(int alumnos, const QString& servidorCadena) {
                                 << "\n";
     }
     // The session and the engine are gone: nothing holds the databases.
-    if (enServidor)
-        for (const QString& n : demo.bases + QStringList{QStringLiteral("A1C4"), QStringLiteral("B1C4")})
-            try { servidor::borrar(servidorCadena, n); } catch (const Error&) {}
+    borrarDelServidor(servidorCadena, demo.bases + QStringList{QStringLiteral("A1C4"), QStringLiteral("B1C4")});
     QTextStream(stdout) << QJsonDocument(r).toJson(QJsonDocument::Compact) << "\n";
     return r.value(QStringLiteral("correcto")).toBool() ? SalidaExito : SalidaFallo;
 }

@@ -8,8 +8,8 @@
 // of a few rounds, in milliseconds; the student page's include the repaint
 // that follows each step.
 #include "app/Comandos.h"
+#include "app/EscuelaBench.h"
 #include "app/ManejoVentanas.h"
-#include "entry/cAsignarDatos.h"
 #include "entry/cConfiguracion.h"
 #include "host/Sesion.h"
 #include "platform/BasesDatos.h"
@@ -178,29 +178,17 @@ int paginaAlumnos(int alumnos, QTextStream& out) {
 // One sample school, both pages; each table gets its row.
 int unaEscuela(int alumnos, const QString& cadenaServidor, QTextStream& actividades, QTextStream& alumnosOut) {
     QTemporaryDir dir;
-    suite::OpcionesDemo o;
-    o.alumnos = alumnos;
-    o.reemplazar = true;
-    if (!cadenaServidor.isEmpty()) o.prefijo = QStringLiteral("benchpag%1_").arg(alumnos);
-    const suite::ResumenDemo demo =
-        cadenaServidor.isEmpty() ? suite::crearDemoSQLite(dir.path(), o) : suite::crearDemoServidor(cadenaServidor, o);
+    const suite::ResumenDemo demo = escuelaDeBench(alumnos, cadenaServidor, dir.path(), QStringLiteral("benchpag"));
     int r = SalidaExito;
     {
-        host::OpcionesSesion op;
-        op.appEntrada = demo.appEntrada;
-        op.borradoAppEntrada = demo.borradoAppEntrada;
-        auto sesion = host::abrirSesion(op);
-        cAsignarDatos entrada;
-        entrada.ObtenerDatos(sesion.get());
+        SesionBench sesion(demo);
         mensajesTerminal().fijarSiATodo(true);
         r = paginaActividades(alumnos, actividades);
         if (r == SalidaExito) r = paginaAlumnos(alumnos, alumnosOut);
         ReiniciarAsistente();
     }
     // The session is gone: nothing holds the databases.
-    if (!cadenaServidor.isEmpty())
-        for (const QString& n : demo.bases)
-            try { servidor::borrar(cadenaServidor, n); } catch (const Error&) {}
+    borrarDelServidor(cadenaServidor, demo.bases);
     return r;
 }
 

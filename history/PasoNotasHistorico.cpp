@@ -1,12 +1,14 @@
-// The grades pass section by section. Each section's rows are written in one
-// transaction of the school database, which a secretary's machine would
-// otherwise flush to disk row by row; a row whose own statement fails is
-// counted and skipped, as it always was, and the others of the section go
-// on. A row is only written when the historic store holds no grade of the
-// same student, subject, origin year, teaching type, course and evaluation:
-// that is what lets a transfer cut short be run again. The clean-up at the
-// end removes only rows this run wrote: the history a school already keeps
-// (its graduates' above all) is never touched by a transfer.
+// The grades pass section by section, each section in one transaction of
+// the school database. A row is only written when the historic store holds
+// no grade of the same student, subject, origin year, teaching type, course
+// and evaluation: that is what lets a transfer cut short be run again. The
+// section's grades are read from the origin, the store's grades of its
+// students in one read, and the rows to write go in batches; a batch that
+// fails sends the section back to be written row by row, where a row whose
+// own statement fails is counted and skipped, as it always was, and the
+// others go on. Rows of students no longer at the school are never written
+// (nobody could open them), and the history a school already keeps (its
+// graduates' above all) is never touched by a transfer.
 #include "history/PasoNotasHistorico.h"
 #include "engine/Comun.h"
 #include "engine/Historico.h"
@@ -14,6 +16,7 @@
 #include "platform/BucleMensajes.h"
 #include "platform/CadenaConexion.h"
 #include "platform/Error.h"
+#include "platform/InsercionLotes.h"
 #include "platform/Mensajes.h"
 #include "platform/Reloj.h"
 #include "platform/Textos.h"
@@ -22,6 +25,45 @@
 #include <QHash>
 
 namespace ncc::historicos {
+
+// A savepoint of the open transaction: what runs under it is undone unless
+// it is released. A single row needs one only on the server (`necesario`),
+// where a failed statement spoils the whole transaction; SQLite undoes only
+// the failed statement by itself.
+class PuntoGuardado {
+public:
+    PuntoGuardado(Conexion& con, QString nombre, bool necesario = true) : con_(con), nombre_(std::move(nombre)) {
+        if (!necesario) return;
+        con_.Execute(QStringLiteral("SAVEPOINT ") + nombre_);
+        activo_ = true;
+    }
+    ~PuntoGuardado() {
+        if (!activo_) return;
+        try {
+            volver();
+            liberar();
+        } catch (...) {
+        }
+    }
+    PuntoGuardado(const PuntoGuardado&) = delete;
+    PuntoGuardado& operator=(const PuntoGuardado&) = delete;
+
+    // Keeps what ran under it.
+    void liberar() {
+        if (!activo_) return;
+        activo_ = false;
+        con_.Execute(QStringLiteral("RELEASE SAVEPOINT ") + nombre_);
+    }
+    // Undoes what ran under it; the savepoint stays, for another try.
+    void volver() {
+        if (activo_) con_.Execute(QStringLiteral("ROLLBACK TO SAVEPOINT ") + nombre_);
+    }
+
+private:
+    Conexion& con_;
+    QString nombre_;
+    bool activo_ = false;
+};
 
 namespace {
 
@@ -76,24 +118,23 @@ private:
     QHash<QPair<qint64, qint64>, Promocion> porPeriodo_;
 };
 
-// A row's statements. On the server a failed statement spoils the whole
-// transaction, so each row runs under a savepoint there; SQLite undoes
-// only the failed statement by itself.
-class PuntoFila {
+// The run writes into the store's nine indexes, which in SQLite's default
+// 2 MB of cache spill to the file and are read back again and again; the
+// host's connection gets the default back afterwards.
+class CacheAmplia {
 public:
-    explicit PuntoFila(Conexion& con) : con_(con), servidor_(con.esServidor()) {
-        if (servidor_) con_.Execute(QStringLiteral("SAVEPOINT fila"));
+    explicit CacheAmplia(Conexion& con) : con_(con) { con_.fijarCacheKiB(65536); }
+    ~CacheAmplia() {
+        try {
+            con_.fijarCacheKiB(2000);
+        } catch (...) {
+        }
     }
-    void bien() {
-        if (servidor_) con_.Execute(QStringLiteral("RELEASE SAVEPOINT fila"));
-    }
-    void mal() {
-        if (servidor_) con_.Execute(QStringLiteral("ROLLBACK TO SAVEPOINT fila"));
-    }
+    CacheAmplia(const CacheAmplia&) = delete;
+    CacheAmplia& operator=(const CacheAmplia&) = delete;
 
 private:
     Conexion& con_;
-    bool servidor_;
 };
 
 // A key field without value cannot be told apart from another row's: the
@@ -104,17 +145,55 @@ bool claveCompleta(const Recordset& rs, std::initializer_list<const char*> campo
     return true;
 }
 
-// Whether the store already holds the grade. Every reference column of the
-// table has an index of its own, and SQLite, without statistics on the
-// suite's databases, may walk the one of the school year or the period,
-// which hold most of the table, for every row: the "+" leaves it the
-// student's, which holds a few dozen rows.
-const QString& sqlExiste() {
-    static const QString s = QStringLiteral(
-        "SELECT codcursoescolarhistorico FROM EvaluacionHistorica WHERE codalumno=? AND +codMateria=? AND "
-        "+codcursoescolar=? AND +codtipoensenanza=? AND +codCurso=? AND +codNumEvaluacion=? "
-        "ORDER BY IDEvaluacionHistorica LIMIT 1");
+// The rows of a grade: "INSERT INTO EvaluacionHistorica VALUES" and the
+// row of a final grade or of a pending subject. Their values start with the
+// id, and the number of the row (Orden) is at `PosicionOrden`.
+const QString& cabeceraInsercion() {
+    static const QString s = QStringLiteral("INSERT INTO EvaluacionHistorica VALUES");
     return s;
+}
+const QString& filaNota() {
+    static const QString s = QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,0,?,?,?,?)");
+    return s;
+}
+const QString& filaPendiente() {
+    static const QString s = QStringLiteral("(?,?,?,?,?,?,?,?,0,?,?,?,-1,?,?,0,0)");
+    return s;
+}
+constexpr int PosicionOrdenNota = 13;
+constexpr int PosicionOrdenPendiente = 12;
+
+// A grade's key in the store, within one origin year.
+struct Clave {
+    qint64 alumno = 0, materia = 0, tipo = 0, curso = 0, periodo = 0;
+    bool operator==(const Clave&) const = default;
+};
+size_t qHash(const Clave& c, size_t semilla = 0) {
+    return qHashMulti(semilla, c.alumno, c.materia, c.tipo, c.curso, c.periodo);
+}
+
+// The grades the store holds of some students for the origin year, each
+// with the historic year of its first row. Every reference column of the
+// table has an index of its own, and SQLite, without statistics on the
+// suite's databases, may walk the one of the school year, which holds most
+// of the table: the "+" leaves it the students'.
+QHash<Clave, qint32> leerEnHistorico(Conexion& centro, const motor::ListaIds& alumnos, qint32 origen) {
+    QHash<Clave, qint32> en;
+    motor::leerPorPartes(
+        centro,
+        QStringLiteral("SELECT codAlumno, codMateria, codTipoEnsenanza, codCurso, codNumEvaluacion, "
+                       "codCursoEscolarHistorico FROM EvaluacionHistorica WHERE codAlumno IN({ids}) AND "
+                       "+codCursoEscolar=%1 ORDER BY IDEvaluacionHistorica")
+            .arg(origen),
+        alumnos, [&](const Recordset& rs) {
+            // A key field without value equals no grade's.
+            for (int i = 0; i < 5; ++i)
+                if (rs.campo(i).isNull()) return;
+            const Clave k{rs.campo(0).toLongLong(), rs.campo(1).toLongLong(), rs.campo(2).toLongLong(),
+                          rs.campo(3).toLongLong(), rs.campo(4).toLongLong()};
+            if (!en.contains(k)) en.insert(k, qint32(rs.campo(5).toLongLong()));
+        });
+    return en;
 }
 
 // A SQLite path relative to the application entry's folder is taken from
@@ -192,7 +271,7 @@ std::unique_ptr<Conexion> PasoNotasHistorico::AbrirOrigen(qint32 origen, Resulta
 
 ResultadoPaso PasoNotasHistorico::PasarNotasHistorico(qint32 origen, qint32 historico) {
     ResultadoPaso r;
-    escritas_.clear();
+    ultimoId_ = 0;
     try {
         std::unique_ptr<Conexion> cnOrigen = AbrirOrigen(origen, r);
         if (!cnOrigen) return r;
@@ -216,23 +295,44 @@ ResultadoPaso PasoNotasHistorico::PasarNotasHistorico(qint32 origen, qint32 hist
         long valor = 0;
         if (maximo > 0 && progreso) progreso(valor, maximo);
 
-        for (; !secciones.eof(); secciones.MoveNext()) {
-            if (secciones.esNulo(QStringLiteral("codSeccion"))) continue;
-            pasarSeccion(*cnOrigen, int(motor::aEntero16(secciones.entero(QStringLiteral("codSeccion")))), origen,
-                         historico, r);
-            ++r.secciones;
-            valor = std::min(valor + 1, maximo);
-            if (progreso) progreso(valor, maximo);
-            cederAhora();
-        }
-        secciones.Close();
-        cnOrigen->Close();
-
-        // The clean-up and the numbering are one change: a failure leaves
-        // the new rows unnumbered, and the next transfer numbers them.
+        // One transaction for the whole run, which a secretary's machine
+        // flushes to disk once; each section under a savepoint of its own,
+        // so that an error undoes only the section it stops, and what was
+        // passed before it is kept.
+        CacheAmplia cache(centro_);
         Transaccion t(centro_);
-        quitarLosDeAlumnosAusentes(r);
-        motor::RenumerarOrdenHistorico(centro_);
+        try {
+            // A student's new rows are numbered 1, 2... as they are written,
+            // which is the order the renumbering gives them: all of them in
+            // his section's turn, his grades before his pending subjects,
+            // each kind in id order. Rows already waiting for a number would
+            // be counted with his: then all are numbered together at the end.
+            numerarAlEscribir_ =
+                centro_.Abrir(QStringLiteral("SELECT 1 FROM EvaluacionHistorica WHERE Orden=0 LIMIT 1")).eof();
+            for (; !secciones.eof(); secciones.MoveNext()) {
+                if (secciones.esNulo(QStringLiteral("codSeccion"))) continue;
+                PuntoGuardado seccion(centro_, QStringLiteral("seccion"));
+                pasarSeccion(*cnOrigen, int(motor::aEntero16(secciones.entero(QStringLiteral("codSeccion")))), origen,
+                             historico, seccion, r);
+                seccion.liberar();
+                ++r.secciones;
+                valor = std::min(valor + 1, maximo);
+                if (progreso) progreso(valor, maximo);
+                cederAhora();
+            }
+            secciones.Close();
+            cnOrigen->Close();
+            // A failure leaves the rows waiting for a number unnumbered, and
+            // the next transfer numbers them.
+            if (!numerarAlEscribir_) {
+                PuntoGuardado numeracion(centro_, QStringLiteral("numeracion"));
+                motor::RenumerarOrdenHistorico(centro_);
+                numeracion.liberar();
+            }
+        } catch (const Error&) {
+            t.confirmar();
+            throw;
+        }
         t.confirmar();
     } catch (const Error& e) {
         decir(r, textoIncompleto(e), Icono::Critico);
@@ -241,23 +341,6 @@ ResultadoPaso PasoNotasHistorico::PasarNotasHistorico(qint32 origen, qint32 hist
     r.correcto = true;
     decir(r, textoFinal(r), r.omitidas == 0 ? Icono::Informacion : Icono::Exclamacion);
     return r;
-}
-
-// Of the rows this run wrote, those of students who are no longer in the
-// school's database go: nobody could open them. What was in the history
-// before the run stays, whoever it belongs to.
-void PasoNotasHistorico::quitarLosDeAlumnosAusentes(ResultadoPaso& r) {
-    motor::ListaIds escritas;
-    for (qint64 id : escritas_) escritas.agregar(id);
-    const motor::ListaIds ausentes = motor::leerIdsPorPartes(
-        centro_,
-        QStringLiteral("SELECT IDEvaluacionHistorica FROM EvaluacionHistorica WHERE IDEvaluacionHistorica IN({ids}) "
-                       "AND codAlumno NOT IN (SELECT IDAlumno FROM Alumno) ORDER BY IDEvaluacionHistorica"),
-        escritas, QStringLiteral("IDEvaluacionHistorica"));
-    motor::ejecutarPorPartes(centro_, QStringLiteral("DELETE FROM EvaluacionHistorica WHERE IDEvaluacionHistorica IN({ids})"),
-                             ausentes);
-    r.sinAlumno = ausentes.tamano();
-    r.insertadas -= r.sinAlumno;
 }
 
 QString PasoNotasHistorico::textoFinal(const ResultadoPaso& r) {
@@ -289,41 +372,37 @@ QString TextoFinalPaso(const ResultadoPaso& r, const std::function<QString(qint3
     return t;
 }
 
-void PasoNotasHistorico::pasarFila(const QVariantList& clave, const QString& insercion,
-                                   const std::function<QVariantList()>& valores, ResultadoPaso& r) {
-    PuntoFila punto(centro_);
-    try {
-        Recordset existe = centro_.Abrir(sqlExiste(), clave);
-        if (!existe.eof()) {
-            ++r.existentes;
-            ++r.existentesPorHistorico[qint32(existe.entero(QStringLiteral("codcursoescolarhistorico")))];
-        } else {
-            const QVariantList v = valores();
-            centro_.Execute(insercion, v);
-            escritas_.append(v.first().toLongLong());
-            ++r.insertadas;
-        }
-        punto.bien();
-    } catch (const Error&) {
-        punto.mal();
-        ++r.omitidas;
-    }
-    ceder();
-}
+// One row of the origin that may pass: its key, whether it is a pending
+// subject, and the values of its row, with places for its id and number; no
+// values when one of them cannot be written (a promotion that is no byte).
+struct PasoNotasHistorico::NotaOrigen {
+    bool completa = false;  // a key field without value: the row cannot pass
+    Clave clave;
+    bool pendiente = false;
+    QVariantList valores;
+};
 
 void PasoNotasHistorico::pasarSeccion(Conexion& cnOrigen, int seccion, qint32 origen, qint32 historico,
-                                      ResultadoPaso& r) {
+                                      PuntoGuardado& punto, ResultadoPaso& r) {
     const QString verdadero = QString::number(cnOrigen.verdadero());
-    Transaccion t(centro_);
-    Recordset rsId = centro_.Abrir(
-        QStringLiteral("SELECT COALESCE(MAX(IDEvaluacionHistorica), 0) + 1 AS NuevoID FROM EvaluacionHistorica"));
-    qint64 id = rsId.entero(QStringLiteral("NuevoID"));
-
+    QList<NotaOrigen> notas;
+    // Each row takes the key of its student, subject, teaching type,
+    // course and period, or is left incomplete.
+    auto leer = [&](const Recordset& rs, const char* curso) {
+        NotaOrigen n;
+        n.completa = claveCompleta(rs, {"codMateria", "codTipoEnsenanza", curso, "codNumEvaluacion"});
+        if (n.completa)
+            n.clave = {rs.entero(QStringLiteral("IDAlumno")), rs.entero(QStringLiteral("codMateria")),
+                       rs.entero(QStringLiteral("codTipoEnsenanza")), rs.entero(QLatin1String(curso)),
+                       rs.entero(QStringLiteral("codNumEvaluacion"))};
+        return n;
+    };
     // The last evaluated grades of the section's students who have not left.
     // The act's period must be a period of some section and of some student:
     // written as existence tests rather than joins on the period alone, they
-    // give the rows of the union without multiplying each act by every
-    // section and student sharing its period.
+    // give each act once instead of once for every section and student
+    // sharing its period. DISTINCT gives the rows that a union of the query
+    // with itself gave, reading them once.
     const QString q =
         QStringLiteral("SELECT Alumno.IDAlumno AS IDAlumno, Alumno.Repetidor AS Repetidor, "
                        "Alumno.codTipoEnsenanza AS codTipoEnsenanza, Alumno.codCurso AS codCurso, "
@@ -344,35 +423,31 @@ void PasoNotasHistorico::pasarSeccion(Conexion& cnOrigen, int seccion, qint32 or
         verdadero +
         QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion = ?");
     Recordset rs = cnOrigen.Abrir(
-        QStringLiteral("SELECT * FROM (") + q + QStringLiteral(" UNION ") + q +
-            QStringLiteral(") notas ORDER BY IDAlumno, codNumEvaluacion, COALESCE(codMateria, -1), "
+        QStringLiteral("SELECT * FROM (SELECT DISTINCT * FROM (") + q +
+            QStringLiteral(") actas) notas ORDER BY IDAlumno, codNumEvaluacion, COALESCE(codMateria, -1), "
                            "COALESCE(codMateriaDetalles, -1), COALESCE(codNota, -1), COALESCE(RE_AC_DIV, -1)"),
-        {seccion, seccion});
+        {seccion});
     cederAhora();
     const PromocionesSeccion promociones(cnOrigen, seccion);
     const QVariant cursoEscolar = origen;
     const QVariant cursoHistorico = historico;
-
-    for (; !rs.eof(); rs.MoveNext(), ++id) {
-        if (!claveCompleta(rs, {"codMateria", "codTipoEnsenanza", "codCurso", "codNumEvaluacion"})) {
-            ++r.omitidas;
-            continue;
+    for (; !rs.eof(); rs.MoveNext()) {
+        NotaOrigen n = leer(rs, "codCurso");
+        if (n.completa) {
+            const qint64 alumno = n.clave.alumno;
+            const Promocion p = promociones.de(alumno, n.clave.periodo);
+            try {
+                n.valores = {QVariant(), alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
+                             rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("codCurso")),
+                             rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
+                             int(motor::aByte(p.promocion)), rs.campo(QStringLiteral("codNumEvaluacion")), cursoHistorico,
+                             p.fecha.isNull() ? QStringLiteral("") : p.fecha, rs.entero(QStringLiteral("Repetidor")),
+                             QVariant(), menosUno(p.pcpi), menosUno(p.diversificacion)};
+            } catch (const Error&) {
+                // A value that is no byte spoils only this row.
+            }
         }
-        const qint64 alumno = rs.entero(QStringLiteral("IDAlumno"));
-        pasarFila({alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar, rs.campo(QStringLiteral("codTipoEnsenanza")),
-                   rs.campo(QStringLiteral("codCurso")), rs.campo(QStringLiteral("codNumEvaluacion"))},
-                  QStringLiteral("INSERT INTO EvaluacionHistorica VALUES (?,?,?,?,?,?,?,?,?,?,?,?,0,?,0,?,?)"),
-                  [&]() -> QVariantList {
-                      // A value that is no byte spoils only this row.
-                      const Promocion p = promociones.de(alumno, rs.entero(QStringLiteral("codNumEvaluacion")));
-                      return {id, alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
-                              rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("codCurso")),
-                              rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
-                              int(motor::aByte(p.promocion)), rs.campo(QStringLiteral("codNumEvaluacion")), cursoHistorico,
-                              p.fecha.isNull() ? QStringLiteral("") : p.fecha, rs.entero(QStringLiteral("Repetidor")),
-                              menosUno(p.pcpi), menosUno(p.diversificacion)};
-                  },
-                  r);
+        notas.append(n);
     }
 
     // The pending subjects the section's students carry from earlier
@@ -398,25 +473,115 @@ void PasoNotasHistorico::pasarSeccion(Conexion& cnOrigen, int seccion, qint32 or
         {seccion});
     cederAhora();
     const QString hoy = Reloj::hoy().toString(QStringLiteral("yyyy/MM/dd"));
-    for (; !rs.eof(); rs.MoveNext(), ++id) {
-        if (!claveCompleta(rs, {"codMateria", "codTipoEnsenanza", "idCurso", "codNumEvaluacion"})) {
-            ++r.omitidas;
+    for (; !rs.eof(); rs.MoveNext()) {
+        NotaOrigen n = leer(rs, "idCurso");
+        n.pendiente = true;
+        if (n.completa)
+            n.valores = {QVariant(), n.clave.alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
+                         rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("idCurso")),
+                         rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
+                         rs.campo(QStringLiteral("codNumEvaluacion")), cursoHistorico, hoy,
+                         rs.entero(QStringLiteral("Repetidor")), QVariant()};
+        notas.append(n);
+    }
+    rs.Close();
+
+    // A batch that fails undoes the section's rows, which are then written
+    // again row by row.
+    try {
+        escribirSeccion(notas, origen, historico, true, r);
+    } catch (const Error&) {
+        punto.volver();
+        escribirSeccion(notas, origen, historico, false, r);
+    }
+}
+
+void PasoNotasHistorico::escribirSeccion(const QList<NotaOrigen>& notas, qint32 origen, qint32 historico,
+                                         bool porLotes, ResultadoPaso& r) {
+    // The section's rows take consecutive ids from here, in the order read,
+    // whether they are written or not.
+    Recordset rsId = centro_.Abrir(
+        QStringLiteral("SELECT COALESCE(MAX(IDEvaluacionHistorica), 0) + 1 AS NuevoID FROM EvaluacionHistorica"));
+    qint64 id = std::max(rsId.entero(QStringLiteral("NuevoID")), ultimoId_ + 1);
+    rsId.Close();
+    motor::ListaIds alumnos;
+    for (const NotaOrigen& n : notas)
+        if (n.completa) alumnos.agregar(n.clave.alumno);
+    QHash<Clave, qint32> enHistorico = leerEnHistorico(centro_, alumnos, origen);
+    const motor::ListaIds presentes = motor::leerIdsPorPartes(
+        centro_, QStringLiteral("SELECT IDAlumno FROM Alumno WHERE IDAlumno IN({ids}) ORDER BY IDAlumno"), alumnos,
+        QStringLiteral("IDAlumno"));
+
+    const int filasPorLote = porLotes ? 100 : 1;
+    InsercionLotes notasAnio(centro_, cabeceraInsercion(), filaNota(), filasPorLote);
+    InsercionLotes pendientes(centro_, cabeceraInsercion(), filaPendiente(), filasPorLote);
+    auto escribir = [&](const NotaOrigen& n, const QVariantList& valores) {
+        InsercionLotes& destino = n.pendiente ? pendientes : notasAnio;
+        if (porLotes) {
+            destino.agregar(valores);
+            return true;
+        }
+        PuntoGuardado fila(centro_, QStringLiteral("fila"), centro_.esServidor());
+        try {
+            destino.agregar(valores);
+            fila.liberar();
+            return true;
+        } catch (const Error&) {
+            return false;
+        }
+    };
+
+    ResultadoPaso s;
+    qint64 ultimo = ultimoId_;
+    QHash<qint64, int> numerados;  // by student
+    for (const NotaOrigen& n : notas) {
+        const qint64 esta = id++;
+        if (!n.completa) {
+            ++s.omitidas;
             continue;
         }
-        const qint64 alumno = rs.entero(QStringLiteral("IDAlumno"));
-        pasarFila({alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar, rs.campo(QStringLiteral("codTipoEnsenanza")),
-                   rs.campo(QStringLiteral("idCurso")), rs.campo(QStringLiteral("codNumEvaluacion"))},
-                  QStringLiteral("INSERT INTO EvaluacionHistorica VALUES (?,?,?,?,?,?,?,?,0,?,?,?,-1,?,0,0,0)"),
-                  [&]() -> QVariantList {
-                      return {id, alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
-                              rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("idCurso")),
-                              rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
-                              rs.campo(QStringLiteral("codNumEvaluacion")), cursoHistorico, hoy,
-                              rs.entero(QStringLiteral("Repetidor"))};
-                  },
-                  r);
+        if (const auto en = enHistorico.constFind(n.clave); en != enHistorico.cend()) {
+            ++s.existentes;
+            ++s.existentesPorHistorico[en.value()];
+            continue;
+        }
+        if (n.valores.isEmpty()) {
+            ++s.omitidas;
+            continue;
+        }
+        // A student who is no longer at the school keeps his row's id and
+        // key, as if it had been written and removed.
+        const qint64 alumno = n.clave.alumno;
+        const int orden = numerarAlEscribir_ ? numerados.value(alumno) + 1 : 0;
+        QVariantList valores = n.valores;
+        valores[0] = esta;
+        valores[n.pendiente ? PosicionOrdenPendiente : PosicionOrdenNota] = orden;
+        if (!presentes.contiene(alumno)) {
+            ++s.sinAlumno;
+        } else {
+            // Orden is a byte: 255 rows per student and year at most.
+            if (orden > 255) motor::desbordamiento();
+            if (!escribir(n, valores)) {
+                ++s.omitidas;
+                continue;
+            }
+            ++s.insertadas;
+            if (numerarAlEscribir_) numerados[alumno] = orden;
+        }
+        enHistorico.insert(n.clave, historico);
+        ultimo = esta;
+        ceder();
     }
-    t.confirmar();
+    notasAnio.vaciar();
+    pendientes.vaciar();
+
+    ultimoId_ = ultimo;
+    r.insertadas += s.insertadas;
+    r.existentes += s.existentes;
+    r.omitidas += s.omitidas;
+    r.sinAlumno += s.sinAlumno;
+    for (auto it = s.existentesPorHistorico.cbegin(); it != s.existentesPorHistorico.cend(); ++it)
+        r.existentesPorHistorico[it.key()] += it.value();
 }
 
 }  // namespace ncc::historicos

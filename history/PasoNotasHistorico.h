@@ -34,6 +34,8 @@ void MostrarResultado(const ResultadoPaso& r);
 // `nombreHistorico`), and what could not be passed.
 QString TextoFinalPaso(const ResultadoPaso& r, const std::function<QString(qint32)>& nombreHistorico);
 
+class PuntoGuardado;
+
 class PasoNotasHistorico {
 public:
     // `centro`: the current year's school database, which holds the historic
@@ -65,20 +67,25 @@ public:
     std::unique_ptr<Conexion> AbrirOrigen(qint32 origen, ResultadoPaso& r);
 
 private:
-    void pasarSeccion(Conexion& cnOrigen, int seccion, qint32 origen, qint32 historico, ResultadoPaso& r);
-    // Writes one row unless the store already holds its grade; `clave` is
-    // (student, subject, origin year, teaching type, course, period).
-    // `valores` (made only when the row is written) go into `insercion`, the
-    // new row's id first.
-    void pasarFila(const QVariantList& clave, const QString& insercion, const std::function<QVariantList()>& valores,
-                   ResultadoPaso& r);
-    void quitarLosDeAlumnosAusentes(ResultadoPaso& r);
+    struct NotaOrigen;
+    // `punto`: the section's savepoint, to which a failed batch goes back.
+    void pasarSeccion(Conexion& cnOrigen, int seccion, qint32 origen, qint32 historico, PuntoGuardado& punto,
+                      ResultadoPaso& r);
+    // Writes the section's rows: by batches, or each row alone (`porLotes`
+    // false) so that a row the store refuses is counted and the others go
+    // on. Adds the section's counts to `r` once they are all written.
+    void escribirSeccion(const QList<NotaOrigen>& notas, qint32 origen, qint32 historico, bool porLotes,
+                         ResultadoPaso& r);
     QString textoFinal(const ResultadoPaso& r);
 
     Conexion& centro_;
     Conexion& appEntrada_;
     QString carpetaBD_;
-    QList<qint64> escritas_;  // ids of the rows this run wrote
+    // The highest id this run has given a row, written or not written for
+    // want of its student: the next section's ids come after it.
+    qint64 ultimoId_ = 0;
+    // Whether this run numbers its rows as it writes them.
+    bool numerarAlEscribir_ = false;
 };
 
 }  // namespace ncc::historicos

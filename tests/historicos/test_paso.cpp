@@ -132,59 +132,40 @@ TEST_P(Paso, LasFilasDeUnaSeccionConsumenSusIdsAunqueUnaYaEstuviera) {
     EXPECT_TRUE(idsDe(QStringLiteral("WHERE codAlumno IN (2, 3)")).isEmpty());
     EXPECT_TRUE(idsDe(QStringLiteral("WHERE Orden=0")).isEmpty());
 
-    Recordset rs = escuela.centro().Abrir(QStringLiteral(
-        "SELECT * FROM EvaluacionHistorica WHERE IDEvaluacionHistorica IN (51, 54) ORDER BY IDEvaluacionHistorica"));
-    ASSERT_FALSE(rs.eof());
     // A grade of the year: the student's teaching type and course, the
-    // period's date and promotion data, not pending.
-    EXPECT_EQ(rs.entero(QStringLiteral("codMateria")), 1);
-    EXPECT_EQ(rs.entero(QStringLiteral("codTipoEnsenanza")), 3);
-    EXPECT_EQ(rs.entero(QStringLiteral("codCurso")), 30);
-    EXPECT_EQ(rs.entero(QStringLiteral("codNota")), 5);
-    EXPECT_EQ(rs.entero(QStringLiteral("Promocion")), 1);
-    EXPECT_EQ(rs.entero(QStringLiteral("codCursoEscolarHistorico")), 1);
-    EXPECT_EQ(rs.texto(QStringLiteral("FechaEvaluacion")), QStringLiteral("2025/06/20"));
-    EXPECT_EQ(rs.entero(QStringLiteral("MateriaPendiente")), 0);
-    EXPECT_EQ(rs.entero(QStringLiteral("Repite")), escuela.centro().verdadero());
-    EXPECT_EQ(rs.entero(QStringLiteral("PromocionPCPI")), 0);
-    EXPECT_EQ(rs.entero(QStringLiteral("PromocionDiversificacion")), -1);
-    EXPECT_EQ(rs.entero(QStringLiteral("Orden")), 1);
-    rs.MoveNext();
-    ASSERT_FALSE(rs.eof());
-    // The pending subject: the course it belongs to, today's date.
-    EXPECT_EQ(rs.entero(QStringLiteral("codMateria")), 7);
-    EXPECT_EQ(rs.entero(QStringLiteral("codTipoEnsenanza")), 2);
-    EXPECT_EQ(rs.entero(QStringLiteral("codCurso")), 28);
-    EXPECT_EQ(rs.entero(QStringLiteral("Promocion")), 0);
-    EXPECT_EQ(rs.texto(QStringLiteral("FechaEvaluacion")), QStringLiteral("2026/09/14"));
-    EXPECT_EQ(rs.entero(QStringLiteral("MateriaPendiente")), -1);
-    EXPECT_EQ(rs.entero(QStringLiteral("Orden")), 3);
-}
-
-TEST_P(Paso, RepetirElMismoOrigenNoInsertaNadaSeaCualSeaElDestino) {
-    ASSERT_EQ(pasar(2, 1).insertadas, 4);
-    const QStringList antes = EscuelaPrueba::instantanea(escuela.centro());
-    const historicos::ResultadoPaso r = pasar(2, 2);
-    EXPECT_TRUE(r.correcto);
-    EXPECT_EQ(r.insertadas, 0);
-    EXPECT_EQ(r.existentes, 5);
-    EXPECT_EQ(EscuelaPrueba::instantanea(escuela.centro()), antes);
+    // period's date and promotion data, not pending. The pending subject:
+    // the course it belongs to, today's date. Each numbered in Ana's year.
+    const QString repite = QString::number(escuela.centro().verdadero());
+    EXPECT_EQ(leerFilas(escuela.centro(),
+                        QStringLiteral("SELECT codMateria, codTipoEnsenanza, codCurso, codNota, Promocion, "
+                                       "codCursoEscolarHistorico, FechaEvaluacion, MateriaPendiente, Repite, PromocionPCPI, "
+                                       "PromocionDiversificacion, Orden FROM EvaluacionHistorica WHERE "
+                                       "IDEvaluacionHistorica IN (51, 54) ORDER BY IDEvaluacionHistorica")),
+              (QStringList{QStringLiteral("1|3|30|5|1|1|2025/06/20|0|%1|0|-1|1").arg(repite),
+                           QStringLiteral("7|2|28|1|0|1|2026/09/14|-1|%1|0|0|3").arg(repite)}));
 }
 
 TEST_P(Paso, LaLimpiezaSoloQuitaLoQueEstePasoEscribio) {
-    // Pau has left the school; the history keeps a graduate's grade (7) and
-    // one of Pau's from another year, which no transfer may touch.
-    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("DELETE FROM Alumno WHERE IDAlumno=4"));
+    // Ana has left the school; the history keeps a graduate's grade (7) and
+    // one of Ana's from another year, which no transfer may touch. Her
+    // pending subject is in the origin twice: the second finds the first.
+    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("DELETE FROM Alumno WHERE IDAlumno=1"));
     c(QStringLiteral("INSERT INTO EvaluacionHistorica VALUES "
                      "(40, 7, 1, 1, 3, 30, 5, 0, 1, 9, 1, '2024/06/20', 0, 0, 1, 0, 0), "
-                     "(41, 4, 1, 1, 2, 28, 5, 0, 1, 9, 1, '2024/06/20', 0, 0, 1, 0, 0)"));
+                     "(41, 1, 1, 1, 2, 28, 5, 0, 1, 9, 1, '2024/06/20', 0, 0, 1, 0, 0)"));
+    o(QStringLiteral("INSERT INTO AlumnoPte_MatDet (IDAlumnoPte_MatDet, CodAlumno, CodMatDet) VALUES (2, 1, 1500)"));
+    o(QStringLiteral("INSERT INTO EvaluacionActaPte (IDEvaluacionActaPte, CodAlumnoPte_MatDet, CodNumEvaluacion, CodNota, "
+                     "RE_AC_DIV, UltimaEvaluada) VALUES (2, 2, 9, 1, 0, %1)"));
     const historicos::ResultadoPaso r = pasar(2, 2);
     EXPECT_TRUE(r.correcto);
-    EXPECT_EQ(r.insertadas, 3);
-    EXPECT_EQ(r.sinAlumno, 1);
-    EXPECT_TRUE(r.mensaje.endsWith(u8("no guardadas: 1"))) << r.mensaje.toStdString();
-    EXPECT_EQ(idsDe(QStringLiteral("WHERE codAlumno IN (4, 7)")), (QSet<qint64>{40, 41}));
-    EXPECT_EQ(filas(), 6);
+    EXPECT_EQ(r.insertadas, 1);
+    EXPECT_EQ(r.sinAlumno, 3);
+    EXPECT_TRUE(r.mensaje.contains(u8("histórico: 2 (1 en \"2024/2025\", 1 en \"Traslados\")"))) << r.mensaje.toStdString();
+    EXPECT_TRUE(r.mensaje.endsWith(u8("no guardadas: 3"))) << r.mensaje.toStdString();
+    // Ana's rows took their ids (51 to 55) all the same.
+    EXPECT_EQ(idsDe(QStringLiteral("WHERE codAlumno IN (1, 7)")), (QSet<qint64>{40, 41, 50}));
+    EXPECT_EQ(idsDe(QStringLiteral("WHERE codAlumno=4")), (QSet<qint64>{55}));
+    EXPECT_EQ(filas(), 4);
 }
 
 TEST_P(Paso, UnOrigenSinSeccionesTerminaConExitoSinProgreso) {
@@ -225,21 +206,37 @@ TEST_P(Paso, UnOrigenQueNoEstaRegistradoOQueNoExisteNoEscribeNada) {
 }
 
 TEST_P(Paso, UnaFilaQueNoPuedePasarSeCuentaYSeDiceYUnaRepeticionLaPasa) {
-    // A promotion value that is no byte spoils Pau's row only.
-    EscuelaPrueba::sql(origen, QStringLiteral("UPDATE Alumno_NumEvaluacion SET Promocion=300 WHERE CodAlumno=4"));
-    historicos::ResultadoPaso r = pasar(2, 1);
-    EXPECT_TRUE(r.correcto);
-    EXPECT_EQ(r.insertadas, 3);
-    EXPECT_EQ(r.omitidas, 1);
-    EXPECT_EQ(r.icono, Icono::Exclamacion);
-    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("1 de las notas no se han podido pasar"))) << r.mensaje.toStdString();
-    EXPECT_TRUE(idsDe(QStringLiteral("WHERE codAlumno=4")).isEmpty());
+    // A promotion that is no byte spoils Pau's row only. Rows the store
+    // refuses (a second grade of a student, period and mark: Ana's subject 3
+    // and her pending subject) fail their batch, and then only themselves.
+    struct Caso {
+        Conexion& en;
+        QString estropea, arregla;
+        long insertadas, omitidas;
+    };
+    const Caso casos[] = {
+        {origen, QStringLiteral("UPDATE Alumno_NumEvaluacion SET Promocion=300 WHERE CodAlumno=4"),
+         QStringLiteral("UPDATE Alumno_NumEvaluacion SET Promocion=1 WHERE CodAlumno=4"), 3, 1},
+        {escuela.centro(), QStringLiteral("CREATE UNIQUE INDEX unica ON EvaluacionHistorica (CodAlumno, CodNumEvaluacion, CodNota)"),
+         QStringLiteral("DROP INDEX unica"), 2, 2},
+    };
+    for (const Caso& k : casos) {
+        c(QStringLiteral("DELETE FROM EvaluacionHistorica WHERE IDEvaluacionHistorica<>50"));
+        EscuelaPrueba::sql(k.en, k.estropea);
+        historicos::ResultadoPaso r = pasar(2, 1);
+        EXPECT_TRUE(r.correcto) << r.mensaje.toStdString();
+        EXPECT_EQ(r.insertadas, k.insertadas) << k.estropea.toStdString();
+        EXPECT_EQ(r.omitidas, k.omitidas);
+        EXPECT_EQ(r.icono, Icono::Exclamacion);
+        EXPECT_TRUE(r.mensaje.contains(QStringLiteral("%1 de las notas no se han podido pasar").arg(k.omitidas)));
+        EXPECT_EQ(filas(), 1 + k.insertadas);
 
-    EscuelaPrueba::sql(origen, QStringLiteral("UPDATE Alumno_NumEvaluacion SET Promocion=1 WHERE CodAlumno=4"));
-    r = pasar(2, 1);
-    EXPECT_EQ(r.insertadas, 1);
-    EXPECT_EQ(r.omitidas, 0);
-    EXPECT_EQ(idsDe(QStringLiteral("WHERE codAlumno=4")).size(), 1);
+        EscuelaPrueba::sql(k.en, k.arregla);
+        r = pasar(2, 1);
+        EXPECT_EQ(r.insertadas, 4 - k.insertadas);
+        EXPECT_EQ(r.omitidas, 0);
+        EXPECT_EQ(filas(), 5);
+    }
 }
 
 TEST_P(Paso, UnErrorQueParaElPasoDejaLoPasadoYUnaRepeticionLoCompleta) {

@@ -1,0 +1,33 @@
+#include "app/EscuelaBench.h"
+#include "platform/BasesDatos.h"
+#include "platform/Error.h"
+
+namespace ncc::app {
+
+suite::ResumenDemo escuelaDeBench(int alumnos, const QString& servidor, const QString& carpeta, const QString& nombre) {
+    suite::OpcionesDemo o;
+    o.alumnos = alumnos;
+    o.reemplazar = true;
+    if (servidor.isEmpty()) return suite::crearDemoSQLite(carpeta, o);
+    o.prefijo = QStringLiteral("%1%2_").arg(nombre).arg(alumnos);
+    return suite::crearDemoServidor(servidor, o);
+}
+
+namespace {
+std::unique_ptr<host::Sesion> abrir(const suite::ResumenDemo& demo) {
+    host::OpcionesSesion op;
+    op.appEntrada = demo.appEntrada;
+    op.borradoAppEntrada = demo.borradoAppEntrada;
+    return host::abrirSesion(op);
+}
+}  // namespace
+
+SesionBench::SesionBench(const suite::ResumenDemo& demo) : sesion_(abrir(demo)) { entrada_.ObtenerDatos(sesion_.get()); }
+
+void borrarDelServidor(const QString& servidor, const QStringList& bases) {
+    if (servidor.isEmpty()) return;
+    for (const QString& b : bases)
+        try { servidor::borrar(servidor, b); } catch (const Error&) {}
+}
+
+}  // namespace ncc::app

@@ -1,0 +1,32 @@
+#pragma once
+// The sample school a benchmark measures on, and the host's session on it.
+#include "entry/cAsignarDatos.h"
+#include "host/Sesion.h"
+#include "suite/Demo.h"
+#include <memory>
+
+namespace ncc::app {
+
+// A sample school of `alumnos` students: SQLite files in `carpeta`, or, with
+// a server, databases there named with the prefix "<nombre><alumnos>_", so
+// that each benchmark and size has its own.
+suite::ResumenDemo escuelaDeBench(int alumnos, const QString& servidor, const QString& carpeta, const QString& nombre);
+
+// The host's session on a sample school, with the component's settings read
+// from it; they go with it.
+class SesionBench {
+public:
+    explicit SesionBench(const suite::ResumenDemo& demo);
+    host::Sesion& operator*() { return *sesion_; }
+    host::Sesion* operator->() { return sesion_.get(); }
+
+private:
+    std::unique_ptr<host::Sesion> sesion_;
+    cAsignarDatos entrada_;
+};
+
+// Drops the databases from the server, once no session holds them; what
+// cannot be dropped is left.
+void borrarDelServidor(const QString& servidor, const QStringList& bases);
+
+}  // namespace ncc::app
