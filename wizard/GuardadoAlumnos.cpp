@@ -2,6 +2,7 @@
 // CIERRECURSO_SECCION tables of the school database and loaded back, each
 // stored destination checked against the school as it is now.
 #include "platform/Conexion.h"
+#include "platform/InsercionLotes.h"
 #include "platform/Recordset.h"
 #include "platform/Reloj.h"
 #include "wizard/SeleccionAlumnos.h"
@@ -31,22 +32,28 @@ void SeleccionAlumnos::GuardarDatosAlumnos() {
     Transaccion t(con_);
     con_.Execute(QStringLiteral("DELETE FROM CIERRECURSO_SECCION"));
     con_.Execute(QStringLiteral("DELETE FROM CIERRECURSO_SECCION_ALUMNO"));
+    // Rows go many to a statement: a school's set is tens of thousands.
+    InsercionLotes secciones(con_, QStringLiteral("INSERT INTO CIERRECURSO_SECCION VALUES"), QStringLiteral("(?)"));
+    InsercionLotes alumnos(con_, QStringLiteral("INSERT INTO CIERRECURSO_SECCION_ALUMNO VALUES"),
+                           QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,?)"));
     QSet<qint32> escritos;
     for (const auto& s : *secciones_) {
         if (!s->Promocionada()) continue;
-        con_.Execute(QStringLiteral("INSERT INTO CIERRECURSO_SECCION VALUES(?)"), {int(s->IDSeccion())});
+        secciones.agregar({int(s->IDSeccion())});
         if (!s->Alumnos()) continue;
         for (const auto& a : *s->Alumnos()) {
             // A student listed in two sections keeps the decision of the
             // first: the table holds one row per student.
             if (escritos.contains(a->IDAlumno())) continue;
             escritos.insert(a->IDAlumno());
-            con_.Execute(QStringLiteral("INSERT INTO CIERRECURSO_SECCION_ALUMNO VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-                         {int(a->IDSeccion()), a->IDAlumno(), bandera(a->SinAsignar()), bandera(a->Promociona()),
-                          bandera(a->Repite()), bandera(a->Baja()), a->FechaBaja(), int(a->NIDTipoEnsenanza()),
-                          int(a->NIDCurso()), int(a->NIDSeccion()), a->NTipoEnsenanza(), a->NCurso(), a->NSeccion()});
+            alumnos.agregar({int(a->IDSeccion()), a->IDAlumno(), bandera(a->SinAsignar()), bandera(a->Promociona()),
+                             bandera(a->Repite()), bandera(a->Baja()), a->FechaBaja(), int(a->NIDTipoEnsenanza()),
+                             int(a->NIDCurso()), int(a->NIDSeccion()), a->NTipoEnsenanza(), a->NCurso(),
+                             a->NSeccion()});
         }
     }
+    secciones.vaciar();
+    alumnos.vaciar();
     t.confirmar();
 }
 
@@ -58,9 +65,40 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
          !rs.eof(); rs.MoveNext())
         guardadas << qint16(rs.entero(QStringLiteral("IDSeccion")));
 
+    // The students of every stored section, their promotions and their
+    // activities are read in one query each, by section: three queries per
+    // section made the load of a large school wait on hundreds of them.
+    const QString enGuardadas = QStringLiteral(" IN (SELECT IDSeccion FROM CIERRECURSO_SECCION)");
+    const QHash<qint16, QHash<qint32, QVariant>> promociones = LeerPromociones(enGuardadas);
+    const QHash<qint32, QString> miembros = actividades ? LeerActividades(enGuardadas) : QHash<qint32, QString>();
+    Recordset rs = con_.Abrir(
+        QStringLiteral(
+            "SELECT Alumno.IDAlumno AS IDAlumno, Alumno.Nombre as Anombre, Alumno.Apellido_1 AS Apellido_1, "
+            "Alumno.Apellido_2 AS Apellido_2, Alumno.codTipoEnsenanza AS codTipoEnsenanza, "
+            "Alumno.codCurso AS codCurso, Alumno.codSeccion AS codSeccion, "
+            "CIERRECURSO_SECCION_ALUMNO.IDAlumno AS Guardado, CIERRECURSO_SECCION_ALUMNO.SinAsignar AS SinAsignar, CIERRECURSO_SECCION_ALUMNO.Promociona AS Promociona, "
+            "CIERRECURSO_SECCION_ALUMNO.Repite AS Repite, CIERRECURSO_SECCION_ALUMNO.Baja AS Baja, "
+            "CIERRECURSO_SECCION_ALUMNO.FechaBaja AS FechaBaja, "
+            "CIERRECURSO_SECCION_ALUMNO.NIDTipoEnsenanza AS NIDTipoEnsenanza, "
+            "CIERRECURSO_SECCION_ALUMNO.NIDCurso AS NIDCurso, CIERRECURSO_SECCION_ALUMNO.NIDSeccion AS NIDSeccion, "
+            "CIERRECURSO_SECCION_ALUMNO.NTipoEnsenanza AS NTipoEnsenanza, CIERRECURSO_SECCION_ALUMNO.NCurso AS NCurso, "
+            "CIERRECURSO_SECCION_ALUMNO.NSeccion AS NSeccion FROM TipoEnsenanza INNER JOIN (((Alumno "
+            "INNER JOIN Seccion ON Alumno.codSeccion=Seccion.IDSeccion) INNER JOIN Curso "
+            "ON Alumno.codCurso=Curso.IDCurso) LEFT JOIN CIERRECURSO_SECCION_ALUMNO ON "
+            "Alumno.IDAlumno=CIERRECURSO_SECCION_ALUMNO.IDAlumno) ON "
+            "TipoEnsenanza.IDTipoEnsenanza=Alumno.codTipoEnsenanza WHERE "
+            "Alumno.codSeccion") +
+        enGuardadas +
+        QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') "
+                       "ORDER BY Alumno.codSeccion, (Alumno.OrdenSeccion IS NOT NULL), Alumno.OrdenSeccion, "
+                       "Alumno.IDAlumno"));
+
     const QString hoy = Reloj::hoy().toString(QStringLiteral("dd/MM/yyyy"));
     QList<qint16> cargadas;
     for (const qint16 idSeccion : guardadas) {
+        // Both lists go by section id: the rows of sections before this one
+        // belong to none on the page.
+        while (!rs.eof() && rs.entero(QStringLiteral("codSeccion")) < idSeccion) rs.MoveNext();
         // A stored section of a course the school no longer teaches is not
         // on the page: nothing to promote.
         const auto s = Seccion(idSeccion);
@@ -69,33 +107,11 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
         s->setPromocionada(true);
         // The default decision of a student with no stored row (one who came
         // since the save) is read as the page reads it, from his section.
-        const QHash<qint32, QVariant> promociones =
-            s->PromocionDirecta() ? QHash<qint32, QVariant>() : LeerPromociones(idSeccion);
-        const QHash<qint32, QString> miembros = actividades ? LeerActividades(idSeccion) : QHash<qint32, QString>();
+        const QHash<qint32, QVariant> promocionesSeccion =
+            s->PromocionDirecta() ? QHash<qint32, QVariant>() : promociones.value(idSeccion);
 
-        Recordset rs = con_.Abrir(
-            QStringLiteral(
-                "SELECT Alumno.IDAlumno AS IDAlumno, Alumno.Nombre as Anombre, Alumno.Apellido_1 AS Apellido_1, "
-                "Alumno.Apellido_2 AS Apellido_2, Alumno.codTipoEnsenanza AS codTipoEnsenanza, "
-                "Alumno.codCurso AS codCurso, Alumno.codSeccion AS codSeccion, "
-                "TipoEnsenanza.Nombre as TNombre, Curso.Descripcion as CDescripcion,Seccion.Descripcion as SDescripcion, "
-                "CIERRECURSO_SECCION_ALUMNO.IDAlumno AS Guardado, CIERRECURSO_SECCION_ALUMNO.SinAsignar AS SinAsignar, CIERRECURSO_SECCION_ALUMNO.Promociona AS Promociona, "
-                "CIERRECURSO_SECCION_ALUMNO.Repite AS Repite, CIERRECURSO_SECCION_ALUMNO.Baja AS Baja, "
-                "CIERRECURSO_SECCION_ALUMNO.FechaBaja AS FechaBaja, "
-                "CIERRECURSO_SECCION_ALUMNO.NIDTipoEnsenanza AS NIDTipoEnsenanza, "
-                "CIERRECURSO_SECCION_ALUMNO.NIDCurso AS NIDCurso, CIERRECURSO_SECCION_ALUMNO.NIDSeccion AS NIDSeccion, "
-                "CIERRECURSO_SECCION_ALUMNO.NTipoEnsenanza AS NTipoEnsenanza, CIERRECURSO_SECCION_ALUMNO.NCurso AS NCurso, "
-                "CIERRECURSO_SECCION_ALUMNO.NSeccion AS NSeccion FROM TipoEnsenanza INNER JOIN (((Alumno "
-                "INNER JOIN Seccion ON Alumno.codSeccion=Seccion.IDSeccion) INNER JOIN Curso "
-                "ON Alumno.codCurso=Curso.IDCurso) LEFT JOIN CIERRECURSO_SECCION_ALUMNO ON "
-                "Alumno.IDAlumno=CIERRECURSO_SECCION_ALUMNO.IDAlumno) ON "
-                "TipoEnsenanza.IDTipoEnsenanza=Alumno.codTipoEnsenanza WHERE "
-                "Alumno.codSeccion=? AND (Alumno.FechaBaja IS "
-                "NULL OR Alumno.FechaBaja='') "
-                "ORDER BY (Alumno.OrdenSeccion IS NOT NULL), Alumno.OrdenSeccion, Alumno.IDAlumno"),
-            {int(idSeccion)});
         int orden = 0;
-        for (; !rs.eof(); rs.MoveNext()) {
+        for (; !rs.eof() && rs.entero(QStringLiteral("codSeccion")) == idSeccion; rs.MoveNext()) {
             ++orden;
             const qint32 id = qint32(rs.entero(QStringLiteral("IDAlumno")));
             if (s->Alumnos()->contiene(QString::number(id))) continue;
@@ -120,7 +136,7 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
                 nulo = nulo || rs.esNulo(QString::fromLatin1(bandera));
             if (sinFila || (!nulo && rs.booleano(QStringLiteral("SinAsignar")))) {
                 a->setSinAsignar(true);
-                DefectoPromocion(*a, s->PromocionDirecta(), promociones);
+                DefectoPromocion(*a, s->PromocionDirecta(), promocionesSeccion);
             } else if (!nulo) {
                 a->setSinAsignar(false);
                 a->setPromociona(rs.booleano(QStringLiteral("Promociona")));
@@ -135,7 +151,7 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
                         // for a decision again.
                         a->setBaja(false);
                         a->setSinAsignar(true);
-                        DefectoPromocion(*a, s->PromocionDirecta(), promociones);
+                        DefectoPromocion(*a, s->PromocionDirecta(), promocionesSeccion);
                     } else {
                         a->setNIDTipoEnsenanza(enByte(tipo));
                         a->setNTipoEnsenanza(rs.texto(QStringLiteral("NTipoEnsenanza")));

@@ -208,35 +208,38 @@ bool SeleccionAlumnos::HayDatosGuardados() {
 // One section
 
 QHash<qint32, QVariant> SeleccionAlumnos::LeerPromociones(qint16 idSeccion) {
-    // The first row of each student decides; Nulls go last on both back
-    // ends, so a student with any Promocion value is judged by his highest.
-    QHash<qint32, QVariant> r;
+    return LeerPromociones(QStringLiteral("=?"), {int(idSeccion)}).value(idSeccion);
+}
+
+QHash<qint16, QHash<qint32, QVariant>> SeleccionAlumnos::LeerPromociones(const QString& secciones,
+                                                                         const QVariantList& valores) {
+    // A student with any Promocion value is judged by his highest (MAX
+    // passes over Nulls); with none, by Null.
+    QHash<qint16, QHash<qint32, QVariant>> r;
     for (Recordset rs = con_.Abrir(QStringLiteral(
-             "SELECT DISTINCT Seccion_Alumno.codAlumno AS codAlumno, Alumno_NumEvaluacion.Promocion AS Promocion, "
-             "(Alumno_NumEvaluacion.Promocion IS NULL) AS SinValor FROM Seccion_Alumno "
+             "SELECT Seccion_Alumno.codSeccion AS codSeccion, Seccion_Alumno.codAlumno AS codAlumno, "
+             "MAX(Alumno_NumEvaluacion.Promocion) AS Promocion FROM Seccion_Alumno "
              "INNER JOIN Alumno_NumEvaluacion ON Seccion_Alumno.codAlumno=Alumno_NumEvaluacion.codAlumno "
-             "WHERE Seccion_Alumno.codSeccion=? "
-             "ORDER BY Seccion_Alumno.codAlumno ASC, SinValor, Alumno_NumEvaluacion.Promocion DESC"),
-                                   {int(idSeccion)});
-         !rs.eof(); rs.MoveNext()) {
-        const qint32 id = qint32(rs.entero(QStringLiteral("codAlumno")));
-        if (!r.contains(id)) r.insert(id, rs.campo(QStringLiteral("Promocion")));
-    }
+             "WHERE Seccion_Alumno.codSeccion") + secciones + QStringLiteral(
+             " GROUP BY Seccion_Alumno.codSeccion, Seccion_Alumno.codAlumno"),
+                                   valores);
+         !rs.eof(); rs.MoveNext())
+        r[qint16(rs.entero(QStringLiteral("codSeccion")))].insert(qint32(rs.entero(QStringLiteral("codAlumno"))),
+                                                                rs.campo(QStringLiteral("Promocion")));
     return r;
 }
 
-QHash<qint32, QString> SeleccionAlumnos::LeerActividades(qint16 idSeccion) {
+QHash<qint32, QString> SeleccionAlumnos::LeerActividades(const QString& secciones, const QVariantList& valores) {
     QHash<qint32, QString> r;
     for (Recordset rs = con_.Abrir(QStringLiteral(
              "SELECT Alumno_Actividad_Miembro.codAlumno AS codAlumno, Alumno_Actividad_Miembro.codActividad AS codActividad "
              "FROM Alumno_Actividad_Miembro INNER JOIN Alumno ON "
              "Alumno_Actividad_Miembro.codAlumno=Alumno.IDAlumno WHERE ") +
-                                       kActivo +
-                                       QStringLiteral(" AND Alumno.codSeccion=? "
-                                                      "ORDER BY (Alumno.OrdenSeccion IS NOT NULL), Alumno.OrdenSeccion, "
-                                                      "Alumno_Actividad_Miembro.codAlumno, "
+                                       kActivo + QStringLiteral(" AND Alumno.codSeccion") + secciones +
+                                       QStringLiteral(" ORDER BY Alumno.codSeccion, (Alumno.OrdenSeccion IS NOT NULL), "
+                                                      "Alumno.OrdenSeccion, Alumno_Actividad_Miembro.codAlumno, "
                                                       "Alumno_Actividad_Miembro.codActividad"),
-                                   {int(idSeccion)});
+                                   valores);
          !rs.eof(); rs.MoveNext()) {
         QString& lista = r[qint32(rs.entero(QStringLiteral("codAlumno")))];
         const QString act = QString::number(rs.entero(QStringLiteral("codActividad")));
@@ -274,7 +277,8 @@ ColeccionAlumnos SeleccionAlumnos::CargarAlumnosSeccion(qint16 idSeccion, bool a
                                                  "Alumno.IDAlumno"),
                               {int(idSeccion)});
     const QHash<qint32, QVariant> promociones = directa ? QHash<qint32, QVariant>() : LeerPromociones(idSeccion);
-    const QHash<qint32, QString> miembros = actividades ? LeerActividades(idSeccion) : QHash<qint32, QString>();
+    const QHash<qint32, QString> miembros =
+        actividades ? LeerActividades(QStringLiteral("=?"), {int(idSeccion)}) : QHash<qint32, QString>();
 
     auto alumnos = std::make_shared<Coleccion<cAlumno>>();
     int orden = 0;

@@ -114,8 +114,12 @@ public:
 private:
     // Each student's default decision: promoted in a course of direct
     // promotion, else after his promotion data (none: repeats).
+    // Of one section, or by section of those whose id meets `secciones` (a
+    // condition such as "=?" with its value, or " IN (SELECT ...)").
     QHash<qint32, QVariant> LeerPromociones(qint16 idSeccion);
-    QHash<qint32, QString> LeerActividades(qint16 idSeccion);
+    QHash<qint16, QHash<qint32, QVariant>> LeerPromociones(const QString& secciones, const QVariantList& valores = {});
+    // The activities of the active students whose section meets `secciones`.
+    QHash<qint32, QString> LeerActividades(const QString& secciones, const QVariantList& valores = {});
     static void DefectoPromocion(cAlumno& a, bool promocionDirecta, const QHash<qint32, QVariant>& promociones);
     void OcuparPlaza(const cAlumno& a);
 

@@ -81,6 +81,8 @@ frmCierreActividades::frmCierreActividades(QWidget* parent)
     rejAlumnos_ = new Rejilla(ui->msgAlumnos);
     rejAlumnos_->fijarColumnasPorTexto({3173, 3174, 3175, 3176, 3177, 3178});
     rejAlumnos_->fijarColumnaFija(true);
+    rejAlumnos_->fijarAlineacion(ColumnaPasar, Qt::AlignCenter);
+    for (int c : {4, 5}) rejAlumnos_->fijarAlineacion(c, Qt::AlignRight | Qt::AlignVCenter);
     connect(rejAlumnos_, &Rejilla::marcaCambiada, this, &frmCierreActividades::alMarcarMiembro);
 
     ui->fraCursos->setMaximumWidth(260);
@@ -351,16 +353,14 @@ void frmCierreActividades::llenarGridMiembros(const Coleccion<cAlumnoActividad>&
     for (const auto& m : miembros) {
         if (!m->Visible()) continue;
         m->setSeleccionado(false);
-        const int fila = rejAlumnos_->agregarFila(
+        QList<qint64> colores(ColumnaPasar + 1, -1);
+        colores[ColumnaPasar] = ColoresEstado(m->Pasar() ? 1 : 2);
+        rejAlumnos_->agregarFila(
             {(m->Apellido1() + QLatin1Char(' ') + m->Apellido2()).trimmed() + QStringLiteral(", ") + m->Nombre(),
              m->TipoAlumno(),
              textoUnido({m->TipoEnsenanza(), m->Curso(), m->Seccion()}), Texto(m->Pasar() ? 3179 : 3180), m->Euros(),
              m->Pesetas()},
-            m->IDAlumno());
-        rejAlumnos_->fijarColorTexto(fila, ColumnaPasar, ColoresEstado(m->Pasar() ? 1 : 2));
-        auto* t = rejAlumnos_->tabla();
-        t->item(fila, ColumnaPasar)->setTextAlignment(Qt::AlignCenter);
-        for (int c : {4, 5}) t->item(fila, c)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m->IDAlumno(), colores);
     }
     // Read once the rows are in: a default width also fits the texts shown.
     leerAnchos(visibles);
@@ -403,9 +403,12 @@ void frmCierreActividades::desmarcarTodos() {
 
 void frmCierreActividades::aplicar() {
     const bool pasar = ui->optOpcion_0->isChecked();
-    for (const auto& m : *MiembrosActividad_)
+    // The grid is filled again, its marks with it: only the members'
+    // selection is cleared here.
+    for (const auto& m : *MiembrosActividad_) {
         if (m->Seleccionado()) m->setPasar(pasar);
-    desmarcarTodos();
+        m->setSeleccionado(false);
+    }
     llenarGridMiembros(*MiembrosActividad_, true);
 }
 

@@ -342,11 +342,10 @@ void frmCierreAlumnos::LlenarGridAlumnos(const Coleccion<cAlumno>& alumnos, bool
         const int decision = decisionDe(*a);
         // A missing second surname leaves no gap before the comma.
         const QString apellidos = (a->Apellido1() + QLatin1Char(' ') + a->Apellido2()).trimmed();
-        const int fila = rejAlumnos_->agregarFila(
-            {apellidos + QStringLiteral(", ") + a->Nombre(),
-             textoDecision(decision), a->FechaBaja(), destino.join(QLatin1Char(' '))},
-            a->IDAlumno());
-        for (int c = 1; c <= 3; ++c) rejAlumnos_->fijarColorTexto(fila, c, ColoresEstado(decision));
+        const qint64 color = ColoresEstado(decision);
+        rejAlumnos_->agregarFila({apellidos + QStringLiteral(", ") + a->Nombre(), textoDecision(decision),
+                                  a->FechaBaja(), destino.join(QLatin1Char(' '))},
+                                 a->IDAlumno(), {-1, color, color, color});
         a->setSeleccionado(false);
     }
     // Read once the rows are in: a default width also fits the texts shown.

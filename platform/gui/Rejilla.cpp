@@ -69,6 +69,8 @@ void Rejilla::fijarColumnasPorTexto(const QList<int>& idsTexto) {
         tabla_->horizontalHeaderItem(c)->setData(Qt::UserRole, idsTexto.at(c));
 }
 
+void Rejilla::fijarAlineacion(int columna, Qt::Alignment alineacion) { alineaciones_.insert(columna, alineacion); }
+
 void Rejilla::fijarColumnaFija(bool fija) { columnaFija_ = fija; }
 
 void Rejilla::vaciar() {
@@ -80,17 +82,19 @@ void Rejilla::vaciar() {
 int Rejilla::filas() const { return tabla_->rowCount(); }
 int Rejilla::columnas() const { return tabla_->columnCount(); }
 
-int Rejilla::agregarFila(const QStringList& textos, const QVariant& dato) {
+int Rejilla::agregarFila(const QStringList& textos, const QVariant& dato, const QList<qint64>& coloresTexto) {
     const int fila = tabla_->rowCount();
     tabla_->insertRow(fila);
     for (int c = 0; c < tabla_->columnCount(); ++c) {
         auto* item = new QTableWidgetItem(c < textos.size() ? textos.at(c) : QString());
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         if (c == 0 && columnaFija_) item->setData(RolFija, true);
-        tabla_->setItem(fila, c, item);
+        if (c == 0) item->setData(Qt::UserRole, dato);
+        if (const qint64 color = coloresTexto.value(c, -1); color >= 0) item->setData(RolTextoPropio, quint32(color));
+        if (const auto a = alineaciones_.constFind(c); a != alineaciones_.cend()) item->setTextAlignment(*a);
         pintarCelda(item, false);
+        tabla_->setItem(fila, c, item);
     }
-    if (tabla_->columnCount() > 0) tabla_->item(fila, 0)->setData(Qt::UserRole, dato);
     return fila;
 }
 
@@ -384,8 +388,14 @@ void Rejilla::leerAnchos(const QString& nombreCentro, const QString& seccion,
 
 void Rejilla::guardarAnchos(const QString& nombreCentro, const QString& seccion,
                             const QStringList& nombres) const {
-    for (int c = 0; c < nombres.size() && c < tabla_->columnCount(); ++c)
-        Ajustes::escribir(nombreCentro, seccion, nombres.at(c), QString::number(anchoTwips(c)));
+    // Each write syncs the settings file to the disk, and the pages keep the
+    // widths each time they refill a grid: only a width that changed is
+    // written.
+    for (int c = 0; c < nombres.size() && c < tabla_->columnCount(); ++c) {
+        const QString twips = QString::number(anchoTwips(c));
+        if (Ajustes::leer(nombreCentro, seccion, nombres.at(c)).toString() != twips)
+            Ajustes::escribir(nombreCentro, seccion, nombres.at(c), twips);
+    }
 }
 
 }  // namespace ncc

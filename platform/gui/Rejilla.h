@@ -40,6 +40,7 @@
 // under a section and one value name per column, as twips in decimal text:
 // 15 twips per pixel at 96 dpi, scaled by the screen's logical dpi.
 #include <QColor>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -74,6 +75,9 @@ public:
     // Titles from the string table by id; each heading also keeps its id as
     // Qt::UserRole, so cIInterface::CargarTextos can fill it again.
     void fijarColumnasPorTexto(const QList<int>& idsTexto);
+    // The alignment of a column's cells (applies to rows added afterwards,
+    // kept when the titles change).
+    void fijarAlineacion(int columna, Qt::Alignment alineacion);
     // Column 0 styled as the fixed column (applies to rows added afterwards).
     void fijarColumnaFija(bool fija);
     bool columnaFija() const { return columnaFija_; }
@@ -84,9 +88,11 @@ public:
     int filas() const;
     int columnas() const;
 
-    // Adds a row with one text per column (missing ones empty) and its data;
-    // returns its index.
-    int agregarFila(const QStringList& textos, const QVariant& dato = {});
+    // Adds a row with one text per column (missing ones empty), its data and
+    // each cell's own text colour (0x00BBGGRR, -1 or missing: none); returns
+    // its index. The cells are whole before they enter the table, so a grid
+    // of thousands of rows fills without a change signal per colour.
+    int agregarFila(const QStringList& textos, const QVariant& dato = {}, const QList<qint64>& coloresTexto = {});
     // Adds a heading row: text over every column, fixed-cell background,
     // bold, not selectable.
     int agregarEncabezado(const QString& texto, const QVariant& dato = 0);
@@ -177,6 +183,7 @@ private:
 
     QTableWidget* tabla_;
     bool columnaFija_ = false;
+    QHash<int, Qt::Alignment> alineaciones_;
     bool marcadoAlPulsar_ = false;
     int marcadas_ = 0;  // rows marked now
 };

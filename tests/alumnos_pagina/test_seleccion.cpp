@@ -186,9 +186,13 @@ TEST_P(Seleccion, GuardarYCargarDevuelveLasDecisionesComprobadasContraElCentro) 
     EXPECT_EQ(fila.texto(QStringLiteral("NCurso")), QStringLiteral("1º d'ESO"));
 
     // Meanwhile: 122 moved to ESO's second course, a stored section that is
-    // gone, a leaver stored without date, a new student in 121.
+    // gone and one of a type no longer taught (its students read between
+    // 111's and 121's), a leaver stored without date, a new student in 121.
     EscuelaPrueba::sql(con(), QStringLiteral("UPDATE Seccion SET CodCurso=22 WHERE IDSeccion=122"));
     EscuelaPrueba::sql(con(), QStringLiteral("INSERT INTO CIERRECURSO_SECCION VALUES(999)"));
+    EscuelaPrueba::sql(con(), QStringLiteral("UPDATE Seccion SET IDSeccion=115 WHERE IDSeccion=311"));
+    EscuelaPrueba::sql(con(), QStringLiteral("INSERT INTO CIERRECURSO_SECCION VALUES(115)"));
+    alumno(1501, 115, 31, 3, 1);
     EscuelaPrueba::sql(con(), QStringLiteral("UPDATE CIERRECURSO_SECCION_ALUMNO SET FechaBaja=NULL WHERE IDAlumno=1002"));
     alumno(1204, 121, 12, 1, 5);
     evaluacion(1204, 1);
@@ -239,12 +243,13 @@ TEST_P(Seleccion, GuardarSinSeccionesVaciaYUnFalloAMitadConservaLoAnterior) {
     datos.GuardarDatosAlumnos();
     const QStringList antes = EscuelaPrueba::instantanea(con());
 
-    // A new decision, and the save fails at its fourth statement (the second
-    // student row): the stored set is the one before.
+    // A new decision, and the save fails at its last statement (the
+    // students' rows), the sections' already written: the stored set is the
+    // one before.
     auto a111 = datos.CargarAlumnosSeccion(111, false);
     datos.ConfirmarSeccion(*datos.Seccion(111), *a111);
     Sentencias::reiniciar();
-    Sentencias::fallarEn(5);
+    Sentencias::fallarEn(4);
     EXPECT_THROW(datos.GuardarDatosAlumnos(), Error);
     Sentencias::fallarEn(0);
     EXPECT_EQ(EscuelaPrueba::instantanea(con()), antes);
