@@ -331,11 +331,6 @@ int cerrar(const QStringList& argumentos) {
             return SalidaRechazo;
         }
         const host::ResumenCierre antes = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
-        // What the report will need, noted under the lock before the run: a
-        // closing that a recovery completes owes its report as much as one
-        // that ends here.
-        host::anotarInformeDebido(opSesion, {sesion->ValorCursoEscolar(), nuevo, CierreParcial(), op.secciones,
-                                             op.actividades, host::planAJson(plan), {}});
         bloqueo.reset();
 
         QElapsedTimer reloj;
@@ -349,6 +344,11 @@ int cerrar(const QStringList& argumentos) {
         motor.setNuevoCursoEscolar(nuevo);
         motor.setProcesarSecciones(op.secciones);
         motor.setProcesarActividades(op.actividades);
+        // What the report will need, noted by the engine under its lock
+        // before the first change, as the wizard's closing does: a closing
+        // that a recovery completes owes its report as much as one that ends
+        // here.
+        motor.setAntesDeCambiar(host::anotarInformeAntesDelCierre);
         const bool correcto = motor.TransferirDatos();
         const double segundos = reloj.elapsed() / 1000.0;
         cerrado = correcto;
