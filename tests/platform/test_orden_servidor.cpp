@@ -65,9 +65,10 @@ protected:
     QList<bool> estaban;
 };
 
-// Each form a PostgreSQL user writes gives the same fields, and they come
-// back whole from the suite's text they are stored as: a value with ";" or
-// quotes stays one value, never more pairs or another server.
+// Each form a PostgreSQL user writes (ours with its names in any case) gives
+// the same fields, and they come back whole from the suite's text they are
+// stored as: a value with ";" or quotes stays one value, never more pairs
+// or another server.
 TEST_F(VariablesPg, CadaFormaDaSusDatosYLosGuardaEnteros) {
     struct Caso {
         const char* texto;
@@ -86,6 +87,7 @@ TEST_F(VariablesPg, CadaFormaDaSusDatosYLosGuardaEnteros) {
              Caso{"host=/tmp/sock port=7001 user=ana password='con espacio\\'s'", "/tmp/sock", "ana", "con espacio's", "", 7001},
              Caso{"host=equipo port=5433 user=u password='a;b'", "equipo", "u", "a;b", "", 5433},
              Caso{"Provider=PostgreSQL;Data Source=equipo:5433;User ID=\" u \";Password=\"x\"\"y;z\"", "equipo", " u ", "x\"y;z", "", 5433},
+             Caso{" provider = postgresql ;DATA SOURCE=equipo:5433; user id = pepe ;initial catalog=A", "equipo", "pepe", "", "A", 5433},
              // PGHOST, PGPORT and PGUSER fill what the text leaves out.
              Caso{"port=6000", "servidor.colegio", "secretaria", "", "", 6000},
              Caso{"postgresql://", "servidor.colegio", "secretaria", "", "", 5544},
