@@ -127,18 +127,8 @@ OpcionesCierre leerOpciones(QStringList& args) {
     OpcionesCierre o;
     for (int i = 0; i < args.size();) {
         const QString a = args.at(i);
-        auto valor = [&](const QString& nombre) {
-            if (a.startsWith(nombre + QLatin1Char('='))) {
-                args.removeAt(i);
-                return a.mid(nombre.size() + 1);
-            }
-            if (i + 1 >= args.size()) throw host::ErrorOpciones(QStringLiteral("Falta el valor de %1").arg(nombre));
-            const QString v = args.at(i + 1);
-            args.remove(i, 2);
-            return v;
-        };
-        if (a == QLatin1String("--plan") || a.startsWith(QLatin1String("--plan="))) o.plan = valor(QStringLiteral("--plan"));
-        else if (a == QLatin1String("--curso") || a.startsWith(QLatin1String("--curso="))) o.curso = valor(QStringLiteral("--curso"));
+        if (const auto v = tomarOpcion(args, i, QStringLiteral("--plan"))) o.plan = *v;
+        else if (const auto c = tomarOpcion(args, i, QStringLiteral("--curso"))) o.curso = *c;
         else if (a == QLatin1String("--parcial")) { o.parcial = true; args.removeAt(i); }
         else if (a == QLatin1String("--si")) { o.si = true; args.removeAt(i); }
         else if (a == QLatin1String("--guardado")) { o.guardado = true; args.removeAt(i); }

@@ -34,14 +34,8 @@ int informe(const QStringList& argumentos) {
     try {
         op = host::desdeArgumentos(args);
         for (int i = 0; i < args.size();) {
-            if (args.at(i) == QLatin1String("--curso") && i + 1 < args.size()) {
-                curso = args.at(i + 1);
-                args.remove(i, 2);
-            } else if (args.at(i).startsWith(QLatin1String("--curso="))) {
-                curso = args.takeAt(i).mid(8);
-            } else {
-                ++i;
-            }
+            if (const auto v = tomarOpcion(args, i, QStringLiteral("--curso"))) curso = *v;
+            else ++i;
         }
         if (!args.isEmpty()) throw host::ErrorOpciones(QStringLiteral("Argumento no reconocido: %1").arg(args.first()));
     } catch (const host::ErrorOpciones& e) {
