@@ -2,6 +2,8 @@
 #include "platform/CadenaConexion.h"
 #include "platform/Error.h"
 #include "platform/OrdenEspanol.h"
+#include <QProcessEnvironment>
+#include <QScopeGuard>
 #include <QStringList>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -46,35 +48,23 @@ TEST(OrdenEspanol, LasPersonasPorApellidosYNombreConNulosComoTextoVacio) {
     EXPECT_GT(orden::compararNulosPrimero(QVariant(2), QVariant(1)), 0);
 }
 
-class VariablesPg : public testing::Test {
-protected:
-    void SetUp() override {
-        for (const char* v : nombres) {
-            guardadas.append(qgetenv(v));
-            estaban.append(qEnvironmentVariableIsSet(v));
-            qunsetenv(v);
-        }
-    }
-    void TearDown() override {
-        for (int i = 0; i < nombres.size(); ++i)
-            if (estaban.at(i)) qputenv(nombres.at(i), guardadas.at(i));
-            else qunsetenv(nombres.at(i));
-    }
-    const QList<const char*> nombres{"PGHOST", "PGPORT", "PGUSER", "PGPASSWORD"};
-    QList<QByteArray> guardadas;
-    QList<bool> estaban;
-};
-
 // Each form a PostgreSQL user writes (ours with its names in any case) gives
 // the same fields, and they come back whole from the suite's text they are
 // stored as: a value with ";" or quotes stays one value, never more pairs
 // or another server.
-TEST_F(VariablesPg, CadaFormaDaSusDatosYLosGuardaEnteros) {
+TEST(ServidorEscrito, CadaFormaDaSusDatosYLosGuardaEnteros) {
     struct Caso {
         const char* texto;
         const char *host, *usuario, *clave, *base;
         int puerto;
     };
+    // psql's variables, as this test sets them, and as they were afterwards.
+    const QProcessEnvironment antes = QProcessEnvironment::systemEnvironment();
+    const auto reponer = qScopeGuard([&] {
+        for (const char* v : {"PGHOST", "PGPORT", "PGUSER", "PGPASSWORD"})
+            antes.contains(QLatin1String(v)) ? qputenv(v, antes.value(QLatin1String(v)).toLocal8Bit()) : qunsetenv(v);
+    });
+    qunsetenv("PGPASSWORD");
     qputenv("PGHOST", "servidor.colegio");
     qputenv("PGPORT", "5544");
     qputenv("PGUSER", "secretaria");
