@@ -190,12 +190,9 @@ TEST(LineaDeOrdenes, ElServidorSeEscribeComoEnPostgreSQL) {
     // The server is reached (its user and password accepted) under each
     // form: what is missing, if anything, is the school, not the server.
     auto llega = [](const Salida& r) {
-        EXPECT_NE(r.codigo, 64) << r.error.toStdString();
-        EXPECT_NE(r.codigo, -1);
-        EXPECT_FALSE(r.error.contains(QStringLiteral("No se puede conectar"))) << r.error.toStdString();
-        if (r.codigo != 0) {
-            EXPECT_TRUE(r.error.contains(QStringLiteral("AppEntrada"))) << r.error.toStdString();
-        }
+        EXPECT_TRUE(r.codigo >= 0 && r.codigo != 64 && !r.error.contains(QStringLiteral("No se puede conectar")) &&
+                    (r.codigo == 0 || r.error.contains(QStringLiteral("AppEntrada"))))
+            << r.codigo << ": " << r.error.toStdString();
     };
     const QString enLibpq = QString(clave).replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
     const QString enUri = QString::fromUtf8(QUrl::toPercentEncoding(clave));
