@@ -157,10 +157,9 @@ void instalarPlanPorDefectoEnAsistente() {
 void instalarInformeEnAsistente() {
     // The report is drawn by a process of its own, which nothing that
     // happens while drawing can take the host down with.
+    AnotarAntesDelCierre() = host::anotarInformeAntesDelCierre;
     InformeTrasCierre() = [](const motor::EstadoMotor& e) {
-        const host::OpcionesSesion op = host::opcionesDe(*e.conf);
-        host::anotarInformeDebido(op, host::informeDebidoDe(e));
-        if (const auto ruta = informeEnProceso(op)) return *ruta;
+        if (const auto ruta = informeEnProceso(host::opcionesDe(*e.conf))) return *ruta;
         throw Error(errores::Proceso, QStringLiteral("El informe no se ha podido escribir; se escribirá al abrir de nuevo el "
                                                      "programa sobre estas bases de datos o con ncc informe."));
     };

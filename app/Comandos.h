@@ -3,6 +3,7 @@
 // itself here, so the dispatcher needs no list of them.
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace ncc::app {
 
@@ -29,6 +30,13 @@ QString textoUso(const Comando& c);
 struct Registro {
     explicit Registro(const Comando& c) { registrar(c); }
 };
+
+// The value of option `nombre` when args[i] is it, written "--opcion valor"
+// or "--opcion=valor", taken out of `args`; nothing when args[i] is another
+// argument. An empty value comes back as such (each command says what it
+// means); "--opcion" with nothing after it is taken out and throws
+// host::ErrorOpciones ("Falta el valor de --opcion").
+std::optional<QString> tomarOpcion(QStringList& args, qsizetype i, const QString& nombre);
 
 // The school year after `actual`: "2025/2026" -> "2026/2027"; any other
 // name gives nothing.

@@ -202,7 +202,7 @@ int bench(const QStringList& argumentos) {
             }
         } else if (a == QLatin1String("--servidor")) {
             try {
-                servidor = CadenaConexion::deServidor(argumentos.at(++i)).texto();
+                servidor = DatosConexion::deServidor(argumentos.at(++i)).cadena();
             } catch (const Error& e) {
                 err << "ncc bench: --servidor: " << e.descripcion() << "\n";
                 return SalidaUso;

@@ -216,7 +216,7 @@ int benchPaginas(const QStringList& argumentos) {
             }
         } else if (argumentos.at(i) == QLatin1String("--servidor") && i + 1 < argumentos.size()) {
             try {
-                servidor = CadenaConexion::deServidor(argumentos.at(++i)).texto();
+                servidor = DatosConexion::deServidor(argumentos.at(++i)).cadena();
             } catch (const Error& e) {
                 err << "ncc bench-paginas: --servidor: " << e.descripcion() << "\n";
                 return SalidaUso;

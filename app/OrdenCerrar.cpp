@@ -127,18 +127,8 @@ OpcionesCierre leerOpciones(QStringList& args) {
     OpcionesCierre o;
     for (int i = 0; i < args.size();) {
         const QString a = args.at(i);
-        auto valor = [&](const QString& nombre) {
-            if (a.startsWith(nombre + QLatin1Char('='))) {
-                args.removeAt(i);
-                return a.mid(nombre.size() + 1);
-            }
-            if (i + 1 >= args.size()) throw host::ErrorOpciones(QStringLiteral("Falta el valor de %1").arg(nombre));
-            const QString v = args.at(i + 1);
-            args.remove(i, 2);
-            return v;
-        };
-        if (a == QLatin1String("--plan") || a.startsWith(QLatin1String("--plan="))) o.plan = valor(QStringLiteral("--plan"));
-        else if (a == QLatin1String("--curso") || a.startsWith(QLatin1String("--curso="))) o.curso = valor(QStringLiteral("--curso"));
+        if (const auto v = tomarOpcion(args, i, QStringLiteral("--plan"))) o.plan = *v;
+        else if (const auto c = tomarOpcion(args, i, QStringLiteral("--curso"))) o.curso = *c;
         else if (a == QLatin1String("--parcial")) { o.parcial = true; args.removeAt(i); }
         else if (a == QLatin1String("--si")) { o.si = true; args.removeAt(i); }
         else if (a == QLatin1String("--guardado")) { o.guardado = true; args.removeAt(i); }
@@ -331,11 +321,6 @@ int cerrar(const QStringList& argumentos) {
             return SalidaRechazo;
         }
         const host::ResumenCierre antes = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
-        // What the report will need, noted under the lock before the run: a
-        // closing that a recovery completes owes its report as much as one
-        // that ends here.
-        host::anotarInformeDebido(opSesion, {sesion->ValorCursoEscolar(), nuevo, CierreParcial(), op.secciones,
-                                             op.actividades, host::planAJson(plan), {}});
         bloqueo.reset();
 
         QElapsedTimer reloj;
@@ -349,6 +334,11 @@ int cerrar(const QStringList& argumentos) {
         motor.setNuevoCursoEscolar(nuevo);
         motor.setProcesarSecciones(op.secciones);
         motor.setProcesarActividades(op.actividades);
+        // What the report will need, noted by the engine under its lock
+        // before the first change, as the wizard's closing does: a closing
+        // that a recovery completes owes its report as much as one that ends
+        // here.
+        motor.setAntesDeCambiar(host::anotarInformeAntesDelCierre);
         const bool correcto = motor.TransferirDatos();
         const double segundos = reloj.elapsed() / 1000.0;
         cerrado = correcto;

@@ -92,7 +92,7 @@ int demo(const QStringList& argumentos) {
     }
     try {
         const suite::ResumenDemo r = a.servidor.isEmpty() ? suite::crearDemoSQLite(a.carpeta, a.opciones)
-                                                          : suite::crearDemoServidor(CadenaConexion::deServidor(a.servidor).texto(),
+                                                          : suite::crearDemoServidor(DatosConexion::deServidor(a.servidor).cadena(),
                                                                                      a.opciones);
         out << r.texto();
         return SalidaExito;

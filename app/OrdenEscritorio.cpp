@@ -35,22 +35,13 @@ int escritorio(const QStringList& argumentos) {
         completarConCarpetaRecordada(args, QStringLiteral("escritorio"), err);
         opciones = host::desdeArgumentos(args);
         for (int i = 0; i < args.size();) {
-            const QString a = args.at(i);
-            QString valor;
-            if (a == QLatin1String("--nodo") && i + 1 < args.size()) {
-                valor = args.at(i + 1);
-                args.remove(i, 2);
-            } else if (a.startsWith(QLatin1String("--nodo="))) {
-                valor = a.mid(7);
-                args.removeAt(i);
-            } else if (a == QLatin1String("--nodo")) {
-                throw host::ErrorOpciones(QStringLiteral("Falta el valor de --nodo"));
-            } else {
+            const auto valor = tomarOpcion(args, i, QStringLiteral("--nodo"));
+            if (!valor) {
                 ++i;
                 continue;
             }
             bool ok = false;
-            nodo = valor.toInt(&ok);
+            nodo = valor->toInt(&ok);
             if (!ok || *nodo < 0 || *nodo > 255)
                 throw host::ErrorOpciones(QStringLiteral("--nodo debe ser un número de 0 a 255"));
         }

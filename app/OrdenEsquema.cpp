@@ -74,11 +74,9 @@ int ejecutar(const QStringList& argumentos) {
     try {
         if (args.at(1) == QLatin1String("--servidor")) {
             if (args.size() != 4) return uso(QStringLiteral("--servidor necesita la cadena de conexión y el nombre de la base de datos"));
-            CadenaConexion c = CadenaConexion::deServidor(args.at(2));
-            if (Dialecto::desdeNombre(c.valor(QStringLiteral("Provider"))) != Proveedor::PostgreSQL)
-                return uso(QStringLiteral("la cadena de --servidor debe ser de un servidor PostgreSQL"));
+            const DatosConexion d = DatosConexion::deServidor(args.at(2));
             const QString nombre = args.at(3);
-            const QString plantilla = c.texto();
+            const QString plantilla = d.cadena();
             if (servidor::existe(plantilla, nombre)) {
                 if (!reemplazar) {
                     QTextStream(stderr) << "ncc esquema: la base de datos " << nombre
@@ -88,9 +86,8 @@ int ejecutar(const QStringList& argumentos) {
                 servidor::borrar(plantilla, nombre);
             }
             servidor::crear(plantilla, nombre);
-            c.fijar(QStringLiteral("Initial Catalog"), nombre);
             try {
-                crearEn(c.texto(), *tipo);
+                crearEn(d.conBase(nombre).cadena(), *tipo);
             } catch (...) {
                 try { servidor::borrar(plantilla, nombre); } catch (...) {}
                 throw;
@@ -109,11 +106,10 @@ int ejecutar(const QStringList& argumentos) {
             }
             archivos::borrar(ruta);
         }
-        CadenaConexion c;
-        c.fijar(QStringLiteral("Provider"), QStringLiteral("SQLite"));
-        c.fijar(QStringLiteral("Data Source"), ruta);
+        DatosConexion d;
+        d.archivo = ruta;
         try {
-            crearEn(c.texto(), *tipo);
+            crearEn(d.cadena(), *tipo);
         } catch (...) {
             try { archivos::borrar(ruta); } catch (...) {}
             throw;

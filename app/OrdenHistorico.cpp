@@ -47,16 +47,15 @@ struct Argumentos {
 
 // "--opcion valor" or "--opcion=valor"; an empty value is bad usage.
 bool tomar(QStringList& args, const QString& nombre, QString& valor, bool& visto, QString& problema) {
-    const QString a = args.first();
-    if (a != nombre && !a.startsWith(nombre + QLatin1Char('='))) return false;
-    args.removeFirst();
-    if (a == nombre) {
-        if (args.isEmpty()) problema = QStringLiteral("Falta el valor de %1").arg(nombre);
-        else valor = args.takeFirst();
-    } else {
-        valor = a.mid(nombre.size() + 1);
+    try {
+        const auto v = tomarOpcion(args, 0, nombre);
+        if (!v) return false;
+        valor = *v;
+    } catch (const host::ErrorOpciones& e) {
+        problema = e.descripcion();
+        return true;
     }
-    if (problema.isEmpty() && valor.trimmed().isEmpty()) problema = QStringLiteral("%1 no puede estar vacío").arg(nombre);
+    if (valor.trimmed().isEmpty()) problema = QStringLiteral("%1 no puede estar vacío").arg(nombre);
     if (problema.isEmpty() && visto) problema = QStringLiteral("%1 aparece dos veces").arg(nombre);
     visto = true;
     return true;

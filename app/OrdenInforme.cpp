@@ -34,14 +34,8 @@ int informe(const QStringList& argumentos) {
     try {
         op = host::desdeArgumentos(args);
         for (int i = 0; i < args.size();) {
-            if (args.at(i) == QLatin1String("--curso") && i + 1 < args.size()) {
-                curso = args.at(i + 1);
-                args.remove(i, 2);
-            } else if (args.at(i).startsWith(QLatin1String("--curso="))) {
-                curso = args.takeAt(i).mid(8);
-            } else {
-                ++i;
-            }
+            if (const auto v = tomarOpcion(args, i, QStringLiteral("--curso"))) curso = *v;
+            else ++i;
         }
         if (!args.isEmpty()) throw host::ErrorOpciones(QStringLiteral("Argumento no reconocido: %1").arg(args.first()));
     } catch (const host::ErrorOpciones& e) {
@@ -76,16 +70,16 @@ const Registro registro({"informe", "escribe el informe del último cierre de cu
 std::optional<QString> informeEnProceso(const host::OpcionesSesion& op) {
     QStringList args{QStringLiteral("informe")};
     QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
-    CadenaConexion c(op.appEntrada);
-    if (c.esServidor()) {
+    DatosConexion d = CadenaConexion(op.appEntrada).datos();
+    if (d.esServidor()) {
         // The password goes to the process in its environment, not on its
         // command line where anyone on the computer can read it.
-        if (c.contiene(QStringLiteral("Password"))) entorno.insert(QStringLiteral("PGPASSWORD"), c.valor(QStringLiteral("Password")));
-        c.quitar(QStringLiteral("Password"));
-        c.quitar(QStringLiteral("Initial Catalog"));
-        args << QStringLiteral("--servidor") << c.texto();
+        if (!d.clave.isEmpty()) entorno.insert(QStringLiteral("PGPASSWORD"), d.clave);
+        d.clave.clear();
+        d.base.clear();
+        args << QStringLiteral("--servidor") << d.cadena();
     } else {
-        args << QStringLiteral("--datos") << QFileInfo(c.valor(QStringLiteral("Data Source"))).absolutePath();
+        args << QStringLiteral("--datos") << QFileInfo(d.archivo).absolutePath();
     }
     args << QStringLiteral("--centro") << QString::number(op.centro) << QStringLiteral("--usuario") << QString::number(op.usuario);
     QProcess p;

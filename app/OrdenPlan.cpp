@@ -43,23 +43,21 @@ int plan(const QStringList& argumentos) {
     QString salida;
     bool haySalida = false;
     bool guardado = false;
-    while (!args.isEmpty()) {
-        const QString a = args.takeFirst();
-        if (a == QLatin1String("--guardado")) {
-            guardado = true;
-            continue;
+    try {
+        while (!args.isEmpty()) {
+            if (args.first() == QLatin1String("--guardado")) {
+                guardado = true;
+                args.removeFirst();
+            } else if (const auto v = tomarOpcion(args, 0, QStringLiteral("--salida"))) {
+                if (v->isEmpty()) return malUso(QStringLiteral("Falta el archivo de --salida"));
+                salida = *v;
+                haySalida = true;
+            } else {
+                return malUso(QStringLiteral("Argumento desconocido: %1").arg(args.first()));
+            }
         }
-        if (a == QLatin1String("--salida")) {
-            if (args.isEmpty()) return malUso(QStringLiteral("Falta el archivo de --salida"));
-            salida = args.takeFirst();
-            haySalida = true;
-        } else if (a.startsWith(QLatin1String("--salida="))) {
-            salida = a.mid(int(qstrlen("--salida=")));
-            haySalida = true;
-        } else {
-            return malUso(QStringLiteral("Argumento desconocido: %1").arg(a));
-        }
-        if (haySalida && salida.isEmpty()) return malUso(QStringLiteral("Falta el archivo de --salida"));
+    } catch (const host::ErrorOpciones& e) {
+        return malUso(e.descripcion());
     }
 
     QByteArray json;

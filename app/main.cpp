@@ -1,5 +1,6 @@
 // ncc: the host program of the closing module and its command line.
 #include "app/Comandos.h"
+#include "host/Sesion.h"
 #include <QApplication>
 #include <QGuiApplication>
 #include <algorithm>
@@ -19,6 +20,18 @@ static QList<Comando>& lista() {
 }
 void registrar(const Comando& c) { lista().append(c); }
 const QList<Comando>& comandos() { return lista(); }
+
+std::optional<QString> tomarOpcion(QStringList& args, qsizetype i, const QString& nombre) {
+    const QString a = args.at(i);
+    if (a.startsWith(nombre + QLatin1Char('='))) {
+        args.removeAt(i);
+        return a.mid(nombre.size() + 1);
+    }
+    if (a != nombre) return std::nullopt;
+    args.removeAt(i);
+    if (i >= args.size()) throw host::ErrorOpciones(QStringLiteral("Falta el valor de %1").arg(nombre));
+    return args.takeAt(i);
+}
 
 static void escribirAyuda(QTextStream& out) {
     out << "Uso: ncc <orden> [opciones]\n     ncc <orden> --help   (uso de una orden)\n\nÓrdenes:\n";

@@ -197,6 +197,15 @@ bool cIFunciones::TransferirDatos() {
         Cancelado_ = true;
         return false;
     }
+    if (AntesDeCambiar_) {
+        try {
+            AntesDeCambiar_(e_);
+        } catch (const Error& err) {
+            avisarTexto(err.descripcion(), Icono::Critico);
+            Rechazado_ = true;
+            return false;
+        }
+    }
     // Running out of memory halfway is a failed step like any other: the
     // school gets its databases back now, not at the next start.
     bool correcto = false;

@@ -10,6 +10,7 @@
 #include "engine/EstadoMotor.h"
 #include "engine/Progreso.h"
 #include <QObject>
+#include <functional>
 
 namespace ncc {
 
@@ -74,6 +75,12 @@ public:
     // wizard's decisions untouched for the closing that follows.
     void DevolverAlumnosRetirados();
 
+    // Called under the closing's lock once every check has passed, before
+    // the first change: what must outlive a run killed halfway (the note of
+    // what its report will need) is kept there. An ncc::Error it throws
+    // refuses the closing with nothing touched.
+    void setAntesDeCambiar(std::function<void(const motor::EstadoMotor&)> f) { AntesDeCambiar_ = std::move(f); }
+
     // The run's state, for the command line's summary and for the tests.
     const motor::EstadoMotor& estado() const { return e_; }
 
@@ -104,6 +111,7 @@ private:
     bool Pendiente_ = false;
     Progreso* Progreso_ = nullptr;
     Porcentaje* Porcentaje_ = nullptr;
+    std::function<void(const motor::EstadoMotor&)> AntesDeCambiar_;
 };
 
 }  // namespace ncc

@@ -67,14 +67,16 @@ QString claveServidor(const QString& marca) {
 
 // Every server database a rehearsal makes carries its mark as its comment
 // from the moment it exists: a database that only looks like one of ours by
-// its name is never dropped.
-// The databases of rehearsal `marca` on the server: named with its prefix
-// and carrying its mark; with `libres`, only those nobody is connected to.
+// its name is never dropped by a computer that has no note of it.
+// The databases of rehearsal `marca` on the server, for the rehearsal itself
+// or the computer whose note announced it before its first copy: all those
+// named with its prefix, also one whose making was cut short between CREATE
+// DATABASE and its comment (the random mark is nobody else's); with
+// `libres`, only those nobody is connected to.
 QStringList basesDelEnsayo(const QString& plantilla, const QString& marca, bool libres = false) {
     QStringList r;
-    const QString prefijo = QLatin1String(PrefijoEnsayo) + marca + QLatin1Char('_');
-    for (const QString& n : servidor::conPrefijo(plantilla, prefijo, libres))
-        if (servidor::comentario(plantilla, n) == comentarioEnsayo(marca)) r << n;
+    for (const QString& n : servidor::conPrefijo(plantilla, QLatin1String(PrefijoEnsayo) + marca + QLatin1Char('_'), libres))
+        if (nombreEnsayo().match(n).captured(1) == marca) r << n;
     return r;
 }
 

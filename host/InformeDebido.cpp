@@ -66,20 +66,16 @@ std::optional<InformeDebido> leerInformeDebido(const OpcionesSesion& op) {
 
 void quitarInformeDebido(const OpcionesSesion& op) { QFile::remove(rutaInformeDebido(op)); }
 
-InformeDebido informeDebidoDe(const motor::EstadoMotor& e) {
-    // The run took the leavers and the students without a destination out
-    // of their sections: the note has them back where the decisions were.
-    for (const auto& a : e.colAlumnosRetirados) {
-        const QString seccion = e.SeccionRetirados.value(a->IDAlumno());
-        if (!e.ColSecciones->contiene(seccion)) continue;
-        auto alumnos = e.ColSecciones->Item(seccion)->Alumnos();
-        if (!alumnos->contiene(Coleccion<cAlumno>::clave(a->IDAlumno()))) alumnos->Add(a, a->IDAlumno());
-    }
+static InformeDebido informeDebidoDe(const motor::EstadoMotor& e) {
     Plan plan;
     plan.cabecera = {e.conf->intIDCentro(), e.conf->CursoEscolar()};
     plan.arboles = {e.ColSecciones, e.colActividades};
     return {e.conf->CursoEscolar(), e.NuevoCursoEscolar, CierreParcial(), e.ProcesarSecciones, e.ProcesarActividades,
             planAJson(plan), {}};
+}
+
+void anotarInformeAntesDelCierre(const motor::EstadoMotor& e) {
+    anotarInformeDebido(opcionesDe(*e.conf), informeDebidoDe(e));
 }
 
 OpcionesSesion opcionesDe(const cConfiguracion& conf) {

@@ -29,10 +29,11 @@ void anotarInformeDebido(const OpcionesSesion& op, const InformeDebido& d);
 std::optional<InformeDebido> leerInformeDebido(const OpcionesSesion& op);
 void quitarInformeDebido(const OpcionesSesion& op);
 
-// The note of a closing whose run has just succeeded, from its state (the
-// wizard's, which the host only sees afterwards), and the session options
-// of its settings.
-InformeDebido informeDebidoDe(const motor::EstadoMotor& e);
+// Notes what the report of the closing about to run will need, from the
+// engine's state (the wizard's decisions, which the host only sees there):
+// the wizard's hook before the closing's first change.
+void anotarInformeAntesDelCierre(const motor::EstadoMotor& e);
+// The session options of a session's settings.
 OpcionesSesion opcionesDe(const cConfiguracion& conf);
 
 // Whether the application entry registers the note's new year for the

@@ -68,24 +68,19 @@ int identificador(const QString& valor, const QString& nombre) {
     return n;
 }
 
-QString cadenaServidor(const QString& plantilla, const QString& catalogo) {
-    CadenaConexion c;
+// The server of --servidor, read once whatever form it was written in.
+DatosConexion servidorDeOpcion(const QString& texto) {
     try {
-        c = CadenaConexion::deServidor(plantilla);
+        return DatosConexion::deServidor(texto);
     } catch (const Error& e) {
         throw ErrorOpciones(QStringLiteral("--servidor: %1").arg(e.descripcion()));
     }
-    if (!c.esServidor())
-        throw ErrorOpciones(QStringLiteral("--servidor espera una cadena de conexión de PostgreSQL"));
-    c.fijar(QStringLiteral("Initial Catalog"), catalogo);
-    return c.texto();
 }
 
 QString cadenaArchivo(const QString& carpeta, const QString& nombre) {
-    CadenaConexion c;
-    c.fijar(QStringLiteral("Provider"), QStringLiteral("SQLite"));
-    c.fijar(QStringLiteral("Data Source"), QDir(carpeta).absoluteFilePath(nombre + QStringLiteral(".db")));
-    return c.texto();
+    DatosConexion d;
+    d.archivo = QDir(carpeta).absoluteFilePath(nombre + QStringLiteral(".db"));
+    return d.cadena();
 }
 
 }  // namespace
@@ -110,8 +105,9 @@ OpcionesSesion desdeArgumentos(QStringList& args) {
         o.appEntrada = cadenaArchivo(datos, AppEntrada);
         o.borradoAppEntrada = cadenaArchivo(datos, BorradoAppEntrada);
     } else {
-        o.appEntrada = cadenaServidor(servidor, AppEntrada);
-        o.borradoAppEntrada = cadenaServidor(servidor, BorradoAppEntrada);
+        const DatosConexion d = servidorDeOpcion(servidor);
+        o.appEntrada = d.conBase(AppEntrada).cadena();
+        o.borradoAppEntrada = d.conBase(BorradoAppEntrada).cadena();
     }
     return o;
 }

@@ -193,10 +193,10 @@ QString identificador(const QString& nombre) {
 
 // The maintenance database of the server, with the template's credentials.
 std::unique_ptr<Conexion> administracion(const QString& plantilla) {
-    CadenaConexion c(plantilla);
-    c.fijar(QStringLiteral("Provider"), QStringLiteral("PostgreSQL"));
-    c.fijar(QStringLiteral("Initial Catalog"), QStringLiteral("postgres"));
-    auto con = std::make_unique<Conexion>(c.texto());
+    DatosConexion d = CadenaConexion(plantilla).datos();
+    d.proveedor = Proveedor::PostgreSQL;
+    d.base = QStringLiteral("postgres");
+    auto con = std::make_unique<Conexion>(d);
     con->Open();
     return con;
 }
@@ -210,12 +210,10 @@ QString herramienta(const QString& nombre) {
     return ruta;
 }
 
-QStringList argumentosConexion(const CadenaConexion& c) {
-    const CadenaConexion::Equipo equipo = c.equipo();
-    QStringList a{QStringLiteral("--host=") + equipo.host, QStringLiteral("--port=") + QString::number(equipo.puerto),
+QStringList argumentosConexion(const DatosConexion& d) {
+    QStringList a{QStringLiteral("--host=") + d.host, QStringLiteral("--port=") + QString::number(d.puerto),
                   QStringLiteral("--no-password")};
-    const QString usuario = c.valor(QStringLiteral("User ID"));
-    if (!usuario.isEmpty()) a << QStringLiteral("--username=") + usuario;
+    if (!d.usuario.isEmpty()) a << QStringLiteral("--username=") + d.usuario;
     return a;
 }
 
@@ -346,7 +344,7 @@ void reponer(const QString& plantilla, const QString& copia, const QString& orig
 }
 
 void copiar(const QString& plantilla, const QString& origen, const QString& destino, const QString& comentario) {
-    const CadenaConexion c(plantilla);
+    const DatosConexion c = CadenaConexion(plantilla).datos();
     {
         auto con = administracion(plantilla);
         con->Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + identificador(destino) + QStringLiteral(" WITH (FORCE)"));
@@ -370,7 +368,7 @@ void copiar(const QString& plantilla, const QString& origen, const QString& dest
         comentar();
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("PGPASSWORD"), c.valor(QStringLiteral("Password")));
+    env.insert(QStringLiteral("PGPASSWORD"), c.clave);
     env.insert(QStringLiteral("PGCONNECT_TIMEOUT"), QStringLiteral("30"));
     QProcess volcado, carga;
     volcado.setProcessEnvironment(env);

@@ -238,11 +238,11 @@ PartesServidor deCadena(const CadenaConexion& c) {
     PartesServidor p;
     const QString origen = c.valor(QStringLiteral("Data Source"));
     if (!origen.isEmpty()) {
-        const CadenaConexion::Equipo e = c.equipo();
-        p.host = e.host;
+        const DatosConexion d = c.datos();
+        p.host = d.host;
         // Only a port written in the text counts as given.
         static const QRegularExpression conPuerto(QStringLiteral(":\\d+$"));
-        if (conPuerto.match(origen).hasMatch()) p.puerto = QString::number(e.puerto);
+        if (conPuerto.match(origen).hasMatch()) p.puerto = QString::number(d.puerto);
     }
     p.usuario = c.valor(QStringLiteral("User ID"));
     p.clave = c.valor(QStringLiteral("Password"));
@@ -252,55 +252,75 @@ PartesServidor deCadena(const CadenaConexion& c) {
 
 }  // namespace
 
-CadenaConexion::Equipo CadenaConexion::equipo() const {
+DatosConexion CadenaConexion::datos() const {
+    DatosConexion d;
+    d.proveedor = Dialecto::desdeNombre(valor(QStringLiteral("Provider")));
     const QString origen = valor(QStringLiteral("Data Source"));
-    Equipo e;
+    if (!d.esServidor()) {
+        d.archivo = origen;
+        return d;
+    }
+    d.usuario = valor(QStringLiteral("User ID"));
+    d.clave = valor(QStringLiteral("Password"));
+    d.base = valor(QStringLiteral("Initial Catalog"));
+    d.host = origen;
+    bool ok = false;
     if (origen.startsWith(QLatin1Char('['))) {
         const qsizetype cierre = origen.indexOf(QLatin1Char(']'));
         if (cierre > 0) {
-            e.host = origen.mid(1, cierre - 1);
-            bool ok = false;
+            d.host = origen.mid(1, cierre - 1);
             const int puerto = origen.mid(cierre + 2).toInt(&ok);
-            if (origen.mid(cierre + 1, 1) == QLatin1String(":") && ok) e.puerto = puerto;
-            return e;
+            if (origen.mid(cierre + 1, 1) == QLatin1String(":") && ok) d.puerto = puerto;
         }
+        return d;
     }
     const qsizetype dos = origen.lastIndexOf(QLatin1Char(':'));
     if (dos > 0) {
-        bool ok = false;
         const int puerto = origen.mid(dos + 1).toInt(&ok);
         if (ok) {
-            e.host = origen.left(dos);
-            e.puerto = puerto;
-            return e;
+            d.host = origen.left(dos);
+            d.puerto = puerto;
         }
     }
-    e.host = origen;
-    return e;
+    return d;
 }
 
-QString CadenaConexion::origenDeEquipo(const QString& host, int puerto) {
+CadenaConexion::CadenaConexion(const DatosConexion& d) {
+    fijar(QStringLiteral("Provider"), Dialecto::nombre(d.proveedor));
+    fijar(QStringLiteral("Data Source"), d.origen());
+    if (!d.esServidor()) return;
+    if (!d.usuario.isEmpty()) fijar(QStringLiteral("User ID"), d.usuario);
+    if (!d.clave.isEmpty()) fijar(QStringLiteral("Password"), d.clave);
+    if (!d.base.isEmpty()) fijar(QStringLiteral("Initial Catalog"), d.base);
+}
+
+QString DatosConexion::origen() const {
+    if (!esServidor()) return archivo;
     const QString h = host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
     return h + QLatin1Char(':') + QString::number(puerto);
 }
 
-CadenaConexion CadenaConexion::deServidor(const QString& texto) {
+QString DatosConexion::cadena() const { return CadenaConexion(*this).texto(); }
+
+DatosConexion DatosConexion::deServidor(const QString& texto) {
     const QString t = texto.trimmed();
-    CadenaConexion c;
     PartesServidor p;
     if (t.contains(QChar(0))) rechazar(QStringLiteral("La cadena de conexión contiene un carácter nulo"));
     const bool esUri = t.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
                        t.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
     if (esUri || esLibpq(t)) {
         p = esUri ? deUri(t) : deLibpq(t);
-        c.fijar(QStringLiteral("Provider"), QStringLiteral("PostgreSQL"));
     } else {
-        c = CadenaConexion(t);
+        CadenaConexion c(t);
         if (!c.contiene(QStringLiteral("Provider"))) c.fijar(QStringLiteral("Provider"), QStringLiteral("PostgreSQL"));
+        if (!c.esServidor()) rechazar(QStringLiteral("La cadena de conexión no es la de un servidor PostgreSQL"));
         p = deCadena(c);
     }
     for (const QString* v : {&p.host, &p.puerto, &p.usuario, &p.clave, &p.base})
         if (v->contains(QChar(0))) rechazar(QStringLiteral("La cadena de conexión contiene un carácter nulo"));
+    // A host with brackets could not be told from its port once written.
+    if (p.host.contains(QLatin1Char('[')) || p.host.contains(QLatin1Char(']')))
+        rechazar(QStringLiteral("El nombre del servidor no puede contener corchetes: \"%1\"").arg(p.host));
     // psql's defaults for whatever the text leaves out.
     auto defecto = [](QString& v, const char* variable, const QString& ultimo) {
         if (v.isEmpty()) v = qEnvironmentVariable(variable);
@@ -314,11 +334,14 @@ CadenaConexion CadenaConexion::deServidor(const QString& texto) {
     const int puerto = p.puerto.toInt(&ok);
     if (!ok || puerto < 1 || puerto > 65535)
         rechazar(QStringLiteral("El puerto del servidor no es válido: \"%1\"").arg(p.puerto));
-    c.fijar(QStringLiteral("Data Source"), origenDeEquipo(p.host, puerto));
-    if (!p.usuario.isEmpty()) c.fijar(QStringLiteral("User ID"), p.usuario);
-    if (!p.clave.isEmpty()) c.fijar(QStringLiteral("Password"), p.clave);
-    if (!p.base.isEmpty()) c.fijar(QStringLiteral("Initial Catalog"), p.base);
-    return c;
+    DatosConexion d;
+    d.proveedor = Proveedor::PostgreSQL;
+    d.host = p.host;
+    d.puerto = puerto;
+    d.usuario = p.usuario;
+    d.clave = p.clave;
+    d.base = p.base;
+    return d;
 }
 
 bool CadenaConexion::esServidor() const {

@@ -47,6 +47,8 @@ Conexion::Conexion(QObject* parent) : QObject(parent) {}
 
 Conexion::Conexion(const QString& cadena, QObject* parent) : QObject(parent), cadena_(cadena) {}
 
+Conexion::Conexion(const DatosConexion& datos, QObject* parent) : QObject(parent), cadena_(datos) {}
+
 Conexion::~Conexion() {
     try { Close(); } catch (...) {}
 }
@@ -78,7 +80,8 @@ QString Conexion::origenDatos() const {
 
 void Conexion::Open() {
     if (abierta_) throw Error(3705, QStringLiteral("Operación no permitida si el objeto está abierto"));
-    const Proveedor p = proveedor();
+    const DatosConexion d = cadena_.datos();
+    const Proveedor p = d.proveedor;
     nombreQt_ = QStringLiteral("ncc-%1").arg(siguienteNombre.fetchAndAddRelaxed(1));
     QSqlError error;
     {
@@ -91,21 +94,19 @@ void Conexion::Open() {
             throw std::bad_alloc();
         }
         if (p == Proveedor::SQLite) {
-            const QString ruta = cadena_.valor(QStringLiteral("Data Source"));
-            if (ruta.isEmpty()) {
+            if (d.archivo.isEmpty()) {
                 db = QSqlDatabase();
                 QSqlDatabase::removeDatabase(nombreQt_);
                 throw Error(-2147467259L, QStringLiteral("No se ha indicado el archivo de la base de datos (Data Source)"));
             }
-            db.setDatabaseName(ruta);
+            db.setDatabaseName(d.archivo);
             db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
         } else {
-            const CadenaConexion::Equipo equipo = cadena_.equipo();
-            db.setHostName(equipo.host);
-            db.setPort(equipo.puerto);
-            db.setDatabaseName(cadena_.valor(QStringLiteral("Initial Catalog")));
-            db.setUserName(cadena_.valor(QStringLiteral("User ID")));
-            db.setPassword(cadena_.valor(QStringLiteral("Password")));
+            db.setHostName(d.host);
+            db.setPort(d.puerto);
+            db.setDatabaseName(d.base);
+            db.setUserName(d.usuario);
+            db.setPassword(d.clave);
         }
         if (!db.open()) error = db.lastError();
         else if (p == Proveedor::PostgreSQL) {

@@ -20,9 +20,11 @@ class Conexion : public QObject {
 public:
     explicit Conexion(QObject* parent = nullptr);
     explicit Conexion(const QString& cadena, QObject* parent = nullptr);
+    explicit Conexion(const DatosConexion& datos, QObject* parent = nullptr);
     ~Conexion() override;
 
     QString ConnectionString() const;
+    DatosConexion datos() const { return cadena_.datos(); }
     void setConnectionString(const QString& cadena);  // only while closed
 
     // Properties of the connection string, by name, case-insensitively.

@@ -37,6 +37,11 @@ std::function<QString(const motor::EstadoMotor&)>& InformeTrasCierre() {
     return f;
 }
 
+std::function<void(const motor::EstadoMotor&)>& AnotarAntesDelCierre() {
+    static std::function<void(const motor::EstadoMotor&)> f;
+    return f;
+}
+
 std::function<ResultadoEnsayoAsistente(const EnsayoAsistente&)>& EnsayoDelAnfitrion() {
     static std::function<ResultadoEnsayoAsistente(const EnsayoAsistente&)> f;
     return f;

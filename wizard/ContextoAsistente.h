@@ -70,6 +70,12 @@ std::function<ArbolesCierre()>& FuenteArbolesPorDefecto();
 // report.
 std::function<QString(const motor::EstadoMotor&)>& InformeTrasCierre();
 
+// What the host keeps before the closing changes anything (the note of what
+// its report will need, so that a closing killed halfway and completed by
+// the next start still gets its report): called by the engine under the
+// closing's lock; an ncc::Error it throws refuses the closing. Empty: nothing.
+std::function<void(const motor::EstadoMotor&)>& AnotarAntesDelCierre();
+
 // A rehearsal of the closing with the wizard's decisions, run by the host
 // (which knows how to copy the school's databases): what "Ensayar cierre"
 // hands over, and what it shows.

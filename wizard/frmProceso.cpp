@@ -95,6 +95,7 @@ void frmProceso::cargar() {
         mobjCierreCurso_.setNuevoCursoEscolar(inicio->NuevoCursoEscolar());
         mobjCierreCurso_.setProcesarActividades(inicio->ActividadesCargadas());
         mobjCierreCurso_.setProcesarSecciones(inicio->Secciones());
+        mobjCierreCurso_.setAntesDeCambiar(AnotarAntesDelCierre());
         Mostrar_ = true;
     } catch (const Error& e) {
         mostrarError(e);

@@ -3,11 +3,13 @@
 // year, leaving the wizard, and the three ends of a run.
 #include "ConAsistente.h"
 #include "Conductor.h"
+#include "EscuelaCarpeta.h"
 #include "cierre/Volcado.h"
 #include "platform/Reloj.h"
 #include <QComboBox>
 #include "engine/ComprobacionesCierre.h"
 #include "host/InformeCierre.h"
+#include "host/InformeDebido.h"
 #include "platform/Textos.h"
 #include "wizard/Asistente.h"
 #include "wizard/ContextoAsistente.h"
@@ -16,6 +18,9 @@
 #include "wizard/frmCierreAlumnos.h"
 #include "wizard/SeleccionAlumnos.h"
 #include <QDesktopServices>
+#include <QDirIterator>
+#include <QProcess>
+#include <csignal>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -596,6 +601,51 @@ TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMism
     sesion_.reset();
     const QStringList hecho = volcadoTrasCierre(muestra_);
     EXPECT_TRUE(hecho == esperado) << diferencias(hecho, esperado).toStdString();
+}
+
+// A wizard closing killed halfway is undone by the next start and owes no
+// report; one killed once it said it was done, before its report, gets the
+// report at the next start from what it noted before its first change. The
+// wizard runs in a process of this same test program, which is killed.
+TEST_P(AsistenteCierre, UnCierreMatadoRecibeSuInformeAlVolverSoloSiQuedoHecho) {
+    if (GetParam() == Proveedor::PostgreSQL) GTEST_SKIP() << "la nota del informe no depende de la base de datos";
+    if (const QByteArray matarEn = qgetenv("NCC_MATAR_ASISTENTE"); !matarEn.isEmpty()) {
+        abrirMuestra();
+        conPlanPorDefecto();
+        pasarComprobaciones();
+        responderFinalizar();
+        AnotarAntesDelCierre() = host::anotarInformeAntesDelCierre;
+        // Once it said it was done, or halfway along its bar.
+        guion_.alMostrar = [&](const QString& t) { if (matarEn == "hecho" && t == Texto(2182)) ::raise(SIGKILL); };
+        Conductor c;
+        nombrarYFinalizar(c).en(QStringLiteral("frmProceso"), [&](QWidget* w) {
+            auto* barra = w->findChild<QProgressBar*>(QStringLiteral("pgrProgreso"));
+            QObject::connect(barra, &QProgressBar::valueChanged,
+                             [&, barra](int v) { if (matarEn == "mitad" && v > barra->maximum() / 2) ::raise(SIGKILL); });
+        });
+        activarNodo1();
+        FAIL() << "el cierre no se ha matado en " << matarEn.constData();
+    }
+    const auto* prueba = testing::UnitTest::GetInstance()->current_test_info();
+    for (const bool hecho : {false, true}) {
+        QTemporaryDir raiz;
+        QProcess hijo;
+        QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+        entorno.insert(QStringLiteral("TMPDIR"), raiz.path());
+        entorno.insert(QStringLiteral("NCC_MATAR_ASISTENTE"), hecho ? QStringLiteral("hecho") : QStringLiteral("mitad"));
+        hijo.setProcessEnvironment(entorno);
+        hijo.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=%1.%2").arg(
+                       QString::fromUtf8(prueba->test_suite_name()), QString::fromUtf8(prueba->name()))});
+        ASSERT_TRUE(hijo.waitForFinished(300000) && hijo.exitStatus() == QProcess::CrashExit) << hijo.readAll().toStdString();
+        QDirIterator busca(raiz.path(), {QStringLiteral("AppEntrada.db")}, QDir::Files, QDirIterator::Subdirectories);
+        ASSERT_TRUE(busca.hasNext());
+        const QDir escuela = QFileInfo(busca.next()).absoluteDir();
+        const SalidaNcc inicio = ejecutarNcc({QStringLiteral("recuperar"), QStringLiteral("--datos"), escuela.path()});
+        const QString informe = escuela.filePath(QStringLiteral("Cierre 2025-2026.pdf"));
+        EXPECT_TRUE(inicio.salida == 0 && inicio.error.contains(QStringLiteral("Informe del cierre: ") + informe) == hecho &&
+                    (QFileInfo(informe).size() > 0) == hecho)
+            << hecho << ": " << inicio.error.toStdString();
+    }
 }
 
 // With no program to open PDF files, the offer of the report still says

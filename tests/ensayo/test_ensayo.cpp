@@ -5,6 +5,8 @@
 // closing's own message, and leaves nothing either.
 #include "Ensayo.h"
 #include "platform/Textos.h"
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QThread>
 
 namespace ncc::pruebas {
@@ -189,8 +191,17 @@ TEST_P(EnsayoCierre, LaSiguienteAperturaBorraLoQueDejoUnEnsayoMuerto) {
     QDir().mkpath(notas);
     QLockFile enMarcha(QDir(notas).filePath(QStringLiteral("0c0ffee0.bloqueo")));
     ASSERT_TRUE(enMarcha.tryLock(0));
+    // One of this machine killed between CREATE DATABASE and its comment:
+    // its note announced it before the copy.
+    const QString sinMarca = QLatin1String(host::PrefijoEnsayo) + QStringLiteral("0badcafe_AppEntrada");
+    servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), sinMarca);
+    QFile nota(QDir(notas).filePath(QStringLiteral("0badcafe.json")));
+    ASSERT_TRUE(nota.open(QIODevice::WriteOnly));
+    nota.write(QJsonDocument(QJsonObject{{QStringLiteral("servidor"), deLaMuerta.valor(QStringLiteral("Data Source"))}}).toJson());
+    nota.close();
 
     SesionAbierta s(muestra);
+    EXPECT_FALSE(servidor::existe(plantilla, sinMarca));
     EXPECT_FALSE(servidor::existe(plantilla, muerta));
     EXPECT_FALSE(servidor::existe(plantilla, diario));
     EXPECT_TRUE(servidor::existe(plantilla, viva));

@@ -8,7 +8,9 @@
 #include "platform/Conexion.h"
 #include <QDir>
 #include <QFile>
+#include <QCoreApplication>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -174,27 +176,33 @@ TEST(LineaDeOrdenes, SinDatosSeUsaLaUltimaCarpetaYNuncaLaActual) {
 
 TEST(LineaDeOrdenes, ElServidorSeEscribeComoEnPostgreSQL) {
     ASSERT_TRUE(pruebas::hayServidor()) << "No hay servidor PostgreSQL de pruebas: ejecute scripts/pruebas.sh";
-    const CadenaConexion c(pruebas::plantillaServidor());
-    const QString origen = c.valor(QStringLiteral("Data Source"));
-    const QString host = origen.section(QLatin1Char(':'), 0, -2), puerto = origen.section(QLatin1Char(':'), -1);
-    const QString usuario = c.valor(QStringLiteral("User ID")), clave = c.valor(QStringLiteral("Password"));
+    const DatosConexion prueba = CadenaConexion(pruebas::plantillaServidor()).datos();
+    const QString host = prueba.host, puerto = QString::number(prueba.puerto);
+    // A user of this test whose password holds what each form must quote,
+    // and a server of its own were it ever read as more pairs.
+    const QString usuario = QStringLiteral("ncc_linea_%1").arg(QCoreApplication::applicationPid());
+    const QString clave = QStringLiteral(";Data Source=/nowhere:1;a'b\"c d\\");
+    Conexion admin(prueba.conBase(QStringLiteral("postgres")));
+    admin.Open();
+    admin.Execute(QStringLiteral("CREATE ROLE %1 SUPERUSER LOGIN PASSWORD '%2'").arg(usuario, QString(clave).replace("'", "''")));
+    const auto sinUsuario = qScopeGuard([&] { admin.Execute(QStringLiteral("DROP ROLE %1").arg(usuario)); });
 
     // The server is reached (its user and password accepted) under each
     // form: what is missing, if anything, is the school, not the server.
     auto llega = [](const Salida& r) {
-        EXPECT_NE(r.codigo, 64) << r.error.toStdString();
-        EXPECT_NE(r.codigo, -1);
-        EXPECT_FALSE(r.error.contains(QStringLiteral("No se puede conectar"))) << r.error.toStdString();
-        if (r.codigo != 0) {
-            EXPECT_TRUE(r.error.contains(QStringLiteral("AppEntrada"))) << r.error.toStdString();
-        }
+        EXPECT_TRUE(r.codigo >= 0 && r.codigo != 64 && !r.error.contains(QStringLiteral("No se puede conectar")) &&
+                    (r.codigo == 0 || r.error.contains(QStringLiteral("AppEntrada"))))
+            << r.codigo << ": " << r.error.toStdString();
     };
-    llega(ncc({QStringLiteral("plan"), QStringLiteral("--servidor"),
-               QStringLiteral("host=%1 port=%2 user=%3 password='%4'").arg(host, puerto, usuario, clave)}));
-    llega(ncc({QStringLiteral("plan"), QStringLiteral("--servidor"),
-               QStringLiteral("postgresql://%1:%2@%3:%4/")
-                   .arg(usuario, QString::fromUtf8(QUrl::toPercentEncoding(clave)),
-                        QString::fromUtf8(QUrl::toPercentEncoding(host)), puerto)}));
+    const QString enLibpq = QString(clave).replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    const QString enUri = QString::fromUtf8(QUrl::toPercentEncoding(clave));
+    const QString enCadena = QString(clave).replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    for (const QString& servidor :
+         {QStringLiteral("host=%1 port=%2 user=%3 password='%4'").arg(host, puerto, usuario, enLibpq),
+          QStringLiteral("postgresql://%1:%2@%3:%4/")
+              .arg(usuario, enUri, QString::fromUtf8(QUrl::toPercentEncoding(host)), puerto),
+          QStringLiteral("Provider=PostgreSQL;Data Source=%1:%2;User ID=%3;Password=\"%4\"").arg(host, puerto, usuario, enCadena)})
+        llega(ncc({QStringLiteral("plan"), QStringLiteral("--servidor"), servidor}));
     // PGHOST, PGPORT, PGUSER and PGPASSWORD fill what the text leaves out.
     QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
     entorno.insert(QStringLiteral("PGHOST"), host);

@@ -8,17 +8,6 @@
 using namespace ncc;
 using ncc::pruebas::ContextoBD;
 
-TEST(CadenaConexion, NombresSinDistinguirMayusculasYTextoReconstruido) {
-    CadenaConexion c(QStringLiteral("Provider=SQLite;Data Source=/tmp/x/A1C1.db; User ID = pepe ;"));
-    EXPECT_EQ(c.valor(QStringLiteral("DATA SOURCE")), QStringLiteral("/tmp/x/A1C1.db"));
-    EXPECT_EQ(c.valor(QStringLiteral("user id")), QStringLiteral("pepe"));
-    EXPECT_TRUE(c.valor(QStringLiteral("Password")).isEmpty());
-    c.fijar(QStringLiteral("data source"), QStringLiteral("/otra/B1C1.db"));
-    c.fijar(QStringLiteral("Password"), QStringLiteral("s"));
-    EXPECT_EQ(c.texto(), QStringLiteral("Provider=SQLite;Data Source=/otra/B1C1.db;User ID=pepe;Password=s;"));
-    EXPECT_EQ(c.nombres(), (QStringList{"Provider", "Data Source", "User ID", "Password"}));
-}
-
 class ConexionFondo : public ::testing::TestWithParam<Proveedor> {
 protected:
     void SetUp() override {
