@@ -100,7 +100,7 @@ int benchHistorico(const QStringList& argumentos) {
             }
         } else if (argumentos.at(i) == QLatin1String("--servidor") && i + 1 < argumentos.size()) {
             try {
-                servidorCadena = CadenaConexion::deServidor(argumentos.at(++i)).texto();
+                servidorCadena = DatosConexion::deServidor(argumentos.at(++i)).cadena();
             } catch (const Error& e) {
                 err << "ncc bench-historico: --servidor: " << e.descripcion() << "\n";
                 return SalidaUso;
