@@ -1,5 +1,6 @@
 // The closing run as a whole on a small school: confirmations, progress,
-// the next school year's databases and their registration, and the rollback.
+// the next school year's databases and their registration. A failure's
+// rollback is swept at every step by BarridoFallos (tests/cierre).
 #include "ContextoBD.h"
 #include "EscuelaPrueba.h"
 #include "engine/cIFunciones.h"
@@ -189,64 +190,4 @@ TEST_P(Cierre, SoloActividadesSonSeisPasos) {
 
 }  // namespace
 
-// A failure at any point of the run gives back the four databases as they
-// were, leaves neither new databases nor backups, and the session's
-// connections open.
-class FalloCierre : public testing::TestWithParam<Proveedor> {
-protected:
-    ~FalloCierre() override { Sentencias::fallarEn(0); }
-
-    // Runs the closing of a fresh small school with statement `k` failing (0:
-    // none); answers the run's result and the statements it executed.
-    std::pair<bool, long> cerrar(long k) {
-        ContextoBD ctx(GetParam());
-        EscuelaPrueba escuela(ctx, 3, 7);
-        EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO ReciboPendiente (IDReciboP, Pagado) VALUES (1, 0)"));
-        const auto antes = escuela.instantaneas();
-        MensajesGuion guion;
-        ServicioMensajesInstalado instalado(guion);
-        cIFunciones motor;
-        ProgresoEnMemoria barra;
-        motor.setProgreso(&barra);
-        motor.setNuevoCursoEscolar(QStringLiteral("2026/2027"));
-        motor.setProcesarSecciones(true);
-        motor.setProcesarActividades(true);
-        Sentencias::reiniciar();
-        Sentencias::fallarEn(k);
-        const bool correcto = motor.TransferirDatos();
-        const long contadas = Sentencias::contadas();
-        Sentencias::fallarEn(0);
-        // A fault while the backups are removed comes after the year is
-        // closed and registered: the closing stands, the backup is said.
-        if (k > 0 && correcto) {
-            EXPECT_TRUE(escuela.existeCreada(QStringLiteral("A3C8"))) << "k=" << k;
-            EXPECT_FALSE(guion.textos().isEmpty()) << "k=" << k;
-        } else if (k > 0) {
-            EXPECT_FALSE(correcto) << "k=" << k;
-            EXPECT_FALSE(motor.Cancelado());
-            // A fault in the checks before the run refuses it: the bar never
-            // started and nothing was made.
-            if (!motor.Rechazado()) {
-                EXPECT_EQ(barra.Value(), barra.Max()) << "k=" << k;
-            }
-            // The failing step said so, with the standard error message.
-            EXPECT_FALSE(guion.textos().isEmpty()) << "k=" << k;
-            for (Conexion* c : {&escuela.appEntrada(), &escuela.borradoAppEntrada(), &escuela.centro(), &escuela.borradoCentro()})
-                EXPECT_EQ(c->State(), 1) << "k=" << k;
-            EXPECT_EQ(escuela.instantaneas(), antes) << "k=" << k;
-            EXPECT_TRUE(escuela.sobrantes().isEmpty()) << "k=" << k << ": " << escuela.sobrantes().join(QLatin1Char(' ')).toStdString();
-        }
-        return {correcto, contadas};
-    }
-};
-
-TEST_P(FalloCierre, CadaPuntoDeFalloRestaura) {
-    const auto [correcto, total] = cerrar(0);
-    ASSERT_TRUE(correcto);
-    ASSERT_GT(total, 10);
-    QList<long> puntos{1, 2, 3, total / 4, total / 2, (3 * total) / 4, total - 1, total};
-    for (long k : puntos) cerrar(k);
-}
-
 NCC_AMBOS_FONDOS(Cierre);
-NCC_AMBOS_FONDOS(FalloCierre);
