@@ -446,15 +446,7 @@ TEST_P(PaginaActividades, ElMotorEscribeLasFechasMesesYPreciosElegidos) {
     e.colActividades = pagina.Actividades();
     ASSERT_TRUE(motor::PasarActividades(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
 
-    auto leer = [&](const QString& sql) {
-        QStringList r;
-        for (Recordset rs = e.conNuevoCentro.Abrir(sql); !rs.eof(); rs.MoveNext()) {
-            QStringList f;
-            for (int i = 0; i < rs.numeroCampos(); ++i) f << rs.campo(i).toString();
-            r << f.join(QLatin1Char('|'));
-        }
-        return r;
-    };
+    const auto leer = [&](const QString& sql) { return leerFilas(e.conNuevoCentro, sql); };
     EXPECT_EQ(leer(QStringLiteral("SELECT IDActividad, FechaInicio, FechaFin FROM Actividad ORDER BY IDActividad")),
               QStringList({"1|2026/10/01|2027/02/26", "2||"}));
     EXPECT_EQ(leer(QStringLiteral("SELECT CodAlumno, PrecioEuros, PrecioPesetas, Octubre, Enero, Marzo, MesesRealizacion "

@@ -2,6 +2,7 @@
 // The sample school on the test's back end with its historic grades, the
 // editor's course opened on it, and what the tests need to drive its windows.
 #include "ContextoBD.h"
+#include "Lectura.h"
 #include "history/EdicionHistorico.h"
 #include "history/frmEditarHistorico.h"
 #include "platform/Conexion.h"
@@ -76,14 +77,7 @@ protected:
 
     // Every historic grade, one text per row, in id order.
     QStringList historicas() {
-        QStringList l;
-        for (Recordset r = con->Abrir(QStringLiteral("SELECT * FROM EvaluacionHistorica ORDER BY IDEvaluacionHistorica"));
-             !r.eof(); r.MoveNext()) {
-            QStringList campos;
-            for (int i = 0; i < r.numeroCampos(); ++i) campos << r.campo(i).toString();
-            l << campos.join(QLatin1Char('|'));
-        }
-        return l;
+        return leerFilas(*con, QStringLiteral("SELECT * FROM EvaluacionHistorica ORDER BY IDEvaluacionHistorica"));
     }
 
     std::unique_ptr<ContextoBD> ctx;
