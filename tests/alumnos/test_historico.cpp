@@ -1,7 +1,9 @@
 // The grade history of the closed year on a small school: which sections
 // pass, the rows and their values, pending subjects, numbering and the
-// module procedures. A partial closing's history is pinned by the reference
-// closing Referencia.CierreParcial.
+// module procedures. A partial closing's history, and a student made to
+// repeat whose evaluation promoted him (his grades go to history, no
+// subject pending), are pinned by the reference closings
+// (Referencia.CierreParcial, Referencia.PlanVariado).
 #include "Escenario.h"
 #include "engine/Historico.h"
 #include "platform/Error.h"
