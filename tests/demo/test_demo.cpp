@@ -2,6 +2,7 @@
 // reproducible from its seed, and holding every case the closing handles.
 #include "ContextoBD.h"
 #include "EscuelaCarpeta.h"
+#include "Lectura.h"
 #include "platform/BasesDatos.h"
 #include "platform/Conexion.h"
 #include "suite/Demo.h"
@@ -37,11 +38,6 @@ public:
 private:
     ContextoBD& ctx_;
 };
-
-long long numero(Conexion& con, const QString& sql) {
-    Recordset r = con.Abrir(sql);
-    return r.eof() ? -1 : r.entero(r.nombreCampo(0));
-}
 
 // Every value of the tables the closing walks, in key order.
 QByteArray huella(Conexion& con) {
@@ -97,24 +93,24 @@ TEST_P(Demo, LasCuatroBasesQuedanRegistradasComoLasBuscaElAnfitrion) {
         EXPECT_EQ(c.texto(QStringLiteral("BD")), r.centro);
         EXPECT_EQ(c.texto(QStringLiteral("BDBorrado")), r.borradoCentro);
     }
-    EXPECT_EQ(numero(app, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar WHERE IDCursoEscolar<3 AND UltimoUtilizado=0")), 2);
-    EXPECT_EQ(numero(app, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar_Usuario WHERE CodCursoEscolar=3 AND CodUsuario=1")), 1);
-    EXPECT_EQ(numero(app, QStringLiteral("SELECT COUNT(*) FROM Centro WHERE IDCentro=1")), 1);
-    EXPECT_EQ(numero(app, QStringLiteral("SELECT COUNT(*) FROM Usuario WHERE IDUsuario=1")), 1);
+    EXPECT_EQ(pruebas::contar(app, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar WHERE IDCursoEscolar<3 AND UltimoUtilizado=0")), 2);
+    EXPECT_EQ(pruebas::contar(app, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar_Usuario WHERE CodCursoEscolar=3 AND CodUsuario=1")), 1);
+    EXPECT_EQ(pruebas::contar(app, QStringLiteral("SELECT COUNT(*) FROM Centro WHERE IDCentro=1")), 1);
+    EXPECT_EQ(pruebas::contar(app, QStringLiteral("SELECT COUNT(*) FROM Usuario WHERE IDUsuario=1")), 1);
 
     Conexion centro(r.centro), borrado(r.borradoCentro), borradoApp(r.borradoAppEntrada);
     centro.Open();
     borrado.Open();
     borradoApp.Open();
-    EXPECT_EQ(numero(centro, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar WHERE IDCursoEscolar=3 AND CodCentro=1")), 1);
-    EXPECT_EQ(numero(centro, QStringLiteral("SELECT COUNT(*) FROM Alumno")), 60);
+    EXPECT_EQ(pruebas::contar(centro, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar WHERE IDCursoEscolar=3 AND CodCentro=1")), 1);
+    EXPECT_EQ(pruebas::contar(centro, QStringLiteral("SELECT COUNT(*) FROM Alumno")), 60);
     EXPECT_EQ(r.numeroFilas(QStringLiteral("Alumno")), 60);
     EXPECT_EQ(r.activos + r.bajas + r.anticipados, 60);
     // The twins have every table and little in them.
     EXPECT_EQ(borrado.Tablas().RecordCount(), suite::tablas(suite::TipoBase::Centro).size());
     EXPECT_EQ(borradoApp.Tablas().RecordCount(), suite::tablas(suite::TipoBase::AppEntrada).size());
-    EXPECT_LT(numero(borrado, QStringLiteral("SELECT COUNT(*) FROM Alumno")), 5);
-    EXPECT_EQ(numero(borradoApp, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar")), 0);
+    EXPECT_LT(pruebas::contar(borrado, QStringLiteral("SELECT COUNT(*) FROM Alumno")), 5);
+    EXPECT_EQ(pruebas::contar(borradoApp, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar")), 0);
     EXPECT_TRUE(r.texto().contains(QStringLiteral("Alumnos: 60")));
 }
 
@@ -126,7 +122,7 @@ TEST_P(Demo, CadaCasoQueTrataElCierreEstaEnLosDatos) {
     Conexion con(e.resumen.centro);
     con.Open();
     const QString v = QString::number(con.verdadero());
-    auto hay = [&](const QString& sql) { return numero(con, sql); };
+    auto hay = [&](const QString& sql) { return pruebas::contar(con, sql); };
 
     EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE Anticipado=-1 AND CodSeccion=0")), 0);
     EXPECT_GT(hay(QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE Repetidor=-1")), 0);
