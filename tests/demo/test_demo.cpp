@@ -93,24 +93,18 @@ TEST_P(Demo, LasCuatroBasesQuedanRegistradasComoLasBuscaElAnfitrion) {
         EXPECT_EQ(c.texto(QStringLiteral("BD")), r.centro);
         EXPECT_EQ(c.texto(QStringLiteral("BDBorrado")), r.borradoCentro);
     }
-    EXPECT_EQ(pruebas::contar(app, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar WHERE IDCursoEscolar<3 AND UltimoUtilizado=0")), 2);
-    EXPECT_EQ(pruebas::contar(app, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar_Usuario WHERE CodCursoEscolar=3 AND CodUsuario=1")), 1);
-    EXPECT_EQ(pruebas::contar(app, QStringLiteral("SELECT COUNT(*) FROM Centro WHERE IDCentro=1")), 1);
-    EXPECT_EQ(pruebas::contar(app, QStringLiteral("SELECT COUNT(*) FROM Usuario WHERE IDUsuario=1")), 1);
 
     Conexion centro(r.centro), borrado(r.borradoCentro), borradoApp(r.borradoAppEntrada);
     centro.Open();
     borrado.Open();
     borradoApp.Open();
-    EXPECT_EQ(pruebas::contar(centro, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar WHERE IDCursoEscolar=3 AND CodCentro=1")), 1);
-    EXPECT_EQ(pruebas::contar(centro, QStringLiteral("SELECT COUNT(*) FROM Alumno")), 60);
     EXPECT_EQ(r.numeroFilas(QStringLiteral("Alumno")), 60);
     EXPECT_EQ(r.activos + r.bajas + r.anticipados, 60);
-    // The twins have every table and little in them.
+    // The rows of the application entries and of the year's databases are
+    // pinned by the reference closings, which close this sample; the twins
+    // must at least have every table.
     EXPECT_EQ(borrado.Tablas().RecordCount(), suite::tablas(suite::TipoBase::Centro).size());
     EXPECT_EQ(borradoApp.Tablas().RecordCount(), suite::tablas(suite::TipoBase::AppEntrada).size());
-    EXPECT_LT(pruebas::contar(borrado, QStringLiteral("SELECT COUNT(*) FROM Alumno")), 5);
-    EXPECT_EQ(pruebas::contar(borradoApp, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar")), 0);
     EXPECT_TRUE(r.texto().contains(QStringLiteral("Alumnos: 60")));
 }
 
