@@ -265,7 +265,6 @@ TEST_F(OrdenCerrarEntradas, UnNombreDeCursoQueNoCabeSeRechazaAntesDeCopiar) {
         return ncc(QStringList{QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path(), QStringLiteral("--si")} + extra);
     };
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QStringLiteral("   ")}), 64, QStringLiteral("en blanco"));
-    ESPERA_RECHAZO(cerrar({QStringLiteral("--curso=\t \t")}), 64, QStringLiteral("en blanco"));
     // An empty name given is a name given: not replaced by the default one.
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QString()}), 64, QStringLiteral("en blanco"));
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso=")}), 64, QStringLiteral("en blanco"));
@@ -274,13 +273,10 @@ TEST_F(OrdenCerrarEntradas, UnNombreDeCursoQueNoCabeSeRechazaAntesDeCopiar) {
     ESPERA_RECHAZO(cerrar({QStringLiteral("--plan"), QString()}), 64, QStringLiteral("Falta el fichero de --plan"));
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QString(51, QLatin1Char('x'))}), 64,
                    QStringLiteral("no puede tener más de 50 caracteres"));
-    ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QString(51, QChar(0x00D1))}), 64,
-                   QStringLiteral("no puede tener más de 50 caracteres"));
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QStringLiteral("2026/2027\x1b]0;hola\x07")}), 64,
                    QStringLiteral("caracteres de control"));
-    // The name of a year the centre already has, the current one included.
-    ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QStringLiteral("2025/2026")}), 2,
-                   QStringLiteral("Ya hay un curso escolar llamado"));
+    // The name of a year the centre already has (the check itself, the
+    // current year included, is the engine's test's).
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QStringLiteral("2024/2025")}), 2,
                    QStringLiteral("Ya hay un curso escolar llamado"));
     EXPECT_EQ(huellaCarpeta(escuela->path()).toStdString(), antes.toStdString());
