@@ -167,6 +167,11 @@ TEST_P(TextosRaros, LlegananIntactosAlCursoNuevoYAlArchivoDeBajas) {
     for (Recordset rs = cerrado.Abrir(QStringLiteral("SELECT IDDireccion, CodProvincia FROM Direccion")); !rs.eof(); rs.MoveNext())
         provinciaDe.insert(rs.entero(QStringLiteral("IDDireccion")), rs.entero(QStringLiteral("CodProvincia")));
 
+    const auto textos = [](Recordset& rs, std::initializer_list<const char*> columnas) {
+        QStringList v;
+        for (const char* c : columnas) v << rs.texto(QLatin1String(c));
+        return v;
+    };
     int archivados = 0;
     for (Recordset rs = cerrado.Abrir(QStringLiteral(
              "SELECT IDAlumno, Matricula, Nombre, Apellido_1, Apellido_2, Curso, TipoEnsenanza, DNI, Direccion, "
@@ -177,23 +182,14 @@ TEST_P(TextosRaros, LlegananIntactosAlCursoNuevoYAlArchivoDeBajas) {
         ++archivados;
         SCOPED_TRACE(id);
         ASSERT_TRUE(alumnos.contains(id));
-        const QStringList a = alumnos.value(id);  // Nombre, Apellido_1, Apellido_2, Matricula, DNI
-        EXPECT_EQ(rs.texto(QStringLiteral("Nombre")), a[0]);
-        EXPECT_EQ(rs.texto(QStringLiteral("Apellido_1")), a[1]);
-        EXPECT_EQ(rs.texto(QStringLiteral("Apellido_2")), a[2]);
-        EXPECT_EQ(rs.texto(QStringLiteral("Matricula")), a[3]);
-        EXPECT_EQ(rs.texto(QStringLiteral("DNI")), a[4]);
+        EXPECT_EQ(textos(rs, {"Nombre", "Apellido_1", "Apellido_2", "Matricula", "DNI"}), alumnos.value(id));
         const QList<qint64> c = codigos.value(id);
         ASSERT_EQ(c.size(), 3);
-        EXPECT_EQ(rs.texto(QStringLiteral("Curso")), cursos.value(c[1]).value(0));
-        EXPECT_EQ(rs.texto(QStringLiteral("TipoEnsenanza")), tipos.value(c[2]).value(0));
+        EXPECT_EQ(textos(rs, {"Curso", "TipoEnsenanza"}), QStringList({cursos.value(c[1]).value(0), tipos.value(c[2]).value(0)}));
         const QStringList d = direcciones.value(c[0]);  // Direccion, Poblacion, CodigoPostal, Telefono
         if (!d.isEmpty()) {
-            EXPECT_EQ(rs.texto(QStringLiteral("Direccion")), d[0]);
-            EXPECT_EQ(rs.texto(QStringLiteral("Poblacion")), d[1]);
-            EXPECT_EQ(rs.texto(QStringLiteral("CodigoPostal")), d[2]);
-            EXPECT_EQ(rs.texto(QStringLiteral("Telefono")), d[3]);
-            EXPECT_EQ(rs.texto(QStringLiteral("Provincia")), provincias.value(provinciaDe.value(c[0])).value(0));
+            EXPECT_EQ(textos(rs, {"Direccion", "Poblacion", "CodigoPostal", "Telefono", "Provincia"}),
+                      d + QStringList{provincias.value(provinciaDe.value(c[0])).value(0)});
         }
         EXPECT_TRUE(rs.texto(QStringLiteral("Nombre")).startsWith(Raro));
         EXPECT_TRUE(rs.texto(QStringLiteral("Curso")).startsWith(Raro));
