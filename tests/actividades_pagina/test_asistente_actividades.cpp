@@ -5,6 +5,7 @@
 // page's stored decisions, loaded, reach the activity page.
 #include "asistente/ConAsistente.h"
 #include "asistente/Conductor.h"
+#include "Lectura.h"
 #include "engine/ComprobacionesCierre.h"
 #include "platform/Textos.h"
 #include "platform/gui/Rejilla.h"
@@ -99,15 +100,7 @@ TEST_P(AsistenteActividades, FinalizarCierraConLasFechasMiembrosYPreciosElegidos
     // The new year.
     SesionAbierta despues(muestra_);
     Conexion& nuevo = despues.sesion->centro();
-    auto leer = [&](const QString& sql) {
-        QStringList r;
-        for (Recordset rs = nuevo.Abrir(sql); !rs.eof(); rs.MoveNext()) {
-            QStringList f;
-            for (int i = 0; i < rs.numeroCampos(); ++i) f << rs.campo(i).toString();
-            r << f.join(QLatin1Char('|'));
-        }
-        return r;
-    };
+    const auto leer = [&](const QString& sql) { return leerFilas(nuevo, sql); };
     EXPECT_EQ(leer(QStringLiteral("SELECT IDActividad, FechaInicio, FechaFin FROM Actividad ORDER BY IDActividad")),
               QStringList({"1|2026/09/14|2027/06/19"}));
     int filas = 0, conPrecio = 0;

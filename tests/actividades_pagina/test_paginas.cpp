@@ -2,6 +2,7 @@
 // back ends: opening activities, dates one year on, "Pasar"/"Baja",
 // confirming and reopening, the student page's decisions, prices in euros
 // and pesetas, stored choices, and what the engine then writes.
+#include "Controles.h"
 #include "EscuelaActividades.h"
 #include "GrabadorAvisos.h"
 #include "engine/Actividades.h"
@@ -14,8 +15,6 @@
 #include "wizard/modCierreCurso.h"
 #include "wizard/frmCierreActividades.h"
 #include "wizard/frmPrecioActividad.h"
-#include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -29,15 +28,8 @@
 namespace ncc::pruebas {
 namespace {
 
-template <class W = QWidget>
-W* control(QWidget* pagina, const char* nombre) {
-    W* w = pagina->findChild<W*>(QString::fromLatin1(nombre));
-    EXPECT_NE(w, nullptr) << nombre;
-    return w;
-}
-
 void pulsar(QWidget* pagina, const char* nombre) {
-    auto* b = control<QAbstractButton>(pagina, nombre);
+    auto* b = hijo<QAbstractButton>(pagina, nombre);
     ASSERT_TRUE(b->isEnabled()) << nombre;
     QTest::mouseClick(b, Qt::LeftButton);
 }
@@ -92,14 +84,14 @@ protected:
         pagina.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&pagina));
     }
-    QTableWidget* actividades() { return control<QTableWidget>(&pagina, "msgActividades"); }
-    QTableWidget* alumnos() { return control<QTableWidget>(&pagina, "msgAlumnos"); }
+    QTableWidget* actividades() { return hijo<QTableWidget>(&pagina, "msgActividades"); }
+    QTableWidget* alumnos() { return hijo<QTableWidget>(&pagina, "msgAlumnos"); }
     void elegir(int fila) { actividades()->setCurrentCell(fila, 0); }
     // "Promocionar", every member "Pasar" (or "Baja"), "Efectuar cambios".
     void confirmarTodos(bool pasar = true) {
         pulsar(&pagina, "cmdPromocionar_0");
         pulsar(&pagina, "cmdSeleccionar_0");
-        control<QRadioButton>(&pagina, pasar ? "optOpcion_0" : "optOpcion_1")->setChecked(true);
+        hijo<QRadioButton>(&pagina, pasar ? "optOpcion_0" : "optOpcion_1")->setChecked(true);
         pulsar(&pagina, "cmdAceptar");
         pulsar(&pagina, "cmdPromocionar_0");
     }
@@ -127,9 +119,9 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     EXPECT_EQ(pagina.windowTitle(), "Asistente para cierre de curso escolar. Selección de actividades");
     EXPECT_EQ(columna(actividades(), 0), QStringList({"Comedor", "Coro", "Excursión"}));
     EXPECT_EQ(pagina.IDActividad(), 1);
-    EXPECT_FALSE(control<QCheckBox>(&pagina, "chkFecha")->isChecked());
-    EXPECT_EQ(control<QDateEdit>(&pagina, "dtpFechaInicio")->text(), "15/09/2002");
-    EXPECT_EQ(control<QDateEdit>(&pagina, "dtpFechaFin")->text(), "30/06/2003");
+    EXPECT_FALSE(hijo<QCheckBox>(&pagina, "chkFecha")->isChecked());
+    EXPECT_EQ(hijo<QDateEdit>(&pagina, "dtpFechaInicio")->text(), "15/09/2002");
+    EXPECT_EQ(hijo<QDateEdit>(&pagina, "dtpFechaFin")->text(), "30/06/2003");
     // Active members only, in Spanish order, none passing yet (in red).
     EXPECT_EQ(columna(alumnos(), 0), QStringList({"Álvarez Sanz, Íñigo", "Nuñez Gil, Luis", "Nuto Gil, Pedro",
                                                   "Sin Sección, Eva", "Zamora Ruiz, Ana"}));
@@ -137,10 +129,10 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
     EXPECT_EQ(colorTexto(alumnos(), 0, 3), 255u);
     EXPECT_EQ(columna(alumnos(), 4).first(), "123,5");
-    EXPECT_TRUE(control<QAbstractButton>(&pagina, "cmdPrecios")->isEnabled());
-    EXPECT_FALSE(control<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
-    EXPECT_FALSE(control<QAbstractButton>(&pagina, "cmdGuardar_1")->isEnabled());
-    EXPECT_FALSE(control<QWidget>(&pagina, "fraBloqueo")->isEnabled());
+    EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdPrecios")->isEnabled());
+    EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
+    EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdGuardar_1")->isEnabled());
+    EXPECT_FALSE(hijo<QWidget>(&pagina, "fraBloqueo")->isEnabled());
 
     // Choosing does nothing outside editing.
     pulsarFila(alumnos(), 0);
@@ -149,15 +141,15 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     pulsar(&pagina, "cmdPromocionar_0");
     EXPECT_EQ(pagina.Estado(), 2);
     EXPECT_FALSE(actividades()->isEnabled());
-    EXPECT_EQ(control<QAbstractButton>(&pagina, "cmdPromocionar_0")->text(), "Efectuar cambios");
-    EXPECT_FALSE(control<QAbstractButton>(&pagina, "cmdCierreActividades_3")->isEnabled());
+    EXPECT_EQ(hijo<QAbstractButton>(&pagina, "cmdPromocionar_0")->text(), "Efectuar cambios");
+    EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdCierreActividades_3")->isEnabled());
     // Two pass, one does not; the rest stay as they were.
     pulsarFila(alumnos(), filaDe(alumnos(), "Zamora"));
     pulsarFila(alumnos(), filaDe(alumnos(), "Nuto"));
-    EXPECT_TRUE(control<QAbstractButton>(&pagina, "cmdAceptar")->isEnabled());
+    EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdAceptar")->isEnabled());
     pulsar(&pagina, "cmdAceptar");
     pulsarFila(alumnos(), filaDe(alumnos(), "Nuto"));
-    control<QRadioButton>(&pagina, "optOpcion_1")->setChecked(true);
+    hijo<QRadioButton>(&pagina, "optOpcion_1")->setChecked(true);
     pulsar(&pagina, "cmdAceptar");
     EXPECT_EQ(alumnos()->item(filaDe(alumnos(), "Zamora"), 3)->text(), "Si");
     EXPECT_EQ(colorTexto(alumnos(), filaDe(alumnos(), "Zamora"), 3), 16711680u);
@@ -173,8 +165,8 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     EXPECT_FALSE(a->Alumnos()->Item("3")->Pasar());
     EXPECT_FALSE(a->Alumnos()->Item("2")->Pasar());
     EXPECT_EQ(colorFondo(actividades(), 0, 0), 65535u);
-    EXPECT_TRUE(control<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
-    EXPECT_TRUE(control<QAbstractButton>(&pagina, "cmdCierreActividades_3")->isEnabled());
+    EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
+    EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdCierreActividades_3")->isEnabled());
     EXPECT_TRUE(guion.sinPreguntasInesperadas());
 }
 
@@ -183,12 +175,12 @@ TEST_P(PaginaActividades, SinFechaYVeintinueveDeFebrero) {
     // Coro lacks its start date: "Sin fecha", both pickers on today and
     // disabled while editing.
     elegir(1);
-    auto* sinFecha = control<QCheckBox>(&pagina, "chkFecha");
+    auto* sinFecha = hijo<QCheckBox>(&pagina, "chkFecha");
     EXPECT_TRUE(sinFecha->isChecked());
-    EXPECT_EQ(control<QDateEdit>(&pagina, "dtpFechaInicio")->text(), "20/06/2026");
-    EXPECT_EQ(control<QDateEdit>(&pagina, "dtpFechaFin")->text(), "20/06/2026");
+    EXPECT_EQ(hijo<QDateEdit>(&pagina, "dtpFechaInicio")->text(), "20/06/2026");
+    EXPECT_EQ(hijo<QDateEdit>(&pagina, "dtpFechaFin")->text(), "20/06/2026");
     pulsar(&pagina, "cmdPromocionar_0");
-    EXPECT_FALSE(control<QDateEdit>(&pagina, "dtpFechaInicio")->isEnabled());
+    EXPECT_FALSE(hijo<QDateEdit>(&pagina, "dtpFechaInicio")->isEnabled());
     pulsar(&pagina, "cmdPromocionar_0");
     EXPECT_TRUE(actividad(2)->Promocionada());
     EXPECT_EQ(actividad(2)->FechaInicio(), "");
@@ -197,15 +189,15 @@ TEST_P(PaginaActividades, SinFechaYVeintinueveDeFebrero) {
     // The trip of the 29th of February 2024 goes to the 28th in 2025.
     elegir(2);
     EXPECT_FALSE(sinFecha->isChecked());
-    EXPECT_EQ(control<QDateEdit>(&pagina, "dtpFechaInicio")->text(), "28/02/2025");
+    EXPECT_EQ(hijo<QDateEdit>(&pagina, "dtpFechaInicio")->text(), "28/02/2025");
     // An end before the start is refused instead of failing the closing.
     pulsar(&pagina, "cmdPromocionar_0");
-    control<QDateEdit>(&pagina, "dtpFechaFin")->setDate(QDate(2025, 2, 1));
+    hijo<QDateEdit>(&pagina, "dtpFechaFin")->setDate(QDate(2025, 2, 1));
     pulsar(&pagina, "cmdPromocionar_0");
     EXPECT_EQ(pagina.Estado(), 2);
     EXPECT_FALSE(actividad(3)->Promocionada());
     EXPECT_TRUE(guion.ultimo().mensaje.texto.contains(QStringLiteral("anterior a la fecha de inicio")));
-    control<QDateEdit>(&pagina, "dtpFechaFin")->setDate(QDate(2025, 3, 2));
+    hijo<QDateEdit>(&pagina, "dtpFechaFin")->setDate(QDate(2025, 3, 2));
     pulsar(&pagina, "cmdPromocionar_0");
     EXPECT_EQ(actividad(3)->FechaInicio(), "2025/02/28");
     EXPECT_EQ(actividad(3)->FechaFin(), "2025/03/02");
@@ -224,7 +216,7 @@ TEST_P(PaginaActividades, ReabrirUnaActividadPromocionadaYDeshacerCambios) {
     // so a confirmation right after keeps every member passing.
     pulsar(&pagina, "cmdPromocionar_0");
     pulsar(&pagina, "cmdSeleccionar_0");
-    control<QRadioButton>(&pagina, "optOpcion_1")->setChecked(true);
+    hijo<QRadioButton>(&pagina, "optOpcion_1")->setChecked(true);
     pulsar(&pagina, "cmdAceptar");
     EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
     pulsar(&pagina, "cmdPromocionar_1");
@@ -246,7 +238,7 @@ TEST_P(PaginaActividades, ReabrirUnaActividadPromocionadaYDeshacerCambios) {
     EXPECT_EQ(actividad(1)->TipoAlumnos()->Item("1")->Euros(), "5");
     EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
     EXPECT_NE(colorFondo(actividades(), 0, 0), 65535u);
-    EXPECT_FALSE(control<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
+    EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
 }
 
 TEST_P(PaginaActividades, LasDecisionesDeLaPaginaDeAlumnosLleganALosMiembros) {
@@ -265,7 +257,7 @@ TEST_P(PaginaActividades, LasDecisionesDeLaPaginaDeAlumnosLleganALosMiembros) {
     EXPECT_EQ(alumnos()->rowCount(), 0);
     EXPECT_TRUE(pagina.NoTipos());
     EXPECT_TRUE(pagina.NoCursos());
-    EXPECT_FALSE(control<QAbstractButton>(&pagina, "cmdPrecios")->isEnabled());
+    EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdPrecios")->isEnabled());
 
     // Later on the student page Ana leaves too: the confirmed comedor hides
     // her and her course's price row is no longer in use.
@@ -292,18 +284,18 @@ TEST_P(PaginaActividades, PreciosPorTipoEnPesetasLleganSoloASuTipoAunqueNoSeVean
     pulsar(&pagina, "cmdPromocionar_0");
     conPaginaDePrecios([](frmPrecioActividad& p) {
         EXPECT_EQ(p.windowTitle(), "Asistente para el Cierre de Curso Escolar. Selección de precios");
-        EXPECT_TRUE(control<QRadioButton>(&p, "optOpcion_0")->isChecked());
-        EXPECT_EQ(control<QLabel>(&p, "lblDato_0")->text(), "Pesetas:");
-        auto* tipos = control<QTableWidget>(&p, "msgPrecio_0");
+        EXPECT_TRUE(hijo<QRadioButton>(&p, "optOpcion_0")->isChecked());
+        EXPECT_EQ(hijo<QLabel>(&p, "lblDato_0")->text(), "Pesetas:");
+        auto* tipos = hijo<QTableWidget>(&p, "msgPrecio_0");
         // Luis is Becado and visible, so both types are in use.
         EXPECT_EQ(columna(tipos, 0), QStringList({"Ordinario", "Becado"}));
-        auto* precio = control<QLineEdit>(&p, "txtPrecio");
+        auto* precio = hijo<QLineEdit>(&p, "txtPrecio");
         EXPECT_EQ(precio->text(), "0");
-        EXPECT_EQ(control<QLabel>(&p, "lblPrecioAux")->text(), "0");
+        EXPECT_EQ(hijo<QLabel>(&p, "lblPrecioAux")->text(), "0");
         precio->selectAll();
         QTest::keyClicks(precio, "1x0,00");  // only digits get in
         EXPECT_EQ(precio->text(), "1000");
-        EXPECT_EQ(control<QLabel>(&p, "lblPrecioAux")->text(), "6,01");
+        EXPECT_EQ(hijo<QLabel>(&p, "lblPrecioAux")->text(), "6,01");
         pulsarFila(tipos, 0);
         pulsar(&p, "cmdAceptar");
         EXPECT_EQ(columna(tipos, 1), QStringList({"6,01", "9"}));
@@ -326,8 +318,8 @@ TEST_P(PaginaActividades, PreciosPorTipoEnPesetasLleganSoloASuTipoAunqueNoSeVean
     elegir(0);
     pulsar(&pagina, "cmdPromocionar_0");  // 2184 again: No
     conPaginaDePrecios([](frmPrecioActividad& p) {
-        auto* tipos = control<QTableWidget>(&p, "msgPrecio_0");
-        auto* precio = control<QLineEdit>(&p, "txtPrecio");
+        auto* tipos = hijo<QTableWidget>(&p, "msgPrecio_0");
+        auto* precio = hijo<QLineEdit>(&p, "txtPrecio");
         precio->setText(QStringLiteral("499"));
         pulsarFila(tipos, 1);
         pulsar(&p, "cmdAceptar");
@@ -348,14 +340,14 @@ TEST_P(PaginaActividades, PreciosPorCursoEnEurosConLaComaAunqueLaMaquinaUsePunto
     pulsar(&pagina, "cmdPromocionar_0");
     conPaginaDePrecios([](frmPrecioActividad& p) {
         pulsar(&p, "optOpcion_1");
-        EXPECT_FALSE(control<QTableWidget>(&p, "msgPrecio_0")->isVisible());
-        auto* cursos = control<QTableWidget>(&p, "msgPrecio_1");
+        EXPECT_FALSE(hijo<QTableWidget>(&p, "msgPrecio_0")->isVisible());
+        auto* cursos = hijo<QTableWidget>(&p, "msgPrecio_1");
         EXPECT_EQ(columna(cursos, 0), QStringList({"Primaria 2º"}));  // Ana's new course
-        auto* precio = control<QLineEdit>(&p, "txtPrecio");
+        auto* precio = hijo<QLineEdit>(&p, "txtPrecio");
         precio->selectAll();
         QTest::keyClicks(precio, "6,0,15");  // a second comma and a third decimal are refused
         EXPECT_EQ(precio->text(), "6,01");
-        EXPECT_EQ(control<QLabel>(&p, "lblPrecioAux")->text(), "1000");
+        EXPECT_EQ(hijo<QLabel>(&p, "lblPrecioAux")->text(), "1000");
         // Something that is no amount is refused with a message.
         precio->setText(QStringLiteral(","));
         pulsarFila(cursos, 0);
@@ -378,7 +370,7 @@ TEST_P(PaginaActividades, GuardaYCargaLasDecisionesDesdeLaPagina) {
     confirmarTodos(true);
     guion.responderA(3193, Respuesta::Si);
     pulsar(&pagina, "cmdGuardar_0");
-    EXPECT_TRUE(control<QAbstractButton>(&pagina, "cmdGuardar_1")->isEnabled());
+    EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdGuardar_1")->isEnabled());
     EXPECT_EQ(filas(QStringLiteral("SELECT IDActividad, FechaInicio, FechaFin FROM CIERRECURSO_ACTIVIDAD")),
               QStringList({"1|2002/09/15|2003/06/30"}));
 
@@ -386,18 +378,18 @@ TEST_P(PaginaActividades, GuardaYCargaLasDecisionesDesdeLaPagina) {
     otra.cargar();
     otra.show();
     ASSERT_TRUE(otra.Mostrar());
-    auto* t = control<QTableWidget>(&otra, "msgActividades");
+    auto* t = hijo<QTableWidget>(&otra, "msgActividades");
     t->setCurrentCell(1, 0);
     guion.responderA(3194, Respuesta::Si);
     pulsar(&otra, "cmdGuardar_1");
     EXPECT_TRUE(otra.Actividades()->Item("1")->Promocionada());
     EXPECT_EQ(colorFondo(t, 0, 0), 65535u);
     EXPECT_EQ(otra.IDActividad(), 2);  // the row shown stays
-    EXPECT_TRUE(control<QAbstractButton>(&otra, "cmdGuardar_0")->isEnabled());
-    EXPECT_FALSE(control<QAbstractButton>(&otra, "cmdPromocionar_1")->isEnabled());
+    EXPECT_TRUE(hijo<QAbstractButton>(&otra, "cmdGuardar_0")->isEnabled());
+    EXPECT_FALSE(hijo<QAbstractButton>(&otra, "cmdPromocionar_1")->isEnabled());
     guion.responderA(2184, Respuesta::No);
     t->setCurrentCell(0, 0);  // promoted: the question, No shows the loaded members
-    EXPECT_EQ(columna(control<QTableWidget>(&otra, "msgAlumnos"), 3), QStringList(5, QStringLiteral("Si")));
+    EXPECT_EQ(columna(hijo<QTableWidget>(&otra, "msgAlumnos"), 3), QStringList(5, QStringLiteral("Si")));
 }
 
 // What was clicked and typed is what the engine writes into the new year.
@@ -408,24 +400,24 @@ TEST_P(PaginaActividades, ElMotorEscribeLasFechasMesesYPreciosElegidos) {
     pulsar(&pagina, "cmdSeleccionar_0");
     pulsar(&pagina, "cmdAceptar");
     pulsarFila(alumnos(), filaDe(alumnos(), "Zamora"));
-    control<QRadioButton>(&pagina, "optOpcion_1")->setChecked(true);
+    hijo<QRadioButton>(&pagina, "optOpcion_1")->setChecked(true);
     pulsar(&pagina, "cmdAceptar");
-    control<QDateEdit>(&pagina, "dtpFechaInicio")->setDate(QDate(2026, 10, 1));
-    control<QDateEdit>(&pagina, "dtpFechaFin")->setDate(QDate(2027, 2, 26));
+    hijo<QDateEdit>(&pagina, "dtpFechaInicio")->setDate(QDate(2026, 10, 1));
+    hijo<QDateEdit>(&pagina, "dtpFechaFin")->setDate(QDate(2027, 2, 26));
     conPaginaDePrecios([](frmPrecioActividad& p) {
-        control<QLineEdit>(&p, "txtPrecio")->setText(QStringLiteral("6,01"));
-        pulsarFila(control<QTableWidget>(&p, "msgPrecio_0"), 0);
+        hijo<QLineEdit>(&p, "txtPrecio")->setText(QStringLiteral("6,01"));
+        pulsarFila(hijo<QTableWidget>(&p, "msgPrecio_0"), 0);
         pulsar(&p, "cmdAceptar");
         pulsar(&p, "cmdPrecioActividad_0");
     });
     // Thought better of: Ordinario's price cleared (its members get theirs
     // back), Becado's set to 7 euros.
     conPaginaDePrecios([](frmPrecioActividad& p) {
-        auto* tipos = control<QTableWidget>(&p, "msgPrecio_0");
+        auto* tipos = hijo<QTableWidget>(&p, "msgPrecio_0");
         EXPECT_EQ(columna(tipos, 1), QStringList({"6,01", "9"}));
         pulsarFila(tipos, 0);
         pulsar(&p, "cmdLimpiar");
-        control<QLineEdit>(&p, "txtPrecio")->setText(QStringLiteral("7"));
+        hijo<QLineEdit>(&p, "txtPrecio")->setText(QStringLiteral("7"));
         pulsarFila(tipos, 1);
         pulsar(&p, "cmdAceptar");
         pulsar(&p, "cmdPrecioActividad_0");
@@ -446,15 +438,7 @@ TEST_P(PaginaActividades, ElMotorEscribeLasFechasMesesYPreciosElegidos) {
     e.colActividades = pagina.Actividades();
     ASSERT_TRUE(motor::PasarActividades(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
 
-    auto leer = [&](const QString& sql) {
-        QStringList r;
-        for (Recordset rs = e.conNuevoCentro.Abrir(sql); !rs.eof(); rs.MoveNext()) {
-            QStringList f;
-            for (int i = 0; i < rs.numeroCampos(); ++i) f << rs.campo(i).toString();
-            r << f.join(QLatin1Char('|'));
-        }
-        return r;
-    };
+    const auto leer = [&](const QString& sql) { return leerFilas(e.conNuevoCentro, sql); };
     EXPECT_EQ(leer(QStringLiteral("SELECT IDActividad, FechaInicio, FechaFin FROM Actividad ORDER BY IDActividad")),
               QStringList({"1|2026/10/01|2027/02/26", "2||"}));
     EXPECT_EQ(leer(QStringLiteral("SELECT CodAlumno, PrecioEuros, PrecioPesetas, Octubre, Enero, Marzo, MesesRealizacion "

@@ -1,6 +1,8 @@
 // The students steps of the closing on a small closed year and its copy:
 // promotion and leavers, the rollback of the wizard's tree, order and seats,
 // memberships, evaluation dates and the evaluation rows of the new year.
+// What the final phase writes is pinned by the reference closings
+// (tests/cierre/test_referencia.cpp), whose sample school has delegates.
 #include "Escenario.h"
 #include "platform/Error.h"
 
@@ -287,17 +289,6 @@ TEST_P(Evaluaciones, UnFalloCierraElProgresoYParaElPaso) {
     EXPECT_EQ(guion.mostrados().size(), 1);
     EXPECT_EQ(avisos.eventos.size(), 2);
     EXPECT_EQ(avisos.eventos.last(), QStringLiteral("Cerrar"));
-}
-
-// ---------------------------------------------------------------- final phase
-
-TEST_P(Alumnos, FaseFinalQuitaDelegados) {
-    ambas(QStringLiteral("INSERT INTO Seccion (IDSeccion, Descripcion, CodDelegado, CodSubdelegado) VALUES (1, 'A', 5, 6)"));
-    ASSERT_TRUE(motor::QuitarDelegados(e));
-    ASSERT_TRUE(motor::PasoVacio(e));
-    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodDelegado, CodSubdelegado FROM Seccion")), QStringList({"0|0"}));
-    EXPECT_EQ(leerFilas(local, QStringLiteral("SELECT CodDelegado, CodSubdelegado FROM Seccion")), QStringList({"5|6"}));
-    EXPECT_TRUE(avisos.eventos.isEmpty());
 }
 
 NCC_AMBOS_FONDOS(Alumnos);

@@ -1,6 +1,9 @@
 // The grade history of the closed year on a small school: which sections
-// pass, the rows and their values, pending subjects, numbering, the partial
-// closing and the module procedures.
+// pass, the rows and their values, pending subjects, numbering and the
+// module procedures. A partial closing's history, and a student made to
+// repeat whose evaluation promoted him (his grades go to history, no
+// subject pending), are pinned by the reference closings
+// (Referencia.CierreParcial, Referencia.PlanVariado).
 #include "Escenario.h"
 #include "engine/Historico.h"
 #include "platform/Error.h"
@@ -146,15 +149,6 @@ TEST_P(Historico, PasaLasNotasFinalesYLasPendientesDelAno) {
     motor::CrearMateriaPendiente(e, 1, 1, 20);
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM AlumnoPte_MatDet")), 3);
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Seccion_AlumnoPte")), 1);
-}
-
-TEST_P(Historico, UnCierreParcialSoloRegistraElAnoHistorico) {
-    CierreParcial() = true;
-    ASSERT_TRUE(motor::PasarHistorico(e));
-    EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM CursoEscolarHistorico")), 2);
-    EXPECT_TRUE(historia().isEmpty());
-    EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM MateriaDetalles")), 4);
-    EXPECT_EQ(avisos.eventos, QStringList({"Cerrar"}));
 }
 
 TEST_P(Historico, UnFalloSeMuestraUnaVezYCierraElProgreso) {

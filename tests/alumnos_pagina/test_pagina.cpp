@@ -2,6 +2,7 @@
 // ends: the section grid and its headings, the default decisions and their
 // colours, marking, applying with the seat check, confirming, reopening,
 // undoing, the column widths and the stored set through its buttons.
+#include "Controles.h"
 #include "EscuelaAlumnos.h"
 #include "platform/MensajesGuion.h"
 #include "platform/Textos.h"
@@ -54,11 +55,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&pagina));
     }
     template <class W = QWidget>
-    W* w(const char* nombre) {
-        auto* r = pagina.findChild<W*>(QString::fromLatin1(nombre));
-        EXPECT_NE(r, nullptr) << nombre;
-        return r;
-    }
+    W* w(const char* nombre) { return hijo<W>(&pagina, nombre); }
     QTableWidget* secciones() { return w<QTableWidget>("msgSecciones"); }
     QTableWidget* alumnos() { return w<QTableWidget>("msgAlumnos"); }
     Rejilla* rejilla(QTableWidget* t) { return t->findChild<Rejilla*>(); }

@@ -267,29 +267,6 @@ TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) 
               1);
 }
 
-// Telling the host is the last thing: a host that cannot take the sign
-// still gets its wizard closed, since the closing is done.
-TEST_P(AsistenteCierre, UnAnfitrionQueNoAdmiteLaSenalNoDejaElAsistenteAbierto) {
-    if (GetParam() == Proveedor::PostgreSQL) GTEST_SKIP() << "no depende de la base de datos";
-    abrirMuestra();
-    conPlanPorDefecto();
-    pasarComprobaciones();
-    responderFinalizar();
-    QObject sinSenal;
-    ConfiguracionActual()->setDatosSesion(&sinSenal);
-    Conductor c;
-    nombrarYFinalizar(c);
-    activarNodo1();
-    EXPECT_TRUE(c.terminado());
-    EXPECT_FALSE(c.agotado());
-    const QStringList t = guion_.textos();
-    const qsizetype i2182 = t.indexOf(Texto(2182));
-    ASSERT_GE(i2182, 0);
-    ASSERT_GT(t.size(), i2182 + 1);
-    EXPECT_TRUE(t.at(i2182 + 1).contains(QStringLiteral("lngRowData"))) << t.join(QLatin1Char('|')).toStdString();
-    EXPECT_TRUE(Asistente().CierreCursoE.isNull());
-}
-
 TEST_P(AsistenteCierre, UnaConfirmacionRechazadaNoDa2181YElAsistenteSigueAbierto) {
     abrirMuestra();
     // One section left unpromoted on the student page: the run asks 2187
@@ -525,7 +502,8 @@ void elegir(QWidget* w, const char* lista, int id) {
 
 // "Proponer todo" on both pages and three exceptions made on the real
 // widgets close the school row for row as `ncc plan` with the same three
-// exceptions and `ncc cerrar` close its twin.
+// exceptions and `ncc cerrar` close its twin; the host, which cannot take
+// the sign, has its wizard closed all the same.
 TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMismas) {
     abrirMuestra();
     const Excepciones x = elegirExcepciones(sesion_->planPorDefecto(), centro());
@@ -558,6 +536,10 @@ TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMism
 
     // The school's own session again: the twin's took the component's.
     sesion_ = std::make_unique<SesionAbierta>(muestra_);
+    // Telling the host is the last thing: a host that cannot take the sign
+    // still gets its wizard closed, since the closing is done.
+    QObject sinSenal;
+    ConfiguracionActual()->setDatosSesion(&sinSenal);
     pasarComprobaciones();
     guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
     Conductor c;
@@ -596,7 +578,12 @@ TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMism
         .en(QStringLiteral("frmProceso"), [](QWidget*) {});
     activarNodo1();
     EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
-    ASSERT_TRUE(contiene(guion_.textos(), 2182)) << guion_.textos().join(QLatin1Char('|')).toStdString();
+    const QStringList t = guion_.textos();
+    const qsizetype i2182 = t.indexOf(Texto(2182));
+    ASSERT_GE(i2182, 0) << t.join(QLatin1Char('|')).toStdString();
+    ASSERT_GT(t.size(), i2182 + 1);
+    EXPECT_TRUE(t.at(i2182 + 1).contains(QStringLiteral("lngRowData"))) << t.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(Asistente().CierreCursoE.isNull());
     EXPECT_TRUE(guion_.sinPreguntasInesperadas()) << guion_.inesperadas().join(QLatin1Char('|')).toStdString();
     sesion_.reset();
     const QStringList hecho = volcadoTrasCierre(muestra_);

@@ -3,7 +3,6 @@
 // the school's files exactly as they were.
 #include "EscuelaCarpeta.h"
 #include "platform/Textos.h"
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -13,17 +12,6 @@
 namespace ncc::pruebas {
 
 namespace {
-
-QString huella(const QString& carpeta) {
-    QStringList r;
-    for (const QFileInfo& fi : QDir(carpeta).entryInfoList({QStringLiteral("*.db")}, QDir::Files, QDir::Name)) {
-        QFile f(fi.filePath());
-        QCryptographicHash h(QCryptographicHash::Sha256);
-        if (f.open(QIODevice::ReadOnly)) h.addData(&f);
-        r << fi.fileName() + QLatin1Char('=') + QString::fromLatin1(h.result().toHex());
-    }
-    return r.join(QLatin1Char('\n'));
-}
 
 // Runs `ncc args` on a pseudo-terminal (script(1)) typing `entrada`;
 // answers what the terminal showed.
@@ -47,7 +35,7 @@ TEST(CerrarEnTerminal, PreguntaPrimeroPorLaOperacionIrreversibleYUnNoNoTocaNada)
     QTemporaryDir modelo;
     crearEscuelaCarpeta(modelo.path(), 20);
     auto escuela = copiarEscuelaCarpeta(modelo.path());
-    const QString antes = huella(escuela->path());
+    const QString antes = huellaCarpeta(escuela->path());
     int salida = -1;
     const QString visto = enTerminal({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path()}, "n\n", &salida);
     EXPECT_EQ(salida, 2) << visto.toStdString();
@@ -57,7 +45,7 @@ TEST(CerrarEnTerminal, PreguntaPrimeroPorLaOperacionIrreversibleYUnNoNoTocaNada)
     EXPECT_FALSE(visto.contains(Texto(1185)));
     EXPECT_FALSE(visto.contains(Texto(1180)));
     EXPECT_TRUE(visto.contains(Texto(1184)));
-    EXPECT_EQ(huella(escuela->path()).toStdString(), antes.toStdString());
+    EXPECT_EQ(huellaCarpeta(escuela->path()).toStdString(), antes.toStdString());
 }
 
 }  // namespace ncc::pruebas

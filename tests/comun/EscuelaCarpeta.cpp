@@ -1,8 +1,10 @@
 #include "EscuelaCarpeta.h"
 #include "platform/Conexion.h"
 #include "suite/Demo.h"
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -27,9 +29,11 @@ std::unique_ptr<QTemporaryDir> copiarEscuelaCarpeta(const QString& modelo) {
     return d;
 }
 
-SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos, const QProcessEnvironment& entorno) {
+SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos, const QProcessEnvironment& entorno,
+                      const QString& carpetaDeTrabajo) {
     QProcess p;
     p.setProcessEnvironment(entorno);
+    p.setWorkingDirectory(carpetaDeTrabajo);
     p.start(qEnvironmentVariable("NCC_BIN"), argumentos);
     SalidaNcc r;
     if (!p.waitForFinished(milisegundos)) {
@@ -42,6 +46,22 @@ SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos, const QPr
     r.texto = QString::fromUtf8(p.readAllStandardOutput());
     if (p.exitStatus() == QProcess::NormalExit) r.salida = p.exitCode();
     return r;
+}
+
+QString huellaCarpeta(const QString& carpeta) {
+    QStringList r;
+    for (const QFileInfo& fi : QDir(carpeta).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                                           QDir::Name)) {
+        if (fi.isDir()) {
+            r << fi.fileName() + QLatin1Char('/');
+            continue;
+        }
+        QFile f(fi.filePath());
+        QCryptographicHash h(QCryptographicHash::Sha256);
+        if (f.open(QIODevice::ReadOnly)) h.addData(&f);
+        r << fi.fileName() + QLatin1Char('=') + QString::fromLatin1(h.result().toHex());
+    }
+    return r.join(QLatin1Char('\n'));
 }
 
 bool matarTrasLineaDeProgreso(QProcess& p, int n) {

@@ -24,7 +24,12 @@ struct SalidaNcc {
     QString texto;    // and on stdout
 };
 SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos = 120000,
-                      const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment());
+                      const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment(),
+                      const QString& carpetaDeTrabajo = {});
+
+// Every entry of a folder, "name=sha256" for files and "name/" for folders,
+// one a line: two equal fingerprints, an untouched folder.
+QString huellaCarpeta(const QString& carpeta);
 
 // Follows the progress lines ("Cierre N%") that a started `ncc cerrar`
 // writes on stderr and kills it (SIGKILL) at the `n`-th; false when it

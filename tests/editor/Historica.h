@@ -1,21 +1,11 @@
 #pragma once
 // The sample school on the test's back end with its historic grades, the
 // editor's course opened on it, and what the tests need to drive its windows.
-#include "ContextoBD.h"
+#include "Controles.h"
+#include "cierre/Muestra.h"
 #include "history/EdicionHistorico.h"
 #include "history/frmEditarHistorico.h"
-#include "platform/Conexion.h"
-#include "platform/MensajesGuion.h"
-#include "platform/BasesDatos.h"
-#include "suite/Demo.h"
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QTimer>
-#include <QWidget>
 #include <functional>
-#include <memory>
 
 namespace ncc::pruebas {
 
@@ -31,24 +21,15 @@ class EscuelaHistorica : public testing::TestWithParam<Proveedor> {
 protected:
     void SetUp() override {
         ctx = std::make_unique<ContextoBD>(GetParam());
-        suite::OpcionesDemo o;
-        o.alumnos = 300;
-        if (ctx->esServidor()) {
-            o.prefijo = ctx->prefijo() + QStringLiteral("h_");
-            resumen = suite::crearDemoServidor(plantillaServidor(), o);
-        } else {
-            resumen = suite::crearDemoSQLite(QDir(ctx->carpeta()).filePath(QStringLiteral("escuela")), o);
-        }
-        con = std::make_unique<Conexion>(resumen.centro);
+        muestra = crearMuestra(*ctx, QStringLiteral("h"), 300, suite::OpcionesDemo{}.semilla);
+        con = std::make_unique<Conexion>(muestra.cadena(QStringLiteral("A1C3")));
         con->Open();
         instalado = std::make_unique<ServicioMensajesInstalado>(guion);
     }
     void TearDown() override {
         instalado.reset();
         con.reset();
-        if (ctx && ctx->esServidor())
-            for (const QString& c : {resumen.appEntrada, resumen.borradoAppEntrada, resumen.centro, resumen.borradoCentro})
-                try { servidor::borrar(plantillaServidor(), CadenaConexion(c).valor(QStringLiteral("Initial Catalog"))); } catch (...) {}
+        muestra.borrar();
     }
 
     CursoHistorico curso(qint16 c = Segundo, bool soloLectura = false, quint8 tipo = TipoESO) const {
@@ -76,52 +57,16 @@ protected:
 
     // Every historic grade, one text per row, in id order.
     QStringList historicas() {
-        QStringList l;
-        for (Recordset r = con->Abrir(QStringLiteral("SELECT * FROM EvaluacionHistorica ORDER BY IDEvaluacionHistorica"));
-             !r.eof(); r.MoveNext()) {
-            QStringList campos;
-            for (int i = 0; i < r.numeroCampos(); ++i) campos << r.campo(i).toString();
-            l << campos.join(QLatin1Char('|'));
-        }
-        return l;
+        return leerFilas(*con, QStringLiteral("SELECT * FROM EvaluacionHistorica ORDER BY IDEvaluacionHistorica"));
     }
 
     std::unique_ptr<ContextoBD> ctx;
-    suite::ResumenDemo resumen;
+    Muestra muestra;
     std::unique_ptr<Conexion> con;
     MensajesGuion guion;
     std::unique_ptr<ServicioMensajesInstalado> instalado;
     int liberaciones = 0;
 };
-
-template <class T = QAbstractButton>
-T* hijo(QWidget* w, const char* nombre) {
-    T* h = w->findChild<T*>(QString::fromLatin1(nombre));
-    EXPECT_NE(h, nullptr) << nombre;
-    return h;
-}
-
-// Runs `f` on the modal window named `nombre` as soon as it shows (the
-// window is then driven from inside its own event loop).
-inline void alAbrirse(const QString& nombre, std::function<void(QWidget*)> f, int ms = 10000) {
-    auto reloj = std::make_shared<QElapsedTimer>();
-    reloj->start();
-    auto intento = std::make_shared<std::function<void()>>();
-    *intento = [=] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (w && w->objectName() == nombre && w->isVisible()) {
-            f(w);
-            return;
-        }
-        if (reloj->elapsed() > ms) {
-            ADD_FAILURE() << "no se abrió " << nombre.toStdString();
-            if (w) w->close();
-            return;
-        }
-        QTimer::singleShot(10, *intento);
-    };
-    QTimer::singleShot(0, *intento);
-}
 
 // A fingerprint of the editor's records, every state and value.
 inline QString huellaRegistros(EdicionHistorico& e) {

@@ -400,44 +400,6 @@ TEST_P(Ventanas, UnGuardadoQueFallaEnteroDejaElEditorAbiertoYSePuedeRepetir) {
 
 // Pictures of every window for a look at them, in NCC_CAPTURAS (or the
 // test's folder).
-TEST_P(Ventanas, Capturas) {
-    if (GetParam() != Proveedor::SQLite) GTEST_SKIP() << "una vez basta";
-    const QString carpeta = qEnvironmentVariableIsEmpty("NCC_CAPTURAS") ? ctx->carpeta() : qEnvironmentVariable("NCC_CAPTURAS");
-    QDir().mkpath(carpeta);
-    auto guardar = [&](QWidget* w, const QString& nombre) {
-        w->show();
-        QApplication::processEvents();
-        EXPECT_TRUE(w->grab().save(QDir(carpeta).filePath(nombre + QStringLiteral(".png"))));
-    };
-    auto e = editor(curso());
-    guardar(e.get(), QStringLiteral("frmEditarHistorico-materias"));
-    hijo<QTabBar>(e.get(), "tabHistorico")->setCurrentIndex(1);
-    rejilla(e.get(), "msgAlumno")->selectRow(0);
-    guardar(e.get(), QStringLiteral("frmEditarHistorico-alumnos"));
-    e->lngIDAlumno = e->edicion().colAlumnos().Item(1)->IDAlumno();
-    frmPropAlumno p(*e);
-    guardar(&p, QStringLiteral("frmPropAlumno"));
-    rejilla(&p, "msgMaterias")->selectRow(0);
-    frmPropMatAl n(p, p.materiaSeleccionada());
-    guardar(&n, QStringLiteral("frmPropMatAl"));
-    frmSelMateria sm(*e);
-    guardar(&sm, QStringLiteral("frmSelMateria"));
-    frmSelMatAl sa(p);
-    guardar(&sa, QStringLiteral("frmSelMatAl"));
-    frmSelHAlumno sh(*e);
-    guardar(&sh, QStringLiteral("frmSelHAlumno"));
-    ncbuscar::frmBuscarAlumno b(*con, QString());
-    hijo<QLineEdit>(&b, "txtBuscar")->setText(QStringLiteral("gar"));
-    QTest::keyClick(hijo<QLineEdit>(&b, "txtBuscar"), Qt::Key_Return);
-    guardar(&b, QStringLiteral("frmBuscarAlumno"));
-    auto bach = std::make_unique<frmEditarHistorico>(*con, curso(PrimeroBach, true, TipoBach), nullptr);
-    bach->lngIDAlumno = bach->edicion().colAlumnos().Item(1)->IDAlumno();
-    frmPropAlumno pb(*bach);
-    rejilla(&pb, "msgMaterias")->selectRow(0);
-    frmPropMatAl nb(pb, pb.materiaSeleccionada());
-    guardar(&nb, QStringLiteral("frmPropMatAl-sin-medidas"));
-}
-
 NCC_AMBOS_FONDOS(Ventanas);
 
 }  // namespace

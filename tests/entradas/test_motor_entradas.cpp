@@ -2,20 +2,9 @@
 // hand-built SQL (apostrophes, quotes, semicolons, comment marks,
 // backslashes, placeholders, accented letters) in every text column it
 // copies or archives, and names of the new year it cannot store.
-#include "ContextoBD.h"
-#include "EscuelaPrueba.h"
-#include "engine/cIFunciones.h"
-#include "entry/cAsignarDatos.h"
-#include "host/Plan.h"
-#include "host/Sesion.h"
-#include "platform/BasesDatos.h"
-#include "platform/CadenaConexion.h"
-#include "platform/MensajesGuion.h"
+#include "cierre/Muestra.h"
 #include "platform/Textos.h"
-#include "suite/Demo.h"
-#include <QDir>
 #include <QHash>
-#include <QSet>
 
 using namespace ncc;
 using namespace ncc::pruebas;
@@ -67,54 +56,22 @@ QHash<qint64, QStringList> textosDe(Conexion& con, const TablaTextos& t) {
     return r;
 }
 
-// A sample school of the test's own, whose databases (and those a closing
-// of it makes on the server) go at the end.
-class EscuelaDemo {
-public:
-    explicit EscuelaDemo(ContextoBD& ctx) : ctx_(ctx) {
-        suite::OpcionesDemo o;
-        o.alumnos = 60;
-        if (ctx.esServidor()) {
-            o.prefijo = ctx.prefijo() + QStringLiteral("raro_");
-            resumen = suite::crearDemoServidor(plantillaServidor(), o);
-        } else {
-            resumen = suite::crearDemoSQLite(QDir(ctx.carpeta()).filePath(QStringLiteral("escuela")), o);
-        }
-    }
-    ~EscuelaDemo() {
-        if (!ctx_.esServidor() || !hayServidor()) return;
-        QStringList nombres = nombresDelCierreEnServidor(1, 3);
-        for (const QString& c : {resumen.appEntrada, resumen.borradoAppEntrada, resumen.centro, resumen.borradoCentro})
-            nombres << CadenaConexion(c).valor(QStringLiteral("Initial Catalog"));
-        for (const QString& n : nombres)
-            try { servidor::borrar(plantillaServidor(), n); } catch (...) {}
-    }
-    suite::ResumenDemo resumen;
-
-private:
-    ContextoBD& ctx_;
-};
-
-class TextosRaros : public testing::TestWithParam<Proveedor> {
+class TextosRaros : public ConMuestra {
 protected:
-    TextosRaros() : ctx(GetParam()), instalado(guion) {}
+    TextosRaros() : instalado(guion) {}
     ~TextosRaros() override {
         fijarConfiguracionActual(nullptr);
         CierreParcial() = false;
     }
 
-    ContextoBD ctx;
     MensajesGuion guion;
     ServicioMensajesInstalado instalado;
 };
 
 TEST_P(TextosRaros, LlegananIntactosAlCursoNuevoYAlArchivoDeBajas) {
-    EscuelaDemo escuela(ctx);
-    host::OpcionesSesion op;
-    op.appEntrada = escuela.resumen.appEntrada;
-    op.borradoAppEntrada = escuela.resumen.borradoAppEntrada;
-    auto sesion = host::abrirSesion(op);
-    Conexion& centro = sesion->centro();
+    muestra = crearMuestra(ctx, QStringLiteral("raro"), 60);
+    auto s = std::make_unique<SesionAbierta>(muestra);
+    Conexion& centro = s->sesion->centro();
 
     // Every text of those columns gets the awkward text in front (the
     // section names keep matching from one course to the next).
@@ -142,8 +99,6 @@ TEST_P(TextosRaros, LlegananIntactosAlCursoNuevoYAlArchivoDeBajas) {
     for (Recordset rs = centro.Abrir(QStringLiteral("SELECT IDAlumno FROM Alumno_Baja")); !rs.eof(); rs.MoveNext())
         bajasAntes << rs.texto(QStringLiteral("IDAlumno"));
 
-    cAsignarDatos entrada;
-    entrada.ObtenerDatos(sesion.get());
     // The plan goes through its file form, as `ncc plan` and `ncc cerrar`
     // pass it.
     host::Plan plan = host::planDesdeJson(host::planAJson(host::planPorDefecto(centro, 1)));
@@ -187,7 +142,7 @@ TEST_P(TextosRaros, LlegananIntactosAlCursoNuevoYAlArchivoDeBajas) {
         EXPECT_EQ(rs.texto(QStringLiteral("Nombre")), Raro);
     }
     {
-        Recordset rs = sesion->appEntrada().Abrir(
+        Recordset rs = s->sesion->appEntrada().Abrir(
             QStringLiteral("SELECT Nombre FROM CursoEscolar WHERE IDCursoEscolar=%1").arg(motor.estado().lngIDNuevoCurso));
         ASSERT_FALSE(rs.eof());
         EXPECT_EQ(rs.texto(QStringLiteral("Nombre")), Raro);
@@ -195,7 +150,7 @@ TEST_P(TextosRaros, LlegananIntactosAlCursoNuevoYAlArchivoDeBajas) {
 
     // The archive of the closing year: each leaver with his texts and those
     // of his course, teaching type, address and province, unchanged.
-    Conexion cerrado(escuela.resumen.centro);
+    Conexion cerrado(muestra.cadena(QStringLiteral("A1C3")));
     cerrado.Open();
     const auto& alumnos = esperados[QStringLiteral("Alumno")];
     const auto& direcciones = esperados[QStringLiteral("Direccion")];
@@ -212,6 +167,11 @@ TEST_P(TextosRaros, LlegananIntactosAlCursoNuevoYAlArchivoDeBajas) {
     for (Recordset rs = cerrado.Abrir(QStringLiteral("SELECT IDDireccion, CodProvincia FROM Direccion")); !rs.eof(); rs.MoveNext())
         provinciaDe.insert(rs.entero(QStringLiteral("IDDireccion")), rs.entero(QStringLiteral("CodProvincia")));
 
+    const auto textos = [](Recordset& rs, std::initializer_list<const char*> columnas) {
+        QStringList v;
+        for (const char* c : columnas) v << rs.texto(QLatin1String(c));
+        return v;
+    };
     int archivados = 0;
     for (Recordset rs = cerrado.Abrir(QStringLiteral(
              "SELECT IDAlumno, Matricula, Nombre, Apellido_1, Apellido_2, Curso, TipoEnsenanza, DNI, Direccion, "
@@ -222,23 +182,14 @@ TEST_P(TextosRaros, LlegananIntactosAlCursoNuevoYAlArchivoDeBajas) {
         ++archivados;
         SCOPED_TRACE(id);
         ASSERT_TRUE(alumnos.contains(id));
-        const QStringList a = alumnos.value(id);  // Nombre, Apellido_1, Apellido_2, Matricula, DNI
-        EXPECT_EQ(rs.texto(QStringLiteral("Nombre")), a[0]);
-        EXPECT_EQ(rs.texto(QStringLiteral("Apellido_1")), a[1]);
-        EXPECT_EQ(rs.texto(QStringLiteral("Apellido_2")), a[2]);
-        EXPECT_EQ(rs.texto(QStringLiteral("Matricula")), a[3]);
-        EXPECT_EQ(rs.texto(QStringLiteral("DNI")), a[4]);
+        EXPECT_EQ(textos(rs, {"Nombre", "Apellido_1", "Apellido_2", "Matricula", "DNI"}), alumnos.value(id));
         const QList<qint64> c = codigos.value(id);
         ASSERT_EQ(c.size(), 3);
-        EXPECT_EQ(rs.texto(QStringLiteral("Curso")), cursos.value(c[1]).value(0));
-        EXPECT_EQ(rs.texto(QStringLiteral("TipoEnsenanza")), tipos.value(c[2]).value(0));
+        EXPECT_EQ(textos(rs, {"Curso", "TipoEnsenanza"}), QStringList({cursos.value(c[1]).value(0), tipos.value(c[2]).value(0)}));
         const QStringList d = direcciones.value(c[0]);  // Direccion, Poblacion, CodigoPostal, Telefono
         if (!d.isEmpty()) {
-            EXPECT_EQ(rs.texto(QStringLiteral("Direccion")), d[0]);
-            EXPECT_EQ(rs.texto(QStringLiteral("Poblacion")), d[1]);
-            EXPECT_EQ(rs.texto(QStringLiteral("CodigoPostal")), d[2]);
-            EXPECT_EQ(rs.texto(QStringLiteral("Telefono")), d[3]);
-            EXPECT_EQ(rs.texto(QStringLiteral("Provincia")), provincias.value(provinciaDe.value(c[0])).value(0));
+            EXPECT_EQ(textos(rs, {"Direccion", "Poblacion", "CodigoPostal", "Telefono", "Provincia"}),
+                      d + QStringList{provincias.value(provinciaDe.value(c[0])).value(0)});
         }
         EXPECT_TRUE(rs.texto(QStringLiteral("Nombre")).startsWith(Raro));
         EXPECT_TRUE(rs.texto(QStringLiteral("Curso")).startsWith(Raro));

@@ -12,7 +12,6 @@
 #include "suite/Demo.h"
 #include "wizard/DatosActividades.h"
 #include "wizard/SeleccionAlumnos.h"
-#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,23 +28,7 @@ namespace {
 
 using Resultado = pruebas::SalidaNcc;
 
-// Every entry of a folder, "name=sha256" for files, "name/" for folders,
-// one a line.
-QString huella(const QString& carpeta) {
-    QStringList r;
-    const QDir d(carpeta);
-    for (const QFileInfo& fi : d.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
-        if (fi.isDir()) {
-            r << fi.fileName() + QLatin1Char('/');
-            continue;
-        }
-        QFile f(fi.filePath());
-        QCryptographicHash h(QCryptographicHash::Sha256);
-        if (f.open(QIODevice::ReadOnly)) h.addData(&f);
-        r << fi.fileName() + QLatin1Char('=') + QString::fromLatin1(h.result().toHex().left(16));
-    }
-    return r.join(QLatin1Char('\n'));
-}
+using pruebas::huellaCarpeta;
 
 class OrdenCerrarEntradas : public testing::Test {
 protected:
@@ -78,10 +61,10 @@ protected:
     // the school's folder) and checks that nothing in the folder changed.
     Resultado cerrarCon(const QString& plan) {
         auto escuela = copiaEscuela();
-        const auto antes = huella(escuela->path());
+        const auto antes = huellaCarpeta(escuela->path());
         const Resultado r = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path(),
                                  QStringLiteral("--plan"), plan, QStringLiteral("--si")});
-        EXPECT_EQ(huella(escuela->path()).toStdString(), antes.toStdString());
+        EXPECT_EQ(huellaCarpeta(escuela->path()).toStdString(), antes.toStdString());
         return r;
     }
 
@@ -277,12 +260,11 @@ TEST_F(OrdenCerrarEntradas, UnPlanDesmesuradoSeRechazaSinLeerlo) {
 
 TEST_F(OrdenCerrarEntradas, UnNombreDeCursoQueNoCabeSeRechazaAntesDeCopiar) {
     auto escuela = copiaEscuela();
-    const auto antes = huella(escuela->path());
+    const auto antes = huellaCarpeta(escuela->path());
     const auto cerrar = [&](const QStringList& extra) {
         return ncc(QStringList{QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path(), QStringLiteral("--si")} + extra);
     };
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QStringLiteral("   ")}), 64, QStringLiteral("en blanco"));
-    ESPERA_RECHAZO(cerrar({QStringLiteral("--curso=\t \t")}), 64, QStringLiteral("en blanco"));
     // An empty name given is a name given: not replaced by the default one.
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QString()}), 64, QStringLiteral("en blanco"));
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso=")}), 64, QStringLiteral("en blanco"));
@@ -291,16 +273,13 @@ TEST_F(OrdenCerrarEntradas, UnNombreDeCursoQueNoCabeSeRechazaAntesDeCopiar) {
     ESPERA_RECHAZO(cerrar({QStringLiteral("--plan"), QString()}), 64, QStringLiteral("Falta el fichero de --plan"));
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QString(51, QLatin1Char('x'))}), 64,
                    QStringLiteral("no puede tener más de 50 caracteres"));
-    ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QString(51, QChar(0x00D1))}), 64,
-                   QStringLiteral("no puede tener más de 50 caracteres"));
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QStringLiteral("2026/2027\x1b]0;hola\x07")}), 64,
                    QStringLiteral("caracteres de control"));
-    // The name of a year the centre already has, the current one included.
-    ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QStringLiteral("2025/2026")}), 2,
-                   QStringLiteral("Ya hay un curso escolar llamado"));
+    // The name of a year the centre already has (the check itself, the
+    // current year included, is the engine's test's).
     ESPERA_RECHAZO(cerrar({QStringLiteral("--curso"), QStringLiteral("2024/2025")}), 2,
                    QStringLiteral("Ya hay un curso escolar llamado"));
-    EXPECT_EQ(huella(escuela->path()).toStdString(), antes.toStdString());
+    EXPECT_EQ(huellaCarpeta(escuela->path()).toStdString(), antes.toStdString());
 }
 
 // The wizard's saved choices walk the whole road: saved as the pages save
@@ -397,12 +376,12 @@ TEST_F(OrdenCerrarEntradas, LoGuardadoEnElAsistentePasaLaComprobacionYLlegaAlCur
         SCOPED_TRACE(caso.sql.left(120).toStdString());
         auto copia = pruebas::copiarEscuelaCarpeta(escuela->path());
         abrir(copia->path(), QStringLiteral("A1C3.db"))->Execute(caso.sql);
-        const auto antes = huella(copia->path());
+        const auto antes = huellaCarpeta(copia->path());
         const Resultado r = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), copia->path(), QStringLiteral("--guardado"),
                                  QStringLiteral("--si")});
         ESPERA_RECHAZO(r, 2, caso.esperado);
         EXPECT_TRUE(r.error.contains(caso.tambien)) << r.error.toStdString();
-        EXPECT_EQ(huella(copia->path()).toStdString(), antes.toStdString());
+        EXPECT_EQ(huellaCarpeta(copia->path()).toStdString(), antes.toStdString());
         if (&caso == &rechazos[0])
             ESPERA_RECHAZO(ncc({QStringLiteral("plan"), QStringLiteral("--datos"), copia->path(), QStringLiteral("--guardado")}), 2, quien);
     }
@@ -461,10 +440,10 @@ TEST_F(OrdenCerrarEntradas, UnNombreQueChocaSeRechazaAntesDeCopiar) {
             }
             app.Close();
         }
-        const auto antes = huella(escuela->path());
+        const auto antes = huellaCarpeta(escuela->path());
         ESPERA_RECHAZO(ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path(), QStringLiteral("--si")}), 2,
                        textoEsperado);
-        EXPECT_EQ(huella(escuela->path()).toStdString(), antes.toStdString());
+        EXPECT_EQ(huellaCarpeta(escuela->path()).toStdString(), antes.toStdString());
     };
     conBases(QStringLiteral("A1C4.db"), QStringLiteral("B1C3.db"), QStringLiteral("A1C4.db"),
              QStringLiteral("la base de datos del nuevo curso se llama como la base de datos del curso (BD)"));
@@ -488,13 +467,13 @@ protected:
         EXPECT_TRUE(QDir(escuela->path()).mkdir(obstaculo));
         EXPECT_TRUE(QFile::copy(QDir(escuela->path()).filePath(QStringLiteral("AppEntrada.db")),
                                 QDir(escuela->path()).filePath(obstaculo + QStringLiteral("/dentro"))));
-        const auto antes = huella(escuela->path());
+        const auto antes = huellaCarpeta(escuela->path());
         const Resultado r = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path(), QStringLiteral("--si")});
         EXPECT_EQ(r.salida, 1) << r.error.toStdString();
         EXPECT_TRUE(r.error.contains(obstaculo)) << r.error.toStdString();
         EXPECT_TRUE(r.error.contains(QStringLiteral("se han restaurado como estaban"))) << r.error.toStdString();
         EXPECT_FALSE(r.error.contains(QStringLiteral("Error al restaurar"))) << r.error.toStdString();
-        EXPECT_EQ(huella(escuela->path()).toStdString(), antes.toStdString());
+        EXPECT_EQ(huellaCarpeta(escuela->path()).toStdString(), antes.toStdString());
         EXPECT_TRUE(QFile::exists(QDir(escuela->path()).filePath(obstaculo + QStringLiteral("/dentro"))));
         return escuela;
     }

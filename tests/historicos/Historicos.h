@@ -2,15 +2,13 @@
 // What the tests of the historic side share: the sample school with a
 // session on it, a message service that lets a test look at the databases
 // while a message is on screen, and the driving of modal dialogs.
+#include "Controles.h"
 #include "cierre/Muestra.h"
 #include "platform/Textos.h"
-#include <QApplication>
 #include <QComboBox>
-#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <functional>
 
 namespace ncc::pruebas {
@@ -24,36 +22,6 @@ public:
         return MensajesGuion::mostrar(m);
     }
 };
-
-template <typename T>
-T* hijo(QWidget* w, const char* nombre) {
-    T* h = w->findChild<T*>(QLatin1String(nombre));
-    if (!h) ADD_FAILURE() << "no hay " << nombre << " en " << w->objectName().toStdString();
-    return h;
-}
-
-// Runs `accion` on the modal dialog named `nombre` as soon as it is shown
-// (the caller then opens it). Gives up after a few seconds, closing
-// whatever modal window is open, so that a test never hangs.
-inline void alAbrirse(const QString& nombre, std::function<void(QDialog&)> accion) {
-    auto* t = new QTimer;
-    t->setInterval(10);
-    auto vueltas = std::make_shared<int>(0);
-    QObject::connect(t, &QTimer::timeout, [t, nombre, accion, vueltas] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (auto* d = qobject_cast<QDialog*>(w); d && d->objectName() == nombre) {
-            t->stop();
-            t->deleteLater();
-            accion(*d);
-        } else if (++*vueltas > 500) {
-            t->stop();
-            t->deleteLater();
-            ADD_FAILURE() << "no se abrió " << nombre.toStdString();
-            if (auto* otro = qobject_cast<QDialog*>(w)) otro->reject();
-        }
-    });
-    t->start();
-}
 
 inline int elegir(QComboBox* c, const QString& texto) {
     const int i = c->findText(texto);

@@ -21,27 +21,11 @@ using namespace ncc;
 
 namespace {
 
-struct Salida {
-    int codigo = -1;
-    QString salida, error;
-};
+using Salida = pruebas::SalidaNcc;
 
 Salida ncc(const QStringList& args, const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment(),
            const QString& carpeta = {}) {
-    QProcess p;
-    p.setProcessEnvironment(entorno);
-    p.setWorkingDirectory(carpeta);
-    p.start(qEnvironmentVariable("NCC_BIN"), args);
-    Salida r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.salida = QString::fromUtf8(p.readAllStandardOutput());
-    r.error = QString::fromUtf8(p.readAllStandardError());
-    if (p.exitStatus() == QProcess::NormalExit) r.codigo = p.exitCode();
-    return r;
+    return pruebas::ejecutarNcc(args, 60000, entorno, carpeta);
 }
 
 // The commands as `ncc ayuda` lists them.
@@ -49,7 +33,7 @@ QStringList ordenes() {
     const Salida a = ncc({QStringLiteral("ayuda")});
     QStringList l;
     static const QRegularExpression linea(QStringLiteral("^  (\\S+)\\s"));
-    for (const QString& s : a.salida.split(QLatin1Char('\n'))) {
+    for (const QString& s : a.texto.split(QLatin1Char('\n'))) {
         const auto m = linea.match(s);
         if (m.hasMatch()) l << m.captured(1);
     }
@@ -68,38 +52,38 @@ QProcessEnvironment sinPantalla() {
 TEST(LineaDeOrdenes, CadaOrdenExplicaSuUsoConHelpYSinOrdenEsMalUso) {
     const QStringList lista = ordenes();
     ASSERT_TRUE(lista.contains(QStringLiteral("cerrar")) && lista.contains(QStringLiteral("escritorio"))) << lista.join(' ').toStdString();
-    const QString manual = ncc({QStringLiteral("manual")}).salida;
+    const QString manual = ncc({QStringLiteral("manual")}).texto;
     for (const QString& orden : lista) {
         for (const QString& ayuda : {QStringLiteral("-h"), QStringLiteral("--help")}) {
             // Help wins over everything else given, even what would be wrong.
             const Salida r = ncc({orden, QStringLiteral("--datos"), QStringLiteral("/no/existe"), ayuda}, sinPantalla());
-            EXPECT_EQ(r.codigo, 0) << orden.toStdString() << " " << ayuda.toStdString() << ": " << r.error.toStdString();
-            EXPECT_TRUE(r.salida.startsWith(QStringLiteral("Uso: ncc ") + orden)) << r.salida.toStdString();
+            EXPECT_EQ(r.salida, 0) << orden.toStdString() << " " << ayuda.toStdString() << ": " << r.error.toStdString();
+            EXPECT_TRUE(r.texto.startsWith(QStringLiteral("Uso: ncc ") + orden)) << r.texto.toStdString();
         }
         const QString enRoff = QStringLiteral(".nf\nUso: ncc ") + QString(orden).replace(QLatin1Char('-'), QStringLiteral("\\-"));
         EXPECT_TRUE(manual.contains(enRoff)) << orden.toStdString();
     }
-    EXPECT_TRUE(ncc({QStringLiteral("cerrar"), QStringLiteral("-h")}).salida.contains(QStringLiteral("--datos CARPETA")));
-    const QString escritorio = ncc({QStringLiteral("escritorio"), QStringLiteral("--help")}, sinPantalla()).salida;
+    EXPECT_TRUE(ncc({QStringLiteral("cerrar"), QStringLiteral("-h")}).texto.contains(QStringLiteral("--datos CARPETA")));
+    const QString escritorio = ncc({QStringLiteral("escritorio"), QStringLiteral("--help")}, sinPantalla()).texto;
     for (const char* opcion : {"--datos", "--servidor", "--nodo"})
         EXPECT_TRUE(escritorio.contains(QString::fromLatin1(opcion))) << opcion;
     // Without a display the desktop host says so in one line, without Qt's abort.
     const Salida sinVentanas = ncc({QStringLiteral("escritorio"), QStringLiteral("--datos"), QStringLiteral("/no/existe")}, sinPantalla());
-    EXPECT_EQ(sinVentanas.codigo, 1);
+    EXPECT_EQ(sinVentanas.salida, 1);
     EXPECT_EQ(sinVentanas.error.count(QLatin1Char('\n')), 1) << sinVentanas.error.toStdString();
     EXPECT_TRUE(sinVentanas.error.contains(QStringLiteral("no hay pantalla"))) << sinVentanas.error.toStdString();
-    EXPECT_TRUE(ncc({QStringLiteral("ayuda"), QStringLiteral("plan")}).salida.startsWith(QStringLiteral("Uso: ncc plan")));
-    EXPECT_EQ(ncc({QStringLiteral("--help")}).codigo, 0);
+    EXPECT_TRUE(ncc({QStringLiteral("ayuda"), QStringLiteral("plan")}).texto.startsWith(QStringLiteral("Uso: ncc plan")));
+    EXPECT_EQ(ncc({QStringLiteral("--help")}).salida, 0);
 
     const Salida sola = ncc({});
-    EXPECT_EQ(sola.codigo, 64);
+    EXPECT_EQ(sola.salida, 64);
     EXPECT_TRUE(sola.error.contains(QStringLiteral("falta la orden"))) << sola.error.toStdString();
-    EXPECT_EQ(ncc({QStringLiteral("nada")}).codigo, 64);
+    EXPECT_EQ(ncc({QStringLiteral("nada")}).salida, 64);
 }
 
 // One Spanish sentence that names the file, and no internal error number.
 void esperaFrase(const Salida& r, const QString& frase) {
-    EXPECT_EQ(r.codigo, 1) << r.error.toStdString();
+    EXPECT_EQ(r.salida, 1) << r.error.toStdString();
     EXPECT_TRUE(r.error.contains(frase)) << "se esperaba «" << frase.toStdString() << "» en:\n" << r.error.toStdString();
     EXPECT_FALSE(r.error.contains(QRegularExpression(QStringLiteral("Error 10\\d\\d")))) << r.error.toStdString();
 }
@@ -161,14 +145,14 @@ TEST(LineaDeOrdenes, SinDatosSeUsaLaUltimaCarpetaYNuncaLaActual) {
     const QStringList ensayo{QStringLiteral("cerrar"), QStringLiteral("--ensayo")};
 
     const Salida ninguna = ncc(ensayo, entorno, escuela.path());
-    EXPECT_EQ(ninguna.codigo, 64) << ninguna.error.toStdString();
+    EXPECT_EQ(ninguna.salida, 64) << ninguna.error.toStdString();
     EXPECT_TRUE(ninguna.error.startsWith(QStringLiteral("ncc cerrar: No se ha indicado el centro: nombre la carpeta de sus "
                                                         "bases de datos con «ncc cerrar --datos CARPETA»")))
         << ninguna.error.toStdString();
 
-    ASSERT_EQ(ncc(ensayo + QStringList{QStringLiteral("--datos"), escuela.path()}, entorno).codigo, 0);
+    ASSERT_EQ(ncc(ensayo + QStringList{QStringLiteral("--datos"), escuela.path()}, entorno).salida, 0);
     const Salida recordada = ncc(ensayo, entorno, otra.path());
-    EXPECT_EQ(recordada.codigo, 0) << recordada.error.toStdString();
+    EXPECT_EQ(recordada.salida, 0) << recordada.error.toStdString();
     EXPECT_TRUE(recordada.error.startsWith(QStringLiteral("ncc cerrar: centro de la carpeta usada la última vez: ") +
                                            escuela.path() + QLatin1Char('\n')))
         << recordada.error.toStdString();
@@ -190,9 +174,9 @@ TEST(LineaDeOrdenes, ElServidorSeEscribeComoEnPostgreSQL) {
     // The server is reached (its user and password accepted) under each
     // form: what is missing, if anything, is the school, not the server.
     auto llega = [](const Salida& r) {
-        EXPECT_TRUE(r.codigo >= 0 && r.codigo != 64 && !r.error.contains(QStringLiteral("No se puede conectar")) &&
-                    (r.codigo == 0 || r.error.contains(QStringLiteral("AppEntrada"))))
-            << r.codigo << ": " << r.error.toStdString();
+        EXPECT_TRUE(r.salida >= 0 && r.salida != 64 && !r.error.contains(QStringLiteral("No se puede conectar")) &&
+                    (r.salida == 0 || r.error.contains(QStringLiteral("AppEntrada"))))
+            << r.salida << ": " << r.error.toStdString();
     };
     const QString enLibpq = QString(clave).replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
     const QString enUri = QString::fromUtf8(QUrl::toPercentEncoding(clave));
@@ -214,9 +198,9 @@ TEST(LineaDeOrdenes, ElServidorSeEscribeComoEnPostgreSQL) {
     // A server that is not there says so in Spanish first.
     const Salida lejos = ncc({QStringLiteral("plan"), QStringLiteral("--servidor"),
                               QStringLiteral("host=%1 port=1 user=%2").arg(host, usuario)});
-    EXPECT_EQ(lejos.codigo, 1);
+    EXPECT_EQ(lejos.salida, 1);
     EXPECT_TRUE(lejos.error.startsWith(QStringLiteral("ncc plan: No se puede conectar con el servidor"))) << lejos.error.toStdString();
-    EXPECT_EQ(ncc({QStringLiteral("plan"), QStringLiteral("--servidor"), QStringLiteral("postgresql://equipo:puerto/")}).codigo, 64);
+    EXPECT_EQ(ncc({QStringLiteral("plan"), QStringLiteral("--servidor"), QStringLiteral("postgresql://equipo:puerto/")}).salida, 64);
 }
 
 // What the command line writes goes where it is named and nowhere else: a
@@ -240,17 +224,17 @@ TEST(LineaDeOrdenes, ElPlanSoloSeEscribeDondeSeNombraYElCursoEsTexto) {
     const QStringList plan{QStringLiteral("plan"), QStringLiteral("--datos"), d.path(), QStringLiteral("--salida")};
 
     const Salida enlace = ncc(plan + QStringList{d.filePath(QStringLiteral("enlace.json"))});
-    EXPECT_EQ(enlace.codigo, 1) << enlace.error.toStdString();
+    EXPECT_EQ(enlace.salida, 1) << enlace.error.toStdString();
     EXPECT_TRUE(enlace.error.contains(QStringLiteral("enlace simbólico"))) << enlace.error.toStdString();
     QFile f(ajeno);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("de otro"));
     const Salida dispositivo = ncc(plan + QStringList{lleno});
-    EXPECT_EQ(dispositivo.codigo, 1) << dispositivo.error.toStdString();
+    EXPECT_EQ(dispositivo.salida, 1) << dispositivo.error.toStdString();
     struct stat s;
     EXPECT_TRUE(::stat(QFile::encodeName(lleno).constData(), &s) == 0 && S_ISCHR(s.st_mode));
     const Salida bien = ncc(plan + QStringList{d.filePath(QStringLiteral("plan.json"))});
-    EXPECT_EQ(bien.codigo, 0) << bien.error.toStdString();
+    EXPECT_EQ(bien.salida, 0) << bien.error.toStdString();
     EXPECT_EQ(d.entryList({QStringLiteral("*plan.json*")}, QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plan.json")});
 
     // Bytes that are not UTF-8, straight from the shell.
@@ -275,15 +259,15 @@ TEST(LineaDeOrdenes, UnCierreSobreviveASuInformeYLoRecibeDespues) {
     QProcessEnvironment sinInforme = QProcessEnvironment::systemEnvironment();
     sinInforme.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("ninguna"));
     const Salida cierre = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), d.path(), QStringLiteral("--si")}, sinInforme);
-    EXPECT_EQ(cierre.codigo, 0) << cierre.error.toStdString();
-    EXPECT_TRUE(cierre.salida.contains(QStringLiteral("Proceso realizado"))) << cierre.salida.toStdString();
-    EXPECT_FALSE(cierre.salida.contains(QStringLiteral("Informe del cierre"))) << cierre.salida.toStdString();
+    EXPECT_EQ(cierre.salida, 0) << cierre.error.toStdString();
+    EXPECT_TRUE(cierre.texto.contains(QStringLiteral("Proceso realizado"))) << cierre.texto.toStdString();
+    EXPECT_FALSE(cierre.texto.contains(QStringLiteral("Informe del cierre"))) << cierre.texto.toStdString();
     EXPECT_TRUE(cierre.error.contains(QStringLiteral("ncc informe"))) << cierre.error.toStdString();
     EXPECT_TRUE(d.entryList({QStringLiteral("*.pdf")}).isEmpty());
 
     const QString primero = d.filePath(QStringLiteral("Cierre 2025-2026.pdf"));
     const Salida inicio = ncc({QStringLiteral("recuperar"), QStringLiteral("--datos"), d.path()});
-    EXPECT_EQ(inicio.codigo, 0) << inicio.error.toStdString();
+    EXPECT_EQ(inicio.salida, 0) << inicio.error.toStdString();
     EXPECT_TRUE(inicio.error.contains(QStringLiteral("Informe del cierre: ") + primero)) << inicio.error.toStdString();
     QFile pdf(primero);
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
@@ -291,8 +275,8 @@ TEST(LineaDeOrdenes, UnCierreSobreviveASuInformeYLoRecibeDespues) {
     // Written once: the next start has nothing owed.
     EXPECT_FALSE(ncc({QStringLiteral("recuperar"), QStringLiteral("--datos"), d.path()}).error.contains(QStringLiteral("Informe")));
     const Salida otraVez = ncc({QStringLiteral("informe"), QStringLiteral("--datos"), d.path()});
-    EXPECT_EQ(otraVez.codigo, 0) << otraVez.error.toStdString();
-    EXPECT_EQ(otraVez.salida, QStringLiteral("Informe del cierre: %1\n").arg(d.filePath(QStringLiteral("Cierre 2025-2026 (2).pdf"))));
+    EXPECT_EQ(otraVez.salida, 0) << otraVez.error.toStdString();
+    EXPECT_EQ(otraVez.texto, QStringLiteral("Informe del cierre: %1\n").arg(d.filePath(QStringLiteral("Cierre 2025-2026 (2).pdf"))));
 }
 
 // The benchmark on a small school: a row of figures, and its set-based floor
@@ -303,12 +287,12 @@ TEST(LineaDeOrdenes, ElBancoDePruebasMideYSuSueloDejaLoMismoQueElCierre) {
     QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
     entorno.insert(QStringLiteral("TMPDIR"), temporal.path());
     const Salida s = ncc({QStringLiteral("bench"), QStringLiteral("--alumnos"), QStringLiteral("60")}, entorno);
-    ASSERT_EQ(s.codigo, 0) << s.error.toStdString();
+    ASSERT_EQ(s.salida, 0) << s.error.toStdString();
     EXPECT_FALSE(s.error.contains(QStringLiteral("suelo"))) << s.error.toStdString();
-    EXPECT_FALSE(s.salida.contains(QStringLiteral("ha fallado"))) << s.salida.toStdString();
+    EXPECT_FALSE(s.texto.contains(QStringLiteral("ha fallado"))) << s.texto.toStdString();
     static const QRegularExpression fila(QStringLiteral("^\\s+60\\s+\\d+(\\s+[0-9.]+){15}$"),
                                          QRegularExpression::MultilineOption);
-    EXPECT_TRUE(fila.match(s.salida).hasMatch()) << s.salida.toStdString();
+    EXPECT_TRUE(fila.match(s.texto).hasMatch()) << s.texto.toStdString();
     // Nothing of the run stays behind.
     EXPECT_TRUE(QDir(temporal.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
 }

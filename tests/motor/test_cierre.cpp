@@ -1,12 +1,13 @@
-// The closing run as a whole on a small school: confirmations, progress,
-// the next school year's databases and their registration, and the rollback.
+// The closing run as a whole on a small school: confirmations and
+// progress. The rows of the next school year's databases and of their
+// registration are pinned by the reference closings (tests/cierre), the new
+// year's id by NuevoId, a failure's rollback by the failure sweep.
 #include "ContextoBD.h"
 #include "EscuelaPrueba.h"
 #include "engine/cIFunciones.h"
 #include "platform/MensajesGuion.h"
 #include "platform/Sentencias.h"
 #include "platform/Textos.h"
-#include <QSignalSpy>
 
 using namespace ncc;
 using namespace ncc::pruebas;
@@ -38,19 +39,6 @@ protected:
         motor.setPorcentaje(&etiqueta);
     }
 
-    // Rows that the new year must not inherit and rows that it must.
-    void datosDelCurso() {
-        EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO ReciboPendiente (IDReciboP, Pagado) VALUES (1, 0)"));
-        EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO CalendarioEscolar (IDCalendarioEscolar) VALUES (4)"));
-        EscuelaPrueba::sql(escuela.borradoCentro(), QStringLiteral("INSERT INTO CalendarioEscolar (IDCalendarioEscolar) VALUES (9)"));
-        EscuelaPrueba::sql(escuela.appEntrada(), QStringLiteral("INSERT INTO CursoEscolar_Usuario (CodCursoEscolar, CodUsuario) VALUES (7, 2)"));
-    }
-
-    long contar(Conexion& con, const QString& sql) {
-        Recordset rs = con.Abrir(sql);
-        return static_cast<long>(rs.campo(0).toLongLong());
-    }
-
     ContextoBD ctx;
     EscuelaPrueba escuela;
     MensajesGuion guion;
@@ -59,61 +47,6 @@ protected:
     ProgresoEnMemoria barra;
     PorcentajeEnMemoria etiqueta;
 };
-
-TEST_P(Cierre, CreaRegistraYCompactaElCursoNuevo) {
-    datosDelCurso();
-    prepararMotor(true, true);
-    motor.setNuevoCursoEscolar(QStringLiteral("Curso 'nuevo' 26/27"));
-    const auto antes = escuela.instantanea(escuela.centro());
-
-    ASSERT_TRUE(motor.TransferirDatos()) << guion.textos().join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(guion.textos().isEmpty()) << guion.textos().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(barra.Value(), 15);
-    EXPECT_EQ(barra.Max(), 15);
-    EXPECT_EQ(etiqueta.Caption(), QStringLiteral("100%"));
-
-    // The new id is one past the greatest in either application entry.
-    EXPECT_EQ(motor.estado().lngIDNuevoCurso, 8);
-    EXPECT_TRUE(escuela.existeCreada(QStringLiteral("A3C8")));
-    EXPECT_TRUE(escuela.existeCreada(QStringLiteral("B3C8")));
-    EXPECT_EQ(escuela.sobrantes(), QStringList({QStringLiteral("A3C8"), QStringLiteral("B3C8")}).replaceInStrings(
-                                       QRegularExpression(QStringLiteral("$")), ctx.esServidor() ? QString() : QStringLiteral(".db")));
-
-    Conexion& app = escuela.appEntrada();
-    Recordset nuevo = app.Abrir(QStringLiteral("SELECT Nombre, CodCentro, BD, BDBorrado, UltimoUtilizado, Activa FROM CursoEscolar WHERE IDCursoEscolar=8"));
-    ASSERT_FALSE(nuevo.eof());
-    EXPECT_EQ(nuevo.texto(QStringLiteral("Nombre")), QStringLiteral("Curso 'nuevo' 26/27"));
-    EXPECT_EQ(nuevo.entero(QStringLiteral("CodCentro")), 3);
-    EXPECT_EQ(nuevo.entero(QStringLiteral("UltimoUtilizado")), -1);
-    EXPECT_EQ(nuevo.entero(QStringLiteral("Activa")), -1);
-    EXPECT_EQ(nuevo.texto(QStringLiteral("BD")), motor.estado().conNuevoCentro.ConnectionString());
-    Recordset viejo = app.Abrir(QStringLiteral("SELECT UltimoUtilizado, Activa FROM CursoEscolar WHERE IDCursoEscolar=7"));
-    EXPECT_EQ(viejo.entero(QStringLiteral("UltimoUtilizado")), 0);
-    EXPECT_EQ(viejo.entero(QStringLiteral("Activa")), 0);
-    EXPECT_EQ(contar(app, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar_Usuario WHERE CodCursoEscolar=8")), 2);
-
-    // The new school database: emptied where the year must start clean, the
-    // new year registered with a calendar of its own, the first of both
-    // emptied databases.
-    auto a = escuela.abrirCreada(QStringLiteral("A3C8"));
-    ASSERT_TRUE(a);
-    EXPECT_EQ(contar(*a, QStringLiteral("SELECT COUNT(*) FROM ReciboPendiente")), 0);
-    Recordset curso = a->Abrir(QStringLiteral("SELECT IDCursoEscolar, Nombre, CodCentro, CodUsuario, Activa FROM CursoEscolar"));
-    ASSERT_FALSE(curso.eof());
-    EXPECT_EQ(curso.entero(QStringLiteral("IDCursoEscolar")), 8);
-    EXPECT_EQ(curso.texto(QStringLiteral("Nombre")), QStringLiteral("Curso 'nuevo' 26/27"));
-    EXPECT_EQ(curso.entero(QStringLiteral("Activa")), -1);
-    curso.MoveNext();
-    EXPECT_TRUE(curso.eof());
-    EXPECT_EQ(contar(*a, QStringLiteral("SELECT COUNT(*) FROM CalendarioEscolar WHERE IDCalendarioEscolar=1")), 1);
-    EXPECT_EQ(contar(*a, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar_CalendarioEscolar WHERE CodCursoEscolar=8 AND CodCalendarioEscolar=1")), 1);
-    auto b = escuela.abrirCreada(QStringLiteral("B3C8"));
-    ASSERT_TRUE(b);
-    EXPECT_TRUE(EscuelaPrueba::instantanea(*b).isEmpty());
-
-    // The closed year keeps what it had.
-    EXPECT_EQ(escuela.instantanea(escuela.centro()), antes);
-}
 
 TEST_P(Cierre, UnCierreParcialDejaActivoElCursoCerrado) {
     prepararMotor(true, false);
@@ -174,6 +107,9 @@ TEST_P(Cierre, ElPorcentajeEsLaDivisionEntera) {
     espia.lista = &etiquetas;
     motor.setPorcentaje(&espia);
     ASSERT_TRUE(motor.TransferirDatos());
+    EXPECT_TRUE(guion.textos().isEmpty()) << guion.textos().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(barra.Value(), 15);
+    EXPECT_EQ(barra.Max(), 15);
     avances = int(etiquetas.size());
     EXPECT_EQ(avances, 15);
     EXPECT_EQ(etiquetas.first(), QStringLiteral("6%"));
@@ -189,64 +125,4 @@ TEST_P(Cierre, SoloActividadesSonSeisPasos) {
 
 }  // namespace
 
-// A failure at any point of the run gives back the four databases as they
-// were, leaves neither new databases nor backups, and the session's
-// connections open.
-class FalloCierre : public testing::TestWithParam<Proveedor> {
-protected:
-    ~FalloCierre() override { Sentencias::fallarEn(0); }
-
-    // Runs the closing of a fresh small school with statement `k` failing (0:
-    // none); answers the run's result and the statements it executed.
-    std::pair<bool, long> cerrar(long k) {
-        ContextoBD ctx(GetParam());
-        EscuelaPrueba escuela(ctx, 3, 7);
-        EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO ReciboPendiente (IDReciboP, Pagado) VALUES (1, 0)"));
-        const auto antes = escuela.instantaneas();
-        MensajesGuion guion;
-        ServicioMensajesInstalado instalado(guion);
-        cIFunciones motor;
-        ProgresoEnMemoria barra;
-        motor.setProgreso(&barra);
-        motor.setNuevoCursoEscolar(QStringLiteral("2026/2027"));
-        motor.setProcesarSecciones(true);
-        motor.setProcesarActividades(true);
-        Sentencias::reiniciar();
-        Sentencias::fallarEn(k);
-        const bool correcto = motor.TransferirDatos();
-        const long contadas = Sentencias::contadas();
-        Sentencias::fallarEn(0);
-        // A fault while the backups are removed comes after the year is
-        // closed and registered: the closing stands, the backup is said.
-        if (k > 0 && correcto) {
-            EXPECT_TRUE(escuela.existeCreada(QStringLiteral("A3C8"))) << "k=" << k;
-            EXPECT_FALSE(guion.textos().isEmpty()) << "k=" << k;
-        } else if (k > 0) {
-            EXPECT_FALSE(correcto) << "k=" << k;
-            EXPECT_FALSE(motor.Cancelado());
-            // A fault in the checks before the run refuses it: the bar never
-            // started and nothing was made.
-            if (!motor.Rechazado()) {
-                EXPECT_EQ(barra.Value(), barra.Max()) << "k=" << k;
-            }
-            // The failing step said so, with the standard error message.
-            EXPECT_FALSE(guion.textos().isEmpty()) << "k=" << k;
-            for (Conexion* c : {&escuela.appEntrada(), &escuela.borradoAppEntrada(), &escuela.centro(), &escuela.borradoCentro()})
-                EXPECT_EQ(c->State(), 1) << "k=" << k;
-            EXPECT_EQ(escuela.instantaneas(), antes) << "k=" << k;
-            EXPECT_TRUE(escuela.sobrantes().isEmpty()) << "k=" << k << ": " << escuela.sobrantes().join(QLatin1Char(' ')).toStdString();
-        }
-        return {correcto, contadas};
-    }
-};
-
-TEST_P(FalloCierre, CadaPuntoDeFalloRestaura) {
-    const auto [correcto, total] = cerrar(0);
-    ASSERT_TRUE(correcto);
-    ASSERT_GT(total, 10);
-    QList<long> puntos{1, 2, 3, total / 4, total / 2, (3 * total) / 4, total - 1, total};
-    for (long k : puntos) cerrar(k);
-}
-
 NCC_AMBOS_FONDOS(Cierre);
-NCC_AMBOS_FONDOS(FalloCierre);

@@ -1,6 +1,7 @@
 // The closing plan against a school: the default plan as the wizard would
 // leave it after confirming every proposal, its JSON form, and the check of
 // a plan against the school's data.
+#include "EscuelaCarpeta.h"
 #include "EscuelaPrueba.h"
 #include "FilasPrueba.h"
 #include "engine/ValidacionDecisiones.h"
@@ -9,7 +10,6 @@
 #include "entry/cPrecioActividad.h"
 #include "host/Plan.h"
 #include "platform/Reloj.h"
-#include <QProcess>
 #include <QTemporaryDir>
 
 namespace ncc::pruebas {
@@ -384,20 +384,8 @@ TEST(PlanPrecios, SeConviertenComoEnLaPaginaDePrecios) {
 
 // The command writes the same plan as the library, on the SQLite files of a
 // folder; the server form goes through the same session code.
-class OrdenPlan : public testing::Test {
-protected:
-    static int ncc(const QStringList& args, QByteArray* salida = nullptr, QByteArray* error = nullptr) {
-        QProcess p;
-        p.start(qEnvironmentVariable("NCC_BIN"), QStringList{QStringLiteral("plan")} + args);
-        if (!p.waitForFinished(120000)) return -1;
-        if (salida) *salida = p.readAllStandardOutput();
-        if (error) *error = p.readAllStandardError();
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    }
-};
-
-TEST_F(OrdenPlan, EscribeElPlanPorDefectoYRechazaElMalUso) {
-    ASSERT_FALSE(qEnvironmentVariable("NCC_BIN").isEmpty()) << "NCC_BIN no está definido";
+TEST(OrdenPlan, EscribeElPlanPorDefectoYRechazaElMalUso) {
+    const auto ncc = [](const QStringList& args) { return ejecutarNcc(QStringList{QStringLiteral("plan")} + args); };
     ContextoBD ctx(Proveedor::SQLite);
     EscuelaPrueba escuela(ctx);
     EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1)"));
@@ -407,31 +395,34 @@ TEST_F(OrdenPlan, EscribeElPlanPorDefectoYRechazaElMalUso) {
     EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO Alumno (IDAlumno, Nombre, CodTipoEnsenanza, CodCurso, CodSeccion, OrdenSeccion) VALUES (7, 'Ana', 1, 1, 1, 1)"));
     EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO Seccion_Alumno (CodSeccion, CodAlumno) VALUES (1, 7)"));
 
-    QByteArray salida, error;
-    ASSERT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta()}, &salida, &error), 0) << error.toStdString();
-    const Plan p = host::planDesdeJson(salida);
+    SalidaNcc r = ncc({QStringLiteral("--datos"), ctx.carpeta()});
+    ASSERT_EQ(r.salida, 0) << r.error.toStdString();
+    const Plan p = host::planDesdeJson(r.texto.toUtf8());
     EXPECT_EQ(p.cabecera.cursoEscolar, QStringLiteral("2025/2026"));
     EXPECT_EQ(p.cabecera.centro, 1);
     ASSERT_TRUE(p.arboles.secciones->contiene(QStringLiteral("1")));
     EXPECT_TRUE(p.arboles.secciones->Item(QStringLiteral("1"))->Alumnos()->contiene(QStringLiteral("7")));
 
     const QString archivo = ctx.carpeta() + QStringLiteral("/plan.json");
-    ASSERT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--salida"), archivo}, &salida), 0);
-    EXPECT_TRUE(salida.isEmpty());
+    r = ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--salida"), archivo});
+    ASSERT_EQ(r.salida, 0);
+    EXPECT_TRUE(r.texto.isEmpty());
     QFile f(archivo);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(host::planAJson(host::planDesdeJson(f.readAll())), host::planAJson(p));
 
-    EXPECT_EQ(ncc({}, nullptr, &error), 64);
-    EXPECT_TRUE(error.contains("Uso: ncc plan"));
-    EXPECT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--otra")}), 64);
-    EXPECT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--salida")}), 64);
+    r = ncc({});
+    EXPECT_EQ(r.salida, 64);
+    EXPECT_TRUE(r.error.contains(QStringLiteral("Uso: ncc plan")));
+    EXPECT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--otra")}).salida, 64);
+    EXPECT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--salida")}).salida, 64);
     // A folder without the application entry: said plainly, failure.
     QTemporaryDir vacia;
-    EXPECT_EQ(ncc({QStringLiteral("--datos"), vacia.path()}, nullptr, &error), 1);
-    EXPECT_TRUE(error.startsWith("ncc plan: ")) << error.toStdString();
+    r = ncc({QStringLiteral("--datos"), vacia.path()});
+    EXPECT_EQ(r.salida, 1);
+    EXPECT_TRUE(r.error.startsWith(QStringLiteral("ncc plan: "))) << r.error.toStdString();
     // A centre that is not there.
-    EXPECT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--centro"), QStringLiteral("9")}), 1);
+    EXPECT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--centro"), QStringLiteral("9")}).salida, 1);
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 // The suite's schema, created on both back ends, against the statements
 // the closing and the historic editor write.
 #include "ContextoBD.h"
+#include "EscuelaCarpeta.h"
 #include "platform/CadenaConexion.h"
 #include "platform/Conexion.h"
 #include "platform/Error.h"
 #include "suite/Esquema.h"
 #include <QFile>
-#include <QProcess>
 #include <QSet>
 
 using namespace ncc;
@@ -174,8 +174,6 @@ TEST_P(EsquemaFondo, FilasPosicionalesDelCierreYDelHistorico) {
 }
 
 TEST_P(EsquemaFondo, OrdenDeLineaDeComandos) {
-    const QString ncc = qEnvironmentVariable("NCC_BIN");
-    ASSERT_FALSE(ncc.isEmpty()) << "NCC_BIN no está definido";
     QStringList destino;
     if (ctx->esServidor()) {
         const QString nombre = ctx->nombreReal(QStringLiteral("Orden"));
@@ -184,11 +182,8 @@ TEST_P(EsquemaFondo, OrdenDeLineaDeComandos) {
     } else {
         destino << ctx->nombreReal(QStringLiteral("Orden"));
     }
-    auto correr = [&](const QStringList& args) {
-        QProcess p;
-        p.start(ncc, QStringList{QStringLiteral("esquema")} + args);
-        p.waitForFinished(60000);
-        return p.exitCode();
+    const auto correr = [](const QStringList& args) {
+        return pruebas::ejecutarNcc(QStringList{QStringLiteral("esquema")} + args).salida;
     };
     EXPECT_EQ(correr(QStringList{QStringLiteral("centro")} + destino), 0);
     EXPECT_EQ(correr(QStringList{QStringLiteral("centro")} + destino), 2);  // it exists: refused
