@@ -1,12 +1,15 @@
 // The closing wizard's start page and runner, driven headless through their
 // real widgets on both back ends: the start checks, the name of the new
 // year, leaving the wizard, and the three ends of a run.
+#include "CarpetaBloqueada.h"
 #include "ConAsistente.h"
 #include "Conductor.h"
 #include "cierre/Volcado.h"
 #include "platform/Reloj.h"
 #include <QComboBox>
 #include "engine/ComprobacionesCierre.h"
+#include "entry/SoloLectura.h"
+#include "history/BloqueoHistorico.h"
 #include "host/InformeCierre.h"
 #include "platform/Textos.h"
 #include "wizard/Asistente.h"
@@ -96,7 +99,7 @@ protected:
     static Conductor& nombrar(Conductor& c, const QString& nombre = QStringLiteral("2026/2027")) {
         return c.en(QStringLiteral("frmCierreCursoE"), [nombre](QWidget* w) {
             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), nombre);
-            Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+            Conductor::teclear(w, QStringLiteral("cmdCierreCursoE_1"));
         });
     }
     // Then every section confirmed on the student page, and "Finalizar".
@@ -191,7 +194,7 @@ TEST_P(AsistenteCierre, UnNombreEnBlancoOYaUsadoSeRehusaYSalirPreguntaAntesDeCer
              EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCentro"))->text(), sesion_->sesion->NombreCentro());
              EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCursoActual"))->text(), QStringLiteral("2025/2026"));
              EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblEtiqueta_2"))->text(), QStringLiteral("(*) ") + Texto(1122));
-             EXPECT_EQ(w->findChild<QPushButton*>(QStringLiteral("cmdCierreCursoE_1"))->text(), Texto(333));
+             EXPECT_EQ(w->findChild<QPushButton*>(QStringLiteral("cmdCierreCursoE_1"))->text(), QStringLiteral("&Siguiente >"));
              Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("   "));
              Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
              EXPECT_EQ(guion_.ultimo().mensaje.texto, Texto(1181));
@@ -498,7 +501,7 @@ void cambiarSeccion(QWidget* w, int seccion, const QList<qint32>& alumnos, const
     ASSERT_GE(fila, 0);
     secciones->setFocus();
     secciones->setCurrentCell(fila, 0);
-    Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+    Conductor::teclear(w, QStringLiteral("cmdPromocionar_0"));
     for (qint32 id : alumnos) {
         const int f = filaDe(w, "msgAlumnos", id);
         ASSERT_GE(f, 0);
@@ -507,19 +510,24 @@ void cambiarSeccion(QWidget* w, int seccion, const QList<qint32>& alumnos, const
         QTest::keyClick(tabla, Qt::Key_Space);
         decidir();
     }
-    Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+    Conductor::teclear(w, QStringLiteral("cmdPromocionar_0"));
 }
 
+// A list's item chosen with the arrow keys.
 void elegir(QWidget* w, const char* lista, int id) {
     auto* c = w->findChild<QComboBox*>(QString::fromLatin1(lista));
-    ASSERT_GE(c->findData(id), 0) << lista << " " << id;
-    c->setCurrentIndex(c->findData(id));
+    const int i = c->findData(id);
+    ASSERT_GE(i, 0) << lista << " " << id;
+    c->setFocus();
+    for (int n = 0; n < c->count() && c->currentIndex() != i; ++n)
+        QTest::keyClick(c, c->currentIndex() < i ? Qt::Key_Down : Qt::Key_Up);
+    ASSERT_EQ(c->currentIndex(), i) << lista;
 }
 
 }  // namespace
 
-// "Proponer todo" on both pages and three exceptions made on the real
-// widgets close the school row for row as `ncc plan` with the same three
+// "Proponer todo" on both pages and three exceptions made from the keyboard
+// (Alt+letter for the buttons) close the school row for row as `ncc plan` with the same three
 // exceptions and `ncc cerrar` close its twin.
 TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMismas) {
     abrirMuestra();
@@ -558,7 +566,7 @@ TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMism
     Conductor c;
     nombrar(c).en(QStringLiteral("frmCierreAlumnos"),
             [&](QWidget* w) {
-                Conductor::pulsar(w, QStringLiteral("cmdProponer"));
+                Conductor::teclear(w, QStringLiteral("cmdProponer"));
                 EXPECT_FALSE(w->findChild<QPushButton*>(QStringLiteral("cmdProponer"))->isEnabled());
                 auto* secciones = w->findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
                 const QString propuesta = Texto(17502);
@@ -566,8 +574,10 @@ TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMism
                 EXPECT_TRUE(secciones->item(fila, 0)->text().endsWith(propuesta));
                 int accion = 0;
                 cambiarSeccion(w, x.seccion, {x.repite, x.baja}, [&] {
-                    w->findChild<QRadioButton*>(accion++ == 0 ? "optOpcion_1" : "optOpcion_2")->click();
-                    Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+                    auto* opcion = w->findChild<QRadioButton*>(accion++ == 0 ? "optOpcion_1" : "optOpcion_2");
+                    opcion->setFocus();
+                    QTest::keyClick(opcion, Qt::Key_Space);
+                    Conductor::teclear(w, QStringLiteral("cmdAceptar"));
                 });
                 // Confirmed, no longer a proposal; the others still are.
                 EXPECT_FALSE(secciones->item(fila, 0)->text().endsWith(propuesta));
@@ -576,17 +586,17 @@ TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMism
                     elegir(w, "cboActas_0", x.tipo);
                     elegir(w, "cboActas_1", x.curso);
                     elegir(w, "cboActas_2", x.destino);
-                    Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+                    Conductor::teclear(w, QStringLiteral("cmdAceptar"));
                 });
-                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_3"));
+                Conductor::teclear(w, QStringLiteral("cmdCierreAlumnos_3"));
             })
         .en(QStringLiteral("frmCierreActividades"),
             [&](QWidget* w) {
                 // The hourglass was for the load only.
                 EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-                Conductor::pulsar(w, QStringLiteral("cmdProponer"));
+                Conductor::teclear(w, QStringLiteral("cmdProponer"));
                 EXPECT_FALSE(w->findChild<QPushButton*>(QStringLiteral("cmdProponer"))->isEnabled());
-                Conductor::pulsar(w, QStringLiteral("cmdCierreActividades_3"));
+                Conductor::teclear(w, QStringLiteral("cmdCierreActividades_3"));
             })
         .en(QStringLiteral("frmProceso"), [](QWidget*) {});
     activarNodo1();
@@ -610,6 +620,40 @@ TEST_P(AsistenteCierre, SinVisorDePdfDiceDondeEstaElInforme) {
     OfrecerAbrirInforme(ruta);
     qputenv("PATH", path);
     EXPECT_EQ(guion_.ultimo().mensaje.texto, TextoInformeSinVisor(ruta));
+}
+
+// A school folder she can only read opens: the wizard reads it and refuses,
+// in one sentence naming the folder, only what would write; a historic
+// course opens read-only, saying the same.
+TEST_P(AsistenteCierre, UnaCarpetaDeSoloLecturaSeLeeYSoloSeRehusaLoQueEscribe) {
+    if (GetParam() == Proveedor::PostgreSQL) GTEST_SKIP() << "el servidor no tiene carpeta";
+    muestra_ = crearMuestra(*ctx_, QStringLiteral("lectura"), 24);
+    CarpetaBloqueada bloqueo(muestra_.carpeta);
+    if (!bloqueo.activa()) GTEST_SKIP() << "este sistema de archivos no deja impedir la escritura a root";
+    sesion_ = std::make_unique<SesionAbierta>(muestra_);
+    pasarComprobaciones();
+    responderFinalizar();
+    guion_.responderA(2180, Respuesta::Si);
+    QStringList dichos;
+    Conductor c;
+    nombrar(c).en(QStringLiteral("frmCierreAlumnos"), [&](QWidget* w) {
+        Conductor::pulsar(w, QStringLiteral("cmdProponer"));  // in memory: allowed
+        for (const char* boton : {"cmdGuardar_0", "cmdCierreAlumnos_4"}) {
+            guion_.olvidarMostrados();
+            Conductor::pulsar(w, QString::fromLatin1(boton));
+            dichos << guion_.textos().join(QLatin1Char('|'));
+        }
+    });
+    volverYSalir(c);
+    activarNodo1();
+    EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
+    historicos::CursoHistoricoElegido curso;
+    guion_.olvidarMostrados();
+    historicos::TomarBloqueo(centro(), curso, 1);
+    EXPECT_TRUE(curso.blnSoloLectura);
+    dichos << guion_.textos().join(QLatin1Char('|'));
+    const QString aviso = TextoSoloLectura(QDir::toNativeSeparators(QFileInfo(muestra_.carpeta).absoluteFilePath()));
+    EXPECT_EQ(dichos, QStringList(3, aviso));
 }
 
 NCC_AMBOS_FONDOS(AsistenteCierre);
