@@ -1,11 +1,9 @@
 #pragma once
-// A folder and its files made unwritable for as long as the object lives.
-// Permissions stop a user; root passes them, so for root the files and the
-// folder are also marked immutable (which stops root too) where the file
-// system allows it. activa() is false when writing could not be stopped.
+// A folder and its files that cannot be written while the object lives:
+// permissions stop a user; root passes them, so for root they are also
+// marked immutable, which stops root too where the file system allows it.
+// activa() is false when writing could not be stopped.
 #include <QDir>
-#include <QFile>
-#include <QStringList>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -16,37 +14,31 @@ namespace ncc::pruebas {
 class CarpetaBloqueada {
 public:
     explicit CarpetaBloqueada(const QString& carpeta) {
-        const QDir d(carpeta);
-        for (const QString& f : d.entryList(QDir::Files | QDir::Hidden)) rutas_ << d.filePath(f);
+        for (const QString& f : QDir(carpeta).entryList(QDir::Files | QDir::Hidden)) rutas_ << QDir(carpeta).filePath(f);
         rutas_ << carpeta;
-        activa_ = true;
-        for (const QString& r : rutas_) {
-            QFile::setPermissions(r, QFile::permissions(r) & ~(QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther | QFile::WriteUser));
-            if (::geteuid() == 0) activa_ = inmutable(r, true) && activa_;
-        }
+        for (const QString& r : rutas_) activa_ = fijar(r, true) && activa_;
     }
     ~CarpetaBloqueada() {
-        for (auto it = rutas_.crbegin(); it != rutas_.crend(); ++it) {
-            if (::geteuid() == 0) inmutable(*it, false);
-            QFile::setPermissions(*it, QFile::permissions(*it) | QFile::WriteOwner | QFile::WriteUser);
-        }
+        for (auto it = rutas_.crbegin(); it != rutas_.crend(); ++it) fijar(*it, false);
     }
     bool activa() const { return activa_; }
 
 private:
-    static bool inmutable(const QString& ruta, bool si) {
+    static bool fijar(const QString& ruta, bool bloquear) {
+        const auto escritura = QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+        QFile::setPermissions(ruta, bloquear ? QFile::permissions(ruta) & ~escritura : QFile::permissions(ruta) | QFile::WriteOwner | QFile::WriteUser);
+        if (::geteuid() != 0) return true;
         const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_NONBLOCK);
-        if (fd < 0) return false;
         int banderas = 0;
-        bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &banderas) == 0;
-        banderas = si ? (banderas | FS_IMMUTABLE_FL) : (banderas & ~FS_IMMUTABLE_FL);
+        bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &banderas) == 0;
+        banderas = bloquear ? banderas | FS_IMMUTABLE_FL : banderas & ~FS_IMMUTABLE_FL;
         ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &banderas) == 0;
-        ::close(fd);
+        if (fd >= 0) ::close(fd);
         return ok;
     }
 
     QStringList rutas_;
-    bool activa_ = false;
+    bool activa_ = true;
 };
 
 }  // namespace ncc::pruebas

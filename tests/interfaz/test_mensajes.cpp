@@ -204,14 +204,12 @@ TEST_F(Terminal, SinTerminalNiSiSeNiegaAResponder) {
 
     // A plain message needs no answer and never refuses.
     EXPECT_NO_THROW(avisar(2182, Icono::Informacion));
-}
-
-TEST_F(Terminal, DesdeDevNullTambienSeNiega) {
+    // Nor is /dev/null a terminal.
     std::FILE* nulo = std::fopen("/dev/null", "r");
     ASSERT_TRUE(nulo);
-    MensajesTerminal t(salida, nulo);
-    EXPECT_FALSE(t.hayTerminal());
-    EXPECT_THROW(t.mostrar(pregunta(u("¿Seguir?"))), SinTerminal);
+    MensajesTerminal desdeNulo(salida, nulo);
+    EXPECT_FALSE(desdeNulo.hayTerminal());
+    EXPECT_THROW(desdeNulo.mostrar(pregunta(u("¿Seguir?"))), SinTerminal);
     std::fclose(nulo);
 }
 
