@@ -1,5 +1,6 @@
 #include "history/BloqueoHistorico.h"
 #include "engine/DiarioCierre.h"
+#include "entry/SoloLectura.h"
 #include "platform/Mensajes.h"
 #include <QFileInfo>
 #include <QSet>
@@ -75,6 +76,12 @@ int TitularBloqueo(Conexion& con, qint16 cursoHistorico, qint16 tipoEnsenanza, q
 void TomarBloqueo(Conexion& con, CursoHistoricoElegido& e, qint16 usuario) {
     e.titular.reset();
     e.blnSoloLectura = true;
+    // A school that cannot be written opens read-only, saying so: no lock
+    // row can be written to it, nor anything the editor would save.
+    if (const QString aviso = AvisoSoloLectura(); !aviso.isEmpty()) {
+        avisarTexto(aviso, Icono::Informacion);
+        return;
+    }
     std::shared_ptr<TitularEditor> titular = TitularEditor::tomar(con, e);
     if (titular && insertarSiLibre(con, e, usuario)) {
         e.titular = std::move(titular);

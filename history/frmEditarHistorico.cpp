@@ -1,4 +1,5 @@
 #include "history/frmEditarHistorico.h"
+#include "entry/SoloLectura.h"
 #include "entry/cConfiguracion.h"
 #include "entry/gui/cIInterface.h"
 #include "history/frmPropAlumno.h"
@@ -94,8 +95,12 @@ frmEditarHistorico::frmEditarHistorico(Conexion& con, const CursoHistorico& curs
     setWindowTitle(edicion_.nombreCursoEscolarHistorico() + QStringLiteral(" Curso histórico de ") + edicion_.nombreCurso() +
                    QStringLiteral(" de ") + edicion_.nombreTipoEnsenanza());
     if (soloLectura()) {
-        ui->cmdListarMateria->setEnabled(false);
-        ui->cmdListarAlumno->setEnabled(false);
+        // Why they are off, where she looks for it.
+        const QString aviso = AvisoSoloLectura();
+        for (QPushButton* b : {ui->cmdListarMateria, ui->cmdListarAlumno}) {
+            b->setEnabled(false);
+            b->setToolTip(aviso.isEmpty() ? Texto(6051) : aviso);
+        }
     }
     // A course that could not be read is not offered for editing.
     if (!cargado_) QTimer::singleShot(0, this, [this] { cerrar(QDialog::Rejected); });

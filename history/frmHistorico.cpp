@@ -1,4 +1,5 @@
 #include "history/frmHistorico.h"
+#include "entry/SoloLectura.h"
 #include "history/PasoNotasHistorico.h"
 #include "history/Ventanas.h"
 #include "history/frmNCHistorico.h"
@@ -84,6 +85,7 @@ void frmHistorico::reject() {
 }
 
 void frmHistorico::cmdNCEscHis_Click() {
+    if (!PuedeEscribir()) return;
     frmNCHistorico dialogo(this);
     dialogo.exec();
 }
@@ -96,6 +98,7 @@ void frmHistorico::mostrarProgreso(long valor, long maximo) {
 }
 
 void frmHistorico::cmdAceptar_Click() {
+    if (!PuedeEscribir()) return;
     if (ui->cboOrigen->currentIndex() < 0 || ui->cboDestino->currentIndex() < 0) {
         avisarTexto(QStringLiteral("Debe seleccionar un origen y destino"), Icono::Informacion);
         return;

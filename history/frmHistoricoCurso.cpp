@@ -1,5 +1,6 @@
 #include "history/frmHistoricoCurso.h"
 #include "history/AbrirEditorHistorico.h"
+#include "entry/SoloLectura.h"
 #include "history/BloqueoHistorico.h"
 #include "history/Ventanas.h"
 #include "history/frmNCursoEscolar.h"
@@ -135,6 +136,7 @@ void frmHistoricoCurso::actualizarSiguiente() {
 }
 
 void frmHistoricoCurso::cmdNuevoCurso_Click() {
+    if (!PuedeEscribir()) return;
     frmNCursoEscolar dialogo(this);
     dialogo.exec();
 }

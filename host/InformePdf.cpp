@@ -381,7 +381,7 @@ private:
     void resumen() {
         auto lineas = d_.resumen.lineas();
         // The students enrolled for the new year beforehand, after the archived.
-        lineas.insert(4, {QStringLiteral("Alumnos ya matriculados para el nuevo curso"), d_.anticipados});
+        lineas.insert(5, {QStringLiteral("Alumnos ya matriculados para el nuevo curso"), d_.anticipados});
         titulo2(QStringLiteral("Resumen"));
         empezarTabla({{QStringLiteral("Concepto"), QStringLiteral("Cantidad")}, {0.75, 0.25}, {1}, {}, {}});
         for (const auto& [texto, valor] : lineas) fila({texto, numero(valor)});

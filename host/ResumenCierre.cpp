@@ -14,6 +14,17 @@ QHash<qint64, long> plazas(Conexion& con) {
     return p;
 }
 
+// The students the closing archives because their section was not promoted:
+// every one of those sections, whatever the page showed of it (one never
+// opened holds no students in the tree).
+long alumnosSinPromocionar(Conexion& con, const Coleccion<cCurso>& secciones) {
+    QStringList ids;
+    for (const auto& s : secciones)
+        if (!s->Promocionada()) ids << QString::number(s->IDSeccion());
+    if (ids.isEmpty()) return 0;
+    return contarFilas(con, QStringLiteral("Alumno WHERE Anticipado=0 AND CodSeccion IN(%1)").arg(ids.join(QLatin1Char(','))));
+}
+
 }  // namespace
 
 void ResumenCierre::contarDecision(const cAlumno& a) {
@@ -36,6 +47,7 @@ ResumenCierre ResumenCierre::leerAntes(const cConfiguracion& conf, const Arboles
         for (const auto& a : *s->Alumnos()) r.contarDecision(*a);
     }
     Conexion& c = *conf.conLocalCentro();
+    r.sinPromocionar = alumnosSinPromocionar(c, *arboles.secciones);
     r.actividadesAntes = contarFilas(c, QStringLiteral("Actividad"));
     // The closing makes one historic year after every one the school has.
     Recordset hist = c.Abrir(QStringLiteral("SELECT MAX(IDCursoEscolarHistorico) FROM CursoEscolarHistorico"));
@@ -99,6 +111,7 @@ QList<std::pair<QString, long>> ResumenCierre::lineas() const {
         {QStringLiteral("Alumnos que promocionan"), promocionan},
         {QStringLiteral("Alumnos que repiten"), repiten},
         {QStringLiteral("Alumnos que causan baja"), bajas},
+        {QStringLiteral("Alumnos de secciones no promocionadas"), sinPromocionar},
         {QStringLiteral("Alumnos archivados en el curso cerrado"), bajasArchivadas},
         {QStringLiteral("Secciones con plazas aumentadas"), seccionesCorregidas},
         {QStringLiteral("Plazas añadidas a esas secciones"), plazasAnadidas},

@@ -15,6 +15,7 @@ long contarFilas(Conexion& con, const QString& tabla);
 
 struct ResumenCierre {
     long promocionan = 0, repiten = 0, bajas = 0;
+    long sinPromocionar = 0;  // archived with their unpromoted section
     long bajasArchivadas = 0;
     long seccionesCorregidas = 0, plazasAnadidas = 0;
     long filasHistorico = 0, materiasPendientes = 0;

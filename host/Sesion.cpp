@@ -1,5 +1,6 @@
 #include "host/Sesion.h"
 #include "engine/DiarioCierre.h"
+#include "entry/SoloLectura.h"
 #include "host/EnsayoCierre.h"
 #include "platform/BasesDatos.h"
 #include "platform/CadenaConexion.h"
@@ -242,9 +243,15 @@ motor::BloqueoCierre bloquearParaResolver(const OpcionesSesion& o) {
 
 void resolverCierrePendiente(const OpcionesSesion& o) {
     comprobarCarpetaEntrada(o);
-    const auto bloqueo = bloquearParaResolver(o);
-    const motor::Recuperacion r = motor::recuperarCierrePendiente(o.appEntrada);
-    if (r != motor::Recuperacion::Nada) avisarTexto(motor::textoRecuperacion(r));
+    // A school folder this user can only read has nothing to settle unless a
+    // journal says so: it is opened to be read, without the closing's lock.
+    const CadenaConexion entrada(o.appEntrada);
+    const bool soloLectura = !entrada.esServidor() && !SeEscribe(entrada.valor(QStringLiteral("Data Source")));
+    if (!soloLectura || motor::hayCierrePendiente(o.appEntrada)) {
+        const auto bloqueo = bloquearParaResolver(o);
+        const motor::Recuperacion r = motor::recuperarCierrePendiente(o.appEntrada);
+        if (r != motor::Recuperacion::Nada) avisarTexto(motor::textoRecuperacion(r));
+    }
     // Rehearsals cut short leave only throw-away copies: they go quietly.
     limpiarEnsayosAbandonados(o.appEntrada);
 }

@@ -21,6 +21,12 @@ qint64 valorCifras(const QString& s) {
 
 }  // namespace
 
+QString textoEurosConCentimos(const QString& euros) {
+    const auto centimos = leerEuros(euros);
+    if (!centimos) return euros;
+    return QStringLiteral("%1,%2").arg(*centimos / 100).arg(*centimos % 100, 2, 10, QLatin1Char('0'));
+}
+
 QString textoEuros(qint64 centimos) {
     const bool negativo = centimos < 0;
     const qint64 n = negativo ? -centimos : centimos;

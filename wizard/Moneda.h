@@ -22,6 +22,10 @@ QString APesetas(qint64 centimos);
 // without trailing zeros ("6,01", "6,1", "6", "0").
 QString textoEuros(qint64 centimos);
 
+// A price in euros as a grid shows it, with both cents ("35,50", "6,00");
+// a text that is not an amount is shown as it is.
+QString textoEurosConCentimos(const QString& euros);
+
 // An amount as typed: pesetas are digits only (at most 7); euros are up to
 // 4 integer digits with an optional comma and at most 2 decimals ("6,01",
 // "6,", ",5"). Anything else does not parse.

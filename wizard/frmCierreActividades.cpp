@@ -1,6 +1,8 @@
 #include "wizard/frmCierreActividades.h"
 #include "ui_frmCierreActividades.h"
 #include "engine/PurgaFechas.h"
+#include "entry/SoloLectura.h"
+#include "wizard/DelegadoEuros.h"
 #include "entry/cConfiguracion.h"
 #include "entry/cPrecioActividad.h"
 #include "platform/Ajustes.h"
@@ -83,6 +85,7 @@ frmCierreActividades::frmCierreActividades(QWidget* parent)
     rejAlumnos_->fijarColumnaFija(true);
     rejAlumnos_->fijarAlineacion(ColumnaPasar, Qt::AlignCenter);
     for (int c : {4, 5}) rejAlumnos_->fijarAlineacion(c, Qt::AlignRight | Qt::AlignVCenter);
+    ui->msgAlumnos->setItemDelegateForColumn(4, new DelegadoEuros(ui->msgAlumnos));
     connect(rejAlumnos_, &Rejilla::marcaCambiada, this, &frmCierreActividades::alMarcarMiembro);
 
     ui->fraCursos->setMaximumWidth(260);
@@ -468,14 +471,14 @@ void frmCierreActividades::bloquearActividades(bool bloquear) {
         ui->msgActividades->setEnabled(false);
         ui->fraBloqueo->setEnabled(true);
         interfaz_.Activar(Botones_, QList<bool>{false, false, false, false, true, true, false, false, Precios_});
-        ui->cmdPromocionar_0->setText(Texto(337));
+        PonerTexto(ui->cmdPromocionar_0, Texto(337));
         ui->cmdAceptar->setEnabled(false);
     } else {
         ui->msgActividades->setEnabled(true);
         ui->fraBloqueo->setEnabled(false);
         interfaz_.Activar(Botones_, 2);
         ui->cmdPrecios->setEnabled(Precios_);
-        ui->cmdPromocionar_0->setText(Texto(330));
+        PonerTexto(ui->cmdPromocionar_0, Texto(330));
     }
 }
 
@@ -619,7 +622,7 @@ void frmCierreActividades::RefrescarGrid() {
 // Stored choices
 
 void frmCierreActividades::guardar() {
-    if (!preguntar(3193)) return;
+    if (!PuedeEscribir() || !preguntar(3193)) return;
     CursorEspera reloj;
     interfaz_.Activar(Botones_, 0);
     ui->fraBloqueoTotal->setEnabled(false);
@@ -668,7 +671,7 @@ void frmCierreActividades::cargarGuardados() {
     ui->msgActividades->setEnabled(true);
     ui->fraBloqueo->setEnabled(false);
     ui->optOpcion_0->setChecked(true);
-    ui->cmdPromocionar_0->setText(Texto(330));
+    PonerTexto(ui->cmdPromocionar_0, Texto(330));
     Estado_ = 1;
     interfaz_.Activar(Botones_, QList<bool>{true, true, true, true, true, false, true, true, Precios_}, QVariant(true));
     actualizarProponer();
@@ -702,6 +705,8 @@ bool frmCierreActividades::cerrandoAsistente() const {
 }
 
 void frmCierreActividades::finalizar() {
+    // Refused before any question when the closing could not be written.
+    if (!PuedeEscribir()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto s = secciones();
     const bool sinDestino = s && HayAlumnosSinDestino(*s);

@@ -1,4 +1,5 @@
 #include "wizard/frmCierreAlumnos.h"
+#include "entry/SoloLectura.h"
 #include "entry/cConfiguracion.h"
 #include "platform/Error.h"
 #include "platform/Mensajes.h"
@@ -86,7 +87,7 @@ frmCierreAlumnos::frmCierreAlumnos(QWidget* parent)
     connect(ui->cmdPromocionar_0, &QPushButton::clicked, this, &frmCierreAlumnos::Promocionar);
     connect(ui->cmdPromocionar_1, &QPushButton::clicked, this, &frmCierreAlumnos::DeshacerCambios);
     connect(ui->cmdGuardar_0, &QPushButton::clicked, this, [this] {
-        if (preguntar(2194)) GuardarDatosAlumnos();
+        if (PuedeEscribir() && preguntar(2194)) GuardarDatosAlumnos();
     });
     connect(ui->cmdGuardar_1, &QPushButton::clicked, this, [this] {
         if (preguntar(2195)) CargarDatosAlumnos();
@@ -523,14 +524,14 @@ void frmCierreAlumnos::BloquearSecciones(bool bloquear) {
         QList<bool> estados(Botones_.filas(), false);
         if (Botones_.filas() > BotonDeshacer) estados[BotonPromocionar] = estados[BotonDeshacer] = true;
         interfaz_.Activar(Botones_, estados);
-        ui->cmdPromocionar_0->setText(Texto(337));
+        PonerTexto(ui->cmdPromocionar_0, Texto(337));
         ui->msgAlumnos->setFocus();
     } else {
         ui->fraBloqueo_1->setEnabled(false);
         ui->fraBloqueo_2->setEnabled(false);
         ui->fraNuevoCurso->setTitle(Texto(2130));
         if (Estado_ == 2) interfaz_.Activar(Botones_, 2);
-        ui->cmdPromocionar_0->setText(Texto(330));
+        PonerTexto(ui->cmdPromocionar_0, Texto(330));
     }
 }
 
@@ -686,6 +687,8 @@ void frmCierreAlumnos::Siguiente() {
 }
 
 void frmCierreAlumnos::Finalizar() {
+    // Refused before any question when the closing could not be written.
+    if (!PuedeEscribir()) return;
     {
         Reloj_ r;
         if (HayAlumnosSinDestino(*Secciones())) {

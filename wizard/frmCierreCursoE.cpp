@@ -1,6 +1,7 @@
 #include "wizard/frmCierreCursoE.h"
 #include "ui_frmCierreCursoE.h"
 #include "engine/ComprobacionesCierre.h"
+#include "entry/SoloLectura.h"
 #include "engine/ValidacionDecisiones.h"
 #include "engine/cIFunciones.h"
 #include "entry/cConfiguracion.h"
@@ -200,6 +201,7 @@ bool frmCierreCursoE::DecisionesValidas(bool preguntarSinAsignar) {
 }
 
 void frmCierreCursoE::CerrarCursoEscolar() {
+    if (!PuedeEscribir()) return;
     try {
         if (!DecisionesValidas(true)) return;
         if (!ConfirmarInicioProceso(conexionCentro(), Actividades_, ActividadesCargadas_)) return;
@@ -230,6 +232,9 @@ void frmCierreCursoE::EnsayarCierre() {
         avisar(15037, Icono::Informacion);
         return;
     }
+    // The rehearsal takes the closing's lock and leaves its report beside
+    // the databases.
+    if (!PuedeEscribir()) return;
     // A rehearsal tries what "Finalizar" would run: the same decisions pass
     // the same check first. It asks nothing: whoever has no decision is
     // listed among the leavers of its result.

@@ -1,4 +1,5 @@
 #include "wizard/frmPrecioActividad.h"
+#include "wizard/DelegadoEuros.h"
 #include "ui_frmPrecioActividad.h"
 #include "entry/cConfiguracion.h"
 #include "platform/Ajustes.h"
@@ -31,6 +32,7 @@ frmPrecioActividad::frmPrecioActividad(QWidget* parent)
         auto* r = new Rejilla(tipo == 0 ? ui->msgPrecio_0 : ui->msgPrecio_1);
         rejillas_[tipo] = r;
         r->fijarColumnasPorTexto({tipo == 0 ? 4170 : 4171, 4172, 4173});
+        r->tabla()->setItemDelegateForColumn(1, new DelegadoEuros(r->tabla()));
         r->fijarMarcadoAlPulsar(true);
         connect(r, &Rejilla::marcaCambiada, this, [this, tipo](int fila, bool marcada) { alMarcar(tipo, fila, marcada); });
     }

@@ -126,6 +126,33 @@ static void cargarEncabezados(QHeaderView* cabecera) {
             modelo->setHeaderData(i, Qt::Horizontal, Texto(*id), Qt::DisplayRole);
 }
 
+// The letter a design-time caption marks with "&" (none for "&&" or no mark).
+static QChar letraAtajo(const QString& disenio) {
+    for (int i = 0; i + 1 < disenio.size(); ++i) {
+        if (disenio.at(i) != QLatin1Char('&')) continue;
+        if (disenio.at(i + 1) != QLatin1Char('&')) return disenio.at(i + 1);
+        ++i;
+    }
+    return {};
+}
+
+// The table's caption with the Alt+letter accelerator the form gave the
+// button: the same letter, at the same place when it is there, else at its
+// first appearance. A caption that marks its own letter, or lacks the
+// form's, is shown as the table has it.
+static QString conAtajo(const QString& texto, const QString& disenio) {
+    const QChar letra = letraAtajo(disenio);
+    if (letra.isNull() || texto.contains(QLatin1Char('&'))) return texto;
+    const int lugar = disenio.indexOf(QLatin1Char('&') + letra);
+    const int i = lugar < texto.size() && texto.at(lugar).toLower() == letra.toLower()
+                ? lugar
+                : texto.indexOf(letra, 0, Qt::CaseInsensitive);
+    if (i < 0) return texto;
+    return QString(texto).insert(i, QLatin1Char('&'));
+}
+
+void PonerTexto(QAbstractButton* boton, const QString& texto) { boton->setText(conAtajo(texto, boton->text())); }
+
 static void cargarTexto(QObject* o) {
     if (auto* a = qobject_cast<QAction*>(o)) return cargarAccion(a);
     if (auto* m = qobject_cast<QMenu*>(o)) {
@@ -139,7 +166,7 @@ static void cargarTexto(QObject* o) {
     if (auto* l = qobject_cast<QLabel*>(o)) {
         if (const auto id = etiqueta(l)) l->setText(Texto(*id));
     } else if (auto* b = qobject_cast<QAbstractButton*>(o)) {
-        if (const auto id = etiqueta(b)) b->setText(Texto(*id));
+        if (const auto id = etiqueta(b)) PonerTexto(b, Texto(*id));
     } else if (auto* g = qobject_cast<QGroupBox*>(o)) {
         if (const auto id = etiqueta(g)) g->setTitle(Texto(*id));
     }

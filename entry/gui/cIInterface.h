@@ -63,6 +63,11 @@ private:
     QList<FilaBoton> filas_;
 };
 
+// Gives a button the caption `texto`, keeping the Alt+letter accelerator
+// its form marked ("&" in the form's caption): the same letter, where the
+// caption has it. CargarTextos fills buttons this way.
+void PonerTexto(QAbstractButton* boton, const QString& texto);
+
 class cIInterface : public QObject {
     Q_OBJECT
 public:

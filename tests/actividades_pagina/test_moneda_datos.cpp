@@ -28,6 +28,9 @@ TEST(Moneda, ConversionesExactasConComaSeaCualSeaElIdiomaDeLaMaquina) {
         EXPECT_EQ(textoEuros(610), "6,1");
         EXPECT_EQ(textoEuros(600), "6");
         EXPECT_EQ(textoEuros(5), "0,05");
+        // The grids show both cents; what is not an amount, as it is.
+        EXPECT_EQ(QStringList({textoEurosConCentimos("35,5"), textoEurosConCentimos("6"), textoEurosConCentimos("6,0x")}),
+                  QStringList({"35,50", "6,00", "6,0x"}));
     }
     QLocale::setDefault(QLocale::c());
     // Halves of a peseta go to the even neighbour: 25 cents are 41.5965

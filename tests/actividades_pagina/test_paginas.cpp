@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -38,9 +39,14 @@ void pulsarFila(QTableWidget* t, int fila) {
     QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualItemRect(t->item(fila, 0)).center());
 }
 
+// A column's texts as the grid shows them.
 QStringList columna(QTableWidget* t, int c) {
     QStringList r;
-    for (int f = 0; f < t->rowCount(); ++f) r << (t->item(f, c) ? t->item(f, c)->text() : QString());
+    const auto* delegado = qobject_cast<const QStyledItemDelegate*>(t->itemDelegateForColumn(c));
+    for (int f = 0; f < t->rowCount(); ++f) {
+        const QString texto = t->item(f, c) ? t->item(f, c)->text() : QString();
+        r << (delegado ? delegado->displayText(texto, {}) : texto);
+    }
     return r;
 }
 
@@ -128,7 +134,7 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     EXPECT_EQ(columna(alumnos(), 1).first(), "Becado");
     EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
     EXPECT_EQ(colorTexto(alumnos(), 0, 3), 255u);
-    EXPECT_EQ(columna(alumnos(), 4).first(), "123,5");
+    EXPECT_EQ(columna(alumnos(), 4).first(), "123,50");
     EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdPrecios")->isEnabled());
     EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
     EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdGuardar_1")->isEnabled());
@@ -141,7 +147,7 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     pulsar(&pagina, "cmdPromocionar_0");
     EXPECT_EQ(pagina.Estado(), 2);
     EXPECT_FALSE(actividades()->isEnabled());
-    EXPECT_EQ(hijo<QAbstractButton>(&pagina, "cmdPromocionar_0")->text(), "Efectuar cambios");
+    EXPECT_EQ(hijo<QAbstractButton>(&pagina, "cmdPromocionar_0")->text(), "Efectuar ca&mbios");  // Alt+M still
     EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdCierreActividades_3")->isEnabled());
     // Two pass, one does not; the rest stay as they were.
     pulsarFila(alumnos(), filaDe(alumnos(), "Zamora"));
@@ -298,14 +304,14 @@ TEST_P(PaginaActividades, PreciosPorTipoEnPesetasLleganSoloASuTipoAunqueNoSeVean
         EXPECT_EQ(hijo<QLabel>(&p, "lblPrecioAux")->text(), "6,01");
         pulsarFila(tipos, 0);
         pulsar(&p, "cmdAceptar");
-        EXPECT_EQ(columna(tipos, 1), QStringList({"6,01", "9"}));
+        EXPECT_EQ(columna(tipos, 1), QStringList({"6,01", "9,00"}));
         EXPECT_EQ(columna(tipos, 2), QStringList({"1000", "1497"}));
         pulsar(&p, "cmdPrecioActividad_0");
     });
     const auto a = actividad(1);
     // Ordinario members get the price; the Becado ones keep theirs, since
     // their row was left at the activity's general price.
-    EXPECT_EQ(columna(alumnos(), 4), QStringList({"123,5", "6,01", "6,01", "6,01"}));
+    EXPECT_EQ(columna(alumnos(), 4), QStringList({"123,50", "6,01", "6,01", "6,01"}));
     EXPECT_EQ(columna(alumnos(), 5), QStringList({"20548", "1000", "1000", "1000"}));
     pulsar(&pagina, "cmdPromocionar_0");
     EXPECT_EQ(a->Alumnos()->Item("2")->Euros(), "123,5");
@@ -362,7 +368,7 @@ TEST_P(PaginaActividades, PreciosPorCursoEnEurosConLaComaAunqueLaMaquinaUsePunto
     QLocale::setDefault(QLocale::c());
     EXPECT_TRUE(guion.textos().join(QLatin1Char('\n')).contains(QStringLiteral("no es un importe válido en euros")));
     // Only Ana is of course 12.
-    EXPECT_EQ(columna(alumnos(), 4), QStringList({"123,5", "123,5", "123,5", "6,01"}));
+    EXPECT_EQ(columna(alumnos(), 4), QStringList({"123,50", "123,50", "123,50", "6,01"}));
 }
 
 TEST_P(PaginaActividades, GuardaYCargaLasDecisionesDesdeLaPagina) {
@@ -414,7 +420,7 @@ TEST_P(PaginaActividades, ElMotorEscribeLasFechasMesesYPreciosElegidos) {
     // back), Becado's set to 7 euros.
     conPaginaDePrecios([](frmPrecioActividad& p) {
         auto* tipos = hijo<QTableWidget>(&p, "msgPrecio_0");
-        EXPECT_EQ(columna(tipos, 1), QStringList({"6,01", "9"}));
+        EXPECT_EQ(columna(tipos, 1), QStringList({"6,01", "9,00"}));
         pulsarFila(tipos, 0);
         pulsar(&p, "cmdLimpiar");
         hijo<QLineEdit>(&p, "txtPrecio")->setText(QStringLiteral("7"));

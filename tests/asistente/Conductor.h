@@ -7,10 +7,13 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QKeySequence>
 #include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -50,6 +53,17 @@ public:
         ASSERT_NE(b, nullptr) << boton.toStdString();
         ASSERT_TRUE(b->isEnabled()) << boton.toStdString();
         b->click();
+    }
+    // The same from the keyboard: the button's Alt+letter on its window.
+    // The button clicks a moment later, as on screen; this waits for it.
+    static void teclear(QWidget* ventana, const QString& boton) {
+        auto* b = ventana->findChild<QPushButton*>(boton);
+        ASSERT_NE(b, nullptr) << boton.toStdString();
+        const QKeySequence atajo = QKeySequence::mnemonic(b->text());
+        ASSERT_FALSE(atajo.isEmpty()) << boton.toStdString() << " sin atajo";
+        QSignalSpy pulsado(b, &QAbstractButton::clicked);
+        QTest::keyClick(ventana, atajo[0].key(), atajo[0].keyboardModifiers());
+        ASSERT_TRUE(pulsado.wait(90000)) << boton.toStdString();
     }
     static void escribir(QWidget* ventana, const QString& caja, const QString& texto) {
         auto* t = ventana->findChild<QLineEdit*>(caja);

@@ -1,6 +1,7 @@
 // The closing wizard's start page and runner, driven headless through their
 // real widgets on both back ends: the start checks, the name of the new
 // year, leaving the wizard, and the three ends of a run.
+#include "CarpetaBloqueada.h"
 #include "ConAsistente.h"
 #include "Conductor.h"
 #include "EscuelaCarpeta.h"
@@ -8,6 +9,8 @@
 #include "platform/Reloj.h"
 #include <QComboBox>
 #include "engine/ComprobacionesCierre.h"
+#include "entry/SoloLectura.h"
+#include "history/BloqueoHistorico.h"
 #include "host/InformeCierre.h"
 #include "host/InformeDebido.h"
 #include "platform/Textos.h"
@@ -101,7 +104,7 @@ protected:
     static Conductor& nombrar(Conductor& c, const QString& nombre = QStringLiteral("2026/2027")) {
         return c.en(QStringLiteral("frmCierreCursoE"), [nombre](QWidget* w) {
             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), nombre);
-            Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
+            Conductor::teclear(w, QStringLiteral("cmdCierreCursoE_1"));
         });
     }
     // Then every section confirmed on the student page, and "Finalizar".
@@ -133,17 +136,6 @@ TEST_P(AsistenteCierre, SinDatosQueCerrarAvisa2193YNoAbreNingunaVentana) {
     EXPECT_TRUE(Asistente().CierreCursoE.isNull());
 }
 
-TEST_P(AsistenteCierre, UnNoAlAvisoDeOperacionIrreversibleNoMuestraLaPagina) {
-    abrirMuestra();
-    guion_.responderA(1183, Respuesta::No);
-    Conductor c;
-    activarNodo1();
-    EXPECT_TRUE(c.vistas().isEmpty());
-    ASSERT_EQ(guion_.textos(), QStringList{Texto(1183)});
-    EXPECT_EQ(guion_.ultimo().mensaje.icono, Icono::Critico);
-    EXPECT_EQ(guion_.ultimo().mensaje.defecto, Respuesta::Si);
-    EXPECT_TRUE(guion_.ultimo().conPitido);
-}
 
 TEST_P(AsistenteCierre, UnPeriodoFinalSinNotaPregunta1182) {
     abrirMuestra();
@@ -169,7 +161,9 @@ TEST_P(AsistenteCierre, UnPeriodoFinalSinNotaPregunta1182) {
     EXPECT_EQ(guion_.textos(), (QStringList{Texto(1183), Texto(1182)}));
 }
 
-TEST_P(AsistenteCierre, UnNoALosRecibosPendientesNoMuestraLaPagina) {
+// A No to the unpaid receipts, or to the irreversible operation's warning
+// (critical, Yes by default), shows no page.
+TEST_P(AsistenteCierre, UnNoALosRecibosPendientesOAlAvisoDeOperacionIrreversibleNoMuestraLaPagina) {
     abrirMuestra();
     EscuelaPrueba::sql(centro(),
                        QStringLiteral("INSERT INTO ReciboPendiente (IDReciboP, CodMiembroFamiliaPagador, Fecha, Importe, "
@@ -177,9 +171,19 @@ TEST_P(AsistenteCierre, UnNoALosRecibosPendientesNoMuestraLaPagina) {
     guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::No);
     Conductor c;
     activarNodo1();
-    EXPECT_TRUE(c.vistas().isEmpty());
     EXPECT_EQ(guion_.textos().last(), Texto(1180));
     EXPECT_FALSE(contiene(guion_.textos(), 2193));
+    MensajesGuion no;
+    no.responderA(1183, Respuesta::No);
+    {
+        ServicioMensajesInstalado instalado(no);
+        activarNodo1();
+    }
+    ASSERT_EQ(no.textos(), QStringList{Texto(1183)});
+    EXPECT_EQ(no.ultimo().mensaje.icono, Icono::Critico);
+    EXPECT_EQ(no.ultimo().mensaje.defecto, Respuesta::Si);
+    EXPECT_TRUE(no.ultimo().conPitido);
+    EXPECT_TRUE(c.vistas().isEmpty());
 }
 
 TEST_P(AsistenteCierre, UnNombreEnBlancoOYaUsadoSeRehusaYSalirPreguntaAntesDeCerrar) {
@@ -196,7 +200,7 @@ TEST_P(AsistenteCierre, UnNombreEnBlancoOYaUsadoSeRehusaYSalirPreguntaAntesDeCer
              EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCentro"))->text(), sesion_->sesion->NombreCentro());
              EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCursoActual"))->text(), QStringLiteral("2025/2026"));
              EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblEtiqueta_2"))->text(), QStringLiteral("(*) ") + Texto(1122));
-             EXPECT_EQ(w->findChild<QPushButton*>(QStringLiteral("cmdCierreCursoE_1"))->text(), Texto(333));
+             EXPECT_EQ(w->findChild<QPushButton*>(QStringLiteral("cmdCierreCursoE_1"))->text(), QStringLiteral("&Siguiente >"));
              Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("   "));
              Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
              EXPECT_EQ(guion_.ultimo().mensaje.texto, Texto(1181));
@@ -480,7 +484,7 @@ void cambiarSeccion(QWidget* w, int seccion, const QList<qint32>& alumnos, const
     ASSERT_GE(fila, 0);
     secciones->setFocus();
     secciones->setCurrentCell(fila, 0);
-    Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+    Conductor::teclear(w, QStringLiteral("cmdPromocionar_0"));
     for (qint32 id : alumnos) {
         const int f = filaDe(w, "msgAlumnos", id);
         ASSERT_GE(f, 0);
@@ -489,21 +493,26 @@ void cambiarSeccion(QWidget* w, int seccion, const QList<qint32>& alumnos, const
         QTest::keyClick(tabla, Qt::Key_Space);
         decidir();
     }
-    Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
+    Conductor::teclear(w, QStringLiteral("cmdPromocionar_0"));
 }
 
+// A list's item chosen with the arrow keys.
 void elegir(QWidget* w, const char* lista, int id) {
     auto* c = w->findChild<QComboBox*>(QString::fromLatin1(lista));
-    ASSERT_GE(c->findData(id), 0) << lista << " " << id;
-    c->setCurrentIndex(c->findData(id));
+    const int i = c->findData(id);
+    ASSERT_GE(i, 0) << lista << " " << id;
+    c->setFocus();
+    for (int n = 0; n < c->count() && c->currentIndex() != i; ++n)
+        QTest::keyClick(c, c->currentIndex() < i ? Qt::Key_Down : Qt::Key_Up);
+    ASSERT_EQ(c->currentIndex(), i) << lista;
 }
 
 }  // namespace
 
-// "Proponer todo" on both pages and three exceptions made on the real
-// widgets close the school row for row as `ncc plan` with the same three
-// exceptions and `ncc cerrar` close its twin; the host, which cannot take
-// the sign, has its wizard closed all the same.
+// "Proponer todo" on both pages and three exceptions made from the keyboard
+// (Alt+letter for the buttons) close the school row for row as `ncc plan` with the same three
+// exceptions and `ncc cerrar` close its twin; the host,
+// which cannot take the sign, has its wizard closed all the same.
 TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMismas) {
     abrirMuestra();
     const Excepciones x = elegirExcepciones(sesion_->planPorDefecto(), centro());
@@ -545,7 +554,7 @@ TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMism
     Conductor c;
     nombrar(c).en(QStringLiteral("frmCierreAlumnos"),
             [&](QWidget* w) {
-                Conductor::pulsar(w, QStringLiteral("cmdProponer"));
+                Conductor::teclear(w, QStringLiteral("cmdProponer"));
                 EXPECT_FALSE(w->findChild<QPushButton*>(QStringLiteral("cmdProponer"))->isEnabled());
                 auto* secciones = w->findChild<QTableWidget*>(QStringLiteral("msgSecciones"));
                 const QString propuesta = Texto(17502);
@@ -553,8 +562,10 @@ TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMism
                 EXPECT_TRUE(secciones->item(fila, 0)->text().endsWith(propuesta));
                 int accion = 0;
                 cambiarSeccion(w, x.seccion, {x.repite, x.baja}, [&] {
-                    w->findChild<QRadioButton*>(accion++ == 0 ? "optOpcion_1" : "optOpcion_2")->click();
-                    Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+                    auto* opcion = w->findChild<QRadioButton*>(accion++ == 0 ? "optOpcion_1" : "optOpcion_2");
+                    opcion->setFocus();
+                    QTest::keyClick(opcion, Qt::Key_Space);
+                    Conductor::teclear(w, QStringLiteral("cmdAceptar"));
                 });
                 // Confirmed, no longer a proposal; the others still are.
                 EXPECT_FALSE(secciones->item(fila, 0)->text().endsWith(propuesta));
@@ -563,17 +574,17 @@ TEST_P(AsistenteCierre, ProponerTodoConTresExcepcionesCierraComoElPlanConLasMism
                     elegir(w, "cboActas_0", x.tipo);
                     elegir(w, "cboActas_1", x.curso);
                     elegir(w, "cboActas_2", x.destino);
-                    Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+                    Conductor::teclear(w, QStringLiteral("cmdAceptar"));
                 });
-                Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_3"));
+                Conductor::teclear(w, QStringLiteral("cmdCierreAlumnos_3"));
             })
         .en(QStringLiteral("frmCierreActividades"),
             [&](QWidget* w) {
                 // The hourglass was for the load only.
                 EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-                Conductor::pulsar(w, QStringLiteral("cmdProponer"));
+                Conductor::teclear(w, QStringLiteral("cmdProponer"));
                 EXPECT_FALSE(w->findChild<QPushButton*>(QStringLiteral("cmdProponer"))->isEnabled());
-                Conductor::pulsar(w, QStringLiteral("cmdCierreActividades_3"));
+                Conductor::teclear(w, QStringLiteral("cmdCierreActividades_3"));
             })
         .en(QStringLiteral("frmProceso"), [](QWidget*) {});
     activarNodo1();
@@ -647,6 +658,40 @@ TEST_P(AsistenteCierre, SinVisorDePdfDiceDondeEstaElInforme) {
     OfrecerAbrirInforme(ruta);
     qputenv("PATH", path);
     EXPECT_EQ(guion_.ultimo().mensaje.texto, TextoInformeSinVisor(ruta));
+}
+
+// A school folder she can only read opens: the wizard reads it and refuses,
+// in one sentence naming the folder, only what would write; a historic
+// course opens read-only, saying the same.
+TEST_P(AsistenteCierre, UnaCarpetaDeSoloLecturaSeLeeYSoloSeRehusaLoQueEscribe) {
+    if (GetParam() == Proveedor::PostgreSQL) GTEST_SKIP() << "el servidor no tiene carpeta";
+    muestra_ = crearMuestra(*ctx_, QStringLiteral("lectura"), 24);
+    CarpetaBloqueada bloqueo(muestra_.carpeta);
+    if (!bloqueo.activa()) GTEST_SKIP() << "este sistema de archivos no deja impedir la escritura a root";
+    sesion_ = std::make_unique<SesionAbierta>(muestra_);
+    pasarComprobaciones();
+    responderFinalizar();
+    guion_.responderA(2180, Respuesta::Si);
+    QStringList dichos;
+    Conductor c;
+    nombrar(c).en(QStringLiteral("frmCierreAlumnos"), [&](QWidget* w) {
+        Conductor::pulsar(w, QStringLiteral("cmdProponer"));  // in memory: allowed
+        for (const char* boton : {"cmdGuardar_0", "cmdCierreAlumnos_4"}) {
+            guion_.olvidarMostrados();
+            Conductor::pulsar(w, QString::fromLatin1(boton));
+            dichos << guion_.textos().join(QLatin1Char('|'));
+        }
+    });
+    volverYSalir(c);
+    activarNodo1();
+    EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
+    historicos::CursoHistoricoElegido curso;
+    guion_.olvidarMostrados();
+    historicos::TomarBloqueo(centro(), curso, 1);
+    EXPECT_TRUE(curso.blnSoloLectura);
+    dichos << guion_.textos().join(QLatin1Char('|'));
+    const QString aviso = TextoSoloLectura(QDir::toNativeSeparators(QFileInfo(muestra_.carpeta).absoluteFilePath()));
+    EXPECT_EQ(dichos, QStringList(3, aviso));
 }
 
 NCC_AMBOS_FONDOS(AsistenteCierre);

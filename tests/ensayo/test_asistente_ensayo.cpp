@@ -58,8 +58,8 @@ TEST_P(EnsayoAsistente, EnsayarDesdeLasDosPaginasMuestraElResultadoYNoCambiaNada
                 auto* ensayar = w->findChild<QPushButton*>(QStringLiteral("cmdEnsayar"));
                 auto* finalizar = w->findChild<QPushButton*>(QStringLiteral("cmdCierreAlumnos_4"));
                 ASSERT_NE(ensayar, nullptr);
-                EXPECT_EQ(ensayar->text(), Texto(15001));
-                confirmarSecciones(w);
+                EXPECT_EQ(ensayar->text(), QStringLiteral("&Ensayar cierre"));
+                confirmarSecciones(w, 1);
                 // Usable exactly when "Finalizar" is: not while a section is open.
                 Conductor::pulsar(w, QStringLiteral("cmdPromocionar_0"));
                 ensayarComoFinalizar = !finalizar->isEnabled() && !ensayar->isEnabled();
@@ -86,7 +86,16 @@ TEST_P(EnsayoAsistente, EnsayarDesdeLasDosPaginasMuestraElResultadoYNoCambiaNada
     EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
     EXPECT_TRUE(ensayarComoFinalizar);
     EXPECT_TRUE(deAlumnos.startsWith(Texto(15030))) << deAlumnos.toStdString();
-    EXPECT_TRUE(deAlumnos.contains(QStringLiteral("Alumnos que promocionan:")));
+    // Those who leave by their decisions apart from those archived with the
+    // section left unpromoted.
+    const auto cifra = [&deAlumnos](const char* linea) {
+        const QString t = deAlumnos.section(QString::fromUtf8(linea) + QStringLiteral(": "), 1).section(QLatin1Char('\n'), 0, 0);
+        return t.isEmpty() ? -1 : t.toInt();
+    };
+    EXPECT_EQ(cifra("Alumnos que causan baja"), alumnosAntes);
+    EXPECT_GT(cifra("Alumnos de secciones no promocionadas"), 0);
+    // (Among the archived, too, those who had left before.)
+    EXPECT_LE(alumnosAntes + cifra("Alumnos de secciones no promocionadas"), cifra("Alumnos archivados en el curso cerrado"));
     EXPECT_TRUE(deActividades.startsWith(Texto(15030))) << deActividades.toStdString();
     // Then the rehearsal's report, beside the school's databases (the
     // server's in the documents folder), offered to open.

@@ -42,7 +42,7 @@ TEST_P(Selector, LasListasSeAbrenEnOrdenYOtroCursoVaciaLosCursos) {
     auto* siguiente = hijo<QPushButton>(&f, "cmdSiguiente");
     auto* clase = hijo<QLabel>(&f, "lblTipoHistorico");
     EXPECT_EQ(hijo<QLabel>(&f, "lblCursoEscolar")->text(), u8("Curso Escolar Histórico"));
-    EXPECT_EQ(siguiente->text(), QStringLiteral("Siguiente >"));
+    EXPECT_EQ(siguiente->text(), QStringLiteral("&Siguiente >"));
 
     // The sample school's three historic years, nothing chosen yet.
     ASSERT_EQ(anio->count(), 3);

@@ -1,8 +1,10 @@
 // Every window of the sources has its own help page (F1, "Ayuda"), and the
-// page names each of the window's buttons by the text the button shows.
+// page names each of the window's buttons by the text the button shows;
+// each button has an Alt+letter of its own in its window.
 #include "platform/gui/Ayuda.h"
 #include <QDirIterator>
 #include <QFile>
+#include <QKeySequence>
 #include <QTextDocument>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@ namespace {
 struct Ventana {
     QString nombre;
     QStringList botones;
+    QStringList atajos;  // the Alt+letter of each button, as its form marks it
 };
 
 // The forms of the sources: the top widget's name and its buttons' texts.
@@ -28,7 +31,9 @@ Ventana leerFormulario(const QString& ruta) {
             if (v.nombre.isEmpty()) v.nombre = x.attributes().value(QLatin1String("name")).toString();
         } else if (x.name() == QLatin1String("property") && clase == QLatin1String("QPushButton") &&
                    x.attributes().value(QLatin1String("name")) == QLatin1String("text") && x.readNextStartElement()) {
-            v.botones << x.readElementText().remove(QLatin1Char('&'));
+            const QString texto = x.readElementText();
+            v.atajos << QKeySequence::mnemonic(texto).toString();
+            v.botones << QString(texto).remove(QLatin1Char('&'));
         }
     }
     return v;
@@ -49,7 +54,7 @@ TEST(Ayuda, CadaVentanaTieneSuPaginaQueNombraSusBotones) {
     QList<Ventana> ventanas = ventanasDeLasFuentes();
     ASSERT_GE(ventanas.size(), 16);
     // The windows built without a form.
-    ventanas << Ventana{QStringLiteral("frmEnsayo"), {}};
+    ventanas << Ventana{QStringLiteral("frmEnsayo"), {}, {}};
     const QString general = ncc::PaginaAyuda(QStringLiteral("frmAnfitrion"));
     EXPECT_TRUE(general.contains(QStringLiteral("Cierre de curso escolar"))) << general.toStdString();
     for (const Ventana& v : ventanas) {
@@ -60,5 +65,8 @@ TEST(Ayuda, CadaVentanaTieneSuPaginaQueNombraSusBotones) {
         const QString texto = documento.toPlainText();
         for (const QString& boton : v.botones)
             EXPECT_TRUE(texto.contains(boton)) << v.nombre.toStdString() << ": falta «" << boton.toStdString() << "»";
+        for (const QString& atajo : v.atajos)
+            EXPECT_TRUE(!atajo.isEmpty() && v.atajos.count(atajo) == 1)
+                << v.nombre.toStdString() << ": atajos " << v.atajos.join(QLatin1Char(' ')).toStdString();
     }
 }

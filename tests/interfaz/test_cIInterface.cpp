@@ -51,7 +51,7 @@ TEST_F(Interfaz, EtiquetasBotonesMarcosYTituloSeCarganPorSuId) {
     auto* marco = con(new QGroupBox(u("Frame1"), frm.get()), 2120);
     auto* opcion = con(new QRadioButton(u("Option1"), marco), 2173);
     auto* casilla = con(new QCheckBox(u("Check1"), marco), 2175);
-    auto* boton = con(new QPushButton(u("Command1"), frm.get()), 333.0);
+    auto* boton = con(new QPushButton(u("Comma&nd1"), frm.get()), 333.0);
     auto* texto = con(new QLineEdit(u("txtCursoPromocion"), frm.get()), 1120);
 
     interfaz.CargarTextos(frm.get());
@@ -66,7 +66,7 @@ TEST_F(Interfaz, EtiquetasBotonesMarcosYTituloSeCarganPorSuId) {
     EXPECT_EQ(marco->title(), u("Opciones"));
     EXPECT_EQ(opcion->text(), u("Promociona"));
     EXPECT_EQ(casilla->text(), u("Baja"));
-    EXPECT_EQ(boton->text(), u("Siguiente >"));
+    EXPECT_EQ(boton->text(), u("Siguie&nte >"));  // the form's Alt+N kept
     EXPECT_EQ(texto->text(), u("txtCursoPromocion"));  // text boxes keep what they hold
     EXPECT_TRUE(guion.mostrados().isEmpty());
 }
@@ -200,56 +200,39 @@ protected:
     ConjuntoBotones botones;
 };
 
-TEST_F(BotonesAsistente, DeshabilitarYRestaurarDevuelveLosEstadosDeAntes) {
-    interfaz.Activar(botones, 0);
-    EXPECT_EQ(habilitados(), (QList<bool>{false, false, false}));
-    EXPECT_EQ(guardados(), (QList<bool>{true, false, true}));
-    interfaz.Activar(botones, 2);
-    EXPECT_EQ(habilitados(), (QList<bool>{true, false, true}));
-    // Restoring saves nothing: a second restore gives the same.
-    botones.boton(0)->setEnabled(false);
-    interfaz.Activar(botones, 2);
-    EXPECT_EQ(habilitados(), (QList<bool>{true, false, true}));
-    EXPECT_TRUE(guion.mostrados().isEmpty());
-}
-
-TEST_F(BotonesAsistente, HabilitarTodosEInicializarLosGuardaHabilitados) {
-    interfaz.Activar(botones, 1, 1);
-    EXPECT_EQ(habilitados(), (QList<bool>{true, true, true}));
-    EXPECT_EQ(guardados(), (QList<bool>{true, true, true}));
-    interfaz.Activar(botones, 0);
-    interfaz.Activar(botones, 2);
-    EXPECT_EQ(habilitados(), (QList<bool>{true, true, true}));
-
-    // Without inicializar the states before the change are the saved ones.
-    botones.boton(2)->setEnabled(false);
-    interfaz.Activar(botones, 1);
-    EXPECT_EQ(guardados(), (QList<bool>{true, true, false}));
-}
-
-TEST_F(BotonesAsistente, UnaListaPoneCadaBotonYGuardaLosAnteriores) {
-    interfaz.Activar(botones, QList<bool>{false, true, false});
-    EXPECT_EQ(habilitados(), (QList<bool>{false, true, false}));
-    EXPECT_EQ(guardados(), (QList<bool>{true, false, true}));
-    interfaz.Activar(botones, QVariantList{-1, 0, true});
-    EXPECT_EQ(habilitados(), (QList<bool>{true, false, true}));
-    // The list with inicializar ends with the new states saved.
-    interfaz.Activar(botones, QList<bool>{true, true, false}, 0);
-    EXPECT_EQ(guardados(), (QList<bool>{true, true, false}));
-    EXPECT_TRUE(guion.mostrados().isEmpty());
-}
-
-TEST_F(BotonesAsistente, OtroEstadoNoHaceNadaPeroInicializarGuarda) {
-    for (const QVariant& v : {QVariant(3), QVariant(-1), QVariant(true), QVariant(0.5), QVariant(u("x")), QVariant()})
-        interfaz.Activar(botones, v);
-    EXPECT_EQ(habilitados(), (QList<bool>{true, false, true}));
-    EXPECT_EQ(guardados(), (QList<bool>{false, false, false}));
-    interfaz.Activar(botones, 7, u("sí"));
-    EXPECT_EQ(habilitados(), (QList<bool>{true, false, true}));
-    EXPECT_EQ(guardados(), (QList<bool>{true, false, true}));
-    // A numeric text counts as its number.
-    interfaz.Activar(botones, u("0"));
-    EXPECT_EQ(habilitados(), (QList<bool>{false, false, false}));
+// Each step on the same three buttons (the second disabled at first): the
+// state given, the `inicializar` given, then the buttons' and the saved states.
+TEST_F(BotonesAsistente, CadaEstadoHabilitaYGuardaComoDice) {
+    const auto bits = [](const char* t) {
+        QList<bool> l;
+        for (; *t; ++t) l << (*t == '1');
+        return l;
+    };
+    const struct {
+        QVariant estado, inicializar;
+        const char *habilitados, *guardados;
+    } pasos[] = {
+        {3, {}, "101", "000"},  // other states do nothing, save nothing
+        {-1, {}, "101", "000"},
+        {true, {}, "101", "000"},
+        {0.5, {}, "101", "000"},
+        {u("x"), {}, "101", "000"},
+        {{}, {}, "101", "000"},
+        {0, {}, "000", "101"},  // saved, then all off
+        {2, {}, "101", "101"},  // restored
+        {QVariant::fromValue(bits("010")), {}, "010", "101"},  // one each, the previous saved
+        {7, u("sí"), "010", "010"},  // nothing, but inicializar saves
+        {QVariantList{-1, 0, true}, {}, "101", "010"},
+        {2, {}, "010", "010"},  // restoring saves nothing
+        {u("0"), {}, "000", "010"},  // a numeric text is its number
+        {1, 1, "111", "111"},
+        {QVariant::fromValue(bits("110")), 0, "110", "110"},
+    };
+    for (const auto& p : pasos) {
+        interfaz.Activar(botones, p.estado, p.inicializar);
+        EXPECT_EQ(habilitados(), bits(p.habilitados)) << p.estado.toString().toStdString();
+        EXPECT_EQ(guardados(), bits(p.guardados)) << p.estado.toString().toStdString();
+    }
     EXPECT_TRUE(guion.mostrados().isEmpty());
 }
 
