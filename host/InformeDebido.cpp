@@ -6,11 +6,14 @@
 #include "host/InformeCierre.h"
 #include "host/Plan.h"
 #include "platform/EscrituraArchivo.h"
+#include "platform/CadenaConexion.h"
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
+#include <QStandardPaths>
 
 namespace ncc::host {
 
@@ -31,8 +34,22 @@ QVector<qint32> bajasDelCierre(Conexion& cerrado, Conexion& nuevo) {
 
 }  // namespace
 
+// A school of files keeps its note beside its journal. A server has no
+// folder of the school: its note lives in this user's data folder, under a
+// name of the server and its application entry, so that the next start
+// finds it whatever folder it was started from.
+static QString carpetaInformeDebido(const QString& appEntrada) {
+    const DatosConexion d = CadenaConexion(appEntrada).datos();
+    if (!d.esServidor()) return motor::carpetaDiario(appEntrada);
+    const QString datos = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QByteArray servidor = (d.origen() + QLatin1Char('/') + motor::baseDiarioServidor(appEntrada)).toUtf8();
+    return QDir(datos.isEmpty() ? QDir::homePath() : datos)
+        .filePath(QStringLiteral("ncc/informes/") +
+                  QString::fromLatin1(QCryptographicHash::hash(servidor, QCryptographicHash::Sha1).toHex().left(16)));
+}
+
 QString rutaInformeDebido(const OpcionesSesion& op) {
-    return QDir(motor::carpetaDiario(op.appEntrada)).filePath(QStringLiteral("CierreCurso-%1.informe").arg(op.centro));
+    return QDir(carpetaInformeDebido(op.appEntrada)).filePath(QStringLiteral("CierreCurso-%1.informe").arg(op.centro));
 }
 
 void anotarInformeDebido(const OpcionesSesion& op, const InformeDebido& d) {

@@ -1,8 +1,8 @@
 #pragma once
 // The report a closing owes. Before its run a closing notes what its report
 // will need (the two years, the partial flag, the decisions as a plan)
-// beside its journal; the report is then written by a process of its own
-// (`ncc informe`), so that nothing that happens while it is drawn (a lack of
+// beside its journal (a server's in this user's data folder); the report is
+// then written by a process of its own (`ncc informe`), so that nothing that happens while it is drawn (a lack of
 // memory inside Qt's PDF engine, a kill) can take the closing down. A
 // closing that was completed by a recovery, or whose report failed or was
 // killed, still has its note: the next start writes the report, or anyone

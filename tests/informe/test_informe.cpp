@@ -4,6 +4,7 @@
 // markup.
 #include "cierre/Muestra.h"
 #include "host/InformeCierre.h"
+#include "host/InformeDebido.h"
 #include "host/InformePdf.h"
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -247,6 +248,21 @@ TEST_P(InformeCierre, ElPdfQuedaJuntoALaEntradaOEnDocumentosYNoPisaOtroCierre) {
                                      QStringLiteral("Cierre 2025-2026.pdf"), QStringLiteral("Ensayo cierre 2025-2026 (2).pdf"),
                                      QStringLiteral("Ensayo cierre 2025-2026.pdf")}));
     for (const QString& f : informes) QFile::remove(d.filePath(f));
+
+    // The note of a report owed is found from any working folder and never
+    // left in one (a server has no school folder to hold it).
+    host::OpcionesSesion op;
+    op.appEntrada = estado().conLocalAppEntrada().ConnectionString();
+    op.centro = estado().conf->intIDCentro();
+    const QString antes = QDir::currentPath();
+    QTemporaryDir uno, otro;
+    ASSERT_TRUE(QDir::setCurrent(uno.path()));
+    host::anotarInformeDebido(op, {QStringLiteral("2025/2026"), QStringLiteral("2026/2027"), false, true, true, "{}", {}});
+    ASSERT_TRUE(QDir::setCurrent(otro.path()));
+    EXPECT_TRUE(host::leerInformeDebido(op).has_value());
+    host::quitarInformeDebido(op);
+    QDir::setCurrent(antes);
+    EXPECT_TRUE(QDir(uno.path()).isEmpty());
 }
 
 }  // namespace
