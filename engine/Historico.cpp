@@ -116,14 +116,6 @@ qint16 destinoPendiente(const DestinosAlumnos& destinos, qint64 alumno, bool rep
     return a->NIDSeccion();
 }
 
-// Sections whose grades one read takes: a read per section costs a round
-// trip and, on the server, a plan of the joins below each time, and a server
-// joins a run of sections by scanning the students' subjects once (at 20,000
-// students a read of 12 sections costs 28 microseconds a row, one of 64
-// sections 17); a bounded run keeps the rows held at once small on a large
-// school.
-constexpr int SeccionesPorLectura = 64;
-
 // The last evaluated act of the students of the sections `secciones` ("3,5")
 // who have not left, by section and student, each row once; the period is
 // named, since SQLite would otherwise name it after the other tables of the
@@ -356,7 +348,7 @@ bool PasarHistorico(EstadoMotor& e) {
             e.avisos->IniciarProgreso(maximo, texto);
         }
 
-        // Sections are read a run at a time (SeccionesPorLectura), each read
+        // Sections are read a run at a time (e.SeccionesPorLectura), each read
         // ordered by section, and taken section by section as before.
         ListaIds ids;
         for (; !secciones.eof(); secciones.MoveNext()) ids.agregar(aEntero16(secciones.entero(QStringLiteral("codSeccion"))));
@@ -409,15 +401,15 @@ bool PasarHistorico(EstadoMotor& e) {
             if (n > 255) desbordamiento();
             return n;
         };
-        for (int desde = 0; desde < ids.tamano(); desde += SeccionesPorLectura) {
-            const QString tramo = ids.texto(desde, SeccionesPorLectura);
+        for (int desde = 0; desde < ids.tamano(); desde += e.SeccionesPorLectura) {
+            const QString tramo = ids.texto(desde, e.SeccionesPorLectura);
             Recordset rs;
             EjecutarAsincrono(consultaNotas(tramo, verdadero), local, rs, noCancelar);
             Recordset promocionesLeidas = local.Abrir(consultaPromociones(tramo));
             ceder();
             Recordset pendientesLeidas = local.Abrir(consultaPendientes(tramo, verdadero));
             ceder();
-            const int hasta = qMin(ids.tamano(), desde + SeccionesPorLectura);
+            const int hasta = qMin(ids.tamano(), desde + e.SeccionesPorLectura);
             for (int i = desde; i < hasta; ++i) {
                 const qint64 seccion = ids.ids().at(i);
                 const PromocionesSeccion promociones(promocionesLeidas, seccion);

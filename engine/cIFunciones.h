@@ -83,6 +83,8 @@ public:
 
     // The run's state, for the command line's summary and for the tests.
     const motor::EstadoMotor& estado() const { return e_; }
+    // Smaller runs make a small school's history reads cross their bounds.
+    void fijarSeccionesPorLectura(int n) { e_.SeccionesPorLectura = qMax(1, n); }
 
 signals:
     void IniciarProgreso(long& lngValorMax, QString& strTexto);

@@ -171,6 +171,7 @@ protected:
             cIFunciones motor;
             ProgresoEnMemoria barra;
             prepararMotor(motor, p, &barra);
+            motor.fijarSeccionesPorLectura(5);  // the 16 sections in four reads
             CierreParcial() = parcial;
             ASSERT_TRUE(motor.TransferirDatos()) << guion.textos().join(QLatin1Char('\n')).toStdString();
             nuevo = motor.estado().conNuevoCentro.ConnectionString();
