@@ -308,27 +308,6 @@ TEST_P(Actividades, LaNoPromocionadaDesaparece) {
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Actividad")), 2);
 }
 
-// A statement that fails shows the standard error message and the phase
-// stops there.
-TEST_P(Actividades, UnFalloSeMuestraYLaFaseFalla) {
-    actividadEnBases(1, 2);
-    miembro(actividad(1, 2, QStringLiteral("01/10/2026"), QStringLiteral("31/05/2027")), 1, true);
-    Sentencias::reiniciar();
-    Sentencias::fallarEn(2);  // the new dates
-    EXPECT_FALSE(motor::PasarActividades(e));
-    Sentencias::fallarEn(0);
-    ASSERT_EQ(guion.mostrados().size(), 1);
-    EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(QStringLiteral("Error 9999: "))) << errores().toStdString();
-    EXPECT_EQ(avisos.eventos.count(QStringLiteral("Avanzar")), 0);
-
-    guion.olvidarMostrados();
-    Sentencias::reiniciar();
-    Sentencias::fallarEn(2);  // the clearing of the members' months
-    EXPECT_FALSE(motor::PasarMiembrosActividades(e));
-    Sentencias::fallarEn(0);
-    EXPECT_EQ(guion.mostrados().size(), 1);
-}
-
 NCC_AMBOS_FONDOS(Actividades);
 
 }  // namespace

@@ -390,31 +390,6 @@ TEST_P(Purga, LoQueOtrosUsanSeQueda) {
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 1);
 }
 
-// A statement that fails shows the standard error message and the step
-// answers false.
-TEST_P(Purga, UnFalloSeMuestraYElPasoFalla) {
-    familia(1);
-    direccion(500);
-    alumno(10, 1, 500);
-    bajas({{10, 1, 500}});
-    Sentencias::reiniciar();
-    Sentencias::fallarEn(2);
-    EXPECT_FALSE(motor::PurgarFamilias(e));
-    Sentencias::fallarEn(0);
-    ASSERT_EQ(guion.mostrados().size(), 1);
-    EXPECT_TRUE(guion.ultimo().conPitido);
-    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
-    EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(QStringLiteral("Error 9999: ")))
-        << guion.ultimo().mensaje.texto.toStdString();
-
-    guion.olvidarMostrados();
-    Sentencias::reiniciar();
-    Sentencias::fallarEn(3);
-    EXPECT_FALSE(motor::LimpiarHuerfanos(e));
-    Sentencias::fallarEn(0);
-    EXPECT_EQ(guion.mostrados().size(), 1);
-}
-
 NCC_AMBOS_FONDOS(Purga);
 
 }  // namespace
