@@ -2,16 +2,8 @@
 // for the new year, on both back ends: new dates and months, prices by
 // student type and per member, members who do not pass, and activities left
 // unpromoted.
-#include "ContextoBD.h"
-#include "GrabadorAvisos.h"
-#include "Lectura.h"
-#include "EscuelaPrueba.h"
+#include "PasoSobreEscuela.h"
 #include "engine/Actividades.h"
-#include "engine/EstadoMotor.h"
-#include "engine/Pasos.h"
-#include "platform/MensajesGuion.h"
-#include "platform/Sentencias.h"
-#include "suite/Esquema.h"
 #include <QStringList>
 
 namespace ncc::pruebas {
@@ -22,27 +14,8 @@ const QStringList nombresMeses = {
     QStringLiteral("Mayo"),       QStringLiteral("Junio"),   QStringLiteral("Julio"),     QStringLiteral("Agosto"),
     QStringLiteral("Septiembre"), QStringLiteral("Octubre"), QStringLiteral("Noviembre"), QStringLiteral("Diciembre")};
 
-class Actividades : public testing::TestWithParam<Proveedor> {
+class Actividades : public PasoSobreEscuela {
 protected:
-    Actividades() : ctx(GetParam()), escuela(ctx), instalado(guion) {
-        e.conf = &escuela.conf();
-        e.avisos = &avisos;
-        e.conNuevoCentro.setConnectionString(ctx.cadena(QStringLiteral("N1")));
-        e.conNuevoBorradoCentro.setConnectionString(ctx.cadena(QStringLiteral("N2")));
-        e.conNuevoCentro.Open();
-        e.conNuevoBorradoCentro.Open();
-        suite::crearEsquema(e.conNuevoCentro, suite::TipoBase::Centro);
-        suite::crearEsquema(e.conNuevoBorradoCentro, suite::TipoBase::Centro);
-    }
-
-    Conexion& local() { return escuela.centro(); }
-    Conexion& nuevo() { return e.conNuevoCentro; }
-
-    void ambas(const QString& sql, const QVariantList& v = {}) {
-        EscuelaPrueba::sql(local(), sql, v);
-        EscuelaPrueba::sql(nuevo(), sql, v);
-    }
-
     // An activity of both years, with the old months set on its members and
     // staff so that a clearing shows.
     void actividadEnBases(qint16 id, int tipo) {
@@ -121,13 +94,6 @@ protected:
     }
 
     QString errores() const { return guion.textos().join(QLatin1Char('\n')); }
-
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
-    MensajesGuion guion;
-    ServicioMensajesInstalado instalado;
-    GrabadorAvisos avisos;
-    motor::EstadoMotor e;
 };
 
 // The months of the new dates, on the members and on the staff, in calendar

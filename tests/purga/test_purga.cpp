@@ -2,14 +2,8 @@
 // the new year, on both back ends: what goes from the new year, what stays
 // because someone who remains still uses it, and the archive of the leavers
 // in the closed year.
-#include "ContextoBD.h"
-#include "GrabadorAvisos.h"
-#include "Lectura.h"
-#include "EscuelaPrueba.h"
-#include "engine/EstadoMotor.h"
-#include "engine/Pasos.h"
+#include "PasoSobreEscuela.h"
 #include "engine/Purga.h"
-#include "platform/MensajesGuion.h"
 #include "platform/Reloj.h"
 #include "platform/Sentencias.h"
 #include "suite/Esquema.h"
@@ -23,17 +17,9 @@ struct Baja {
     qint32 alumno, familia, direccion;
 };
 
-class Purga : public testing::TestWithParam<Proveedor> {
+class Purga : public PasoSobreEscuela {
 protected:
-    Purga() : ctx(GetParam()), escuela(ctx), instalado(guion) {
-        e.conf = &escuela.conf();
-        e.avisos = &avisos;
-        e.conNuevoCentro.setConnectionString(ctx.cadena(QStringLiteral("N1")));
-        e.conNuevoBorradoCentro.setConnectionString(ctx.cadena(QStringLiteral("N2")));
-        e.conNuevoCentro.Open();
-        e.conNuevoBorradoCentro.Open();
-        suite::crearEsquema(e.conNuevoCentro, suite::TipoBase::Centro);
-        suite::crearEsquema(e.conNuevoBorradoCentro, suite::TipoBase::Centro);
+    Purga() {
         Reloj::fijarHoy(QDate(2026, 6, 30));
         // The teaching the students of the fixtures belong to.
         ambas(QStringLiteral("INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1)"));
@@ -43,15 +29,6 @@ protected:
         ambas(QStringLiteral("INSERT INTO Provincia (IDProvincia, Descripcion) VALUES (28, 'Madrid')"));
     }
     ~Purga() override { Reloj::fijarHoy(QDate()); }
-
-    Conexion& local() { return escuela.centro(); }
-    Conexion& nuevo() { return e.conNuevoCentro; }
-
-    // A row of the closed year; the new year's database starts as its copy.
-    void ambas(const QString& sql, const QVariantList& v = {}) {
-        EscuelaPrueba::sql(local(), sql, v);
-        EscuelaPrueba::sql(nuevo(), sql, v);
-    }
 
     void alumno(qint32 id, qint32 familia, qint32 direccion, int orden = 1) {
         ambas(QStringLiteral("INSERT INTO Alumno (IDAlumno, Nombre, Apellido_1, Apellido_2, Matricula, FechaIngreso, "
@@ -106,13 +83,6 @@ protected:
     static QStringList ids(Conexion& con, const QString& tabla, const QString& columna) {
         return leerFilas(con, QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(columna, tabla));
     }
-
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
-    MensajesGuion guion;
-    ServicioMensajesInstalado instalado;
-    GrabadorAvisos avisos;
-    motor::EstadoMotor e;
 };
 
 // Without leavers the leavers' steps touch nothing, while the end of the run
