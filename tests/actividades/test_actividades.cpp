@@ -2,16 +2,8 @@
 // for the new year, on both back ends: new dates and months, prices by
 // student type and per member, members who do not pass, and activities left
 // unpromoted.
-#include "ContextoBD.h"
-#include "GrabadorAvisos.h"
-#include "Lectura.h"
-#include "EscuelaPrueba.h"
+#include "PasoSobreEscuela.h"
 #include "engine/Actividades.h"
-#include "engine/EstadoMotor.h"
-#include "engine/Pasos.h"
-#include "platform/MensajesGuion.h"
-#include "platform/Sentencias.h"
-#include "suite/Esquema.h"
 #include <QStringList>
 
 namespace ncc::pruebas {
@@ -22,27 +14,8 @@ const QStringList nombresMeses = {
     QStringLiteral("Mayo"),       QStringLiteral("Junio"),   QStringLiteral("Julio"),     QStringLiteral("Agosto"),
     QStringLiteral("Septiembre"), QStringLiteral("Octubre"), QStringLiteral("Noviembre"), QStringLiteral("Diciembre")};
 
-class Actividades : public testing::TestWithParam<Proveedor> {
+class Actividades : public PasoSobreEscuela {
 protected:
-    Actividades() : ctx(GetParam()), escuela(ctx), instalado(guion) {
-        e.conf = &escuela.conf();
-        e.avisos = &avisos;
-        e.conNuevoCentro.setConnectionString(ctx.cadena(QStringLiteral("N1")));
-        e.conNuevoBorradoCentro.setConnectionString(ctx.cadena(QStringLiteral("N2")));
-        e.conNuevoCentro.Open();
-        e.conNuevoBorradoCentro.Open();
-        suite::crearEsquema(e.conNuevoCentro, suite::TipoBase::Centro);
-        suite::crearEsquema(e.conNuevoBorradoCentro, suite::TipoBase::Centro);
-    }
-
-    Conexion& local() { return escuela.centro(); }
-    Conexion& nuevo() { return e.conNuevoCentro; }
-
-    void ambas(const QString& sql, const QVariantList& v = {}) {
-        EscuelaPrueba::sql(local(), sql, v);
-        EscuelaPrueba::sql(nuevo(), sql, v);
-    }
-
     // An activity of both years, with the old months set on its members and
     // staff so that a clearing shows.
     void actividadEnBases(qint16 id, int tipo) {
@@ -121,13 +94,6 @@ protected:
     }
 
     QString errores() const { return guion.textos().join(QLatin1Char('\n')); }
-
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
-    MensajesGuion guion;
-    ServicioMensajesInstalado instalado;
-    GrabadorAvisos avisos;
-    motor::EstadoMotor e;
 };
 
 // The months of the new dates, on the members and on the staff, in calendar
@@ -306,27 +272,6 @@ TEST_P(Actividades, LaNoPromocionadaDesaparece) {
               (QStringList{QStringLiteral("40|%1").arg(centro + 1), QStringLiteral("41|%1").arg(centro),
                            QStringLiteral("41|%1").arg(centro + 1)}));
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Actividad")), 2);
-}
-
-// A statement that fails shows the standard error message and the phase
-// stops there.
-TEST_P(Actividades, UnFalloSeMuestraYLaFaseFalla) {
-    actividadEnBases(1, 2);
-    miembro(actividad(1, 2, QStringLiteral("01/10/2026"), QStringLiteral("31/05/2027")), 1, true);
-    Sentencias::reiniciar();
-    Sentencias::fallarEn(2);  // the new dates
-    EXPECT_FALSE(motor::PasarActividades(e));
-    Sentencias::fallarEn(0);
-    ASSERT_EQ(guion.mostrados().size(), 1);
-    EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(QStringLiteral("Error 9999: "))) << errores().toStdString();
-    EXPECT_EQ(avisos.eventos.count(QStringLiteral("Avanzar")), 0);
-
-    guion.olvidarMostrados();
-    Sentencias::reiniciar();
-    Sentencias::fallarEn(2);  // the clearing of the members' months
-    EXPECT_FALSE(motor::PasarMiembrosActividades(e));
-    Sentencias::fallarEn(0);
-    EXPECT_EQ(guion.mostrados().size(), 1);
 }
 
 NCC_AMBOS_FONDOS(Actividades);

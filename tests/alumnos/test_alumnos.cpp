@@ -283,14 +283,6 @@ TEST_P(Evaluaciones, LasMateriasQueQuedanDanEvaluacionesYActas) {
     EXPECT_EQ(e.IDsEvaluacion[1], 3);
 }
 
-TEST_P(Evaluaciones, UnFalloCierraElProgresoYParaElPaso) {
-    nuevo().Execute(QStringLiteral("DROP TABLE Evaluacion"));
-    EXPECT_FALSE(motor::PasarNotasEvaluaciones(e));
-    EXPECT_EQ(guion.mostrados().size(), 1);
-    EXPECT_EQ(avisos.eventos.size(), 2);
-    EXPECT_EQ(avisos.eventos.last(), QStringLiteral("Cerrar"));
-}
-
 NCC_AMBOS_FONDOS(Alumnos);
 NCC_AMBOS_FONDOS(OrdenYPlazas);
 NCC_AMBOS_FONDOS(Evaluaciones);

@@ -151,14 +151,6 @@ TEST_P(Historico, PasaLasNotasFinalesYLasPendientesDelAno) {
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Seccion_AlumnoPte")), 1);
 }
 
-TEST_P(Historico, UnFalloSeMuestraUnaVezYCierraElProgreso) {
-    nuevo().Execute(QStringLiteral("DROP TABLE Alumnopte_MatDet"));
-    EXPECT_FALSE(motor::PasarHistorico(e));
-    ASSERT_EQ(guion.mostrados().size(), 1);
-    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
-    EXPECT_EQ(avisos.eventos, QStringList({QStringLiteral("Iniciar 2 Proceso de Paso de Datos a Histórico"), "Cerrar"}));
-}
-
 TEST_P(Historico, NumeraHasta255FilasPorAlumnoYAno) {
     {
         Transaccion t(nuevo());

@@ -17,6 +17,8 @@ namespace {
 struct Corrida {
     bool correcto = false, cancelado = false;
     QStringList textos;
+    QStringList errores;  // the critical messages, each with its beep
+    int abiertos = 0;     // steps' own progress opened less closed
     QList<long> marcas;  // statements run when the bar reached 0, 1, ... 15
     long contadas = 0;
     float valor = 0, maximo = 0;
@@ -46,6 +48,8 @@ protected:
             cIFunciones motor;
             ProgresoContado barra;
             prepararMotor(motor, plan, &barra);
+            QObject::connect(&motor, &cIFunciones::IniciarProgreso, [&](long&, QString&) { ++c.abiertos; });
+            QObject::connect(&motor, &cIFunciones::CerrarProgreso, [&] { --c.abiertos; });
             Sentencias::reiniciar();
             if (sinMemoria) Sentencias::agotarMemoriaEn(k);
             else Sentencias::fallarEn(k);
@@ -58,6 +62,8 @@ protected:
             c.maximo = barra.Max();
         }
         c.textos = guion.textos();
+        for (const MensajeMostrado& m : guion.mostrados())
+            if (m.mensaje.icono == Icono::Critico) c.errores << (m.conPitido ? m.mensaje.texto : QStringLiteral("sin pitido"));
         revisar(s, false);
         return c;
     }
@@ -165,8 +171,12 @@ protected:
                 igual = false;
             } else {
                 fallidos << k;
-                // The failing step said so, and the bar ends full.
-                EXPECT_FALSE(c.textos.isEmpty()) << "k=" << k;
+                // The failing step said so once, with a beep, and closed
+                // its own progress (out of memory it catches nothing and
+                // its progress stays open); the bar ends full.
+                ASSERT_EQ(c.errores.size(), 1) << "k=" << k << ": " << c.textos.join(QLatin1Char('\n')).toStdString();
+                EXPECT_TRUE(sinMemoria || c.errores[0].startsWith(QStringLiteral("Error 9999: "))) << c.errores[0].toStdString();
+                EXPECT_TRUE(sinMemoria || c.abiertos <= 0) << "k=" << k;
                 EXPECT_EQ(c.valor, c.maximo) << "k=" << k;
                 if (m->esServidor()) {
                     EXPECT_EQ(quedanEnServidor(), QStringList()) << "k=" << k;

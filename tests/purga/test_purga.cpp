@@ -2,14 +2,8 @@
 // the new year, on both back ends: what goes from the new year, what stays
 // because someone who remains still uses it, and the archive of the leavers
 // in the closed year.
-#include "ContextoBD.h"
-#include "GrabadorAvisos.h"
-#include "Lectura.h"
-#include "EscuelaPrueba.h"
-#include "engine/EstadoMotor.h"
-#include "engine/Pasos.h"
+#include "PasoSobreEscuela.h"
 #include "engine/Purga.h"
-#include "platform/MensajesGuion.h"
 #include "platform/Reloj.h"
 #include "platform/Sentencias.h"
 #include "suite/Esquema.h"
@@ -23,17 +17,9 @@ struct Baja {
     qint32 alumno, familia, direccion;
 };
 
-class Purga : public testing::TestWithParam<Proveedor> {
+class Purga : public PasoSobreEscuela {
 protected:
-    Purga() : ctx(GetParam()), escuela(ctx), instalado(guion) {
-        e.conf = &escuela.conf();
-        e.avisos = &avisos;
-        e.conNuevoCentro.setConnectionString(ctx.cadena(QStringLiteral("N1")));
-        e.conNuevoBorradoCentro.setConnectionString(ctx.cadena(QStringLiteral("N2")));
-        e.conNuevoCentro.Open();
-        e.conNuevoBorradoCentro.Open();
-        suite::crearEsquema(e.conNuevoCentro, suite::TipoBase::Centro);
-        suite::crearEsquema(e.conNuevoBorradoCentro, suite::TipoBase::Centro);
+    Purga() {
         Reloj::fijarHoy(QDate(2026, 6, 30));
         // The teaching the students of the fixtures belong to.
         ambas(QStringLiteral("INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1)"));
@@ -43,15 +29,6 @@ protected:
         ambas(QStringLiteral("INSERT INTO Provincia (IDProvincia, Descripcion) VALUES (28, 'Madrid')"));
     }
     ~Purga() override { Reloj::fijarHoy(QDate()); }
-
-    Conexion& local() { return escuela.centro(); }
-    Conexion& nuevo() { return e.conNuevoCentro; }
-
-    // A row of the closed year; the new year's database starts as its copy.
-    void ambas(const QString& sql, const QVariantList& v = {}) {
-        EscuelaPrueba::sql(local(), sql, v);
-        EscuelaPrueba::sql(nuevo(), sql, v);
-    }
 
     void alumno(qint32 id, qint32 familia, qint32 direccion, int orden = 1) {
         ambas(QStringLiteral("INSERT INTO Alumno (IDAlumno, Nombre, Apellido_1, Apellido_2, Matricula, FechaIngreso, "
@@ -106,13 +83,6 @@ protected:
     static QStringList ids(Conexion& con, const QString& tabla, const QString& columna) {
         return leerFilas(con, QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(columna, tabla));
     }
-
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
-    MensajesGuion guion;
-    ServicioMensajesInstalado instalado;
-    GrabadorAvisos avisos;
-    motor::EstadoMotor e;
 };
 
 // Without leavers the leavers' steps touch nothing, while the end of the run
@@ -388,31 +358,6 @@ TEST_P(Purga, LoQueOtrosUsanSeQueda) {
               (QStringList{QStringLiteral("10"), QStringLiteral("12"), QStringLiteral("13")}));
     EXPECT_EQ(contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 0);
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 1);
-}
-
-// A statement that fails shows the standard error message and the step
-// answers false.
-TEST_P(Purga, UnFalloSeMuestraYElPasoFalla) {
-    familia(1);
-    direccion(500);
-    alumno(10, 1, 500);
-    bajas({{10, 1, 500}});
-    Sentencias::reiniciar();
-    Sentencias::fallarEn(2);
-    EXPECT_FALSE(motor::PurgarFamilias(e));
-    Sentencias::fallarEn(0);
-    ASSERT_EQ(guion.mostrados().size(), 1);
-    EXPECT_TRUE(guion.ultimo().conPitido);
-    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
-    EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(QStringLiteral("Error 9999: ")))
-        << guion.ultimo().mensaje.texto.toStdString();
-
-    guion.olvidarMostrados();
-    Sentencias::reiniciar();
-    Sentencias::fallarEn(3);
-    EXPECT_FALSE(motor::LimpiarHuerfanos(e));
-    Sentencias::fallarEn(0);
-    EXPECT_EQ(guion.mostrados().size(), 1);
 }
 
 NCC_AMBOS_FONDOS(Purga);
