@@ -37,13 +37,25 @@ NCC_REGISTRAR_CLASE(cIFunciones);
 class cIFunciones::Avisos : public motor::AvisosMotor {
 public:
     explicit Avisos(cIFunciones& f) : f_(f) {}
-    void IniciarProgreso(long& max, QString& texto) override { emit f_.IniciarProgreso(max, texto); }
+    void IniciarProgreso(long& max, QString& texto) override {
+        abierto_ = true;
+        emit f_.IniciarProgreso(max, texto);
+    }
     void AumentarProgreso() override { emit f_.AumentarProgreso(); }
-    void CerrarProgreso() override { emit f_.CerrarProgreso(); }
+    void CerrarProgreso() override {
+        abierto_ = false;
+        emit f_.CerrarProgreso();
+    }
     void AvanzarProgreso() override { f_.AvanzarProgreso(); }
+    // A step that ran out of memory stops where it was, its progress still
+    // shown: the failure closes it, so no window keeps a step's bar open.
+    void cerrarSiAbierto() {
+        if (abierto_) CerrarProgreso();
+    }
 
 private:
     cIFunciones& f_;
+    bool abierto_ = false;
 };
 
 cIFunciones::cIFunciones(QObject* parent) : QObject(parent), avisos_(std::make_unique<Avisos>(*this)) {
@@ -131,6 +143,7 @@ bool cIFunciones::FaseFinal() {
 }
 
 void cIFunciones::fallar() {
+    avisos_->cerrarSiAbierto();
     if (Progreso_) Progreso_->setValue(Progreso_->Max() - 1);
     Pendiente_ = !motor::RestaurarBasesDatos(e_);
     AvanzarProgreso();
