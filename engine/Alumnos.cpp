@@ -20,6 +20,7 @@
 #include "platform/OrdenEspanol.h"
 #include <array>
 #include <cmath>
+#include <map>
 
 namespace ncc::motor {
 
@@ -363,19 +364,30 @@ bool CrearSeccionAlumno(EstadoMotor& e) {
 
 bool ActualizarFechasEvaluacion(EstadoMotor& e) {
     try {
-        Recordset rs = e.conLocalCentro().Abrir(
-            QStringLiteral("SELECT Fecha, CodSeccion, CodNumEvaluacion FROM Seccion_NumEvaluacion WHERE Fecha<>''"));
-        ceder();
-        for (; !rs.eof(); rs.MoveNext()) {
-            QString fecha = rs.texto(QStringLiteral("Fecha"));
-            const QDate d = fechaDeTexto(fecha);
-            if (!d.isValid()) throw Error(errores::TipoNoCoincide, QStringLiteral("No coinciden los tipos"));
-            fecha.replace(QString::number(d.year()), QString::number(d.year() + 1));
-            ejecutar(e.conNuevoCentro,
-                     QStringLiteral("UPDATE Seccion_NumEvaluacion SET Fecha=? WHERE CodSeccion=? AND "
-                                    "CodNumEvaluacion=?"),
-                     {fecha, rs.entero(QStringLiteral("CodSeccion")), rs.entero(QStringLiteral("CodNumEvaluacion"))});
+        // A school shares few dates among its sections: the sections of one
+        // period and new date are moved in one statement. A (section,
+        // period) read twice keeps the date of its last row, as one update
+        // per row left it.
+        std::map<std::pair<qint64, qint64>, QString> fechas;
+        {
+            Recordset rs = e.conLocalCentro().Abrir(
+                QStringLiteral("SELECT Fecha, CodSeccion, CodNumEvaluacion FROM Seccion_NumEvaluacion WHERE Fecha<>''"));
+            ceder();
+            for (; !rs.eof(); rs.MoveNext()) {
+                QString fecha = rs.texto(QStringLiteral("Fecha"));
+                const QDate d = fechaDeTexto(fecha);
+                if (!d.isValid()) throw Error(errores::TipoNoCoincide, QStringLiteral("No coinciden los tipos"));
+                fecha.replace(QString::number(d.year()), QString::number(d.year() + 1));
+                fechas[{rs.entero(QStringLiteral("CodSeccion")), rs.entero(QStringLiteral("CodNumEvaluacion"))}] = fecha;
+            }
         }
+        CambiosPorGrupo cambios;
+        for (const auto& [clave, fecha] : fechas)
+            cambios.agregar(QStringLiteral("UPDATE Seccion_NumEvaluacion SET Fecha=? WHERE CodNumEvaluacion=%1 AND "
+                                           "CodSeccion IN({ids})")
+                                .arg(clave.second),
+                            clave.first, {fecha});
+        cambios.escribir(e.conNuevoCentro);
     } catch (const Error& err) {
         mostrarError(err);
         return false;
@@ -394,22 +406,26 @@ bool PasarMateriasAlumnos(EstadoMotor& e) {
         nuevo.Execute(QStringLiteral("DELETE FROM Alumno_MateriaDetalles"));
         avisarInicio(e, e.ColSecciones->Count(), QStringLiteral("Proceso de Paso de Materias de los Alumnos"));
         enCurso = true;
+        // The repeat mark is the Access true on every back end. A student
+        // listed in two sections keeps the later one's mark, so the marks
+        // are gathered first and written in two statements for the school.
+        std::map<qint64, bool> repite;
         porSeccion(e, [&](const QString&, cCurso& seccion) {
             const ColeccionAlumnos alumnos = seccion.Alumnos();
             if (seccion.Promocionada() && alumnos) {
-                // The repeat mark is the Access true on every back end; a
-                // section's students are marked in two statements.
-                CambiosPorGrupo marcas;
                 for (const auto& a : *alumnos) {
                     if (a->Promociona())
-                        marcas.agregar(QStringLiteral("update Alumno set repetidor=0 WHERE IDAlumno IN({ids})"), a->IDAlumno());
+                        repite[a->IDAlumno()] = false;
                     else if (a->Repite())
-                        marcas.agregar(QStringLiteral("update Alumno set repetidor=-1 WHERE IDAlumno IN({ids})"), a->IDAlumno());
+                        repite[a->IDAlumno()] = true;
                 }
-                marcas.escribir(nuevo);
             }
             e.avisos->AumentarProgreso();
         });
+        ListaIds promocionan, repiten;
+        for (const auto& [alumno, marca] : repite) (marca ? repiten : promocionan).agregar(alumno);
+        ejecutarPorPartes(nuevo, QStringLiteral("update Alumno set repetidor=0 WHERE IDAlumno IN({ids})"), promocionan);
+        ejecutarPorPartes(nuevo, QStringLiteral("update Alumno set repetidor=-1 WHERE IDAlumno IN({ids})"), repiten);
     } catch (const Error& err) {
         mostrarError(err);
         if (enCurso) e.avisos->CerrarProgreso();
@@ -471,6 +487,40 @@ private:
     bool leidas_ = false;
     QHash<qint32, QVector<MateriaAlumno>> porAlumno_;
 };
+
+// Every section's evaluation periods, in period order, and its follow-up
+// mark where it has ordinary periods.
+QHash<qint64, Periodos> leerPeriodos(Conexion& local) {
+    QHash<qint64, Periodos> porSeccion;
+    const int verdadero = local.verdadero();
+    Recordset rs = local.Abrir(QStringLiteral(
+        "SELECT Seccion_NumEvaluacion.CodSeccion, Seccion_NumEvaluacion.CodNumEvaluacion, NumEvaluacion.Final "
+        "FROM Seccion_NumEvaluacion, NumEvaluacion WHERE "
+        "Seccion_NumEvaluacion.CodNumEvaluacion=NumEvaluacion.IdNumEvaluacion AND NumEvaluacion.Final IN(0,") +
+        QString::number(verdadero) +
+        QStringLiteral(") ORDER BY Seccion_NumEvaluacion.CodSeccion, Seccion_NumEvaluacion.CodNumEvaluacion"));
+    ceder();
+    for (; !rs.eof(); rs.MoveNext()) {
+        Periodos& p = porSeccion[rs.entero(QStringLiteral("CodSeccion"))];
+        (rs.entero(QStringLiteral("Final")) == 0 ? p.normales : p.finales)
+            .append(rs.entero(QStringLiteral("CodNumEvaluacion")));
+    }
+    rs.Close();
+    // A section id read twice keeps its first row's mark.
+    Recordset seguimiento =
+        local.Abrir(QStringLiteral("SELECT IdSeccion, Seguimiento FROM Seccion ORDER BY IdSeccion, Seguimiento NULLS FIRST"));
+    ceder();
+    QSet<qint64> vistas;
+    for (; !seguimiento.eof(); seguimiento.MoveNext()) {
+        const qint64 seccion = seguimiento.entero(QStringLiteral("IdSeccion"));
+        if (!vistas.contains(seccion) && seguimiento.booleano(QStringLiteral("Seguimiento"))) {
+            const auto it = porSeccion.find(seccion);
+            if (it != porSeccion.end() && !it->normales.isEmpty()) it->seguimiento = 1;
+        }
+        vistas.insert(seccion);
+    }
+    return porSeccion;
+}
 
 QString filaEvaluacion() {
     QString s = QStringLiteral("(?,?,?");
@@ -543,33 +593,13 @@ bool PasarNotasEvaluaciones(EstadoMotor& e) {
                      QStringLiteral("Proceso de Paso de Datos de Notas y Evaluaciones de los Alumnos"));
         enCurso = true;
 
-        // Periods and follow-up depend on the destination section only.
-        QHash<int, Periodos> porSeccion_;
-        auto periodosDe = [&](int seccion) -> const Periodos& {
-            auto it = porSeccion_.find(seccion);
-            if (it != porSeccion_.end()) return *it;
-            Periodos p;
-            auto leer = [&](bool final_, QVector<qint64>& destino) {
-                Recordset rs = local.Abrir(
-                    QStringLiteral("SELECT Seccion_NumEvaluacion.CodNumEvaluacion "
-                                   "FROM Seccion_NumEvaluacion, NumEvaluacion WHERE "
-                                   "Seccion_NumEvaluacion.CodNumEvaluacion=NumEvaluacion.IdNumEvaluacion AND "
-                                   "CodSeccion=? AND Final=") +
-                        QString::number(final_ ? local.verdadero() : 0) +
-                        QStringLiteral(" ORDER BY Seccion_NumEvaluacion.CodNumEvaluacion"),
-                    {seccion});
-                ceder();
-                for (; !rs.eof(); rs.MoveNext()) destino.append(rs.entero(QStringLiteral("CodNumEvaluacion")));
-            };
-            leer(false, p.normales);
-            if (!p.normales.isEmpty()) {
-                Recordset rs = local.Abrir(QStringLiteral("SELECT Seguimiento FROM Seccion WHERE IdSeccion=?"),
-                                           {seccion});
-                ceder();
-                if (!rs.eof() && rs.booleano(QStringLiteral("Seguimiento"))) p.seguimiento = 1;
-            }
-            leer(true, p.finales);
-            return *porSeccion_.insert(seccion, std::move(p));
+        // Periods and follow-up depend on the destination section only;
+        // every section's are read at once.
+        const QHash<qint64, Periodos> periodos = leerPeriodos(local);
+        static const Periodos sinPeriodos;
+        auto periodosDe = [&](qint64 seccion) -> const Periodos& {
+            const auto it = periodos.constFind(seccion);
+            return it == periodos.cend() ? sinPeriodos : *it;
         };
 
         MateriasNuevas materias(nuevo);
@@ -598,12 +628,13 @@ bool PasarNotasEvaluaciones(EstadoMotor& e) {
                     }
                 }
             }
-            // A section counts as done once its rows are written.
-            if (correcto) {
-                periodosAlumno.vaciar();
-                evaluaciones.vaciar();
-                e.avisos->AumentarProgreso();
-            }
+            // The rows go out in full batches across sections; a section
+            // counts as done once its rows are gathered.
+            if (correcto) e.avisos->AumentarProgreso();
+        }
+        if (correcto) {
+            periodosAlumno.vaciar();
+            evaluaciones.vaciar();
         }
         e.avisos->CerrarProgreso();
         return correcto;
