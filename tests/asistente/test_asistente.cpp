@@ -100,6 +100,8 @@ protected:
     // Then every section confirmed on the student page, and "Finalizar".
     static Conductor& nombrarYFinalizar(Conductor& c, const QString& nombre = QStringLiteral("2026/2027")) {
         return nombrar(c, nombre).en(QStringLiteral("frmCierreAlumnos"), [](QWidget* w) {
+            // The start page waits behind it, its buttons off.
+            EXPECT_FALSE(Asistente().CierreCursoE->findChild<QPushButton*>(QStringLiteral("cmdCierreCursoE_1"))->isEnabled());
             confirmarSecciones(w);
             Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
         });
