@@ -67,39 +67,6 @@ TEST(Fechas, UnAnoDespuesConservaDiaYMesYEl29DeFebreroPasaAl28) {
 
 class LecturaActividades : public EscuelaActividades {};
 
-TEST_P(LecturaActividades, ActividadesConFechasPropuestasYFilasDePrecio) {
-    const auto carga = leerActividades(centro(), 1);
-    ASSERT_EQ(carga.actividades->claves(), QStringList({"1", "2", "3"}));
-    EXPECT_FALSE(carga.noTipos);
-    EXPECT_FALSE(carga.noCursos);
-    EXPECT_EQ(carga.nombres.value(3), "Excursión");
-    const auto a1 = carga.actividades->Item("1");
-    EXPECT_EQ(a1->FechaInicio(), "15/09/2002");
-    EXPECT_EQ(a1->FechaFin(), "30/06/2003");
-    EXPECT_FALSE(a1->Promocionada());
-    // One date missing: both empty.
-    EXPECT_EQ(carga.actividades->Item("2")->FechaInicio(), "");
-    EXPECT_EQ(carga.actividades->Item("2")->FechaFin(), "");
-    EXPECT_EQ(carga.actividades->Item("3")->FechaInicio(), "28/02/2025");
-    EXPECT_EQ(carga.actividades->Item("3")->TipoActividad(), 1);
-    // Student types of the active members only (the leaver's type 3 is not).
-    // Each at the activity's general price, so that a price nobody
-    // touches passes as it is.
-    EXPECT_EQ(a1->TipoAlumnos()->claves(), QStringList({"1", "2"}));
-    EXPECT_EQ(a1->TipoAlumnos()->Item("2")->Nombre(), "Becado");
-    EXPECT_EQ(a1->TipoAlumnos()->Item("2")->Euros(), "9");
-    EXPECT_EQ(a1->TipoAlumnos()->Item("2")->Pesetas(), "1497");
-    EXPECT_EQ(carga.actividades->Item("2")->TipoAlumnos()->claves(), QStringList({"1"}));
-    EXPECT_EQ(carga.actividades->Item("2")->TipoAlumnos()->Item("1")->Euros(), "3");
-    // Every course of the school for every activity, by teaching type and
-    // course order, none in use.
-    for (const auto& a : *carga.actividades) {
-        EXPECT_EQ(a->Cursos()->claves(), QStringList({"11", "12", "21"}));
-        EXPECT_EQ(a->Cursos()->Item("21")->Nombre(), "ESO 1º");
-        for (const auto& p : *a->Cursos()) EXPECT_FALSE(p->Visible());
-    }
-}
-
 TEST_P(LecturaActividades, SinMiembrosActivosNiCursosNoHayFilasDePrecio) {
     EscuelaPrueba::sql(centro(), QStringLiteral("UPDATE Alumno SET FechaBaja='2026/02/01'"));
     EscuelaPrueba::sql(centro(), QStringLiteral("DELETE FROM Centro_TipoEnsenanza"));

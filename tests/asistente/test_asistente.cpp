@@ -4,6 +4,7 @@
 #include "CarpetaBloqueada.h"
 #include "ConAsistente.h"
 #include "Conductor.h"
+#include "Controles.h"
 #include "EscuelaCarpeta.h"
 #include "cierre/Volcado.h"
 #include "platform/Reloj.h"
@@ -36,17 +37,6 @@ namespace ncc::pruebas {
 
 namespace {
 
-// The questions of the run answered beforehand, plus a hook on each message
-// as it is shown (the script service does not know windows).
-class GuionConEspia : public MensajesGuion {
-public:
-    std::function<void(const QString&)> alMostrar;
-    Respuesta mostrar(const Mensaje& m) override {
-        if (alMostrar) alMostrar(m.texto);
-        return MensajesGuion::mostrar(m);
-    }
-};
-
 bool contiene(const QStringList& textos, int id) { return textos.contains(Texto(id)); }
 
 // Where the desktop would have opened a file.
@@ -66,7 +56,7 @@ const QString kSinDestino = QStringLiteral("¡Atención! Existen alumnos promoci
 
 }  // namespace
 
-class AsistenteCierre : public ConAsistente<GuionConEspia> {
+class AsistenteCierre : public ConAsistente<MensajesConVistazo> {
 protected:
     void SetUp() override {
         ConAsistente::SetUp();
@@ -110,6 +100,8 @@ protected:
     // Then every section confirmed on the student page, and "Finalizar".
     static Conductor& nombrarYFinalizar(Conductor& c, const QString& nombre = QStringLiteral("2026/2027")) {
         return nombrar(c, nombre).en(QStringLiteral("frmCierreAlumnos"), [](QWidget* w) {
+            // The start page waits behind it, its buttons off.
+            EXPECT_FALSE(Asistente().CierreCursoE->findChild<QPushButton*>(QStringLiteral("cmdCierreCursoE_1"))->isEnabled());
             confirmarSecciones(w);
             Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_4"));
         });
@@ -192,7 +184,7 @@ TEST_P(AsistenteCierre, UnNombreEnBlancoOYaUsadoSeRehusaYSalirPreguntaAntesDeCer
     // 2180 three times: No (Salir), No (closing by the frame), Yes (Salir).
     guion_.responder(Respuesta::No).responder(Respuesta::No).responder(Respuesta::Si);
     int vecesSalir = 0;
-    guion_.alMostrar = [&](const QString& t) { vecesSalir += t == Texto(2180); };
+    guion_.alMostrar = [&](const Mensaje& m) { vecesSalir += m.texto == Texto(2180); };
     Conductor c;
     c.en(QStringLiteral("frmCierreCursoE"),
          [&](QWidget* w) {
@@ -360,12 +352,12 @@ TEST_P(AsistenteCierre, UnaEjecucionFallidaDa2181TrasElErrorYDejaCeroPorCiento) 
     responderFinalizar();
     guion_.responderA(2180, Respuesta::Si);
     QString porcentaje;
-    guion_.alMostrar = [&](const QString& t) {
-        if (t == Texto(1186)) {
+    guion_.alMostrar = [&](const Mensaje& m) {
+        if (m.texto == Texto(1186)) {
             // A statement early in the run fails.
             Sentencias::reiniciar();
             Sentencias::fallarEn(12);
-        } else if (t == Texto(2181)) {
+        } else if (m.texto == Texto(2181)) {
             Sentencias::fallarEn(0);
             if (frmProceso* p = Asistente().Proceso) {
                 auto* etiqueta = p->findChild<QLabel*>(QStringLiteral("lblProgreso"));
@@ -614,7 +606,7 @@ TEST_P(AsistenteCierre, UnCierreMatadoRecibeSuInformeAlVolverSoloSiQuedoHecho) {
         responderFinalizar();
         AnotarAntesDelCierre() = host::anotarInformeAntesDelCierre;
         // Once it said it was done, or halfway along its bar.
-        guion_.alMostrar = [&](const QString& t) { if (matarEn == "hecho" && t == Texto(2182)) ::raise(SIGKILL); };
+        guion_.alMostrar = [&](const Mensaje& m) { if (matarEn == "hecho" && m.texto == Texto(2182)) ::raise(SIGKILL); };
         Conductor c;
         nombrarYFinalizar(c).en(QStringLiteral("frmProceso"), [&](QWidget* w) {
             auto* barra = w->findChild<QProgressBar*>(QStringLiteral("pgrProgreso"));

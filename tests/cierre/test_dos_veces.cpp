@@ -11,14 +11,9 @@ using namespace ncc::pruebas;
 
 namespace {
 
-class CursoCerradoDosVeces : public testing::TestWithParam<Proveedor> {
+class CursoCerradoDosVeces : public ConMuestra {
 protected:
-    CursoCerradoDosVeces() : ctx(GetParam()) { borrarLoDelCierreEnServidor(); }
-    ~CursoCerradoDosVeces() override {
-        fijarConfiguracionActual(nullptr);
-        if (!muestra.prefijo.isEmpty() || !muestra.esServidor()) muestra.borrar();
-        borrarLoDelCierreEnServidor();
-    }
+    ~CursoCerradoDosVeces() override { fijarConfiguracionActual(nullptr); }
 
     // Every row of every database of the school: its four, and those the
     // closing made.
@@ -51,9 +46,6 @@ protected:
         app.Open();
         return contar(app, QStringLiteral("SELECT COUNT(*) FROM CursoEscolar WHERE CodCentro=1") + condicion);
     }
-
-    ContextoBD ctx;
-    Muestra muestra;
 };
 
 TEST_P(CursoCerradoDosVeces, ElSegundoCierreDelMismoCursoSeRechazaSinTocarNada) {

@@ -1,6 +1,8 @@
 #pragma once
-// Driving real windows in the tests: their widgets found by name, and the
-// modal windows they open driven from inside their own event loop.
+// Driving real windows in the tests: their widgets found by name, the
+// modal windows they open driven from inside their own event loop, and the
+// messages they show answered by a script.
+#include "platform/MensajesGuion.h"
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
@@ -12,6 +14,16 @@
 #include <memory>
 
 namespace ncc::pruebas {
+
+// The scripted answers, and a look at the moment each message is shown.
+class MensajesConVistazo : public MensajesGuion {
+public:
+    std::function<void(const Mensaje&)> alMostrar;
+    Respuesta mostrar(const Mensaje& m) override {
+        if (alMostrar) alMostrar(m);
+        return MensajesGuion::mostrar(m);
+    }
+};
 
 // The child `nombre` of `w`; a missing one fails the test.
 template <class T = QAbstractButton>

@@ -64,7 +64,12 @@ QString huellaCarpeta(const QString& carpeta) {
     return r.join(QLatin1Char('\n'));
 }
 
-bool matarTrasLineaDeProgreso(QProcess& p, int n) {
+bool matarNccTrasLinea(const QStringList& argumentos, int n, const QProcessEnvironment& entorno) {
+    QProcess p;
+    p.setProcessEnvironment(entorno);
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.start(qEnvironmentVariable("NCC_BIN"), argumentos);
+    EXPECT_TRUE(p.waitForStarted());
     p.setReadChannel(QProcess::StandardError);
     int lineas = 0;
     while (p.state() != QProcess::NotRunning) {

@@ -9,8 +9,6 @@
 #include <QTemporaryDir>
 #include <memory>
 
-class QProcess;
-
 namespace ncc::pruebas {
 
 void crearEscuelaCarpeta(const QString& carpeta, int alumnos);
@@ -31,9 +29,10 @@ SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos = 120000,
 // one a line: two equal fingerprints, an untouched folder.
 QString huellaCarpeta(const QString& carpeta);
 
-// Follows the progress lines ("Cierre N%") that a started `ncc cerrar`
-// writes on stderr and kills it (SIGKILL) at the `n`-th; false when it
-// ended by itself first.
-bool matarTrasLineaDeProgreso(QProcess& p, int n);
+// Starts `ncc` (a closing or a rehearsal) with `argumentos`, follows the
+// progress lines ("Cierre N%") it writes on stderr and kills it (SIGKILL)
+// at the `n`-th; false when it ended by itself first.
+bool matarNccTrasLinea(const QStringList& argumentos, int n,
+                       const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment());
 
 }  // namespace ncc::pruebas

@@ -34,16 +34,7 @@ host::DecisionesEnsayo decisiones(const host::Plan& plan) {
 
 }  // namespace
 
-class EnsayoCierre : public testing::TestWithParam<Proveedor> {
-protected:
-    EnsayoCierre() : ctx(GetParam()) { borrarLoDelCierreEnServidor(); }
-    ~EnsayoCierre() override {
-        muestra.borrar();
-        try { borrarLoDelCierreEnServidor(); } catch (...) {}
-    }
-    ContextoBD ctx;
-    Muestra muestra;
-};
+class EnsayoCierre : public ConMuestra {};
 
 TEST_P(EnsayoCierre, NoCambiaNadaDelCentroYResumeLoQueHaceElCierreReal) {
     muestra = crearMuestra(ctx, QStringLiteral("ensayo"), 60);

@@ -7,7 +7,6 @@
 #include "Ensayo.h"
 #include "platform/Textos.h"
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 namespace ncc::pruebas {
@@ -44,13 +43,8 @@ protected:
     // A rehearsal killed at its `n`-th line of progress; false when it ended
     // by itself first.
     bool ensayarYMatarTrasLinea(int n) {
-        QProcess p;
-        p.setProcessEnvironment(entorno());
-        p.setStandardOutputFile(QProcess::nullDevice());
-        p.start(qEnvironmentVariable("NCC_BIN"),
-                {QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()});
-        EXPECT_TRUE(p.waitForStarted());
-        return matarTrasLineaDeProgreso(p, n);
+        return matarNccTrasLinea({QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()},
+                                 n, entorno());
     }
 
     QStringList restos() const {

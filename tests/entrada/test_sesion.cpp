@@ -49,15 +49,6 @@ TEST_P(SesionHost, TomaElCursoUltimoUtilizadoDelCentroYAbreSusBases) {
     EXPECT_EQ(marca(otro->centro()), QStringLiteral("A4C2"));
 }
 
-TEST_P(SesionHost, LngRowDataSeEscribePorNombre) {
-    auto s = host::abrirSesion(b.opciones());
-    int avisado = 0;
-    QObject::connect(s.get(), &host::Sesion::lngRowDataCambiado, [&](int v) { avisado = v; });
-    EXPECT_TRUE(s->setProperty("lngRowData", -100));
-    EXPECT_EQ(s->lngRowData(), -100);
-    EXPECT_EQ(avisado, -100);
-}
-
 TEST_P(SesionHost, FaltanCentroCursoOBasesDelCurso) {
     // A centre that is not registered, and one with no year in use.
     EXPECT_THROW(host::abrirSesion(b.opciones(9)), ErrorSesion);

@@ -1,7 +1,6 @@
 #pragma once
 // What the tests of the historic side share: the sample school with a
-// session on it, a message service that lets a test look at the databases
-// while a message is on screen, and the driving of modal dialogs.
+// session on it, and the driving of modal dialogs.
 #include "Controles.h"
 #include "cierre/Muestra.h"
 #include "platform/Textos.h"
@@ -12,16 +11,6 @@
 #include <functional>
 
 namespace ncc::pruebas {
-
-// The scripted answers, and a look at the moment each message is shown.
-class MensajesConVistazo : public MensajesGuion {
-public:
-    std::function<void(const Mensaje&)> alMostrar;
-    Respuesta mostrar(const Mensaje& m) override {
-        if (alMostrar) alMostrar(m);
-        return MensajesGuion::mostrar(m);
-    }
-};
 
 inline int elegir(QComboBox* c, const QString& texto) {
     const int i = c->findText(texto);

@@ -12,16 +12,7 @@ using namespace ncc::pruebas;
 
 namespace {
 
-class PasoTrasCierre : public testing::TestWithParam<Proveedor> {
-protected:
-    PasoTrasCierre() : ctx(GetParam()) { borrarLoDelCierreEnServidor(); }
-    ~PasoTrasCierre() override {
-        muestra.borrar();
-        borrarLoDelCierreEnServidor();
-    }
-    ContextoBD ctx;
-    Muestra muestra;
-};
+class PasoTrasCierre : public ConMuestra {};
 
 // One text per grade of the closed year: student, subject, type, course,
 // period, grade and whether it is a pending subject.

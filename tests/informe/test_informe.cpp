@@ -14,16 +14,10 @@ using namespace ncc::pruebas;
 
 namespace {
 
-class InformeCierre : public testing::TestWithParam<Proveedor> {
+// The engine and the session go before the school (members go before the
+// base's clean-up).
+class InformeCierre : public ConMuestra {
 protected:
-    InformeCierre() : ctx(GetParam()) { borrarLoDelCierreEnServidor(); }
-    ~InformeCierre() override {
-        motor.reset();
-        sesion.reset();
-        if (!muestra.prefijo.isEmpty() || !muestra.esServidor()) muestra.borrar();
-        borrarLoDelCierreEnServidor();
-    }
-
     // Closes the sample school with the default plan, one promoted student
     // renamed with characters of HTML beforehand; answers that student.
     qint32 cerrar() {
@@ -55,8 +49,6 @@ protected:
     const motor::EstadoMotor& estado() const { return motor->estado(); }
     Conexion& nuevo() { return const_cast<Conexion&>(estado().conNuevoCentro); }
 
-    ContextoBD ctx;
-    Muestra muestra;
     MensajesGuion guion;
     ServicioMensajesInstalado instalado{guion};
     std::unique_ptr<SesionAbierta> sesion;

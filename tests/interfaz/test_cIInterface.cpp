@@ -262,13 +262,3 @@ TEST_F(Interfaz, MasDe255FilasDesborda) {
     EXPECT_TRUE(guion.ultimo().conPitido);
     EXPECT_FALSE(grande.boton(0)->isEnabled());  // nothing was switched
 }
-
-TEST(ConjuntoBotones, PonerEnUnaFilaAmpliaElConjunto) {
-    QPushButton a, b;
-    ConjuntoBotones c{&a};
-    c.poner(2, &b);
-    EXPECT_EQ(c.filas(), 3);
-    EXPECT_EQ(c.boton(0), &a);
-    EXPECT_EQ(c.boton(1), nullptr);
-    EXPECT_EQ(c.boton(2), &b);
-}

@@ -65,22 +65,6 @@ TEST(MensajesEstandar, AvisosYPreguntasLlevanPitidoTituloYNoPorDefecto) {
     EXPECT_EQ(guion.respuestasPendientes(), 0);
 }
 
-TEST(MensajesEstandar, InstalarYDesinstalarDevuelveElServicioAnterior) {
-    ServicioMensajes* original = &mensajes();
-    EXPECT_EQ(original, &mensajesTerminal());
-    MensajesGuion a, b;
-    {
-        ServicioMensajesInstalado ia(a);
-        EXPECT_EQ(&mensajes(), &a);
-        {
-            ServicioMensajesInstalado ib(b);
-            EXPECT_EQ(&mensajes(), &b);
-        }
-        EXPECT_EQ(&mensajes(), &a);
-    }
-    EXPECT_EQ(&mensajes(), original);
-}
-
 TEST(MensajesGuion, RespuestasPorTextoAntesQueLaColaYPreguntasInesperadas) {
     MensajesGuion guion;
     QStringList avisadas;

@@ -52,16 +52,6 @@ TEST(Textos, TextosExactosConSusErratasYBlancos) {
     EXPECT_EQ(Texto(332), u("< Anterior"));
 }
 
-TEST(Textos, LosMarcadoresDeVentanaEstanEnLaTabla) {
-    const std::pair<int, const char*> marcadores[] = {
-        {1000, "FRMCIERRECURSOE"},   {2000, "FRMCIERREALUMNOS"}, {3000, "FRMCIERREACTIVIDADES"},
-        {4000, "FRMPRECIOACTIVIDAD"}, {5000, "FRMPROCESO"},      {6000, "FRMHISTORICOCURSO"},
-        {7000, "FRMEDITARHISTORICO"}, {8000, "FRMSELMATERIA"},   {9000, "FRMSELMATAL"},
-        {10000, "FRMSELHALUMNO"},     {11000, "FRMNCURSOESCOLAR"}, {12000, "FRMPROPMATAL"},
-        {13000, "FRMPROPALUMNO"}};
-    for (const auto& [id, texto] : marcadores) EXPECT_EQ(Texto(id), u(texto)) << id;
-}
-
 TEST(Textos, UnIdQueNoEstaLanzaErrorYNoDevuelveVacio) {
     EXPECT_FALSE(existeTexto(101));
     EXPECT_TRUE(existeTexto(1120));

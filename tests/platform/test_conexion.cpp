@@ -104,18 +104,6 @@ TEST_P(ConexionFondo, FiltrosDeRecordset) {
     EXPECT_THROW(r.Filter(QStringLiteral("NoExiste=1")), Error);
 }
 
-TEST_P(ConexionFondo, ListaDeTablas) {
-    con->Execute(QStringLiteral("CREATE TABLE Familia (CodFamilia INTEGER)"));
-    Recordset t = con->Tablas();
-    QStringList nombres;
-    while (!t.eof()) {
-        EXPECT_EQ(t.texto(QStringLiteral("TABLE_TYPE")), QStringLiteral("TABLE"));
-        nombres << t.texto(QStringLiteral("TABLE_NAME")).toLower();
-        t.MoveNext();
-    }
-    EXPECT_EQ(nombres, (QStringList{"alumno", "familia"}));
-}
-
 TEST_P(ConexionFondo, TransaccionesYGuardaDeAmbito) {
     con->BeginTrans();
     insertar(1, QStringLiteral("a"), QStringLiteral("b"), true);

@@ -80,8 +80,10 @@ protected:
         e.colAlumnosRetirados.Add(a, id);
     }
 
-    static QStringList ids(Conexion& con, const QString& tabla, const QString& columna) {
-        return leerFilas(con, QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(columna, tabla));
+    // The ids a table of the new year keeps, in order, as "1,2".
+    QString ids(const char* tabla, const char* columna) {
+        return leerFilas(nuevo(), QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(QLatin1String(columna), QLatin1String(tabla)))
+            .join(QLatin1Char(','));
     }
 };
 
@@ -125,10 +127,9 @@ TEST_P(Purga, SinBajasSoloCorrenPrematriculasYHuerfanos) {
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodPrematriculacion FROM Prematriculacion_Ponderacion")),
               QStringList{QStringLiteral("2")});
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT * FROM UltimoID")), QStringList{QStringLiteral("1|1|1|1|1|1")});
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Familia"), QStringLiteral("IDFamilia")), QStringList{QStringLiteral("1")});
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("MiembroFamilia"), QStringLiteral("IDMiembroFamilia")),
-              QStringList{QStringLiteral("30")});
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")), QStringList{QStringLiteral("500")});
+    EXPECT_EQ(ids("Familia", "IDFamilia"), QStringLiteral("1"));
+    EXPECT_EQ(ids("MiembroFamilia", "IDMiembroFamilia"), QStringLiteral("30"));
+    EXPECT_EQ(ids("Direccion", "IDDireccion"), QStringLiteral("500"));
     // Another school's link to a gone activity goes; this school's is the
     // activities step's to remove.
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodActividad, CodCentro FROM Actividad_Centro ORDER BY CodActividad, CodCentro")),
@@ -165,15 +166,13 @@ TEST_P(Purga, FamiliasDeLosQueSeVan) {
     ASSERT_TRUE(motor::PurgarFamilias(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(guion.mostrados().isEmpty());
 
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Familia"), QStringLiteral("IDFamilia")), QStringList{QStringLiteral("2")});
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("MiembroFamilia"), QStringLiteral("IDMiembroFamilia")),
-              QStringList{QStringLiteral("32")});
+    EXPECT_EQ(ids("Familia", "IDFamilia"), QStringLiteral("2"));
+    EXPECT_EQ(ids("MiembroFamilia", "IDMiembroFamilia"), QStringLiteral("32"));
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodAlumno, CodMiembroFamilia FROM Alumno_MiembroFamilia")),
               QStringList{QStringLiteral("12|32")});
     // The leavers' address and that of the gone family's member go; the
     // addresses of the student who stays and of family 2's member stay.
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")),
-              (QStringList{QStringLiteral("501"), QStringLiteral("504"), QStringLiteral("505")}));
+    EXPECT_EQ(ids("Direccion", "IDDireccion"), QStringLiteral("501,504,505"));
     // The closed year is read, never changed.
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Familia")), 2);
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_MiembroFamilia")), 4);
@@ -204,20 +203,15 @@ TEST_P(Purga, PersonalPagadoresCuentasYDirecciones) {
 
     ASSERT_TRUE(motor::PurgarFamilias(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
 
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Familia"), QStringLiteral("IDFamilia")),
-              (QStringList{QStringLiteral("3"), QStringLiteral("4")}));
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("MiembroFamilia"), QStringLiteral("IDMiembroFamilia")),
-              (QStringList{QStringLiteral("30"), QStringLiteral("40")}));
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("MiembroFamiliaPagador"), QStringLiteral("IDMiembroFamiliaPagador")),
-              QStringList{QStringLiteral("400")});
+    EXPECT_EQ(ids("Familia", "IDFamilia"), QStringLiteral("3,4"));
+    EXPECT_EQ(ids("MiembroFamilia", "IDMiembroFamilia"), QStringLiteral("30,40"));
+    EXPECT_EQ(ids("MiembroFamiliaPagador", "IDMiembroFamiliaPagador"), QStringLiteral("400"));
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodMiembroFamiliaPagador, CodCuenta FROM MiembroFamiliaPagador_Cuenta")),
               QStringList{QStringLiteral("400|3001")});
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Cuenta"), QStringLiteral("IDCuenta")),
-              (QStringList{QStringLiteral("3001"), QStringLiteral("3002")}));
+    EXPECT_EQ(ids("Cuenta", "IDCuenta"), QStringLiteral("3001,3002"));
     // 600 is the staff member's; 602 is the staying member's of a family that
     // was not deleted.
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")),
-              (QStringList{QStringLiteral("600"), QStringLiteral("601"), QStringLiteral("602")}));
+    EXPECT_EQ(ids("Direccion", "IDDireccion"), QStringLiteral("600,601,602"));
 }
 
 // The archive in the closed year: the wizard's date for a student marked as
@@ -261,12 +255,10 @@ TEST_P(Purga, ArchivoYDatosDeLosQueSeVan) {
                   QStringLiteral("13|-1|2026/02/03|M13|N13|A13||Primero|Primaria|2020/09/01||||||"),
               }));
     EXPECT_EQ(contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Baja")), 0);
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("DatosMedicos"), QStringLiteral("IDDatosMedicos")), QStringList{QStringLiteral("2")});
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("DatosMedicos_Enfermedad"), QStringLiteral("CodDatosMedicos")),
-              QStringList{QStringLiteral("2")});
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Foto"), QStringLiteral("IDFoto")), QStringList{QStringLiteral("71")});
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("PrematriculacionAux"), QStringLiteral("CodAlumno")),
-              QStringList{QStringLiteral("12")});
+    EXPECT_EQ(ids("DatosMedicos", "IDDatosMedicos"), QStringLiteral("2"));
+    EXPECT_EQ(ids("DatosMedicos_Enfermedad", "CodDatosMedicos"), QStringLiteral("2"));
+    EXPECT_EQ(ids("Foto", "IDFoto"), QStringLiteral("71"));
+    EXPECT_EQ(ids("PrematriculacionAux", "CodAlumno"), QStringLiteral("12"));
     // The closed year keeps them.
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM DatosMedicos")), 2);
 }
@@ -301,12 +293,9 @@ TEST_P(Purga, VeinteMilBajas) {
     ASSERT_TRUE(motor::PurgarFamilias(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
     ASSERT_TRUE(motor::PurgarBajas(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
 
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Familia"), QStringLiteral("IDFamilia")),
-              (QStringList{QStringLiteral("1"), QStringLiteral("900000")}));
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("MiembroFamilia"), QStringLiteral("IDMiembroFamilia")),
-              QStringList{QStringLiteral("1")});
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")),
-              QStringList{QStringLiteral("100001")});
+    EXPECT_EQ(ids("Familia", "IDFamilia"), QStringLiteral("1,900000"));
+    EXPECT_EQ(ids("MiembroFamilia", "IDMiembroFamilia"), QStringLiteral("1"));
+    EXPECT_EQ(ids("Direccion", "IDDireccion"), QStringLiteral("100001"));
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Baja")), n);
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(DISTINCT IDAlumno) FROM Alumno_Baja")), n);
 }
@@ -343,19 +332,14 @@ TEST_P(Purga, LoQueOtrosUsanSeQueda) {
     bajas({{20, 3, 700}});
 
     ASSERT_TRUE(motor::PurgarFamilias(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Cuenta"), QStringLiteral("IDCuenta")),
-              (QStringList{QStringLiteral("3000"), QStringLiteral("3001")}));
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")),
-              (QStringList{QStringLiteral("600"), QStringLiteral("700")}));
+    EXPECT_EQ(ids("Cuenta", "IDCuenta"), QStringLiteral("3000,3001"));
+    EXPECT_EQ(ids("Direccion", "IDDireccion"), QStringLiteral("600,700"));
 
     ASSERT_TRUE(motor::PurgarPrematriculas(e));
     ASSERT_TRUE(motor::LimpiarHuerfanos(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Cuenta"), QStringLiteral("IDCuenta")),
-              (QStringList{QStringLiteral("3000"), QStringLiteral("3001")}));
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("Direccion"), QStringLiteral("IDDireccion")),
-              (QStringList{QStringLiteral("600"), QStringLiteral("700")}));
-    EXPECT_EQ(ids(nuevo(), QStringLiteral("ActividadSemanal"), QStringLiteral("IDAS")),
-              (QStringList{QStringLiteral("10"), QStringLiteral("12"), QStringLiteral("13")}));
+    EXPECT_EQ(ids("Cuenta", "IDCuenta"), QStringLiteral("3000,3001"));
+    EXPECT_EQ(ids("Direccion", "IDDireccion"), QStringLiteral("600,700"));
+    EXPECT_EQ(ids("ActividadSemanal", "IDAS"), QStringLiteral("10,12,13"));
     EXPECT_EQ(contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 0);
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 1);
 }

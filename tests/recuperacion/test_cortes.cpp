@@ -130,11 +130,7 @@ protected:
     // reports its `n`-th line of progress; answers whether it had already
     // ended by itself.
     static bool cerrarYMatarTrasLinea(const QString& carpeta, int n) {
-        QProcess p;
-        p.setStandardOutputFile(QProcess::nullDevice());
-        p.start(qEnvironmentVariable("NCC_BIN"), argumentos(QStringLiteral("cerrar"), carpeta));
-        EXPECT_TRUE(p.waitForStarted());
-        return !matarTrasLineaDeProgreso(p, n);
+        return !matarNccTrasLinea(argumentos(QStringLiteral("cerrar"), carpeta), n);
     }
 
     // Settles what a killed closing left and checks that the folder holds
@@ -174,6 +170,23 @@ protected:
         c.ficheros = ficheros(c.carpeta->path());
         EXPECT_EQ(c.contenido.size(), original_->size() + 2);
         return c;
+    }
+
+    // A closing killed after its first line of progress, then after every
+    // `paso`-th line, each settled and checked, until one ends by itself.
+    void cortarTrasCadaLinea(int paso) {
+        const Cerrada cerrada = cerrarEntera();
+        ASSERT_FALSE(HasFailure());
+        int n = 1;
+        for (;; n += paso) {
+            SCOPED_TRACE(QStringLiteral("%1corte tras la línea de progreso %2").arg(wal_ ? "WAL, " : "").arg(n).toStdString());
+            auto escuela = copiaEscuela();
+            const bool terminado = cerrarYMatarTrasLinea(escuela->path(), n);
+            recuperarYComprobar(escuela->path(), cerrada.contenido, cerrada.ficheros);
+            if (terminado || HasFailure()) break;
+        }
+        // Every step reports at least once.
+        EXPECT_GT(n, 15);
     }
 
     void SetUp() override { ASSERT_FALSE(qEnvironmentVariable("NCC_BIN").isEmpty()) << "NCC_BIN no está definido"; }
@@ -228,37 +241,14 @@ TEST_F(CortesCierre, UnCierreMatadoEnCualquierMomentoSeDeshaceOSeCompleta) {
     EXPECT_EQ(matados, cortes);
 }
 
-TEST_F(CortesCierre, UnCierreMatadoAlAvanzarCadaPasoSeDeshaceOSeCompleta) {
-    const Cerrada cerrada = cerrarEntera();
-    ASSERT_FALSE(HasFailure());
-    int n = 1;
-    for (;; ++n) {
-        SCOPED_TRACE(QStringLiteral("corte tras la línea de progreso %1").arg(n).toStdString());
-        auto escuela = copiaEscuela();
-        const bool terminado = cerrarYMatarTrasLinea(escuela->path(), n);
-        recuperarYComprobar(escuela->path(), cerrada.contenido, cerrada.ficheros);
-        if (terminado || HasFailure()) break;
-    }
-    // Every step reports at least once.
-    EXPECT_GT(n, 15);
-}
+TEST_F(CortesCierre, UnCierreMatadoAlAvanzarCadaPasoSeDeshaceOSeCompleta) { cortarTrasCadaLinea(1); }
 
 // The same on files in write-ahead-log mode (a cut at every other line of
 // progress): a restore that left the log of the original beside its backup
 // would give back the run's changes, and a log is never left behind.
 TEST_F(CortesCierre, EnModoWalUnCierreMatadoSeDeshaceOSeCompleta) {
     wal_ = true;
-    const Cerrada cerrada = cerrarEntera();
-    ASSERT_FALSE(HasFailure());
-    int n = 1;
-    for (;; n += 2) {
-        SCOPED_TRACE(QStringLiteral("WAL, corte tras la línea de progreso %1").arg(n).toStdString());
-        auto escuela = copiaEscuela();
-        const bool terminado = cerrarYMatarTrasLinea(escuela->path(), n);
-        recuperarYComprobar(escuela->path(), cerrada.contenido, cerrada.ficheros);
-        if (terminado || HasFailure()) break;
-    }
-    EXPECT_GT(n, 15);
+    cortarTrasCadaLinea(2);
 }
 
 // The moment between the registration of the new year and the removal of
@@ -549,12 +539,8 @@ TEST(CortesServidor, UnCierreMatadoEnUnEquipoLoResuelveOtro) {
 
     for (int linea : {3, 9}) {
         SCOPED_TRACE(linea);
-        QProcess p;
-        p.setProcessEnvironment(entorno(equipoA));
-        p.setStandardOutputFile(QProcess::nullDevice());
-        p.start(qEnvironmentVariable("NCC_BIN"), QStringList{QStringLiteral("cerrar"), QStringLiteral("--si")} + enA);
-        ASSERT_TRUE(p.waitForStarted());
-        ASSERT_TRUE(matarTrasLineaDeProgreso(p, linea)) << "el cierre terminó antes del corte";
+        ASSERT_TRUE(matarNccTrasLinea(QStringList{QStringLiteral("cerrar"), QStringLiteral("--si")} + enA, linea, entorno(equipoA)))
+            << "el cierre terminó antes del corte";
         const SalidaNcc r = ejecutarNcc(QStringList{QStringLiteral("recuperar")} + enB, 120000, entorno(equipoB));
         EXPECT_EQ(r.salida, 0) << r.error.toStdString();
         EXPECT_TRUE(r.error.contains(QStringLiteral("Se han restaurado"))) << r.error.toStdString();
