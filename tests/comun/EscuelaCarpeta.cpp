@@ -64,10 +64,10 @@ QString huellaCarpeta(const QString& carpeta) {
     return r.join(QLatin1Char('\n'));
 }
 
-bool matarNccTrasLinea(const QStringList& argumentos, int n, const QProcessEnvironment& entorno) {
+bool enLineaDeNcc(const QStringList& argumentos, int n, const std::function<void(QProcess&)>& alLlegar,
+                  const QProcessEnvironment& entorno) {
     QProcess p;
     p.setProcessEnvironment(entorno);
-    p.setStandardOutputFile(QProcess::nullDevice());
     p.start(qEnvironmentVariable("NCC_BIN"), argumentos);
     EXPECT_TRUE(p.waitForStarted());
     p.setReadChannel(QProcess::StandardError);
@@ -77,12 +77,16 @@ bool matarNccTrasLinea(const QStringList& argumentos, int n, const QProcessEnvir
         while (p.canReadLine()) {
             const QByteArray linea = p.readLine();
             if (!linea.startsWith("Cierre ") || !linea.contains('%') || ++lineas < n) continue;
-            p.kill();
-            p.waitForFinished();
+            alLlegar(p);
+            p.waitForFinished(120000);
             return true;
         }
     }
     return false;
+}
+
+bool matarNccTrasLinea(const QStringList& argumentos, int n, const QProcessEnvironment& entorno) {
+    return enLineaDeNcc(argumentos, n, [](QProcess& p) { p.kill(); }, entorno);
 }
 
 }  // namespace ncc::pruebas

@@ -3,10 +3,12 @@
 // one folder, the year's databases named by paths relative to the
 // application entry, so that every copy of the folder is a school of its
 // own. Tests that run the real `ncc` build one and close copies of it.
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 namespace ncc::pruebas {
@@ -30,8 +32,11 @@ SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos = 120000,
 QString huellaCarpeta(const QString& carpeta);
 
 // Starts `ncc` (a closing or a rehearsal) with `argumentos`, follows the
-// progress lines ("Cierre N%") it writes on stderr and kills it (SIGKILL)
-// at the `n`-th; false when it ended by itself first.
+// progress lines ("Cierre N%") it writes on stderr and at the `n`-th does
+// `alLlegar` with it running, then waits for its end; false when it ended
+// by itself first. matarNccTrasLinea kills it (SIGKILL) there.
+bool enLineaDeNcc(const QStringList& argumentos, int n, const std::function<void(QProcess&)>& alLlegar,
+                  const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment());
 bool matarNccTrasLinea(const QStringList& argumentos, int n,
                        const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment());
 

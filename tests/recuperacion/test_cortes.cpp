@@ -15,6 +15,7 @@
 #include "engine/cIFunciones.h"
 #include "entry/cConfiguracion.h"
 #include "platform/MensajesGuion.h"
+#include "platform/Textos.h"
 #include "suite/Demo.h"
 #include <QDir>
 #include <QRegularExpression>
@@ -32,6 +33,8 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <csignal>
+#include <unistd.h>
 
 using namespace ncc;
 using namespace ncc::pruebas;
@@ -487,60 +490,73 @@ TEST(CierreALaVez, ElMotorRechazaUnCierreMientrasOtroSigueEnMarcha) {
     EXPECT_TRUE(escuela.sobrantes().isEmpty()) << escuela.sobrantes().join(QLatin1Char(' ')).toStdString();
 }
 
-// On the server the journal and the lock are the server's: a closing
-// killed on one computer is settled from another (its own data folder, the
-// server's address typed with a trailing slash), and a closing that holds
-// the lock on one keeps the other's out. `ncc --servidor` names the suite's
-// databases alone, which only the tests that run closings on the server
-// (run one at a time) use.
-TEST(CortesServidor, UnCierreMatadoEnUnEquipoLoResuelveOtro) {
-    ASSERT_TRUE(hayServidor());
-    ASSERT_FALSE(qEnvironmentVariable("NCC_BIN").isEmpty());
-    const QString plantilla = plantillaServidor();
-    const QStringList bases = Muestra::bases();
-    const auto cadena = [&](const QString& base) {
+// On the server the journal and the lock are the server's: the sample
+// school on a server, as two computers (each with a data folder of its own)
+// reach it; computer B types the server's address with a trailing slash.
+// `ncc --servidor` names the suite's databases alone, which only the tests
+// that run closings on the server (run one at a time) use.
+class CortesServidor : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(hayServidor());
+        ASSERT_FALSE(qEnvironmentVariable("NCC_BIN").isEmpty());
+        plantilla = plantillaServidor();
+        CadenaConexion otra(plantilla);
+        const QString origen = otra.valor(QStringLiteral("Data Source"));
+        const qsizetype puerto = origen.lastIndexOf(QLatin1Char(':'));
+        otra.fijar(QStringLiteral("Data Source"), origen.left(puerto) + QStringLiteral("/") + origen.mid(puerto));
+        enA = {QStringLiteral("--servidor"), plantilla};
+        enB = {QStringLiteral("--servidor"), otra.texto()};
+        crearEscuela();
+    }
+    void TearDown() override { limpiar(); }
+
+    QString cadena(const QString& base) const {
         CadenaConexion c(plantilla);
         c.fijar(QStringLiteral("Initial Catalog"), base);
         return c.texto();
-    };
-    const auto limpiar = [&] {
+    }
+    void limpiar() const {
         borrarLoDelCierreEnServidor();
-        for (const QString& b : bases) servidor::borrar(plantilla, b);
+        for (const QString& b : Muestra::bases()) servidor::borrar(plantilla, b);
         motor::descartarDiario(cadena(QStringLiteral("AppEntrada")));
-    };
-    limpiar();
-    const auto alTerminar = qScopeGuard(limpiar);
-    suite::OpcionesDemo o;
-    o.alumnos = 150;
-    o.reemplazar = true;
-    suite::crearDemoServidor(plantilla, o);
-    const auto filas = [&] {
+    }
+    void crearEscuela() {
+        limpiar();
+        suite::OpcionesDemo o;
+        o.alumnos = 150;
+        o.reemplazar = true;
+        suite::crearDemoServidor(plantilla, o);
+        original = filas();
+    }
+    std::map<QString, QStringList> filas() const {
         std::map<QString, QStringList> r;
-        for (const QString& b : bases) {
+        for (const QString& b : Muestra::bases()) {
             Conexion con(cadena(b));
             con.Open();
             r[b] = EscuelaPrueba::instantanea(con);
         }
         return r;
-    };
-    const auto original = filas();
-
-    QTemporaryDir equipoA, equipoB;
-    const auto entorno = [](const QTemporaryDir& datos) {
+    }
+    static QProcessEnvironment entorno(const QTemporaryDir& datos) {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert(QStringLiteral("XDG_DATA_HOME"), datos.path());
         return e;
-    };
-    CadenaConexion otra(plantilla);
-    const QString origen = otra.valor(QStringLiteral("Data Source"));
-    otra.fijar(QStringLiteral("Data Source"), origen.left(origen.lastIndexOf(QLatin1Char(':'))) + QStringLiteral("/") +
-                                                  origen.mid(origen.lastIndexOf(QLatin1Char(':'))));
-    const QStringList enA{QStringLiteral("--servidor"), plantilla}, enB{QStringLiteral("--servidor"), otra.texto()};
+    }
+    static QStringList cerrar(const QStringList& en) { return QStringList{QStringLiteral("cerrar"), QStringLiteral("--si")} + en; }
 
+    QString plantilla;
+    QStringList enA, enB;
+    QTemporaryDir equipoA, equipoB;
+    std::map<QString, QStringList> original;
+};
+
+// A closing killed on one computer is settled from the other, and a closing
+// that holds the lock on one keeps the other's out.
+TEST_F(CortesServidor, UnCierreMatadoEnUnEquipoLoResuelveOtro) {
     for (int linea : {3, 9}) {
         SCOPED_TRACE(linea);
-        ASSERT_TRUE(matarNccTrasLinea(QStringList{QStringLiteral("cerrar"), QStringLiteral("--si")} + enA, linea, entorno(equipoA)))
-            << "el cierre terminó antes del corte";
+        ASSERT_TRUE(matarNccTrasLinea(cerrar(enA), linea, entorno(equipoA))) << "el cierre terminó antes del corte";
         const SalidaNcc r = ejecutarNcc(QStringList{QStringLiteral("recuperar")} + enB, 120000, entorno(equipoB));
         EXPECT_EQ(r.salida, 0) << r.error.toStdString();
         EXPECT_TRUE(r.error.contains(QStringLiteral("Se han restaurado"))) << r.error.toStdString();
@@ -552,14 +568,111 @@ TEST(CortesServidor, UnCierreMatadoEnUnEquipoLoResuelveOtro) {
     {
         // A closing running on computer A holds the server's lock.
         const auto enMarcha = motor::bloquearCierre(cadena(QStringLiteral("AppEntrada")));
-        const SalidaNcc r = ejecutarNcc(QStringList{QStringLiteral("cerrar"), QStringLiteral("--si")} + enB, 120000, entorno(equipoB));
+        const SalidaNcc r = ejecutarNcc(cerrar(enB), 120000, entorno(equipoB));
         EXPECT_EQ(r.salida, 2) << r.error.toStdString();
         EXPECT_TRUE(r.error.contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << r.error.toStdString();
         EXPECT_TRUE(filas() == original);
     }
-    const SalidaNcc r = ejecutarNcc(QStringList{QStringLiteral("cerrar"), QStringLiteral("--si")} + enB, 120000, entorno(equipoB));
+    const SalidaNcc r = ejecutarNcc(cerrar(enB), 120000, entorno(equipoB));
     EXPECT_EQ(r.salida, 0) << r.error.toStdString();
     EXPECT_FALSE(motor::hayCierrePendiente(cadena(QStringLiteral("AppEntrada"))));
+}
+
+// A server of the test's own, stopped as a power cut at the server would
+// stop it (immediate stop, crash recovery at the next start) while a
+// closing runs on it: the closing says it succeeded only when it did, and
+// computer B then finds the school as it was or closed whole, nothing of
+// the closing's left behind.
+class CortesServidorParado : public CortesServidor {
+protected:
+    CortesServidorParado() {
+        QFile::setPermissions(dir_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                               QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                               QFileDevice::ExeOther);
+        QProcess p;
+        // Durable, as a school's server is: a commit it has answered survives the stop.
+        p.start(QStringLiteral("bash"), {guion(), QStringLiteral("start"), dir_.path(), QStringLiteral("--durable")});
+        p.waitForFinished(120000);
+        const QString salida = QString::fromUtf8(p.readAllStandardOutput());
+        for (const char* v : {"NCC_PG_HOST", "NCC_PG_PORT", "NCC_PG_USER", "NCC_PG_PASSWORD"}) {
+            anteriores_[v] = qgetenv(v);
+            qputenv(v, QRegularExpression(QStringLiteral("%1='?([^' ]+)").arg(QLatin1String(v))).match(salida).captured(1).toUtf8());
+        }
+    }
+    ~CortesServidorParado() override {
+        QProcess::execute(QStringLiteral("bash"), {guion(), QStringLiteral("stop"), dir_.path()});
+        for (const auto& [v, valor] : anteriores_) qputenv(v, valor);
+    }
+    void pararYArrancar() const {
+        const QString orden = QStringLiteral("/usr/lib/postgresql/15/bin/pg_ctl -D '%1/datos' -l '%1/servidor.log' "
+                                             "-m immediate -w restart >/dev/null")
+                                  .arg(dir_.path());
+        if (geteuid() == 0)
+            QProcess::execute(QStringLiteral("su"), {QStringLiteral("-s"), QStringLiteral("/bin/sh"), QStringLiteral("postgres"),
+                                                     QStringLiteral("-c"), orden});
+        else
+            QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), orden});
+    }
+    // Until the closing drops one of its backups (or ends).
+    void esperarBorradoDeCopia(QProcess& p, Conexion& con) const {
+        QElapsedTimer t;
+        t.start();
+        while (p.state() != QProcess::NotRunning && t.elapsed() < 60000) {
+            Recordset rs = con.Abrir(QStringLiteral(
+                "SELECT COUNT(*) AS n FROM pg_stat_activity WHERE state='active' AND query LIKE 'DROP DATABASE%B\" WITH%'"));
+            if (rs.entero(QStringLiteral("n")) > 0) {
+                // Stopped there and then (immediate shutdown), not after
+                // the time pg_ctl takes to start.
+                QFile pid(dir_.path() + QStringLiteral("/datos/postmaster.pid"));
+                if (pid.open(QIODevice::ReadOnly)) ::kill(pid_t(pid.readLine().trimmed().toLong()), SIGQUIT);
+                return;
+            }
+            p.waitForFinished(5);
+        }
+    }
+    static QString guion() { return QStringLiteral(NCC_FUENTES "/scripts/pg-servidor.sh"); }
+
+    QTemporaryDir dir_{QStringLiteral("/tmp/ncc-parada-XXXXXX")};
+    std::map<const char*, QByteArray> anteriores_;
+};
+
+TEST_F(CortesServidorParado, UnServidorParadoDuranteElCierreLoDejaComoEstabaOCerrado) {
+    const QStringList nuevas{QStringLiteral("A1C4"), QStringLiteral("B1C4")};
+    // The copies, the students, the history, and the removal of a backup
+    // after the registration (seen on the server as it runs).
+    for (int linea : {3, 15, 22, 23}) {
+        SCOPED_TRACE(linea);
+        if (linea != 3) crearEscuela();
+        Conexion mirar(cadena(QStringLiteral("postgres")));
+        mirar.Open();
+        SalidaNcc a;
+        ASSERT_TRUE(enLineaDeNcc(cerrar(enA), linea, [&](QProcess& p) {
+            if (linea == 23) esperarBorradoDeCopia(p, mirar);
+            pararYArrancar();
+            p.waitForFinished(120000);
+            a.salida = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+            a.texto = QString::fromUtf8(p.readAllStandardOutput());
+            a.error = QString::fromUtf8(p.readAllStandardError());
+        }, entorno(equipoA))) << "el cierre terminó antes del corte";
+        const bool exito = (a.texto + a.error).contains(Texto(2182));  // the success text
+        EXPECT_EQ(exito, a.salida == 0) << a.error.toStdString();
+        // Success means nothing is left for a recovery to finish.
+        if (exito) {
+            EXPECT_FALSE(motor::hayCierrePendiente(cadena(QStringLiteral("AppEntrada"))));
+        }
+        const SalidaNcc r = ejecutarNcc(QStringList{QStringLiteral("recuperar")} + enB, 120000, entorno(equipoB));
+        EXPECT_EQ(r.salida, 0) << r.error.toStdString();
+        EXPECT_FALSE(motor::hayCierrePendiente(cadena(QStringLiteral("AppEntrada"))));
+        const QStringList quedan = quedanEnServidor();
+        if (quedan.isEmpty()) {
+            EXPECT_FALSE(exito);
+            EXPECT_TRUE(filas() == original) << "la escuela no está como estaba";
+        } else {
+            EXPECT_EQ(quedan, nuevas) << "ni como estaba ni cerrada";
+            EXPECT_TRUE(exito || r.error.contains(QStringLiteral("Se ha completado"))) << r.error.toStdString();
+        }
+        if (HasFailure()) return;
+    }
 }
 
 }  // namespace
