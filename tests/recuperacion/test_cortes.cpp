@@ -509,7 +509,9 @@ protected:
         enB = {QStringLiteral("--servidor"), otra.texto()};
         crearEscuela();
     }
-    void TearDown() override { limpiar(); }
+    void TearDown() override {
+        if (!plantilla.isEmpty()) limpiar();
+    }
 
     QString cadena(const QString& base) const {
         CadenaConexion c(plantilla);
@@ -586,9 +588,12 @@ TEST_F(CortesServidor, UnCierreMatadoEnUnEquipoLoResuelveOtro) {
 class CortesServidorParado : public CortesServidor {
 protected:
     CortesServidorParado() {
-        QFile::setPermissions(dir_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                               QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                               QFileDevice::ExeOther);
+        // The server runs as another user, who must reach its folder
+        // inside the test program's own.
+        for (QString d = dir_.path(); d != QLatin1String("/"); d = QFileInfo(d).path())
+            if (QFileInfo(d).ownerId() == geteuid())
+                QFile::setPermissions(d, QFile::permissions(d) | QFileDevice::ExeGroup | QFileDevice::ExeOther);
+        QFile::setPermissions(dir_.path(), QFile::permissions(dir_.path()) | QFileDevice::ReadGroup | QFileDevice::ReadOther);
         QProcess p;
         // Durable, as a school's server is: a commit it has answered survives the stop.
         p.start(QStringLiteral("bash"), {guion(), QStringLiteral("start"), dir_.path(), QStringLiteral("--durable")});
@@ -632,7 +637,7 @@ protected:
     }
     static QString guion() { return QStringLiteral(NCC_FUENTES "/scripts/pg-servidor.sh"); }
 
-    QTemporaryDir dir_{QStringLiteral("/tmp/ncc-parada-XXXXXX")};
+    QTemporaryDir dir_{QDir::tempPath() + QStringLiteral("/ncc-parada-XXXXXX")};
     std::map<const char*, QByteArray> anteriores_;
 };
 
