@@ -4,7 +4,7 @@
 # lintian and prints its path on the last line.
 #   scripts/paquete.sh [--arbol CARPETA]
 # --arbol packages a build tree as it is configured (the tests' tree, whose
-# RelWithDebInfo program is stripped in the package like a Release one), so
+# program, built as a Release one, is stripped in the package), so
 # that CI packages what it tested without a second build.
 set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
