@@ -11,6 +11,12 @@ int main(int argc, char** argv) {
                                                                     : qgetenv("QT_QPA_PLATFORM"));
     // The command-line tests run the `ncc` of this build unless told another.
     if (qgetenv("NCC_BIN").isEmpty()) qputenv("NCC_BIN", QByteArray(NCC_BIN_CONSTRUIDO));
+    // A closing test runs on the server ctest gave it (tests/CMakeLists.txt):
+    // server N's variables are NCC_PG_*_N, the first's NCC_PG_* themselves.
+    const QByteArray servidor = qgetenv("CTEST_RESOURCE_GROUP_0_SERVIDORES").split(',').value(0).mid(3);
+    if (!servidor.isEmpty() && servidor != "1")
+        for (const char* v : {"NCC_PG_HOST", "NCC_PG_PORT", "NCC_PG_USER", "NCC_PG_PASSWORD"})
+            qputenv(v, qgetenv(QByteArray(v) + '_' + servidor));
     // Each test program has a temporary folder of its own, which the `ncc`
     // processes it starts inherit: tests that watch the temporary folder
     // (a rehearsal leaves nothing behind) must not see another program's
