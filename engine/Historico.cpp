@@ -116,35 +116,10 @@ qint16 destinoPendiente(const DestinosAlumnos& destinos, qint64 alumno, bool rep
     return a->NIDSeccion();
 }
 
-// The last evaluated act of the students of the sections `secciones` ("3,5")
-// who have not left, by section and student, each row once; the period is
-// named, since SQLite would otherwise name it after the other tables of the
-// join that have one. The act's period must be a period of some section and
-// of some student: as joins on the period alone, those two tables multiplied
-// every act by all the sections and students that share its period, rows
-// that a union of the read with itself then folded back into one. As
-// existence tests they give the same rows without building the product,
-// which on a large school is millions of rows per section; and DISTINCT
-// gives the rows of that union, reading them once instead of twice.
+// The last evaluated act of the students of the sections `secciones` ("3,5"),
+// by section and student.
 QString consultaNotas(const QString& secciones, const QString& verdadero) {
-    return QStringLiteral("SELECT DISTINCT Alumno.IDAlumno, Alumno.Repetidor, Alumno.codTipoEnsenanza, Alumno.codCurso, "
-                          "Alumno.codSeccion, "
-                          "EvaluacionActa.codNota, EvaluacionActa.codNumEvaluacion AS codNumEvaluacion, "
-                          "EvaluacionActa.RE_AC_DIV, MateriaDetalles.codMateria, Nota.Aprobado,"
-                          "Alumno_MateriaDetalles.codMateriaDetalles "
-                          " FROM "
-                          "Alumno INNER JOIN ((Alumno_MateriaDetalles INNER JOIN MateriaDetalles ON "
-                          "Alumno_MateriaDetalles.codMateriaDetalles=MateriaDetalles.IDMateriaDetalles) "
-                          "INNER JOIN (EvaluacionActa LEFT JOIN Nota ON Nota.IDNota=EvaluacionActa.codNota) ON "
-                          "Alumno_MateriaDetalles.IDAlumno_MateriaDetalles=EvaluacionActa.codAlumno_MateriaDetalles) "
-                          "ON Alumno.IDAlumno=Alumno_MateriaDetalles.codAlumno WHERE "
-                          "EXISTS (SELECT 1 FROM Seccion_NumEvaluacion WHERE "
-                          "Seccion_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
-                          "EXISTS (SELECT 1 FROM Alumno_NumEvaluacion WHERE "
-                          "Alumno_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
-                          "EvaluacionActa.UltimaEvaluada=") +
-           verdadero + QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion IN (") +
-           secciones +
+    return NotasFinalesDeSeccion(verdadero) + QStringLiteral("IN (") + secciones +
            QStringLiteral(") ORDER BY 5, 1, 7 NULLS FIRST, 9 NULLS FIRST, 11 NULLS FIRST, "
                           "6 NULLS FIRST, 8 NULLS FIRST, 10 NULLS FIRST");
 }
@@ -172,8 +147,46 @@ QString consultaPendientes(const QString& secciones, const QString& verdadero) {
     return QStringLiteral("SELECT Alumno.codSeccion, Alumno.IDAlumno, Alumno.Repetidor, Curso.codTipoEnsenanza, Curso.idCurso, "
                           "EvaluacionActaPte.codNota, EvaluacionActaPte.codNumEvaluacion, "
                           "EvaluacionActaPte.RE_AC_DIV, MateriaDetalles.codMateria, Nota.Aprobado,"
-                          "AlumnoPte_MatDet.codMatDet "
-                          " FROM "
+                          "AlumnoPte_MatDet.codMatDet") +
+           PendientesFinalesDeSeccion(verdadero) + QStringLiteral("IN (") + secciones +
+           QStringLiteral(") ORDER BY Alumno.codSeccion, Alumno.IDAlumno, AlumnoPte_MatDet.IDAlumnoPte_MatDet, "
+                          "EvaluacionActaPte.codNumEvaluacion NULLS FIRST, EvaluacionActaPte.IDEvaluacionActaPte");
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- module procedures
+
+// The act's period must be a period of some section and of some student: as
+// joins on the period alone, those two tables multiplied every act by all
+// the sections and students that share its period, rows that a union of the
+// read with itself then folded back into one. As existence tests they give
+// the same rows without building the product, which on a large school is
+// millions of rows per section; and DISTINCT gives the rows of that union,
+// reading them once instead of twice. The period is named, since SQLite
+// would otherwise name it after the other tables of the join that have one.
+QString NotasFinalesDeSeccion(const QString& verdadero) {
+    return QStringLiteral("SELECT DISTINCT Alumno.IDAlumno AS IDAlumno, Alumno.Repetidor AS Repetidor, "
+                          "Alumno.codTipoEnsenanza AS codTipoEnsenanza, Alumno.codCurso AS codCurso, "
+                          "Alumno.codSeccion AS codSeccion, EvaluacionActa.codNota AS codNota, "
+                          "EvaluacionActa.codNumEvaluacion AS codNumEvaluacion, EvaluacionActa.RE_AC_DIV AS RE_AC_DIV, "
+                          "MateriaDetalles.codMateria AS codMateria, Nota.Aprobado AS Aprobado, "
+                          "Alumno_MateriaDetalles.codMateriaDetalles AS codMateriaDetalles "
+                          "FROM Alumno INNER JOIN ((Alumno_MateriaDetalles INNER JOIN MateriaDetalles ON "
+                          "Alumno_MateriaDetalles.codMateriaDetalles=MateriaDetalles.IDMateriaDetalles) "
+                          "INNER JOIN (EvaluacionActa LEFT JOIN Nota ON Nota.IDNota=EvaluacionActa.codNota) ON "
+                          "Alumno_MateriaDetalles.IDAlumno_MateriaDetalles=EvaluacionActa.codAlumno_MateriaDetalles) "
+                          "ON Alumno.IDAlumno=Alumno_MateriaDetalles.codAlumno WHERE "
+                          "EXISTS (SELECT 1 FROM Seccion_NumEvaluacion WHERE "
+                          "Seccion_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
+                          "EXISTS (SELECT 1 FROM Alumno_NumEvaluacion WHERE "
+                          "Alumno_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
+                          "EvaluacionActa.UltimaEvaluada=") +
+           verdadero + QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion ");
+}
+
+QString PendientesFinalesDeSeccion(const QString& verdadero) {
+    return QStringLiteral(" FROM "
                           "Alumno INNER JOIN ((AlumnoPte_MatDet INNER JOIN (MateriaDetalles INNER JOIN (Seccion "
                           "INNER JOIN Curso ON Curso.IDCurso=Seccion.codCurso) ON "
                           "Seccion.IDSeccion=MateriaDetalles.codseccion) ON "
@@ -182,15 +195,8 @@ QString consultaPendientes(const QString& secciones, const QString& verdadero) {
                           "ON EvaluacionActaPte.codAlumnoPte_MatDet=AlumnoPte_MatDet.IDAlumnoPte_MatDet) ON "
                           "AlumnoPte_MatDet.codAlumno=Alumno.IDAlumno WHERE "
                           "EvaluacionActaPte.UltimaEvaluada=") +
-           verdadero +
-           QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion IN (") + secciones +
-           QStringLiteral(") ORDER BY Alumno.codSeccion, Alumno.IDAlumno, AlumnoPte_MatDet.IDAlumnoPte_MatDet, "
-                          "EvaluacionActaPte.codNumEvaluacion NULLS FIRST, EvaluacionActaPte.IDEvaluacionActaPte");
+           verdadero + QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion ");
 }
-
-}  // namespace
-
-// ---------------------------------------------------------------- module procedures
 
 void EjecutarAsincrono(const QString& strSQL, Conexion& conexion, Recordset& rs, const bool& Cancelar,
                        const QVariantList& valores) {

@@ -16,6 +16,19 @@ namespace ncc::motor {
 void EjecutarAsincrono(const QString& strSQL, Conexion& conexion, Recordset& rs, const bool& Cancelar,
                        const QVariantList& valores = {});
 
+// The reads of the students' final grades that the closing and the grade
+// transfer of an earlier year share, of the students who have not left. Each
+// ends in "Alumno.codSeccion ", for the caller's " IN (…)" or "= ?".
+// The last evaluated acts, each row once, their columns named: IDAlumno,
+// Repetidor, codTipoEnsenanza, codCurso, codSeccion, codNota,
+// codNumEvaluacion, RE_AC_DIV, codMateria, Aprobado, codMateriaDetalles.
+QString NotasFinalesDeSeccion(const QString& verdadero);
+// The joins and conditions of the last evaluated acts of the pending
+// subjects of earlier years the students carry, with the teaching type and
+// course the subject belongs to (tables Alumno, AlumnoPte_MatDet,
+// MateriaDetalles, Seccion, Curso, EvaluacionActaPte, Nota).
+QString PendientesFinalesDeSeccion(const QString& verdadero);
+
 // Numbers the Orden of every EvaluacionHistorica row still at 0: 1, 2, 3 ...
 // per student and school year, the grades of the year before the pending
 // subjects. More than 255 rows of one student and year overflow. Errors go to

@@ -163,7 +163,10 @@ const QString& filaPendiente() {
 constexpr int PosicionOrdenNota = 13;
 constexpr int PosicionOrdenPendiente = 12;
 
-// A grade's key in the store, within one origin year.
+}  // namespace
+
+// A grade's key in the store, within one origin year (a type with a name
+// outside this file, as the transfer's own rows carry it).
 struct Clave {
     qint64 alumno = 0, materia = 0, tipo = 0, curso = 0, periodo = 0;
     bool operator==(const Clave&) const = default;
@@ -171,6 +174,8 @@ struct Clave {
 size_t qHash(const Clave& c, size_t semilla = 0) {
     return qHashMulti(semilla, c.alumno, c.materia, c.tipo, c.curso, c.periodo);
 }
+
+namespace {
 
 // The grades the store holds of some students for the origin year, each
 // with the historic year of its first row. Every reference column of the
@@ -398,33 +403,9 @@ void PasoNotasHistorico::pasarSeccion(Conexion& cnOrigen, int seccion, qint32 or
         return n;
     };
     // The last evaluated grades of the section's students who have not left.
-    // The act's period must be a period of some section and of some student:
-    // written as existence tests rather than joins on the period alone, they
-    // give each act once instead of once for every section and student
-    // sharing its period. DISTINCT gives the rows that a union of the query
-    // with itself gave, reading them once.
-    const QString q =
-        QStringLiteral("SELECT Alumno.IDAlumno AS IDAlumno, Alumno.Repetidor AS Repetidor, "
-                       "Alumno.codTipoEnsenanza AS codTipoEnsenanza, Alumno.codCurso AS codCurso, "
-                       "Alumno.codSeccion AS codSeccion, EvaluacionActa.codNota AS codNota, "
-                       "EvaluacionActa.codNumEvaluacion AS codNumEvaluacion, EvaluacionActa.RE_AC_DIV AS RE_AC_DIV, "
-                       "MateriaDetalles.codMateria AS codMateria, Nota.Aprobado AS Aprobado, "
-                       "Alumno_MateriaDetalles.codMateriaDetalles AS codMateriaDetalles "
-                       "FROM Alumno INNER JOIN ((Alumno_MateriaDetalles INNER JOIN MateriaDetalles ON "
-                       "Alumno_MateriaDetalles.codMateriaDetalles=MateriaDetalles.IDMateriaDetalles) "
-                       "INNER JOIN (EvaluacionActa LEFT JOIN Nota ON Nota.IDNota=EvaluacionActa.codNota) ON "
-                       "Alumno_MateriaDetalles.IDAlumno_MateriaDetalles=EvaluacionActa.codAlumno_MateriaDetalles) "
-                       "ON Alumno.IDAlumno=Alumno_MateriaDetalles.codAlumno WHERE "
-                       "EXISTS (SELECT 1 FROM Seccion_NumEvaluacion WHERE "
-                       "Seccion_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
-                       "EXISTS (SELECT 1 FROM Alumno_NumEvaluacion WHERE "
-                       "Alumno_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
-                       "EvaluacionActa.UltimaEvaluada=") +
-        verdadero +
-        QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion = ?");
     Recordset rs = cnOrigen.Abrir(
-        QStringLiteral("SELECT * FROM (SELECT DISTINCT * FROM (") + q +
-            QStringLiteral(") actas) notas ORDER BY IDAlumno, codNumEvaluacion, COALESCE(codMateria, -1), "
+        QStringLiteral("SELECT * FROM (") + motor::NotasFinalesDeSeccion(verdadero) +
+            QStringLiteral("= ?) notas ORDER BY IDAlumno, codNumEvaluacion, COALESCE(codMateria, -1), "
                            "COALESCE(codMateriaDetalles, -1), COALESCE(codNota, -1), COALESCE(RE_AC_DIV, -1)"),
         {seccion});
     cederAhora();
@@ -457,17 +438,9 @@ void PasoNotasHistorico::pasarSeccion(Conexion& cnOrigen, int seccion, qint32 or
                        "Curso.codTipoEnsenanza AS codTipoEnsenanza, Curso.idCurso AS idCurso, "
                        "EvaluacionActaPte.codNota AS codNota, EvaluacionActaPte.codNumEvaluacion AS codNumEvaluacion, "
                        "EvaluacionActaPte.RE_AC_DIV AS RE_AC_DIV, MateriaDetalles.codMateria AS codMateria, "
-                       "Nota.Aprobado AS Aprobado, AlumnoPte_MatDet.codMatDet AS codMatDet "
-                       "FROM Alumno INNER JOIN ((AlumnoPte_MatDet INNER JOIN (MateriaDetalles INNER JOIN (Seccion "
-                       "INNER JOIN Curso ON Curso.IDCurso=Seccion.codCurso) ON "
-                       "Seccion.IDSeccion=MateriaDetalles.codseccion) ON "
-                       "AlumnoPte_MatDet.codMatDet=MateriaDetalles.IDMateriaDetalles) "
-                       "INNER JOIN (EvaluacionActaPte LEFT JOIN Nota ON Nota.IDNota=EvaluacionActaPte.codNota) "
-                       "ON EvaluacionActaPte.codAlumnoPte_MatDet=AlumnoPte_MatDet.IDAlumnoPte_MatDet) ON "
-                       "AlumnoPte_MatDet.codAlumno=Alumno.IDAlumno WHERE "
-                       "EvaluacionActaPte.UltimaEvaluada=") +
-            verdadero +
-            QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion = ? "
+                       "Nota.Aprobado AS Aprobado, AlumnoPte_MatDet.codMatDet AS codMatDet") +
+            motor::PendientesFinalesDeSeccion(verdadero) +
+            QStringLiteral("= ? "
                            "ORDER BY Alumno.IDAlumno, AlumnoPte_MatDet.IDAlumnoPte_MatDet, "
                            "EvaluacionActaPte.IDEvaluacionActaPte"),
         {seccion});
