@@ -6,6 +6,9 @@
 
 namespace ncc::motor {
 
+// A student who has not left: no date of leaving.
+inline const QString AlumnoActivo = QStringLiteral("(Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='')");
+
 // Runs a statement and lets the interface breathe, as every step does after
 // each of its statements.
 inline void ejecutar(Conexion& con, const QString& sql, const QVariantList& valores = {}) {

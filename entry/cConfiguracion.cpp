@@ -11,6 +11,11 @@ static std::unique_ptr<cConfiguracion>& actual() {
 
 cConfiguracion* ConfiguracionActual() { return actual().get(); }
 
+QString NombreCentroActual() {
+    const cConfiguracion* c = ConfiguracionActual();
+    return c ? c->NombreCentro() : QString();
+}
+
 void fijarConfiguracionActual(std::unique_ptr<cConfiguracion> c) { actual() = std::move(c); }
 
 bool& CierreParcial() {

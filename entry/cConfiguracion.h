@@ -88,6 +88,8 @@ private:
 // The component's current settings object; nullptr while no cAsignarDatos
 // is alive.
 cConfiguracion* ConfiguracionActual();
+// The current centre's name; empty without current settings.
+QString NombreCentroActual();
 // Makes `c` the current settings object (the previous one is released);
 // nullptr leaves the component without one. cAsignarDatos calls it when it
 // is created and released; a caller that drives the engine directly may too.

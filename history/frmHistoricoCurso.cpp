@@ -23,7 +23,7 @@ QPointer<frmHistoricoCurso>& elAbierto() {
 
 // Each item carries its row id as item data; the list starts with nothing
 // chosen.
-void llenar(QComboBox* combo, Recordset rs, const QString& texto, const QString& id) {
+void llenarSinAvisar(QComboBox* combo, Recordset rs, const QString& texto, const QString& id) {
     const QSignalBlocker bloqueo(combo);
     combo->clear();
     for (; !rs.eof(); rs.MoveNext()) combo->addItem(rs.texto(texto), rs.entero(id));
@@ -60,7 +60,7 @@ void frmHistoricoCurso::closeEvent(QCloseEvent* e) {
 }
 
 void frmHistoricoCurso::cargar() {
-    llenar(ui->cboCursoEscolar,
+    llenarSinAvisar(ui->cboCursoEscolar,
            historicos::centroSesion().Abrir(QStringLiteral(
                "SELECT IDCursoEscolarHistorico, Nombre, HistoricoAplicacion FROM CursoEscolarHistorico "
                "ORDER BY IDCursoEscolarHistorico")),
@@ -82,7 +82,7 @@ void frmHistoricoCurso::cboCursoEscolar_Click() {
 
         // The school's teaching types but type 1, which keeps no history.
         ui->cboTipoEnsenanza->setEnabled(true);
-        llenar(ui->cboTipoEnsenanza,
+        llenarSinAvisar(ui->cboTipoEnsenanza,
                con.Abrir(QStringLiteral("SELECT idtipoensenanza, nombre, orden FROM tipoensenanza WHERE "
                                         "idtipoensenanza IN (SELECT idtipoensenanza FROM Centro_TipoEnsenanza "
                                         "WHERE codcentro=%1) AND idtipoensenanza<>1 ORDER BY orden, idtipoensenanza")
@@ -111,7 +111,7 @@ void frmHistoricoCurso::cboTipoEnsenanza_Click() {
         ui->cboCurso->setEnabled(true);
         elegido_.intTipoEnsenanza = qint16(ui->cboTipoEnsenanza->currentData().toInt());
         elegido_.strTipoEnsenanza = ui->cboTipoEnsenanza->currentText();
-        llenar(ui->cboCurso,
+        llenarSinAvisar(ui->cboCurso,
                historicos::centroSesion().Abrir(QStringLiteral("SELECT idcurso, descripcion, orden FROM curso "
                                                                "WHERE codtipoensenanza=%1 ORDER BY orden, idcurso")
                                                     .arg(elegido_.intTipoEnsenanza)),

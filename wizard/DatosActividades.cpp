@@ -1,4 +1,5 @@
 #include "wizard/DatosActividades.h"
+#include "engine/Comun.h"
 #include "engine/PurgaFechas.h"
 #include "entry/cAlumnoActividad.h"
 #include "entry/cPrecioActividad.h"
@@ -10,18 +11,11 @@ namespace ncc::actividades {
 
 namespace {
 
-const QString kActivo = QStringLiteral("(Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='')");
-
 // The stored flags are the Access true on both back ends, as the columns
 // take it.
 constexpr int Verdadero = -1;
 
 using motor::textoNoNulo;
-
-template <class T>
-QString clave(qint64 id) {
-    return Coleccion<T>::clave(id);
-}
 
 void ejecutar(Conexion& con, const QString& sql, const QVariantList& valores = {}) {
     con.Execute(sql, valores);
@@ -93,7 +87,7 @@ void cargarDatosActividades(Conexion& centro, Coleccion<cActividad>& actividades
                                 "INNER JOIN Alumno_Actividad_Miembro ON Alumno.IDAlumno=Alumno_Actividad_Miembro.codAlumno "
                                 "WHERE CIERRECURSO_ACTIVIDAD_PRECIO_TIPOALUMNO.codActividad=Alumno_Actividad_Miembro.codActividad "
                                 "AND ") +
-                 kActivo +
+                 motor::AlumnoActivo +
                  QStringLiteral(" AND CIERRECURSO_ACTIVIDAD_PRECIO_TIPOALUMNO.codActividad=? "
                                 "ORDER BY CIERRECURSO_ACTIVIDAD_PRECIO_TIPOALUMNO.codTipoAlumno, "
                                 "CIERRECURSO_ACTIVIDAD_PRECIO_TIPOALUMNO.Euros, CIERRECURSO_ACTIVIDAD_PRECIO_TIPOALUMNO.Pesetas"),
@@ -135,7 +129,7 @@ void cargarDatosActividades(Conexion& centro, Coleccion<cActividad>& actividades
                                 "LEFT JOIN Curso ON Alumno.codCurso=Curso.IDCurso "
                                 "LEFT JOIN TipoEnsenanza ON Alumno.codTipoEnsenanza=TipoEnsenanza.IDTipoEnsenanza "
                                 "INNER JOIN TipoAlumno ON Alumno.codTipoAlumno=TipoAlumno.IDTipoAlumno WHERE ") +
-                 kActivo +
+                 motor::AlumnoActivo +
                  QStringLiteral(" AND Alumno_Actividad_Miembro.codActividad=? AND CIERRECURSO_ACTIVIDAD_ALUMNO.codActividad=? "
                                 "ORDER BY COALESCE(Alumno.Apellido_1,'') || COALESCE(Alumno.Apellido_2,'') || "
                                 "COALESCE(Alumno.Nombre,''), Alumno_Actividad_Miembro.codAlumno"),

@@ -1,4 +1,5 @@
 #include "wizard/LecturaActividades.h"
+#include "engine/Comun.h"
 #include "engine/PropuestaCierre.h"
 #include "platform/OrdenEspanol.h"
 #include "engine/PurgaFechas.h"
@@ -11,13 +12,6 @@
 namespace ncc::actividades {
 
 namespace {
-
-const QString kActivo = QStringLiteral("(Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='')");
-
-template <class T>
-QString clave(qint64 id) {
-    return Coleccion<T>::clave(id);
-}
 
 // A course of the school as the price rows list them.
 struct FilaCurso {
@@ -133,7 +127,7 @@ CargaActividades leerActividades(Conexion& centro, qint16 idCentro) {
                        "INNER JOIN Alumno_Actividad_Miembro ON Actividad.IDActividad=Alumno_Actividad_Miembro.codActividad "
                        "INNER JOIN Alumno ON Alumno_Actividad_Miembro.codAlumno=Alumno.IDAlumno "
                        "INNER JOIN TipoAlumno ON Alumno.codTipoAlumno=TipoAlumno.IDTipoAlumno WHERE ") +
-        kActivo +
+        motor::AlumnoActivo +
         QStringLiteral(" ORDER BY Alumno_Actividad_Miembro.codActividad ASC, TipoAlumno.IDTipoAlumno ASC"));
     r.noTipos = tipos.eof();
     for (; !tipos.eof(); tipos.MoveNext()) {
@@ -188,7 +182,7 @@ ColeccionAlumnosActividad leerMiembros(Conexion& centro, qint32 idActividad, con
                        "LEFT JOIN Curso ON Alumno.codCurso=Curso.IDCurso "
                        "LEFT JOIN Seccion ON Alumno.codSeccion=Seccion.IDSeccion "
                        "INNER JOIN TipoAlumno ON Alumno.codTipoAlumno=TipoAlumno.IDTipoAlumno WHERE ") +
-            kActivo +
+            motor::AlumnoActivo +
             QStringLiteral(" AND Alumno_Actividad_Miembro.codActividad=? "
                            "ORDER BY COALESCE(Alumno.Apellido_1,'') || COALESCE(Alumno.Apellido_2,'') || "
                            "COALESCE(Alumno.Nombre,''), Alumno.IDAlumno"),

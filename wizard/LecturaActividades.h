@@ -18,6 +18,12 @@ class Conexion;
 
 namespace ncc::actividades {
 
+// The key of the row `id` in a collection of T.
+template <class T>
+QString clave(qint64 id) {
+    return Coleccion<T>::clave(id);
+}
+
 using ColeccionActividades = std::shared_ptr<Coleccion<cActividad>>;
 
 // The same day and month one year on. The 29th of February becomes the 28th

@@ -1,4 +1,5 @@
 #include "wizard/SeleccionAlumnos.h"
+#include "engine/Comun.h"
 #include "engine/PropuestaCierre.h"
 #include "platform/OrdenEspanol.h"
 #include "platform/Conexion.h"
@@ -10,9 +11,6 @@
 namespace ncc {
 
 namespace {
-
-// An active student: no date of leaving.
-const QString kActivo = QStringLiteral("(Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='')");
 
 quint8 enByte(long long v) { return quint8(std::clamp<long long>(v, 0, 255)); }
 
@@ -127,7 +125,7 @@ QList<FilaSeccion> SeleccionAlumnos::FilasSecciones() {
                  "Alumno.codTipoEnsenanza=TipoEnsenanza.IDTipoEnsenanza) ON "
                  "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE %1 AND "
                  "Centro_TipoEnsenanza.codCentro=%2")
-                 .arg(kActivo)
+                 .arg(motor::AlumnoActivo)
                  .arg(idCentro_));
          !rs.eof(); rs.MoveNext())
         filas << Fila{int(rs.entero(QStringLiteral("IDTipoEnsenanza"))), int(rs.entero(QStringLiteral("IdSeccion"))),
@@ -235,7 +233,7 @@ QHash<qint32, QString> SeleccionAlumnos::LeerActividades(const QString& seccione
              "SELECT Alumno_Actividad_Miembro.codAlumno AS codAlumno, Alumno_Actividad_Miembro.codActividad AS codActividad "
              "FROM Alumno_Actividad_Miembro INNER JOIN Alumno ON "
              "Alumno_Actividad_Miembro.codAlumno=Alumno.IDAlumno WHERE ") +
-                                       kActivo + QStringLiteral(" AND Alumno.codSeccion") + secciones +
+                                       motor::AlumnoActivo + QStringLiteral(" AND Alumno.codSeccion") + secciones +
                                        QStringLiteral(" ORDER BY Alumno.codSeccion, (Alumno.OrdenSeccion IS NOT NULL), "
                                                       "Alumno.OrdenSeccion, Alumno_Actividad_Miembro.codAlumno, "
                                                       "Alumno_Actividad_Miembro.codActividad"),
@@ -271,7 +269,7 @@ ColeccionAlumnos SeleccionAlumnos::CargarAlumnosSeccion(qint16 idSeccion, bool a
                                   "Alumno.codTipoEnsenanza AS codTipoEnsenanza, Alumno.codCurso AS codCurso, "
                                   "Alumno.codSeccion AS codSeccion FROM Seccion_Alumno INNER JOIN Alumno ON "
                                   "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE ") +
-                                  kActivo +
+                                  motor::AlumnoActivo +
                                   QStringLiteral(" AND Seccion_Alumno.codSeccion=? "
                                                  "ORDER BY (Alumno.OrdenSeccion IS NOT NULL), Alumno.OrdenSeccion, "
                                                  "Alumno.IDAlumno"),

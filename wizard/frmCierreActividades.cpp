@@ -34,10 +34,10 @@ namespace ncc {
 
 namespace {
 
-const QString kSeccionAnchos = QStringLiteral("CierreActividades");
+const QString kAnchosActividades = QStringLiteral("CierreActividades");
 
 // Rows of the button table.
-enum FilaBoton { Ayuda, Cancelar, Anterior, Finalizar, Promocionar, Deshacer, Guardar, Cargar, PreciosBoton };
+enum FilaBotonActividades { Ayuda, Cancelar, Anterior, Finalizar, Promocionar, Deshacer, Guardar, Cargar, PreciosBoton };
 
 // Columns of the member grid, their titles and their width names.
 struct Columna {
@@ -49,11 +49,6 @@ constexpr Columna kColumnas[] = {{3173, "Alumno", 3080, 3200}, {3174, "TipoAlumn
                                  {3175, "Curso", 2110, 2230},   {3176, "Pasar", 540, 540},
                                  {3177, "Euros", 680, 680},     {3178, "Pesetas", 680, 680}};
 constexpr int ColumnaPasar = 3;
-
-QString nombreCentro() {
-    const cConfiguracion* c = ConfiguracionActual();
-    return c ? c->NombreCentro() : QString();
-}
 
 // The hourglass while something runs.
 class CursorEspera {
@@ -325,7 +320,7 @@ void frmCierreActividades::leerAnchos(int visibles) {
     QList<AnchoColumna> anchos;
     for (const Columna& c : kColumnas)
         anchos.append({QString::fromLatin1(c.nombre), muchos ? c.defectoMuchos : c.defectoPocos});
-    rejAlumnos_->leerAnchos(nombreCentro(), kSeccionAnchos, anchos);
+    rejAlumnos_->leerAnchos(NombreCentroActual(), kAnchosActividades, anchos);
     anchosLeidos_ = true;
 }
 
@@ -333,7 +328,7 @@ void frmCierreActividades::guardarAnchos() {
     if (!anchosLeidos_) return;
     QStringList nombres;
     for (const Columna& c : kColumnas) nombres << QString::fromLatin1(c.nombre);
-    rejAlumnos_->guardarAnchos(nombreCentro(), kSeccionAnchos, nombres);
+    rejAlumnos_->guardarAnchos(NombreCentroActual(), kAnchosActividades, nombres);
 }
 
 void frmCierreActividades::llenarGridMiembros(const Coleccion<cAlumnoActividad>& miembros, bool mantenerScroll) {

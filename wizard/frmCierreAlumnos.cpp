@@ -26,7 +26,7 @@ namespace ncc {
 
 namespace {
 
-const QString kSeccionAnchos = QStringLiteral("CierreAlumnos");
+const QString kAnchosAlumnos = QStringLiteral("CierreAlumnos");
 const QStringList kNombresAnchos{QStringLiteral("Nombre"), QStringLiteral("Promoción"), QStringLiteral("FechaBaja"),
                                  QStringLiteral("NuevoCurso")};
 
@@ -325,7 +325,7 @@ void frmCierreAlumnos::RepintarSecciones() {
 void frmCierreAlumnos::GuardarAnchos() const {
     if (!cargada_ || rejAlumnos_->columnas() < 4) return;
     const cConfiguracion* conf = ConfiguracionActual();
-    rejAlumnos_->guardarAnchos(conf ? conf->NombreCentro() : QString(), kSeccionAnchos, kNombresAnchos);
+    rejAlumnos_->guardarAnchos(conf ? conf->NombreCentro() : QString(), kAnchosAlumnos, kNombresAnchos);
 }
 
 void frmCierreAlumnos::LlenarGridAlumnos(const Coleccion<cAlumno>& alumnos, bool mantenerDesplazamiento) {
@@ -352,7 +352,7 @@ void frmCierreAlumnos::LlenarGridAlumnos(const Coleccion<cAlumno>& alumnos, bool
     // Read once the rows are in: a default width also fits the texts shown.
     const bool muchos = alumnos.Count() >= 8;
     const cConfiguracion* conf = ConfiguracionActual();
-    rejAlumnos_->leerAnchos(conf ? conf->NombreCentro() : QString(), kSeccionAnchos,
+    rejAlumnos_->leerAnchos(conf ? conf->NombreCentro() : QString(), kAnchosAlumnos,
                             {{kNombresAnchos.at(0), muchos ? 3200 : 3495},
                              {kNombresAnchos.at(1), muchos ? 995 : 990},
                              {kNombresAnchos.at(2), muchos ? 995 : 990},

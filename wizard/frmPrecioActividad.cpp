@@ -16,12 +16,7 @@ namespace ncc {
 
 namespace {
 
-const QString kSeccionAnchos = QStringLiteral("PrecioActividades");
-
-QString nombreCentro() {
-    const cConfiguracion* c = ConfiguracionActual();
-    return c ? c->NombreCentro() : QString();
-}
+const QString kAnchosPrecios = QStringLiteral("PrecioActividades");
 
 }  // namespace
 
@@ -113,7 +108,7 @@ bool frmPrecioActividad::haySeleccion() const {
 void frmPrecioActividad::leerAnchos(int tipo) {
     Rejilla* r = rejilla(tipo);
     const QString primera = tipo == 0 ? QStringLiteral("TipoAlumno") : QStringLiteral("Curso");
-    r->leerAnchos(nombreCentro(), kSeccionAnchos,
+    r->leerAnchos(NombreCentroActual(), kAnchosPrecios,
                   {{primera, r->filas() >= 7 ? 3292 : 3532}, {QStringLiteral("Euros"), 1000}, {QStringLiteral("Pesetas"), 1000}});
     anchosLeidos_[tipo] = true;
 }
@@ -125,7 +120,7 @@ void frmPrecioActividad::guardarAnchos() {
         Rejilla* r = rejilla(tipo);
         if (!anchosLeidos_[tipo] || r->filas() == 0) continue;
         const QString primera = tipo == 0 ? QStringLiteral("TipoAlumno") : QStringLiteral("Curso");
-        r->guardarAnchos(nombreCentro(), kSeccionAnchos, {primera, QStringLiteral("Euros"), QStringLiteral("Pesetas")});
+        r->guardarAnchos(NombreCentroActual(), kAnchosPrecios, {primera, QStringLiteral("Euros"), QStringLiteral("Pesetas")});
     }
 }
 
