@@ -1,6 +1,7 @@
 // The grade history of the closed year on a small school: which sections
-// pass, the rows and their values, pending subjects, numbering and the
-// module procedures. A partial closing's history, and a student made to
+// pass, the rows and their values, pending subjects, numbering (a row the
+// history already held without a number counts with the student's new
+// ones) and the module procedures. A partial closing's history, and a student made to
 // repeat whose evaluation promoted him (his grades go to history, no
 // subject pending), are pinned by the reference closings
 // (Referencia.CierreParcial, Referencia.PlanVariado).
@@ -90,6 +91,10 @@ protected:
         ambas(QStringLiteral("INSERT INTO CursoEscolarHistorico VALUES (3, 'Antiguo', -1)"));
         ambas(QStringLiteral("INSERT INTO EvaluacionHistorica (IDEvaluacionHistorica, CodAlumno, CodCursoEscolar, Orden) "
                              "VALUES (7, 99, 5, 1)"));
+        // A pending subject of student 1 already in this year's history, not
+        // numbered: his new rows are numbered with it, as one set.
+        ambas(QStringLiteral("INSERT INTO EvaluacionHistorica (IDEvaluacionHistorica, CodAlumno, CodCursoEscolar, "
+                             "MateriaPendiente, Orden) VALUES (6, 1, 7, -1, 0)"));
 
         auto s = seccion(10);
         alumno(s, 1, D::Promociona, 3, 3, 20);
@@ -125,9 +130,13 @@ TEST_P(Historico, PasaLasNotasFinalesYLasPendientesDelAno) {
                               "12|3|100|7|3|1|1|0|0|4|4||0|0|1|0|0",
                               "13|4|100|7|3|1|1|0|0|4|4|2004/06/20|0|-1|1|0|0",
                               // carried pending: the subject's own course, today
-                              "14|1|105|7|3|9|1|0|0|4|4|2004/07/01|-1|0|4|0|0",
+                              "14|1|105|7|3|9|1|0|0|4|4|2004/07/01|-1|0|5|0|0",
                           }));
-    EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT Orden FROM EvaluacionHistorica WHERE IDEvaluacionHistorica=7")), 1);
+    // His grades first, then his pending subjects in id order; another
+    // year's row keeps its number.
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDEvaluacionHistorica, Orden FROM EvaluacionHistorica "
+                                            "WHERE IDEvaluacionHistorica<8 ORDER BY 1")),
+              QStringList({"6|4", "7|1"}));
 
     // Pending in the new year: the promoted student's failed subjects (a
     // grade missing from Nota counts as failed), in his new section; nothing
