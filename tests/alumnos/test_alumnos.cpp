@@ -71,7 +71,7 @@ TEST_P(Alumnos, PromocionSeparaBajasConservaAnticipadosYLimpiaHistorico) {
     // A leaver is a member of no activity of the new year.
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodAlumno FROM Alumno_Actividad_Miembro")), QStringList({"11"}));
     // The closed year is only read.
-    EXPECT_EQ(valor(local, QStringLiteral("SELECT COUNT(*) FROM Alumno")), 12);
+    EXPECT_EQ(valor(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno")), 12);
 
     ASSERT_TRUE(motor::QuitarMarcaAnticipado(e));
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno WHERE Anticipado<>0")), 0);
@@ -115,7 +115,7 @@ TEST_P(Alumnos, LaVueltaAtrasDevuelveCadaAlumnoASuSitio) {
 
     // A second run from the same trees sees what the first saw.
     motor::EstadoMotor otra;
-    otra.conf = &conf;
+    otra.conf = e.conf;
     otra.avisos = &avisos;
     otra.ColSecciones = e.ColSecciones;
     otra.conNuevoCentro.setConnectionString(nuevo().ConnectionString());

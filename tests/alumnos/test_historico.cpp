@@ -62,7 +62,7 @@ protected:
             ambas(QStringLiteral("INSERT INTO Alumno_MateriaDetalles (IDAlumno_MateriaDetalles, CodAlumno, "
                                  "CodMateriaDetalles) VALUES ") + QString::fromLatin1(f));
         auto acta = [&](int id, int amd, int nota, int ultima) {
-            local.Execute(QStringLiteral("INSERT INTO EvaluacionActa (IDEvaluacionActa, CodAlumno_MateriaDetalles, "
+            local().Execute(QStringLiteral("INSERT INTO EvaluacionActa (IDEvaluacionActa, CodAlumno_MateriaDetalles, "
                                          "CodNumEvaluacion, CodNota, RE_AC_DIV, UltimaEvaluada) VALUES (%1, %2, 4, %3, 0, %4)")
                               .arg(id).arg(amd).arg(nota).arg(ultima));
         };
@@ -75,7 +75,7 @@ protected:
         acta(7, 41, 1, t);
         acta(8, 51, 1, t);
         auto promocion = [&](int id, int alumno, int valor, int pcpi, int div) {
-            local.Execute(QStringLiteral("INSERT INTO Alumno_NumEvaluacion (IDAlumno_NumEvaluacion, CodAlumno, "
+            local().Execute(QStringLiteral("INSERT INTO Alumno_NumEvaluacion (IDAlumno_NumEvaluacion, CodAlumno, "
                                          "CodNumEvaluacion, Promocion, PromocionPCPI, PromocionDiversificacion) "
                                          "VALUES (%1, %2, 4, %3, %4, %5)")
                               .arg(id).arg(alumno).arg(valor).arg(pcpi).arg(div));
@@ -85,8 +85,8 @@ protected:
         promocion(4, 4, 0, 0, 0);
 
         // A subject student 1 carried pending from an earlier year, failed again.
-        local.Execute(QStringLiteral("INSERT INTO AlumnoPte_MatDet VALUES (1, 1, 5, 0, 9)"));
-        local.Execute(QStringLiteral("INSERT INTO EvaluacionActaPte VALUES (1, 1, 4, 1, 0, %1)").arg(t));
+        local().Execute(QStringLiteral("INSERT INTO AlumnoPte_MatDet VALUES (1, 1, 5, 0, 9)"));
+        local().Execute(QStringLiteral("INSERT INTO EvaluacionActaPte VALUES (1, 1, 4, 1, 0, %1)").arg(t));
 
         ambas(QStringLiteral("INSERT INTO CursoEscolarHistorico VALUES (3, 'Antiguo', -1)"));
         ambas(QStringLiteral("INSERT INTO EvaluacionHistorica (IDEvaluacionHistorica, CodAlumno, CodCursoEscolar, Orden) "
@@ -185,11 +185,11 @@ TEST_P(Historico, NumeraHasta255FilasPorAlumnoYAno) {
 TEST_P(Historico, EjecutarAsincronoDevuelveLaLecturaSalvoCancelacion) {
     Recordset rs;
     bool cancelar = false;
-    motor::EjecutarAsincrono(QStringLiteral("SELECT IDCurso FROM Curso WHERE IDCurso>? ORDER BY 1"), local, rs, cancelar, {2});
+    motor::EjecutarAsincrono(QStringLiteral("SELECT IDCurso FROM Curso WHERE IDCurso>? ORDER BY 1"), local(), rs, cancelar, {2});
     ASSERT_TRUE(rs.abierto());
     EXPECT_EQ(rs.RecordCount(), 2);
     cancelar = true;
-    motor::EjecutarAsincrono(QStringLiteral("SELECT IDCurso FROM Curso"), local, rs, cancelar);
+    motor::EjecutarAsincrono(QStringLiteral("SELECT IDCurso FROM Curso"), local(), rs, cancelar);
     EXPECT_FALSE(rs.abierto());
 }
 

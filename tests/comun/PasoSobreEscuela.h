@@ -2,7 +2,8 @@
 // A closed year's school database and its copy for the new year (and the
 // new year's database of removed rows), both with the suite's schema, and
 // the engine's working state over them; what the steps say and report is
-// kept. The purge and activities steps run here one by one.
+// kept. The purge, activities, students and history steps run here one by
+// one.
 #include "ContextoBD.h"
 #include "EscuelaPrueba.h"
 #include "GrabadorAvisos.h"
@@ -16,7 +17,8 @@ namespace ncc::pruebas {
 
 class PasoSobreEscuela : public testing::TestWithParam<Proveedor> {
 protected:
-    PasoSobreEscuela() : ctx(GetParam()), escuela(ctx), instalado(guion) {
+    explicit PasoSobreEscuela(qint16 curso = 3, const QString& nombreCurso = QStringLiteral("2025/2026"))
+        : ctx(GetParam()), escuela(ctx, 1, curso, nombreCurso), instalado(guion) {
         e.conf = &escuela.conf();
         e.avisos = &avisos;
         e.conNuevoCentro.setConnectionString(ctx.cadena(QStringLiteral("N1")));
