@@ -263,6 +263,11 @@ TEST_P(PlanCentro, EncajarListaCadaProblema) {
     auto act = std::make_shared<cActividad>();
     act->setIDActividad(88);
     p.arboles.actividades->Add(act, 88);
+    // A member the school does not have.
+    auto socio = std::make_shared<cAlumnoActividad>();
+    socio->setIDAlumno(9998);
+    const auto judo = p.arboles.actividades->Item(QStringLiteral("5"));
+    judo->Alumnos()->Add(socio, 9998);
 
     const QByteArray antes = host::planAJson(p);
     try {
@@ -275,6 +280,8 @@ TEST_P(PlanCentro, EncajarListaCadaProblema) {
                       "secciones[1].Alumnos[1]: el alumno 9999 no existe en el centro",
                       "secciones[1].Alumnos[2]: el alumno 2202 no es de la sección 112 (es de la 221)",
                       "secciones[8]: la sección 777 no existe en el centro",
+                      QStringLiteral("actividades[0].Alumnos[%1]: el alumno 9998 no existe en el centro")
+                          .arg(judo->Alumnos()->Count() - 1),
                       "actividades[2]: la actividad 88 no existe en el centro",
                   }));
         EXPECT_TRUE(e.descripcion().contains(QStringLiteral("no encaja")));
