@@ -232,6 +232,15 @@ public:
     QList<long> marcas;
 };
 
+// A database in write-ahead-log mode, as files that other programs also
+// open often are.
+inline void ponerEnWal(const QString& cadena) {
+    Conexion con(cadena);
+    con.Open();
+    Recordset rs = con.Abrir(QStringLiteral("PRAGMA journal_mode=WAL"));
+    EXPECT_EQ(rs.texto(rs.nombreCampo(0)), QStringLiteral("wal"));
+}
+
 // The journal of a closing cut short, beside the application entry (or on
 // the server).
 inline bool hayDiario(const QString& cadenaAppEntrada) { return motor::hayCierrePendiente(cadenaAppEntrada); }
