@@ -80,22 +80,11 @@ protected:
             return ArbolesCierre{p.arboles.secciones, p.arboles.actividades};
         };
     }
-    // Every check of the load answered Yes.
-    void pasarComprobaciones() {
-        guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
-    }
     void activarNodo1() { sesion_->entrada->ActivarFormulario(1); }
     // The questions after "Finalizar" answered so that the run goes ahead.
     void responderFinalizar() {
         guion_.responderA(1186, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
         guion_.responderA(2191, Respuesta::Si).responderTexto(kSinDestino, Respuesta::Si);
-    }
-    // The new year named on the start page and "Siguiente".
-    static Conductor& nombrar(Conductor& c, const QString& nombre = QStringLiteral("2026/2027")) {
-        return c.en(QStringLiteral("frmCierreCursoE"), [nombre](QWidget* w) {
-            Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), nombre);
-            Conductor::teclear(w, QStringLiteral("cmdCierreCursoE_1"));
-        });
     }
     // Then every section confirmed on the student page, and "Finalizar".
     static Conductor& nombrarYFinalizar(Conductor& c, const QString& nombre = QStringLiteral("2026/2027")) {
