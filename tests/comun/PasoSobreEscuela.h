@@ -4,21 +4,19 @@
 // the engine's working state over them; what the steps say and report is
 // kept. The purge, activities, students and history steps run here one by
 // one.
-#include "ContextoBD.h"
 #include "EscuelaPrueba.h"
 #include "GrabadorAvisos.h"
 #include "Lectura.h"
 #include "engine/EstadoMotor.h"
 #include "engine/Pasos.h"
-#include "platform/MensajesGuion.h"
 #include "suite/Esquema.h"
 
 namespace ncc::pruebas {
 
-class PasoSobreEscuela : public testing::TestWithParam<Proveedor> {
+class PasoSobreEscuela : public ConEscuela {
 protected:
     explicit PasoSobreEscuela(qint16 curso = 3, const QString& nombreCurso = QStringLiteral("2025/2026"))
-        : ctx(GetParam()), escuela(ctx, 1, curso, nombreCurso), instalado(guion) {
+        : ConEscuela(1, curso, nombreCurso) {
         e.conf = &escuela.conf();
         e.avisos = &avisos;
         e.conNuevoCentro.setConnectionString(ctx.cadena(QStringLiteral("N1")));
@@ -38,10 +36,6 @@ protected:
         EscuelaPrueba::sql(nuevo(), sql, v);
     }
 
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
-    MensajesGuion guion;
-    ServicioMensajesInstalado instalado;
     GrabadorAvisos avisos;
     motor::EstadoMotor e;
 };

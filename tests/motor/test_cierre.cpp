@@ -2,11 +2,9 @@
 // the new year's id. The rows of the next school year's databases and of
 // their registration (a partial closing's too) are pinned by the reference
 // closings (tests/cierre), a failure's rollback by the failure sweep.
-#include "ContextoBD.h"
 #include "EscuelaPrueba.h"
 #include "Lectura.h"
 #include "engine/cIFunciones.h"
-#include "platform/MensajesGuion.h"
 #include "platform/Sentencias.h"
 #include "platform/Textos.h"
 
@@ -15,9 +13,9 @@ using namespace ncc::pruebas;
 
 namespace {
 
-class Cierre : public testing::TestWithParam<Proveedor> {
+class Cierre : public ConEscuela {
 protected:
-    Cierre() : ctx(GetParam()), escuela(ctx, 3, 7), instalado(guion) {}
+    Cierre() : ConEscuela(3, 7) {}
     ~Cierre() override { Sentencias::fallarEn(0); }
 
     // An unpromoted section with students still in it: the closing asks.
@@ -40,10 +38,6 @@ protected:
         motor.setPorcentaje(&etiqueta);
     }
 
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
-    MensajesGuion guion;
-    ServicioMensajesInstalado instalado;
     cIFunciones motor;
     ProgresoEnMemoria barra;
     PorcentajeEnMemoria etiqueta;

@@ -21,9 +21,9 @@ using host::Plan;
 // Two teaching types of the school (Primaria, ESO) and one of another
 // school; 1º Primaria promotes directly, the others by grades; 2º ESO is the
 // last course. 2º Primaria has sections A, B and an empty C; 1º ESO only A.
-class PlanCentro : public testing::TestWithParam<Proveedor> {
+class PlanCentro : public ConEscuela {
 protected:
-    PlanCentro() : ctx(GetParam()), escuela(ctx) {
+    PlanCentro() {
         Reloj::fijarHoy(QDate(2026, 6, 30));
         for (const char* s : {
                  "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1)",
@@ -102,8 +102,6 @@ protected:
     }
     static QString destino(const std::shared_ptr<cAlumno>& a) { return filas::decision(a, QLatin1Char(' ')); }
 
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
     int numEvaluacion = 0;
 };
 
