@@ -4,20 +4,18 @@
 // whose surnames sort differently in Spanish and byte by byte, one who left,
 // and three activities (dated, undated, and on the 29th of February), the
 // first two with general prices by student type.
-#include "ContextoBD.h"
 #include "Lectura.h"
 #include "EscuelaPrueba.h"
 #include "entry/cAlumno.h"
 #include "entry/cCurso.h"
-#include "platform/MensajesGuion.h"
 #include "platform/Reloj.h"
 #include <QStringList>
 
 namespace ncc::pruebas {
 
-class EscuelaActividades : public testing::TestWithParam<Proveedor> {
+class EscuelaActividades : public ConEscuela {
 protected:
-    EscuelaActividades() : ctx(GetParam()), escuela(ctx), instalado(guion) {
+    EscuelaActividades() {
         Reloj::fijarHoy(QDate(2026, 6, 20));
         auto& c = escuela.centro();
         const QStringList filasFijas = {
@@ -114,10 +112,6 @@ protected:
         return s;
     }
 
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
-    MensajesGuion guion;
-    ServicioMensajesInstalado instalado;
     std::shared_ptr<Coleccion<cCurso>> secciones = std::make_shared<Coleccion<cCurso>>();
 };
 

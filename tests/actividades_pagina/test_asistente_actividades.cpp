@@ -4,7 +4,6 @@
 // the new year's activity rows are what was clicked and typed; the student
 // page's stored decisions, loaded, reach the activity page.
 #include "asistente/ConAsistente.h"
-#include "asistente/Conductor.h"
 #include "Lectura.h"
 #include "engine/ComprobacionesCierre.h"
 #include "platform/Textos.h"
@@ -36,7 +35,7 @@ protected:
 
 TEST_P(AsistenteActividades, FinalizarCierraConLasFechasMiembrosYPreciosElegidos) {
     ReiniciarAsistente();
-    guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
+    pasarComprobaciones();
     guion_.responderA(1185, Respuesta::Si).responderTexto(PreguntaCierreParcial(), Respuesta::No);
     guion_.responderA(710, Respuesta::Si);  // the other activities go
 
@@ -140,7 +139,7 @@ TEST_P(AsistenteActividades, FinalizarCierraConLasFechasMiembrosYPreciosElegidos
 // activity's grid again, and confirming the activity keeps him.
 TEST_P(AsistenteActividades, CargarDatosAlumnosLlegaALaPaginaDeActividades) {
     ReiniciarAsistente();
-    guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
+    pasarComprobaciones();
     guion_.responderA(2191, Respuesta::Si).responderA(2190, Respuesta::Si).responderA(2184, Respuesta::No);
     guion_.responderA(2194, Respuesta::Si).responderA(2195, Respuesta::Si);
     frmCierreCursoE inicio;

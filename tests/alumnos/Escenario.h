@@ -1,14 +1,8 @@
 #pragma once
-// A closed year's school database and its copy for the new year, both with
-// the suite's schema, the wizard's tree and the engine's working state over
-// them: the students and history steps run here one by one.
-#include "ContextoBD.h"
-#include "GrabadorAvisos.h"
-#include "Lectura.h"
-#include "engine/EstadoMotor.h"
-#include "engine/Pasos.h"
-#include "platform/MensajesGuion.h"
-#include "suite/Esquema.h"
+// A closed year (2003/2004, id 7) and its copy for the new year, with the
+// wizard's tree over them: the students and history steps run here one by
+// one.
+#include "PasoSobreEscuela.h"
 #include <QStringList>
 
 namespace ncc::pruebas {
@@ -16,34 +10,13 @@ namespace ncc::pruebas {
 // What the student page decided about a student.
 enum class Decision { Promociona, Repite, Baja, SinAsignar, Nada };
 
-class Escenario : public testing::TestWithParam<Proveedor> {
+class Escenario : public PasoSobreEscuela {
 protected:
-    Escenario() : ctx(GetParam()), instalado(guion) {
-        local.setConnectionString(ctx.cadena(QStringLiteral("actual")));
-        local.Open();
-        suite::crearEsquema(local, suite::TipoBase::Centro);
-        e.conNuevoCentro.setConnectionString(ctx.cadena(QStringLiteral("nuevo")));
-        e.conNuevoCentro.Open();
-        suite::crearEsquema(e.conNuevoCentro, suite::TipoBase::Centro);
-        conf.setSQLServer(ctx.esServidor());
-        conf.setconLocalCentro(&local);
-        conf.setintIDCursoEscolar(7);
-        conf.setCursoEscolar(QStringLiteral("2003/2004"));
-        e.conf = &conf;
-        e.avisos = &avisos;
-        CierreParcial() = false;
-    }
+    Escenario() : PasoSobreEscuela(7, QStringLiteral("2003/2004")) { CierreParcial() = false; }
     ~Escenario() override { CierreParcial() = false; }
 
     // The back end's true, as the suite stores it.
     int T() const { return ctx.esServidor() ? 1 : -1; }
-    Conexion& nuevo() { return e.conNuevoCentro; }
-
-    // A row of the closed year: the new year's database starts as its copy.
-    void ambas(const QString& sql) {
-        local.Execute(sql);
-        nuevo().Execute(sql);
-    }
 
     static long long valor(Conexion& con, const QString& sql) {
         Recordset rs = con.Abrir(sql);
@@ -92,14 +65,6 @@ protected:
     }
 
     QStringList errores() const { return guion.textos(); }
-
-    ContextoBD ctx;
-    MensajesGuion guion;
-    ServicioMensajesInstalado instalado;
-    Conexion local;
-    cConfiguracion conf;
-    GrabadorAvisos avisos;
-    motor::EstadoMotor e;
 };
 
 }  // namespace ncc::pruebas

@@ -16,9 +16,9 @@
 
 namespace ncc::pruebas {
 
-class EscuelaAlumnos : public testing::TestWithParam<Proveedor> {
+class EscuelaAlumnos : public ConEscuela {
 protected:
-    EscuelaAlumnos() : ctx(GetParam()), escuela(ctx) {
+    EscuelaAlumnos() {
         Reloj::fijarHoy(QDate(2026, 6, 30));
         for (const char* s : {
                  "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1)",
@@ -79,8 +79,6 @@ protected:
         return con().Abrir(QStringLiteral("SELECT COUNT(*) AS N FROM ") + tabla).entero(QStringLiteral("N"));
     }
 
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
     int numEvaluacion = 0;
 };
 

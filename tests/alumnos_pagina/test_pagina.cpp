@@ -73,8 +73,6 @@ protected:
     }
     QString seccionActual() { return secciones()->currentItem() ? secciones()->currentItem()->text().trimmed() : QString(); }
 
-    MensajesGuion guion;
-    ServicioMensajesInstalado instalado{guion};
     frmCierreAlumnos pagina;
 };
 

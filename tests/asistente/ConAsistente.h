@@ -2,6 +2,7 @@
 // A wizard test on one back end: the messages answered by a script, and
 // afterwards the wizard and its hooks as they were, the sample school (with
 // what a closing made of it on the server) gone.
+#include "Conductor.h"
 #include "cierre/Muestra.h"
 #include "wizard/ContextoAsistente.h"
 
@@ -31,6 +32,18 @@ protected:
     void abrirMuestra(const QString& nombre, int alumnos = 24) {
         muestra_ = crearMuestra(*ctx_, nombre, alumnos);
         sesion_ = std::make_unique<SesionAbierta>(muestra_);
+    }
+
+    // Every check of the load answered Yes.
+    void pasarComprobaciones() {
+        guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
+    }
+    // The new year named on the start page and "Siguiente".
+    static Conductor& nombrar(Conductor& c, const QString& nombre = QStringLiteral("2026/2027")) {
+        return c.en(QStringLiteral("frmCierreCursoE"), [nombre](QWidget* w) {
+            Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), nombre);
+            Conductor::teclear(w, QStringLiteral("cmdCierreCursoE_1"));
+        });
     }
 
     std::unique_ptr<ContextoBD> ctx_;

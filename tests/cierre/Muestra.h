@@ -28,6 +28,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <gtest/gtest.h>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -221,6 +222,34 @@ inline void prepararMotor(cIFunciones& motor, const host::Plan& plan, Progreso* 
     motor.setProcesarActividades(true);
 }
 
+// Closes the school's current year in-process into `nuevoCurso`, with the
+// default plan and the engine as `cambiar` leaves them and every question
+// answered Yes, as `ncc cerrar --si` does. Gives the closed year's and the
+// new year's two databases; empty when the closing did not stand (which
+// fails the test).
+struct Cerrada {
+    QString cerrado, nuevo, nuevoBorrado;
+};
+using CambioCierre = std::function<void(host::Plan&, Conexion& centro, cIFunciones&)>;
+inline Cerrada cerrarMuestra(const Muestra& m, const QString& nuevoCurso = QStringLiteral("2026/2027"),
+                             const CambioCierre& cambiar = {}) {
+    MensajesGuion guion;
+    guion.responderA(2187, Respuesta::Si).responderA(710, Respuesta::Si).responderA(2190, Respuesta::Si);
+    ServicioMensajesInstalado instalado(guion);
+    SesionAbierta s(m);
+    host::Plan plan = s.planPorDefecto();
+    cIFunciones motor;
+    if (cambiar) cambiar(plan, s.sesion->centro(), motor);
+    ProgresoEnMemoria barra;
+    prepararMotor(motor, plan, &barra);
+    motor.setNuevoCursoEscolar(nuevoCurso);
+    const bool hecha = motor.TransferirDatos();
+    EXPECT_TRUE(hecha) << guion.textos().join(QLatin1Char('\n')).toStdString();
+    if (!hecha) return {};
+    return {s.sesion->centro().ConnectionString(), motor.estado().conNuevoCentro.ConnectionString(),
+            motor.estado().conNuevoBorradoCentro.ConnectionString()};
+}
+
 // A bar that notes how many statements had run at each of its values:
 // value i is reached when step i of the run is done.
 class ProgresoContado : public ProgresoEnMemoria {
@@ -231,6 +260,15 @@ public:
     }
     QList<long> marcas;
 };
+
+// A database in write-ahead-log mode, as files that other programs also
+// open often are.
+inline void ponerEnWal(const QString& cadena) {
+    Conexion con(cadena);
+    con.Open();
+    Recordset rs = con.Abrir(QStringLiteral("PRAGMA journal_mode=WAL"));
+    EXPECT_EQ(rs.texto(rs.nombreCampo(0)), QStringLiteral("wal"));
+}
 
 // The journal of a closing cut short, beside the application entry (or on
 // the server).

@@ -20,29 +20,11 @@ struct Resultado {
 // Closes the school's current year with the default plan, as `ncc cerrar`
 // does, and dumps what the closing wrote.
 Resultado cerrar(const Muestra& m, const QString& curso) {
-    MensajesGuion guion;
-    guion.responderA(2187, Respuesta::Si).responderA(710, Respuesta::Si);
-    ServicioMensajesInstalado instalado(guion);
-    Resultado r;
-    QString nuevo, nuevoBorrado, cerrado;
-    {
-        SesionAbierta s(m);
-        const host::Plan plan = s.planPorDefecto();
-        cerrado = s.sesion->centro().ConnectionString();
-        cIFunciones motor;
-        ProgresoEnMemoria barra;
-        prepararMotor(motor, plan, &barra);
-        motor.setNuevoCursoEscolar(curso);
-        EXPECT_TRUE(motor.TransferirDatos()) << guion.textos().join(QLatin1Char('\n')).toStdString();
-        nuevo = motor.estado().conNuevoCentro.ConnectionString();
-        nuevoBorrado = motor.estado().conNuevoBorradoCentro.ConnectionString();
-    }
-    r.appEntrada = volcado(m.cadena(QStringLiteral("AppEntrada")), suite::TipoBase::AppEntrada);
-    r.borradoAppEntrada = volcado(m.cadena(QStringLiteral("BorradoAppEntrada")), suite::TipoBase::AppEntrada);
-    r.cerrado = volcado(cerrado, suite::TipoBase::Centro);
-    r.nuevo = volcado(nuevo, suite::TipoBase::Centro);
-    r.nuevoBorrado = volcado(nuevoBorrado, suite::TipoBase::Centro);
-    return r;
+    const Cerrada c = cerrarMuestra(m, curso);
+    return {volcado(m.cadena(QStringLiteral("AppEntrada")), suite::TipoBase::AppEntrada),
+            volcado(m.cadena(QStringLiteral("BorradoAppEntrada")), suite::TipoBase::AppEntrada),
+            volcado(c.cerrado, suite::TipoBase::Centro), volcado(c.nuevo, suite::TipoBase::Centro),
+            volcado(c.nuevoBorrado, suite::TipoBase::Centro)};
 }
 
 void esperaIguales(const Resultado& a, const Resultado& b, const char* cuando) {

@@ -159,32 +159,20 @@ protected:
     // one, and checks the five databases against the reference `plan`.
     template <class F>
     void cerrarYComparar(const QString& plan, bool parcial, F&& cambiar) {
-        MensajesGuion guion;
-        guion.responderA(2187, Respuesta::Si).responderA(710, Respuesta::Si).responderA(2190, Respuesta::Si);
-        ServicioMensajesInstalado instalado(guion);
-        QString cerrado, nuevo, nuevoBorrado;
-        {
-            SesionAbierta s(muestra);
-            host::Plan p = s.planPorDefecto();
-            cambiar(p, s.sesion->centro());
-            cerrado = s.sesion->centro().ConnectionString();
-            cIFunciones motor;
-            ProgresoEnMemoria barra;
-            prepararMotor(motor, p, &barra);
+        const Cerrada c = cerrarMuestra(muestra, QStringLiteral("2026/2027"), [&](host::Plan& p, Conexion& centro, cIFunciones& motor) {
+            cambiar(p, centro);
             motor.fijarSeccionesPorLectura(5);  // the 16 sections in four reads
             CierreParcial() = parcial;
-            ASSERT_TRUE(motor.TransferirDatos()) << guion.textos().join(QLatin1Char('\n')).toStdString();
-            nuevo = motor.estado().conNuevoCentro.ConnectionString();
-            nuevoBorrado = motor.estado().conNuevoBorradoCentro.ConnectionString();
-        }
+        });
         CierreParcial() = false;
+        ASSERT_FALSE(c.nuevo.isEmpty());
         const Bases bases{
             {QStringLiteral("AppEntrada"), porTabla(muestra.cadena(QStringLiteral("AppEntrada")), suite::TipoBase::AppEntrada)},
             {QStringLiteral("BorradoAppEntrada"),
              porTabla(muestra.cadena(QStringLiteral("BorradoAppEntrada")), suite::TipoBase::AppEntrada)},
-            {QStringLiteral("cerrado"), porTabla(cerrado, suite::TipoBase::Centro)},
-            {QStringLiteral("nuevo"), porTabla(nuevo, suite::TipoBase::Centro)},
-            {QStringLiteral("nuevoBorrado"), porTabla(nuevoBorrado, suite::TipoBase::Centro)}};
+            {QStringLiteral("cerrado"), porTabla(c.cerrado, suite::TipoBase::Centro)},
+            {QStringLiteral("nuevo"), porTabla(c.nuevo, suite::TipoBase::Centro)},
+            {QStringLiteral("nuevoBorrado"), porTabla(c.nuevoBorrado, suite::TipoBase::Centro)}};
         const QString ruta = QDir(carpetaReferencia()).filePath(plan + QStringLiteral(".txt"));
         if (qEnvironmentVariableIntValue("NCC_REFERENCIA_ESCRIBIR") == 1 && !ctx.esServidor()) {
             QDir().mkpath(carpetaReferencia());

@@ -12,6 +12,7 @@
 #include "ContextoBD.h"
 #include "entry/cConfiguracion.h"
 #include "platform/Conexion.h"
+#include "platform/MensajesGuion.h"
 #include <QStringList>
 #include <map>
 
@@ -63,6 +64,19 @@ private:
     ContextoBD& ctx_;
     qint16 idCentro_, idCurso_;
     Conexion appEntrada_, borradoAppEntrada_, centro_, borradoCentro_;
+};
+
+// A test on a school of its own on one back end, its messages answered by
+// a script.
+class ConEscuela : public testing::TestWithParam<Proveedor> {
+protected:
+    explicit ConEscuela(qint16 centro = 1, qint16 curso = 3, const QString& nombreCurso = QStringLiteral("2025/2026"))
+        : ctx(GetParam()), escuela(ctx, centro, curso, nombreCurso), instalado(guion) {}
+
+    ContextoBD ctx;
+    EscuelaPrueba escuela;
+    MensajesGuion guion;
+    ServicioMensajesInstalado instalado;
 };
 
 }  // namespace ncc::pruebas

@@ -2,21 +2,21 @@
 // A closed year's school database and its copy for the new year (and the
 // new year's database of removed rows), both with the suite's schema, and
 // the engine's working state over them; what the steps say and report is
-// kept. The purge and activities steps run here one by one.
-#include "ContextoBD.h"
+// kept. The purge, activities, students and history steps run here one by
+// one.
 #include "EscuelaPrueba.h"
 #include "GrabadorAvisos.h"
 #include "Lectura.h"
 #include "engine/EstadoMotor.h"
 #include "engine/Pasos.h"
-#include "platform/MensajesGuion.h"
 #include "suite/Esquema.h"
 
 namespace ncc::pruebas {
 
-class PasoSobreEscuela : public testing::TestWithParam<Proveedor> {
+class PasoSobreEscuela : public ConEscuela {
 protected:
-    PasoSobreEscuela() : ctx(GetParam()), escuela(ctx), instalado(guion) {
+    explicit PasoSobreEscuela(qint16 curso = 3, const QString& nombreCurso = QStringLiteral("2025/2026"))
+        : ConEscuela(1, curso, nombreCurso) {
         e.conf = &escuela.conf();
         e.avisos = &avisos;
         e.conNuevoCentro.setConnectionString(ctx.cadena(QStringLiteral("N1")));
@@ -36,10 +36,6 @@ protected:
         EscuelaPrueba::sql(nuevo(), sql, v);
     }
 
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
-    MensajesGuion guion;
-    ServicioMensajesInstalado instalado;
     GrabadorAvisos avisos;
     motor::EstadoMotor e;
 };

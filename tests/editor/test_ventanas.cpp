@@ -1,7 +1,7 @@
 // The editor's windows driven through their widgets on the sample school:
 // read-only mode, every way out and the lock, reordering, the flags and
-// their Cancel, the selection dialogs and the student search, and pictures
-// of every window.
+// their Cancel, the selection dialogs and the student search (the pictures
+// of every window are ncc capturas's).
 #include "Historica.h"
 #include "buscar/frmBuscarAlumno.h"
 #include "history/frmPropAlumno.h"
@@ -398,8 +398,6 @@ TEST_P(Ventanas, UnGuardadoQueFallaEnteroDejaElEditorAbiertoYSePuedeRepetir) {
     EXPECT_EQ(bloqueos(), 0);
 }
 
-// Pictures of every window for a look at them, in NCC_CAPTURAS (or the
-// test's folder).
 NCC_AMBOS_FONDOS(Ventanas);
 
 }  // namespace

@@ -48,6 +48,13 @@ inline QStringList restosDeEnsayos() {
     return r;
 }
 
+// A broken table in the year's database: a closing fails halfway.
+inline void romperHistorico(const QString& cadenaCentro) {
+    Conexion centro(cadenaCentro);
+    centro.Open();
+    centro.Execute(QStringLiteral("DROP TABLE EvaluacionHistorica"));
+}
+
 inline QString unir(const QStringList& l) { return l.join(QLatin1Char('\n')); }
 
 }  // namespace ncc::pruebas

@@ -5,7 +5,6 @@
 #include "Ensayo.h"
 #include "app/EnsayoAsistente.h"
 #include "asistente/ConAsistente.h"
-#include "asistente/Conductor.h"
 #include "platform/Textos.h"
 #include "wizard/Asistente.h"
 #include "wizard/frmCierreAlumnos.h"
@@ -38,7 +37,7 @@ TEST_P(EnsayoAsistente, EnsayarDesdeLasDosPaginasMuestraElResultadoYNoCambiaNada
     const auto antes = estadoEscuela(muestra_);
     const QStringList restosAntes = restosDeEnsayos();
     sesion_ = std::make_unique<SesionAbierta>(muestra_);
-    guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
+    pasarComprobaciones();
     guion_.responderA(2191, Respuesta::Si).responderA(2180, Respuesta::Si).responderA(2184, Respuesta::No);
     // The rehearsal's report is offered; a test opens no viewer.
     guion_.responderA(16002, Respuesta::No);
@@ -48,12 +47,7 @@ TEST_P(EnsayoAsistente, EnsayarDesdeLasDosPaginasMuestraElResultadoYNoCambiaNada
     int alumnosAntes = -1, alumnosDespues = -2;
     bool ensayarComoFinalizar = false;
     Conductor c;
-    c.en(QStringLiteral("frmCierreCursoE"),
-         [&](QWidget* w) {
-             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
-             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
-         })
-        .en(QStringLiteral("frmCierreAlumnos"),
+    nombrar(c).en(QStringLiteral("frmCierreAlumnos"),
             [&](QWidget* w) {
                 auto* ensayar = w->findChild<QPushButton*>(QStringLiteral("cmdEnsayar"));
                 auto* finalizar = w->findChild<QPushButton*>(QStringLiteral("cmdCierreAlumnos_4"));
@@ -119,16 +113,11 @@ TEST_P(EnsayoAsistente, SinEnsayoDelAnfitrionLoDice) {
     if (GetParam() == Proveedor::PostgreSQL) GTEST_SKIP() << "no depende de la base de datos";
     EnsayoDelAnfitrion() = nullptr;
     abrirMuestra(QStringLiteral("sin"), 20);
-    guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::Si);
+    pasarComprobaciones();
     guion_.responderA(2180, Respuesta::Si);
     QStringList vistos;
     Conductor c;
-    c.en(QStringLiteral("frmCierreCursoE"),
-         [&](QWidget* w) {
-             Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("2026/2027"));
-             Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
-         })
-        .en(QStringLiteral("frmCierreAlumnos"), [&](QWidget* w) {
+    nombrar(c).en(QStringLiteral("frmCierreAlumnos"), [&](QWidget* w) {
             Conductor::pulsar(w, QStringLiteral("cmdEnsayar"));
             vistos = guion_.textos();
             Conductor::pulsar(w, QStringLiteral("cmdCierreAlumnos_1"));

@@ -93,13 +93,7 @@ TEST_P(EnsayoCierre, NoCambiaNadaDelCentroYResumeLoQueHaceElCierreReal) {
 
 TEST_P(EnsayoCierre, UnEnsayoQueFallaDiceElPasoYElMensajeYNoDejaNada) {
     muestra = crearMuestra(ctx, QStringLiteral("roto"), 40);
-    {
-        // A broken table: the closing would fail halfway.
-        Conexion centro(muestra.cadena(QStringLiteral("A1C3")));
-        centro.Open();
-        centro.Execute(QStringLiteral("DROP TABLE EvaluacionHistorica"));
-        centro.Close();
-    }
+    romperHistorico(muestra.cadena(QStringLiteral("A1C3")));
     const auto antes = estadoEscuela(muestra);
     const QStringList restosAntes = restosDeEnsayos();
     host::ResultadoEnsayo r;

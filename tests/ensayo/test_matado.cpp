@@ -85,12 +85,7 @@ TEST_F(EnsayoNcc, ImprimeLoQueHariaElCierreSinPreguntarNiCambiarNada) {
 }
 
 TEST_F(EnsayoNcc, UnEnsayoQueFallaTerminaConErrorYDiceElPaso) {
-    {
-        Conexion centro(QStringLiteral("Provider=SQLite;Data Source=") + QDir(escuela_->path()).filePath(QStringLiteral("A1C3.db")));
-        centro.Open();
-        centro.Execute(QStringLiteral("DROP TABLE EvaluacionHistorica"));
-        centro.Close();
-    }
+    romperHistorico(QStringLiteral("Provider=SQLite;Data Source=") + escuela_->filePath(QStringLiteral("A1C3.db")));
     const auto antes = estadoEscuela(muestra_);
     const SalidaNcc c = ncc({QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()});
     EXPECT_EQ(c.salida, 1) << c.error.toStdString();

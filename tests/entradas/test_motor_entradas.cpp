@@ -199,9 +199,9 @@ TEST_P(TextosRaros, LlegananIntactosAlCursoNuevoYAlArchivoDeBajas) {
 
 // A name of the new year that its rows cannot hold is refused before any
 // question and before anything is copied, with its one message.
-class NombreCurso : public testing::TestWithParam<Proveedor> {
+class NombreCurso : public ConEscuela {
 protected:
-    NombreCurso() : ctx(GetParam()), escuela(ctx, 1, 3), instalado(guion) {
+    NombreCurso() {
         // A section left unpromoted with students: the run would ask first.
         auto s = std::make_shared<cCurso>();
         s->setIDSeccion(2);
@@ -224,10 +224,6 @@ protected:
         EXPECT_EQ(escuela.instantaneas(), antes);
     }
 
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
-    MensajesGuion guion;
-    ServicioMensajesInstalado instalado;
     cIFunciones motor;
 };
 

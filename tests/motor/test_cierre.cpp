@@ -1,12 +1,10 @@
-// The closing run as a whole on a small school: confirmations and
-// progress. The rows of the next school year's databases and of their
-// registration (a partial closing's too) are pinned by the reference
-// closings (tests/cierre), the new year's id by NuevoId, a failure's
-// rollback by the failure sweep.
-#include "ContextoBD.h"
+// The closing run as a whole on a small school: confirmations, progress and
+// the new year's id. The rows of the next school year's databases and of
+// their registration (a partial closing's too) are pinned by the reference
+// closings (tests/cierre), a failure's rollback by the failure sweep.
 #include "EscuelaPrueba.h"
+#include "Lectura.h"
 #include "engine/cIFunciones.h"
-#include "platform/MensajesGuion.h"
 #include "platform/Sentencias.h"
 #include "platform/Textos.h"
 
@@ -15,9 +13,9 @@ using namespace ncc::pruebas;
 
 namespace {
 
-class Cierre : public testing::TestWithParam<Proveedor> {
+class Cierre : public ConEscuela {
 protected:
-    Cierre() : ctx(GetParam()), escuela(ctx, 3, 7), instalado(guion) {}
+    Cierre() : ConEscuela(3, 7) {}
     ~Cierre() override { Sentencias::fallarEn(0); }
 
     // An unpromoted section with students still in it: the closing asks.
@@ -40,10 +38,6 @@ protected:
         motor.setPorcentaje(&etiqueta);
     }
 
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
-    MensajesGuion guion;
-    ServicioMensajesInstalado instalado;
     cIFunciones motor;
     ProgresoEnMemoria barra;
     PorcentajeEnMemoria etiqueta;
@@ -102,6 +96,20 @@ TEST_P(Cierre, ElPorcentajeEsLaDivisionEntera) {
     EXPECT_EQ(etiquetas.size(), 15);
     EXPECT_EQ(etiquetas.first(), QStringLiteral("6%"));
     EXPECT_EQ(etiquetas.last(), QStringLiteral("100%"));
+}
+
+// The id of the new school year is one past the greatest of both
+// application entries: a year deleted from the application entry lives on
+// in its twin, and its id must never be given again.
+TEST_P(Cierre, ElAnoBorradoDeIdMayorCuentaParaElNuevo) {
+    EscuelaPrueba::sql(escuela.borradoAppEntrada(),
+                       QStringLiteral("INSERT INTO CursoEscolar (IDCursoEscolar, Nombre, CodCentro) VALUES (9, 'Borrado', 3)"));
+    prepararMotor(true, true);
+    ASSERT_TRUE(motor.TransferirDatos()) << guion.textos().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(motor.estado().lngIDNuevoCurso, 10);
+    EXPECT_TRUE(escuela.existeCreada(QStringLiteral("A3C10")));
+    EXPECT_EQ(leerFilas(escuela.appEntrada(), QStringLiteral("SELECT Nombre FROM CursoEscolar WHERE IDCursoEscolar=10")),
+              QStringList{QStringLiteral("2026/2027")});
 }
 
 TEST_P(Cierre, SoloSeccionesSonTrecePasos) {

@@ -1,10 +1,8 @@
 // The start check for ungraded students (1182): every group of final
 // periods counts, and a later period of a group only for the subjects
 // failed in the one before it.
-#include "ContextoBD.h"
 #include "EscuelaPrueba.h"
 #include "engine/ComprobacionesCierre.h"
-#include "platform/MensajesGuion.h"
 
 using namespace ncc;
 using namespace ncc::pruebas;
@@ -15,9 +13,9 @@ namespace {
 constexpr int Ordenes[] = {1, 2, 51, 52, 53, 3};
 constexpr int NotaAprobada = 1, NotaSuspensa = 2, SinNota = 0;
 
-class SinEvaluar : public testing::TestWithParam<Proveedor> {
+class SinEvaluar : public ConEscuela {
 protected:
-    SinEvaluar() : ctx(GetParam()), escuela(ctx), instalado(guion) {
+    SinEvaluar() {
         auto& c = escuela.centro();
         const QString v = QString::number(c.verdadero());
         EscuelaPrueba::sql(c, QStringLiteral("INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 1)"));
@@ -48,10 +46,6 @@ protected:
         return preguntado;
     }
 
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
-    MensajesGuion guion;
-    ServicioMensajesInstalado instalado;
 };
 
 TEST_P(SinEvaluar, CadaGrupoDeEvaluacionesFinalesCuenta) {

@@ -21,9 +21,9 @@ using host::Plan;
 // Two teaching types of the school (Primaria, ESO) and one of another
 // school; 1º Primaria promotes directly, the others by grades; 2º ESO is the
 // last course. 2º Primaria has sections A, B and an empty C; 1º ESO only A.
-class PlanCentro : public testing::TestWithParam<Proveedor> {
+class PlanCentro : public ConEscuela {
 protected:
-    PlanCentro() : ctx(GetParam()), escuela(ctx) {
+    PlanCentro() {
         Reloj::fijarHoy(QDate(2026, 6, 30));
         for (const char* s : {
                  "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1)",
@@ -102,8 +102,6 @@ protected:
     }
     static QString destino(const std::shared_ptr<cAlumno>& a) { return filas::decision(a, QLatin1Char(' ')); }
 
-    ContextoBD ctx;
-    EscuelaPrueba escuela;
     int numEvaluacion = 0;
 };
 
@@ -263,6 +261,11 @@ TEST_P(PlanCentro, EncajarListaCadaProblema) {
     auto act = std::make_shared<cActividad>();
     act->setIDActividad(88);
     p.arboles.actividades->Add(act, 88);
+    // A member the school does not have.
+    auto socio = std::make_shared<cAlumnoActividad>();
+    socio->setIDAlumno(9998);
+    const auto judo = p.arboles.actividades->Item(QStringLiteral("5"));
+    judo->Alumnos()->Add(socio, 9998);
 
     const QByteArray antes = host::planAJson(p);
     try {
@@ -275,6 +278,8 @@ TEST_P(PlanCentro, EncajarListaCadaProblema) {
                       "secciones[1].Alumnos[1]: el alumno 9999 no existe en el centro",
                       "secciones[1].Alumnos[2]: el alumno 2202 no es de la sección 112 (es de la 221)",
                       "secciones[8]: la sección 777 no existe en el centro",
+                      QStringLiteral("actividades[0].Alumnos[%1]: el alumno 9998 no existe en el centro")
+                          .arg(judo->Alumnos()->Count() - 1),
                       "actividades[2]: la actividad 88 no existe en el centro",
                   }));
         EXPECT_TRUE(e.descripcion().contains(QStringLiteral("no encaja")));
