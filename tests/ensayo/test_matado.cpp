@@ -11,8 +11,6 @@
 
 namespace ncc::pruebas {
 
-namespace {
-
 class EnsayoNcc : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -62,8 +60,6 @@ protected:
 };
 
 QTemporaryDir* EnsayoNcc::modelo_ = nullptr;
-
-}  // namespace
 
 TEST_F(EnsayoNcc, ImprimeLoQueHariaElCierreSinPreguntarNiCambiarNada) {
     const auto antes = estadoEscuela(muestra_);

@@ -1,6 +1,7 @@
 // Form texts from the string table and the wizard's button sets, on real
 // widgets (offscreen).
 #include "entry/gui/cIInterface.h"
+#include "comun/Utf8.h"
 #include "platform/MensajesGuion.h"
 #include "platform/Textos.h"
 #include <QCheckBox>
@@ -22,7 +23,6 @@
 
 using namespace ncc;
 
-static QString u(const char* t) { return QString::fromUtf8(t); }
 
 class Interfaz : public ::testing::Test {
 protected:

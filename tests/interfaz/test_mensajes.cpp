@@ -2,6 +2,7 @@
 // suite, the scripted answers of the tests and the command line's terminal.
 // Also the clock and the per-user settings.
 #include "platform/Ajustes.h"
+#include "comun/Utf8.h"
 #include "platform/Mensajes.h"
 #include "platform/MensajesGuion.h"
 #include "platform/MensajesTerminal.h"
@@ -16,7 +17,6 @@
 
 using namespace ncc;
 
-static QString u(const char* t) { return QString::fromUtf8(t); }
 
 TEST(MensajesEstandar, ElErrorEstandarPitaYMuestraNumeroYDescripcion) {
     MensajesGuion guion;

@@ -1,5 +1,6 @@
 // The message boxes of the windows, answered from a timer while they wait.
 #include "platform/gui/MensajesQt.h"
+#include "comun/Utf8.h"
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -9,7 +10,6 @@
 
 using namespace ncc;
 
-static QString u(const char* t) { return QString::fromUtf8(t); }
 
 // Runs `responder` on the message box as soon as it is shown.
 static void alAparecer(std::function<void(QMessageBox&)> responder) {

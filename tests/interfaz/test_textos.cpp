@@ -1,5 +1,6 @@
 // The string table: every text the users know, exactly as they know it.
 #include "platform/Error.h"
+#include "comun/Utf8.h"
 #include "platform/Textos.h"
 #include <QMap>
 #include <algorithm>
@@ -7,7 +8,6 @@
 
 using namespace ncc;
 
-static QString u(const char* t) { return QString::fromUtf8(t); }
 
 TEST(Textos, LaTablaTieneTodosSusTextosYNingunoMas) {
     const QList<int> ids = idsTextos();
