@@ -265,21 +265,43 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
         ConexionesApartadas apartada = e.SQLServer() ? ConexionesApartadas{&e.conLocalCentro(), &e.conLocalBorradoCentro(),
                                                                              &e.conLocalAppEntrada(), &e.conLocalBorradoAppEntrada()}
                                                          : ConexionesApartadas{};
-        for (const auto& [origen, destino] : copias) {
-            // Before each copy the journal names what is about to be made:
-            // a cut-short run is undone at the next start.
-            e.copiaEnCurso = destino;
+        if (e.SQLServer()) {
+            // The server makes the six at once, each by a connection of its
+            // own: a copy flushes its files to disk one by one and waits for
+            // the disk each time, and six such waits overlap. The journal
+            // names all six before the first is begun: a cut-short run is
+            // undone at the next start.
+            for (const auto& copia : copias) e.copiasEnCurso.insert(copia.second);
             escribirDiario(e, FaseCierre::Copiando);
-            if (e.SQLServer()) {
-                CopiaDBSQLServer(plantilla, origen, destino, e.ComentarioBases);
-            } else {
+            std::vector<std::function<void()>> tareas;
+            for (const auto& copia : copias)
+                tareas.push_back([plantilla, origen = copia.first, destino = copia.second, comentario = e.ComentarioBases] {
+                    CopiaDBSQLServer(plantilla, origen, destino, comentario);
+                });
+            const std::vector<std::exception_ptr> fallos = enParalelo(tareas);
+            for (std::size_t i = 0; i < fallos.size(); ++i)
+                if (!fallos[i]) {
+                    e.copiasHechas.insert(copias[i].second);
+                    e.copiasEnCurso.remove(copias[i].second);
+                }
+            // The first failure is the one said; the copies that were made
+            // are the run's, and its failure removes them.
+            for (const std::exception_ptr& fallo : fallos)
+                if (fallo) std::rethrow_exception(fallo);
+            cederAhora();
+        } else {
+            for (const auto& [origen, destino] : copias) {
+                // Before each copy the journal names what is about to be
+                // made: a cut-short run is undone at the next start.
+                e.copiasEnCurso = {destino};
+                escribirDiario(e, FaseCierre::Copiando);
                 // A copy that fails must not pass unnoticed: the backups are
                 // what a failed run restores.
                 archivos::copiar(origen, destino);
+                e.copiasHechas.insert(destino);
+                e.copiasEnCurso.clear();
+                cederAhora();
             }
-            e.copiasHechas.insert(destino);
-            e.copiaEnCurso.clear();
-            cederAhora();
         }
         apartada.volver();
         escribirDiario(e, FaseCierre::Trabajando);
