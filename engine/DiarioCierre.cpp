@@ -302,7 +302,7 @@ void escribirDiario(const EstadoMotor& e, FaseCierre fase) {
     d.prefijo = e.PrefijoBases;
     // Only what this run made (or is making) is named: a recovery must not
     // remove or restore over anything that was there before.
-    auto hecha = [&e](const QString& n) { return e.copiasHechas.contains(n) || n == e.copiaEnCurso; };
+    auto hecha = [&e](const QString& n) { return e.copiasHechas.contains(n) || e.copiasEnCurso.contains(n); };
     for (const auto& [copia, original] : e.copiasYOriginales())
         if (hecha(copia)) {
             d.copias << copia;

@@ -99,10 +99,11 @@ struct EstadoMotor {
     QHash<qint32, QString> SeccionRetirados;
 
     // The copies this run has finished (new databases and backups), and the
-    // one it is making: a rollback or a recovery touches only what the run
-    // itself made, never a file or database that was there before it.
+    // ones it is making (on the server all at once): a rollback or a
+    // recovery touches only what the run itself made, never a file or
+    // database that was there before it.
     QSet<QString> copiasHechas;
-    QString copiaEnCurso;
+    QSet<QString> copiasEnCurso;
     QVector<qint32> IDsAlumnosBaja = QVector<qint32>(1);
     QVector<qint32> CodFamiliasBaja = QVector<qint32>(1);
     QVector<qint32> CodDireccionesBaja = QVector<qint32>(1);

@@ -122,6 +122,7 @@ void Conexion::Open() {
     }
     abierta_ = true;
     enTransaccion_ = false;
+    version_ = -1;
 }
 
 void Conexion::Close() {
@@ -250,6 +251,18 @@ void Conexion::fijarCacheKiB(int kib) {
     // opening: not one of the statements of the work.
     QSqlQuery q(QSqlDatabase::database(nombreQt_, false));
     if (!q.exec(QStringLiteral("PRAGMA cache_size=-%1").arg(kib))) lanzarError(q.lastError(), QStringLiteral("PRAGMA"));
+}
+
+int Conexion::versionServidor() {
+    comprobarAbierta();
+    if (!esServidor()) return 0;
+    if (version_ < 0) {
+        QSqlQuery q(QSqlDatabase::database(nombreQt_, false));
+        if (!q.exec(QStringLiteral("SHOW server_version_num")) || !q.next())
+            lanzarError(q.lastError(), QStringLiteral("SHOW"));
+        version_ = q.value(0).toInt();
+    }
+    return version_;
 }
 
 void Conexion::BeginTrans() {

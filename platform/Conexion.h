@@ -51,6 +51,10 @@ public:
     // a run that rewrites a large database keeps its indexes in memory
     // instead of spilling pages to the file and reading them back.
     void fijarCacheKiB(int kib);
+    // The server's version as a number (150004 for 15.4; 0 on SQLite),
+    // asked once per opening and, like the settings above, not counted as
+    // one of the statements of the work.
+    int versionServidor();
 
     void BeginTrans();
     void CommitTrans();
@@ -72,6 +76,7 @@ private:
     QString nombreQt_;
     bool abierta_ = false;
     bool enTransaccion_ = false;
+    int version_ = -1;
     QHash<QString, std::shared_ptr<QSqlQuery>> preparadas_;
     std::shared_ptr<QSqlQuery> ultima_;  // the last unprepared statement
 };

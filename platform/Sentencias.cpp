@@ -1,14 +1,17 @@
 #include "platform/Sentencias.h"
 #include "platform/Error.h"
 #include <QString>
+#include <atomic>
 #include <new>
 
 namespace ncc {
 
 namespace {
-long cuenta = 0;
-long fallo = 0;
-bool sinMemoria = false;
+// Copies and drops of whole databases may run side by side on threads of
+// their own: each statement still gets a number of its own.
+std::atomic<long> cuenta = 0;
+std::atomic<long> fallo = 0;
+std::atomic<bool> sinMemoria = false;
 }  // namespace
 
 long Sentencias::contadas() { return cuenta; }
@@ -24,11 +27,11 @@ void Sentencias::agotarMemoriaEn(long k) {
 }
 
 void Sentencias::contar() {
-    ++cuenta;
-    if (fallo > 0 && cuenta == fallo) {
+    const long numero = ++cuenta;
+    if (fallo > 0 && numero == fallo) {
         if (sinMemoria) throw std::bad_alloc();
         throw Error(errores::FalloInyectado,
-                    QStringLiteral("Fallo provocado en la sentencia %1").arg(cuenta));
+                    QStringLiteral("Fallo provocado en la sentencia %1").arg(numero));
     }
 }
 

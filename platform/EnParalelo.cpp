@@ -1,0 +1,45 @@
+#include "platform/EnParalelo.h"
+#include "platform/BucleMensajes.h"
+#include <chrono>
+#include <future>
+#include <system_error>
+
+namespace ncc {
+
+namespace {
+
+std::exception_ptr correr(const std::function<void()>& tarea) {
+    try {
+        tarea();
+        return nullptr;
+    } catch (...) {
+        return std::current_exception();
+    }
+}
+
+}  // namespace
+
+std::vector<std::exception_ptr> enParalelo(const std::vector<std::function<void()>>& tareas) {
+    std::vector<std::exception_ptr> fallos(tareas.size());
+    std::vector<std::future<std::exception_ptr>> enMarcha(tareas.size());
+    std::vector<bool> aparte(tareas.size(), false);
+    for (std::size_t i = 0; i < tareas.size(); ++i) {
+        try {
+            enMarcha[i] = std::async(std::launch::async, correr, std::cref(tareas[i]));
+            aparte[i] = true;
+        } catch (const std::system_error&) {
+            // No thread to be had: this one runs here once the others end.
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    for (std::size_t i = 0; i < tareas.size(); ++i) {
+        if (!aparte[i]) continue;
+        while (enMarcha[i].wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) ceder();
+        fallos[i] = enMarcha[i].get();
+    }
+    for (std::size_t i = 0; i < tareas.size(); ++i)
+        if (!aparte[i]) fallos[i] = correr(tareas[i]);
+    return fallos;
+}
+
+}  // namespace ncc

@@ -1,0 +1,21 @@
+#pragma once
+// Work that waits on the server's disk rather than on this computer (copying
+// or dropping whole databases) goes faster side by side: each piece runs on a
+// thread of its own, with connections of its own, while the calling thread
+// keeps its windows painted.
+#include <exception>
+#include <functional>
+#include <vector>
+
+namespace ncc {
+
+// Runs every task at once, each on a thread of its own, and returns when all
+// have ended, yielding to the event loop meanwhile. The result holds, task
+// by task, what it threw (null when it ended well): nothing a task throws
+// escapes here. A task must open whatever connections it uses itself (a
+// connection belongs to the thread that opened it) and must not show
+// messages. When no thread can be started the tasks run here, one after the
+// other.
+std::vector<std::exception_ptr> enParalelo(const std::vector<std::function<void()>>& tareas);
+
+}  // namespace ncc
