@@ -17,7 +17,8 @@ eval "$("$raiz/scripts/pg-servidor.sh" start "$pgdir/1")"
 export NCC_PG_HOST NCC_PG_PORT NCC_PG_USER NCC_PG_PASSWORD
 printf '%s\n' '{"version": {"major": 1, "minor": 0}, "local": [{"servidores": [{"id": "1", "slots": 1}, {"id": "2", "slots": 1}]}]}' >"$pgdir/servidores.json"
 cd "$build"
-ctest --output-on-failure -j"$(nproc)" --timeout 600 --resource-spec-file "$pgdir/servidores.json" "$@"
+export NCC_SERVIDORES_PRUEBAS="$pgdir/servidores.json"
+ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@"
 # The package of what was tested, unpacked and run as installed.
 deb=$("$raiz/scripts/paquete.sh" --arbol "$build" | tail -n 1)
 "$raiz/scripts/probar-paquete.sh" "$deb"
