@@ -38,9 +38,8 @@ QString usoCarpetaRecordada() {
 }
 
 void recordarCarpeta(const host::OpcionesSesion& opciones) {
-    const CadenaConexion c(opciones.appEntrada);
-    if (c.esServidor()) return;
-    Ajustes::escribirPrograma(clave, QFileInfo(c.valor(QStringLiteral("Data Source"))).absolutePath());
+    if (opciones.appEntrada.esServidor()) return;
+    Ajustes::escribirPrograma(clave, QFileInfo(opciones.appEntrada.archivo).absolutePath());
 }
 
 }  // namespace ncc::app

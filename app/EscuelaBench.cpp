@@ -4,30 +4,30 @@
 
 namespace ncc::app {
 
-suite::ResumenDemo escuelaDeBench(int alumnos, const QString& servidor, const QString& carpeta, const QString& nombre) {
+suite::ResumenDemo escuelaDeBench(int alumnos, const ServidorBench& servidor, const QString& carpeta, const QString& nombre) {
     suite::OpcionesDemo o;
     o.alumnos = alumnos;
     o.reemplazar = true;
-    if (servidor.isEmpty()) return suite::crearDemoSQLite(carpeta, o);
+    if (!servidor) return suite::crearDemoSQLite(carpeta, o);
     o.prefijo = QStringLiteral("%1%2_").arg(nombre).arg(alumnos);
-    return suite::crearDemoServidor(servidor, o);
+    return suite::crearDemoServidor(*servidor, o);
 }
 
 namespace {
 std::unique_ptr<host::Sesion> abrir(const suite::ResumenDemo& demo) {
     host::OpcionesSesion op;
-    op.appEntrada = demo.appEntrada;
-    op.borradoAppEntrada = demo.borradoAppEntrada;
+    op.appEntrada = CadenaConexion(demo.appEntrada).datos();
+    op.borradoAppEntrada = CadenaConexion(demo.borradoAppEntrada).datos();
     return host::abrirSesion(op);
 }
 }  // namespace
 
 SesionBench::SesionBench(const suite::ResumenDemo& demo) : sesion_(abrir(demo)) { entrada_.ObtenerDatos(sesion_.get()); }
 
-void borrarDelServidor(const QString& servidor, const QStringList& bases) {
-    if (servidor.isEmpty()) return;
+void borrarDelServidor(const ServidorBench& enServidor, const QStringList& bases) {
+    if (!enServidor) return;
     for (const QString& b : bases)
-        try { servidor::borrar(servidor, b); } catch (const Error&) {}
+        try { servidor::borrar(*enServidor, b); } catch (const Error&) {}
 }
 
 }  // namespace ncc::app

@@ -4,13 +4,17 @@
 #include "host/Sesion.h"
 #include "suite/Demo.h"
 #include <memory>
+#include <optional>
 
 namespace ncc::app {
 
 // A sample school of `alumnos` students: SQLite files in `carpeta`, or, with
 // a server, databases there named with the prefix "<nombre><alumnos>_", so
 // that each benchmark and size has its own.
-suite::ResumenDemo escuelaDeBench(int alumnos, const QString& servidor, const QString& carpeta, const QString& nombre);
+// The server a benchmark's schools are made on; none: SQLite files.
+using ServidorBench = std::optional<DatosConexion>;
+
+suite::ResumenDemo escuelaDeBench(int alumnos, const ServidorBench& servidor, const QString& carpeta, const QString& nombre);
 
 // The host's session on a sample school, with the component's settings read
 // from it; they go with it.
@@ -27,6 +31,6 @@ private:
 
 // Drops the databases from the server, once no session holds them; what
 // cannot be dropped is left.
-void borrarDelServidor(const QString& servidor, const QStringList& bases);
+void borrarDelServidor(const ServidorBench& servidor, const QStringList& bases);
 
 }  // namespace ncc::app

@@ -65,15 +65,15 @@ long memoriaPicoMB() {
 
 // The copies' floor: copying the school's four databases once and
 // compacting them, which any closing must at least do.
-double sueloCopias(const suite::ResumenDemo& demo, bool servidor, const QString& plantilla) {
+double sueloCopias(const suite::ResumenDemo& demo, const ServidorBench& enServidor) {
     ::sync();
     QElapsedTimer t;
     t.start();
-    if (servidor) {
+    if (enServidor) {
         for (const QString& cadena : {demo.centro, demo.borradoCentro}) {
             const QString db = CadenaConexion(cadena).valor(QStringLiteral("Initial Catalog"));
-            servidor::copiar(plantilla, db, db + QStringLiteral("_suelo"));
-            servidor::borrar(plantilla, db + QStringLiteral("_suelo"));
+            servidor::copiar(*enServidor, db, db + QStringLiteral("_suelo"));
+            servidor::borrar(*enServidor, db + QStringLiteral("_suelo"));
         }
         return t.nsecsElapsed() / 1e9;
     }
@@ -88,11 +88,11 @@ double sueloCopias(const suite::ResumenDemo& demo, bool servidor, const QString&
 }
 
 // One size, in this process: prints one JSON line with its figures.
-int unaMedida(int alumnos, const QString& servidorCadena) {
+int unaMedida(int alumnos, const ServidorBench& servidor) {
     QTemporaryDir dir;
-    const bool enServidor = !servidorCadena.isEmpty();
-    const suite::ResumenDemo demo = escuelaDeBench(alumnos, servidorCadena, dir.path(), QStringLiteral("bench"));
-    const double segCopias = sueloCopias(demo, enServidor, servidorCadena);
+    const bool enServidor = servidor.has_value();
+    const suite::ResumenDemo demo = escuelaDeBench(alumnos, servidor, dir.path(), QStringLiteral("bench"));
+    const double segCopias = sueloCopias(demo, servidor);
     // The set-based floor starts from the databases as they were.
     const QString fuente = QStringLiteral("Data Source");
     const QStringList escuela{demo.centro, demo.borradoCentro, demo.appEntrada, demo.borradoAppEntrada};
@@ -173,7 +173,7 @@ int unaMedida(int alumnos, const QString& servidorCadena) {
                                 << "\n";
     }
     // The session and the engine are gone: nothing holds the databases.
-    borrarDelServidor(servidorCadena, demo.bases + QStringList{QStringLiteral("A1C4"), QStringLiteral("B1C4")});
+    borrarDelServidor(servidor, demo.bases + QStringList{QStringLiteral("A1C4"), QStringLiteral("B1C4")});
     QTextStream(stdout) << QJsonDocument(r).toJson(QJsonDocument::Compact) << "\n";
     return r.value(QStringLiteral("correcto")).toBool() ? SalidaExito : SalidaFallo;
 }
@@ -181,7 +181,7 @@ int unaMedida(int alumnos, const QString& servidorCadena) {
 int bench(const QStringList& argumentos) {
     QTextStream out(stdout), err(stderr);
     QList<int> tamanos;
-    QString servidor;
+    ServidorBench servidor;
     int una = 0;
     for (int i = 0; i < argumentos.size(); ++i) {
         const QString a = argumentos.at(i);
@@ -202,7 +202,7 @@ int bench(const QStringList& argumentos) {
             }
         } else if (a == QLatin1String("--servidor")) {
             try {
-                servidor = DatosConexion::deServidor(argumentos.at(++i)).cadena();
+                servidor = DatosConexion::deServidor(argumentos.at(++i));
             } catch (const Error& e) {
                 err << "ncc bench: --servidor: " << e.descripcion() << "\n";
                 return SalidaUso;
@@ -225,8 +225,8 @@ int bench(const QStringList& argumentos) {
     if (tamanos.isEmpty()) tamanos = {500, 2000, 20000};
 
     out << "Máquina: " << QSysInfo::prettyProductName() << ", " << QThread::idealThreadCount() << " núcleos; fondo: "
-        << (servidor.isEmpty() ? QStringLiteral("SQLite (archivos en %1)").arg(QDir::tempPath())
-                               : QStringLiteral("PostgreSQL (%1)").arg(CadenaConexion(servidor).valor(QStringLiteral("Data Source"))))
+        << (!servidor ? QStringLiteral("SQLite (archivos en %1)").arg(QDir::tempPath())
+                      : QStringLiteral("PostgreSQL (%1)").arg(servidor->origen()))
         << "\n\n";
     out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13 %14 %15 %16 %17\n")
                .arg(QStringLiteral("alumnos"), 8)
@@ -250,7 +250,7 @@ int bench(const QStringList& argumentos) {
     for (int n : tamanos) {
         QProcess p;
         QStringList args{QStringLiteral("bench"), QStringLiteral("--una"), QString::number(n)};
-        if (!servidor.isEmpty()) args << QStringLiteral("--servidor") << servidor;
+        if (servidor) args << QStringLiteral("--servidor") << servidor->cadena();
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p.start(QCoreApplication::applicationFilePath(), args);
         p.waitForFinished(-1);

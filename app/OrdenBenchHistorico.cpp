@@ -33,15 +33,15 @@ QString uso() {
 // A sample school whose school year 2 has a database of its own: a copy of
 // the current year's. The databases to drop at the end go into `bases`
 // (on the server).
-suite::ResumenDemo escuelaConAnoAnterior(int alumnos, const QString& servidorCadena, const QString& carpeta,
+suite::ResumenDemo escuelaConAnoAnterior(int alumnos, const ServidorBench& enServidor, const QString& carpeta,
                                          QStringList& bases) {
-    const suite::ResumenDemo demo = escuelaDeBench(alumnos, servidorCadena, carpeta, QStringLiteral("benchhist"));
+    const suite::ResumenDemo demo = escuelaDeBench(alumnos, enServidor, carpeta, QStringLiteral("benchhist"));
     CadenaConexion anterior(demo.centro);
-    if (!servidorCadena.isEmpty()) {
+    if (enServidor) {
         bases = demo.bases;
         const QString actual = anterior.valor(QStringLiteral("Initial Catalog"));
         const QString copia = actual + QStringLiteral("_anterior");
-        servidor::copiar(servidorCadena, actual, copia);
+        servidor::copiar(*enServidor, actual, copia);
         bases << copia;
         anterior.fijar(QStringLiteral("Initial Catalog"), copia);
     } else {
@@ -56,13 +56,12 @@ suite::ResumenDemo escuelaConAnoAnterior(int alumnos, const QString& servidorCad
 }
 
 // One size: its line of figures.
-QString medir(int n, const QString& servidorCadena, QStringList& bases) {
+QString medir(int n, const ServidorBench& enServidor, QStringList& bases) {
     QTemporaryDir dir;
-    const suite::ResumenDemo demo = escuelaConAnoAnterior(n, servidorCadena, dir.path(), bases);
+    const suite::ResumenDemo demo = escuelaConAnoAnterior(n, enServidor, dir.path(), bases);
     SesionBench sesion(demo);
     const QString carpeta =
-        servidorCadena.isEmpty() ? QFileInfo(CadenaConexion(demo.appEntrada).valor(QStringLiteral("Data Source"))).absolutePath()
-                                 : QString();
+        !enServidor ? QFileInfo(CadenaConexion(demo.appEntrada).datos().archivo).absolutePath() : QString();
     historicos::PasoNotasHistorico paso(sesion->centro(), sesion->appEntrada(), carpeta);
     Sentencias::reiniciar();
     // The transfer starts with the disk's queue empty, so that it does not
@@ -86,7 +85,7 @@ QString medir(int n, const QString& servidorCadena, QStringList& bases) {
 int benchHistorico(const QStringList& argumentos) {
     QTextStream out(stdout), err(stderr);
     QList<int> tamanos;
-    QString servidorCadena;
+    ServidorBench enServidor;
     for (int i = 0; i < argumentos.size(); ++i) {
         if (argumentos.at(i) == QLatin1String("--alumnos") && i + 1 < argumentos.size()) {
             for (const QString& n : argumentos.at(++i).split(QLatin1Char(','))) {
@@ -100,7 +99,7 @@ int benchHistorico(const QStringList& argumentos) {
             }
         } else if (argumentos.at(i) == QLatin1String("--servidor") && i + 1 < argumentos.size()) {
             try {
-                servidorCadena = DatosConexion::deServidor(argumentos.at(++i)).cadena();
+                enServidor = DatosConexion::deServidor(argumentos.at(++i));
             } catch (const Error& e) {
                 err << "ncc bench-historico: --servidor: " << e.descripcion() << "\n";
                 return SalidaUso;
@@ -125,14 +124,14 @@ int benchHistorico(const QStringList& argumentos) {
         QStringList bases;
         bool fallo = false;
         try {
-            out << medir(n, servidorCadena, bases);
+            out << medir(n, enServidor, bases);
             out.flush();
         } catch (const Error& e) {
             err << "ncc bench-historico: Error " << e.numero() << ": " << e.descripcion() << "\n";
             fallo = true;
         }
         // The session is gone: nothing holds the databases.
-        borrarDelServidor(servidorCadena, bases);
+        borrarDelServidor(enServidor, bases);
         if (fallo) return SalidaFallo;
     }
     return SalidaExito;

@@ -176,9 +176,9 @@ int paginaAlumnos(int alumnos, QTextStream& out) {
 }
 
 // One sample school, both pages; each table gets its row.
-int unaEscuela(int alumnos, const QString& cadenaServidor, QTextStream& actividades, QTextStream& alumnosOut) {
+int unaEscuela(int alumnos, const ServidorBench& enServidor, QTextStream& actividades, QTextStream& alumnosOut) {
     QTemporaryDir dir;
-    const suite::ResumenDemo demo = escuelaDeBench(alumnos, cadenaServidor, dir.path(), QStringLiteral("benchpag"));
+    const suite::ResumenDemo demo = escuelaDeBench(alumnos, enServidor, dir.path(), QStringLiteral("benchpag"));
     int r = SalidaExito;
     {
         SesionBench sesion(demo);
@@ -188,7 +188,7 @@ int unaEscuela(int alumnos, const QString& cadenaServidor, QTextStream& activida
         ReiniciarAsistente();
     }
     // The session is gone: nothing holds the databases.
-    borrarDelServidor(cadenaServidor, demo.bases);
+    borrarDelServidor(enServidor, demo.bases);
     return r;
 }
 
@@ -201,7 +201,7 @@ QString uso() {
 int benchPaginas(const QStringList& argumentos) {
     QTextStream out(stdout), err(stderr);
     QList<int> tamanos{500, 2000};
-    QString servidor;
+    ServidorBench servidor;
     for (int i = 0; i < argumentos.size(); ++i) {
         if (argumentos.at(i) == QLatin1String("--alumnos") && i + 1 < argumentos.size()) {
             tamanos.clear();
@@ -216,7 +216,7 @@ int benchPaginas(const QStringList& argumentos) {
             }
         } else if (argumentos.at(i) == QLatin1String("--servidor") && i + 1 < argumentos.size()) {
             try {
-                servidor = DatosConexion::deServidor(argumentos.at(++i)).cadena();
+                servidor = DatosConexion::deServidor(argumentos.at(++i));
             } catch (const Error& e) {
                 err << "ncc bench-paginas: --servidor: " << e.descripcion() << "\n";
                 return SalidaUso;
@@ -235,9 +235,7 @@ int benchPaginas(const QStringList& argumentos) {
     }
     actividades.flush();
     alumnos.flush();
-    out << (servidor.isEmpty() ? QStringLiteral("SQLite\n")
-                               : QStringLiteral("PostgreSQL (%1)\n")
-                                     .arg(CadenaConexion(servidor).valor(QStringLiteral("Data Source"))));
+    out << (!servidor ? QStringLiteral("SQLite\n") : QStringLiteral("PostgreSQL (%1)\n").arg(servidor->origen()));
     out << "Página de actividades\n"
         << " alumnos miembros  abrir ms  pasar ms precios ms confirmar total ms\n"
         << filasActividades << "\nPágina de alumnos\n"

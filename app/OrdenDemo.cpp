@@ -92,7 +92,7 @@ int demo(const QStringList& argumentos) {
     }
     try {
         const suite::ResumenDemo r = a.servidor.isEmpty() ? suite::crearDemoSQLite(a.carpeta, a.opciones)
-                                                          : suite::crearDemoServidor(DatosConexion::deServidor(a.servidor).cadena(),
+                                                          : suite::crearDemoServidor(DatosConexion::deServidor(a.servidor),
                                                                                      a.opciones);
         out << r.texto();
         return SalidaExito;

@@ -76,20 +76,19 @@ int ejecutar(const QStringList& argumentos) {
             if (args.size() != 4) return uso(QStringLiteral("--servidor necesita la cadena de conexión y el nombre de la base de datos"));
             const DatosConexion d = DatosConexion::deServidor(args.at(2));
             const QString nombre = args.at(3);
-            const QString plantilla = d.cadena();
-            if (servidor::existe(plantilla, nombre)) {
+            if (servidor::existe(d, nombre)) {
                 if (!reemplazar) {
                     QTextStream(stderr) << "ncc esquema: la base de datos " << nombre
                                         << " ya existe en el servidor; use --reemplazar para sustituirla\n";
                     return SalidaRechazo;
                 }
-                servidor::borrar(plantilla, nombre);
+                servidor::borrar(d, nombre);
             }
-            servidor::crear(plantilla, nombre);
+            servidor::crear(d, nombre);
             try {
                 crearEn(d.conBase(nombre).cadena(), *tipo);
             } catch (...) {
-                try { servidor::borrar(plantilla, nombre); } catch (...) {}
+                try { servidor::borrar(d, nombre); } catch (...) {}
                 throw;
             }
             QTextStream(stdout) << "Base de datos " << nombre << " creada en el servidor.\n";

@@ -70,7 +70,7 @@ const Registro registro({"informe", "escribe el informe del último cierre de cu
 std::optional<QString> informeEnProceso(const host::OpcionesSesion& op) {
     QStringList args{QStringLiteral("informe")};
     QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
-    DatosConexion d = CadenaConexion(op.appEntrada).datos();
+    DatosConexion d = op.appEntrada;
     if (d.esServidor()) {
         // The password goes to the process in its environment, not on its
         // command line where anyone on the computer can read it.

@@ -64,7 +64,7 @@ QString rutaCompact(const EstadoMotor& e, bool borrado) {
 
 // The server's connection string for whole-database work: the application
 // entry's, whose credentials are the session's.
-QString plantillaServidor(const EstadoMotor& e) { return e.conLocalAppEntrada().ConnectionString(); }
+DatosConexion servidorDe(const EstadoMotor& e) { return e.conLocalAppEntrada().datos(); }
 
 void cerrarSiAbierta(Conexion& con) {
     if (con.State() == 1) con.Close();
@@ -78,12 +78,12 @@ void confirmarSiHay(Conexion& con) {
 
 void DuplicarComillas(QString& texto) { texto.replace(QLatin1Char('\''), QStringLiteral("''")); }
 
-void CopiaDBSQLServer(const QString& plantilla, const QString& dbOrigen, const QString& dbDestino,
+void CopiaDBSQLServer(const DatosConexion& enServidor, const QString& dbOrigen, const QString& dbDestino,
                       const QString& comentario) {
-    servidor::copiar(plantilla, dbOrigen, dbDestino, comentario);
+    servidor::copiar(enServidor, dbOrigen, dbDestino, comentario);
 }
 
-void BorraDBSQLServer(const QString& plantilla, const QString& dbABorrar) { servidor::borrar(plantilla, dbABorrar); }
+void BorraDBSQLServer(const DatosConexion& enServidor, const QString& dbABorrar) { servidor::borrar(enServidor, dbABorrar); }
 
 bool ObtenerNuevoID(Conexion& con1, Conexion& con2, const QString& tabla, const QString& campo, long& nuevoId) {
     bool abierta1 = false, abierta2 = false;
@@ -261,7 +261,7 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
         // The server copies a database by itself only while nobody is
         // connected to it: the session's connections step aside for the
         // copies and come back as they were, whatever happens.
-        const QString plantilla = plantillaServidor(e);
+        const DatosConexion enServidor = servidorDe(e);
         ConexionesApartadas apartada = e.SQLServer() ? ConexionesApartadas{&e.conLocalCentro(), &e.conLocalBorradoCentro(),
                                                                              &e.conLocalAppEntrada(), &e.conLocalBorradoAppEntrada()}
                                                          : ConexionesApartadas{};
@@ -275,8 +275,8 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
             escribirDiario(e, FaseCierre::Copiando);
             std::vector<std::function<void()>> tareas;
             for (const auto& copia : copias)
-                tareas.push_back([plantilla, origen = copia.first, destino = copia.second, comentario = e.ComentarioBases] {
-                    CopiaDBSQLServer(plantilla, origen, destino, comentario);
+                tareas.push_back([enServidor, origen = copia.first, destino = copia.second, comentario = e.ComentarioBases] {
+                    CopiaDBSQLServer(enServidor, origen, destino, comentario);
                 });
             const std::vector<std::exception_ptr> fallos = enParalelo(tareas);
             for (std::size_t i = 0; i < fallos.size(); ++i)
@@ -544,9 +544,9 @@ bool BorrarCopiasSeguridad(EstadoMotor& e) {
     // removals overlap: at 20,000 students, about 2.7 s instead of 5.
     std::vector<std::exception_ptr> fallos(copias.size());
     if (e.SQLServer()) {
-        const QString plantilla = plantillaServidor(e);
+        const DatosConexion enServidor = servidorDe(e);
         std::vector<std::function<void()>> tareas;
-        for (const QString* copia : copias) tareas.push_back([plantilla, nombre = *copia] { BorraDBSQLServer(plantilla, nombre); });
+        for (const QString* copia : copias) tareas.push_back([enServidor, nombre = *copia] { BorraDBSQLServer(enServidor, nombre); });
         fallos = enParalelo(tareas);
     }
     for (std::size_t i = 0; i < copias.size(); ++i) {
@@ -570,12 +570,12 @@ namespace {
 
 // On the server the backups are databases: a restore drops the database that
 // was changed and gives its name back to the backup; the new databases go.
-void restaurarEnServidor(EstadoMotor& e, const QString& plantilla) {
+void restaurarEnServidor(EstadoMotor& e, const DatosConexion& enServidor) {
     for (const QString* nueva : {&e.strNuevaCentro, &e.strNuevaBorradoCentro})
-        if (e.copiasHechas.contains(*nueva)) servidor::borrar(plantilla, *nueva);
+        if (e.copiasHechas.contains(*nueva)) servidor::borrar(enServidor, *nueva);
     for (const auto& [copia, original] : e.copiasYOriginales()) {
-        if (!e.copiasHechas.contains(copia) || !servidor::existe(plantilla, copia)) continue;
-        servidor::reponer(plantilla, copia, original);
+        if (!e.copiasHechas.contains(copia) || !servidor::existe(enServidor, copia)) continue;
+        servidor::reponer(enServidor, copia, original);
     }
 }
 
@@ -596,7 +596,7 @@ bool RestaurarBasesDatos(EstadoMotor& e) {
     RestaurarAlumnosSecciones(e);
     // Taken before the session's connections close: the server's address
     // and credentials are in the application entry's connection string.
-    const QString plantilla = plantillaServidor(e);
+    const DatosConexion enServidor = servidorDe(e);
     QVector<Conexion*> cerradas;
     try {
         cerrarSiAbierta(e.conNuevoCentro);
@@ -608,7 +608,7 @@ bool RestaurarBasesDatos(EstadoMotor& e) {
             if (c->State() == 1) c->Close();
             cerradas.append(c);
         }
-        if (e.SQLServer()) restaurarEnServidor(e, plantilla);
+        if (e.SQLServer()) restaurarEnServidor(e, enServidor);
         else restaurarArchivos(e);
         // Restored: nothing is left for a recovery to do. A restore that
         // failed keeps its journal, so the next start tries again.

@@ -33,10 +33,10 @@ bool BorrarCopiasSeguridad(EstadoMotor& e);
 bool RestaurarBasesDatos(EstadoMotor& e);
 void DuplicarComillas(QString& texto);
 
-// Whole databases on the server. `plantilla` is a connection string of the
-// server whose credentials are used; `comentario` goes on the copy (servidor::copiar).
-void CopiaDBSQLServer(const QString& plantilla, const QString& dbOrigen, const QString& dbDestino,
+// Whole databases on the server `enServidor`, whose credentials are used;
+// `comentario` goes on the copy (servidor::copiar).
+void CopiaDBSQLServer(const DatosConexion& enServidor, const QString& dbOrigen, const QString& dbDestino,
                       const QString& comentario = {});
-void BorraDBSQLServer(const QString& plantilla, const QString& dbABorrar);
+void BorraDBSQLServer(const DatosConexion& enServidor, const QString& dbABorrar);
 
 }  // namespace ncc::motor

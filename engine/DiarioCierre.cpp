@@ -29,10 +29,8 @@ constexpr int LongitudNombreServidor = 63;
 // number drawn from the application entry's database name.
 constexpr qint32 ClaveCierres = 0x4E4343;
 
-QString catalogoDe(const QString& cadena) { return CadenaConexion(cadena).valor(QStringLiteral("Initial Catalog")); }
-
-QString rutaDiario(const QString& cadenaAppEntrada) {
-    return QDir(carpetaDiario(cadenaAppEntrada)).filePath(QLatin1String(NombreDiario));
+QString rutaDiario(const DatosConexion& appEntrada) {
+    return QDir(carpetaDiario(appEntrada)).filePath(QLatin1String(NombreDiario));
 }
 
 QJsonArray lista(const QStringList& l) { return QJsonArray::fromStringList(l); }
@@ -94,30 +92,28 @@ DiarioCierre deJson(const QByteArray& json, const QString& donde) {
 
 // The server journal's database, opened (made first when `crear`); null
 // when it is not there and not to be made.
-std::unique_ptr<Conexion> conexionDiario(const QString& cadenaAppEntrada, bool crear) {
-    const QString base = baseDiarioServidor(cadenaAppEntrada);
-    if (!servidor::existe(cadenaAppEntrada, base)) {
+std::unique_ptr<Conexion> conexionDiario(const DatosConexion& appEntrada, bool crear) {
+    const QString base = baseDiarioServidor(appEntrada);
+    if (!servidor::existe(appEntrada, base)) {
         if (!crear) return nullptr;
         try {
-            servidor::crear(cadenaAppEntrada, base);
+            servidor::crear(appEntrada, base);
         } catch (const Error&) {
             // Another computer made it at the same moment.
-            if (!servidor::existe(cadenaAppEntrada, base)) throw;
+            if (!servidor::existe(appEntrada, base)) throw;
         }
     }
-    CadenaConexion c(cadenaAppEntrada);
-    c.fijar(QStringLiteral("Initial Catalog"), base);
-    auto con = std::make_unique<Conexion>(c.texto());
+    auto con = std::make_unique<Conexion>(appEntrada.conBase(base));
     con->Open();
     con->Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS CierreCursoPendiente (IDCentro INTEGER NOT NULL, "
                                 "Diario TEXT NOT NULL)"));
     return con;
 }
 
-void guardar(const QString& cadenaAppEntrada, const DiarioCierre& d, int centro) {
+void guardar(const DatosConexion& appEntrada, const DiarioCierre& d, int centro) {
     if (d.servidor) {
         try {
-            auto con = conexionDiario(cadenaAppEntrada, true);
+            auto con = conexionDiario(appEntrada, true);
             Transaccion t(*con);
             con->Execute(QStringLiteral("DELETE FROM CierreCursoPendiente"));
             con->Execute(QStringLiteral("INSERT INTO CierreCursoPendiente (IDCentro, Diario) VALUES (?, ?)"),
@@ -126,11 +122,11 @@ void guardar(const QString& cadenaAppEntrada, const DiarioCierre& d, int centro)
         } catch (const Error& err) {
             throw Error(err.numero(), QStringLiteral("No se puede escribir el registro del cierre en curso en el "
                                                      "servidor (%1): %2")
-                                          .arg(baseDiarioServidor(cadenaAppEntrada), err.descripcion()));
+                                          .arg(baseDiarioServidor(appEntrada), err.descripcion()));
         }
         return;
     }
-    const QString ruta = rutaDiario(cadenaAppEntrada);
+    const QString ruta = rutaDiario(appEntrada);
     QSaveFile f(ruta);
     if (!f.open(QIODevice::WriteOnly) || f.write(aJson(d)) < 0 || !f.commit())
         throw Error(errores::Archivo,
@@ -138,15 +134,15 @@ void guardar(const QString& cadenaAppEntrada, const DiarioCierre& d, int centro)
     archivos::sincronizar(ruta);
 }
 
-std::optional<DiarioCierre> leer(const QString& cadenaAppEntrada) {
-    if (CadenaConexion(cadenaAppEntrada).esServidor()) {
-        auto con = conexionDiario(cadenaAppEntrada, false);
+std::optional<DiarioCierre> leer(const DatosConexion& appEntrada) {
+    if (appEntrada.esServidor()) {
+        auto con = conexionDiario(appEntrada, false);
         if (!con) return std::nullopt;
         Recordset rs = con->Abrir(QStringLiteral("SELECT Diario FROM CierreCursoPendiente ORDER BY IDCentro LIMIT 1"));
         if (rs.eof()) return std::nullopt;
-        return deJson(rs.texto(QStringLiteral("Diario")).toUtf8(), baseDiarioServidor(cadenaAppEntrada));
+        return deJson(rs.texto(QStringLiteral("Diario")).toUtf8(), baseDiarioServidor(appEntrada));
     }
-    const QString ruta = rutaDiario(cadenaAppEntrada);
+    const QString ruta = rutaDiario(appEntrada);
     if (!QFileInfo::exists(ruta)) return std::nullopt;
     QFile f(ruta);
     if (!f.open(QIODevice::ReadOnly))
@@ -154,29 +150,29 @@ std::optional<DiarioCierre> leer(const QString& cadenaAppEntrada) {
     DiarioCierre d = deJson(f.readAll(), ruta);
     // Names relative to the journal's folder (an older journal's absolute
     // paths stay as they are).
-    const QDir carpeta(carpetaDiario(cadenaAppEntrada));
+    const QDir carpeta(carpetaDiario(appEntrada));
     cambiarNombres(d, [&carpeta](const QString& n) { return QDir::cleanPath(carpeta.absoluteFilePath(n)); });
     return d;
 }
 
-void quitarDiario(const QString& cadenaAppEntrada) {
-    if (CadenaConexion(cadenaAppEntrada).esServidor()) {
-        if (auto con = conexionDiario(cadenaAppEntrada, false)) con->Execute(QStringLiteral("DELETE FROM CierreCursoPendiente"));
+void quitarDiario(const DatosConexion& appEntrada) {
+    if (appEntrada.esServidor()) {
+        if (auto con = conexionDiario(appEntrada, false)) con->Execute(QStringLiteral("DELETE FROM CierreCursoPendiente"));
         return;
     }
-    const QString ruta = rutaDiario(cadenaAppEntrada);
+    const QString ruta = rutaDiario(appEntrada);
     archivos::borrar(ruta);
     archivos::sincronizar(ruta);
 }
 
-bool existeBase(const DiarioCierre& d, const QString& plantilla, const QString& nombre) {
-    return d.servidor ? servidor::existe(plantilla, nombre) : archivos::existe(nombre);
+bool existeBase(const DiarioCierre& d, const DatosConexion& appEntrada, const QString& nombre) {
+    return d.servidor ? servidor::existe(appEntrada, nombre) : archivos::existe(nombre);
 }
 
 // Every action is idempotent, so a recovery cut short can simply run again.
-void deshacer(const DiarioCierre& d, const QString& plantilla) {
+void deshacer(const DiarioCierre& d, const DatosConexion& appEntrada) {
     for (const QString& n : d.nuevas) {
-        if (d.servidor) servidor::borrar(plantilla, n);
+        if (d.servidor) servidor::borrar(appEntrada, n);
         else archivos::borrar(n);
     }
     for (int i = 0; i < d.copias.size(); ++i) {
@@ -184,13 +180,13 @@ void deshacer(const DiarioCierre& d, const QString& plantilla) {
         const QString& original = d.originales.at(i);
         if (d.fase == FaseCierre::Copiando) {
             // The originals were never touched; a backup may be half made.
-            if (d.servidor) servidor::borrar(plantilla, copia);
+            if (d.servidor) servidor::borrar(appEntrada, copia);
             else archivos::borrar(copia);
             continue;
         }
-        if (!existeBase(d, plantilla, copia)) continue;
+        if (!existeBase(d, appEntrada, copia)) continue;
         if (d.servidor) {
-            servidor::reponer(plantilla, copia, original);
+            servidor::reponer(appEntrada, copia, original);
         } else {
             archivos::borrar(original);
             archivos::renombrar(copia, original);
@@ -199,9 +195,9 @@ void deshacer(const DiarioCierre& d, const QString& plantilla) {
     }
 }
 
-void completar(const DiarioCierre& d, const QString& plantilla) {
+void completar(const DiarioCierre& d, const DatosConexion& appEntrada) {
     for (const QString& copia : d.copias) {
-        if (d.servidor) servidor::borrar(plantilla, copia);
+        if (d.servidor) servidor::borrar(appEntrada, copia);
         else archivos::borrar(copia);
     }
 }
@@ -209,16 +205,16 @@ void completar(const DiarioCierre& d, const QString& plantilla) {
 // The folders of the school databases that the application entry
 // registers (SQLite), read only when a journal names an original outside
 // the entry's own folder.
-QStringList carpetasRegistradas(const QString& cadenaAppEntrada) {
+QStringList carpetasRegistradas(const DatosConexion& appEntrada) {
     QStringList r;
-    const QString carpeta = carpetaDiario(cadenaAppEntrada);
-    if (!QFileInfo::exists(CadenaConexion(cadenaAppEntrada).valor(QStringLiteral("Data Source")))) return r;
-    Conexion app(cadenaAppEntrada);
+    const QString carpeta = carpetaDiario(appEntrada);
+    if (!QFileInfo::exists(appEntrada.archivo)) return r;
+    Conexion app(appEntrada);
     app.Open();
     for (Recordset rs = app.Abrir(QStringLiteral("SELECT BD, BDBorrado FROM CursoEscolar ORDER BY IDCursoEscolar"));
          !rs.eof(); rs.MoveNext())
         for (const char* columna : {"BD", "BDBorrado"}) {
-            const QString ruta = CadenaConexion(rs.texto(QLatin1String(columna))).valor(QStringLiteral("Data Source"));
+            const QString ruta = CadenaConexion(rs.texto(QLatin1String(columna))).datos().archivo;
             if (!ruta.isEmpty()) r << QDir::cleanPath(QFileInfo(QDir(carpeta).absoluteFilePath(ruta)).absolutePath());
         }
     app.Close();
@@ -232,9 +228,9 @@ QStringList carpetasRegistradas(const QString& cadenaAppEntrada) {
 // once the originals may have changed, each backup or its original where
 // the journal says (an older journal with absolute paths after the folder
 // moved names neither). Anything else refuses the journal, touching nothing.
-void comprobarDiario(const DiarioCierre& d, const QString& cadenaAppEntrada) {
-    const QString donde = d.servidor ? baseDiarioServidor(cadenaAppEntrada) : rutaDiario(cadenaAppEntrada);
-    const QString carpeta = d.servidor ? QString() : QDir::cleanPath(carpetaDiario(cadenaAppEntrada));
+void comprobarDiario(const DiarioCierre& d, const DatosConexion& appEntrada) {
+    const QString donde = d.servidor ? baseDiarioServidor(appEntrada) : rutaDiario(appEntrada);
+    const QString carpeta = d.servidor ? QString() : QDir::cleanPath(carpetaDiario(appEntrada));
     const auto carpetaDe = [](const QString& ruta) { return QDir::cleanPath(QFileInfo(ruta).absolutePath()); };
     // The closing's own name of `n` without its place, or nothing when `n`
     // is not where the closing puts what it makes.
@@ -268,27 +264,26 @@ void comprobarDiario(const DiarioCierre& d, const QString& cadenaAppEntrada) {
     std::optional<QStringList> registradas;
     for (int i = 0; i < d.copias.size(); ++i) {
         const QString& original = d.originales.at(i);
-        const bool hayCopia = existeBase(d, cadenaAppEntrada, d.copias.at(i));
-        if (d.fase == FaseCierre::Trabajando && !hayCopia && !existeBase(d, cadenaAppEntrada, original))
+        const bool hayCopia = existeBase(d, appEntrada, d.copias.at(i));
+        if (d.fase == FaseCierre::Trabajando && !hayCopia && !existeBase(d, appEntrada, original))
             throw movida(original, d.servidor ? QStringLiteral("del servidor") : carpetaDe(original));
         // An original is replaced only by its backup: only those to be
         // replaced need to be the school's.
         if (d.servidor || !hayCopia || carpetaDe(original) == carpeta) continue;
-        if (!registradas) registradas = carpetasRegistradas(cadenaAppEntrada);
+        if (!registradas) registradas = carpetasRegistradas(appEntrada);
         if (!registradas->contains(carpetaDe(original))) rechazar(original);
     }
 }
 
 }  // namespace
 
-QString carpetaDiario(const QString& cadenaAppEntrada) {
-    const CadenaConexion c(cadenaAppEntrada);
-    if (c.esServidor()) return {};
-    return QFileInfo(c.valor(QStringLiteral("Data Source"))).absolutePath();
+QString carpetaDiario(const DatosConexion& appEntrada) {
+    if (appEntrada.esServidor()) return {};
+    return QFileInfo(appEntrada.archivo).absolutePath();
 }
 
-QString baseDiarioServidor(const QString& cadenaAppEntrada) {
-    const QString app = catalogoDe(cadenaAppEntrada);
+QString baseDiarioServidor(const DatosConexion& appEntrada) {
+    const QString app = appEntrada.base;
     const QString nombre = app + QStringLiteral("_cierre");
     if (nombre.toUtf8().size() <= LongitudNombreServidor) return nombre;
     return QStringLiteral("ncc_cierre_") +
@@ -310,52 +305,52 @@ void escribirDiario(const EstadoMotor& e, FaseCierre fase) {
         }
     for (const QString& n : {e.strNuevaCentro, e.strNuevaBorradoCentro})
         if (hecha(n)) d.nuevas << n;
-    const QString cadena = e.conLocalAppEntrada().ConnectionString();
+    const DatosConexion appEntrada = e.conLocalAppEntrada().datos();
     if (!d.servidor) {
         // Relative to the journal's folder: a school folder moved as a whole
         // still finds its files.
-        const QDir carpeta(carpetaDiario(cadena));
+        const QDir carpeta(carpetaDiario(appEntrada));
         d.temporales = QStringList{carpeta.filePath(QStringLiteral("Compact.db")), carpeta.filePath(QStringLiteral("CompactB.db"))};
         cambiarNombres(d, [&carpeta](const QString& n) { return carpeta.relativeFilePath(n); });
     }
-    guardar(cadena, d, e.conf ? e.conf->intIDCentro() : 0);
+    guardar(appEntrada, d, e.conf ? e.conf->intIDCentro() : 0);
 }
 
-void borrarDiario(const EstadoMotor& e) { quitarDiario(e.conLocalAppEntrada().ConnectionString()); }
+void borrarDiario(const EstadoMotor& e) { quitarDiario(e.conLocalAppEntrada().datos()); }
 
-void descartarDiario(const QString& cadenaAppEntrada) {
-    if (CadenaConexion(cadenaAppEntrada).esServidor()) servidor::borrar(cadenaAppEntrada, baseDiarioServidor(cadenaAppEntrada));
-    else quitarDiario(cadenaAppEntrada);
+void descartarDiario(const DatosConexion& appEntrada) {
+    if (appEntrada.esServidor()) servidor::borrar(appEntrada, baseDiarioServidor(appEntrada));
+    else quitarDiario(appEntrada);
 }
 
-bool hayCierrePendiente(const QString& cadenaAppEntrada) {
-    if (!CadenaConexion(cadenaAppEntrada).esServidor()) return QFileInfo::exists(rutaDiario(cadenaAppEntrada));
-    return leer(cadenaAppEntrada).has_value();
+bool hayCierrePendiente(const DatosConexion& appEntrada) {
+    if (!appEntrada.esServidor()) return QFileInfo::exists(rutaDiario(appEntrada));
+    return leer(appEntrada).has_value();
 }
 
-Recuperacion recuperarCierrePendiente(const QString& cadenaAppEntrada) {
-    if (!CadenaConexion(cadenaAppEntrada).esServidor()) {
+Recuperacion recuperarCierrePendiente(const DatosConexion& appEntrada) {
+    if (!appEntrada.esServidor()) {
         // A journal is written to a temporary beside it and renamed; a process
         // killed in between leaves the temporary, which no one else would remove.
-        const QFileInfo diario(rutaDiario(cadenaAppEntrada));
+        const QFileInfo diario(rutaDiario(appEntrada));
         for (const QFileInfo& t : QDir(diario.absolutePath())
                                       .entryInfoList({diario.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden))
             archivos::borrar(t.absoluteFilePath());
     }
-    const std::optional<DiarioCierre> leido = leer(cadenaAppEntrada);
+    const std::optional<DiarioCierre> leido = leer(appEntrada);
     if (!leido) return Recuperacion::Nada;
     const DiarioCierre& d = *leido;
-    comprobarDiario(d, cadenaAppEntrada);
+    comprobarDiario(d, appEntrada);
     for (const QString& t : d.temporales) archivos::borrar(t);
     Recuperacion r;
     if (d.fase == FaseCierre::Registrado) {
-        completar(d, cadenaAppEntrada);
+        completar(d, appEntrada);
         r = Recuperacion::Completado;
     } else {
-        deshacer(d, cadenaAppEntrada);
+        deshacer(d, appEntrada);
         r = Recuperacion::Deshecho;
     }
-    quitarDiario(cadenaAppEntrada);
+    quitarDiario(appEntrada);
     return r;
 }
 
@@ -428,12 +423,10 @@ BloqueoCierre bloquearEn(const QString& carpeta) {
     return bloqueo;
 }
 
-BloqueoCierre bloquearServidor(const QString& cadenaAppEntrada) {
-    const QByteArray huella = QCryptographicHash::hash(catalogoDe(cadenaAppEntrada).toUtf8(), QCryptographicHash::Sha1);
+BloqueoCierre bloquearServidor(const DatosConexion& appEntrada) {
+    const QByteArray huella = QCryptographicHash::hash(appEntrada.base.toUtf8(), QCryptographicHash::Sha1);
     const QString clave = QStringLiteral("%1, %2").arg(ClaveCierres).arg(qFromBigEndian<qint32>(huella.constData()));
-    CadenaConexion c(cadenaAppEntrada);
-    c.fijar(QStringLiteral("Initial Catalog"), QStringLiteral("postgres"));
-    auto con = std::make_unique<Conexion>(c.texto());
+    auto con = std::make_unique<Conexion>(appEntrada.conBase(QStringLiteral("postgres")));
     con->Open();
     // A closing that has just ended, or was killed a moment ago, still holds
     // it until the server sees its session end.
@@ -461,19 +454,19 @@ bool tomarBloqueo(QLockFile& bloqueo) {
     return bloqueo.isLocked();
 }
 
-BloqueoCierre bloquearCierre(const QString& cadenaAppEntrada) {
-    if (CadenaConexion(cadenaAppEntrada).esServidor()) return bloquearServidor(cadenaAppEntrada);
-    return bloquearEn(carpetaDiario(cadenaAppEntrada));
+BloqueoCierre bloquearCierre(const DatosConexion& appEntrada) {
+    if (appEntrada.esServidor()) return bloquearServidor(appEntrada);
+    return bloquearEn(carpetaDiario(appEntrada));
 }
 
 std::vector<BloqueoCierre> bloquearCierreDe(const EstadoMotor& e) {
     std::vector<BloqueoCierre> bloqueos;
-    const QString cadena = e.conLocalAppEntrada().ConnectionString();
-    bloqueos.push_back(bloquearCierre(cadena));
+    const DatosConexion appEntrada = e.conLocalAppEntrada().datos();
+    bloqueos.push_back(bloquearCierre(appEntrada));
     if (e.SQLServer()) return bloqueos;
-    QStringList carpetas{QFileInfo(carpetaDiario(cadena)).canonicalFilePath()};
+    QStringList carpetas{QFileInfo(carpetaDiario(appEntrada)).canonicalFilePath()};
     for (const Conexion* con : {&e.conLocalCentro(), &e.conLocalBorradoCentro()}) {
-        const QString ruta = CadenaConexion(con->ConnectionString()).valor(QStringLiteral("Data Source"));
+        const QString ruta = con->datos().archivo;
         if (ruta.isEmpty()) continue;
         const QFileInfo carpeta(QFileInfo(ruta).absolutePath());
         const QString canonica = carpeta.canonicalFilePath().isEmpty() ? carpeta.absoluteFilePath() : carpeta.canonicalFilePath();
@@ -486,7 +479,7 @@ std::vector<BloqueoCierre> bloquearCierreDe(const EstadoMotor& e) {
 
 std::vector<BloqueoCierre> bloquearCierreSinPendiente(const EstadoMotor& e) {
     std::vector<BloqueoCierre> bloqueos = bloquearCierreDe(e);
-    if (hayCierrePendiente(e.conLocalAppEntrada().ConnectionString()))
+    if (hayCierrePendiente(e.conLocalAppEntrada().datos()))
         throw Error(errores::Archivo, QStringLiteral("Hay un cierre de curso anterior que no llegó a terminar. "
                                                      "Vuelva a entrar en la aplicación para resolverlo antes de "
                                                      "empezar otro."));

@@ -15,6 +15,7 @@
 // (baseDiarioServidor), the lock an advisory lock of the server keyed by
 // the application entry's database, so that neither depends on the computer
 // that ran the closing or on how its connection string was typed.
+#include "platform/CadenaConexion.h"
 #include "platform/Error.h"
 #include <QLockFile>
 #include <QString>
@@ -45,18 +46,18 @@ struct DiarioCierre {
 };
 
 // Folder of the journal and the lock of a SQLite application entry reached
-// by `cadenaAppEntrada`: the folder of its file.
-QString carpetaDiario(const QString& cadenaAppEntrada);
+// by `appEntrada`: the folder of its file.
+QString carpetaDiario(const DatosConexion& appEntrada);
 // The server database that holds the journal of the application entry
-// reached by `cadenaAppEntrada`, made by the first closing that needs it.
-QString baseDiarioServidor(const QString& cadenaAppEntrada);
+// reached by `appEntrada`, made by the first closing that needs it.
+QString baseDiarioServidor(const DatosConexion& appEntrada);
 
 // Writes the journal of the run (replacing any), durably.
 void escribirDiario(const EstadoMotor& e, FaseCierre fase);
 void borrarDiario(const EstadoMotor& e);
 // Removes the journal of an application entry that is itself going (a
 // rehearsal's copies): on the server its journal's database.
-void descartarDiario(const QString& cadenaAppEntrada);
+void descartarDiario(const DatosConexion& appEntrada);
 
 // What a recovery did, for the message to the user.
 enum class Recuperacion { Nada, Deshecho, Completado };
@@ -64,7 +65,7 @@ enum class Recuperacion { Nada, Deshecho, Completado };
 // Whether the journal of an unfinished closing of this application entry is
 // there (a restore or a clean-up that could not finish keeps it too).
 // Throws ncc::Error when the server cannot be asked.
-bool hayCierrePendiente(const QString& cadenaAppEntrada);
+bool hayCierrePendiente(const DatosConexion& appEntrada);
 
 // Looks for the journal of an unfinished closing of this application entry
 // and settles it: undone from the backups (Copiando, Trabajando) or
@@ -75,7 +76,7 @@ bool hayCierrePendiente(const QString& cadenaAppEntrada);
 // older journal), is refused with ncc::Error before anything is touched.
 // Throws ncc::Error when a file or database cannot be handled; the journal
 // then stays for the next attempt.
-Recuperacion recuperarCierrePendiente(const QString& cadenaAppEntrada);
+Recuperacion recuperarCierrePendiente(const DatosConexion& appEntrada);
 // The Spanish text that tells the user what a recovery did.
 QString textoRecuperacion(Recuperacion r);
 
@@ -96,7 +97,7 @@ public:
 // The lock of one closing at a time on this application entry; throws
 // ErrorBloqueo with a clear message when another closing holds it (on a
 // server, one of any computer), ncc::Error when the server cannot be reached.
-BloqueoCierre bloquearCierre(const QString& cadenaAppEntrada);
+BloqueoCierre bloquearCierre(const DatosConexion& appEntrada);
 // The locks of a closing of the session in `e`: the application entry's and,
 // on SQLite, one in each other folder that holds a school database of the
 // year, so that two application entries pointing at the same school files

@@ -1,4 +1,5 @@
 #include "engine/cIFunciones.h"
+#include "platform/CadenaConexion.h"
 #include "engine/BasesNuevas.h"
 #include "engine/DiarioCierre.h"
 #include "engine/Pasos.h"
@@ -69,11 +70,11 @@ cIFunciones::~cIFunciones() {
 }
 
 void cIFunciones::CopiaDBSQLServer(const QString& Server, const QString& dbOrigen, const QString& dbDestino) {
-    motor::CopiaDBSQLServer(Server, dbOrigen, dbDestino);
+    motor::CopiaDBSQLServer(CadenaConexion(Server).datos(), dbOrigen, dbDestino);
 }
 
 void cIFunciones::BorraDBSQLServer(const QString& Server, const QString& dbABorrar) {
-    motor::BorraDBSQLServer(Server, dbABorrar);
+    motor::BorraDBSQLServer(CadenaConexion(Server).datos(), dbABorrar);
 }
 
 bool cIFunciones::VerificarSeccionesPromocionadas() {

@@ -53,10 +53,8 @@ const QRegularExpression& nombreEnsayo() {
 // host on another computer can tell its databases from a dead rehearsal's.
 constexpr int ClaveEnsayos = 0x4E43;  // "NC"
 
-std::unique_ptr<Conexion> conexionMantenimiento(const QString& plantilla) {
-    CadenaConexion c(plantilla);
-    c.fijar(QStringLiteral("Initial Catalog"), QStringLiteral("postgres"));
-    auto con = std::make_unique<Conexion>(c.texto());
+std::unique_ptr<Conexion> conexionMantenimiento(const DatosConexion& servidor) {
+    auto con = std::make_unique<Conexion>(servidor.conBase(QStringLiteral("postgres")));
     con->Open();
     return con;
 }
@@ -73,20 +71,18 @@ QString claveServidor(const QString& marca) {
 // named with its prefix, also one whose making was cut short between CREATE
 // DATABASE and its comment (the random mark is nobody else's); with
 // `libres`, only those nobody is connected to.
-QStringList basesDelEnsayo(const QString& plantilla, const QString& marca, bool libres = false) {
+QStringList basesDelEnsayo(const DatosConexion& enServidor, const QString& marca, bool libres = false) {
     QStringList r;
-    for (const QString& n : servidor::conPrefijo(plantilla, QLatin1String(PrefijoEnsayo) + marca + QLatin1Char('_'), libres))
+    for (const QString& n : servidor::conPrefijo(enServidor, QLatin1String(PrefijoEnsayo) + marca + QLatin1Char('_'), libres))
         if (nombreEnsayo().match(n).captured(1) == marca) r << n;
     return r;
 }
 
 // Drops one of a rehearsal's databases with its run's journal, which is
 // kept in a database of its own when the copy is an application entry.
-void borrarBaseDeEnsayo(const QString& plantilla, const QString& nombre) {
-    CadenaConexion copia(plantilla);
-    copia.fijar(Catalogo, nombre);
-    motor::descartarDiario(copia.texto());
-    servidor::borrar(plantilla, nombre);
+void borrarBaseDeEnsayo(const DatosConexion& enServidor, const QString& nombre) {
+    motor::descartarDiario(enServidor.conBase(nombre));
+    servidor::borrar(enServidor, nombre);
 }
 
 QString rutaNota(const QString& marca) { return QDir(carpetaEnsayos()).filePath(marca + QStringLiteral(".json")); }
@@ -170,7 +166,9 @@ private:
     // The school's settings as they were before any were lent.
     const cConfiguracion escuela_;
     bool servidorEscuela_ = false;
-    QString marca_, prefijo_, carpeta_, plantilla_;
+    QString marca_, prefijo_, carpeta_;
+    // The school's server, when its databases are on one.
+    std::optional<DatosConexion> servidor_;
     QStringList origenes_, copias_, cadenas_;
     std::unique_ptr<QLockFile> bloqueo_;
     std::unique_ptr<Conexion> vigilia_;  // holds the server lock while it runs
@@ -187,7 +185,7 @@ void Copias::planificar() {
     const QList<Conexion*> origenes = escuelaConexiones();
     for (const Conexion* c : origenes)
         if (!c) throw Error(errores::ConexionCerrada, QStringLiteral("No hay conexión con las bases de datos del centro"));
-    if (servidorEscuela_) plantilla_ = origenes.at(0)->ConnectionString();
+    if (servidorEscuela_) servidor_ = origenes.at(0)->datos();
     else carpeta_ = QDir(QDir::tempPath()).filePath(QStringLiteral("ncc-ensayo-") + marca_);
     for (int i = 0; i < 4; ++i) {
         CadenaConexion c(origenes.at(i)->ConnectionString());
@@ -223,12 +221,12 @@ void Copias::anunciar() {
         throw Error(errores::Archivo,
                     QStringLiteral("No se puede crear el registro del ensayo en %1").arg(carpetaEnsayos()));
     if (servidorEscuela_) {
-        vigilia_ = conexionMantenimiento(plantilla_);
+        vigilia_ = conexionMantenimiento(*servidor_);
         vigilia_->Abrir(QStringLiteral("SELECT pg_advisory_lock(%1)").arg(claveServidor(marca_)));
     }
     QJsonObject nota;
     if (servidorEscuela_) {
-        nota.insert(QStringLiteral("servidor"), CadenaConexion(plantilla_).valor(DatosFuente));
+        nota.insert(QStringLiteral("servidor"), servidor_->origen());
         nota.insert(QStringLiteral("prefijo"), prefijo_);
     } else {
         nota.insert(QStringLiteral("carpeta"), carpeta_);
@@ -252,7 +250,7 @@ void Copias::hacer() {
         ConexionesApartadas apartada = servidorEscuela_ ? ConexionesApartadas{escuela[0], escuela[1], escuela[2], escuela[3]}
                                                         : ConexionesApartadas{};
         for (int i = 0; i < 4; ++i) {
-            if (servidorEscuela_) servidor::copiar(plantilla_, origenes_.at(i), copias_.at(i), comentario());
+            if (servidorEscuela_) servidor::copiar(*servidor_, origenes_.at(i), copias_.at(i), comentario());
             else archivos::copiarBaseSQLite(origenes_.at(i), copias_.at(i));
         }
     }
@@ -280,8 +278,8 @@ void Copias::apuntarCurso(Conexion& app) {
     const QString propiedad = servidorEscuela_ ? Catalogo : DatosFuente;
     CadenaConexion bd(rs.texto(QStringLiteral("BD"))), borrado(rs.texto(QStringLiteral("BDBorrado")));
     rs.Close();
-    bd.fijar(propiedad, CadenaConexion(conexiones_[2]->ConnectionString()).valor(propiedad));
-    borrado.fijar(propiedad, CadenaConexion(conexiones_[3]->ConnectionString()).valor(propiedad));
+    bd.fijar(propiedad, conexiones_[2]->propiedad(propiedad));
+    borrado.fijar(propiedad, conexiones_[3]->propiedad(propiedad));
     app.Execute(QStringLiteral("UPDATE CursoEscolar SET BD = ?, BDBorrado = ? WHERE IDCursoEscolar = %1")
                     .arg(escuela_.intIDCursoEscolar()),
                 {bd.texto(), borrado.texto()});
@@ -300,8 +298,8 @@ bool Copias::descartar() {
     bool completo = true;
     try {
         if (servidorEscuela_) {
-            if (!plantilla_.isEmpty())
-                for (const QString& n : basesDelEnsayo(plantilla_, marca_)) borrarBaseDeEnsayo(plantilla_, n);
+            if (servidor_)
+                for (const QString& n : basesDelEnsayo(*servidor_, marca_)) borrarBaseDeEnsayo(*servidor_, n);
         } else if (!carpeta_.isEmpty() && QFileInfo(carpeta_).exists()) {
             completo = QDir(carpeta_).removeRecursively();
         }
@@ -443,9 +441,8 @@ ResultadoEnsayo ensayarCierre(const DecisionesEnsayo& d, const InformeEnsayo& in
     return terminar();
 }
 
-void limpiarEnsayosAbandonados(const QString& cadenaAppEntrada) {
-    const CadenaConexion app(cadenaAppEntrada);
-    const bool servidorApp = app.esServidor();
+void limpiarEnsayosAbandonados(const DatosConexion& appEntrada) {
+    const bool servidorApp = appEntrada.esServidor();
     const QDir carpeta(carpetaEnsayos());
     for (const QFileInfo& f : carpeta.entryInfoList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
         const QString marca = f.completeBaseName();
@@ -463,11 +460,11 @@ void limpiarEnsayosAbandonados(const QString& cadenaAppEntrada) {
             hecho = QDir(temporal).removeRecursively();
         if (!nota.value(QStringLiteral("servidor")).toString().isEmpty()) {
             // A server's leftovers can only go with that server's credentials.
-            if (!servidorApp || nota.value(QStringLiteral("servidor")).toString() != app.valor(DatosFuente)) {
+            if (!servidorApp || nota.value(QStringLiteral("servidor")).toString() != appEntrada.origen()) {
                 hecho = false;
             } else {
                 try {
-                    for (const QString& n : basesDelEnsayo(cadenaAppEntrada, marca)) borrarBaseDeEnsayo(cadenaAppEntrada, n);
+                    for (const QString& n : basesDelEnsayo(appEntrada, marca)) borrarBaseDeEnsayo(appEntrada, n);
                 } catch (const Error&) {
                     hecho = false;
                 }
@@ -481,25 +478,25 @@ void limpiarEnsayosAbandonados(const QString& cadenaAppEntrada) {
     if (servidorApp) {
         try {
             std::unique_ptr<Conexion> mantenimiento;
-            for (const QString& n : servidor::conPrefijo(cadenaAppEntrada, QLatin1String(PrefijoEnsayo), true)) {
+            for (const QString& n : servidor::conPrefijo(appEntrada, QLatin1String(PrefijoEnsayo), true)) {
                 const QRegularExpressionMatch m = nombreEnsayo().match(n);
                 if (!m.hasMatch()) continue;
                 const QString marca = m.captured(1);
-                if (servidor::comentario(cadenaAppEntrada, n) != comentarioEnsayo(marca)) continue;
+                if (servidor::comentario(appEntrada, n) != comentarioEnsayo(marca)) continue;
                 // A rehearsal of this machine still running holds its lock
                 // (taken before any copy is made); a machine that never
                 // rehearsed has not even the folder for one.
                 QLockFile vivo(rutaBloqueo(marca));
                 if (QFileInfo::exists(carpetaEnsayos()) && !motor::tomarBloqueo(vivo)) continue;
                 // One of any computer holds its server lock.
-                if (!mantenimiento) mantenimiento = conexionMantenimiento(cadenaAppEntrada);
+                if (!mantenimiento) mantenimiento = conexionMantenimiento(appEntrada);
                 const QString clave = claveServidor(marca);
                 if (!mantenimiento->Abrir(QStringLiteral("SELECT pg_try_advisory_lock(%1)").arg(clave)).campo(0).toBool())
                     continue;
                 const auto soltar = qScopeGuard([&] {
                     try { mantenimiento->Abrir(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(clave)); } catch (...) {}
                 });
-                borrarBaseDeEnsayo(cadenaAppEntrada, n);
+                borrarBaseDeEnsayo(appEntrada, n);
             }
         } catch (const Error&) {
         }

@@ -16,6 +16,7 @@
 // right after settling a closing that was cut short.
 #include "engine/EstadoMotor.h"
 #include "host/Plan.h"
+#include "platform/CadenaConexion.h"
 #include "host/ResumenCierre.h"
 #include <QObject>
 #include <QStringList>
@@ -92,9 +93,9 @@ using InformeEnsayo = std::function<void(const motor::EstadoMotor&, const Resume
 ResultadoEnsayo ensayarCierre(const DecisionesEnsayo& d, const InformeEnsayo& informe = {});
 
 // Removes what rehearsals cut short left behind: their folders, their
-// journals and, on the server of `cadenaAppEntrada`, their databases that no
+// journals and, on the server of `appEntrada`, their databases that no
 // session uses and no running rehearsal of this machine owns. A failure is
 // left for the next start.
-void limpiarEnsayosAbandonados(const QString& cadenaAppEntrada);
+void limpiarEnsayosAbandonados(const DatosConexion& appEntrada);
 
 }  // namespace ncc::host

@@ -38,11 +38,10 @@ QVector<qint32> bajasDelCierre(Conexion& cerrado, Conexion& nuevo) {
 // folder of the school: its note lives in this user's data folder, under a
 // name of the server and its application entry, so that the next start
 // finds it whatever folder it was started from.
-static QString carpetaInformeDebido(const QString& appEntrada) {
-    const DatosConexion d = CadenaConexion(appEntrada).datos();
-    if (!d.esServidor()) return motor::carpetaDiario(appEntrada);
+static QString carpetaInformeDebido(const DatosConexion& appEntrada) {
+    if (!appEntrada.esServidor()) return motor::carpetaDiario(appEntrada);
     const QString datos = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    const QByteArray servidor = (d.origen() + QLatin1Char('/') + motor::baseDiarioServidor(appEntrada)).toUtf8();
+    const QByteArray servidor = (appEntrada.origen() + QLatin1Char('/') + motor::baseDiarioServidor(appEntrada)).toUtf8();
     return QDir(datos.isEmpty() ? QDir::homePath() : datos)
         .filePath(QStringLiteral("ncc/informes/") +
                   QString::fromLatin1(QCryptographicHash::hash(servidor, QCryptographicHash::Sha1).toHex().left(16)));
@@ -97,8 +96,8 @@ void anotarInformeAntesDelCierre(const motor::EstadoMotor& e) {
 
 OpcionesSesion opcionesDe(const cConfiguracion& conf) {
     OpcionesSesion op;
-    op.appEntrada = conf.conLocalAppEntrada()->ConnectionString();
-    op.borradoAppEntrada = conf.conLocalBorradoAppEntrada()->ConnectionString();
+    op.appEntrada = conf.conLocalAppEntrada()->datos();
+    op.borradoAppEntrada = conf.conLocalBorradoAppEntrada()->datos();
     op.centro = conf.intIDCentro();
     op.usuario = conf.intIDUsuario();
     op.pesetas = conf.Pesetas();

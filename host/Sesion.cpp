@@ -78,10 +78,10 @@ DatosConexion servidorDeOpcion(const QString& texto) {
     }
 }
 
-QString cadenaArchivo(const QString& carpeta, const QString& nombre) {
+DatosConexion archivoEn(const QString& carpeta, const QString& nombre) {
     DatosConexion d;
     d.archivo = QDir(carpeta).absoluteFilePath(nombre + QStringLiteral(".db"));
-    return d.cadena();
+    return d;
 }
 
 }  // namespace
@@ -103,12 +103,12 @@ OpcionesSesion desdeArgumentos(QStringList& args) {
     if (datos.isEmpty() && servidor.isEmpty())
         throw ErrorOpciones(QStringLiteral("Indique dónde está la base de datos de entrada: --datos CARPETA o --servidor CADENA"));
     if (!datos.isEmpty()) {
-        o.appEntrada = cadenaArchivo(datos, AppEntrada);
-        o.borradoAppEntrada = cadenaArchivo(datos, BorradoAppEntrada);
+        o.appEntrada = archivoEn(datos, AppEntrada);
+        o.borradoAppEntrada = archivoEn(datos, BorradoAppEntrada);
     } else {
         const DatosConexion d = servidorDeOpcion(servidor);
-        o.appEntrada = d.conBase(AppEntrada).cadena();
-        o.borradoAppEntrada = d.conBase(BorradoAppEntrada).cadena();
+        o.appEntrada = d.conBase(AppEntrada);
+        o.borradoAppEntrada = d.conBase(BorradoAppEntrada);
     }
     return o;
 }
@@ -154,7 +154,7 @@ void abrir(Conexion& con, const QString& cadena, const QString& queEs) {
         const QString catalogo = con.propiedad(QStringLiteral("Initial Catalog"));
         bool existe = false;
         try {
-            existe = !catalogo.isEmpty() && servidor::existe(cadena, catalogo);
+            existe = !catalogo.isEmpty() && servidor::existe(con.datos(), catalogo);
         } catch (const Error& e) {
             throw sinServidor(con.propiedad(QStringLiteral("Data Source")), queEs, e);
         }
@@ -203,9 +203,8 @@ namespace {
 // The folder and the application-entry file of --datos, said plainly before
 // anything (the closing's lock lives in that folder) tries to use them.
 void comprobarCarpetaEntrada(const OpcionesSesion& o) {
-    const CadenaConexion c(o.appEntrada);
-    if (c.valor(QStringLiteral("Provider")).compare(QLatin1String("SQLite"), Qt::CaseInsensitive) != 0) return;
-    const QFileInfo archivo(c.valor(QStringLiteral("Data Source")));
+    if (o.appEntrada.esServidor()) return;
+    const QFileInfo archivo(o.appEntrada.archivo);
     const QFileInfo carpeta(archivo.absolutePath());
     if (!carpeta.exists())
         throw ErrorSesion(QStringLiteral("No existe la carpeta %1.").arg(carpeta.absoluteFilePath()));
@@ -233,9 +232,8 @@ motor::BloqueoCierre bloquearParaResolver(const OpcionesSesion& o) {
     } catch (const motor::ErrorBloqueo&) {
         throw;
     } catch (const Error& e) {
-        const CadenaConexion c(o.appEntrada);
-        if (!c.esServidor()) throw;
-        throw sinServidor(c.valor(QStringLiteral("Data Source")), QStringLiteral("la base de datos de entrada de la aplicación"), e);
+        if (!o.appEntrada.esServidor()) throw;
+        throw sinServidor(o.appEntrada.origen(), QStringLiteral("la base de datos de entrada de la aplicación"), e);
     }
 }
 
@@ -245,8 +243,7 @@ void resolverCierrePendiente(const OpcionesSesion& o) {
     comprobarCarpetaEntrada(o);
     // A school folder this user can only read has nothing to settle unless a
     // journal says so: it is opened to be read, without the closing's lock.
-    const CadenaConexion entrada(o.appEntrada);
-    const bool soloLectura = !entrada.esServidor() && !SeEscribe(entrada.valor(QStringLiteral("Data Source")));
+    const bool soloLectura = !o.appEntrada.esServidor() && !SeEscribe(o.appEntrada.archivo);
     if (!soloLectura || motor::hayCierrePendiente(o.appEntrada)) {
         const auto bloqueo = bloquearParaResolver(o);
         const motor::Recuperacion r = motor::recuperarCierrePendiente(o.appEntrada);
@@ -259,8 +256,8 @@ void resolverCierrePendiente(const OpcionesSesion& o) {
 std::unique_ptr<Sesion> abrirSesion(const OpcionesSesion& o) {
     if (o.resolverPendiente) resolverCierrePendiente(o);
     auto s = std::make_unique<Sesion>();
-    abrir(s->appEntrada(), o.appEntrada, QStringLiteral("la base de datos de entrada de la aplicación"));
-    abrir(s->borradoAppEntrada(), o.borradoAppEntrada,
+    abrir(s->appEntrada(), o.appEntrada.cadena(), QStringLiteral("la base de datos de entrada de la aplicación"));
+    abrir(s->borradoAppEntrada(), o.borradoAppEntrada.cadena(),
           QStringLiteral("la base de datos de borrados de la entrada de la aplicación"));
     Conexion& entrada = s->appEntrada();
 

@@ -94,9 +94,10 @@ private:
 
 // Where the session comes from, as the commands of `ncc` take it.
 struct OpcionesSesion {
-    // Connection strings of the application-entry database and of its twin.
-    QString appEntrada;
-    QString borradoAppEntrada;
+    // The application-entry database and its twin, read once from the
+    // command line (or the desktop host's settings).
+    DatosConexion appEntrada;
+    DatosConexion borradoAppEntrada;
     int centro = 1;
     int usuario = 1;
     bool pesetas = false;

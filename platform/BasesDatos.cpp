@@ -192,8 +192,8 @@ QString identificador(const QString& nombre) {
 }
 
 // The maintenance database of the server, with the template's credentials.
-std::unique_ptr<Conexion> administracion(const QString& plantilla) {
-    DatosConexion d = CadenaConexion(plantilla).datos();
+std::unique_ptr<Conexion> administracion(const DatosConexion& datos) {
+    DatosConexion d = datos;
     d.proveedor = Proveedor::PostgreSQL;
     d.base = QStringLiteral("postgres");
     auto con = std::make_unique<Conexion>(d);
@@ -210,6 +210,14 @@ QString herramienta(const QString& nombre) {
     return ruta;
 }
 
+// pg_dump and pg_restore take a --dbname with an "=" in it, or one that
+// begins as a URI, for a whole connection string: a name is always handed
+// to them as the one value of a connection string, quoted as libpq reads it.
+QString argumentoBase(QString nombre) {
+    nombre.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QStringLiteral("--dbname=dbname='") + nombre + QLatin1Char('\'');
+}
+
 QStringList argumentosConexion(const DatosConexion& d) {
     QStringList a{QStringLiteral("--host=") + d.host, QStringLiteral("--port=") + QString::number(d.puerto),
                   QStringLiteral("--no-password")};
@@ -219,14 +227,14 @@ QStringList argumentosConexion(const DatosConexion& d) {
 
 }  // namespace
 
-bool existe(const QString& plantilla, const QString& nombre) {
-    auto con = administracion(plantilla);
+bool existe(const DatosConexion& datos, const QString& nombre) {
+    auto con = administracion(datos);
     Recordset r = con->Abrir(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"), {nombre});
     return !r.eof();
 }
 
-QStringList conPrefijo(const QString& plantilla, const QString& prefijo, bool libres) {
-    auto con = administracion(plantilla);
+QStringList conPrefijo(const DatosConexion& datos, const QString& prefijo, bool libres) {
+    auto con = administracion(datos);
     QString sql = QStringLiteral("SELECT datname FROM pg_database d WHERE left(datname, %1) = ?").arg(prefijo.size());
     if (libres) sql += QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM pg_stat_activity a WHERE a.datname = d.datname)");
     sql += QStringLiteral(" ORDER BY datname");
@@ -235,27 +243,27 @@ QStringList conPrefijo(const QString& plantilla, const QString& prefijo, bool li
     return r;
 }
 
-void crear(const QString& plantilla, const QString& nombre) {
-    auto con = administracion(plantilla);
+void crear(const DatosConexion& datos, const QString& nombre) {
+    auto con = administracion(datos);
     con->Execute(QStringLiteral("CREATE DATABASE ") + identificador(nombre) +
                  QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8'"));
 }
 
-QString comentario(const QString& plantilla, const QString& nombre) {
-    auto con = administracion(plantilla);
+QString comentario(const DatosConexion& datos, const QString& nombre) {
+    auto con = administracion(datos);
     Recordset r = con->Abrir(QStringLiteral("SELECT COALESCE(shobj_description(oid, 'pg_database'), '') FROM pg_database "
                                             "WHERE datname = ?"),
                              {nombre});
     return r.eof() ? QString() : r.campo(0).toString();
 }
 
-void borrar(const QString& plantilla, const QString& nombre) {
-    auto con = administracion(plantilla);
+void borrar(const DatosConexion& datos, const QString& nombre) {
+    auto con = administracion(datos);
     con->Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + identificador(nombre) + QStringLiteral(" WITH (FORCE)"));
 }
 
-void renombrar(const QString& plantilla, const QString& de, const QString& a) {
-    auto con = administracion(plantilla);
+void renombrar(const DatosConexion& datos, const QString& de, const QString& a) {
+    auto con = administracion(datos);
     con->Execute(QStringLiteral("ALTER DATABASE ") + identificador(de) + QStringLiteral(" RENAME TO ") + identificador(a));
 }
 
@@ -334,8 +342,8 @@ void aplicarAtributos(Conexion& con, const QString& nombre, const Atributos& a) 
 
 }  // namespace
 
-void reponer(const QString& plantilla, const QString& copia, const QString& original) {
-    auto con = administracion(plantilla);
+void reponer(const DatosConexion& datos, const QString& copia, const QString& original) {
+    auto con = administracion(datos);
     const Atributos a = leerAtributos(*con, original);
     con->Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + identificador(original) + QStringLiteral(" WITH (FORCE)"));
     con->Execute(QStringLiteral("ALTER DATABASE ") + identificador(copia) + QStringLiteral(" RENAME TO ") +
@@ -343,10 +351,9 @@ void reponer(const QString& plantilla, const QString& copia, const QString& orig
     aplicarAtributos(*con, original, a);
 }
 
-void copiar(const QString& plantilla, const QString& origen, const QString& destino, const QString& comentario) {
-    const DatosConexion c = CadenaConexion(plantilla).datos();
+void copiar(const DatosConexion& datos, const QString& origen, const QString& destino, const QString& comentario) {
     {
-        auto con = administracion(plantilla);
+        auto con = administracion(datos);
         con->Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + identificador(destino) + QStringLiteral(" WITH (FORCE)"));
         const auto comentar = [&] {
             if (!comentario.isEmpty())
@@ -372,29 +379,29 @@ void copiar(const QString& plantilla, const QString& origen, const QString& dest
             comentar();
             return;
         } catch (const Error&) {
-            if (existe(plantilla, destino)) throw;  // made, but the comment failed
+            if (existe(datos, destino)) throw;  // made, but the comment failed
         }
         con->Execute(QStringLiteral("CREATE DATABASE ") + identificador(destino) +
                      QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8'"));
         comentar();
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("PGPASSWORD"), c.clave);
+    env.insert(QStringLiteral("PGPASSWORD"), datos.clave);
     env.insert(QStringLiteral("PGCONNECT_TIMEOUT"), QStringLiteral("30"));
     QProcess volcado, carga;
     volcado.setProcessEnvironment(env);
     carga.setProcessEnvironment(env);
     // The dump streams straight into the restore: no file is left anywhere.
     volcado.setStandardOutputProcess(&carga);
-    const QStringList con = argumentosConexion(c);
+    const QStringList con = argumentosConexion(datos);
     // The grants on the tables travel with the copy: a restored school keeps
     // who may read what.
     carga.start(herramienta(QStringLiteral("pg_restore")),
                 con + QStringList{QStringLiteral("--no-owner"), QStringLiteral("--exit-on-error"),
-                                  QStringLiteral("--dbname=") + destino});
+                                  argumentoBase(destino)});
     volcado.start(herramienta(QStringLiteral("pg_dump")),
                   con + QStringList{QStringLiteral("--format=custom"), QStringLiteral("--compress=0"),
-                                    QStringLiteral("--no-owner"), QStringLiteral("--dbname=") + origen});
+                                    QStringLiteral("--no-owner"), argumentoBase(origen)});
     const bool fin1 = volcado.waitForFinished(-1);
     if (!fin1 || volcado.exitStatus() != QProcess::NormalExit || volcado.exitCode() != 0) carga.closeWriteChannel();
     const bool fin2 = carga.waitForFinished(-1);
@@ -402,7 +409,7 @@ void copiar(const QString& plantilla, const QString& origen, const QString& dest
                       carga.exitStatus() == QProcess::NormalExit && carga.exitCode() == 0;
     if (!bien) {
         const QString detalle = QString::fromLocal8Bit(volcado.readAllStandardError() + carga.readAllStandardError()).trimmed();
-        try { borrar(plantilla, destino); } catch (...) {}
+        try { borrar(datos, destino); } catch (...) {}
         throw Error(errores::Proceso,
                     QStringLiteral("No se ha podido copiar la base de datos %1 en %2: %3").arg(origen, destino, detalle));
     }

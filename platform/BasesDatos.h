@@ -25,27 +25,27 @@ void sincronizar(const QString& ruta);
 
 namespace ncc::servidor {
 
-// `plantilla` is any connection string of the server (its credentials and
-// Data Source are used; the catalog is ignored).
-bool existe(const QString& plantilla, const QString& nombre);
+// `datos` is any connection of the server: its host, port and
+// credentials are used; its database is ignored.
+bool existe(const DatosConexion& datos, const QString& nombre);
 // Copies database `origen` into a new database `destino` (replaced if it
 // exists) with pg_dump piped into pg_restore: other sessions may stay
 // connected to the source, which CREATE DATABASE ... TEMPLATE forbids.
 // A `comentario` is put on the new database as soon as it exists, before
 // its contents: whoever made it can tell it from any other database even
 // when the copy is cut short.
-void copiar(const QString& plantilla, const QString& origen, const QString& destino, const QString& comentario = {});
-void borrar(const QString& plantilla, const QString& nombre);  // drops, forcing out sessions
-void renombrar(const QString& plantilla, const QString& de, const QString& a);
-void crear(const QString& plantilla, const QString& nombre);
+void copiar(const DatosConexion& datos, const QString& origen, const QString& destino, const QString& comentario = {});
+void borrar(const DatosConexion& datos, const QString& nombre);  // drops, forcing out sessions
+void renombrar(const DatosConexion& datos, const QString& de, const QString& a);
+void crear(const DatosConexion& datos, const QString& nombre);
 // The comment on database `nombre` (empty when it has none or is not there).
-QString comentario(const QString& plantilla, const QString& nombre);
+QString comentario(const DatosConexion& datos, const QString& nombre);
 // The databases whose names begin with `prefijo`, sorted; with `libres`,
 // only those no session is connected to.
-QStringList conPrefijo(const QString& plantilla, const QString& prefijo, bool libres = false);
+QStringList conPrefijo(const DatosConexion& datos, const QString& prefijo, bool libres = false);
 // Puts backup `copia` back as `original`: the original is dropped and the
 // copy takes its name, its owner, its grants, its settings, its comment and
 // its connection limit, as the original had them.
-void reponer(const QString& plantilla, const QString& copia, const QString& original);
+void reponer(const DatosConexion& datos, const QString& copia, const QString& original);
 
 }  // namespace ncc::servidor

@@ -1500,24 +1500,22 @@ ResumenDemo crearDemoSQLite(const QString& carpeta, const OpcionesDemo& o) {
     }
 }
 
-ResumenDemo crearDemoServidor(const QString& plantilla, const OpcionesDemo& o) {
+ResumenDemo crearDemoServidor(const DatosConexion& enServidor, const OpcionesDemo& o) {
     const QStringList nombres{o.prefijo + QStringLiteral("AppEntrada"), o.prefijo + QStringLiteral("BorradoAppEntrada"),
                               o.prefijo + QStringLiteral("A%1C%2").arg(IdCentro).arg(IdCursoActual),
                               o.prefijo + QStringLiteral("B%1C%2").arg(IdCentro).arg(IdCursoActual)};
-    CadenaConexion base(plantilla);
-    base.fijar(QStringLiteral("Provider"), QStringLiteral("PostgreSQL"));
-    const QString servidor = base.valor(QStringLiteral("Data Source"));
+    DatosConexion base = enServidor;
+    base.proveedor = Proveedor::PostgreSQL;
+    const QString servidor = base.origen();
     QStringList presentes;
     for (const QString& n : nombres)
-        if (servidor::existe(plantilla, n)) presentes << n;
+        if (servidor::existe(base, n)) presentes << n;
     if (!presentes.isEmpty() && !o.reemplazar)
         throw ErrorDemoExiste(QStringLiteral("Ya hay una escuela en el servidor %1 (%2). Use --reemplazar para sustituirla por una nueva.")
                                   .arg(servidor, listaBases(presentes)));
     if (o.reemplazar) {
         // Also the later years and backups an earlier closing left behind.
-        CadenaConexion adm(base);
-        adm.fijar(QStringLiteral("Initial Catalog"), QStringLiteral("postgres"));
-        Conexion c(adm.texto());
+        Conexion c(base.conBase(QStringLiteral("postgres")));
         c.Open();
         const QRegularExpression propios(QStringLiteral("^(%1)([AB]%2C\\d+B?|AppEntradaB|BorradoAppEntradaB)$")
                                              .arg(QRegularExpression::escape(o.prefijo)).arg(IdCentro));
@@ -1525,18 +1523,14 @@ ResumenDemo crearDemoServidor(const QString& plantilla, const OpcionesDemo& o) {
         for (Recordset r = c.Abrir(QStringLiteral("SELECT datname FROM pg_database")); !r.eof(); r.MoveNext())
             if (propios.match(r.texto(QStringLiteral("datname"))).hasMatch()) sobran << r.texto(QStringLiteral("datname"));
         c.Close();
-        for (const QString& n : sobran) servidor::borrar(plantilla, n);
+        for (const QString& n : sobran) servidor::borrar(base, n);
     }
-    auto cadena = [&](const QString& catalogo) {
-        CadenaConexion c(base);
-        c.fijar(QStringLiteral("Initial Catalog"), catalogo);
-        return c.texto();
-    };
+    auto cadena = [&](const QString& catalogo) { return base.conBase(catalogo).cadena(); };
     Destino d;
     QStringList creadas;
     try {
         for (const QString& n : nombres) {
-            servidor::crear(plantilla, n);
+            servidor::crear(base, n);
             creadas << n;
             d.cadenas << cadena(n);
         }
@@ -1547,7 +1541,7 @@ ResumenDemo crearDemoServidor(const QString& plantilla, const OpcionesDemo& o) {
         });
     } catch (...) {
         for (const QString& n : creadas) {
-            try { servidor::borrar(plantilla, n); } catch (...) {}
+            try { servidor::borrar(base, n); } catch (...) {}
         }
         throw;
     }

@@ -3,6 +3,7 @@
 // its application-entry databases and the school databases of its current
 // school year, "2025/2026", ready to be closed. The same seed always gives
 // the same school, row for row, on either back end.
+#include "platform/CadenaConexion.h"
 #include "platform/Error.h"
 #include <QList>
 #include <QPair>
@@ -54,7 +55,7 @@ constexpr int MinimoAlumnosDemo = 20;
 // B1C{año}.db in `carpeta` (created when missing).
 ResumenDemo crearDemoSQLite(const QString& carpeta, const OpcionesDemo& opciones);
 // Databases AppEntrada, BorradoAppEntrada, A1C{año} and B1C{año} (each with
-// the prefix) on the server of `plantillaConexion` (its catalog is ignored).
-ResumenDemo crearDemoServidor(const QString& plantillaConexion, const OpcionesDemo& opciones);
+// the prefix) on the server `enServidor` (its database is ignored).
+ResumenDemo crearDemoServidor(const DatosConexion& enServidor, const OpcionesDemo& opciones);
 
 }  // namespace ncc::suite

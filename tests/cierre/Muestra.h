@@ -38,9 +38,7 @@ namespace ncc::pruebas {
 // under their own names, in one look at the server's catalog.
 inline QStringList quedanEnServidor() {
     if (!hayServidor()) return {};
-    CadenaConexion c(plantillaServidor());
-    c.fijar(QStringLiteral("Initial Catalog"), QStringLiteral("postgres"));
-    Conexion con(c.texto());
+    Conexion con(plantillaServidor().conBase(QStringLiteral("postgres")));
     con.Open();
     QStringList hay;
     for (Recordset rs = con.Abrir(QStringLiteral("SELECT datname FROM pg_database")); !rs.eof(); rs.MoveNext())
@@ -73,21 +71,17 @@ struct Muestra {
     QString real(const QString& base) const {
         return esServidor() ? prefijo + base : QDir(carpeta).filePath(base + QStringLiteral(".db"));
     }
-    QString cadena(const QString& base) const {
-        CadenaConexion c;
-        if (esServidor()) {
-            c = CadenaConexion(plantillaServidor());
-            c.fijar(QStringLiteral("Initial Catalog"), real(base));
-        } else {
-            c.fijar(QStringLiteral("Provider"), QStringLiteral("SQLite"));
-            c.fijar(QStringLiteral("Data Source"), real(base));
-        }
-        return c.texto();
+    DatosConexion datos(const QString& base) const {
+        if (esServidor()) return plantillaServidor().conBase(real(base));
+        DatosConexion d;
+        d.archivo = real(base);
+        return d;
     }
+    QString cadena(const QString& base) const { return datos(base).cadena(); }
     host::OpcionesSesion opciones() const {
         host::OpcionesSesion o;
-        o.appEntrada = cadena(QStringLiteral("AppEntrada"));
-        o.borradoAppEntrada = cadena(QStringLiteral("BorradoAppEntrada"));
+        o.appEntrada = datos(QStringLiteral("AppEntrada"));
+        o.borradoAppEntrada = datos(QStringLiteral("BorradoAppEntrada"));
         return o;
     }
     // The year's school databases as the application entry names them: the
@@ -112,7 +106,7 @@ struct Muestra {
         if (!esServidor() || !hayServidor()) return;
         for (const QString& b : bases())
             try { servidor::borrar(plantillaServidor(), real(b)); } catch (...) {}
-        try { motor::descartarDiario(cadena(QStringLiteral("AppEntrada"))); } catch (...) {}
+        try { motor::descartarDiario(datos(QStringLiteral("AppEntrada"))); } catch (...) {}
     }
 };
 
@@ -272,6 +266,6 @@ inline void ponerEnWal(const QString& cadena) {
 
 // The journal of a closing cut short, beside the application entry (or on
 // the server).
-inline bool hayDiario(const QString& cadenaAppEntrada) { return motor::hayCierrePendiente(cadenaAppEntrada); }
+inline bool hayDiario(const DatosConexion& appEntrada) { return motor::hayCierrePendiente(appEntrada); }
 
 }  // namespace ncc::pruebas

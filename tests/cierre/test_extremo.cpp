@@ -92,7 +92,7 @@ TEST_P(CierreCompleto, ElResumenCuadraConLasBasesViejaYNueva) {
                   QStringList({QStringLiteral("A1C3.db"), QStringLiteral("A1C4.db"), QStringLiteral("AppEntrada.db"),
                                QStringLiteral("B1C3.db"), QStringLiteral("B1C4.db"), QStringLiteral("BorradoAppEntrada.db")}));
     }
-    EXPECT_FALSE(hayDiario(muestra.cadena(QStringLiteral("AppEntrada"))));
+    EXPECT_FALSE(hayDiario(muestra.datos(QStringLiteral("AppEntrada"))));
 
     // The host's next session is the new year.
     SesionAbierta despues(muestra);

@@ -163,7 +163,7 @@ protected:
                     // that could not go is said, and its journal stays for
                     // the next start, which finishes the clean-up.
                     cumplidos << k;
-                    EXPECT_TRUE(hayDiario(m->cadena(QStringLiteral("AppEntrada")))) << "k=" << k;
+                    EXPECT_TRUE(hayDiario(m->datos(QStringLiteral("AppEntrada")))) << "k=" << k;
                     MensajesGuion aviso;
                     ServicioMensajesInstalado instalado(aviso);
                     host::resolverCierrePendiente(m->opciones());
@@ -194,7 +194,7 @@ protected:
                     EXPECT_EQ(archivosDe(m->carpeta), archivosDeMuestra()) << "k=" << k;
                 }
             }
-            EXPECT_FALSE(hayDiario(m->cadena(QStringLiteral("AppEntrada")))) << "k=" << k;
+            EXPECT_FALSE(hayDiario(m->datos(QStringLiteral("AppEntrada")))) << "k=" << k;
             if (!igual) {
                 m->borrar();
                 if (!m->esServidor()) QDir(m->carpeta).removeRecursively();

@@ -7,15 +7,14 @@
 
 namespace ncc::pruebas {
 
-QString plantillaServidor() {
-    const QString host = qEnvironmentVariable("NCC_PG_HOST");
-    const QString port = qEnvironmentVariable("NCC_PG_PORT", QStringLiteral("5432"));
-    CadenaConexion c;
-    c.fijar(QStringLiteral("Provider"), QStringLiteral("PostgreSQL"));
-    c.fijar(QStringLiteral("Data Source"), host + QLatin1Char(':') + port);
-    c.fijar(QStringLiteral("User ID"), qEnvironmentVariable("NCC_PG_USER", QStringLiteral("postgres")));
-    c.fijar(QStringLiteral("Password"), qEnvironmentVariable("NCC_PG_PASSWORD"));
-    return c.texto();
+DatosConexion plantillaServidor() {
+    DatosConexion d;
+    d.proveedor = Proveedor::PostgreSQL;
+    d.host = qEnvironmentVariable("NCC_PG_HOST");
+    d.puerto = qEnvironmentVariable("NCC_PG_PORT", QStringLiteral("5432")).toInt();
+    d.usuario = qEnvironmentVariable("NCC_PG_USER", QStringLiteral("postgres"));
+    d.clave = qEnvironmentVariable("NCC_PG_PASSWORD");
+    return d;
 }
 
 bool hayServidor() { return !qEnvironmentVariableIsEmpty("NCC_PG_HOST"); }

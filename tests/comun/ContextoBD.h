@@ -4,7 +4,7 @@
 // scripts/pruebas.sh starts (NCC_PG_HOST, NCC_PG_PORT, NCC_PG_USER,
 // NCC_PG_PASSWORD). Without those variables the server tests fail: the test
 // run never passes with a back end left out.
-#include "platform/Dialecto.h"
+#include "platform/CadenaConexion.h"
 #include <QString>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -12,8 +12,8 @@
 
 namespace ncc::pruebas {
 
-// Connection string of the test server without a catalog.
-QString plantillaServidor();
+// The test server, without a database.
+DatosConexion plantillaServidor();
 bool hayServidor();
 
 // A folder of its own per test, removed afterwards; on PostgreSQL the

@@ -70,7 +70,7 @@ TEST_P(EnsayoCierre, NoCambiaNadaDelCentroYResumeLoQueHaceElCierreReal) {
     EXPECT_GT(ensayo.resumen.promocionan, 0);
     EXPECT_EQ(estadoEscuela(muestra), antes);
     EXPECT_EQ(restosDeEnsayos(), restosAntes);
-    EXPECT_FALSE(hayDiario(muestra.cadena(QStringLiteral("AppEntrada"))));
+    EXPECT_FALSE(hayDiario(muestra.datos(QStringLiteral("AppEntrada"))));
     EXPECT_TRUE(quedanEnServidor().isEmpty()) << unir(quedanEnServidor()).toStdString();
 
     // The real closing, straight after, does what the rehearsal said.
@@ -120,7 +120,7 @@ TEST_P(EnsayoCierre, UnEnsayoQueFallaDiceElPasoYElMensajeYNoDejaNada) {
     EXPECT_TRUE(t.contains(Texto(15033)));
     EXPECT_EQ(estadoEscuela(muestra), antes);
     EXPECT_EQ(restosDeEnsayos(), restosAntes);
-    EXPECT_FALSE(hayDiario(muestra.cadena(QStringLiteral("AppEntrada"))));
+    EXPECT_FALSE(hayDiario(muestra.datos(QStringLiteral("AppEntrada"))));
     EXPECT_TRUE(quedanEnServidor().isEmpty()) << unir(quedanEnServidor()).toStdString();
 }
 
@@ -131,7 +131,7 @@ TEST_P(EnsayoCierre, NoEnsayaMientrasOtroCierreTieneElBloqueo) {
     SesionAbierta s(muestra);
     const host::Plan plan = s.planPorDefecto();
     const QStringList restosAntes = restosDeEnsayos();
-    auto otro = motor::bloquearCierre(muestra.cadena(QStringLiteral("AppEntrada")));
+    auto otro = motor::bloquearCierre(muestra.datos(QStringLiteral("AppEntrada")));
     const host::ResultadoEnsayo r = host::ensayarCierre(decisiones(plan));
     EXPECT_FALSE(r.correcto);
     EXPECT_EQ(r.paso, motor::pasos::Comprobaciones);
@@ -145,15 +145,13 @@ TEST_P(EnsayoCierre, NoEnsayaMientrasOtroCierreTieneElBloqueo) {
 TEST_P(EnsayoCierre, LaSiguienteAperturaBorraLoQueDejoUnEnsayoMuerto) {
     if (!ctx.esServidor()) GTEST_SKIP() << "en SQLite lo prueba el ensayo matado (test_matado)";
     muestra = crearMuestra(ctx, QStringLiteral("restos"), 20);
-    const QString plantilla = plantillaServidor();
+    const DatosConexion plantilla = plantillaServidor();
     const QString muerta = QLatin1String(host::PrefijoEnsayo) + QStringLiteral("0badf00d_AppEntrada");
     const QString viva = QLatin1String(host::PrefijoEnsayo) + QStringLiteral("0c0ffee0_AppEntrada");
     servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), muerta, host::comentarioEnsayo(QStringLiteral("0badf00d")));
     servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), viva, host::comentarioEnsayo(QStringLiteral("0c0ffee0")));
     // The journal of its run, in a database of its own.
-    CadenaConexion deLaMuerta(muestra.cadena(QStringLiteral("AppEntrada")));
-    deLaMuerta.fijar(QStringLiteral("Initial Catalog"), muerta);
-    const QString diario = motor::baseDiarioServidor(deLaMuerta.texto());
+    const QString diario = motor::baseDiarioServidor(plantilla.conBase(muerta));
     servidor::crear(plantilla, diario);
     // The running one holds its lock, as a rehearsal of this machine does.
     const QString notas = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
@@ -167,7 +165,7 @@ TEST_P(EnsayoCierre, LaSiguienteAperturaBorraLoQueDejoUnEnsayoMuerto) {
     servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), sinMarca);
     QFile nota(QDir(notas).filePath(QStringLiteral("0badcafe.json")));
     ASSERT_TRUE(nota.open(QIODevice::WriteOnly));
-    nota.write(QJsonDocument(QJsonObject{{QStringLiteral("servidor"), deLaMuerta.valor(QStringLiteral("Data Source"))}}).toJson());
+    nota.write(QJsonDocument(QJsonObject{{QStringLiteral("servidor"), plantilla.origen()}}).toJson());
     nota.close();
 
     SesionAbierta s(muestra);
@@ -182,7 +180,7 @@ TEST_P(EnsayoCierre, LaSiguienteAperturaBorraLoQueDejoUnEnsayoMuerto) {
 TEST_P(EnsayoCierre, LaLimpiezaRespetaElEnsayoDeOtroEquipoYLosNombresQueNoSonDeEnsayos) {
     if (!ctx.esServidor()) GTEST_SKIP() << "solo los ensayos en un servidor los ve otro equipo";
     muestra = crearMuestra(ctx, QStringLiteral("otros"), 20);
-    const QString plantilla = plantillaServidor();
+    const DatosConexion plantilla = plantillaServidor();
     const QString prefijo = QLatin1String(host::PrefijoEnsayo);
     // A rehearsal running on another computer: no lock of this machine,
     // but its server lock held on a connection of its own.
@@ -193,9 +191,7 @@ TEST_P(EnsayoCierre, LaLimpiezaRespetaElEnsayoDeOtroEquipoYLosNombresQueNoSonDeE
     // like one, and one named as a rehearsal's without its mark.
     const QStringList ajenas{prefijo + QStringLiteral("escuela_AppEntrada"), prefijo + QStringLiteral("5eed5eed_AppEntrada")};
     for (const QString& n : ajenas) servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), n);
-    CadenaConexion mantenimiento(plantilla);
-    mantenimiento.fijar(QStringLiteral("Initial Catalog"), QStringLiteral("postgres"));
-    Conexion otroEquipo(mantenimiento.texto());
+    Conexion otroEquipo(plantilla.conBase(QStringLiteral("postgres")));
     otroEquipo.Open();
     otroEquipo.Abrir(QStringLiteral("SELECT pg_advisory_lock(%1, %2)").arg(0x4E43).arg(0xbeef));
 
@@ -210,7 +206,7 @@ TEST_P(EnsayoCierre, LaLimpiezaRespetaElEnsayoDeOtroEquipoYLosNombresQueNoSonDeE
     // The server lets the lock go when that session's process ends, a moment
     // after the client hangs up.
     {
-        Conexion mirar(mantenimiento.texto());
+        Conexion mirar(plantilla.conBase(QStringLiteral("postgres")));
         mirar.Open();
         for (int i = 0; i < 100 && mirar.Abrir(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' "
                                                               "AND classid = %1 AND objid = %2").arg(0x4E43).arg(0xbeef))

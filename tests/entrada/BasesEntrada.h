@@ -60,8 +60,8 @@ struct BasesEntrada {
 
     host::OpcionesSesion opciones(int centro = 1) {
         host::OpcionesSesion o;
-        o.appEntrada = entrada->ConnectionString();
-        o.borradoAppEntrada = borradoEntrada->ConnectionString();
+        o.appEntrada = entrada->datos();
+        o.borradoAppEntrada = borradoEntrada->datos();
         o.centro = centro;
         return o;
     }

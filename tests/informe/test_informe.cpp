@@ -244,7 +244,7 @@ TEST_P(InformeCierre, ElPdfQuedaJuntoALaEntradaOEnDocumentosYNoPisaOtroCierre) {
     // The note of a report owed is found from any working folder and never
     // left in one (a server has no school folder to hold it).
     host::OpcionesSesion op;
-    op.appEntrada = estado().conLocalAppEntrada().ConnectionString();
+    op.appEntrada = estado().conLocalAppEntrada().datos();
     op.centro = estado().conf->intIDCentro();
     const QString antes = QDir::currentPath();
     QTemporaryDir uno, otro;

@@ -393,7 +393,7 @@ TEST_F(CortesCierre, UnSegundoCierreALaVezSeRechazaSinTocarNada) {
     const QString app = QStringLiteral("Provider=SQLite;Data Source=") + escuela->filePath(QStringLiteral("AppEntrada.db"));
     {
         // Another closing of the same school holds its lock.
-        auto enMarcha = motor::bloquearCierre(app);
+        auto enMarcha = motor::bloquearCierre(CadenaConexion(app).datos());
         const QStringList antes = ficheros(escuela->path());
         const Salida s = ncc(argumentos(QStringLiteral("cerrar"), escuela->path()));
         EXPECT_EQ(s.salida, 2);  // refused, not failed
@@ -429,8 +429,9 @@ TEST_F(CortesCierre, UnBloqueoEnLaCarpetaDeLasBasesDelCentroRechazaElCierre) {
         app.Close();
     }
     {
-        auto enMarcha = motor::bloquearCierre(QStringLiteral("Provider=SQLite;Data Source=") +
-                                              bases.filePath(QStringLiteral("AppEntrada.db")));
+        DatosConexion otraEntrada;
+        otraEntrada.archivo = bases.filePath(QStringLiteral("AppEntrada.db"));
+        auto enMarcha = motor::bloquearCierre(otraEntrada);
         const Contenido antesEscuela = contenido(escuela->path(), modelo_->path());
         const Contenido antesBases = contenido(bases.path(), modelo_->path());
         const QStringList ficherosEscuela = ficheros(escuela->path()), ficherosBases = ficheros(bases.path());
@@ -468,7 +469,7 @@ TEST(CierreALaVez, ElMotorRechazaUnCierreMientrasOtroSigueEnMarcha) {
     ContextoBD ctx(Proveedor::SQLite);
     EscuelaPrueba escuela(ctx, 3, 7);
     const auto antes = escuela.instantaneas();
-    auto enMarcha = motor::bloquearCierre(escuela.appEntrada().ConnectionString());
+    auto enMarcha = motor::bloquearCierre(escuela.appEntrada().datos());
     MensajesGuion guion;
     ServicioMensajesInstalado instalado(guion);
     cIFunciones motor;
@@ -498,23 +499,20 @@ protected:
         const QString origen = otra.valor(QStringLiteral("Data Source"));
         const qsizetype puerto = origen.lastIndexOf(QLatin1Char(':'));
         otra.fijar(QStringLiteral("Data Source"), origen.left(puerto) + QStringLiteral("/") + origen.mid(puerto));
-        enA = {QStringLiteral("--servidor"), plantilla};
+        enA = {QStringLiteral("--servidor"), plantilla.cadena()};
         enB = {QStringLiteral("--servidor"), otra.texto()};
         crearEscuela();
     }
     void TearDown() override {
-        if (!plantilla.isEmpty()) limpiar();
+        if (!plantilla.host.isEmpty()) limpiar();
     }
 
-    QString cadena(const QString& base) const {
-        CadenaConexion c(plantilla);
-        c.fijar(QStringLiteral("Initial Catalog"), base);
-        return c.texto();
-    }
+    DatosConexion datos(const QString& base) const { return plantilla.conBase(base); }
+    QString cadena(const QString& base) const { return datos(base).cadena(); }
     void limpiar() const {
         borrarLoDelCierreEnServidor();
         for (const QString& b : Muestra::bases()) servidor::borrar(plantilla, b);
-        motor::descartarDiario(cadena(QStringLiteral("AppEntrada")));
+        motor::descartarDiario(datos(QStringLiteral("AppEntrada")));
     }
     void crearEscuela() {
         limpiar();
@@ -540,7 +538,7 @@ protected:
     }
     static QStringList cerrar(const QStringList& en) { return QStringList{QStringLiteral("cerrar"), QStringLiteral("--si")} + en; }
 
-    QString plantilla;
+    DatosConexion plantilla;
     QStringList enA, enB;
     QTemporaryDir equipoA, equipoB;
     std::map<QString, QStringList> original;
@@ -562,7 +560,7 @@ TEST_F(CortesServidor, UnCierreMatadoEnUnEquipoLoResuelveOtro) {
 
     {
         // A closing running on computer A holds the server's lock.
-        const auto enMarcha = motor::bloquearCierre(cadena(QStringLiteral("AppEntrada")));
+        const auto enMarcha = motor::bloquearCierre(datos(QStringLiteral("AppEntrada")));
         const SalidaNcc r = ejecutarNcc(cerrar(enB), 120000, entorno(equipoB));
         EXPECT_EQ(r.salida, 2) << r.error.toStdString();
         EXPECT_TRUE(r.error.contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << r.error.toStdString();
@@ -570,7 +568,7 @@ TEST_F(CortesServidor, UnCierreMatadoEnUnEquipoLoResuelveOtro) {
     }
     const SalidaNcc r = ejecutarNcc(cerrar(enB), 120000, entorno(equipoB));
     EXPECT_EQ(r.salida, 0) << r.error.toStdString();
-    EXPECT_FALSE(motor::hayCierrePendiente(cadena(QStringLiteral("AppEntrada"))));
+    EXPECT_FALSE(motor::hayCierrePendiente(datos(QStringLiteral("AppEntrada"))));
 }
 
 // A server of the test's own, stopped as a power cut at the server would
@@ -656,11 +654,11 @@ TEST_F(CortesServidorParado, UnServidorParadoDuranteElCierreLoDejaComoEstabaOCer
         EXPECT_EQ(exito, a.salida == 0) << a.error.toStdString();
         // Success means nothing is left for a recovery to finish.
         if (exito) {
-            EXPECT_FALSE(motor::hayCierrePendiente(cadena(QStringLiteral("AppEntrada"))));
+            EXPECT_FALSE(motor::hayCierrePendiente(datos(QStringLiteral("AppEntrada"))));
         }
         const SalidaNcc r = ejecutarNcc(QStringList{QStringLiteral("recuperar")} + enB, 120000, entorno(equipoB));
         EXPECT_EQ(r.salida, 0) << r.error.toStdString();
-        EXPECT_FALSE(motor::hayCierrePendiente(cadena(QStringLiteral("AppEntrada"))));
+        EXPECT_FALSE(motor::hayCierrePendiente(datos(QStringLiteral("AppEntrada"))));
         const QStringList quedan = quedanEnServidor();
         if (quedan.isEmpty()) {
             EXPECT_FALSE(exito);

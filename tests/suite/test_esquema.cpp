@@ -108,7 +108,7 @@ TEST_P(EsquemaFondo, OrdenDeLineaDeComandos) {
     if (ctx->esServidor()) {
         const QString nombre = ctx->nombreReal(QStringLiteral("Orden"));
         ctx->cadena(QStringLiteral("Orden"), false);  // dropped with the context
-        destino << QStringLiteral("--servidor") << pruebas::plantillaServidor() << nombre;
+        destino << QStringLiteral("--servidor") << pruebas::plantillaServidor().cadena() << nombre;
     } else {
         destino << ctx->nombreReal(QStringLiteral("Orden"));
     }
