@@ -1,4 +1,5 @@
 #include "engine/ComprobacionesCierre.h"
+#include "engine/Comun.h"
 #include "entry/cConfiguracion.h"
 #include "platform/Error.h"
 #include "platform/Mensajes.h"
@@ -38,7 +39,7 @@ QString consultaActaSinNota(qint64 periodo, const QString& tipos, const QString&
                "ON Alumno.IDAlumno=Alumno_MateriaDetalles.codAlumno WHERE "
                "TipoMateria.codEspecificarTipoMateria IN(") +
            clases + QStringLiteral(") AND EvaluacionActa.codNumEvaluacion=") + QString::number(periodo) +
-           QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND Alumno.codTipoEnsenanza IN(") +
+           QStringLiteral(" AND ") + motor::AlumnoActivo + QStringLiteral(" AND Alumno.codTipoEnsenanza IN(") +
            tipos + QStringLiteral(") ") + restriccion + QStringLiteral("AND EvaluacionActa.codNota=0 LIMIT 1");
 }
 
@@ -57,7 +58,7 @@ QString consultaActaSuspensa(qint64 periodo, const QString& tipos) {
                "Alumno.codTipoEnsenanza IN(") +
            tipos + QStringLiteral(") AND Nota.Aprobado=0 AND EvaluacionActa.codNumEvaluacion=") +
            QString::number(periodo) +
-           QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') "
+           QStringLiteral(" AND ") + motor::AlumnoActivo + QStringLiteral(" "
                           "GROUP BY Alumno.IDAlumno, EvaluacionActa.codAlumno_MateriaDetalles");
 }
 
@@ -101,9 +102,8 @@ bool HaySecciones(Conexion& centro, qint16 idCentro) {
                    QStringLiteral("SELECT Seccion_Alumno.codSeccion FROM Seccion_Alumno INNER JOIN "
                                   "(Alumno INNER JOIN Centro_TipoEnsenanza ON "
                                   "Alumno.codTipoEnsenanza=Centro_TipoEnsenanza.codTipoEnsenanza) ON "
-                                  "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE "
-                                  "(Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND "
-                                  "Centro_TipoEnsenanza.codCentro=") +
+                                  "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE ") +
+                       motor::AlumnoActivo + QStringLiteral(" AND Centro_TipoEnsenanza.codCentro=") +
                        QString::number(idCentro) + QStringLiteral(" LIMIT 1"));
 }
 
@@ -122,9 +122,9 @@ static bool hayAlumnosSinEvaluar(Conexion& centro) {
     if (hayFila(centro, QStringLiteral("SELECT IDAlumno FROM Alumno INNER JOIN (Alumno_MateriaDetalles "
                                        "INNER JOIN Evaluacion ON "
                                        "Alumno_MateriaDetalles.IDAlumno_MateriaDetalles=Evaluacion.codAlumno_MateriaDetalles) "
-                                       "ON Alumno.IDAlumno=Alumno_MateriaDetalles.codAlumno WHERE "
-                                       "(Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND "
-                                       "Evaluacion.Evaluado=0 AND Alumno.codTipoEnsenanza IN(") +
+                                       "ON Alumno.IDAlumno=Alumno_MateriaDetalles.codAlumno WHERE ") +
+                            motor::AlumnoActivo +
+                            QStringLiteral(" AND Evaluacion.Evaluado=0 AND Alumno.codTipoEnsenanza IN(") +
                             tipos + QStringLiteral(") LIMIT 1")))
         return true;
 

@@ -182,7 +182,7 @@ QString NotasFinalesDeSeccion(const QString& verdadero) {
                           "EXISTS (SELECT 1 FROM Alumno_NumEvaluacion WHERE "
                           "Alumno_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
                           "EvaluacionActa.UltimaEvaluada=") +
-           verdadero + QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion ");
+           verdadero + QStringLiteral(" AND ") + AlumnoActivo + QStringLiteral(" AND Alumno.codSeccion ");
 }
 
 QString PendientesFinalesDeSeccion(const QString& verdadero) {
@@ -195,7 +195,7 @@ QString PendientesFinalesDeSeccion(const QString& verdadero) {
                           "ON EvaluacionActaPte.codAlumnoPte_MatDet=AlumnoPte_MatDet.IDAlumnoPte_MatDet) ON "
                           "AlumnoPte_MatDet.codAlumno=Alumno.IDAlumno WHERE "
                           "EvaluacionActaPte.UltimaEvaluada=") +
-           verdadero + QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') AND Alumno.codSeccion ");
+           verdadero + QStringLiteral(" AND ") + AlumnoActivo + QStringLiteral(" AND Alumno.codSeccion ");
 }
 
 void EjecutarAsincrono(const QString& strSQL, Conexion& conexion, Recordset& rs, const bool& Cancelar,
