@@ -75,12 +75,6 @@ public:
         ASSERT_TRUE(t->viewport()->rect().contains(r.center())) << "fila " << fila << " fuera de la vista";
         clic(t->viewport(), r.center());
     }
-    // One key pressed on the widget that has the focus.
-    static void tecla(QWidget* w, Qt::Key k) {
-        ASSERT_TRUE(w->hasFocus()) << w->objectName().toStdString();
-        ++acciones_;
-        QTest::keyClick(w, k);
-    }
     // An item of a list: a click opens it, another picks the item.
     static void elegir(QComboBox* c, int i) {
         ASSERT_GE(i, 0) << c->objectName().toStdString();
