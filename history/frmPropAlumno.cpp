@@ -105,6 +105,8 @@ frmPropAlumno::~frmPropAlumno() = default;
 namespace {
 // Wide enough for most subject names, narrow enough for the other columns.
 constexpr int AnchoMaximoMateria = 380;
+// The narrowest screen of a school's computer, which the window must fit.
+constexpr int AnchoPantalla = 1024;
 }  // namespace
 
 void frmPropAlumno::Cargar_materias_alumno() {
@@ -137,12 +139,17 @@ void frmPropAlumno::Cargar_materias_alumno() {
     // grade and the evaluation in view.
     const int antes = ui->msgMaterias->columnWidth(1);
     ui->msgMaterias->resizeColumnToContents(1);
-    ui->msgMaterias->setColumnWidth(1, std::clamp(ui->msgMaterias->columnWidth(1), antes, std::max(antes, AnchoMaximoMateria)));
+    int ancho = std::clamp(ui->msgMaterias->columnWidth(1), antes, std::max(antes, AnchoMaximoMateria));
     // Before it opens, the table (and so the window) grows by as much, so
-    // that the evaluation column is not cut instead: at most by the cap above
-    // less the suite's width, which any school's screen holds.
-    if (const int crece = ui->msgMaterias->columnWidth(1) - antes; crece > 0 && !isVisible())
-        ui->msgMaterias->setMinimumWidth(ui->msgMaterias->minimumWidth() + crece);
+    // that the evaluation column is not cut instead: no further than the
+    // narrowest screen holds the window.
+    if (ancho > antes && !isVisible()) {
+        ensurePolished();
+        layout()->activate();
+        ancho = antes + std::clamp(AnchoPantalla - minimumSizeHint().width(), 0, ancho - antes);
+        ui->msgMaterias->setMinimumWidth(ui->msgMaterias->minimumWidth() + ancho - antes);
+    }
+    ui->msgMaterias->setColumnWidth(1, ancho);
     if (seleccionada) seleccionarMateria(seleccionada);
 }
 

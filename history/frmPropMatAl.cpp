@@ -43,6 +43,10 @@ frmPropMatAl::frmPropMatAl(frmPropAlumno& propiedades, qint16 idMateria, QWidget
     } catch (const Error& err) {
         mostrarError(err);
     }
+    // No narrower than their longest item: a window made as small as it goes
+    // still shows a subject's or an evaluation's whole name.
+    for (QComboBox* c : {ui->cboMateria, ui->cboNota, ui->cboReacdiv, ui->cboNumEvaluacion})
+        c->setMinimumWidth(std::max(c->minimumWidth(), c->minimumSizeHint().width()));
 
     // Only what the user does changes the subject, never the filling of
     // the controls.

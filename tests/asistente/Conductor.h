@@ -5,6 +5,7 @@
 // then run inside it. Windows that stay up past the time limit are closed
 // so that a failing test ends instead of hanging.
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QKeySequence>
@@ -26,6 +27,7 @@ public:
     using Accion = std::function<void(QWidget*)>;
 
     explicit Conductor(int limiteMs = 90000) : limiteMs_(limiteMs) {
+        acciones_ = 0;
         reloj_.start();
         t_.setInterval(15);
         connect(&t_, &QTimer::timeout, this, &Conductor::mirar);
@@ -48,11 +50,43 @@ public:
     }
     bool agotado() const { return agotado_; }
 
+    // What the user did through the helpers below since the last conductor
+    // started: each click, key press or text typed into a field counts one.
+    static int acciones() { return acciones_; }
+
     static void pulsar(QWidget* ventana, const QString& boton) {
         auto* b = ventana->findChild<QPushButton*>(boton);
         ASSERT_NE(b, nullptr) << boton.toStdString();
         ASSERT_TRUE(b->isEnabled()) << boton.toStdString();
+        ++acciones_;
         b->click();
+    }
+    // A click on `w`, which also gives it the focus: where told, else near
+    // its left edge, where an option has its mark.
+    static void clic(QWidget* w, QPoint donde = {}) {
+        ASSERT_TRUE(w->isVisible()) << w->objectName().toStdString();
+        ++acciones_;
+        const int medio = w->height() / 2;
+        QTest::mouseClick(w, Qt::LeftButton, {}, donde.isNull() ? QPoint(std::min(medio, w->width() / 2), medio) : donde);
+    }
+    // A click on a row of a grid, which must be in sight.
+    static void clicFila(QTableWidget* t, int fila) {
+        const QRect r = t->visualRect(t->model()->index(fila, 0));
+        ASSERT_TRUE(t->viewport()->rect().contains(r.center())) << "fila " << fila << " fuera de la vista";
+        clic(t->viewport(), r.center());
+    }
+    // An item of a list: a click opens it, another picks the item.
+    static void elegir(QComboBox* c, int i) {
+        ASSERT_GE(i, 0) << c->objectName().toStdString();
+        if (c->currentIndex() == i) return;
+        clic(c);
+        QAbstractItemView* vista = c->view();
+        ASSERT_TRUE(QTest::qWaitFor([vista] { return vista->isVisible(); }));
+        // A release right after the list opened belongs to the click that opened it.
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        clic(vista->viewport(), vista->visualRect(c->model()->index(i, 0)).center());
+        ASSERT_TRUE(QTest::qWaitFor([vista] { return !vista->isVisible(); }));
+        ASSERT_EQ(c->currentIndex(), i) << c->objectName().toStdString();
     }
     // The same from the keyboard: the button's Alt+letter on its window.
     // The button clicks a moment later, as on screen; this waits for it.
@@ -62,12 +96,14 @@ public:
         const QKeySequence atajo = QKeySequence::mnemonic(b->text());
         ASSERT_FALSE(atajo.isEmpty()) << boton.toStdString() << " sin atajo";
         QSignalSpy pulsado(b, &QAbstractButton::clicked);
+        ++acciones_;
         QTest::keyClick(ventana, atajo[0].key(), atajo[0].keyboardModifiers());
         ASSERT_TRUE(pulsado.wait(90000)) << boton.toStdString();
     }
     static void escribir(QWidget* ventana, const QString& caja, const QString& texto) {
         auto* t = ventana->findChild<QLineEdit*>(caja);
         ASSERT_NE(t, nullptr) << caja.toStdString();
+        ++acciones_;
         t->setFocus();
         t->clear();
         t->insert(texto);
@@ -105,6 +141,7 @@ private:
 
     QList<Paso> pasos_;
     QStringList vistas_;
+    static inline int acciones_ = 0;
     QTimer t_;
     QElapsedTimer reloj_;
     int limiteMs_;

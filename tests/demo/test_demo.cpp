@@ -1,13 +1,13 @@
-// The sample school on both back ends: registered as the host finds it,
-// and holding every case the closing handles. That one seed gives one
-// school is the reference closings' to show (tests/cierre/test_referencia).
+// The sample school on both back ends, holding every case the closing
+// handles. How it is registered and that one seed gives one school are the
+// reference closings' to show (tests/cierre/test_referencia), every test
+// that opens it as the host does, and the copy of its folder below.
 #include "ContextoBD.h"
 #include "EscuelaCarpeta.h"
 #include "Lectura.h"
 #include "platform/BasesDatos.h"
 #include "platform/Conexion.h"
 #include "suite/Demo.h"
-#include "suite/Esquema.h"
 #include <QDir>
 #include <QFileInfo>
 
@@ -46,49 +46,6 @@ protected:
     void SetUp() override { ctx = std::make_unique<ContextoBD>(GetParam()); }
     std::unique_ptr<ContextoBD> ctx;
 };
-
-TEST_P(Demo, LasCuatroBasesQuedanRegistradasComoLasBuscaElAnfitrion) {
-    suite::OpcionesDemo o;
-    o.alumnos = 60;
-    Escuela e(*ctx, QStringLiteral("registro"), o);
-    const suite::ResumenDemo& r = e.resumen;
-    EXPECT_EQ(r.idCursoEscolar, 3);
-    EXPECT_EQ(r.bases.size(), 4);
-    EXPECT_TRUE(r.bases[2].startsWith(ctx->esServidor() ? ctx->prefijo() : QString()) && r.bases[2].endsWith(QLatin1String(ctx->esServidor() ? "A1C3" : "A1C3.db")));
-
-    Conexion app(r.appEntrada);
-    app.Open();
-    // The current year is the centre's last used: its BD and BDBorrado open the school.
-    Recordset c = app.Abrir(QStringLiteral("SELECT IDCursoEscolar, Nombre, BD, BDBorrado, Activa FROM CursoEscolar "
-                                           "WHERE CodCentro=1 AND UltimoUtilizado=-1"));
-    ASSERT_EQ(c.RecordCount(), 1);
-    EXPECT_EQ(c.entero(QStringLiteral("IDCursoEscolar")), 3);
-    EXPECT_EQ(c.texto(QStringLiteral("Nombre")), QStringLiteral("2025/2026"));
-    EXPECT_EQ(c.entero(QStringLiteral("Activa")), -1);
-    if (!ctx->esServidor()) {
-        // Named from the application entry's folder: a copy of the folder
-        // is a school of its own and never reaches back to these files.
-        EXPECT_EQ(CadenaConexion(c.texto(QStringLiteral("BD"))).valor(QStringLiteral("Data Source")), QStringLiteral("A1C3.db"));
-        EXPECT_EQ(CadenaConexion(c.texto(QStringLiteral("BDBorrado"))).valor(QStringLiteral("Data Source")), QStringLiteral("B1C3.db"));
-        EXPECT_TRUE(QDir::isAbsolutePath(CadenaConexion(r.centro).valor(QStringLiteral("Data Source"))));
-    } else {
-        EXPECT_EQ(c.texto(QStringLiteral("BD")), r.centro);
-        EXPECT_EQ(c.texto(QStringLiteral("BDBorrado")), r.borradoCentro);
-    }
-
-    Conexion centro(r.centro), borrado(r.borradoCentro), borradoApp(r.borradoAppEntrada);
-    centro.Open();
-    borrado.Open();
-    borradoApp.Open();
-    EXPECT_EQ(r.numeroFilas(QStringLiteral("Alumno")), 60);
-    EXPECT_EQ(r.activos + r.bajas + r.anticipados, 60);
-    // The rows of the application entries and of the year's databases are
-    // pinned by the reference closings, which close this sample; the twins
-    // must at least have every table.
-    EXPECT_EQ(borrado.Tablas().RecordCount(), suite::tablas(suite::TipoBase::Centro).size());
-    EXPECT_EQ(borradoApp.Tablas().RecordCount(), suite::tablas(suite::TipoBase::AppEntrada).size());
-    EXPECT_TRUE(r.texto().contains(QStringLiteral("Alumnos: 60")));
-}
 
 TEST_P(Demo, CadaCasoQueTrataElCierreEstaEnLosDatos) {
     suite::OpcionesDemo o;
