@@ -324,8 +324,7 @@ void frmCierreAlumnos::RepintarSecciones() {
 
 void frmCierreAlumnos::GuardarAnchos() const {
     if (!cargada_ || rejAlumnos_->columnas() < 4) return;
-    const cConfiguracion* conf = ConfiguracionActual();
-    rejAlumnos_->guardarAnchos(conf ? conf->NombreCentro() : QString(), kAnchosAlumnos, kNombresAnchos);
+    rejAlumnos_->guardarAnchos(NombreCentroActual(), kAnchosAlumnos, kNombresAnchos);
 }
 
 void frmCierreAlumnos::LlenarGridAlumnos(const Coleccion<cAlumno>& alumnos, bool mantenerDesplazamiento) {
@@ -351,8 +350,7 @@ void frmCierreAlumnos::LlenarGridAlumnos(const Coleccion<cAlumno>& alumnos, bool
     }
     // Read once the rows are in: a default width also fits the texts shown.
     const bool muchos = alumnos.Count() >= 8;
-    const cConfiguracion* conf = ConfiguracionActual();
-    rejAlumnos_->leerAnchos(conf ? conf->NombreCentro() : QString(), kAnchosAlumnos,
+    rejAlumnos_->leerAnchos(NombreCentroActual(), kAnchosAlumnos,
                             {{kNombresAnchos.at(0), muchos ? 3200 : 3495},
                              {kNombresAnchos.at(1), muchos ? 995 : 990},
                              {kNombresAnchos.at(2), muchos ? 995 : 990},
@@ -441,17 +439,31 @@ void frmCierreAlumnos::alCambiarLista(int indice) {
 }
 
 void frmCierreAlumnos::SeleccionarSeccionActual() {
-    const auto s = SeccionActual();
-    if (!s) return;
+    if (const auto s = SeccionActual()) SeleccionarEnListas(s->IDTipoEnsenanza(), s->IDCurso(), s->IDSeccion());
+}
+
+// A proposed or decided section opens with the lists on where its promoted
+// students go: moving one of them to another section of the same course
+// then takes the section's list alone.
+void frmCierreAlumnos::SeleccionarDestinoPropuesto() {
+    if (!AlumnosSeccion_) return;
+    for (const auto& a : *AlumnosSeccion_)
+        if (a->Promociona() && a->NIDSeccion() != 0) {
+            SeleccionarEnListas(a->NIDTipoEnsenanza(), a->NIDCurso(), a->NIDSeccion());
+            return;
+        }
+}
+
+void frmCierreAlumnos::SeleccionarEnListas(int tipoEnsenanza, int idCurso, int idSeccion) {
     // Each choice reloads the next list before it is searched.
-    const int tipo = ui->cboActas_0->findData(int(s->IDTipoEnsenanza()));
+    const int tipo = ui->cboActas_0->findData(tipoEnsenanza);
     if (tipo < 0) return;
     if (ui->cboActas_0->currentIndex() == tipo) alCambiarLista(0);
     else ui->cboActas_0->setCurrentIndex(tipo);
-    const int curso = ui->cboActas_1->findData(int(s->IDCurso()));
+    const int curso = ui->cboActas_1->findData(idCurso);
     if (curso < 0) return;
     ui->cboActas_1->setCurrentIndex(curso);
-    const int seccion = ui->cboActas_2->findData(int(s->IDSeccion()));
+    const int seccion = ui->cboActas_2->findData(idSeccion);
     if (seccion >= 0) ui->cboActas_2->setCurrentIndex(seccion);
 }
 
@@ -521,6 +533,7 @@ void frmCierreAlumnos::BloquearSecciones(bool bloquear) {
     ui->msgAlumnos->setSelectionMode(QAbstractItemView::NoSelection);
     if (bloquear) {
         alElegirOpcion();
+        SeleccionarDestinoPropuesto();
         QList<bool> estados(Botones_.filas(), false);
         if (Botones_.filas() > BotonDeshacer) estados[BotonPromocionar] = estados[BotonDeshacer] = true;
         interfaz_.Activar(Botones_, estados);

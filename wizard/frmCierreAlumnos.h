@@ -89,6 +89,8 @@ private:
     void alElegirOpcion();
     void alCambiarLista(int indice);
     void SeleccionarSeccionActual();
+    void SeleccionarDestinoPropuesto();
+    void SeleccionarEnListas(int tipoEnsenanza, int idCurso, int idSeccion);
     void Aplicar();
 
     // Confirmation.
