@@ -95,21 +95,32 @@ QVariant Recordset::campo(int indice) const {
     return d_->filas[d_->visibles[d_->actual]][indice];
 }
 
-QVariant Recordset::campo(const QString& nombre) const {
+int Recordset::indiceNombrado(const QString& nombre) const {
     const int i = indiceCampo(nombre);
     if (i < 0)
         throw Error(errores::CampoNoEncontrado,
                     QStringLiteral("No se encontró el campo \"%1\" en la colección").arg(nombre));
-    return campo(i);
+    return i;
 }
 
-bool Recordset::esNulo(const QString& nombre) const { return campo(nombre).isNull(); }
-QString Recordset::texto(const QString& nombre) const {
+QVariant Recordset::campo(const QString& nombre) const { return campo(indiceNombrado(nombre)); }
+
+bool Recordset::esNulo(const QString& nombre) const { return esNulo(indiceNombrado(nombre)); }
+QString Recordset::texto(const QString& nombre) const { return texto(indiceNombrado(nombre)); }
+long long Recordset::entero(const QString& nombre) const { return entero(indiceNombrado(nombre)); }
+double Recordset::real(const QString& nombre) const {
     const QVariant v = campo(nombre);
+    return v.isNull() ? 0.0 : v.toDouble();
+}
+bool Recordset::booleano(const QString& nombre) const { return entero(nombre) != 0; }
+
+bool Recordset::esNulo(int indice) const { return campo(indice).isNull(); }
+QString Recordset::texto(int indice) const {
+    const QVariant v = campo(indice);
     return v.isNull() ? QString() : v.toString();
 }
-long long Recordset::entero(const QString& nombre) const {
-    const QVariant v = campo(nombre);
+long long Recordset::entero(int indice) const {
+    const QVariant v = campo(indice);
     if (v.isNull()) return 0;
     bool ok = false;
     const long long n = v.toLongLong(&ok);
@@ -118,11 +129,7 @@ long long Recordset::entero(const QString& nombre) const {
     if (ok) return static_cast<long long>(r);
     throw Error(errores::TipoNoCoincide, QStringLiteral("No coinciden los tipos: \"%1\"").arg(v.toString()));
 }
-double Recordset::real(const QString& nombre) const {
-    const QVariant v = campo(nombre);
-    return v.isNull() ? 0.0 : v.toDouble();
-}
-bool Recordset::booleano(const QString& nombre) const { return entero(nombre) != 0; }
+bool Recordset::booleano(int indice) const { return entero(indice) != 0; }
 
 int Recordset::numeroCampos() const { return d_ ? d_->columnas.size() : 0; }
 QString Recordset::nombreCampo(int i) const { return d_ ? d_->columnas.value(i) : QString(); }

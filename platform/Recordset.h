@@ -32,6 +32,11 @@ public:
     long long entero(const QString& nombre) const;  // Null gives 0
     double real(const QString& nombre) const;       // Null gives 0
     bool booleano(const QString& nombre) const;     // any non-zero is true
+    // The same by the field's position, for reads that take many rows.
+    bool esNulo(int indice) const;
+    QString texto(int indice) const;
+    long long entero(int indice) const;
+    bool booleano(int indice) const;
 
     int numeroCampos() const;
     QString nombreCampo(int indice) const;
@@ -47,6 +52,7 @@ public:
 private:
     struct Datos;
     void comprobarActual() const;
+    int indiceNombrado(const QString& nombre) const;  // throws when absent
     void situarEnVisible();
     std::shared_ptr<Datos> d_;
 };

@@ -7,6 +7,7 @@
 #include "platform/Reloj.h"
 #include "wizard/SeleccionAlumnos.h"
 #include <QSet>
+#include <QStringList>
 #include <algorithm>
 
 namespace ncc {
@@ -57,6 +58,36 @@ void SeleccionAlumnos::GuardarDatosAlumnos() {
     t.confirmar();
 }
 
+namespace {
+
+// One student of a stored section as the load reads him: his row in the
+// school and his stored row (Null fields when he has none).
+struct FilaGuardada {
+    qint32 id = 0;
+    qint16 seccion = 0;
+    quint8 curso = 0, tipo = 0;
+    // OrdenSeccion as the back ends sort it: Null first, then numbers, then
+    // any text a SQLite file may hold there.
+    int claseOrden = 0;
+    double orden = 0;
+    QString ordenTexto;
+    QString nombre, apellido1, apellido2;
+    bool sinFila = true;  // no stored row
+    bool nulo = false;    // a stored flag left Null
+    bool sinAsignar = false, promociona = false, repite = false, baja = false;
+    QString fechaBaja;
+    long long nTipo = 0, nCurso = 0, nSeccion = 0;
+    QString nTipoTexto, nCursoTexto, nSeccionTexto;
+};
+
+// The read's columns, in the order of its select list.
+enum ColumnaGuardada {
+    colId, colNombre, colApellido1, colApellido2, colTipo, colCurso, colSeccion, colOrden, colGuardado, colSinAsignar, colPromociona,
+    colRepite, colBaja, colFechaBaja, colNTipo, colNCurso, colNSeccion, colNTipoTexto, colNCursoTexto, colNSeccionTexto
+};
+
+}  // namespace
+
 QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::function<void(cCurso&)>& trasSeccion) {
     QList<qint16> guardadas;
     for (Recordset rs = con_.Abrir(QStringLiteral(
@@ -65,40 +96,103 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
          !rs.eof(); rs.MoveNext())
         guardadas << qint16(rs.entero(QStringLiteral("IDSeccion")));
 
-    // The students of every stored section, their promotions and their
-    // activities are read in one query each, by section: three queries per
-    // section made the load of a large school wait on hundreds of them.
+    // The students of every stored section with their stored rows, in one
+    // read for the school. It comes in no order: the rows are put here in
+    // the order of the sections' lists (by section, a Null place first, then
+    // place and id), which costs the back end a sort of the whole school.
     const QString enGuardadas = QStringLiteral(" IN (SELECT IDSeccion FROM CIERRECURSO_SECCION)");
-    const QHash<qint16, QHash<qint32, QVariant>> promociones = LeerPromociones(enGuardadas);
+    QList<FilaGuardada> filas;
+    {
+        Recordset rs = con_.Abrir(
+            QStringLiteral(
+                "SELECT Alumno.IDAlumno AS IDAlumno, Alumno.Nombre as Anombre, Alumno.Apellido_1 AS Apellido_1, "
+                "Alumno.Apellido_2 AS Apellido_2, Alumno.codTipoEnsenanza AS codTipoEnsenanza, "
+                "Alumno.codCurso AS codCurso, Alumno.codSeccion AS codSeccion, Alumno.OrdenSeccion AS OrdenSeccion, "
+                "CIERRECURSO_SECCION_ALUMNO.IDAlumno AS Guardado, CIERRECURSO_SECCION_ALUMNO.SinAsignar AS SinAsignar, CIERRECURSO_SECCION_ALUMNO.Promociona AS Promociona, "
+                "CIERRECURSO_SECCION_ALUMNO.Repite AS Repite, CIERRECURSO_SECCION_ALUMNO.Baja AS Baja, "
+                "CIERRECURSO_SECCION_ALUMNO.FechaBaja AS FechaBaja, "
+                "CIERRECURSO_SECCION_ALUMNO.NIDTipoEnsenanza AS NIDTipoEnsenanza, "
+                "CIERRECURSO_SECCION_ALUMNO.NIDCurso AS NIDCurso, CIERRECURSO_SECCION_ALUMNO.NIDSeccion AS NIDSeccion, "
+                "CIERRECURSO_SECCION_ALUMNO.NTipoEnsenanza AS NTipoEnsenanza, CIERRECURSO_SECCION_ALUMNO.NCurso AS NCurso, "
+                "CIERRECURSO_SECCION_ALUMNO.NSeccion AS NSeccion FROM TipoEnsenanza INNER JOIN (((Alumno "
+                "INNER JOIN Seccion ON Alumno.codSeccion=Seccion.IDSeccion) INNER JOIN Curso "
+                "ON Alumno.codCurso=Curso.IDCurso) LEFT JOIN CIERRECURSO_SECCION_ALUMNO ON "
+                "Alumno.IDAlumno=CIERRECURSO_SECCION_ALUMNO.IDAlumno) ON "
+                "TipoEnsenanza.IDTipoEnsenanza=Alumno.codTipoEnsenanza WHERE "
+                "Alumno.codSeccion") +
+            enGuardadas + QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='')"));
+        filas.reserve(rs.RecordCount());
+        for (; !rs.eof(); rs.MoveNext()) {
+            FilaGuardada f;
+            f.id = qint32(rs.entero(colId));
+            f.nombre = rs.texto(colNombre);
+            f.apellido1 = rs.texto(colApellido1);
+            f.apellido2 = rs.texto(colApellido2);
+            f.tipo = enByte(rs.entero(colTipo));
+            f.curso = enByte(rs.entero(colCurso));
+            f.seccion = qint16(rs.entero(colSeccion));
+            if (const QVariant o = rs.campo(colOrden); !o.isNull()) {
+                bool numero = false;
+                f.orden = o.toDouble(&numero);
+                f.claseOrden = numero ? 1 : 2;
+                if (!numero) f.ordenTexto = o.toString();
+            }
+            f.sinFila = rs.esNulo(colGuardado);
+            if (!f.sinFila) {
+                for (const int c : {colSinAsignar, colPromociona, colRepite, colBaja}) f.nulo = f.nulo || rs.esNulo(c);
+                f.sinAsignar = rs.booleano(colSinAsignar);
+                f.promociona = rs.booleano(colPromociona);
+                f.repite = rs.booleano(colRepite);
+                f.baja = rs.booleano(colBaja);
+                f.fechaBaja = rs.texto(colFechaBaja);
+                f.nTipo = rs.entero(colNTipo);
+                f.nCurso = rs.entero(colNCurso);
+                f.nSeccion = rs.entero(colNSeccion);
+                f.nTipoTexto = rs.texto(colNTipoTexto);
+                f.nCursoTexto = rs.texto(colNCursoTexto);
+                f.nSeccionTexto = rs.texto(colNSeccionTexto);
+            }
+            filas << std::move(f);
+        }
+    }
+    std::sort(filas.begin(), filas.end(), [](const FilaGuardada& a, const FilaGuardada& b) {
+        if (a.seccion != b.seccion) return a.seccion < b.seccion;
+        if (a.claseOrden != b.claseOrden) return a.claseOrden < b.claseOrden;
+        if (a.orden != b.orden) return a.orden < b.orden;
+        if (a.ordenTexto != b.ordenTexto) return a.ordenTexto < b.ordenTexto;
+        return a.id < b.id;
+    });
+
+    // A student whose stored row gives no decision (none, unassigned, or a
+    // teaching type no longer taught) takes the default one, which in a
+    // course without direct promotion needs his promotion data: that is read
+    // for those sections only, in one query.
+    const auto tomaDefecto = [this](const FilaGuardada& f) {
+        if (f.sinFila) return true;
+        if (f.nulo) return false;
+        return f.sinAsignar ||
+               ((f.promociona || f.repite) && (f.nTipo == 0 || !enLista(listaTipos_, f.nTipo)));
+    };
+    QList<qint16> conDefecto;
+    for (const FilaGuardada& f : filas) {
+        if ((!conDefecto.isEmpty() && conDefecto.last() == f.seccion) || !tomaDefecto(f)) continue;
+        if (const auto s = Seccion(f.seccion); s && !s->PromocionDirecta()) conDefecto << f.seccion;
+    }
+    QHash<qint16, QHash<qint32, QVariant>> promociones;
+    if (!conDefecto.isEmpty()) {
+        QStringList ids;
+        for (const qint16 id : conDefecto) ids << QString::number(id);
+        promociones = LeerPromociones(QStringLiteral(" IN (") + ids.join(QLatin1Char(',')) + QLatin1Char(')'));
+    }
     const QHash<qint32, QString> miembros = actividades ? LeerActividades(enGuardadas) : QHash<qint32, QString>();
-    Recordset rs = con_.Abrir(
-        QStringLiteral(
-            "SELECT Alumno.IDAlumno AS IDAlumno, Alumno.Nombre as Anombre, Alumno.Apellido_1 AS Apellido_1, "
-            "Alumno.Apellido_2 AS Apellido_2, Alumno.codTipoEnsenanza AS codTipoEnsenanza, "
-            "Alumno.codCurso AS codCurso, Alumno.codSeccion AS codSeccion, "
-            "CIERRECURSO_SECCION_ALUMNO.IDAlumno AS Guardado, CIERRECURSO_SECCION_ALUMNO.SinAsignar AS SinAsignar, CIERRECURSO_SECCION_ALUMNO.Promociona AS Promociona, "
-            "CIERRECURSO_SECCION_ALUMNO.Repite AS Repite, CIERRECURSO_SECCION_ALUMNO.Baja AS Baja, "
-            "CIERRECURSO_SECCION_ALUMNO.FechaBaja AS FechaBaja, "
-            "CIERRECURSO_SECCION_ALUMNO.NIDTipoEnsenanza AS NIDTipoEnsenanza, "
-            "CIERRECURSO_SECCION_ALUMNO.NIDCurso AS NIDCurso, CIERRECURSO_SECCION_ALUMNO.NIDSeccion AS NIDSeccion, "
-            "CIERRECURSO_SECCION_ALUMNO.NTipoEnsenanza AS NTipoEnsenanza, CIERRECURSO_SECCION_ALUMNO.NCurso AS NCurso, "
-            "CIERRECURSO_SECCION_ALUMNO.NSeccion AS NSeccion FROM TipoEnsenanza INNER JOIN (((Alumno "
-            "INNER JOIN Seccion ON Alumno.codSeccion=Seccion.IDSeccion) INNER JOIN Curso "
-            "ON Alumno.codCurso=Curso.IDCurso) LEFT JOIN CIERRECURSO_SECCION_ALUMNO ON "
-            "Alumno.IDAlumno=CIERRECURSO_SECCION_ALUMNO.IDAlumno) ON "
-            "TipoEnsenanza.IDTipoEnsenanza=Alumno.codTipoEnsenanza WHERE "
-            "Alumno.codSeccion") +
-        enGuardadas +
-        QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='') "
-                       "ORDER BY Alumno.codSeccion, (Alumno.OrdenSeccion IS NOT NULL), Alumno.OrdenSeccion, "
-                       "Alumno.IDAlumno"));
 
     const QString hoy = Reloj::hoy().toString(QStringLiteral("dd/MM/yyyy"));
     QList<qint16> cargadas;
+    qsizetype i = 0;
     for (const qint16 idSeccion : guardadas) {
         // Both lists go by section id: the rows of sections before this one
         // belong to none on the page.
-        while (!rs.eof() && rs.entero(QStringLiteral("codSeccion")) < idSeccion) rs.MoveNext();
+        while (i < filas.size() && filas.at(i).seccion < idSeccion) ++i;
         // A stored section of a course the school no longer teaches is not
         // on the page: nothing to promote.
         const auto s = Seccion(idSeccion);
@@ -111,18 +205,19 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
             s->PromocionDirecta() ? QHash<qint32, QVariant>() : promociones.value(idSeccion);
 
         int orden = 0;
-        for (; !rs.eof() && rs.entero(QStringLiteral("codSeccion")) == idSeccion; rs.MoveNext()) {
+        for (; i < filas.size() && filas.at(i).seccion == idSeccion; ++i) {
+            const FilaGuardada& f = filas.at(i);
             ++orden;
-            const qint32 id = qint32(rs.entero(QStringLiteral("IDAlumno")));
+            const qint32 id = f.id;
             if (s->Alumnos()->contiene(QString::number(id))) continue;
             auto a = std::make_shared<cAlumno>();
             a->setIDAlumno(id);
-            a->setNombre(rs.texto(QStringLiteral("Anombre")));
-            a->setApellido1(rs.texto(QStringLiteral("Apellido_1")));
-            a->setApellido2(rs.texto(QStringLiteral("Apellido_2")));
-            a->setIDSeccion(qint16(rs.entero(QStringLiteral("codSeccion"))));
-            a->setIDCurso(enByte(rs.entero(QStringLiteral("codCurso"))));
-            a->setIDTipoEnsenanza(enByte(rs.entero(QStringLiteral("codTipoEnsenanza"))));
+            a->setNombre(f.nombre);
+            a->setApellido1(f.apellido1);
+            a->setApellido2(f.apellido2);
+            a->setIDSeccion(f.seccion);
+            a->setIDCurso(f.curso);
+            a->setIDTipoEnsenanza(f.tipo);
             a->setActividades(miembros.value(id));
             a->setOrden(enByte(orden));
 
@@ -130,22 +225,18 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
             // read as a decision: the student comes back with none, and the
             // check of the decisions names him. Two flags set come back
             // both set, for the same check.
-            const bool sinFila = rs.esNulo(QStringLiteral("Guardado"));
-            bool nulo = false;
-            for (const char* bandera : {"SinAsignar", "Promociona", "Repite", "Baja"})
-                nulo = nulo || rs.esNulo(QString::fromLatin1(bandera));
-            if (sinFila || (!nulo && rs.booleano(QStringLiteral("SinAsignar")))) {
+            if (f.sinFila || (!f.nulo && f.sinAsignar)) {
                 a->setSinAsignar(true);
                 DefectoPromocion(*a, s->PromocionDirecta(), promocionesSeccion);
-            } else if (!nulo) {
+            } else if (!f.nulo) {
                 a->setSinAsignar(false);
-                a->setPromociona(rs.booleano(QStringLiteral("Promociona")));
-                a->setRepite(rs.booleano(QStringLiteral("Repite")));
-                a->setBaja(rs.booleano(QStringLiteral("Baja")));
+                a->setPromociona(f.promociona);
+                a->setRepite(f.repite);
+                a->setBaja(f.baja);
                 if (a->Promociona() || a->Repite()) {
-                    const long long tipo = rs.entero(QStringLiteral("NIDTipoEnsenanza"));
-                    const long long curso = rs.entero(QStringLiteral("NIDCurso"));
-                    const long long seccion = rs.entero(QStringLiteral("NIDSeccion"));
+                    const long long tipo = f.nTipo;
+                    const long long curso = f.nCurso;
+                    const long long seccion = f.nSeccion;
                     if (tipo == 0 || !enLista(listaTipos_, tipo)) {
                         // The stored teaching type is gone: the student waits
                         // for a decision again.
@@ -154,25 +245,21 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
                         DefectoPromocion(*a, s->PromocionDirecta(), promocionesSeccion);
                     } else {
                         a->setNIDTipoEnsenanza(enByte(tipo));
-                        a->setNTipoEnsenanza(rs.texto(QStringLiteral("NTipoEnsenanza")));
+                        a->setNTipoEnsenanza(f.nTipoTexto);
                         if (curso != 0 && enLista(listaCursos_, curso) && tiposCurso_.value(int(curso), -1) == tipo) {
                             a->setNIDCurso(enByte(curso));
-                            a->setNCurso(rs.texto(QStringLiteral("NCurso")));
-                            const auto destino = seccion != 0 && enLista(listaSecciones_, seccion)
-                                                     ? Seccion(int(seccion))
-                                                     : nullptr;
+                            a->setNCurso(f.nCursoTexto);
+                            const auto destino =
+                                seccion != 0 && seccion == int(seccion) ? Seccion(int(seccion)) : nullptr;
                             if (destino && destino->IDTipoEnsenanza() == tipo && destino->IDCurso() == curso) {
                                 a->setNIDSeccion(qint16(seccion));
-                                a->setNSeccion(rs.texto(QStringLiteral("NSeccion")));
+                                a->setNSeccion(f.nSeccionTexto);
                                 OcuparPlaza(*a);
                             }
                         }
                     }
                 }
-                if (a->Baja()) {
-                    const QString fecha = rs.texto(QStringLiteral("FechaBaja"));
-                    a->setFechaBaja(fecha.trimmed().isEmpty() ? hoy : fecha);
-                }
+                if (a->Baja()) a->setFechaBaja(f.fechaBaja.trimmed().isEmpty() ? hoy : f.fechaBaja);
             }
             s->Alumnos()->Add(a, QString::number(id));
         }

@@ -111,20 +111,24 @@ QList<FilaSeccion> SeleccionAlumnos::FilasSecciones() {
         QString nombreTipo, curso, descripcion;
         QVariant ordenTipo, ordenCurso;
     };
+    // The sections, courses and teaching types of the active students who
+    // belong to some section, told apart first over the students alone:
+    // joined student by student, the descriptions were read for every one.
     QList<Fila> filas;
     for (Recordset rs = con_.Abrir(
              QStringLiteral(
                  "SELECT DISTINCT TipoEnsenanza.IDTipoEnsenanza AS IDTipoEnsenanza, TipoEnsenanza.Nombre AS Nombre, "
                  "Seccion.IdSeccion AS IdSeccion, Seccion.Descripcion AS SDescripcion, "
                  "Curso.Descripcion AS CDescripcion, TipoEnsenanza.Orden AS OrdenTipo, Curso.Orden AS OrdenCurso "
-                 "FROM Seccion_Alumno INNER JOIN "
-                 "(((Alumno INNER JOIN Seccion ON Alumno.codSeccion=Seccion.IDSeccion) "
-                 "INNER JOIN Curso ON Alumno.codCurso=Curso.IDCurso) INNER JOIN "
-                 "(TipoEnsenanza INNER JOIN Centro_TipoEnsenanza ON "
-                 "TipoEnsenanza.IDTipoEnsenanza=Centro_TipoEnsenanza.codTipoEnsenanza) ON "
-                 "Alumno.codTipoEnsenanza=TipoEnsenanza.IDTipoEnsenanza) ON "
-                 "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE %1 AND "
-                 "Centro_TipoEnsenanza.codCentro=%2")
+                 "FROM (SELECT DISTINCT Alumno.codTipoEnsenanza AS codTipoEnsenanza, Alumno.codCurso AS codCurso, "
+                 "Alumno.codSeccion AS codSeccion FROM Alumno WHERE %1 AND EXISTS (SELECT 1 FROM Seccion_Alumno "
+                 "WHERE Seccion_Alumno.codAlumno=Alumno.IDAlumno)) Activos "
+                 "INNER JOIN Seccion ON Activos.codSeccion=Seccion.IDSeccion "
+                 "INNER JOIN Curso ON Activos.codCurso=Curso.IDCurso "
+                 "INNER JOIN TipoEnsenanza ON Activos.codTipoEnsenanza=TipoEnsenanza.IDTipoEnsenanza "
+                 "INNER JOIN Centro_TipoEnsenanza ON "
+                 "TipoEnsenanza.IDTipoEnsenanza=Centro_TipoEnsenanza.codTipoEnsenanza "
+                 "WHERE Centro_TipoEnsenanza.codCentro=%2")
                  .arg(motor::AlumnoActivo)
                  .arg(idCentro_));
          !rs.eof(); rs.MoveNext())

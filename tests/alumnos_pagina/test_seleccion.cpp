@@ -234,6 +234,17 @@ TEST_P(Seleccion, GuardarYCargarDevuelveLasDecisionesComprobadasContraElCentro) 
     tercera.CargarDatosAlumnos(false);
     EXPECT_EQ(decision(tercera.Seccion(121)->Alumnos()->Item("1201")),
               QStringLiteral("Repite 0/0/0 || ") + QStringLiteral(" sin asignar"));
+
+    // The students of a stored section come in the order of the section's
+    // list, as the page reads one: no place first, then by place, then id.
+    EscuelaPrueba::sql(con(), QStringLiteral("UPDATE Alumno SET OrdenSeccion=NULL WHERE IDAlumno=1203"));
+    EscuelaPrueba::sql(con(), QStringLiteral("UPDATE Alumno SET OrdenSeccion=1 WHERE IDAlumno=1202"));
+    SeleccionAlumnos cuarta(con(), 1);
+    cuarta.Cargar();
+    cuarta.CargarDatosAlumnos(false);
+    EXPECT_EQ(cuarta.Seccion(121)->Alumnos()->claves(), (QStringList{"1203", "1201", "1202", "1204"}));
+    EXPECT_EQ(cuarta.Seccion(121)->Alumnos()->Item("1203")->Orden(), 1);
+    EXPECT_EQ(cuarta.CargarAlumnosSeccion(121, false)->claves(), cuarta.Seccion(121)->Alumnos()->claves());
 }
 
 TEST_P(Seleccion, GuardarSinSeccionesVaciaYUnFalloAMitadConservaLoAnterior) {
