@@ -4,6 +4,7 @@
 #include "platform/Conexion.h"
 #include "platform/InsercionLotes.h"
 #include "platform/Recordset.h"
+#include "engine/Comun.h"
 #include "platform/Reloj.h"
 #include "wizard/SeleccionAlumnos.h"
 #include <QSet>
@@ -66,11 +67,6 @@ struct FilaGuardada {
     qint32 id = 0;
     qint16 seccion = 0;
     quint8 curso = 0, tipo = 0;
-    // OrdenSeccion as the back ends sort it: Null first, then numbers, then
-    // any text a SQLite file may hold there.
-    int claseOrden = 0;
-    double orden = 0;
-    QString ordenTexto;
     QString nombre, apellido1, apellido2;
     bool sinFila = true;  // no stored row
     bool nulo = false;    // a stored flag left Null
@@ -97,9 +93,8 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
         guardadas << qint16(rs.entero(QStringLiteral("IDSeccion")));
 
     // The students of every stored section with their stored rows, in one
-    // read for the school. It comes in no order: the rows are put here in
-    // the order of the sections' lists (by section, a Null place first, then
-    // place and id), which costs the back end a sort of the whole school.
+    // read for the school, in the order of the sections' lists (by section,
+    // a Null place first, then place and id).
     const QString enGuardadas = QStringLiteral(" IN (SELECT IDSeccion FROM CIERRECURSO_SECCION)");
     QList<FilaGuardada> filas;
     {
@@ -120,7 +115,9 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
                 "Alumno.IDAlumno=CIERRECURSO_SECCION_ALUMNO.IDAlumno) ON "
                 "TipoEnsenanza.IDTipoEnsenanza=Alumno.codTipoEnsenanza WHERE "
                 "Alumno.codSeccion") +
-            enGuardadas + QStringLiteral(" AND (Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='')"));
+            enGuardadas + QStringLiteral(" AND ") + motor::AlumnoActivo +
+            QStringLiteral(" ORDER BY Alumno.codSeccion, (Alumno.OrdenSeccion IS NOT NULL), Alumno.OrdenSeccion, "
+                           "Alumno.IDAlumno"));
         filas.reserve(rs.RecordCount());
         for (; !rs.eof(); rs.MoveNext()) {
             FilaGuardada f;
@@ -131,12 +128,6 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
             f.tipo = enByte(rs.entero(colTipo));
             f.curso = enByte(rs.entero(colCurso));
             f.seccion = qint16(rs.entero(colSeccion));
-            if (const QVariant o = rs.campo(colOrden); !o.isNull()) {
-                bool numero = false;
-                f.orden = o.toDouble(&numero);
-                f.claseOrden = numero ? 1 : 2;
-                if (!numero) f.ordenTexto = o.toString();
-            }
             f.sinFila = rs.esNulo(colGuardado);
             if (!f.sinFila) {
                 for (const int c : {colSinAsignar, colPromociona, colRepite, colBaja}) f.nulo = f.nulo || rs.esNulo(c);
@@ -155,13 +146,6 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
             filas << std::move(f);
         }
     }
-    std::sort(filas.begin(), filas.end(), [](const FilaGuardada& a, const FilaGuardada& b) {
-        if (a.seccion != b.seccion) return a.seccion < b.seccion;
-        if (a.claseOrden != b.claseOrden) return a.claseOrden < b.claseOrden;
-        if (a.orden != b.orden) return a.orden < b.orden;
-        if (a.ordenTexto != b.ordenTexto) return a.ordenTexto < b.ordenTexto;
-        return a.id < b.id;
-    });
 
     // A student whose stored row gives no decision (none, unassigned, or a
     // teaching type no longer taught) takes the default one, which in a
