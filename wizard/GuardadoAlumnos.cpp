@@ -78,7 +78,7 @@ struct FilaGuardada {
 
 // The read's columns, in the order of its select list.
 enum ColumnaGuardada {
-    colId, colNombre, colApellido1, colApellido2, colTipo, colCurso, colSeccion, colOrden, colGuardado, colSinAsignar, colPromociona,
+    colId, colNombre, colApellido1, colApellido2, colTipo, colCurso, colSeccion, colGuardado, colSinAsignar, colPromociona,
     colRepite, colBaja, colFechaBaja, colNTipo, colNCurso, colNSeccion, colNTipoTexto, colNCursoTexto, colNSeccionTexto
 };
 
@@ -102,7 +102,7 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
             QStringLiteral(
                 "SELECT Alumno.IDAlumno AS IDAlumno, Alumno.Nombre as Anombre, Alumno.Apellido_1 AS Apellido_1, "
                 "Alumno.Apellido_2 AS Apellido_2, Alumno.codTipoEnsenanza AS codTipoEnsenanza, "
-                "Alumno.codCurso AS codCurso, Alumno.codSeccion AS codSeccion, Alumno.OrdenSeccion AS OrdenSeccion, "
+                "Alumno.codCurso AS codCurso, Alumno.codSeccion AS codSeccion, "
                 "CIERRECURSO_SECCION_ALUMNO.IDAlumno AS Guardado, CIERRECURSO_SECCION_ALUMNO.SinAsignar AS SinAsignar, CIERRECURSO_SECCION_ALUMNO.Promociona AS Promociona, "
                 "CIERRECURSO_SECCION_ALUMNO.Repite AS Repite, CIERRECURSO_SECCION_ALUMNO.Baja AS Baja, "
                 "CIERRECURSO_SECCION_ALUMNO.FechaBaja AS FechaBaja, "
