@@ -507,7 +507,12 @@ void frmCierreAlumnos::Aplicar() {
             a->setFechaBaja(QString());
         }
     }
+    // From the keyboard the next student is one arrow away: the grid keeps
+    // its row and takes the focus back.
+    const int fila = rejAlumnos_->filaActual();
     LlenarGridAlumnos(*AlumnosSeccion_, true);
+    rejAlumnos_->fijarFilaActual(fila);
+    ui->msgAlumnos->setFocus();
 }
 
 // ---------------------------------------------------------------------------
@@ -545,6 +550,8 @@ void frmCierreAlumnos::BloquearSecciones(bool bloquear) {
         ui->fraNuevoCurso->setTitle(Texto(2130));
         if (Estado_ == 2) interfaz_.Activar(Botones_, 2);
         PonerTexto(ui->cmdPromocionar_0, Texto(330));
+        // Done with a section, the keyboard goes back to the list of them.
+        ui->msgSecciones->setFocus();
     }
 }
 

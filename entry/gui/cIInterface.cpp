@@ -164,7 +164,8 @@ static void cargarTexto(QObject* o) {
     if (auto* b = qobject_cast<QToolButton*>(o))
         if (const auto id = idDe(b->toolTip())) b->setToolTip(Texto(*id));
     if (auto* l = qobject_cast<QLabel*>(o)) {
-        if (const auto id = etiqueta(l)) l->setText(Texto(*id));
+        // A label's letter takes the keyboard to the field it names.
+        if (const auto id = etiqueta(l)) l->setText(conAtajo(Texto(*id), l->text()));
     } else if (auto* b = qobject_cast<QAbstractButton*>(o)) {
         if (const auto id = etiqueta(b)) PonerTexto(b, Texto(*id));
     } else if (auto* g = qobject_cast<QGroupBox*>(o)) {

@@ -65,7 +65,8 @@ private:
 
 // Gives a button the caption `texto`, keeping the Alt+letter accelerator
 // its form marked ("&" in the form's caption): the same letter, where the
-// caption has it. CargarTextos fills buttons this way.
+// caption has it. CargarTextos fills buttons, and labels that name a
+// field, this way.
 void PonerTexto(QAbstractButton* boton, const QString& texto);
 
 class cIInterface : public QObject {

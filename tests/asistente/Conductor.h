@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QKeySequence>
+#include <QLabel>
 #include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,7 +28,7 @@ public:
     using Accion = std::function<void(QWidget*)>;
 
     explicit Conductor(int limiteMs = 90000) : limiteMs_(limiteMs) {
-        acciones_ = 0;
+        acciones_ = clics_ = 0;
         reloj_.start();
         t_.setInterval(15);
         connect(&t_, &QTimer::timeout, this, &Conductor::mirar);
@@ -53,6 +54,8 @@ public:
     // What the user did through the helpers below since the last conductor
     // started: each click, key press or text typed into a field counts one.
     static int acciones() { return acciones_; }
+    // The mouse's share of them: none in a closing done from the keyboard.
+    static int clics() { return clics_; }
 
     static void pulsar(QWidget* ventana, const QString& boton) {
         auto* b = ventana->findChild<QPushButton*>(boton);
@@ -66,6 +69,7 @@ public:
     static void clic(QWidget* w, QPoint donde = {}) {
         ASSERT_TRUE(w->isVisible()) << w->objectName().toStdString();
         ++acciones_;
+        ++clics_;
         const int medio = w->height() / 2;
         QTest::mouseClick(w, Qt::LeftButton, {}, donde.isNull() ? QPoint(std::min(medio, w->width() / 2), medio) : donde);
     }
@@ -88,17 +92,40 @@ public:
         ASSERT_TRUE(QTest::qWaitFor([vista] { return !vista->isVisible(); }));
         ASSERT_EQ(c->currentIndex(), i) << c->objectName().toStdString();
     }
-    // The same from the keyboard: the button's Alt+letter on its window.
-    // The button clicks a moment later, as on screen; this waits for it.
-    static void teclear(QWidget* ventana, const QString& boton) {
-        auto* b = ventana->findChild<QPushButton*>(boton);
-        ASSERT_NE(b, nullptr) << boton.toStdString();
-        const QKeySequence atajo = QKeySequence::mnemonic(b->text());
-        ASSERT_FALSE(atajo.isEmpty()) << boton.toStdString() << " sin atajo";
-        QSignalSpy pulsado(b, &QAbstractButton::clicked);
+    // The same from the keyboard: the Alt+letter of a button, an option or
+    // a label on its window. A button clicks a moment later, as on screen,
+    // and this waits for it; a label's letter puts the focus on its field.
+    static void teclear(QWidget* ventana, const QString& control) {
+        auto* w = ventana->findChild<QWidget*>(control);
+        auto* b = qobject_cast<QAbstractButton*>(w);
+        auto* l = qobject_cast<QLabel*>(w);
+        ASSERT_TRUE(b || (l && l->buddy())) << control.toStdString();
+        const QKeySequence atajo = QKeySequence::mnemonic(b ? b->text() : l->text());
+        ASSERT_FALSE(atajo.isEmpty()) << control.toStdString() << " sin atajo";
         ++acciones_;
+        if (!b) {
+            QTest::keyClick(ventana, atajo[0].key(), atajo[0].keyboardModifiers());
+            ASSERT_EQ(QApplication::focusWidget(), l->buddy()) << control.toStdString();
+            return;
+        }
+        QSignalSpy pulsado(b, &QAbstractButton::clicked);
         QTest::keyClick(ventana, atajo[0].key(), atajo[0].keyboardModifiers());
-        ASSERT_TRUE(pulsado.wait(90000)) << boton.toStdString();
+        ASSERT_TRUE(pulsado.wait(90000)) << control.toStdString();
+    }
+    // Arrow keys on the widget with the focus (a grid, a list) until
+    // `actual` gives `destino`.
+    static void flechasHasta(QWidget* w, const std::function<int()>& actual, int destino) {
+        ASSERT_TRUE(w->hasFocus()) << w->objectName().toStdString();
+        for (int n = 0; actual() != destino && n < 1000; ++n) {
+            ++acciones_;
+            QTest::keyClick(w, actual() < destino ? Qt::Key_Down : Qt::Key_Up);
+        }
+        ASSERT_EQ(actual(), destino) << w->objectName().toStdString();
+    }
+    static void tecla(Qt::Key k) {
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        ++acciones_;
+        QTest::keyClick(QApplication::focusWidget(), k);
     }
     static void escribir(QWidget* ventana, const QString& caja, const QString& texto) {
         auto* t = ventana->findChild<QLineEdit*>(caja);
@@ -142,6 +169,7 @@ private:
     QList<Paso> pasos_;
     QStringList vistas_;
     static inline int acciones_ = 0;
+    static inline int clics_ = 0;
     QTimer t_;
     QElapsedTimer reloj_;
     int limiteMs_;

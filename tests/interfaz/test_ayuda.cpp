@@ -1,6 +1,7 @@
 // Every window of the sources has its own help page (F1, "Ayuda"), and the
 // page names each of the window's buttons by the text the button shows;
-// each button has an Alt+letter of its own in its window.
+// each button has an Alt+letter of its own in its window, which no option
+// or label shares.
 #include "platform/gui/Ayuda.h"
 #include <QDirIterator>
 #include <QFile>
@@ -14,7 +15,7 @@ namespace {
 struct Ventana {
     QString nombre;
     QStringList botones;
-    QStringList atajos;  // the Alt+letter of each button, as its form marks it
+    QStringList atajos;  // the Alt+letter of each button (and of each option or label that has one)
 };
 
 // The forms of the sources: the top widget's name and its buttons' texts.
@@ -29,11 +30,16 @@ Ventana leerFormulario(const QString& ruta) {
         if (x.name() == QLatin1String("widget")) {
             clase = x.attributes().value(QLatin1String("class")).toString();
             if (v.nombre.isEmpty()) v.nombre = x.attributes().value(QLatin1String("name")).toString();
-        } else if (x.name() == QLatin1String("property") && clase == QLatin1String("QPushButton") &&
-                   x.attributes().value(QLatin1String("name")) == QLatin1String("text") && x.readNextStartElement()) {
+        } else if (x.name() == QLatin1String("property") && x.attributes().value(QLatin1String("name")) == QLatin1String("text") &&
+                   x.readNextStartElement()) {
             const QString texto = x.readElementText();
-            v.atajos << QKeySequence::mnemonic(texto).toString();
-            v.botones << QString(texto).remove(QLatin1Char('&'));
+            const QString atajo = QKeySequence::mnemonic(texto).toString();
+            if (clase == QLatin1String("QPushButton")) {
+                v.atajos << atajo;
+                v.botones << QString(texto).remove(QLatin1Char('&'));
+            } else if (!atajo.isEmpty()) {
+                v.atajos << atajo;
+            }
         }
     }
     return v;
