@@ -407,7 +407,11 @@ void frmCierreActividades::aplicar() {
         if (m->Seleccionado()) m->setPasar(pasar);
         m->setSeleccionado(false);
     }
+    // As on the student page: the keyboard stays on the member it was on.
+    const int fila = rejAlumnos_->filaActual();
     llenarGridMiembros(*MiembrosActividad_, true);
+    rejAlumnos_->fijarFilaActual(fila);
+    ui->msgAlumnos->setFocus();
 }
 
 // ---------------------------------------------------------------------------
@@ -468,12 +472,14 @@ void frmCierreActividades::bloquearActividades(bool bloquear) {
         interfaz_.Activar(Botones_, QList<bool>{false, false, false, false, true, true, false, false, Precios_});
         PonerTexto(ui->cmdPromocionar_0, Texto(337));
         ui->cmdAceptar->setEnabled(false);
+        ui->msgAlumnos->setFocus();
     } else {
         ui->msgActividades->setEnabled(true);
         ui->fraBloqueo->setEnabled(false);
         interfaz_.Activar(Botones_, 2);
         ui->cmdPrecios->setEnabled(Precios_);
         PonerTexto(ui->cmdPromocionar_0, Texto(330));
+        ui->msgActividades->setFocus();
     }
 }
 

@@ -66,10 +66,13 @@ TEST_P(AsistenteActividades, FinalizarCierraConLasFechasMiembrosYPreciosElegidos
              Rejilla* alumnos = rejilla(w, "msgAlumnos");
              ASSERT_GT(alumnos->filas(), 1);
              fuera = alumnos->datoFila(0).toInt();
-             alumnos->marcar(0, true);
-             emit alumnos->marcaCambiada(0, true);
-             w->findChild<QRadioButton*>(QStringLiteral("optOpcion_1"))->setChecked(true);
-             Conductor::pulsar(w, QStringLiteral("cmdAceptar"));
+             // The first member leaves, from the keyboard: the members keep
+             // the focus after "Aplicar".
+             Conductor::flechasHasta(alumnos->tabla(), [alumnos] { return alumnos->filaActual(); }, 0);
+             Conductor::tecla(Qt::Key_Space);
+             Conductor::teclear(w, QStringLiteral("optOpcion_1"));
+             Conductor::teclear(w, QStringLiteral("cmdAceptar"));
+             EXPECT_TRUE(alumnos->tabla()->hasFocus());
              w->findChild<QDateEdit*>(QStringLiteral("dtpFechaInicio"))->setDate(QDate(2026, 9, 14));
              Conductor::pulsar(w, QStringLiteral("cmdPrecios"));
          })
