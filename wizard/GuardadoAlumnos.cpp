@@ -150,7 +150,11 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
     // A student whose stored row gives no decision (none, unassigned, or a
     // teaching type no longer taught) takes the default one, which in a
     // course without direct promotion needs his promotion data: that is read
-    // for those sections only, in one query.
+    // for those sections only, in one query. The loop below gives the
+    // default decision by this same test, so the two cannot drift apart.
+    // A row with a flag left Null says nothing that can be read as a
+    // decision: the student comes back with none, and the check of the
+    // decisions names him.
     const auto tomaDefecto = [this](const FilaGuardada& f) {
         if (f.sinFila) return true;
         if (f.nulo) return false;
@@ -205,11 +209,9 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
             a->setActividades(miembros.value(id));
             a->setOrden(enByte(orden));
 
-            // A stored row with a flag left Null says nothing that can be
-            // read as a decision: the student comes back with none, and the
-            // check of the decisions names him. Two flags set come back
-            // both set, for the same check.
-            if (f.sinFila || (!f.nulo && f.sinAsignar)) {
+            // Two flags set come back both set, for the check of the
+            // decisions to name him.
+            if (tomaDefecto(f)) {
                 a->setSinAsignar(true);
                 DefectoPromocion(*a, s->PromocionDirecta(), promocionesSeccion);
             } else if (!f.nulo) {
@@ -217,29 +219,23 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
                 a->setPromociona(f.promociona);
                 a->setRepite(f.repite);
                 a->setBaja(f.baja);
+                // Here a promoted or repeating student's teaching type is
+                // still taught; his course and section are kept where they
+                // still belong to it.
                 if (a->Promociona() || a->Repite()) {
                     const long long tipo = f.nTipo;
                     const long long curso = f.nCurso;
                     const long long seccion = f.nSeccion;
-                    if (tipo == 0 || !enLista(listaTipos_, tipo)) {
-                        // The stored teaching type is gone: the student waits
-                        // for a decision again.
-                        a->setBaja(false);
-                        a->setSinAsignar(true);
-                        DefectoPromocion(*a, s->PromocionDirecta(), promocionesSeccion);
-                    } else {
-                        a->setNIDTipoEnsenanza(enByte(tipo));
-                        a->setNTipoEnsenanza(f.nTipoTexto);
-                        if (curso != 0 && enLista(listaCursos_, curso) && tiposCurso_.value(int(curso), -1) == tipo) {
-                            a->setNIDCurso(enByte(curso));
-                            a->setNCurso(f.nCursoTexto);
-                            const auto destino =
-                                seccion != 0 && seccion == int(seccion) ? Seccion(int(seccion)) : nullptr;
-                            if (destino && destino->IDTipoEnsenanza() == tipo && destino->IDCurso() == curso) {
-                                a->setNIDSeccion(qint16(seccion));
-                                a->setNSeccion(f.nSeccionTexto);
-                                OcuparPlaza(*a);
-                            }
+                    a->setNIDTipoEnsenanza(enByte(tipo));
+                    a->setNTipoEnsenanza(f.nTipoTexto);
+                    if (curso != 0 && enLista(listaCursos_, curso) && tiposCurso_.value(int(curso), -1) == tipo) {
+                        a->setNIDCurso(enByte(curso));
+                        a->setNCurso(f.nCursoTexto);
+                        const auto destino = seccion != 0 && seccion == int(seccion) ? Seccion(int(seccion)) : nullptr;
+                        if (destino && destino->IDTipoEnsenanza() == tipo && destino->IDCurso() == curso) {
+                            a->setNIDSeccion(qint16(seccion));
+                            a->setNSeccion(f.nSeccionTexto);
+                            OcuparPlaza(*a);
                         }
                     }
                 }
