@@ -133,7 +133,6 @@ private:
 class Copias {
 public:
     explicit Copias(const cConfiguracion& escuela) : escuela_(escuela) {
-        servidorEscuela_ = escuela.SQLServer();
         marca_ = QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
         prefijo_ = QLatin1String(PrefijoEnsayo) + marca_ + QLatin1Char('_');
     }
@@ -146,8 +145,8 @@ public:
     const cConfiguracion& configuracion() const { return copia_; }
     // What the run makes on the server is named with this in front, and
     // carries this comment.
-    QString prefijo() const { return servidorEscuela_ ? prefijo_ : QString(); }
-    QString comentario() const { return servidorEscuela_ ? comentarioEnsayo(marca_) : QString(); }
+    QString prefijo() const { return servidorEscuela() ? prefijo_ : QString(); }
+    QString comentario() const { return servidorEscuela() ? comentarioEnsayo(marca_) : QString(); }
     // The name the real closing will give a database the run made.
     QString nombreReal(const QString& nombre) const;
     // Whether everything went; what did not stays announced for the next
@@ -155,6 +154,7 @@ public:
     bool descartar();
 
 private:
+    bool servidorEscuela() const { return escuela_.SQLServer(); }
     QList<Conexion*> escuelaConexiones() const {
         return {escuela_.conLocalAppEntrada(), escuela_.conLocalBorradoAppEntrada(), escuela_.conLocalCentro(),
                 escuela_.conLocalBorradoCentro()};
@@ -165,7 +165,6 @@ private:
 
     // The school's settings as they were before any were lent.
     const cConfiguracion escuela_;
-    bool servidorEscuela_ = false;
     QString marca_, prefijo_, carpeta_;
     // The school's server, when its databases are on one.
     std::optional<DatosConexion> servidor_;
@@ -185,18 +184,18 @@ void Copias::planificar() {
     const QList<Conexion*> origenes = escuelaConexiones();
     for (const Conexion* c : origenes)
         if (!c) throw Error(errores::ConexionCerrada, QStringLiteral("No hay conexión con las bases de datos del centro"));
-    if (servidorEscuela_) servidor_ = origenes.at(0)->datos();
+    if (servidorEscuela()) servidor_ = origenes.at(0)->datos();
     else carpeta_ = QDir(QDir::tempPath()).filePath(QStringLiteral("ncc-ensayo-") + marca_);
     for (int i = 0; i < 4; ++i) {
         CadenaConexion c(origenes.at(i)->ConnectionString());
-        const QString propiedad = servidorEscuela_ ? Catalogo : DatosFuente;
+        const QString propiedad = servidorEscuela() ? Catalogo : DatosFuente;
         origenes_ << c.valor(propiedad);
-        if (servidorEscuela_ && origenes_.last().startsWith(QLatin1String(PrefijoEnsayo)))
+        if (servidorEscuela() && origenes_.last().startsWith(QLatin1String(PrefijoEnsayo)))
             throw Error(errores::Archivo, QStringLiteral("La base de datos %1 del centro tiene un nombre reservado para "
                                                          "los ensayos del cierre (%2…): no se puede ensayar el cierre.")
                                               .arg(origenes_.last(), QLatin1String(PrefijoEnsayo)));
         QString nombre;
-        if (servidorEscuela_) {
+        if (servidorEscuela()) {
             nombre = prefijo_ + origenes_.last();
             if (nombre.toUtf8().size() > LongitudNombreServidor) nombre = prefijo_ + papeles.at(i);
         } else {
@@ -220,12 +219,12 @@ void Copias::anunciar() {
     if (!motor::tomarBloqueo(*bloqueo_))
         throw Error(errores::Archivo,
                     QStringLiteral("No se puede crear el registro del ensayo en %1").arg(carpetaEnsayos()));
-    if (servidorEscuela_) {
+    if (servidorEscuela()) {
         vigilia_ = conexionMantenimiento(*servidor_);
         vigilia_->Abrir(QStringLiteral("SELECT pg_advisory_lock(%1)").arg(claveServidor(marca_)));
     }
     QJsonObject nota;
-    if (servidorEscuela_) {
+    if (servidorEscuela()) {
         nota.insert(QStringLiteral("servidor"), servidor_->origen());
         nota.insert(QStringLiteral("prefijo"), prefijo_);
     } else {
@@ -242,15 +241,15 @@ void Copias::anunciar() {
 void Copias::hacer() {
     planificar();
     anunciar();
-    if (!servidorEscuela_ && !QDir().mkpath(carpeta_))
+    if (!servidorEscuela() && !QDir().mkpath(carpeta_))
         throw Error(errores::Archivo, QStringLiteral("No se puede crear la carpeta temporal %1").arg(carpeta_));
     {
         // The session's connections step aside while the server copies.
         const QList<Conexion*> escuela = escuelaConexiones();
-        ConexionesApartadas apartada = servidorEscuela_ ? ConexionesApartadas{escuela[0], escuela[1], escuela[2], escuela[3]}
+        ConexionesApartadas apartada = servidorEscuela() ? ConexionesApartadas{escuela[0], escuela[1], escuela[2], escuela[3]}
                                                         : ConexionesApartadas{};
         for (int i = 0; i < 4; ++i) {
-            if (servidorEscuela_) servidor::copiar(*servidor_, origenes_.at(i), copias_.at(i), comentario());
+            if (servidorEscuela()) servidor::copiar(*servidor_, origenes_.at(i), copias_.at(i), comentario());
             else archivos::copiarBaseSQLite(origenes_.at(i), copias_.at(i));
         }
     }
@@ -275,7 +274,7 @@ void Copias::apuntarCurso(Conexion& app) {
                             .arg(escuela_.intIDCursoEscolar());
     Recordset rs = app.Abrir(sql);
     if (rs.eof()) return;
-    const QString propiedad = servidorEscuela_ ? Catalogo : DatosFuente;
+    const QString propiedad = servidorEscuela() ? Catalogo : DatosFuente;
     CadenaConexion bd(rs.texto(QStringLiteral("BD"))), borrado(rs.texto(QStringLiteral("BDBorrado")));
     rs.Close();
     bd.fijar(propiedad, conexiones_[2]->propiedad(propiedad));
@@ -286,7 +285,7 @@ void Copias::apuntarCurso(Conexion& app) {
 }
 
 QString Copias::nombreReal(const QString& nombre) const {
-    if (servidorEscuela_) return nombre.startsWith(prefijo_) ? nombre.mid(prefijo_.size()) : nombre;
+    if (servidorEscuela()) return nombre.startsWith(prefijo_) ? nombre.mid(prefijo_.size()) : nombre;
     return QDir(escuela_.RutaBD()).filePath(QFileInfo(nombre).fileName());
 }
 
@@ -297,7 +296,7 @@ bool Copias::descartar() {
         if (c && c->State() == 1) try { c->Close(); } catch (...) {}
     bool completo = true;
     try {
-        if (servidorEscuela_) {
+        if (servidorEscuela()) {
             if (servidor_)
                 for (const QString& n : basesDelEnsayo(*servidor_, marca_)) borrarBaseDeEnsayo(*servidor_, n);
         } else if (!carpeta_.isEmpty() && QFileInfo(carpeta_).exists()) {
