@@ -26,32 +26,17 @@ protected:
     PlanCentro() {
         Reloj::fijarHoy(QDate(2026, 6, 30));
         for (const char* s : {
-                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1)",
-                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (2, 'ESO', 2)",
-                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (3, 'Bachillerato', 3)",
-                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 2)",
-                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 1)",
-                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (2, 3)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (12, '2º', 1, 2, 1)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (11, '1º', 1, 1, 0)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (21, '1º', 2, 1, 1)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (22, '2º', 2, 2, 1)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (31, '1º', 3, 1, 1)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (111, 'A', 11, 25)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (112, 'B', 11, 25)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (122, 'B', 12, 20)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (121, 'A', 12, 20)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (123, 'C', 12, 20)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (211, 'A', 21, 30)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (221, 'A', 22, 30)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (222, 'B', 22, 30)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (311, 'A', 31, 30)",
-                 "INSERT INTO TipoAlumno (IDTipoAlumno, Descripcion) VALUES (1, 'General')",
-                 "INSERT INTO TipoAlumno (IDTipoAlumno, Descripcion) VALUES (2, 'Becado')",
+                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1), (2, 'ESO', 2), "
+                 "(3, 'Bachillerato', 3)",
+                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 2), (1, 1), (2, 3)",
+                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (12, '2º', 1, 2, 1), "
+                 "(11, '1º', 1, 1, 0), (21, '1º', 2, 1, 1), (22, '2º', 2, 2, 1), (31, '1º', 3, 1, 1)",
+                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (111, 'A', 11, 25), (112, 'B', 11, 25), "
+                 "(122, 'B', 12, 20), (121, 'A', 12, 20), (123, 'C', 12, 20), (211, 'A', 21, 30), (221, 'A', 22, 30), "
+                 "(222, 'B', 22, 30), (311, 'A', 31, 30)",
+                 "INSERT INTO TipoAlumno (IDTipoAlumno, Descripcion) VALUES (1, 'General'), (2, 'Becado')",
                  "INSERT INTO Actividad (IDActividad, Nombre, TipoActividad, FechaInicio, FechaFin) "
-                 "VALUES (5, 'Judo', 2, '2025/09/15', '2026/06/30')",
-                 "INSERT INTO Actividad (IDActividad, Nombre, TipoActividad, FechaInicio, FechaFin) "
-                 "VALUES (6, 'Teatro', 1, '2026/03/01', '')",
+                 "VALUES (5, 'Judo', 2, '2025/09/15', '2026/06/30'), (6, 'Teatro', 1, '2026/03/01', '')",
                  "INSERT INTO Actividad_TipoAlumno VALUES (5, 1, '4992', '30')",
              })
             EscuelaPrueba::sql(con(), QString::fromUtf8(s));
