@@ -1,6 +1,7 @@
 // The student page's decisions without its windows, on both back ends: the
 // school's sections and lists, the default decisions, the seat check, the
 // confirmation of a section and the stored set of decisions.
+#include "Lectura.h"
 #include "EscuelaAlumnos.h"
 #include "platform/Sentencias.h"
 #include "wizard/SeleccionAlumnos.h"
@@ -39,14 +40,10 @@ TEST_P(Seleccion, LasSeccionesDelCentroConSusEncabezadosListasYOrdenEspanol) {
     // school's.
     EXPECT_EQ(datos.Secciones()->claves(),
               (QStringList{"111", "112", "121", "122", "211", "221", "224", "222", "223"}));
-    EXPECT_EQ(datos.ListaSecciones(), QStringLiteral(",111,112,121,122,211,221,224,222,223,"));
-    EXPECT_EQ(datos.ListaCursos(), QStringLiteral(",11,12,21,22,"));
-    EXPECT_EQ(datos.ListaTiposEnsenanza(), QStringLiteral(",1,2,"));
-    EXPECT_EQ(datos.TiposCurso().value(21), 2);
-    EXPECT_TRUE(datos.Seccion(111)->PromocionDirecta());
-    EXPECT_FALSE(datos.Seccion(121)->PromocionDirecta());
-    EXPECT_EQ(datos.Seccion(211)->NumPlazas(), 20);
-    EXPECT_EQ(datos.Seccion(211)->IDsPlazasOcupadas(), QStringLiteral(","));
+    EXPECT_EQ(unir({datos.ListaSecciones(), datos.ListaCursos(), datos.ListaTiposEnsenanza(), datos.TiposCurso().value(21),
+                    datos.Seccion(111)->PromocionDirecta(), datos.Seccion(121)->PromocionDirecta(), datos.Seccion(211)->NumPlazas(),
+                    datos.Seccion(211)->IDsPlazasOcupadas()}),
+              ",111,112,121,122,211,221,224,222,223,|,11,12,21,22,|,1,2,|2|true|false|20|,");
 
     // The grid: only sections with active students, under their headings.
     QStringList grid;
