@@ -103,7 +103,7 @@ protected:
     }
     std::shared_ptr<cActividad> actividad(int id) { return pagina.Actividades()->Item(QString::number(id)); }
 
-    // Drives the price page that "Establecer precios" opens.
+    // Drives the price page that "Establecer precios" opens, and accepts it.
     void conPaginaDePrecios(const std::function<void(frmPrecioActividad&)>& f) {
         bool visto = false;
         QTimer::singleShot(0, [&] {
@@ -111,6 +111,7 @@ protected:
             if (!p) return;
             visto = true;
             f(*p);
+            pulsar(p, "cmdPrecioActividad_0");
         });
         pulsar(&pagina, "cmdPrecios");
         EXPECT_TRUE(visto);
@@ -306,7 +307,6 @@ TEST_P(PaginaActividades, PreciosPorTipoEnPesetasLleganSoloASuTipoAunqueNoSeVean
         pulsar(&p, "cmdAceptar");
         EXPECT_EQ(columna(tipos, 1), QStringList({"6,01", "9,00"}));
         EXPECT_EQ(columna(tipos, 2), QStringList({"1000", "1497"}));
-        pulsar(&p, "cmdPrecioActividad_0");
     });
     const auto a = actividad(1);
     // Ordinario members get the price; the Becado ones keep theirs, since
@@ -329,7 +329,6 @@ TEST_P(PaginaActividades, PreciosPorTipoEnPesetasLleganSoloASuTipoAunqueNoSeVean
         precio->setText(QStringLiteral("499"));
         pulsarFila(tipos, 1);
         pulsar(&p, "cmdAceptar");
-        pulsar(&p, "cmdPrecioActividad_0");
     });
     pulsar(&pagina, "cmdPromocionar_0");
     EXPECT_EQ(a->Alumnos()->Item("2")->Pesetas(), "499");  // hidden
@@ -363,7 +362,6 @@ TEST_P(PaginaActividades, PreciosPorCursoEnEurosConLaComaAunqueLaMaquinaUsePunto
         pulsar(&p, "cmdAceptar");
         EXPECT_EQ(columna(cursos, 1), QStringList({"6,01"}));
         EXPECT_EQ(columna(cursos, 2), QStringList({"1000"}));
-        pulsar(&p, "cmdPrecioActividad_0");
     });
     QLocale::setDefault(QLocale::c());
     EXPECT_TRUE(guion.textos().join(QLatin1Char('\n')).contains(QStringLiteral("no es un importe válido en euros")));
@@ -414,7 +412,6 @@ TEST_P(PaginaActividades, ElMotorEscribeLasFechasMesesYPreciosElegidos) {
         hijo<QLineEdit>(&p, "txtPrecio")->setText(QStringLiteral("6,01"));
         pulsarFila(hijo<QTableWidget>(&p, "msgPrecio_0"), 0);
         pulsar(&p, "cmdAceptar");
-        pulsar(&p, "cmdPrecioActividad_0");
     });
     // Thought better of: Ordinario's price cleared (its members get theirs
     // back), Becado's set to 7 euros.
@@ -426,7 +423,6 @@ TEST_P(PaginaActividades, ElMotorEscribeLasFechasMesesYPreciosElegidos) {
         hijo<QLineEdit>(&p, "txtPrecio")->setText(QStringLiteral("7"));
         pulsarFila(tipos, 1);
         pulsar(&p, "cmdAceptar");
-        pulsar(&p, "cmdPrecioActividad_0");
     });
     pulsar(&pagina, "cmdPromocionar_0");
     elegir(1);  // Coro: Eva and Pedro pass, without dates, its price untouched

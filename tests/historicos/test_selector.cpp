@@ -26,6 +26,14 @@ protected:
         elegir(hijo<QComboBox>(&f, "cboTipoEnsenanza"), u8("Educación Secundaria Obligatoria"));
         hijo<QComboBox>(&f, "cboCurso")->setCurrentIndex(0);
     }
+    // The lock of the course chosen in `f`, left by `usuario`.
+    void bloqueoDe(const frmHistoricoCurso& f, int usuario) {
+        EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO bloqueohistorico VALUES (%1,%2,%3,%4)")
+                                                 .arg(f.intCursoEscHistorico())
+                                                 .arg(f.intTipoEnsenanza())
+                                                 .arg(f.intCurso())
+                                                 .arg(usuario));
+    }
 
     ContextoBD ctx;
     EscuelaMuestra escuela;
@@ -116,10 +124,7 @@ TEST_P(Selector, SiguienteTomaElBloqueoMientrasSeEditaYLoSueltaAlVolver) {
 TEST_P(Selector, ElBloqueoDeOtroUsuarioDejaSoloLectura) {
     frmHistoricoCurso f;
     elegirCurso(f);
-    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO bloqueohistorico VALUES (%1,%2,%3,2)")
-                                             .arg(f.intCursoEscHistorico())
-                                             .arg(f.intTipoEnsenanza())
-                                             .arg(f.intCurso()));
+    bloqueoDe(f, 2);
     bool soloLecturaDurante = false;
     alAbrirse(QStringLiteral("frmEditarHistorico"), [&](QDialog& d) {
         soloLecturaDurante = f.blnSoloLectura() && !hijo<QPushButton>(&d, "cmdListarMateria")->isEnabled();
@@ -141,10 +146,7 @@ TEST_P(Selector, ElBloqueoDeOtroUsuarioDejaSoloLectura) {
 TEST_P(Selector, ElBloqueoPropioQuedadoSeLiberaSoloSiElUsuarioLoPide) {
     frmHistoricoCurso f;
     elegirCurso(f);
-    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO bloqueohistorico VALUES (%1,%2,%3,1)")
-                                             .arg(f.intCursoEscHistorico())
-                                             .arg(f.intTipoEnsenanza())
-                                             .arg(f.intCurso()));
+    bloqueoDe(f, 1);
     // No, the default: read-only, as before, and the row stays.
     guion.responder(Respuesta::No);
     alAbrirse(QStringLiteral("frmEditarHistorico"), [&](QDialog& d) { hijo<QPushButton>(&d, "cmdCancelar")->click(); });
