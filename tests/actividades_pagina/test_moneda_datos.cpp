@@ -83,7 +83,8 @@ TEST_P(LecturaActividades, MiembrosActivosEnOrdenEspanolConElDestinoDeLaPaginaDe
     // Á with the A, Ñ after N and before T; the leaver is not a member.
     EXPECT_EQ(orden, QStringList({"Álvarez", "Nuñez", "Nuto", "Sin", "Zamora"}));
     const auto ana = miembros->Item("1");
-    EXPECT_EQ(unir({ana->Euros(), ana->Pesetas(), ana->TipoAlumno(), ana->IDSeccionActual(), ana->Pasar(), ana->Visible(), ana->Curso()}),
+    EXPECT_EQ(enFila({ana->Euros(), ana->Pesetas(), ana->TipoAlumno(), ana->IDSeccionActual(), ana->Pasar(), ana->Visible(),
+                      ana->Curso()}),
               "123,5|20548|Ordinario|101|false|true|");
 
     // Section 101 promoted: Ana goes to 2º A, Íñigo leaves. Section 102 is
@@ -181,15 +182,16 @@ TEST_P(DatosGuardados, GuardaLasActividadesPromocionadasYLasVuelveACargar) {
     seccionPromocionada(101, {{1, 201, false}, {2, 0, true}});
     cargarDatosActividades(centro(), *carga.actividades, secciones.get());
     const auto a1 = carga.actividades->Item("1");
-    EXPECT_EQ(unir({a1->Promocionada(), carga.actividades->Item("2")->Promocionada(), a1->FechaInicio(), a1->FechaFin()}),
+    EXPECT_EQ(enFila({a1->Promocionada(), carga.actividades->Item("2")->Promocionada(), a1->FechaInicio(), a1->FechaFin()}),
               "true|false|2002/09/15|2003/06/30");
     EXPECT_EQ(a1->Alumnos()->claves(), QStringList({"2", "4", "3", "1"}));  // Álvarez, Nuñez, Nuto, Zamora
     const auto luis = a1->Alumnos()->Item("4");
-    EXPECT_EQ(unir({a1->Alumnos()->Item("3")->Pasar(), luis->Pasar(), luis->Euros(), luis->TipoAlumno()}), "false|true|O'Brien 4|Becado");
+    EXPECT_EQ(enFila({a1->Alumnos()->Item("3")->Pasar(), luis->Pasar(), luis->Euros(), luis->TipoAlumno()}),
+              "false|true|O'Brien 4|Becado");
     // The student page's decisions: Ana's new course, Íñigo hidden.
     EXPECT_EQ(a1->Alumnos()->Item("1")->Curso(), "2º");
     EXPECT_FALSE(a1->Alumnos()->Item("2")->Visible());
-    EXPECT_EQ(unir({a1->TipoAlumnos()->Item("1")->Euros(), a1->TipoAlumnos()->Item("1")->Pesetas()}), "6,01|1000");
+    EXPECT_EQ(enFila({a1->TipoAlumnos()->Item("1")->Euros(), a1->TipoAlumnos()->Item("1")->Pesetas()}), "6,01|1000");
     EXPECT_EQ(a1->Cursos()->Item("12")->Euros(), "7");
     EXPECT_TRUE(a1->Cursos()->Item("12")->Visible());  // Ana's new course
     EXPECT_TRUE(a1->TipoAlumnos()->Item("2")->Visible());  // Luis

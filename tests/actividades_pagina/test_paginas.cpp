@@ -125,10 +125,9 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     abrir();
     EXPECT_EQ(pagina.windowTitle(), "Asistente para cierre de curso escolar. Selección de actividades");
     EXPECT_EQ(columna(actividades(), 0), QStringList({"Comedor", "Coro", "Excursión"}));
-    EXPECT_EQ(pagina.IDActividad(), 1);
-    EXPECT_FALSE(hijo<QCheckBox>(&pagina, "chkFecha")->isChecked());
-    EXPECT_EQ(hijo<QDateEdit>(&pagina, "dtpFechaInicio")->text(), "15/09/2002");
-    EXPECT_EQ(hijo<QDateEdit>(&pagina, "dtpFechaFin")->text(), "30/06/2003");
+    EXPECT_EQ(enFila({pagina.IDActividad(), hijo<QCheckBox>(&pagina, "chkFecha")->isChecked(),
+                      hijo<QDateEdit>(&pagina, "dtpFechaInicio")->text(), hijo<QDateEdit>(&pagina, "dtpFechaFin")->text()}),
+              "1|false|15/09/2002|30/06/2003");
     // Active members only, in Spanish order, none passing yet (in red).
     EXPECT_EQ(columna(alumnos(), 0), QStringList({"Álvarez Sanz, Íñigo", "Nuñez Gil, Luis", "Nuto Gil, Pedro",
                                                   "Sin Sección, Eva", "Zamora Ruiz, Ana"}));
@@ -136,10 +135,9 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
     EXPECT_EQ(colorTexto(alumnos(), 0, 3), 255u);
     EXPECT_EQ(columna(alumnos(), 4).first(), "123,50");
-    EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdPrecios")->isEnabled());
-    EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
-    EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdGuardar_1")->isEnabled());
-    EXPECT_FALSE(hijo<QWidget>(&pagina, "fraBloqueo")->isEnabled());
+    EXPECT_EQ(enFila({hijo(&pagina, "cmdPrecios")->isEnabled(), hijo(&pagina, "cmdGuardar_0")->isEnabled(),
+                      hijo(&pagina, "cmdGuardar_1")->isEnabled(), hijo<QWidget>(&pagina, "fraBloqueo")->isEnabled()}),
+              "true|false|false|false");
 
     // Choosing does nothing outside editing.
     pulsarFila(alumnos(), 0);
@@ -164,13 +162,9 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
 
     EXPECT_EQ(pagina.Estado(), 1);
     const auto a = actividad(1);
-    EXPECT_TRUE(a->Promocionada());
-    EXPECT_EQ(a->FechaInicio(), "2002/09/15");
-    EXPECT_EQ(a->FechaFin(), "2003/06/30");
-    EXPECT_EQ(a->Alumnos()->Count(), 5);
-    EXPECT_TRUE(a->Alumnos()->Item("1")->Pasar());
-    EXPECT_FALSE(a->Alumnos()->Item("3")->Pasar());
-    EXPECT_FALSE(a->Alumnos()->Item("2")->Pasar());
+    EXPECT_EQ(enFila({a->Promocionada(), a->FechaInicio(), a->FechaFin(), a->Alumnos()->Count(), a->Alumnos()->Item("1")->Pasar(),
+                      a->Alumnos()->Item("3")->Pasar(), a->Alumnos()->Item("2")->Pasar()}),
+              "true|2002/09/15|2003/06/30|5|true|false|false");
     EXPECT_EQ(colorFondo(actividades(), 0, 0), 65535u);
     EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
     EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdCierreActividades_3")->isEnabled());

@@ -68,6 +68,11 @@ SalidaNcc esperarSalida(SalidaNcc r, int salida, const QString& frase, std::sour
     return r;
 }
 
+bool escribirFichero(const QString& ruta, const QByteArray& contenido) {
+    QFile f(ruta);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(contenido) == contenido.size();
+}
+
 QString huellaCarpeta(const QString& carpeta) {
     QStringList r;
     for (const QFileInfo& fi : QDir(carpeta).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,

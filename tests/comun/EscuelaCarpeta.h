@@ -39,6 +39,9 @@ SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos = 120000,
 SalidaNcc esperarSalida(SalidaNcc r, int salida, const QString& frase = {},
                         std::source_location donde = std::source_location::current());
 
+// Writes `contenido` as the whole of the file `ruta`; false when it cannot.
+bool escribirFichero(const QString& ruta, const QByteArray& contenido);
+
 // Every entry of a folder, "name=sha256" for files and "name/" for folders,
 // one a line: two equal fingerprints, an untouched folder.
 QString huellaCarpeta(const QString& carpeta);

@@ -29,7 +29,7 @@ inline QStringList leerFilas(Conexion& con, const QString& sql) {
 // Several values of one object joined as leerFilas joins a row's fields
 // (booleans as "true" and "false"), so that one comparison states them all
 // and a failure shows every one.
-inline QString unir(std::initializer_list<QVariant> valores) {
+inline QString enFila(std::initializer_list<QVariant> valores) {
     QStringList f;
     for (const QVariant& v : valores) f << (v.isNull() ? QStringLiteral("~") : v.toString());
     return f.join(QLatin1Char('|'));

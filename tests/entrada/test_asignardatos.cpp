@@ -54,8 +54,8 @@ TEST_P(EntradaSesion, ObtenerDatosLlenaLaConfiguracion) {
         a.ObtenerDatos(sesion.get());
         const cConfiguracion* c = ConfiguracionActual();
         ASSERT_NE(c, nullptr);
-        EXPECT_EQ(unir({c->intIDCentro(), c->NombreCentro(), c->intIDCursoEscolar(), c->CursoEscolar(), c->intIDUsuario(), c->Pesetas(),
-                        c->Activa()}),
+        EXPECT_EQ(enFila({c->intIDCentro(), c->NombreCentro(), c->intIDCursoEscolar(), c->CursoEscolar(), c->intIDUsuario(), c->Pesetas(),
+                          c->Activa()}),
                   "1|Colegio Norva|2|2024/2025|3|true|false");
         EXPECT_EQ(c->SQLServer(), GetParam() == Proveedor::PostgreSQL);
         EXPECT_EQ(c->RutaBD(), GetParam() == Proveedor::SQLite ? b.ctx.carpeta() : QString());
@@ -78,7 +78,7 @@ TEST_P(EntradaSesion, ObtenerDatosLlenaLaConfiguracion) {
         sesion->setNombreCentro(QStringLiteral("Otro"));
         sesion->setPesetas(false);
         a.ObtenerDatos(sesion.get());
-        EXPECT_EQ(unir({c->intIDCentro(), c->NombreCentro(), c->Pesetas()}), "2|Otro|false");
+        EXPECT_EQ(enFila({c->intIDCentro(), c->NombreCentro(), c->Pesetas()}), "2|Otro|false");
     }
     // Releasing the entry leaves the component without settings.
     EXPECT_EQ(ConfiguracionActual(), nullptr);

@@ -65,10 +65,7 @@ protected:
     Resultado cerrarConTexto(const QByteArray& json) {
         QTemporaryDir d;
         const QString plan = d.filePath(QStringLiteral("plan.json"));
-        QFile f(plan);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(json);
-        f.close();
+        EXPECT_TRUE(pruebas::escribirFichero(plan, json));
         return cerrarCon(plan);
     }
     Resultado cerrarConPlan(const std::function<void(QJsonObject&)>& cambio) {

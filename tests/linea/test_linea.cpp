@@ -103,11 +103,9 @@ TEST(LineaDeOrdenes, CarpetasYArchivosQueNoSonLoQueDebenSeDicenEnEspanol) {
     EXPECT_TRUE(QDir(d.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 
     // A file that is not a database.
-    for (const char* n : {"AppEntrada.db", "BorradoAppEntrada.db"}) {
-        QFile f(QDir(d.path()).filePath(QString::fromLatin1(n)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray("Esto es una carta, no una base de datos.\n").repeated(200));
-    }
+    for (const char* n : {"AppEntrada.db", "BorradoAppEntrada.db"})
+        ASSERT_TRUE(pruebas::escribirFichero(QDir(d.path()).filePath(QString::fromLatin1(n)),
+                                             QByteArray("Esto es una carta, no una base de datos.\n").repeated(200)));
     const QString app = QDir(d.path()).filePath(QStringLiteral("AppEntrada.db"));
     for (const char* orden : {"plan", "cerrar"}) {
         QStringList args{QString::fromLatin1(orden), QStringLiteral("--datos"), d.path()};
@@ -209,11 +207,7 @@ TEST(LineaDeOrdenes, ElPlanSoloSeEscribeDondeSeNombraYElCursoEsTexto) {
     const auto escuela = pruebas::escuelaCarpeta(40);
     const QDir d(escuela->path());
     const QString ajeno = fuera.filePath(QStringLiteral("ajeno.json"));
-    {
-        QFile f(ajeno);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("de otro");
-    }
+    ASSERT_TRUE(pruebas::escribirFichero(ajeno, "de otro"));
     ASSERT_TRUE(QFile::link(ajeno, d.filePath(QStringLiteral("enlace.json"))));
     // The full device made in a folder of the test's own where it can be.
     QString lleno = fuera.filePath(QStringLiteral("lleno"));

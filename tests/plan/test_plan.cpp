@@ -106,7 +106,7 @@ TEST_P(PlanCentro, SeccionesEnElOrdenDeLaPaginaVisiblesSoloConAlumnosActivos) {
     EXPECT_EQ(visibles, QStringList({"111", "112", "121", "122", "221", "222"}));
     EXPECT_EQ(promocionadas, visibles);
     const auto s121 = p.arboles.secciones->Item(QStringLiteral("121"));
-    EXPECT_EQ(unir({s121->IDTipoEnsenanza(), s121->IDCurso(), s121->NumPlazas(), s121->PromocionDirecta()}), "1|12|20|false");
+    EXPECT_EQ(enFila({s121->IDTipoEnsenanza(), s121->IDCurso(), s121->NumPlazas(), s121->PromocionDirecta()}), "1|12|20|false");
     EXPECT_TRUE(p.arboles.secciones->Item(QStringLiteral("111"))->PromocionDirecta());
     // Students in OrdenSeccion order, the leaver left out.
     EXPECT_EQ(s121->Alumnos()->claves(), QStringList({"1204", "1201", "1202"}));
@@ -114,7 +114,7 @@ TEST_P(PlanCentro, SeccionesEnElOrdenDeLaPaginaVisiblesSoloConAlumnosActivos) {
     for (const auto& a : *s121->Alumnos()) orden << a->Orden();
     EXPECT_EQ(orden, QList<int>({1, 2, 3}));
     const auto a1202 = s121->Alumnos()->Item(QStringLiteral("1202"));
-    EXPECT_EQ(unir({a1202->Nombre(), a1202->Apellido1(), a1202->IDSeccion(), a1202->IDCurso(), a1202->Actividades()}),
+    EXPECT_EQ(enFila({a1202->Nombre(), a1202->Apellido1(), a1202->IDSeccion(), a1202->IDCurso(), a1202->Actividades()}),
               "N1202|Ap1202|121|12|5");
     EXPECT_EQ(s121->Alumnos()->Item(QStringLiteral("1201"))->Actividades(), QStringLiteral("6"));
     EXPECT_TRUE(p.arboles.secciones->Item(QStringLiteral("123"))->Alumnos()->vacia());
@@ -145,7 +145,7 @@ TEST_P(PlanCentro, DecisionesYDestinosPorDefecto) {
     const auto& s = *p.arboles.secciones;
     QStringList plazas;
     for (const char* id : {"121", "211", "222"})
-        plazas << unir({s.Item(QLatin1String(id))->IDsPlazasOcupadas(), s.Item(QLatin1String(id))->NumPlazasOcupadas()});
+        plazas << enFila({s.Item(QLatin1String(id))->IDsPlazasOcupadas(), s.Item(QLatin1String(id))->NumPlazasOcupadas()});
     EXPECT_EQ(plazas, QStringList({",1001,1204,1201,|3", ",1202,1203,|2", ",|0"}));
 }
 
@@ -154,28 +154,28 @@ TEST_P(PlanCentro, ActividadesUnAnoDespuesConSusMiembrosYPrecios) {
     const auto& acts = *p.arboles.actividades;
     ASSERT_EQ(acts.claves(), QStringList({"5", "6"}));
     const auto judo = acts.Item(QStringLiteral("5"));
-    EXPECT_EQ(unir({judo->Promocionada(), judo->TipoActividad(), judo->FechaInicio(), judo->FechaFin()}),
+    EXPECT_EQ(enFila({judo->Promocionada(), judo->TipoActividad(), judo->FechaInicio(), judo->FechaFin()}),
               "true|2|2026/09/15|2027/06/30");
     // Without an end date neither date passes.
-    EXPECT_EQ(unir({acts.Item(QStringLiteral("6"))->FechaInicio(), acts.Item(QStringLiteral("6"))->FechaFin()}), "|");
+    EXPECT_EQ(enFila({acts.Item(QStringLiteral("6"))->FechaInicio(), acts.Item(QStringLiteral("6"))->FechaFin()}), "|");
 
     // Active members only, at their prices, with the destination of their
     // section's decision; the leaver of the plan is hidden.
     EXPECT_EQ(judo->Alumnos()->claves(), QStringList({"1202", "2201"}));
     const auto m1202 = judo->Alumnos()->Item(QStringLiteral("1202"));
-    EXPECT_EQ(unir({m1202->Pasar(), m1202->Visible(), m1202->Euros(), m1202->Pesetas(), m1202->IDTipoAlumno(), m1202->TipoAlumno(),
-                    m1202->IDSeccionActual(), m1202->IDCurso(), m1202->TipoEnsenanza(), m1202->Curso(), m1202->Seccion()}),
+    EXPECT_EQ(enFila({m1202->Pasar(), m1202->Visible(), m1202->Euros(), m1202->Pesetas(), m1202->IDTipoAlumno(), m1202->TipoAlumno(),
+                      m1202->IDSeccionActual(), m1202->IDCurso(), m1202->TipoEnsenanza(), m1202->Curso(), m1202->Seccion()}),
               "true|true|30|4992|1|General|121|21|ESO|1º|A");
     const auto m2201 = judo->Alumnos()->Item(QStringLiteral("2201"));
-    EXPECT_EQ(unir({m2201->Pasar(), m2201->Visible(), m2201->Euros()}), "true|false|15");
+    EXPECT_EQ(enFila({m2201->Pasar(), m2201->Visible(), m2201->Euros()}), "true|false|15");
 
     // Types of the active members, at the activity's general price; only
     // the visible members' rows are in use.
     ASSERT_EQ(judo->TipoAlumnos()->claves(), QStringList({"1", "2"}));
     const auto general = judo->TipoAlumnos()->Item(QStringLiteral("1"));
-    EXPECT_EQ(unir({general->Nombre(), general->Euros(), general->Pesetas(), general->Visible()}), "General|30|4992|true");
+    EXPECT_EQ(enFila({general->Nombre(), general->Euros(), general->Pesetas(), general->Visible()}), "General|30|4992|true");
     const auto becado = judo->TipoAlumnos()->Item(QStringLiteral("2"));
-    EXPECT_EQ(unir({becado->Visible(), becado->Euros()}), "false|");
+    EXPECT_EQ(enFila({becado->Visible(), becado->Euros()}), "false|");
     // Every course of the school, in order; in use the members' new course.
     EXPECT_EQ(judo->Cursos()->claves(), QStringList({"11", "12", "21", "22"}));
     QStringList enUso;
@@ -277,8 +277,8 @@ TEST_P(PlanCentro, EncajarCompletaLasSeccionesYSuVisibilidad) {
     EXPECT_FALSE(s.contiene(QStringLiteral("123")));
     ASSERT_EQ(s.Clave(s.Count()), QStringLiteral("221"));
     const auto vuelta = s.Item(QStringLiteral("221"));
-    EXPECT_EQ(unir({vuelta->Visible(), vuelta->Promocionada(), vuelta->Alumnos()->vacia(), vuelta->IDCurso(),
-                    vuelta->IDTipoEnsenanza(), vuelta->NumPlazas()}),
+    EXPECT_EQ(enFila({vuelta->Visible(), vuelta->Promocionada(), vuelta->Alumnos()->vacia(), vuelta->IDCurso(),
+                      vuelta->IDTipoEnsenanza(), vuelta->NumPlazas()}),
               "true|false|true|22|2|30");
 }
 

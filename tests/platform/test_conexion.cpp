@@ -44,12 +44,12 @@ TEST_P(ConexionFondo, TextosNulosYBooleanosVanYVuelvenIntactos) {
     Recordset r = con->Abrir(QStringLiteral("SELECT IDAlumno, Nombre, Apellido1, Activo, Nota FROM Alumno ORDER BY IDAlumno"));
     ASSERT_FALSE(r.eof());
     EXPECT_EQ(r.RecordCount(), 2);
-    EXPECT_EQ(pruebas::unir({r.texto(QStringLiteral("NOMBRE")), r.texto(QStringLiteral("apellido1")), r.entero(QStringLiteral("Activo")),
-                             r.esNulo(QStringLiteral("Nota"))}),
-              pruebas::unir({QStringLiteral("Íñigo"), QStringLiteral("O'Donnell"), con->verdadero(), true}));
+    EXPECT_EQ(pruebas::enFila({r.texto(QStringLiteral("NOMBRE")), r.texto(QStringLiteral("apellido1")),
+                               r.entero(QStringLiteral("Activo")), r.esNulo(QStringLiteral("Nota"))}),
+              pruebas::enFila({QStringLiteral("Íñigo"), QStringLiteral("O'Donnell"), con->verdadero(), true}));
     r.MoveNext();
-    EXPECT_EQ(pruebas::unir({r.esNulo(QStringLiteral("Nombre")), r.texto(QStringLiteral("Nombre")), r.texto(QStringLiteral("Apellido1")),
-                             r.entero(QStringLiteral("Activo"))}),
+    EXPECT_EQ(pruebas::enFila({r.esNulo(QStringLiteral("Nombre")), r.texto(QStringLiteral("Nombre")),
+                               r.texto(QStringLiteral("Apellido1")), r.entero(QStringLiteral("Activo"))}),
               QStringLiteral("true||Núñez; --'\"\\ü|0"));
     r.MoveNext();
     EXPECT_TRUE(r.eof());

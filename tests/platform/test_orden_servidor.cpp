@@ -85,9 +85,9 @@ TEST(ServidorEscrito, CadaFormaDaSusDatosYLosGuardaEnteros) {
              Caso{"Provider=PostgreSQL;Data Source=otro;User ID=u", "otro", "u", "", "", 5544},
              Caso{"Provider=PostgreSQL;User ID=u", "servidor.colegio", "u", "", "", 5544}}) {
         const DatosConexion d = DatosConexion::deServidor(QString::fromUtf8(c.texto));
-        EXPECT_EQ(pruebas::unir({d.esServidor(), d.host, d.puerto, d.usuario, d.clave, d.base}),
-                  pruebas::unir({true, QString::fromUtf8(c.host), c.puerto, QString::fromUtf8(c.usuario), QString::fromUtf8(c.clave),
-                                 QString::fromUtf8(c.base)}))
+        EXPECT_EQ(pruebas::enFila({d.esServidor(), d.host, d.puerto, d.usuario, d.clave, d.base}),
+                  pruebas::enFila({true, QString::fromUtf8(c.host), c.puerto, QString::fromUtf8(c.usuario), QString::fromUtf8(c.clave),
+                                   QString::fromUtf8(c.base)}))
             << c.texto;
         EXPECT_EQ(CadenaConexion(d.cadena()).datos(), d) << d.cadena().toStdString();
     }

@@ -248,10 +248,9 @@ TEST_P(Purga, ArchivoYDatosDeLosQueSeVan) {
                   QStringLiteral("13|-1|2026/02/03|M13|N13|A13||Primero|Primaria|2020/09/01||||||"),
               }));
     EXPECT_EQ(contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Baja")), 0);
-    EXPECT_EQ(ids("DatosMedicos", "IDDatosMedicos"), QStringLiteral("2"));
-    EXPECT_EQ(ids("DatosMedicos_Enfermedad", "CodDatosMedicos"), QStringLiteral("2"));
-    EXPECT_EQ(ids("Foto", "IDFoto"), QStringLiteral("71"));
-    EXPECT_EQ(ids("PrematriculacionAux", "CodAlumno"), QStringLiteral("12"));
+    EXPECT_EQ(enFila({ids("DatosMedicos", "IDDatosMedicos"), ids("DatosMedicos_Enfermedad", "CodDatosMedicos"), ids("Foto", "IDFoto"),
+                      ids("PrematriculacionAux", "CodAlumno")}),
+              "2|2|71|12");
     // The closed year keeps them.
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM DatosMedicos")), 2);
 }
@@ -286,9 +285,8 @@ TEST_P(Purga, VeinteMilBajas) {
     ASSERT_TRUE(motor::PurgarFamilias(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
     ASSERT_TRUE(motor::PurgarBajas(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
 
-    EXPECT_EQ(ids("Familia", "IDFamilia"), QStringLiteral("1,900000"));
-    EXPECT_EQ(ids("MiembroFamilia", "IDMiembroFamilia"), QStringLiteral("1"));
-    EXPECT_EQ(ids("Direccion", "IDDireccion"), QStringLiteral("100001"));
+    EXPECT_EQ(enFila({ids("Familia", "IDFamilia"), ids("MiembroFamilia", "IDMiembroFamilia"), ids("Direccion", "IDDireccion")}),
+              "1,900000|1|100001");
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Baja")), n);
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(DISTINCT IDAlumno) FROM Alumno_Baja")), n);
 }
@@ -330,9 +328,8 @@ TEST_P(Purga, LoQueOtrosUsanSeQueda) {
 
     ASSERT_TRUE(motor::PurgarPrematriculas(e));
     ASSERT_TRUE(motor::LimpiarHuerfanos(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(ids("Cuenta", "IDCuenta"), QStringLiteral("3000,3001"));
-    EXPECT_EQ(ids("Direccion", "IDDireccion"), QStringLiteral("600,700"));
-    EXPECT_EQ(ids("ActividadSemanal", "IDAS"), QStringLiteral("10,12,13"));
+    EXPECT_EQ(enFila({ids("Cuenta", "IDCuenta"), ids("Direccion", "IDDireccion"), ids("ActividadSemanal", "IDAS")}),
+              "3000,3001|600,700|10,12,13");
     EXPECT_EQ(contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 0);
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 1);
 }

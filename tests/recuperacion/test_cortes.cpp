@@ -248,21 +248,14 @@ TEST_F(CortesCierre, UnCierreMatadoYaRegistradoSeCompleta) {
         copias.append(copia);
         originales.append(d.filePath(base + QStringLiteral(".db")));
     }
-    {
-        QFile temporal(d.filePath(QStringLiteral("CompactB.db")));
-        ASSERT_TRUE(temporal.open(QIODevice::WriteOnly));
-        temporal.write("a medio compactar");
-    }
+    ASSERT_TRUE(escribirFichero(d.filePath(QStringLiteral("CompactB.db")), "a medio compactar"));
     const QJsonObject diario{{QStringLiteral("fase"), QStringLiteral("registrado")},
                              {QStringLiteral("servidor"), false},
                              {QStringLiteral("copias"), copias},
                              {QStringLiteral("originales"), originales},
                              {QStringLiteral("nuevas"), QJsonArray{d.filePath(QStringLiteral("A1C4.db")), d.filePath(QStringLiteral("B1C4.db"))}},
                              {QStringLiteral("temporales"), QJsonArray{d.filePath(QStringLiteral("Compact.db")), d.filePath(QStringLiteral("CompactB.db"))}}};
-    QFile f(d.filePath(QStringLiteral("CierreCurso.pendiente")));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QJsonDocument(diario).toJson());
-    f.close();
+    ASSERT_TRUE(escribirFichero(d.filePath(QStringLiteral("CierreCurso.pendiente")), QJsonDocument(diario).toJson()));
 
     // Any start of the host settles it before reading the school: here the
     // making of a plan, which then reads the year just opened.
@@ -302,8 +295,7 @@ TEST_F(CortesCierre, UnaEscuelaMovidaTrasElCorteSeRecuperaOSeRechaza) {
             for (const auto& n : diario.value(lista).toArray()) absolutos.append(QDir(antigua).absoluteFilePath(n.toString()));
             diario.insert(lista, absolutos);
         }
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(QJsonDocument(diario).toJson());
+        ASSERT_TRUE(escribirFichero(f.fileName(), QJsonDocument(diario).toJson()));
     }
     const Contenido antesVieja = contenido(vieja, modelo());
     const Salida rechazo = esperarSalida(ncc(argumentos(QStringLiteral("recuperar"), vieja)), 1, antigua);
@@ -336,24 +328,18 @@ TEST_F(CortesCierre, UnDiarioQueNombraOtrosFicherosSeRechazaSinBorrarNada) {
     const Contenido antes = contenido(d.path(), modelo());
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre.toStdString());
-        {
-            QFile ajeno(c.nombre);
-            ASSERT_TRUE(ajeno.open(QIODevice::WriteOnly));
-            ajeno.write("no es del cierre");
-        }
+        ASSERT_TRUE(escribirFichero(c.nombre, "no es del cierre"));
         QJsonObject diario{{QStringLiteral("fase"), QLatin1String(c.fase)}, {QStringLiteral("servidor"), false}};
         for (const char* lista : {"copias", "originales", "nuevas", "temporales"}) diario.insert(QLatin1String(lista), QJsonArray());
         diario.insert(QLatin1String(c.lista), QJsonArray{c.nombre});
         if (QLatin1String(c.lista) == QLatin1String("copias"))
             diario.insert(QStringLiteral("originales"), QJsonArray{d.filePath(QStringLiteral("AppEntrada.db"))});
-        QFile f(d.filePath(QStringLiteral("CierreCurso.pendiente")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QJsonDocument(diario).toJson());
-        f.close();
+        const QString pendiente = d.filePath(QStringLiteral("CierreCurso.pendiente"));
+        ASSERT_TRUE(escribirFichero(pendiente, QJsonDocument(diario).toJson()));
         esperarSalida(ncc(argumentos(QStringLiteral("recuperar"), d.path())), 1, c.nombre);
         EXPECT_TRUE(QFileInfo::exists(c.nombre));
         QFile::remove(c.nombre);
-        QFile::remove(f.fileName());
+        QFile::remove(pendiente);
         EXPECT_TRUE(contenido(d.path(), modelo()) == antes);
     }
 }
@@ -427,10 +413,7 @@ TEST_F(CortesCierre, UnBloqueoEnLaCarpetaDeLasBasesDelCentroRechazaElCierre) {
 TEST_F(CortesCierre, UnBloqueoSinDuenoNoImpideElCierre) {
     auto escuela = copiaEscuela();
     for (const QByteArray& resto : {QByteArray(), QByteArray("12")}) {
-        QFile bloqueo(escuela->filePath(QStringLiteral("CierreCurso.bloqueo")));
-        ASSERT_TRUE(bloqueo.open(QIODevice::WriteOnly));
-        bloqueo.write(resto);
-        bloqueo.close();
+        ASSERT_TRUE(escribirFichero(escuela->filePath(QStringLiteral("CierreCurso.bloqueo")), resto));
         esperarSalida(ncc(argumentos(QStringLiteral("recuperar"), escuela->path())), 0);
     }
     esperarSalida(ncc(argumentos(QStringLiteral("cerrar"), escuela->path())), 0);

@@ -54,8 +54,8 @@ TEST(Rejilla, EncabezadosDatosYColoresComoLosGuardabaLaSuite) {
     const int cab = r.agregarEncabezado(QStringLiteral("Primaria"));
     const int f1 = r.agregarFila({QStringLiteral("    1º A"), QStringLiteral("x")}, 17);
     const int f2 = r.agregarFila({QStringLiteral("    1º B")}, 18);
-    EXPECT_EQ(pruebas::unir({r.filas(), r.esEncabezado(cab), r.esEncabezado(f1), r.datoFila(cab).toInt(), r.datoFila(f2).toInt(),
-                             r.buscarFila(17) == f1, r.buscarFila(99), r.texto(f1, 1), r.texto(f2, 2)}),
+    EXPECT_EQ(pruebas::enFila({r.filas(), r.esEncabezado(cab), r.esEncabezado(f1), r.datoFila(cab).toInt(), r.datoFila(f2).toInt(),
+                               r.buscarFila(17) == f1, r.buscarFila(99), r.texto(f1, 1), r.texto(f2, 2)}),
               "3|true|false|0|18|true|-1|x|");
 
     // The heading spans the grid, shows the fixed background and cannot be
