@@ -19,25 +19,15 @@ protected:
         Reloj::fijarHoy(QDate(2026, 6, 20));
         auto& c = escuela.centro();
         const QStringList filasFijas = {
-            "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1)",
-            "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (2, 'ESO', 2)",
-            "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 1)",
-            "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 2)",
-            "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (21, '1º', 2, 1, 0)",
-            "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (12, '2º', 1, 2, 0)",
-            "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (11, '1º', 1, 1, 0)",
-            "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (101, 'A', 11, 25)",
-            "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (102, 'B', 11, 25)",
-            "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (201, 'A', 12, 25)",
-            "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (301, 'A', 21, 25)",
-            "INSERT INTO TipoAlumno (IDTipoAlumno, Descripcion) VALUES (1, 'Ordinario')",
-            "INSERT INTO TipoAlumno (IDTipoAlumno, Descripcion) VALUES (2, 'Becado')",
-            "INSERT INTO TipoAlumno (IDTipoAlumno, Descripcion) VALUES (3, 'Familia numerosa')",
+            "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1), (2, 'ESO', 2)",
+            "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 1), (1, 2)",
+            "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (21, '1º', 2, 1, 0), "
+            "(12, '2º', 1, 2, 0), (11, '1º', 1, 1, 0)",
+            "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (101, 'A', 11, 25), (102, 'B', 11, 25), "
+            "(201, 'A', 12, 25), (301, 'A', 21, 25)",
+            "INSERT INTO TipoAlumno (IDTipoAlumno, Descripcion) VALUES (1, 'Ordinario'), (2, 'Becado'), (3, 'Familia numerosa')",
             "INSERT INTO Actividad (IDActividad, Nombre, TipoActividad, FechaInicio, FechaFin) VALUES "
-            "(1, 'Comedor', 0, '2001/09/15', '2002/06/30')",
-            "INSERT INTO Actividad (IDActividad, Nombre, TipoActividad, FechaInicio, FechaFin) VALUES "
-            "(2, 'Coro', 2, NULL, '2026/05/30')",
-            "INSERT INTO Actividad (IDActividad, Nombre, TipoActividad, FechaInicio, FechaFin) VALUES "
+            "(1, 'Comedor', 0, '2001/09/15', '2002/06/30'), (2, 'Coro', 2, NULL, '2026/05/30'), "
             "(3, 'Excursión', 1, '2024/02/29', '2024/02/29')",
             "INSERT INTO Actividad_TipoAlumno (CodActividad, CodTipoAlumno, PrecioGeneralEuro, PrecioGeneralPta) VALUES "
             "(1, 1, '5', '832'), (1, 2, '9', '1497'), (2, 1, '3', '499')",

@@ -83,13 +83,9 @@ TEST_P(LecturaActividades, MiembrosActivosEnOrdenEspanolConElDestinoDeLaPaginaDe
     // Á with the A, Ñ after N and before T; the leaver is not a member.
     EXPECT_EQ(orden, QStringList({"Álvarez", "Nuñez", "Nuto", "Sin", "Zamora"}));
     const auto ana = miembros->Item("1");
-    EXPECT_EQ(ana->Euros(), "123,5");
-    EXPECT_EQ(ana->Pesetas(), "20548");
-    EXPECT_EQ(ana->TipoAlumno(), "Ordinario");
-    EXPECT_EQ(ana->IDSeccionActual(), 101);
-    EXPECT_FALSE(ana->Pasar());
-    EXPECT_TRUE(ana->Visible());
-    EXPECT_EQ(ana->Curso(), "");
+    EXPECT_EQ(enFila({ana->Euros(), ana->Pesetas(), ana->TipoAlumno(), ana->IDSeccionActual(), ana->Pasar(), ana->Visible(),
+                      ana->Curso()}),
+              "123,5|20548|Ordinario|101|false|true|");
 
     // Section 101 promoted: Ana goes to 2º A, Íñigo leaves. Section 102 is
     // promoted but does not list Pedro (his Seccion_Alumno says otherwise):
@@ -186,20 +182,16 @@ TEST_P(DatosGuardados, GuardaLasActividadesPromocionadasYLasVuelveACargar) {
     seccionPromocionada(101, {{1, 201, false}, {2, 0, true}});
     cargarDatosActividades(centro(), *carga.actividades, secciones.get());
     const auto a1 = carga.actividades->Item("1");
-    EXPECT_TRUE(a1->Promocionada());
-    EXPECT_FALSE(carga.actividades->Item("2")->Promocionada());
-    EXPECT_EQ(a1->FechaInicio(), "2002/09/15");
-    EXPECT_EQ(a1->FechaFin(), "2003/06/30");
+    EXPECT_EQ(enFila({a1->Promocionada(), carga.actividades->Item("2")->Promocionada(), a1->FechaInicio(), a1->FechaFin()}),
+              "true|false|2002/09/15|2003/06/30");
     EXPECT_EQ(a1->Alumnos()->claves(), QStringList({"2", "4", "3", "1"}));  // Álvarez, Nuñez, Nuto, Zamora
-    EXPECT_FALSE(a1->Alumnos()->Item("3")->Pasar());
-    EXPECT_TRUE(a1->Alumnos()->Item("4")->Pasar());
-    EXPECT_EQ(a1->Alumnos()->Item("4")->Euros(), "O'Brien 4");
-    EXPECT_EQ(a1->Alumnos()->Item("4")->TipoAlumno(), "Becado");
+    const auto luis = a1->Alumnos()->Item("4");
+    EXPECT_EQ(enFila({a1->Alumnos()->Item("3")->Pasar(), luis->Pasar(), luis->Euros(), luis->TipoAlumno()}),
+              "false|true|O'Brien 4|Becado");
     // The student page's decisions: Ana's new course, Íñigo hidden.
     EXPECT_EQ(a1->Alumnos()->Item("1")->Curso(), "2º");
     EXPECT_FALSE(a1->Alumnos()->Item("2")->Visible());
-    EXPECT_EQ(a1->TipoAlumnos()->Item("1")->Euros(), "6,01");
-    EXPECT_EQ(a1->TipoAlumnos()->Item("1")->Pesetas(), "1000");
+    EXPECT_EQ(enFila({a1->TipoAlumnos()->Item("1")->Euros(), a1->TipoAlumnos()->Item("1")->Pesetas()}), "6,01|1000");
     EXPECT_EQ(a1->Cursos()->Item("12")->Euros(), "7");
     EXPECT_TRUE(a1->Cursos()->Item("12")->Visible());  // Ana's new course
     EXPECT_TRUE(a1->TipoAlumnos()->Item("2")->Visible());  // Luis

@@ -103,7 +103,7 @@ protected:
     }
     std::shared_ptr<cActividad> actividad(int id) { return pagina.Actividades()->Item(QString::number(id)); }
 
-    // Drives the price page that "Establecer precios" opens.
+    // Drives the price page that "Establecer precios" opens, and accepts it.
     void conPaginaDePrecios(const std::function<void(frmPrecioActividad&)>& f) {
         bool visto = false;
         QTimer::singleShot(0, [&] {
@@ -111,6 +111,7 @@ protected:
             if (!p) return;
             visto = true;
             f(*p);
+            pulsar(p, "cmdPrecioActividad_0");
         });
         pulsar(&pagina, "cmdPrecios");
         EXPECT_TRUE(visto);
@@ -124,10 +125,9 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     abrir();
     EXPECT_EQ(pagina.windowTitle(), "Asistente para cierre de curso escolar. Selección de actividades");
     EXPECT_EQ(columna(actividades(), 0), QStringList({"Comedor", "Coro", "Excursión"}));
-    EXPECT_EQ(pagina.IDActividad(), 1);
-    EXPECT_FALSE(hijo<QCheckBox>(&pagina, "chkFecha")->isChecked());
-    EXPECT_EQ(hijo<QDateEdit>(&pagina, "dtpFechaInicio")->text(), "15/09/2002");
-    EXPECT_EQ(hijo<QDateEdit>(&pagina, "dtpFechaFin")->text(), "30/06/2003");
+    EXPECT_EQ(enFila({pagina.IDActividad(), hijo<QCheckBox>(&pagina, "chkFecha")->isChecked(),
+                      hijo<QDateEdit>(&pagina, "dtpFechaInicio")->text(), hijo<QDateEdit>(&pagina, "dtpFechaFin")->text()}),
+              "1|false|15/09/2002|30/06/2003");
     // Active members only, in Spanish order, none passing yet (in red).
     EXPECT_EQ(columna(alumnos(), 0), QStringList({"Álvarez Sanz, Íñigo", "Nuñez Gil, Luis", "Nuto Gil, Pedro",
                                                   "Sin Sección, Eva", "Zamora Ruiz, Ana"}));
@@ -135,10 +135,9 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
     EXPECT_EQ(colorTexto(alumnos(), 0, 3), 255u);
     EXPECT_EQ(columna(alumnos(), 4).first(), "123,50");
-    EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdPrecios")->isEnabled());
-    EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
-    EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdGuardar_1")->isEnabled());
-    EXPECT_FALSE(hijo<QWidget>(&pagina, "fraBloqueo")->isEnabled());
+    EXPECT_EQ(enFila({hijo(&pagina, "cmdPrecios")->isEnabled(), hijo(&pagina, "cmdGuardar_0")->isEnabled(),
+                      hijo(&pagina, "cmdGuardar_1")->isEnabled(), hijo<QWidget>(&pagina, "fraBloqueo")->isEnabled()}),
+              "true|false|false|false");
 
     // Choosing does nothing outside editing.
     pulsarFila(alumnos(), 0);
@@ -163,13 +162,9 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
 
     EXPECT_EQ(pagina.Estado(), 1);
     const auto a = actividad(1);
-    EXPECT_TRUE(a->Promocionada());
-    EXPECT_EQ(a->FechaInicio(), "2002/09/15");
-    EXPECT_EQ(a->FechaFin(), "2003/06/30");
-    EXPECT_EQ(a->Alumnos()->Count(), 5);
-    EXPECT_TRUE(a->Alumnos()->Item("1")->Pasar());
-    EXPECT_FALSE(a->Alumnos()->Item("3")->Pasar());
-    EXPECT_FALSE(a->Alumnos()->Item("2")->Pasar());
+    EXPECT_EQ(enFila({a->Promocionada(), a->FechaInicio(), a->FechaFin(), a->Alumnos()->Count(), a->Alumnos()->Item("1")->Pasar(),
+                      a->Alumnos()->Item("3")->Pasar(), a->Alumnos()->Item("2")->Pasar()}),
+              "true|2002/09/15|2003/06/30|5|true|false|false");
     EXPECT_EQ(colorFondo(actividades(), 0, 0), 65535u);
     EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
     EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdCierreActividades_3")->isEnabled());
@@ -306,7 +301,6 @@ TEST_P(PaginaActividades, PreciosPorTipoEnPesetasLleganSoloASuTipoAunqueNoSeVean
         pulsar(&p, "cmdAceptar");
         EXPECT_EQ(columna(tipos, 1), QStringList({"6,01", "9,00"}));
         EXPECT_EQ(columna(tipos, 2), QStringList({"1000", "1497"}));
-        pulsar(&p, "cmdPrecioActividad_0");
     });
     const auto a = actividad(1);
     // Ordinario members get the price; the Becado ones keep theirs, since
@@ -329,7 +323,6 @@ TEST_P(PaginaActividades, PreciosPorTipoEnPesetasLleganSoloASuTipoAunqueNoSeVean
         precio->setText(QStringLiteral("499"));
         pulsarFila(tipos, 1);
         pulsar(&p, "cmdAceptar");
-        pulsar(&p, "cmdPrecioActividad_0");
     });
     pulsar(&pagina, "cmdPromocionar_0");
     EXPECT_EQ(a->Alumnos()->Item("2")->Pesetas(), "499");  // hidden
@@ -363,7 +356,6 @@ TEST_P(PaginaActividades, PreciosPorCursoEnEurosConLaComaAunqueLaMaquinaUsePunto
         pulsar(&p, "cmdAceptar");
         EXPECT_EQ(columna(cursos, 1), QStringList({"6,01"}));
         EXPECT_EQ(columna(cursos, 2), QStringList({"1000"}));
-        pulsar(&p, "cmdPrecioActividad_0");
     });
     QLocale::setDefault(QLocale::c());
     EXPECT_TRUE(guion.textos().join(QLatin1Char('\n')).contains(QStringLiteral("no es un importe válido en euros")));
@@ -414,7 +406,6 @@ TEST_P(PaginaActividades, ElMotorEscribeLasFechasMesesYPreciosElegidos) {
         hijo<QLineEdit>(&p, "txtPrecio")->setText(QStringLiteral("6,01"));
         pulsarFila(hijo<QTableWidget>(&p, "msgPrecio_0"), 0);
         pulsar(&p, "cmdAceptar");
-        pulsar(&p, "cmdPrecioActividad_0");
     });
     // Thought better of: Ordinario's price cleared (its members get theirs
     // back), Becado's set to 7 euros.
@@ -426,7 +417,6 @@ TEST_P(PaginaActividades, ElMotorEscribeLasFechasMesesYPreciosElegidos) {
         hijo<QLineEdit>(&p, "txtPrecio")->setText(QStringLiteral("7"));
         pulsarFila(tipos, 1);
         pulsar(&p, "cmdAceptar");
-        pulsar(&p, "cmdPrecioActividad_0");
     });
     pulsar(&pagina, "cmdPromocionar_0");
     elegir(1);  // Coro: Eva and Pedro pass, without dates, its price untouched

@@ -154,9 +154,7 @@ TEST_P(Alumnos, MasDe255AlumnosEnUnaSeccionDesbordan) {
 // ---------------------------------------------------------------- memberships and dates
 
 TEST_P(Alumnos, ElRepetidorConservaSusMedidasYElPromocionadoEmpiezaDeCero) {
-    ambas(QStringLiteral("INSERT INTO Seccion_Alumno VALUES (1, 1, 2, 1, 3)"));
-    ambas(QStringLiteral("INSERT INTO Seccion_Alumno VALUES (1, 2, 4, 1, 1)"));
-    ambas(QStringLiteral("INSERT INTO Seccion_Alumno VALUES (1, 3, NULL, NULL, 5)"));
+    ambas(QStringLiteral("INSERT INTO Seccion_Alumno VALUES (1, 1, 2, 1, 3), (1, 2, 4, 1, 1), (1, 3, NULL, NULL, 5)"));
     nuevo().Execute(QStringLiteral("DELETE FROM Seccion_Alumno"));  // the new year starts without memberships
     auto s = seccion(1);
     alumno(s, 1, D::Repite, 3, 3, 1);
@@ -173,10 +171,8 @@ TEST_P(Alumnos, ElRepetidorConservaSusMedidasYElPromocionadoEmpiezaDeCero) {
 }
 
 TEST_P(Alumnos, LasFechasDeEvaluacionPasanAlAnoSiguiente) {
-    ambas(QStringLiteral("INSERT INTO Seccion_NumEvaluacion VALUES (1, 1, '2003/12/20')"));
-    ambas(QStringLiteral("INSERT INTO Seccion_NumEvaluacion VALUES (1, 2, '20/03/2004')"));
-    ambas(QStringLiteral("INSERT INTO Seccion_NumEvaluacion VALUES (2, 1, '')"));
-    ambas(QStringLiteral("INSERT INTO Seccion_NumEvaluacion VALUES (2, 2, NULL)"));
+    ambas(QStringLiteral("INSERT INTO Seccion_NumEvaluacion VALUES (1, 1, '2003/12/20'), (1, 2, '20/03/2004'), (2, 1, ''), "
+                         "(2, 2, NULL)"));
     // The new database's own text is replaced by the closed year's, moved on.
     nuevo().Execute(QStringLiteral("UPDATE Seccion_NumEvaluacion SET Fecha='otra' WHERE CodSeccion=1"));
 
@@ -193,23 +189,19 @@ protected:
     void SetUp() override {
         // Section 20: two ordinary periods and one final; section 21 only a
         // final one; section 22 none.
-        ambas(QStringLiteral("INSERT INTO NumEvaluacion (IDNumEvaluacion, Descripcion, Final) VALUES (1, '1ª', 0)"));
-        ambas(QStringLiteral("INSERT INTO NumEvaluacion (IDNumEvaluacion, Descripcion, Final) VALUES (2, '2ª', 0)"));
-        ambas(QStringLiteral("INSERT INTO NumEvaluacion (IDNumEvaluacion, Descripcion, Final) VALUES (4, 'Final', %1)").arg(T()));
-        for (const char* f : {"(20, 1, '')", "(20, 2, '')", "(20, 4, '')", "(21, 4, '')"})
-            ambas(QStringLiteral("INSERT INTO Seccion_NumEvaluacion VALUES ") + QString::fromLatin1(f));
+        ambas(QStringLiteral("INSERT INTO NumEvaluacion (IDNumEvaluacion, Descripcion, Final) VALUES (1, '1ª', 0), (2, '2ª', 0), "
+                             "(4, 'Final', %1)")
+                  .arg(T()));
+        ambas(QStringLiteral("INSERT INTO Seccion_NumEvaluacion VALUES (20, 1, ''), (20, 2, ''), (20, 4, ''), (21, 4, '')"));
         ambas(QStringLiteral("INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas, Seguimiento) "
                              "VALUES (20, 'A', 2, 25, %1)").arg(T()));
         // Subjects: kind 1 (periods and act), 2 (own period), 4 (own act).
-        ambas(QStringLiteral("INSERT INTO TipoMateria VALUES (1, 'N', 1)"));
-        ambas(QStringLiteral("INSERT INTO TipoMateria VALUES (2, 'P', 2)"));
-        ambas(QStringLiteral("INSERT INTO TipoMateria VALUES (4, 'A', 4)"));
+        ambas(QStringLiteral("INSERT INTO TipoMateria VALUES (1, 'N', 1), (2, 'P', 2), (4, 'A', 4)"));
         for (int k : {1, 2, 4})
             ambas(QStringLiteral("INSERT INTO MateriaDetalles (IDMateriaDetalles, CodMateria, CodSeccion, CodTipoMateria) "
                                  "VALUES (%1, %1, 20, %1)").arg(k));
         ambas(QStringLiteral("INSERT INTO Seccion_MateriaDetalles VALUES (20, 1)"));
-        for (const char* f : {"(1, 1, 1, 0)", "(2, 1, 2, 2)", "(3, 1, 4, 4)"})
-            ambas(QStringLiteral("INSERT INTO Alumno_MateriaDetalles VALUES ") + QString::fromLatin1(f));
+        ambas(QStringLiteral("INSERT INTO Alumno_MateriaDetalles VALUES (1, 1, 1, 0), (2, 1, 2, 2), (3, 1, 4, 4)"));
         for (qint32 id : {1, 2, 3, 4}) alumnoEnBases(id, 10);
         auto s = seccion(10);
         alumno(s, 1, D::Promociona, 3, 3, 20);

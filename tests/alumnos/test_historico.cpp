@@ -24,10 +24,9 @@ protected:
         const int t = T();
         // Courses: 1 and 2 of stage 3; 3 ends a cycle of stage 2; 9 is the
         // course of a subject carried pending from an earlier year.
-        ambas(QStringLiteral("INSERT INTO Curso (IDCurso, CodTipoEnsenanza, FinCiclo) VALUES (1, 3, 0)"));
-        ambas(QStringLiteral("INSERT INTO Curso (IDCurso, CodTipoEnsenanza, FinCiclo) VALUES (2, 3, 0)"));
-        ambas(QStringLiteral("INSERT INTO Curso (IDCurso, CodTipoEnsenanza, FinCiclo) VALUES (3, 2, %1)").arg(t));
-        ambas(QStringLiteral("INSERT INTO Curso (IDCurso, CodTipoEnsenanza, FinCiclo) VALUES (9, 3, 0)"));
+        ambas(QStringLiteral("INSERT INTO Curso (IDCurso, CodTipoEnsenanza, FinCiclo) VALUES (1, 3, 0), (2, 3, 0), (3, 2, %1), "
+                             "(9, 3, 0)")
+                  .arg(t));
         for (const char* s : {"(10, 1)", "(20, 2)", "(30, 1)", "(40, 1)", "(41, 3)", "(5, 9)"})
             ambas(QStringLiteral("INSERT INTO Seccion (IDSeccion, CodCurso) VALUES ") + QString::fromLatin1(s));
 

@@ -21,27 +21,14 @@ protected:
     EscuelaAlumnos() {
         Reloj::fijarHoy(QDate(2026, 6, 30));
         for (const char* s : {
-                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1)",
-                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (2, 'ESO', 2)",
-                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (3, 'Bachillerato', 3)",
-                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 2)",
-                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 1)",
-                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (2, 3)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (12, '2º', 1, 2, 1)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (11, '1º', 1, 1, 0)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (21, '1º d''ESO', 2, 1, 1)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (22, '2º', 2, 2, 1)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (31, '1º', 3, 1, 1)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (112, 'B', 11, 25)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (111, 'A', 11, 25)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (121, 'A', 12, 20)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (122, 'B', 12, 20)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (211, 'A', 21, 20)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (221, 'B', 22, 30)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (222, 'Ñ', 22, 30)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (223, 'O', 22, 30)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (224, 'N', 22, 30)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (311, 'A', 31, 30)",
+                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1), (2, 'ESO', 2), "
+                 "(3, 'Bachillerato', 3)",
+                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 2), (1, 1), (2, 3)",
+                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (12, '2º', 1, 2, 1), "
+                 "(11, '1º', 1, 1, 0), (21, '1º d''ESO', 2, 1, 1), (22, '2º', 2, 2, 1), (31, '1º', 3, 1, 1)",
+                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (112, 'B', 11, 25), (111, 'A', 11, 25), "
+                 "(121, 'A', 12, 20), (122, 'B', 12, 20), (211, 'A', 21, 20), (221, 'B', 22, 30), (222, 'Ñ', 22, 30), "
+                 "(223, 'O', 22, 30), (224, 'N', 22, 30), (311, 'A', 31, 30)",
              })
             EscuelaPrueba::sql(con(), QString::fromUtf8(s));
         alumno(1001, 111, 11, 1, 2);

@@ -4,6 +4,7 @@
 // undoing, the column widths and the stored set through its buttons.
 #include "Controles.h"
 #include "EscuelaAlumnos.h"
+#include "Lectura.h"
 #include "platform/MensajesGuion.h"
 #include "platform/Textos.h"
 #include "platform/gui/Rejilla.h"
@@ -81,19 +82,14 @@ TEST_P(Pagina, AbreLaPrimeraSeccionYLaFilaActualSaltaLosEncabezados) {
     EXPECT_EQ(pagina.windowTitle(), Texto(2001));
     EXPECT_EQ(w<QGroupBox>("fraCursos")->title(), Texto(2110));
     EXPECT_EQ(w<QPushButton>("cmdCierreAlumnos_2")->text(), QStringLiteral("< &Anterior"));
-    EXPECT_EQ(secciones()->rowCount(), 5);
-    EXPECT_TRUE(rejilla(secciones())->esEncabezado(0));
-    EXPECT_TRUE(rejilla(secciones())->esEncabezado(3));
-    EXPECT_EQ(secciones()->currentRow(), 1);
-    EXPECT_EQ(pagina.Estado(), 1);
+    EXPECT_EQ(enFila({secciones()->rowCount(), rejilla(secciones())->esEncabezado(0), rejilla(secciones())->esEncabezado(3),
+                      secciones()->currentRow(), pagina.Estado()}),
+              "5|true|true|1|1");
     // Siguiente without activities, Guardar with nothing confirmed, Cargar
     // without a stored set: off.
-    EXPECT_FALSE(w<QPushButton>("cmdCierreAlumnos_3")->isEnabled());
-    EXPECT_TRUE(w<QPushButton>("cmdCierreAlumnos_4")->isEnabled());
-    EXPECT_FALSE(w<QPushButton>("cmdGuardar_0")->isEnabled());
-    EXPECT_FALSE(w<QPushButton>("cmdGuardar_1")->isEnabled());
-    EXPECT_FALSE(w<QPushButton>("cmdPromocionar_1")->isEnabled());
-    EXPECT_FALSE(w("fraBloqueo_0")->isEnabled());
+    EXPECT_EQ(enFila({w("cmdCierreAlumnos_3")->isEnabled(), w("cmdCierreAlumnos_4")->isEnabled(), w("cmdGuardar_0")->isEnabled(),
+                      w("cmdGuardar_1")->isEnabled(), w("cmdPromocionar_1")->isEnabled(), w("fraBloqueo_0")->isEnabled()}),
+              "false|true|false|false|false|false");
     EXPECT_EQ(w<QDateEdit>("dtpFechaBaja")->text(), QStringLiteral("30/06/2026"));
     // "Ayuda" asks for the page's help with F1, as the host expects.
     struct EspiaF1 : QObject {
@@ -231,12 +227,10 @@ TEST_P(Pagina, AplicarConLaComprobacionDePlazasConfirmarYReabrir) {
     EXPECT_EQ(pagina.Estado(), 1);
     EXPECT_EQ(rejilla(secciones())->colorFondo(2, 0), Amarillo);
     const auto s211 = pagina.Secciones()->Item("211");
-    EXPECT_EQ(s211->NumPlazasOcupadas(), 2);
-    EXPECT_EQ(s211->IDsPlazasOcupadas(), QStringLiteral(",1202,1203,"));
-    EXPECT_TRUE(pagina.Secciones()->Item("121")->Promocionada());
-    EXPECT_EQ(pagina.Secciones()->Item("121")->Alumnos()->Count(), 3);
-    EXPECT_TRUE(w<QPushButton>("cmdGuardar_0")->isEnabled());
-    EXPECT_TRUE(w<QPushButton>("cmdCierreAlumnos_4")->isEnabled());
+    EXPECT_EQ(enFila({s211->NumPlazasOcupadas(), s211->IDsPlazasOcupadas(), pagina.Secciones()->Item("121")->Promocionada(),
+                      pagina.Secciones()->Item("121")->Alumnos()->Count(), w("cmdGuardar_0")->isEnabled(),
+                      w("cmdCierreAlumnos_4")->isEnabled()}),
+              "2|,1202,1203,|true|3|true|true");
 
     // Reopening and keeping: the stored decisions come back.
     guion.responder(Respuesta::No);
@@ -261,12 +255,10 @@ TEST_P(Pagina, AplicarConLaComprobacionDePlazasConfirmarYReabrir) {
     guion.responder(Respuesta::Si);
     clicFila(secciones(), 1);
     clicFila(secciones(), 2);
-    EXPECT_EQ(s211->NumPlazasOcupadas(), 0);
-    EXPECT_EQ(s211->IDsPlazasOcupadas(), QStringLiteral(","));
-    EXPECT_FALSE(pagina.Secciones()->Item("121")->Promocionada());
+    EXPECT_EQ(enFila({s211->NumPlazasOcupadas(), s211->IDsPlazasOcupadas(), pagina.Secciones()->Item("121")->Promocionada(),
+                      celda(1202, 3), w("cmdGuardar_0")->isEnabled()}),
+              "0|,|false||false");
     EXPECT_EQ(rejilla(secciones())->colorFondo(2, 0), rejilla(secciones())->colorFondoRejilla());
-    EXPECT_EQ(celda(1202, 3), QString());
-    EXPECT_FALSE(w<QPushButton>("cmdGuardar_0")->isEnabled());
 }
 
 TEST_P(Pagina, SinAsignarPreguntaAlConfirmarYDeshacerReleeLaSeccion) {
@@ -326,15 +318,12 @@ TEST_P(Pagina, GuardarYCargarPorSusBotones) {
     EXPECT_TRUE(pagina.Secciones()->Item("211")->Promocionada());
     guion.responderA(2195, Respuesta::Si);
     clic("cmdGuardar_1");
-    EXPECT_FALSE(pagina.Secciones()->Item("211")->Promocionada());
-    EXPECT_TRUE(pagina.Secciones()->Item("111")->Promocionada());
+    EXPECT_EQ(enFila({pagina.Secciones()->Item("211")->Promocionada(), pagina.Secciones()->Item("111")->Promocionada(),
+                      pagina.Secciones()->Item("122")->NumPlazasOcupadas(), pagina.Estado(), w<QPushButton>("cmdGuardar_0")->isEnabled(),
+                      w<QPushButton>("cmdPromocionar_1")->isEnabled(), w("fraBloqueoTotal")->isEnabled()}),
+              "false|true|3|1|true|false|true");
     EXPECT_EQ(rejilla(secciones())->colorFondo(1, 0), Amarillo);
     EXPECT_EQ(rejilla(secciones())->colorFondo(4, 0), rejilla(secciones())->colorFondoRejilla());
-    EXPECT_EQ(pagina.Secciones()->Item("122")->NumPlazasOcupadas(), 3);
-    EXPECT_EQ(pagina.Estado(), 1);
-    EXPECT_TRUE(w<QPushButton>("cmdGuardar_0")->isEnabled());
-    EXPECT_FALSE(w<QPushButton>("cmdPromocionar_1")->isEnabled());
-    EXPECT_TRUE(w("fraBloqueoTotal")->isEnabled());
 }
 
 TEST_P(Pagina, SinSeccionesConAlumnosActivosAvisaYNoSeMuestra) {

@@ -1,6 +1,7 @@
 // The student page's decisions without its windows, on both back ends: the
 // school's sections and lists, the default decisions, the seat check, the
 // confirmation of a section and the stored set of decisions.
+#include "Lectura.h"
 #include "EscuelaAlumnos.h"
 #include "platform/Sentencias.h"
 #include "wizard/SeleccionAlumnos.h"
@@ -39,14 +40,10 @@ TEST_P(Seleccion, LasSeccionesDelCentroConSusEncabezadosListasYOrdenEspanol) {
     // school's.
     EXPECT_EQ(datos.Secciones()->claves(),
               (QStringList{"111", "112", "121", "122", "211", "221", "224", "222", "223"}));
-    EXPECT_EQ(datos.ListaSecciones(), QStringLiteral(",111,112,121,122,211,221,224,222,223,"));
-    EXPECT_EQ(datos.ListaCursos(), QStringLiteral(",11,12,21,22,"));
-    EXPECT_EQ(datos.ListaTiposEnsenanza(), QStringLiteral(",1,2,"));
-    EXPECT_EQ(datos.TiposCurso().value(21), 2);
-    EXPECT_TRUE(datos.Seccion(111)->PromocionDirecta());
-    EXPECT_FALSE(datos.Seccion(121)->PromocionDirecta());
-    EXPECT_EQ(datos.Seccion(211)->NumPlazas(), 20);
-    EXPECT_EQ(datos.Seccion(211)->IDsPlazasOcupadas(), QStringLiteral(","));
+    EXPECT_EQ(enFila({datos.ListaSecciones(), datos.ListaCursos(), datos.ListaTiposEnsenanza(), datos.TiposCurso().value(21),
+                      datos.Seccion(111)->PromocionDirecta(), datos.Seccion(121)->PromocionDirecta(), datos.Seccion(211)->NumPlazas(),
+                      datos.Seccion(211)->IDsPlazasOcupadas()}),
+              ",111,112,121,122,211,221,224,222,223,|,11,12,21,22,|,1,2,|2|true|false|20|,");
 
     // The grid: only sections with active students, under their headings.
     QStringList grid;
@@ -138,11 +135,9 @@ TEST_P(Seleccion, ConfirmarOcupaPlazasYReabrirLasDevuelve) {
     // Reopening: every seat back, the section unpromoted and empty.
     datos.LiberarPlazas(*s);
     SeleccionAlumnos::DesmarcarSeccion(*s);
-    EXPECT_EQ(datos.Seccion(211)->NumPlazasOcupadas(), 0);
-    EXPECT_EQ(datos.Seccion(122)->NumPlazasOcupadas(), 0);
-    EXPECT_EQ(datos.Seccion(121)->NumPlazasOcupadas(), 0);
-    EXPECT_FALSE(s->Promocionada());
-    EXPECT_EQ(s->Alumnos()->Count(), 0);
+    EXPECT_EQ(enFila({datos.Seccion(211)->NumPlazasOcupadas(), datos.Seccion(122)->NumPlazasOcupadas(),
+                      datos.Seccion(121)->NumPlazasOcupadas(), s->Promocionada(), s->Alumnos()->Count()}),
+              "0|0|0|false|0");
     EXPECT_FALSE(datos.HaySeccionesPromocionadas());
 }
 
@@ -207,9 +202,7 @@ TEST_P(Seleccion, GuardarYCargarDevuelveLasDecisionesComprobadasContraElCentro) 
     EXPECT_FALSE(otra.Secciones()->contiene(QStringLiteral("999")));
     const auto s111 = otra.Seccion(111);
     const auto s121 = otra.Seccion(121);
-    EXPECT_TRUE(s111->Promocionada());
-    EXPECT_TRUE(s121->Promocionada());
-    EXPECT_FALSE(otra.Seccion(211)->Promocionada());
+    EXPECT_EQ(enFila({s111->Promocionada(), s121->Promocionada(), otra.Seccion(211)->Promocionada()}), "true|true|false");
     EXPECT_EQ(s121->Alumnos()->claves(), (QStringList{"1201", "1202", "1203", "1204"}));
     EXPECT_EQ(decision(s121->Alumnos()->Item("1201")), QStringLiteral("Repite 1/12/121 T1|C12|S121 "));
     EXPECT_EQ(decision(s121->Alumnos()->Item("1202")), QStringLiteral("Promociona 2/21/211 T2|1º d'ESO|S211 "));
@@ -220,10 +213,9 @@ TEST_P(Seleccion, GuardarYCargarDevuelveLasDecisionesComprobadasContraElCentro) 
     // and course stay.
     EXPECT_EQ(decision(s111->Alumnos()->Item("1003")), QStringLiteral("Promociona 1/12/0 T1|C12| "));
     EXPECT_EQ(decision(s111->Alumnos()->Item("1002")), QStringLiteral("Baja 0/0/0 || 30/06/2026"));
-    EXPECT_EQ(otra.Seccion(122)->NumPlazasOcupadas(), 0);
-    EXPECT_EQ(otra.Seccion(121)->IDsPlazasOcupadas(), QStringLiteral(",1001,1201,"));
-    EXPECT_EQ(otra.Seccion(121)->NumPlazasOcupadas(), 2);
-    EXPECT_EQ(otra.Seccion(211)->NumPlazasOcupadas(), 1);
+    EXPECT_EQ(enFila({otra.Seccion(122)->NumPlazasOcupadas(), otra.Seccion(121)->IDsPlazasOcupadas(),
+                      otra.Seccion(121)->NumPlazasOcupadas(), otra.Seccion(211)->NumPlazasOcupadas()}),
+              "0|,1001,1201,|2|1");
     EXPECT_EQ(s121->Alumnos()->Item("1203")->Orden(), 3);
 
     // A student whose stored teaching type is not the school's any more

@@ -9,10 +9,10 @@
 namespace ncc::pruebas {
 
 TEST(Capturas, UnaImagenPorVentanaYMensajeSinTocarLaEscuela) {
-    QTemporaryDir modelo, salida;
-    crearEscuelaCarpeta(modelo.path(), 20);
-    const QString antes = huellaCarpeta(modelo.path());
-    const SalidaNcc r = ejecutarNcc({QStringLiteral("capturas"), salida.path(), QStringLiteral("--datos"), modelo.path()});
+    QTemporaryDir salida;
+    const auto escuela = escuelaCarpeta(20);
+    const QString antes = huellaCarpeta(escuela->path());
+    const SalidaNcc r = ejecutarNcc({QStringLiteral("capturas"), salida.path(), QStringLiteral("--datos"), escuela->path()});
     ASSERT_EQ(r.salida, 0) << r.error.toStdString();
     for (const char* nombre : {"frmCierreCursoE", "frmProceso", "frmCierreCursoE_1183", "frmCierreCursoE_2193",
                                "frmCierreCursoE_1182", "frmCierreCursoE_1180", "frmCierreCursoE_1181",
@@ -28,7 +28,7 @@ TEST(Capturas, UnaImagenPorVentanaYMensajeSinTocarLaEscuela) {
     }
     // The report's page comes from a closing of a copy: nothing changes
     // and nothing is left beside the school, no report, journal or lock.
-    EXPECT_EQ(huellaCarpeta(modelo.path()), antes);
+    EXPECT_EQ(huellaCarpeta(escuela->path()), antes);
 }
 
 }  // namespace ncc::pruebas

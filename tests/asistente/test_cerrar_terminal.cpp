@@ -32,9 +32,7 @@ QString enTerminal(const QStringList& args, const QByteArray& entrada, int* sali
 
 TEST(CerrarEnTerminal, PreguntaPrimeroPorLaOperacionIrreversibleYUnNoNoTocaNada) {
     if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty()) GTEST_SKIP() << "sin script(1)";
-    QTemporaryDir modelo;
-    crearEscuelaCarpeta(modelo.path(), 20);
-    auto escuela = copiarEscuelaCarpeta(modelo.path());
+    auto escuela = escuelaCarpeta(20);
     const QString antes = huellaCarpeta(escuela->path());
     int salida = -1;
     const QString visto = enTerminal({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path()}, "n\n", &salida);
@@ -55,9 +53,7 @@ namespace ncc::pruebas {
 // Without a terminal the progress goes to the log one line at a time: each
 // inner loop starts at 1 of its units and reaches all of them.
 TEST(CerrarEnTerminal, ElRegistroDelProgresoInternoEmpiezaEnUnoYLlegaAlFinal) {
-    QTemporaryDir modelo;
-    crearEscuelaCarpeta(modelo.path(), 20);
-    auto escuela = copiarEscuelaCarpeta(modelo.path());
+    auto escuela = escuelaCarpeta(20);
     const SalidaNcc r = ejecutarNcc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela->path(), QStringLiteral("--si")});
     ASSERT_EQ(r.salida, 0) << r.error.toStdString();
     // The closing's report, beside the application entry, named on stdout.

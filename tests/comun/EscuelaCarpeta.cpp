@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace ncc::pruebas {
 
@@ -20,6 +21,16 @@ void crearEscuelaCarpeta(const QString& carpeta, int alumnos) {
                 {QStringLiteral("Provider=SQLite;Data Source=A1C%1.db").arg(r.idCursoEscolar),
                  QStringLiteral("Provider=SQLite;Data Source=B1C%1.db").arg(r.idCursoEscolar)});
     app.Close();
+}
+
+QString modeloCarpeta(int alumnos) {
+    static std::map<int, std::unique_ptr<QTemporaryDir>> modelos;
+    auto& m = modelos[alumnos];
+    if (!m) {
+        m = std::make_unique<QTemporaryDir>();
+        crearEscuelaCarpeta(m->path(), alumnos);
+    }
+    return m->path();
 }
 
 std::unique_ptr<QTemporaryDir> copiarEscuelaCarpeta(const QString& modelo) {
@@ -46,6 +57,20 @@ SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos, const QPr
     r.texto = QString::fromUtf8(p.readAllStandardOutput());
     if (p.exitStatus() == QProcess::NormalExit) r.salida = p.exitCode();
     return r;
+}
+
+SalidaNcc esperarSalida(SalidaNcc r, int salida, const QString& frase, std::source_location donde) {
+    const testing::ScopedTrace traza(donde.file_name(), int(donde.line()), "");
+    EXPECT_EQ(r.salida, salida) << r.error.toStdString();
+    if (!frase.isEmpty()) {
+        EXPECT_TRUE(r.error.contains(frase)) << "se esperaba «" << frase.toStdString() << "» en:\n" << r.error.toStdString();
+    }
+    return r;
+}
+
+bool escribirFichero(const QString& ruta, const QByteArray& contenido) {
+    QFile f(ruta);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(contenido) == contenido.size();
 }
 
 QString huellaCarpeta(const QString& carpeta) {

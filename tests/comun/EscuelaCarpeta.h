@@ -10,12 +10,18 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
+#include <source_location>
 
 namespace ncc::pruebas {
 
 void crearEscuelaCarpeta(const QString& carpeta, int alumnos);
 // A fresh copy of the files of `modelo` in a temporary folder of its own.
 std::unique_ptr<QTemporaryDir> copiarEscuelaCarpeta(const QString& modelo);
+// The folder of a sample school of `alumnos` students, built once per test
+// program and size and kept until the program ends: tests close copies of it.
+QString modeloCarpeta(int alumnos);
+// A fresh copy of that sample.
+inline std::unique_ptr<QTemporaryDir> escuelaCarpeta(int alumnos) { return copiarEscuelaCarpeta(modeloCarpeta(alumnos)); }
 
 // What a run of the `ncc` of this build (NCC_BIN) answered.
 struct SalidaNcc {
@@ -26,6 +32,15 @@ struct SalidaNcc {
 SalidaNcc ejecutarNcc(const QStringList& argumentos, int milisegundos = 120000,
                       const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment(),
                       const QString& carpetaDeTrabajo = {});
+
+// Checks that a run ended with `salida` and, when `frase` is given, that
+// its stderr says it, showing what it wrote and the caller's line when not;
+// gives the run back for further checks.
+SalidaNcc esperarSalida(SalidaNcc r, int salida, const QString& frase = {},
+                        std::source_location donde = std::source_location::current());
+
+// Writes `contenido` as the whole of the file `ruta`; false when it cannot.
+bool escribirFichero(const QString& ruta, const QByteArray& contenido);
 
 // Every entry of a folder, "name=sha256" for files and "name/" for folders,
 // one a line: two equal fingerprints, an untouched folder.

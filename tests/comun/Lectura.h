@@ -26,6 +26,15 @@ inline QStringList leerFilas(Conexion& con, const QString& sql) {
     return r;
 }
 
+// Several values of one object joined as leerFilas joins a row's fields
+// (booleans as "true" and "false"), so that one comparison states them all
+// and a failure shows every one.
+inline QString enFila(std::initializer_list<QVariant> valores) {
+    QStringList f;
+    for (const QVariant& v : valores) f << (v.isNull() ? QStringLiteral("~") : v.toString());
+    return f.join(QLatin1Char('|'));
+}
+
 // The first field of a read's first row (0 when there is none): a count.
 inline long long contar(Conexion& con, const QString& sql) {
     Recordset rs = con.Abrir(sql);

@@ -4,6 +4,7 @@
 // after does; a rehearsal that fails says at which step and with the
 // closing's own message, and leaves nothing either.
 #include "Ensayo.h"
+#include "EscuelaCarpeta.h"
 #include "platform/Textos.h"
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -163,10 +164,8 @@ TEST_P(EnsayoCierre, LaSiguienteAperturaBorraLoQueDejoUnEnsayoMuerto) {
     // its note announced it before the copy.
     const QString sinMarca = QLatin1String(host::PrefijoEnsayo) + QStringLiteral("0badcafe_AppEntrada");
     servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), sinMarca);
-    QFile nota(QDir(notas).filePath(QStringLiteral("0badcafe.json")));
-    ASSERT_TRUE(nota.open(QIODevice::WriteOnly));
-    nota.write(QJsonDocument(QJsonObject{{QStringLiteral("servidor"), plantilla.origen()}}).toJson());
-    nota.close();
+    ASSERT_TRUE(escribirFichero(QDir(notas).filePath(QStringLiteral("0badcafe.json")),
+                                QJsonDocument(QJsonObject{{QStringLiteral("servidor"), plantilla.origen()}}).toJson()));
 
     SesionAbierta s(muestra);
     EXPECT_FALSE(servidor::existe(plantilla, sinMarca));

@@ -13,17 +13,8 @@ namespace ncc::pruebas {
 
 class EnsayoNcc : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        modelo_ = new QTemporaryDir();
-        crearEscuelaCarpeta(modelo_->path(), 600);
-    }
-    static void TearDownTestSuite() {
-        delete modelo_;
-        modelo_ = nullptr;
-    }
-
     void SetUp() override {
-        escuela_ = copiarEscuelaCarpeta(modelo_->path());
+        escuela_ = escuelaCarpeta(600);
         muestra_.carpeta = escuela_->path();
     }
 
@@ -53,13 +44,10 @@ protected:
         return r;
     }
 
-    static QTemporaryDir* modelo_;
     std::unique_ptr<QTemporaryDir> escuela_;
     QTemporaryDir temporal_, datos_;
     Muestra muestra_;
 };
-
-QTemporaryDir* EnsayoNcc::modelo_ = nullptr;
 
 TEST_F(EnsayoNcc, ImprimeLoQueHariaElCierreSinPreguntarNiCambiarNada) {
     const auto antes = estadoEscuela(muestra_);
@@ -83,9 +71,8 @@ TEST_F(EnsayoNcc, ImprimeLoQueHariaElCierreSinPreguntarNiCambiarNada) {
 TEST_F(EnsayoNcc, UnEnsayoQueFallaTerminaConErrorYDiceElPaso) {
     romperHistorico(QStringLiteral("Provider=SQLite;Data Source=") + escuela_->filePath(QStringLiteral("A1C3.db")));
     const auto antes = estadoEscuela(muestra_);
-    const SalidaNcc c = ncc({QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()});
-    EXPECT_EQ(c.salida, 1) << c.error.toStdString();
-    EXPECT_TRUE(c.error.contains(Texto(15031))) << c.error.toStdString();
+    const SalidaNcc c =
+        esperarSalida(ncc({QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()}), 1, Texto(15031));
     EXPECT_TRUE(c.error.contains(Texto(15032)));
     EXPECT_TRUE(c.texto.isEmpty());
     EXPECT_EQ(estadoEscuela(muestra_), antes);
@@ -104,8 +91,7 @@ TEST_F(EnsayoNcc, UnEnsayoMatadoNoDejaNadaTrasLaSiguienteApertura) {
         EXPECT_EQ(estadoEscuela(muestra_), antes) << linea;
     }
     // And the real closing runs straight after.
-    const SalidaNcc c = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela_->path(), QStringLiteral("--si")});
-    EXPECT_EQ(c.salida, 0) << c.error.toStdString();
+    esperarSalida(ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), escuela_->path(), QStringLiteral("--si")}), 0);
     EXPECT_TRUE(QFileInfo::exists(QDir(escuela_->path()).filePath(QStringLiteral("A1C4.db"))));
 }
 

@@ -1,6 +1,7 @@
 // The host's entry: the session copied into the settings, by property name,
 // from a session built on real databases; and the folder of the
 // application-entry database.
+#include "Lectura.h"
 #include "BasesEntrada.h"
 #include "entry/cAsignarDatos.h"
 #include "entry/cConfiguracion.h"
@@ -53,13 +54,9 @@ TEST_P(EntradaSesion, ObtenerDatosLlenaLaConfiguracion) {
         a.ObtenerDatos(sesion.get());
         const cConfiguracion* c = ConfiguracionActual();
         ASSERT_NE(c, nullptr);
-        EXPECT_EQ(c->intIDCentro(), 1);
-        EXPECT_EQ(c->NombreCentro(), QStringLiteral("Colegio Norva"));
-        EXPECT_EQ(c->intIDCursoEscolar(), 2);
-        EXPECT_EQ(c->CursoEscolar(), QStringLiteral("2024/2025"));
-        EXPECT_EQ(c->intIDUsuario(), 3);
-        EXPECT_TRUE(c->Pesetas());
-        EXPECT_FALSE(c->Activa());
+        EXPECT_EQ(enFila({c->intIDCentro(), c->NombreCentro(), c->intIDCursoEscolar(), c->CursoEscolar(), c->intIDUsuario(), c->Pesetas(),
+                          c->Activa()}),
+                  "1|Colegio Norva|2|2024/2025|3|true|false");
         EXPECT_EQ(c->SQLServer(), GetParam() == Proveedor::PostgreSQL);
         EXPECT_EQ(c->RutaBD(), GetParam() == Proveedor::SQLite ? b.ctx.carpeta() : QString());
         EXPECT_EQ(ArchivoAyuda(), sesion->RutaAplicacion() + QStringLiteral("/NorvaCentro.chm"));
@@ -81,9 +78,7 @@ TEST_P(EntradaSesion, ObtenerDatosLlenaLaConfiguracion) {
         sesion->setNombreCentro(QStringLiteral("Otro"));
         sesion->setPesetas(false);
         a.ObtenerDatos(sesion.get());
-        EXPECT_EQ(c->intIDCentro(), 2);
-        EXPECT_EQ(c->NombreCentro(), QStringLiteral("Otro"));
-        EXPECT_FALSE(c->Pesetas());
+        EXPECT_EQ(enFila({c->intIDCentro(), c->NombreCentro(), c->Pesetas()}), "2|Otro|false");
     }
     // Releasing the entry leaves the component without settings.
     EXPECT_EQ(ConfiguracionActual(), nullptr);

@@ -26,6 +26,14 @@ protected:
         elegir(hijo<QComboBox>(&f, "cboTipoEnsenanza"), u8("Educación Secundaria Obligatoria"));
         hijo<QComboBox>(&f, "cboCurso")->setCurrentIndex(0);
     }
+    // The lock of the course chosen in `f`, left by `usuario`.
+    void bloqueoDe(const frmHistoricoCurso& f, int usuario) {
+        EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO bloqueohistorico VALUES (%1,%2,%3,%4)")
+                                                 .arg(f.intCursoEscHistorico())
+                                                 .arg(f.intTipoEnsenanza())
+                                                 .arg(f.intCurso())
+                                                 .arg(usuario));
+    }
 
     ContextoBD ctx;
     EscuelaMuestra escuela;
@@ -65,9 +73,7 @@ TEST_P(Selector, LasListasSeAbrenEnOrdenYOtroCursoVaciaLosCursos) {
     EXPECT_FALSE(siguiente->isEnabled());
 
     elegir(tipo, u8("Educación Secundaria Obligatoria"));
-    EXPECT_EQ(f.intTipoEnsenanza(), 3);
-    EXPECT_EQ(f.strTipoEnsenanza(), u8("Educación Secundaria Obligatoria"));
-    EXPECT_TRUE(curso->isEnabled());
+    EXPECT_EQ(enFila({f.intTipoEnsenanza(), f.strTipoEnsenanza(), curso->isEnabled()}), u8("3|Educación Secundaria Obligatoria|true"));
     EXPECT_GE(curso->count(), 4);
     EXPECT_EQ(curso->currentIndex(), -1);
     EXPECT_FALSE(siguiente->isEnabled());
@@ -80,12 +86,9 @@ TEST_P(Selector, LasListasSeAbrenEnOrdenYOtroCursoVaciaLosCursos) {
     // Another year: the user historic year says so, and the course list
     // is emptied and closed until a type is chosen again.
     elegir(anio, QStringLiteral("Expedientes de traslado"));
-    EXPECT_EQ(clase->text(), u8("Histórico del Usuario"));
-    EXPECT_EQ(curso->count(), 0);
-    EXPECT_FALSE(curso->isEnabled());
-    EXPECT_FALSE(siguiente->isEnabled());
-    EXPECT_EQ(tipo->currentIndex(), -1);
-    EXPECT_EQ(f.bytCursoElegido(), 1);
+    EXPECT_EQ(enFila({clase->text(), curso->count(), curso->isEnabled(), siguiente->isEnabled(), tipo->currentIndex(),
+                      f.bytCursoElegido()}),
+              u8("Histórico del Usuario|0|false|false|-1|1"));
     EXPECT_TRUE(guion.mostrados().isEmpty()) << guion.textos().join(QLatin1Char('\n')).toStdString();
 }
 
@@ -116,10 +119,7 @@ TEST_P(Selector, SiguienteTomaElBloqueoMientrasSeEditaYLoSueltaAlVolver) {
 TEST_P(Selector, ElBloqueoDeOtroUsuarioDejaSoloLectura) {
     frmHistoricoCurso f;
     elegirCurso(f);
-    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO bloqueohistorico VALUES (%1,%2,%3,2)")
-                                             .arg(f.intCursoEscHistorico())
-                                             .arg(f.intTipoEnsenanza())
-                                             .arg(f.intCurso()));
+    bloqueoDe(f, 2);
     bool soloLecturaDurante = false;
     alAbrirse(QStringLiteral("frmEditarHistorico"), [&](QDialog& d) {
         soloLecturaDurante = f.blnSoloLectura() && !hijo<QPushButton>(&d, "cmdListarMateria")->isEnabled();
@@ -141,10 +141,7 @@ TEST_P(Selector, ElBloqueoDeOtroUsuarioDejaSoloLectura) {
 TEST_P(Selector, ElBloqueoPropioQuedadoSeLiberaSoloSiElUsuarioLoPide) {
     frmHistoricoCurso f;
     elegirCurso(f);
-    EscuelaPrueba::sql(escuela.centro(), QStringLiteral("INSERT INTO bloqueohistorico VALUES (%1,%2,%3,1)")
-                                             .arg(f.intCursoEscHistorico())
-                                             .arg(f.intTipoEnsenanza())
-                                             .arg(f.intCurso()));
+    bloqueoDe(f, 1);
     // No, the default: read-only, as before, and the row stays.
     guion.responder(Respuesta::No);
     alAbrirse(QStringLiteral("frmEditarHistorico"), [&](QDialog& d) { hijo<QPushButton>(&d, "cmdCancelar")->click(); });

@@ -1,6 +1,7 @@
 // Form texts from the string table and the wizard's button sets, on real
 // widgets (offscreen).
 #include "entry/gui/cIInterface.h"
+#include "comun/Lectura.h"
 #include "comun/Utf8.h"
 #include "platform/MensajesGuion.h"
 #include "platform/Textos.h"
@@ -56,18 +57,12 @@ TEST_F(Interfaz, EtiquetasBotonesMarcosYTituloSeCarganPorSuId) {
 
     interfaz.CargarTextos(frm.get());
 
-    EXPECT_EQ(frm->windowTitle(), u("Asistente para Cierre del Curso Escolar Actual"));
-    EXPECT_EQ(centro->text(), u("Centro:"));
-    EXPECT_EQ(actual->text(), u("Curso escolar actual:"));
-    EXPECT_EQ(conBlancos->text(), u("Curso escolar al que promocionan:"));
-    EXPECT_EQ(sinTag->text(), u("lblCentro"));
-    EXPECT_EQ(noNumerica->text(), u("diseño"));
-    EXPECT_EQ(vacia->text(), u("diseño"));
-    EXPECT_EQ(marco->title(), u("Opciones"));
-    EXPECT_EQ(opcion->text(), u("Promociona"));
-    EXPECT_EQ(casilla->text(), u("Baja"));
-    EXPECT_EQ(boton->text(), u("Siguie&nte >"));  // the form's Alt+N kept
-    EXPECT_EQ(texto->text(), u("txtCursoPromocion"));  // text boxes keep what they hold
+    // The button keeps the form's Alt+N; text boxes keep what they hold.
+    EXPECT_EQ((QStringList{frm->windowTitle(), centro->text(), actual->text(), conBlancos->text(), sinTag->text(), noNumerica->text(),
+                           vacia->text(), marco->title(), opcion->text(), casilla->text(), boton->text(), texto->text()}),
+              (QStringList{u("Asistente para Cierre del Curso Escolar Actual"), u("Centro:"), u("Curso escolar actual:"),
+                           u("Curso escolar al que promocionan:"), u("lblCentro"), u("diseño"), u("diseño"), u("Opciones"),
+                           u("Promociona"), u("Baja"), u("Siguie&nte >"), u("txtCursoPromocion")}));
     EXPECT_TRUE(guion.mostrados().isEmpty());
 }
 
@@ -79,10 +74,8 @@ TEST_F(Interfaz, UnIdQueFaltaDetieneElRecorridoConUnSoloMensaje) {
 
     interfaz.CargarTextos(frm.get());
 
-    EXPECT_EQ(antes->text(), u("Centro:"));
-    EXPECT_EQ(falta->text(), u("b"));
-    EXPECT_EQ(despues->text(), u("c"));
-    EXPECT_EQ(otroQueFalta->text(), u("d"));
+    EXPECT_EQ((QStringList{antes->text(), falta->text(), despues->text(), otroQueFalta->text()}),
+              (QStringList{u("Centro:"), u("b"), u("c"), u("d")}));
     ASSERT_EQ(guion.mostrados().size(), 1);
     const MensajeMostrado m = guion.ultimo();
     EXPECT_TRUE(m.mensaje.texto.startsWith(u("Error 326: "))) << m.mensaje.texto.toStdString();
@@ -119,14 +112,10 @@ TEST_F(Interfaz, MenusPorSuTextoYBarrasPorSuAyuda) {
 
     interfaz.CargarTextos(frm.get());
 
-    EXPECT_EQ(menu->title(), u("Ayuda"));
-    EXPECT_EQ(item->text(), u("Aceptar"));
-    EXPECT_EQ(itemFijo->text(), u("Acerca de"));
-    EXPECT_EQ(herramienta->toolTip(), u("Guardar datos alumnos"));
-    EXPECT_EQ(herramienta->text(), u("Guardar"));
-    EXPECT_EQ(herramientaFija->toolTip(), u("Cargar datos"));
-    EXPECT_EQ(suelto->toolTip(), u("Cargar datos alumnos"));
-    EXPECT_EQ(suelto->text(), u("..."));
+    EXPECT_EQ((QStringList{menu->title(), item->text(), itemFijo->text(), herramienta->toolTip(), herramienta->text(),
+                           herramientaFija->toolTip(), suelto->toolTip(), suelto->text()}),
+              (QStringList{u("Ayuda"), u("Aceptar"), u("Acerca de"), u("Guardar datos alumnos"), u("Guardar"), u("Cargar datos"),
+                           u("Cargar datos alumnos"), u("...")}));
     // The toolbar's own button follows its action.
     auto* botonBarra = qobject_cast<QToolButton*>(barra->widgetForAction(herramienta));
     ASSERT_TRUE(botonBarra);
@@ -161,16 +150,13 @@ TEST_F(Interfaz, PestanasYEncabezadosDeColumnaPorSusDatos) {
 
     interfaz.CargarTextos(frm.get());
 
-    EXPECT_EQ(pestanas->tabText(0), u("Promociona"));
-    EXPECT_EQ(pestanas->tabText(1), u("Tab2"));
-    EXPECT_EQ(pestanas->tabText(2), u("Baja"));
-    EXPECT_EQ(hojas->tabText(0), u("Histórico de la Aplicación"));
-    EXPECT_EQ(tabla->horizontalHeaderItem(0)->text(), u("Actividad"));
-    EXPECT_EQ(tabla->horizontalHeaderItem(1)->text(), u("Col1"));
-    EXPECT_EQ(tabla->horizontalHeaderItem(2)->text(), u("Fin"));
-    EXPECT_EQ(tabla->verticalHeaderItem(0)->text(), u("Fila"));  // only column headings
-    EXPECT_EQ(arbol->headerItem()->text(0), u("A"));
-    EXPECT_EQ(arbol->headerItem()->text(1), u("Nota"));
+    // Only column headings: the row's stays.
+    EXPECT_EQ((QStringList{pestanas->tabText(0), pestanas->tabText(1), pestanas->tabText(2), hojas->tabText(0),
+                           tabla->horizontalHeaderItem(0)->text(), tabla->horizontalHeaderItem(1)->text(),
+                           tabla->horizontalHeaderItem(2)->text(), tabla->verticalHeaderItem(0)->text(), arbol->headerItem()->text(0),
+                           arbol->headerItem()->text(1)}),
+              (QStringList{u("Promociona"), u("Tab2"), u("Baja"), u("Histórico de la Aplicación"), u("Actividad"), u("Col1"), u("Fin"),
+                           u("Fila"), u("A"), u("Nota")}));
     EXPECT_TRUE(guion.mostrados().isEmpty());
 }
 

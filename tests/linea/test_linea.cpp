@@ -22,6 +22,7 @@ using namespace ncc;
 namespace {
 
 using Salida = pruebas::SalidaNcc;
+using pruebas::esperarSalida;
 
 Salida ncc(const QStringList& args, const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment(),
            const QString& carpeta = {}) {
@@ -83,8 +84,7 @@ TEST(LineaDeOrdenes, CadaOrdenExplicaSuUsoConHelpYSinOrdenEsMalUso) {
 
 // One Spanish sentence that names the file, and no internal error number.
 void esperaFrase(const Salida& r, const QString& frase) {
-    EXPECT_EQ(r.salida, 1) << r.error.toStdString();
-    EXPECT_TRUE(r.error.contains(frase)) << "se esperaba «" << frase.toStdString() << "» en:\n" << r.error.toStdString();
+    esperarSalida(r, 1, frase);
     EXPECT_FALSE(r.error.contains(QRegularExpression(QStringLiteral("Error 10\\d\\d")))) << r.error.toStdString();
 }
 
@@ -103,11 +103,9 @@ TEST(LineaDeOrdenes, CarpetasYArchivosQueNoSonLoQueDebenSeDicenEnEspanol) {
     EXPECT_TRUE(QDir(d.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 
     // A file that is not a database.
-    for (const char* n : {"AppEntrada.db", "BorradoAppEntrada.db"}) {
-        QFile f(QDir(d.path()).filePath(QString::fromLatin1(n)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray("Esto es una carta, no una base de datos.\n").repeated(200));
-    }
+    for (const char* n : {"AppEntrada.db", "BorradoAppEntrada.db"})
+        ASSERT_TRUE(pruebas::escribirFichero(QDir(d.path()).filePath(QString::fromLatin1(n)),
+                                             QByteArray("Esto es una carta, no una base de datos.\n").repeated(200)));
     const QString app = QDir(d.path()).filePath(QStringLiteral("AppEntrada.db"));
     for (const char* orden : {"plan", "cerrar"}) {
         QStringList args{QString::fromLatin1(orden), QStringLiteral("--datos"), d.path()};
@@ -144,15 +142,13 @@ TEST(LineaDeOrdenes, SinDatosSeUsaLaUltimaCarpetaYNuncaLaActual) {
     entorno.insert(QStringLiteral("XDG_CONFIG_HOME"), ajustes.path());
     const QStringList ensayo{QStringLiteral("cerrar"), QStringLiteral("--ensayo")};
 
-    const Salida ninguna = ncc(ensayo, entorno, escuela.path());
-    EXPECT_EQ(ninguna.salida, 64) << ninguna.error.toStdString();
+    const Salida ninguna = esperarSalida(ncc(ensayo, entorno, escuela.path()), 64);
     EXPECT_TRUE(ninguna.error.startsWith(QStringLiteral("ncc cerrar: No se ha indicado el centro: nombre la carpeta de sus "
                                                         "bases de datos con «ncc cerrar --datos CARPETA»")))
         << ninguna.error.toStdString();
 
     ASSERT_EQ(ncc(ensayo + QStringList{QStringLiteral("--datos"), escuela.path()}, entorno).salida, 0);
-    const Salida recordada = ncc(ensayo, entorno, otra.path());
-    EXPECT_EQ(recordada.salida, 0) << recordada.error.toStdString();
+    const Salida recordada = esperarSalida(ncc(ensayo, entorno, otra.path()), 0);
     EXPECT_TRUE(recordada.error.startsWith(QStringLiteral("ncc cerrar: centro de la carpeta usada la última vez: ") +
                                            escuela.path() + QLatin1Char('\n')))
         << recordada.error.toStdString();
@@ -207,34 +203,25 @@ TEST(LineaDeOrdenes, ElServidorSeEscribeComoEnPostgreSQL) {
 // plan never through a link, never "written" into a full device; and a year
 // name is text.
 TEST(LineaDeOrdenes, ElPlanSoloSeEscribeDondeSeNombraYElCursoEsTexto) {
-    QTemporaryDir modelo, fuera;
-    pruebas::crearEscuelaCarpeta(modelo.path(), 40);
-    const auto escuela = pruebas::copiarEscuelaCarpeta(modelo.path());
+    QTemporaryDir fuera;
+    const auto escuela = pruebas::escuelaCarpeta(40);
     const QDir d(escuela->path());
     const QString ajeno = fuera.filePath(QStringLiteral("ajeno.json"));
-    {
-        QFile f(ajeno);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("de otro");
-    }
+    ASSERT_TRUE(pruebas::escribirFichero(ajeno, "de otro"));
     ASSERT_TRUE(QFile::link(ajeno, d.filePath(QStringLiteral("enlace.json"))));
     // The full device made in a folder of the test's own where it can be.
     QString lleno = fuera.filePath(QStringLiteral("lleno"));
     if (::mknod(QFile::encodeName(lleno).constData(), S_IFCHR | 0666, makedev(1, 7)) != 0) lleno = QStringLiteral("/dev/full");
     const QStringList plan{QStringLiteral("plan"), QStringLiteral("--datos"), d.path(), QStringLiteral("--salida")};
 
-    const Salida enlace = ncc(plan + QStringList{d.filePath(QStringLiteral("enlace.json"))});
-    EXPECT_EQ(enlace.salida, 1) << enlace.error.toStdString();
-    EXPECT_TRUE(enlace.error.contains(QStringLiteral("enlace simbólico"))) << enlace.error.toStdString();
+    esperarSalida(ncc(plan + QStringList{d.filePath(QStringLiteral("enlace.json"))}), 1, QStringLiteral("enlace simbólico"));
     QFile f(ajeno);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("de otro"));
-    const Salida dispositivo = ncc(plan + QStringList{lleno});
-    EXPECT_EQ(dispositivo.salida, 1) << dispositivo.error.toStdString();
+    esperarSalida(ncc(plan + QStringList{lleno}), 1);
     struct stat s;
     EXPECT_TRUE(::stat(QFile::encodeName(lleno).constData(), &s) == 0 && S_ISCHR(s.st_mode));
-    const Salida bien = ncc(plan + QStringList{d.filePath(QStringLiteral("plan.json"))});
-    EXPECT_EQ(bien.salida, 0) << bien.error.toStdString();
+    esperarSalida(ncc(plan + QStringList{d.filePath(QStringLiteral("plan.json"))}), 0);
     EXPECT_EQ(d.entryList({QStringLiteral("*plan.json*")}, QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plan.json")});
 
     // Bytes that are not UTF-8, straight from the shell.
@@ -251,31 +238,27 @@ TEST(LineaDeOrdenes, ElPlanSoloSeEscribeDondeSeNombraYElCursoEsTexto) {
 // stands and says so without a path, and the report is written at the next
 // start, and again by anyone with ncc informe.
 TEST(LineaDeOrdenes, UnCierreSobreviveASuInformeYLoRecibeDespues) {
-    QTemporaryDir modelo;
-    pruebas::crearEscuelaCarpeta(modelo.path(), 40);
-    const auto escuela = pruebas::copiarEscuelaCarpeta(modelo.path());
+    const auto escuela = pruebas::escuelaCarpeta(40);
     const QDir d(escuela->path());
     // Qt's text engine cannot start in the report's process.
     QProcessEnvironment sinInforme = QProcessEnvironment::systemEnvironment();
     sinInforme.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("ninguna"));
-    const Salida cierre = ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), d.path(), QStringLiteral("--si")}, sinInforme);
-    EXPECT_EQ(cierre.salida, 0) << cierre.error.toStdString();
+    const Salida cierre =
+        esperarSalida(ncc({QStringLiteral("cerrar"), QStringLiteral("--datos"), d.path(), QStringLiteral("--si")}, sinInforme), 0);
     EXPECT_TRUE(cierre.texto.contains(QStringLiteral("Proceso realizado"))) << cierre.texto.toStdString();
     EXPECT_FALSE(cierre.texto.contains(QStringLiteral("Informe del cierre"))) << cierre.texto.toStdString();
     EXPECT_TRUE(cierre.error.contains(QStringLiteral("ncc informe"))) << cierre.error.toStdString();
     EXPECT_TRUE(d.entryList({QStringLiteral("*.pdf")}).isEmpty());
 
     const QString primero = d.filePath(QStringLiteral("Cierre 2025-2026.pdf"));
-    const Salida inicio = ncc({QStringLiteral("recuperar"), QStringLiteral("--datos"), d.path()});
-    EXPECT_EQ(inicio.salida, 0) << inicio.error.toStdString();
-    EXPECT_TRUE(inicio.error.contains(QStringLiteral("Informe del cierre: ") + primero)) << inicio.error.toStdString();
+    esperarSalida(ncc({QStringLiteral("recuperar"), QStringLiteral("--datos"), d.path()}), 0,
+                  QStringLiteral("Informe del cierre: ") + primero);
     QFile pdf(primero);
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(5) == "%PDF-");
     // Written once: the next start has nothing owed.
     EXPECT_FALSE(ncc({QStringLiteral("recuperar"), QStringLiteral("--datos"), d.path()}).error.contains(QStringLiteral("Informe")));
-    const Salida otraVez = ncc({QStringLiteral("informe"), QStringLiteral("--datos"), d.path()});
-    EXPECT_EQ(otraVez.salida, 0) << otraVez.error.toStdString();
+    const Salida otraVez = esperarSalida(ncc({QStringLiteral("informe"), QStringLiteral("--datos"), d.path()}), 0);
     EXPECT_EQ(otraVez.texto, QStringLiteral("Informe del cierre: %1\n").arg(d.filePath(QStringLiteral("Cierre 2025-2026 (2).pdf"))));
 }
 

@@ -40,15 +40,14 @@ Corrida conMemoria(int megas, const QStringList& argumentos) {
 }
 
 TEST(Memoria, ConPocaMemoriaElCierreTerminaConUnaFraseYElCentroQuedaEnteroConSuInforme) {
-    QTemporaryDir modelo;
-    pruebas::crearEscuelaCarpeta(modelo.path(), 300);
+    const QString modelo = pruebas::modeloCarpeta(300);
     // Below some size the program's libraries cannot even be mapped (the
     // loader says so): the sweep starts where it runs.
     int suelo = 30;
     while (suelo < 400 && conMemoria(suelo, {QStringLiteral("ayuda")}).salida != 0) suelo += 5;
     int cerrados = 0, fallidos = 0;
     for (int megas = suelo; megas <= suelo + 150; megas += 6) {
-        const auto escuela = pruebas::copiarEscuelaCarpeta(modelo.path());
+        const auto escuela = pruebas::copiarEscuelaCarpeta(modelo);
         const QDir d(escuela->path());
         const Corrida c = conMemoria(megas, {QStringLiteral("cerrar"), QStringLiteral("--datos"), d.path(), QStringLiteral("--si")});
         const std::string donde = std::to_string(megas) + " MB:\n" + c.texto.toStdString() + c.error.toStdString();

@@ -73,11 +73,7 @@ TEST_P(Cierre, LasActividadesSinPromocionarTambienSePreguntan) {
     EXPECT_FALSE(motor.TransferirDatos());
     EXPECT_TRUE(motor.Cancelado());
     // One warning about seats for however many sections overflow.
-    const QStringList textos = guion.textos();
-    ASSERT_EQ(textos.size(), 3);
-    EXPECT_EQ(textos[0], Texto(2187));
-    EXPECT_EQ(textos[1], Texto(2192));
-    EXPECT_EQ(textos[2], Texto(710));
+    EXPECT_EQ(guion.textos(), (QStringList{Texto(2187), Texto(2192), Texto(710)}));
     EXPECT_TRUE(escuela.sobrantes().isEmpty()) << escuela.sobrantes().join(QLatin1Char(' ')).toStdString();
 }
 

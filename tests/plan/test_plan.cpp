@@ -4,6 +4,7 @@
 #include "EscuelaCarpeta.h"
 #include "EscuelaPrueba.h"
 #include "FilasPrueba.h"
+#include "Lectura.h"
 #include "engine/ValidacionDecisiones.h"
 #include "entry/cAlumno.h"
 #include "entry/cAlumnoActividad.h"
@@ -26,32 +27,17 @@ protected:
     PlanCentro() {
         Reloj::fijarHoy(QDate(2026, 6, 30));
         for (const char* s : {
-                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1)",
-                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (2, 'ESO', 2)",
-                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (3, 'Bachillerato', 3)",
-                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 2)",
-                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 1)",
-                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (2, 3)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (12, '2º', 1, 2, 1)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (11, '1º', 1, 1, 0)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (21, '1º', 2, 1, 1)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (22, '2º', 2, 2, 1)",
-                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (31, '1º', 3, 1, 1)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (111, 'A', 11, 25)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (112, 'B', 11, 25)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (122, 'B', 12, 20)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (121, 'A', 12, 20)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (123, 'C', 12, 20)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (211, 'A', 21, 30)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (221, 'A', 22, 30)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (222, 'B', 22, 30)",
-                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (311, 'A', 31, 30)",
-                 "INSERT INTO TipoAlumno (IDTipoAlumno, Descripcion) VALUES (1, 'General')",
-                 "INSERT INTO TipoAlumno (IDTipoAlumno, Descripcion) VALUES (2, 'Becado')",
+                 "INSERT INTO TipoEnsenanza (IDTipoEnsenanza, Nombre, Orden) VALUES (1, 'Primaria', 1), (2, 'ESO', 2), "
+                 "(3, 'Bachillerato', 3)",
+                 "INSERT INTO Centro_TipoEnsenanza (CodCentro, CodTipoEnsenanza) VALUES (1, 2), (1, 1), (2, 3)",
+                 "INSERT INTO Curso (IDCurso, Descripcion, CodTipoEnsenanza, Orden, Promocion) VALUES (12, '2º', 1, 2, 1), "
+                 "(11, '1º', 1, 1, 0), (21, '1º', 2, 1, 1), (22, '2º', 2, 2, 1), (31, '1º', 3, 1, 1)",
+                 "INSERT INTO Seccion (IDSeccion, Descripcion, CodCurso, NumPlazas) VALUES (111, 'A', 11, 25), (112, 'B', 11, 25), "
+                 "(122, 'B', 12, 20), (121, 'A', 12, 20), (123, 'C', 12, 20), (211, 'A', 21, 30), (221, 'A', 22, 30), "
+                 "(222, 'B', 22, 30), (311, 'A', 31, 30)",
+                 "INSERT INTO TipoAlumno (IDTipoAlumno, Descripcion) VALUES (1, 'General'), (2, 'Becado')",
                  "INSERT INTO Actividad (IDActividad, Nombre, TipoActividad, FechaInicio, FechaFin) "
-                 "VALUES (5, 'Judo', 2, '2025/09/15', '2026/06/30')",
-                 "INSERT INTO Actividad (IDActividad, Nombre, TipoActividad, FechaInicio, FechaFin) "
-                 "VALUES (6, 'Teatro', 1, '2026/03/01', '')",
+                 "VALUES (5, 'Judo', 2, '2025/09/15', '2026/06/30'), (6, 'Teatro', 1, '2026/03/01', '')",
                  "INSERT INTO Actividad_TipoAlumno VALUES (5, 1, '4992', '30')",
              })
             EscuelaPrueba::sql(con(), QString::fromUtf8(s));
@@ -120,10 +106,7 @@ TEST_P(PlanCentro, SeccionesEnElOrdenDeLaPaginaVisiblesSoloConAlumnosActivos) {
     EXPECT_EQ(visibles, QStringList({"111", "112", "121", "122", "221", "222"}));
     EXPECT_EQ(promocionadas, visibles);
     const auto s121 = p.arboles.secciones->Item(QStringLiteral("121"));
-    EXPECT_EQ(s121->IDTipoEnsenanza(), 1);
-    EXPECT_EQ(s121->IDCurso(), 12);
-    EXPECT_EQ(s121->NumPlazas(), 20);
-    EXPECT_FALSE(s121->PromocionDirecta());
+    EXPECT_EQ(enFila({s121->IDTipoEnsenanza(), s121->IDCurso(), s121->NumPlazas(), s121->PromocionDirecta()}), "1|12|20|false");
     EXPECT_TRUE(p.arboles.secciones->Item(QStringLiteral("111"))->PromocionDirecta());
     // Students in OrdenSeccion order, the leaver left out.
     EXPECT_EQ(s121->Alumnos()->claves(), QStringList({"1204", "1201", "1202"}));
@@ -131,11 +114,8 @@ TEST_P(PlanCentro, SeccionesEnElOrdenDeLaPaginaVisiblesSoloConAlumnosActivos) {
     for (const auto& a : *s121->Alumnos()) orden << a->Orden();
     EXPECT_EQ(orden, QList<int>({1, 2, 3}));
     const auto a1202 = s121->Alumnos()->Item(QStringLiteral("1202"));
-    EXPECT_EQ(a1202->Nombre(), QStringLiteral("N1202"));
-    EXPECT_EQ(a1202->Apellido1(), QStringLiteral("Ap1202"));
-    EXPECT_EQ(a1202->IDSeccion(), 121);
-    EXPECT_EQ(a1202->IDCurso(), 12);
-    EXPECT_EQ(a1202->Actividades(), QStringLiteral("5"));
+    EXPECT_EQ(enFila({a1202->Nombre(), a1202->Apellido1(), a1202->IDSeccion(), a1202->IDCurso(), a1202->Actividades()}),
+              "N1202|Ap1202|121|12|5");
     EXPECT_EQ(s121->Alumnos()->Item(QStringLiteral("1201"))->Actividades(), QStringLiteral("6"));
     EXPECT_TRUE(p.arboles.secciones->Item(QStringLiteral("123"))->Alumnos()->vacia());
 }
@@ -163,12 +143,10 @@ TEST_P(PlanCentro, DecisionesYDestinosPorDefecto) {
     // Seats: counted in the destination section, in the order the sections
     // are confirmed.
     const auto& s = *p.arboles.secciones;
-    EXPECT_EQ(s.Item(QStringLiteral("121"))->IDsPlazasOcupadas(), QStringLiteral(",1001,1204,1201,"));
-    EXPECT_EQ(s.Item(QStringLiteral("121"))->NumPlazasOcupadas(), 3);
-    EXPECT_EQ(s.Item(QStringLiteral("211"))->IDsPlazasOcupadas(), QStringLiteral(",1202,1203,"));
-    EXPECT_EQ(s.Item(QStringLiteral("211"))->NumPlazasOcupadas(), 2);
-    EXPECT_EQ(s.Item(QStringLiteral("222"))->IDsPlazasOcupadas(), QStringLiteral(","));
-    EXPECT_EQ(s.Item(QStringLiteral("222"))->NumPlazasOcupadas(), 0);
+    QStringList plazas;
+    for (const char* id : {"121", "211", "222"})
+        plazas << enFila({s.Item(QLatin1String(id))->IDsPlazasOcupadas(), s.Item(QLatin1String(id))->NumPlazasOcupadas()});
+    EXPECT_EQ(plazas, QStringList({",1001,1204,1201,|3", ",1202,1203,|2", ",|0"}));
 }
 
 TEST_P(PlanCentro, ActividadesUnAnoDespuesConSusMiembrosYPrecios) {
@@ -176,44 +154,28 @@ TEST_P(PlanCentro, ActividadesUnAnoDespuesConSusMiembrosYPrecios) {
     const auto& acts = *p.arboles.actividades;
     ASSERT_EQ(acts.claves(), QStringList({"5", "6"}));
     const auto judo = acts.Item(QStringLiteral("5"));
-    EXPECT_TRUE(judo->Promocionada());
-    EXPECT_EQ(judo->TipoActividad(), 2);
-    EXPECT_EQ(judo->FechaInicio(), QStringLiteral("2026/09/15"));
-    EXPECT_EQ(judo->FechaFin(), QStringLiteral("2027/06/30"));
+    EXPECT_EQ(enFila({judo->Promocionada(), judo->TipoActividad(), judo->FechaInicio(), judo->FechaFin()}),
+              "true|2|2026/09/15|2027/06/30");
     // Without an end date neither date passes.
-    EXPECT_EQ(acts.Item(QStringLiteral("6"))->FechaInicio(), QString());
-    EXPECT_EQ(acts.Item(QStringLiteral("6"))->FechaFin(), QString());
+    EXPECT_EQ(enFila({acts.Item(QStringLiteral("6"))->FechaInicio(), acts.Item(QStringLiteral("6"))->FechaFin()}), "|");
 
     // Active members only, at their prices, with the destination of their
     // section's decision; the leaver of the plan is hidden.
     EXPECT_EQ(judo->Alumnos()->claves(), QStringList({"1202", "2201"}));
     const auto m1202 = judo->Alumnos()->Item(QStringLiteral("1202"));
-    EXPECT_TRUE(m1202->Pasar());
-    EXPECT_TRUE(m1202->Visible());
-    EXPECT_EQ(m1202->Euros(), QStringLiteral("30"));
-    EXPECT_EQ(m1202->Pesetas(), QStringLiteral("4992"));
-    EXPECT_EQ(m1202->IDTipoAlumno(), 1);
-    EXPECT_EQ(m1202->TipoAlumno(), QStringLiteral("General"));
-    EXPECT_EQ(m1202->IDSeccionActual(), 121);
-    EXPECT_EQ(m1202->IDCurso(), 21);
-    EXPECT_EQ(QStringList({m1202->TipoEnsenanza(), m1202->Curso(), m1202->Seccion()}),
-              QStringList({"ESO", "1º", "A"}));
+    EXPECT_EQ(enFila({m1202->Pasar(), m1202->Visible(), m1202->Euros(), m1202->Pesetas(), m1202->IDTipoAlumno(), m1202->TipoAlumno(),
+                      m1202->IDSeccionActual(), m1202->IDCurso(), m1202->TipoEnsenanza(), m1202->Curso(), m1202->Seccion()}),
+              "true|true|30|4992|1|General|121|21|ESO|1º|A");
     const auto m2201 = judo->Alumnos()->Item(QStringLiteral("2201"));
-    EXPECT_TRUE(m2201->Pasar());
-    EXPECT_FALSE(m2201->Visible());
-    EXPECT_EQ(m2201->Euros(), QStringLiteral("15"));
+    EXPECT_EQ(enFila({m2201->Pasar(), m2201->Visible(), m2201->Euros()}), "true|false|15");
 
     // Types of the active members, at the activity's general price; only
     // the visible members' rows are in use.
     ASSERT_EQ(judo->TipoAlumnos()->claves(), QStringList({"1", "2"}));
     const auto general = judo->TipoAlumnos()->Item(QStringLiteral("1"));
-    EXPECT_EQ(general->Nombre(), QStringLiteral("General"));
-    EXPECT_EQ(general->Euros(), QStringLiteral("30"));
-    EXPECT_EQ(general->Pesetas(), QStringLiteral("4992"));
-    EXPECT_TRUE(general->Visible());
+    EXPECT_EQ(enFila({general->Nombre(), general->Euros(), general->Pesetas(), general->Visible()}), "General|30|4992|true");
     const auto becado = judo->TipoAlumnos()->Item(QStringLiteral("2"));
-    EXPECT_FALSE(becado->Visible());
-    EXPECT_EQ(becado->Euros(), QString());
+    EXPECT_EQ(enFila({becado->Visible(), becado->Euros()}), "false|");
     // Every course of the school, in order; in use the members' new course.
     EXPECT_EQ(judo->Cursos()->claves(), QStringList({"11", "12", "21", "22"}));
     QStringList enUso;
@@ -315,12 +277,9 @@ TEST_P(PlanCentro, EncajarCompletaLasSeccionesYSuVisibilidad) {
     EXPECT_FALSE(s.contiene(QStringLiteral("123")));
     ASSERT_EQ(s.Clave(s.Count()), QStringLiteral("221"));
     const auto vuelta = s.Item(QStringLiteral("221"));
-    EXPECT_TRUE(vuelta->Visible());
-    EXPECT_FALSE(vuelta->Promocionada());
-    EXPECT_TRUE(vuelta->Alumnos()->vacia());
-    EXPECT_EQ(vuelta->IDCurso(), 22);
-    EXPECT_EQ(vuelta->IDTipoEnsenanza(), 2);
-    EXPECT_EQ(vuelta->NumPlazas(), 30);
+    EXPECT_EQ(enFila({vuelta->Visible(), vuelta->Promocionada(), vuelta->Alumnos()->vacia(), vuelta->IDCurso(),
+                      vuelta->IDTipoEnsenanza(), vuelta->NumPlazas()}),
+              "true|false|true|22|2|30");
 }
 
 // A plan can never do what the wizard cannot: the memberships of a student

@@ -1,5 +1,6 @@
 // The database layer, run identically on SQLite files and on PostgreSQL.
 #include "ContextoBD.h"
+#include "Lectura.h"
 #include "platform/BasesDatos.h"
 #include "platform/Conexion.h"
 #include "platform/Error.h"
@@ -43,15 +44,13 @@ TEST_P(ConexionFondo, TextosNulosYBooleanosVanYVuelvenIntactos) {
     Recordset r = con->Abrir(QStringLiteral("SELECT IDAlumno, Nombre, Apellido1, Activo, Nota FROM Alumno ORDER BY IDAlumno"));
     ASSERT_FALSE(r.eof());
     EXPECT_EQ(r.RecordCount(), 2);
-    EXPECT_EQ(r.texto(QStringLiteral("NOMBRE")), QStringLiteral("Íñigo"));
-    EXPECT_EQ(r.texto(QStringLiteral("apellido1")), QStringLiteral("O'Donnell"));
-    EXPECT_EQ(r.entero(QStringLiteral("Activo")), con->verdadero());
-    EXPECT_TRUE(r.esNulo(QStringLiteral("Nota")));
+    EXPECT_EQ(pruebas::enFila({r.texto(QStringLiteral("NOMBRE")), r.texto(QStringLiteral("apellido1")),
+                               r.entero(QStringLiteral("Activo")), r.esNulo(QStringLiteral("Nota"))}),
+              pruebas::enFila({QStringLiteral("Íñigo"), QStringLiteral("O'Donnell"), con->verdadero(), true}));
     r.MoveNext();
-    EXPECT_TRUE(r.esNulo(QStringLiteral("Nombre")));
-    EXPECT_TRUE(r.texto(QStringLiteral("Nombre")).isEmpty());
-    EXPECT_EQ(r.texto(QStringLiteral("Apellido1")), QStringLiteral("Núñez; --'\"\\ü"));
-    EXPECT_EQ(r.entero(QStringLiteral("Activo")), 0);
+    EXPECT_EQ(pruebas::enFila({r.esNulo(QStringLiteral("Nombre")), r.texto(QStringLiteral("Nombre")),
+                               r.texto(QStringLiteral("Apellido1")), r.entero(QStringLiteral("Activo"))}),
+              QStringLiteral("true||Núñez; --'\"\\ü|0"));
     r.MoveNext();
     EXPECT_TRUE(r.eof());
     EXPECT_THROW(r.campo(QStringLiteral("Nombre")), Error);

@@ -1,4 +1,5 @@
 // Spanish order of names, and the ways PostgreSQL users write a server.
+#include "Lectura.h"
 #include "platform/CadenaConexion.h"
 #include "platform/Error.h"
 #include "platform/OrdenEspanol.h"
@@ -84,12 +85,10 @@ TEST(ServidorEscrito, CadaFormaDaSusDatosYLosGuardaEnteros) {
              Caso{"Provider=PostgreSQL;Data Source=otro;User ID=u", "otro", "u", "", "", 5544},
              Caso{"Provider=PostgreSQL;User ID=u", "servidor.colegio", "u", "", "", 5544}}) {
         const DatosConexion d = DatosConexion::deServidor(QString::fromUtf8(c.texto));
-        EXPECT_TRUE(d.esServidor());
-        EXPECT_EQ(d.host, QString::fromUtf8(c.host)) << c.texto;
-        EXPECT_EQ(d.puerto, c.puerto) << c.texto;
-        EXPECT_EQ(d.usuario, QString::fromUtf8(c.usuario)) << c.texto;
-        EXPECT_EQ(d.clave, QString::fromUtf8(c.clave)) << c.texto;
-        EXPECT_EQ(d.base, QString::fromUtf8(c.base)) << c.texto;
+        EXPECT_EQ(pruebas::enFila({d.esServidor(), d.host, d.puerto, d.usuario, d.clave, d.base}),
+                  pruebas::enFila({true, QString::fromUtf8(c.host), c.puerto, QString::fromUtf8(c.usuario), QString::fromUtf8(c.clave),
+                                   QString::fromUtf8(c.base)}))
+            << c.texto;
         EXPECT_EQ(CadenaConexion(d.cadena()).datos(), d) << d.cadena().toStdString();
     }
     // What one connection cannot hold is refused, not dropped.

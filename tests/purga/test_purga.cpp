@@ -99,15 +99,13 @@ TEST_P(Purga, SinBajasSoloCorrenPrematriculasYHuerfanos) {
     alumno(10, 1, 500);
     miembro(30, 1, 500);
     miembro(31, 98, 500);  // of a family that is gone
-    ambas(QStringLiteral("INSERT INTO Prematriculacion (IDPrematriculacion, CodAlumno, Anticipado) VALUES (1, 10, 0)"));
-    ambas(QStringLiteral("INSERT INTO Prematriculacion (IDPrematriculacion, CodAlumno, Anticipado) VALUES (2, 10, %1)").arg(T));
-    ambas(QStringLiteral("INSERT INTO Prematriculacion_Ponderacion (CodPrematriculacion, CodPonderacion, Puntos) VALUES (1, 1, 2)"));
-    ambas(QStringLiteral("INSERT INTO Prematriculacion_Ponderacion (CodPrematriculacion, CodPonderacion, Puntos) VALUES (2, 1, 3)"));
+    ambas(QStringLiteral("INSERT INTO Prematriculacion (IDPrematriculacion, CodAlumno, Anticipado) VALUES (1, 10, 0), (2, 10, %1)").arg(T));
+    ambas(QStringLiteral("INSERT INTO Prematriculacion_Ponderacion (CodPrematriculacion, CodPonderacion, Puntos) VALUES (1, 1, 2), "
+                         "(2, 1, 3)"));
     ambas(QStringLiteral("INSERT INTO UltimoID VALUES (50, 60, 70, 80, 90, 100)"));
     ambas(QStringLiteral("INSERT INTO Actividad (IDActividad, Nombre) VALUES (1, 'Judo')"));
-    ambas(QStringLiteral("INSERT INTO Actividad_Centro (CodActividad, CodCentro) VALUES (1, 2)"));
-    ambas(QStringLiteral("INSERT INTO Actividad_Centro (CodActividad, CodCentro) VALUES (7, 2)"));  // gone activity
-    ambas(QStringLiteral("INSERT INTO Actividad_Centro (CodActividad, CodCentro) VALUES (7, %1)").arg(escuela.idCentro()));
+    // 7 is a gone activity.
+    ambas(QStringLiteral("INSERT INTO Actividad_Centro (CodActividad, CodCentro) VALUES (1, 2), (7, 2), (7, %1)").arg(escuela.idCentro()));
     ambas(QStringLiteral("INSERT INTO Actividad_TipoAlumno (CodActividad, CodTipoAlumno) VALUES (7, 1)"));
 
     Sentencias::reiniciar();
@@ -156,10 +154,7 @@ TEST_P(Purga, FamiliasDeLosQueSeVan) {
     miembro(30, 1, 503);
     miembro(31, 1, 501);  // lives where the student who stays lives
     miembro(32, 2, 504);
-    ambas(QStringLiteral("INSERT INTO Alumno_MiembroFamilia VALUES (10, 30)"));
-    ambas(QStringLiteral("INSERT INTO Alumno_MiembroFamilia VALUES (11, 31)"));
-    ambas(QStringLiteral("INSERT INTO Alumno_MiembroFamilia VALUES (12, 32)"));
-    ambas(QStringLiteral("INSERT INTO Alumno_MiembroFamilia VALUES (13, 32)"));
+    ambas(QStringLiteral("INSERT INTO Alumno_MiembroFamilia VALUES (10, 30), (11, 31), (12, 32), (13, 32)"));
     bajas({{10, 1, 500}, {11, 1, 500}, {13, 2, 502}});
     nuevo().Execute(QStringLiteral("DELETE FROM Alumno WHERE IDAlumno=14"));
 
@@ -192,9 +187,7 @@ TEST_P(Purga, PersonalPagadoresCuentasYDirecciones) {
     miembro(40, 4, 601);
     ambas(QStringLiteral("INSERT INTO MiembroFamiliaPagador VALUES (300, 30)"));
     ambas(QStringLiteral("INSERT INTO MiembroFamiliaPagador VALUES (400, 40)"));
-    ambas(QStringLiteral("INSERT INTO MiembroFamiliaPagador_Cuenta VALUES (300, 3000)"));
-    ambas(QStringLiteral("INSERT INTO MiembroFamiliaPagador_Cuenta VALUES (300, 3001)"));
-    ambas(QStringLiteral("INSERT INTO MiembroFamiliaPagador_Cuenta VALUES (400, 3001)"));
+    ambas(QStringLiteral("INSERT INTO MiembroFamiliaPagador_Cuenta VALUES (300, 3000), (300, 3001), (400, 3001)"));
     ambas(QStringLiteral("INSERT INTO Sucursal (IDSucursal, Nombre) VALUES (1, 'Centro')"));
     for (int c : {3000, 3001, 3002})
         ambas(QStringLiteral("INSERT INTO Cuenta (IDCuenta, CodSucursal, NumeroCuenta) VALUES (%1, 1, ?)").arg(c),
@@ -255,10 +248,9 @@ TEST_P(Purga, ArchivoYDatosDeLosQueSeVan) {
                   QStringLiteral("13|-1|2026/02/03|M13|N13|A13||Primero|Primaria|2020/09/01||||||"),
               }));
     EXPECT_EQ(contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Baja")), 0);
-    EXPECT_EQ(ids("DatosMedicos", "IDDatosMedicos"), QStringLiteral("2"));
-    EXPECT_EQ(ids("DatosMedicos_Enfermedad", "CodDatosMedicos"), QStringLiteral("2"));
-    EXPECT_EQ(ids("Foto", "IDFoto"), QStringLiteral("71"));
-    EXPECT_EQ(ids("PrematriculacionAux", "CodAlumno"), QStringLiteral("12"));
+    EXPECT_EQ(enFila({ids("DatosMedicos", "IDDatosMedicos"), ids("DatosMedicos_Enfermedad", "CodDatosMedicos"), ids("Foto", "IDFoto"),
+                      ids("PrematriculacionAux", "CodAlumno")}),
+              "2|2|71|12");
     // The closed year keeps them.
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM DatosMedicos")), 2);
 }
@@ -293,9 +285,8 @@ TEST_P(Purga, VeinteMilBajas) {
     ASSERT_TRUE(motor::PurgarFamilias(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
     ASSERT_TRUE(motor::PurgarBajas(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
 
-    EXPECT_EQ(ids("Familia", "IDFamilia"), QStringLiteral("1,900000"));
-    EXPECT_EQ(ids("MiembroFamilia", "IDMiembroFamilia"), QStringLiteral("1"));
-    EXPECT_EQ(ids("Direccion", "IDDireccion"), QStringLiteral("100001"));
+    EXPECT_EQ(enFila({ids("Familia", "IDFamilia"), ids("MiembroFamilia", "IDMiembroFamilia"), ids("Direccion", "IDDireccion")}),
+              "1,900000|1|100001");
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_Baja")), n);
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(DISTINCT IDAlumno) FROM Alumno_Baja")), n);
 }
@@ -337,9 +328,8 @@ TEST_P(Purga, LoQueOtrosUsanSeQueda) {
 
     ASSERT_TRUE(motor::PurgarPrematriculas(e));
     ASSERT_TRUE(motor::LimpiarHuerfanos(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(ids("Cuenta", "IDCuenta"), QStringLiteral("3000,3001"));
-    EXPECT_EQ(ids("Direccion", "IDDireccion"), QStringLiteral("600,700"));
-    EXPECT_EQ(ids("ActividadSemanal", "IDAS"), QStringLiteral("10,12,13"));
+    EXPECT_EQ(enFila({ids("Cuenta", "IDCuenta"), ids("Direccion", "IDDireccion"), ids("ActividadSemanal", "IDAS")}),
+              "3000,3001|600,700|10,12,13");
     EXPECT_EQ(contar(nuevo(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 0);
     EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM PrematriculacionAux")), 1);
 }

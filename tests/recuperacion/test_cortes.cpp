@@ -77,22 +77,16 @@ QStringList ficheros(const QString& carpeta) {
 
 class CortesCierre : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        modelo_ = new QTemporaryDir();
-        pruebas::crearEscuelaCarpeta(modelo_->path(), 600);
-        original_ = new Contenido(contenido(modelo_->path(), modelo_->path()));
-    }
-    static void TearDownTestSuite() {
-        delete original_;
-        original_ = nullptr;
-        delete modelo_;
-        modelo_ = nullptr;
+    static QString modelo() { return modeloCarpeta(600); }
+    static const Contenido& original() {
+        static const Contenido c = contenido(modelo(), modelo());
+        return c;
     }
 
     // A fresh copy of the sample; every database of it in write-ahead-log
     // mode when the test asks.
     std::unique_ptr<QTemporaryDir> copiaEscuela() {
-        auto copia = pruebas::copiarEscuelaCarpeta(modelo_->path());
+        auto copia = pruebas::copiarEscuelaCarpeta(modelo());
         if (wal_)
             for (const QString& f : QDir(copia->path()).entryList({QStringLiteral("*.db")}, QDir::Files))
                 ponerEnWal(QStringLiteral("Provider=SQLite;Data Source=") + copia->filePath(f));
@@ -133,21 +127,19 @@ protected:
     // the original year or the complete closed one, and that the school
     // closes again; answers whether the closing had been completed.
     bool recuperarYComprobar(const QString& carpeta, const Contenido& cerrado, const QStringList& ficherosCerrado) {
-        const Salida rec = ncc(argumentos(QStringLiteral("recuperar"), carpeta));
-        EXPECT_EQ(rec.salida, 0) << rec.error.toStdString();
-        const Contenido ahora = contenido(carpeta, modelo_->path());
-        const bool completo = ahora.size() != original_->size();
+        esperarSalida(ncc(argumentos(QStringLiteral("recuperar"), carpeta)), 0);
+        const Contenido ahora = contenido(carpeta, modelo());
+        const bool completo = ahora.size() != original().size();
         if (!completo) {
-            EXPECT_TRUE(ahora == *original_) << "el curso original no está como estaba";
-            EXPECT_EQ(ficheros(carpeta), ficheros(modelo_->path()));
+            EXPECT_TRUE(ahora == original()) << "el curso original no está como estaba";
+            EXPECT_EQ(ficheros(carpeta), ficheros(modelo()));
         } else {
             EXPECT_TRUE(ahora == cerrado) << "el curso cerrado no está completo";
             EXPECT_EQ(ficheros(carpeta), ficherosCerrado);
         }
         // The school is usable: it closes again (the original year, or the
         // one just opened).
-        const Salida otra = ncc(argumentos(QStringLiteral("cerrar"), carpeta));
-        EXPECT_EQ(otra.salida, 0) << otra.error.toStdString();
+        esperarSalida(ncc(argumentos(QStringLiteral("cerrar"), carpeta)), 0);
         return completo;
     }
 
@@ -160,11 +152,10 @@ protected:
     Cerrada cerrarEntera() {
         Cerrada c;
         c.carpeta = copiaEscuela();
-        const Salida s = ncc(argumentos(QStringLiteral("cerrar"), c.carpeta->path()));
-        EXPECT_EQ(s.salida, 0) << s.error.toStdString();
-        c.contenido = contenido(c.carpeta->path(), modelo_->path());
+        esperarSalida(ncc(argumentos(QStringLiteral("cerrar"), c.carpeta->path())), 0);
+        c.contenido = contenido(c.carpeta->path(), modelo());
         c.ficheros = ficheros(c.carpeta->path());
-        EXPECT_EQ(c.contenido.size(), original_->size() + 2);
+        EXPECT_EQ(c.contenido.size(), original().size() + 2);
         return c;
     }
 
@@ -186,13 +177,7 @@ protected:
     }
 
     void SetUp() override { ASSERT_FALSE(qEnvironmentVariable("NCC_BIN").isEmpty()) << "NCC_BIN no está definido"; }
-
-    static QTemporaryDir* modelo_;
-    static Contenido* original_;
 };
-
-QTemporaryDir* CortesCierre::modelo_ = nullptr;
-Contenido* CortesCierre::original_ = nullptr;
 
 TEST_F(CortesCierre, UnCierreMatadoEnCualquierMomentoSeDeshaceOSeCompleta) {
     // How long a closing takes from the program's start (the quickest of
@@ -259,33 +244,25 @@ TEST_F(CortesCierre, UnCierreMatadoYaRegistradoSeCompleta) {
     for (const QString& base : {QStringLiteral("A1C3"), QStringLiteral("B1C3"), QStringLiteral("AppEntrada"),
                                 QStringLiteral("BorradoAppEntrada")}) {
         const QString copia = d.filePath(base + QStringLiteral("B.db"));
-        ASSERT_TRUE(QFile::copy(QDir(modelo_->path()).filePath(base + QStringLiteral(".db")), copia));
+        ASSERT_TRUE(QFile::copy(QDir(modelo()).filePath(base + QStringLiteral(".db")), copia));
         copias.append(copia);
         originales.append(d.filePath(base + QStringLiteral(".db")));
     }
-    {
-        QFile temporal(d.filePath(QStringLiteral("CompactB.db")));
-        ASSERT_TRUE(temporal.open(QIODevice::WriteOnly));
-        temporal.write("a medio compactar");
-    }
+    ASSERT_TRUE(escribirFichero(d.filePath(QStringLiteral("CompactB.db")), "a medio compactar"));
     const QJsonObject diario{{QStringLiteral("fase"), QStringLiteral("registrado")},
                              {QStringLiteral("servidor"), false},
                              {QStringLiteral("copias"), copias},
                              {QStringLiteral("originales"), originales},
                              {QStringLiteral("nuevas"), QJsonArray{d.filePath(QStringLiteral("A1C4.db")), d.filePath(QStringLiteral("B1C4.db"))}},
                              {QStringLiteral("temporales"), QJsonArray{d.filePath(QStringLiteral("Compact.db")), d.filePath(QStringLiteral("CompactB.db"))}}};
-    QFile f(d.filePath(QStringLiteral("CierreCurso.pendiente")));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QJsonDocument(diario).toJson());
-    f.close();
+    ASSERT_TRUE(escribirFichero(d.filePath(QStringLiteral("CierreCurso.pendiente")), QJsonDocument(diario).toJson()));
 
     // Any start of the host settles it before reading the school: here the
     // making of a plan, which then reads the year just opened.
     const QString plan = d.filePath(QStringLiteral("../") + QFileInfo(d.path()).fileName() + QStringLiteral("-plan.json"));
-    const Salida rec = ncc({QStringLiteral("plan"), QStringLiteral("--datos"), d.path(), QStringLiteral("--salida"), plan});
-    EXPECT_EQ(rec.salida, 0) << rec.error.toStdString();
-    EXPECT_TRUE(rec.error.contains(QStringLiteral("Se ha completado"))) << rec.error.toStdString();
-    EXPECT_TRUE(contenido(d.path(), modelo_->path()) == cerrada.contenido);
+    esperarSalida(ncc({QStringLiteral("plan"), QStringLiteral("--datos"), d.path(), QStringLiteral("--salida"), plan}), 0,
+                  QStringLiteral("Se ha completado"));
+    EXPECT_TRUE(contenido(d.path(), modelo()) == cerrada.contenido);
     EXPECT_EQ(ficheros(d.path()), cerrada.ficheros);
     QFile leido(plan);
     ASSERT_TRUE(leido.open(QIODevice::ReadOnly));
@@ -318,19 +295,15 @@ TEST_F(CortesCierre, UnaEscuelaMovidaTrasElCorteSeRecuperaOSeRechaza) {
             for (const auto& n : diario.value(lista).toArray()) absolutos.append(QDir(antigua).absoluteFilePath(n.toString()));
             diario.insert(lista, absolutos);
         }
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(QJsonDocument(diario).toJson());
+        ASSERT_TRUE(escribirFichero(f.fileName(), QJsonDocument(diario).toJson()));
     }
-    const Contenido antesVieja = contenido(vieja, modelo_->path());
-    const Salida rechazo = ncc(argumentos(QStringLiteral("recuperar"), vieja));
-    EXPECT_EQ(rechazo.salida, 1) << rechazo.error.toStdString();
-    EXPECT_TRUE(rechazo.error.contains(antigua)) << rechazo.error.toStdString();
-    EXPECT_TRUE(contenido(vieja, modelo_->path()) == antesVieja) << "el rechazo ha tocado la escuela";
+    const Contenido antesVieja = contenido(vieja, modelo());
+    const Salida rechazo = esperarSalida(ncc(argumentos(QStringLiteral("recuperar"), vieja)), 1, antigua);
+    EXPECT_TRUE(contenido(vieja, modelo()) == antesVieja) << "el rechazo ha tocado la escuela";
 
-    const Salida rec = ncc(argumentos(QStringLiteral("recuperar"), movida));
-    EXPECT_EQ(rec.salida, 0) << rec.error.toStdString();
-    EXPECT_TRUE(contenido(movida, modelo_->path()) == *original_) << "el curso original no está como estaba";
-    EXPECT_EQ(ficheros(movida), ficheros(modelo_->path()));
+    esperarSalida(ncc(argumentos(QStringLiteral("recuperar"), movida)), 0);
+    EXPECT_TRUE(contenido(movida, modelo()) == original()) << "el curso original no está como estaba";
+    EXPECT_EQ(ficheros(movida), ficheros(modelo()));
 }
 
 // A journal acts only on what a closing of this school makes, where it
@@ -352,40 +325,31 @@ TEST_F(CortesCierre, UnDiarioQueNombraOtrosFicherosSeRechazaSinBorrarNada) {
         {"registrado", "copias", fuera.filePath(QStringLiteral("AppEntradaB.db"))},
         {"copiando", "nuevas", d.filePath(QStringLiteral("Notas.db"))},
     };
-    const Contenido antes = contenido(d.path(), modelo_->path());
+    const Contenido antes = contenido(d.path(), modelo());
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre.toStdString());
-        {
-            QFile ajeno(c.nombre);
-            ASSERT_TRUE(ajeno.open(QIODevice::WriteOnly));
-            ajeno.write("no es del cierre");
-        }
+        ASSERT_TRUE(escribirFichero(c.nombre, "no es del cierre"));
         QJsonObject diario{{QStringLiteral("fase"), QLatin1String(c.fase)}, {QStringLiteral("servidor"), false}};
         for (const char* lista : {"copias", "originales", "nuevas", "temporales"}) diario.insert(QLatin1String(lista), QJsonArray());
         diario.insert(QLatin1String(c.lista), QJsonArray{c.nombre});
         if (QLatin1String(c.lista) == QLatin1String("copias"))
             diario.insert(QStringLiteral("originales"), QJsonArray{d.filePath(QStringLiteral("AppEntrada.db"))});
-        QFile f(d.filePath(QStringLiteral("CierreCurso.pendiente")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QJsonDocument(diario).toJson());
-        f.close();
-        const Salida r = ncc(argumentos(QStringLiteral("recuperar"), d.path()));
-        EXPECT_EQ(r.salida, 1) << r.error.toStdString();
-        EXPECT_TRUE(r.error.contains(c.nombre)) << r.error.toStdString();
+        const QString pendiente = d.filePath(QStringLiteral("CierreCurso.pendiente"));
+        ASSERT_TRUE(escribirFichero(pendiente, QJsonDocument(diario).toJson()));
+        esperarSalida(ncc(argumentos(QStringLiteral("recuperar"), d.path())), 1, c.nombre);
         EXPECT_TRUE(QFileInfo::exists(c.nombre));
         QFile::remove(c.nombre);
-        QFile::remove(f.fileName());
-        EXPECT_TRUE(contenido(d.path(), modelo_->path()) == antes);
+        QFile::remove(pendiente);
+        EXPECT_TRUE(contenido(d.path(), modelo()) == antes);
     }
 }
 
 TEST_F(CortesCierre, SinCierrePendienteRecuperarNoTocaNada) {
     auto escuela = copiaEscuela();
-    const Salida rec = ncc(argumentos(QStringLiteral("recuperar"), escuela->path()));
-    EXPECT_EQ(rec.salida, 0) << rec.error.toStdString();
+    const Salida rec = esperarSalida(ncc(argumentos(QStringLiteral("recuperar"), escuela->path())), 0);
     EXPECT_TRUE(rec.error.isEmpty()) << rec.error.toStdString();
-    EXPECT_TRUE(contenido(escuela->path(), modelo_->path()) == *original_);
-    EXPECT_EQ(ficheros(escuela->path()), ficheros(modelo_->path()));
+    EXPECT_TRUE(contenido(escuela->path(), modelo()) == original());
+    EXPECT_EQ(ficheros(escuela->path()), ficheros(modelo()));
 }
 
 TEST_F(CortesCierre, UnSegundoCierreALaVezSeRechazaSinTocarNada) {
@@ -403,10 +367,9 @@ TEST_F(CortesCierre, UnSegundoCierreALaVezSeRechazaSinTocarNada) {
         EXPECT_EQ(r.salida, 1);
         EXPECT_TRUE(r.error.contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << r.error.toStdString();
     }
-    EXPECT_TRUE(contenido(escuela->path(), modelo_->path()) == *original_);
+    EXPECT_TRUE(contenido(escuela->path(), modelo()) == original());
     // Once the other one is over, the closing runs.
-    const Salida s = ncc(argumentos(QStringLiteral("cerrar"), escuela->path()));
-    EXPECT_EQ(s.salida, 0) << s.error.toStdString();
+    esperarSalida(ncc(argumentos(QStringLiteral("cerrar"), escuela->path())), 0);
 }
 
 // The year's databases in a folder of their own, which another application
@@ -432,20 +395,17 @@ TEST_F(CortesCierre, UnBloqueoEnLaCarpetaDeLasBasesDelCentroRechazaElCierre) {
         DatosConexion otraEntrada;
         otraEntrada.archivo = bases.filePath(QStringLiteral("AppEntrada.db"));
         auto enMarcha = motor::bloquearCierre(otraEntrada);
-        const Contenido antesEscuela = contenido(escuela->path(), modelo_->path());
-        const Contenido antesBases = contenido(bases.path(), modelo_->path());
+        const Contenido antesEscuela = contenido(escuela->path(), modelo());
+        const Contenido antesBases = contenido(bases.path(), modelo());
         const QStringList ficherosEscuela = ficheros(escuela->path()), ficherosBases = ficheros(bases.path());
-        const Salida s = ncc(argumentos(QStringLiteral("cerrar"), escuela->path()));
-        EXPECT_EQ(s.salida, 2) << s.error.toStdString();
-        EXPECT_TRUE(s.error.contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << s.error.toStdString();
+        esperarSalida(ncc(argumentos(QStringLiteral("cerrar"), escuela->path())), 2, QStringLiteral("Ya hay un cierre de curso en marcha"));
         EXPECT_EQ(ficheros(escuela->path()), ficherosEscuela);
         EXPECT_EQ(ficheros(bases.path()), ficherosBases);
-        EXPECT_TRUE(contenido(escuela->path(), modelo_->path()) == antesEscuela) << "la entrada de la aplicación ha cambiado";
-        EXPECT_TRUE(contenido(bases.path(), modelo_->path()) == antesBases) << "las bases del centro han cambiado";
+        EXPECT_TRUE(contenido(escuela->path(), modelo()) == antesEscuela) << "la entrada de la aplicación ha cambiado";
+        EXPECT_TRUE(contenido(bases.path(), modelo()) == antesBases) << "las bases del centro han cambiado";
     }
     // Once the other one is over, the closing runs.
-    const Salida s = ncc(argumentos(QStringLiteral("cerrar"), escuela->path()));
-    EXPECT_EQ(s.salida, 0) << s.error.toStdString();
+    esperarSalida(ncc(argumentos(QStringLiteral("cerrar"), escuela->path())), 0);
 }
 
 // A kill or a power cut while a closing takes its lock leaves the lock file
@@ -453,15 +413,10 @@ TEST_F(CortesCierre, UnBloqueoEnLaCarpetaDeLasBasesDelCentroRechazaElCierre) {
 TEST_F(CortesCierre, UnBloqueoSinDuenoNoImpideElCierre) {
     auto escuela = copiaEscuela();
     for (const QByteArray& resto : {QByteArray(), QByteArray("12")}) {
-        QFile bloqueo(escuela->filePath(QStringLiteral("CierreCurso.bloqueo")));
-        ASSERT_TRUE(bloqueo.open(QIODevice::WriteOnly));
-        bloqueo.write(resto);
-        bloqueo.close();
-        const Salida s = ncc(argumentos(QStringLiteral("recuperar"), escuela->path()));
-        EXPECT_EQ(s.salida, 0) << s.error.toStdString();
+        ASSERT_TRUE(escribirFichero(escuela->filePath(QStringLiteral("CierreCurso.bloqueo")), resto));
+        esperarSalida(ncc(argumentos(QStringLiteral("recuperar"), escuela->path())), 0);
     }
-    const Salida s = ncc(argumentos(QStringLiteral("cerrar"), escuela->path()));
-    EXPECT_EQ(s.salida, 0) << s.error.toStdString();
+    esperarSalida(ncc(argumentos(QStringLiteral("cerrar"), escuela->path())), 0);
 }
 
 // The wizard's run goes through the engine, which takes the same lock.
@@ -550,9 +505,8 @@ TEST_F(CortesServidor, UnCierreMatadoEnUnEquipoLoResuelveOtro) {
     for (int linea : {3, 9}) {
         SCOPED_TRACE(linea);
         ASSERT_TRUE(matarNccTrasLinea(cerrar(enA), linea, entorno(equipoA))) << "el cierre terminó antes del corte";
-        const SalidaNcc r = ejecutarNcc(QStringList{QStringLiteral("recuperar")} + enB, 120000, entorno(equipoB));
-        EXPECT_EQ(r.salida, 0) << r.error.toStdString();
-        EXPECT_TRUE(r.error.contains(QStringLiteral("Se han restaurado"))) << r.error.toStdString();
+        esperarSalida(ejecutarNcc(QStringList{QStringLiteral("recuperar")} + enB, 120000, entorno(equipoB)), 0,
+                      QStringLiteral("Se han restaurado"));
         EXPECT_TRUE(filas() == original) << "la escuela no está como estaba";
         EXPECT_EQ(quedanEnServidor(), QStringList());
         if (HasFailure()) return;
@@ -561,13 +515,10 @@ TEST_F(CortesServidor, UnCierreMatadoEnUnEquipoLoResuelveOtro) {
     {
         // A closing running on computer A holds the server's lock.
         const auto enMarcha = motor::bloquearCierre(datos(QStringLiteral("AppEntrada")));
-        const SalidaNcc r = ejecutarNcc(cerrar(enB), 120000, entorno(equipoB));
-        EXPECT_EQ(r.salida, 2) << r.error.toStdString();
-        EXPECT_TRUE(r.error.contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << r.error.toStdString();
+        esperarSalida(ejecutarNcc(cerrar(enB), 120000, entorno(equipoB)), 2, QStringLiteral("Ya hay un cierre de curso en marcha"));
         EXPECT_TRUE(filas() == original);
     }
-    const SalidaNcc r = ejecutarNcc(cerrar(enB), 120000, entorno(equipoB));
-    EXPECT_EQ(r.salida, 0) << r.error.toStdString();
+    esperarSalida(ejecutarNcc(cerrar(enB), 120000, entorno(equipoB)), 0);
     EXPECT_FALSE(motor::hayCierrePendiente(datos(QStringLiteral("AppEntrada"))));
 }
 
@@ -656,8 +607,7 @@ TEST_F(CortesServidorParado, UnServidorParadoDuranteElCierreLoDejaComoEstabaOCer
         if (exito) {
             EXPECT_FALSE(motor::hayCierrePendiente(datos(QStringLiteral("AppEntrada"))));
         }
-        const SalidaNcc r = ejecutarNcc(QStringList{QStringLiteral("recuperar")} + enB, 120000, entorno(equipoB));
-        EXPECT_EQ(r.salida, 0) << r.error.toStdString();
+        const SalidaNcc r = esperarSalida(ejecutarNcc(QStringList{QStringLiteral("recuperar")} + enB, 120000, entorno(equipoB)), 0);
         EXPECT_FALSE(motor::hayCierrePendiente(datos(QStringLiteral("AppEntrada"))));
         const QStringList quedan = quedanEnServidor();
         if (quedan.isEmpty()) {

@@ -1,6 +1,7 @@
 // The grid helper of the windows, driven on a real table: heading rows, the
 // stored colours, marking by mouse and keyboard, current and top row, and the
 // column widths kept per user.
+#include "Lectura.h"
 #include "platform/Ajustes.h"
 #include "platform/gui/Rejilla.h"
 #include <QHeaderView>
@@ -53,15 +54,9 @@ TEST(Rejilla, EncabezadosDatosYColoresComoLosGuardabaLaSuite) {
     const int cab = r.agregarEncabezado(QStringLiteral("Primaria"));
     const int f1 = r.agregarFila({QStringLiteral("    1º A"), QStringLiteral("x")}, 17);
     const int f2 = r.agregarFila({QStringLiteral("    1º B")}, 18);
-    EXPECT_EQ(r.filas(), 3);
-    EXPECT_TRUE(r.esEncabezado(cab));
-    EXPECT_FALSE(r.esEncabezado(f1));
-    EXPECT_EQ(r.datoFila(cab).toInt(), 0);
-    EXPECT_EQ(r.datoFila(f2).toInt(), 18);
-    EXPECT_EQ(r.buscarFila(17), f1);
-    EXPECT_EQ(r.buscarFila(99), -1);
-    EXPECT_EQ(r.texto(f1, 1), QStringLiteral("x"));
-    EXPECT_EQ(r.texto(f2, 2), QString());
+    EXPECT_EQ(pruebas::enFila({r.filas(), r.esEncabezado(cab), r.esEncabezado(f1), r.datoFila(cab).toInt(), r.datoFila(f2).toInt(),
+                               r.buscarFila(17) == f1, r.buscarFila(99), r.texto(f1, 1), r.texto(f2, 2)}),
+              "3|true|false|0|18|true|-1|x|");
 
     // The heading spans the grid, shows the fixed background and cannot be
     // selected.
