@@ -173,26 +173,32 @@ bool PromocionarAlumnos(EstadoMotor& e) {
 
 namespace {
 
-// The seats of overfull sections, written as rows gathered for the whole
-// numbering: the section's seats and its course's free seats.
+// The seats of overfull sections, gathered for the whole numbering and
+// written at its end: nothing else writes them meanwhile, so each section and
+// course gets the last value the numbering gave it, in one statement for all.
 struct Plazas {
-    explicit Plazas(Conexion& nuevo)
-        : seccion(nuevo, QStringLiteral("UPDATE Seccion SET NumPlazas=v.column2 FROM (VALUES {filas}) AS v "
-                                        "WHERE Seccion.IDSeccion=v.column1")),
-          curso(nuevo, QStringLiteral("UPDATE Curso SET NumPlazasLibres=v.column2 FROM (VALUES {filas}) AS v "
-                                      "WHERE Curso.IDCurso=v.column1")) {}
-    FilasPorSentencia seccion, curso;
+    std::map<qint64, qint64> seccion, curso;  // id: seats, free seats
+    void escribir(Conexion& nuevo) {
+        FilasPorSentencia secciones(nuevo, QStringLiteral("UPDATE Seccion SET NumPlazas=v.column2 FROM (VALUES {filas}) "
+                                                          "AS v WHERE Seccion.IDSeccion=v.column1"));
+        for (const auto& [id, plazas] : seccion) secciones.agregar({id, plazas});
+        secciones.escribir();
+        FilasPorSentencia cursos(nuevo, QStringLiteral("UPDATE Curso SET NumPlazasLibres=v.column2 FROM (VALUES {filas}) "
+                                                       "AS v WHERE Curso.IDCurso=v.column1"));
+        for (const auto& [id, libres] : curso) cursos.agregar({id, libres});
+        cursos.escribir();
+    }
 };
 
 void AjustarPlazasSeccion(Plazas& plazas, qint16 PlazasLibres, quint8 NumPlazas, quint8 Alumnos, quint8 IDCurso,
                           qint16 IDSeccion, bool& Correcto) {
     Correcto = false;
     try {
-        plazas.seccion.agregar({int(IDSeccion), int(Alumnos)});
+        plazas.seccion[IDSeccion] = Alumnos;
         // From the free seats read with the section's first student: two
         // overfull sections of one course each add to that same value.
         const qint16 libres = aEntero16(qint64(PlazasLibres) + (int(Alumnos) - int(NumPlazas)));
-        plazas.curso.agregar({int(IDCurso), int(libres)});
+        plazas.curso[IDCurso] = libres;
         Correcto = true;
     } catch (const Error& err) {
         mostrarError(err);
@@ -268,10 +274,12 @@ bool NumerarAlumnosSeccion(EstadoMotor& e) {
         Conexion& nuevo = e.conNuevoCentro;
         const QVector<FilaNumeracion> filas = leerNumeracion(nuevo);
         // Every student's place (id, place) goes in rows of many students of
-        // many sections to a statement.
+        // many sections to a statement; a student who keeps his place is not
+        // written again.
         FilasPorSentencia orden(nuevo, QStringLiteral("UPDATE Alumno SET OrdenSeccion=v.column2 FROM (VALUES {filas}) "
-                                                      "AS v WHERE Alumno.IDAlumno=v.column1"));
-        Plazas plazas(nuevo);
+                                                      "AS v WHERE Alumno.IDAlumno=v.column1 AND "
+                                                      "(Alumno.OrdenSeccion IS NULL OR Alumno.OrdenSeccion<>v.column2)"));
+        Plazas plazas;
         for (qsizetype i = 0; i < filas.size();) {
             const FilaNumeracion& grupo = filas.at(i);
             const quint8 idCurso = aByte(grupo.idCurso);
@@ -299,8 +307,7 @@ bool NumerarAlumnosSeccion(EstadoMotor& e) {
             }
         }
         orden.escribir();
-        plazas.seccion.escribir();
-        plazas.curso.escribir();
+        plazas.escribir(nuevo);
     } catch (const Error& err) {
         mostrarError(err);
         return false;
@@ -340,7 +347,7 @@ bool CrearSeccionAlumno(EstadoMotor& e) {
             return porSeccion.value(seccion);
         };
 
-        InsercionLotes filas(nuevo, QStringLiteral("INSERT INTO Seccion_Alumno VALUES"), QStringLiteral("(?,?,?,?,?)"));
+        InsercionLotes filas(nuevo, QStringLiteral("INSERT INTO Seccion_Alumno VALUES"), QStringLiteral("(?,?,?,?,?)"), 1000);
         porAlumnoPromocionado(e, [&](const QString&, Coleccion<cAlumno>&, const std::shared_ptr<cAlumno>& a) {
             if (a->NIDSeccion() == 0) return;
             quint8 reAcDiv = 0, diversificacion = 0, itinerario = 0;
@@ -429,8 +436,14 @@ bool PasarMateriasAlumnos(EstadoMotor& e) {
         });
         ListaIds promocionan, repiten;
         for (const auto& [alumno, marca] : repite) (marca ? repiten : promocionan).agregar(alumno);
-        ejecutarPorPartes(nuevo, QStringLiteral("update Alumno set repetidor=0 WHERE IDAlumno IN({ids})"), promocionan);
-        ejecutarPorPartes(nuevo, QStringLiteral("update Alumno set repetidor=-1 WHERE IDAlumno IN({ids})"), repiten);
+        // The promotion has already given most of them their mark: only the
+        // rows whose mark changes are written again.
+        ejecutarPorPartes(nuevo, QStringLiteral("update Alumno set repetidor=0 WHERE IDAlumno IN({ids}) "
+                                                "AND (repetidor IS NULL OR repetidor<>0)"),
+                          promocionan);
+        ejecutarPorPartes(nuevo, QStringLiteral("update Alumno set repetidor=-1 WHERE IDAlumno IN({ids}) "
+                                                "AND (repetidor IS NULL OR repetidor<>-1)"),
+                          repiten);
     } catch (const Error& err) {
         mostrarError(err);
         if (enCurso) e.avisos->CerrarProgreso();
