@@ -84,7 +84,7 @@ void CambiosPorGrupo::escribir(Conexion& con) {
 
 void FilasPorSentencia::agregar(std::initializer_list<qint64> fila) {
     const qint64 clave = *fila.begin();
-    if (claves_.contains(clave) || claves_.size() >= IdsPorSentencia) escribir();
+    if (claves_.contains(clave) || claves_.size() >= FilasPorLote) escribir();
     claves_.insert(clave);
     if (!filas_.isEmpty()) filas_ += QLatin1Char(',');
     filas_ += QLatin1Char('(');

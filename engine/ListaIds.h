@@ -75,9 +75,12 @@ private:
 // columns): a few statements for thousands of rows instead of one each. The
 // values are integers of our own, written into the text. A row whose first
 // value (its key) is already waiting sends the waiting rows first, so a row
-// changed twice ends as the later change left it.
+// changed twice ends as the later change left it. The server joins the rows
+// by scanning the table once per statement, so a statement takes more rows
+// than a list of ids does.
 class FilasPorSentencia {
 public:
+    static constexpr int FilasPorLote = 2000;
     FilasPorSentencia(Conexion& con, QString plantilla) : con_(con), plantilla_(std::move(plantilla)) {}
     FilasPorSentencia(const FilasPorSentencia&) = delete;
     FilasPorSentencia& operator=(const FilasPorSentencia&) = delete;
