@@ -383,12 +383,10 @@ bool PasarHistorico(EstadoMotor& e) {
         e.pendientes = {};
         // The history rows go many to a statement, numbered from the last id
         // read once: nothing else writes the history during the step.
-        // Five hundred rows of sixteen values to a statement stay well
-        // within either back end's limit of bound values.
         InsercionLotes filasNota(nuevo, QStringLiteral("INSERT INTO EvaluacionHistorica VALUES "),
-                                 QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,0,?,?,?,?)"), 500);
+                                 QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,0,?,?,?,?)"));
         InsercionLotes filasPendiente(nuevo, QStringLiteral("INSERT INTO EvaluacionHistorica VALUES "),
-                                      QStringLiteral("(?,?,?,?,?,?,?,?,0,?,?,?,-1,?,?,0,0)"), 500);
+                                      QStringLiteral("(?,?,?,?,?,?,?,?,0,?,?,?,-1,?,?,0,0)"));
         qint64 id = nuevo.Abrir(QStringLiteral("SELECT COALESCE(MAX(IDEvaluacionHistorica), 0) + 1 FROM EvaluacionHistorica"))
                         .campo(0)
                         .toLongLong();
