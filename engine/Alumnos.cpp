@@ -88,7 +88,7 @@ bool PromocionarAlumnos(EstadoMotor& e) {
         ListaIds cambianTipo;  // their history belongs to the stage they leave
 
         // Every student's destination goes in one row (id, teaching type,
-        // course, section, 1 when he repeats), a few hundred rows to a
+        // course, section, 1 when he repeats), up to two thousand rows to a
         // statement; a student listed in two sections still ends with the
         // later one's destination, and a repeater's mark stays.
         FilasPorSentencia destinos(nuevo, QStringLiteral(
@@ -347,6 +347,8 @@ bool CrearSeccionAlumno(EstadoMotor& e) {
             return porSeccion.value(seccion);
         };
 
+        // Five values a row: a thousand rows to a statement stay far from
+        // either back end's limit of bound values.
         InsercionLotes filas(nuevo, QStringLiteral("INSERT INTO Seccion_Alumno VALUES"), QStringLiteral("(?,?,?,?,?)"), 1000);
         porAlumnoPromocionado(e, [&](const QString&, Coleccion<cAlumno>&, const std::shared_ptr<cAlumno>& a) {
             if (a->NIDSeccion() == 0) return;
@@ -436,8 +438,9 @@ bool PasarMateriasAlumnos(EstadoMotor& e) {
         });
         ListaIds promocionan, repiten;
         for (const auto& [alumno, marca] : repite) (marca ? repiten : promocionan).agregar(alumno);
-        // The promotion has already given most of them their mark: only the
-        // rows whose mark changes are written again.
+        // The promotion has already marked the repeaters, and most promoted
+        // students were not repeating: only the rows whose mark changes are
+        // written again.
         ejecutarPorPartes(nuevo, QStringLiteral("update Alumno set repetidor=0 WHERE IDAlumno IN({ids}) "
                                                 "AND (repetidor IS NULL OR repetidor<>0)"),
                           promocionan);
