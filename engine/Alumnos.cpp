@@ -87,47 +87,39 @@ bool PromocionarAlumnos(EstadoMotor& e) {
         ListaIds conservados;
         ListaIds cambianTipo;  // their history belongs to the stage they leave
 
-        // The students of one section that go to one destination are
-        // updated together: one statement per destination, section by
-        // section, so a student listed in two sections still ends with the
-        // later one's decision.
-        CambiosPorGrupo cambios;
-        QString seccionActual;
+        // Every student's destination goes in one row (id, teaching type,
+        // course, section, 1 when he repeats), up to two thousand rows to a
+        // statement; a student listed in two sections still ends with the
+        // later one's destination, and a repeater's mark stays.
+        FilasPorSentencia destinos(nuevo, QStringLiteral(
+            "UPDATE Alumno SET CodTipoEnsenanza=v.column2, CodCurso=v.column3, CodSeccion=v.column4, "
+            "Repetidor=CASE v.column5 WHEN 1 THEN -1 ELSE Alumno.Repetidor END "
+            "FROM (VALUES {filas}) AS v WHERE Alumno.IDAlumno=v.column1"));
         porAlumnoPromocionado(e, [&](const QString& claveSeccion, Coleccion<cAlumno>& alumnos,
                                      const std::shared_ptr<cAlumno>& a) {
-            if (claveSeccion != seccionActual) {
-                cambios.escribir(nuevo);
-                seccionActual = claveSeccion;
-            }
             const qint32 id = a->IDAlumno();
-            const QString destino = QStringLiteral("CodTipoEnsenanza=%1, CodCurso=%2, CodSeccion=%3 ")
-                                        .arg(int(a->NIDTipoEnsenanza()))
-                                        .arg(int(a->NIDCurso()))
-                                        .arg(int(a->NIDSeccion()));
+            auto destino = [&](int repite) {
+                destinos.agregar({id, int(a->NIDTipoEnsenanza()), int(a->NIDCurso()), int(a->NIDSeccion()), repite});
+            };
             if (a->SinAsignar()) {
-                cambios.agregar(QStringLiteral("UPDATE Alumno SET CodTipoEnsenanza=0, CodCurso=0, CodSeccion=0 "
-                                               "WHERE IDAlumno IN({ids})"),
-                                id);
+                destinos.agregar({id, 0, 0, 0, 0});
                 retirar(e, alumnos, a, claveSeccion);
             } else if (a->Promociona()) {
-                cambios.agregar(QStringLiteral("UPDATE Alumno SET ") + destino + QStringLiteral("WHERE IDAlumno IN({ids})"),
-                                id);
+                destino(0);
                 conservados.agregar(id);
                 // Leaving stage 6, or going on to stage 7, keeps the history.
                 if (a->IDTipoEnsenanza() != a->NIDTipoEnsenanza() && a->IDTipoEnsenanza() != 6 &&
                     a->NIDTipoEnsenanza() != 7)
                     cambianTipo.agregar(id);
             } else if (a->Repite()) {
-                cambios.agregar(QStringLiteral("UPDATE Alumno SET Repetidor=-1, ") + destino +
-                                    QStringLiteral("WHERE IDAlumno IN({ids})"),
-                                id);
+                destino(1);
                 conservados.agregar(id);
                 if (a->IDTipoEnsenanza() != a->NIDTipoEnsenanza()) cambianTipo.agregar(id);
             } else if (a->Baja()) {
                 retirar(e, alumnos, a, claveSeccion);
             }
         });
-        cambios.escribir(nuevo);
+        destinos.escribir();
 
         ejecutarPorPartes(nuevo, QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codAlumno IN({ids})"),
                           cambianTipo);
@@ -181,18 +173,32 @@ bool PromocionarAlumnos(EstadoMotor& e) {
 
 namespace {
 
-void AjustarPlazasSeccion(EstadoMotor& e, qint16 PlazasLibres, quint8 NumPlazas, quint8 Alumnos, quint8 IDCurso,
+// The seats of overfull sections, gathered for the whole numbering and
+// written at its end: nothing else writes them meanwhile, so each section and
+// course gets the last value the numbering gave it, in one statement for all.
+struct Plazas {
+    std::map<qint64, qint64> seccion, curso;  // id: seats, free seats
+    void escribir(Conexion& nuevo) {
+        FilasPorSentencia secciones(nuevo, QStringLiteral("UPDATE Seccion SET NumPlazas=v.column2 FROM (VALUES {filas}) "
+                                                          "AS v WHERE Seccion.IDSeccion=v.column1"));
+        for (const auto& [id, plazas] : seccion) secciones.agregar({id, plazas});
+        secciones.escribir();
+        FilasPorSentencia cursos(nuevo, QStringLiteral("UPDATE Curso SET NumPlazasLibres=v.column2 FROM (VALUES {filas}) "
+                                                       "AS v WHERE Curso.IDCurso=v.column1"));
+        for (const auto& [id, libres] : curso) cursos.agregar({id, libres});
+        cursos.escribir();
+    }
+};
+
+void AjustarPlazasSeccion(Plazas& plazas, qint16 PlazasLibres, quint8 NumPlazas, quint8 Alumnos, quint8 IDCurso,
                           qint16 IDSeccion, bool& Correcto) {
     Correcto = false;
     try {
-        Conexion& nuevo = e.conNuevoCentro;
-        ejecutar(nuevo, QStringLiteral("UPDATE Seccion SET NumPlazas=? WHERE IDSeccion=?"),
-                 {int(Alumnos), int(IDSeccion)});
+        plazas.seccion[IDSeccion] = Alumnos;
         // From the free seats read with the section's first student: two
         // overfull sections of one course each add to that same value.
         const qint16 libres = aEntero16(qint64(PlazasLibres) + (int(Alumnos) - int(NumPlazas)));
-        ejecutar(nuevo, QStringLiteral("UPDATE Curso SET NumPlazasLibres=? WHERE IDCurso=?"),
-                 {int(libres), int(IDCurso)});
+        plazas.curso[IDCurso] = libres;
         Correcto = true;
     } catch (const Error& err) {
         mostrarError(err);
@@ -267,37 +273,41 @@ bool NumerarAlumnosSeccion(EstadoMotor& e) {
     try {
         Conexion& nuevo = e.conNuevoCentro;
         const QVector<FilaNumeracion> filas = leerNumeracion(nuevo);
+        // Every student's place (id, place) goes in rows of many students of
+        // many sections to a statement; a student who keeps his place is not
+        // written again.
+        FilasPorSentencia orden(nuevo, QStringLiteral("UPDATE Alumno SET OrdenSeccion=v.column2 FROM (VALUES {filas}) "
+                                                      "AS v WHERE Alumno.IDAlumno=v.column1 AND "
+                                                      "(Alumno.OrdenSeccion IS NULL OR Alumno.OrdenSeccion<>v.column2)"));
+        Plazas plazas;
         for (qsizetype i = 0; i < filas.size();) {
             const FilaNumeracion& grupo = filas.at(i);
             const quint8 idCurso = aByte(grupo.idCurso);
             const qint16 plazasLibres = aEntero16(grupo.plazasLibres);
             const qint16 seccion = aEntero16(grupo.seccion);
             const quint8 numPlazas = aByte(grupo.numPlazas);
-            // The section's students numbered in one statement; the 256th
-            // overflows once the first 255 have their number, as numbering
-            // them one by one did.
+            // The 256th student of a section overflows once the first 255
+            // have their number, as numbering them one by one did.
+            // A student read twice in one section keeps his first place.
             int contador = 0;  // a byte: 255 students at most
-            QString casos;
-            ListaIds alumnos;
-            auto numerar = [&] {
-                ejecutar(nuevo, QStringLiteral("UPDATE Alumno SET OrdenSeccion=CASE IDAlumno") + casos +
-                                    QStringLiteral(" END WHERE IDAlumno IN(") + alumnos.texto() + QStringLiteral(")"));
-            };
+            QSet<qint64> numerados;
             for (; i < filas.size() && filas.at(i).seccion == seccion; ++i) {
                 if (++contador > 255) {
-                    numerar();
+                    orden.escribir();
                     desbordamiento();
                 }
-                casos += QStringLiteral(" WHEN %1 THEN %2").arg(filas.at(i).persona.id).arg(contador);
-                alumnos.agregar(filas.at(i).persona.id);
+                const qint64 id = filas.at(i).persona.id;
+                if (!numerados.contains(id)) orden.agregar({id, contador});
+                numerados.insert(id);
             }
-            numerar();
             if (contador > numPlazas) {
                 bool correcto = false;
-                AjustarPlazasSeccion(e, plazasLibres, numPlazas, quint8(contador), idCurso, seccion, correcto);
+                AjustarPlazasSeccion(plazas, plazasLibres, numPlazas, quint8(contador), idCurso, seccion, correcto);
                 if (!correcto) return false;
             }
         }
+        orden.escribir();
+        plazas.escribir(nuevo);
     } catch (const Error& err) {
         mostrarError(err);
         return false;
@@ -311,37 +321,41 @@ bool CrearSeccionAlumno(EstadoMotor& e) {
     try {
         Conexion& local = e.conLocalCentro();
         Conexion& nuevo = e.conNuevoCentro;
-        // This year's measures of the students of a section (RE_AC_DIV,
-        // diversificación, itinerario) as texts, read once per section.
+        // This year's measures of the students of each section (RE_AC_DIV,
+        // diversificación, itinerario) as texts, all read at once when the
+        // first repeater needs them.
         using Medidas = std::array<QString, 3>;
-        QHash<int, QHash<qint64, Medidas>> porSeccion;
-        auto medidasDe = [&](int seccion) -> const QHash<qint64, Medidas>& {
-            auto it = porSeccion.find(seccion);
-            if (it != porSeccion.end()) return *it;
-            QHash<qint64, Medidas> m;
-            Recordset rs = local.Abrir(QStringLiteral("SELECT CodAlumno, RE_AC_DIV, diversificacion, itinerario "
-                                                      "FROM Seccion_Alumno WHERE CodSeccion=? "
-                                                      "ORDER BY CodAlumno, RE_AC_DIV NULLS FIRST, "
-                                                      "diversificacion NULLS FIRST, itinerario NULLS FIRST"),
-                                       {seccion});
-            ceder();
-            for (; !rs.eof(); rs.MoveNext()) {
-                const qint64 alumno = rs.entero(QStringLiteral("CodAlumno"));
-                // With a membership row twice, the first in that order counts.
-                if (m.contains(alumno)) continue;
-                m.insert(alumno, {rs.texto(QStringLiteral("RE_AC_DIV")), rs.texto(QStringLiteral("diversificacion")),
-                                  rs.texto(QStringLiteral("itinerario"))});
+        QHash<qint64, QHash<qint64, Medidas>> porSeccion;
+        bool leidas = false;
+        auto medidasDe = [&](qint64 seccion) -> QHash<qint64, Medidas> {
+            if (!leidas) {
+                Recordset rs = local.Abrir(QStringLiteral("SELECT CodSeccion, CodAlumno, RE_AC_DIV, diversificacion, itinerario "
+                                                          "FROM Seccion_Alumno WHERE CodSeccion IS NOT NULL "
+                                                          "ORDER BY CodSeccion, CodAlumno, RE_AC_DIV NULLS FIRST, "
+                                                          "diversificacion NULLS FIRST, itinerario NULLS FIRST"));
+                ceder();
+                for (; !rs.eof(); rs.MoveNext()) {
+                    QHash<qint64, Medidas>& m = porSeccion[rs.entero(QStringLiteral("CodSeccion"))];
+                    const qint64 alumno = rs.entero(QStringLiteral("CodAlumno"));
+                    // With a membership row twice, the first in that order counts.
+                    if (m.contains(alumno)) continue;
+                    m.insert(alumno, {rs.texto(QStringLiteral("RE_AC_DIV")), rs.texto(QStringLiteral("diversificacion")),
+                                      rs.texto(QStringLiteral("itinerario"))});
+                }
+                leidas = true;
             }
-            return *porSeccion.insert(seccion, std::move(m));
+            return porSeccion.value(seccion);
         };
 
-        InsercionLotes filas(nuevo, QStringLiteral("INSERT INTO Seccion_Alumno VALUES"), QStringLiteral("(?,?,?,?,?)"));
+        // Five values a row: a thousand rows to a statement stay far from
+        // either back end's limit of bound values.
+        InsercionLotes filas(nuevo, QStringLiteral("INSERT INTO Seccion_Alumno VALUES"), QStringLiteral("(?,?,?,?,?)"), 1000);
         porAlumnoPromocionado(e, [&](const QString&, Coleccion<cAlumno>&, const std::shared_ptr<cAlumno>& a) {
             if (a->NIDSeccion() == 0) return;
             quint8 reAcDiv = 0, diversificacion = 0, itinerario = 0;
             // A repeater keeps his measures; a promoted student starts afresh.
             if (a->Repite()) {
-                const auto& medidas = medidasDe(a->IDSeccion());
+                const QHash<qint64, Medidas> medidas = medidasDe(a->IDSeccion());
                 const auto it = medidas.constFind(a->IDAlumno());
                 if (it != medidas.cend()) {
                     reAcDiv = byteDeTexto((*it)[0]);
@@ -424,8 +438,15 @@ bool PasarMateriasAlumnos(EstadoMotor& e) {
         });
         ListaIds promocionan, repiten;
         for (const auto& [alumno, marca] : repite) (marca ? repiten : promocionan).agregar(alumno);
-        ejecutarPorPartes(nuevo, QStringLiteral("update Alumno set repetidor=0 WHERE IDAlumno IN({ids})"), promocionan);
-        ejecutarPorPartes(nuevo, QStringLiteral("update Alumno set repetidor=-1 WHERE IDAlumno IN({ids})"), repiten);
+        // The promotion has already marked the repeaters, and most promoted
+        // students were not repeating: only the rows whose mark changes are
+        // written again.
+        ejecutarPorPartes(nuevo, QStringLiteral("update Alumno set repetidor=0 WHERE IDAlumno IN({ids}) "
+                                                "AND (repetidor IS NULL OR repetidor<>0)"),
+                          promocionan);
+        ejecutarPorPartes(nuevo, QStringLiteral("update Alumno set repetidor=-1 WHERE IDAlumno IN({ids}) "
+                                                "AND (repetidor IS NULL OR repetidor<>-1)"),
+                          repiten);
     } catch (const Error& err) {
         mostrarError(err);
         if (enCurso) e.avisos->CerrarProgreso();
@@ -607,7 +628,9 @@ bool PasarNotasEvaluaciones(EstadoMotor& e) {
         QString fila = QStringLiteral("(?,?,?");
         for (int i = 0; i < 6; ++i) fila += QStringLiteral(",0");
         fila += QStringLiteral(")");
-        InsercionLotes periodosAlumno(nuevo, QStringLiteral("INSERT INTO Alumno_NumEvaluacion VALUES"), fila);
+        // Three values a row: a thousand rows to a statement stay far from
+        // either back end's limit of bound values.
+        InsercionLotes periodosAlumno(nuevo, QStringLiteral("INSERT INTO Alumno_NumEvaluacion VALUES"), fila, 1000);
 
         bool correcto = true;
         const Coleccion<cCurso>& secciones = *e.ColSecciones;

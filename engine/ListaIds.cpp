@@ -82,6 +82,31 @@ void CambiosPorGrupo::escribir(Conexion& con) {
     grupos_.clear();
 }
 
+void FilasPorSentencia::agregar(std::initializer_list<qint64> fila) {
+    const qint64 clave = *fila.begin();
+    if (claves_.contains(clave) || claves_.size() >= FilasPorLote) escribir();
+    claves_.insert(clave);
+    if (!filas_.isEmpty()) filas_ += QLatin1Char(',');
+    filas_ += QLatin1Char('(');
+    for (auto it = fila.begin(); it != fila.end(); ++it) {
+        if (it != fila.begin()) filas_ += QLatin1Char(',');
+        filas_ += QString::number(*it);
+    }
+    filas_ += QLatin1Char(')');
+}
+
+void FilasPorSentencia::escribir() {
+    if (claves_.isEmpty()) return;
+    // What is waiting goes whether the statement succeeds or not: a failure
+    // fails the step, which is undone as a whole.
+    const QString filas = std::move(filas_);
+    filas_.clear();
+    claves_.clear();
+    QString s = plantilla_;
+    con_.Execute(s.replace(QStringLiteral("{filas}"), filas));
+    ceder();
+}
+
 void leerPorPartes(Conexion& con, const QString& plantilla, const ListaIds& ids,
                    const std::function<void(const Recordset&)>& porFila) {
     for (int i = 0; i < ids.tamano(); i += IdsPorSentencia) {

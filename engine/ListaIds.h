@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <initializer_list>
 
 namespace ncc::motor {
 
@@ -66,6 +67,30 @@ public:
 private:
     QList<QStringList> orden_;  // each: the statement, then its values
     QHash<QStringList, ListaIds> grupos_;
+};
+
+// Rows of integers for one statement that joins them as a table, as
+// "UPDATE T SET a=v.column2 FROM (VALUES {filas}) AS v WHERE T.id=v.column1"
+// (column1, column2... are the names both back ends give a VALUES list's
+// columns): a few statements for thousands of rows instead of one each. The
+// values are integers of our own, written into the text. A row whose first
+// value (its key) is already waiting sends the waiting rows first, so a row
+// changed twice ends as the later change left it. The server joins the rows
+// by scanning the table once per statement, so a statement takes more rows
+// than a list of ids does.
+class FilasPorSentencia {
+public:
+    static constexpr int FilasPorLote = 2000;
+    FilasPorSentencia(Conexion& con, QString plantilla) : con_(con), plantilla_(std::move(plantilla)) {}
+    FilasPorSentencia(const FilasPorSentencia&) = delete;
+    FilasPorSentencia& operator=(const FilasPorSentencia&) = delete;
+    void agregar(std::initializer_list<qint64> fila);
+    void escribir();
+
+private:
+    Conexion& con_;
+    QString plantilla_, filas_;
+    QSet<qint64> claves_;
 };
 
 // The same for a read: `porFila` is called for every record of every piece.
