@@ -3,6 +3,7 @@
 #include <cstdio>
 #include "platform/Error.h"
 #include "platform/Sentencias.h"
+#include "platform/SentenciasSqlite.h"
 #include <QAtomicInt>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -109,7 +110,11 @@ void Conexion::Open() {
             db.setPassword(d.clave);
         }
         if (!db.open()) error = db.lastError();
-        else if (p == Proveedor::PostgreSQL) {
+        else if (p == Proveedor::SQLite) {
+            const QVariant h = db.driver()->handle();
+            if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
+                sqlite_ = std::make_unique<SentenciasSqlite>(*static_cast<sqlite3* const*>(h.constData()));
+        } else if (p == Proveedor::PostgreSQL) {
             QSqlQuery q(db);
             q.exec(QStringLiteral("SET client_min_messages TO WARNING"));
         }
@@ -129,6 +134,7 @@ void Conexion::Close() {
     if (!abierta_) return;
     preparadas_.clear();
     ultima_.reset();
+    sqlite_.reset();  // its statements go before the file closes
     {
         QSqlDatabase db = QSqlDatabase::database(nombreQt_, false);
         if (enTransaccion_) db.rollback();
@@ -165,10 +171,16 @@ QSqlQuery& Conexion::preparada(const QString& sql) {
     return *q;
 }
 
-QSqlQuery& Conexion::ejecutar(const QString& sql, const QVariantList& valores) {
+int Conexion::sentenciasPreparadas() const { return preparadas_.size() + (sqlite_ ? sqlite_->preparadas() : 0); }
+
+void Conexion::antesDeSentencia() {
     comprobarAbierta();
     Sentencias::contar();
     asegurarMemoria();
+}
+
+QSqlQuery& Conexion::ejecutar(const QString& sql, const QVariantList& valores) {
+    antesDeSentencia();
     if (valores.isEmpty()) {
         // Statements without values carry their ids in the text and are
         // rarely repeated; DDL cannot be prepared on the server at all.
@@ -206,10 +218,16 @@ void trazar(const QElapsedTimer& reloj, const QString& sql) {
 int Conexion::Execute(const QString& sql, const QVariantList& valores) {
     QElapsedTimer reloj;
     if (trazaLentas > 0) reloj.start();
-    QSqlQuery& q = ejecutar(sql, valores);
-    const int n = q.numRowsAffected();
-    if (q.isSelect()) q.finish();
-    if (valores.isEmpty()) ultima_.reset();
+    int n = 0;
+    if (sqlite_) {
+        antesDeSentencia();
+        n = sqlite_->ejecutar(sql, valores, verdadero());
+    } else {
+        QSqlQuery& q = ejecutar(sql, valores);
+        n = q.numRowsAffected();
+        if (q.isSelect()) q.finish();
+        if (valores.isEmpty()) ultima_.reset();
+    }
     if (trazaLentas > 0) trazar(reloj, sql);
     return n;
 }
@@ -217,21 +235,24 @@ int Conexion::Execute(const QString& sql, const QVariantList& valores) {
 Recordset Conexion::Abrir(const QString& sql, const QVariantList& valores) {
     QElapsedTimer reloj;
     if (trazaLentas > 0) reloj.start();
+    if (sqlite_) {
+        antesDeSentencia();
+        Recordset r = sqlite_->abrir(sql, valores, verdadero());
+        if (trazaLentas > 0) trazar(reloj, sql);
+        return r;
+    }
     QSqlQuery& q = ejecutar(sql, valores);
     const QSqlRecord r = q.record();
     QStringList columnas;
     for (int i = 0; i < r.count(); ++i) columnas << r.fieldName(i);
-    QVector<QVector<QVariant>> filas;
+    QVector<QVariant> leidos;
     const int n = columnas.size();
-    while (q.next()) {
-        QVector<QVariant> fila(n);
-        for (int i = 0; i < n; ++i) fila[i] = q.value(i);
-        filas.append(std::move(fila));
-    }
+    while (q.next())
+        for (int i = 0; i < n; ++i) leidos.append(q.value(i));
     q.finish();
     if (valores.isEmpty()) ultima_.reset();
     if (trazaLentas > 0) trazar(reloj, sql);
-    return Recordset(std::move(columnas), std::move(filas));
+    return Recordset(std::move(columnas), std::move(leidos));
 }
 
 Recordset Conexion::Tablas() {

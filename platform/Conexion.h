@@ -60,7 +60,7 @@ public:
     void CommitTrans();
     void RollbackTrans();
     bool enTransaccion() const { return enTransaccion_; }
-    int sentenciasPreparadas() const { return preparadas_.size(); }
+    int sentenciasPreparadas() const;
 
     // Folder of a SQLite file or host[:port] of a server, and the name of the
     // database inside it (the file path on SQLite, the catalog on the server).
@@ -68,6 +68,7 @@ public:
 
 private:
     QSqlQuery& preparada(const QString& sql);
+    void antesDeSentencia();
     QSqlQuery& ejecutar(const QString& sql, const QVariantList& valores);
     [[noreturn]] void lanzarError(const class QSqlError& e, const QString& sql) const;
     void comprobarAbierta() const;
@@ -79,6 +80,8 @@ private:
     int version_ = -1;
     QHash<QString, std::shared_ptr<QSqlQuery>> preparadas_;
     std::shared_ptr<QSqlQuery> ultima_;  // the last unprepared statement
+    // The statements of a SQLite connection, run past Qt's SQL module.
+    std::unique_ptr<class SentenciasSqlite> sqlite_;
 };
 
 // Scope guard: rolls back unless committed.

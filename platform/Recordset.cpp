@@ -17,7 +17,8 @@ struct Recordset::Datos {
         int indice;
     };
     QVarLengthArray<Busqueda, 16> buscados;
-    QVector<QVector<QVariant>> filas;
+    QVector<QVariant> valores;  // row after row, in one block
+    int filas = 0;
     QVector<int> visibles;  // indices of the rows that pass the filter
     int actual = 0;         // position within visibles
     bool abierto = true;
@@ -25,12 +26,12 @@ struct Recordset::Datos {
 
 Recordset::Recordset() = default;
 
-Recordset::Recordset(QStringList columnas, QVector<QVector<QVariant>> filas)
-    : d_(std::make_shared<Datos>()) {
+Recordset::Recordset(QStringList columnas, QVector<QVariant> valores) : d_(std::make_shared<Datos>()) {
     d_->columnas = std::move(columnas);
-    d_->filas = std::move(filas);
-    d_->visibles.resize(d_->filas.size());
-    for (int i = 0; i < d_->filas.size(); ++i) d_->visibles[i] = i;
+    d_->valores = std::move(valores);
+    d_->filas = d_->columnas.isEmpty() ? 0 : int(d_->valores.size() / d_->columnas.size());
+    d_->visibles.resize(d_->filas);
+    for (int i = 0; i < d_->filas; ++i) d_->visibles[i] = i;
 }
 
 bool Recordset::abierto() const { return d_ && d_->abierto; }
@@ -92,7 +93,7 @@ QVariant Recordset::campo(int indice) const {
     comprobarActual();
     if (indice < 0 || indice >= d_->columnas.size())
         throw Error(errores::CampoNoEncontrado, QStringLiteral("No se encontró el elemento %1 en la colección").arg(indice));
-    return d_->filas[d_->visibles[d_->actual]][indice];
+    return d_->valores[qsizetype(d_->visibles[d_->actual]) * d_->columnas.size() + indice];
 }
 
 int Recordset::indiceNombrado(const QString& nombre) const {
@@ -166,7 +167,7 @@ void Recordset::Filter(const QString& filtro) {
     d_->actual = 0;
     const QString f = filtro.trimmed();
     if (f.isEmpty()) {
-        for (int i = 0; i < d_->filas.size(); ++i) d_->visibles << i;
+        for (int i = 0; i < d_->filas; ++i) d_->visibles << i;
         return;
     }
     static const QRegularExpression separadorY(QStringLiteral("\\s+AND\\s+"), QRegularExpression::CaseInsensitiveOption);
@@ -188,8 +189,8 @@ void Recordset::Filter(const QString& filtro) {
         }
         terminos.append({col, valor, esTexto});
     }
-    for (int i = 0; i < d_->filas.size(); ++i) {
-        const auto& fila = d_->filas[i];
+    for (int i = 0; i < d_->filas; ++i) {
+        const QVariant* fila = d_->valores.constData() + qsizetype(i) * d_->columnas.size();
         bool pasa = !esO;
         for (const auto& t : terminos) {
             const bool c = cumple(fila[t.columna], t);

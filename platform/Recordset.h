@@ -14,7 +14,8 @@ namespace ncc {
 class Recordset {
 public:
     Recordset();  // closed, empty
-    Recordset(QStringList columnas, QVector<QVector<QVariant>> filas);
+    // The rows' values one after another, a row's columns together.
+    Recordset(QStringList columnas, QVector<QVariant> valores);
 
     bool abierto() const;
     void Close();

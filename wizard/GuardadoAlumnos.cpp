@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QStringList>
 #include <algorithm>
+#include <tuple>
 
 namespace ncc {
 
@@ -74,12 +75,22 @@ struct FilaGuardada {
     QString fechaBaja;
     long long nTipo = 0, nCurso = 0, nSeccion = 0;
     QString nTipoTexto, nCursoTexto, nSeccionTexto;
+    long long seccionLeida = 0;  // his section as the school holds it
+    bool sinOrden = true;        // no place in the section's list
+    long long orden = 0;
 };
+
+// The order of the sections' lists: by section, a student without a place
+// first, then by place and id.
+bool antesEnLista(const FilaGuardada& a, const FilaGuardada& b) {
+    return std::tuple(a.seccionLeida, !a.sinOrden, a.orden, a.id) < std::tuple(b.seccionLeida, !b.sinOrden, b.orden, b.id);
+}
 
 // The read's columns, in the order of its select list.
 enum ColumnaGuardada {
     colId, colNombre, colApellido1, colApellido2, colTipo, colCurso, colSeccion, colGuardado, colSinAsignar, colPromociona,
-    colRepite, colBaja, colFechaBaja, colNTipo, colNCurso, colNSeccion, colNTipoTexto, colNCursoTexto, colNSeccionTexto
+    colRepite, colBaja, colFechaBaja, colNTipo, colNCurso, colNSeccion, colNTipoTexto, colNCursoTexto, colNSeccionTexto,
+    colOrdenSeccion
 };
 
 }  // namespace
@@ -93,8 +104,9 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
         guardadas << qint16(rs.entero(QStringLiteral("IDSeccion")));
 
     // The students of every stored section with their stored rows, in one
-    // read for the school, in the order of the sections' lists (by section,
-    // a Null place first, then place and id).
+    // read for the school, put in the order of the sections' lists here:
+    // sorted by the database, the whole wide rows went through its sorter,
+    // which took as long as the read itself.
     const QString enGuardadas = QStringLiteral(" IN (SELECT IDSeccion FROM CIERRECURSO_SECCION)");
     QList<FilaGuardada> filas;
     {
@@ -109,15 +121,14 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
                 "CIERRECURSO_SECCION_ALUMNO.NIDTipoEnsenanza AS NIDTipoEnsenanza, "
                 "CIERRECURSO_SECCION_ALUMNO.NIDCurso AS NIDCurso, CIERRECURSO_SECCION_ALUMNO.NIDSeccion AS NIDSeccion, "
                 "CIERRECURSO_SECCION_ALUMNO.NTipoEnsenanza AS NTipoEnsenanza, CIERRECURSO_SECCION_ALUMNO.NCurso AS NCurso, "
-                "CIERRECURSO_SECCION_ALUMNO.NSeccion AS NSeccion FROM TipoEnsenanza INNER JOIN (((Alumno "
+                "CIERRECURSO_SECCION_ALUMNO.NSeccion AS NSeccion, Alumno.OrdenSeccion AS OrdenSeccion "
+                "FROM TipoEnsenanza INNER JOIN (((Alumno "
                 "INNER JOIN Seccion ON Alumno.codSeccion=Seccion.IDSeccion) INNER JOIN Curso "
                 "ON Alumno.codCurso=Curso.IDCurso) LEFT JOIN CIERRECURSO_SECCION_ALUMNO ON "
                 "Alumno.IDAlumno=CIERRECURSO_SECCION_ALUMNO.IDAlumno) ON "
                 "TipoEnsenanza.IDTipoEnsenanza=Alumno.codTipoEnsenanza WHERE "
                 "Alumno.codSeccion") +
-            enGuardadas + QStringLiteral(" AND ") + motor::AlumnoActivo +
-            QStringLiteral(" ORDER BY Alumno.codSeccion, (Alumno.OrdenSeccion IS NOT NULL), Alumno.OrdenSeccion, "
-                           "Alumno.IDAlumno"));
+            enGuardadas + QStringLiteral(" AND ") + motor::AlumnoActivo);
         filas.reserve(rs.RecordCount());
         for (; !rs.eof(); rs.MoveNext()) {
             FilaGuardada f;
@@ -127,7 +138,10 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
             f.apellido2 = rs.texto(colApellido2);
             f.tipo = enByte(rs.entero(colTipo));
             f.curso = enByte(rs.entero(colCurso));
-            f.seccion = qint16(rs.entero(colSeccion));
+            f.seccionLeida = rs.entero(colSeccion);
+            f.seccion = qint16(f.seccionLeida);
+            f.sinOrden = rs.esNulo(colOrdenSeccion);
+            f.orden = rs.entero(colOrdenSeccion);
             f.sinFila = rs.esNulo(colGuardado);
             if (!f.sinFila) {
                 for (const int c : {colSinAsignar, colPromociona, colRepite, colBaja}) f.nulo = f.nulo || rs.esNulo(c);
@@ -146,6 +160,7 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
             filas << std::move(f);
         }
     }
+    std::sort(filas.begin(), filas.end(), antesEnLista);
 
     // A student whose stored row gives no decision (none, unassigned, or a
     // teaching type no longer taught) takes the default one, which in a

@@ -114,13 +114,16 @@ QList<FilaSeccion> SeleccionAlumnos::FilasSecciones() {
     // The sections, courses and teaching types of the active students who
     // belong to some section, told apart first over the students alone:
     // joined student by student, the descriptions were read for every one.
+    // (The "+" keeps SQLite from walking the students through the teaching
+    // type's index, a lookup of the table per student, instead of reading
+    // the table straight through.)
     QList<Fila> filas;
     for (Recordset rs = con_.Abrir(
              QStringLiteral(
                  "SELECT DISTINCT TipoEnsenanza.IDTipoEnsenanza AS IDTipoEnsenanza, TipoEnsenanza.Nombre AS Nombre, "
                  "Seccion.IdSeccion AS IdSeccion, Seccion.Descripcion AS SDescripcion, "
                  "Curso.Descripcion AS CDescripcion, TipoEnsenanza.Orden AS OrdenTipo, Curso.Orden AS OrdenCurso "
-                 "FROM (SELECT DISTINCT Alumno.codTipoEnsenanza AS codTipoEnsenanza, Alumno.codCurso AS codCurso, "
+                 "FROM (SELECT DISTINCT +Alumno.codTipoEnsenanza AS codTipoEnsenanza, Alumno.codCurso AS codCurso, "
                  "Alumno.codSeccion AS codSeccion FROM Alumno WHERE %1 AND EXISTS (SELECT 1 FROM Seccion_Alumno "
                  "WHERE Seccion_Alumno.codAlumno=Alumno.IDAlumno)) Activos "
                  "INNER JOIN Seccion ON Activos.codSeccion=Seccion.IDSeccion "

@@ -55,6 +55,10 @@ TEST_P(ConexionFondo, TextosNulosYBooleanosVanYVuelvenIntactos) {
     EXPECT_TRUE(r.eof());
     EXPECT_THROW(r.campo(QStringLiteral("Nombre")), Error);
     EXPECT_THROW(r.MoveNext(), Error);
+    // An empty text is written as one; a null text is Null.
+    insertar(3, QStringLiteral(""), QString(), false);
+    r = con->Abrir(QStringLiteral("SELECT Nombre, Apellido1 FROM Alumno WHERE IDAlumno=3"));
+    EXPECT_EQ(pruebas::enFila({r.esNulo(0), r.esNulo(1)}), QStringLiteral("false|true"));
     // A parameter that matches with an apostrophe finds the row.
     Recordset b = con->Abrir(QStringLiteral("SELECT IDAlumno FROM Alumno WHERE Apellido1 = ?"), {QStringLiteral("O'Donnell")});
     ASSERT_FALSE(b.eof());
