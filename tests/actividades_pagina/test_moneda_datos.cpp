@@ -16,53 +16,44 @@ using namespace ncc::actividades;
 TEST(Moneda, ConversionesExactasConComaSeaCualSeaElIdiomaDeLaMaquina) {
     for (const QLocale& l : {QLocale(QLocale::Spanish, QLocale::Spain), QLocale(QLocale::English, QLocale::UnitedStates)}) {
         QLocale::setDefault(l);
-        EXPECT_EQ(AEuros(1000), "6,01");
-        EXPECT_EQ(AEuros(0), "0");
-        EXPECT_EQ(APesetas(601), "1000");
-        EXPECT_EQ(APesetas(0), "0");
-        EXPECT_EQ(AEuros(166386), "1000");   // exactly 1000 euros
-        EXPECT_EQ(AEuros(1), "0,01");        // 0.0060 euros: half a cent and more rounds up
-        EXPECT_EQ(AEuros(9999999), "60101,2");  // 60101.204...: the cent's trailing zero goes
-        EXPECT_EQ(APesetas(100), "166");     // 166.386
-        EXPECT_EQ(APesetas(999999), "1663858");
-        EXPECT_EQ(textoEuros(610), "6,1");
-        EXPECT_EQ(textoEuros(600), "6");
-        EXPECT_EQ(textoEuros(5), "0,05");
+        // 166386 pesetas are exactly 1000 euros; 1 is 0.0060 euros: half a
+        // cent and more rounds up; 9999999 is 60101.204...: the cent's
+        // trailing zero goes; 100 cents are 166.386 pesetas.
+        EXPECT_EQ(enFila({AEuros(1000), AEuros(0), APesetas(601), APesetas(0), AEuros(166386), AEuros(1),
+                          AEuros(9999999), APesetas(100), APesetas(999999), textoEuros(610), textoEuros(600),
+                          textoEuros(5)}),
+                  "6,01|0|1000|0|1000|0,01|60101,2|166|1663858|6,1|6|0,05");
         // The grids show both cents; what is not an amount, as it is.
-        EXPECT_EQ(QStringList({textoEurosConCentimos("35,5"), textoEurosConCentimos("6"), textoEurosConCentimos("6,0x")}),
-                  QStringList({"35,50", "6,00", "6,0x"}));
+        EXPECT_EQ(enFila({textoEurosConCentimos("35,5"), textoEurosConCentimos("6"), textoEurosConCentimos("6,0x")}),
+                  "35,50|6,00|6,0x");
     }
     QLocale::setDefault(QLocale::c());
     // Halves of a peseta go to the even neighbour: 25 cents are 41.5965
     // pesetas (42); 5 cents 8.3193 (8). An exact half needs cents*166386
     // ending in 50000: 250 cents give 415.965 (416); none of 0..99999 cents
     // lands on .5 except multiples of 50000 cents.
-    EXPECT_EQ(APesetas(25), "42");
-    EXPECT_EQ(APesetas(5), "8");
-    EXPECT_EQ(APesetas(50000), "83193");   // 83193.0
-    EXPECT_EQ(APesetas(25000), "41596");   // 41596.5: to the even 41596
-    EXPECT_EQ(APesetas(75000), "124790");  // 124789.5: to the even 124790
+    // 50000 cents: 83193.0; 25000: 41596.5, to the even 41596; 75000:
+    // 124789.5, to the even 124790.
+    EXPECT_EQ(enFila({APesetas(25), APesetas(5), APesetas(50000), APesetas(25000), APesetas(75000)}),
+              "42|8|83193|41596|124790");
 }
 
 TEST(Moneda, LoQueNoEsUnImporteNoSeLee) {
     EXPECT_EQ(leerPesetas("1000"), 1000);
     EXPECT_EQ(leerPesetas(" 0 "), 0);
     for (const char* malo : {"", "12a", "1.000", "1,5", "-3", "12345678"}) EXPECT_FALSE(leerPesetas(QString::fromLatin1(malo)).has_value()) << malo;
-    EXPECT_EQ(leerEuros("6,01"), 601);
-    EXPECT_EQ(leerEuros("6,1"), 610);
-    EXPECT_EQ(leerEuros("6,"), 600);
-    EXPECT_EQ(leerEuros(",5"), 50);
-    EXPECT_EQ(leerEuros("1234,99"), 123499);
+    for (const auto& [texto, centimos] : {std::pair{"6,01", 601}, {"6,1", 610}, {"6,", 600}, {",5", 50}, 
+                                          {"1234,99", 123499}})
+        EXPECT_EQ(leerEuros(QString::fromLatin1(texto)), centimos) << texto;
     for (const char* malo : {"", ",", "6.01", "6,001", "1,2,3", "12345", "abc", "6 ,0"})
         EXPECT_FALSE(leerEuros(QString::fromLatin1(malo)).has_value()) << malo;
 }
 
 TEST(Fechas, UnAnoDespuesConservaDiaYMesYEl29DeFebreroPasaAl28) {
-    EXPECT_EQ(unAnoDespues(QDate(2001, 9, 15)), QDate(2002, 9, 15));
-    EXPECT_EQ(unAnoDespues(QDate(2024, 2, 29)), QDate(2025, 2, 28));
-    EXPECT_EQ(unAnoDespues(QDate(2027, 2, 28)), QDate(2028, 2, 28));
-    EXPECT_FALSE(unAnoDespues(QDate()).isValid());
-    EXPECT_EQ(textoPantalla(QDate(2002, 9, 5)), "05/09/2002");
+    EXPECT_EQ(enFila({unAnoDespues(QDate(2001, 9, 15)), unAnoDespues(QDate(2024, 2, 29)),
+                      unAnoDespues(QDate(2027, 2, 28)), unAnoDespues(QDate()).isValid(),
+                      textoPantalla(QDate(2002, 9, 5))}),
+              "2002-09-15|2025-02-28|2028-02-28|false|05/09/2002");
 }
 
 class LecturaActividades : public EscuelaActividades {};
@@ -71,9 +62,7 @@ TEST_P(LecturaActividades, SinMiembrosActivosNiCursosNoHayFilasDePrecio) {
     EscuelaPrueba::sql(centro(), QStringLiteral("UPDATE Alumno SET FechaBaja='2026/02/01'"));
     EscuelaPrueba::sql(centro(), QStringLiteral("DELETE FROM Centro_TipoEnsenanza"));
     const auto carga = leerActividades(centro(), 1);
-    EXPECT_TRUE(carga.noTipos);
-    EXPECT_TRUE(carga.noCursos);
-    EXPECT_EQ(carga.actividades->Item("1")->Cursos()->Count(), 0);
+    EXPECT_EQ(enFila({carga.noTipos, carga.noCursos, carga.actividades->Item("1")->Cursos()->Count()}), "true|true|0");
 }
 
 TEST_P(LecturaActividades, MiembrosActivosEnOrdenEspanolConElDestinoDeLaPaginaDeAlumnos) {
@@ -95,30 +84,23 @@ TEST_P(LecturaActividades, MiembrosActivosEnOrdenEspanolConElDestinoDeLaPaginaDe
     seccionPromocionada(102, {});
     seccionPromocionada(201, {{4, 0, true}})->setPromocionada(false);
     miembros = leerMiembros(centro(), 1, secciones.get());
-    EXPECT_EQ(miembros->Item("1")->Curso(), "2º");
-    EXPECT_EQ(miembros->Item("1")->IDCurso(), 12);
-    EXPECT_EQ(miembros->Item("1")->Seccion(), "A");
-    EXPECT_TRUE(miembros->Item("1")->Visible());
-    EXPECT_FALSE(miembros->Item("2")->Visible());
-    EXPECT_TRUE(miembros->Item("3")->Visible());
-    EXPECT_EQ(miembros->Item("3")->Curso(), "");
-    EXPECT_TRUE(miembros->Item("4")->Visible());
+    const auto m = [&](const char* id) { return miembros->Item(id); };
+    EXPECT_EQ(enFila({m("1")->Curso(), m("1")->IDCurso(), m("1")->Seccion(), m("1")->Visible(), m("2")->Visible(),
+                      m("3")->Visible(), m("3")->Curso(), m("4")->Visible()}),
+              "2º|12|A|true|false|true||true");
 
     // The price rows in use follow the visible members: Íñigo's type
     // (Becado) is used by Luis too; course 12 only by Ana.
     auto carga = leerActividades(centro(), 1);
     auto a1 = carga.actividades->Item("1");
     auto uso = marcarPreciosEnUso(*a1, *miembros);
-    EXPECT_FALSE(uso.noCursos);
-    EXPECT_FALSE(uso.noTipos);
-    EXPECT_TRUE(a1->Cursos()->Item("12")->Visible());
-    EXPECT_FALSE(a1->Cursos()->Item("11")->Visible());
+    EXPECT_EQ(enFila({uso.noCursos, uso.noTipos, a1->Cursos()->Item("12")->Visible(),
+                      a1->Cursos()->Item("11")->Visible()}),
+              "false|false|true|false");
     // Nobody visible: nothing in use.
     for (const auto& m : *miembros) m->setVisible(false);
     uso = marcarPreciosEnUso(*a1, *miembros);
-    EXPECT_TRUE(uso.noCursos);
-    EXPECT_TRUE(uso.noTipos);
-    EXPECT_FALSE(a1->TipoAlumnos()->Item("1")->Visible());
+    EXPECT_EQ(enFila({uso.noCursos, uso.noTipos, a1->TipoAlumnos()->Item("1")->Visible()}), "true|true|false");
 }
 
 NCC_AMBOS_FONDOS(LecturaActividades);
@@ -188,13 +170,13 @@ TEST_P(DatosGuardados, GuardaLasActividadesPromocionadasYLasVuelveACargar) {
     const auto luis = a1->Alumnos()->Item("4");
     EXPECT_EQ(enFila({a1->Alumnos()->Item("3")->Pasar(), luis->Pasar(), luis->Euros(), luis->TipoAlumno()}),
               "false|true|O'Brien 4|Becado");
-    // The student page's decisions: Ana's new course, Íñigo hidden.
-    EXPECT_EQ(a1->Alumnos()->Item("1")->Curso(), "2º");
-    EXPECT_FALSE(a1->Alumnos()->Item("2")->Visible());
-    EXPECT_EQ(enFila({a1->TipoAlumnos()->Item("1")->Euros(), a1->TipoAlumnos()->Item("1")->Pesetas()}), "6,01|1000");
-    EXPECT_EQ(a1->Cursos()->Item("12")->Euros(), "7");
-    EXPECT_TRUE(a1->Cursos()->Item("12")->Visible());  // Ana's new course
-    EXPECT_TRUE(a1->TipoAlumnos()->Item("2")->Visible());  // Luis
+    // The student page's decisions: Ana's new course, Íñigo hidden; the
+    // prices of Ana's new course and of Luis's type shown.
+    EXPECT_EQ(enFila({a1->Alumnos()->Item("1")->Curso(), a1->Alumnos()->Item("2")->Visible(),
+                      a1->TipoAlumnos()->Item("1")->Euros(), a1->TipoAlumnos()->Item("1")->Pesetas(),
+                      a1->Cursos()->Item("12")->Euros(), a1->Cursos()->Item("12")->Visible(),
+                      a1->TipoAlumnos()->Item("2")->Visible()}),
+              "2º|false|6,01|1000|7|true|true");
 }
 
 TEST_P(DatosGuardados, PreciosDeUnTipoQueYaNoTieneMiembrosActivosNoSeLeen) {
@@ -208,8 +190,7 @@ TEST_P(DatosGuardados, PreciosDeUnTipoQueYaNoTieneMiembrosActivosNoSeLeen) {
     p->setID(2);
     carga.actividades->Item("1")->TipoAlumnos()->Add(p, 2);
     cargarDatosActividades(centro(), *carga.actividades, nullptr);
-    EXPECT_EQ(carga.actividades->Item("1")->TipoAlumnos()->Item("1")->Euros(), "6,01");
-    EXPECT_EQ(p->Euros(), "");
+    EXPECT_EQ(enFila({carga.actividades->Item("1")->TipoAlumnos()->Item("1")->Euros(), p->Euros()}), "6,01|");
     // A course that is no longer in the school is skipped too.
     EscuelaPrueba::sql(centro(), QStringLiteral("DELETE FROM Curso WHERE IDCurso=12"));
     carga = leerActividades(centro(), 1);

@@ -131,10 +131,9 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     // Active members only, in Spanish order, none passing yet (in red).
     EXPECT_EQ(columna(alumnos(), 0), QStringList({"Álvarez Sanz, Íñigo", "Nuñez Gil, Luis", "Nuto Gil, Pedro",
                                                   "Sin Sección, Eva", "Zamora Ruiz, Ana"}));
-    EXPECT_EQ(columna(alumnos(), 1).first(), "Becado");
     EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
-    EXPECT_EQ(colorTexto(alumnos(), 0, 3), 255u);
-    EXPECT_EQ(columna(alumnos(), 4).first(), "123,50");
+    EXPECT_EQ(enFila({columna(alumnos(), 1).value(0), colorTexto(alumnos(), 0, 3), columna(alumnos(), 4).value(0)}),
+              "Becado|255|123,50");
     EXPECT_EQ(enFila({hijo(&pagina, "cmdPrecios")->isEnabled(), hijo(&pagina, "cmdGuardar_0")->isEnabled(),
                       hijo(&pagina, "cmdGuardar_1")->isEnabled(), hijo<QWidget>(&pagina, "fraBloqueo")->isEnabled()}),
               "true|false|false|false");
@@ -144,8 +143,7 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     EXPECT_FALSE(pagina.Actividades()->Item("1")->Alumnos()->contiene("2"));
 
     pulsar(&pagina, "cmdPromocionar_0");
-    EXPECT_EQ(pagina.Estado(), 2);
-    EXPECT_FALSE(actividades()->isEnabled());
+    EXPECT_EQ(enFila({pagina.Estado(), actividades()->isEnabled()}), "2|false");
     EXPECT_EQ(hijo<QAbstractButton>(&pagina, "cmdPromocionar_0")->text(), "Efectuar ca&mbios");  // Alt+M still
     EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdCierreActividades_3")->isEnabled());
     // Two pass, one does not; the rest stay as they were.
@@ -156,8 +154,8 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     pulsarFila(alumnos(), filaDe(alumnos(), "Nuto"));
     hijo<QRadioButton>(&pagina, "optOpcion_1")->setChecked(true);
     pulsar(&pagina, "cmdAceptar");
-    EXPECT_EQ(alumnos()->item(filaDe(alumnos(), "Zamora"), 3)->text(), "Si");
-    EXPECT_EQ(colorTexto(alumnos(), filaDe(alumnos(), "Zamora"), 3), 16711680u);
+    const int zamora = filaDe(alumnos(), "Zamora");
+    EXPECT_EQ(enFila({alumnos()->item(zamora, 3)->text(), colorTexto(alumnos(), zamora, 3)}), "Si|16711680");
     pulsar(&pagina, "cmdPromocionar_0");
 
     EXPECT_EQ(pagina.Estado(), 1);
@@ -165,10 +163,10 @@ TEST_P(PaginaActividades, AbreLaPrimeraActividadConLasFechasUnAnoDespuesYLaConfi
     EXPECT_EQ(enFila({a->Promocionada(), a->FechaInicio(), a->FechaFin(), a->Alumnos()->Count(), a->Alumnos()->Item("1")->Pasar(),
                       a->Alumnos()->Item("3")->Pasar(), a->Alumnos()->Item("2")->Pasar()}),
               "true|2002/09/15|2003/06/30|5|true|false|false");
-    EXPECT_EQ(colorFondo(actividades(), 0, 0), 65535u);
-    EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
-    EXPECT_TRUE(hijo<QAbstractButton>(&pagina, "cmdCierreActividades_3")->isEnabled());
-    EXPECT_TRUE(guion.sinPreguntasInesperadas());
+    EXPECT_EQ(enFila({colorFondo(actividades(), 0, 0), hijo<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled(),
+                      hijo<QAbstractButton>(&pagina, "cmdCierreActividades_3")->isEnabled(),
+                      guion.sinPreguntasInesperadas()}),
+              "65535|true|true|true");
 }
 
 TEST_P(PaginaActividades, SinFechaYVeintinueveDeFebrero) {
@@ -177,31 +175,27 @@ TEST_P(PaginaActividades, SinFechaYVeintinueveDeFebrero) {
     // disabled while editing.
     elegir(1);
     auto* sinFecha = hijo<QCheckBox>(&pagina, "chkFecha");
-    EXPECT_TRUE(sinFecha->isChecked());
-    EXPECT_EQ(hijo<QDateEdit>(&pagina, "dtpFechaInicio")->text(), "20/06/2026");
-    EXPECT_EQ(hijo<QDateEdit>(&pagina, "dtpFechaFin")->text(), "20/06/2026");
+    EXPECT_EQ(enFila({sinFecha->isChecked(), hijo<QDateEdit>(&pagina, "dtpFechaInicio")->text(),
+                      hijo<QDateEdit>(&pagina, "dtpFechaFin")->text()}),
+              "true|20/06/2026|20/06/2026");
     pulsar(&pagina, "cmdPromocionar_0");
     EXPECT_FALSE(hijo<QDateEdit>(&pagina, "dtpFechaInicio")->isEnabled());
     pulsar(&pagina, "cmdPromocionar_0");
-    EXPECT_TRUE(actividad(2)->Promocionada());
-    EXPECT_EQ(actividad(2)->FechaInicio(), "");
-    EXPECT_EQ(actividad(2)->FechaFin(), "");
+    EXPECT_EQ(enFila({actividad(2)->Promocionada(), actividad(2)->FechaInicio(), actividad(2)->FechaFin()}), "true||");
 
     // The trip of the 29th of February 2024 goes to the 28th in 2025.
     elegir(2);
-    EXPECT_FALSE(sinFecha->isChecked());
-    EXPECT_EQ(hijo<QDateEdit>(&pagina, "dtpFechaInicio")->text(), "28/02/2025");
+    EXPECT_EQ(enFila({sinFecha->isChecked(), hijo<QDateEdit>(&pagina, "dtpFechaInicio")->text()}), "false|28/02/2025");
     // An end before the start is refused instead of failing the closing.
     pulsar(&pagina, "cmdPromocionar_0");
     hijo<QDateEdit>(&pagina, "dtpFechaFin")->setDate(QDate(2025, 2, 1));
     pulsar(&pagina, "cmdPromocionar_0");
-    EXPECT_EQ(pagina.Estado(), 2);
-    EXPECT_FALSE(actividad(3)->Promocionada());
-    EXPECT_TRUE(guion.ultimo().mensaje.texto.contains(QStringLiteral("anterior a la fecha de inicio")));
+    EXPECT_EQ(enFila({pagina.Estado(), actividad(3)->Promocionada(),
+                      guion.ultimo().mensaje.texto.contains(QStringLiteral("anterior a la fecha de inicio"))}),
+              "2|false|true");
     hijo<QDateEdit>(&pagina, "dtpFechaFin")->setDate(QDate(2025, 3, 2));
     pulsar(&pagina, "cmdPromocionar_0");
-    EXPECT_EQ(actividad(3)->FechaInicio(), "2025/02/28");
-    EXPECT_EQ(actividad(3)->FechaFin(), "2025/03/02");
+    EXPECT_EQ(enFila({actividad(3)->FechaInicio(), actividad(3)->FechaFin()}), "2025/02/28|2025/03/02");
 }
 
 TEST_P(PaginaActividades, ReabrirUnaActividadPromocionadaYDeshacerCambios) {
@@ -234,12 +228,12 @@ TEST_P(PaginaActividades, ReabrirUnaActividadPromocionadaYDeshacerCambios) {
     otro.responderA(2184, Respuesta::Si);
     elegir(1);
     elegir(0);
-    EXPECT_TRUE(otro.textos().first().contains(Texto(2188)));
-    EXPECT_FALSE(actividad(1)->Promocionada());
-    EXPECT_EQ(actividad(1)->TipoAlumnos()->Item("1")->Euros(), "5");
     EXPECT_EQ(columna(alumnos(), 3), QStringList(5, QStringLiteral("No")));
     EXPECT_NE(colorFondo(actividades(), 0, 0), 65535u);
-    EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled());
+    EXPECT_EQ(enFila({otro.textos().first().contains(Texto(2188)), actividad(1)->Promocionada(),
+                      actividad(1)->TipoAlumnos()->Item("1")->Euros(),
+                      hijo<QAbstractButton>(&pagina, "cmdGuardar_0")->isEnabled()}),
+              "true|false|5|false");
 }
 
 TEST_P(PaginaActividades, LasDecisionesDeLaPaginaDeAlumnosLleganALosMiembros) {
@@ -252,13 +246,13 @@ TEST_P(PaginaActividades, LasDecisionesDeLaPaginaDeAlumnosLleganALosMiembros) {
     EXPECT_EQ(columna(alumnos(), 0), QStringList({"Nuto Gil, Pedro", "Sin Sección, Eva", "Zamora Ruiz, Ana"}));
     EXPECT_EQ(alumnos()->item(2, 2)->text(), "Primaria 2º A");
     // Íñigo and Luis were the Becado members: no Becado price in use.
-    EXPECT_FALSE(actividad(1)->TipoAlumnos()->Item("2")->Visible());
-    EXPECT_TRUE(actividad(1)->Cursos()->Item("12")->Visible());
+    EXPECT_EQ(enFila({actividad(1)->TipoAlumnos()->Item("2")->Visible(),
+                      actividad(1)->Cursos()->Item("12")->Visible()}),
+              "false|true");
     elegir(2);
-    EXPECT_EQ(alumnos()->rowCount(), 0);
-    EXPECT_TRUE(pagina.NoTipos());
-    EXPECT_TRUE(pagina.NoCursos());
-    EXPECT_FALSE(hijo<QAbstractButton>(&pagina, "cmdPrecios")->isEnabled());
+    EXPECT_EQ(enFila({alumnos()->rowCount(), pagina.NoTipos(), pagina.NoCursos(),
+                      hijo<QAbstractButton>(&pagina, "cmdPrecios")->isEnabled()}),
+              "0|true|true|false");
 
     // Later on the student page Ana leaves too: the confirmed comedor hides
     // her and her course's price row is no longer in use.
@@ -273,8 +267,8 @@ TEST_P(PaginaActividades, LasDecisionesDeLaPaginaDeAlumnosLleganALosMiembros) {
     SincronizarActividades(cambiados, *pagina.Actividades());
     pagina.RefrescarGrid();
     EXPECT_EQ(columna(alumnos(), 0), QStringList({"Nuto Gil, Pedro", "Sin Sección, Eva"}));
-    EXPECT_FALSE(actividad(1)->Alumnos()->Item("1")->Visible());
-    EXPECT_FALSE(actividad(1)->Cursos()->Item("12")->Visible());
+    EXPECT_EQ(enFila({actividad(1)->Alumnos()->Item("1")->Visible(), actividad(1)->Cursos()->Item("12")->Visible()}),
+              "false|false");
 }
 
 TEST_P(PaginaActividades, PreciosPorTipoEnPesetasLleganSoloASuTipoAunqueNoSeVean) {
@@ -284,23 +278,21 @@ TEST_P(PaginaActividades, PreciosPorTipoEnPesetasLleganSoloASuTipoAunqueNoSeVean
     abrir();
     pulsar(&pagina, "cmdPromocionar_0");
     conPaginaDePrecios([](frmPrecioActividad& p) {
-        EXPECT_EQ(p.windowTitle(), "Asistente para el Cierre de Curso Escolar. Selección de precios");
-        EXPECT_TRUE(hijo<QRadioButton>(&p, "optOpcion_0")->isChecked());
-        EXPECT_EQ(hijo<QLabel>(&p, "lblDato_0")->text(), "Pesetas:");
+        EXPECT_EQ(enFila({p.windowTitle(), hijo<QRadioButton>(&p, "optOpcion_0")->isChecked(),
+                          hijo<QLabel>(&p, "lblDato_0")->text()}),
+                  "Asistente para el Cierre de Curso Escolar. Selección de precios|true|Pesetas:");
         auto* tipos = hijo<QTableWidget>(&p, "msgPrecio_0");
         // Luis is Becado and visible, so both types are in use.
         EXPECT_EQ(columna(tipos, 0), QStringList({"Ordinario", "Becado"}));
         auto* precio = hijo<QLineEdit>(&p, "txtPrecio");
-        EXPECT_EQ(precio->text(), "0");
-        EXPECT_EQ(hijo<QLabel>(&p, "lblPrecioAux")->text(), "0");
+        EXPECT_EQ(enFila({precio->text(), hijo<QLabel>(&p, "lblPrecioAux")->text()}), "0|0");
         precio->selectAll();
         QTest::keyClicks(precio, "1x0,00");  // only digits get in
-        EXPECT_EQ(precio->text(), "1000");
-        EXPECT_EQ(hijo<QLabel>(&p, "lblPrecioAux")->text(), "6,01");
+        EXPECT_EQ(enFila({precio->text(), hijo<QLabel>(&p, "lblPrecioAux")->text()}), "1000|6,01");
         pulsarFila(tipos, 0);
         pulsar(&p, "cmdAceptar");
-        EXPECT_EQ(columna(tipos, 1), QStringList({"6,01", "9,00"}));
-        EXPECT_EQ(columna(tipos, 2), QStringList({"1000", "1497"}));
+        EXPECT_EQ(QList({columna(tipos, 1), columna(tipos, 2)}),
+                  QList<QStringList>({{"6,01", "9,00"}, {"1000", "1497"}}));
     });
     const auto a = actividad(1);
     // Ordinario members get the price; the Becado ones keep theirs, since
@@ -308,8 +300,7 @@ TEST_P(PaginaActividades, PreciosPorTipoEnPesetasLleganSoloASuTipoAunqueNoSeVean
     EXPECT_EQ(columna(alumnos(), 4), QStringList({"123,50", "6,01", "6,01", "6,01"}));
     EXPECT_EQ(columna(alumnos(), 5), QStringList({"20548", "1000", "1000", "1000"}));
     pulsar(&pagina, "cmdPromocionar_0");
-    EXPECT_EQ(a->Alumnos()->Item("2")->Euros(), "123,5");
-    EXPECT_EQ(a->Alumnos()->Item("4")->Euros(), "123,5");
+    EXPECT_EQ(enFila({a->Alumnos()->Item("2")->Euros(), a->Alumnos()->Item("4")->Euros()}), "123,5|123,5");
 
     // A hidden member of a priced type is priced too.
     elegir(0);  // the question: No keeps the confirmed members
@@ -325,10 +316,10 @@ TEST_P(PaginaActividades, PreciosPorTipoEnPesetasLleganSoloASuTipoAunqueNoSeVean
         pulsar(&p, "cmdAceptar");
     });
     pulsar(&pagina, "cmdPromocionar_0");
-    EXPECT_EQ(a->Alumnos()->Item("2")->Pesetas(), "499");  // hidden
-    EXPECT_EQ(a->Alumnos()->Item("2")->Euros(), "3");
-    EXPECT_EQ(a->Alumnos()->Item("4")->Pesetas(), "499");
-    EXPECT_EQ(a->Alumnos()->Item("1")->Pesetas(), "1000");
+    // Íñigo (2) is hidden.
+    EXPECT_EQ(enFila({a->Alumnos()->Item("2")->Pesetas(), a->Alumnos()->Item("2")->Euros(),
+                      a->Alumnos()->Item("4")->Pesetas(), a->Alumnos()->Item("1")->Pesetas()}),
+              "499|3|499|1000");
 }
 
 TEST_P(PaginaActividades, PreciosPorCursoEnEurosConLaComaAunqueLaMaquinaUsePunto) {
@@ -345,8 +336,7 @@ TEST_P(PaginaActividades, PreciosPorCursoEnEurosConLaComaAunqueLaMaquinaUsePunto
         auto* precio = hijo<QLineEdit>(&p, "txtPrecio");
         precio->selectAll();
         QTest::keyClicks(precio, "6,0,15");  // a second comma and a third decimal are refused
-        EXPECT_EQ(precio->text(), "6,01");
-        EXPECT_EQ(hijo<QLabel>(&p, "lblPrecioAux")->text(), "1000");
+        EXPECT_EQ(enFila({precio->text(), hijo<QLabel>(&p, "lblPrecioAux")->text()}), "6,01|1000");
         // Something that is no amount is refused with a message.
         precio->setText(QStringLiteral(","));
         pulsarFila(cursos, 0);
@@ -354,8 +344,7 @@ TEST_P(PaginaActividades, PreciosPorCursoEnEurosConLaComaAunqueLaMaquinaUsePunto
         EXPECT_EQ(columna(cursos, 1), QStringList({""}));
         precio->setText(QStringLiteral("6,01"));
         pulsar(&p, "cmdAceptar");
-        EXPECT_EQ(columna(cursos, 1), QStringList({"6,01"}));
-        EXPECT_EQ(columna(cursos, 2), QStringList({"1000"}));
+        EXPECT_EQ(QList({columna(cursos, 1), columna(cursos, 2)}), QList<QStringList>({{"6,01"}, {"1000"}}));
     });
     QLocale::setDefault(QLocale::c());
     EXPECT_TRUE(guion.textos().join(QLatin1Char('\n')).contains(QStringLiteral("no es un importe válido en euros")));
@@ -380,11 +369,11 @@ TEST_P(PaginaActividades, GuardaYCargaLasDecisionesDesdeLaPagina) {
     t->setCurrentCell(1, 0);
     guion.responderA(3194, Respuesta::Si);
     pulsar(&otra, "cmdGuardar_1");
-    EXPECT_TRUE(otra.Actividades()->Item("1")->Promocionada());
-    EXPECT_EQ(colorFondo(t, 0, 0), 65535u);
-    EXPECT_EQ(otra.IDActividad(), 2);  // the row shown stays
-    EXPECT_TRUE(hijo<QAbstractButton>(&otra, "cmdGuardar_0")->isEnabled());
-    EXPECT_FALSE(hijo<QAbstractButton>(&otra, "cmdPromocionar_1")->isEnabled());
+    // The row shown stays.
+    EXPECT_EQ(enFila({otra.Actividades()->Item("1")->Promocionada(), colorFondo(t, 0, 0), otra.IDActividad(),
+                      hijo<QAbstractButton>(&otra, "cmdGuardar_0")->isEnabled(),
+                      hijo<QAbstractButton>(&otra, "cmdPromocionar_1")->isEnabled()}),
+              "true|65535|2|true|false");
     guion.responderA(2184, Respuesta::No);
     t->setCurrentCell(0, 0);  // promoted: the question, No shows the loaded members
     EXPECT_EQ(columna(hijo<QTableWidget>(&otra, "msgAlumnos"), 3), QStringList(5, QStringLiteral("Si")));

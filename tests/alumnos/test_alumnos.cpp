@@ -102,14 +102,12 @@ TEST_P(Alumnos, LaVueltaAtrasDevuelveCadaAlumnoASuSitio) {
     const auto antes1 = claves(1), antes2 = claves(2);
 
     ASSERT_TRUE(motor::PromocionarAlumnos(e));
-    EXPECT_EQ(claves(1), QStringList({"2"}));
-    EXPECT_EQ(claves(2), QStringList({"5", "7"}));
+    EXPECT_EQ(QList({claves(1), claves(2)}), QList<QStringList>({{"2"}, {"5", "7"}}));
     const auto bajas = e.IDsAlumnosBaja;
 
     motor::RestaurarAlumnosSecciones(e);
     EXPECT_TRUE(errores().isEmpty()) << errores().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(claves(1), antes1);
-    EXPECT_EQ(claves(2), antes2);
+    EXPECT_EQ(QList({claves(1), claves(2)}), QList({antes1, antes2}));
     // The records themselves are back, not copies.
     EXPECT_EQ(e.ColSecciones->Item(QStringLiteral("1"))->Alumnos()->Item(QStringLiteral("1")).get(),
               e.colAlumnosRetirados.Item(QStringLiteral("1")).get());
@@ -143,9 +141,9 @@ TEST_P(Alumnos, MasDe255AlumnosEnUnaSeccionDesbordan) {
     }
     EXPECT_FALSE(motor::NumerarAlumnosSeccion(e));
     ASSERT_EQ(guion.mostrados().size(), 1);
-    EXPECT_TRUE(guion.ultimo().conPitido);
-    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
-    EXPECT_TRUE(guion.ultimo().mensaje.texto.contains(QStringLiteral(" 6: "))) << guion.ultimo().mensaje.texto.toStdString();
+    const Mensaje m = guion.ultimo().mensaje;
+    EXPECT_EQ(enFila({guion.ultimo().conPitido, m.icono, m.texto.contains(QStringLiteral(" 6: "))}),
+              enFila({true, Icono::Critico, true})) << m.texto.toStdString();
     // 255 were numbered; the seats were not touched.
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT MAX(OrdenSeccion) FROM Alumno")), 255);
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT NumPlazas FROM Seccion WHERE IDSeccion=10")), 2);
@@ -217,10 +215,8 @@ TEST_P(Evaluaciones, UnCierreCompletoNoCreaEvaluacionesNiActas) {
     ASSERT_TRUE(motor::PasarNotasEvaluaciones(e)) << errores().join(QLatin1Char('\n')).toStdString();
 
     // Repeat marks and the new year's periods: the reference closings pin them.
-    EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Seccion_MateriaDetalles")), 0);
-    EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Alumno_MateriaDetalles")), 0);
-    EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Evaluacion")), 0);
-    EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM EvaluacionActa")), 0);
+    for (const char* tabla : {"Seccion_MateriaDetalles", "Alumno_MateriaDetalles", "Evaluacion", "EvaluacionActa"})
+        EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(tabla)), 0) << tabla;
 
     const QString materias = QStringLiteral("Iniciar 2 Proceso de Paso de Materias de los Alumnos");
     const QString notas = QStringLiteral("Iniciar 2 Proceso de Paso de Datos de Notas y Evaluaciones de los Alumnos");
@@ -238,8 +234,7 @@ TEST_P(Evaluaciones, LasMateriasQueQuedanDanEvaluacionesYActas) {
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDEvaluacionActa, CodAlumno_MateriaDetalles, CodNumEvaluacion "
                                             "FROM EvaluacionActa ORDER BY IDEvaluacionActa")),
               QStringList({"1|1|4", "2|3|4"}));
-    EXPECT_EQ(e.IDsEvaluacion[0], 4);
-    EXPECT_EQ(e.IDsEvaluacion[1], 3);
+    EXPECT_EQ(enFila({e.IDsEvaluacion[0], e.IDsEvaluacion[1]}), "4|3");
 }
 
 NCC_AMBOS_FONDOS(Alumnos);

@@ -79,9 +79,9 @@ protected:
 
 TEST_P(Pagina, AbreLaPrimeraSeccionYLaFilaActualSaltaLosEncabezados) {
     abrir();
-    EXPECT_EQ(pagina.windowTitle(), Texto(2001));
-    EXPECT_EQ(w<QGroupBox>("fraCursos")->title(), Texto(2110));
-    EXPECT_EQ(w<QPushButton>("cmdCierreAlumnos_2")->text(), QStringLiteral("< &Anterior"));
+    EXPECT_EQ(enFila({pagina.windowTitle(), w<QGroupBox>("fraCursos")->title(),
+                      w<QPushButton>("cmdCierreAlumnos_2")->text()}),
+              enFila({Texto(2001), Texto(2110), "< &Anterior"}));
     EXPECT_EQ(enFila({secciones()->rowCount(), rejilla(secciones())->esEncabezado(0), rejilla(secciones())->esEncabezado(3),
                       secciones()->currentRow(), pagina.Estado()}),
               "5|true|true|1|1");
@@ -107,10 +107,9 @@ TEST_P(Pagina, AbreLaPrimeraSeccionYLaFilaActualSaltaLosEncabezados) {
     // 1º Primaria promotes directly: all blue "Promociona", in their order.
     ASSERT_EQ(alumnos()->rowCount(), 3);
     EXPECT_EQ(alumnos()->item(0, 0)->text(), QStringLiteral("Ap1003, N1003"));
-    for (int f = 0; f < 3; ++f) {
-        EXPECT_EQ(alumnos()->item(f, 1)->text(), Texto(2173));
-        EXPECT_EQ(rejilla(alumnos())->colorTexto(f, 1), Azul);
-    }
+    for (int f = 0; f < 3; ++f)
+        EXPECT_EQ(enFila({alumnos()->item(f, 1)->text(), rejilla(alumnos())->colorTexto(f, 1)}),
+                  enFila({Texto(2173), Azul}));
 
     // Down onto the ESO heading goes on to its first section; up onto it
     // comes back; up onto the first heading stays on the first section.
@@ -118,11 +117,10 @@ TEST_P(Pagina, AbreLaPrimeraSeccionYLaFilaActualSaltaLosEncabezados) {
     QTest::keyClick(secciones(), Qt::Key_Down);
     EXPECT_EQ(seccionActual(), QStringLiteral("2º A"));
     EXPECT_EQ(celda(1201, 1), Texto(2174));  // no grades: repeats, red
-    EXPECT_EQ(rejilla(alumnos())->colorTexto(filaAlumno(1201), 2), Rojo);
-    EXPECT_EQ(celda(1202, 1), Texto(2173));
+    EXPECT_EQ(enFila({rejilla(alumnos())->colorTexto(filaAlumno(1201), 2), celda(1202, 1)}),
+              enFila({Rojo, Texto(2173)}));
     QTest::keyClick(secciones(), Qt::Key_Down);
-    EXPECT_EQ(secciones()->currentRow(), 4);
-    EXPECT_EQ(seccionActual(), QStringLiteral("1º d'ESO A"));
+    EXPECT_EQ(enFila({secciones()->currentRow(), seccionActual()}), "4|1º d'ESO A");
     QTest::keyClick(secciones(), Qt::Key_Up);
     EXPECT_EQ(secciones()->currentRow(), 2);
     QTest::keyClick(secciones(), Qt::Key_Up);
@@ -130,8 +128,7 @@ TEST_P(Pagina, AbreLaPrimeraSeccionYLaFilaActualSaltaLosEncabezados) {
     EXPECT_EQ(secciones()->currentRow(), 1);
     // A click on a heading lands on the section under it.
     clicFila(secciones(), 3);
-    EXPECT_EQ(secciones()->currentRow(), 4);
-    EXPECT_EQ(alumnos()->rowCount(), 1);
+    EXPECT_EQ(enFila({secciones()->currentRow(), alumnos()->rowCount()}), "4|1");
 }
 
 TEST_P(Pagina, AlDesplazarseLosEncabezadosNoQuedanEnLosBordes) {
@@ -139,8 +136,7 @@ TEST_P(Pagina, AlDesplazarseLosEncabezadosNoQuedanEnLosBordes) {
     abrir();
     QTableWidget* t = secciones();
     Rejilla* r = rejilla(t);
-    ASSERT_EQ(t->rowCount(), 6);
-    ASSERT_TRUE(r->esEncabezado(3));
+    ASSERT_TRUE(t->rowCount() == 6 && r->esEncabezado(3));
     // Two rows in view.
     t->setFixedHeight(t->horizontalHeader()->height() + 2 * t->verticalHeader()->defaultSectionSize() +
                       2 * t->frameWidth() + 2);
@@ -171,8 +167,8 @@ TEST_P(Pagina, AplicarConLaComprobacionDePlazasConfirmarYReabrir) {
     ASSERT_EQ(pagina.Estado(), 2);
     EXPECT_FALSE(secciones()->isEnabled());
     EXPECT_EQ(w<QPushButton>("cmdPromocionar_0")->text(), QStringLiteral("Efectuar ca&mbios"));  // Alt+M still
-    EXPECT_FALSE(w<QPushButton>("cmdCierreAlumnos_4")->isEnabled());
-    EXPECT_FALSE(w<QPushButton>("cmdAceptar")->isEnabled());
+    EXPECT_EQ(enFila({w<QPushButton>("cmdCierreAlumnos_4")->isEnabled(), w<QPushButton>("cmdAceptar")->isEnabled()}),
+              "false|false");
 
     // Mark all three by mouse and keyboard: selection colours everywhere.
     clicFila(alumnos(), 0);
@@ -180,8 +176,8 @@ TEST_P(Pagina, AplicarConLaComprobacionDePlazasConfirmarYReabrir) {
     alumnos()->setCurrentCell(2, 0);
     QTest::keyClick(alumnos(), Qt::Key_Space);
     EXPECT_EQ(rejilla(alumnos())->filasMarcadas(), (QList<int>{0, 1, 2}));
-    EXPECT_EQ(rejilla(alumnos())->colorFondo(1, 3), rejilla(alumnos())->colorFondoSeleccion());
-    EXPECT_TRUE(w<QPushButton>("cmdAceptar")->isEnabled());
+    EXPECT_EQ(enFila({rejilla(alumnos())->colorFondo(1, 3), w<QPushButton>("cmdAceptar")->isEnabled()}),
+              enFila({rejilla(alumnos())->colorFondoSeleccion(), true}));
 
     // 1º d'ESO A has 20 places: 18 taken + 3 = 21 asks 2190.
     pagina.Secciones()->Item("211")->setNumPlazasOcupadas(18);
@@ -199,33 +195,29 @@ TEST_P(Pagina, AplicarConLaComprobacionDePlazasConfirmarYReabrir) {
     guion.olvidarMostrados();
     clic("cmdAceptar");
     ASSERT_EQ(guion.mostrados().size(), 1);
-    EXPECT_EQ(guion.ultimo().mensaje.texto, Texto(2196));
-    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Exclamacion);
+    EXPECT_EQ(enFila({guion.ultimo().mensaje.texto, guion.ultimo().mensaje.icono}),
+              enFila({Texto(2196), Icono::Exclamacion}));
 
     // With room: applied, marks cleared, destination shown.
     pagina.Secciones()->Item("211")->setNumPlazasOcupadas(0);
     alumnos()->setCurrentCell(0, 0);
     QTest::keyClick(alumnos(), Qt::Key_Space);  // 1201 off: 1202, 1203 go
     clic("cmdAceptar");
-    EXPECT_EQ(celda(1202, 3), QStringLiteral("ESO 1º d'ESO A"));
-    EXPECT_EQ(celda(1203, 1), Texto(2173));
-    EXPECT_TRUE(rejilla(alumnos())->filasMarcadas().isEmpty());
+    EXPECT_EQ(enFila({celda(1202, 3), celda(1203, 1), rejilla(alumnos())->filasMarcadas().size()}),
+              enFila({"ESO 1º d'ESO A", Texto(2173), 0}));
 
     // 1201 leaves on the date chosen: orange.
     clicFila(alumnos(), filaAlumno(1201));
     w<QRadioButton>("optOpcion_2")->click();
-    EXPECT_TRUE(w("fraBloqueo_2")->isEnabled());
-    EXPECT_FALSE(w("fraBloqueo_1")->isEnabled());
+    EXPECT_EQ(enFila({w("fraBloqueo_2")->isEnabled(), w("fraBloqueo_1")->isEnabled()}), "true|false");
     w<QDateEdit>("dtpFechaBaja")->setDate(QDate(2026, 6, 15));
     clic("cmdAceptar");
-    EXPECT_EQ(celda(1201, 1), Texto(2175));
-    EXPECT_EQ(celda(1201, 2), QStringLiteral("15/06/2026"));
-    EXPECT_EQ(rejilla(alumnos())->colorTexto(filaAlumno(1201), 1), Naranja);
+    EXPECT_EQ(enFila({celda(1201, 1), celda(1201, 2), rejilla(alumnos())->colorTexto(filaAlumno(1201), 1)}),
+              enFila({Texto(2175), "15/06/2026", Naranja}));
 
     // Confirm: yellow row, two seats taken in 1º d'ESO A.
     clic("cmdPromocionar_0");
-    EXPECT_EQ(pagina.Estado(), 1);
-    EXPECT_EQ(rejilla(secciones())->colorFondo(2, 0), Amarillo);
+    EXPECT_EQ(enFila({pagina.Estado(), rejilla(secciones())->colorFondo(2, 0)}), enFila({1, Amarillo}));
     const auto s211 = pagina.Secciones()->Item("211");
     EXPECT_EQ(enFila({s211->NumPlazasOcupadas(), s211->IDsPlazasOcupadas(), pagina.Secciones()->Item("121")->Promocionada(),
                       pagina.Secciones()->Item("121")->Alumnos()->Count(), w("cmdGuardar_0")->isEnabled(),
@@ -235,11 +227,10 @@ TEST_P(Pagina, AplicarConLaComprobacionDePlazasConfirmarYReabrir) {
     // Reopening and keeping: the stored decisions come back.
     guion.responder(Respuesta::No);
     clic("cmdPromocionar_0");
-    EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(Texto(2184)));
-    EXPECT_TRUE(guion.ultimo().mensaje.texto.contains(Texto(2188)));
-    EXPECT_TRUE(guion.ultimo().mensaje.texto.contains(Texto(2189)));
-    EXPECT_EQ(pagina.Estado(), 2);
-    EXPECT_EQ(celda(1202, 3), QStringLiteral("ESO 1º d'ESO A"));
+    const QString dicho = guion.ultimo().mensaje.texto;
+    EXPECT_EQ(enFila({dicho.startsWith(Texto(2184)), dicho.contains(Texto(2188)), dicho.contains(Texto(2189)),
+                      pagina.Estado(), celda(1202, 3)}),
+              "true|true|true|2|ESO 1º d'ESO A");
     // ... undo goes back to them as well.
     clicFila(alumnos(), filaAlumno(1202));
     w<QRadioButton>("optOpcion_1")->click();
@@ -248,8 +239,7 @@ TEST_P(Pagina, AplicarConLaComprobacionDePlazasConfirmarYReabrir) {
     clic("cmdAceptar");
     EXPECT_EQ(celda(1202, 1), Texto(2174));
     clic("cmdPromocionar_1");
-    EXPECT_EQ(pagina.Estado(), 1);
-    EXPECT_EQ(celda(1202, 1), Texto(2173));
+    EXPECT_EQ(enFila({pagina.Estado(), celda(1202, 1)}), enFila({1, Texto(2173)}));
 
     // Reopening and answering Yes gives the seats back and rereads.
     guion.responder(Respuesta::Si);
@@ -272,9 +262,8 @@ TEST_P(Pagina, SinAsignarPreguntaAlConfirmarYDeshacerReleeLaSeccion) {
     clic("cmdPromocionar_0");
     EXPECT_EQ(pagina.Estado(), 2);  // refused: still editing
     clic("cmdPromocionar_1");
-    EXPECT_EQ(pagina.Estado(), 1);
-    EXPECT_FALSE(pagina.Secciones()->Item("111")->Promocionada());
-    EXPECT_TRUE(secciones()->isEnabled());
+    EXPECT_EQ(enFila({pagina.Estado(), pagina.Secciones()->Item("111")->Promocionada(), secciones()->isEnabled()}),
+              "1|false|true");
 }
 
 TEST_P(Pagina, AnchosEstrechosDesdeOchoAlumnosYGuardadosPorUsuario) {
@@ -307,8 +296,9 @@ TEST_P(Pagina, GuardarYCargarPorSusBotones) {
     clic("cmdPromocionar_0");
     guion.responderA(2194, Respuesta::Si);
     clic("cmdGuardar_0");
-    EXPECT_EQ(contar(QStringLiteral("CIERRECURSO_SECCION_ALUMNO")), 3);
-    EXPECT_TRUE(w<QPushButton>("cmdGuardar_1")->isEnabled());
+    EXPECT_EQ(enFila({contar(QStringLiteral("CIERRECURSO_SECCION_ALUMNO")),
+                      w<QPushButton>("cmdGuardar_1")->isEnabled()}),
+              "3|true");
 
     // Another decision in memory, then the stored set comes back over it.
     clicFila(secciones(), 4);
@@ -329,11 +319,10 @@ TEST_P(Pagina, GuardarYCargarPorSusBotones) {
 TEST_P(Pagina, SinSeccionesConAlumnosActivosAvisaYNoSeMuestra) {
     EscuelaPrueba::sql(con(), QStringLiteral("UPDATE Alumno SET FechaBaja='2026/06/01'"));
     guion.olvidarMostrados();
-    EXPECT_FALSE(pagina.cargar());
-    EXPECT_FALSE(pagina.Mostrar());
+    EXPECT_EQ(enFila({pagina.cargar(), pagina.Mostrar()}), "false|false");
     ASSERT_EQ(guion.mostrados().size(), 1);
-    EXPECT_EQ(guion.ultimo().mensaje.texto, Texto(2185));
-    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Informacion);
+    EXPECT_EQ(enFila({guion.ultimo().mensaje.texto, guion.ultimo().mensaje.icono}),
+              enFila({Texto(2185), Icono::Informacion}));
 }
 
 NCC_AMBOS_FONDOS(Pagina);

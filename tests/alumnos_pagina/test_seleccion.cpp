@@ -52,8 +52,7 @@ TEST_P(Seleccion, LasSeccionesDelCentroConSusEncabezadosListasYOrdenEspanol) {
     EXPECT_EQ(grid, (QStringList{QStringLiteral("# Primaria"), QStringLiteral("111    1º A"),
                                   QStringLiteral("121    2º A"), QStringLiteral("# ESO"),
                                   QStringLiteral("211    1º d'ESO A")}));
-    EXPECT_TRUE(datos.Seccion(121)->Visible());
-    EXPECT_FALSE(datos.Seccion(112)->Visible());
+    EXPECT_EQ(enFila({datos.Seccion(121)->Visible(), datos.Seccion(112)->Visible()}), "true|false");
 
     EXPECT_EQ(datos.TiposEnsenanza(), (QList<OpcionLista>{{1, QStringLiteral("Primaria")}, {2, QStringLiteral("ESO")}}));
     EXPECT_EQ(datos.CursosDe(2), (QList<OpcionLista>{{21, QStringLiteral("1º d'ESO")}, {22, QStringLiteral("2º")}}));
@@ -70,19 +69,16 @@ TEST_P(Seleccion, DecisionPorDefectoOrdenYActividadesDeCadaAlumno) {
         EXPECT_EQ(decision(a), QStringLiteral("Promociona 0/0/0 || ") + QStringLiteral(" sin asignar"));
         EXPECT_EQ(a->Apellido2(), QString());  // Null reads as empty text
     }
-    EXPECT_EQ(directa->Item(1)->Orden(), 1);
-    EXPECT_EQ(directa->Item(3)->Orden(), 3);
+    EXPECT_EQ(enFila({directa->Item(1)->Orden(), directa->Item(3)->Orden()}), "1|3");
 
     const auto notas = datos.CargarAlumnosSeccion(121, true);
     ASSERT_EQ(notas->claves(), (QStringList{"1201", "1202", "1203"}));
-    EXPECT_TRUE(notas->Item("1201")->Repite());     // no promotion rows
-    EXPECT_TRUE(notas->Item("1202")->Promociona()); // a 1 among 0 and Null
-    EXPECT_TRUE(notas->Item("1203")->Repite());     // 0 and Null
-    EXPECT_EQ(notas->Item("1202")->Actividades(), QStringLiteral("5,6"));
-    EXPECT_EQ(notas->Item("1201")->Actividades(), QString());
-    EXPECT_EQ(notas->Item("1202")->IDSeccion(), 121);
-    EXPECT_EQ(notas->Item("1202")->IDCurso(), 12);
-    EXPECT_EQ(datos.CargarAlumnosSeccion(121, false)->Item("1202")->Actividades(), QString());
+    // 1201 has no promotion rows, 1202 a 1 among 0 and Null, 1203 0 and Null.
+    EXPECT_EQ(enFila({notas->Item("1201")->Repite(), notas->Item("1202")->Promociona(), notas->Item("1203")->Repite(),
+                      notas->Item("1202")->Actividades(), notas->Item("1201")->Actividades(),
+                      notas->Item("1202")->IDSeccion(), notas->Item("1202")->IDCurso(),
+                      datos.CargarAlumnosSeccion(121, false)->Item("1202")->Actividades()}),
+              "true|true|true|5,6||121|12|");
 }
 
 TEST_P(Seleccion, PlazasPreguntaPorEncimaDeLasDeLaSeccionYRechazaPasadoElMaximo) {
@@ -116,21 +112,18 @@ TEST_P(Seleccion, ConfirmarOcupaPlazasYReabrirLasDevuelve) {
     destino(*alumnos->Item("1203"), true, 2, 21, 211);
     alumnos->Item("1203")->setSeleccionado(true);
     datos.ConfirmarSeccion(*s, *alumnos);
-    EXPECT_TRUE(s->Promocionada());
-    EXPECT_TRUE(datos.HaySeccionesPromocionadas());
-    EXPECT_EQ(s->Alumnos()->Count(), 3);
-    EXPECT_FALSE(s->Alumnos()->Item("1203")->Seleccionado());
     EXPECT_NE(s->Alumnos()->Item("1202").get(), alumnos->Item("1202").get());  // a copy
-    EXPECT_EQ(datos.Seccion(211)->NumPlazasOcupadas(), 2);
-    EXPECT_EQ(datos.Seccion(211)->IDsPlazasOcupadas(), QStringLiteral(",1202,1203,"));
-    EXPECT_EQ(datos.Seccion(121)->NumPlazasOcupadas(), 1);
+    EXPECT_EQ(enFila({s->Promocionada(), datos.HaySeccionesPromocionadas(), s->Alumnos()->Count(),
+                      s->Alumnos()->Item("1203")->Seleccionado(), datos.Seccion(211)->NumPlazasOcupadas(),
+                      datos.Seccion(211)->IDsPlazasOcupadas(), datos.Seccion(121)->NumPlazasOcupadas()}),
+              "true|true|3|false|2|,1202,1203,|1");
 
     // Confirming again gives the earlier seats back first.
     destino(*alumnos->Item("1203"), true, 1, 12, 122);
     datos.ConfirmarSeccion(*s, *alumnos);
-    EXPECT_EQ(datos.Seccion(211)->NumPlazasOcupadas(), 1);
-    EXPECT_EQ(datos.Seccion(211)->IDsPlazasOcupadas(), QStringLiteral(",1202,"));
-    EXPECT_EQ(datos.Seccion(122)->IDsPlazasOcupadas(), QStringLiteral(",1203,"));
+    EXPECT_EQ(enFila({datos.Seccion(211)->NumPlazasOcupadas(), datos.Seccion(211)->IDsPlazasOcupadas(),
+                      datos.Seccion(122)->IDsPlazasOcupadas()}),
+              "1|,1202,|,1203,");
 
     // Reopening: every seat back, the section unpromoted and empty.
     datos.LiberarPlazas(*s);
@@ -171,14 +164,14 @@ TEST_P(Seleccion, GuardarYCargarDevuelveLasDecisionesComprobadasContraElCentro) 
     a111->Item("1002")->setFechaBaja(QStringLiteral("15/06/2026"));
     datos.ConfirmarSeccion(*datos.Seccion(111), *a111);
     datos.GuardarDatosAlumnos();
-    EXPECT_EQ(contar(QStringLiteral("CIERRECURSO_SECCION")), 2);
-    EXPECT_EQ(contar(QStringLiteral("CIERRECURSO_SECCION_ALUMNO")), 6);
+    EXPECT_EQ(enFila({contar(QStringLiteral("CIERRECURSO_SECCION")),
+                      contar(QStringLiteral("CIERRECURSO_SECCION_ALUMNO"))}),
+              "2|6");
     const Recordset fila = con().Abrir(
         QStringLiteral("SELECT Promociona, Repite, Baja, SinAsignar, NCurso, FechaBaja FROM "
                        "CIERRECURSO_SECCION_ALUMNO WHERE IDAlumno=1202"));
     EXPECT_EQ(fila.entero(QStringLiteral("Promociona")), -1);  // -1 on both back ends
-    EXPECT_EQ(fila.entero(QStringLiteral("Repite")), 0);
-    EXPECT_EQ(fila.texto(QStringLiteral("NCurso")), QStringLiteral("1º d'ESO"));
+    EXPECT_EQ(enFila({fila.entero(QStringLiteral("Repite")), fila.texto(QStringLiteral("NCurso"))}), "0|1º d'ESO");
 
     // Meanwhile: 122 moved to ESO's second course, a stored section that is
     // gone and one of a type no longer taught (its students read between
@@ -261,9 +254,9 @@ TEST_P(Seleccion, GuardarSinSeccionesVaciaYUnFalloAMitadConservaLoAnterior) {
     SeleccionAlumnos vacia(con(), 1);
     vacia.Cargar();
     vacia.GuardarDatosAlumnos();
-    EXPECT_EQ(contar(QStringLiteral("CIERRECURSO_SECCION")), 0);
-    EXPECT_EQ(contar(QStringLiteral("CIERRECURSO_SECCION_ALUMNO")), 0);
-    EXPECT_FALSE(vacia.HayDatosGuardados());
+    EXPECT_EQ(enFila({contar(QStringLiteral("CIERRECURSO_SECCION")),
+                      contar(QStringLiteral("CIERRECURSO_SECCION_ALUMNO")), vacia.HayDatosGuardados()}),
+              "0|0|false");
 }
 
 TEST_P(Seleccion, LaLineaDeOrdenesTomaElConjuntoGuardadoYSinElSeNiega) {
@@ -274,11 +267,10 @@ TEST_P(Seleccion, LaLineaDeOrdenesTomaElConjuntoGuardadoYSinElSeNiega) {
     datos.ConfirmarSeccion(*datos.Seccion(121), *a121);
     datos.GuardarDatosAlumnos();
     const auto secciones = SeccionesGuardadas(con(), 1);
-    EXPECT_TRUE(secciones->Item("121")->Promocionada());
-    EXPECT_TRUE(secciones->Item("121")->Visible());
-    EXPECT_FALSE(secciones->Item("111")->Promocionada());
-    EXPECT_EQ(secciones->Item("211")->NumPlazasOcupadas(), 1);
-    EXPECT_EQ(secciones->Item("121")->Alumnos()->Item("1202")->Actividades(), QStringLiteral("5,6"));
+    EXPECT_EQ(enFila({secciones->Item("121")->Promocionada(), secciones->Item("121")->Visible(),
+                      secciones->Item("111")->Promocionada(), secciones->Item("211")->NumPlazasOcupadas(),
+                      secciones->Item("121")->Alumnos()->Item("1202")->Actividades()}),
+              "true|true|false|1|5,6");
 }
 
 NCC_AMBOS_FONDOS(Seleccion);

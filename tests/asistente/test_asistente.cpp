@@ -112,11 +112,10 @@ TEST_P(AsistenteCierre, SinDatosQueCerrarAvisa2193YNoAbreNingunaVentana) {
     Conductor c;
     AbrirAsistente();
     EXPECT_TRUE(c.vistas().isEmpty()) << c.vistas().join(QLatin1Char(',')).toStdString();
-    EXPECT_EQ(guion_.textos(), QStringList{Texto(2193)});
-    EXPECT_EQ(guion_.ultimo().mensaje.icono, Icono::Informacion);
     // Opening the wizard forgets the partial closing of an earlier run.
-    EXPECT_FALSE(CierreParcial());
-    EXPECT_TRUE(Asistente().CierreCursoE.isNull());
+    EXPECT_EQ(enFila({guion_.textos().join('|'), guion_.ultimo().mensaje.icono, CierreParcial(),
+                      Asistente().CierreCursoE.isNull()}),
+              enFila({Texto(2193), Icono::Informacion, false, true}));
 }
 
 
@@ -154,8 +153,7 @@ TEST_P(AsistenteCierre, UnNoALosRecibosPendientesOAlAvisoDeOperacionIrreversible
     guion_.responderA(1183, Respuesta::Si).responderA(1182, Respuesta::Si).responderA(1180, Respuesta::No);
     Conductor c;
     activarNodo1();
-    EXPECT_EQ(guion_.textos().last(), Texto(1180));
-    EXPECT_FALSE(contiene(guion_.textos(), 2193));
+    EXPECT_EQ(enFila({guion_.textos().last(), contiene(guion_.textos(), 2193)}), enFila({Texto(1180), false}));
     MensajesGuion no;
     no.responderA(1183, Respuesta::No);
     {
@@ -163,10 +161,9 @@ TEST_P(AsistenteCierre, UnNoALosRecibosPendientesOAlAvisoDeOperacionIrreversible
         activarNodo1();
     }
     ASSERT_EQ(no.textos(), QStringList{Texto(1183)});
-    EXPECT_EQ(no.ultimo().mensaje.icono, Icono::Critico);
-    EXPECT_EQ(no.ultimo().mensaje.defecto, Respuesta::Si);
-    EXPECT_TRUE(no.ultimo().conPitido);
-    EXPECT_TRUE(c.vistas().isEmpty());
+    EXPECT_EQ(enFila({no.ultimo().mensaje.icono, no.ultimo().mensaje.defecto, no.ultimo().conPitido,
+                      c.vistas().size()}),
+              enFila({Icono::Critico, Respuesta::Si, true, 0}));
 }
 
 TEST_P(AsistenteCierre, UnNombreEnBlancoOYaUsadoSeRehusaYSalirPreguntaAntesDeCerrar) {
@@ -179,19 +176,19 @@ TEST_P(AsistenteCierre, UnNombreEnBlancoOYaUsadoSeRehusaYSalirPreguntaAntesDeCer
     Conductor c;
     c.en(QStringLiteral("frmCierreCursoE"),
          [&](QWidget* w) {
-             EXPECT_EQ(w->windowTitle(), Texto(1001));
-             EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCentro"))->text(), sesion_->sesion->NombreCentro());
-             EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCursoActual"))->text(), QStringLiteral("2025/2026"));
-             EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblEtiqueta_2"))->text(), QStringLiteral("(*) ") + Texto(1122));
-             EXPECT_EQ(w->findChild<QPushButton*>(QStringLiteral("cmdCierreCursoE_1"))->text(), QStringLiteral("&Siguiente >"));
+             const auto texto = [w](const char* n) { return w->findChild<QWidget*>(n)->property("text"); };
+             EXPECT_EQ(enFila({w->windowTitle(), texto("lblCentro"), texto("lblCursoActual"), texto("lblEtiqueta_2"),
+                               texto("cmdCierreCursoE_1")}),
+                       enFila({Texto(1001), sesion_->sesion->NombreCentro(), "2025/2026",
+                               QStringLiteral("(*) ") + Texto(1122), "&Siguiente >"}));
              Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral("   "));
              Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
              EXPECT_EQ(guion_.ultimo().mensaje.texto, Texto(1181));
              // A name the centre already uses is refused here, not at the end.
              Conductor::escribir(w, QStringLiteral("txtCursoPromocion"), QStringLiteral(" 2025/2026"));
              Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_1"));
-             EXPECT_EQ(guion_.ultimo().mensaje.texto, TextoNombreCursoUsado(QStringLiteral("2025/2026")));
-             EXPECT_TRUE(w->isVisible());
+             EXPECT_EQ(enFila({guion_.ultimo().mensaje.texto, w->isVisible()}),
+                       enFila({TextoNombreCursoUsado(QStringLiteral("2025/2026")), true}));
          })
         .en(QStringLiteral("frmCierreCursoE"),
             [&](QWidget* w) {
@@ -202,11 +199,10 @@ TEST_P(AsistenteCierre, UnNombreEnBlancoOYaUsadoSeRehusaYSalirPreguntaAntesDeCer
                 Conductor::pulsar(w, QStringLiteral("cmdCierreCursoE_2"));
             });
     activarNodo1();
-    EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
-    EXPECT_FALSE(c.agotado());
-    EXPECT_EQ(vecesSalir, 3);
-    EXPECT_TRUE(guion_.sinPreguntasInesperadas()) << guion_.inesperadas().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(sesion_->sesion->lngRowData(), 0);
+    EXPECT_EQ(enFila({c.terminado(), c.agotado(), vecesSalir, guion_.sinPreguntasInesperadas(),
+                      sesion_->sesion->lngRowData()}),
+              "true|false|3|true|0")
+        << c.pendientes().join(QLatin1Char(',')).toStdString() << guion_.inesperadas().join('|').toStdString();
 }
 
 TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) {
@@ -229,29 +225,24 @@ TEST_P(AsistenteCierre, UnaEjecucionCorrectaAvisaAlAnfitrionYCierraElAsistente) 
             noSeCierraDuranteLaEjecucion = w->isVisible();
         });
     activarNodo1();
-    EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
-    EXPECT_TRUE(noSeCierraDuranteLaEjecucion);
+    EXPECT_TRUE(c.terminado() && noSeCierraDuranteLaEjecucion) << c.pendientes().join(QLatin1Char(',')).toStdString();
     const QStringList t = guion_.textos();
-    EXPECT_TRUE(contiene(t, 2182)) << t.join(QLatin1Char('|')).toStdString();
-    EXPECT_FALSE(contiene(t, 2181));
+    EXPECT_TRUE(contiene(t, 2182) && !contiene(t, 2181)) << t.join(QLatin1Char('|')).toStdString();
     // Right after 2182: where the report is, and whether to open it.
     const qsizetype i2182 = t.indexOf(Texto(2182));
     ASSERT_GT(t.size(), i2182 + 1);
     EXPECT_TRUE(t.at(i2182 + 1).contains(Texto(16002)) && t.at(i2182 + 1).contains(QDir::toNativeSeparators(informe)))
         << t.at(i2182 + 1).toStdString();
-    EXPECT_TRUE(informe.endsWith(QStringLiteral("/Cierre 2025-2026.pdf"))) << informe.toStdString();
-    EXPECT_TRUE(QFileInfo(informe).size() > 0);
     EXPECT_EQ(escritorio.abiertas, QList<QUrl>{QUrl::fromLocalFile(informe)});
-    QFile::remove(informe);
-    EXPECT_EQ(sesion_->sesion->lngRowData(), -100);
-    EXPECT_EQ(cursosRegistrados(), cursos + 1);
-    EXPECT_FALSE(CierreParcial());
-    EXPECT_TRUE(Asistente().CierreCursoE.isNull());
-    EXPECT_TRUE(guion_.sinPreguntasInesperadas()) << guion_.inesperadas().join(QLatin1Char('|')).toStdString();
     // The new year carries the trimmed name.
-    EXPECT_EQ(contar(sesion_->sesion->appEntrada(),
-                     QStringLiteral("SELECT COUNT(*) FROM CursoEscolar WHERE Nombre='2026/2027'")),
-              1);
+    EXPECT_EQ(enFila({informe.endsWith(QStringLiteral("/Cierre 2025-2026.pdf")), QFileInfo(informe).size() > 0,
+                      sesion_->sesion->lngRowData(), cursosRegistrados(), CierreParcial(),
+                      Asistente().CierreCursoE.isNull(), guion_.sinPreguntasInesperadas(),
+                      contar(sesion_->sesion->appEntrada(),
+                             QStringLiteral("SELECT COUNT(*) FROM CursoEscolar WHERE Nombre='2026/2027'"))}),
+              enFila({true, true, -100, cursos + 1, false, true, true,
+                      1})) << informe.toStdString() << guion_.inesperadas().join(QLatin1Char('|')).toStdString();
+    QFile::remove(informe);
 }
 
 TEST_P(AsistenteCierre, UnaConfirmacionRechazadaNoDa2181YElAsistenteSigueAbierto) {
@@ -278,11 +269,9 @@ TEST_P(AsistenteCierre, UnaConfirmacionRechazadaNoDa2181YElAsistenteSigueAbierto
     activarNodo1();
     EXPECT_TRUE(c.terminado()) << c.pendientes().join(QLatin1Char(',')).toStdString();
     const QStringList t = guion_.textos();
-    EXPECT_TRUE(contiene(t, 2187));
-    EXPECT_FALSE(contiene(t, 2181));
-    EXPECT_FALSE(contiene(t, 2182));
-    EXPECT_EQ(sesion_->sesion->lngRowData(), 0);
-    EXPECT_EQ(cursosRegistrados(), cursos);
+    EXPECT_EQ(enFila({contiene(t, 2187), contiene(t, 2181), contiene(t, 2182), sesion_->sesion->lngRowData(),
+                      cursosRegistrados()}),
+              enFila({true, false, false, 0, cursos}));
 }
 
 // "Finalizar" passes the page's decisions through the check that a plan's
@@ -331,9 +320,9 @@ TEST_P(AsistenteCierre, FinalizarRechazaLoQueNingunaPaginaPuedeDecidir) {
     EXPECT_TRUE(t.contains(QStringLiteral("No se puede cerrar el curso con estas decisiones")) &&
                 t.contains(QStringLiteral("el alumno %1").arg(id)) && t.contains(QStringLiteral("(tiene 2)")))
         << t.toStdString();
-    EXPECT_TRUE(contiene(guion_.textos(), 2191));
-    EXPECT_FALSE(contiene(guion_.textos(), 1185) || contiene(guion_.textos(), 1186));
-    EXPECT_EQ(cursosRegistrados(), cursos);
+    EXPECT_EQ(enFila({contiene(guion_.textos(), 2191),
+                      contiene(guion_.textos(), 1185) || contiene(guion_.textos(), 1186), cursosRegistrados()}),
+              enFila({true, false, cursos}));
 }
 
 TEST_P(AsistenteCierre, UnaEjecucionFallidaDa2181TrasElErrorYDejaCeroPorCiento) {
@@ -365,10 +354,9 @@ TEST_P(AsistenteCierre, UnaEjecucionFallidaDa2181TrasElErrorYDejaCeroPorCiento) 
     const qsizetype i2181 = t.indexOf(Texto(2181));
     ASSERT_GT(i2181, 0) << t.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(t.at(i2181 - 1).startsWith(Texto(500) + QStringLiteral(" 9999"))) << t.at(i2181 - 1).toStdString();
-    EXPECT_EQ(guion_.mostrados().at(i2181).mensaje.icono, Icono::Critico);
-    EXPECT_EQ(porcentaje, QStringLiteral("0%"));
-    EXPECT_EQ(sesion_->sesion->lngRowData(), 0);
-    EXPECT_EQ(cursosRegistrados(), cursos);
+    EXPECT_EQ(enFila({guion_.mostrados().at(i2181).mensaje.icono, porcentaje, sesion_->sesion->lngRowData(),
+                      cursosRegistrados()}),
+              enFila({Icono::Critico, "0%", 0, cursos}));
 }
 
 namespace {
@@ -585,9 +573,10 @@ void AsistenteCierre::cerrarConTresExcepciones(bool teclado) {
     const qsizetype i2182 = t.indexOf(Texto(2182));
     ASSERT_GE(i2182, 0) << t.join(QLatin1Char('|')).toStdString();
     ASSERT_GT(t.size(), i2182 + 1);
-    EXPECT_TRUE(t.at(i2182 + 1).contains(QStringLiteral("lngRowData"))) << t.join(QLatin1Char('|')).toStdString();
-    EXPECT_TRUE(Asistente().CierreCursoE.isNull());
-    EXPECT_TRUE(guion_.sinPreguntasInesperadas()) << guion_.inesperadas().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(enFila({t.at(i2182 + 1).contains(QStringLiteral("lngRowData")), Asistente().CierreCursoE.isNull(),
+                      guion_.sinPreguntasInesperadas()}),
+              "true|true|true")
+        << t.join(QLatin1Char('|')).toStdString() << guion_.inesperadas().join(QLatin1Char('|')).toStdString();
     sesion_.reset();
     const QStringList hecho = volcadoTrasCierre(muestra_);
     EXPECT_TRUE(hecho == esperado) << diferencias(hecho, esperado).toStdString();
@@ -704,16 +693,13 @@ TEST(Proceso, ElProgresoInternoEmpiezaEnUnoYNoPasaDelMaximo) {
     ASSERT_TRUE(marco && etiqueta && barra);
     EXPECT_TRUE(marco->isHidden());
     p.IniciarProgreso(3, QStringLiteral("Proceso de Paso de Datos a Histórico"));
-    EXPECT_FALSE(marco->isHidden());
-    EXPECT_EQ(marco->title(), QStringLiteral("Proceso de Paso de Datos a Histórico"));
-    EXPECT_EQ(etiqueta->text(), QStringLiteral("1/3"));
-    EXPECT_EQ(barra->value(), 1);
+    EXPECT_EQ(enFila({marco->isHidden(), marco->title(), etiqueta->text(), barra->value()}),
+              "false|Proceso de Paso de Datos a Histórico|1/3|1");
     p.AumentarProgreso();
     p.AumentarProgreso();
     EXPECT_EQ(etiqueta->text(), QStringLiteral("3/3"));
     p.AumentarProgreso();
-    EXPECT_EQ(etiqueta->text(), QStringLiteral("3/3"));
-    EXPECT_EQ(barra->value(), 3);
+    EXPECT_EQ(enFila({etiqueta->text(), barra->value()}), "3/3|3");
     p.CerrarProgreso();
     EXPECT_TRUE(marco->isHidden());
 }

@@ -22,9 +22,7 @@ TEST(Capturas, UnaImagenPorVentanaYMensajeSinTocarLaEscuela) {
                                "frmPropAlumno", "frmPropMatAl", "frmSelMateria", "frmSelMatAl", "frmSelHAlumno",
                                "NCBuscar_frmBuscarAlumno"}) {
         const QImage img(QDir(salida.path()).filePath(QString::fromLatin1(nombre) + QStringLiteral(".png")));
-        EXPECT_FALSE(img.isNull()) << nombre;
-        EXPECT_GT(img.width(), 150) << nombre;
-        EXPECT_GT(img.height(), 60) << nombre;
+        EXPECT_TRUE(!img.isNull() && img.width() > 150 && img.height() > 60) << nombre;
     }
     // The report's page comes from a closing of a copy: nothing changes
     // and nothing is left beside the school, no report, journal or lock.

@@ -40,9 +40,7 @@ inline QStringList quedanEnServidor() {
     if (!hayServidor()) return {};
     Conexion con(plantillaServidor().conBase(QStringLiteral("postgres")));
     con.Open();
-    QStringList hay;
-    for (Recordset rs = con.Abrir(QStringLiteral("SELECT datname FROM pg_database")); !rs.eof(); rs.MoveNext())
-        hay << rs.texto(QStringLiteral("datname"));
+    const QStringList hay = leerFilas(con, QStringLiteral("SELECT datname FROM pg_database"));
     QStringList q;
     for (const QString& n : nombresDelCierreEnServidor(1, 3))
         if (hay.contains(n)) q << n;
@@ -260,8 +258,7 @@ public:
 inline void ponerEnWal(const QString& cadena) {
     Conexion con(cadena);
     con.Open();
-    Recordset rs = con.Abrir(QStringLiteral("PRAGMA journal_mode=WAL"));
-    EXPECT_EQ(rs.texto(rs.nombreCampo(0)), QStringLiteral("wal"));
+    EXPECT_EQ(leerFilas(con, QStringLiteral("PRAGMA journal_mode=WAL")), QStringList{QStringLiteral("wal")});
 }
 
 // The journal of a closing cut short, beside the application entry (or on

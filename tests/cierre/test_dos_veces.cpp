@@ -74,18 +74,16 @@ TEST_P(CursoCerradoDosVeces, ElSegundoCierreDelMismoCursoSeRechazaSinTocarNada) 
     cIFunciones motor;
     prepararMotor(motor, planPrimera, nullptr);
     EXPECT_FALSE(motor.TransferirDatos());
-    EXPECT_TRUE(motor.Rechazado());
-    EXPECT_FALSE(motor.Cancelado());
     // Refused before any question, with the reason.
     ASSERT_EQ(guion.mostrados().size(), 1) << guion.textos().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
-    EXPECT_TRUE(guion.ultimo().mensaje.texto.contains(QStringLiteral("ya no es el curso actual del centro")))
+    EXPECT_EQ(enFila({motor.Rechazado(), motor.Cancelado(), guion.ultimo().mensaje.icono,
+                      guion.ultimo().mensaje.texto.contains(QStringLiteral("ya no es el curso actual del centro"))}),
+              enFila({true, false, Icono::Critico, true}))
         << guion.ultimo().mensaje.texto.toStdString();
 
     // One new year, the only current one, and every database as the
     // finished closing left it.
-    EXPECT_EQ(anios(), aniosAntes + 1);
-    EXPECT_EQ(anios(QStringLiteral(" AND UltimoUtilizado<>0")), 1);
+    EXPECT_EQ(enFila({anios(), anios(QStringLiteral(" AND UltimoUtilizado<>0"))}), enFila({aniosAntes + 1, 1}));
     EXPECT_EQ(muestra.esServidor() ? quedanEnServidor() : archivosDe(muestra.carpeta), archivosCerrado);
     const auto despues = bases();
     EXPECT_EQ(despues.size(), cerrado.size());

@@ -33,10 +33,9 @@ void esperaIguales(const Resultado& a, const Resultado& b, const char* cuando) {
         {&a.nuevo, &b.nuevo}, {&a.nuevoBorrado, &b.nuevoBorrado}};
     const char* nombres[] = {"AppEntrada", "BorradoAppEntrada", "curso cerrado", "curso nuevo", "borrados del curso nuevo"};
     EXPECT_FALSE(a.nuevo.isEmpty());
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 5; ++i)
         EXPECT_TRUE(*pares[i].first == *pares[i].second)
             << cuando << ", " << nombres[i] << ": " << diferencias(*pares[i].first, *pares[i].second).toStdString();
-    }
 }
 
 // Edits a secretary makes during the year, the same on both back ends: on

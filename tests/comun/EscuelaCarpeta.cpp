@@ -77,14 +77,11 @@ QString huellaCarpeta(const QString& carpeta) {
     QStringList r;
     for (const QFileInfo& fi : QDir(carpeta).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                                            QDir::Name)) {
-        if (fi.isDir()) {
-            r << fi.fileName() + QLatin1Char('/');
-            continue;
-        }
         QFile f(fi.filePath());
         QCryptographicHash h(QCryptographicHash::Sha256);
-        if (f.open(QIODevice::ReadOnly)) h.addData(&f);
-        r << fi.fileName() + QLatin1Char('=') + QString::fromLatin1(h.result().toHex());
+        if (!fi.isDir() && f.open(QIODevice::ReadOnly)) h.addData(&f);
+        r << fi.fileName() +
+                 (fi.isDir() ? QStringLiteral("/") : QLatin1Char('=') + QString::fromLatin1(h.result().toHex()));
     }
     return r.join(QLatin1Char('\n'));
 }

@@ -1,4 +1,5 @@
 #include "EscuelaPrueba.h"
+#include "Lectura.h"
 #include "platform/BasesDatos.h"
 #include "suite/Esquema.h"
 #include <QDir>
@@ -7,10 +8,6 @@
 namespace ncc::pruebas {
 
 namespace {
-
-// On SQLite the school's files carry the names a closing expects beside the
-// application entry; on the server they are the context's own databases.
-QString cadenaDe(ContextoBD& ctx, const QString& nombre) { return ctx.cadena(nombre); }
 
 bool marcaCierre = false;
 
@@ -38,10 +35,12 @@ EscuelaPrueba::EscuelaPrueba(ContextoBD& ctx, qint16 centro, qint16 curso, const
     : ctx_(ctx), idCentro_(centro), idCurso_(curso) {
     const QString a = QStringLiteral("A%1C%2").arg(centro).arg(curso);
     const QString b = QStringLiteral("B%1C%2").arg(centro).arg(curso);
-    appEntrada_.setConnectionString(cadenaDe(ctx, QStringLiteral("AppEntrada")));
-    borradoAppEntrada_.setConnectionString(cadenaDe(ctx, QStringLiteral("BorradoAppEntrada")));
-    centro_.setConnectionString(cadenaDe(ctx, a));
-    borradoCentro_.setConnectionString(cadenaDe(ctx, b));
+    // On SQLite the school's files carry the names a closing expects beside
+    // the application entry; on the server they are the context's own databases.
+    appEntrada_.setConnectionString(ctx.cadena(QStringLiteral("AppEntrada")));
+    borradoAppEntrada_.setConnectionString(ctx.cadena(QStringLiteral("BorradoAppEntrada")));
+    centro_.setConnectionString(ctx.cadena(a));
+    borradoCentro_.setConnectionString(ctx.cadena(b));
     for (Conexion* c : {&appEntrada_, &borradoAppEntrada_}) {
         c->Open();
         suite::crearEsquema(*c, suite::TipoBase::AppEntrada);
@@ -120,17 +119,8 @@ QStringList EscuelaPrueba::instantanea(Conexion& con) {
     QStringList nombres;
     for (; !tablas.eof(); tablas.MoveNext()) nombres << tablas.texto(QStringLiteral("TABLE_NAME")).toLower();
     std::sort(nombres.begin(), nombres.end());
-    for (const QString& t : nombres) {
-        Recordset rs = con.Abrir(QStringLiteral("SELECT * FROM ") + t);
-        for (; !rs.eof(); rs.MoveNext()) {
-            QStringList campos;
-            for (int i = 0; i < rs.numeroCampos(); ++i) {
-                const QVariant v = rs.campo(i);
-                campos << (v.isNull() ? QStringLiteral("<null>") : v.toString());
-            }
-            filas << t + QLatin1Char('|') + campos.join(QLatin1Char('|'));
-        }
-    }
+    for (const QString& t : nombres)
+        for (const QString& f : leerFilas(con, QStringLiteral("SELECT * FROM ") + t)) filas << t + QLatin1Char('|') + f;
     std::sort(filas.begin(), filas.end());
     return filas;
 }

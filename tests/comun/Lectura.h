@@ -3,7 +3,9 @@
 // a read as text, and texts and lists of texts printed as such.
 #include "platform/Conexion.h"
 #include <QStringList>
+#include <gtest/gtest.h>
 #include <ostream>
+#include <type_traits>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QStringList& l, std::ostream* os) {
@@ -26,12 +28,29 @@ inline QStringList leerFilas(Conexion& con, const QString& sql) {
     return r;
 }
 
+// One value for enFila: what a QVariant holds, a long, or an enumeration
+// (as its number).
+struct ValorFila {
+    QVariant v;
+    template <class T>
+    ValorFila(const T& x) {  // NOLINT: implicit, so that a brace list takes any value
+        if constexpr (std::is_enum_v<T> || std::is_same_v<T, long>) v = static_cast<qlonglong>(x);
+        else v = QVariant(x);
+    }
+};
+
 // Several values of one object joined as leerFilas joins a row's fields
 // (booleans as "true" and "false"), so that one comparison states them all
-// and a failure shows every one.
-inline QString enFila(std::initializer_list<QVariant> valores) {
+// and a failure shows every one. A value with no text of its own (a list of
+// several texts, say) fails the test: it would compare equal to anything.
+inline QString enFila(std::initializer_list<ValorFila> valores) {
     QStringList f;
-    for (const QVariant& v : valores) f << (v.isNull() ? QStringLiteral("~") : v.toString());
+    for (const ValorFila& x : valores) {
+        QString t = QStringLiteral("~");
+        if (!x.v.isNull() && !QMetaType::convert(x.v.metaType(), x.v.constData(), QMetaType::fromType<QString>(), &t))
+            ADD_FAILURE() << "enFila: un " << x.v.typeName() << " no se escribe como texto";
+        f << t;
+    }
     return f.join(QLatin1Char('|'));
 }
 

@@ -42,28 +42,26 @@ TEST_P(Edicion, LaLecturaPorCursoDaLoMismoQueUnaLecturaPorMateria) {
                 "SELECT codnota,re_ac_div,codNumEvaluacion,fechaevaluacion,orden FROM evaluacionhistorica WHERE codalumno=%1 "
                 "AND codcursoescolarhistorico=2 AND codtipoensenanza=3 AND codcurso=11 AND codmateria=%2 ORDER BY Orden")
                 .arg(a->IDAlumno()).arg(m->IDMateria()));
-            EXPECT_EQ(m->IDNota(), f.entero(QStringLiteral("codnota")));
-            EXPECT_EQ(m->NumEvaluacion(), f.entero(QStringLiteral("codNumEvaluacion")));
-            EXPECT_EQ(m->Orden(), f.entero(QStringLiteral("orden")));
-            EXPECT_EQ(EdicionHistorico::FechaABaseDatos(m->FechaEvaluacion()), f.texto(QStringLiteral("fechaevaluacion")));
-            EXPECT_EQ(m->Nombre(), mats.texto(QStringLiteral("nombre")));
+            EXPECT_EQ(enFila({m->IDNota(), m->NumEvaluacion(), m->Orden(),
+                              EdicionHistorico::FechaABaseDatos(m->FechaEvaluacion()), m->Nombre()}),
+                      enFila({f.entero(QStringLiteral("codnota")), f.entero(QStringLiteral("codNumEvaluacion")),
+                              f.entero(QStringLiteral("orden")), f.texto(QStringLiteral("fechaevaluacion")),
+                              mats.texto(QStringLiteral("nombre"))}));
         }
         EXPECT_EQ(n, a->Materias()->Count());
     }
 }
 
 TEST_P(Edicion, FechasYListasDelDialogoDeNotas) {
-    EXPECT_EQ(EdicionHistorico::FechaABaseDatos(QStringLiteral("20/06/2025")), QStringLiteral("2025/06/20"));
-    EXPECT_EQ(EdicionHistorico::FechaAPantalla(QStringLiteral("2025/06/20")), QStringLiteral("20/06/2025"));
-    EXPECT_EQ(EdicionHistorico::FechaABaseDatos(QString()), QString());
-    EXPECT_TRUE(EdicionHistorico::fechaValida(QString()));
-    EXPECT_FALSE(EdicionHistorico::fechaValida(QStringLiteral("31/02/2025")));
-    EXPECT_FALSE(EdicionHistorico::fechaValida(QStringLiteral("ayer")));
+    EXPECT_EQ(enFila({EdicionHistorico::FechaABaseDatos(QStringLiteral("20/06/2025")),
+                      EdicionHistorico::FechaAPantalla(QStringLiteral("2025/06/20")),
+                      EdicionHistorico::FechaABaseDatos(QString()), EdicionHistorico::fechaValida(QString()),
+                      EdicionHistorico::fechaValida(QStringLiteral("31/02/2025")),
+                      EdicionHistorico::fechaValida(QStringLiteral("ayer"))}),
+              "2025/06/20|20/06/2025||true|false|false");
     EdicionHistorico e(*con, curso());
     // The grade flags hold the back end's true: both back ends list grades.
-    EXPECT_FALSE(e.notasMateria().isEmpty());
-    EXPECT_FALSE(e.evaluacionesFinales().isEmpty());
-    EXPECT_EQ(e.ordenCurso(), 2);
+    EXPECT_EQ(enFila({e.notasMateria().isEmpty(), e.evaluacionesFinales().isEmpty(), e.ordenCurso()}), "false|false|2");
 }
 
 TEST_P(Edicion, CadaEstadoEscribeLoSuyo) {
@@ -132,10 +130,10 @@ TEST_P(Edicion, CadaEstadoEscribeLoSuyo) {
     EdicionHistorico otra(*con, curso());
     otra.Cargar();
     const auto b2 = otra.colAlumnos().Item(Coleccion<cAlumnoHistorico>::clave(idB));
-    EXPECT_EQ(b2->Materias()->Item(Coleccion<cMateria>::clave(mats[0]->IDMateria()))->FechaEvaluacion(), QString());
-    EXPECT_EQ(b2->Materias()->Item(Coleccion<cMateria>::clave(nueva))->FechaEvaluacion(), QStringLiteral("01/07/2025"));
-    EXPECT_TRUE(b2->Repite());
-    EXPECT_FALSE(otra.colAlumnos().contiene(Coleccion<cAlumnoHistorico>::clave(idA)));
+    EXPECT_EQ(enFila({b2->Materias()->Item(Coleccion<cMateria>::clave(mats[0]->IDMateria()))->FechaEvaluacion(),
+                      b2->Materias()->Item(Coleccion<cMateria>::clave(nueva))->FechaEvaluacion(), b2->Repite(),
+                      otra.colAlumnos().contiene(Coleccion<cAlumnoHistorico>::clave(idA))}),
+              "|01/07/2025|true|false");
 }
 
 TEST_P(Edicion, UnCursoDeSoloLecturaNoEscribeNada) {
@@ -187,8 +185,7 @@ TEST_P(Edicion, UnaFilaQueNoSePuedeInsertarNoPierdeElRestoDelGuardado) {
         Sentencias::reiniciar();
         EXPECT_TRUE(e.Guardar());
         ASSERT_EQ(guion.mostrados().size(), 1);
-        EXPECT_EQ(guion.ultimo().mensaje.texto, Texto(7051));
-        EXPECT_TRUE(guion.ultimo().conPitido);
+        EXPECT_EQ(enFila({guion.ultimo().mensaje.texto, guion.ultimo().conPitido}), enFila({Texto(7051), true}));
         EXPECT_LT(Sentencias::contadas(), 20 * EdicionHistorico::IntentosInsercion + 1000);
         EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codalumno=%1 AND codmateria=%2")
                              .arg(a->IDAlumno()).arg(materia)), 0);
@@ -200,13 +197,11 @@ TEST_P(Edicion, UnaFilaQueNoSePuedeInsertarNoPierdeElRestoDelGuardado) {
 
 TEST(RegistroHistorico, LosRegistrosYLaBusquedaSeCreanPorProgId) {
     std::unique_ptr<QObject> m(RegistroClases::crear(QStringLiteral("NCCierreCurso.cMateria")));
-    EXPECT_NE(qobject_cast<cMateria*>(m.get()), nullptr);
     std::unique_ptr<QObject> a(RegistroClases::crear(QStringLiteral("NCCierreCurso.cAlumnoHistorico")));
-    EXPECT_NE(qobject_cast<cAlumnoHistorico*>(a.get()), nullptr);
-    EXPECT_EQ(RegistroClases::clase(QStringLiteral("NCCierreCurso.cMateria")).clsid,
-              QStringLiteral("186c5192-bca6-46be-9623-e9df9364cadf"));
-    EXPECT_EQ(RegistroClases::clase(QStringLiteral("NCCierreCurso.cAlumnoHistorico")).clsid,
-              QStringLiteral("390c8aef-3f7a-427d-8920-8629f6169b29"));
+    EXPECT_TRUE(qobject_cast<cMateria*>(m.get()) && qobject_cast<cAlumnoHistorico*>(a.get()));
+    EXPECT_EQ((QStringList{RegistroClases::clase(QStringLiteral("NCCierreCurso.cMateria")).clsid,
+                           RegistroClases::clase(QStringLiteral("NCCierreCurso.cAlumnoHistorico")).clsid}),
+              (QStringList{"186c5192-bca6-46be-9623-e9df9364cadf", "390c8aef-3f7a-427d-8920-8629f6169b29"}));
     std::unique_ptr<QObject> b(RegistroClases::crear(QStringLiteral("ncbuscar.casignardatos")));
     ASSERT_NE(b, nullptr);
     EXPECT_GE(b->metaObject()->indexOfMethod("Buscar(QString)"), 0);

@@ -41,8 +41,8 @@ QTableWidget* rejilla(QWidget* w, const char* n) { return hijo<QTableWidget>(w, 
 TEST_P(Ventanas, SoloLecturaAbrePropiedadesPeroNoListaNiGuarda) {
     const QStringList antes = historicas();
     auto e = editor(curso(Segundo, true));
-    EXPECT_FALSE(hijo(e.get(), "cmdListarMateria")->isEnabled());
-    EXPECT_FALSE(hijo(e.get(), "cmdListarAlumno")->isEnabled());
+    EXPECT_EQ(enFila({hijo(e.get(), "cmdListarMateria")->isEnabled(), hijo(e.get(), "cmdListarAlumno")->isEnabled()}),
+              "false|false");
     QTableWidget* alumnos = rejilla(e.get(), "msgAlumno");
     ASSERT_GT(alumnos->rowCount(), 0);
     alumnos->selectRow(0);
@@ -57,10 +57,7 @@ TEST_P(Ventanas, SoloLecturaAbrePropiedadesPeroNoListaNiGuarda) {
     clic(e.get(), "cmdPropAlumno");
     EXPECT_TRUE(visto);
     clic(e.get(), "cmdSalir");
-    EXPECT_TRUE(guion.mostrados().isEmpty());
-    EXPECT_FALSE(e->isVisible());
-    EXPECT_TRUE(e->cerrarSelector());
-    EXPECT_EQ(liberaciones, 1);
+    EXPECT_EQ(enFila({guion.mostrados().size(), e->isVisible(), e->cerrarSelector(), liberaciones}), "0|false|true|1");
     EXPECT_EQ(historicas(), antes);
 }
 
@@ -71,9 +68,7 @@ TEST_P(Ventanas, CancelarYLaCajaDeCierreSueltanElBloqueo) {
         EXPECT_EQ(bloqueos(), 1);
         e->edicion().colAlumnos().Item(1)->setActual(3);
         clic(e.get(), "cmdCancelar");
-        EXPECT_TRUE(guion.mostrados().isEmpty());
-        EXPECT_FALSE(e->isVisible());
-        EXPECT_EQ(bloqueos(), 0);
+        EXPECT_EQ(enFila({guion.mostrados().size(), e->isVisible(), bloqueos()}), "0|false|0");
         EXPECT_EQ(historicas(), antes);
     }
     EXPECT_EQ(liberaciones, 1);
@@ -82,15 +77,12 @@ TEST_P(Ventanas, CancelarYLaCajaDeCierreSueltanElBloqueo) {
     e->edicion().colAlumnos().Item(1)->setActual(3);
     guion.responderA(7052, Respuesta::Cancelar);
     e->close();
-    EXPECT_TRUE(e->isVisible());
-    EXPECT_EQ(bloqueos(), 1);
+    EXPECT_EQ(enFila({e->isVisible(), bloqueos()}), "true|1");
     MensajesGuion otro;
     ServicioMensajesInstalado i(otro);
     otro.responderA(7052, Respuesta::No);
     e->close();
-    EXPECT_FALSE(e->isVisible());
-    EXPECT_FALSE(e->cerrarSelector());
-    EXPECT_EQ(bloqueos(), 0);
+    EXPECT_EQ(enFila({e->isVisible(), e->cerrarSelector(), bloqueos()}), "false|false|0");
     EXPECT_EQ(historicas(), antes);
 }
 
@@ -161,8 +153,7 @@ TEST_P(Ventanas, CancelarTrasMarcarPCPIDejaAlAlumnoComoEstaba) {
         EXPECT_EQ(huellaRegistros(e->edicion()), huella);
         if (!promocion->isChecked()) promocion->click();
         pcpi->click();
-        EXPECT_TRUE(p.alumno().PromocionPCPI());
-        EXPECT_NE(huellaRegistros(e->edicion()), huella);
+        EXPECT_TRUE(p.alumno().PromocionPCPI() && huellaRegistros(e->edicion()) != huella);
         clic(&p, "cmdCancelar");
     }
     EXPECT_EQ(huellaRegistros(e->edicion()), huella);
@@ -207,9 +198,7 @@ TEST_P(Ventanas, LaFechaVaciaSeGuardaVaciaYLaNotaCambiaSoloSuMateria) {
         clic(&n, "cmdAceptar");
     }
     const auto m = a->Materias()->Item(Coleccion<cMateria>::clave(idm));
-    EXPECT_EQ(m->FechaEvaluacion(), QString());
-    EXPECT_EQ(m->Actual(), 3);
-    EXPECT_EQ(rejilla(&p, "msgMaterias")->item(0, 4)->text(), QString());
+    EXPECT_EQ(enFila({m->FechaEvaluacion(), m->Actual(), rejilla(&p, "msgMaterias")->item(0, 4)->text()}), "|3|");
     clic(&p, "cmdAceptar");
     guion.responder(Respuesta::Si);
     clic(e.get(), "cmdAnterior");
@@ -232,8 +221,7 @@ TEST_P(Ventanas, SeleccionDeMateriasDelCurso) {
         auto* sel = hijo<QListWidget>(&s, "lstSeleccionadas");
         sel->setCurrentRow(0);
         clic(&s, "cmdQuitar");
-        EXPECT_TRUE(guion.mostrados().isEmpty());
-        EXPECT_NE(huellaRegistros(e->edicion()), huella);
+        EXPECT_TRUE(guion.mostrados().isEmpty() && huellaRegistros(e->edicion()) != huella);
         clic(&s, "cmdCancelar");
     }
     EXPECT_EQ(huellaRegistros(e->edicion()), huella);
@@ -385,14 +373,11 @@ TEST_P(Ventanas, UnGuardadoQueFallaEnteroDejaElEditorAbiertoYSePuedeRepetir) {
     clic(e.get(), "cmdAnterior");
     Sentencias::fallarEn(0);
     EXPECT_EQ(historicas(), antes);
-    EXPECT_TRUE(e->isVisible());
-    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
-    EXPECT_EQ(bloqueos(), 1);
+    EXPECT_EQ(enFila({e->isVisible(), guion.ultimo().mensaje.icono, bloqueos()}), enFila({true, Icono::Critico, 1}));
     // Not only "Cancelar": saving again writes it all and leaves.
     guion.responder(Respuesta::Si);
     clic(e.get(), "cmdAnterior");
-    EXPECT_FALSE(e->isVisible());
-    EXPECT_NE(historicas(), antes);
+    EXPECT_TRUE(!e->isVisible() && historicas() != antes);
     EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codalumno=%1 AND codcurso=%2")
                          .arg(e->edicion().colAlumnos().Item(2)->IDAlumno()).arg(Segundo)), 0);
     EXPECT_EQ(bloqueos(), 0);

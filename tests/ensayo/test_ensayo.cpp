@@ -58,15 +58,14 @@ TEST_P(EnsayoCierre, NoCambiaNadaDelCentroYResumeLoQueHaceElCierreReal) {
             nuevaDelEnsayo = EscuelaPrueba::instantanea(const_cast<Conexion&>(e.conNuevoCentro));
         });
         ASSERT_TRUE(ensayo.correcto) << ensayo.texto().toStdString();
-        EXPECT_TRUE(conCopias);
-        EXPECT_FALSE(nuevaDelEnsayo.isEmpty());
+        EXPECT_EQ(enFila({conCopias, nuevaDelEnsayo.isEmpty()}), "true|false");
         // The trees of the decisions come back as they were handed over.
         EXPECT_EQ(alumnosPorSeccion(*plan.arboles.secciones), decididos);
         // The session is the school's again, its connections open.
         EXPECT_EQ(ConfiguracionActual()->conLocalCentro(), centroEscuela);
         for (Conexion* c : s.conexiones()) EXPECT_EQ(c->State(), 1);
-        EXPECT_TRUE(ensayo.texto().startsWith(Texto(15030))) << ensayo.texto().toStdString();
-        EXPECT_TRUE(ensayo.texto().contains(Texto(15036)));
+        EXPECT_EQ(enFila({ensayo.texto().startsWith(Texto(15030)), ensayo.texto().contains(Texto(15036))}), "true|true")
+            << ensayo.texto().toStdString();
     }
     EXPECT_GT(ensayo.resumen.promocionan, 0);
     EXPECT_EQ(estadoEscuela(muestra), antes);
@@ -110,15 +109,15 @@ TEST_P(EnsayoCierre, UnEnsayoQueFallaDiceElPasoYElMensajeYNoDejaNada) {
     ASSERT_FALSE(r.correcto);
     EXPECT_FALSE(informado);
     // It got past the copies and into the students' steps.
-    EXPECT_GE(r.paso, motor::pasos::Promocion) << r.paso;
-    EXPECT_LE(r.paso, motor::pasos::Bajas) << r.paso;
+    EXPECT_TRUE(r.paso >= motor::pasos::Promocion && r.paso <= motor::pasos::Bajas) << r.paso;
     ASSERT_FALSE(r.errores.isEmpty());
     EXPECT_TRUE(r.errores.join(QLatin1Char(' ')).contains(QStringLiteral("evaluacionhistorica"), Qt::CaseInsensitive))
         << unir(r.errores).toStdString();
     const QString t = r.texto();
-    EXPECT_TRUE(t.startsWith(Texto(15031) + QLatin1Char(' ') + Texto(r.paso))) << t.toStdString();
-    EXPECT_TRUE(t.contains(r.errores.first()));
-    EXPECT_TRUE(t.contains(Texto(15033)));
+    EXPECT_EQ(enFila({t.startsWith(Texto(15031) + QLatin1Char(' ') + Texto(r.paso)), t.contains(r.errores.first()),
+                      t.contains(Texto(15033))}),
+              "true|true|true")
+        << t.toStdString();
     EXPECT_EQ(estadoEscuela(muestra), antes);
     EXPECT_EQ(restosDeEnsayos(), restosAntes);
     EXPECT_FALSE(hayDiario(muestra.datos(QStringLiteral("AppEntrada"))));
@@ -134,9 +133,9 @@ TEST_P(EnsayoCierre, NoEnsayaMientrasOtroCierreTieneElBloqueo) {
     const QStringList restosAntes = restosDeEnsayos();
     auto otro = motor::bloquearCierre(muestra.datos(QStringLiteral("AppEntrada")));
     const host::ResultadoEnsayo r = host::ensayarCierre(decisiones(plan));
-    EXPECT_FALSE(r.correcto);
-    EXPECT_EQ(r.paso, motor::pasos::Comprobaciones);
-    EXPECT_TRUE(r.texto().contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << r.texto().toStdString();
+    EXPECT_EQ(enFila({r.correcto, r.paso, r.texto().contains(QStringLiteral("Ya hay un cierre de curso en marcha"))}),
+              enFila({false, motor::pasos::Comprobaciones, true}))
+        << r.texto().toStdString();
     EXPECT_EQ(restosDeEnsayos(), restosAntes);
 }
 
@@ -168,10 +167,9 @@ TEST_P(EnsayoCierre, LaSiguienteAperturaBorraLoQueDejoUnEnsayoMuerto) {
                                 QJsonDocument(QJsonObject{{QStringLiteral("servidor"), plantilla.origen()}}).toJson()));
 
     SesionAbierta s(muestra);
-    EXPECT_FALSE(servidor::existe(plantilla, sinMarca));
-    EXPECT_FALSE(servidor::existe(plantilla, muerta));
-    EXPECT_FALSE(servidor::existe(plantilla, diario));
-    EXPECT_TRUE(servidor::existe(plantilla, viva));
+    EXPECT_EQ(enFila({servidor::existe(plantilla, sinMarca), servidor::existe(plantilla, muerta),
+                      servidor::existe(plantilla, diario), servidor::existe(plantilla, viva)}),
+              "false|false|false|true");
     enMarcha.unlock();
     servidor::borrar(plantilla, viva);
 }

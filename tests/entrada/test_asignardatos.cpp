@@ -57,17 +57,17 @@ TEST_P(EntradaSesion, ObtenerDatosLlenaLaConfiguracion) {
         EXPECT_EQ(enFila({c->intIDCentro(), c->NombreCentro(), c->intIDCursoEscolar(), c->CursoEscolar(), c->intIDUsuario(), c->Pesetas(),
                           c->Activa()}),
                   "1|Colegio Norva|2|2024/2025|3|true|false");
-        EXPECT_EQ(c->SQLServer(), GetParam() == Proveedor::PostgreSQL);
-        EXPECT_EQ(c->RutaBD(), GetParam() == Proveedor::SQLite ? b.ctx.carpeta() : QString());
-        EXPECT_EQ(ArchivoAyuda(), sesion->RutaAplicacion() + QStringLiteral("/NorvaCentro.chm"));
-        EXPECT_EQ(c->DatosSesion(), sesion.get());
-        EXPECT_EQ(c->conLocalAppEntrada(), &sesion->appEntrada());
-        EXPECT_EQ(c->conLocalBorradoAppEntrada(), &sesion->borradoAppEntrada());
+        EXPECT_EQ(enFila({c->SQLServer(), c->RutaBD(), ArchivoAyuda()}),
+                  enFila({GetParam() == Proveedor::PostgreSQL,
+                          GetParam() == Proveedor::SQLite ? b.ctx.carpeta() : QString(),
+                          sesion->RutaAplicacion() + QStringLiteral("/NorvaCentro.chm")}));
+        EXPECT_EQ(enFila({c->DatosSesion() == sesion.get(), c->conLocalAppEntrada() == &sesion->appEntrada(),
+                          c->conLocalBorradoAppEntrada() == &sesion->borradoAppEntrada()}),
+                  "true|true|true");
         // The school connections reach the year's databases as they are.
         ASSERT_NE(c->conLocalCentro(), nullptr);
         ASSERT_NE(c->conLocalBorradoCentro(), nullptr);
-        EXPECT_EQ(marca(*c->conLocalCentro()), QStringLiteral("A2C1"));
-        EXPECT_EQ(marca(*c->conLocalBorradoCentro()), QStringLiteral("BA2C1"));
+        EXPECT_EQ(enFila({marca(*c->conLocalCentro()), marca(*c->conLocalBorradoCentro())}), "A2C1|BA2C1");
 
         // The runner's signal to the host goes through the kept session.
         c->DatosSesion()->setProperty("lngRowData", -100);
@@ -94,18 +94,18 @@ TEST_P(EntradaSesion, PropiedadQueFaltaOValorQueNoConvierte) {
     // Numbers in text convert, like the host's automation converts them.
     s->setProperty("IDCursoescolar", QStringLiteral(" 12 "));
     s->setProperty("Pesetas", QStringLiteral("Falso"));
-    EXPECT_EQ(numeroDeError(a, s.get()), 0);
-    EXPECT_EQ(ConfiguracionActual()->intIDCursoEscolar(), 12);
-    EXPECT_FALSE(ConfiguracionActual()->Pesetas());
+    EXPECT_EQ(enFila({numeroDeError(a, s.get()), ConfiguracionActual()->intIDCursoEscolar(),
+                      ConfiguracionActual()->Pesetas()}),
+              "0|12|false");
 
     // Missing: what was copied before stays, nothing after is taken.
     fijarConfiguracionActual(std::make_unique<cConfiguracion>());
     s->setProperty("ValorCursoEscolar", QVariant());  // removes it
     EXPECT_EQ(numeroDeError(a, s.get()), errores::PropiedadNoEncontrada);
-    EXPECT_EQ(ConfiguracionActual()->intIDCursoEscolar(), 12);
-    EXPECT_EQ(ConfiguracionActual()->NombreCentro(), QStringLiteral("Colegio Norva"));
-    EXPECT_TRUE(ConfiguracionActual()->CursoEscolar().isEmpty());
-    EXPECT_EQ(ConfiguracionActual()->conLocalAppEntrada(), nullptr);
+    const cConfiguracion* c = ConfiguracionActual();
+    EXPECT_EQ(enFila({c->intIDCursoEscolar(), c->NombreCentro(), c->CursoEscolar(),
+                      c->conLocalAppEntrada() == nullptr}),
+              "12|Colegio Norva||true");
     s->setProperty("ValorCursoEscolar", QStringLiteral("2024/2025"));
 
     struct Caso {
@@ -133,8 +133,7 @@ TEST_P(EntradaSesion, PropiedadQueFaltaOValorQueNoConvierte) {
     }
     auto sinConexion = copiaPorNombre(*sesion);
     sinConexion->setProperty("conexionAppEntrada", QVariant::fromValue<QObject*>(nullptr));
-    EXPECT_NE(numeroDeError(a, sinConexion.get()), 0);
-    EXPECT_NE(numeroDeError(a, nullptr), 0);
+    EXPECT_TRUE(numeroDeError(a, sinConexion.get()) != 0 && numeroDeError(a, nullptr) != 0);
 }
 
 NCC_AMBOS_FONDOS(EntradaSesion);
@@ -147,8 +146,7 @@ TEST(ObtenerRutaBD, CarpetaDelArchivoVaciaEnElServidorOSinCarpeta) {
     // The server has no folder, whatever its data source says.
     EXPECT_EQ(ruta("Provider=PostgreSQL;Data Source=/run/postgresql:5432;Initial Catalog=AppEntrada"), QString());
     // A bare file name has no folder to give, and nothing breaks.
-    EXPECT_EQ(ruta("Provider=SQLite;Data Source=AppEntrada.db"), QString());
-    EXPECT_EQ(ruta("Provider=SQLite"), QString());
+    EXPECT_EQ(ruta("Provider=SQLite;Data Source=AppEntrada.db") + ruta("Provider=SQLite"), QString());
 }
 
 TEST(ActivarFormulario, NodosSinFormularioNoHacenNada) {
@@ -158,6 +156,5 @@ TEST(ActivarFormulario, NodosSinFormularioNoHacenNada) {
     for (int nodo : {0, 4, 255}) a.ActivarFormulario(quint8(nodo));
     EXPECT_TRUE(guion.mostrados().isEmpty());
     for (int nodo : {1, 2, 3}) a.ActivarFormulario(quint8(nodo));
-    EXPECT_EQ(guion.mostrados().size(), 3);
-    EXPECT_TRUE(guion.sinPreguntasInesperadas());
+    EXPECT_EQ(enFila({guion.mostrados().size(), guion.sinPreguntasInesperadas()}), "3|true");
 }

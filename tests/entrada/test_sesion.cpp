@@ -1,6 +1,7 @@
 // The host's session built from the application-entry database, and the
 // options the commands take it from.
 #include "BasesEntrada.h"
+#include "Lectura.h"
 #include "host/Sesion.h"
 #include "platform/Error.h"
 #include <QDir>
@@ -34,17 +35,14 @@ TEST_P(SesionHost, TomaElCursoUltimoUtilizadoDelCentroYAbreSusBases) {
                           "conexionBORRADOlocalCENTRO"}) {
         auto* c = qobject_cast<Conexion*>(s->property(n).value<QObject*>());
         ASSERT_NE(c, nullptr) << n;
-        EXPECT_EQ(c->State(), 1) << n;
-        EXPECT_EQ(c->parent(), s.get()) << n;
+        EXPECT_TRUE(c->State() == 1 && c->parent() == s.get()) << n;
     }
-    EXPECT_EQ(marca(s->centro()), QStringLiteral("A2C1"));
-    EXPECT_EQ(marca(s->borradoCentro()), QStringLiteral("BA2C1"));
+    EXPECT_EQ(enFila({marca(s->centro()), marca(s->borradoCentro())}), "A2C1|BA2C1");
 
     // Another centre gets its own year.
     auto otro = host::abrirSesion(b.opciones(2));
-    EXPECT_EQ(otro->property("IDCursoescolar").toInt(), 4);
-    EXPECT_EQ(otro->property("NombreCentro").toString(), QStringLiteral("Escuela Íñiguez"));
-    EXPECT_EQ(marca(otro->centro()), QStringLiteral("A4C2"));
+    EXPECT_EQ(enFila({otro->property("IDCursoescolar"), otro->property("NombreCentro"), marca(otro->centro())}),
+              "4|Escuela Íñiguez|A4C2");
 }
 
 TEST_P(SesionHost, FaltanCentroCursoOBasesDelCurso) {
@@ -87,8 +85,7 @@ TEST(SesionHostSQLite, RutasRelativasDeLosCursosSeTomanDeLaCarpetaDeEntrada) {
     QDir::setCurrent(QDir::tempPath());
     auto s = host::abrirSesion(o);
     QDir::setCurrent(antes);
-    EXPECT_EQ(marca(s->centro()), QStringLiteral("A3C1"));
-    EXPECT_EQ(marca(s->borradoCentro()), QStringLiteral("BA3C1"));
+    EXPECT_EQ(enFila({marca(s->centro()), marca(s->borradoCentro())}), "A3C1|BA3C1");
 }
 
 TEST(SesionHostSQLite, CarpetaSinBasesDeEntrada) {
@@ -109,24 +106,19 @@ TEST(OpcionesSesion, SeTomanYQuitanDeLosArgumentos) {
                      QStringLiteral("--si")};
     const auto o = host::desdeArgumentos(args);
     EXPECT_EQ(args, (QStringList{"--nuevo", "2025/2026", "--si"}));
-    EXPECT_EQ(o.centro, 3);
-    EXPECT_EQ(o.usuario, 1);
-    EXPECT_TRUE(o.pesetas);
     Conexion entrada(o.appEntrada), borrado(o.borradoAppEntrada);
-    EXPECT_EQ(entrada.proveedor(), Proveedor::SQLite);
-    EXPECT_EQ(entrada.propiedad(QStringLiteral("Data Source")), QStringLiteral("/srv/norva/AppEntrada.db"));
-    EXPECT_EQ(borrado.propiedad(QStringLiteral("Data Source")), QStringLiteral("/srv/norva/BorradoAppEntrada.db"));
+    EXPECT_EQ(enFila({o.centro, o.usuario, o.pesetas, entrada.proveedor() == Proveedor::SQLite,
+                      entrada.propiedad(QStringLiteral("Data Source")),
+                      borrado.propiedad(QStringLiteral("Data Source"))}),
+              "3|1|true|true|/srv/norva/AppEntrada.db|/srv/norva/BorradoAppEntrada.db");
 
     QStringList srv{QStringLiteral("--servidor"), QStringLiteral("Data Source=/run/pg:5433;User ID=u;Password=p"),
                     QStringLiteral("--usuario"), QStringLiteral("4")};
     const auto p = host::desdeArgumentos(srv);
-    EXPECT_TRUE(srv.isEmpty());
-    EXPECT_EQ(p.usuario, 4);
     Conexion pe(p.appEntrada), pb(p.borradoAppEntrada);
-    EXPECT_TRUE(pe.esServidor());
-    EXPECT_EQ(pe.propiedad(QStringLiteral("Initial Catalog")), QStringLiteral("AppEntrada"));
-    EXPECT_EQ(pb.propiedad(QStringLiteral("Initial Catalog")), QStringLiteral("BorradoAppEntrada"));
-    EXPECT_EQ(pe.propiedad(QStringLiteral("User ID")), QStringLiteral("u"));
+    EXPECT_EQ(enFila({srv.size(), p.usuario, pe.esServidor(), pe.propiedad(QStringLiteral("Initial Catalog")),
+                      pb.propiedad(QStringLiteral("Initial Catalog")), pe.propiedad(QStringLiteral("User ID"))}),
+              "0|4|true|AppEntrada|BorradoAppEntrada|u");
 
     const QList<QStringList> malos{
         {},

@@ -95,9 +95,7 @@ TEST_P(TextosRaros, LlegananIntactosAlCursoNuevoYAlArchivoDeBajas) {
         t.confirmar();
     }
     for (const TablaTextos& tt : tablasConTexto()) esperados.insert(QLatin1String(tt.tabla), textosDe(centro, tt));
-    QStringList bajasAntes;
-    for (Recordset rs = centro.Abrir(QStringLiteral("SELECT IDAlumno FROM Alumno_Baja")); !rs.eof(); rs.MoveNext())
-        bajasAntes << rs.texto(QStringLiteral("IDAlumno"));
+    QStringList bajasAntes = leerFilas(centro, QStringLiteral("SELECT IDAlumno FROM Alumno_Baja"));
 
     // The plan goes through its file form, as `ncc plan` and `ncc cerrar`
     // pass it.
@@ -136,17 +134,11 @@ TEST_P(TextosRaros, LlegananIntactosAlCursoNuevoYAlArchivoDeBajas) {
             EXPECT_EQ(it.value(), antes.value(it.key())) << tt.tabla << " " << it.key();
         }
     }
-    {
-        Recordset rs = nuevo.Abrir(QStringLiteral("SELECT Nombre FROM CursoEscolar"));
-        ASSERT_FALSE(rs.eof());
-        EXPECT_EQ(rs.texto(QStringLiteral("Nombre")), Raro);
-    }
-    {
-        Recordset rs = s->sesion->appEntrada().Abrir(
-            QStringLiteral("SELECT Nombre FROM CursoEscolar WHERE IDCursoEscolar=%1").arg(motor.estado().lngIDNuevoCurso));
-        ASSERT_FALSE(rs.eof());
-        EXPECT_EQ(rs.texto(QStringLiteral("Nombre")), Raro);
-    }
+    EXPECT_EQ(leerFilas(nuevo, QStringLiteral("SELECT Nombre FROM CursoEscolar")).value(0), Raro);
+    EXPECT_EQ(leerFilas(s->sesion->appEntrada(),
+                        QStringLiteral("SELECT Nombre FROM CursoEscolar WHERE IDCursoEscolar=%1")
+                            .arg(motor.estado().lngIDNuevoCurso)),
+              QStringList{Raro});
 
     // The archive of the closing year: each leaver with his texts and those
     // of his course, teaching type, address and province, unchanged.
@@ -191,8 +183,8 @@ TEST_P(TextosRaros, LlegananIntactosAlCursoNuevoYAlArchivoDeBajas) {
             EXPECT_EQ(textos(rs, {"Direccion", "Poblacion", "CodigoPostal", "Telefono", "Provincia"}),
                       d + QStringList{provincias.value(provinciaDe.value(c[0])).value(0)});
         }
-        EXPECT_TRUE(rs.texto(QStringLiteral("Nombre")).startsWith(Raro));
-        EXPECT_TRUE(rs.texto(QStringLiteral("Curso")).startsWith(Raro));
+        EXPECT_TRUE(rs.texto(QStringLiteral("Nombre")).startsWith(Raro) &&
+                    rs.texto(QStringLiteral("Curso")).startsWith(Raro));
     }
     EXPECT_GE(archivados, int(bajas.size()));
 }

@@ -5,6 +5,7 @@
 // The sample school is built once and copied for every case.
 #include "ContextoBD.h"
 #include "EscuelaCarpeta.h"
+#include "Lectura.h"
 #include "entry/cAlumno.h"
 #include "entry/cAlumnoActividad.h"
 #include "host/Plan.h"
@@ -444,9 +445,8 @@ TEST_F(CopiaImposible, AlCursoNuevoFallaYSeRestaura) {
     ASSERT_EQ(bien.salida, 0) << bien.error.toStdString();
     Conexion app(QStringLiteral("Provider=SQLite;Data Source=") + escuela->filePath(QStringLiteral("AppEntrada.db")));
     app.Open();
-    Recordset rs = app.Abrir(QStringLiteral("SELECT Nombre FROM CursoEscolar WHERE IDCursoEscolar=4"));
-    ASSERT_FALSE(rs.eof());
-    EXPECT_EQ(rs.texto(QStringLiteral("Nombre")), nombre);
+    EXPECT_EQ(pruebas::leerFilas(app, QStringLiteral("SELECT Nombre FROM CursoEscolar WHERE IDCursoEscolar=4")),
+              QStringList{nombre});
 }
 
 // Something at a backup's name is not a backup: the original is never

@@ -43,45 +43,36 @@ protected:
 
 TEST_P(Selector, LasListasSeAbrenEnOrdenYOtroCursoVaciaLosCursos) {
     frmHistoricoCurso f;
-    EXPECT_EQ(f.windowTitle(), u8("Editor de Cursos Históricos"));
     auto* anio = hijo<QComboBox>(&f, "cboCursoEscolar");
     auto* tipo = hijo<QComboBox>(&f, "cboTipoEnsenanza");
     auto* curso = hijo<QComboBox>(&f, "cboCurso");
     auto* siguiente = hijo<QPushButton>(&f, "cmdSiguiente");
     auto* clase = hijo<QLabel>(&f, "lblTipoHistorico");
-    EXPECT_EQ(hijo<QLabel>(&f, "lblCursoEscolar")->text(), u8("Curso Escolar Histórico"));
-    EXPECT_EQ(siguiente->text(), QStringLiteral("&Siguiente >"));
+    EXPECT_EQ(enFila({f.windowTitle(), hijo<QLabel>(&f, "lblCursoEscolar")->text(), siguiente->text()}),
+              u8("Editor de Cursos Históricos|Curso Escolar Histórico|&Siguiente >"));
 
     // The sample school's three historic years, nothing chosen yet.
-    ASSERT_EQ(anio->count(), 3);
-    EXPECT_EQ(anio->itemText(2), QStringLiteral("Expedientes de traslado"));
-    EXPECT_EQ(anio->currentIndex(), -1);
-    EXPECT_FALSE(curso->isEnabled());
-    EXPECT_FALSE(siguiente->isEnabled());
-    EXPECT_EQ(f.bytCursoElegido(), 0);
+    EXPECT_EQ(enFila({anio->count(), anio->itemText(2), anio->currentIndex(), curso->isEnabled(),
+                      siguiente->isEnabled(), f.bytCursoElegido()}),
+              "3|Expedientes de traslado|-1|false|false|0");
 
     elegir(anio, QStringLiteral("2024/2025"));
-    EXPECT_EQ(f.intCursoEscHistorico(), 2);
-    EXPECT_EQ(f.bytCursoElegido(), 1);
-    EXPECT_EQ(clase->text(), u8("Histórico de la Aplicación"));
     // Every teaching type but infant education, in the school's order.
-    EXPECT_EQ(tipo->findText(u8("Educación Infantil")), -1);
-    EXPECT_EQ(tipo->itemText(0), u8("Educación Primaria"));
-    EXPECT_EQ(tipo->itemText(1), u8("Educación Secundaria Obligatoria"));
-    EXPECT_EQ(tipo->currentIndex(), -1);
-    EXPECT_FALSE(curso->isEnabled());
-    EXPECT_FALSE(siguiente->isEnabled());
+    EXPECT_EQ(enFila({f.intCursoEscHistorico(), f.bytCursoElegido(), clase->text(),
+                      tipo->findText(u8("Educación Infantil")), tipo->itemText(0), tipo->itemText(1),
+                      tipo->currentIndex(), curso->isEnabled(), siguiente->isEnabled()}),
+              u8("2|1|Histórico de la Aplicación|-1|Educación Primaria|Educación Secundaria Obligatoria|"
+                 "-1|false|false"));
 
     elegir(tipo, u8("Educación Secundaria Obligatoria"));
-    EXPECT_EQ(enFila({f.intTipoEnsenanza(), f.strTipoEnsenanza(), curso->isEnabled()}), u8("3|Educación Secundaria Obligatoria|true"));
+    EXPECT_EQ(enFila({f.intTipoEnsenanza(), f.strTipoEnsenanza(), curso->isEnabled(), curso->currentIndex(),
+                      siguiente->isEnabled()}),
+              u8("3|Educación Secundaria Obligatoria|true|-1|false"));
     EXPECT_GE(curso->count(), 4);
-    EXPECT_EQ(curso->currentIndex(), -1);
-    EXPECT_FALSE(siguiente->isEnabled());
 
     curso->setCurrentIndex(1);
-    EXPECT_TRUE(siguiente->isEnabled());
-    EXPECT_EQ(f.strCurso(), curso->itemText(1));
-    EXPECT_EQ(f.intCurso(), curso->itemData(1).toInt());
+    EXPECT_EQ(enFila({siguiente->isEnabled(), f.strCurso(), f.intCurso()}),
+              enFila({true, curso->itemText(1), curso->itemData(1).toInt()}));
 
     // Another year: the user historic year says so, and the course list
     // is emptied and closed until a type is chosen again.
@@ -107,12 +98,8 @@ TEST_P(Selector, SiguienteTomaElBloqueoMientrasSeEditaYLoSueltaAlVolver) {
     hijo<QPushButton>(&f, "cmdSiguiente")->click();
     // While the editor is open, the lock is the user's; afterwards it is
     // gone and the chooser is still open.
-    EXPECT_EQ(durante, 1);
-    EXPECT_EQ(usuario, 1);
-    EXPECT_TRUE(listar);
-    EXPECT_EQ(bloqueos(), 0);
-    EXPECT_FALSE(f.blnSoloLectura());
-    EXPECT_FALSE(f.bloqueoTomado());
+    EXPECT_EQ(enFila({durante, usuario, listar, bloqueos(), f.blnSoloLectura(), f.bloqueoTomado()}),
+              "1|1|true|0|false|false");
     EXPECT_TRUE(guion.mostrados().isEmpty()) << guion.textos().join(QLatin1Char('\n')).toStdString();
 }
 
@@ -128,14 +115,10 @@ TEST_P(Selector, ElBloqueoDeOtroUsuarioDejaSoloLectura) {
     hijo<QPushButton>(&f, "cmdSiguiente")->click();
     ASSERT_GE(guion.mostrados().size(), 1);
     const MensajeMostrado aviso = guion.mostrados().first();
-    EXPECT_EQ(aviso.mensaje.texto, Texto(6051));
-    EXPECT_EQ(aviso.mensaje.icono, Icono::Informacion);
-    EXPECT_TRUE(aviso.conPitido);
-    EXPECT_TRUE(soloLecturaDurante);
-    EXPECT_TRUE(guion.sinPreguntasInesperadas());
     // The other user's lock stays, and nobody took another one.
-    EXPECT_EQ(bloqueos(), 1);
-    EXPECT_EQ(bloqueos(QStringLiteral(" WHERE codusuario=2")), 1);
+    EXPECT_EQ(enFila({aviso.mensaje.texto, aviso.mensaje.icono, aviso.conPitido, soloLecturaDurante,
+                      guion.sinPreguntasInesperadas(), bloqueos(), bloqueos(QStringLiteral(" WHERE codusuario=2"))}),
+              enFila({Texto(6051), Icono::Informacion, true, true, true, 1, 1}));
 }
 
 TEST_P(Selector, ElBloqueoPropioQuedadoSeLiberaSoloSiElUsuarioLoPide) {
@@ -148,12 +131,11 @@ TEST_P(Selector, ElBloqueoPropioQuedadoSeLiberaSoloSiElUsuarioLoPide) {
     hijo<QPushButton>(&f, "cmdSiguiente")->click();
     ASSERT_GE(guion.mostrados().size(), 2);
     const Mensaje pregunta = guion.mostrados().at(0).mensaje;
-    EXPECT_EQ(pregunta.botones, Botones::SiNo);
-    EXPECT_EQ(pregunta.defecto, Respuesta::No);
-    EXPECT_TRUE(pregunta.texto.contains(QStringLiteral("2023/2024"))) << pregunta.texto.toStdString();
-    EXPECT_TRUE(pregunta.texto.contains(f.strCurso())) << pregunta.texto.toStdString();
-    EXPECT_EQ(guion.mostrados().at(1).mensaje.texto, Texto(6051));
-    EXPECT_EQ(bloqueos(QStringLiteral(" WHERE codusuario=1")), 1);
+    EXPECT_EQ(enFila({pregunta.botones, pregunta.defecto, pregunta.texto.contains(QStringLiteral("2023/2024")),
+                      pregunta.texto.contains(f.strCurso()), guion.mostrados().at(1).mensaje.texto,
+                      bloqueos(QStringLiteral(" WHERE codusuario=1"))}),
+              enFila({Botones::SiNo, Respuesta::No, true, true, Texto(6051), 1}))
+        << pregunta.texto.toStdString();
 
     // Yes: the stale row goes, the lock is taken afresh for the editor and
     // released after it.
@@ -165,10 +147,8 @@ TEST_P(Selector, ElBloqueoPropioQuedadoSeLiberaSoloSiElUsuarioLoPide) {
         hijo<QPushButton>(&d, "cmdCancelar")->click();
     });
     hijo<QPushButton>(&f, "cmdSiguiente")->click();
-    EXPECT_FALSE(guion.textos().contains(Texto(6051)));
-    EXPECT_EQ(durante, 1);
-    EXPECT_EQ(bloqueos(), 0);
-    EXPECT_TRUE(guion.sinPreguntasInesperadas());
+    EXPECT_EQ(enFila({guion.textos().contains(Texto(6051)), durante, bloqueos(), guion.sinPreguntasInesperadas()}),
+              "false|1|0|true");
 }
 
 TEST_P(Selector, ElBloqueoEsDeUnCursoYDeUnEditor) {
@@ -187,10 +167,7 @@ TEST_P(Selector, ElBloqueoEsDeUnCursoYDeUnEditor) {
     historicos::TomarBloqueo(escuela.centro(), a, 1);
     historicos::TomarBloqueo(otra, b, 2);
     historicos::TomarBloqueo(otra, c, 2);
-    EXPECT_FALSE(a.blnSoloLectura);
-    EXPECT_TRUE(b.blnSoloLectura);
-    EXPECT_FALSE(c.blnSoloLectura);
-    EXPECT_EQ(bloqueos(), 2);
+    EXPECT_EQ(enFila({a.blnSoloLectura, b.blnSoloLectura, c.blnSoloLectura, bloqueos()}), "false|true|false|2");
     // The read-only one deletes nothing when it leaves; the owners do.
     historicos::LiberarBloqueo(otra, b, 2);
     EXPECT_EQ(bloqueos(), 2);
@@ -219,10 +196,8 @@ TEST_P(Selector, UnSegundoEditorDelMismoCursoSoloLeeYNoSueltaElBloqueoDelPrimero
         hijo<QPushButton>(&d, "cmdCancelar")->click();
     });
     hijo<QPushButton>(&primero, "cmdSiguiente")->click();
-    EXPECT_TRUE(segundoSoloLee);
-    EXPECT_EQ(trasElSegundo, 1);
-    EXPECT_EQ(guion.textos(), QStringList{Texto(6051)});
-    EXPECT_EQ(bloqueos(), 0);
+    EXPECT_EQ(enFila({segundoSoloLee, trasElSegundo, guion.textos().join('/'), bloqueos()}),
+              enFila({true, 1, Texto(6051), 0}));
 }
 
 TEST_P(Selector, NuevoCursoDelUsuarioConApostrofoQuedaElegido) {
@@ -230,8 +205,8 @@ TEST_P(Selector, NuevoCursoDelUsuarioConApostrofoQuedaElegido) {
     const QString nombre = QStringLiteral("Traslados d'O Grove");
     QStringList avisos;
     alAbrirse(QStringLiteral("frmNCursoEscolar"), [&](QDialog& d) {
-        EXPECT_EQ(d.windowTitle(), u8("Nuevo Curso Escolar Histórico"));
-        EXPECT_EQ(hijo<QLabel>(&d, "lblCurso")->text(), QStringLiteral("Nombre del Curso Escolar:"));
+        EXPECT_EQ(enFila({d.windowTitle(), hijo<QLabel>(&d, "lblCurso")->text()}),
+                  u8("Nuevo Curso Escolar Histórico|Nombre del Curso Escolar:"));
         auto* texto = hijo<QLineEdit>(&d, "txtCurso");
         auto* aceptar = hijo<QPushButton>(&d, "cmdAceptar");
         // Blank, and then too long: the dialog says so and stays.
@@ -249,19 +224,14 @@ TEST_P(Selector, NuevoCursoDelUsuarioConApostrofoQuedaElegido) {
     EXPECT_EQ(avisos.at(0), u8("Introduzca un nombre de curso histórico"));
     EXPECT_TRUE(avisos.at(1).contains(QStringLiteral("50"))) << avisos.at(1).toStdString();
 
-    Recordset rs = escuela.centro().Abrir(QStringLiteral(
-        "SELECT IDCursoEscolarHistorico, Nombre, HistoricoAplicacion FROM CursoEscolarHistorico "
-        "WHERE IDCursoEscolarHistorico=4"));
-    ASSERT_FALSE(rs.eof());
-    EXPECT_EQ(rs.texto(QStringLiteral("Nombre")), nombre);
-    EXPECT_EQ(rs.entero(QStringLiteral("HistoricoAplicacion")), 0);
-    EXPECT_EQ(contar(escuela.centro(), QStringLiteral("SELECT COUNT(*) FROM CursoEscolarHistorico")), 4);
+    EXPECT_EQ(leerFilas(escuela.centro(), QStringLiteral("SELECT IDCursoEscolarHistorico, Nombre, HistoricoAplicacion "
+                                                         "FROM CursoEscolarHistorico WHERE IDCursoEscolarHistorico>3")),
+              QStringList{QStringLiteral("4|%1|0").arg(nombre)});
     // Chosen in the chooser, whose type lists are open for it.
-    auto* anio = hijo<QComboBox>(&f, "cboCursoEscolar");
-    EXPECT_EQ(anio->currentText(), nombre);
-    EXPECT_EQ(f.intCursoEscHistorico(), 4);
-    EXPECT_EQ(hijo<QLabel>(&f, "lblTipoHistorico")->text(), u8("Histórico del Usuario"));
-    EXPECT_TRUE(hijo<QComboBox>(&f, "cboTipoEnsenanza")->count() > 0);
+    EXPECT_EQ(enFila({hijo<QComboBox>(&f, "cboCursoEscolar")->currentText(), f.intCursoEscHistorico(),
+                      hijo<QLabel>(&f, "lblTipoHistorico")->text(),
+                      hijo<QComboBox>(&f, "cboTipoEnsenanza")->count() > 0}),
+              enFila({nombre, 4, u8("Histórico del Usuario"), true}));
 }
 
 TEST_P(Selector, LosNodos2Y3DelAnfitrionAbrenElSelectorYElPasoDeNotas) {

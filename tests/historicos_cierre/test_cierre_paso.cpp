@@ -65,8 +65,7 @@ TEST_P(PasoTrasCierre, ElAnioCerradoPasaASuHistoricoSinDuplicarLoQueElCierreYaPa
     // the transfer passes nothing and removes nothing it did not write.
     const QStringList antes = EscuelaPrueba::instantanea(centro);
     ASSERT_GT(contar(centro, QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codAlumno NOT IN "
-                                            "(SELECT IDAlumno FROM Alumno)")),
-              0);
+                                            "(SELECT IDAlumno FROM Alumno)")), 0);
 
     guion.olvidarMostrados();
     pasarConElFormulario(QStringLiteral("2025/2026"), QStringLiteral("2025/2026"));
@@ -84,8 +83,7 @@ TEST_P(PasoTrasCierre, ElAnioCerradoPasaASuHistoricoSinDuplicarLoQueElCierreYaPa
     EXPECT_TRUE(guion.textos().first().startsWith(u8("Proceso finalizado con éxito"))) << guion.textos().first().toStdString();
     EXPECT_EQ(notasDelAnio(centro, 3), delCierre);
     EXPECT_EQ(contar(centro, QStringLiteral("SELECT COUNT(*) FROM EvaluacionHistorica WHERE codCursoEscolar=3 AND "
-                                            "(Orden=0 OR codCursoEscolarHistorico<>2)")),
-              0);
+                                            "(Orden=0 OR codCursoEscolarHistorico<>2)")), 0);
     EXPECT_TRUE(guion.sinPreguntasInesperadas());
 }
 

@@ -23,6 +23,7 @@
 #include <memory>
 
 using namespace ncc;
+using ncc::pruebas::enFila;
 
 
 class Interfaz : public ::testing::Test {
@@ -78,12 +79,9 @@ TEST_F(Interfaz, UnIdQueFaltaDetieneElRecorridoConUnSoloMensaje) {
               (QStringList{u("Centro:"), u("b"), u("c"), u("d")}));
     ASSERT_EQ(guion.mostrados().size(), 1);
     const MensajeMostrado m = guion.ultimo();
-    EXPECT_TRUE(m.mensaje.texto.startsWith(u("Error 326: "))) << m.mensaje.texto.toStdString();
-    EXPECT_TRUE(m.mensaje.texto.contains(u("99999")));
-    EXPECT_EQ(m.mensaje.icono, Icono::Critico);
-    EXPECT_EQ(m.mensaje.titulo, Texto(TituloProducto));
-    EXPECT_TRUE(m.conPitido);
-    EXPECT_EQ(guion.pitidos(), 1);
+    EXPECT_EQ(enFila({m.mensaje.texto.startsWith(u("Error 326: ")), m.mensaje.texto.contains(u("99999")),
+                      m.mensaje.icono, m.mensaje.titulo, m.conPitido, guion.pitidos()}),
+              enFila({true, true, Icono::Critico, Texto(TituloProducto), true, 1})) << m.mensaje.texto.toStdString();
 }
 
 TEST_F(Interfaz, ElTituloQueFaltaNoCargaNadaMas) {
@@ -91,9 +89,7 @@ TEST_F(Interfaz, ElTituloQueFaltaNoCargaNadaMas) {
     frm->setWindowTitle(u("frmCierreCursoE"));
     auto* l = con(new QLabel(u("a"), frm.get()), 1120);
     interfaz.CargarTextos(frm.get());
-    EXPECT_EQ(frm->windowTitle(), u("frmCierreCursoE"));
-    EXPECT_EQ(l->text(), u("a"));
-    EXPECT_EQ(guion.mostrados().size(), 1);
+    EXPECT_EQ(enFila({frm->windowTitle(), l->text(), guion.mostrados().size()}), "frmCierreCursoE|a|1");
 }
 
 TEST_F(Interfaz, MenusPorSuTextoYBarrasPorSuAyuda) {
@@ -119,8 +115,7 @@ TEST_F(Interfaz, MenusPorSuTextoYBarrasPorSuAyuda) {
     // The toolbar's own button follows its action.
     auto* botonBarra = qobject_cast<QToolButton*>(barra->widgetForAction(herramienta));
     ASSERT_TRUE(botonBarra);
-    EXPECT_EQ(botonBarra->toolTip(), u("Guardar datos alumnos"));
-    EXPECT_TRUE(guion.mostrados().isEmpty());
+    EXPECT_EQ(enFila({botonBarra->toolTip(), guion.mostrados().size()}), "Guardar datos alumnos|0");
 }
 
 TEST_F(Interfaz, PestanasYEncabezadosDeColumnaPorSusDatos) {
@@ -162,8 +157,8 @@ TEST_F(Interfaz, PestanasYEncabezadosDeColumnaPorSusDatos) {
 
 TEST_F(Interfaz, SeLlamaPorNombre) {
     auto* l = con(new QLabel(u("a"), frm.get()), 1120);
-    ASSERT_TRUE(QMetaObject::invokeMethod(&interfaz, "CargarTextos", Q_ARG(QWidget*, frm.get())));
-    EXPECT_EQ(l->text(), u("Centro:"));
+    EXPECT_TRUE(QMetaObject::invokeMethod(&interfaz, "CargarTextos", Q_ARG(QWidget*, frm.get())) &&
+                l->text() == u("Centro:"));
 }
 
 class BotonesAsistente : public Interfaz {
@@ -228,23 +223,22 @@ TEST_F(BotonesAsistente, UnaListaCortaYUnBotonQueYaNoExisteDanElErrorEstandar) {
     delete botones.boton(1);
     interfaz.Activar(botones, 1);
     ASSERT_EQ(guion.mostrados().size(), 2);
-    EXPECT_TRUE(guion.mostrados().at(0).mensaje.texto.startsWith(u("Error 9: ")));
-    EXPECT_TRUE(guion.mostrados().at(0).conPitido);
-    EXPECT_TRUE(guion.ultimo().mensaje.texto.startsWith(u("Error 91: ")));
+    EXPECT_EQ(enFila({guion.mostrados().at(0).mensaje.texto.startsWith(u("Error 9: ")),
+                      guion.mostrados().at(0).conPitido, guion.ultimo().mensaje.texto.startsWith(u("Error 91: "))}),
+              "true|true|true");
 }
 
 TEST_F(Interfaz, MasDe255FilasDesborda) {
     ConjuntoBotones grande;
     for (int i = 0; i < 255; ++i) grande.agregar(new QPushButton(frm.get()));
     interfaz.Activar(grande, 0);
-    EXPECT_TRUE(guion.mostrados().isEmpty());
-    EXPECT_FALSE(grande.boton(254)->isEnabled());
+    EXPECT_EQ(enFila({guion.mostrados().size(), grande.boton(254)->isEnabled()}), "0|false");
 
     grande.agregar(new QPushButton(frm.get()));
     interfaz.Activar(grande, 1);
     ASSERT_EQ(guion.mostrados().size(), 1);
-    EXPECT_EQ(guion.ultimo().mensaje.texto, u("Error 6: Desbordamiento"));
-    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Critico);
-    EXPECT_TRUE(guion.ultimo().conPitido);
-    EXPECT_FALSE(grande.boton(0)->isEnabled());  // nothing was switched
+    // Nothing was switched.
+    EXPECT_EQ(enFila({guion.ultimo().mensaje.texto, guion.ultimo().mensaje.icono, guion.ultimo().conPitido,
+                      grande.boton(0)->isEnabled()}),
+              enFila({u("Error 6: Desbordamiento"), Icono::Critico, true, false}));
 }

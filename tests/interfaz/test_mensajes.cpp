@@ -2,6 +2,7 @@
 // suite, the scripted answers of the tests and the command line's terminal.
 // Also the clock and the per-user settings.
 #include "platform/Ajustes.h"
+#include "comun/Lectura.h"
 #include "comun/Utf8.h"
 #include "platform/Mensajes.h"
 #include "platform/MensajesGuion.h"
@@ -16,6 +17,7 @@
 #include <cstdio>
 
 using namespace ncc;
+using ncc::pruebas::enFila;
 
 
 TEST(MensajesEstandar, ElErrorEstandarPitaYMuestraNumeroYDescripcion) {
@@ -24,12 +26,10 @@ TEST(MensajesEstandar, ElErrorEstandarPitaYMuestraNumeroYDescripcion) {
     mostrarError(13, u("No coinciden los tipos"));
     ASSERT_EQ(guion.mostrados().size(), 1);
     const MensajeMostrado m = guion.ultimo();
-    EXPECT_EQ(m.mensaje.texto, u("Error 13: No coinciden los tipos"));
-    EXPECT_EQ(m.mensaje.icono, Icono::Critico);
-    EXPECT_EQ(m.mensaje.botones, Botones::Aceptar);
-    EXPECT_EQ(m.mensaje.titulo, u("NORVA GESTIÓN ESCOLAR"));
-    EXPECT_TRUE(m.conPitido);
-    EXPECT_EQ(guion.pitidos(), 1);
+    EXPECT_EQ(enFila({m.mensaje.texto, m.mensaje.icono, m.mensaje.botones, m.mensaje.titulo, m.conPitido,
+                      guion.pitidos()}),
+              enFila({u("Error 13: No coinciden los tipos"), Icono::Critico, Botones::Aceptar,
+                      u("NORVA GESTIÓN ESCOLAR"), true, 1}));
 
     mostrarError(Error(errores::TextoNoEncontrado, u("sin texto")));
     EXPECT_EQ(guion.ultimo().mensaje.texto, u("Error 326: sin texto"));
@@ -41,28 +41,19 @@ TEST(MensajesEstandar, AvisosYPreguntasLlevanPitidoTituloYNoPorDefecto) {
     guion.responder(Respuesta::Si).responder(Respuesta::No).responder(Respuesta::Si);
 
     avisar(1181, Icono::Informacion);
-    EXPECT_TRUE(preguntar(2180));
-    EXPECT_FALSE(preguntarTexto(u("¿Seguro?")));
+    EXPECT_EQ(enFila({preguntar(2180), preguntarTexto(u("¿Seguro?"))}), "true|false");
     EXPECT_TRUE(preguntar(1183, Icono::Critico, Respuesta::Si));
 
     ASSERT_EQ(guion.mostrados().size(), 4);
     const auto& ms = guion.mostrados();
-    EXPECT_EQ(ms[0].mensaje.texto, Texto(1181));
-    EXPECT_EQ(ms[0].mensaje.icono, Icono::Informacion);
-    EXPECT_EQ(ms[0].mensaje.botones, Botones::Aceptar);
-    EXPECT_EQ(ms[1].mensaje.texto, Texto(2180));
-    EXPECT_EQ(ms[1].mensaje.icono, Icono::Pregunta);
-    EXPECT_EQ(ms[1].mensaje.botones, Botones::SiNo);
-    EXPECT_EQ(ms[1].mensaje.defecto, Respuesta::No);
-    EXPECT_EQ(ms[3].mensaje.icono, Icono::Critico);
-    EXPECT_EQ(ms[3].mensaje.defecto, Respuesta::Si);
-    for (const auto& m : ms) {
-        EXPECT_TRUE(m.conPitido);
-        EXPECT_EQ(m.mensaje.titulo, Texto(TituloProducto));
-    }
-    EXPECT_EQ(guion.pitidos(), 4);
-    EXPECT_TRUE(guion.sinPreguntasInesperadas());
-    EXPECT_EQ(guion.respuestasPendientes(), 0);
+    EXPECT_EQ(enFila({ms[0].mensaje.texto, ms[0].mensaje.icono, ms[0].mensaje.botones, ms[1].mensaje.texto,
+                      ms[1].mensaje.icono, ms[1].mensaje.botones, ms[1].mensaje.defecto, ms[3].mensaje.icono,
+                      ms[3].mensaje.defecto}),
+              enFila({Texto(1181), Icono::Informacion, Botones::Aceptar, Texto(2180), Icono::Pregunta, Botones::SiNo,
+                      Respuesta::No, Icono::Critico, Respuesta::Si}));
+    for (const auto& m : ms)
+        EXPECT_EQ(enFila({m.conPitido, m.mensaje.titulo}), enFila({true, Texto(TituloProducto)}));
+    EXPECT_EQ(enFila({guion.pitidos(), guion.sinPreguntasInesperadas(), guion.respuestasPendientes()}), "4|true|0");
 }
 
 TEST(MensajesGuion, RespuestasPorTextoAntesQueLaColaYPreguntasInesperadas) {
@@ -74,20 +65,17 @@ TEST(MensajesGuion, RespuestasPorTextoAntesQueLaColaYPreguntasInesperadas) {
 
     // The answer by text is given every time its question comes and does
     // not use the queue.
-    EXPECT_TRUE(preguntar(2194));
-    EXPECT_TRUE(preguntar(2194));
+    EXPECT_EQ(enFila({preguntar(2194), preguntar(2194)}), "true|true");
     EXPECT_EQ(guion.respuestasPendientes(), 1);
     // A question built around an answered text still finds it.
     EXPECT_TRUE(preguntarTexto(Texto(2194) + u(" (2)")));
     EXPECT_TRUE(preguntar(2195));  // the queue
-    EXPECT_EQ(guion.respuestasPendientes(), 0);
-    EXPECT_TRUE(guion.sinPreguntasInesperadas());
+    EXPECT_EQ(enFila({guion.respuestasPendientes(), guion.sinPreguntasInesperadas()}), "0|true");
 
     // Nobody answered this one: recorded, reported and answered No.
     EXPECT_FALSE(preguntar(2180));
-    EXPECT_FALSE(guion.sinPreguntasInesperadas());
-    EXPECT_EQ(guion.inesperadas(), QStringList{Texto(2180)});
-    EXPECT_EQ(avisadas, QStringList{Texto(2180)});
+    EXPECT_EQ(enFila({guion.sinPreguntasInesperadas(), guion.inesperadas().join('/'), avisadas.join('/')}),
+              u("false|") + Texto(2180) + u("|") + Texto(2180));
 
     // Plain messages never take an answer.
     guion.responder(Respuesta::Si);
@@ -98,12 +86,10 @@ TEST(MensajesGuion, RespuestasPorTextoAntesQueLaColaYPreguntasInesperadas) {
     Mensaje sinPitido;
     sinPitido.texto = u("sin pitido");
     mensajes().mostrar(sinPitido);
-    EXPECT_FALSE(guion.ultimo().conPitido);
-    EXPECT_EQ(guion.textos().last(), u("sin pitido"));
+    EXPECT_EQ(enFila({guion.ultimo().conPitido, guion.textos().last()}), "false|sin pitido");
 
     guion.olvidarMostrados();
-    EXPECT_TRUE(guion.mostrados().isEmpty());
-    EXPECT_EQ(guion.pitidos(), 0);
+    EXPECT_EQ(enFila({guion.mostrados().size(), guion.pitidos()}), "0|0");
 }
 
 // The terminal service on real files: a temporary file is not a terminal.
@@ -151,12 +137,12 @@ TEST_F(Terminal, MensajesConSuPalabraYSinPitidoFueraDeUnTerminal) {
     avisar(2182, Icono::Informacion);
     avisarTexto(Texto(1183), Icono::Critico);
     const QString s = leidoSalida();
-    EXPECT_FALSE(s.contains(QLatin1Char('\a')));
-    EXPECT_FALSE(s.contains(QLatin1Char('\r')));
-    EXPECT_TRUE(s.startsWith(u("Error 13: No coinciden los tipos\n"))) << s.toStdString();
-    EXPECT_TRUE(s.contains(u("Aviso: ") + Texto(2192) + u("\n")));
-    EXPECT_TRUE(s.contains(u("Información: Proceso realizado satisfactoriamene\n")));
-    EXPECT_TRUE(s.contains(u("Error: Se dispone a realizar")));
+    EXPECT_EQ(enFila({s.contains(QLatin1Char('\a')), s.contains(QLatin1Char('\r')),
+                      s.startsWith(u("Error 13: No coinciden los tipos\n")),
+                      s.contains(u("Aviso: ") + Texto(2192) + u("\n")),
+                      s.contains(u("Información: Proceso realizado satisfactoriamene\n")),
+                      s.contains(u("Error: Se dispone a realizar"))}),
+              "false|false|true|true|true|true") << s.toStdString();
 }
 
 TEST_F(Terminal, ConSiRespondeSiATodoYLoEscribe) {
@@ -178,10 +164,9 @@ TEST_F(Terminal, SinTerminalNiSiSeNiegaAResponder) {
         preguntar(1185);
         ADD_FAILURE() << "answered without a terminal";
     } catch (const SinTerminal& e) {
-        EXPECT_EQ(e.numero(), SinTerminal::Numero);
-        EXPECT_EQ(e.pregunta(), Texto(1185));
-        EXPECT_TRUE(e.descripcion().contains(u("--si")));
-        EXPECT_TRUE(e.descripcion().contains(Texto(1185)));
+        EXPECT_EQ(enFila({e.numero(), e.pregunta(), e.descripcion().contains(u("--si")),
+                          e.descripcion().contains(Texto(1185))}),
+                  enFila({SinTerminal::Numero, Texto(1185), true, true}));
     }
     // The question itself was shown, so that the log says what was asked.
     EXPECT_TRUE(leidoSalida().contains(Texto(1185)));
@@ -204,12 +189,11 @@ TEST_F(Terminal, EnUnTerminalLeeLaRespuesta) {
     escribirEntrada("quizá\nsí\n\nn\n");
     MensajesTerminal t(salida, entrada);
     t.fijarEsTerminal(true);
-    EXPECT_EQ(t.mostrar(pregunta(u("¿Uno?"))), Respuesta::Si);
-    EXPECT_EQ(t.mostrar(pregunta(u("¿Dos?"))), Respuesta::No);
+    EXPECT_EQ(QList({t.mostrar(pregunta(u("¿Uno?"))), t.mostrar(pregunta(u("¿Dos?")))}),
+              QList({Respuesta::Si, Respuesta::No}));
     Mensaje siPorDefecto = pregunta(u("¿Tres?"));
     siPorDefecto.defecto = Respuesta::Si;
-    EXPECT_EQ(t.mostrar(siPorDefecto), Respuesta::No);
-    EXPECT_EQ(t.mostrar(siPorDefecto), Respuesta::No);
+    EXPECT_EQ(QList({t.mostrar(siPorDefecto), t.mostrar(siPorDefecto)}), QList<Respuesta>(2, Respuesta::No));
     const QString s = leidoSalida();
     EXPECT_TRUE(s.startsWith(u("Pregunta: ¿Uno? [s/N] Respuesta no válida. [s/N] "))) << s.toStdString();
     EXPECT_TRUE(s.contains(u("Pregunta: ¿Tres? [S/n] ")));
@@ -231,13 +215,13 @@ TEST(Ajustes, CadaCentroGuardaLosSuyosBajoNorvaCentro2000) {
     EXPECT_EQ(Ajustes::leer(u("Colegio Uno"), u("CierreAlumnos"), u("Columna1"), 1500).toInt(), 1500);
     Ajustes::escribir(u("Colegio Uno"), u("CierreAlumnos"), u("Columna1"), 2100);
     Ajustes::escribir(u("Colegio Dos"), u("CierreAlumnos"), u("Columna1"), 900);
-    EXPECT_EQ(Ajustes::leer(u("Colegio Uno"), u("CierreAlumnos"), u("Columna1")).toInt(), 2100);
-    EXPECT_EQ(Ajustes::leer(u("Colegio Dos"), u("CierreAlumnos"), u("Columna1")).toInt(), 900);
-    EXPECT_FALSE(Ajustes::leer(u("Colegio Uno"), u("CierreActividades"), u("Columna1")).isValid());
+    EXPECT_EQ(enFila({Ajustes::leer(u("Colegio Uno"), u("CierreAlumnos"), u("Columna1")),
+                      Ajustes::leer(u("Colegio Dos"), u("CierreAlumnos"), u("Columna1")),
+                      Ajustes::leer(u("Colegio Uno"), u("CierreActividades"), u("Columna1"))}),
+              "2100|900|~");
 
     const QString archivo = dir.path() + u("/") + QCoreApplication::organizationName() +
                             u("/Colegio Uno/Norva Centro 2000/CierreCurso.conf");
     EXPECT_TRUE(QFile::exists(archivo)) << archivo.toStdString();
-    QSettings directo(archivo, QSettings::IniFormat);
-    EXPECT_EQ(directo.value(u("CierreAlumnos/Columna1")).toInt(), 2100);
+    EXPECT_EQ(QSettings(archivo, QSettings::IniFormat).value(u("CierreAlumnos/Columna1")).toInt(), 2100);
 }

@@ -1,5 +1,6 @@
 // The message boxes of the windows, answered from a timer while they wait.
 #include "platform/gui/MensajesQt.h"
+#include "comun/Lectura.h"
 #include "comun/Utf8.h"
 #include <QApplication>
 #include <QMessageBox>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace ncc;
+using ncc::pruebas::enFila;
 
 
 // Runs `responder` on the message box as soon as it is shown.
@@ -45,12 +47,8 @@ TEST(MensajesQt, PreguntaConBotonesEnEspanolYNoPorDefecto) {
     });
     MensajesQt qt;
     EXPECT_EQ(qt.mostrar(m), Respuesta::Si);
-    EXPECT_EQ(si, u("Sí"));
-    EXPECT_EQ(no, u("No"));
-    EXPECT_EQ(defecto, u("No"));
-    EXPECT_EQ(titulo, m.titulo);
-    EXPECT_EQ(texto, u("Línea uno\nLínea dos"));
-    EXPECT_EQ(icono, QMessageBox::Question);
+    EXPECT_EQ(enFila({si, no, defecto, titulo, texto, icono}),
+              enFila({u("Sí"), u("No"), u("No"), m.titulo, u("Línea uno\nLínea dos"), QMessageBox::Question}));
 }
 
 TEST(MensajesQt, ElAvisoCriticoSeCierraConAceptar) {
@@ -66,6 +64,5 @@ TEST(MensajesQt, ElAvisoCriticoSeCierraConAceptar) {
     });
     MensajesQt qt;
     EXPECT_EQ(qt.mostrar(m), Respuesta::Aceptar);
-    EXPECT_EQ(aceptar, u("Aceptar"));
-    EXPECT_EQ(icono, QMessageBox::Critical);
+    EXPECT_EQ(enFila({aceptar, icono}), enFila({u("Aceptar"), QMessageBox::Critical}));
 }

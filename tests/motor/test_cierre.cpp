@@ -52,11 +52,9 @@ TEST_P(Cierre, LasConfirmacionesRechazadasNoTocanNada) {
     const auto antes = escuela.instantaneas();
 
     EXPECT_FALSE(motor.TransferirDatos());
-    EXPECT_TRUE(motor.Cancelado());
     ASSERT_EQ(guion.mostrados().size(), 1);
-    EXPECT_EQ(guion.ultimo().mensaje.icono, Icono::Exclamacion);
-    EXPECT_EQ(guion.ultimo().mensaje.defecto, Respuesta::No);
-    EXPECT_EQ(barra.Value(), 42);
+    EXPECT_EQ(enFila({motor.Cancelado(), guion.ultimo().mensaje.icono, guion.ultimo().mensaje.defecto, barra.Value()}),
+              enFila({true, Icono::Exclamacion, Respuesta::No, 42}));
     EXPECT_TRUE(escuela.sobrantes().isEmpty()) << escuela.sobrantes().join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(escuela.instantaneas(), antes);
 }
@@ -70,8 +68,7 @@ TEST_P(Cierre, LasActividadesSinPromocionarTambienSePreguntan) {
     motor.colActividades()->Add(act, qint64(5));
     guion.responderA(2187, Respuesta::Si).responderA(710, Respuesta::No);
 
-    EXPECT_FALSE(motor.TransferirDatos());
-    EXPECT_TRUE(motor.Cancelado());
+    EXPECT_EQ(enFila({motor.TransferirDatos(), motor.Cancelado()}), "false|true");
     // One warning about seats for however many sections overflow.
     EXPECT_EQ(guion.textos(), (QStringList{Texto(2187), Texto(2192), Texto(710)}));
     EXPECT_TRUE(escuela.sobrantes().isEmpty()) << escuela.sobrantes().join(QLatin1Char(' ')).toStdString();
@@ -89,9 +86,7 @@ TEST_P(Cierre, ElPorcentajeEsLaDivisionEntera) {
     ASSERT_TRUE(motor.TransferirDatos());
     EXPECT_TRUE(guion.textos().isEmpty()) << guion.textos().join(QLatin1Char('\n')).toStdString();
     // One caption a step, the last one full: the bar runs to its end.
-    EXPECT_EQ(etiquetas.size(), 15);
-    EXPECT_EQ(etiquetas.first(), QStringLiteral("6%"));
-    EXPECT_EQ(etiquetas.last(), QStringLiteral("100%"));
+    EXPECT_EQ(enFila({etiquetas.size(), etiquetas.value(0), etiquetas.value(etiquetas.size() - 1)}), "15|6%|100%");
 }
 
 // The id of the new school year is one past the greatest of both
@@ -102,8 +97,7 @@ TEST_P(Cierre, ElAnoBorradoDeIdMayorCuentaParaElNuevo) {
                        QStringLiteral("INSERT INTO CursoEscolar (IDCursoEscolar, Nombre, CodCentro) VALUES (9, 'Borrado', 3)"));
     prepararMotor(true, true);
     ASSERT_TRUE(motor.TransferirDatos()) << guion.textos().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(motor.estado().lngIDNuevoCurso, 10);
-    EXPECT_TRUE(escuela.existeCreada(QStringLiteral("A3C10")));
+    EXPECT_EQ(enFila({motor.estado().lngIDNuevoCurso, escuela.existeCreada(QStringLiteral("A3C10"))}), "10|true");
     EXPECT_EQ(leerFilas(escuela.appEntrada(), QStringLiteral("SELECT Nombre FROM CursoEscolar WHERE IDCursoEscolar=10")),
               QStringList{QStringLiteral("2026/2027")});
 }
@@ -117,8 +111,7 @@ TEST_P(Cierre, SoloSeccionesSonTrecePasos) {
 TEST_P(Cierre, SoloActividadesSonSeisPasos) {
     prepararMotor(false, true);
     ASSERT_TRUE(motor.TransferirDatos());
-    EXPECT_EQ(barra.Max(), 6);
-    EXPECT_EQ(barra.Value(), 6);
+    EXPECT_EQ(enFila({barra.Max(), barra.Value()}), "6|6");
 }
 
 }  // namespace

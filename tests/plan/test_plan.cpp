@@ -103,8 +103,7 @@ TEST_P(PlanCentro, SeccionesEnElOrdenDeLaPaginaVisiblesSoloConAlumnosActivos) {
         if (s->Visible()) visibles << QString::number(s->IDSeccion());
         if (s->Promocionada()) promocionadas << QString::number(s->IDSeccion());
     }
-    EXPECT_EQ(visibles, QStringList({"111", "112", "121", "122", "221", "222"}));
-    EXPECT_EQ(promocionadas, visibles);
+    EXPECT_EQ(QList({visibles, promocionadas}), QList<QStringList>(2, {"111", "112", "121", "122", "221", "222"}));
     const auto s121 = p.arboles.secciones->Item(QStringLiteral("121"));
     EXPECT_EQ(enFila({s121->IDTipoEnsenanza(), s121->IDCurso(), s121->NumPlazas(), s121->PromocionDirecta()}), "1|12|20|false");
     EXPECT_TRUE(p.arboles.secciones->Item(QStringLiteral("111"))->PromocionDirecta());
@@ -137,8 +136,9 @@ TEST_P(PlanCentro, DecisionesYDestinosPorDefecto) {
     EXPECT_EQ(destino(alumnoDe(p, 221, 2202)), QStringLiteral("Repite 2/22/221 ESO 2º A "));
     // Promoted from the last course of the school: leaves, today.
     EXPECT_EQ(destino(alumnoDe(p, 222, 2201)), QStringLiteral("Baja 0/0/0    30/06/2026"));
-    EXPECT_FALSE(host::HayAlumnosSinDestino(*p.arboles.secciones));
-    EXPECT_FALSE(motor::HayAlumnosSinAsignar(*p.arboles.secciones));
+    EXPECT_EQ(enFila({host::HayAlumnosSinDestino(*p.arboles.secciones),
+                      motor::HayAlumnosSinAsignar(*p.arboles.secciones)}),
+              "false|false");
 
     // Seats: counted in the destination section, in the order the sections
     // are confirmed.
@@ -190,9 +190,8 @@ TEST_P(PlanCentro, ElPlanVaYVuelveEnJsonSinCambios) {
     p.cabecera.cursoEscolar = QStringLiteral("2025/2026");
     const QByteArray json = host::planAJson(p);
     const Plan leido = host::planDesdeJson(json);
-    EXPECT_EQ(leido.cabecera.centro, 1);
-    EXPECT_EQ(leido.cabecera.cursoEscolar, QStringLiteral("2025/2026"));
-    EXPECT_EQ(destino(alumnoDe(leido, 222, 2201)), destino(alumnoDe(p, 222, 2201)));
+    EXPECT_EQ(enFila({leido.cabecera.centro, leido.cabecera.cursoEscolar, destino(alumnoDe(leido, 222, 2201))}),
+              enFila({1, "2025/2026", destino(alumnoDe(p, 222, 2201))}));
     EXPECT_EQ(host::planAJson(leido), json);
     // The read plan fits the school it came from, and stays as it was.
     Plan encajado = host::planDesdeJson(json);
@@ -270,8 +269,7 @@ TEST_P(PlanCentro, EncajarCompletaLasSeccionesYSuVisibilidad) {
     p.arboles.secciones->Item(QStringLiteral("111"))->setVisible(false);
     host::encajarEnCentro(p, con(), 1);
     const auto& s = *p.arboles.secciones;
-    EXPECT_FALSE(s.Item(QStringLiteral("211"))->Visible());
-    EXPECT_TRUE(s.Item(QStringLiteral("111"))->Visible());
+    EXPECT_EQ(enFila({s.Item("211")->Visible(), s.Item("111")->Visible()}), "false|true");
     // The section left out with active students comes back unpromoted and
     // empty, so the closing asks about it; the empty one stays out.
     EXPECT_FALSE(s.contiene(QStringLiteral("123")));
@@ -303,8 +301,8 @@ TEST_P(PlanCentro, LosMiembrosDeQuienSeVaNoPasan) {
     p.arboles.secciones->Item(QStringLiteral("222"))->setPromocionada(false);
 
     host::sincronizarActividades(p, con());
-    EXPECT_FALSE(judo->Alumnos()->Item(QStringLiteral("1202"))->Visible());
-    EXPECT_FALSE(judo->Alumnos()->Item(QStringLiteral("2201"))->Visible());
+    EXPECT_EQ(enFila({judo->Alumnos()->Item("1202")->Visible(), judo->Alumnos()->Item("2201")->Visible()}),
+              "false|false");
     for (const auto& precio : *judo->TipoAlumnos()) EXPECT_FALSE(precio->Visible()) << precio->ID();
 }
 
@@ -315,11 +313,9 @@ NCC_AMBOS_FONDOS(PlanCentro);
 // with the page's conversion, and a plan of another centre or year is not
 // applied.
 TEST(PlanPrecios, SeConviertenComoEnLaPaginaDePrecios) {
-    EXPECT_EQ(host::AEuros(1000), QStringLiteral("6,01"));
-    EXPECT_EQ(host::AEuros(0), QStringLiteral("0"));
-    EXPECT_EQ(host::AEuros(4992), QStringLiteral("30"));
-    EXPECT_EQ(host::APesetas(601), QStringLiteral("1000"));
-    EXPECT_EQ(host::APesetas(1250), QStringLiteral("2080"));
+    EXPECT_EQ(enFila({host::AEuros(1000), host::AEuros(0), host::AEuros(4992), host::APesetas(601),
+                      host::APesetas(1250)}),
+              "6,01|0|30|1000|2080");
 
     const auto plan = [](const QString& euros, const QString& pesetas) {
         return QStringLiteral("{\"actividades\": [{\"IDActividad\": 5, \"Alumnos\": [{\"IDAlumno\": 7, "
@@ -330,14 +326,11 @@ TEST(PlanPrecios, SeConviertenComoEnLaPaginaDePrecios) {
     };
     Plan p = host::planDesdeJson(plan(QStringLiteral("12,50"), QString()));
     auto m = p.arboles.actividades->Item(QStringLiteral("5"))->Alumnos()->Item(QStringLiteral("7"));
-    EXPECT_EQ(m->Euros(), QStringLiteral("12,50"));
-    EXPECT_EQ(m->Pesetas(), QStringLiteral("2080"));
+    EXPECT_EQ(enFila({m->Euros(), m->Pesetas()}), "12,50|2080");
     p = host::planDesdeJson(plan(QString(), QStringLiteral("1000")));
     m = p.arboles.actividades->Item(QStringLiteral("5"))->Alumnos()->Item(QStringLiteral("7"));
-    EXPECT_EQ(m->Euros(), QStringLiteral("6,01"));
-    EXPECT_EQ(m->Pesetas(), QStringLiteral("1000"));
-    EXPECT_EQ(p.arboles.actividades->Item(QStringLiteral("5"))->TipoAlumnos()->Item(QStringLiteral("1"))->Euros(),
-              QStringLiteral("6,01"));
+    EXPECT_EQ(enFila({m->Euros(), m->Pesetas(), p.arboles.actividades->Item("5")->TipoAlumnos()->Item("1")->Euros()}),
+              "6,01|1000|6,01");
 
     p.cabecera.centro = 1;
     p.cabecera.cursoEscolar = QStringLiteral("2025/2026");
@@ -362,8 +355,7 @@ TEST(OrdenPlan, EscribeElPlanPorDefectoYRechazaElMalUso) {
     SalidaNcc r = ncc({QStringLiteral("--datos"), ctx.carpeta()});
     ASSERT_EQ(r.salida, 0) << r.error.toStdString();
     const Plan p = host::planDesdeJson(r.texto.toUtf8());
-    EXPECT_EQ(p.cabecera.cursoEscolar, QStringLiteral("2025/2026"));
-    EXPECT_EQ(p.cabecera.centro, 1);
+    EXPECT_EQ(enFila({p.cabecera.cursoEscolar, p.cabecera.centro}), "2025/2026|1");
     ASSERT_TRUE(p.arboles.secciones->contiene(QStringLiteral("1")));
     EXPECT_TRUE(p.arboles.secciones->Item(QStringLiteral("1"))->Alumnos()->contiene(QStringLiteral("7")));
 
@@ -375,15 +367,12 @@ TEST(OrdenPlan, EscribeElPlanPorDefectoYRechazaElMalUso) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(host::planAJson(host::planDesdeJson(f.readAll())), host::planAJson(p));
 
-    r = ncc({});
-    EXPECT_EQ(r.salida, 64);
-    EXPECT_TRUE(r.error.contains(QStringLiteral("Uso: ncc plan")));
+    esperarSalida(ncc({}), 64, QStringLiteral("Uso: ncc plan"));
     EXPECT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--otra")}).salida, 64);
     EXPECT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--salida")}).salida, 64);
     // A folder without the application entry: said plainly, failure.
     QTemporaryDir vacia;
-    r = ncc({QStringLiteral("--datos"), vacia.path()});
-    EXPECT_EQ(r.salida, 1);
+    r = esperarSalida(ncc({QStringLiteral("--datos"), vacia.path()}), 1);
     EXPECT_TRUE(r.error.startsWith(QStringLiteral("ncc plan: "))) << r.error.toStdString();
     // A centre that is not there.
     EXPECT_EQ(ncc({QStringLiteral("--datos"), ctx.carpeta(), QStringLiteral("--centro"), QStringLiteral("9")}).salida, 1);

@@ -27,9 +27,8 @@ protected:
 };
 
 TEST_P(ConexionFondo, EstadoYPropiedades) {
-    EXPECT_EQ(con->State(), 1);
-    EXPECT_EQ(con->proveedor(), GetParam());
-    EXPECT_EQ(con->verdadero(), GetParam() == Proveedor::SQLite ? -1 : 1);
+    EXPECT_EQ(pruebas::enFila({con->State(), con->proveedor(), con->verdadero()}),
+              pruebas::enFila({1, GetParam(), GetParam() == Proveedor::SQLite ? -1 : 1}));
     EXPECT_THROW(con->fijarPropiedad(QStringLiteral("Data Source"), QStringLiteral("x")), Error);
     con->Close();
     EXPECT_EQ(con->State(), 0);
@@ -77,9 +76,8 @@ TEST_P(ConexionFondo, RecordsetSigueValidoMientrasSeEjecutanOtrasSentencias) {
         EXPECT_EQ(otro.entero(QStringLiteral("n")), ++leidos);
         r.MoveNext();
     }
-    EXPECT_EQ(leidos, 50);
     // One prepared statement per distinct text, reused for every row.
-    EXPECT_EQ(con->sentenciasPreparadas(), 2);
+    EXPECT_EQ(pruebas::enFila({leidos, con->sentenciasPreparadas()}), "50|2");
 }
 
 TEST_P(ConexionFondo, FiltrosDeRecordset) {
@@ -90,18 +88,15 @@ TEST_P(ConexionFondo, FiltrosDeRecordset) {
             con->Execute(QStringLiteral("INSERT INTO AA VALUES (?, ?, ?, ?)"), {act, tipo, 10 + ++n, n});
     Recordset r = con->Abrir(QStringLiteral("SELECT * FROM AA ORDER BY Orden"));
     r.Filter(QStringLiteral("CODALUMNO=12"));
-    ASSERT_EQ(r.RecordCount(), 1);
-    EXPECT_EQ(r.entero(QStringLiteral("Orden")), 2);
+    EXPECT_EQ(pruebas::enFila({r.RecordCount(), r.entero(QStringLiteral("Orden"))}), "1|2");
     r.Filter(QStringLiteral("CODACTIVIDAD=3 AND CODTIPOALUMNO=2"));
-    ASSERT_EQ(r.RecordCount(), 1);
-    EXPECT_EQ(r.entero(QStringLiteral("CODALUMNO")), 16);
+    EXPECT_EQ(pruebas::enFila({r.RecordCount(), r.entero(QStringLiteral("CODALUMNO"))}), "1|16");
     r.Filter(QStringLiteral("Orden=1 OR Orden=2"));
     EXPECT_EQ(r.RecordCount(), 2);
     r.MoveNext();
     EXPECT_EQ(r.entero(QStringLiteral("Orden")), 2);
     r.Filter(QStringLiteral("CODALUMNO=99"));
-    EXPECT_TRUE(r.eof());
-    EXPECT_TRUE(r.bof());
+    EXPECT_TRUE(r.eof() && r.bof());
     r.Filter(QString());
     EXPECT_EQ(r.RecordCount(), 6);
     EXPECT_THROW(r.Filter(QStringLiteral("NoExiste=1")), Error);
@@ -120,9 +115,8 @@ TEST_P(ConexionFondo, TransaccionesYGuardaDeAmbito) {
         insertar(3, QStringLiteral("a"), QStringLiteral("b"), true);
         t.confirmar();
     }
-    Recordset r = con->Abrir(QStringLiteral("SELECT IDAlumno FROM Alumno"));
-    ASSERT_EQ(r.RecordCount(), 1);
-    EXPECT_EQ(r.entero(QStringLiteral("IDAlumno")), 3);
+    EXPECT_EQ(pruebas::leerFilas(*con, QStringLiteral("SELECT IDAlumno FROM Alumno")),
+              QStringList{QStringLiteral("3")});
 }
 
 TEST_P(ConexionFondo, ErroresConNumeroYDescripcion) {
@@ -130,8 +124,7 @@ TEST_P(ConexionFondo, ErroresConNumeroYDescripcion) {
         con->Execute(QStringLiteral("SELEC mal"));
         FAIL() << "se esperaba un error";
     } catch (const Error& e) {
-        EXPECT_NE(e.numero(), 0);
-        EXPECT_FALSE(e.descripcion().isEmpty());
+        EXPECT_TRUE(e.numero() != 0 && !e.descripcion().isEmpty());
     }
     insertar(1, QStringLiteral("a"), QStringLiteral("b"), true);
     EXPECT_THROW(insertar(1, QStringLiteral("a"), QStringLiteral("b"), true), Error);
@@ -176,8 +169,8 @@ TEST_P(ConexionFondo, CopiaDeLaBaseConUnaConexionAbierta) {
     copia.Open();
     Recordset r = copia.Abrir(QStringLiteral("SELECT Nombre, Apellido1 FROM Alumno"));
     ASSERT_EQ(r.RecordCount(), 1);
-    EXPECT_EQ(r.texto(QStringLiteral("Nombre")), QStringLiteral("Muñoz"));
-    EXPECT_EQ(r.texto(QStringLiteral("Apellido1")), QStringLiteral("D'Alessandro"));
+    EXPECT_EQ(pruebas::enFila({r.texto(QStringLiteral("Nombre")), r.texto(QStringLiteral("Apellido1"))}),
+              "Muñoz|D'Alessandro");
     copia.Close();
     EXPECT_EQ(con->State(), 1);
 }
@@ -190,8 +183,7 @@ TEST_P(ConexionFondo, BorrarRenombrarYExistir) {
         const DatosConexion p = pruebas::plantillaServidor();
         ctx->cadena(QStringLiteral("Renombrada"), false);
         servidor::renombrar(p, viejo, nuevo);
-        EXPECT_FALSE(servidor::existe(p, viejo));
-        EXPECT_TRUE(servidor::existe(p, nuevo));
+        EXPECT_EQ(pruebas::enFila({servidor::existe(p, viejo), servidor::existe(p, nuevo)}), "false|true");
         servidor::borrar(p, nuevo);
         EXPECT_FALSE(servidor::existe(p, nuevo));
         servidor::borrar(p, nuevo);  // dropping what is gone is no error
@@ -199,8 +191,7 @@ TEST_P(ConexionFondo, BorrarRenombrarYExistir) {
         EXPECT_FALSE(servidor::existe(p, nuevo));
     } else {
         archivos::renombrar(viejo, nuevo);
-        EXPECT_FALSE(archivos::existe(viejo));
-        EXPECT_TRUE(archivos::existe(nuevo));
+        EXPECT_EQ(pruebas::enFila({archivos::existe(viejo), archivos::existe(nuevo)}), "false|true");
         archivos::borrar(nuevo);
         EXPECT_FALSE(archivos::existe(nuevo));
         archivos::borrar(nuevo);

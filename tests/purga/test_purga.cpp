@@ -109,15 +109,12 @@ TEST_P(Purga, SinBajasSoloCorrenPrematriculasYHuerfanos) {
     ambas(QStringLiteral("INSERT INTO Actividad_TipoAlumno (CodActividad, CodTipoAlumno) VALUES (7, 1)"));
 
     Sentencias::reiniciar();
-    EXPECT_TRUE(motor::PurgarFamilias(e));
-    EXPECT_TRUE(motor::PurgarBajas(e));
+    EXPECT_EQ(enFila({motor::PurgarFamilias(e), motor::PurgarBajas(e)}), "true|true");
     bool correcto = false;
     motor::PurgarDirecciones(e, nullptr, correcto);
-    EXPECT_TRUE(correcto);
-    EXPECT_EQ(Sentencias::contadas(), 0);
+    EXPECT_EQ(enFila({correcto, Sentencias::contadas()}), "true|0");
 
-    EXPECT_TRUE(motor::PurgarPrematriculas(e));
-    EXPECT_TRUE(motor::LimpiarHuerfanos(e));
+    EXPECT_EQ(enFila({motor::PurgarPrematriculas(e), motor::LimpiarHuerfanos(e)}), "true|true");
     EXPECT_TRUE(guion.mostrados().isEmpty()) << guion.textos().join(QLatin1Char('\n')).toStdString();
 
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT IDPrematriculacion, Anticipado FROM Prematriculacion")),
@@ -125,9 +122,9 @@ TEST_P(Purga, SinBajasSoloCorrenPrematriculasYHuerfanos) {
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodPrematriculacion FROM Prematriculacion_Ponderacion")),
               QStringList{QStringLiteral("2")});
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT * FROM UltimoID")), QStringList{QStringLiteral("1|1|1|1|1|1")});
-    EXPECT_EQ(ids("Familia", "IDFamilia"), QStringLiteral("1"));
-    EXPECT_EQ(ids("MiembroFamilia", "IDMiembroFamilia"), QStringLiteral("30"));
-    EXPECT_EQ(ids("Direccion", "IDDireccion"), QStringLiteral("500"));
+    EXPECT_EQ(enFila({ids("Familia", "IDFamilia"), ids("MiembroFamilia", "IDMiembroFamilia"),
+                      ids("Direccion", "IDDireccion")}),
+              "1|30|500");
     // Another school's link to a gone activity goes; this school's is the
     // activities step's to remove.
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodActividad, CodCentro FROM Actividad_Centro ORDER BY CodActividad, CodCentro")),
@@ -161,16 +158,15 @@ TEST_P(Purga, FamiliasDeLosQueSeVan) {
     ASSERT_TRUE(motor::PurgarFamilias(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(guion.mostrados().isEmpty());
 
-    EXPECT_EQ(ids("Familia", "IDFamilia"), QStringLiteral("2"));
-    EXPECT_EQ(ids("MiembroFamilia", "IDMiembroFamilia"), QStringLiteral("32"));
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodAlumno, CodMiembroFamilia FROM Alumno_MiembroFamilia")),
               QStringList{QStringLiteral("12|32")});
     // The leavers' address and that of the gone family's member go; the
     // addresses of the student who stays and of family 2's member stay.
-    EXPECT_EQ(ids("Direccion", "IDDireccion"), QStringLiteral("501,504,505"));
     // The closed year is read, never changed.
-    EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Familia")), 2);
-    EXPECT_EQ(contar(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_MiembroFamilia")), 4);
+    EXPECT_EQ(enFila({ids("Familia", "IDFamilia"), ids("MiembroFamilia", "IDMiembroFamilia"),
+                      ids("Direccion", "IDDireccion"), contar(local(), QStringLiteral("SELECT COUNT(*) FROM Familia")),
+                      contar(local(), QStringLiteral("SELECT COUNT(*) FROM Alumno_MiembroFamilia"))}),
+              "2|32|501,504,505|2|4");
 }
 
 // A staff member's family stays, its members' payers and their account links
@@ -196,9 +192,9 @@ TEST_P(Purga, PersonalPagadoresCuentasYDirecciones) {
 
     ASSERT_TRUE(motor::PurgarFamilias(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
 
-    EXPECT_EQ(ids("Familia", "IDFamilia"), QStringLiteral("3,4"));
-    EXPECT_EQ(ids("MiembroFamilia", "IDMiembroFamilia"), QStringLiteral("30,40"));
-    EXPECT_EQ(ids("MiembroFamiliaPagador", "IDMiembroFamiliaPagador"), QStringLiteral("400"));
+    EXPECT_EQ(enFila({ids("Familia", "IDFamilia"), ids("MiembroFamilia", "IDMiembroFamilia"),
+                      ids("MiembroFamiliaPagador", "IDMiembroFamiliaPagador")}),
+              "3,4|30,40|400");
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodMiembroFamiliaPagador, CodCuenta FROM MiembroFamiliaPagador_Cuenta")),
               QStringList{QStringLiteral("400|3001")});
     EXPECT_EQ(ids("Cuenta", "IDCuenta"), QStringLiteral("3001,3002"));
@@ -323,8 +319,7 @@ TEST_P(Purga, LoQueOtrosUsanSeQueda) {
     bajas({{20, 3, 700}});
 
     ASSERT_TRUE(motor::PurgarFamilias(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(ids("Cuenta", "IDCuenta"), QStringLiteral("3000,3001"));
-    EXPECT_EQ(ids("Direccion", "IDDireccion"), QStringLiteral("600,700"));
+    EXPECT_EQ(enFila({ids("Cuenta", "IDCuenta"), ids("Direccion", "IDDireccion")}), "3000,3001|600,700");
 
     ASSERT_TRUE(motor::PurgarPrematriculas(e));
     ASSERT_TRUE(motor::LimpiarHuerfanos(e)) << guion.textos().join(QLatin1Char('\n')).toStdString();

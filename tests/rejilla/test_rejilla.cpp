@@ -44,9 +44,8 @@ struct Tabla {
 }  // namespace
 
 TEST(Rejilla, EncabezadosDatosYColoresComoLosGuardabaLaSuite) {
-    EXPECT_EQ(Rejilla::aColor(Amarillo), QColor(255, 255, 0));
-    EXPECT_EQ(Rejilla::aColor(Azul), QColor(0, 0, 255));
-    EXPECT_EQ(Rejilla::aColor(33023), QColor(255, 128, 0));
+    EXPECT_EQ((QList<QColor>{Rejilla::aColor(Amarillo), Rejilla::aColor(Azul), Rejilla::aColor(33023)}),
+              (QList<QColor>{QColor(255, 255, 0), QColor(0, 0, 255), QColor(255, 128, 0)}));
     EXPECT_EQ(Rejilla::aBGR(QColor(255, 128, 0)), 33023u);
 
     Tabla t(3);
@@ -60,30 +59,27 @@ TEST(Rejilla, EncabezadosDatosYColoresComoLosGuardabaLaSuite) {
 
     // The heading spans the grid, shows the fixed background and cannot be
     // selected.
-    EXPECT_EQ(t.tabla.columnSpan(cab, 0), 3);
-    EXPECT_EQ(r.colorFondo(cab, 0), r.colorFondoFijo());
-    EXPECT_FALSE(t.tabla.item(cab, 0)->flags() & Qt::ItemIsSelectable);
-    EXPECT_TRUE(t.tabla.item(cab, 0)->font().bold());
+    EXPECT_EQ(pruebas::enFila({t.tabla.columnSpan(cab, 0), r.colorFondo(cab, 0),
+                               t.tabla.item(cab, 0)->flags().testFlag(Qt::ItemIsSelectable),
+                               t.tabla.item(cab, 0)->font().bold()}),
+              pruebas::enFila({3, r.colorFondoFijo(), false, true}));
 
     // Own colours in the stored form; -1 gives the grid's back.
     r.fijarColorFondoFila(f1, Amarillo);
     r.fijarColorTexto(f2, 1, Rojo);
-    EXPECT_EQ(r.colorFondo(f1, 2), Amarillo);
     EXPECT_EQ(t.tabla.item(f1, 0)->background().color(), QColor(255, 255, 0));
-    EXPECT_EQ(r.colorTexto(f2, 1), Rojo);
-    EXPECT_EQ(r.colorFondo(f2, 0), r.colorFondoRejilla());
+    const auto colores = [&](int fila) { return pruebas::enFila({r.colorFondo(fila, 0), r.colorFondo(fila, 1)}); };
+    EXPECT_EQ(pruebas::enFila({r.colorFondo(f1, 2), r.colorTexto(f2, 1), colores(f2)}),
+              pruebas::enFila({Amarillo, Rojo, r.colorFondoRejilla(), r.colorFondoRejilla()}));
     r.fijarColorFondoFila(f1, -1);
-    EXPECT_EQ(r.colorFondo(f1, 0), r.colorFondoRejilla());
+    EXPECT_EQ(colores(f1), pruebas::enFila({r.colorFondoRejilla(), r.colorFondoRejilla()}));
 
     // The fixed column takes the header's background; emptying keeps titles.
     r.fijarColumnaFija(true);
     const int f3 = r.agregarFila({QStringLiteral("Ruiz, Ana"), QStringLiteral("Repite")}, 5);
-    EXPECT_EQ(r.colorFondo(f3, 0), r.colorFondoFijo());
-    EXPECT_EQ(r.colorFondo(f3, 1), r.colorFondoRejilla());
+    EXPECT_EQ(colores(f3), pruebas::enFila({r.colorFondoFijo(), r.colorFondoRejilla()}));
     r.vaciar();
-    EXPECT_EQ(r.filas(), 0);
-    EXPECT_EQ(r.columnas(), 3);
-    EXPECT_EQ(t.tabla.horizontalHeaderItem(2)->text(), QStringLiteral("C2"));
+    EXPECT_EQ(pruebas::enFila({r.filas(), r.columnas(), t.tabla.horizontalHeaderItem(2)->text()}), "0|3|C2");
 }
 
 TEST(Rejilla, ElClicYLaBarraEspaciadoraMarcanYDesmarcanSinTocarLosEncabezados) {
@@ -98,36 +94,29 @@ TEST(Rejilla, ElClicYLaBarraEspaciadoraMarcanYDesmarcanSinTocarLosEncabezados) {
 
     // Without the mode a click only moves the current row.
     QTest::mouseClick(t.tabla.viewport(), Qt::LeftButton, {}, centroFila(t.tabla, 2));
-    EXPECT_EQ(r.filaActual(), 2);
-    EXPECT_EQ(marcas.count(), 0);
+    EXPECT_EQ(pruebas::enFila({r.filaActual(), marcas.count()}), "2|0");
 
     r.fijarMarcadoAlPulsar(true);
     QTest::mouseClick(t.tabla.viewport(), Qt::LeftButton, {}, centroFila(t.tabla, 2));
     ASSERT_EQ(marcas.count(), 1);
-    EXPECT_EQ(marcas.at(0).at(0).toInt(), 2);
-    EXPECT_TRUE(marcas.at(0).at(1).toBool());
-    EXPECT_TRUE(r.marcada(2));
-    EXPECT_EQ(r.colorFondo(2, 0), r.colorFondoSeleccion());
-    EXPECT_EQ(r.colorTexto(2, 1), r.colorTextoSeleccion());
-    EXPECT_TRUE(t.tabla.selectedItems().isEmpty());
+    EXPECT_EQ(pruebas::enFila({marcas.at(0).at(0), marcas.at(0).at(1), r.marcada(2), r.colorFondo(2, 0),
+                               r.colorTexto(2, 1), t.tabla.selectedItems().size()}),
+              pruebas::enFila({2, true, true, r.colorFondoSeleccion(), r.colorTextoSeleccion(), 0}));
 
     // Space toggles the current row; a second click unmarks and the cell's
     // own colour comes back.
     r.fijarFilaActual(4);
     QTest::keyClick(&t.tabla, Qt::Key_Space);
-    EXPECT_TRUE(r.marcada(4));
-    EXPECT_EQ(r.filasMarcadas(), (QList<int>{2, 4}));
+    EXPECT_EQ(pruebas::enFila({r.marcada(4), r.filasMarcadas() == QList<int>{2, 4}}), "true|true");
     QTest::mouseClick(t.tabla.viewport(), Qt::LeftButton, {}, centroFila(t.tabla, 2));
-    EXPECT_FALSE(r.marcada(2));
-    EXPECT_EQ(r.colorTexto(2, 1), Azul);
-    EXPECT_EQ(r.colorFondo(2, 1), r.colorFondoRejilla());
+    EXPECT_EQ(pruebas::enFila({r.marcada(2), r.colorTexto(2, 1), r.colorFondo(2, 1)}),
+              pruebas::enFila({false, Azul, r.colorFondoRejilla()}));
 
     // A heading is never marked, by mouse or by program.
     const int antes = int(marcas.count());
     QTest::mouseClick(t.tabla.viewport(), Qt::LeftButton, {}, centroFila(t.tabla, 0));
     r.marcar(0, true);
-    EXPECT_FALSE(r.marcada(0));
-    EXPECT_EQ(marcas.count(), antes);
+    EXPECT_EQ(pruebas::enFila({r.marcada(0), marcas.count()}), pruebas::enFila({false, antes}));
 
     // A colour set on a marked row waits under the selection colours.
     r.marcar(3, true);
@@ -154,24 +143,20 @@ TEST(Rejilla, FilaActualYFilaSuperiorSonElIndiceYElDesplazamiento) {
     QSignalSpy cambios(&*t.r, &Rejilla::filaCambiada);
 
     r.fijarFilaActual(3);
-    EXPECT_EQ(r.filaActual(), 3);
     ASSERT_EQ(cambios.count(), 1);
-    EXPECT_EQ(cambios.at(0).at(0).toInt(), 3);
-    EXPECT_EQ(cambios.at(0).at(1).toInt(), -1);
-    EXPECT_EQ(t.tabla.selectedItems().size(), 1);
+    EXPECT_EQ(pruebas::enFila({r.filaActual(), cambios.at(0).at(0), cambios.at(0).at(1),
+                               t.tabla.selectedItems().size()}),
+              "3|3|-1|1");
 
     r.fijarFilaSuperior(20);
-    EXPECT_EQ(r.filaSuperior(), 20);
-    EXPECT_EQ(t.tabla.rowAt(1), 20);
-    EXPECT_GE(r.filasVisibles(), 3);
+    EXPECT_EQ(pruebas::enFila({r.filaSuperior(), t.tabla.rowAt(1), r.filasVisibles() >= 3}), "20|20|true");
 
     // Moving far scrolls the row into view; the keyboard moves it too.
     r.fijarFilaActual(55);
     EXPECT_LE(r.filaSuperior(), 55);
     EXPECT_GE(r.filaSuperior() + r.filasVisibles(), 55);
     QTest::keyClick(&t.tabla, Qt::Key_Up);
-    EXPECT_EQ(r.filaActual(), 54);
-    EXPECT_EQ(cambios.last().at(1).toInt(), 55);
+    EXPECT_EQ(pruebas::enFila({r.filaActual(), cambios.last().at(1)}), "54|55");
 
     // The program fills or moves it silently under a blocker.
     const auto antes = cambios.count();
@@ -179,8 +164,7 @@ TEST(Rejilla, FilaActualYFilaSuperiorSonElIndiceYElDesplazamiento) {
         const QSignalBlocker llenando(t.r);
         r.fijarFilaActual(1);
     }
-    EXPECT_EQ(r.filaActual(), 1);
-    EXPECT_EQ(cambios.count(), antes);
+    EXPECT_EQ(pruebas::enFila({r.filaActual(), cambios.count()}), pruebas::enFila({1, antes}));
 
     r.redibujar(false);
     EXPECT_FALSE(r.redibujando());
@@ -195,9 +179,10 @@ TEST(Rejilla, AnchosEnTwipsPorUsuarioConSusValoresPorDefecto) {
     Rejilla r(&tabla);
     r.fijarColumnas({QStringLiteral("Alumno"), QStringLiteral("Promoción"), QStringLiteral("Fecha baja")});
     const double dpi = tabla.logicalDpiX();
-    EXPECT_EQ(Rejilla::twipsAPixeles(1440, &tabla), qRound(dpi));
-    EXPECT_EQ(Rejilla::twipsAPixeles(1500, nullptr), 100);  // 15 twips a pixel at 96 dpi
-    EXPECT_EQ(Rejilla::pixelesATwips(100, nullptr), 1500);
+    // 15 twips a pixel at 96 dpi.
+    EXPECT_EQ(pruebas::enFila({Rejilla::twipsAPixeles(1440, &tabla), Rejilla::twipsAPixeles(1500, nullptr),
+                               Rejilla::pixelesATwips(100, nullptr)}),
+              pruebas::enFila({qRound(dpi), 100, 1500}));
 
     // A school of its own, so a user's or another test's widths never mix in.
     const QString centro = QStringLiteral("Rejilla ") + QUuid::createUuid().toString(QUuid::Id128);
@@ -226,9 +211,9 @@ TEST(Rejilla, AnchosEnTwipsPorUsuarioConSusValoresPorDefecto) {
     Ajustes::escribir(centro, QStringLiteral("CierreAlumnos"), QStringLiteral("FechaBaja"), QStringLiteral("-5"));
     tabla.setColumnWidth(1, 10);
     r.leerAnchos(centro, QStringLiteral("CierreAlumnos"), defectos);
-    EXPECT_EQ(tabla.columnWidth(0), defecto(0, 3495));
-    EXPECT_EQ(tabla.columnWidth(1), Rejilla::twipsAPixeles(guardado.toString().toInt(), &tabla));
-    EXPECT_EQ(tabla.columnWidth(2), defecto(2, 990));
+    EXPECT_EQ(pruebas::enFila({tabla.columnWidth(0), tabla.columnWidth(1), tabla.columnWidth(2)}),
+              pruebas::enFila({defecto(0, 3495), Rejilla::twipsAPixeles(guardado.toString().toInt(), &tabla),
+                               defecto(2, 990)}));
 
     QSettings s(QCoreApplication::organizationName(), centro + QStringLiteral("/Norva Centro 2000/CierreCurso"));
     const QString archivo = s.fileName();
