@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QFileInfo>
+#include <libpq-fe.h>
 #include <new>
 
 namespace ncc {
@@ -253,6 +254,44 @@ Recordset Conexion::Abrir(const QString& sql, const QVariantList& valores) {
     if (valores.isEmpty()) ultima_.reset();
     if (trazaLentas > 0) trazar(reloj, sql);
     return Recordset(std::move(columnas), std::move(leidos));
+}
+
+void Conexion::copiar(const QString& tabla, const QByteArray& filas) {
+    QElapsedTimer reloj;
+    if (trazaLentas > 0) reloj.start();
+    antesDeSentencia();
+    const QString sql = QStringLiteral("COPY ") + tabla + QStringLiteral(" FROM STDIN");
+    // The server driver's own connection, so that the rows go inside the
+    // transaction that the driver began. Its statements are all finished
+    // here: a recordset is read in full, and a statement without rows ends
+    // with its result.
+    const QVariant h = QSqlDatabase::database(nombreQt_, false).driver()->handle();
+    // Qt names the pointer's type after libpq's struct, pg_conn.
+    const bool esPg = h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0);
+    PGconn* pg = esPg ? *static_cast<PGconn* const*>(h.constData()) : nullptr;
+    if (!pg) lanzarError(QSqlError(QString(), QStringLiteral("COPY sólo en el servidor"), QSqlError::StatementError), sql);
+    // Every result of the COPY is read, the last error kept, so that the
+    // connection is ready for the next statement whatever happened.
+    QString texto, codigo;
+    auto resultado = [&](PGresult* r) {
+        const ExecStatusType estado = PQresultStatus(r);
+        if (estado != PGRES_COMMAND_OK && estado != PGRES_COPY_IN) {
+            texto = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
+            if (texto.isEmpty()) texto = QString::fromLatin1(PQresStatus(estado));
+            codigo = QString::fromLatin1(PQresultErrorField(r, PG_DIAG_SQLSTATE));
+        }
+        const bool copiando = estado == PGRES_COPY_IN;
+        PQclear(r);
+        return copiando;
+    };
+    if (resultado(PQexec(pg, sql.toUtf8().constData()))) {
+        const bool enviadas = PQputCopyData(pg, filas.constData(), int(filas.size())) == 1;
+        if (PQputCopyEnd(pg, enviadas ? nullptr : "no se enviaron las filas") != 1 || !enviadas)
+            texto = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
+        while (PGresult* r = PQgetResult(pg)) resultado(r);
+    }
+    if (!texto.isEmpty()) lanzarError(QSqlError(texto, texto, QSqlError::StatementError, codigo), sql);
+    if (trazaLentas > 0) trazar(reloj, sql);
 }
 
 Recordset Conexion::Tablas() {

@@ -44,6 +44,10 @@ public:
     // number of rows it touched. Each distinct text is prepared once.
     int Execute(const QString& sql, const QVariantList& valores = {});
     Recordset Abrir(const QString& sql, const QVariantList& valores = {});
+    // Server only: rows for `tabla` in COPY's text format (a line each,
+    // fields separated by tabs, \N for Null) sent as one COPY … FROM STDIN,
+    // inside the connection's transaction; counted as one statement.
+    void copiar(const QString& tabla, const QByteArray& filas);
     // The list of tables: TABLE_NAME and TABLE_TYPE ("TABLE").
     Recordset Tablas();
 

@@ -3,7 +3,7 @@
 # the machine lacks, and the packages named as its arguments. Safe to run
 # again: it installs nothing already there.
 set -euo pipefail
-paquetes=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libgtest-dev
+paquetes=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libpq-dev libgtest-dev
           postgresql-15 postgresql-client-15 sqlite3 "$@")
 faltan=()
 for p in "${paquetes[@]}"; do
