@@ -1,5 +1,6 @@
 #include "platform/InsercionLotes.h"
 #include "platform/Error.h"
+#include "platform/ValorNulo.h"
 #include <cmath>
 
 namespace ncc {
@@ -16,7 +17,9 @@ InsercionLotes::InsercionLotes(Conexion& con, QString cabecera, QString fila, in
     if (f.endsWith(QLatin1Char(')'))) f.chop(1);
     for (const QString& v : f.split(QLatin1Char(','))) {
         const QString t = v.trimmed();
-        fijos_.append(t == QLatin1String("?") ? QByteArray() : t.toUtf8());
+        // A fixed value is a number or NULL, written as COPY reads them.
+        if (t == QLatin1String("?")) fijos_.append(QByteArray());
+        else fijos_.append(t.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0 ? QByteArray("\\N") : t.toUtf8());
     }
 }
 
@@ -35,7 +38,7 @@ namespace {
 // A value in COPY's text format: \N for Null, a boolean as the back end's
 // true or 0, and a text with its backslashes, tabs and line ends escaped.
 void anadirCopia(QByteArray& s, const QVariant& v, int verdadero) {
-    if (v.isNull()) {
+    if (seEscribeNulo(v)) {
         s += "\\N";
         return;
     }

@@ -1,5 +1,6 @@
 #include "platform/SentenciasSqlite.h"
 #include "platform/Error.h"
+#include "platform/ValorNulo.h"
 #include <QByteArray>
 #include <QDateTime>
 #include <QUuid>
@@ -11,27 +12,12 @@ namespace ncc {
 
 namespace {
 
-// A value Qt writes as Null: a null variant, or a null text, byte array,
-// date or time.
-bool esNulo(const QVariant& v) {
-    if (v.isNull()) return true;
-    switch (v.typeId()) {
-    case QMetaType::QString: return v.toString().isNull();
-    case QMetaType::QByteArray: return v.toByteArray().isNull();
-    case QMetaType::QDateTime: return !v.toDateTime().isValid();
-    case QMetaType::QDate: return !v.toDate().isValid();
-    case QMetaType::QTime: return !v.toTime().isValid();
-    case QMetaType::QUuid: return v.toUuid().isNull();
-    default: return false;
-    }
-}
-
 int enlazarTexto(sqlite3_stmt* s, int i, const QString& t) {
     return sqlite3_bind_text16(s, i, t.utf16(), int(t.size() * sizeof(QChar)), SQLITE_TRANSIENT);
 }
 
 int enlazar(sqlite3_stmt* s, int i, const QVariant& v, int verdadero) {
-    if (esNulo(v)) return sqlite3_bind_null(s, i);
+    if (seEscribeNulo(v)) return sqlite3_bind_null(s, i);
     switch (v.typeId()) {
     case QMetaType::Bool: return sqlite3_bind_int(s, i, v.toBool() ? verdadero : 0);
     case QMetaType::Int: return sqlite3_bind_int(s, i, v.toInt());

@@ -4,6 +4,7 @@
 #include "platform/BasesDatos.h"
 #include "platform/Conexion.h"
 #include "platform/Error.h"
+#include "platform/InsercionLotes.h"
 #include "platform/Sentencias.h"
 
 using namespace ncc;
@@ -57,6 +58,12 @@ TEST_P(ConexionFondo, TextosNulosYBooleanosVanYVuelvenIntactos) {
     // An empty text is written as one; a null text is Null.
     insertar(3, QStringLiteral(""), QString(), false);
     r = con->Abrir(QStringLiteral("SELECT Nombre, Apellido1 FROM Alumno WHERE IDAlumno=3"));
+    EXPECT_EQ(pruebas::enFila({r.esNulo(0), r.esNulo(1)}), QStringLiteral("false|true"));
+    // The same written many rows at a time (COPY on the server).
+    InsercionLotes lotes(*con, QStringLiteral("INSERT INTO Alumno VALUES"), QStringLiteral("(?,?,?,0,NULL)"));
+    lotes.agregar({4, QStringLiteral(""), QString()});
+    lotes.vaciar();
+    r = con->Abrir(QStringLiteral("SELECT Nombre, Apellido1 FROM Alumno WHERE IDAlumno=4"));
     EXPECT_EQ(pruebas::enFila({r.esNulo(0), r.esNulo(1)}), QStringLiteral("false|true"));
     // A parameter that matches with an apostrophe finds the row.
     Recordset b = con->Abrir(QStringLiteral("SELECT IDAlumno FROM Alumno WHERE Apellido1 = ?"), {QStringLiteral("O'Donnell")});
