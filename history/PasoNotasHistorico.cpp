@@ -1,14 +1,16 @@
-// The grades pass section by section, each section in one transaction of
-// the school database. A row is only written when the historic store holds
-// no grade of the same student, subject, origin year, teaching type, course
-// and evaluation: that is what lets a transfer cut short be run again. The
-// section's grades are read from the origin, the store's grades of its
-// students in one read, and the rows to write go in batches; a batch that
-// fails sends the section back to be written row by row, where a row whose
-// own statement fails is counted and skipped, as it always was, and the
-// others go on. Rows of students no longer at the school are never written
-// (nobody could open them), and the history a school already keeps (its
-// graduates' above all) is never touched by a transfer.
+// The grades pass section by section, each section under a savepoint of
+// the school database's one transaction. A row is only written when the
+// historic store holds no grade of the same student, subject, origin year,
+// teaching type, course and evaluation: that is what lets a transfer cut
+// short be run again. The origin is read a run of sections at a time (the
+// grades, the promotion data and the pending subjects of 64 sections in a
+// read each); the store's grades of the origin year are read once. The rows
+// to write go in batches, a section at a time. A batch that fails sends the
+// section back to be written row by row, where a row whose own statement
+// fails is counted and skipped, as it always was, and the others go on. Rows
+// of students no longer at the school are never written (nobody could open
+// them), and the history a school already keeps (its graduates' above all)
+// is never touched by a transfer.
 #include "history/PasoNotasHistorico.h"
 #include "engine/Comun.h"
 #include "engine/Historico.h"
@@ -23,6 +25,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 namespace ncc::historicos {
 
@@ -79,35 +82,53 @@ struct Promocion {
     QString fecha;
 };
 
-// The promotion data of the section's own students, read once for the
-// section instead of once per grade row: by (student, period), the first row
-// found, which is what the row's own read found.
+// The position of a field of a read, looked up once for all its rows.
+int posicion(const Recordset& rs, const char* nombre) {
+    const int i = rs.indiceCampo(QLatin1String(nombre));
+    if (i < 0) throw Error(errores::CampoNoEncontrado, QStringLiteral("No se encontró el campo \"%1\" en la colección").arg(QLatin1String(nombre)));
+    return i;
+}
+
+// The promotion data of a run of sections' own students, read once for the
+// run instead of once per grade row. The read is ordered by section; each
+// section takes its own rows, by (student, period) the first row found.
+QString consultaPromociones(const QString& secciones) {
+    // The "+" keeps SQLite from walking the period's index, which holds
+    // every student of the school, instead of the sections' students.
+    return QStringLiteral(
+               "SELECT Alumno.codSeccion AS codSeccion, Alumno_NumEvaluacion.codAlumno AS codAlumno, "
+               "Alumno_NumEvaluacion.codNumEvaluacion AS codNumEvaluacion, "
+               "Alumno_NumEvaluacion.Promocion AS Promocion, Alumno_NumEvaluacion.PromocionPCPI AS PromocionPCPI, "
+               "Alumno_NumEvaluacion.PromocionDiversificacion AS PromocionDiversificacion, "
+               "Seccion_NumEvaluacion.Fecha AS Fecha "
+               "FROM Alumno INNER JOIN (Alumno_NumEvaluacion INNER JOIN Seccion_NumEvaluacion ON "
+               "+Alumno_NumEvaluacion.codNumEvaluacion=Seccion_NumEvaluacion.codNumEvaluacion) ON "
+               "Alumno_NumEvaluacion.codAlumno=Alumno.IDAlumno "
+               "WHERE Seccion_NumEvaluacion.codSeccion=Alumno.codSeccion AND Alumno.codSeccion IN (") +
+           secciones +
+           QStringLiteral(") ORDER BY Alumno.codSeccion, Alumno_NumEvaluacion.IDAlumno_NumEvaluacion, "
+                          "COALESCE(Seccion_NumEvaluacion.Fecha, '')");
+}
+
 class PromocionesSeccion {
 public:
-    PromocionesSeccion(Conexion& con, int seccion) {
-        // The "+" keeps SQLite from walking the period's index, which holds
-        // every student of the school, instead of the section's students.
-        Recordset rs = con.Abrir(
-            QStringLiteral("SELECT Alumno_NumEvaluacion.codAlumno AS codAlumno, "
-                           "Alumno_NumEvaluacion.codNumEvaluacion AS codNumEvaluacion, "
-                           "Alumno_NumEvaluacion.Promocion AS Promocion, Alumno_NumEvaluacion.PromocionPCPI AS PromocionPCPI, "
-                           "Alumno_NumEvaluacion.PromocionDiversificacion AS PromocionDiversificacion, "
-                           "Seccion_NumEvaluacion.Fecha AS Fecha "
-                           "FROM Alumno INNER JOIN (Alumno_NumEvaluacion INNER JOIN Seccion_NumEvaluacion ON "
-                           "+Alumno_NumEvaluacion.codNumEvaluacion=Seccion_NumEvaluacion.codNumEvaluacion) ON "
-                           "Alumno_NumEvaluacion.codAlumno=Alumno.IDAlumno "
-                           "WHERE Seccion_NumEvaluacion.codSeccion=? AND Alumno.codSeccion=? "
-                           "ORDER BY Alumno_NumEvaluacion.IDAlumno_NumEvaluacion, COALESCE(Seccion_NumEvaluacion.Fecha, '')"),
-            {seccion, seccion});
-        for (; !rs.eof(); rs.MoveNext()) {
-            const auto k = qMakePair(rs.entero(QStringLiteral("codAlumno")), rs.entero(QStringLiteral("codNumEvaluacion")));
+    // `rs`: the run's read, at the section's first row; left at the next
+    // section's.
+    PromocionesSeccion(Recordset& rs, qint64 seccion) {
+        if (rs.eof()) return;
+        const int cSeccion = posicion(rs, "codSeccion"), cAlumno = posicion(rs, "codAlumno"),
+                  cPeriodo = posicion(rs, "codNumEvaluacion"), cPromocion = posicion(rs, "Promocion"),
+                  cPcpi = posicion(rs, "PromocionPCPI"), cDiversificacion = posicion(rs, "PromocionDiversificacion"),
+                  cFecha = posicion(rs, "Fecha");
+        for (; !rs.eof() && rs.entero(cSeccion) == seccion; rs.MoveNext()) {
+            const auto k = qMakePair(rs.entero(cAlumno), rs.entero(cPeriodo));
             if (porPeriodo_.contains(k)) continue;
             Promocion p;
             // A value that is no byte spoils only the rows that use it.
-            p.promocion = rs.esNulo(QStringLiteral("Promocion")) ? 0 : rs.entero(QStringLiteral("Promocion"));
-            p.pcpi = rs.booleano(QStringLiteral("PromocionPCPI"));
-            p.diversificacion = rs.booleano(QStringLiteral("PromocionDiversificacion"));
-            p.fecha = rs.texto(QStringLiteral("Fecha"));
+            p.promocion = rs.esNulo(cPromocion) ? 0 : rs.entero(cPromocion);
+            p.pcpi = rs.booleano(cPcpi);
+            p.diversificacion = rs.booleano(cDiversificacion);
+            p.fecha = rs.texto(cFecha);
             porPeriodo_.insert(k, p);
         }
     }
@@ -119,13 +140,20 @@ private:
 };
 
 // The run writes into the store's nine indexes, which in SQLite's default
-// 2 MB of cache spill to the file and are read back again and again; the
-// host's connection gets the default back afterwards.
+// 2 MB of cache spill to the file and are read back again and again; and
+// each section's savepoint keeps the pages it changes in a journal of its
+// own, which is kept in memory rather than written to a temporary file
+// section after section. The host's connection gets the defaults back
+// afterwards.
 class CacheAmplia {
 public:
-    explicit CacheAmplia(Conexion& con) : con_(con) { con_.fijarCacheKiB(65536); }
+    explicit CacheAmplia(Conexion& con) : con_(con) {
+        con_.fijarCacheKiB(65536);
+        con_.fijarTemporalesEnMemoria(true);
+    }
     ~CacheAmplia() {
         try {
+            con_.fijarTemporalesEnMemoria(false);
             con_.fijarCacheKiB(2000);
         } catch (...) {
         }
@@ -136,14 +164,6 @@ public:
 private:
     Conexion& con_;
 };
-
-// A key field without value cannot be told apart from another row's: the
-// row is not passed (it never could be: its statements failed).
-bool claveCompleta(const Recordset& rs, std::initializer_list<const char*> campos) {
-    for (const char* c : campos)
-        if (rs.esNulo(QLatin1String(c))) return false;
-    return true;
-}
 
 // The rows of a grade: "INSERT INTO EvaluacionHistorica VALUES" and the
 // row of a final grade or of a pending subject. Their values start with the
@@ -175,30 +195,48 @@ size_t qHash(const Clave& c, size_t semilla = 0) {
     return qHashMulti(semilla, c.alumno, c.materia, c.tipo, c.curso, c.periodo);
 }
 
+// One row of the origin that may pass: its key, whether it is a pending
+// subject, and the values of its row, with places for its id and number; no
+// values when one of them cannot be written (a promotion that is no byte).
+struct PasoNotasHistorico::NotaOrigen {
+    bool completa = false;  // a key field without value: the row cannot pass
+    Clave clave;
+    bool pendiente = false;
+    QVariantList valores;
+};
+
 namespace {
 
-// The grades the store holds of some students for the origin year, each
-// with the historic year of its first row. Every reference column of the
-// table has an index of its own, and SQLite, without statistics on the
-// suite's databases, may walk the one of the school year, which holds most
-// of the table: the "+" leaves it the students'.
-QHash<Clave, qint32> leerEnHistorico(Conexion& centro, const motor::ListaIds& alumnos, qint32 origen) {
+// The grades the store holds for the origin year, each with the historic
+// year of its first row, read once as the run starts: a student's grades
+// all come in his own section's turn, so what the run writes itself is
+// only ever looked for within that section.
+QHash<Clave, qint32> leerEnHistorico(Conexion& centro, qint32 origen) {
     QHash<Clave, qint32> en;
-    motor::leerPorPartes(
-        centro,
+    Recordset rs = centro.Abrir(
         QStringLiteral("SELECT codAlumno, codMateria, codTipoEnsenanza, codCurso, codNumEvaluacion, "
-                       "codCursoEscolarHistorico FROM EvaluacionHistorica WHERE codAlumno IN({ids}) AND "
-                       "+codCursoEscolar=%1 ORDER BY IDEvaluacionHistorica")
-            .arg(origen),
-        alumnos, [&](const Recordset& rs) {
-            // A key field without value equals no grade's.
-            for (int i = 0; i < 5; ++i)
-                if (rs.campo(i).isNull()) return;
-            const Clave k{rs.campo(0).toLongLong(), rs.campo(1).toLongLong(), rs.campo(2).toLongLong(),
-                          rs.campo(3).toLongLong(), rs.campo(4).toLongLong()};
-            if (!en.contains(k)) en.insert(k, qint32(rs.campo(5).toLongLong()));
-        });
+                       "codCursoEscolarHistorico FROM EvaluacionHistorica WHERE codCursoEscolar=%1 "
+                       "ORDER BY IDEvaluacionHistorica")
+            .arg(origen));
+    for (; !rs.eof(); rs.MoveNext()) {
+        // A key field without value equals no grade's.
+        bool completa = true;
+        for (int i = 0; i < 5 && completa; ++i) completa = !rs.esNulo(i);
+        if (!completa) continue;
+        const Clave k{rs.entero(0), rs.entero(1), rs.entero(2), rs.entero(3), rs.entero(4)};
+        if (!en.contains(k)) en.insert(k, qint32(rs.entero(5)));
+        ceder();
+    }
     return en;
+}
+
+// The students at the school.
+motor::ListaIds leerPresentes(Conexion& centro) {
+    motor::ListaIds presentes;
+    for (Recordset rs = centro.Abrir(QStringLiteral("SELECT IDAlumno FROM Alumno ORDER BY IDAlumno")); !rs.eof();
+         rs.MoveNext())
+        presentes.agregar(rs.entero(0));
+    return presentes;
 }
 
 // A SQLite path relative to the application entry's folder is taken from
@@ -295,8 +333,13 @@ ResultadoPaso PasoNotasHistorico::PasarNotasHistorico(qint32 origen, qint32 hist
                            "SELECT Seccion_Alumno.codSeccion FROM Seccion_Alumno INNER JOIN Alumno ON "
                            "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE "
                            "Alumno.codTipoEnsenanza NOT IN(1,2) ORDER BY 1"));
+        motor::ListaIds ids;
+        for (; !secciones.eof(); secciones.MoveNext())
+            if (!secciones.esNulo(QStringLiteral("codSeccion")))
+                ids.agregar(motor::aEntero16(secciones.entero(QStringLiteral("codSeccion"))));
+        secciones.Close();
         cederAhora();
-        const long maximo = secciones.RecordCount();
+        const long maximo = ids.tamano();
         long valor = 0;
         if (maximo > 0 && progreso) progreso(valor, maximo);
 
@@ -314,18 +357,28 @@ ResultadoPaso PasoNotasHistorico::PasarNotasHistorico(qint32 origen, qint32 hist
             // be counted with his: then all are numbered together at the end.
             numerarAlEscribir_ =
                 centro_.Abrir(QStringLiteral("SELECT 1 FROM EvaluacionHistorica WHERE Orden=0 LIMIT 1")).eof();
-            for (; !secciones.eof(); secciones.MoveNext()) {
-                if (secciones.esNulo(QStringLiteral("codSeccion"))) continue;
-                PuntoGuardado seccion(centro_, QStringLiteral("seccion"));
-                pasarSeccion(*cnOrigen, int(motor::aEntero16(secciones.entero(QStringLiteral("codSeccion")))), origen,
-                             historico, seccion, r);
-                seccion.liberar();
-                ++r.secciones;
-                valor = std::min(valor + 1, maximo);
-                if (progreso) progreso(valor, maximo);
-                cederAhora();
+            const QHash<Clave, qint32> enHistorico = leerEnHistorico(centro_, origen);
+            const motor::ListaIds presentes = leerPresentes(centro_);
+            for (int desde = 0; desde < ids.tamano(); desde += SeccionesPorLectura) {
+                const int hasta = std::min(ids.tamano(), desde + SeccionesPorLectura);
+                const QList<QList<NotaOrigen>> tramo = leerTramo(*cnOrigen, ids, desde, hasta, origen, historico);
+                for (const QList<NotaOrigen>& notas : tramo) {
+                    PuntoGuardado seccion(centro_, QStringLiteral("seccion"));
+                    // A batch that fails undoes the section's rows, which are
+                    // then written again row by row.
+                    try {
+                        escribirSeccion(notas, enHistorico, presentes, historico, true, r);
+                    } catch (const Error&) {
+                        seccion.volver();
+                        escribirSeccion(notas, enHistorico, presentes, historico, false, r);
+                    }
+                    seccion.liberar();
+                    ++r.secciones;
+                    valor = std::min(valor + 1, maximo);
+                    if (progreso) progreso(valor, maximo);
+                    cederAhora();
+                }
             }
-            secciones.Close();
             cnOrigen->Close();
             // A failure leaves the rows waiting for a number unnumbered, and
             // the next transfer numbers them.
@@ -377,113 +430,110 @@ QString TextoFinalPaso(const ResultadoPaso& r, const std::function<QString(qint3
     return t;
 }
 
-// One row of the origin that may pass: its key, whether it is a pending
-// subject, and the values of its row, with places for its id and number; no
-// values when one of them cannot be written (a promotion that is no byte).
-struct PasoNotasHistorico::NotaOrigen {
-    bool completa = false;  // a key field without value: the row cannot pass
-    Clave clave;
-    bool pendiente = false;
-    QVariantList valores;
-};
 
-void PasoNotasHistorico::pasarSeccion(Conexion& cnOrigen, int seccion, qint32 origen, qint32 historico,
-                                      PuntoGuardado& punto, ResultadoPaso& r) {
+QList<QList<PasoNotasHistorico::NotaOrigen>> PasoNotasHistorico::leerTramo(Conexion& cnOrigen,
+                                                                          const motor::ListaIds& secciones, int desde,
+                                                                          int hasta, qint32 origen, qint32 historico) {
     const QString verdadero = QString::number(cnOrigen.verdadero());
-    QList<NotaOrigen> notas;
-    // Each row takes the key of its student, subject, teaching type,
-    // course and period, or is left incomplete.
-    auto leer = [&](const Recordset& rs, const char* curso) {
-        NotaOrigen n;
-        n.completa = claveCompleta(rs, {"codMateria", "codTipoEnsenanza", curso, "codNumEvaluacion"});
-        if (n.completa)
-            n.clave = {rs.entero(QStringLiteral("IDAlumno")), rs.entero(QStringLiteral("codMateria")),
-                       rs.entero(QStringLiteral("codTipoEnsenanza")), rs.entero(QLatin1String(curso)),
-                       rs.entero(QStringLiteral("codNumEvaluacion"))};
-        return n;
-    };
-    // The last evaluated grades of the section's students who have not left.
-    Recordset rs = cnOrigen.Abrir(
-        QStringLiteral("SELECT * FROM (") + motor::NotasFinalesDeSeccion(verdadero) +
-            QStringLiteral("= ?) notas ORDER BY IDAlumno, codNumEvaluacion, COALESCE(codMateria, -1), "
-                           "COALESCE(codMateriaDetalles, -1), COALESCE(codNota, -1), COALESCE(RE_AC_DIV, -1)"),
-        {seccion});
-    cederAhora();
-    const PromocionesSeccion promociones(cnOrigen, seccion);
-    const QVariant cursoEscolar = origen;
-    const QVariant cursoHistorico = historico;
-    for (; !rs.eof(); rs.MoveNext()) {
-        NotaOrigen n = leer(rs, "codCurso");
-        if (n.completa) {
-            const qint64 alumno = n.clave.alumno;
-            const Promocion p = promociones.de(alumno, n.clave.periodo);
-            try {
-                n.valores = {QVariant(), alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
-                             rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("codCurso")),
-                             rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
-                             int(motor::aByte(p.promocion)), rs.campo(QStringLiteral("codNumEvaluacion")), cursoHistorico,
-                             p.fecha.isNull() ? QStringLiteral("") : p.fecha, rs.entero(QStringLiteral("Repetidor")),
-                             QVariant(), menosUno(p.pcpi), menosUno(p.diversificacion)};
-            } catch (const Error&) {
-                // A value that is no byte spoils only this row.
-            }
+    const QString lista = secciones.texto(desde, hasta - desde);
+    // Each row takes the key of its student, subject, teaching type, course
+    // and period, or is left incomplete: a key field without value cannot
+    // be told apart from another row's, and the row is not passed (it never
+    // could be: its statements failed).
+    struct Claves {
+        int seccion, alumno, materia, tipo, curso, periodo;
+        Claves(const Recordset& rs, const char* curso)
+            : seccion(posicion(rs, "codSeccion")), alumno(posicion(rs, "IDAlumno")), materia(posicion(rs, "codMateria")),
+              tipo(posicion(rs, "codTipoEnsenanza")), curso(posicion(rs, curso)),
+              periodo(posicion(rs, "codNumEvaluacion")) {}
+        NotaOrigen leer(const Recordset& rs) const {
+            NotaOrigen n;
+            n.completa = !rs.esNulo(materia) && !rs.esNulo(tipo) && !rs.esNulo(curso) && !rs.esNulo(periodo);
+            if (n.completa)
+                n.clave = {rs.entero(alumno), rs.entero(materia), rs.entero(tipo), rs.entero(curso), rs.entero(periodo)};
+            return n;
         }
-        notas.append(n);
-    }
+    };
 
-    // The pending subjects the section's students carry from earlier
+    // The last evaluated grades of the sections' students who have not
+    // left, by section in the order they are written.
+    Recordset notas = cnOrigen.Abrir(
+        QStringLiteral("SELECT * FROM (") + motor::NotasFinalesDeSeccion(verdadero) + QStringLiteral("IN (") + lista +
+        QStringLiteral(")) notas ORDER BY codSeccion, IDAlumno, codNumEvaluacion, COALESCE(codMateria, -1), "
+                       "COALESCE(codMateriaDetalles, -1), COALESCE(codNota, -1), COALESCE(RE_AC_DIV, -1)"));
+    cederAhora();
+    Recordset promocionesLeidas = cnOrigen.Abrir(consultaPromociones(lista));
+    cederAhora();
+    // The pending subjects the sections' students carry from earlier
     // courses, with the teaching type and course the subject belongs to.
-    rs = cnOrigen.Abrir(
-        QStringLiteral("SELECT Alumno.IDAlumno AS IDAlumno, Alumno.Repetidor AS Repetidor, "
+    Recordset pendientes = cnOrigen.Abrir(
+        QStringLiteral("SELECT Alumno.codSeccion AS codSeccion, Alumno.IDAlumno AS IDAlumno, Alumno.Repetidor AS Repetidor, "
                        "Curso.codTipoEnsenanza AS codTipoEnsenanza, Curso.idCurso AS idCurso, "
                        "EvaluacionActaPte.codNota AS codNota, EvaluacionActaPte.codNumEvaluacion AS codNumEvaluacion, "
                        "EvaluacionActaPte.RE_AC_DIV AS RE_AC_DIV, MateriaDetalles.codMateria AS codMateria, "
                        "Nota.Aprobado AS Aprobado, AlumnoPte_MatDet.codMatDet AS codMatDet") +
-            motor::PendientesFinalesDeSeccion(verdadero) +
-            QStringLiteral("= ? "
-                           "ORDER BY Alumno.IDAlumno, AlumnoPte_MatDet.IDAlumnoPte_MatDet, "
-                           "EvaluacionActaPte.IDEvaluacionActaPte"),
-        {seccion});
+        motor::PendientesFinalesDeSeccion(verdadero) + QStringLiteral("IN (") + lista +
+        QStringLiteral(") ORDER BY Alumno.codSeccion, Alumno.IDAlumno, AlumnoPte_MatDet.IDAlumnoPte_MatDet, "
+                       "EvaluacionActaPte.IDEvaluacionActaPte"));
     cederAhora();
-    const QString hoy = Reloj::hoy().toString(QStringLiteral("yyyy/MM/dd"));
-    for (; !rs.eof(); rs.MoveNext()) {
-        NotaOrigen n = leer(rs, "idCurso");
-        n.pendiente = true;
-        if (n.completa)
-            n.valores = {QVariant(), n.clave.alumno, rs.campo(QStringLiteral("codMateria")), cursoEscolar,
-                         rs.campo(QStringLiteral("codTipoEnsenanza")), rs.campo(QStringLiteral("idCurso")),
-                         rs.campo(QStringLiteral("codNota")), rs.campo(QStringLiteral("RE_AC_DIV")),
-                         rs.campo(QStringLiteral("codNumEvaluacion")), cursoHistorico, hoy,
-                         rs.entero(QStringLiteral("Repetidor")), QVariant()};
-        notas.append(n);
-    }
-    rs.Close();
 
-    // A batch that fails undoes the section's rows, which are then written
-    // again row by row.
-    try {
-        escribirSeccion(notas, origen, historico, true, r);
-    } catch (const Error&) {
-        punto.volver();
-        escribirSeccion(notas, origen, historico, false, r);
+    const QVariant cursoEscolar = origen;
+    const QVariant cursoHistorico = historico;
+    const QString hoy = Reloj::hoy().toString(QStringLiteral("yyyy/MM/dd"));
+    const Claves cn(notas, "codCurso");
+    const int nRepetidor = posicion(notas, "Repetidor"), nNota = posicion(notas, "codNota"),
+              nReAcDiv = posicion(notas, "RE_AC_DIV");
+    const Claves cp(pendientes, "idCurso");
+    const int pRepetidor = posicion(pendientes, "Repetidor"), pNota = posicion(pendientes, "codNota"),
+              pReAcDiv = posicion(pendientes, "RE_AC_DIV");
+
+    QList<QList<NotaOrigen>> tramo;
+    for (int i = desde; i < hasta; ++i) {
+        const qint64 seccion = secciones.ids().at(i);
+        QList<NotaOrigen>& filas = tramo.emplaceBack();
+        const PromocionesSeccion promociones(promocionesLeidas, seccion);
+        for (; !notas.eof() && notas.entero(cn.seccion) == seccion; notas.MoveNext()) {
+            NotaOrigen n = cn.leer(notas);
+            if (n.completa) {
+                const Promocion p = promociones.de(n.clave.alumno, n.clave.periodo);
+                try {
+                    n.valores = {QVariant(), n.clave.alumno, notas.campo(cn.materia), cursoEscolar,
+                                 notas.campo(cn.tipo), notas.campo(cn.curso), notas.campo(nNota), notas.campo(nReAcDiv),
+                                 int(motor::aByte(p.promocion)), notas.campo(cn.periodo), cursoHistorico,
+                                 p.fecha.isNull() ? QStringLiteral("") : p.fecha, notas.entero(nRepetidor), QVariant(),
+                                 menosUno(p.pcpi), menosUno(p.diversificacion)};
+                } catch (const Error&) {
+                    // A value that is no byte spoils only this row.
+                }
+            }
+            filas.append(n);
+        }
+        for (; !pendientes.eof() && pendientes.entero(cp.seccion) == seccion; pendientes.MoveNext()) {
+            NotaOrigen n = cp.leer(pendientes);
+            n.pendiente = true;
+            if (n.completa)
+                n.valores = {QVariant(), n.clave.alumno, pendientes.campo(cp.materia), cursoEscolar,
+                             pendientes.campo(cp.tipo), pendientes.campo(cp.curso), pendientes.campo(pNota),
+                             pendientes.campo(pReAcDiv), pendientes.campo(cp.periodo), cursoHistorico, hoy,
+                             pendientes.entero(pRepetidor), QVariant()};
+            filas.append(n);
+        }
     }
+    return tramo;
 }
 
-void PasoNotasHistorico::escribirSeccion(const QList<NotaOrigen>& notas, qint32 origen, qint32 historico,
-                                         bool porLotes, ResultadoPaso& r) {
+void PasoNotasHistorico::escribirSeccion(const QList<NotaOrigen>& notas, const QHash<Clave, qint32>& enHistorico,
+                                         const motor::ListaIds& presentes, qint32 historico, bool porLotes,
+                                         ResultadoPaso& r) {
     // The section's rows take consecutive ids from here, in the order read,
     // whether they are written or not.
     Recordset rsId = centro_.Abrir(
         QStringLiteral("SELECT COALESCE(MAX(IDEvaluacionHistorica), 0) + 1 AS NuevoID FROM EvaluacionHistorica"));
     qint64 id = std::max(rsId.entero(QStringLiteral("NuevoID")), ultimoId_ + 1);
     rsId.Close();
-    motor::ListaIds alumnos;
-    for (const NotaOrigen& n : notas)
-        if (n.completa) alumnos.agregar(n.clave.alumno);
-    QHash<Clave, qint32> enHistorico = leerEnHistorico(centro_, alumnos, origen);
-    const motor::ListaIds presentes = motor::leerIdsPorPartes(
-        centro_, QStringLiteral("SELECT IDAlumno FROM Alumno WHERE IDAlumno IN({ids}) ORDER BY IDAlumno"), alumnos,
-        QStringLiteral("IDAlumno"));
+    // The keys this section writes (or would, but for want of its student):
+    // a repeated one finds the first.
+    QSet<Clave> escritas;
 
     const int filasPorLote = porLotes ? 100 : 1;
     InsercionLotes notasAnio(centro_, cabeceraInsercion(), filaNota(), filasPorLote);
@@ -513,9 +563,9 @@ void PasoNotasHistorico::escribirSeccion(const QList<NotaOrigen>& notas, qint32 
             ++s.omitidas;
             continue;
         }
-        if (const auto en = enHistorico.constFind(n.clave); en != enHistorico.cend()) {
+        if (const auto en = enHistorico.constFind(n.clave); en != enHistorico.cend() || escritas.contains(n.clave)) {
             ++s.existentes;
-            ++s.existentesPorHistorico[en.value()];
+            ++s.existentesPorHistorico[en != enHistorico.cend() ? en.value() : historico];
             continue;
         }
         if (n.valores.isEmpty()) {
@@ -541,7 +591,7 @@ void PasoNotasHistorico::escribirSeccion(const QList<NotaOrigen>& notas, qint32 
             ++s.insertadas;
             if (numerarAlEscribir_) numerados[alumno] = orden;
         }
-        enHistorico.insert(n.clave, historico);
+        escritas.insert(n.clave);
         ultimo = esta;
         ceder();
     }

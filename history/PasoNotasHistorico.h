@@ -3,6 +3,7 @@
 // school, read from that year's own database, go into a historic school
 // year of the current one (EvaluacionHistorica). No widgets: the transfer
 // form drives it and shows its progress, the tests drive it directly.
+#include "engine/ListaIds.h"
 #include "platform/Conexion.h"
 #include "platform/Mensajes.h"
 #include <QMap>
@@ -35,6 +36,7 @@ void MostrarResultado(const ResultadoPaso& r);
 QString TextoFinalPaso(const ResultadoPaso& r, const std::function<QString(qint32)>& nombreHistorico);
 
 class PuntoGuardado;
+struct Clave;
 
 class PasoNotasHistorico {
 public:
@@ -68,14 +70,20 @@ public:
 
 private:
     struct NotaOrigen;
-    // `punto`: the section's savepoint, to which a failed batch goes back.
-    void pasarSeccion(Conexion& cnOrigen, int seccion, qint32 origen, qint32 historico, PuntoGuardado& punto,
-                      ResultadoPaso& r);
-    // Writes the section's rows: by batches, or each row alone (`porLotes`
+    // Sections read from the origin in one read each of their grades,
+    // promotion data and pending subjects.
+    static constexpr int SeccionesPorLectura = 64;
+    // The rows of sections [desde, hasta) of `secciones`, a list per
+    // section in the order they are written.
+    QList<QList<NotaOrigen>> leerTramo(Conexion& cnOrigen, const motor::ListaIds& secciones, int desde, int hasta,
+                                       qint32 origen, qint32 historico);
+    // Writes a section's rows: by batches, or each row alone (`porLotes`
     // false) so that a row the store refuses is counted and the others go
-    // on. Adds the section's counts to `r` once they are all written.
-    void escribirSeccion(const QList<NotaOrigen>& notas, qint32 origen, qint32 historico, bool porLotes,
-                         ResultadoPaso& r);
+    // on. `enHistorico`: the store's grades of the origin year as the run
+    // started, with their historic years; `presentes`: the students at the
+    // school. Adds the section's counts to `r` once they are all written.
+    void escribirSeccion(const QList<NotaOrigen>& notas, const QHash<Clave, qint32>& enHistorico,
+                         const motor::ListaIds& presentes, qint32 historico, bool porLotes, ResultadoPaso& r);
     QString textoFinal(const ResultadoPaso& r);
 
     Conexion& centro_;

@@ -304,13 +304,19 @@ Recordset Conexion::Tablas() {
         "FROM sqlite_master WHERE type IN ('table','view') AND name NOT LIKE 'sqlite_%' ORDER BY name"));
 }
 
-void Conexion::fijarCacheKiB(int kib) {
+void Conexion::fijarSQLite(const QString& pragma) {
     comprobarAbierta();
     if (esServidor()) return;
     // A setting of the connection, like the server's message level at
     // opening: not one of the statements of the work.
     QSqlQuery q(QSqlDatabase::database(nombreQt_, false));
-    if (!q.exec(QStringLiteral("PRAGMA cache_size=-%1").arg(kib))) lanzarError(q.lastError(), QStringLiteral("PRAGMA"));
+    if (!q.exec(QStringLiteral("PRAGMA ") + pragma)) lanzarError(q.lastError(), QStringLiteral("PRAGMA"));
+}
+
+void Conexion::fijarCacheKiB(int kib) { fijarSQLite(QStringLiteral("cache_size=-%1").arg(kib)); }
+
+void Conexion::fijarTemporalesEnMemoria(bool enMemoria) {
+    fijarSQLite(enMemoria ? QStringLiteral("temp_store=MEMORY") : QStringLiteral("temp_store=DEFAULT"));
 }
 
 int Conexion::versionServidor() {

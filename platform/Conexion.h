@@ -55,6 +55,12 @@ public:
     // a run that rewrites a large database keeps its indexes in memory
     // instead of spilling pages to the file and reading them back.
     void fijarCacheKiB(int kib);
+    // Where a SQLite connection keeps a savepoint's journal: in memory
+    // (true), or in a temporary file once it passes 64 KiB (SQLite's
+    // default); nothing on a server. A run with a savepoint per part of its
+    // work would otherwise write every page it changes to that file again
+    // for each part.
+    void fijarTemporalesEnMemoria(bool enMemoria);
     // The server's version as a number (150004 for 15.4; 0 on SQLite),
     // asked once per opening and, like the settings above, not counted as
     // one of the statements of the work.
@@ -71,6 +77,7 @@ public:
     QString origenDatos() const;
 
 private:
+    void fijarSQLite(const QString& pragma);
     QSqlQuery& preparada(const QString& sql);
     void antesDeSentencia();
     QSqlQuery& ejecutar(const QString& sql, const QVariantList& valores);

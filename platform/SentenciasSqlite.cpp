@@ -3,7 +3,6 @@
 #include "platform/ValorNulo.h"
 #include <QByteArray>
 #include <QDateTime>
-#include <QUuid>
 #include <QVector>
 #include <new>
 #include <sqlite3.h>
