@@ -359,8 +359,9 @@ ResultadoPaso PasoNotasHistorico::PasarNotasHistorico(qint32 origen, qint32 hist
                 centro_.Abrir(QStringLiteral("SELECT 1 FROM EvaluacionHistorica WHERE Orden=0 LIMIT 1")).eof();
             const QHash<Clave, qint32> enHistorico = leerEnHistorico(centro_, origen);
             const motor::ListaIds presentes = leerPresentes(centro_);
-            for (int desde = 0; desde < ids.tamano(); desde += SeccionesPorLectura) {
-                const int hasta = std::min(ids.tamano(), desde + SeccionesPorLectura);
+            const int porLectura = std::max(1, seccionesPorLectura);
+            for (int desde = 0; desde < ids.tamano(); desde += porLectura) {
+                const int hasta = std::min(ids.tamano(), desde + porLectura);
                 const QList<QList<NotaOrigen>> tramo = leerTramo(*cnOrigen, ids, desde, hasta, origen, historico);
                 for (const QList<NotaOrigen>& notas : tramo) {
                     PuntoGuardado seccion(centro_, QStringLiteral("seccion"));

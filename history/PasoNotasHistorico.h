@@ -52,6 +52,9 @@ public:
     // (sections done, number of sections) after each; never for an origin
     // without sections.
     std::function<void(long valor, long maximo)> progreso;
+    // Sections read from the origin in one read each of their grades,
+    // promotion data and pending subjects.
+    int seccionesPorLectura = 64;
 
     // Passes the grades of school year `origen` (CursoEscolar.IDCursoEscolar)
     // into historic year `historico`, numbers the new rows and removes those
@@ -70,9 +73,6 @@ public:
 
 private:
     struct NotaOrigen;
-    // Sections read from the origin in one read each of their grades,
-    // promotion data and pending subjects.
-    static constexpr int SeccionesPorLectura = 64;
     // The rows of sections [desde, hasta) of `secciones`, a list per
     // section in the order they are written.
     QList<QList<NotaOrigen>> leerTramo(Conexion& cnOrigen, const motor::ListaIds& secciones, int desde, int hasta,
