@@ -198,6 +198,13 @@ QString PendientesFinalesDeSeccion(const QString& verdadero) {
            verdadero + QStringLiteral(" AND ") + AlumnoActivo + QStringLiteral(" AND Alumno.codSeccion ");
 }
 
+void EstadisticasNotasFinales(Conexion& conexion) {
+    if (!conexion.esServidor()) return;
+    conexion.Execute(QStringLiteral("ANALYZE Alumno, Alumno_NumEvaluacion, Seccion_NumEvaluacion, EvaluacionActa, "
+                                    "Alumno_MateriaDetalles, MateriaDetalles, Nota, AlumnoPte_MatDet, "
+                                    "EvaluacionActaPte"));
+}
+
 void EjecutarAsincrono(const QString& strSQL, Conexion& conexion, Recordset& rs, const bool& Cancelar,
                        const QVariantList& valores) {
     // The database layer reads synchronously: a statement cannot be started
@@ -360,17 +367,7 @@ bool PasarHistorico(EstadoMotor& e) {
         for (; !secciones.eof(); secciones.MoveNext()) ids.agregar(aEntero16(secciones.entero(QStringLiteral("codSeccion"))));
         secciones.Close();
 
-        if (local.esServidor()) {
-            // Statistics of the tables these reads join, as the server's own
-            // autovacuum would take them: a school loaded not long ago has
-            // none, or stale ones, and the server then scans every period row
-            // of the school for each section (20,000 students: 37 ms a
-            // section instead of 3). Statistics only: no row changes; a user
-            // who does not own a table is warned, not stopped.
-            local.Execute(QStringLiteral("ANALYZE Alumno, Alumno_NumEvaluacion, Seccion_NumEvaluacion, EvaluacionActa, "
-                                         "Alumno_MateriaDetalles, MateriaDetalles, Nota, AlumnoPte_MatDet, "
-                                         "EvaluacionActaPte"));
-        }
+        EstadisticasNotasFinales(local);
 
         const QVariant cursoEscolar = int(e.conf->intIDCursoEscolar());
         const QVariant historico = qint64(idHistorico);

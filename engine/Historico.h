@@ -28,6 +28,13 @@ QString NotasFinalesDeSeccion(const QString& verdadero);
 // course the subject belongs to (tables Alumno, AlumnoPte_MatDet,
 // MateriaDetalles, Seccion, Curso, EvaluacionActaPte, Nota).
 QString PendientesFinalesDeSeccion(const QString& verdadero);
+// On the server, takes the statistics of the tables those reads join, as
+// the server's own autovacuum would: a school loaded or copied not long ago
+// has none, or stale ones, and the server then scans every period row of the
+// school for each section (20,000 students: 37 ms a section instead of 3).
+// Statistics only: no row changes; a user who does not own a table is
+// warned, not stopped. Nothing on SQLite.
+void EstadisticasNotasFinales(Conexion& conexion);
 
 // Numbers the Orden of every EvaluacionHistorica row still at 0: 1, 2, 3 ...
 // per student and school year, the grades of the year before the pending

@@ -333,6 +333,7 @@ ResultadoPaso PasoNotasHistorico::PasarNotasHistorico(qint32 origen, qint32 hist
                            "SELECT Seccion_Alumno.codSeccion FROM Seccion_Alumno INNER JOIN Alumno ON "
                            "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE "
                            "Alumno.codTipoEnsenanza NOT IN(1,2) ORDER BY 1"));
+        motor::EstadisticasNotasFinales(*cnOrigen);
         motor::ListaIds ids;
         for (; !secciones.eof(); secciones.MoveNext())
             if (!secciones.esNulo(QStringLiteral("codSeccion")))
