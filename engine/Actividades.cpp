@@ -13,6 +13,7 @@
 #include "platform/BucleMensajes.h"
 #include "platform/Error.h"
 #include "platform/Mensajes.h"
+#include <array>
 
 namespace ncc::motor {
 
@@ -29,14 +30,21 @@ QString enOrdenEscolar(const QString& mascaraCalendario) {
     return mascaraCalendario.mid(8, 4) + mascaraCalendario.left(8);
 }
 
-// The month flags and the MesesRealizacion mask of the new dates, as the
-// text that follows "SET " in both tables; empty when the activity takes no
-// months (no valid dates, or a kind without months).
+// The months of the new dates and the MesesRealizacion mask; no month when
+// the activity takes none (no valid dates, or a kind without months).
 struct Meses {
-    QString asignaciones;  // "Marzo=-1, " / "Octubre=-1,Noviembre=-1,"
-    QString mascara;       // school-year order
-    bool hay = false;
+    std::array<bool, 12> marcado{};  // January first
+    QString mascara = QStringLiteral("000000000000");  // school-year order
 };
+
+// Every month flag and the mask as the text that follows "SET " in both
+// tables, the mask as the first '?': a month of the activity is -1, any
+// other 0, whatever the row held.
+QString asignacionesMeses(const Meses& meses) {
+    QString r;
+    for (int m = 1; m <= 12; ++m) r += NombreMes(m) + (meses.marcado[m - 1] ? QStringLiteral("=-1, ") : QStringLiteral("=0, "));
+    return r + QStringLiteral("MesesRealizacion=?");
+}
 
 Meses mesesDe(const cActividad& a) {
     Meses r;
@@ -46,10 +54,9 @@ Meses mesesDe(const cActividad& a) {
     const int tipo = a.TipoActividad();
     if (tipo == 1) {
         const int m = inicio.month();
-        r.asignaciones = NombreMes(m) + QStringLiteral("=-1, ");
+        r.marcado[m - 1] = true;
         r.mascara = enOrdenEscolar(QString(m - 1, QLatin1Char('0')) + QLatin1Char('1') +
                                    QString(12 - m, QLatin1Char('0')));
-        r.hay = true;
     } else if (tipo == 0 || tipo == 2) {
         const int n = inicio.year() == fin.year() ? fin.month() - inicio.month()
                                                   : fin.month() + 12 - inicio.month();
@@ -59,13 +66,11 @@ Meses mesesDe(const cActividad& a) {
         QString calendario(12, QLatin1Char('0'));
         int m = inicio.month();
         for (int i = 0; i <= n; ++i) {
-            const QString asignacion = NombreMes(m) + QStringLiteral("=-1,");
-            if (!r.asignaciones.contains(asignacion)) r.asignaciones += asignacion;
+            r.marcado[m - 1] = true;
             calendario[m - 1] = QLatin1Char('1');
             m = m == 12 ? 1 : m + 1;
         }
         r.mascara = enOrdenEscolar(calendario);
-        r.hay = true;
     }
     return r;
 }
@@ -177,66 +182,68 @@ void BorrarActividades(EstadoMotor& e, const ListaIds& strIDs, bool& Correcto) {
     }
 }
 
+namespace {
+
+// The members who do not pass leave the activity: a member is one who
+// passes, or a row without a student, which no list names.
+void QuitarMiembrosQueNoPasan(Conexion& nuevo, qint64 id, const ListaIds& pasan) {
+    if (pasan.vacia()) {
+        ejecutar(nuevo, QStringLiteral("DELETE FROM Alumno_Actividad_Miembro WHERE codActividad=?"), {id});
+    } else if (pasan.tamano() <= IdsPorSentencia) {
+        ejecutar(nuevo, QStringLiteral("DELETE FROM Alumno_Actividad_Miembro WHERE codAlumno NOT IN "
+                                       "(%1) AND codActividad=%2")
+                            .arg(pasan.texto())
+                            .arg(id));
+    } else {
+        // A long list of who stays becomes the (pieced) list of who
+        // goes: the same rows, in statements of a sane length.
+        Recordset rs = nuevo.Abrir(QStringLiteral("SELECT codAlumno FROM Alumno_Actividad_Miembro WHERE codActividad=?"), {id});
+        ceder();
+        ListaIds miembros;
+        for (; !rs.eof(); rs.MoveNext())
+            if (!rs.esNulo(QStringLiteral("codAlumno"))) miembros.agregar(rs.entero(QStringLiteral("codAlumno")));
+        rs.Close();
+        ejecutarPorPartes(nuevo,
+                          QStringLiteral("DELETE FROM Alumno_Actividad_Miembro WHERE codActividad=%1 AND "
+                                         "codAlumno IN({ids})")
+                              .arg(id),
+                          miembros.sin(pasan));
+    }
+}
+
+}  // namespace
+
 bool PasarMiembrosActividades(EstadoMotor& e) {
-    static const QString sinMeses = QStringLiteral(
-        "Enero=0, Febrero=0, Marzo=0, Abril=0, Mayo=0, Junio=0, Julio=0, Agosto=0, "
-        "Septiembre=0, Octubre=0, Noviembre=0, Diciembre=0, MesesRealizacion='000000000000' ");
     try {
         Conexion& nuevo = e.conNuevoCentro;
         for (const auto& a : *e.colActividades) {
             if (!a->Promocionada()) continue;
             const qint64 id = a->IDActividad();
+            const Meses meses = mesesDe(*a);
+            const QString setMeses = asignacionesMeses(meses);
 
-            // Each member who passes keeps the price the wizard gives him,
-            // written with one statement for all the members of a price.
-            const QString precio = QStringLiteral("UPDATE Alumno_Actividad_Miembro SET PrecioEuros=?, PrecioPesetas=? "
-                                                  "WHERE codActividad=%1 AND codAlumno IN({ids})").arg(id);
+            // Those who leave go first, so that every row left is written
+            // once: its months and, for a member who passes, the price the
+            // wizard gives him, with one statement for all the members of
+            // a price. (On the server every changed row is a new copy of
+            // the row in the table and in each of its indexes.)
             ListaIds pasan;
             CambiosPorGrupo precios;
+            const QString precio = QStringLiteral("UPDATE Alumno_Actividad_Miembro SET PrecioEuros=?, PrecioPesetas=?, ") +
+                                   setMeses + QStringLiteral(" WHERE codActividad=%1 AND codAlumno IN({ids})").arg(id);
             for (const auto& m : *a->Alumnos()) {
                 if (!m->Visible() || !m->Pasar()) continue;
-                precios.agregar(precio, m->IDAlumno(), {precioOCero(m->Euros()), precioOCero(m->Pesetas())});
+                precios.agregar(precio, m->IDAlumno(), {precioOCero(m->Euros()), precioOCero(m->Pesetas()), meses.mascara});
                 pasan.agregar(m->IDAlumno());
             }
+            QuitarMiembrosQueNoPasan(nuevo, id, pasan);
             precios.escribir(nuevo);
-
-            ejecutar(nuevo, QStringLiteral("UPDATE Alumno_Actividad_Miembro SET ") + sinMeses +
-                                QStringLiteral("WHERE CodActividad=?"),
-                     {id});
-            ejecutar(nuevo, QStringLiteral("UPDATE Actividad_Personal SET ") + sinMeses +
-                                QStringLiteral("WHERE codActividad=?"),
-                     {id});
-
-            const Meses meses = mesesDe(*a);
-            if (meses.hay) {
-                const QString resto = meses.asignaciones + QStringLiteral("MesesRealizacion=? WHERE codActividad=?");
-                ejecutar(nuevo, QStringLiteral("UPDATE Alumno_Actividad_Miembro SET ") + resto, {meses.mascara, id});
-                ejecutar(nuevo, QStringLiteral("UPDATE Actividad_Personal SET ") + resto, {meses.mascara, id});
-            }
-
-            if (pasan.vacia()) {
-                ejecutar(nuevo, QStringLiteral("DELETE FROM Alumno_Actividad_Miembro WHERE codActividad=?"), {id});
-            } else if (pasan.tamano() <= IdsPorSentencia) {
-                ejecutar(nuevo, QStringLiteral("DELETE FROM Alumno_Actividad_Miembro WHERE codAlumno NOT IN "
-                                               "(%1) AND codActividad=%2")
-                                    .arg(pasan.texto())
-                                    .arg(id));
-            } else {
-                // A long list of who stays becomes the (pieced) list of who
-                // goes: the same rows, in statements of a sane length.
-                Recordset rs = nuevo.Abrir(
-                    QStringLiteral("SELECT codAlumno FROM Alumno_Actividad_Miembro WHERE codActividad=?"), {id});
-                ceder();
-                ListaIds miembros;
-                for (; !rs.eof(); rs.MoveNext())
-                    if (!rs.esNulo(QStringLiteral("codAlumno"))) miembros.agregar(rs.entero(QStringLiteral("codAlumno")));
-                rs.Close();
-                ejecutarPorPartes(nuevo,
-                                  QStringLiteral("DELETE FROM Alumno_Actividad_Miembro WHERE codActividad=%1 AND "
-                                                 "codAlumno IN({ids})")
-                                      .arg(id),
-                                  miembros.sin(pasan));
-            }
+            if (!pasan.vacia())
+                ejecutar(nuevo, QStringLiteral("UPDATE Alumno_Actividad_Miembro SET ") + setMeses +
+                                    QStringLiteral(" WHERE codActividad=? AND codAlumno IS NULL"),
+                         {meses.mascara, id});
+            ejecutar(nuevo, QStringLiteral("UPDATE Actividad_Personal SET ") + setMeses + QStringLiteral(" WHERE codActividad=?"),
+                     {meses.mascara, id});
         }
         return true;
     } catch (const Error& err) {

@@ -131,8 +131,18 @@ struct EstadoMotor {
     // time, and a server joins a run of sections by scanning the students'
     // subjects once (at 20,000 students a read of 12 sections costs 28
     // microseconds a row, one of 64 sections 17); a bounded run keeps the
-    // rows held at once small on a large school.
-    int SeccionesPorLectura = 64;
+    // rows held at once small on a large school. 0: the back end's own run
+    // (seccionesPorLectura).
+    int SeccionesPorLectura = 0;
+    // A server scans the grades, the students' subjects and their periods
+    // whole for every read, however few sections it takes: at 20,000
+    // students a read of 256 sections costs about what one of 64 does (its
+    // sort still fits in the server's default working memory); SQLite
+    // follows its indexes, and its reads stay at 64.
+    int seccionesPorLectura(bool servidor) const {
+        return SeccionesPorLectura > 0 ? SeccionesPorLectura : seccionesPorLecturaDe(servidor);
+    }
+    static int seccionesPorLecturaDe(bool servidor) { return servidor ? 256 : 64; }
 
     // Set to stop a long statement that is being waited for.
     bool Cancelar = false;

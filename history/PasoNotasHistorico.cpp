@@ -4,7 +4,8 @@
 // teaching type, course and evaluation: that is what lets a transfer cut
 // short be run again. The origin is read a run of sections at a time (the
 // grades, the promotion data and the pending subjects of 64 sections in a
-// read each); the store's grades of the origin year are read once. The rows
+// read each, 256 on a server, as the closing reads them); the store's
+// grades of the origin year are read once. The rows
 // to write go in batches, a section at a time. A batch that fails sends the
 // section back to be written row by row, where a row whose own statement
 // fails is counted and skipped, as it always was, and the others go on. Rows
@@ -360,7 +361,9 @@ ResultadoPaso PasoNotasHistorico::PasarNotasHistorico(qint32 origen, qint32 hist
                 centro_.Abrir(QStringLiteral("SELECT 1 FROM EvaluacionHistorica WHERE Orden=0 LIMIT 1")).eof();
             const QHash<Clave, qint32> enHistorico = leerEnHistorico(centro_, origen);
             const motor::ListaIds presentes = leerPresentes(centro_);
-            const int porLectura = std::max(1, seccionesPorLectura);
+            const int porLectura = seccionesPorLectura > 0
+                                       ? seccionesPorLectura
+                                       : motor::EstadoMotor::seccionesPorLecturaDe(cnOrigen->esServidor());
             for (int desde = 0; desde < ids.tamano(); desde += porLectura) {
                 const int hasta = std::min(ids.tamano(), desde + porLectura);
                 const QList<QList<NotaOrigen>> tramo = leerTramo(*cnOrigen, ids, desde, hasta, origen, historico);

@@ -53,8 +53,9 @@ public:
     // without sections.
     std::function<void(long valor, long maximo)> progreso;
     // Sections read from the origin in one read each of their grades,
-    // promotion data and pending subjects.
-    int seccionesPorLectura = 64;
+    // promotion data and pending subjects; 0: the back end's own run, as the
+    // closing reads them.
+    int seccionesPorLectura = 0;
 
     // Passes the grades of school year `origen` (CursoEscolar.IDCursoEscolar)
     // into historic year `historico`, numbers the new rows and removes those

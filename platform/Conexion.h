@@ -50,6 +50,12 @@ public:
     void copiar(const QString& tabla, const QByteArray& filas);
     // The list of tables: TABLE_NAME and TABLE_TYPE ("TABLE").
     Recordset Tablas();
+    // Removes every row of the tables, inside the connection's transaction:
+    // one DELETE each on SQLite; on the server one TRUNCATE of them all,
+    // which gives each table new empty files instead of marking every row
+    // deleted in the old ones (and in each of its indexes); a DELETE each
+    // there too when the user may not TRUNCATE them all.
+    void vaciarTablas(const QStringList& tablas);
 
     // The page cache of a SQLite connection, in KiB (nothing on a server):
     // a run that rewrites a large database keeps its indexes in memory

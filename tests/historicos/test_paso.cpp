@@ -91,7 +91,7 @@ protected:
     }
 
     historicos::ResultadoPaso pasar(qint32 idOrigen, qint32 historico, QList<QPair<long, long>>* progreso = nullptr,
-                                    int seccionesPorLectura = 64) {
+                                    int seccionesPorLectura = 0) {
         historicos::PasoNotasHistorico paso(escuela.centro(), escuela.appEntrada(), escuela.conf().RutaBD());
         paso.seccionesPorLectura = seccionesPorLectura;
         paso.progreso = [progreso](long v, long m) {
