@@ -1,6 +1,7 @@
 // The students of the new school year: promoted and repeating students get
 // their destination, the others leave their sections of the wizard's tree and
-// become leavers for the purge; then the order within each section and the
+// become leavers for the purge; then the order within each section (written
+// with each student's destination, one rewrite of his row) and the
 // seats, the memberships, the evaluation dates and the evaluation rows of the
 // new year are rebuilt.
 //
@@ -21,6 +22,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <optional>
 
 namespace ncc::motor {
 
@@ -87,39 +89,37 @@ bool PromocionarAlumnos(EstadoMotor& e) {
         ListaIds conservados;
         ListaIds cambianTipo;  // their history belongs to the stage they leave
 
-        // Every student's destination goes in one row (id, teaching type,
-        // course, section, 1 when he repeats), up to two thousand rows to a
-        // statement; a student listed in two sections still ends with the
-        // later one's destination, and a repeater's mark stays.
-        FilasPorSentencia destinos(nuevo, QStringLiteral(
-            "UPDATE Alumno SET CodTipoEnsenanza=v.column2, CodCurso=v.column3, CodSeccion=v.column4, "
-            "Repetidor=CASE v.column5 WHEN 1 THEN -1 ELSE Alumno.Repetidor END "
-            "FROM (VALUES {filas}) AS v WHERE Alumno.IDAlumno=v.column1"));
+        // The destinations wait for the numbering, which writes each with
+        // the student's place (see EstadoMotor::destinosPendientes).
+        e.destinosPendientes.clear();
         porAlumnoPromocionado(e, [&](const QString& claveSeccion, Coleccion<cAlumno>& alumnos,
                                      const std::shared_ptr<cAlumno>& a) {
             const qint32 id = a->IDAlumno();
-            auto destino = [&](int repite) {
-                destinos.agregar({id, int(a->NIDTipoEnsenanza()), int(a->NIDCurso()), int(a->NIDSeccion()), repite});
+            auto destino = [&](qint64 tipo, qint64 curso, qint64 seccion, int marca) {
+                EstadoMotor::DestinoAlumno& d = e.destinosPendientes[id];
+                d.tipo = tipo;
+                d.curso = curso;
+                d.seccion = seccion;
+                if (marca != 2) d.marca = marca;
             };
             if (a->SinAsignar()) {
-                destinos.agregar({id, 0, 0, 0, 0});
+                destino(0, 0, 0, 2);
                 retirar(e, alumnos, a, claveSeccion);
             } else if (a->Promociona()) {
-                destino(0);
+                destino(a->NIDTipoEnsenanza(), a->NIDCurso(), a->NIDSeccion(), 0);
                 conservados.agregar(id);
                 // Leaving stage 6, or going on to stage 7, keeps the history.
                 if (a->IDTipoEnsenanza() != a->NIDTipoEnsenanza() && a->IDTipoEnsenanza() != 6 &&
                     a->NIDTipoEnsenanza() != 7)
                     cambianTipo.agregar(id);
             } else if (a->Repite()) {
-                destino(1);
+                destino(a->NIDTipoEnsenanza(), a->NIDCurso(), a->NIDSeccion(), 1);
                 conservados.agregar(id);
                 if (a->IDTipoEnsenanza() != a->NIDTipoEnsenanza()) cambianTipo.agregar(id);
             } else if (a->Baja()) {
                 retirar(e, alumnos, a, claveSeccion);
             }
         });
-        destinos.escribir();
 
         ejecutarPorPartes(nuevo, QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codAlumno IN({ids})"),
                           cambianTipo);
@@ -235,30 +235,67 @@ bool antesEnNumeracion(const FilaNumeracion& a, const FilaNumeracion& b) {
     return c != 0 ? c < 0 : a.persona.id < b.persona.id;
 }
 
-QVector<FilaNumeracion> leerNumeracion(Conexion& con) {
+// A key to join on: Null, or a value that is no number, joins nothing.
+std::optional<qint64> claveDe(const QVariant& v) {
+    if (v.isNull()) return std::nullopt;
+    bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    return ok ? std::optional<qint64>(n) : std::nullopt;
+}
+
+// The new year's students in numbering order, each in the section the
+// promotion sends him to (the destinations are not written yet). The
+// students, sections, courses and teaching types are read on their own and
+// joined here, as the statement joining them would (by their keys, a student
+// without section, course or teaching type left out).
+QVector<FilaNumeracion> leerNumeracion(Conexion& con, const std::map<qint64, EstadoMotor::DestinoAlumno>& destinos) {
+    QHash<qint64, QVariant> ordenTipo;
+    {
+        Recordset rs = con.Abrir(QStringLiteral("SELECT IDTipoEnsenanza, Orden FROM TipoEnsenanza"));
+        for (; !rs.eof(); rs.MoveNext())
+            if (const auto id = claveDe(rs.campo(0))) ordenTipo.insert(*id, rs.campo(1));
+    }
+    struct CursoLeido { QVariant orden, libres; };
+    QHash<qint64, CursoLeido> cursos;
+    {
+        Recordset rs = con.Abrir(QStringLiteral("SELECT IDCurso, Orden, NumPlazasLibres FROM Curso"));
+        for (; !rs.eof(); rs.MoveNext())
+            if (const auto id = claveDe(rs.campo(0))) cursos.insert(*id, {rs.campo(1), rs.campo(2)});
+    }
+    struct SeccionLeida { std::optional<qint64> curso; QVariant plazas, descripcion; };
+    QHash<qint64, SeccionLeida> secciones;
+    {
+        Recordset rs = con.Abrir(QStringLiteral("SELECT IDSeccion, CodCurso, NumPlazas, Descripcion FROM Seccion"));
+        for (; !rs.eof(); rs.MoveNext())
+            if (const auto id = claveDe(rs.campo(0))) secciones.insert(*id, {claveDe(rs.campo(1)), rs.campo(2), rs.campo(3)});
+    }
     Recordset rs = con.Abrir(QStringLiteral(
-        "SELECT Alumno.IDAlumno, Alumno.codSeccion, Seccion.NumPlazas, Curso.IDCurso, Curso.NumPlazasLibres, "
-        "TipoEnsenanza.Orden AS OrdenTipo, Curso.Orden AS OrdenCurso, Seccion.Descripcion, "
-        "Alumno.Apellido_1, Alumno.Apellido_2, Alumno.Nombre "
-        "FROM TipoEnsenanza INNER JOIN (Alumno INNER JOIN (Seccion INNER JOIN "
-        "Curso ON Seccion.codCurso=Curso.IDCurso) ON "
-        "Alumno.codSeccion=Seccion.IDSeccion) ON "
-        "TipoEnsenanza.IDTipoEnsenanza=Alumno.codTipoEnsenanza"));
+        "SELECT IDAlumno, CodSeccion, CodTipoEnsenanza, Apellido_1, Apellido_2, Nombre FROM Alumno"));
     ceder();
     QVector<FilaNumeracion> filas;
     filas.reserve(int(rs.RecordCount()));
     for (; !rs.eof(); rs.MoveNext()) {
+        const qint64 alumno = rs.entero(0);
+        std::optional<qint64> seccion = claveDe(rs.campo(1)), tipo = claveDe(rs.campo(2));
+        if (const auto d = destinos.find(alumno); d != destinos.end()) {
+            seccion = d->second.seccion;
+            tipo = d->second.tipo;
+        }
+        if (!seccion || !tipo) continue;
+        const auto s = secciones.constFind(*seccion);
+        if (s == secciones.cend() || !s->curso) continue;
+        const auto c = cursos.constFind(*s->curso);
+        const auto t = ordenTipo.constFind(*tipo);
+        if (c == cursos.cend() || t == ordenTipo.cend()) continue;
         FilaNumeracion f;
-        f.ordenTipo = rs.campo(QStringLiteral("OrdenTipo"));
-        f.ordenCurso = rs.campo(QStringLiteral("OrdenCurso"));
-        f.seccionTexto = rs.campo(QStringLiteral("Descripcion"));
-        f.seccion = rs.entero(QStringLiteral("codSeccion"));
-        f.persona = {orden::nombreParaOrden(rs.campo(QStringLiteral("Apellido_1")), rs.campo(QStringLiteral("Apellido_2")),
-                                            rs.campo(QStringLiteral("Nombre"))),
-                     rs.entero(QStringLiteral("IDAlumno"))};
-        f.numPlazas = rs.entero(QStringLiteral("NumPlazas"));
-        f.idCurso = rs.entero(QStringLiteral("IDCurso"));
-        f.plazasLibres = rs.entero(QStringLiteral("NumPlazasLibres"));
+        f.ordenTipo = *t;
+        f.ordenCurso = c->orden;
+        f.seccionTexto = s->descripcion;
+        f.seccion = *seccion;
+        f.persona = {orden::nombreParaOrden(rs.campo(3), rs.campo(4), rs.campo(5)), alumno};
+        f.numPlazas = Recordset::aEntero(s->plazas);
+        f.idCurso = *s->curso;
+        f.plazasLibres = Recordset::aEntero(c->libres);
         f.claveSeccion = orden::claveEspanol(f.seccionTexto.toString());
         f.claveNombre = orden::claveEspanol(f.persona.nombre);
         filas.append(std::move(f));
@@ -267,18 +304,58 @@ QVector<FilaNumeracion> leerNumeracion(Conexion& con) {
     return filas;
 }
 
+// The students' rows of the new year, rewritten once each: a student the
+// promotion moves gets his destination, his repeat mark and his place (-1
+// when he has none) in one row; any other student only his place, and only
+// when it changes. Rows go many students of many sections to a statement.
+class EscrituraNumeracion {
+public:
+    EscrituraNumeracion(Conexion& nuevo, const std::map<qint64, EstadoMotor::DestinoAlumno>& destinos)
+        : destinos_(destinos),
+          conDestino_(nuevo, QStringLiteral(
+              "UPDATE Alumno SET CodTipoEnsenanza=v.column2, CodCurso=v.column3, CodSeccion=v.column4, "
+              "Repetidor=CASE v.column5 WHEN 1 THEN -1 WHEN 0 THEN 0 ELSE Alumno.Repetidor END, "
+              "OrdenSeccion=CASE WHEN v.column6<0 THEN Alumno.OrdenSeccion ELSE v.column6 END "
+              "FROM (VALUES {filas}) AS v WHERE Alumno.IDAlumno=v.column1")),
+          lugar_(nuevo, QStringLiteral("UPDATE Alumno SET OrdenSeccion=v.column2 FROM (VALUES {filas}) "
+                                       "AS v WHERE Alumno.IDAlumno=v.column1 AND "
+                                       "(Alumno.OrdenSeccion IS NULL OR Alumno.OrdenSeccion<>v.column2)")) {}
+
+    void agregar(qint64 alumno, int lugar) {
+        const auto d = destinos_.find(alumno);
+        if (d == destinos_.end()) {
+            lugar_.agregar({alumno, lugar});
+            return;
+        }
+        escritos_.insert(alumno);
+        conDestino(alumno, d->second, lugar);
+    }
+
+    // The destinations of students with no place, then whatever waits.
+    void escribir() {
+        for (const auto& [alumno, d] : destinos_)
+            if (!escritos_.contains(alumno)) conDestino(alumno, d, -1);
+        conDestino_.escribir();
+        lugar_.escribir();
+    }
+
+private:
+    void conDestino(qint64 alumno, const EstadoMotor::DestinoAlumno& d, int lugar) {
+        conDestino_.agregar({alumno, d.tipo, d.curso, d.seccion, d.marca, lugar});
+    }
+
+    const std::map<qint64, EstadoMotor::DestinoAlumno>& destinos_;
+    FilasPorSentencia conDestino_, lugar_;
+    QSet<qint64> escritos_;
+};
+
 }  // namespace
 
 bool NumerarAlumnosSeccion(EstadoMotor& e) {
     try {
         Conexion& nuevo = e.conNuevoCentro;
-        const QVector<FilaNumeracion> filas = leerNumeracion(nuevo);
-        // Every student's place (id, place) goes in rows of many students of
-        // many sections to a statement; a student who keeps his place is not
-        // written again.
-        FilasPorSentencia orden(nuevo, QStringLiteral("UPDATE Alumno SET OrdenSeccion=v.column2 FROM (VALUES {filas}) "
-                                                      "AS v WHERE Alumno.IDAlumno=v.column1 AND "
-                                                      "(Alumno.OrdenSeccion IS NULL OR Alumno.OrdenSeccion<>v.column2)"));
+        const QVector<FilaNumeracion> filas = leerNumeracion(nuevo, e.destinosPendientes);
+        EscrituraNumeracion escritura(nuevo, e.destinosPendientes);
         Plazas plazas;
         for (qsizetype i = 0; i < filas.size();) {
             const FilaNumeracion& grupo = filas.at(i);
@@ -293,11 +370,11 @@ bool NumerarAlumnosSeccion(EstadoMotor& e) {
             QSet<qint64> numerados;
             for (; i < filas.size() && filas.at(i).seccion == seccion; ++i) {
                 if (++contador > 255) {
-                    orden.escribir();
+                    escritura.escribir();
                     desbordamiento();
                 }
                 const qint64 id = filas.at(i).persona.id;
-                if (!numerados.contains(id)) orden.agregar({id, contador});
+                if (!numerados.contains(id)) escritura.agregar(id, contador);
                 numerados.insert(id);
             }
             if (contador > numPlazas) {
@@ -306,7 +383,7 @@ bool NumerarAlumnosSeccion(EstadoMotor& e) {
                 if (!correcto) return false;
             }
         }
-        orden.escribir();
+        escritura.escribir();
         plazas.escribir(nuevo);
     } catch (const Error& err) {
         mostrarError(err);
@@ -420,33 +497,9 @@ bool PasarMateriasAlumnos(EstadoMotor& e) {
         nuevo.Execute(QStringLiteral("DELETE FROM Alumno_MateriaDetalles"));
         avisarInicio(e, e.ColSecciones->Count(), QStringLiteral("Proceso de Paso de Materias de los Alumnos"));
         enCurso = true;
-        // The repeat mark is the Access true on every back end. A student
-        // listed in two sections keeps the later one's mark, so the marks
-        // are gathered first and written in two statements for the school.
-        std::map<qint64, bool> repite;
-        porSeccion(e, [&](const QString&, cCurso& seccion) {
-            const ColeccionAlumnos alumnos = seccion.Alumnos();
-            if (seccion.Promocionada() && alumnos) {
-                for (const auto& a : *alumnos) {
-                    if (a->Promociona())
-                        repite[a->IDAlumno()] = false;
-                    else if (a->Repite())
-                        repite[a->IDAlumno()] = true;
-                }
-            }
-            e.avisos->AumentarProgreso();
-        });
-        ListaIds promocionan, repiten;
-        for (const auto& [alumno, marca] : repite) (marca ? repiten : promocionan).agregar(alumno);
-        // The promotion has already marked the repeaters, and most promoted
-        // students were not repeating: only the rows whose mark changes are
-        // written again.
-        ejecutarPorPartes(nuevo, QStringLiteral("update Alumno set repetidor=0 WHERE IDAlumno IN({ids}) "
-                                                "AND (repetidor IS NULL OR repetidor<>0)"),
-                          promocionan);
-        ejecutarPorPartes(nuevo, QStringLiteral("update Alumno set repetidor=-1 WHERE IDAlumno IN({ids}) "
-                                                "AND (repetidor IS NULL OR repetidor<>-1)"),
-                          repiten);
+        // The repeat marks went with the destinations (NumerarAlumnosSeccion):
+        // the bar still walks the sections for whoever watches it.
+        porSeccion(e, [&](const QString&, cCurso&) { e.avisos->AumentarProgreso(); });
     } catch (const Error& err) {
         mostrarError(err);
         if (enCurso) e.avisos->CerrarProgreso();

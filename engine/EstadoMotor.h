@@ -14,6 +14,7 @@
 #include <QString>
 #include <QVector>
 #include <array>
+#include <map>
 #include <memory>
 #include <utility>
 
@@ -104,6 +105,20 @@ struct EstadoMotor {
     // database that was there before it.
     QSet<QString> copiasHechas;
     QSet<QString> copiasEnCurso;
+    // Where the promotion sends each student it keeps or takes out of his
+    // section, by IDAlumno: written by the numbering, together with his
+    // place in the new section, so that the new year's students are
+    // rewritten once rather than once for the destination and again for
+    // the place (on the server every rewrite of a row copies it and its
+    // index entries).
+    struct DestinoAlumno {
+        qint64 tipo = 0, curso = 0, seccion = 0;
+        // The repeat mark: 1 repeats, 0 promoted, 2 left as it is. A
+        // student listed in several sections keeps the destination of the
+        // last and the mark of the last that promoted or repeated him.
+        int marca = 2;
+    };
+    std::map<qint64, DestinoAlumno> destinosPendientes;
     QVector<qint32> IDsAlumnosBaja = QVector<qint32>(1);
     QVector<qint32> CodFamiliasBaja = QVector<qint32>(1);
     QVector<qint32> CodDireccionesBaja = QVector<qint32>(1);

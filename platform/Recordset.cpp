@@ -120,8 +120,8 @@ QString Recordset::texto(int indice) const {
     const QVariant v = campo(indice);
     return v.isNull() ? QString() : v.toString();
 }
-long long Recordset::entero(int indice) const {
-    const QVariant v = campo(indice);
+long long Recordset::entero(int indice) const { return aEntero(campo(indice)); }
+long long Recordset::aEntero(const QVariant& v) {
     if (v.isNull()) return 0;
     bool ok = false;
     const long long n = v.toLongLong(&ok);

@@ -37,6 +37,8 @@ public:
     bool esNulo(int indice) const;
     QString texto(int indice) const;
     long long entero(int indice) const;
+    // A value as entero reads it: Null gives 0, a text or a real its whole number.
+    static long long aEntero(const QVariant& v);
     bool booleano(int indice) const;
 
     int numeroCampos() const;

@@ -46,6 +46,8 @@ TEST_P(Alumnos, PromocionSeparaBajasConservaAnticipadosYLimpiaHistorico) {
     alumno(s3, 31, D::Promociona, 3, 3, 20);
 
     ASSERT_TRUE(motor::PromocionarAlumnos(e)) << errores().join(QLatin1Char('\n')).toStdString();
+    // The destinations are written with the places.
+    ASSERT_TRUE(motor::NumerarAlumnosSeccion(e)) << errores().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(errores().isEmpty());
 
     EXPECT_TRUE(s1->Alumnos()->vacia());
