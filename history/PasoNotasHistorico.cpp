@@ -83,13 +83,6 @@ struct Promocion {
     QString fecha;
 };
 
-// The position of a field of a read, looked up once for all its rows.
-int posicion(const Recordset& rs, const char* nombre) {
-    const int i = rs.indiceCampo(QLatin1String(nombre));
-    if (i < 0) throw Error(errores::CampoNoEncontrado, QStringLiteral("No se encontró el campo \"%1\" en la colección").arg(QLatin1String(nombre)));
-    return i;
-}
-
 // The promotion data of a run of sections' own students, read once for the
 // run instead of once per grade row. The read is ordered by section; each
 // section takes its own rows, by (student, period) the first row found.
@@ -117,10 +110,13 @@ public:
     // section's.
     PromocionesSeccion(Recordset& rs, qint64 seccion) {
         if (rs.eof()) return;
-        const int cSeccion = posicion(rs, "codSeccion"), cAlumno = posicion(rs, "codAlumno"),
-                  cPeriodo = posicion(rs, "codNumEvaluacion"), cPromocion = posicion(rs, "Promocion"),
-                  cPcpi = posicion(rs, "PromocionPCPI"), cDiversificacion = posicion(rs, "PromocionDiversificacion"),
-                  cFecha = posicion(rs, "Fecha");
+        const int cSeccion = rs.indiceNombrado(QStringLiteral("codSeccion")),
+                  cAlumno = rs.indiceNombrado(QStringLiteral("codAlumno")),
+                  cPeriodo = rs.indiceNombrado(QStringLiteral("codNumEvaluacion")),
+                  cPromocion = rs.indiceNombrado(QStringLiteral("Promocion")),
+                  cPcpi = rs.indiceNombrado(QStringLiteral("PromocionPCPI")),
+                  cDiversificacion = rs.indiceNombrado(QStringLiteral("PromocionDiversificacion")),
+                  cFecha = rs.indiceNombrado(QStringLiteral("Fecha"));
         for (; !rs.eof() && rs.entero(cSeccion) == seccion; rs.MoveNext()) {
             const auto k = qMakePair(rs.entero(cAlumno), rs.entero(cPeriodo));
             if (porPeriodo_.contains(k)) continue;
@@ -447,10 +443,12 @@ QList<QList<PasoNotasHistorico::NotaOrigen>> PasoNotasHistorico::leerTramo(Conex
     // could be: its statements failed).
     struct Claves {
         int seccion, alumno, materia, tipo, curso, periodo;
-        Claves(const Recordset& rs, const char* curso)
-            : seccion(posicion(rs, "codSeccion")), alumno(posicion(rs, "IDAlumno")), materia(posicion(rs, "codMateria")),
-              tipo(posicion(rs, "codTipoEnsenanza")), curso(posicion(rs, curso)),
-              periodo(posicion(rs, "codNumEvaluacion")) {}
+        Claves(const Recordset& rs, const QString& curso)
+            : seccion(rs.indiceNombrado(QStringLiteral("codSeccion"))),
+              alumno(rs.indiceNombrado(QStringLiteral("IDAlumno"))),
+              materia(rs.indiceNombrado(QStringLiteral("codMateria"))),
+              tipo(rs.indiceNombrado(QStringLiteral("codTipoEnsenanza"))), curso(rs.indiceNombrado(curso)),
+              periodo(rs.indiceNombrado(QStringLiteral("codNumEvaluacion"))) {}
         NotaOrigen leer(const Recordset& rs) const {
             NotaOrigen n;
             n.completa = !rs.esNulo(materia) && !rs.esNulo(tipo) && !rs.esNulo(curso) && !rs.esNulo(periodo);
@@ -485,12 +483,14 @@ QList<QList<PasoNotasHistorico::NotaOrigen>> PasoNotasHistorico::leerTramo(Conex
     const QVariant cursoEscolar = origen;
     const QVariant cursoHistorico = historico;
     const QString hoy = Reloj::hoy().toString(QStringLiteral("yyyy/MM/dd"));
-    const Claves cn(notas, "codCurso");
-    const int nRepetidor = posicion(notas, "Repetidor"), nNota = posicion(notas, "codNota"),
-              nReAcDiv = posicion(notas, "RE_AC_DIV");
-    const Claves cp(pendientes, "idCurso");
-    const int pRepetidor = posicion(pendientes, "Repetidor"), pNota = posicion(pendientes, "codNota"),
-              pReAcDiv = posicion(pendientes, "RE_AC_DIV");
+    const Claves cn(notas, QStringLiteral("codCurso"));
+    const int nRepetidor = notas.indiceNombrado(QStringLiteral("Repetidor")),
+              nNota = notas.indiceNombrado(QStringLiteral("codNota")),
+              nReAcDiv = notas.indiceNombrado(QStringLiteral("RE_AC_DIV"));
+    const Claves cp(pendientes, QStringLiteral("idCurso"));
+    const int pRepetidor = pendientes.indiceNombrado(QStringLiteral("Repetidor")),
+              pNota = pendientes.indiceNombrado(QStringLiteral("codNota")),
+              pReAcDiv = pendientes.indiceNombrado(QStringLiteral("RE_AC_DIV"));
 
     QList<QList<NotaOrigen>> tramo;
     for (int i = desde; i < hasta; ++i) {

@@ -35,7 +35,6 @@ void MostrarResultado(const ResultadoPaso& r);
 // `nombreHistorico`), and what could not be passed.
 QString TextoFinalPaso(const ResultadoPaso& r, const std::function<QString(qint32)>& nombreHistorico);
 
-class PuntoGuardado;
 struct Clave;
 
 class PasoNotasHistorico {

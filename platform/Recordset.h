@@ -44,6 +44,7 @@ public:
     int numeroCampos() const;
     QString nombreCampo(int indice) const;
     int indiceCampo(const QString& nombre) const;  // -1 when absent
+    int indiceNombrado(const QString& nombre) const;  // throws when absent
 
     // Number of records under the current filter.
     long RecordCount() const;
@@ -55,7 +56,6 @@ public:
 private:
     struct Datos;
     void comprobarActual() const;
-    int indiceNombrado(const QString& nombre) const;  // throws when absent
     void situarEnVisible();
     std::shared_ptr<Datos> d_;
 };
