@@ -612,7 +612,11 @@ QString filaEvaluacionActa() {
 struct FilasEvaluacion {
     explicit FilasEvaluacion(Conexion& nuevo)
         : evaluacion(nuevo, QStringLiteral("INSERT INTO Evaluacion VALUES"), filaEvaluacion()),
-          acta(nuevo, QStringLiteral("INSERT INTO EvaluacionActa VALUES"), filaEvaluacionActa()) {}
+          acta(nuevo, QStringLiteral("INSERT INTO EvaluacionActa VALUES"), filaEvaluacionActa()) {
+        // The server writes a batch while the next ones are made.
+        evaluacion.escribirDetras();
+        acta.escribirDetras();
+    }
     InsercionLotes evaluacion, acta;
     void vaciar() {
         evaluacion.vaciar();
@@ -684,6 +688,7 @@ bool PasarNotasEvaluaciones(EstadoMotor& e) {
         // Three values a row: a thousand rows to a statement stay far from
         // either back end's limit of bound values.
         InsercionLotes periodosAlumno(nuevo, QStringLiteral("INSERT INTO Alumno_NumEvaluacion VALUES"), fila, 1000);
+        periodosAlumno.escribirDetras();
 
         bool correcto = true;
         const Coleccion<cCurso>& secciones = *e.ColSecciones;

@@ -389,6 +389,10 @@ bool PasarHistorico(EstadoMotor& e) {
                                  QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,0,?,?,?,?)"));
         InsercionLotes filasPendiente(nuevo, QStringLiteral("INSERT INTO EvaluacionHistorica VALUES "),
                                       QStringLiteral("(?,?,?,?,?,?,?,?,0,?,?,?,-1,?,?,0,0)"));
+        // The server writes each batch of history rows while the next
+        // sections are read from the closed year's database.
+        filasNota.escribirDetras();
+        filasPendiente.escribirDetras();
         qint64 id = nuevo.Abrir(QStringLiteral("SELECT COALESCE(MAX(IDEvaluacionHistorica), 0) + 1 FROM EvaluacionHistorica"))
                         .campo(0)
                         .toLongLong();

@@ -10,7 +10,9 @@
 #include <QSqlRecord>
 #include <QFileInfo>
 #include <libpq-fe.h>
+#include <future>
 #include <new>
+#include <system_error>
 
 namespace ncc {
 
@@ -41,6 +43,54 @@ long numeroDeError(const QSqlError& e) {
     if (ok && n != 0) return n;
     // ADO's generic "errors in command" for the server's alphanumeric SQLSTATEs.
     return -2147217900L;
+}
+
+}  // namespace
+
+namespace {
+// NCC_TRAZA_LENTAS=ms lists the statements slower than that, for tuning.
+const int trazaLentas = qEnvironmentVariableIntValue("NCC_TRAZA_LENTAS");
+void trazar(const QElapsedTimer& reloj, const QString& sql) {
+    if (trazaLentas > 0 && reloj.elapsed() >= trazaLentas)
+        std::fprintf(stderr, "[%lld ms] %s\n", static_cast<long long>(reloj.elapsed()), sql.toUtf8().constData());
+}
+}  // namespace
+
+// A COPY handed to a thread of its own: libpq's connection is used there
+// alone until the connection's next use waits for it.
+struct CopiaEnCurso {
+    struct Resultado {
+        QString texto, codigo;  // the last error, if any
+    };
+    std::future<Resultado> resultado;
+    QString sql;
+    QElapsedTimer reloj;
+};
+
+namespace {
+
+// Every result of the COPY is read, the last error kept, so that the
+// connection is ready for the next statement whatever happened.
+CopiaEnCurso::Resultado copiarEn(PGconn* pg, const QByteArray& sql, const QByteArray& filas) {
+    CopiaEnCurso::Resultado r;
+    auto resultado = [&](PGresult* res) {
+        const ExecStatusType estado = PQresultStatus(res);
+        if (estado != PGRES_COMMAND_OK && estado != PGRES_COPY_IN) {
+            r.texto = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
+            if (r.texto.isEmpty()) r.texto = QString::fromLatin1(PQresStatus(estado));
+            r.codigo = QString::fromLatin1(PQresultErrorField(res, PG_DIAG_SQLSTATE));
+        }
+        const bool copiando = estado == PGRES_COPY_IN;
+        PQclear(res);
+        return copiando;
+    };
+    if (resultado(PQexec(pg, sql.constData()))) {
+        const bool enviadas = PQputCopyData(pg, filas.constData(), int(filas.size())) == 1;
+        if (PQputCopyEnd(pg, enviadas ? nullptr : "no se enviaron las filas") != 1 || !enviadas)
+            r.texto = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
+        while (PGresult* res = PQgetResult(pg)) resultado(res);
+    }
+    return r;
 }
 
 }  // namespace
@@ -133,6 +183,7 @@ void Conexion::Open() {
 
 void Conexion::Close() {
     if (!abierta_) return;
+    esperarCopia(false);
     preparadas_.clear();
     ultima_.reset();
     sqlite_.reset();  // its statements go before the file closes
@@ -174,8 +225,18 @@ QSqlQuery& Conexion::preparada(const QString& sql) {
 
 int Conexion::sentenciasPreparadas() const { return preparadas_.size() + (sqlite_ ? sqlite_->preparadas() : 0); }
 
+void Conexion::esperarCopia(bool lanzar) {
+    if (!copia_) return;
+    const std::unique_ptr<CopiaEnCurso> copia = std::move(copia_);
+    const CopiaEnCurso::Resultado r = copia->resultado.get();
+    if (trazaLentas > 0) trazar(copia->reloj, copia->sql);
+    if (lanzar && !r.texto.isEmpty())
+        lanzarError(QSqlError(r.texto, r.texto, QSqlError::StatementError, r.codigo), copia->sql);
+}
+
 void Conexion::antesDeSentencia() {
     comprobarAbierta();
+    esperarCopia();
     Sentencias::contar();
     asegurarMemoria();
 }
@@ -206,15 +267,6 @@ QSqlQuery& Conexion::ejecutar(const QString& sql, const QVariantList& valores) {
     }
     return q;
 }
-
-namespace {
-// NCC_TRAZA_LENTAS=ms lists the statements slower than that, for tuning.
-const int trazaLentas = qEnvironmentVariableIntValue("NCC_TRAZA_LENTAS");
-void trazar(const QElapsedTimer& reloj, const QString& sql) {
-    if (trazaLentas > 0 && reloj.elapsed() >= trazaLentas)
-        std::fprintf(stderr, "[%lld ms] %s\n", static_cast<long long>(reloj.elapsed()), sql.toUtf8().constData());
-}
-}  // namespace
 
 int Conexion::Execute(const QString& sql, const QVariantList& valores) {
     QElapsedTimer reloj;
@@ -256,11 +308,11 @@ Recordset Conexion::Abrir(const QString& sql, const QVariantList& valores) {
     return Recordset(std::move(columnas), std::move(leidos));
 }
 
-void Conexion::copiar(const QString& tabla, const QByteArray& filas) {
-    QElapsedTimer reloj;
-    if (trazaLentas > 0) reloj.start();
+void Conexion::copiar(const QString& tabla, const QByteArray& filas, bool detras) {
     antesDeSentencia();
-    const QString sql = QStringLiteral("COPY ") + tabla + QStringLiteral(" FROM STDIN");
+    auto copia = std::make_unique<CopiaEnCurso>();
+    copia->sql = QStringLiteral("COPY ") + tabla + QStringLiteral(" FROM STDIN");
+    copia->reloj.start();
     // The server driver's own connection, so that the rows go inside the
     // transaction that the driver began. Its statements are all finished
     // here: a recordset is read in full, and a statement without rows ends
@@ -269,29 +321,18 @@ void Conexion::copiar(const QString& tabla, const QByteArray& filas) {
     // Qt names the pointer's type after libpq's struct, pg_conn.
     const bool esPg = h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0);
     PGconn* pg = esPg ? *static_cast<PGconn* const*>(h.constData()) : nullptr;
-    if (!pg) lanzarError(QSqlError(QString(), QStringLiteral("COPY sólo en el servidor"), QSqlError::StatementError), sql);
-    // Every result of the COPY is read, the last error kept, so that the
-    // connection is ready for the next statement whatever happened.
-    QString texto, codigo;
-    auto resultado = [&](PGresult* r) {
-        const ExecStatusType estado = PQresultStatus(r);
-        if (estado != PGRES_COMMAND_OK && estado != PGRES_COPY_IN) {
-            texto = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
-            if (texto.isEmpty()) texto = QString::fromLatin1(PQresStatus(estado));
-            codigo = QString::fromLatin1(PQresultErrorField(r, PG_DIAG_SQLSTATE));
-        }
-        const bool copiando = estado == PGRES_COPY_IN;
-        PQclear(r);
-        return copiando;
-    };
-    if (resultado(PQexec(pg, sql.toUtf8().constData()))) {
-        const bool enviadas = PQputCopyData(pg, filas.constData(), int(filas.size())) == 1;
-        if (PQputCopyEnd(pg, enviadas ? nullptr : "no se enviaron las filas") != 1 || !enviadas)
-            texto = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
-        while (PGresult* r = PQgetResult(pg)) resultado(r);
+    if (!pg) lanzarError(QSqlError(QString(), QStringLiteral("COPY sólo en el servidor"), QSqlError::StatementError), copia->sql);
+    const QByteArray sql = copia->sql.toUtf8();
+    try {
+        copia->resultado = std::async(std::launch::async, copiarEn, pg, sql, filas);
+    } catch (const std::system_error&) {
+        // No thread to be had: the rows are written here.
+        std::promise<CopiaEnCurso::Resultado> aqui;
+        aqui.set_value(copiarEn(pg, sql, filas));
+        copia->resultado = aqui.get_future();
     }
-    if (!texto.isEmpty()) lanzarError(QSqlError(texto, texto, QSqlError::StatementError, codigo), sql);
-    if (trazaLentas > 0) trazar(reloj, sql);
+    copia_ = std::move(copia);
+    if (!detras) esperarCopia();
 }
 
 Recordset Conexion::Tablas() {
@@ -345,6 +386,7 @@ int Conexion::versionServidor() {
     comprobarAbierta();
     if (!esServidor()) return 0;
     if (version_ < 0) {
+        esperarCopia();
         QSqlQuery q(QSqlDatabase::database(nombreQt_, false));
         if (!q.exec(QStringLiteral("SHOW server_version_num")) || !q.next())
             lanzarError(q.lastError(), QStringLiteral("SHOW"));
@@ -355,6 +397,7 @@ int Conexion::versionServidor() {
 
 void Conexion::BeginTrans() {
     comprobarAbierta();
+    esperarCopia();
     QSqlDatabase db = QSqlDatabase::database(nombreQt_, false);
     if (!db.transaction()) lanzarError(db.lastError(), QStringLiteral("BEGIN"));
     enTransaccion_ = true;
@@ -362,6 +405,7 @@ void Conexion::BeginTrans() {
 
 void Conexion::CommitTrans() {
     comprobarAbierta();
+    esperarCopia();
     QSqlDatabase db = QSqlDatabase::database(nombreQt_, false);
     if (!db.commit()) lanzarError(db.lastError(), QStringLiteral("COMMIT"));
     enTransaccion_ = false;
@@ -369,6 +413,7 @@ void Conexion::CommitTrans() {
 
 void Conexion::RollbackTrans() {
     comprobarAbierta();
+    esperarCopia(false);
     QSqlDatabase db = QSqlDatabase::database(nombreQt_, false);
     enTransaccion_ = false;
     if (!db.rollback()) lanzarError(db.lastError(), QStringLiteral("ROLLBACK"));

@@ -47,7 +47,15 @@ public:
     // Server only: rows for `tabla` in COPY's text format (a line each,
     // fields separated by tabs, \N for Null) sent as one COPY … FROM STDIN,
     // inside the connection's transaction; counted as one statement.
-    void copiar(const QString& tabla, const QByteArray& filas);
+    // `detras`: the call returns once the rows are handed over, and the
+    // server writes them while the caller goes on (reading the next rows
+    // from another database, say); the connection's next use, or
+    // terminarCopia(), waits for it first and throws the COPY's failure
+    // there. A caller that must know at once whether its rows went in
+    // (to undo just them) leaves it false.
+    void copiar(const QString& tabla, const QByteArray& filas, bool detras = false);
+    // Waits for a COPY handed over with `detras`; throws its failure.
+    void terminarCopia() { esperarCopia(true); }
     // The list of tables: TABLE_NAME and TABLE_TYPE ("TABLE").
     Recordset Tablas();
     // Removes every row of the tables, inside the connection's transaction:
@@ -89,6 +97,9 @@ private:
     QSqlQuery& ejecutar(const QString& sql, const QVariantList& valores);
     [[noreturn]] void lanzarError(const class QSqlError& e, const QString& sql) const;
     void comprobarAbierta() const;
+    // Waits for the COPY still being written, if any; its failure is thrown
+    // when `lanzar`, dropped otherwise (on the way to a rollback).
+    void esperarCopia(bool lanzar = true);
 
     CadenaConexion cadena_;
     QString nombreQt_;
@@ -99,6 +110,7 @@ private:
     std::shared_ptr<QSqlQuery> ultima_;  // the last unprepared statement
     // The statements of a SQLite connection, run past Qt's SQL module.
     std::unique_ptr<class SentenciasSqlite> sqlite_;
+    std::unique_ptr<struct CopiaEnCurso> copia_;
 };
 
 // Scope guard: rolls back unless committed.

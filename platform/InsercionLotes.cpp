@@ -82,16 +82,21 @@ void InsercionLotes::agregarCopia(const QVariantList& valores) {
         throw Error(-2147217900L, QStringLiteral("%1 valores para una fila de %2 en %3").arg(valores.size()).arg(i).arg(tabla_));
     // A caller that writes row by row, to catch each row's failure, has
     // each row copied at once.
-    if (++filas_ >= (filasPorLote_ == 1 ? 1 : filasPorCopia)) vaciar();
+    if (++filas_ >= (filasPorLote_ == 1 ? 1 : filasPorCopia)) enviar();
 }
 
 void InsercionLotes::agregar(const QVariantList& valores) {
     if (copia_) return agregarCopia(valores);
     valores_ += valores;
-    if (++filas_ >= filasPorLote_) vaciar();
+    if (++filas_ >= filasPorLote_) enviar();
 }
 
 void InsercionLotes::vaciar() {
+    enviar();
+    if (copia_ && detras_) con_.terminarCopia();
+}
+
+void InsercionLotes::enviar() {
     if (filas_ == 0) return;
     // What is pending goes whether the statements succeed or not: a failed
     // batch fails its step, which is undone as a whole.
@@ -100,7 +105,7 @@ void InsercionLotes::vaciar() {
     if (copia_) {
         const QByteArray texto = std::move(copiaFilas_);
         copiaFilas_.clear();
-        con_.copiar(tabla_, texto);
+        con_.copiar(tabla_, texto, detras_);
         return;
     }
     const QVariantList valores = std::move(valores_);

@@ -22,7 +22,15 @@ public:
     InsercionLotes& operator=(const InsercionLotes&) = delete;
 
     void agregar(const QVariantList& valores);
+    // Writes what is pending; returns once every row added is written, and
+    // throws if any of them could not be.
     void vaciar();
+    // On the server, each full COPY is handed over and written by the
+    // server while the caller goes on adding rows (or reading elsewhere);
+    // a failure comes at the connection's next use or at vaciar(). For
+    // work that fails whole when one batch fails; a caller that undoes a
+    // failed batch alone must not ask for it.
+    void escribirDetras() { detras_ = true; }
     int pendientes() const { return filas_; }
 
     static constexpr int filasPorCopia = 10000;
@@ -30,6 +38,7 @@ public:
 private:
     QString texto(int filas) const;
     void agregarCopia(const QVariantList& valores);
+    void enviar();
 
     Conexion& con_;
     QString cabecera_, fila_;
@@ -43,6 +52,7 @@ private:
     QList<QByteArray> fijos_;
     QByteArray copiaFilas_;
     int verdadero_ = 1;
+    bool detras_ = false;
 };
 
 }  // namespace ncc
