@@ -323,14 +323,17 @@ void Conexion::copiar(const QString& tabla, const QByteArray& filas, bool detras
     PGconn* pg = esPg ? *static_cast<PGconn* const*>(h.constData()) : nullptr;
     if (!pg) lanzarError(QSqlError(QString(), QStringLiteral("COPY sólo en el servidor"), QSqlError::StatementError), copia->sql);
     const QByteArray sql = copia->sql.toUtf8();
-    try {
-        copia->resultado = std::async(std::launch::async, copiarEn, pg, sql, filas);
-    } catch (const std::system_error&) {
-        // No thread to be had: the rows are written here.
-        std::promise<CopiaEnCurso::Resultado> aqui;
-        aqui.set_value(copiarEn(pg, sql, filas));
-        copia->resultado = aqui.get_future();
-    }
+    const auto aqui = [&] {
+        std::promise<CopiaEnCurso::Resultado> hecha;
+        hecha.set_value(copiarEn(pg, sql, filas));
+        copia->resultado = hecha.get_future();
+    };
+    if (!detras) aqui();
+    else try {
+            copia->resultado = std::async(std::launch::async, copiarEn, pg, sql, filas);
+        } catch (const std::system_error&) {
+            aqui();  // no thread to be had: the rows are written here
+        }
     copia_ = std::move(copia);
     if (!detras) esperarCopia();
 }
