@@ -89,11 +89,13 @@ Cambios apartarCambios(const QString& antes, const QString& despues, const QStri
 }
 
 // Writes the changes into the copy, one statement per table and kind.
-void aplicarCambios(const QString& ruta, const Cambios& c) {
+void aplicarCambios(const QString& ruta, const Cambios& c, bool nueva) {
     Conexion con(cadenaSQLite(ruta));
     con.Open();
-    // As the closing's connection to a new year's database.
+    // As the closing's connection to a new year's database, whose file is
+    // the run's own until it is compacted.
     con.fijarCacheKiB(64 * 1024);
+    if (nueva) con.fijarArchivoDeTrabajo();
     con.Execute(QStringLiteral("ATTACH DATABASE ? AS cambios"), {c.ruta});
     con.BeginTrans();
     for (const Tabla& t : c.tablas) {
@@ -141,7 +143,7 @@ ResultadoSuelo sueloConjuntos(const QList<ParSuelo>& pares, const QString& carpe
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < pares.size(); ++i) archivos::copiar(pares.at(i).antes, copias.at(i));
-    for (int i = 0; i < pares.size(); ++i) aplicarCambios(copias.at(i), cambios.at(i));
+    for (int i = 0; i < pares.size(); ++i) aplicarCambios(copias.at(i), cambios.at(i), pares.at(i).nueva);
     for (int i = 0; i < pares.size(); ++i) {
         if (!pares.at(i).nueva) continue;
         const QString compacta = copias.at(i) + QStringLiteral(".compacta");

@@ -357,6 +357,12 @@ bool AbrirNuevasBasesDatos(EstadoMotor& e) {
         // run: 20,000 students ran 20 % faster with its indexes in 64 MB of
         // cache than in SQLite's default 2 MB.
         e.conNuevoCentro.fijarCacheKiB(65536);
+        // Until their compaction the new files are the run's alone: a failed
+        // or cut-short run removes them, and a finished one keeps only their
+        // compacted copies, on disk before the new year is marked registered.
+        // Without a rollback journal, 20,000 students closed 10-25 % faster.
+        e.conNuevoCentro.fijarArchivoDeTrabajo();
+        e.conNuevoBorradoCentro.fijarArchivoDeTrabajo();
         e.conNuevoCentro.BeginTrans();
         e.conNuevoBorradoCentro.BeginTrans();
         return true;

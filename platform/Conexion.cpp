@@ -385,6 +385,18 @@ void Conexion::fijarTemporalesEnMemoria(bool enMemoria) {
     fijarSQLite(enMemoria ? QStringLiteral("temp_store=MEMORY") : QStringLiteral("temp_store=DEFAULT"));
 }
 
+void Conexion::fijarArchivoDeTrabajo() {
+    comprobarAbierta();
+    if (esServidor()) return;
+    QSqlQuery q(QSqlDatabase::database(nombreQt_, false));
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode")) || !q.next())
+        lanzarError(q.lastError(), QStringLiteral("PRAGMA journal_mode"));
+    const bool wal = q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+    q.finish();
+    if (!wal) fijarSQLite(QStringLiteral("journal_mode=OFF"));
+    fijarSQLite(QStringLiteral("synchronous=OFF"));
+}
+
 int Conexion::versionServidor() {
     comprobarAbierta();
     if (!esServidor()) return 0;

@@ -75,6 +75,13 @@ public:
     // work would otherwise write every page it changes to that file again
     // for each part.
     void fijarTemporalesEnMemoria(bool enMemoria);
+    // A SQLite file that a run makes for itself and keeps only as a
+    // compacted copy: a failed or cut-short run removes it, so neither a
+    // rollback journal nor waiting for the disk protects anything in it. It
+    // is written without either (before the transaction begins). A file in
+    // write-ahead-log mode stays in it, since its compacted copy takes the
+    // mode from it. Nothing on a server.
+    void fijarArchivoDeTrabajo();
     // The server's version as a number (150004 for 15.4; 0 on SQLite),
     // asked once per opening and, like the settings above, not counted as
     // one of the statements of the work.

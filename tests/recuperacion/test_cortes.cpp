@@ -156,6 +156,16 @@ protected:
         c.contenido = contenido(c.carpeta->path(), modelo());
         c.ficheros = ficheros(c.carpeta->path());
         EXPECT_EQ(c.contenido.size(), original().size() + 2);
+        // Every database of the closed school, the new year's included,
+        // is whole and keeps the journal the school's files had.
+        for (const QString& f : QDir(c.carpeta->path()).entryList({QStringLiteral("*.db")}, QDir::Files)) {
+            Conexion con(QStringLiteral("Provider=SQLite;Data Source=") + c.carpeta->filePath(f));
+            con.Open();
+            EXPECT_EQ(leerFilas(con, QStringLiteral("PRAGMA journal_mode")),
+                      QStringList{wal_ ? QStringLiteral("wal") : QStringLiteral("delete")}) << f.toStdString();
+            EXPECT_EQ(leerFilas(con, QStringLiteral("PRAGMA integrity_check")), QStringList{QStringLiteral("ok")})
+                << f.toStdString();
+        }
         return c;
     }
 
