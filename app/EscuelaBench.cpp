@@ -4,12 +4,14 @@
 
 namespace ncc::app {
 
+QString prefijoBench(int alumnos, const QString& nombre) { return QStringLiteral("%1%2_").arg(nombre).arg(alumnos); }
+
 suite::ResumenDemo escuelaDeBench(int alumnos, const ServidorBench& servidor, const QString& carpeta, const QString& nombre) {
     suite::OpcionesDemo o;
     o.alumnos = alumnos;
     o.reemplazar = true;
     if (!servidor) return suite::crearDemoSQLite(carpeta, o);
-    o.prefijo = QStringLiteral("%1%2_").arg(nombre).arg(alumnos);
+    o.prefijo = prefijoBench(alumnos, nombre);
     return suite::crearDemoServidor(*servidor, o);
 }
 

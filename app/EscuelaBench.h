@@ -8,12 +8,16 @@
 
 namespace ncc::app {
 
-// A sample school of `alumnos` students: SQLite files in `carpeta`, or, with
-// a server, databases there named with the prefix "<nombre><alumnos>_", so
-// that each benchmark and size has its own.
 // The server a benchmark's schools are made on; none: SQLite files.
 using ServidorBench = std::optional<DatosConexion>;
 
+// The prefix of a benchmark's databases on a server, "<nombre><alumnos>_",
+// so that each benchmark and size has its own and none takes the name of a
+// school's.
+QString prefijoBench(int alumnos, const QString& nombre);
+
+// A sample school of `alumnos` students: SQLite files in `carpeta`, or, with
+// a server, databases there named with prefijoBench.
 suite::ResumenDemo escuelaDeBench(int alumnos, const ServidorBench& servidor, const QString& carpeta, const QString& nombre);
 
 // The host's session on a sample school, with the component's settings read

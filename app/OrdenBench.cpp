@@ -5,6 +5,7 @@
 #include "app/Comandos.h"
 #include "app/EscuelaBench.h"
 #include "app/SueloConjuntos.h"
+#include "engine/DiarioCierre.h"
 #include "engine/cIFunciones.h"
 #include "entry/cConfiguracion.h"
 #include "host/InformeCierre.h"
@@ -91,7 +92,8 @@ double sueloCopias(const suite::ResumenDemo& demo, const ServidorBench& enServid
 int unaMedida(int alumnos, const ServidorBench& servidor) {
     QTemporaryDir dir;
     const bool enServidor = servidor.has_value();
-    const suite::ResumenDemo demo = escuelaDeBench(alumnos, servidor, dir.path(), QStringLiteral("bench"));
+    const QString nombre = QStringLiteral("bench");
+    const suite::ResumenDemo demo = escuelaDeBench(alumnos, servidor, dir.path(), nombre);
     const double segCopias = sueloCopias(demo, servidor);
     // The set-based floor starts from the databases as they were.
     const QString fuente = QStringLiteral("Data Source");
@@ -120,6 +122,10 @@ int unaMedida(int alumnos, const ServidorBench& servidor) {
     motor.setNuevoCursoEscolar(QStringLiteral("2026/2027"));
     motor.setProcesarSecciones(true);
     motor.setProcesarActividades(true);
+    // The closing's backups and new databases named as the school's, with
+    // its prefix: unprefixed they would be those of a school with the same
+    // ids on the server.
+    if (enServidor) motor.setPrefijoBases(prefijoBench(alumnos, nombre));
     const host::ResumenCierre antesDelCierre = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
     Sentencias::reiniciar();
     // Each timed part starts with the disk's queue empty, so that it does
@@ -173,7 +179,14 @@ int unaMedida(int alumnos, const ServidorBench& servidor) {
                                 << "\n";
     }
     // The session and the engine are gone: nothing holds the databases.
-    borrarDelServidor(servidor, demo.bases + QStringList{QStringLiteral("A1C4"), QStringLiteral("B1C4")});
+    // With the closing's new databases and its journal's, which a finished
+    // closing empties and leaves for the next one.
+    if (enServidor) {
+        QStringList bases = demo.bases + QStringList{nuevaCentro, nuevaBorradoCentro,
+                                                     motor::baseDiarioServidor(CadenaConexion(demo.appEntrada).datos())};
+        bases.removeAll(QString());
+        borrarDelServidor(servidor, bases);
+    }
     QTextStream(stdout) << QJsonDocument(r).toJson(QJsonDocument::Compact) << "\n";
     return r.value(QStringLiteral("correcto")).toBool() ? SalidaExito : SalidaFallo;
 }

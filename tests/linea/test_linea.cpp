@@ -5,6 +5,7 @@
 #include "ContextoBD.h"
 #include "EscuelaCarpeta.h"
 #include "Lectura.h"
+#include "platform/BasesDatos.h"
 #include "platform/CadenaConexion.h"
 #include "platform/Conexion.h"
 #include <QDir>
@@ -279,6 +280,29 @@ TEST(LineaDeOrdenes, ElBancoDePruebasMideYSuSueloDejaLoMismoQueElCierre) {
     EXPECT_TRUE(fila.match(s.texto).hasMatch()) << s.texto.toStdString();
     // Nothing of the run stays behind.
     EXPECT_TRUE(QDir(temporal.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
+}
+
+// On a server that also holds a school of the same ids, whose new year's
+// databases have the names the benchmark's closing would give its own: the
+// benchmark names everything it makes after itself, leaves the school's
+// databases as they are and takes away all of its own.
+TEST(LineaDeOrdenes, ElBancoDePruebasEnUnServidorNoTocaLasBasesDeUnCentro) {
+    ASSERT_TRUE(pruebas::hayServidor()) << "No hay servidor PostgreSQL de pruebas: ejecute scripts/pruebas.sh";
+    const DatosConexion prueba = pruebas::plantillaServidor();
+    const QStringList delCentro{QStringLiteral("A1C4"), QStringLiteral("B1C4")};
+    for (const QString& b : delCentro) servidor::crear(prueba, b);
+    const auto sinCentro = qScopeGuard([&] { for (const QString& b : delCentro) servidor::borrar(prueba, b); });
+    QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+    entorno.insert(QStringLiteral("PGPASSWORD"), prueba.clave);
+    const Salida s = ncc({QStringLiteral("bench"), QStringLiteral("--alumnos"), QStringLiteral("60"), QStringLiteral("--servidor"),
+                          QStringLiteral("host=%1 port=%2 user=%3").arg(prueba.host).arg(prueba.puerto).arg(prueba.usuario)},
+                         entorno);
+    EXPECT_EQ(s.salida, 0) << s.error.toStdString();
+    // (Other tests' databases come and go on this server beside this one.)
+    for (const QString& b : delCentro) EXPECT_TRUE(servidor::existe(prueba, b)) << b.toStdString();
+    EXPECT_EQ(servidor::conPrefijo(prueba, QStringLiteral("bench60_")), QStringList{});
+    for (const char* copia : {"A1C3B", "B1C3B", "AppEntradaB", "BorradoAppEntradaB"})
+        EXPECT_FALSE(servidor::existe(prueba, QLatin1String(copia))) << copia;
 }
 
 }  // namespace
