@@ -292,7 +292,9 @@ TEST(LineaDeOrdenes, ElBancoDePruebasEnUnServidorNoTocaLasBasesDeUnCentro) {
     const QStringList delCentro{QStringLiteral("A1C4"), QStringLiteral("B1C4")};
     for (const QString& b : delCentro) servidor::crear(prueba, b);
     const auto sinCentro = qScopeGuard([&] { for (const QString& b : delCentro) servidor::borrar(prueba, b); });
+    QTemporaryDir temporal;
     QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+    entorno.insert(QStringLiteral("TMPDIR"), temporal.path());
     entorno.insert(QStringLiteral("PGPASSWORD"), prueba.clave);
     const Salida s = ncc({QStringLiteral("bench"), QStringLiteral("--alumnos"), QStringLiteral("60"), QStringLiteral("--servidor"),
                           QStringLiteral("host=%1 port=%2 user=%3").arg(prueba.host).arg(prueba.puerto).arg(prueba.usuario)},
@@ -303,6 +305,7 @@ TEST(LineaDeOrdenes, ElBancoDePruebasEnUnServidorNoTocaLasBasesDeUnCentro) {
     EXPECT_EQ(servidor::conPrefijo(prueba, QStringLiteral("bench60_")), QStringList{});
     for (const char* copia : {"A1C3B", "B1C3B", "AppEntradaB", "BorradoAppEntradaB"})
         EXPECT_FALSE(servidor::existe(prueba, QLatin1String(copia))) << copia;
+    EXPECT_TRUE(QDir(temporal.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
 }
 
 }  // namespace
