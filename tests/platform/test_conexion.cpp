@@ -141,6 +141,37 @@ TEST_P(ConexionFondo, TransaccionesYGuardaDeAmbito) {
               QStringList{QStringLiteral("3")});
 }
 
+// The new year's tables are emptied by whoever runs the closing: on a
+// server, a user whose tables' owner granted DELETE but not TRUNCATE on all
+// of them gets them emptied row by row, not a refused TRUNCATE.
+TEST_P(ConexionFondo, VaciarTablasSinPermisoDeTruncarlasTodas) {
+    con->Execute(QStringLiteral("CREATE TABLE Nota (IDNota INTEGER PRIMARY KEY)"));
+    insertar(1, QStringLiteral("a"), QStringLiteral("b"), true);
+    con->Execute(QStringLiteral("INSERT INTO Nota (IDNota) VALUES (1)"));
+    std::unique_ptr<Conexion> usuario;
+    const QString rol = ctx->prefijo() + QStringLiteral("secretaria");
+    const auto sinRol = qScopeGuard([&] {
+        if (!ctx->esServidor()) return;
+        if (usuario) usuario->Close();
+        con->Execute(QStringLiteral("DROP OWNED BY \"%1\"").arg(rol));
+        con->Execute(QStringLiteral("DROP ROLE \"%1\"").arg(rol));
+    });
+    if (ctx->esServidor()) {
+        con->Execute(QStringLiteral("CREATE ROLE \"%1\" LOGIN PASSWORD 'clave'").arg(rol));
+        con->Execute(QStringLiteral("GRANT SELECT, DELETE ON Alumno, Nota TO \"%1\"").arg(rol));
+        con->Execute(QStringLiteral("GRANT TRUNCATE ON Alumno TO \"%1\"").arg(rol));
+        CadenaConexion c(ctx->cadena(QStringLiteral("Capa"), false));
+        c.fijar(QStringLiteral("User ID"), rol);
+        c.fijar(QStringLiteral("Password"), QStringLiteral("clave"));
+        usuario = std::make_unique<Conexion>(c.texto());
+        usuario->Open();
+    }
+    Conexion& quien = usuario ? *usuario : *con;
+    quien.vaciarTablas({QStringLiteral("Alumno"), QStringLiteral("Nota")});
+    EXPECT_EQ(pruebas::leerFilas(*con, QStringLiteral("SELECT (SELECT COUNT(*) FROM Alumno) + (SELECT COUNT(*) FROM Nota)")),
+              QStringList{QStringLiteral("0")});
+}
+
 TEST_P(ConexionFondo, ErroresConNumeroYDescripcion) {
     try {
         con->Execute(QStringLiteral("SELEC mal"));
