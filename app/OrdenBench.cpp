@@ -191,14 +191,76 @@ int unaMedida(int alumnos, const ServidorBench& servidor) {
     return r.value(QStringLiteral("correcto")).toBool() ? SalidaExito : SalidaFallo;
 }
 
+QString usoBench() {
+    return QStringLiteral("Uso: ncc bench [--alumnos N[,N...]] [--servidor CADENA] [--rondas K]\n"
+                          "  --servidor CADENA  cierra cada tamaño en el servidor y, en la misma ronda, en SQLite,\n"
+                          "                     y da la proporción entre los dos\n"
+                          "  --rondas K         repite cada tamaño K veces (con --servidor, la mediana de la proporción)\n");
+}
+
+// One size measured in a process of its own (its peak memory is its own):
+// the figures it prints, or nothing when it did not finish.
+QJsonObject medir(int alumnos, const ServidorBench& servidor) {
+    QProcess p;
+    QStringList args{QStringLiteral("bench"), QStringLiteral("--una"), QString::number(alumnos)};
+    if (servidor) args << QStringLiteral("--servidor") << servidor->cadena();
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(QCoreApplication::applicationFilePath(), args);
+    p.waitForFinished(-1);
+    return QJsonDocument::fromJson(p.readAllStandardOutput().trimmed().split('\n').last()).object();
+}
+
+bool correcta(const QJsonObject& r) { return !r.isEmpty() && r.value(QStringLiteral("correcto")).toBool(); }
+
+double mediana(QList<double> v) {
+    std::sort(v.begin(), v.end());
+    const qsizetype m = v.size() / 2;
+    return v.size() % 2 ? v.at(m) : (v.at(m - 1) + v.at(m)) / 2;
+}
+
+void imprimirFila(QTextStream& out, int n, const QJsonObject& r, const QString& fondo) {
+    const QString alFinal = fondo.isEmpty() ? QString() : QStringLiteral("  ") + fondo;
+    if (!correcta(r)) {
+        out << QStringLiteral("%1  el cierre ha fallado%2\n").arg(n, 8).arg(alFinal);
+        out.flush();
+        return;
+    }
+    auto s = [&](const char* k) { return r.value(QLatin1String(k)).toDouble(); };
+    // On the server there is no set-based floor: the closing's copies
+    // are the floor there.
+    const bool conSuelo = r.contains(QStringLiteral("suelo"));
+    const double base = conSuelo ? s("suelo") : s("copias");
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13 %14 %15 %16 %17")
+               .arg(n, 8)
+               .arg(qint64(s("sentencias")), 10)
+               .arg(s("bases"), 6, 'f', 2)
+               .arg(s("alumnosFase"), 6, 'f', 2)
+               .arg(s("historico"), 6, 'f', 2)
+               .arg(s("purga"), 6, 'f', 2)
+               .arg(s("actividades"), 6, 'f', 2)
+               .arg(s("final"), 6, 'f', 2)
+               .arg(s("total"), 7, 'f', 2)
+               .arg(qint64(s("sentencias") / std::max(s("total"), 1e-9)), 8)
+               .arg(qint64(s("memoriaMB")), 7)
+               .arg(s("copias"), 8, 'f', 2)
+               .arg(conSuelo ? QString::number(s("suelo"), 'f', 2) : QStringLiteral("-"), 7)
+               .arg(s("total") / std::max(base, 1e-9), 11, 'f', 2)
+               .arg(1000.0 * s("total") / n, 9, 'f', 3)
+               .arg(s("informe"), 9, 'f', 2)
+               .arg(s("informe") / std::max(s("total"), 1e-9), 10, 'f', 2)
+        << alFinal << "\n";
+    out.flush();
+}
+
 int bench(const QStringList& argumentos) {
     QTextStream out(stdout), err(stderr);
     QList<int> tamanos;
     ServidorBench servidor;
-    int una = 0;
+    int una = 0, rondas = 1;
     for (int i = 0; i < argumentos.size(); ++i) {
         const QString a = argumentos.at(i);
-        if ((a == QLatin1String("--alumnos") || a == QLatin1String("--servidor") || a == QLatin1String("--una")) &&
+        if ((a == QLatin1String("--alumnos") || a == QLatin1String("--servidor") || a == QLatin1String("--una") ||
+             a == QLatin1String("--rondas")) &&
             i + 1 >= argumentos.size()) {
             err << "ncc bench: falta el valor de " << a << "\n";
             return SalidaUso;
@@ -220,10 +282,17 @@ int bench(const QStringList& argumentos) {
                 err << "ncc bench: --servidor: " << e.descripcion() << "\n";
                 return SalidaUso;
             }
+        } else if (a == QLatin1String("--rondas")) {
+            bool ok = false;
+            rondas = argumentos.at(++i).toInt(&ok);
+            if (!ok || rondas < 1 || rondas > 50) {
+                err << "ncc bench: número de rondas no válido: " << argumentos.at(i) << " (de 1 a 50)\n";
+                return SalidaUso;
+            }
         } else if (a == QLatin1String("--una")) {
             una = argumentos.at(++i).toInt();
         } else {
-            err << "Uso: ncc bench [--alumnos N[,N...]] [--servidor CADENA]\n";
+            err << usoBench();
             return SalidaUso;
         }
     }
@@ -239,9 +308,10 @@ int bench(const QStringList& argumentos) {
 
     out << "Máquina: " << QSysInfo::prettyProductName() << ", " << QThread::idealThreadCount() << " núcleos; fondo: "
         << (!servidor ? QStringLiteral("SQLite (archivos en %1)").arg(QDir::tempPath())
-                      : QStringLiteral("PostgreSQL (%1)").arg(servidor->origen()))
+                      : QStringLiteral("PostgreSQL (%1), y SQLite (archivos en %2) en la misma ronda")
+                            .arg(servidor->origen(), QDir::tempPath()))
         << "\n\n";
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13 %14 %15 %16 %17\n")
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13 %14 %15 %16 %17")
                .arg(QStringLiteral("alumnos"), 8)
                .arg(QStringLiteral("sentencias"), 10)
                .arg(QStringLiteral("bases"), 6)
@@ -258,50 +328,42 @@ int bench(const QStringList& argumentos) {
                .arg(QStringLiteral("total/suelo"), 11)
                .arg(QStringLiteral("ms/alumno"), 9)
                .arg(QStringLiteral("informe s"), 9)
-               .arg(QStringLiteral("inf/cierre"), 10);
+               .arg(QStringLiteral("inf/cierre"), 10)
+        << (servidor ? QStringLiteral("  fondo\n") : QStringLiteral("\n"));
     out.flush();
+    // With a server, each round closes the same size on the server and then
+    // on SQLite, one after the other, so that the two are compared in the
+    // same minutes of the machine.
     for (int n : tamanos) {
-        QProcess p;
-        QStringList args{QStringLiteral("bench"), QStringLiteral("--una"), QString::number(n)};
-        if (servidor) args << QStringLiteral("--servidor") << servidor->cadena();
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(QCoreApplication::applicationFilePath(), args);
-        p.waitForFinished(-1);
-        const QJsonObject r = QJsonDocument::fromJson(p.readAllStandardOutput().trimmed().split('\n').last()).object();
-        if (r.isEmpty() || !r.value(QStringLiteral("correcto")).toBool()) {
-            out << QStringLiteral("%1  el cierre ha fallado\n").arg(n, 8);
-            continue;
+        QList<double> proporciones;
+        for (int ronda = 0; ronda < rondas; ++ronda) {
+            const QJsonObject enServidor = servidor ? medir(n, servidor) : QJsonObject();
+            if (servidor) imprimirFila(out, n, enServidor, QStringLiteral("servidor"));
+            const QJsonObject enSQLite = medir(n, std::nullopt);
+            imprimirFila(out, n, enSQLite, servidor ? QStringLiteral("SQLite") : QString());
+            const double local = enSQLite.value(QStringLiteral("total")).toDouble();
+            if (servidor && correcta(enServidor) && correcta(enSQLite) && local > 0) {
+                proporciones << enServidor.value(QStringLiteral("total")).toDouble() / local;
+                out << QStringLiteral("%1  servidor / SQLite: %2\n").arg(n, 8).arg(proporciones.last(), 0, 'f', 2);
+                out.flush();
+            }
         }
-        auto s = [&](const char* k) { return r.value(QLatin1String(k)).toDouble(); };
-        // On the server there is no set-based floor: the closing's copies
-        // are the floor there.
-        const bool conSuelo = r.contains(QStringLiteral("suelo"));
-        const double base = conSuelo ? s("suelo") : s("copias");
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13 %14 %15 %16 %17\n")
-                   .arg(n, 8)
-                   .arg(qint64(s("sentencias")), 10)
-                   .arg(s("bases"), 6, 'f', 2)
-                   .arg(s("alumnosFase"), 6, 'f', 2)
-                   .arg(s("historico"), 6, 'f', 2)
-                   .arg(s("purga"), 6, 'f', 2)
-                   .arg(s("actividades"), 6, 'f', 2)
-                   .arg(s("final"), 6, 'f', 2)
-                   .arg(s("total"), 7, 'f', 2)
-                   .arg(qint64(s("sentencias") / std::max(s("total"), 1e-9)), 8)
-                   .arg(qint64(s("memoriaMB")), 7)
-                   .arg(s("copias"), 8, 'f', 2)
-                   .arg(conSuelo ? QString::number(s("suelo"), 'f', 2) : QStringLiteral("-"), 7)
-                   .arg(s("total") / std::max(base, 1e-9), 11, 'f', 2)
-                   .arg(1000.0 * s("total") / n, 9, 'f', 3)
-                   .arg(s("informe"), 9, 'f', 2)
-                   .arg(s("informe") / std::max(s("total"), 1e-9), 10, 'f', 2);
-        out.flush();
+        if (proporciones.size() > 1) {
+            QStringList todas;
+            for (double x : std::as_const(proporciones)) todas << QString::number(x, 'f', 2);
+            out << QStringLiteral("%1  servidor / SQLite en %2 rondas: %3 (mediana %4)\n")
+                       .arg(n, 8)
+                       .arg(proporciones.size())
+                       .arg(todas.join(QStringLiteral(", ")))
+                       .arg(mediana(proporciones), 0, 'f', 2);
+            out.flush();
+        }
     }
     return SalidaExito;
 }
 
 const Registro registro({"bench", "mide el cierre de escuelas de ejemplo de varios tamaños", bench,
-                         [] { return QStringLiteral("Uso: ncc bench [--alumnos N[,N...]] [--servidor CADENA]\n"); }});
+                         usoBench});
 
 }  // namespace
 

@@ -285,7 +285,8 @@ TEST(LineaDeOrdenes, ElBancoDePruebasMideYSuSueloDejaLoMismoQueElCierre) {
 // On a server that also holds a school of the same ids, whose new year's
 // databases have the names the benchmark's closing would give its own: the
 // benchmark names everything it makes after itself, leaves the school's
-// databases as they are and takes away all of its own.
+// databases as they are and takes away all of its own; and it closes the
+// same school on SQLite beside it.
 TEST(LineaDeOrdenes, ElBancoDePruebasEnUnServidorNoTocaLasBasesDeUnCentro) {
     ASSERT_TRUE(pruebas::hayServidor()) << "No hay servidor PostgreSQL de pruebas: ejecute scripts/pruebas.sh";
     const DatosConexion prueba = pruebas::plantillaServidor();
@@ -300,6 +301,12 @@ TEST(LineaDeOrdenes, ElBancoDePruebasEnUnServidorNoTocaLasBasesDeUnCentro) {
                           QStringLiteral("host=%1 port=%2 user=%3").arg(prueba.host).arg(prueba.puerto).arg(prueba.usuario)},
                          entorno);
     EXPECT_EQ(s.salida, 0) << s.error.toStdString();
+    // The same size closed on SQLite in the same round, and the two compared.
+    static const QRegularExpression par(QStringLiteral("^\\s+60\\s+\\d+(\\s+[0-9.-]+){15}\\s+servidor\\n"
+                                                       "\\s+60\\s+\\d+(\\s+[0-9.]+){15}\\s+SQLite\\n"
+                                                       "\\s+60  servidor / SQLite: [0-9]+\\.[0-9]{2}$"),
+                                        QRegularExpression::MultilineOption);
+    EXPECT_TRUE(par.match(s.texto).hasMatch()) << s.texto.toStdString();
     // (Other tests' databases come and go on this server beside this one.)
     for (const QString& b : delCentro) EXPECT_TRUE(servidor::existe(prueba, b)) << b.toStdString();
     EXPECT_EQ(servidor::conPrefijo(prueba, QStringLiteral("bench60_")), QStringList{});
