@@ -414,15 +414,21 @@ bool PasarHistorico(EstadoMotor& e) {
             return n;
         };
         const int porLectura = e.seccionesPorLectura(local.esServidor());
-        for (int desde = 0; desde < ids.tamano(); desde += porLectura) {
-            const QString tramo = ids.texto(desde, porLectura);
+        // On the server the runs start at a quarter and double: the first
+        // run's rows are enough for the first batch, which the server then
+        // writes while the next, larger run is read (a read takes less than
+        // half the time of writing its rows), instead of waiting for a whole
+        // run before the first write.
+        const int primera = local.esServidor() ? qMax(1, porLectura / 4) : porLectura;
+        for (int desde = 0, n = primera; desde < ids.tamano(); desde += n, n = qMin(porLectura, 2 * n)) {
+            const QString tramo = ids.texto(desde, n);
             Recordset rs;
             EjecutarAsincrono(consultaNotas(tramo, verdadero), local, rs, noCancelar);
             Recordset promocionesLeidas = local.Abrir(consultaPromociones(tramo));
             ceder();
             Recordset pendientesLeidas = local.Abrir(consultaPendientes(tramo, verdadero));
             ceder();
-            const int hasta = qMin(ids.tamano(), desde + porLectura);
+            const int hasta = qMin(ids.tamano(), desde + n);
             for (int i = desde; i < hasta; ++i) {
                 const qint64 seccion = ids.ids().at(i);
                 const PromocionesSeccion promociones(promocionesLeidas, seccion);

@@ -161,7 +161,7 @@ protected:
     void cerrarYComparar(const QString& plan, bool parcial, F&& cambiar) {
         const Cerrada c = cerrarMuestra(muestra, QStringLiteral("2026/2027"), [&](host::Plan& p, Conexion& centro, cIFunciones& motor) {
             cambiar(p, centro);
-            motor.fijarSeccionesPorLectura(5);  // the 16 sections in four reads
+            motor.fijarSeccionesPorLectura(5);  // the 16 sections in four reads, five on the server
             CierreParcial() = parcial;
         });
         CierreParcial() = false;
