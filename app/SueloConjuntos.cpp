@@ -142,7 +142,13 @@ ResultadoSuelo sueloConjuntos(const QList<ParSuelo>& pares, const QString& carpe
     ::sync();
     QElapsedTimer t;
     t.start();
-    for (int i = 0; i < pares.size(); ++i) archivos::copiar(pares.at(i).antes, copias.at(i));
+    // Copied as the closing copies: the backups flushed, the new year's
+    // copies left to the system until their compacted copies.
+    for (int i = 0; i < pares.size(); ++i)
+        archivos::copiar(pares.at(i).antes, copias.at(i),
+                         pares.at(i).nueva ? archivos::Escritura::Libre : archivos::Escritura::Empezada);
+    for (int i = 0; i < pares.size(); ++i)
+        if (!pares.at(i).nueva) archivos::sincronizar(copias.at(i));
     for (int i = 0; i < pares.size(); ++i) aplicarCambios(copias.at(i), cambios.at(i), pares.at(i).nueva);
     for (int i = 0; i < pares.size(); ++i) {
         if (!pares.at(i).nueva) continue;

@@ -290,18 +290,27 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
                 if (fallo) std::rethrow_exception(fallo);
             cederAhora();
         } else {
+            QStringList respaldos;
             for (const auto& [origen, destino] : copias) {
                 // Before each copy the journal names what is about to be
                 // made: a cut-short run is undone at the next start.
                 e.copiasEnCurso = {destino};
                 escribirDiario(e, FaseCierre::Copiando);
                 // A copy that fails must not pass unnoticed: the backups are
-                // what a failed run restores.
-                archivos::copiar(origen, destino);
+                // what a failed run restores. The new year's copies are the
+                // run's own until their compacted copies, which are flushed,
+                // replace them: nothing need wait for the disk for them.
+                const bool nueva = destino == e.strNuevaCentro || destino == e.strNuevaBorradoCentro;
+                archivos::copiar(origen, destino, nueva ? archivos::Escritura::Libre : archivos::Escritura::Empezada);
+                if (!nueva) respaldos << destino;
                 e.copiasHechas.insert(destino);
                 e.copiasEnCurso.clear();
                 cederAhora();
             }
+            // The backups reach the disk while the next ones are copied,
+            // and all of them are there before the journal lets the
+            // originals change.
+            for (const QString& respaldo : std::as_const(respaldos)) archivos::sincronizar(respaldo);
         }
         apartada.volver();
         escribirDiario(e, FaseCierre::Trabajando);

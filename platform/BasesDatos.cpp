@@ -9,7 +9,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ncc::archivos {
@@ -139,7 +142,58 @@ void compactarSQLite(const QString& origen, const QString& destino) {
     QSqlDatabase::removeDatabase(nombre);
 }
 
-void copiar(const QString& origen, const QString& destino) {
+namespace {
+
+// The bytes of `de` into a new file `a` with its permissions, copied by the
+// kernel; nothing is flushed.
+void copiarBytes(const QString& de, const QString& a) {
+    const auto fallo = [&](int codigo) {
+        return Error(errores::Archivo,
+                     QStringLiteral("No se ha podido copiar %1 en %2: %3").arg(de, a, QString::fromLocal8Bit(strerror(codigo))));
+    };
+    const int origen = ::open(QFile::encodeName(de).constData(), O_RDONLY | O_CLOEXEC);
+    if (origen < 0) throw fallo(errno);
+    struct stat st {};
+    if (::fstat(origen, &st) != 0) {
+        const int codigo = errno;
+        ::close(origen);
+        throw fallo(codigo);
+    }
+    const int destino = ::open(QFile::encodeName(a).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
+    if (destino < 0) {
+        const int codigo = errno;
+        ::close(origen);
+        throw fallo(codigo);
+    }
+    int codigo = 0;
+    for (off_t quedan = st.st_size; quedan > 0;) {
+        const ssize_t n = ::copy_file_range(origen, nullptr, destino, nullptr, size_t(quedan), 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            codigo = n < 0 ? errno : EIO;  // a file shorter than it was is no copy
+            break;
+        }
+        quedan -= n;
+    }
+    ::close(origen);
+    if (::close(destino) != 0 && codigo == 0) codigo = errno;
+    if (codigo != 0) {
+        QFile::remove(a);
+        throw fallo(codigo);
+    }
+}
+
+// Has the system begin writing `ruta` to disk, without waiting for it.
+void empezarEscritura(const QString& ruta) {
+    const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    ::close(fd);
+}
+
+}  // namespace
+
+void copiar(const QString& origen, const QString& destino, Escritura escritura) {
     if (!existe(origen))
         throw Error(53, QStringLiteral("No se ha encontrado el archivo %1").arg(origen));
     borrar(destino);
@@ -147,12 +201,14 @@ void copiar(const QString& origen, const QString& destino) {
     // log: folded in first, the file alone is the whole database.
     volcarRegistro(origen);
     const auto copiarUno = [&](const QString& de, const QString& a) {
-        QFile f(de);
-        if (!f.copy(a)) {
+        try {
+            copiarBytes(de, a);
+        } catch (const Error&) {
             borrar(destino);
-            throw Error(errores::Archivo, QStringLiteral("No se ha podido copiar %1 en %2: %3").arg(de, a, f.errorString()));
+            throw;
         }
-        sincronizar(a);
+        if (escritura == Escritura::Sincronizada) sincronizar(a);
+        else if (escritura == Escritura::Empezada) empezarEscritura(a);
     };
     copiarUno(origen, destino);
     // A log that could not be folded in (another program reading) or a
@@ -162,7 +218,7 @@ void copiar(const QString& origen, const QString& destino) {
 }
 
 void sincronizar(const QString& ruta) {
-    for (const QString& archivo : {ruta, ruta + QStringLiteral("-wal")}) {
+    for (const QString& archivo : {ruta, ruta + QStringLiteral("-wal"), ruta + QStringLiteral("-journal")}) {
         const QByteArray r = QFile::encodeName(archivo);
         int fd = ::open(r.constData(), O_RDONLY);
         if (fd >= 0) {

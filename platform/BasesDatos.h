@@ -14,11 +14,18 @@ void renombrar(const QString& de, const QString& a);
 void copiarBaseSQLite(const QString& origen, const QString& destino);
 // VACUUM INTO a new file: the compaction of a database.
 void compactarSQLite(const QString& origen, const QString& destino);
+// How a copy reaches the disk: flushed before `copiar` returns; its
+// writing only begun, for the caller to wait for with `sincronizar` before
+// anything relies on it (several copies then reach the disk side by side
+// with the copying); or left to the system, for a file of a run's own that
+// the run replaces or removes before anything relies on it.
+enum class Escritura { Sincronizada, Empezada, Libre };
 // A byte-for-byte copy of a database file that no connection is writing
 // (the backups must give back exactly what was there); an existing
-// destination is replaced and the copy is flushed to disk.
-void copiar(const QString& origen, const QString& destino);
-// Flushes a file to disk (fsync) and its folder.
+// destination is replaced.
+void copiar(const QString& origen, const QString& destino, Escritura escritura = Escritura::Sincronizada);
+// Flushes a database file to disk (fsync) with the log or journal beside
+// it, and its folder.
 void sincronizar(const QString& ruta);
 
 }  // namespace ncc::archivos
