@@ -28,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
+#include <map>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -195,7 +196,9 @@ QString usoBench() {
     return QStringLiteral("Uso: ncc bench [--alumnos N[,N...]] [--servidor CADENA] [--rondas K]\n"
                           "  --servidor CADENA  cierra cada tamaño en el servidor y, en la misma ronda, en SQLite,\n"
                           "                     y da la proporción entre los dos\n"
-                          "  --rondas K         repite cada tamaño K veces (con --servidor, la mediana de la proporción)\n");
+                          "  --rondas K         repite K veces la medida de todos los tamaños y da la mediana de la\n"
+                          "                     proporción con el servidor y del coste por alumno de un tamaño frente\n"
+                          "                     al anterior\n");
 }
 
 // One size measured in a process of its own (its peak memory is its own):
@@ -331,34 +334,51 @@ int bench(const QStringList& argumentos) {
                .arg(QStringLiteral("inf/cierre"), 10)
         << (servidor ? QStringLiteral("  fondo\n") : QStringLiteral("\n"));
     out.flush();
-    // With a server, each round closes the same size on the server and then
-    // on SQLite, one after the other, so that the two are compared in the
-    // same minutes of the machine.
-    for (int n : tamanos) {
-        QList<double> proporciones;
-        for (int ronda = 0; ronda < rondas; ++ronda) {
+    // Each round measures every size. With a server, each size is closed on
+    // the server and then on SQLite, one after the other, so that the two
+    // are compared in the same minutes of the machine; with several sizes,
+    // each round gives the cost per student of each size against the one
+    // before it, both measured in the same minutes.
+    std::map<int, QList<double>> proporciones;
+    std::map<std::pair<int, int>, QList<double>> escalas;
+    for (int ronda = 0; ronda < rondas; ++ronda) {
+        std::map<int, double> totales;
+        for (int n : tamanos) {
             const QJsonObject enServidor = servidor ? medir(n, servidor) : QJsonObject();
             if (servidor) imprimirFila(out, n, enServidor, QStringLiteral("servidor"));
             const QJsonObject enSQLite = medir(n, std::nullopt);
             imprimirFila(out, n, enSQLite, servidor ? QStringLiteral("SQLite") : QString());
             const double local = enSQLite.value(QStringLiteral("total")).toDouble();
+            if (correcta(enSQLite) && local > 0) totales[n] = local;
             if (servidor && correcta(enServidor) && correcta(enSQLite) && local > 0) {
-                proporciones << enServidor.value(QStringLiteral("total")).toDouble() / local;
-                out << QStringLiteral("%1  servidor / SQLite: %2\n").arg(n, 8).arg(proporciones.last(), 0, 'f', 2);
+                proporciones[n] << enServidor.value(QStringLiteral("total")).toDouble() / local;
+                out << QStringLiteral("%1  servidor / SQLite: %2\n").arg(n, 8).arg(proporciones[n].last(), 0, 'f', 2);
                 out.flush();
             }
         }
-        if (proporciones.size() > 1) {
-            QStringList todas;
-            for (double x : std::as_const(proporciones)) todas << QString::number(x, 'f', 2);
-            out << QStringLiteral("%1  servidor / SQLite en %2 rondas: %3 (mediana %4)\n")
-                       .arg(n, 8)
-                       .arg(proporciones.size())
-                       .arg(todas.join(QStringLiteral(", ")))
-                       .arg(mediana(proporciones), 0, 'f', 2);
+        for (qsizetype i = 1; i < tamanos.size(); ++i) {
+            const int antes = tamanos.at(i - 1), n = tamanos.at(i);
+            if (!totales.count(antes) || !totales.count(n)) continue;
+            auto& e = escalas[{antes, n}];
+            e << (totales[n] / n) / (totales[antes] / antes);
+            out << QStringLiteral("%1  coste por alumno frente a %2: %3\n").arg(n, 8).arg(antes).arg(e.last(), 0, 'f', 2);
             out.flush();
         }
     }
+    const auto resumen = [&out](const QString& que, const QList<double>& v) {
+        if (v.size() < 2) return;
+        QStringList todas;
+        for (double x : v) todas << QString::number(x, 'f', 2);
+        out << QStringLiteral("%1 en %2 rondas: %3 (mediana %4)\n")
+                   .arg(que)
+                   .arg(v.size())
+                   .arg(todas.join(QStringLiteral(", ")))
+                   .arg(mediana(v), 0, 'f', 2);
+    };
+    for (const auto& [n, v] : proporciones) resumen(QStringLiteral("%1  servidor / SQLite").arg(n, 8), v);
+    for (const auto& [par, v] : escalas)
+        resumen(QStringLiteral("%1  coste por alumno frente a %2").arg(par.second, 8).arg(par.first), v);
+    out.flush();
     return SalidaExito;
 }
 

@@ -264,20 +264,23 @@ TEST(LineaDeOrdenes, UnCierreSobreviveASuInformeYLoRecibeDespues) {
     EXPECT_EQ(otraVez.texto, QStringLiteral("Informe del cierre: %1\n").arg(d.filePath(QStringLiteral("Cierre 2025-2026 (2).pdf"))));
 }
 
-// The benchmark on a small school: a row of figures, and its set-based floor
-// ends with the very rows the closing left (or the floor is not one of the
-// same work).
+// The benchmark on two small schools: a row of figures each, the second's
+// cost per student against the first's, and a set-based floor that ends
+// with the very rows the closing left (or the floor is not one of the same
+// work).
 TEST(LineaDeOrdenes, ElBancoDePruebasMideYSuSueloDejaLoMismoQueElCierre) {
     QTemporaryDir temporal;
     QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
     entorno.insert(QStringLiteral("TMPDIR"), temporal.path());
-    const Salida s = ncc({QStringLiteral("bench"), QStringLiteral("--alumnos"), QStringLiteral("60")}, entorno);
+    const Salida s = ncc({QStringLiteral("bench"), QStringLiteral("--alumnos"), QStringLiteral("40,60")}, entorno);
     ASSERT_EQ(s.salida, 0) << s.error.toStdString();
     EXPECT_EQ(enFila({s.error.contains(QStringLiteral("suelo")), s.texto.contains(QStringLiteral("ha fallado"))}),
               "false|false") << s.error.toStdString() << s.texto.toStdString();
-    static const QRegularExpression fila(QStringLiteral("^\\s+60\\s+\\d+(\\s+[0-9.]+){15}$"),
-                                         QRegularExpression::MultilineOption);
-    EXPECT_TRUE(fila.match(s.texto).hasMatch()) << s.texto.toStdString();
+    static const QRegularExpression filas(QStringLiteral("^\\s+40\\s+\\d+(\\s+[0-9.]+){15}\\n"
+                                                         "\\s+60\\s+\\d+(\\s+[0-9.]+){15}\\n"
+                                                         "\\s+60  coste por alumno frente a 40: [0-9]+\\.[0-9]{2}$"),
+                                          QRegularExpression::MultilineOption);
+    EXPECT_TRUE(filas.match(s.texto).hasMatch()) << s.texto.toStdString();
     // Nothing of the run stays behind.
     EXPECT_TRUE(QDir(temporal.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
 }
