@@ -12,7 +12,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
+#include <vector>
 #include <unistd.h>
 
 namespace ncc::archivos {
@@ -144,8 +146,38 @@ void compactarSQLite(const QString& origen, const QString& destino) {
 
 namespace {
 
-// The bytes of `de` into a new file `a` with its permissions, copied by the
-// kernel; nothing is flushed.
+// `tamano` bytes from one open file to the other: by the kernel, or read
+// and written where the file system cannot (the school's folder may be a
+// network share). 0, or the error.
+int copiarContenido(int origen, int destino, off_t tamano) {
+    off_t copiados = 0;
+    while (copiados < tamano) {
+        const ssize_t n = ::sendfile(destino, origen, nullptr, size_t(tamano - copiados));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && copiados == 0 && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) break;
+        if (n < 0) return errno;
+        if (n == 0) return EIO;  // a file shorter than it was is no copy
+        copiados += n;
+    }
+    std::vector<char> bloque(1 << 20);
+    while (copiados < tamano) {
+        const ssize_t leidos = ::read(origen, bloque.data(), bloque.size());
+        if (leidos < 0 && errno == EINTR) continue;
+        if (leidos < 0) return errno;
+        if (leidos == 0) return EIO;
+        for (ssize_t escritos = 0; escritos < leidos;) {
+            const ssize_t n = ::write(destino, bloque.data() + escritos, size_t(leidos - escritos));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return errno;
+            escritos += n;
+        }
+        copiados += leidos;
+    }
+    return 0;
+}
+
+// The bytes of `de` into a new file `a` with its permissions; nothing is
+// flushed.
 void copiarBytes(const QString& de, const QString& a) {
     const auto fallo = [&](int codigo) {
         return Error(errores::Archivo,
@@ -165,16 +197,10 @@ void copiarBytes(const QString& de, const QString& a) {
         ::close(origen);
         throw fallo(codigo);
     }
-    int codigo = 0;
-    for (off_t quedan = st.st_size; quedan > 0;) {
-        const ssize_t n = ::copy_file_range(origen, nullptr, destino, nullptr, size_t(quedan), 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            codigo = n < 0 ? errno : EIO;  // a file shorter than it was is no copy
-            break;
-        }
-        quedan -= n;
-    }
+    // The mode as the original has it, whatever the process's umask: a
+    // restored backup must leave the school's folder as shared as it was.
+    int codigo = ::fchmod(destino, st.st_mode & 07777) == 0 ? 0 : errno;
+    if (codigo == 0) codigo = copiarContenido(origen, destino, st.st_size);
     ::close(origen);
     if (::close(destino) != 0 && codigo == 0) codigo = errno;
     if (codigo != 0) {

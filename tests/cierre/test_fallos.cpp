@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <algorithm>
 #include <optional>
+#include <sys/stat.h>
 
 using namespace ncc;
 using namespace ncc::pruebas;
@@ -240,19 +241,34 @@ TEST_P(BarridoFallos, SinMemoriaEnCualquierPasoSeRestaura) {
     barrer(GetParam() == Proveedor::SQLite ? 12 : 6);
 }
 
-// A failed closing on the server gives the year's database back as it was,
-// not as a renamed copy: its owner, who may connect (a REVOKE CONNECT FROM
+// A failed closing gives the year's database back as it was, not as a
+// renamed copy. A SQLite file keeps its permissions (a folder shared by a
+// group stays writable by it, whatever the umask of the one who closed);
+// a server database its owner, who may connect (a REVOKE CONNECT FROM
 // PUBLIC stays), its own settings and its comment.
-TEST_P(BarridoFallos, EnElServidorLaBaseRestauradaConservaDuenoPermisosYAjustes) {
-    if (GetParam() != Proveedor::PostgreSQL) GTEST_SKIP() << "los permisos de una base son del servidor";
+TEST_P(BarridoFallos, LaBaseRestauradaConservaDuenoPermisosYAjustes) {
     origen = crearMuestra(ctx, QStringLiteral("origen"), 20);
     const Muestra prueba = copiarMuestra(ctx, origen, QStringLiteral("prueba"));
     const Corrida ensayo = cerrar(prueba, 0, [](SesionAbierta&, bool) {});
     ASSERT_TRUE(ensayo.correcto) << ensayo.textos.join(QLatin1Char('\n')).toStdString();
     prueba.borrar();
     borrarLoDelCierreEnServidor();
+    const long k = ensayo.marcas[5];  // in the middle of the students' phase
 
     const Muestra m = copiarMuestra(ctx, origen, QStringLiteral("m"));
+    if (!m.esServidor()) {
+        const QString archivo = m.real(QStringLiteral("A1C3"));
+        const auto compartido = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser |
+                                QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther;
+        ASSERT_TRUE(QFile::setPermissions(archivo, compartido));
+        const mode_t mascara = ::umask(022);
+        const Corrida fallida = cerrar(m, k, [](SesionAbierta&, bool) {});
+        ::umask(mascara);
+        EXPECT_FALSE(fallida.correcto);
+        EXPECT_EQ(QFile::permissions(archivo), compartido);
+        m.borrar();
+        return;
+    }
     const QString rol = ctx.prefijo() + QStringLiteral("lector"), bd = m.real(QStringLiteral("A1C3"));
     CadenaConexion c(plantillaServidor());
     c.fijar(QStringLiteral("Initial Catalog"), QStringLiteral("postgres"));
@@ -283,7 +299,6 @@ TEST_P(BarridoFallos, EnElServidorLaBaseRestauradaConservaDuenoPermisosYAjustes)
     ASSERT_EQ(antes.size(), 4);
     EXPECT_EQ(antes[0], rol);
 
-    const long k = ensayo.marcas[5];  // in the middle of the students' phase
     const Corrida fallida = cerrar(m, k, [](SesionAbierta&, bool) {});
     EXPECT_FALSE(fallida.correcto);
     EXPECT_EQ(atributos(), antes);
