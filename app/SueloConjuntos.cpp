@@ -142,14 +142,19 @@ ResultadoSuelo sueloConjuntos(const QList<ParSuelo>& pares, const QString& carpe
     ::sync();
     QElapsedTimer t;
     t.start();
-    // Copied as the closing copies: the backups flushed, the new year's
-    // copies left to the system until their compacted copies.
+    // Copied as the closing copies: the new year's copies left to the
+    // system until their compacted copies, the backups started on their way
+    // to the disk and waited for before the first change to an original,
+    // which comes after the new year's.
     for (int i = 0; i < pares.size(); ++i)
         archivos::copiar(pares.at(i).antes, copias.at(i),
                          pares.at(i).nueva ? archivos::Escritura::Libre : archivos::Escritura::Empezada);
     for (int i = 0; i < pares.size(); ++i)
+        if (pares.at(i).nueva) aplicarCambios(copias.at(i), cambios.at(i), true);
+    for (int i = 0; i < pares.size(); ++i)
         if (!pares.at(i).nueva) archivos::sincronizar(copias.at(i));
-    for (int i = 0; i < pares.size(); ++i) aplicarCambios(copias.at(i), cambios.at(i), pares.at(i).nueva);
+    for (int i = 0; i < pares.size(); ++i)
+        if (!pares.at(i).nueva) aplicarCambios(copias.at(i), cambios.at(i), false);
     for (int i = 0; i < pares.size(); ++i) {
         if (!pares.at(i).nueva) continue;
         const QString compacta = copias.at(i) + QStringLiteral(".compacta");

@@ -66,6 +66,11 @@ QString rutaCompact(const EstadoMotor& e, bool borrado) {
 // entry's, whose credentials are the session's.
 DatosConexion servidorDe(const EstadoMotor& e) { return e.conLocalAppEntrada().datos(); }
 
+// The session's connections to the four databases that the run backs up.
+std::array<Conexion*, 4> conexionesOriginales(EstadoMotor& e) {
+    return {&e.conLocalCentro(), &e.conLocalBorradoCentro(), &e.conLocalAppEntrada(), &e.conLocalBorradoAppEntrada()};
+}
+
 void cerrarSiAbierta(Conexion& con) {
     if (con.State() == 1) con.Close();
 }
@@ -250,6 +255,8 @@ void ComprobarCursoVigente(EstadoMotor& e) {
 }
 
 bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 cursoNuevo) {
+    e.originalesPuedenCambiar = false;
+    e.respaldosPorSincronizar.clear();
     try {
         if (!FijarNombresBases(e, centro, cursoActual, cursoNuevo)) return false;
 
@@ -290,7 +297,6 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
                 if (fallo) std::rethrow_exception(fallo);
             cederAhora();
         } else {
-            QStringList respaldos;
             for (const auto& [origen, destino] : copias) {
                 // Before each copy the journal names what is about to be
                 // made: a cut-short run is undone at the next start.
@@ -302,18 +308,38 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
                 // replace them: nothing need wait for the disk for them.
                 const bool nueva = destino == e.strNuevaCentro || destino == e.strNuevaBorradoCentro;
                 archivos::copiar(origen, destino, nueva ? archivos::Escritura::Libre : archivos::Escritura::Empezada);
-                if (!nueva) respaldos << destino;
+                if (!nueva) e.respaldosPorSincronizar << destino;
                 e.copiasHechas.insert(destino);
                 e.copiasEnCurso.clear();
                 cederAhora();
             }
-            // The backups reach the disk while the next ones are copied,
-            // and all of them are there before the journal lets the
-            // originals change.
-            for (const QString& respaldo : std::as_const(respaldos)) archivos::sincronizar(respaldo);
         }
         apartada.volver();
+        // The journal still says the originals are untouched, and until
+        // PermitirCambiosOriginales they stay so: any change to one before
+        // it is refused by its own connection and fails the run.
+        for (Conexion* c : conexionesOriginales(e))
+            if (c->State() == 1) c->fijarSoloLectura(true);
+        return true;
+    } catch (const Error& err) {
+        mostrarError(err);
+        return false;
+    }
+}
+
+bool PermitirCambiosOriginales(EstadoMotor& e) {
+    if (e.originalesPuedenCambiar) return true;
+    try {
+        // The backups went on their way to the disk as they were made and
+        // have had the new year's work to get there: the wait is for what
+        // is left. All of them are on disk before the journal lets the
+        // originals change, since from then on a recovery restores them.
+        for (const QString& respaldo : std::as_const(e.respaldosPorSincronizar)) archivos::sincronizar(respaldo);
+        e.respaldosPorSincronizar.clear();
         escribirDiario(e, FaseCierre::Trabajando);
+        e.originalesPuedenCambiar = true;
+        for (Conexion* c : conexionesOriginales(e))
+            if (c->State() == 1) c->fijarSoloLectura(false);
         return true;
     } catch (const Error& err) {
         mostrarError(err);
@@ -601,12 +627,15 @@ namespace {
 
 // On the server the backups are databases: a restore drops the database that
 // was changed and gives its name back to the backup; the new databases go.
+// Before the originals could change only the copies go: the originals are
+// as they were, and a SQLite backup may not be on disk yet.
 void restaurarEnServidor(EstadoMotor& e, const DatosConexion& enServidor) {
     for (const QString* nueva : {&e.strNuevaCentro, &e.strNuevaBorradoCentro})
         if (e.copiasHechas.contains(*nueva)) servidor::borrar(enServidor, *nueva);
     for (const auto& [copia, original] : e.copiasYOriginales()) {
         if (!e.copiasHechas.contains(copia) || !servidor::existe(enServidor, copia)) continue;
-        servidor::reponer(enServidor, copia, original);
+        if (e.originalesPuedenCambiar) servidor::reponer(enServidor, copia, original);
+        else servidor::borrar(enServidor, copia);
     }
 }
 
@@ -615,6 +644,10 @@ void restaurarArchivos(EstadoMotor& e) {
         if (e.copiasHechas.contains(*nueva)) archivos::borrar(*nueva);
     for (const auto& [copia, original] : e.copiasYOriginales()) {
         if (!e.copiasHechas.contains(copia) || !archivos::existe(copia)) continue;
+        if (!e.originalesPuedenCambiar) {
+            archivos::borrar(copia);
+            continue;
+        }
         archivos::borrar(original);
         archivos::renombrar(copia, original);
         archivos::sincronizar(original);
@@ -634,8 +667,7 @@ bool RestaurarBasesDatos(EstadoMotor& e) {
         cerrarSiAbierta(e.conNuevoBorradoCentro);
         // Every session connection comes back open, also one that an
         // earlier failure left closed.
-        for (Conexion* c : {&e.conLocalCentro(), &e.conLocalBorradoCentro(), &e.conLocalAppEntrada(),
-                            &e.conLocalBorradoAppEntrada()}) {
+        for (Conexion* c : conexionesOriginales(e)) {
             if (c->State() == 1) c->Close();
             cerradas.append(c);
         }

@@ -17,6 +17,11 @@ void ComprobarNombresBases(EstadoMotor& e);
 // closed it meanwhile) and the new year's name is not already a year's.
 void ComprobarCursoVigente(EstadoMotor& e);
 bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 cursoNuevo);
+// Called before the run's first change to a database it backed up: the
+// backups are then on disk and the journal says that a recovery restores
+// them. Until then the session's connections to those databases refuse
+// every change. Once per run; later calls return true at once.
+bool PermitirCambiosOriginales(EstadoMotor& e);
 bool ObtenerOrigenDatos(const EstadoMotor& e, const Conexion& con, QString& valor);
 bool AbrirNuevasBasesDatos(EstadoMotor& e);
 bool ApuntarNuevasBasesDatos(EstadoMotor& e, const QString& nuevaCentro, const QString& nuevaBorrado);

@@ -28,8 +28,8 @@ namespace ncc::motor {
 struct EstadoMotor;
 
 enum class FaseCierre {
-    Copiando,     // the backups are being made: the originals are untouched
-    Trabajando,   // the backups are complete: the originals may change
+    Copiando,     // copies being made, then the new year written: the originals are untouched
+    Trabajando,   // the backups are on disk: the originals may change
     Registrado,   // registered and compacted: only the backups are left
 };
 

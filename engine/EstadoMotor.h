@@ -105,6 +105,12 @@ struct EstadoMotor {
     // database that was there before it.
     QSet<QString> copiasHechas;
     QSet<QString> copiasEnCurso;
+    // Until the first change to an original (the closed year's leavers'
+    // archive, or the registration) the originals are as they were and the
+    // journal says so: a failure or a cut then only removes the copies. The
+    // SQLite backups reach the disk meanwhile, waited for at that point.
+    bool originalesPuedenCambiar = false;
+    QStringList respaldosPorSincronizar;
     // Where the promotion sends each student it keeps or takes out of his
     // section, by IDAlumno: written by the numbering, together with his
     // place in the new section, so that the new year's students are

@@ -124,7 +124,8 @@ bool cIFunciones::FaseAlumnos() {
         {NumerarAlumnosSeccion, pasos::Numeracion},     {CrearSeccionAlumno, pasos::SeccionAlumno},
         {ActualizarFechasEvaluacion, pasos::FechasEvaluacion}, {PasarMateriasAlumnos, pasos::Materias},
         {PasarNotasEvaluaciones, pasos::Notas},         {PasarHistorico, pasos::Historico},
-        {PurgarBajas, pasos::Bajas}};
+        // The leavers' archive is the run's first change to the closed year.
+        {[](EstadoMotor& e) { return PermitirCambiosOriginales(e) && PurgarBajas(e); }, pasos::Bajas}};
     for (const auto& [paso, id] : lista) {
         e_.Paso = id;
         if (!paso(e_)) return false;
@@ -262,7 +263,7 @@ bool cIFunciones::Ejecutar() {
     };
     return en(pasos::BasesNuevas) && CrearNuevoCursoEscolar(e_) && (!e_.ProcesarSecciones || FaseAlumnos()) &&
            (!e_.ProcesarActividades || (en(pasos::Actividades) && PasarActividades(e_))) && FaseFinal() &&
-           en(pasos::Registro) &&
+           en(pasos::Registro) && PermitirCambiosOriginales(e_) &&
            RegistrarCursoAppEntrada(e_, conf.intIDCentro(), conf.intIDCursoEscolar(),
                                     static_cast<qint16>(e_.lngIDNuevoCurso), e_.NuevoCursoEscolar,
                                     e_.conNuevoCentro.ConnectionString(), e_.conNuevoBorradoCentro.ConnectionString()) &&

@@ -397,6 +397,19 @@ void Conexion::fijarArchivoDeTrabajo() {
     fijarSQLite(QStringLiteral("synchronous=OFF"));
 }
 
+void Conexion::fijarSoloLectura(bool soloLectura) {
+    comprobarAbierta();
+    if (!esServidor()) {
+        fijarSQLite(soloLectura ? QStringLiteral("query_only=1") : QStringLiteral("query_only=0"));
+        return;
+    }
+    esperarCopia();
+    QSqlQuery q(QSqlDatabase::database(nombreQt_, false));
+    const QString sql = soloLectura ? QStringLiteral("SET default_transaction_read_only = on")
+                                    : QStringLiteral("SET default_transaction_read_only = off");
+    if (!q.exec(sql)) lanzarError(q.lastError(), sql);
+}
+
 int Conexion::versionServidor() {
     comprobarAbierta();
     if (!esServidor()) return 0;

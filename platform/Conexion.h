@@ -82,6 +82,11 @@ public:
     // write-ahead-log mode stays in it, since its compacted copy takes the
     // mode from it. Nothing on a server.
     void fijarArchivoDeTrabajo();
+    // Refuses (true) or allows again (false) every change through this
+    // connection, with the back end's own error: a run that must not change
+    // a database until some point is stopped by any statement that would.
+    // Not kept across a reopening.
+    void fijarSoloLectura(bool soloLectura);
     // The server's version as a number (150004 for 15.4; 0 on SQLite),
     // asked once per opening and, like the settings above, not counted as
     // one of the statements of the work.

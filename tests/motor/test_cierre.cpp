@@ -74,19 +74,38 @@ TEST_P(Cierre, LasActividadesSinPromocionarTambienSePreguntan) {
     EXPECT_TRUE(escuela.sobrantes().isEmpty()) << escuela.sobrantes().join(QLatin1Char(' ')).toStdString();
 }
 
-TEST_P(Cierre, ElPorcentajeEsLaDivisionEntera) {
+// At each step's end the session's connection to the closed year is tried
+// with a change that touches no row: until the leavers' archive, the run's
+// first change to the closed year, it is refused (a cut then only removes
+// the copies, so nothing may have changed the originals); after it, and
+// after the run, allowed.
+TEST_P(Cierre, ElPorcentajeEsLaDivisionEnteraYElCursoCerradoNoCambiaAntesDeLasBajas) {
     prepararMotor(true, true);
     QStringList etiquetas;
+    QString cambios;
+    const auto cambiar = [this] {
+        try {
+            motor.estado().conLocalCentro().Execute(QStringLiteral("UPDATE Alumno SET Nombre=Nombre WHERE IDAlumno<0"));
+            return QLatin1Char('-');
+        } catch (const Error&) {
+            return QLatin1Char('x');
+        }
+    };
     struct Espia : PorcentajeEnMemoria {
-        QStringList* lista;
-        void setCaption(const QString& t) override { lista->append(t); PorcentajeEnMemoria::setCaption(t); }
+        std::function<void(const QString&)> alCambiar;
+        void setCaption(const QString& t) override { alCambiar(t); PorcentajeEnMemoria::setCaption(t); }
     } espia;
-    espia.lista = &etiquetas;
+    espia.alCambiar = [&](const QString& t) {
+        etiquetas.append(t);
+        cambios += cambiar();
+    };
     motor.setPorcentaje(&espia);
     ASSERT_TRUE(motor.TransferirDatos());
     EXPECT_TRUE(guion.textos().isEmpty()) << guion.textos().join(QLatin1Char('\n')).toStdString();
     // One caption a step, the last one full: the bar runs to its end.
     EXPECT_EQ(enFila({etiquetas.size(), etiquetas.value(0), etiquetas.value(etiquetas.size() - 1)}), "15|6%|100%");
+    cambios += cambiar();
+    EXPECT_EQ(cambios, QStringLiteral("xxxxxxxxxx------"));
 }
 
 // The id of the new school year is one past the greatest of both
