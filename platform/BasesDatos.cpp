@@ -243,21 +243,33 @@ void copiar(const QString& origen, const QString& destino, Escritura escritura) 
         if (tamano(origen + QLatin1String(c)) > 0) copiarUno(origen + QLatin1String(c), destino + QLatin1String(c));
 }
 
+namespace {
+
+// Flushes what is open on `fd`. A disk that could not take it (EIO, ENOSPC
+// and the like) is the caller's to know: what it relies on may not be
+// there after a power cut. A file system with nothing to flush or no way
+// to (read-only, or a folder it cannot flush) is not a failure. Closes `fd`.
+void llevarAlDisco(int fd, const QString& que) {
+    const int codigo = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    if (codigo == 0 || codigo == EINVAL || codigo == EROFS || codigo == EBADF) return;
+    throw Error(errores::Archivo,
+                QStringLiteral("No se ha podido guardar en el disco %1: %2").arg(que, QString::fromLocal8Bit(strerror(codigo))));
+}
+
+}  // namespace
+
 void sincronizar(const QString& ruta) {
+    // A file that is not there (a log that was never made, a file just
+    // removed whose folder is what is flushed) has nothing to flush.
     for (const QString& archivo : {ruta, ruta + QStringLiteral("-wal"), ruta + QStringLiteral("-journal")}) {
         const QByteArray r = QFile::encodeName(archivo);
-        int fd = ::open(r.constData(), O_RDONLY);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
+        const int fd = ::open(r.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) llevarAlDisco(fd, archivo);
     }
-    const QByteArray carpeta = QFile::encodeName(QFileInfo(ruta).absolutePath());
-    const int fd = ::open(carpeta.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    const QString carpeta = QFileInfo(ruta).absolutePath();
+    const int fd = ::open(QFile::encodeName(carpeta).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) llevarAlDisco(fd, carpeta);
 }
 
 }  // namespace ncc::archivos
