@@ -255,8 +255,6 @@ void ComprobarCursoVigente(EstadoMotor& e) {
 }
 
 bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 cursoNuevo) {
-    e.originalesPuedenCambiar = false;
-    e.respaldosPorSincronizar.clear();
     try {
         if (!FijarNombresBases(e, centro, cursoActual, cursoNuevo)) return false;
 

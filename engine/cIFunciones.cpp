@@ -171,6 +171,13 @@ bool cIFunciones::TransferirDatos() {
     Cancelado_ = false;
     Rechazado_ = false;
     Pendiente_ = false;
+    // What a run made is its own: the wizard's next attempt after a failed
+    // one starts with nothing made, so that its rollback never touches the
+    // names the earlier attempt used.
+    e_.copiasHechas.clear();
+    e_.copiasEnCurso.clear();
+    e_.originalesPuedenCambiar = false;
+    e_.respaldosPorSincronizar.clear();
     e_.Paso = pasos::Comprobaciones;
     e_.conf = ConfiguracionActual();
     if (!e_.conf) throw Error(91, QStringLiteral("No se han obtenido los datos de la sesión"));
