@@ -85,7 +85,8 @@ public:
     // Refuses (true) or allows again (false) every change through this
     // connection, with the back end's own error: a run that must not change
     // a database until some point is stopped by any statement that would.
-    // Not kept across a reopening.
+    // Not kept across a reopening. On a server it holds from the next
+    // transaction: a transaction already begun keeps its own mode.
     void fijarSoloLectura(bool soloLectura);
     // The server's version as a number (150004 for 15.4; 0 on SQLite),
     // asked once per opening and, like the settings above, not counted as
