@@ -67,7 +67,7 @@ TEST_F(Interfaz, EtiquetasBotonesMarcosYTituloSeCarganPorSuId) {
     EXPECT_TRUE(guion.mostrados().isEmpty());
 }
 
-TEST_F(Interfaz, UnIdQueFaltaDetieneElRecorridoConUnSoloMensaje) {
+TEST_F(Interfaz, UnIdQueFaltaDetieneElRecorridoConUnSoloMensajeAunqueSeaElTitulo) {
     auto* antes = con(new QLabel(u("a"), frm.get()), 1120);
     auto* falta = con(new QLabel(u("b"), frm.get()), 99999);
     auto* despues = con(new QLabel(u("c"), frm.get()), 1121);
@@ -82,14 +82,13 @@ TEST_F(Interfaz, UnIdQueFaltaDetieneElRecorridoConUnSoloMensaje) {
     EXPECT_EQ(enFila({m.mensaje.texto.startsWith(u("Error 326: ")), m.mensaje.texto.contains(u("99999")),
                       m.mensaje.icono, m.mensaje.titulo, m.conPitido, guion.pitidos()}),
               enFila({true, true, Icono::Critico, Texto(TituloProducto), true, 1})) << m.mensaje.texto.toStdString();
-}
 
-TEST_F(Interfaz, ElTituloQueFaltaNoCargaNadaMas) {
-    con(frm.get(), 999);
-    frm->setWindowTitle(u("frmCierreCursoE"));
-    auto* l = con(new QLabel(u("a"), frm.get()), 1120);
-    interfaz.CargarTextos(frm.get());
-    EXPECT_EQ(enFila({frm->windowTitle(), l->text(), guion.mostrados().size()}), "frmCierreCursoE|a|1");
+    // A missing title stops it before the first control.
+    QDialog otro;
+    con(&otro, 999)->setWindowTitle(u("frmCierreCursoE"));
+    auto* l = con(new QLabel(u("a"), &otro), 1120);
+    interfaz.CargarTextos(&otro);
+    EXPECT_EQ(enFila({otro.windowTitle(), l->text(), guion.mostrados().size()}), "frmCierreCursoE|a|2");
 }
 
 TEST_F(Interfaz, MenusPorSuTextoYBarrasPorSuAyuda) {
