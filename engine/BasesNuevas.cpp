@@ -306,7 +306,6 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
                 // replace them: nothing need wait for the disk for them.
                 const bool nueva = destino == e.strNuevaCentro || destino == e.strNuevaBorradoCentro;
                 archivos::copiar(origen, destino, nueva ? archivos::Escritura::Libre : archivos::Escritura::Empezada);
-                if (!nueva) e.respaldosPorSincronizar << destino;
                 e.copiasHechas.insert(destino);
                 e.copiasEnCurso.clear();
                 cederAhora();
@@ -332,8 +331,9 @@ bool PermitirCambiosOriginales(EstadoMotor& e) {
         // have had the new year's work to get there: the wait is for what
         // is left. All of them are on disk before the journal lets the
         // originals change, since from then on a recovery restores them.
-        for (const QString& respaldo : std::as_const(e.respaldosPorSincronizar)) archivos::sincronizar(respaldo);
-        e.respaldosPorSincronizar.clear();
+        if (!e.SQLServer())
+            for (const auto& [copia, original] : e.copiasYOriginales())
+                if (e.copiasHechas.contains(copia)) archivos::sincronizar(copia);
         escribirDiario(e, FaseCierre::Trabajando);
         e.originalesPuedenCambiar = true;
         for (Conexion* c : conexionesOriginales(e))

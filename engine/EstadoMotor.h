@@ -110,7 +110,6 @@ struct EstadoMotor {
     // journal says so: a failure or a cut then only removes the copies. The
     // SQLite backups reach the disk meanwhile, waited for at that point.
     bool originalesPuedenCambiar = false;
-    QStringList respaldosPorSincronizar;
     // Where the promotion sends each student it keeps or takes out of his
     // section, by IDAlumno: written by the numbering, together with his
     // place in the new section, so that the new year's students are

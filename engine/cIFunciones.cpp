@@ -177,7 +177,6 @@ bool cIFunciones::TransferirDatos() {
     e_.copiasHechas.clear();
     e_.copiasEnCurso.clear();
     e_.originalesPuedenCambiar = false;
-    e_.respaldosPorSincronizar.clear();
     e_.Paso = pasos::Comprobaciones;
     e_.conf = ConfiguracionActual();
     if (!e_.conf) throw Error(91, QStringLiteral("No se han obtenido los datos de la sesión"));
