@@ -93,7 +93,7 @@ int plan(const QStringList& argumentos) {
     }
     // The plan goes where it is named and nowhere else: never through a link.
     try {
-        if (!archivos::escribirArchivo(salida, json, archivos::Escritura::Salida))
+        if (!archivos::escribirArchivo(salida, json, archivos::ModoEscritura::Salida))
             return fallo(QStringLiteral("No se escribe el plan en %1: es un enlace simbólico o una carpeta; "
                                         "indique el archivo mismo")
                              .arg(salida));

@@ -488,7 +488,7 @@ QString escribirInformeCierre(const motor::EstadoMotor& e, bool ensayo, const QS
     // The school's records keep every real closing's report; a rehearsal's
     // replaces the previous rehearsal's. A name that something else holds (a
     // link, a folder) is passed over like a report already there.
-    const auto modo = ensayo ? archivos::Escritura::Reemplazo : archivos::Escritura::Nuevo;
+    const auto modo = ensayo ? archivos::ModoEscritura::Reemplazo : archivos::ModoEscritura::Nuevo;
     QString ruta = QDir(destino).filePath(nombre);
     for (int n = 2; !archivos::escribirArchivo(ruta, pdf, modo); ++n)
         ruta = QDir(destino).filePath(nombre.chopped(4) + QStringLiteral(" (%1).pdf").arg(n));

@@ -59,7 +59,7 @@ void anotarInformeDebido(const OpcionesSesion& op, const InformeDebido& d) {
     if (!d.informe.isEmpty()) o.insert(QStringLiteral("informe"), d.informe);
     const QString ruta = rutaInformeDebido(op);
     QDir().mkpath(QFileInfo(ruta).absolutePath());
-    if (!archivos::escribirArchivo(ruta, QJsonDocument(o).toJson(QJsonDocument::Compact), archivos::Escritura::Reemplazo))
+    if (!archivos::escribirArchivo(ruta, QJsonDocument(o).toJson(QJsonDocument::Compact), archivos::ModoEscritura::Reemplazo))
         throw Error(errores::Archivo, QStringLiteral("No se puede anotar el informe del cierre en %1").arg(ruta));
 }
 

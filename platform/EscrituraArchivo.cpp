@@ -65,12 +65,12 @@ bool ocupado(const QString& ruta) {
     return ::lstat(QFile::encodeName(ruta).constData(), &s) == 0;
 }
 
-bool escribirArchivo(const QString& ruta, const QByteArray& datos, Escritura modo) {
+bool escribirArchivo(const QString& ruta, const QByteArray& datos, ModoEscritura modo) {
     struct stat s;
     if (::lstat(QFile::encodeName(ruta).constData(), &s) == 0) {
-        if (S_ISLNK(s.st_mode) || modo == Escritura::Nuevo || S_ISDIR(s.st_mode)) return false;
+        if (S_ISLNK(s.st_mode) || modo == ModoEscritura::Nuevo || S_ISDIR(s.st_mode)) return false;
         if (!S_ISREG(s.st_mode)) {
-            if (modo != Escritura::Salida) return false;
+            if (modo != ModoEscritura::Salida) return false;
             escribirEnDispositivo(ruta, datos);
             return true;
         }
@@ -90,7 +90,7 @@ bool escribirArchivo(const QString& ruta, const QByteArray& datos, Escritura mod
     const mode_t mascara = ::umask(0);
     ::umask(mascara);
     ::fchmod(temporal.handle(), 0666 & ~mascara);
-    if (!renombrar(temporal.fileName(), ruta, modo != Escritura::Nuevo)) return false;
+    if (!renombrar(temporal.fileName(), ruta, modo != ModoEscritura::Nuevo)) return false;
     temporal.setAutoRemove(false);
     return true;
 }

@@ -9,7 +9,7 @@
 
 namespace ncc::archivos {
 
-enum class Escritura {
+enum class ModoEscritura {
     Nuevo,      // only where nothing has the name
     Reemplazo,  // where nothing has the name, or over a regular file of it
     Salida,     // as Reemplazo, and straight into a device or pipe of the name (/dev/full, a fifo)
@@ -23,6 +23,6 @@ bool ocupado(const QString& ruta);
 // taken for that kind of writing (a link always is). Throws ncc::Error
 // naming the file when it cannot be written (a full disk, a folder without
 // permission), leaving no temporary file behind.
-bool escribirArchivo(const QString& ruta, const QByteArray& datos, Escritura modo);
+bool escribirArchivo(const QString& ruta, const QByteArray& datos, ModoEscritura modo);
 
 }  // namespace ncc::archivos
