@@ -180,7 +180,12 @@ TEST_P(EnsayoCierre, LaLimpiezaRespetaElEnsayoDeOtroEquipoYLosNombresQueNoSonDeE
     const DatosConexion plantilla = plantillaServidor();
     const QString prefijo = QLatin1String(host::PrefijoEnsayo);
     // A rehearsal running on another computer: no lock of this machine,
-    // but its server lock held on a connection of its own.
+    // but its server lock held on a connection of its own, taken before its
+    // first copy as a rehearsal takes it (other test programs on this
+    // server clean up rehearsals too).
+    Conexion otroEquipo(plantilla.conBase(QStringLiteral("postgres")));
+    otroEquipo.Open();
+    otroEquipo.Abrir(QStringLiteral("SELECT pg_advisory_lock(%1, %2)").arg(0x4E43).arg(0xbeef));
     const QString deOtroEquipo = prefijo + QStringLiteral("0000beef_AppEntrada");
     servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), deOtroEquipo,
                      host::comentarioEnsayo(QStringLiteral("0000beef")));
@@ -188,9 +193,6 @@ TEST_P(EnsayoCierre, LaLimpiezaRespetaElEnsayoDeOtroEquipoYLosNombresQueNoSonDeE
     // like one, and one named as a rehearsal's without its mark.
     const QStringList ajenas{prefijo + QStringLiteral("escuela_AppEntrada"), prefijo + QStringLiteral("5eed5eed_AppEntrada")};
     for (const QString& n : ajenas) servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), n);
-    Conexion otroEquipo(plantilla.conBase(QStringLiteral("postgres")));
-    otroEquipo.Open();
-    otroEquipo.Abrir(QStringLiteral("SELECT pg_advisory_lock(%1, %2)").arg(0x4E43).arg(0xbeef));
 
     {
         SesionAbierta s(muestra);
