@@ -2,6 +2,7 @@
 #include "platform/BasesDatos.h"
 #include "platform/CadenaConexion.h"
 #include "platform/Conexion.h"
+#include "platform/CopiasDetras.h"
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -142,15 +143,19 @@ ResultadoSuelo sueloConjuntos(const QList<ParSuelo>& pares, const QString& carpe
     ::sync();
     QElapsedTimer t;
     t.start();
-    // Copied as the closing copies: the new year's copies left to the
-    // system until their compacted copies, the backups started on their way
-    // to the disk and waited for before the first change to an original,
-    // which comes after the new year's.
+    // Copied as the closing copies: the new year's copies first, left to
+    // the system until their compacted copies; the backups then made on a
+    // thread of their own while the new year's changes are written, each
+    // started on its way to the disk, and waited for before the first
+    // change to an original.
+    QVector<archivos::CopiasDetras::Copia> respaldos;
     for (int i = 0; i < pares.size(); ++i)
-        archivos::copiar(pares.at(i).antes, copias.at(i),
-                         pares.at(i).nueva ? archivos::Escritura::Libre : archivos::Escritura::Empezada);
+        if (pares.at(i).nueva) archivos::copiar(pares.at(i).antes, copias.at(i), archivos::Escritura::Libre);
+        else respaldos.append({pares.at(i).antes, copias.at(i)});
+    archivos::CopiasDetras detras(respaldos, archivos::Escritura::Empezada);
     for (int i = 0; i < pares.size(); ++i)
         if (pares.at(i).nueva) aplicarCambios(copias.at(i), cambios.at(i), true);
+    if (const auto fallo = detras.esperar().fallo) std::rethrow_exception(fallo);
     for (int i = 0; i < pares.size(); ++i)
         if (!pares.at(i).nueva) archivos::sincronizar(copias.at(i));
     for (int i = 0; i < pares.size(); ++i)

@@ -267,6 +267,7 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
         // connected to it: the session's connections step aside for the
         // copies and come back as they were, whatever happens.
         const DatosConexion enServidor = servidorDe(e);
+        QVector<archivos::CopiasDetras::Copia> respaldos;
         ConexionesApartadas apartada = e.SQLServer() ? ConexionesApartadas{&e.conLocalCentro(), &e.conLocalBorradoCentro(),
                                                                              &e.conLocalAppEntrada(), &e.conLocalBorradoAppEntrada()}
                                                          : ConexionesApartadas{};
@@ -296,27 +297,39 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
             cederAhora();
         } else {
             for (const auto& [origen, destino] : copias) {
+                if (destino != e.strNuevaCentro && destino != e.strNuevaBorradoCentro) {
+                    respaldos.append({origen, destino});
+                    continue;
+                }
                 // Before each copy the journal names what is about to be
                 // made: a cut-short run is undone at the next start.
                 e.copiasEnCurso = {destino};
                 escribirDiario(e, FaseCierre::Copiando);
-                // A copy that fails must not pass unnoticed: the backups are
-                // what a failed run restores. The new year's copies are the
-                // run's own until their compacted copies, which are flushed,
-                // replace them: nothing need wait for the disk for them.
-                const bool nueva = destino == e.strNuevaCentro || destino == e.strNuevaBorradoCentro;
-                archivos::copiar(origen, destino, nueva ? archivos::Escritura::Libre : archivos::Escritura::Empezada);
+                // The new year's copies are the run's own until their
+                // compacted copies, which are flushed, replace them:
+                // nothing need wait for the disk for them.
+                archivos::copiar(origen, destino, archivos::Escritura::Libre);
                 e.copiasHechas.insert(destino);
                 e.copiasEnCurso.clear();
                 cederAhora();
             }
+            // The backups are needed from the first change to an original
+            // on (PermitirCambiosOriginales), which waits for them: a thread
+            // of their own makes them meanwhile, each started on its way to
+            // the disk as it is made, while the new year is written. The
+            // journal names them all before the first is begun.
+            for (const auto& respaldo : respaldos) e.copiasEnCurso.insert(respaldo.second);
+            escribirDiario(e, FaseCierre::Copiando);
         }
         apartada.volver();
         // The journal still says the originals are untouched, and until
         // PermitirCambiosOriginales they stay so: any change to one before
-        // it is refused by its own connection and fails the run.
+        // it is refused by its own connection and fails the run (and would
+        // spoil a backup being made of it).
         for (Conexion* c : conexionesOriginales(e))
             if (c->State() == 1) c->fijarSoloLectura(true);
+        if (!respaldos.isEmpty())
+            e.respaldos = std::make_shared<archivos::CopiasDetras>(respaldos, archivos::Escritura::Empezada);
         return true;
     } catch (const Error& err) {
         mostrarError(err);
@@ -324,9 +337,29 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
     }
 }
 
+namespace {
+
+// Waits for the backups being made behind the run: those made are the
+// run's, whatever became of the rest. The first failure, if any.
+std::exception_ptr esperarRespaldos(EstadoMotor& e) {
+    if (!e.respaldos) return {};
+    const archivos::CopiasDetras::Resultado r = e.respaldos->esperar();
+    e.respaldos.reset();
+    for (const QString& copia : r.hechas) {
+        e.copiasHechas.insert(copia);
+        e.copiasEnCurso.remove(copia);
+    }
+    return r.fallo;
+}
+
+}  // namespace
+
 bool PermitirCambiosOriginales(EstadoMotor& e) {
     if (e.originalesPuedenCambiar) return true;
     try {
+        // A backup that could not be made fails the run before anything
+        // relies on it.
+        if (const std::exception_ptr fallo = esperarRespaldos(e)) std::rethrow_exception(fallo);
         // The backups went on their way to the disk as they were made and
         // have had the new year's work to get there: the wait is for what
         // is left. All of them are on disk before the journal lets the
@@ -638,6 +671,9 @@ void restaurarEnServidor(EstadoMotor& e, const DatosConexion& enServidor) {
 }
 
 void restaurarArchivos(EstadoMotor& e) {
+    // A backup still being made is finished before the copies go; one that
+    // failed removed itself, and the run failed already for its own reason.
+    esperarRespaldos(e);
     for (const QString* nueva : {&e.strNuevaCentro, &e.strNuevaBorradoCentro})
         if (e.copiasHechas.contains(*nueva)) archivos::borrar(*nueva);
     for (const auto& [copia, original] : e.copiasYOriginales()) {

@@ -8,6 +8,7 @@
 #include "entry/cConfiguracion.h"
 #include "entry/cCurso.h"
 #include "platform/Conexion.h"
+#include "platform/CopiasDetras.h"
 #include "platform/InsercionLotes.h"
 #include <QHash>
 #include <QSet>
@@ -110,6 +111,10 @@ struct EstadoMotor {
     // journal says so: a failure or a cut then only removes the copies. The
     // SQLite backups reach the disk meanwhile, waited for at that point.
     bool originalesPuedenCambiar = false;
+    // The SQLite backups, made behind the run from the end of the copies
+    // until that first change, which waits for them: named in
+    // copiasEnCurso meanwhile.
+    std::shared_ptr<archivos::CopiasDetras> respaldos;
     // Where the promotion sends each student it keeps or takes out of his
     // section, by IDAlumno: written by the numbering, together with his
     // place in the new section, so that the new year's students are
