@@ -148,12 +148,18 @@ TEST_P(EnsayoCierre, LaSiguienteAperturaBorraLoQueDejoUnEnsayoMuerto) {
     const DatosConexion plantilla = plantillaServidor();
     const QString muerta = QLatin1String(host::PrefijoEnsayo) + QStringLiteral("0badf00d_AppEntrada");
     const QString viva = QLatin1String(host::PrefijoEnsayo) + QStringLiteral("0c0ffee0_AppEntrada");
+    // The running one holds its server lock from before its first copy, as
+    // a rehearsal does (other test programs on this server clean up
+    // rehearsals too, and know nothing of this machine's lock files).
+    Conexion vigilia(plantilla.conBase(QStringLiteral("postgres")));
+    vigilia.Open();
+    vigilia.Abrir(QStringLiteral("SELECT pg_advisory_lock(%1, %2)").arg(0x4E43).arg(0x0c0ffee0));
     servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), muerta, host::comentarioEnsayo(QStringLiteral("0badf00d")));
     servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), viva, host::comentarioEnsayo(QStringLiteral("0c0ffee0")));
     // The journal of its run, in a database of its own.
     const QString diario = motor::baseDiarioServidor(plantilla.conBase(muerta));
     servidor::crear(plantilla, diario);
-    // The running one holds its lock, as a rehearsal of this machine does.
+    // And its lock of this machine.
     const QString notas = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
                               .filePath(QStringLiteral("ncc/ensayos"));
     QDir().mkpath(notas);
