@@ -1,5 +1,6 @@
 #include "platform/CopiasDetras.h"
-#include <system_error>
+#include "platform/BucleMensajes.h"
+#include <chrono>
 
 namespace ncc::archivos {
 
@@ -24,8 +25,9 @@ CopiasDetras::Resultado copiarTodas(const QVector<CopiasDetras::Copia>& copias, 
 CopiasDetras::CopiasDetras(QVector<Copia> copias, Escritura escritura) {
     try {
         tarea_ = std::async(std::launch::async, copiarTodas, copias, escritura);
-    } catch (const std::system_error&) {
-        // No thread to be had: made here and now, which only takes longer.
+    } catch (const std::exception&) {
+        // No thread to be had (std::system_error, std::bad_alloc): made
+        // here and now, which only takes longer.
         std::promise<Resultado> hecho;
         hecho.set_value(copiarTodas(copias, escritura));
         tarea_ = hecho.get_future();
@@ -38,6 +40,9 @@ CopiasDetras::~CopiasDetras() {
 
 CopiasDetras::Resultado CopiasDetras::esperar() {
     if (!tarea_.valid()) return {};
+    // A copy to a slow disk or a network share may take a while: the
+    // windows stay painted meanwhile.
+    while (tarea_.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) ceder();
     return tarea_.get();
 }
 

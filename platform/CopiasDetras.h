@@ -28,7 +28,8 @@ public:
     CopiasDetras(const CopiasDetras&) = delete;
     CopiasDetras& operator=(const CopiasDetras&) = delete;
 
-    // Waits for the copies to end; a second call finds nothing.
+    // Waits for the copies to end, yielding to the event loop meanwhile; a
+    // second call finds nothing.
     Resultado esperar();
 
 private:
