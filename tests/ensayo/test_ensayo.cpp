@@ -154,11 +154,13 @@ TEST_P(EnsayoCierre, LaSiguienteAperturaBorraLoQueDejoUnEnsayoMuerto) {
     Conexion vigilia(plantilla.conBase(QStringLiteral("postgres")));
     vigilia.Open();
     vigilia.Abrir(QStringLiteral("SELECT pg_advisory_lock(%1, %2)").arg(0x4E43).arg(0x0c0ffee0));
-    servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), muerta, host::comentarioEnsayo(QStringLiteral("0badf00d")));
-    servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), viva, host::comentarioEnsayo(QStringLiteral("0c0ffee0")));
-    // The journal of its run, in a database of its own.
+    // The journal of its run, in a database of its own: made first, so
+    // that a clean-up by another program that finds the dead rehearsal
+    // takes both.
     const QString diario = motor::baseDiarioServidor(plantilla.conBase(muerta));
     servidor::crear(plantilla, diario);
+    servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), muerta, host::comentarioEnsayo(QStringLiteral("0badf00d")));
+    servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), viva, host::comentarioEnsayo(QStringLiteral("0c0ffee0")));
     // And its lock of this machine.
     const QString notas = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
                               .filePath(QStringLiteral("ncc/ensayos"));
