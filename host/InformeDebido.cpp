@@ -14,6 +14,8 @@
 #include <QJsonObject>
 #include <QSet>
 #include <QStandardPaths>
+#include <optional>
+#include <utility>
 
 namespace ncc::host {
 
@@ -51,22 +53,103 @@ QString rutaInformeDebido(const OpcionesSesion& op) {
     return QDir(carpetaInformeDebido(op.appEntrada)).filePath(QStringLiteral("CierreCurso-%1.informe").arg(op.centro));
 }
 
+// The note is a JSON object whose "plan" member is most of it (tens of
+// megabytes for a large school). The plan goes in and comes out as the text
+// it is, never as a document: a document of it takes several times its size
+// in memory, in the closing and in the report's process.
 void anotarInformeDebido(const OpcionesSesion& op, const InformeDebido& d) {
     QJsonObject o{{QStringLiteral("cerrado"), d.cerrado},     {QStringLiteral("nuevo"), d.nuevo},
                   {QStringLiteral("parcial"), d.parcial},     {QStringLiteral("secciones"), d.secciones},
-                  {QStringLiteral("actividades"), d.actividades},
-                  {QStringLiteral("plan"), QJsonDocument::fromJson(d.plan).object()}};
+                  {QStringLiteral("actividades"), d.actividades}};
     if (!d.informe.isEmpty()) o.insert(QStringLiteral("informe"), d.informe);
+    QByteArray plan = d.plan.trimmed();
+    if (!plan.startsWith('{')) plan = QByteArrayLiteral("{}");
+    QByteArray nota = QJsonDocument(o).toJson(QJsonDocument::Compact);
+    nota.chop(1);  // the object's closing brace
+    nota.reserve(nota.size() + plan.size() + 10);
+    nota += ",\"plan\":";
+    nota += plan;
+    nota += '}';
     const QString ruta = rutaInformeDebido(op);
     QDir().mkpath(QFileInfo(ruta).absolutePath());
-    if (!archivos::escribirArchivo(ruta, QJsonDocument(o).toJson(QJsonDocument::Compact), archivos::ModoEscritura::Reemplazo))
+    if (!archivos::escribirArchivo(ruta, nota, archivos::ModoEscritura::Reemplazo))
         throw Error(errores::Archivo, QStringLiteral("No se puede anotar el informe del cierre en %1").arg(ruta));
 }
+
+namespace {
+
+qsizetype saltarBlancos(const QByteArray& t, qsizetype i) {
+    while (i < t.size() && (t[i] == ' ' || t[i] == '\n' || t[i] == '\r' || t[i] == '\t')) ++i;
+    return i;
+}
+
+// Past the end of the JSON text value that opens at `i`; -1 if it does not end.
+qsizetype finTexto(const QByteArray& t, qsizetype i) {
+    for (++i; i < t.size(); ++i) {
+        if (t[i] == '\\') ++i;
+        else if (t[i] == '"') return i + 1;
+    }
+    return -1;
+}
+
+// Past the end of the JSON value that starts at `i`; -1 if it does not end.
+qsizetype finValor(const QByteArray& t, qsizetype i) {
+    if (i >= t.size()) return -1;
+    if (t[i] == '"') return finTexto(t, i);
+    if (t[i] != '{' && t[i] != '[') {
+        while (i < t.size() && t[i] != ',' && t[i] != '}' && t[i] != ']' && saltarBlancos(t, i) == i) ++i;
+        return i;
+    }
+    int nivel = 0;
+    while (i < t.size()) {
+        const char c = t[i];
+        if (c == '"') {
+            i = finTexto(t, i);
+            if (i < 0) return -1;
+            continue;
+        }
+        if (c == '{' || c == '[') ++nivel;
+        else if ((c == '}' || c == ']') && --nivel == 0) return i + 1;
+        ++i;
+    }
+    return -1;
+}
+
+// Where the value of the member `clave` of the JSON object `t` lies: its
+// start and its end. Nothing when `t` is not an object that has it.
+std::optional<std::pair<qsizetype, qsizetype>> valorDeMiembro(const QByteArray& t, QByteArrayView clave) {
+    qsizetype i = saltarBlancos(t, 0);
+    if (i >= t.size() || t[i] != '{') return std::nullopt;
+    for (i = saltarBlancos(t, i + 1); i < t.size() && t[i] == '"';) {
+        const qsizetype finClave = finTexto(t, i);
+        if (finClave < 0) return std::nullopt;
+        const QByteArrayView nombre = QByteArrayView(t).sliced(i + 1, finClave - i - 2);
+        i = saltarBlancos(t, finClave);
+        if (i >= t.size() || t[i] != ':') return std::nullopt;
+        const qsizetype desde = saltarBlancos(t, i + 1), hasta = finValor(t, desde);
+        if (hasta < 0) return std::nullopt;
+        if (nombre == clave) return std::pair{desde, hasta};
+        i = saltarBlancos(t, hasta);
+        if (i >= t.size() || t[i] != ',') return std::nullopt;
+        i = saltarBlancos(t, i + 1);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 std::optional<InformeDebido> leerInformeDebido(const OpcionesSesion& op) {
     QFile f(rutaInformeDebido(op));
     if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
+    QByteArray texto = f.readAll();
+    f.close();
+    // The plan is taken out as text, and the rest read as a document.
+    QByteArray plan;
+    if (const auto rango = valorDeMiembro(texto, "plan")) {
+        plan = texto.mid(rango->first, rango->second - rango->first);
+        texto.replace(rango->first, rango->second - rango->first, "{}");
+    }
+    const QJsonObject o = QJsonDocument::fromJson(texto).object();
     if (o.value(QStringLiteral("cerrado")).toString().isEmpty() || o.value(QStringLiteral("nuevo")).toString().isEmpty())
         return std::nullopt;
     InformeDebido d;
@@ -75,7 +158,7 @@ std::optional<InformeDebido> leerInformeDebido(const OpcionesSesion& op) {
     d.parcial = o.value(QStringLiteral("parcial")).toBool();
     d.secciones = o.value(QStringLiteral("secciones")).toBool(true);
     d.actividades = o.value(QStringLiteral("actividades")).toBool(true);
-    d.plan = QJsonDocument(o.value(QStringLiteral("plan")).toObject()).toJson(QJsonDocument::Compact);
+    d.plan = plan.startsWith('{') ? std::move(plan) : QByteArrayLiteral("{}");
     d.informe = o.value(QStringLiteral("informe")).toString();
     return d;
 }
@@ -87,7 +170,7 @@ static InformeDebido informeDebidoDe(const motor::EstadoMotor& e) {
     plan.cabecera = {e.conf->intIDCentro(), e.conf->CursoEscolar()};
     plan.arboles = {e.ColSecciones, e.colActividades};
     return {e.conf->CursoEscolar(), e.NuevoCursoEscolar, CierreParcial(), e.ProcesarSecciones, e.ProcesarActividades,
-            planAJson(plan), {}};
+            planAJson(plan, true), {}};
 }
 
 void anotarInformeAntesDelCierre(const motor::EstadoMotor& e) {

@@ -112,20 +112,85 @@ static QJsonObject actividadAJson(const cActividad& act) {
     return o;
 }
 
-QByteArray planAJson(const Plan& plan) {
-    QJsonObject raiz;
-    raiz[QStringLiteral("formato")] = QString::fromLatin1(FormatoPlan);
-    raiz[QStringLiteral("version")] = VersionPlan;
-    if (plan.cabecera.centro != 0) raiz[QStringLiteral("centro")] = plan.cabecera.centro;
-    if (!plan.cabecera.cursoEscolar.isEmpty())
-        raiz[QStringLiteral("cursoEscolar")] = plan.cabecera.cursoEscolar;
-    QJsonArray secciones;
-    for (const auto& s : *plan.arboles.secciones) secciones.append(seccionAJson(*s));
-    raiz[QStringLiteral("secciones")] = secciones;
-    QJsonArray actividades;
-    for (const auto& a : *plan.arboles.actividades) actividades.append(actividadAJson(*a));
-    raiz[QStringLiteral("actividades")] = actividades;
-    return QJsonDocument(raiz).toJson(QJsonDocument::Indented);
+namespace {
+
+// Writes a JSON object member by member, exactly as QJsonDocument writes
+// the whole object (members in key order are the caller's care), so that
+// only one element of a long list is a document at a time.
+class EscritorJson {
+public:
+    explicit EscritorJson(bool compacto) : compacto_(compacto) { texto_ = compacto ? "{" : "{\n"; }
+
+    void miembro(const char* clave, const QJsonValue& valor) {
+        nombre(clave);
+        // A lone value is written as the writer writes it inside a list.
+        const QByteArray lista = QJsonDocument(QJsonArray{valor}).toJson(QJsonDocument::Compact);
+        texto_ += QByteArrayView(lista).sliced(1, lista.size() - 2);
+    }
+    void abrirLista(const char* clave) {
+        nombre(clave);
+        texto_ += compacto_ ? "[" : "[\n";
+        primerElemento_ = true;
+    }
+    // An object of the list, at the depth of the root's lists.
+    void elemento(const QJsonObject& o) {
+        if (!primerElemento_) texto_ += compacto_ ? "," : ",\n";
+        primerElemento_ = false;
+        const QByteArray doc = QJsonDocument(o).toJson(compacto_ ? QJsonDocument::Compact : QJsonDocument::Indented);
+        if (compacto_) {
+            texto_ += doc;
+            return;
+        }
+        // Every line two levels in; the document's last newline is the list's.
+        const qsizetype fin = doc.size() - 1;
+        for (qsizetype desde = 0; desde < fin;) {
+            const qsizetype hasta = doc.indexOf('\n', desde);
+            texto_ += "        ";
+            texto_ += QByteArrayView(doc).sliced(desde, hasta - desde);
+            texto_ += '\n';
+            desde = hasta + 1;
+        }
+        texto_.chop(1);
+    }
+    void cerrarLista() {
+        if (!compacto_ && !primerElemento_) texto_ += '\n';
+        texto_ += compacto_ ? "]" : "    ]";
+    }
+    QByteArray cerrar() {
+        texto_ += compacto_ ? "}" : "\n}\n";
+        return std::move(texto_);
+    }
+
+private:
+    void nombre(const char* clave) {
+        if (!primerMiembro_) texto_ += compacto_ ? "," : ",\n";
+        primerMiembro_ = false;
+        texto_ += compacto_ ? "\"" : "    \"";
+        texto_ += clave;
+        texto_ += compacto_ ? "\":" : "\": ";
+    }
+
+    bool compacto_;
+    bool primerMiembro_ = true, primerElemento_ = true;
+    QByteArray texto_;
+};
+
+}  // namespace
+
+QByteArray planAJson(const Plan& plan, bool compacto) {
+    // The root's members in the order a document writes them: by key.
+    EscritorJson w(compacto);
+    w.abrirLista("actividades");
+    for (const auto& a : *plan.arboles.actividades) w.elemento(actividadAJson(*a));
+    w.cerrarLista();
+    if (plan.cabecera.centro != 0) w.miembro("centro", plan.cabecera.centro);
+    if (!plan.cabecera.cursoEscolar.isEmpty()) w.miembro("cursoEscolar", plan.cabecera.cursoEscolar);
+    w.miembro("formato", QString::fromLatin1(FormatoPlan));
+    w.abrirLista("secciones");
+    for (const auto& s : *plan.arboles.secciones) w.elemento(seccionAJson(*s));
+    w.cerrarLista();
+    w.miembro("version", VersionPlan);
+    return w.cerrar();
 }
 
 // ---------------------------------------------------------------------------

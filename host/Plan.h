@@ -58,8 +58,12 @@ inline constexpr const char* FormatoPlan = "ncc-plan";
 inline constexpr int VersionPlan = 1;
 
 // Plan <-> JSON. Reading checks the document alone and throws ErrorPlan
-// (Formato) with every problem it found.
-QByteArray planAJson(const Plan& plan);
+// (Formato) with every problem it found. Written as `ncc plan` writes it
+// (indented) or in one line (`compacto`), the same text a JSON document of
+// the whole plan gives, made a section and an activity at a time: a large
+// school's plan is tens of megabytes of text, and a document of all of it
+// several times that in memory.
+QByteArray planAJson(const Plan& plan, bool compacto = false);
 Plan planDesdeJson(const QByteArray& json);
 
 // The plan that carries the school on as it is: every section with active

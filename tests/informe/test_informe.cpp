@@ -6,6 +6,9 @@
 #include "host/InformeCierre.h"
 #include "host/InformeDebido.h"
 #include "host/InformePdf.h"
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -244,6 +247,27 @@ TEST_P(InformeCierre, ElPdfQuedaJuntoALaEntradaOEnDocumentosYNoPisaOtroCierre) {
     host::anotarInformeDebido(op, {QStringLiteral("2025/2026"), QStringLiteral("2026/2027"), false, true, true, "{}", {}});
     ASSERT_TRUE(QDir::setCurrent(otro.path()));
     EXPECT_TRUE(host::leerInformeDebido(op).has_value());
+    // The plan comes back as the very text it went in, whatever its texts
+    // hold; and a note written whole as a document (as earlier versions
+    // wrote it, the plan among the other members) reads the same.
+    const QByteArray plan = R"({"secciones":[{"Nombre":"Ana \"la} Grande\\","Orden":[1,{"x":"}"}]}],"v":-1.5})";
+    host::anotarInformeDebido(op, {QStringLiteral("2025/2026"), QStringLiteral("2026/2027"), true, false, true, plan,
+                                   QStringLiteral("/ruta/del informe.pdf")});
+    const auto leida = host::leerInformeDebido(op);
+    ASSERT_TRUE(leida.has_value());
+    EXPECT_EQ(enFila({leida->cerrado, leida->nuevo, leida->parcial, leida->secciones, leida->actividades, leida->informe,
+                      leida->plan}),
+              enFila({"2025/2026", "2026/2027", true, false, true, "/ruta/del informe.pdf", plan}));
+    QJsonObject antigua{{QStringLiteral("cerrado"), QStringLiteral("2025/2026")},
+                        {QStringLiteral("nuevo"), QStringLiteral("2026/2027")},
+                        {QStringLiteral("plan"), QJsonDocument::fromJson(plan).object()},
+                        {QStringLiteral("secciones"), true}};
+    QFile nota(host::rutaInformeDebido(op));
+    ASSERT_TRUE(nota.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    nota.write(QJsonDocument(antigua).toJson(QJsonDocument::Compact));
+    nota.close();
+    EXPECT_EQ(host::leerInformeDebido(op)->plan,
+              QJsonDocument(QJsonDocument::fromJson(plan).object()).toJson(QJsonDocument::Compact));
     host::quitarInformeDebido(op);
     QDir::setCurrent(antes);
     EXPECT_TRUE(QDir(uno.path()).isEmpty());

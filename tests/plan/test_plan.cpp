@@ -11,6 +11,7 @@
 #include "entry/cPrecioActividad.h"
 #include "host/Plan.h"
 #include "platform/Reloj.h"
+#include <QJsonDocument>
 #include <QTemporaryDir>
 
 namespace ncc::pruebas {
@@ -193,6 +194,15 @@ TEST_P(PlanCentro, ElPlanVaYVuelveEnJsonSinCambios) {
     EXPECT_EQ(enFila({leido.cabecera.centro, leido.cabecera.cursoEscolar, destino(alumnoDe(leido, 222, 2201))}),
               enFila({1, "2025/2026", destino(alumnoDe(p, 222, 2201))}));
     EXPECT_EQ(host::planAJson(leido), json);
+    // Written a piece at a time, the text is the one a document of the whole
+    // plan writes, in both forms; and so without activities.
+    const QJsonDocument doc = QJsonDocument::fromJson(json);
+    EXPECT_EQ(doc.toJson(QJsonDocument::Indented), json);
+    EXPECT_EQ(host::planAJson(p, true), doc.toJson(QJsonDocument::Compact));
+    Plan sinActividades = p;
+    sinActividades.arboles.actividades = std::make_shared<Coleccion<cActividad>>();
+    const QByteArray sinLista = host::planAJson(sinActividades);
+    EXPECT_EQ(QJsonDocument::fromJson(sinLista).toJson(QJsonDocument::Indented), sinLista);
     // The read plan fits the school it came from, and stays as it was.
     Plan encajado = host::planDesdeJson(json);
     EXPECT_NO_THROW(host::encajarEnCentro(encajado, con(), 1));
