@@ -331,6 +331,7 @@ QString unAnoDespues(const QDate& d) {
 struct FilaMiembro {
     int actividad = 0;
     QString orden;  // Apellido_1 + Apellido_2 + Nombre
+    QString clave;  // orden folded once (orden::claveEspanol), not at every comparison
     std::shared_ptr<cAlumnoActividad> miembro;
 };
 
@@ -406,12 +407,15 @@ void proponerActividades(Conexion& con, const EstructuraCentro& e, const Colecci
     for (; !rs.eof(); rs.MoveNext()) {
         auto m = MiembroLeido(rs);
         m->setPasar(true);
-        filas << FilaMiembro{int(rs.entero(QStringLiteral("codActividad"))),
-                             m->Apellido1() + m->Apellido2() + m->Nombre(), m};
+        QString nombre = m->Apellido1() + m->Apellido2() + m->Nombre();
+        QString clave = orden::claveEspanol(nombre);
+        filas << FilaMiembro{int(rs.entero(QStringLiteral("codActividad"))), std::move(nombre), std::move(clave), m};
     }
+    // By activity, then as orden::antesPersona orders people.
     std::sort(filas.begin(), filas.end(), [](const FilaMiembro& a, const FilaMiembro& b) {
         if (a.actividad != b.actividad) return a.actividad < b.actividad;
-        return orden::antesPersona({a.orden, a.miembro->IDAlumno()}, {b.orden, b.miembro->IDAlumno()});
+        if (const int c = orden::compararConClaves(a.clave, a.orden, b.clave, b.orden)) return c < 0;
+        return a.miembro->IDAlumno() < b.miembro->IDAlumno();
     });
     for (const FilaMiembro& f : filas) {
         const auto a = actividades.buscar(Coleccion<cActividad>::clave(f.actividad));
