@@ -9,6 +9,7 @@
 #include "engine/cIFunciones.h"
 #include "entry/cConfiguracion.h"
 #include "host/InformeCierre.h"
+#include "host/InformeDebido.h"
 #include "host/Plan.h"
 #include "host/ResumenCierre.h"
 #include "host/Sesion.h"
@@ -127,6 +128,9 @@ int unaMedida(int alumnos, const ServidorBench& servidor) {
     // its prefix: unprefixed they would be those of a school with the same
     // ids on the server.
     if (enServidor) motor.setPrefijoBases(prefijoBench(alumnos, nombre));
+    // The note of the report owed, as ncc cerrar writes it before the first
+    // change: its time and memory are the closing's.
+    motor.setAntesDeCambiar(host::anotarInformeAntesDelCierre);
     const host::ResumenCierre antesDelCierre = host::ResumenCierre::leerAntes(*ConfiguracionActual(), plan.arboles);
     Sentencias::reiniciar();
     // Each timed part starts with the disk's queue empty, so that it does
@@ -146,6 +150,7 @@ int unaMedida(int alumnos, const ServidorBench& servidor) {
         r.insert(QStringLiteral("informe"), t.nsecsElapsed() / 1e9);
         r.insert(QStringLiteral("informeMB"), QFileInfo(informe).size() / 1e6);
     }
+    host::quitarInformeDebido(host::opcionesDe(*ConfiguracionActual()));
     nuevaCentro = motor.estado().strNuevaCentro;
     nuevaBorradoCentro = motor.estado().strNuevaBorradoCentro;
 
