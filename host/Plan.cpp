@@ -9,9 +9,13 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QSet>
+#include <QVarLengthArray>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace ncc::host {
 
@@ -25,172 +29,273 @@ ErrorPlan::ErrorPlan(Tipo tipo, QStringList problemas)
 // ---------------------------------------------------------------------------
 // Writing
 
-static QJsonObject seccionAJson(const cCurso& s) {
-    QJsonObject o;
-    o[QStringLiteral("IDSeccion")] = s.IDSeccion();
-    o[QStringLiteral("IDTipoEnsenanza")] = s.IDTipoEnsenanza();
-    o[QStringLiteral("IDCurso")] = s.IDCurso();
-    o[QStringLiteral("NumPlazas")] = s.NumPlazas();
-    o[QStringLiteral("NumPlazasOcupadas")] = s.NumPlazasOcupadas();
-    o[QStringLiteral("IDsPlazasOcupadas")] = s.IDsPlazasOcupadas();
-    o[QStringLiteral("PromocionDirecta")] = s.PromocionDirecta();
-    o[QStringLiteral("Visible")] = s.Visible();
-    o[QStringLiteral("Promocionada")] = s.Promocionada();
-    QJsonArray alumnos;
-    for (const auto& a : *s.Alumnos()) {
-        QJsonObject j;
-        j[QStringLiteral("IDAlumno")] = a->IDAlumno();
-        j[QStringLiteral("Nombre")] = a->Nombre();
-        j[QStringLiteral("Apellido1")] = a->Apellido1();
-        j[QStringLiteral("Apellido2")] = a->Apellido2();
-        j[QStringLiteral("IDTipoEnsenanza")] = a->IDTipoEnsenanza();
-        j[QStringLiteral("IDCurso")] = a->IDCurso();
-        j[QStringLiteral("IDSeccion")] = a->IDSeccion();
-        j[QStringLiteral("Orden")] = a->Orden();
-        j[QStringLiteral("Actividades")] = a->Actividades();
-        j[QStringLiteral("SinAsignar")] = a->SinAsignar();
-        j[QStringLiteral("Promociona")] = a->Promociona();
-        j[QStringLiteral("Repite")] = a->Repite();
-        j[QStringLiteral("Baja")] = a->Baja();
-        j[QStringLiteral("FechaBaja")] = a->FechaBaja();
-        j[QStringLiteral("NIDTipoEnsenanza")] = a->NIDTipoEnsenanza();
-        j[QStringLiteral("NIDCurso")] = a->NIDCurso();
-        j[QStringLiteral("NIDSeccion")] = a->NIDSeccion();
-        j[QStringLiteral("NTipoEnsenanza")] = a->NTipoEnsenanza();
-        j[QStringLiteral("NCurso")] = a->NCurso();
-        j[QStringLiteral("NSeccion")] = a->NSeccion();
-        alumnos.append(j);
-    }
-    o[QStringLiteral("Alumnos")] = alumnos;
-    return o;
-}
-
-static QJsonArray preciosAJson(const Coleccion<cPrecioActividad>& precios) {
-    QJsonArray a;
-    for (const auto& p : precios) {
-        QJsonObject j;
-        j[QStringLiteral("ID")] = p->ID();
-        j[QStringLiteral("Nombre")] = p->Nombre();
-        j[QStringLiteral("Euros")] = p->Euros();
-        j[QStringLiteral("Pesetas")] = p->Pesetas();
-        j[QStringLiteral("Visible")] = p->Visible();
-        a.append(j);
-    }
-    return a;
-}
-
-static QJsonObject actividadAJson(const cActividad& act) {
-    QJsonObject o;
-    o[QStringLiteral("IDActividad")] = act.IDActividad();
-    o[QStringLiteral("TipoActividad")] = act.TipoActividad();
-    o[QStringLiteral("FechaInicio")] = act.FechaInicio();
-    o[QStringLiteral("FechaFin")] = act.FechaFin();
-    o[QStringLiteral("Promocionada")] = act.Promocionada();
-    QJsonArray miembros;
-    for (const auto& m : *act.Alumnos()) {
-        QJsonObject j;
-        j[QStringLiteral("IDAlumno")] = m->IDAlumno();
-        j[QStringLiteral("Nombre")] = m->Nombre();
-        j[QStringLiteral("Apellido1")] = m->Apellido1();
-        j[QStringLiteral("Apellido2")] = m->Apellido2();
-        j[QStringLiteral("IDTipoAlumno")] = m->IDTipoAlumno();
-        j[QStringLiteral("TipoAlumno")] = m->TipoAlumno();
-        j[QStringLiteral("IDSeccionActual")] = m->IDSeccionActual();
-        j[QStringLiteral("TipoEnsenanza")] = m->TipoEnsenanza();
-        j[QStringLiteral("IDCurso")] = m->IDCurso();
-        j[QStringLiteral("Curso")] = m->Curso();
-        j[QStringLiteral("Seccion")] = m->Seccion();
-        j[QStringLiteral("Pasar")] = m->Pasar();
-        j[QStringLiteral("Euros")] = m->Euros();
-        j[QStringLiteral("Pesetas")] = m->Pesetas();
-        j[QStringLiteral("Visible")] = m->Visible();
-        miembros.append(j);
-    }
-    o[QStringLiteral("Alumnos")] = miembros;
-    o[QStringLiteral("TipoAlumnos")] = preciosAJson(*act.TipoAlumnos());
-    o[QStringLiteral("Cursos")] = preciosAJson(*act.Cursos());
-    return o;
-}
-
 namespace {
 
-// Writes a JSON object member by member, exactly as QJsonDocument writes
-// the whole object (members in key order are the caller's care), so that
-// only one element of a long list is a document at a time.
+// Writes JSON text byte for byte as QJsonDocument writes a document (its
+// indentation, its escapes, members in key order), straight from the
+// plan's objects: a plan of tens of thousands of students is written in a
+// fraction of the time and memory of building a document of it.
 class EscritorJson {
 public:
-    explicit EscritorJson(bool compacto) : compacto_(compacto) { texto_ = compacto ? "{" : "{\n"; }
+    explicit EscritorJson(bool compacto) : compacto_(compacto) {}
 
-    void miembro(const char* clave, const QJsonValue& valor) {
-        nombre(clave);
-        // A lone value is written as the writer writes it inside a list.
-        const QByteArray lista = QJsonDocument(QJsonArray{valor}).toJson(QJsonDocument::Compact);
-        texto_ += QByteArrayView(lista).sliced(1, lista.size() - 2);
+    void abrirObjeto() { abrir('{'); }
+    void cerrarObjeto() { cerrar('}'); }
+    void abrirLista() { abrir('['); }
+    void cerrarLista() { cerrar(']'); }
+    // The name of the next member of the open object.
+    void clave(const char* nombre) {
+        separar();
+        texto_ += '"';
+        texto_ += nombre;
+        texto_ += compacto_ ? "\":" : "\": ";
+        pendiente_ = true;
     }
-    void abrirLista(const char* clave) {
-        nombre(clave);
-        texto_ += compacto_ ? "[" : "[\n";
-        primerElemento_ = true;
+    void valor(qint64 n) {
+        antesDeValor();
+        texto_ += QByteArray::number(n);
     }
-    // An object of the list, at the depth of the root's lists.
-    void elemento(const QJsonObject& o) {
-        if (!primerElemento_) texto_ += compacto_ ? "," : ",\n";
-        primerElemento_ = false;
-        const QByteArray doc = QJsonDocument(o).toJson(compacto_ ? QJsonDocument::Compact : QJsonDocument::Indented);
-        if (compacto_) {
-            texto_ += doc;
-            return;
-        }
-        // Every line two levels in; the document's last newline is the list's.
-        const qsizetype fin = doc.size() - 1;
-        for (qsizetype desde = 0; desde < fin;) {
-            const qsizetype hasta = doc.indexOf('\n', desde);
-            texto_ += "        ";
-            texto_ += QByteArrayView(doc).sliced(desde, hasta - desde);
-            texto_ += '\n';
-            desde = hasta + 1;
-        }
-        texto_.chop(1);
+    void valor(bool b) {
+        antesDeValor();
+        texto_ += b ? "true" : "false";
     }
-    void cerrarLista() {
-        if (!compacto_ && !primerElemento_) texto_ += '\n';
-        texto_ += compacto_ ? "]" : "    ]";
+    void valor(const QString& t) {
+        antesDeValor();
+        escribirTexto(t);
     }
-    QByteArray cerrar() {
-        texto_ += compacto_ ? "}" : "\n}\n";
+    void valor(const char* t) { valor(QString::fromLatin1(t)); }
+    QByteArray terminar() {
+        if (!compacto_) texto_ += '\n';
         return std::move(texto_);
     }
 
 private:
-    void nombre(const char* clave) {
-        if (!primerMiembro_) texto_ += compacto_ ? "," : ",\n";
-        primerMiembro_ = false;
-        texto_ += compacto_ ? "\"" : "    \"";
-        texto_ += clave;
-        texto_ += compacto_ ? "\":" : "\": ";
+    void sangrar(int nivel) {
+        if (!compacto_) texto_.append(4 * nivel, ' ');
+    }
+    // Before an element of a list or a member of an object: the comma
+    // after the one before, the new line and the indentation.
+    void separar() {
+        if (abiertos_.isEmpty()) return;
+        if (abiertos_.last()) texto_ += compacto_ ? "," : ",\n";
+        abiertos_.last() = true;
+        sangrar(int(abiertos_.size()));
+    }
+    // A member's value follows its name; a list's element is separated.
+    void antesDeValor() {
+        if (pendiente_) pendiente_ = false;
+        else separar();
+    }
+    void abrir(char c) {
+        antesDeValor();
+        texto_ += c;
+        if (!compacto_) texto_ += '\n';
+        abiertos_.append(false);
+    }
+    void cerrar(char c) {
+        const bool conAlgo = abiertos_.last();
+        abiertos_.removeLast();
+        if (conAlgo && !compacto_) texto_ += '\n';
+        sangrar(int(abiertos_.size()));
+        texto_ += c;
+    }
+    static char hexadecimal(uint v) { return char(v < 10 ? '0' + v : 'a' + v - 10); }
+    void escribirTexto(const QString& t) {
+        texto_ += '"';
+        const char16_t* c = reinterpret_cast<const char16_t*>(t.constData());
+        const char16_t* const fin = c + t.size();
+        while (c != fin) {
+            const char16_t u = *c++;
+            if (u < 0x80) {
+                if (u >= 0x20 && u != '"' && u != '\\') {
+                    texto_ += char(u);
+                    continue;
+                }
+                texto_ += '\\';
+                switch (u) {
+                case '"': texto_ += '"'; break;
+                case '\\': texto_ += '\\'; break;
+                case 0x08: texto_ += 'b'; break;
+                case 0x0c: texto_ += 'f'; break;
+                case 0x0a: texto_ += 'n'; break;
+                case 0x0d: texto_ += 'r'; break;
+                case 0x09: texto_ += 't'; break;
+                default:
+                    texto_ += "u00";
+                    texto_ += hexadecimal(u >> 4);
+                    texto_ += hexadecimal(u & 0xf);
+                }
+            } else if (QChar::isHighSurrogate(u) && c != fin && QChar::isLowSurrogate(*c)) {
+                texto_ += QString(reinterpret_cast<const QChar*>(c - 1), 2).toUtf8();
+                ++c;
+            } else if (QChar::isSurrogate(u)) {
+                // Half a pair is no UTF-8: it goes as an escape.
+                texto_ += "\\u";
+                for (int desplazamiento = 12; desplazamiento >= 0; desplazamiento -= 4)
+                    texto_ += hexadecimal((u >> desplazamiento) & 0xf);
+            } else {
+                texto_ += QString(QChar(u)).toUtf8();
+            }
+        }
+        texto_ += '"';
     }
 
     bool compacto_;
-    bool primerMiembro_ = true, primerElemento_ = true;
+    bool pendiente_ = false;      // a member's name is written, its value not yet
+    QVarLengthArray<bool, 8> abiertos_;  // per open object or list: whether it has something
     QByteArray texto_;
 };
+
+// A member of the objects of type T: its name and how its value is written.
+template <class T>
+struct Campo {
+    const char* clave;
+    void (*escribir)(EscritorJson&, const T&);
+};
+
+// The members in the order a document writes them: by name.
+template <class T>
+std::vector<Campo<T>> enOrden(std::vector<Campo<T>> campos) {
+    std::sort(campos.begin(), campos.end(), [](const Campo<T>& a, const Campo<T>& b) { return std::strcmp(a.clave, b.clave) < 0; });
+    return campos;
+}
+
+template <class T>
+void escribirObjeto(EscritorJson& w, const T& objeto, const std::vector<Campo<T>>& campos) {
+    w.abrirObjeto();
+    for (const Campo<T>& c : campos) {
+        w.clave(c.clave);
+        c.escribir(w, objeto);
+    }
+    w.cerrarObjeto();
+}
+
+template <class T, class C>
+void escribirLista(EscritorJson& w, const C& coleccion, const std::vector<Campo<T>>& campos) {
+    w.abrirLista();
+    for (const auto& x : coleccion) escribirObjeto(w, *x, campos);
+    w.cerrarLista();
+}
+
+// Integers go as JSON numbers whatever their width.
+template <class N>
+qint64 n(N v) {
+    return qint64(v);
+}
+
+const std::vector<Campo<cAlumno>>& camposAlumno() {
+    static const auto campos = enOrden<cAlumno>({
+        {"IDAlumno", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.IDAlumno())); }},
+        {"Nombre", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Nombre()); }},
+        {"Apellido1", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Apellido1()); }},
+        {"Apellido2", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Apellido2()); }},
+        {"IDTipoEnsenanza", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.IDTipoEnsenanza())); }},
+        {"IDCurso", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.IDCurso())); }},
+        {"IDSeccion", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.IDSeccion())); }},
+        {"Orden", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.Orden())); }},
+        {"Actividades", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Actividades()); }},
+        {"SinAsignar", [](EscritorJson& w, const cAlumno& a) { w.valor(a.SinAsignar()); }},
+        {"Promociona", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Promociona()); }},
+        {"Repite", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Repite()); }},
+        {"Baja", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Baja()); }},
+        {"FechaBaja", [](EscritorJson& w, const cAlumno& a) { w.valor(a.FechaBaja()); }},
+        {"NIDTipoEnsenanza", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.NIDTipoEnsenanza())); }},
+        {"NIDCurso", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.NIDCurso())); }},
+        {"NIDSeccion", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.NIDSeccion())); }},
+        {"NTipoEnsenanza", [](EscritorJson& w, const cAlumno& a) { w.valor(a.NTipoEnsenanza()); }},
+        {"NCurso", [](EscritorJson& w, const cAlumno& a) { w.valor(a.NCurso()); }},
+        {"NSeccion", [](EscritorJson& w, const cAlumno& a) { w.valor(a.NSeccion()); }},
+    });
+    return campos;
+}
+
+const std::vector<Campo<cCurso>>& camposSeccion() {
+    static const auto campos = enOrden<cCurso>({
+        {"IDSeccion", [](EscritorJson& w, const cCurso& s) { w.valor(n(s.IDSeccion())); }},
+        {"IDTipoEnsenanza", [](EscritorJson& w, const cCurso& s) { w.valor(n(s.IDTipoEnsenanza())); }},
+        {"IDCurso", [](EscritorJson& w, const cCurso& s) { w.valor(n(s.IDCurso())); }},
+        {"NumPlazas", [](EscritorJson& w, const cCurso& s) { w.valor(n(s.NumPlazas())); }},
+        {"NumPlazasOcupadas", [](EscritorJson& w, const cCurso& s) { w.valor(n(s.NumPlazasOcupadas())); }},
+        {"IDsPlazasOcupadas", [](EscritorJson& w, const cCurso& s) { w.valor(s.IDsPlazasOcupadas()); }},
+        {"PromocionDirecta", [](EscritorJson& w, const cCurso& s) { w.valor(s.PromocionDirecta()); }},
+        {"Visible", [](EscritorJson& w, const cCurso& s) { w.valor(s.Visible()); }},
+        {"Promocionada", [](EscritorJson& w, const cCurso& s) { w.valor(s.Promocionada()); }},
+        {"Alumnos", [](EscritorJson& w, const cCurso& s) { escribirLista(w, *s.Alumnos(), camposAlumno()); }},
+    });
+    return campos;
+}
+
+const std::vector<Campo<cPrecioActividad>>& camposPrecio() {
+    static const auto campos = enOrden<cPrecioActividad>({
+        {"ID", [](EscritorJson& w, const cPrecioActividad& p) { w.valor(n(p.ID())); }},
+        {"Nombre", [](EscritorJson& w, const cPrecioActividad& p) { w.valor(p.Nombre()); }},
+        {"Euros", [](EscritorJson& w, const cPrecioActividad& p) { w.valor(p.Euros()); }},
+        {"Pesetas", [](EscritorJson& w, const cPrecioActividad& p) { w.valor(p.Pesetas()); }},
+        {"Visible", [](EscritorJson& w, const cPrecioActividad& p) { w.valor(p.Visible()); }},
+    });
+    return campos;
+}
+
+const std::vector<Campo<cAlumnoActividad>>& camposMiembro() {
+    using M = cAlumnoActividad;
+    static const auto campos = enOrden<M>({
+        {"IDAlumno", [](EscritorJson& w, const M& m) { w.valor(n(m.IDAlumno())); }},
+        {"Nombre", [](EscritorJson& w, const M& m) { w.valor(m.Nombre()); }},
+        {"Apellido1", [](EscritorJson& w, const M& m) { w.valor(m.Apellido1()); }},
+        {"Apellido2", [](EscritorJson& w, const M& m) { w.valor(m.Apellido2()); }},
+        {"IDTipoAlumno", [](EscritorJson& w, const M& m) { w.valor(n(m.IDTipoAlumno())); }},
+        {"TipoAlumno", [](EscritorJson& w, const M& m) { w.valor(m.TipoAlumno()); }},
+        {"IDSeccionActual", [](EscritorJson& w, const M& m) { w.valor(n(m.IDSeccionActual())); }},
+        {"TipoEnsenanza", [](EscritorJson& w, const M& m) { w.valor(m.TipoEnsenanza()); }},
+        {"IDCurso", [](EscritorJson& w, const M& m) { w.valor(n(m.IDCurso())); }},
+        {"Curso", [](EscritorJson& w, const M& m) { w.valor(m.Curso()); }},
+        {"Seccion", [](EscritorJson& w, const M& m) { w.valor(m.Seccion()); }},
+        {"Pasar", [](EscritorJson& w, const M& m) { w.valor(m.Pasar()); }},
+        {"Euros", [](EscritorJson& w, const M& m) { w.valor(m.Euros()); }},
+        {"Pesetas", [](EscritorJson& w, const M& m) { w.valor(m.Pesetas()); }},
+        {"Visible", [](EscritorJson& w, const M& m) { w.valor(m.Visible()); }},
+    });
+    return campos;
+}
+
+const std::vector<Campo<cActividad>>& camposActividad() {
+    static const auto campos = enOrden<cActividad>({
+        {"IDActividad", [](EscritorJson& w, const cActividad& a) { w.valor(n(a.IDActividad())); }},
+        {"TipoActividad", [](EscritorJson& w, const cActividad& a) { w.valor(n(a.TipoActividad())); }},
+        {"FechaInicio", [](EscritorJson& w, const cActividad& a) { w.valor(a.FechaInicio()); }},
+        {"FechaFin", [](EscritorJson& w, const cActividad& a) { w.valor(a.FechaFin()); }},
+        {"Promocionada", [](EscritorJson& w, const cActividad& a) { w.valor(a.Promocionada()); }},
+        {"Alumnos", [](EscritorJson& w, const cActividad& a) { escribirLista(w, *a.Alumnos(), camposMiembro()); }},
+        {"TipoAlumnos", [](EscritorJson& w, const cActividad& a) { escribirLista(w, *a.TipoAlumnos(), camposPrecio()); }},
+        {"Cursos", [](EscritorJson& w, const cActividad& a) { escribirLista(w, *a.Cursos(), camposPrecio()); }},
+    });
+    return campos;
+}
 
 }  // namespace
 
 QByteArray planAJson(const Plan& plan, bool compacto) {
-    // The root's members in the order a document writes them: by key.
     EscritorJson w(compacto);
-    w.abrirLista("actividades");
-    for (const auto& a : *plan.arboles.actividades) w.elemento(actividadAJson(*a));
-    w.cerrarLista();
-    if (plan.cabecera.centro != 0) w.miembro("centro", plan.cabecera.centro);
-    if (!plan.cabecera.cursoEscolar.isEmpty()) w.miembro("cursoEscolar", plan.cabecera.cursoEscolar);
-    w.miembro("formato", QString::fromLatin1(FormatoPlan));
-    w.abrirLista("secciones");
-    for (const auto& s : *plan.arboles.secciones) w.elemento(seccionAJson(*s));
-    w.cerrarLista();
-    w.miembro("version", VersionPlan);
-    return w.cerrar();
+    // The root's members in the order a document writes them: by name.
+    w.abrirObjeto();
+    w.clave("actividades");
+    escribirLista(w, *plan.arboles.actividades, camposActividad());
+    if (plan.cabecera.centro != 0) {
+        w.clave("centro");
+        w.valor(n(plan.cabecera.centro));
+    }
+    if (!plan.cabecera.cursoEscolar.isEmpty()) {
+        w.clave("cursoEscolar");
+        w.valor(plan.cabecera.cursoEscolar);
+    }
+    w.clave("formato");
+    w.valor(FormatoPlan);
+    w.clave("secciones");
+    escribirLista(w, *plan.arboles.secciones, camposSeccion());
+    w.clave("version");
+    w.valor(n(VersionPlan));
+    w.cerrarObjeto();
+    return w.terminar();
 }
 
 // ---------------------------------------------------------------------------

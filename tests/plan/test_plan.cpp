@@ -207,6 +207,13 @@ TEST_P(PlanCentro, ElPlanVaYVuelveEnJsonSinCambios) {
     Plan encajado = host::planDesdeJson(json);
     EXPECT_NO_THROW(host::encajarEnCentro(encajado, con(), 1));
     EXPECT_EQ(host::planAJson(encajado), json);
+    // Any text is escaped as a document escapes it, and read back as it was.
+    const QString raro = QStringLiteral("Ñoño \"el\\ de\" \t\n\x01\x7f ") + QChar(0xD83D) + QChar(0xDE00) + QChar(0xD800) +
+                         QStringLiteral("x") + QChar(0xDC00);
+    alumnoDe(p, 222, 2201)->setNombre(raro);
+    const QByteArray conRaro = host::planAJson(p);
+    EXPECT_EQ(QJsonDocument::fromJson(conRaro).toJson(QJsonDocument::Indented), conRaro);
+    EXPECT_EQ(alumnoDe(host::planDesdeJson(conRaro), 222, 2201)->Nombre(), raro);
 }
 
 TEST_P(PlanCentro, EncajarListaCadaProblema) {
