@@ -59,9 +59,9 @@ inline constexpr int VersionPlan = 1;
 
 // Plan <-> JSON. Reading checks the document alone and throws ErrorPlan
 // (Formato) with every problem it found. Written as `ncc plan` writes it
-// (indented) or in one line (`compacto`), the same text a JSON document of
-// the whole plan gives, made a section and an activity at a time: a large
-// school's plan is tens of megabytes of text, and a document of all of it
+// (indented) or in one line (`compacto`): the very text a JSON document of
+// the whole plan gives, written straight from the plan's objects, since a
+// large school's plan is tens of megabytes of text and a document of it
 // several times that in memory.
 QByteArray planAJson(const Plan& plan, bool compacto = false);
 Plan planDesdeJson(const QByteArray& json);
