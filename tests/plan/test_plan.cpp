@@ -194,7 +194,7 @@ TEST_P(PlanCentro, ElPlanVaYVuelveEnJsonSinCambios) {
     EXPECT_EQ(enFila({leido.cabecera.centro, leido.cabecera.cursoEscolar, destino(alumnoDe(leido, 222, 2201))}),
               enFila({1, "2025/2026", destino(alumnoDe(p, 222, 2201))}));
     EXPECT_EQ(host::planAJson(leido), json);
-    // Written a piece at a time, the text is the one a document of the whole
+    // Written straight from the objects, the text is the one a document of the whole
     // plan writes, in both forms; and so without activities.
     const QJsonDocument doc = QJsonDocument::fromJson(json);
     EXPECT_EQ(doc.toJson(QJsonDocument::Indented), json);
