@@ -5,6 +5,7 @@
 #include "entry/cConfiguracion.h"
 #include "host/InformeCierre.h"
 #include "host/Plan.h"
+#include "host/RecorridoJson.h"
 #include "platform/EscrituraArchivo.h"
 #include "platform/CadenaConexion.h"
 #include <QCryptographicHash>
@@ -14,8 +15,6 @@
 #include <QJsonObject>
 #include <QSet>
 #include <QStandardPaths>
-#include <optional>
-#include <utility>
 
 namespace ncc::host {
 
@@ -75,68 +74,6 @@ void anotarInformeDebido(const OpcionesSesion& op, const InformeDebido& d) {
     if (!archivos::escribirArchivo(ruta, nota, archivos::ModoEscritura::Reemplazo))
         throw Error(errores::Archivo, QStringLiteral("No se puede anotar el informe del cierre en %1").arg(ruta));
 }
-
-namespace {
-
-qsizetype saltarBlancos(const QByteArray& t, qsizetype i) {
-    while (i < t.size() && (t[i] == ' ' || t[i] == '\n' || t[i] == '\r' || t[i] == '\t')) ++i;
-    return i;
-}
-
-// Past the end of the JSON text value that opens at `i`; -1 if it does not end.
-qsizetype finTexto(const QByteArray& t, qsizetype i) {
-    for (++i; i < t.size(); ++i) {
-        if (t[i] == '\\') ++i;
-        else if (t[i] == '"') return i + 1;
-    }
-    return -1;
-}
-
-// Past the end of the JSON value that starts at `i`; -1 if it does not end.
-qsizetype finValor(const QByteArray& t, qsizetype i) {
-    if (i >= t.size()) return -1;
-    if (t[i] == '"') return finTexto(t, i);
-    if (t[i] != '{' && t[i] != '[') {
-        while (i < t.size() && t[i] != ',' && t[i] != '}' && t[i] != ']' && saltarBlancos(t, i) == i) ++i;
-        return i;
-    }
-    int nivel = 0;
-    while (i < t.size()) {
-        const char c = t[i];
-        if (c == '"') {
-            i = finTexto(t, i);
-            if (i < 0) return -1;
-            continue;
-        }
-        if (c == '{' || c == '[') ++nivel;
-        else if ((c == '}' || c == ']') && --nivel == 0) return i + 1;
-        ++i;
-    }
-    return -1;
-}
-
-// Where the value of the member `clave` of the JSON object `t` lies: its
-// start and its end. Nothing when `t` is not an object that has it.
-std::optional<std::pair<qsizetype, qsizetype>> valorDeMiembro(const QByteArray& t, QByteArrayView clave) {
-    qsizetype i = saltarBlancos(t, 0);
-    if (i >= t.size() || t[i] != '{') return std::nullopt;
-    for (i = saltarBlancos(t, i + 1); i < t.size() && t[i] == '"';) {
-        const qsizetype finClave = finTexto(t, i);
-        if (finClave < 0) return std::nullopt;
-        const QByteArrayView nombre = QByteArrayView(t).sliced(i + 1, finClave - i - 2);
-        i = saltarBlancos(t, finClave);
-        if (i >= t.size() || t[i] != ':') return std::nullopt;
-        const qsizetype desde = saltarBlancos(t, i + 1), hasta = finValor(t, desde);
-        if (hasta < 0) return std::nullopt;
-        if (nombre == clave) return std::pair{desde, hasta};
-        i = saltarBlancos(t, hasta);
-        if (i >= t.size() || t[i] != ',') return std::nullopt;
-        i = saltarBlancos(t, i + 1);
-    }
-    return std::nullopt;
-}
-
-}  // namespace
 
 std::optional<InformeDebido> leerInformeDebido(const OpcionesSesion& op) {
     QFile f(rutaInformeDebido(op));

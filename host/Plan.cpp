@@ -1,4 +1,5 @@
 #include "host/Plan.h"
+#include "host/RecorridoJson.h"
 #include "engine/ValidacionDecisiones.h"
 #include "entry/cAlumno.h"
 #include "entry/cAlumnoActividad.h"
@@ -612,9 +613,9 @@ struct PlanTroceado {
 // Follows the plan's text as far as its shape goes; the JSON parser reads
 // each piece. Answers nothing for a text it cannot follow (any fault of
 // form): that text is read whole, which also names its first fault.
-class Troceador {
+class Troceador : private RecorridoJson {
 public:
-    explicit Troceador(const QByteArray& t) : t_(t) {}
+    explicit Troceador(const QByteArray& t) : RecorridoJson(t) {}
 
     std::optional<PlanTroceado> trocear() {
         PlanTroceado r;
@@ -658,50 +659,6 @@ public:
         r.cabecera += QByteArrayView(t_).sliced(copiado);
         return r;
     }
-
-private:
-    void espacios() {
-        while (i_ < t_.size() && (t_.at(i_) == ' ' || t_.at(i_) == '\t' || t_.at(i_) == '\n' || t_.at(i_) == '\r')) ++i_;
-    }
-    bool signo(char c) {
-        if (i_ >= t_.size() || t_.at(i_) != c) return false;
-        ++i_;
-        return true;
-    }
-    bool saltarTexto() {
-        if (!signo('"')) return false;
-        while (i_ < t_.size()) {
-            const char c = t_.at(i_++);
-            if (c == '\\') ++i_;
-            else if (c == '"') return true;
-        }
-        return false;
-    }
-    bool saltarValor() {
-        if (i_ >= t_.size()) return false;
-        const char c = t_.at(i_);
-        if (c == '"') return saltarTexto();
-        if (c == '{' || c == '[') {
-            for (int nivel = 0; i_ < t_.size();) {
-                const char x = t_.at(i_);
-                if (x == '"') {
-                    if (!saltarTexto()) return false;
-                    continue;
-                }
-                ++i_;
-                if (x == '{' || x == '[') ++nivel;
-                else if ((x == '}' || x == ']') && --nivel == 0) return true;
-            }
-            return false;
-        }
-        // A number, true, false or null: up to the next separator.
-        const qsizetype desde = i_;
-        while (i_ < t_.size() && !QByteArrayView(",]} \t\n\r").contains(t_.at(i_))) ++i_;
-        return i_ > desde;
-    }
-
-    const QByteArray& t_;
-    qsizetype i_ = 0;
 };
 
 [[noreturn]] void errorDeFormato(const QByteArray& json, const QJsonParseError& e) {
