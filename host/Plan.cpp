@@ -16,6 +16,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 namespace ncc::host {
@@ -178,49 +179,53 @@ void escribirLista(EscritorJson& w, const C& coleccion, const std::vector<Campo<
     w.cerrarLista();
 }
 
-// Integers go as JSON numbers whatever their width.
-template <class N>
-qint64 n(N v) {
-    return qint64(v);
+// A member written as its getter gives it: a text, a flag, or an integer
+// of any width as a JSON number.
+template <class T, auto getter>
+void leido(EscritorJson& w, const T& objeto) {
+    const auto& v = (objeto.*getter)();
+    using V = std::decay_t<decltype(v)>;
+    if constexpr (std::is_same_v<V, QString> || std::is_same_v<V, bool>) w.valor(v);
+    else w.valor(qint64(v));
 }
 
 const std::vector<Campo<cAlumno>>& camposAlumno() {
     static const auto campos = enOrden<cAlumno>({
-        {"IDAlumno", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.IDAlumno())); }},
-        {"Nombre", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Nombre()); }},
-        {"Apellido1", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Apellido1()); }},
-        {"Apellido2", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Apellido2()); }},
-        {"IDTipoEnsenanza", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.IDTipoEnsenanza())); }},
-        {"IDCurso", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.IDCurso())); }},
-        {"IDSeccion", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.IDSeccion())); }},
-        {"Orden", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.Orden())); }},
-        {"Actividades", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Actividades()); }},
-        {"SinAsignar", [](EscritorJson& w, const cAlumno& a) { w.valor(a.SinAsignar()); }},
-        {"Promociona", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Promociona()); }},
-        {"Repite", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Repite()); }},
-        {"Baja", [](EscritorJson& w, const cAlumno& a) { w.valor(a.Baja()); }},
-        {"FechaBaja", [](EscritorJson& w, const cAlumno& a) { w.valor(a.FechaBaja()); }},
-        {"NIDTipoEnsenanza", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.NIDTipoEnsenanza())); }},
-        {"NIDCurso", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.NIDCurso())); }},
-        {"NIDSeccion", [](EscritorJson& w, const cAlumno& a) { w.valor(n(a.NIDSeccion())); }},
-        {"NTipoEnsenanza", [](EscritorJson& w, const cAlumno& a) { w.valor(a.NTipoEnsenanza()); }},
-        {"NCurso", [](EscritorJson& w, const cAlumno& a) { w.valor(a.NCurso()); }},
-        {"NSeccion", [](EscritorJson& w, const cAlumno& a) { w.valor(a.NSeccion()); }},
+        {"IDAlumno", leido<cAlumno, &cAlumno::IDAlumno>},
+        {"Nombre", leido<cAlumno, &cAlumno::Nombre>},
+        {"Apellido1", leido<cAlumno, &cAlumno::Apellido1>},
+        {"Apellido2", leido<cAlumno, &cAlumno::Apellido2>},
+        {"IDTipoEnsenanza", leido<cAlumno, &cAlumno::IDTipoEnsenanza>},
+        {"IDCurso", leido<cAlumno, &cAlumno::IDCurso>},
+        {"IDSeccion", leido<cAlumno, &cAlumno::IDSeccion>},
+        {"Orden", leido<cAlumno, &cAlumno::Orden>},
+        {"Actividades", leido<cAlumno, &cAlumno::Actividades>},
+        {"SinAsignar", leido<cAlumno, &cAlumno::SinAsignar>},
+        {"Promociona", leido<cAlumno, &cAlumno::Promociona>},
+        {"Repite", leido<cAlumno, &cAlumno::Repite>},
+        {"Baja", leido<cAlumno, &cAlumno::Baja>},
+        {"FechaBaja", leido<cAlumno, &cAlumno::FechaBaja>},
+        {"NIDTipoEnsenanza", leido<cAlumno, &cAlumno::NIDTipoEnsenanza>},
+        {"NIDCurso", leido<cAlumno, &cAlumno::NIDCurso>},
+        {"NIDSeccion", leido<cAlumno, &cAlumno::NIDSeccion>},
+        {"NTipoEnsenanza", leido<cAlumno, &cAlumno::NTipoEnsenanza>},
+        {"NCurso", leido<cAlumno, &cAlumno::NCurso>},
+        {"NSeccion", leido<cAlumno, &cAlumno::NSeccion>},
     });
     return campos;
 }
 
 const std::vector<Campo<cCurso>>& camposSeccion() {
     static const auto campos = enOrden<cCurso>({
-        {"IDSeccion", [](EscritorJson& w, const cCurso& s) { w.valor(n(s.IDSeccion())); }},
-        {"IDTipoEnsenanza", [](EscritorJson& w, const cCurso& s) { w.valor(n(s.IDTipoEnsenanza())); }},
-        {"IDCurso", [](EscritorJson& w, const cCurso& s) { w.valor(n(s.IDCurso())); }},
-        {"NumPlazas", [](EscritorJson& w, const cCurso& s) { w.valor(n(s.NumPlazas())); }},
-        {"NumPlazasOcupadas", [](EscritorJson& w, const cCurso& s) { w.valor(n(s.NumPlazasOcupadas())); }},
-        {"IDsPlazasOcupadas", [](EscritorJson& w, const cCurso& s) { w.valor(s.IDsPlazasOcupadas()); }},
-        {"PromocionDirecta", [](EscritorJson& w, const cCurso& s) { w.valor(s.PromocionDirecta()); }},
-        {"Visible", [](EscritorJson& w, const cCurso& s) { w.valor(s.Visible()); }},
-        {"Promocionada", [](EscritorJson& w, const cCurso& s) { w.valor(s.Promocionada()); }},
+        {"IDSeccion", leido<cCurso, &cCurso::IDSeccion>},
+        {"IDTipoEnsenanza", leido<cCurso, &cCurso::IDTipoEnsenanza>},
+        {"IDCurso", leido<cCurso, &cCurso::IDCurso>},
+        {"NumPlazas", leido<cCurso, &cCurso::NumPlazas>},
+        {"NumPlazasOcupadas", leido<cCurso, &cCurso::NumPlazasOcupadas>},
+        {"IDsPlazasOcupadas", leido<cCurso, &cCurso::IDsPlazasOcupadas>},
+        {"PromocionDirecta", leido<cCurso, &cCurso::PromocionDirecta>},
+        {"Visible", leido<cCurso, &cCurso::Visible>},
+        {"Promocionada", leido<cCurso, &cCurso::Promocionada>},
         {"Alumnos", [](EscritorJson& w, const cCurso& s) { escribirLista(w, *s.Alumnos(), camposAlumno()); }},
     });
     return campos;
@@ -228,11 +233,11 @@ const std::vector<Campo<cCurso>>& camposSeccion() {
 
 const std::vector<Campo<cPrecioActividad>>& camposPrecio() {
     static const auto campos = enOrden<cPrecioActividad>({
-        {"ID", [](EscritorJson& w, const cPrecioActividad& p) { w.valor(n(p.ID())); }},
-        {"Nombre", [](EscritorJson& w, const cPrecioActividad& p) { w.valor(p.Nombre()); }},
-        {"Euros", [](EscritorJson& w, const cPrecioActividad& p) { w.valor(p.Euros()); }},
-        {"Pesetas", [](EscritorJson& w, const cPrecioActividad& p) { w.valor(p.Pesetas()); }},
-        {"Visible", [](EscritorJson& w, const cPrecioActividad& p) { w.valor(p.Visible()); }},
+        {"ID", leido<cPrecioActividad, &cPrecioActividad::ID>},
+        {"Nombre", leido<cPrecioActividad, &cPrecioActividad::Nombre>},
+        {"Euros", leido<cPrecioActividad, &cPrecioActividad::Euros>},
+        {"Pesetas", leido<cPrecioActividad, &cPrecioActividad::Pesetas>},
+        {"Visible", leido<cPrecioActividad, &cPrecioActividad::Visible>},
     });
     return campos;
 }
@@ -240,32 +245,32 @@ const std::vector<Campo<cPrecioActividad>>& camposPrecio() {
 const std::vector<Campo<cAlumnoActividad>>& camposMiembro() {
     using M = cAlumnoActividad;
     static const auto campos = enOrden<M>({
-        {"IDAlumno", [](EscritorJson& w, const M& m) { w.valor(n(m.IDAlumno())); }},
-        {"Nombre", [](EscritorJson& w, const M& m) { w.valor(m.Nombre()); }},
-        {"Apellido1", [](EscritorJson& w, const M& m) { w.valor(m.Apellido1()); }},
-        {"Apellido2", [](EscritorJson& w, const M& m) { w.valor(m.Apellido2()); }},
-        {"IDTipoAlumno", [](EscritorJson& w, const M& m) { w.valor(n(m.IDTipoAlumno())); }},
-        {"TipoAlumno", [](EscritorJson& w, const M& m) { w.valor(m.TipoAlumno()); }},
-        {"IDSeccionActual", [](EscritorJson& w, const M& m) { w.valor(n(m.IDSeccionActual())); }},
-        {"TipoEnsenanza", [](EscritorJson& w, const M& m) { w.valor(m.TipoEnsenanza()); }},
-        {"IDCurso", [](EscritorJson& w, const M& m) { w.valor(n(m.IDCurso())); }},
-        {"Curso", [](EscritorJson& w, const M& m) { w.valor(m.Curso()); }},
-        {"Seccion", [](EscritorJson& w, const M& m) { w.valor(m.Seccion()); }},
-        {"Pasar", [](EscritorJson& w, const M& m) { w.valor(m.Pasar()); }},
-        {"Euros", [](EscritorJson& w, const M& m) { w.valor(m.Euros()); }},
-        {"Pesetas", [](EscritorJson& w, const M& m) { w.valor(m.Pesetas()); }},
-        {"Visible", [](EscritorJson& w, const M& m) { w.valor(m.Visible()); }},
+        {"IDAlumno", leido<M, &M::IDAlumno>},
+        {"Nombre", leido<M, &M::Nombre>},
+        {"Apellido1", leido<M, &M::Apellido1>},
+        {"Apellido2", leido<M, &M::Apellido2>},
+        {"IDTipoAlumno", leido<M, &M::IDTipoAlumno>},
+        {"TipoAlumno", leido<M, &M::TipoAlumno>},
+        {"IDSeccionActual", leido<M, &M::IDSeccionActual>},
+        {"TipoEnsenanza", leido<M, &M::TipoEnsenanza>},
+        {"IDCurso", leido<M, &M::IDCurso>},
+        {"Curso", leido<M, &M::Curso>},
+        {"Seccion", leido<M, &M::Seccion>},
+        {"Pasar", leido<M, &M::Pasar>},
+        {"Euros", leido<M, &M::Euros>},
+        {"Pesetas", leido<M, &M::Pesetas>},
+        {"Visible", leido<M, &M::Visible>},
     });
     return campos;
 }
 
 const std::vector<Campo<cActividad>>& camposActividad() {
     static const auto campos = enOrden<cActividad>({
-        {"IDActividad", [](EscritorJson& w, const cActividad& a) { w.valor(n(a.IDActividad())); }},
-        {"TipoActividad", [](EscritorJson& w, const cActividad& a) { w.valor(n(a.TipoActividad())); }},
-        {"FechaInicio", [](EscritorJson& w, const cActividad& a) { w.valor(a.FechaInicio()); }},
-        {"FechaFin", [](EscritorJson& w, const cActividad& a) { w.valor(a.FechaFin()); }},
-        {"Promocionada", [](EscritorJson& w, const cActividad& a) { w.valor(a.Promocionada()); }},
+        {"IDActividad", leido<cActividad, &cActividad::IDActividad>},
+        {"TipoActividad", leido<cActividad, &cActividad::TipoActividad>},
+        {"FechaInicio", leido<cActividad, &cActividad::FechaInicio>},
+        {"FechaFin", leido<cActividad, &cActividad::FechaFin>},
+        {"Promocionada", leido<cActividad, &cActividad::Promocionada>},
         {"Alumnos", [](EscritorJson& w, const cActividad& a) { escribirLista(w, *a.Alumnos(), camposMiembro()); }},
         {"TipoAlumnos", [](EscritorJson& w, const cActividad& a) { escribirLista(w, *a.TipoAlumnos(), camposPrecio()); }},
         {"Cursos", [](EscritorJson& w, const cActividad& a) { escribirLista(w, *a.Cursos(), camposPrecio()); }},
@@ -283,7 +288,7 @@ QByteArray planAJson(const Plan& plan, bool compacto) {
     escribirLista(w, *plan.arboles.actividades, camposActividad());
     if (plan.cabecera.centro != 0) {
         w.clave("centro");
-        w.valor(n(plan.cabecera.centro));
+        w.valor(qint64(plan.cabecera.centro));
     }
     if (!plan.cabecera.cursoEscolar.isEmpty()) {
         w.clave("cursoEscolar");
@@ -294,7 +299,7 @@ QByteArray planAJson(const Plan& plan, bool compacto) {
     w.clave("secciones");
     escribirLista(w, *plan.arboles.secciones, camposSeccion());
     w.clave("version");
-    w.valor(n(VersionPlan));
+    w.valor(qint64(VersionPlan));
     w.cerrarObjeto();
     return w.terminar();
 }
