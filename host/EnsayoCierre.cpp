@@ -48,11 +48,6 @@ const QRegularExpression& nombreEnsayo() {
     return patron;
 }
 
-// While a rehearsal on a server runs, it holds a server lock of its own
-// (an advisory lock of the maintenance database, keyed by its marca), so a
-// host on another computer can tell its databases from a dead rehearsal's.
-constexpr int ClaveEnsayos = 0x4E43;  // "NC"
-
 std::unique_ptr<Conexion> conexionMantenimiento(const DatosConexion& servidor) {
     auto con = std::make_unique<Conexion>(servidor.conBase(QStringLiteral("postgres")));
     con->Open();

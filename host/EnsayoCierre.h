@@ -33,6 +33,10 @@ namespace ncc::host {
 // closing gives ("A1C4", "AppEntradaB") starts so, and a school whose own
 // databases did is not rehearsed (the leftovers' sweep would drop them).
 inline constexpr const char* PrefijoEnsayo = "ncc_ensayo_";
+// While a rehearsal on a server runs, it holds an advisory lock of the
+// maintenance database keyed (ClaveEnsayos, its marca as a number), so a
+// host on another computer can tell its databases from a dead rehearsal's.
+inline constexpr int ClaveEnsayos = 0x4E43;  // "NC"
 // The comment every server database of rehearsal `marca` carries: only
 // databases with it are ever dropped as a rehearsal's.
 QString comentarioEnsayo(const QString& marca);

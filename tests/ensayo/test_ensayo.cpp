@@ -153,7 +153,7 @@ TEST_P(EnsayoCierre, LaSiguienteAperturaBorraLoQueDejoUnEnsayoMuerto) {
     // rehearsals too, and know nothing of this machine's lock files).
     Conexion vigilia(plantilla.conBase(QStringLiteral("postgres")));
     vigilia.Open();
-    vigilia.Abrir(QStringLiteral("SELECT pg_advisory_lock(%1, %2)").arg(0x4E43).arg(0x0c0ffee0));
+    vigilia.Abrir(QStringLiteral("SELECT pg_advisory_lock(%1, %2)").arg(host::ClaveEnsayos).arg(0x0c0ffee0));
     // The journal of its run, in a database of its own: made first, so
     // that a clean-up by another program that finds the dead rehearsal
     // takes both.
@@ -193,7 +193,7 @@ TEST_P(EnsayoCierre, LaLimpiezaRespetaElEnsayoDeOtroEquipoYLosNombresQueNoSonDeE
     // server clean up rehearsals too).
     Conexion otroEquipo(plantilla.conBase(QStringLiteral("postgres")));
     otroEquipo.Open();
-    otroEquipo.Abrir(QStringLiteral("SELECT pg_advisory_lock(%1, %2)").arg(0x4E43).arg(0xbeef));
+    otroEquipo.Abrir(QStringLiteral("SELECT pg_advisory_lock(%1, %2)").arg(host::ClaveEnsayos).arg(0xbeef));
     const QString deOtroEquipo = prefijo + QStringLiteral("0000beef_AppEntrada");
     servidor::copiar(plantilla, muestra.real(QStringLiteral("AppEntrada")), deOtroEquipo,
                      host::comentarioEnsayo(QStringLiteral("0000beef")));
@@ -216,7 +216,7 @@ TEST_P(EnsayoCierre, LaLimpiezaRespetaElEnsayoDeOtroEquipoYLosNombresQueNoSonDeE
         Conexion mirar(plantilla.conBase(QStringLiteral("postgres")));
         mirar.Open();
         for (int i = 0; i < 100 && mirar.Abrir(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' "
-                                                              "AND classid = %1 AND objid = %2").arg(0x4E43).arg(0xbeef))
+                                                              "AND classid = %1 AND objid = %2").arg(host::ClaveEnsayos).arg(0xbeef))
                                        .campo(0).toInt() > 0; ++i)
             QThread::msleep(50);
     }
