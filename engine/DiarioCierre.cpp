@@ -110,6 +110,14 @@ std::unique_ptr<Conexion> conexionDiario(const DatosConexion& appEntrada, bool c
     return con;
 }
 
+}  // namespace
+
+void prepararDiario(const DatosConexion& appEntrada) {
+    if (appEntrada.esServidor()) conexionDiario(appEntrada, true);
+}
+
+namespace {
+
 void guardar(const DatosConexion& appEntrada, const DiarioCierre& d, int centro) {
     if (d.servidor) {
         try {

@@ -52,6 +52,11 @@ QString carpetaDiario(const DatosConexion& appEntrada);
 // reached by `appEntrada`, made by the first closing that needs it.
 QString baseDiarioServidor(const DatosConexion& appEntrada);
 
+// Makes the server journal's database and its table when they are not there
+// yet (a server's first closing), before the journal's first write needs
+// them; nothing on SQLite. Throws ncc::Error when they cannot be made.
+void prepararDiario(const DatosConexion& appEntrada);
+
 // Writes the journal of the run (replacing any), durably.
 void escribirDiario(const EstadoMotor& e, FaseCierre fase);
 void borrarDiario(const EstadoMotor& e);

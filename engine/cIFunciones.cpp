@@ -1,5 +1,6 @@
 #include "engine/cIFunciones.h"
 #include "platform/CadenaConexion.h"
+#include "platform/EnParalelo.h"
 #include "engine/BasesNuevas.h"
 #include "engine/DiarioCierre.h"
 #include "engine/Pasos.h"
@@ -8,6 +9,7 @@
 #include "platform/Textos.h"
 #include <cmath>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace ncc {
@@ -218,15 +220,7 @@ bool cIFunciones::TransferirDatos() {
         Cancelado_ = true;
         return false;
     }
-    if (AntesDeCambiar_) {
-        try {
-            AntesDeCambiar_(e_);
-        } catch (const Error& err) {
-            avisarTexto(err.descripcion(), Icono::Critico);
-            Rechazado_ = true;
-            return false;
-        }
-    }
+    if (!AnotarAntesDeCambiar()) return false;
     // Running out of memory halfway is a failed step like any other: the
     // school gets its databases back now, not at the next start.
     bool correcto = false;
@@ -256,6 +250,25 @@ bool cIFunciones::TransferirDatos() {
         } catch (...) {
         }
     }
+    return true;
+}
+
+// The caller's note before the first change (the report owed). A server's
+// first closing also makes its journal's database meanwhile, which keeps the
+// server busy a moment; a failure there is left for the journal's first
+// write, which says it.
+bool cIFunciones::AnotarAntesDeCambiar() {
+    std::optional<EnMarchaAparte> diario;
+    if (e_.SQLServer()) diario.emplace([datos = e_.conLocalAppEntrada().datos()] { motor::prepararDiario(datos); });
+    try {
+        if (AntesDeCambiar_) AntesDeCambiar_(e_);
+    } catch (const Error& err) {
+        if (diario) diario->esperar();
+        avisarTexto(err.descripcion(), Icono::Critico);
+        Rechazado_ = true;
+        return false;
+    }
+    if (diario) diario->esperar();
     return true;
 }
 

@@ -97,6 +97,7 @@ private:
     bool VerificarSeccionesPromocionadas();
     void VerificarPlazasSecciones();
     bool VerificarActividadesPromocionadas();
+    bool AnotarAntesDeCambiar();
     void InicializarProgreso();
     bool FaseAlumnos();
     bool FaseFinal();

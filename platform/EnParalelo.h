@@ -5,6 +5,7 @@
 // keeps its windows painted.
 #include <exception>
 #include <functional>
+#include <future>
 #include <vector>
 
 namespace ncc {
@@ -17,5 +18,23 @@ namespace ncc {
 // messages. When no thread can be started the tasks run here, one after the
 // other.
 std::vector<std::exception_ptr> enParalelo(const std::vector<std::function<void()>>& tareas);
+
+// One task started on a thread of its own while the caller goes on with its
+// own work; esperar() waits for it (yielding to the event loop meanwhile) and
+// gives what it threw. The same rules as above; when no thread can be
+// started, the task runs in esperar(). Destroying it waits too.
+class EnMarchaAparte {
+public:
+    explicit EnMarchaAparte(std::function<void()> tarea);
+    EnMarchaAparte(const EnMarchaAparte&) = delete;
+    EnMarchaAparte& operator=(const EnMarchaAparte&) = delete;
+    ~EnMarchaAparte();
+    std::exception_ptr esperar();
+
+private:
+    std::function<void()> tarea_;
+    std::future<std::exception_ptr> enMarcha_;
+    bool esperada_ = false;
+};
 
 }  // namespace ncc
