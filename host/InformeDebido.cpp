@@ -102,6 +102,10 @@ std::optional<InformeDebido> leerInformeDebido(const OpcionesSesion& op) {
 
 void quitarInformeDebido(const OpcionesSesion& op) { QFile::remove(rutaInformeDebido(op)); }
 
+void quitarTemporalesInformeDebido(const OpcionesSesion& op) {
+    archivos::quitarTemporalesAbandonados(rutaInformeDebido(op));
+}
+
 static InformeDebido informeDebidoDe(const motor::EstadoMotor& e) {
     Plan plan;
     plan.cabecera = {e.conf->intIDCentro(), e.conf->CursoEscolar()};

@@ -28,6 +28,9 @@ void anotarInformeDebido(const OpcionesSesion& op, const InformeDebido& d);
 // Nothing when there is no note (or one that cannot be read).
 std::optional<InformeDebido> leerInformeDebido(const OpcionesSesion& op);
 void quitarInformeDebido(const OpcionesSesion& op);
+// The note's temporaries left by a process killed while writing it (a
+// closing, or the report's process), which nothing else would remove.
+void quitarTemporalesInformeDebido(const OpcionesSesion& op);
 
 // Notes what the report of the closing about to run will need, from the
 // engine's state (the wizard's decisions, which the host only sees there):

@@ -2,6 +2,7 @@
 #include "engine/DiarioCierre.h"
 #include "entry/SoloLectura.h"
 #include "host/EnsayoCierre.h"
+#include "host/InformeDebido.h"
 #include "platform/BasesDatos.h"
 #include "platform/CadenaConexion.h"
 #include "platform/Mensajes.h"
@@ -247,6 +248,9 @@ void resolverCierrePendiente(const OpcionesSesion& o) {
     if (!soloLectura || motor::hayCierrePendiente(o.appEntrada)) {
         const auto bloqueo = bloquearParaResolver(o);
         const motor::Recuperacion r = motor::recuperarCierrePendiente(o.appEntrada);
+        // A closing killed while it wrote the note of its report owed left
+        // the note's temporary beside the school.
+        quitarTemporalesInformeDebido(o);
         if (r != motor::Recuperacion::Nada) avisarTexto(motor::textoRecuperacion(r));
     }
     // Rehearsals cut short leave only throw-away copies: they go quietly.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,6 +85,9 @@ bool escribirArchivo(const QString& ruta, const QByteArray& datos, ModoEscritura
         const QFileInfo carpeta(info.absolutePath());
         fallo(ruta, !carpeta.exists() ? ENOENT : !carpeta.isWritable() ? EACCES : EIO);
     }
+    // Held until the temporary is closed (or the process dies): the clean-up
+    // of abandoned temporaries passes a locked one by.
+    ::flock(temporal.handle(), LOCK_EX | LOCK_NB);
     const bool bien = escribirTodo(temporal.handle(), datos) && ::fsync(temporal.handle()) == 0;
     if (!bien) fallo(ruta, errno);
     // The file keeps the permissions a new file of the user would have.
@@ -93,6 +97,21 @@ bool escribirArchivo(const QString& ruta, const QByteArray& datos, ModoEscritura
     if (!renombrar(temporal.fileName(), ruta, modo != ModoEscritura::Nuevo)) return false;
     temporal.setAutoRemove(false);
     return true;
+}
+
+void quitarTemporalesAbandonados(const QString& ruta) {
+    const QFileInfo info(ruta);
+    const QFileInfoList temporales =
+        QDir(info.absolutePath())
+            .entryInfoList({QStringLiteral(".") + info.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo& t : temporales) {
+        const QByteArray nombre = QFile::encodeName(t.absoluteFilePath());
+        const int fd = ::open(nombre.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) continue;
+        // Nobody holds it: its writer is gone.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(nombre.constData());
+        ::close(fd);
+    }
 }
 
 }  // namespace ncc::archivos

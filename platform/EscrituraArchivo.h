@@ -25,4 +25,10 @@ bool ocupado(const QString& ruta);
 // permission), leaving no temporary file behind.
 bool escribirArchivo(const QString& ruta, const QByteArray& datos, ModoEscritura modo);
 
+// Removes the temporaries of `ruta` that a writer killed before its rename
+// left in the folder. A writer holds a lock on its temporary until it is
+// done, so one still being written stays (but for the moment between its
+// creation and its lock). For files that nothing else would ever remove.
+void quitarTemporalesAbandonados(const QString& ruta);
+
 }  // namespace ncc::archivos

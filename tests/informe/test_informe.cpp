@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <sys/file.h>
 
 using namespace ncc;
 using namespace ncc::pruebas;
@@ -268,6 +269,23 @@ TEST_P(InformeCierre, ElPdfQuedaJuntoALaEntradaOEnDocumentosYNoPisaOtroCierre) {
     nota.close();
     EXPECT_EQ(host::leerInformeDebido(op)->plan,
               QJsonDocument(QJsonDocument::fromJson(plan).object()).toJson(QJsonDocument::Compact));
+    // A process killed while writing the note leaves its temporary, which
+    // the next start's settling removes; one that a live writer holds stays.
+    const QFileInfo enNota(host::rutaInformeDebido(op));
+    const auto temporal = [&](const char* sufijo) {
+        const QString t = enNota.dir().filePath(QStringLiteral(".") + enNota.fileName() + QLatin1String(sufijo));
+        QFile f(t);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        return t;
+    };
+    const QString muerto = temporal(".a1B2c3"), vivo = temporal(".x9Y8z7");
+    QFile escritor(vivo);
+    ASSERT_TRUE(escritor.open(QIODevice::ReadWrite));
+    ASSERT_EQ(::flock(escritor.handle(), LOCK_EX | LOCK_NB), 0);
+    host::resolverCierrePendiente(op);
+    EXPECT_EQ(enFila({QFileInfo::exists(muerto), QFileInfo::exists(vivo), QFileInfo::exists(enNota.filePath())}), "false|true|true");
+    escritor.close();
+    QFile::remove(vivo);
     host::quitarInformeDebido(op);
     QDir::setCurrent(antes);
     EXPECT_TRUE(QDir(uno.path()).isEmpty());
