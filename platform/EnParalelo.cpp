@@ -2,6 +2,7 @@
 #include "platform/BucleMensajes.h"
 #include <chrono>
 #include <future>
+#include <list>
 #include <system_error>
 
 namespace ncc {
@@ -25,22 +26,12 @@ std::exception_ptr esperarCediendo(std::future<std::exception_ptr>& f) {
 }  // namespace
 
 std::vector<std::exception_ptr> enParalelo(const std::vector<std::function<void()>>& tareas) {
-    std::vector<std::exception_ptr> fallos(tareas.size());
-    std::vector<std::future<std::exception_ptr>> enMarcha(tareas.size());
-    std::vector<bool> aparte(tareas.size(), false);
-    for (std::size_t i = 0; i < tareas.size(); ++i) {
-        try {
-            enMarcha[i] = std::async(std::launch::async, correr, std::cref(tareas[i]));
-            aparte[i] = true;
-        } catch (const std::system_error&) {
-            // No thread to be had: this one runs here once the others end.
-        } catch (const std::bad_alloc&) {
-        }
-    }
-    for (std::size_t i = 0; i < tareas.size(); ++i)
-        if (aparte[i]) fallos[i] = esperarCediendo(enMarcha[i]);
-    for (std::size_t i = 0; i < tareas.size(); ++i)
-        if (!aparte[i]) fallos[i] = correr(tareas[i]);
+    // A list: a task under way is neither copied nor moved.
+    std::list<EnMarchaAparte> enMarcha;
+    for (const auto& tarea : tareas) enMarcha.emplace_back(tarea);
+    std::vector<std::exception_ptr> fallos;
+    fallos.reserve(tareas.size());
+    for (EnMarchaAparte& tarea : enMarcha) fallos.push_back(tarea.esperar());
     return fallos;
 }
 
@@ -48,6 +39,7 @@ EnMarchaAparte::EnMarchaAparte(std::function<void()> tarea) : tarea_(std::move(t
     try {
         enMarcha_ = std::async(std::launch::async, correr, std::cref(tarea_));
     } catch (const std::system_error&) {
+        // No thread to be had: the task runs in esperar().
     } catch (const std::bad_alloc&) {
     }
 }

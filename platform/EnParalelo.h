@@ -15,8 +15,7 @@ namespace ncc {
 // by task, what it threw (null when it ended well): nothing a task throws
 // escapes here. A task must open whatever connections it uses itself (a
 // connection belongs to the thread that opened it) and must not show
-// messages. When no thread can be started the tasks run here, one after the
-// other.
+// messages. A task that gets no thread runs here, in its turn.
 std::vector<std::exception_ptr> enParalelo(const std::vector<std::function<void()>>& tareas);
 
 // One task started on a thread of its own while the caller goes on with its
