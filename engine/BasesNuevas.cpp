@@ -691,6 +691,8 @@ void restaurarArchivos(EstadoMotor& e) {
 }  // namespace
 
 bool RestaurarBasesDatos(EstadoMotor& e) {
+    // Reads of the closed year still under way end before it is put back.
+    e.lecturasHistorico.reset();
     RestaurarAlumnosSecciones(e);
     // Taken before the session's connections close: the server's address
     // and credentials are in the application entry's connection string.

@@ -21,6 +21,8 @@
 
 namespace ncc::motor {
 
+class LecturasHistorico;
+
 // What a step reports while it works: the engine turns these into its
 // signals and its progress bar.
 class AvisosMotor {
@@ -150,6 +152,9 @@ struct EstadoMotor {
         std::shared_ptr<InsercionLotes> filasSeccion, filasMateria;
     };
     PendientesNuevas pendientes;
+    // The history step's reads of the closed year, started ahead on the
+    // server (AdelantarLecturasHistorico) and taken by the step.
+    std::shared_ptr<LecturasHistorico> lecturasHistorico;
 
     // Sections whose grades one read of the history step takes: a read per
     // section costs a round trip and, on the server, a plan of its joins each

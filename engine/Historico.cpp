@@ -16,7 +16,13 @@
 #include "platform/Mensajes.h"
 #include "platform/Reloj.h"
 #include "engine/ListaIds.h"
+#include "platform/EnParalelo.h"
 #include <QHash>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
 
 namespace ncc::motor {
 
@@ -153,7 +159,184 @@ QString consultaPendientes(const QString& secciones, const QString& verdadero) {
                           "EvaluacionActaPte.codNumEvaluacion NULLS FIRST, EvaluacionActaPte.IDEvaluacionActaPte");
 }
 
+// The three reads of a run of sections, each ordered by section.
+struct LecturaTramo {
+    Recordset notas, promociones, pendientes;
+};
+
+// Off the interface's thread `cediendo` is false: only that thread yields.
+LecturaTramo leerTramo(Conexion& local, const QString& tramo, const QString& verdadero, bool cediendo) {
+    LecturaTramo l;
+    const bool noCancelar = false;
+    if (cediendo) EjecutarAsincrono(consultaNotas(tramo, verdadero), local, l.notas, noCancelar);
+    else l.notas = local.Abrir(consultaNotas(tramo, verdadero));
+    l.promociones = local.Abrir(consultaPromociones(tramo));
+    if (cediendo) ceder();
+    l.pendientes = local.Abrir(consultaPendientes(tramo, verdadero));
+    if (cediendo) ceder();
+    return l;
+}
+
+// The sections whose final grades pass to the history, in order.
+ListaIds leerSeccionesHistorico(Conexion& local, const QString& verdadero, bool cediendo) {
+    const QString sql = SeccionesConNotasFinales(verdadero);
+    Recordset secciones;
+    const bool noCancelar = false;
+    if (cediendo) EjecutarAsincrono(sql, local, secciones, noCancelar);
+    else secciones = local.Abrir(sql);
+    ListaIds ids;
+    for (; !secciones.eof(); secciones.MoveNext()) ids.agregar(aEntero16(secciones.entero(QStringLiteral("codSeccion"))));
+    return ids;
+}
+
 }  // namespace
+
+// The history step's reads of the closed year: its sections, then their
+// grades a run of sections at a time (e.SeccionesPorLectura), each run read
+// before its turn. On the server one connection of their own reads them on
+// a thread, up to `adelanto` runs ahead of the one being written: they start
+// with the students' phase, when the server's second session is idle, and
+// the session that writes the history no longer waits for the reading one
+// between runs (at 20,000 students it waited 0.4 s of the step's 1.3 s).
+// Nothing of the closed year changes before the leavers' archive, after the
+// step, so that connection reads what the run's own would. On SQLite, or
+// with no thread to be had, everything is read here, in its turn.
+class LecturasHistorico {
+public:
+    static constexpr int adelanto = 2;
+
+    LecturasHistorico(Conexion& local, QString verdadero, int porLectura)
+        : local_(local), servidor_(local.esServidor()), verdadero_(std::move(verdadero)), porLectura_(porLectura) {
+        if (servidor_) {
+            datos_ = local_.datos();
+            lector_.emplace([this] { leerDetras(); });
+            if (lector_->aparte()) return;
+            lector_.reset();  // no thread to be had: all is read here
+        }
+        dividir(leerSeccionesHistorico(local_, verdadero_, true));
+        EstadisticasNotasFinales(local_);
+    }
+
+    ~LecturasHistorico() {
+        {
+            std::lock_guard<std::mutex> l(m_);
+            parar_ = true;
+        }
+        cambio_.notify_all();
+        lector_.reset();
+    }
+
+    // The sections; each run's first section's place among them, and past
+    // the last run the number of sections.
+    const ListaIds& secciones() { return esperarDivision(), ids_; }
+    qsizetype numeroTramos() { return esperarDivision(), tramos_.size(); }
+    int inicioTramo(qsizetype k) { return esperarDivision(), inicios_.at(k); }
+
+    // The next run's reads, in order.
+    LecturaTramo siguiente() {
+        if (!lector_) return leerTramo(local_, tramos_.at(siguiente_++), verdadero_, true);
+        LecturaTramo leida;
+        esperar([&] {
+            if (leidas_.empty()) return false;
+            leida = std::move(leidas_.front());
+            leidas_.pop_front();
+            return true;
+        });
+        cambio_.notify_all();
+        return leida;
+    }
+
+private:
+    // On the server the runs start at a quarter and double, so that the
+    // first batch of history rows is ready early.
+    void dividir(ListaIds ids) {
+        ids_ = std::move(ids);
+        const int primera = servidor_ ? qMax(1, porLectura_ / 4) : porLectura_;
+        for (int desde = 0, n = primera; desde < ids_.tamano(); desde += n, n = qMin(porLectura_, 2 * n)) {
+            tramos_ << ids_.texto(desde, n);
+            inicios_ << desde;
+        }
+        inicios_ << ids_.tamano();
+    }
+
+    // The reading thread's work: what it throws is kept for the step, which
+    // fails with it when it next asks.
+    void leerDetras() {
+        try {
+            Conexion con(datos_);
+            con.Open();
+            con.fijarSoloLectura(true);  // as the run's own, until the leavers' archive
+            ListaIds ids = leerSeccionesHistorico(con, verdadero_, false);
+            {
+                std::lock_guard<std::mutex> l(m_);
+                dividir(std::move(ids));
+                divididas_ = true;
+            }
+            cambio_.notify_all();
+            EstadisticasNotasFinales(con);
+            for (const QString& tramo : tramos_) {
+                {
+                    std::unique_lock<std::mutex> l(m_);
+                    cambio_.wait(l, [&] { return parar_ || leidas_.size() < adelanto; });
+                    if (parar_) return;
+                }
+                LecturaTramo leida = leerTramo(con, tramo, verdadero_, false);
+                {
+                    std::lock_guard<std::mutex> l(m_);
+                    leidas_.push_back(std::move(leida));
+                }
+                cambio_.notify_all();
+            }
+        } catch (...) {
+            {
+                std::lock_guard<std::mutex> l(m_);
+                fallo_ = std::current_exception();
+            }
+            cambio_.notify_all();
+        }
+    }
+
+    void esperarDivision() {
+        if (!lector_ || divisionVista_) return;
+        esperar([&] { return divididas_; });
+        divisionVista_ = true;
+    }
+
+    // Waits, keeping the interface served, until `listo` (run under the
+    // lock) holds; a failure of the reading thread is thrown here.
+    template <class F>
+    void esperar(F&& listo) {
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> l(m_);
+                if (fallo_) std::rethrow_exception(fallo_);
+                if (listo()) return;
+                cambio_.wait_for(l, std::chrono::milliseconds(20));
+                if (fallo_) std::rethrow_exception(fallo_);
+                if (listo()) return;
+            }
+            ceder();
+        }
+    }
+
+    Conexion& local_;
+    const bool servidor_;
+    const QString verdadero_;
+    const int porLectura_;
+    DatosConexion datos_;
+    // Written once by whoever divides the sections, before divididas_.
+    ListaIds ids_;
+    QStringList tramos_;
+    QVector<int> inicios_;
+    qsizetype siguiente_ = 0;
+    bool divisionVista_ = false;
+    std::mutex m_;
+    std::condition_variable cambio_;
+    bool divididas_ = false, parar_ = false;
+    std::deque<LecturaTramo> leidas_;
+    std::exception_ptr fallo_;
+    std::optional<EnMarchaAparte> lector_;
+};
 
 // ---------------------------------------------------------------- module procedures
 
@@ -183,6 +366,18 @@ QString NotasFinalesDeSeccion(const QString& verdadero) {
                           "Alumno_NumEvaluacion.codNumEvaluacion=EvaluacionActa.codNumEvaluacion) AND "
                           "EvaluacionActa.UltimaEvaluada=") +
            verdadero + QStringLiteral(" AND ") + AlumnoActivo + QStringLiteral(" AND Alumno.codSeccion ");
+}
+
+QString SeccionesConNotasFinales(const QString& verdadero) {
+    return QStringLiteral("SELECT DISTINCT Seccion_Alumno.codSeccion AS codSeccion FROM Seccion_Alumno INNER JOIN "
+                          "(Alumno INNER JOIN Curso ON Alumno.codCurso=Curso.IDCurso) ON "
+                          "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE "
+                          "Alumno.codTipoEnsenanza=2 AND Curso.FinCiclo=") +
+           verdadero +
+           QStringLiteral(" UNION "
+                          "SELECT Seccion_Alumno.codSeccion FROM Seccion_Alumno INNER JOIN Alumno ON "
+                          "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE "
+                          "Alumno.codTipoEnsenanza NOT IN(1,2) ORDER BY 1");
 }
 
 QString PendientesFinalesDeSeccion(const QString& verdadero) {
@@ -325,7 +520,23 @@ void EscribirPendientes(EstadoMotor& e) {
 
 // ---------------------------------------------------------------- the step
 
+namespace {
+
+std::shared_ptr<LecturasHistorico> nuevasLecturas(EstadoMotor& e) {
+    Conexion& local = e.conLocalCentro();
+    return std::make_shared<LecturasHistorico>(local, literalVerdadero(e), e.seccionesPorLectura(local.esServidor()));
+}
+
+}  // namespace
+
+void AdelantarLecturasHistorico(EstadoMotor& e) {
+    e.lecturasHistorico.reset();
+    if (e.SQLServer() && !CierreParcial()) e.lecturasHistorico = nuevasLecturas(e);
+}
+
 bool PasarHistorico(EstadoMotor& e) {
+    // Reads started ahead are this step's, whatever becomes of it.
+    std::shared_ptr<LecturasHistorico> lecturas = std::exchange(e.lecturasHistorico, nullptr);
     bool resultado = false;
     try {
         long idHistorico = 0;
@@ -341,38 +552,14 @@ bool PasarHistorico(EstadoMotor& e) {
             return true;
         }
 
-        Conexion& local = e.conLocalCentro();
         Conexion& nuevo = e.conNuevoCentro;
-        const QString verdadero = literalVerdadero(e);
-        const bool noCancelar = false;
-
-        // No section of teaching type 1; of type 2 only those where a course
-        // ends a cycle; of every other type all.
-        Recordset secciones;
-        EjecutarAsincrono(
-            QStringLiteral("SELECT DISTINCT Seccion_Alumno.codSeccion FROM Seccion_Alumno INNER JOIN (Alumno INNER JOIN "
-                           "Curso ON Alumno.codCurso=Curso.IDCurso) ON "
-                           "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE "
-                           "Alumno.codTipoEnsenanza=2 AND Curso.FinCiclo=") +
-                verdadero +
-                QStringLiteral(" UNION "
-                               "SELECT Seccion_Alumno.codSeccion FROM Seccion_Alumno INNER JOIN Alumno ON "
-                               "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE "
-                               "Alumno.codTipoEnsenanza NOT IN(1,2) ORDER BY 1"),
-            local, secciones, noCancelar);
-        if (!secciones.eof()) {
-            long maximo = secciones.RecordCount();
+        if (!lecturas) lecturas = nuevasLecturas(e);
+        const ListaIds& ids = lecturas->secciones();
+        if (ids.tamano() > 0) {
+            long maximo = ids.tamano();
             QString texto = QStringLiteral("Proceso de Paso de Datos a Histórico");
             e.avisos->IniciarProgreso(maximo, texto);
         }
-
-        // Sections are read a run at a time (e.SeccionesPorLectura), each read
-        // ordered by section, and taken section by section as before.
-        ListaIds ids;
-        for (; !secciones.eof(); secciones.MoveNext()) ids.agregar(aEntero16(secciones.entero(QStringLiteral("codSeccion"))));
-        secciones.Close();
-
-        EstadisticasNotasFinales(local);
 
         const QVariant cursoEscolar = int(e.conf->intIDCursoEscolar());
         const QVariant historico = qint64(idHistorico);
@@ -413,23 +600,12 @@ bool PasarHistorico(EstadoMotor& e) {
             if (n > 255) desbordamiento();
             return n;
         };
-        const int porLectura = e.seccionesPorLectura(local.esServidor());
-        // On the server the runs start at a quarter and double: the first
-        // run's rows are enough for the first batch, which the server then
-        // writes while the next, larger run is read (a read takes less than
-        // half the time of writing its rows), instead of waiting for a whole
-        // run before the first write.
-        const int primera = local.esServidor() ? qMax(1, porLectura / 4) : porLectura;
-        for (int desde = 0, n = primera; desde < ids.tamano(); desde += n, n = qMin(porLectura, 2 * n)) {
-            const QString tramo = ids.texto(desde, n);
-            Recordset rs;
-            EjecutarAsincrono(consultaNotas(tramo, verdadero), local, rs, noCancelar);
-            Recordset promocionesLeidas = local.Abrir(consultaPromociones(tramo));
-            ceder();
-            Recordset pendientesLeidas = local.Abrir(consultaPendientes(tramo, verdadero));
-            ceder();
-            const int hasta = qMin(ids.tamano(), desde + n);
-            for (int i = desde; i < hasta; ++i) {
+        for (qsizetype k = 0; k < lecturas->numeroTramos(); ++k) {
+            LecturaTramo leida = lecturas->siguiente();
+            Recordset& rs = leida.notas;
+            Recordset& promocionesLeidas = leida.promociones;
+            Recordset& pendientesLeidas = leida.pendientes;
+            for (int i = lecturas->inicioTramo(k); i < lecturas->inicioTramo(k + 1); ++i) {
                 const qint64 seccion = ids.ids().at(i);
                 const PromocionesSeccion promociones(promocionesLeidas, seccion);
                 for (; !rs.eof() && rs.entero(QStringLiteral("codSeccion")) == seccion; rs.MoveNext()) {

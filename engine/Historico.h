@@ -23,6 +23,10 @@ void EjecutarAsincrono(const QString& strSQL, Conexion& conexion, Recordset& rs,
 // Repetidor, codTipoEnsenanza, codCurso, codSeccion, codNota,
 // codNumEvaluacion, RE_AC_DIV, codMateria, Aprobado, codMateriaDetalles.
 QString NotasFinalesDeSeccion(const QString& verdadero);
+// The sections whose final grades pass, by codSeccion: no section of
+// teaching type 1; of type 2 only those where a course ends a cycle; of
+// every other type all.
+QString SeccionesConNotasFinales(const QString& verdadero);
 // The joins and conditions of the last evaluated acts of the pending
 // subjects of earlier years the students carry, with the teaching type and
 // course the subject belongs to (tables Alumno, AlumnoPte_MatDet,
@@ -52,5 +56,11 @@ void CrearCursoHistorico(EstadoMotor& e, long& IDCursoHistorico, bool& Correcto)
 void CrearMateriaPendiente(EstadoMotor& e, const qint32& IDAlumno, const qint32& IDMateriaDetalles,
                            const qint16& IDSeccion);
 void EscribirPendientes(EstadoMotor& e);
+
+// On the server, starts the history step's reads of the closed year on a
+// connection and thread of their own, for the step to take when its turn
+// comes: called as the students' phase begins. Nothing on SQLite or in a
+// partial closing. Errors come when the step takes the reads.
+void AdelantarLecturasHistorico(EstadoMotor& e);
 
 }  // namespace ncc::motor

@@ -3,6 +3,7 @@
 #include "platform/EnParalelo.h"
 #include "engine/BasesNuevas.h"
 #include "engine/DiarioCierre.h"
+#include "engine/Historico.h"
 #include "engine/Pasos.h"
 #include "entry/RegistroClases.h"
 #include "platform/Mensajes.h"
@@ -128,6 +129,7 @@ bool cIFunciones::FaseAlumnos() {
         {PasarNotasEvaluaciones, pasos::Notas},         {PasarHistorico, pasos::Historico},
         // The leavers' archive is the run's first change to the closed year.
         {[](EstadoMotor& e) { return PermitirCambiosOriginales(e) && PurgarBajas(e); }, pasos::Bajas}};
+    AdelantarLecturasHistorico(e_);
     for (const auto& [paso, id] : lista) {
         e_.Paso = id;
         if (!paso(e_)) return false;

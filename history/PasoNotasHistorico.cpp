@@ -317,19 +317,7 @@ ResultadoPaso PasoNotasHistorico::PasarNotasHistorico(qint32 origen, qint32 hist
         if (!cnOrigen) return r;
         const QString verdadero = QString::number(cnOrigen->verdadero());
 
-        // Sections with students of teaching type 2 in a course that ends a
-        // cycle, and every section with students of a type other than 1
-        // and 2.
-        Recordset secciones = cnOrigen->Abrir(
-            QStringLiteral("SELECT DISTINCT Seccion_Alumno.codSeccion AS codSeccion FROM Seccion_Alumno INNER JOIN "
-                           "(Alumno INNER JOIN Curso ON Alumno.codCurso=Curso.IDCurso) ON "
-                           "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE "
-                           "Alumno.codTipoEnsenanza=2 AND Curso.FinCiclo=") +
-            verdadero +
-            QStringLiteral(" UNION "
-                           "SELECT Seccion_Alumno.codSeccion FROM Seccion_Alumno INNER JOIN Alumno ON "
-                           "Seccion_Alumno.codAlumno=Alumno.IDAlumno WHERE "
-                           "Alumno.codTipoEnsenanza NOT IN(1,2) ORDER BY 1"));
+        Recordset secciones = cnOrigen->Abrir(motor::SeccionesConNotasFinales(verdadero));
         motor::EstadisticasNotasFinales(*cnOrigen);
         motor::ListaIds ids;
         for (; !secciones.eof(); secciones.MoveNext())

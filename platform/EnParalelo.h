@@ -29,6 +29,9 @@ public:
     EnMarchaAparte& operator=(const EnMarchaAparte&) = delete;
     ~EnMarchaAparte();
     std::exception_ptr esperar();
+    // Before esperar(): whether the task got a thread of its own (otherwise it
+    // waits for esperar() to run it).
+    bool aparte() const { return enMarcha_.valid(); }
 
 private:
     std::function<void()> tarea_;
