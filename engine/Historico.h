@@ -57,10 +57,10 @@ void CrearMateriaPendiente(EstadoMotor& e, const qint32& IDAlumno, const qint32&
                            const qint16& IDSeccion);
 void EscribirPendientes(EstadoMotor& e);
 
-// On the server, starts the history step's reads of the closed year on a
-// connection and thread of their own, for the step to take when its turn
-// comes: called as the students' phase begins. Nothing on SQLite or in a
-// partial closing. Errors come when the step takes the reads.
+// Starts the history step's reads of the closed year on a connection and
+// thread of their own, for the step to take when its turn comes: called as
+// the students' phase begins. Nothing in a partial closing. Errors come
+// when the step takes the reads.
 void AdelantarLecturasHistorico(EstadoMotor& e);
 
 }  // namespace ncc::motor
