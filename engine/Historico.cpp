@@ -23,6 +23,7 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 namespace ncc::motor {
 
@@ -273,7 +274,7 @@ private:
             }
             cambio_.notify_all();
             EstadisticasNotasFinales(con);
-            for (const QString& tramo : tramos_) {
+            for (const QString& tramo : std::as_const(tramos_)) {
                 {
                     std::unique_lock<std::mutex> l(m_);
                     cambio_.wait(l, [&] { return parar_ || leidas_.size() < adelanto; });
