@@ -13,6 +13,10 @@ struct Sentencias {
     static void fallarEn(long k);
     // Makes statement number k run out of memory (std::bad_alloc) instead.
     static void agotarMemoriaEn(long k);
+    // Makes the k-th statement of each thread other than the caller's fail
+    // (each such thread counting its own from 1): work that a run hands to
+    // a thread of its own. fallarEn(0) turns it off too.
+    static void fallarAparteEn(long k);
     // Called by the connection before each statement; throws when due.
     static void contar();
 };

@@ -53,6 +53,7 @@ protected:
             QObject::connect(&motor, &cIFunciones::CerrarProgreso, [&] { --c.abiertos; });
             Sentencias::reiniciar();
             if (sinMemoria) Sentencias::agotarMemoriaEn(k);
+            else if (aparte) Sentencias::fallarAparteEn(k);
             else Sentencias::fallarEn(k);
             c.correcto = motor.TransferirDatos();
             c.contadas = Sentencias::contadas();
@@ -221,7 +222,7 @@ protected:
 
     ContextoBD ctx;
     Muestra origen;
-    bool wal = false, sinMemoria = false;
+    bool wal = false, sinMemoria = false, aparte = false;
 };
 
 TEST_P(BarridoFallos, CadaPuntoDeFalloDejaLaEscuelaComoEstaba) { barrer(GetParam() == Proveedor::SQLite ? 60 : 15); }
@@ -239,6 +240,46 @@ TEST_P(BarridoFallos, EnModoWalCadaPuntoDeFalloDejaLaEscuelaComoEstaba) {
 TEST_P(BarridoFallos, SinMemoriaEnCualquierPasoSeRestaura) {
     sinMemoria = true;
     barrer(GetParam() == Proveedor::SQLite ? 12 : 6);
+}
+
+// The history's reads of the closed year run on a thread of their own from
+// the students' phase on: one that fails there fails the history step, said
+// once, and the school is given back as it was, never closed without its
+// grades. The thread's statements: the sections, on the server the three of
+// the statistics, then each run's grades, promotion data and pending
+// subjects (the other threads of a run, the server's copies and the
+// journal's database, run fewer than six each).
+TEST_P(BarridoFallos, UnaLecturaFallidaDelHistoricoDeshaceElCierre) {
+    origen = crearMuestra(ctx, QStringLiteral("origen"), 20);
+    const Muestra m = copiarMuestra(ctx, origen, QStringLiteral("m"));
+    std::map<QString, QStringList> antes, despues;
+    std::map<QString, QByteArray> bytes;
+    for (const QString& b : Muestra::bases()) {
+        if (m.esServidor()) {
+            Conexion con(m.cadena(b));
+            con.Open();
+            antes[b] = EscuelaPrueba::instantanea(con);
+        } else {
+            bytes[b] = bytesDe(m.real(b));
+        }
+    }
+    aparte = true;
+    const long k = m.esServidor() ? 6 : 2;  // the promotion data's read, the grades' read
+    const Corrida c = cerrar(m, k, [&](SesionAbierta& s, bool alEmpezar) {
+        if (alEmpezar || !m.esServidor()) return;
+        for (int i = 0; i < 4; ++i) despues[Muestra::bases()[i]] = EscuelaPrueba::instantanea(*s.conexiones()[i]);
+    });
+    EXPECT_FALSE(c.correcto);
+    ASSERT_EQ(c.errores.size(), 1) << c.textos.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(c.errores[0].startsWith(QStringLiteral("Error 9999: "))) << c.errores[0].toStdString();
+    if (m.esServidor()) {
+        EXPECT_EQ(quedanEnServidor(), QStringList());
+        EXPECT_EQ(despues, antes);
+    } else {
+        for (const QString& b : Muestra::bases()) EXPECT_EQ(bytesDe(m.real(b)), bytes[b]) << b.toStdString();
+        EXPECT_EQ(archivosDe(m.carpeta), archivosDeMuestra());
+    }
+    m.borrar();
 }
 
 // A failed closing gives the year's database back as it was, not as a
