@@ -152,8 +152,9 @@ struct EstadoMotor {
         std::shared_ptr<InsercionLotes> filasSeccion, filasMateria;
     };
     PendientesNuevas pendientes;
-    // The history step's reads of the closed year, started ahead on the
-    // server (AdelantarLecturasHistorico) and taken by the step.
+    // The history step's reads of the closed year, started ahead as the
+    // students' phase begins (AdelantarLecturasHistorico) and taken by the
+    // step.
     std::shared_ptr<LecturasHistorico> lecturasHistorico;
 
     // Sections whose grades one read of the history step takes: a read per

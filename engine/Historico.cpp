@@ -211,10 +211,8 @@ public:
         : local_(local), servidor_(local.esServidor()), verdadero_(std::move(verdadero)), porLectura_(porLectura) {
         datos_ = local_.datos();
         lector_.emplace([this] { leerDetras(); });
-        if (lector_->aparte()) return;
-        lector_.reset();  // no thread to be had: all is read here
-        dividir(leerSeccionesHistorico(local_, verdadero_, true));
-        EstadisticasNotasFinales(local_);
+        // No thread to be had: all is read here, when the step asks.
+        if (!lector_->aparte()) lector_.reset();
     }
 
     ~LecturasHistorico() {
@@ -234,6 +232,7 @@ public:
 
     // The next run's reads, in order.
     LecturaTramo siguiente() {
+        esperarDivision();
         if (!lector_) return leerTramo(local_, tramos_.at(siguiente_++), verdadero_, true);
         LecturaTramo leida;
         esperar([&] {
@@ -296,9 +295,15 @@ private:
         }
     }
 
+    // The sections and their runs, once: read here without a thread.
     void esperarDivision() {
-        if (!lector_ || divisionVista_) return;
-        esperar([&] { return divididas_; });
+        if (divisionVista_) return;
+        if (lector_) {
+            esperar([&] { return divididas_; });
+        } else {
+            dividir(leerSeccionesHistorico(local_, verdadero_, true));
+            EstadisticasNotasFinales(local_);
+        }
         divisionVista_ = true;
     }
 
