@@ -11,6 +11,7 @@
 // that depend only on a section (its evaluation periods, its memberships) are
 // read once per section rather than once per student.
 #include "engine/Comun.h"
+#include "engine/Historico.h"
 #include "engine/ListaIds.h"
 #include "engine/Pasos.h"
 #include "engine/PurgaFechas.h"
@@ -121,8 +122,7 @@ bool PromocionarAlumnos(EstadoMotor& e) {
             }
         });
 
-        ejecutarPorPartes(nuevo, QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codAlumno IN({ids})"),
-                          cambianTipo);
+        QuitarDelHistorico(e, cambianTipo);
 
         // Everybody not kept leaves (students of unpromoted sections too),
         // except those already enrolled for the new year.
@@ -148,8 +148,7 @@ bool PromocionarAlumnos(EstadoMotor& e) {
                 bajas.agregar(e.IDsAlumnosBaja[i]);
             }
             e.strIDsAlumnosBaja = bajas.texto();
-            ejecutarPorPartes(nuevo, QStringLiteral("DELETE FROM EvaluacionHistorica WHERE codAlumno IN({ids})"),
-                              bajas);
+            QuitarDelHistorico(e, bajas);
             ejecutarPorPartes(nuevo, QStringLiteral("DELETE FROM Alumno WHERE IdAlumno IN ({ids})"), bajas);
             // Nor are they members of any activity there, whatever the
             // activity page said of them (a member of an unpromoted section

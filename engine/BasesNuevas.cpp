@@ -691,7 +691,9 @@ void restaurarArchivos(EstadoMotor& e) {
 }  // namespace
 
 bool RestaurarBasesDatos(EstadoMotor& e) {
-    // Reads of the closed year still under way end before it is put back.
+    // Reads of the closed year and history rows still under way end (these
+    // rolled back) before the databases are put back.
+    e.escrituraHistorico.reset();
     e.lecturasHistorico.reset();
     RestaurarAlumnosSecciones(e);
     // Taken before the session's connections close: the server's address

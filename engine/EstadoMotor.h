@@ -22,6 +22,7 @@
 namespace ncc::motor {
 
 class LecturasHistorico;
+class EscrituraHistorico;
 
 // What a step reports while it works: the engine turns these into its
 // signals and its progress bar.
@@ -156,6 +157,11 @@ struct EstadoMotor {
     // students' phase begins (AdelantarLecturasHistorico) and taken by the
     // step.
     std::shared_ptr<LecturasHistorico> lecturasHistorico;
+    // On the server, its rows too, written ahead on a connection of their
+    // own (AdelantarLecturasHistorico); the promotion hands it the students
+    // whose history rows go (QuitarDelHistorico) and lets it write
+    // (PermitirEscrituraHistorico).
+    std::shared_ptr<EscrituraHistorico> escrituraHistorico;
 
     // Sections whose grades one read of the history step takes: a read per
     // section costs a round trip and, on the server, a plan of its joins each

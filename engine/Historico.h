@@ -3,6 +3,7 @@
 // engine/Pasos.h) is made of the procedures below, and the historic side
 // (the grade transfer of an earlier year) uses the two module procedures.
 #include "engine/EstadoMotor.h"
+#include "engine/ListaIds.h"
 #include "platform/Conexion.h"
 #include <QString>
 #include <QVariantList>
@@ -58,9 +59,14 @@ void CrearMateriaPendiente(EstadoMotor& e, const qint32& IDAlumno, const qint32&
 void EscribirPendientes(EstadoMotor& e);
 
 // Starts the history step's reads of the closed year on a connection and
-// thread of their own, for the step to take when its turn comes: called as
-// the students' phase begins. Nothing in a partial closing. Errors come
-// when the step takes the reads.
+// thread of their own, and on the server its rows too, for the step to take
+// when its turn comes: called as the students' phase begins. Nothing in a
+// partial closing. Errors come when the step takes the reads.
 void AdelantarLecturasHistorico(EstadoMotor& e);
+// The promotion's removal of students' history rows from the new year: made
+// here, or on the server handed to the rows written ahead, which wait for
+// PermitirEscrituraHistorico (the promotion done) before their first row.
+void QuitarDelHistorico(EstadoMotor& e, const ListaIds& alumnos);
+bool PermitirEscrituraHistorico(EstadoMotor& e);
 
 }  // namespace ncc::motor

@@ -123,7 +123,7 @@ void cIFunciones::AvanzarProgreso() {
 bool cIFunciones::FaseAlumnos() {
     using namespace motor;
     const std::pair<bool (*)(EstadoMotor&), int> lista[] = {
-        {PromocionarAlumnos, pasos::Promocion},         {PurgarFamilias, pasos::Familias},
+        {[](EstadoMotor& e) { return PromocionarAlumnos(e) && PermitirEscrituraHistorico(e); }, pasos::Promocion},         {PurgarFamilias, pasos::Familias},
         {NumerarAlumnosSeccion, pasos::Numeracion},     {CrearSeccionAlumno, pasos::SeccionAlumno},
         {ActualizarFechasEvaluacion, pasos::FechasEvaluacion}, {PasarMateriasAlumnos, pasos::Materias},
         {PasarNotasEvaluaciones, pasos::Notas},         {PasarHistorico, pasos::Historico},

@@ -243,12 +243,14 @@ TEST_P(BarridoFallos, SinMemoriaEnCualquierPasoSeRestaura) {
 }
 
 // The history's reads of the closed year run on a thread of their own from
-// the students' phase on: one that fails there fails the history step, said
-// once, and the school is given back as it was, never closed without its
-// grades. The thread's statements: the sections, on the server the three of
-// the statistics, then each run's grades, promotion data and pending
-// subjects (the other threads of a run, the server's copies and the
-// journal's database, run fewer than six each).
+// the students' phase on, and on the server its rows are written on another:
+// a statement that fails there fails the history step, said once, and the
+// school is given back as it was, never closed without its grades. The
+// reading thread's statements: the sections, on the server the three of the
+// statistics, then each run's grades, promotion data and pending subjects;
+// the server's writing thread fails its sixth too, a read of the new year's
+// history before its first row (the other threads of a run, the server's
+// copies and the journal's database, run fewer than six each).
 TEST_P(BarridoFallos, UnaLecturaFallidaDelHistoricoDeshaceElCierre) {
     origen = crearMuestra(ctx, QStringLiteral("origen"), 20);
     const Muestra m = copiarMuestra(ctx, origen, QStringLiteral("m"));
