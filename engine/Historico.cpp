@@ -866,6 +866,9 @@ bool PasarHistorico(EstadoMotor& e) {
         InicioHistorico inicio;
         std::vector<MateriaSuspensa> suspensas;
         if (escritura) {
+            // The promotion came before: whatever it took out of the history
+            // has been handed over.
+            escritura->permitir();
             EscrituraHistorico::Hecho hecho = escritura->esperar(empezar, seccionHecha);
             inicio = hecho.inicio;
             suspensas = std::move(hecho.suspensas);

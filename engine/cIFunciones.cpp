@@ -123,7 +123,10 @@ void cIFunciones::AvanzarProgreso() {
 bool cIFunciones::FaseAlumnos() {
     using namespace motor;
     const std::pair<bool (*)(EstadoMotor&), int> lista[] = {
-        {[](EstadoMotor& e) { return PromocionarAlumnos(e) && PermitirEscrituraHistorico(e); }, pasos::Promocion},         {PurgarFamilias, pasos::Familias},
+        // On the server the history's rows, written ahead, wait for the
+        // promotion's removals from the history.
+        {[](EstadoMotor& e) { return PromocionarAlumnos(e) && PermitirEscrituraHistorico(e); }, pasos::Promocion},
+        {PurgarFamilias, pasos::Familias},
         {NumerarAlumnosSeccion, pasos::Numeracion},     {CrearSeccionAlumno, pasos::SeccionAlumno},
         {ActualizarFechasEvaluacion, pasos::FechasEvaluacion}, {PasarMateriasAlumnos, pasos::Materias},
         {PasarNotasEvaluaciones, pasos::Notas},         {PasarHistorico, pasos::Historico},
