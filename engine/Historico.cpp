@@ -21,9 +21,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace ncc::motor {
 
@@ -885,7 +887,6 @@ bool PasarHistorico(EstadoMotor& e) {
                 return true;
             }
             if (!lecturas) lecturas = nuevasLecturas(e);
-            lecturas->secciones();
             leerInicio(nuevo, inicio);
             suspensas = escribirNotas(nuevo, *lecturas, inicio, datosHistorico(e), empezar, seccionHecha);
         }
