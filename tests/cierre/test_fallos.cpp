@@ -34,6 +34,32 @@ protected:
         try { borrarLoDelCierreEnServidor(); } catch (...) {}
     }
 
+    // What a failed closing must give back: each database's rows on the
+    // server, each file's bytes on SQLite.
+    struct Estado {
+        std::map<QString, QStringList> filas;
+        std::map<QString, QByteArray> bytes;
+    };
+    static Estado estadoDe(const Muestra& m) {
+        Estado e;
+        for (const QString& b : Muestra::bases()) {
+            if (m.esServidor()) {
+                Conexion con(m.cadena(b));
+                con.Open();
+                e.filas[b] = EscuelaPrueba::instantanea(con);
+            } else {
+                e.bytes[b] = bytesDe(m.real(b));
+            }
+        }
+        return e;
+    }
+    // The server's databases as the session sees them after the run.
+    static std::map<QString, QStringList> filasDeSesion(SesionAbierta& s) {
+        std::map<QString, QStringList> filas;
+        for (int i = 0; i < 4; ++i) filas[Muestra::bases()[i]] = EscuelaPrueba::instantanea(*s.conexiones()[i]);
+        return filas;
+    }
+
     // The closing of `m` with statement `k` failing (0: none), answering
     // Yes, and the session's state checked on the way out by `revisar`.
     template <class F>
@@ -118,30 +144,18 @@ protected:
         // next point; after a run that stood, a fresh copy is made.
         QList<long> fallidos, cumplidos, absorbidos;
         std::optional<Muestra> m;
-        std::map<QString, QStringList> antes;
-        std::map<QString, QByteArray> bytes;
+        Estado antes;
         int copias = 0;
         for (long k : puntos) {
             if (!m) {
                 m = copiarMuestra(ctx, origen, QStringLiteral("c%1").arg(++copias));
-                antes.clear();
-                bytes.clear();
-                for (const QString& b : Muestra::bases()) {
-                    if (m->esServidor()) {
-                        Conexion con(m->cadena(b));
-                        con.Open();
-                        antes[b] = EscuelaPrueba::instantanea(con);
-                    } else {
-                        bytes[b] = bytesDe(m->real(b));
-                    }
-                }
+                antes = estadoDe(*m);
             }
             std::map<QString, QStringList> despues;
             auto revisar = [&](SesionAbierta& s, bool alEmpezar) {
                 if (alEmpezar) return;
                 for (Conexion* c : s.conexiones()) EXPECT_EQ(c->State(), 1) << "k=" << k;
-                if (m->esServidor())
-                    for (int i = 0; i < 4; ++i) despues[Muestra::bases()[i]] = EscuelaPrueba::instantanea(*s.conexiones()[i]);
+                if (m->esServidor()) despues = filasDeSesion(s);
             };
             const Corrida c = cerrar(*m, k, revisar);
             EXPECT_FALSE(c.cancelado) << "k=" << k;
@@ -183,13 +197,13 @@ protected:
                 if (m->esServidor()) {
                     EXPECT_EQ(quedanEnServidor(), QStringList()) << "k=" << k;
                     for (const QString& b : Muestra::bases())
-                        if (despues[b] != antes[b]) {
+                        if (despues[b] != antes.filas[b]) {
                             ADD_FAILURE() << "k=" << k << ": " << b.toStdString() << " no es la de antes";
                             igual = false;
                         }
                 } else {
                     for (const QString& b : Muestra::bases())
-                        if (bytesDe(m->real(b)) != bytes[b]) {
+                        if (bytesDe(m->real(b)) != antes.bytes[b]) {
                             ADD_FAILURE() << "k=" << k << ": " << b.toStdString() << " ha cambiado";
                             igual = false;
                         }
@@ -254,31 +268,21 @@ TEST_P(BarridoFallos, SinMemoriaEnCualquierPasoSeRestaura) {
 TEST_P(BarridoFallos, UnaLecturaFallidaDelHistoricoDeshaceElCierre) {
     origen = crearMuestra(ctx, QStringLiteral("origen"), 20);
     const Muestra m = copiarMuestra(ctx, origen, QStringLiteral("m"));
-    std::map<QString, QStringList> antes, despues;
-    std::map<QString, QByteArray> bytes;
-    for (const QString& b : Muestra::bases()) {
-        if (m.esServidor()) {
-            Conexion con(m.cadena(b));
-            con.Open();
-            antes[b] = EscuelaPrueba::instantanea(con);
-        } else {
-            bytes[b] = bytesDe(m.real(b));
-        }
-    }
+    const Estado antes = estadoDe(m);
+    std::map<QString, QStringList> despues;
     aparte = true;
     const long k = m.esServidor() ? 6 : 2;  // the promotion data's read, the grades' read
     const Corrida c = cerrar(m, k, [&](SesionAbierta& s, bool alEmpezar) {
-        if (alEmpezar || !m.esServidor()) return;
-        for (int i = 0; i < 4; ++i) despues[Muestra::bases()[i]] = EscuelaPrueba::instantanea(*s.conexiones()[i]);
+        if (!alEmpezar && m.esServidor()) despues = filasDeSesion(s);
     });
     EXPECT_FALSE(c.correcto);
     ASSERT_EQ(c.errores.size(), 1) << c.textos.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(c.errores[0].startsWith(QStringLiteral("Error 9999: "))) << c.errores[0].toStdString();
     if (m.esServidor()) {
         EXPECT_EQ(quedanEnServidor(), QStringList());
-        EXPECT_EQ(despues, antes);
+        EXPECT_EQ(despues, antes.filas);
     } else {
-        for (const QString& b : Muestra::bases()) EXPECT_EQ(bytesDe(m.real(b)), bytes[b]) << b.toStdString();
+        for (const QString& b : Muestra::bases()) EXPECT_EQ(bytesDe(m.real(b)), antes.bytes.at(b)) << b.toStdString();
         EXPECT_EQ(archivosDe(m.carpeta), archivosDeMuestra());
     }
     m.borrar();
