@@ -263,32 +263,51 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
             {e.strRutaBorradoCentro, e.strNuevaBorradoCentro}, {e.strRutaBorradoCentro, e.strCopiaBorradoCentro},
             {e.strRutaAppEntrada, e.strCopiaAppEntrada},   {e.strRutaBorradoAppEntrada, e.strCopiaBorradoAppEntrada},
         };
-        // The server copies a database by itself only while nobody is
-        // connected to it: the session's connections step aside for the
-        // copies and come back as they were, whatever happens.
-        const DatosConexion enServidor = servidorDe(e);
+        // Made before the run: the new year's two, which it writes from its
+        // first step, and on the server the school's backup as well, since
+        // the run reads the school from its first step and the server
+        // copies a database only while nobody is connected to it. The
+        // other backups are made behind the run.
+        const auto antesDelTrabajo = [&e](const QString& origen, const QString& destino) {
+            return destino == e.strNuevaCentro || destino == e.strNuevaBorradoCentro ||
+                   (e.SQLServer() && origen == e.strRutaCentro);
+        };
         QVector<archivos::CopiasDetras::Copia> respaldos;
-        ConexionesApartadas apartada = e.SQLServer() ? ConexionesApartadas{&e.conLocalCentro(), &e.conLocalBorradoCentro(),
-                                                                             &e.conLocalAppEntrada(), &e.conLocalBorradoAppEntrada()}
-                                                         : ConexionesApartadas{};
+        for (const auto& [origen, destino] : copias)
+            if (!antesDelTrabajo(origen, destino)) respaldos.append({origen, destino});
+        // The session's connections step aside for the copies of their
+        // databases and come back as they were, whatever happens: the
+        // school's once the copies before the run are made, the others
+        // once their backups are (PermitirCambiosOriginales).
+        const DatosConexion enServidor = servidorDe(e);
+        ConexionesApartadas apartada =
+            e.SQLServer() ? ConexionesApartadas{&e.conLocalCentro()} : ConexionesApartadas{};
+        ConexionesApartadas hastaRespaldos =
+            e.SQLServer() ? ConexionesApartadas{&e.conLocalBorradoCentro(), &e.conLocalAppEntrada(),
+                                                &e.conLocalBorradoAppEntrada()}
+                          : ConexionesApartadas{};
         if (e.SQLServer()) {
-            // The server makes the six at once, each by a connection of its
-            // own: a copy flushes its files to disk one by one and waits for
-            // the disk each time, and six such waits overlap. The journal
-            // names all six before the first is begun: a cut-short run is
-            // undone at the next start.
+            // The server makes those before the run at once, each by a
+            // connection of its own: a copy flushes its files to disk one by
+            // one and waits for the disk each time, and such waits overlap.
+            // The journal names all six before the first is begun: a
+            // cut-short run is undone at the next start.
             for (const auto& copia : copias) e.copiasEnCurso.insert(copia.second);
             escribirDiario(e, FaseCierre::Copiando);
             std::vector<std::function<void()>> tareas;
-            for (const auto& copia : copias)
-                tareas.push_back([enServidor, origen = copia.first, destino = copia.second, comentario = e.ComentarioBases] {
+            QStringList destinos;
+            for (const auto& [origen, destino] : copias) {
+                if (!antesDelTrabajo(origen, destino)) continue;
+                tareas.push_back([enServidor, origen, destino, comentario = e.ComentarioBases] {
                     CopiaDBSQLServer(enServidor, origen, destino, comentario);
                 });
+                destinos << destino;
+            }
             const std::vector<std::exception_ptr> fallos = enParalelo(tareas);
             for (std::size_t i = 0; i < fallos.size(); ++i)
                 if (!fallos[i]) {
-                    e.copiasHechas.insert(copias[i].second);
-                    e.copiasEnCurso.remove(copias[i].second);
+                    e.copiasHechas.insert(destinos.at(static_cast<int>(i)));
+                    e.copiasEnCurso.remove(destinos.at(static_cast<int>(i)));
                 }
             // The first failure is the one said; the copies that were made
             // are the run's, and its failure removes them.
@@ -297,10 +316,7 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
             cederAhora();
         } else {
             for (const auto& [origen, destino] : copias) {
-                if (destino != e.strNuevaCentro && destino != e.strNuevaBorradoCentro) {
-                    respaldos.append({origen, destino});
-                    continue;
-                }
+                if (!antesDelTrabajo(origen, destino)) continue;
                 // Before each copy the journal names what is about to be
                 // made: a cut-short run is undone at the next start.
                 e.copiasEnCurso = {destino};
@@ -313,11 +329,7 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
                 e.copiasEnCurso.clear();
                 cederAhora();
             }
-            // The backups are needed from the first change to an original
-            // on (PermitirCambiosOriginales), which waits for them: a thread
-            // of their own makes them meanwhile, each started on its way to
-            // the disk as it is made, while the new year is written. The
-            // journal names them all before the first is begun.
+            // The journal names the backups before the first is begun.
             for (const auto& respaldo : respaldos) e.copiasEnCurso.insert(respaldo.second);
             escribirDiario(e, FaseCierre::Copiando);
         }
@@ -328,8 +340,22 @@ bool CopiarBasesDatos(EstadoMotor& e, qint16 centro, qint16 cursoActual, qint16 
         // spoil a backup being made of it).
         for (Conexion* c : conexionesOriginales(e))
             if (c->State() == 1) c->fijarSoloLectura(true);
-        if (!respaldos.isEmpty())
-            e.respaldos = std::make_shared<archivos::CopiasDetras>(respaldos, archivos::Escritura::Empezada);
+        // The backups are needed from the first change to an original on
+        // (PermitirCambiosOriginales), which waits for them: a thread of
+        // their own makes them meanwhile, while the new year is written;
+        // SQLite's each started on its way to the disk as it is made.
+        if (!respaldos.isEmpty()) {
+            if (e.SQLServer())
+                e.respaldos = std::make_shared<archivos::CopiasDetras>(
+                    respaldos, [enServidor, comentario = e.ComentarioBases](const QString& de, const QString& a) {
+                        CopiaDBSQLServer(enServidor, de, a, comentario);
+                    });
+            else
+                e.respaldos = std::make_shared<archivos::CopiasDetras>(respaldos, archivos::Escritura::Empezada);
+        }
+        // Their connections come back only after the backups: one opened
+        // before its copy begins would make the server refuse the copy.
+        e.apartadasHastaRespaldos = hastaRespaldos.soltar();
         return true;
     } catch (const Error& err) {
         mostrarError(err);
@@ -360,6 +386,12 @@ bool PermitirCambiosOriginales(EstadoMotor& e) {
         // A backup that could not be made fails the run before anything
         // relies on it.
         if (const std::exception_ptr fallo = esperarRespaldos(e)) std::rethrow_exception(fallo);
+        // The session's connections set aside for the server's backups come
+        // back, writable: the originals may change from here on.
+        while (!e.apartadasHastaRespaldos.isEmpty()) {
+            e.apartadasHastaRespaldos.first()->Open();
+            e.apartadasHastaRespaldos.removeFirst();
+        }
         // The backups went on their way to the disk as they were made and
         // have had the new year's work to get there: the wait is for what
         // is left. All of them are on disk before the journal lets the
@@ -661,6 +693,9 @@ namespace {
 // Before the originals could change only the copies go: the originals are
 // as they were, and a SQLite backup may not be on disk yet.
 void restaurarEnServidor(EstadoMotor& e, const DatosConexion& enServidor) {
+    // A backup still being made is finished before the copies go; one that
+    // failed made nothing, and the run failed already for its own reason.
+    esperarRespaldos(e);
     for (const QString* nueva : {&e.strNuevaCentro, &e.strNuevaBorradoCentro})
         if (e.copiasHechas.contains(*nueva)) servidor::borrar(enServidor, *nueva);
     for (const auto& [copia, original] : e.copiasYOriginales()) {
@@ -704,7 +739,8 @@ bool RestaurarBasesDatos(EstadoMotor& e) {
         cerrarSiAbierta(e.conNuevoCentro);
         cerrarSiAbierta(e.conNuevoBorradoCentro);
         // Every session connection comes back open, also one that an
-        // earlier failure left closed.
+        // earlier failure left closed or that waited for a backup.
+        e.apartadasHastaRespaldos.clear();
         for (Conexion* c : conexionesOriginales(e)) {
             if (c->State() == 1) c->Close();
             cerradas.append(c);

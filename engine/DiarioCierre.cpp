@@ -118,16 +118,23 @@ void prepararDiario(const DatosConexion& appEntrada) {
 
 namespace {
 
-void guardar(const DatosConexion& appEntrada, const DiarioCierre& d, int centro) {
+// `abierta` keeps the server journal's connection from one write of a run
+// to the next: each new one costs the server a session of its own (about
+// 20 ms on a small machine), and twice over with the check that its
+// database is there. One that failed is dropped, and the next write opens
+// its own again.
+void guardar(const DatosConexion& appEntrada, const DiarioCierre& d, int centro, std::unique_ptr<Conexion>& abierta) {
     if (d.servidor) {
         try {
-            auto con = conexionDiario(appEntrada, true);
-            Transaccion t(*con);
-            con->Execute(QStringLiteral("DELETE FROM CierreCursoPendiente"));
-            con->Execute(QStringLiteral("INSERT INTO CierreCursoPendiente (IDCentro, Diario) VALUES (?, ?)"),
-                         {centro, QString::fromUtf8(aJson(d))});
+            if (!abierta || abierta->State() != 1) abierta = conexionDiario(appEntrada, true);
+            Conexion& con = *abierta;
+            Transaccion t(con);
+            con.Execute(QStringLiteral("DELETE FROM CierreCursoPendiente"));
+            con.Execute(QStringLiteral("INSERT INTO CierreCursoPendiente (IDCentro, Diario) VALUES (?, ?)"),
+                        {centro, QString::fromUtf8(aJson(d))});
             t.confirmar();
         } catch (const Error& err) {
+            abierta.reset();
             throw Error(err.numero(), QStringLiteral("No se puede escribir el registro del cierre en curso en el "
                                                      "servidor (%1): %2")
                                           .arg(baseDiarioServidor(appEntrada), err.descripcion()));
@@ -163,9 +170,10 @@ std::optional<DiarioCierre> leer(const DatosConexion& appEntrada) {
     return d;
 }
 
-void quitarDiario(const DatosConexion& appEntrada) {
+void quitarDiario(const DatosConexion& appEntrada, std::unique_ptr<Conexion> abierta = nullptr) {
     if (appEntrada.esServidor()) {
-        if (auto con = conexionDiario(appEntrada, false)) con->Execute(QStringLiteral("DELETE FROM CierreCursoPendiente"));
+        if (!abierta || abierta->State() != 1) abierta = conexionDiario(appEntrada, false);
+        if (abierta) abierta->Execute(QStringLiteral("DELETE FROM CierreCursoPendiente"));
         return;
     }
     const QString ruta = rutaDiario(appEntrada);
@@ -298,7 +306,7 @@ QString baseDiarioServidor(const DatosConexion& appEntrada) {
            QString::fromLatin1(QCryptographicHash::hash(app.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
 }
 
-void escribirDiario(const EstadoMotor& e, FaseCierre fase) {
+void escribirDiario(EstadoMotor& e, FaseCierre fase) {
     DiarioCierre d;
     d.fase = fase;
     d.servidor = e.SQLServer();
@@ -321,10 +329,11 @@ void escribirDiario(const EstadoMotor& e, FaseCierre fase) {
         d.temporales = QStringList{carpeta.filePath(QStringLiteral("Compact.db")), carpeta.filePath(QStringLiteral("CompactB.db"))};
         cambiarNombres(d, [&carpeta](const QString& n) { return carpeta.relativeFilePath(n); });
     }
-    guardar(appEntrada, d, e.conf ? e.conf->intIDCentro() : 0);
+    guardar(appEntrada, d, e.conf ? e.conf->intIDCentro() : 0, e.conDiario);
 }
 
-void borrarDiario(const EstadoMotor& e) { quitarDiario(e.conLocalAppEntrada().datos()); }
+// The run's last word to its journal: the connection kept for it goes with it.
+void borrarDiario(EstadoMotor& e) { quitarDiario(e.conLocalAppEntrada().datos(), std::move(e.conDiario)); }
 
 void descartarDiario(const DatosConexion& appEntrada) {
     if (appEntrada.esServidor()) servidor::borrar(appEntrada, baseDiarioServidor(appEntrada));

@@ -58,8 +58,8 @@ QString baseDiarioServidor(const DatosConexion& appEntrada);
 void prepararDiario(const DatosConexion& appEntrada);
 
 // Writes the journal of the run (replacing any), durably.
-void escribirDiario(const EstadoMotor& e, FaseCierre fase);
-void borrarDiario(const EstadoMotor& e);
+void escribirDiario(EstadoMotor& e, FaseCierre fase);
+void borrarDiario(EstadoMotor& e);
 // Removes the journal of an application entry that is itself going (a
 // rehearsal's copies): on the server its journal's database.
 void descartarDiario(const DatosConexion& appEntrada);

@@ -114,10 +114,17 @@ struct EstadoMotor {
     // journal says so: a failure or a cut then only removes the copies. The
     // SQLite backups reach the disk meanwhile, waited for at that point.
     bool originalesPuedenCambiar = false;
-    // The SQLite backups, made behind the run from the end of the copies
-    // until that first change, which waits for them: named in
-    // copiasEnCurso meanwhile.
+    // The backups made behind the run from the end of the copies until that
+    // first change, which waits for them: named in copiasEnCurso meanwhile.
+    // SQLite's all four; the server's those of the databases the run does
+    // not read, whose session connections stay closed until then
+    // (apartadasHastaRespaldos), since the server copies a database only
+    // while nobody is connected to it.
     std::shared_ptr<archivos::CopiasDetras> respaldos;
+    QList<Conexion*> apartadasHastaRespaldos;
+    // The server journal's connection, kept from the run's first write to
+    // its journal until the journal goes (borrarDiario).
+    std::unique_ptr<Conexion> conDiario;
     // Where the promotion sends each student it keeps or takes out of his
     // section, by IDAlumno: written by the numbering, together with his
     // place in the new section, so that the new year's students are

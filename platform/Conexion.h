@@ -12,6 +12,7 @@
 #include <QVariantList>
 #include <initializer_list>
 #include <memory>
+#include <utility>
 
 namespace ncc {
 
@@ -162,6 +163,8 @@ public:
             cerradas_.removeFirst();
         }
     }
+    // Hands them over closed: whoever takes them opens them again.
+    QList<Conexion*> soltar() { return std::exchange(cerradas_, {}); }
     ~ConexionesApartadas() {
         for (Conexion* c : cerradas_) try { c->Open(); } catch (...) {}
     }

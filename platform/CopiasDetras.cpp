@@ -6,11 +6,11 @@ namespace ncc::archivos {
 
 namespace {
 
-CopiasDetras::Resultado copiarTodas(const QVector<CopiasDetras::Copia>& copias, Escritura escritura) {
+CopiasDetras::Resultado copiarTodas(const QVector<CopiasDetras::Copia>& copias, const CopiasDetras::Copiador& copiador) {
     CopiasDetras::Resultado r;
     for (const auto& [de, a] : copias) {
         try {
-            copiar(de, a, escritura);
+            copiador(de, a);
         } catch (...) {
             r.fallo = std::current_exception();
             break;
@@ -22,14 +22,17 @@ CopiasDetras::Resultado copiarTodas(const QVector<CopiasDetras::Copia>& copias, 
 
 }  // namespace
 
-CopiasDetras::CopiasDetras(QVector<Copia> copias, Escritura escritura) {
+CopiasDetras::CopiasDetras(QVector<Copia> copias, Escritura escritura)
+    : CopiasDetras(std::move(copias), [escritura](const QString& de, const QString& a) { copiar(de, a, escritura); }) {}
+
+CopiasDetras::CopiasDetras(QVector<Copia> copias, Copiador copiador) {
     try {
-        tarea_ = std::async(std::launch::async, copiarTodas, copias, escritura);
+        tarea_ = std::async(std::launch::async, copiarTodas, copias, copiador);
     } catch (const std::exception&) {
         // No thread to be had (std::system_error, std::bad_alloc): made
         // here and now, which only takes longer.
         std::promise<Resultado> hecho;
-        hecho.set_value(copiarTodas(copias, escritura));
+        hecho.set_value(copiarTodas(copias, copiador));
         tarea_ = hecho.get_future();
     }
 }
