@@ -184,6 +184,10 @@ bool cIFunciones::TransferirDatos() {
     e_.copiasHechas.clear();
     e_.copiasEnCurso.clear();
     e_.originalesPuedenCambiar = false;
+    e_.apartadasHastaRespaldos.clear();
+    // Nor its journal's connection, which a failed clean-up may have kept:
+    // the session may be another school's by now.
+    e_.conDiario.reset();
     e_.Paso = pasos::Comprobaciones;
     e_.conf = ConfiguracionActual();
     if (!e_.conf) throw Error(91, QStringLiteral("No se han obtenido los datos de la sesión"));
