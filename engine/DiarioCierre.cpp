@@ -76,10 +76,13 @@ DiarioCierre deJson(const QByteArray& json, const QString& donde) {
     };
     if (o.isEmpty()) throw danado();
     DiarioCierre d;
+    // A phase no closing writes is a damaged journal: taken for "copiando"
+    // it would remove the backups of originals that may have changed.
     const QString fase = o.value(QStringLiteral("fase")).toString();
-    d.fase = fase == QLatin1String("registrado")   ? FaseCierre::Registrado
-             : fase == QLatin1String("trabajando") ? FaseCierre::Trabajando
-                                                   : FaseCierre::Copiando;
+    if (fase == QLatin1String("registrado")) d.fase = FaseCierre::Registrado;
+    else if (fase == QLatin1String("trabajando")) d.fase = FaseCierre::Trabajando;
+    else if (fase == QLatin1String("copiando")) d.fase = FaseCierre::Copiando;
+    else throw danado();
     d.servidor = o.value(QStringLiteral("servidor")).toBool();
     d.copias = deLista(o.value(QStringLiteral("copias")));
     d.originales = deLista(o.value(QStringLiteral("originales")));

@@ -319,7 +319,8 @@ TEST_F(CortesCierre, UnaEscuelaMovidaTrasElCorteSeRecuperaOSeRechaza) {
 // A journal acts only on what a closing of this school makes, where it
 // makes it: one that names anything else is refused whole, deleting
 // nothing (here: files outside the school's folder with the closing's
-// names, and a file of the folder that is not one of the closing's).
+// names, a file of the folder that is not one of the closing's, and a
+// backup named by a journal whose phase no closing writes).
 TEST_F(CortesCierre, UnDiarioQueNombraOtrosFicherosSeRechazaSinBorrarNada) {
     auto escuela = copiaEscuela();
     QTemporaryDir fuera;
@@ -328,12 +329,14 @@ TEST_F(CortesCierre, UnDiarioQueNombraOtrosFicherosSeRechazaSinBorrarNada) {
         const char* fase;
         const char* lista;
         QString nombre;
+        QString dicho = nombre;  // what the refusal says
     };
     const Caso casos[] = {
         {"trabajando", "nuevas", fuera.filePath(QStringLiteral("A1C4.db"))},
         {"registrado", "temporales", fuera.filePath(QStringLiteral("Compact.db"))},
         {"registrado", "copias", fuera.filePath(QStringLiteral("AppEntradaB.db"))},
         {"copiando", "nuevas", d.filePath(QStringLiteral("Notas.db"))},
+        {"trabajand", "copias", d.filePath(QStringLiteral("AppEntradaB.db")), QStringLiteral("está dañado")},
     };
     const Contenido antes = contenido(d.path(), modelo());
     for (const Caso& c : casos) {
@@ -346,7 +349,7 @@ TEST_F(CortesCierre, UnDiarioQueNombraOtrosFicherosSeRechazaSinBorrarNada) {
             diario.insert(QStringLiteral("originales"), QJsonArray{d.filePath(QStringLiteral("AppEntrada.db"))});
         const QString pendiente = d.filePath(QStringLiteral("CierreCurso.pendiente"));
         ASSERT_TRUE(escribirFichero(pendiente, QJsonDocument(diario).toJson()));
-        esperarSalida(ncc(argumentos(QStringLiteral("recuperar"), d.path())), 1, c.nombre);
+        esperarSalida(ncc(argumentos(QStringLiteral("recuperar"), d.path())), 1, c.dicho);
         EXPECT_TRUE(QFileInfo::exists(c.nombre));
         QFile::remove(c.nombre);
         QFile::remove(pendiente);
