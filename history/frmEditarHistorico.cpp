@@ -165,17 +165,21 @@ bool frmEditarHistorico::guardarYVolver() {
     return edicion_.Guardar();
 }
 
-void frmEditarHistorico::salir() {
-    if (!soloLectura() && cargado_) {
-        mensajes().pitar();
-        const Respuesta r = mensajes().mostrar(
-            {Texto(PreguntaGuardarSalir), Icono::Pregunta, Botones::SiNoCancelar, Respuesta::No, Texto(TituloProducto)});
-        if (r == Respuesta::Cancelar) return;
-        if (r == Respuesta::Si) {
-            bytRespuesta = 6;
-            if (!edicion_.Guardar()) return;
-        }
+bool frmEditarHistorico::puedeSalir() {
+    if (soloLectura() || !cargado_) return true;
+    mensajes().pitar();
+    const Respuesta r = mensajes().mostrar(
+        {Texto(PreguntaGuardarSalir), Icono::Pregunta, Botones::SiNoCancelar, Respuesta::No, Texto(TituloProducto)});
+    if (r == Respuesta::Cancelar) return false;
+    if (r == Respuesta::Si) {
+        bytRespuesta = 6;
+        return edicion_.Guardar();
     }
+    return true;
+}
+
+void frmEditarHistorico::salir() {
+    if (!puedeSalir()) return;
     cerrarSelector_ = true;
     cerrar(QDialog::Accepted);
 }
@@ -187,16 +191,7 @@ void frmEditarHistorico::reject() {
         QDialog::reject();
         return;
     }
-    if (!soloLectura() && cargado_) {
-        mensajes().pitar();
-        const Respuesta r = mensajes().mostrar(
-            {Texto(PreguntaGuardarSalir), Icono::Pregunta, Botones::SiNoCancelar, Respuesta::No, Texto(TituloProducto)});
-        if (r == Respuesta::Cancelar) return;
-        if (r == Respuesta::Si) {
-            bytRespuesta = 6;
-            if (!edicion_.Guardar()) return;
-        }
-    }
+    if (!puedeSalir()) return;
     cerrar(QDialog::Rejected);
 }
 

@@ -49,6 +49,9 @@ private:
     // Save and back: asks unless already answered; false when the save
     // failed and the editor stays open.
     bool guardarYVolver();
+    // The question on leaving with the grades open: false when the user
+    // cancels or the save he asked for failed, and the editor stays.
+    bool puedeSalir();
     void salir();
     void cerrar(int resultado);
     void liberar();
