@@ -139,15 +139,7 @@ void cargarDatosActividades(Conexion& centro, Coleccion<cActividad>& actividades
             m->setPasar(rs.booleano(QStringLiteral("Pasar")));
             filas << m;
         }
-        ordenarPorNombre(filas);
-        auto miembros = std::make_shared<Coleccion<cAlumnoActividad>>();
-        for (const auto& m : filas) {
-            // Rows stored or listed twice give one member.
-            const QString k = clave<cAlumnoActividad>(m->IDAlumno());
-            if (miembros->contiene(k)) continue;
-            if (secciones) tomarDestino(*m, *secciones, true);
-            miembros->Add(m, k);
-        }
+        const auto miembros = miembrosUnicos(filas, secciones);
         a->setAlumnos(miembros);
         marcarPreciosEnUso(*a, *miembros);
     }

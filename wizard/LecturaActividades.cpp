@@ -192,10 +192,15 @@ ColeccionAlumnosActividad leerMiembros(Conexion& centro, qint32 idActividad, con
         auto m = MiembroLeido(rs);
         filas << m;
     }
+    return miembrosUnicos(filas, secciones);
+}
+
+ColeccionAlumnosActividad miembrosUnicos(QList<std::shared_ptr<cAlumnoActividad>>& filas,
+                                         const Coleccion<cCurso>* secciones) {
     ordenarPorNombre(filas);
     auto miembros = std::make_shared<Coleccion<cAlumnoActividad>>();
     for (const auto& m : filas) {
-        // A student listed twice in the activity is one member.
+        // A student listed or stored twice in the activity is one member.
         const QString k = clave<cAlumnoActividad>(m->IDAlumno());
         if (miembros->contiene(k)) continue;
         if (secciones) tomarDestino(*m, *secciones, true);

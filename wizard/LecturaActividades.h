@@ -65,6 +65,13 @@ Fechas fechasDeBase(Conexion& centro, qint32 idActividad);
 // destination given to him and is visible only if he does not leave.
 ColeccionAlumnosActividad leerMiembros(Conexion& centro, qint32 idActividad, const Coleccion<cCurso>* secciones);
 
+// The members of rows read of an activity, in Spanish order of surnames and
+// name (`filas` is sorted so): a student listed or stored twice is one
+// member; with the student page's sections each takes his destination
+// there, as tomarDestino does with `conVisible`.
+ColeccionAlumnosActividad miembrosUnicos(QList<std::shared_ptr<cAlumnoActividad>>& filas,
+                                         const Coleccion<cCurso>* secciones);
+
 // A member takes the destination that the student page gave him, when his
 // section is promoted there and he is among its students; `conVisible` also
 // hides him when he leaves. False when his section is not promoted there.
