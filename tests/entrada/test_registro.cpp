@@ -1,8 +1,10 @@
 // The public classes, created by ProgID as the host creates them.
 #include "entry/RegistroClases.h"
+#include "entry/cAlumnoHistorico.h"
 #include "entry/cAsignarDatos.h"
 #include "entry/cConfiguracion.h"
 #include "entry/cCurso.h"
+#include "entry/cMateria.h"
 #include "entry/cPrecioActividad.h"
 #include "platform/Error.h"
 #include <QRegularExpression>
@@ -26,6 +28,13 @@ TEST(RegistroClases, CreaPorProgIDYRechazaLoDesconocido) {
     EXPECT_NE(qobject_cast<cCurso*>(curso.get()), nullptr);
     std::unique_ptr<QObject> precio(RegistroClases::crear(QStringLiteral("NCCierreCurso.cPrecioActividad")));
     EXPECT_NE(qobject_cast<cPrecioActividad*>(precio.get()), nullptr);
+    // The historic editor's records, and the student search it calls by name.
+    std::unique_ptr<QObject> m(RegistroClases::crear(QStringLiteral("NCCierreCurso.cMateria")));
+    std::unique_ptr<QObject> h(RegistroClases::crear(QStringLiteral("NCCierreCurso.cAlumnoHistorico")));
+    EXPECT_TRUE(qobject_cast<cMateria*>(m.get()) && qobject_cast<cAlumnoHistorico*>(h.get()));
+    std::unique_ptr<QObject> busqueda(RegistroClases::crear(QStringLiteral("ncbuscar.casignardatos")));
+    ASSERT_NE(busqueda, nullptr);
+    EXPECT_GE(busqueda->metaObject()->indexOfMethod("Buscar(QString)"), 0);
 
     for (const char* malo : {"NCCierreCurso.cNada", "NCBuscar.cNada", "cAsignarDatos", "",
                              "NCCierreCurso.cConfiguracion", "NCCierreCurso.cAlumno"}) {
@@ -51,12 +60,15 @@ TEST(RegistroClases, TablaDeClasesConSusIdentificadores) {
         }
         EXPECT_EQ(c.iidEventos.isEmpty(), c.nombre != QLatin1String("cIFunciones")) << c.nombre.toStdString();
     }
-    const auto entrada = RegistroClases::clase(QStringLiteral("NCCierreCurso.cAsignarDatos"));
-    const auto motor = RegistroClases::clase(QStringLiteral("NCCierreCurso.cIFunciones"));
-    EXPECT_EQ((QStringList{entrada.clsid, entrada.iid, entrada.interfaz(), motor.clsid, motor.iidEventos}),
+    const auto clase = [](const char* p) { return RegistroClases::clase(QStringLiteral("NCCierreCurso.") + QLatin1String(p)); };
+    const auto entrada = clase("cAsignarDatos");
+    const auto motor = clase("cIFunciones");
+    EXPECT_EQ((QStringList{entrada.clsid, entrada.iid, entrada.interfaz(), motor.clsid, motor.iidEventos,
+                           clase("cMateria").clsid, clase("cAlumnoHistorico").clsid}),
               (QStringList{"b2987086-e98e-4d03-be05-4242fb1d23e2", "5a5ba293-c316-4a04-a292-916809773563",
                            "_cAsignarDatos", "1724d5e9-a013-4e80-b425-16e08f329fa3",
-                           "96fe4981-7734-4505-91ab-3f22d935500e"}));
+                           "96fe4981-7734-4505-91ab-3f22d935500e", "186c5192-bca6-46be-9623-e9df9364cadf",
+                           "390c8aef-3f7a-427d-8920-8629f6169b29"}));
 
     // A class outside the table, or a second factory for one, is refused.
     auto fabrica = []() -> QObject* { return new QObject; };
