@@ -1,5 +1,5 @@
-// Prices in euros and pesetas, the dates proposed one year on, what the
-// activity page reads, and the stored activity choices, on both back ends.
+// Prices in euros and pesetas, what the activity page reads, and the stored
+// activity choices, on both back ends.
 #include "EscuelaActividades.h"
 #include "entry/cPrecioActividad.h"
 #include "platform/Sentencias.h"
@@ -47,13 +47,6 @@ TEST(Moneda, LoQueNoEsUnImporteNoSeLee) {
         EXPECT_EQ(leerEuros(QString::fromLatin1(texto)), centimos) << texto;
     for (const char* malo : {"", ",", "6.01", "6,001", "1,2,3", "12345", "abc", "6 ,0"})
         EXPECT_FALSE(leerEuros(QString::fromLatin1(malo)).has_value()) << malo;
-}
-
-TEST(Fechas, UnAnoDespuesConservaDiaYMesYEl29DeFebreroPasaAl28) {
-    EXPECT_EQ(enFila({unAnoDespues(QDate(2001, 9, 15)), unAnoDespues(QDate(2024, 2, 29)),
-                      unAnoDespues(QDate(2027, 2, 28)), unAnoDespues(QDate()).isValid(),
-                      textoPantalla(QDate(2002, 9, 5))}),
-              "2002-09-15|2025-02-28|2028-02-28|false|05/09/2002");
 }
 
 class LecturaActividades : public EscuelaActividades {};

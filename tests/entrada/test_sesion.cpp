@@ -88,18 +88,6 @@ TEST(SesionHostSQLite, RutasRelativasDeLosCursosSeTomanDeLaCarpetaDeEntrada) {
     EXPECT_EQ(enFila({marca(s->centro()), marca(s->borradoCentro())}), "A3C1|BA3C1");
 }
 
-TEST(SesionHostSQLite, CarpetaSinBasesDeEntrada) {
-    QTemporaryDir vacia;
-    QStringList args{QStringLiteral("--datos"), vacia.path()};
-    try {
-        host::abrirSesion(host::desdeArgumentos(args));
-        FAIL();
-    } catch (const ErrorSesion& e) {
-        EXPECT_TRUE(e.descripcion().contains(QStringLiteral("AppEntrada.db"))) << e.descripcion().toStdString();
-    }
-    EXPECT_TRUE(QDir(vacia.path()).isEmpty());
-}
-
 TEST(OpcionesSesion, SeTomanYQuitanDeLosArgumentos) {
     QStringList args{QStringLiteral("--nuevo"), QStringLiteral("2025/2026"), QStringLiteral("--datos"),
                      QStringLiteral("/srv/norva"), QStringLiteral("--centro=3"), QStringLiteral("--pesetas"),

