@@ -1,6 +1,7 @@
 #include "host/Plan.h"
 #include "host/RecorridoJson.h"
 #include "engine/ValidacionDecisiones.h"
+#include "entry/Moneda.h"
 #include "entry/cAlumno.h"
 #include "entry/cAlumnoActividad.h"
 #include "entry/cPrecioActividad.h"
@@ -768,30 +769,6 @@ Plan planDesdeJson(const QByteArray& json) {
 }
 
 // ---------------------------------------------------------------------------
-
-QString AEuros(qint64 pesetas) {
-    // pesetas × 1000 / 166,386 in whole numbers: thousandths of a euro.
-    qint64 x = pesetas * 1000000 / 166386;
-    x = x > 0 ? x + 5 : x - 5;
-    x /= 10;
-    const qint64 enteros = x / 100, resto = std::abs(x % 100);
-    QString t = QString::number(enteros);
-    if (x < 0 && enteros == 0) t.prepend(QLatin1Char('-'));
-    if (resto == 0) return t;
-    // As a currency value prints: no trailing zero ("6,1", "6,01").
-    QString dec = QStringLiteral("%1").arg(resto, 2, 10, QLatin1Char('0'));
-    if (dec.endsWith(QLatin1Char('0'))) dec.chop(1);
-    return t + QLatin1Char(',') + dec;
-}
-
-QString APesetas(qint64 centimos) {
-    // centimos × 166,386 / 100 = centimos × 166386 / 100000, halves to even.
-    const qint64 n = centimos * 166386;
-    qint64 q = n / 100000;
-    const qint64 r = n % 100000;
-    if (r > 50000 || (r == 50000 && (q % 2) != 0)) ++q;
-    return QString::number(q);
-}
 
 void comprobarCabecera(const Plan& plan, int idCentro, const QString& cursoEscolar) {
     QStringList problemas;

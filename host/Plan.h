@@ -104,12 +104,6 @@ void comprobarCabecera(const Plan& plan, int idCentro, const QString& cursoEscol
 // (they never leave) from `centro`.
 void sincronizarActividades(Plan& plan, Conexion& centro);
 
-// The conversions of the activity price page, on the texts of a price:
-// pesetas (whole) to euros with a comma and at most two decimals, rounding
-// halves away from zero; euros to pesetas rounding halves to even.
-QString AEuros(qint64 pesetas);
-QString APesetas(qint64 centimos);
-
 // Students of promoted sections that are promoted or repeat and have no
 // destination at all (teaching type, course and section 0).
 bool HayAlumnosSinDestino(const Coleccion<cCurso>& secciones);

@@ -1,5 +1,5 @@
 #include "wizard/DelegadoEuros.h"
-#include "wizard/Moneda.h"
+#include "entry/Moneda.h"
 
 namespace ncc {
 

@@ -6,7 +6,7 @@
 #include "platform/Mensajes.h"
 #include "platform/Textos.h"
 #include "platform/gui/Rejilla.h"
-#include "wizard/Moneda.h"
+#include "entry/Moneda.h"
 #include <QEvent>
 #include <QIcon>
 #include <QRegularExpressionValidator>

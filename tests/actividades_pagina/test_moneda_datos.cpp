@@ -5,7 +5,7 @@
 #include "platform/Sentencias.h"
 #include "wizard/DatosActividades.h"
 #include "wizard/LecturaActividades.h"
-#include "wizard/Moneda.h"
+#include "entry/Moneda.h"
 #include <QLocale>
 
 namespace ncc::pruebas {

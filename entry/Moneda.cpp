@@ -1,4 +1,4 @@
-#include "wizard/Moneda.h"
+#include "entry/Moneda.h"
 
 namespace ncc {
 

@@ -1,7 +1,9 @@
 #pragma once
 // Prices of the activities in euros and in pesetas. A price is typed in the
 // session's currency and shown converted into the other one at the fixed
-// rate of 166.386 pesetas to the euro.
+// rate of 166.386 pesetas to the euro; a plan that gives one currency of a
+// price is completed with the same conversion, so both ways of closing
+// store the same texts.
 //
 // Everything is done in whole numbers (pesetas, euro cents), never in
 // floating point, so the roundings are exact; and the texts use the comma of
