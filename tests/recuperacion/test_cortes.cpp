@@ -34,6 +34,8 @@
 #include <limits>
 #include <map>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ncc;
@@ -376,6 +378,45 @@ TEST_F(CortesCierre, UnSegundoCierreALaVezSeRechazaSinTocarNada) {
         esperarSalida(ncc(argumentos(QStringLiteral("cerrar"), escuela->path())), 2, yaHay);  // refused, not failed
         EXPECT_EQ(ficheros(escuela->path()), antes);
         esperarSalida(ncc(argumentos(QStringLiteral("recuperar"), escuela->path())), 1, yaHay);
+    }
+    // Another closing that starts while this one reads its plan (from a
+    // pipe: the plan's writer opens it once `ncc cerrar` has opened its
+    // session and waits to read) meets this one's own lock.
+    {
+        QTemporaryDir d;
+        const QString plan = d.filePath(QStringLiteral("plan.json")), tubo = d.filePath(QStringLiteral("plan"));
+        esperarSalida(ncc({QStringLiteral("plan"), QStringLiteral("--datos"), escuela->path(), QStringLiteral("--salida"), plan}), 0);
+        QFile leido(plan);
+        ASSERT_TRUE(leido.open(QIODevice::ReadOnly));
+        const QByteArray texto = leido.readAll();
+        ASSERT_EQ(::mkfifo(QFile::encodeName(tubo).constData(), 0600), 0);
+        const QStringList antes = ficheros(escuela->path());
+        QProcess p;
+        p.start(qEnvironmentVariable("NCC_BIN"), argumentos(QStringLiteral("cerrar"), escuela->path()) << QStringLiteral("--plan") << tubo);
+        ASSERT_TRUE(p.waitForStarted());
+        int escritor = -1;
+        QElapsedTimer reloj;
+        reloj.start();
+        while (escritor < 0 && reloj.elapsed() < 60000) {
+            escritor = ::open(QFile::encodeName(tubo).constData(), O_WRONLY | O_NONBLOCK);
+            if (escritor < 0 && p.waitForFinished(10)) break;
+        }
+        ASSERT_GE(escritor, 0) << "ncc cerrar no llegó a leer el plan: " << p.readAllStandardError().toStdString();
+        auto enMarcha = motor::bloquearCierre(CadenaConexion(app).datos());
+        ::fcntl(escritor, F_SETFL, ::fcntl(escritor, F_GETFL) & ~O_NONBLOCK);
+        for (qsizetype hecho = 0; hecho < texto.size();) {
+            const ssize_t n = ::write(escritor, texto.constData() + hecho, static_cast<size_t>(texto.size() - hecho));
+            ASSERT_GT(n, 0);
+            hecho += n;
+        }
+        ::close(escritor);
+        ASSERT_TRUE(p.waitForFinished(120000));
+        const QString dicho = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 2) << dicho.toStdString();  // refused, not failed
+        EXPECT_TRUE(dicho.contains(QStringLiteral("Ya hay un cierre de curso en marcha"))) << dicho.toStdString();
+        QStringList conBloqueo = antes + QStringList{QStringLiteral("CierreCurso.bloqueo")};
+        conBloqueo.sort();
+        EXPECT_EQ(ficheros(escuela->path()), conBloqueo);  // the other closing's lock alone
     }
     EXPECT_TRUE(contenido(escuela->path(), modelo()) == original());
     // Once the other one is over, the closing runs.
