@@ -172,6 +172,11 @@ TEST_P(DatosGuardados, GuardaLasActividadesPromocionadasYLasVuelveACargar) {
                       a1->Cursos()->Item("12")->Euros(), a1->Cursos()->Item("12")->Visible(),
                       a1->TipoAlumnos()->Item("2")->Visible()}),
               "2º|false|6,01|1000|7|true|true");
+
+    // Saved again with nothing promoted: the four tables are emptied.
+    guardarDatosActividades(centro(), *leerActividades(centro(), 1).actividades);
+    EXPECT_EQ(guardado(), QStringList());
+    EXPECT_FALSE(hayDatosActividades(centro()));
 }
 
 TEST_P(DatosGuardados, PreciosDeUnTipoQueYaNoTieneMiembrosActivosNoSeLeen) {
@@ -191,14 +196,6 @@ TEST_P(DatosGuardados, PreciosDeUnTipoQueYaNoTieneMiembrosActivosNoSeLeen) {
     carga = leerActividades(centro(), 1);
     cargarDatosActividades(centro(), *carga.actividades, nullptr);
     EXPECT_FALSE(carga.actividades->Item("1")->Cursos()->contiene("12"));
-}
-
-TEST_P(DatosGuardados, SinNadaPromocionadoSeVacianLasCuatroTablas) {
-    guardarDatosActividades(centro(), *promocionarComedor());
-    const auto carga = leerActividades(centro(), 1);
-    guardarDatosActividades(centro(), *carga.actividades);
-    EXPECT_EQ(guardado(), QStringList());
-    EXPECT_FALSE(hayDatosActividades(centro()));
 }
 
 TEST_P(DatosGuardados, UnGuardadoQueFallaAMitadConservaElConjuntoAnterior) {
