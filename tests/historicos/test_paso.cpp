@@ -164,15 +164,7 @@ TEST_P(Paso, LaLimpiezaSoloQuitaLoQueEstePasoEscribio) {
     EXPECT_EQ(filas(), 4);
 }
 
-TEST_P(Paso, UnOrigenSinSeccionesTerminaConExitoSinProgreso) {
-    EscuelaPrueba::sql(origen, QStringLiteral("DELETE FROM Seccion_Alumno"));
-    QList<QPair<long, long>> progreso;
-    const historicos::ResultadoPaso r = pasar(2, 1, &progreso);
-    EXPECT_EQ(enFila({r.correcto, r.secciones, progreso.size(), filas()}), "true|0|0|1");
-    EXPECT_TRUE(r.mensaje.startsWith(u8("Proceso finalizado con éxito\r\n\r\nNotas pasadas: 0\r\n")));
-}
-
-TEST_P(Paso, UnOrigenQueNoEstaRegistradoOQueNoExisteNoEscribeNada) {
+TEST_P(Paso, UnOrigenNoRegistradoOQueNoExisteNoEscribeNadaYUnoSinSeccionesTerminaBien) {
     const QStringList antes = EscuelaPrueba::instantanea(escuela.centro());
     historicos::ResultadoPaso r = pasar(7, 1);
     EXPECT_EQ(enFila({r.correcto, r.icono, r.mensaje}),
@@ -194,6 +186,13 @@ TEST_P(Paso, UnOrigenQueNoEstaRegistradoOQueNoExisteNoEscribeNada) {
         EXPECT_FALSE(QFileInfo::exists(QDir(ctx.carpeta()).filePath(QStringLiteral("A1C1.db"))));
     }
     EXPECT_EQ(EscuelaPrueba::instantanea(escuela.centro()), antes);
+
+    // An origin without sections ends well, without progress.
+    EscuelaPrueba::sql(origen, QStringLiteral("DELETE FROM Seccion_Alumno"));
+    QList<QPair<long, long>> progreso;
+    r = pasar(2, 1, &progreso);
+    EXPECT_EQ(enFila({r.correcto, r.secciones, progreso.size(), filas()}), "true|0|0|1");
+    EXPECT_TRUE(r.mensaje.startsWith(u8("Proceso finalizado con éxito\r\n\r\nNotas pasadas: 0\r\n")));
 }
 
 TEST_P(Paso, UnaFilaQueNoPuedePasarSeCuentaYSeDiceYUnaRepeticionLaPasa) {

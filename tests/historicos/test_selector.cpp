@@ -1,6 +1,6 @@
 // The historic school-year chooser on the sample school, driven through its
-// widgets: the order in which its lists open, the edit lock, and the new
-// user historic year.
+// widgets: the order in which its lists open, the host's nodes that open
+// it, the edit lock, and the new user historic year.
 #include "Historicos.h"
 #include "history/BloqueoHistorico.h"
 #include "history/Nodos.h"
@@ -80,6 +80,19 @@ TEST_P(Selector, LasListasSeAbrenEnOrdenYOtroCursoVaciaLosCursos) {
     EXPECT_EQ(enFila({clase->text(), curso->count(), curso->isEnabled(), siguiente->isEnabled(), tipo->currentIndex(),
                       f.bytCursoElegido()}),
               u8("Histórico del Usuario|0|false|false|-1|1"));
+
+    // The host's nodes 2 and 3 open the chooser and the grade transfer.
+    historicos::InstalarNodosHistoricos();
+    QStringList abiertos;
+    auto cerrar = [&](QDialog& d) {
+        abiertos << d.windowTitle();
+        d.reject();
+    };
+    alAbrirse(QStringLiteral("frmHistoricoCurso"), cerrar);
+    escuela.sesion->entrada->ActivarFormulario(2);
+    alAbrirse(QStringLiteral("frmHistorico"), cerrar);
+    escuela.sesion->entrada->ActivarFormulario(3);
+    EXPECT_EQ(abiertos, (QStringList{u8("Editor de Cursos Históricos"), u8("Paso de notas a curso escolar histórico")}));
     EXPECT_TRUE(guion.mostrados().isEmpty()) << guion.textos().join(QLatin1Char('\n')).toStdString();
 }
 
@@ -232,21 +245,6 @@ TEST_P(Selector, NuevoCursoDelUsuarioConApostrofoQuedaElegido) {
                       hijo<QLabel>(&f, "lblTipoHistorico")->text(),
                       hijo<QComboBox>(&f, "cboTipoEnsenanza")->count() > 0}),
               enFila({nombre, 4, u8("Histórico del Usuario"), true}));
-}
-
-TEST_P(Selector, LosNodos2Y3DelAnfitrionAbrenElSelectorYElPasoDeNotas) {
-    historicos::InstalarNodosHistoricos();
-    QStringList abiertos;
-    auto cerrar = [&](QDialog& d) {
-        abiertos << d.windowTitle();
-        d.reject();
-    };
-    alAbrirse(QStringLiteral("frmHistoricoCurso"), cerrar);
-    escuela.sesion->entrada->ActivarFormulario(2);
-    alAbrirse(QStringLiteral("frmHistorico"), cerrar);
-    escuela.sesion->entrada->ActivarFormulario(3);
-    EXPECT_EQ(abiertos, (QStringList{u8("Editor de Cursos Históricos"), u8("Paso de notas a curso escolar histórico")}));
-    EXPECT_TRUE(guion.mostrados().isEmpty()) << guion.textos().join(QLatin1Char('\n')).toStdString();
 }
 
 NCC_AMBOS_FONDOS(Selector);
