@@ -77,14 +77,11 @@ TEST(MensajesGuion, RespuestasPorTextoAntesQueLaColaYPreguntasInesperadas) {
     EXPECT_EQ(enFila({guion.mostrados().size(), guion.pitidos()}), "0|0");
 }
 
-// The terminal service on real files: a temporary file is not a terminal.
+// The terminal service on real files, installed: a temporary file is not a
+// terminal.
 class Terminal : public ::testing::Test {
 protected:
-    void SetUp() override {
-        salida = std::tmpfile();
-        entrada = std::tmpfile();
-        ASSERT_TRUE(salida && entrada);
-    }
+    void SetUp() override { ASSERT_TRUE(salida && entrada); }
     void TearDown() override {
         std::fclose(salida);
         std::fclose(entrada);
@@ -110,13 +107,13 @@ protected:
         m.defecto = Respuesta::No;
         return m;
     }
-    std::FILE* salida = nullptr;
-    std::FILE* entrada = nullptr;
+    std::FILE* salida = std::tmpfile();
+    std::FILE* entrada = std::tmpfile();
+    MensajesTerminal t{salida, entrada};
+    ServicioMensajesInstalado inst{t};
 };
 
 TEST_F(Terminal, MensajesConSuPalabraYSinPitidoFueraDeUnTerminal) {
-    MensajesTerminal t(salida, entrada);
-    ServicioMensajesInstalado inst(t);
     mostrarError(13, u("No coinciden los tipos"));
     avisar(2192, Icono::Exclamacion);
     avisar(2182, Icono::Informacion);
@@ -131,9 +128,7 @@ TEST_F(Terminal, MensajesConSuPalabraYSinPitidoFueraDeUnTerminal) {
 }
 
 TEST_F(Terminal, ConSiRespondeSiATodoYLoEscribe) {
-    MensajesTerminal t(salida, entrada);
     t.fijarSiATodo(true);
-    ServicioMensajesInstalado inst(t);
     EXPECT_TRUE(preguntar(1185));
     Mensaje m = pregunta(u("¿Aceptar?"));
     m.botones = Botones::AceptarCancelar;
@@ -142,8 +137,6 @@ TEST_F(Terminal, ConSiRespondeSiATodoYLoEscribe) {
 }
 
 TEST_F(Terminal, SinTerminalNiSiSeNiegaAResponder) {
-    MensajesTerminal t(salida, entrada);
-    ServicioMensajesInstalado inst(t);
     EXPECT_FALSE(t.hayTerminal());
     try {
         preguntar(1185);
@@ -172,7 +165,6 @@ TEST_F(Terminal, EnUnTerminalLeeLaRespuesta) {
     // Invalid answer, then "sí"; an empty line takes the default; "n";
     // and the input ending answers No.
     escribirEntrada("quizá\nsí\n\nn\n");
-    MensajesTerminal t(salida, entrada);
     t.fijarEsTerminal(true);
     EXPECT_EQ(QList({t.mostrar(pregunta(u("¿Uno?"))), t.mostrar(pregunta(u("¿Dos?")))}),
               QList({Respuesta::Si, Respuesta::No}));
