@@ -27,7 +27,6 @@
 #include <csignal>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>

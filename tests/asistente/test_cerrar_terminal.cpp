@@ -46,10 +46,6 @@ TEST(CerrarEnTerminal, PreguntaPrimeroPorLaOperacionIrreversibleYUnNoNoTocaNada)
     EXPECT_EQ(huellaCarpeta(escuela->path()).toStdString(), antes.toStdString());
 }
 
-}  // namespace ncc::pruebas
-
-namespace ncc::pruebas {
-
 // Without a terminal the progress goes to the log one line at a time: each
 // inner loop starts at 1 of its units and reaches all of them.
 TEST(CerrarEnTerminal, ElRegistroDelProgresoInternoEmpiezaEnUnoYLlegaAlFinal) {

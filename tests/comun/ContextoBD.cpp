@@ -3,7 +3,6 @@
 #include "platform/CadenaConexion.h"
 #include <QDir>
 #include <QRandomGenerator>
-#include <QtGlobal>
 
 namespace ncc::pruebas {
 

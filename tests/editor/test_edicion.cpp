@@ -4,7 +4,6 @@
 #include "Historica.h"
 #include "platform/Sentencias.h"
 #include "platform/Textos.h"
-#include <QSet>
 
 using namespace ncc;
 using namespace ncc::pruebas;

@@ -6,9 +6,7 @@
 #include "EscuelaCarpeta.h"
 #include "platform/Textos.h"
 #include <QDir>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace ncc;

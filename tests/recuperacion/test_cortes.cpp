@@ -27,9 +27,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QThread>
 #include <algorithm>
 #include <limits>
 #include <map>
