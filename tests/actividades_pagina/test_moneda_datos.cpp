@@ -13,7 +13,7 @@ namespace {
 
 using namespace ncc::actividades;
 
-TEST(Moneda, ConversionesExactasConComaSeaCualSeaElIdiomaDeLaMaquina) {
+TEST(Moneda, ConversionesExactasConComaSeaCualSeaElIdiomaDeLaMaquinaYLoQueNoEsUnImporteNoSeLee) {
     for (const QLocale& l : {QLocale(QLocale::Spanish, QLocale::Spain), QLocale(QLocale::English, QLocale::UnitedStates)}) {
         QLocale::setDefault(l);
         // 166386 pesetas are exactly 1000 euros; 1 is 0.0060 euros: half a
@@ -36,9 +36,8 @@ TEST(Moneda, ConversionesExactasConComaSeaCualSeaElIdiomaDeLaMaquina) {
     // 124789.5, to the even 124790.
     EXPECT_EQ(enFila({APesetas(25), APesetas(5), APesetas(50000), APesetas(25000), APesetas(75000)}),
               "42|8|83193|41596|124790");
-}
 
-TEST(Moneda, LoQueNoEsUnImporteNoSeLee) {
+    // What is not an amount is not read.
     EXPECT_EQ(leerPesetas("1000"), 1000);
     EXPECT_EQ(leerPesetas(" 0 "), 0);
     for (const char* malo : {"", "12a", "1.000", "1,5", "-3", "12345678"}) EXPECT_FALSE(leerPesetas(QString::fromLatin1(malo)).has_value()) << malo;
@@ -50,13 +49,6 @@ TEST(Moneda, LoQueNoEsUnImporteNoSeLee) {
 }
 
 class LecturaActividades : public EscuelaActividades {};
-
-TEST_P(LecturaActividades, SinMiembrosActivosNiCursosNoHayFilasDePrecio) {
-    EscuelaPrueba::sql(centro(), QStringLiteral("UPDATE Alumno SET FechaBaja='2026/02/01'"));
-    EscuelaPrueba::sql(centro(), QStringLiteral("DELETE FROM Centro_TipoEnsenanza"));
-    const auto carga = leerActividades(centro(), 1);
-    EXPECT_EQ(enFila({carga.noTipos, carga.noCursos, carga.actividades->Item("1")->Cursos()->Count()}), "true|true|0");
-}
 
 TEST_P(LecturaActividades, MiembrosActivosEnOrdenEspanolConElDestinoDeLaPaginaDeAlumnos) {
     miembro(1, 1, "123,5", "20548");  // Ana listed twice in the activity
@@ -96,6 +88,12 @@ TEST_P(LecturaActividades, MiembrosActivosEnOrdenEspanolConElDestinoDeLaPaginaDe
     for (const auto& m : *miembros) m->setVisible(false);
     uso = marcarPreciosEnUso(*a1, *miembros);
     EXPECT_EQ(enFila({uso.noCursos, uso.noTipos, a1->TipoAlumnos()->Item("1")->Visible()}), "true|true|false");
+
+    // Without active members nor courses the load has no price rows.
+    EscuelaPrueba::sql(centro(), QStringLiteral("UPDATE Alumno SET FechaBaja='2026/02/01'"));
+    EscuelaPrueba::sql(centro(), QStringLiteral("DELETE FROM Centro_TipoEnsenanza"));
+    carga = leerActividades(centro(), 1);
+    EXPECT_EQ(enFila({carga.noTipos, carga.noCursos, carga.actividades->Item("1")->Cursos()->Count()}), "true|true|0");
 }
 
 NCC_AMBOS_FONDOS(LecturaActividades);

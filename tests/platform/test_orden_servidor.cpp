@@ -18,7 +18,7 @@ QStringList ordenados(QStringList l) {
     return l;
 }
 
-TEST(OrdenEspanol, MayusculasYAcentosNoCuentanYLaEnieVaTrasLaEne) {
+TEST(OrdenEspanol, MayusculasYAcentosNoCuentanLaEnieVaTrasLaEneYLasPersonasPorApellidos) {
     EXPECT_EQ(ordenados({"Blanco", "Álvarez", "Soto", "sánchez", "ÑAÑEZ", "Nuñez", "Oliva", "núñez", "Nz", "ávila"}),
               QStringList({"Álvarez", "ávila", "Blanco", "Nuñez", "núñez", "Nz", "ÑAÑEZ", "Oliva", "sánchez", "Soto"}));
     // Equal once folded: still a total order, the same every time.
@@ -26,9 +26,8 @@ TEST(OrdenEspanol, MayusculasYAcentosNoCuentanYLaEnieVaTrasLaEne) {
                   orden::compararEspanol(QStringLiteral("Pérez"), QStringLiteral("PEREZ")), 0);
     EXPECT_EQ(orden::compararEspanol(QStringLiteral("Güell"), QStringLiteral("Güell")), 0);
     EXPECT_LT(orden::compararEspanol(QStringLiteral("Guell"), QStringLiteral("Güemes")), 0);
-}
 
-TEST(OrdenEspanol, LasPersonasPorApellidosYNombreConNulosComoTextoVacio) {
+    // People by surnames and name, Null as an empty text.
     const QVariant nulo;
     EXPECT_EQ(orden::nombreParaOrden(QStringLiteral("Pérez"), nulo, QStringLiteral("Ana")), QStringLiteral("PérezAna"));
     struct P {
