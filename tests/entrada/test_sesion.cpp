@@ -18,7 +18,7 @@ protected:
     BasesEntrada b{GetParam()};
 };
 
-TEST_P(SesionHost, TomaElCursoUltimoUtilizadoDelCentroYAbreSusBases) {
+TEST_P(SesionHost, TomaElCursoUltimoUtilizadoDelCentroYAbreSusBasesOSeNiegaSiFaltan) {
     auto o = b.opciones(1);
     o.usuario = 7;
     o.pesetas = true;
@@ -43,9 +43,7 @@ TEST_P(SesionHost, TomaElCursoUltimoUtilizadoDelCentroYAbreSusBases) {
     auto otro = host::abrirSesion(b.opciones(2));
     EXPECT_EQ(enFila({otro->property("IDCursoescolar"), otro->property("NombreCentro"), marca(otro->centro())}),
               "4|Escuela Íñiguez|A4C2");
-}
 
-TEST_P(SesionHost, FaltanCentroCursoOBasesDelCurso) {
     // A centre that is not registered, and one with no year in use.
     EXPECT_THROW(host::abrirSesion(b.opciones(9)), ErrorSesion);
     try {
