@@ -91,7 +91,10 @@ TEST_P(EnsayoCierre, NoCambiaNadaDelCentroYResumeLoQueHaceElCierreReal) {
     EXPECT_EQ(nuevaDelEnsayo, EscuelaPrueba::instantanea(const_cast<Conexion&>(motor.estado().conNuevoCentro)));
 }
 
-TEST_P(EnsayoCierre, UnEnsayoQueFallaDiceElPasoYElMensajeYNoDejaNada) {
+// A rehearsal never runs beside a closing of the same school, nor over the
+// traces of one cut short: it says so and copies nothing. One that fails
+// says at which step and with the closing's message, and leaves nothing.
+TEST_P(EnsayoCierre, UnEnsayoQueFallaOQueHallaOtroCierreDiceElPasoYElMensajeYNoDejaNada) {
     muestra = crearMuestra(ctx, QStringLiteral("roto"), 40);
     romperHistorico(muestra.cadena(QStringLiteral("A1C3")));
     const auto antes = estadoEscuela(muestra);
@@ -101,6 +104,14 @@ TEST_P(EnsayoCierre, UnEnsayoQueFallaDiceElPasoYElMensajeYNoDejaNada) {
     {
         SesionAbierta s(muestra);
         const host::Plan plan = s.planPorDefecto();
+        {
+            auto otro = motor::bloquearCierre(muestra.datos(QStringLiteral("AppEntrada")));
+            r = host::ensayarCierre(decisiones(plan));
+            EXPECT_EQ(enFila({r.correcto, r.paso, r.texto().contains(QStringLiteral("Ya hay un cierre de curso en marcha"))}),
+                      enFila({false, motor::pasos::Comprobaciones, true}))
+                << r.texto().toStdString();
+            EXPECT_EQ(restosDeEnsayos(), restosAntes);
+        }
         const QStringList decididos = alumnosPorSeccion(*plan.arboles.secciones);
         r = host::ensayarCierre(decisiones(plan), [&](const motor::EstadoMotor&, const host::ResumenCierre&) { informado = true; });
         EXPECT_EQ(alumnosPorSeccion(*plan.arboles.secciones), decididos);
@@ -122,21 +133,6 @@ TEST_P(EnsayoCierre, UnEnsayoQueFallaDiceElPasoYElMensajeYNoDejaNada) {
     EXPECT_EQ(restosDeEnsayos(), restosAntes);
     EXPECT_FALSE(hayDiario(muestra.datos(QStringLiteral("AppEntrada"))));
     EXPECT_TRUE(quedanEnServidor().isEmpty()) << unir(quedanEnServidor()).toStdString();
-}
-
-// A rehearsal never runs beside a closing of the same school, nor over the
-// traces of one cut short: it says so and copies nothing.
-TEST_P(EnsayoCierre, NoEnsayaMientrasOtroCierreTieneElBloqueo) {
-    muestra = crearMuestra(ctx, QStringLiteral("bloqueo"), 20);
-    SesionAbierta s(muestra);
-    const host::Plan plan = s.planPorDefecto();
-    const QStringList restosAntes = restosDeEnsayos();
-    auto otro = motor::bloquearCierre(muestra.datos(QStringLiteral("AppEntrada")));
-    const host::ResultadoEnsayo r = host::ensayarCierre(decisiones(plan));
-    EXPECT_EQ(enFila({r.correcto, r.paso, r.texto().contains(QStringLiteral("Ya hay un cierre de curso en marcha"))}),
-              enFila({false, motor::pasos::Comprobaciones, true}))
-        << r.texto().toStdString();
-    EXPECT_EQ(restosDeEnsayos(), restosAntes);
 }
 
 // Databases of a rehearsal that died (no running rehearsal owns them, nobody

@@ -49,7 +49,7 @@ protected:
     Muestra muestra_;
 };
 
-TEST_F(EnsayoNcc, ImprimeLoQueHariaElCierreSinPreguntarNiCambiarNada) {
+TEST_F(EnsayoNcc, ImprimeLoQueHariaElCierreSinPreguntarNiCambiarNadaYSiFallaDiceElPaso) {
     const auto antes = estadoEscuela(muestra_);
     // No --si and no terminal: a question would end the command with 2.
     const SalidaNcc c = ncc({QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()});
@@ -66,15 +66,15 @@ TEST_F(EnsayoNcc, ImprimeLoQueHariaElCierreSinPreguntarNiCambiarNada) {
     EXPECT_GT(QFileInfo(informe).size(), 1000);
     EXPECT_EQ(estadoEscuela(muestra_), antes);
     EXPECT_TRUE(restos().isEmpty()) << unir(restos()).toStdString();
-}
 
-TEST_F(EnsayoNcc, UnEnsayoQueFallaTerminaConErrorYDiceElPaso) {
+    // One that fails ends with an error that says the step, and leaves
+    // nothing either.
     romperHistorico(QStringLiteral("Provider=SQLite;Data Source=") + escuela_->filePath(QStringLiteral("A1C3.db")));
-    const auto antes = estadoEscuela(muestra_);
-    const SalidaNcc c =
+    const auto roto = estadoEscuela(muestra_);
+    const SalidaNcc f =
         esperarSalida(ncc({QStringLiteral("cerrar"), QStringLiteral("--ensayo"), QStringLiteral("--datos"), escuela_->path()}), 1, Texto(15031));
-    EXPECT_EQ(enFila({c.error.contains(Texto(15032)), c.texto.isEmpty()}), "true|true");
-    EXPECT_EQ(estadoEscuela(muestra_), antes);
+    EXPECT_EQ(enFila({f.error.contains(Texto(15032)), f.texto.isEmpty()}), "true|true");
+    EXPECT_EQ(estadoEscuela(muestra_), roto);
     EXPECT_TRUE(restos().isEmpty()) << unir(restos()).toStdString();
 }
 
