@@ -357,16 +357,14 @@ TEST_F(CortesCierre, UnDiarioQueNombraOtrosFicherosSeRechazaSinBorrarNada) {
     }
 }
 
-TEST_F(CortesCierre, SinCierrePendienteRecuperarNoTocaNada) {
+// With nothing pending, recuperar touches nothing; a second closing while
+// another holds the lock is refused and touches nothing either.
+TEST_F(CortesCierre, SinCierrePendienteRecuperarNoTocaNadaYUnSegundoCierreALaVezSeRechaza) {
     auto escuela = copiaEscuela();
     const Salida rec = esperarSalida(ncc(argumentos(QStringLiteral("recuperar"), escuela->path())), 0);
     EXPECT_TRUE(rec.error.isEmpty()) << rec.error.toStdString();
     EXPECT_TRUE(contenido(escuela->path(), modelo()) == original());
     EXPECT_EQ(ficheros(escuela->path()), ficheros(modelo()));
-}
-
-TEST_F(CortesCierre, UnSegundoCierreALaVezSeRechazaSinTocarNada) {
-    auto escuela = copiaEscuela();
     const QString app = QStringLiteral("Provider=SQLite;Data Source=") + escuela->filePath(QStringLiteral("AppEntrada.db"));
     {
         // Another closing of the same school holds its lock.
