@@ -153,7 +153,9 @@ TEST_P(Alumnos, MasDe255AlumnosEnUnaSeccionDesbordan) {
 
 // ---------------------------------------------------------------- memberships and dates
 
-TEST_P(Alumnos, ElRepetidorConservaSusMedidasYElPromocionadoEmpiezaDeCero) {
+// A repeater keeps his measures, a promoted student starts without them; the
+// evaluation dates move on a year.
+TEST_P(Alumnos, ElRepetidorConservaSusMedidasYLasFechasDeEvaluacionPasanAlAnoSiguiente) {
     ambas(QStringLiteral("INSERT INTO Seccion_Alumno VALUES (1, 1, 2, 1, 3), (1, 2, 4, 1, 1), (1, 3, NULL, NULL, 5)"));
     nuevo().Execute(QStringLiteral("DELETE FROM Seccion_Alumno"));  // the new year starts without memberships
     auto s = seccion(1);
@@ -163,20 +165,16 @@ TEST_P(Alumnos, ElRepetidorConservaSusMedidasYElPromocionadoEmpiezaDeCero) {
     alumno(s, 4, D::Repite, 3, 3, 0);  // no destination: no membership
     auto fuera = seccion(5, false);
     alumno(fuera, 50, D::Promociona, 3, 3, 2);
-
-    ASSERT_TRUE(motor::CrearSeccionAlumno(e)) << errores().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodSeccion, CodAlumno, RE_AC_DIV, Diversificacion, Itinerario "
-                                            "FROM Seccion_Alumno ORDER BY CodAlumno")),
-              QStringList({"1|1|2|1|3", "2|2|0|0|0", "1|3|0|0|5"}));
-}
-
-TEST_P(Alumnos, LasFechasDeEvaluacionPasanAlAnoSiguiente) {
     ambas(QStringLiteral("INSERT INTO Seccion_NumEvaluacion VALUES (1, 1, '2003/12/20'), (1, 2, '20/03/2004'), (2, 1, ''), "
                          "(2, 2, NULL)"));
     // The new database's own text is replaced by the closed year's, moved on.
     nuevo().Execute(QStringLiteral("UPDATE Seccion_NumEvaluacion SET Fecha='otra' WHERE CodSeccion=1"));
 
+    ASSERT_TRUE(motor::CrearSeccionAlumno(e)) << errores().join(QLatin1Char('\n')).toStdString();
     ASSERT_TRUE(motor::ActualizarFechasEvaluacion(e));
+    EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodSeccion, CodAlumno, RE_AC_DIV, Diversificacion, Itinerario "
+                                            "FROM Seccion_Alumno ORDER BY CodAlumno")),
+              QStringList({"1|1|2|1|3", "2|2|0|0|0", "1|3|0|0|5"}));
     EXPECT_EQ(leerFilas(nuevo(), QStringLiteral("SELECT CodSeccion, CodNumEvaluacion, Fecha FROM Seccion_NumEvaluacion "
                                             "ORDER BY CodSeccion, CodNumEvaluacion")),
               QStringList({"1|1|2004/12/20", "1|2|20/03/2005", "2|1|", "2|2|~"}));
