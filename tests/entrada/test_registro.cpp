@@ -14,7 +14,7 @@
 
 using namespace ncc;
 
-TEST(RegistroClases, CreaPorProgIDYRechazaLoDesconocido) {
+TEST(RegistroClases, CreaPorProgIDRechazaLoDesconocidoYGuardaSusIdentificadores) {
     {
         std::unique_ptr<QObject> o(RegistroClases::crear(QStringLiteral("NCCierreCurso.cAsignarDatos")));
         EXPECT_NE(qobject_cast<cAsignarDatos*>(o.get()), nullptr);
@@ -45,9 +45,8 @@ TEST(RegistroClases, CreaPorProgIDYRechazaLoDesconocido) {
             EXPECT_EQ(e.numero(), ErrorCrearObjeto) << malo;
         }
     }
-}
 
-TEST(RegistroClases, TablaDeClasesConSusIdentificadores) {
+    // The table of classes, with the identifiers the host registered.
     const auto clases = RegistroClases::clases();
     ASSERT_EQ(clases.size(), 10);
     const QRegularExpression guid(QStringLiteral("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$"));
