@@ -150,7 +150,7 @@ TEST_P(Historico, PasaLasNotasFinalesYLasPendientesDelAno) {
     EXPECT_EQ(valor(nuevo(), QStringLiteral("SELECT COUNT(*) FROM Seccion_AlumnoPte")), 1);
 }
 
-TEST_P(Historico, NumeraHasta255FilasPorAlumnoYAno) {
+TEST_P(Historico, NumeraHasta255FilasPorAlumnoYAnoYLeeAparteSalvoCancelacion) {
     {
         Transaccion t(nuevo());
         for (int i = 1; i <= 256; ++i)
@@ -170,9 +170,8 @@ TEST_P(Historico, NumeraHasta255FilasPorAlumnoYAno) {
     } catch (const Error& err) {
         EXPECT_EQ(err.numero(), errores::Desbordamiento);
     }
-}
 
-TEST_P(Historico, EjecutarAsincronoDevuelveLaLecturaSalvoCancelacion) {
+    // The history's reads on a thread of their own give the read, unless cancelled.
     Recordset rs;
     bool cancelar = false;
     motor::EjecutarAsincrono(QStringLiteral("SELECT IDCurso FROM Curso WHERE IDCurso>? ORDER BY 1"), local(), rs, cancelar, {2});
