@@ -177,7 +177,7 @@ protected:
 
 // Each step on the same three buttons (the second disabled at first): the
 // state given, the `inicializar` given, then the buttons' and the saved states.
-TEST_F(BotonesAsistente, CadaEstadoHabilitaYGuardaComoDice) {
+TEST_F(BotonesAsistente, CadaEstadoHabilitaYGuardaComoDiceYUnaListaCortaDaElErrorEstandar) {
     const auto bits = [](const char* t) {
         QList<bool> l;
         for (; *t; ++t) l << (*t == '1');
@@ -209,10 +209,9 @@ TEST_F(BotonesAsistente, CadaEstadoHabilitaYGuardaComoDice) {
         EXPECT_EQ(guardados(), bits(p.guardados)) << p.estado.toString().toStdString();
     }
     EXPECT_TRUE(guion.mostrados().isEmpty());
-}
 
-// A list shorter than the set, then a button that no longer exists.
-TEST_F(BotonesAsistente, UnaListaCortaYUnBotonQueYaNoExisteDanElErrorEstandar) {
+    // A list shorter than the set, then a button that no longer exists:
+    // the standard errors.
     interfaz.Activar(botones, QList<bool>{false, false});
     delete botones.boton(1);
     interfaz.Activar(botones, 1);

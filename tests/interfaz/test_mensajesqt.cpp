@@ -27,7 +27,7 @@ static void alAparecer(std::function<void(QMessageBox&)> responder) {
     t->start();
 }
 
-TEST(MensajesQt, PreguntaConBotonesEnEspanolYNoPorDefecto) {
+TEST(MensajesQt, PreguntaConBotonesEnEspanolYNoPorDefectoYAvisoCriticoConAceptar) {
     Mensaje m;
     m.texto = u("Línea uno\r\nLínea dos");
     m.icono = Icono::Pregunta;
@@ -49,20 +49,17 @@ TEST(MensajesQt, PreguntaConBotonesEnEspanolYNoPorDefecto) {
     EXPECT_EQ(qt.mostrar(m), Respuesta::Si);
     EXPECT_EQ(enFila({si, no, defecto, titulo, texto, icono}),
               enFila({u("Sí"), u("No"), u("No"), m.titulo, u("Línea uno\nLínea dos"), QMessageBox::Question}));
-}
 
-TEST(MensajesQt, ElAvisoCriticoSeCierraConAceptar) {
-    Mensaje m;
-    m.texto = u("Error 13: No coinciden los tipos");
-    m.icono = Icono::Critico;
+    // A critical warning closes with "Aceptar".
+    Mensaje critico;
+    critico.texto = u("Error 13: No coinciden los tipos");
+    critico.icono = Icono::Critico;
     QString aceptar;
-    QMessageBox::Icon icono = QMessageBox::NoIcon;
     alAparecer([&](QMessageBox& caja) {
         aceptar = caja.button(QMessageBox::Ok)->text();
         icono = caja.icon();
         caja.button(QMessageBox::Ok)->click();
     });
-    MensajesQt qt;
-    EXPECT_EQ(qt.mostrar(m), Respuesta::Aceptar);
+    EXPECT_EQ(qt.mostrar(critico), Respuesta::Aceptar);
     EXPECT_EQ(enFila({aceptar, icono}), enFila({u("Aceptar"), QMessageBox::Critical}));
 }

@@ -10,7 +10,7 @@ using namespace ncc;
 using ncc::pruebas::enFila;
 
 
-TEST(Textos, LaTablaTieneTodosSusTextosYNingunoMas) {
+TEST(Textos, LaTablaTieneTodosSusTextosYNingunoMasExactosConSusErratasYBlancos) {
     const QList<int> ids = idsTextos();
     EXPECT_EQ(enFila({ids.size(), ids.first(), ids.last(), std::is_sorted(ids.begin(), ids.end())}),
               "217|100|17504|true");
@@ -25,9 +25,8 @@ TEST(Textos, LaTablaTieneTodosSusTextosYNingunoMas) {
     // What is not in the table is not there (a missing id's error is the
     // form loader's test's).
     EXPECT_EQ(enFila({existeTexto(101), existeTexto(1120)}), "false|true");
-}
 
-TEST(Textos, TextosExactosConSusErratasYBlancos) {
+    // Exact texts, with their misspellings and blanks.
     const std::pair<int, const char*> textos[] = {
         {TituloProducto, "NORVA GESTIÓN ESCOLAR"}, {PalabraError, "Error"}, {1120, "Centro:"}, {3179, "Si"},
         {710, "Ha dejado alguna actividad sin promocionar. Si realiza el proceso de cierre de curso  se eliminarán. "
