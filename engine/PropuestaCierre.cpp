@@ -1,5 +1,6 @@
 #include "engine/PropuestaCierre.h"
 #include "engine/PurgaFechas.h"
+#include "entry/Rango.h"
 #include "entry/cAlumno.h"
 #include "entry/cAlumnoActividad.h"
 #include "entry/cPrecioActividad.h"
@@ -19,8 +20,6 @@ namespace {
 
 // An active student: no date of leaving.
 const QString kActivo = QStringLiteral("(Alumno.FechaBaja IS NULL OR Alumno.FechaBaja='')");
-
-quint8 enByte(long long v) { return quint8(std::clamp<long long>(v, 0, 255)); }
 
 using TipoEnsenanza = EstructuraCentro::TipoEnsenanza;
 using Curso = EstructuraCentro::Curso;
@@ -141,10 +140,10 @@ std::shared_ptr<cCurso> nuevaSeccion(const EstructuraCentro& e, int id) {
     const Seccion& s = e.seccion[id];
     const Curso& c = e.curso[s.curso];
     auto r = std::make_shared<cCurso>();
-    r->setIDTipoEnsenanza(enByte(c.tipo));
-    r->setIDCurso(enByte(c.id));
+    r->setIDTipoEnsenanza(acotar<quint8>(c.tipo));
+    r->setIDCurso(acotar<quint8>(c.id));
     r->setIDSeccion(qint16(id));
-    r->setNumPlazas(enByte(s.plazas));
+    r->setNumPlazas(acotar<quint8>(s.plazas));
     r->setPromocionDirecta(c.promocion == 0);
     r->setVisible(e.conActivos.contains(id));
     return r;
@@ -253,9 +252,9 @@ void proponerDestino(cAlumno& a, const cCurso& s, const EstructuraCentro& e, con
         tipo = e.curso[curso].tipo;
         seccion = e.seccionEn(curso, s.IDSeccion());
     }
-    a.setNIDTipoEnsenanza(enByte(tipo));
+    a.setNIDTipoEnsenanza(acotar<quint8>(tipo));
     a.setNTipoEnsenanza(e.tipo.value(tipo).nombre);
-    a.setNIDCurso(enByte(curso));
+    a.setNIDCurso(acotar<quint8>(curso));
     a.setNCurso(e.curso.value(curso).descripcion);
     a.setNIDSeccion(qint16(seccion));
     a.setNSeccion(seccion ? e.seccion.value(seccion).descripcion : QString());
@@ -290,10 +289,10 @@ void proponerSecciones(Conexion& con, const EstructuraCentro& e, Coleccion<cCurs
         a->setNombre(f.nombre);
         a->setApellido1(f.apellido1);
         a->setApellido2(f.apellido2);
-        a->setIDTipoEnsenanza(enByte(f.tipo));
-        a->setIDCurso(enByte(f.curso));
+        a->setIDTipoEnsenanza(acotar<quint8>(f.tipo));
+        a->setIDCurso(acotar<quint8>(f.curso));
         a->setIDSeccion(qint16(f.seccion));
-        a->setOrden(enByte(orden));
+        a->setOrden(acotar<quint8>(orden));
         a->setActividades(actividades.value({f.seccion, f.id}).join(QLatin1Char(',')));
         const bool promociona = s->PromocionDirecta() || promociones.value(f.id, false);
         a->setPromociona(promociona);
@@ -313,7 +312,7 @@ void proponerSecciones(Conexion& con, const EstructuraCentro& e, Coleccion<cCurs
             if (a->NIDSeccion() == 0) continue;
             const auto destino = secciones.buscar(Coleccion<cCurso>::clave(a->NIDSeccion()));
             if (!destino) continue;
-            destino->setNumPlazasOcupadas(enByte(destino->NumPlazasOcupadas() + 1));
+            destino->setNumPlazasOcupadas(acotar<quint8>(destino->NumPlazasOcupadas() + 1));
             destino->setIDsPlazasOcupadas(destino->IDsPlazasOcupadas() + QString::number(a->IDAlumno()) +
                                           QLatin1Char(','));
         }

@@ -4,6 +4,7 @@
 // instead of being cut.
 #include "platform/Error.h"
 #include <QString>
+#include <algorithm>
 #include <limits>
 
 namespace ncc {
@@ -15,6 +16,14 @@ Campo comprobarRango(long long valor, const char* miembro) {
         throw Error(errores::Desbordamiento,
                     QStringLiteral("Desbordamiento: %1 no cabe en %2").arg(valor).arg(QString::fromUtf8(miembro)));
     return static_cast<Campo>(valor);
+}
+
+// A stored value read into a narrower field where a page shows it: one out
+// of range takes the nearest value that fits instead of failing the load.
+template <class Campo>
+Campo acotar(long long valor) {
+    return static_cast<Campo>(std::clamp<long long>(valor, (long long)std::numeric_limits<Campo>::min(),
+                                                    (long long)std::numeric_limits<Campo>::max()));
 }
 
 }  // namespace ncc

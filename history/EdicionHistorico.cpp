@@ -1,4 +1,5 @@
 #include "history/EdicionHistorico.h"
+#include "entry/Rango.h"
 #include "platform/OrdenEspanol.h"
 #include "platform/Mensajes.h"
 #include "platform/Textos.h"
@@ -24,11 +25,6 @@ bool esClaveDuplicada(const Error& e) {
     }
     return e.descripcion().contains(QLatin1String("UNIQUE constraint"), Qt::CaseInsensitive) ||
            e.descripcion().contains(QLatin1String("duplicate key"), Qt::CaseInsensitive);
-}
-
-template <class T>
-T acotar(long long v) {
-    return T(std::clamp<long long>(v, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
 }
 
 QString nombreCompleto(const Recordset& r) {

@@ -5,6 +5,7 @@
 #include "platform/InsercionLotes.h"
 #include "platform/Recordset.h"
 #include "engine/Comun.h"
+#include "entry/Rango.h"
 #include "platform/Reloj.h"
 #include "wizard/SeleccionAlumnos.h"
 #include <QSet>
@@ -19,8 +20,6 @@ namespace {
 // The stored flags are written as the suite wrote them, -1 or 0, whatever the
 // back end.
 int bandera(bool b) { return b ? -1 : 0; }
-
-quint8 enByte(long long v) { return quint8(std::clamp<long long>(v, 0, 255)); }
 
 bool enLista(const QString& lista, long long id) {
     return lista.contains(QLatin1Char(',') + QString::number(id) + QLatin1Char(','));
@@ -136,8 +135,8 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
             f.nombre = rs.texto(colNombre);
             f.apellido1 = rs.texto(colApellido1);
             f.apellido2 = rs.texto(colApellido2);
-            f.tipo = enByte(rs.entero(colTipo));
-            f.curso = enByte(rs.entero(colCurso));
+            f.tipo = acotar<quint8>(rs.entero(colTipo));
+            f.curso = acotar<quint8>(rs.entero(colCurso));
             f.seccionLeida = rs.entero(colSeccion);
             f.seccion = qint16(f.seccionLeida);
             f.sinOrden = rs.esNulo(colOrdenSeccion);
@@ -222,7 +221,7 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
             a->setIDCurso(f.curso);
             a->setIDTipoEnsenanza(f.tipo);
             a->setActividades(miembros.value(id));
-            a->setOrden(enByte(orden));
+            a->setOrden(acotar<quint8>(orden));
 
             // Two flags set come back both set, for the check of the
             // decisions to name him.
@@ -241,10 +240,10 @@ QList<qint16> SeleccionAlumnos::CargarDatosAlumnos(bool actividades, const std::
                     const long long tipo = f.nTipo;
                     const long long curso = f.nCurso;
                     const long long seccion = f.nSeccion;
-                    a->setNIDTipoEnsenanza(enByte(tipo));
+                    a->setNIDTipoEnsenanza(acotar<quint8>(tipo));
                     a->setNTipoEnsenanza(f.nTipoTexto);
                     if (curso != 0 && enLista(listaCursos_, curso) && tiposCurso_.value(int(curso), -1) == tipo) {
-                        a->setNIDCurso(enByte(curso));
+                        a->setNIDCurso(acotar<quint8>(curso));
                         a->setNCurso(f.nCursoTexto);
                         const auto destino = seccion != 0 && seccion == int(seccion) ? Seccion(int(seccion)) : nullptr;
                         if (destino && destino->IDTipoEnsenanza() == tipo && destino->IDCurso() == curso) {

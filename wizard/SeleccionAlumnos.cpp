@@ -1,5 +1,6 @@
 #include "wizard/SeleccionAlumnos.h"
 #include "engine/Comun.h"
+#include "entry/Rango.h"
 #include "engine/PropuestaCierre.h"
 #include "platform/OrdenEspanol.h"
 #include "platform/Conexion.h"
@@ -11,8 +12,6 @@
 namespace ncc {
 
 namespace {
-
-quint8 enByte(long long v) { return quint8(std::clamp<long long>(v, 0, 255)); }
 
 // Orders the suite's databases leave open: a missing Orden goes first, as
 // the suite's Access databases sorted it.
@@ -95,10 +94,10 @@ void SeleccionAlumnos::Cargar() {
     for (const Fila& f : filas) {
         if (secciones_->contiene(clave(f.seccion))) continue;
         auto s = std::make_shared<cCurso>();
-        s->setIDTipoEnsenanza(enByte(f.tipo));
-        s->setIDCurso(enByte(f.curso));
+        s->setIDTipoEnsenanza(acotar<quint8>(f.tipo));
+        s->setIDCurso(acotar<quint8>(f.curso));
         s->setIDSeccion(qint16(f.seccion));
-        s->setNumPlazas(enByte(f.plazas));
+        s->setNumPlazas(acotar<quint8>(f.plazas));
         s->setPromocionDirecta(f.promocion == 0);
         secciones_->Add(s, clave(f.seccion));
         listaSecciones_ += QString::number(f.seccion) + QLatin1Char(',');
@@ -297,9 +296,9 @@ ColeccionAlumnos SeleccionAlumnos::CargarAlumnosSeccion(qint16 idSeccion, bool a
         a->setApellido1(rs.texto(QStringLiteral("Apellido_1")));
         a->setApellido2(rs.texto(QStringLiteral("Apellido_2")));
         a->setSinAsignar(true);
-        a->setOrden(enByte(orden));
-        a->setIDTipoEnsenanza(enByte(rs.entero(QStringLiteral("codTipoEnsenanza"))));
-        a->setIDCurso(enByte(rs.entero(QStringLiteral("codCurso"))));
+        a->setOrden(acotar<quint8>(orden));
+        a->setIDTipoEnsenanza(acotar<quint8>(rs.entero(QStringLiteral("codTipoEnsenanza"))));
+        a->setIDCurso(acotar<quint8>(rs.entero(QStringLiteral("codCurso"))));
         a->setIDSeccion(qint16(rs.entero(QStringLiteral("codSeccion"))));
         a->setActividades(miembros.value(id));
         DefectoPromocion(*a, directa, promociones);
@@ -366,7 +365,7 @@ void SeleccionAlumnos::OcuparPlaza(const cAlumno& a) {
     if (a.NIDSeccion() == 0) return;
     const auto d = Seccion(a.NIDSeccion());
     if (!d) return;
-    d->setNumPlazasOcupadas(enByte(d->NumPlazasOcupadas() + 1));
+    d->setNumPlazasOcupadas(acotar<quint8>(d->NumPlazasOcupadas() + 1));
     d->setIDsPlazasOcupadas(d->IDsPlazasOcupadas() + QString::number(a.IDAlumno()) + QLatin1Char(','));
 }
 
@@ -383,7 +382,7 @@ void SeleccionAlumnos::LiberarPlazas(const cCurso& s) {
         if (i < 0) continue;
         ids.replace(i, entreComas(a->IDAlumno()).size(), QStringLiteral(","));
         d->setIDsPlazasOcupadas(ids);
-        d->setNumPlazasOcupadas(enByte(d->NumPlazasOcupadas() - 1));
+        d->setNumPlazasOcupadas(acotar<quint8>(d->NumPlazasOcupadas() - 1));
     }
 }
 
