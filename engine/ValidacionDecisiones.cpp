@@ -50,7 +50,7 @@ struct Estructura {
     QHash<int, int> tipoDeCurso, cursoDeSeccion;
 };
 
-Estructura leerEstructura(Conexion& centro, qint16 idCentro) {
+Estructura leerPertenencias(Conexion& centro, qint16 idCentro) {
     Estructura e;
     for (Recordset rs = centro.Abrir(QStringLiteral("SELECT codTipoEnsenanza FROM Centro_TipoEnsenanza WHERE codCentro=%1")
                                          .arg(idCentro));
@@ -169,7 +169,7 @@ QStringList problemasDecisiones(const Coleccion<cCurso>* secciones, const Colecc
                                 Conexion& centro, qint16 idCentro, const AlcanceValidacion& alcance) {
     QStringList problemas;
     if (alcance.secciones && secciones) {
-        const Estructura e = leerEstructura(centro, idCentro);
+        const Estructura e = leerPertenencias(centro, idCentro);
         for (const auto& s : *secciones) {
             if (!s->Promocionada() || !s->Alumnos()) continue;
             for (const auto& a : *s->Alumnos()) problemasAlumno(*a, *s, e, alcance, problemas);
